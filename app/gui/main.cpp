@@ -1,0 +1,73 @@
+// The program entry: the toolkit, the message boxes, then the main sequence.
+#include "U_About_Varnolt.h"
+#include "U_Msg.h"
+#include "U_ShellOp.h"
+#include "U_Varnolt_File_Select.h"
+#include "command_line.h"
+#include "message_box_presenter.h"
+#include "os_platform.h"
+#include "u_ms_word_compare.h"
+#include "u_varnolt_start.h"
+#include "varnolt_application.h"
+#include "vcs_diff_form.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+// On X11 and Wayland systems a missing display would otherwise end in the
+// toolkit's terse abort; say what to do instead.
+bool Display_Available()
+{
+#if defined(__linux__) || defined(__unix__)
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> arguments = Program_Arguments(argc, argv);
+    std::filesystem::path executable = os::Executable_Path();
+    Set_Application_Title(Title_From_Executable(executable.filename().string()));
+    if (!Display_Available()) {
+        std::string text = Get_Msg(cap_No_Display);
+        std::erase(text, '\r');
+        std::cerr << text << std::endl;
+        return 2;
+    }
+
+    // The toolkit sees only the program's name: a file named like one of its
+    // options ("-style", "-platform") must reach the launcher unchanged.
+    int toolkit_argc = 1;
+    char* toolkit_argv[] = {argv[0], nullptr};
+    T_Varnolt_Application application(toolkit_argc, toolkit_argv);
+    application.setQuitOnLastWindowClosed(false);
+
+    T_Message_Box_Presenter presenter;
+    Set_Msg_Presenter(&presenter);
+    Set_Process_Messages_Hook([] {
+        QApplication::processEvents();
+        return true;
+    });
+    Set_Program_Folder(executable.parent_path().string());
+
+    T_File_Pair pair = File_Pair_From_Arguments(arguments);
+    T_Start_Hooks hooks;
+    hooks.Select_Files = Select_Files;
+    hooks.Launch.Show_Diff_Form = Show_Diff_Form;
+    hooks.Launch.Show_About = Show_About;
+    hooks.Launch.Word_Diff = Word_Diff;
+    int code = Run_Main_Sequence(pair.Left, pair.Right, hooks);
+    Set_Msg_Presenter(nullptr);
+    return code;
+}

@@ -1,0 +1,19 @@
+#include "varnolt_application.h"
+
+#include "U_Msg.h"
+
+#include <exception>
+
+T_Varnolt_Application::T_Varnolt_Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool T_Varnolt_Application::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        Show_Exception(error.what());
+    } catch (...) {
+        Show_Exception(Get_Msg(cap_Unexpected_Error) + " unknown exception");
+    }
+    return false;
+}

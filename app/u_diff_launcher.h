@@ -1,0 +1,40 @@
+// Classification of a pair of files and the launch of the matching comparison.
+#pragma once
+
+#include <functional>
+#include <string>
+
+enum T_Diff_Kind { dk_Word, dk_Paged, dk_Image, dk_Convert, dk_Unsupported };
+
+struct T_Converter_Input {
+    const char* Extension;
+    unsigned char ConverterKind;
+};
+// Formats that the converter turns into PNG before they are shown.
+extern const T_Converter_Input Converter_Input_Table[4];
+
+// Decides by the name's last extension; sets both kinds (0 when unused).
+T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
+                          unsigned char& PagedKind);
+
+// The extension: the text after the last "." behind the last folder
+// separator or drive colon, lower-cased (A to Z), without the dot.
+std::string File_Extension(const std::string& name);
+
+// True when a file (not a folder) of that name exists; otherwise shows
+// "File not found!" with the name and returns false.
+bool Check_File_Exists(const std::string& name);
+
+// The windows that the launcher opens; the user interface installs them.
+struct T_Launch_Hooks {
+    std::function<void(const std::string& left, const std::string& left_caption,
+                       const std::string& right, const std::string& right_caption,
+                       unsigned char converter_kind, unsigned char paged_kind)>
+        Show_Diff_Form;
+    std::function<void()> Show_About;
+    std::function<void(const std::string& left, const std::string& right)> Word_Diff;
+};
+
+// Checks both files, classifies the pair by the right file and starts the
+// comparison; returns when it has finished or was refused.
+void Run_Diff(const std::string& left, const std::string& right, const T_Launch_Hooks& hooks);

@@ -1,0 +1,28 @@
+// The program's main sequence, free of the toolkit: names, temporary folder,
+// converter check, launch.
+#pragma once
+
+#include "u_diff_launcher.h"
+
+#include <functional>
+#include <string>
+
+// The executable's folder, with a trailing separator.
+const std::string& ProgramFolder();
+void Set_Program_Folder(const std::string& folder);
+// ProgramFolder + the converter's fixed place; set by Check_Converter.
+const std::string& ConverterPath();
+
+// Sets ConverterPath and tells whether a file (not a folder) lies there. The
+// search path never counts.
+bool Check_Converter();
+
+struct T_Start_Hooks {
+    // The file-selection dialog: true when confirmed, with both names set.
+    std::function<bool(std::string& left, std::string& right)> Select_Files;
+    T_Launch_Hooks Launch;
+};
+
+// Runs the main sequence for the two names of the command line and returns
+// the process's exit code.
+int Run_Main_Sequence(std::string left, std::string right, const T_Start_Hooks& hooks);

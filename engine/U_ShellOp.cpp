@@ -1,0 +1,123 @@
+#include "U_ShellOp.h"
+
+#include "U_Msg.h"
+#include "batch_dialect.h"
+#include "os_platform.h"
+#include "u_temp_files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+std::function<bool()> process_messages;
+
+} // namespace
+
+void Set_Process_Messages_Hook(std::function<bool()> hook) { process_messages = std::move(hook); }
+
+bool Run_Captured(const std::string& command_line, const std::string& working_folder,
+                  std::string& channel)
+{
+    std::string text;
+    os::T_Child_Result result =
+        os::Run_Captured(command_line, working_folder, text, process_messages);
+    if (!result.Started) {
+        channel = "can't run " + command_line;
+        return false;
+    }
+    channel = text;
+    return result.Exit_Code == 0;
+}
+
+bool Run_Batch(const std::string& command, const std::string& extra_arguments,
+               const std::string& working_folder, std::string& output, std::string& error)
+{
+    output.clear();
+    error.clear();
+    const T_Batch_Dialect& dialect = Native_Dialect();
+    Randomize_Temp_Names();
+    std::string base = Temp_Dir() + Temp_File_Name();
+    std::string script = base + dialect.Script_Extension();
+    std::string capture = base + ".txt";
+
+    std::string text = dialect.Script_Text(command, capture);
+    {
+        std::ofstream file(script, std::ios::binary | std::ios::trunc);
+        file << text;
+        file.close();
+        if (!file)
+            throw std::runtime_error("Cannot create file \"" + script + "\". " +
+                                     std::strerror(errno));
+    }
+
+    bool ok = false;
+    std::string channel;
+    if (Run_Captured(dialect.Script_Command_Line(script, extra_arguments), working_folder,
+                     channel)) {
+        std::ifstream file(capture, std::ios::binary);
+        if (file) {
+            std::string line;
+            while (std::getline(file, line)) {
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                output += line + "\r\n";
+            }
+            ok = true;
+        }
+    } else {
+        error = channel;
+    }
+    os::Delete_File(capture);
+    os::Delete_File(script);
+    return ok;
+}
+
+bool Run_Program(const std::string& command_line) { return os::Start_Detached(command_line); }
+
+bool Open_With_Associated(const std::string& path)
+{
+    std::string program, error;
+    if (!os::Shell_Services().Find_Associated(path, program, error)) {
+        Show_Msg(error);
+        return false;
+    }
+    // A file that is itself a program is started on its own.
+    if (program == path)
+        return Run_Program(os::Quote_Argument(path));
+    return Run_Program(os::Quote_Argument(program) + " " + os::Quote_Argument(path));
+}
+
+bool Show_In_Folder(const std::string& path) { return os::Shell_Services().Show_In_Folder(path); }
+
+bool Shell_File_Operation(int operation, const std::string& source, const std::string& destination,
+                          void*, bool, bool)
+{
+    // Copies never ask and keep no undo record here; other operations are
+    // not offered.
+    return operation == FO_COPY && os::Copy_File_Replace(source, destination);
+}
+
+bool Copy_File_Silent(const std::string& source, const std::string& destination)
+{
+    return Shell_File_Operation(FO_COPY, source, destination, nullptr, true, false);
+}
+
+std::string Double_Percent(const std::string& text)
+{
+    std::string doubled;
+    doubled.reserve(text.size());
+    for (char c : text) {
+        if (c == '%')
+            doubled += '%';
+        doubled += c;
+    }
+    return doubled;
+}
+
+void Shell_Open(const std::string& file_or_address) { os::Shell_Services().Open(file_or_address); }
+
+std::string System_Temp_Path() { return os::System_Temp_Path(); }

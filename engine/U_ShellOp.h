@@ -1,0 +1,52 @@
+// Starting other programs and asking the desktop shell for services. Every
+// external command of the program runs through Run_Batch.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Runs a command text through a generated script in Temp_Dir whose last line
+// captures its standard output into a file. True when the script ended with
+// exit code 0 and the capture was read; `output` then holds the captured
+// lines, each ended by CR LF. On failure `error` holds what the commands
+// wrote to their output channel. The script and capture files are deleted
+// afterwards. Throws std::runtime_error when the script cannot be written.
+bool Run_Batch(const std::string& command, const std::string& extra_arguments,
+               const std::string& working_folder, std::string& output, std::string& error);
+
+// Runs a hidden child with its output captured into `channel`; waits while
+// keeping the user interface alive. True when it started and ended with 0.
+// When it cannot start, `channel` is "can't run " + the command line.
+bool Run_Captured(const std::string& command_line, const std::string& working_folder,
+                  std::string& channel);
+
+// Starts a command line without waiting; true when the process was created.
+bool Run_Program(const std::string& command_line);
+
+// Opens the file with the program associated with its type. Shows the
+// system's reason and returns false when there is none.
+bool Open_With_Associated(const std::string& path);
+
+// Shows the file selected in its folder.
+bool Show_In_Folder(const std::string& path);
+
+constexpr int FO_COPY = 2;
+// Copies (the only operation supported) through the system's file service.
+bool Shell_File_Operation(int operation, const std::string& source, const std::string& destination,
+                          void* owner, bool silent, bool allow_undo);
+// Copies without questions, replacing an existing (even read-only) target.
+bool Copy_File_Silent(const std::string& source, const std::string& destination);
+
+// Every "%" doubled, so that a batch line hands it on as one "%".
+std::string Double_Percent(const std::string& text);
+
+// Opens a file or web address with the shell's "open" verb.
+void Shell_Open(const std::string& file_or_address);
+
+// The system temporary folder, with a trailing separator.
+std::string System_Temp_Path();
+
+// The user interface's hook, called every 100 ms while a child runs so the
+// windows stay alive. It returns false to ask that the child be stopped
+// (the window is closing); Run_Captured then ends it and returns false.
+void Set_Process_Messages_Hook(std::function<bool()> hook);

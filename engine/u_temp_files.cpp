@@ -1,0 +1,44 @@
+#include "u_temp_files.h"
+
+#include "U_ShellOp.h"
+#include "os_platform.h"
+
+#include <random>
+
+namespace {
+
+std::string temp_dir;
+std::minstd_rand generator{os::Performance_Counter_Low()};
+
+} // namespace
+
+void Prepare_Temp_Folder()
+{
+    std::string base = os::System_Temp_Path();
+    std::string folder = base + "Quorbit_tmp";
+    temp_dir = os::Ensure_Private_Folder(folder) ? folder + os::Path_Separator() : base;
+}
+
+const std::string& Temp_Dir()
+{
+    if (temp_dir.empty())
+        Prepare_Temp_Folder();
+    return temp_dir;
+}
+
+void Randomize_Temp_Names() { generator.seed(os::Performance_Counter_Low()); }
+
+std::string Temp_File_Name()
+{
+    std::uniform_int_distribution<long> draw(0, 2147483644);
+    return "tempfile_#_" + std::to_string(draw(generator)) + "_" + std::to_string(os::Tick_Count());
+}
+
+std::string Temp_Path(const std::string& suffix) { return Temp_Dir() + Temp_File_Name() + suffix; }
+
+void Copy_Base_To_Temp(std::string& base_name, const std::string& target_name)
+{
+    std::string destination = Temp_Dir() + target_name;
+    if (Copy_File_Silent(base_name, destination) && os::Set_Read_Only(destination))
+        base_name = os::Full_Path_Name(destination);
+}

@@ -1,0 +1,29 @@
+// The private temporary folder and the unique base names of every file the
+// program writes on its own account.
+#pragma once
+
+#include <string>
+
+// Sets Temp_Dir: the folder "Quorbit_tmp" in the system temporary folder,
+// created when missing. When it cannot be used (it cannot be created, it is
+// a file, a link, or another user's folder) Temp_Dir is the system temporary
+// folder itself, and nothing is reported.
+void Prepare_Temp_Folder();
+
+// The private temporary folder, with a trailing separator.
+const std::string& Temp_Dir();
+
+// Re-seeds the name generator from the high-resolution counter; done right
+// before names are made, so that two runs never draw the same numbers.
+void Randomize_Temp_Names();
+
+// "tempfile_#_" + random number (0 to 2147483644) + "_" + tick count.
+std::string Temp_File_Name();
+
+// Makes an output name in Temp_Dir from a fresh base name and a suffix.
+std::string Temp_Path(const std::string& suffix);
+
+// Copies the base file into Temp_Dir under `target_name`, read-only, and on
+// success replaces `base_name` by the copy's full name; on failure leaves it
+// unchanged and says nothing. An earlier copy of that name is replaced.
+void Copy_Base_To_Temp(std::string& base_name, const std::string& target_name);

@@ -1,0 +1,279 @@
+// POSIX implementation of the operating-system layer.
+#include "os_platform.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace os {
+
+namespace {
+
+std::uint64_t Monotonic_Ns()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
+}
+
+// Closes a descriptor when the scope ends.
+struct T_Fd {
+    int Fd = -1;
+    explicit T_Fd(int fd = -1) : Fd(fd) {}
+    T_Fd(const T_Fd&) = delete;
+    T_Fd& operator=(const T_Fd&) = delete;
+    ~T_Fd() { Reset(); }
+    void Reset()
+    {
+        if (Fd >= 0)
+            ::close(Fd);
+        Fd = -1;
+    }
+};
+
+bool Write_All(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Reads what the pipe holds now, without blocking. False at end of file.
+bool Drain(int fd, std::string& channel)
+{
+    char buffer[24000];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            channel.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0; // EAGAIN: open but empty; 0: the writers are gone
+    }
+}
+
+// Spawns /bin/sh -c command_line. stdout and stderr go to out_fd (or are
+// inherited when it is -1); stdin reads /dev/null.
+pid_t Spawn_Shell(const std::string& command_line, const std::string& working_folder, int out_fd)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (out_fd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, out_fd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out_fd, STDERR_FILENO);
+    }
+    if (!working_folder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str());
+    std::string sh = "/bin/sh", dash_c = "-c", line = command_line;
+    char* argv[] = {sh.data(), dash_c.data(), line.data(), nullptr};
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    int rc = posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+} // namespace
+
+char Path_Separator() { return '/'; }
+
+const char* Executable_Suffix() { return ""; }
+
+std::string Native_Command_Line() { return {}; }
+
+std::uint32_t Tick_Count() { return static_cast<std::uint32_t>(Monotonic_Ns() / 1000000u); }
+
+std::uint32_t Performance_Counter_Low() { return static_cast<std::uint32_t>(Monotonic_Ns()); }
+
+std::string System_Temp_Path()
+{
+    const char* env = std::getenv("TMPDIR");
+    std::string path = (env && env[0] == '/') ? env : "/tmp";
+    if (path.back() != '/')
+        path += '/';
+    return path;
+}
+
+std::string Executable_Path()
+{
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : path.string();
+}
+
+std::string Full_Path_Name(const std::string& name)
+{
+    std::error_code ec;
+    auto path = std::filesystem::absolute(name, ec);
+    if (ec)
+        return name;
+    return path.lexically_normal().string();
+}
+
+bool File_Exists(const std::string& name)
+{
+    struct stat st{};
+    return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool Ensure_Private_Folder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    if ((st.st_mode & 0777) != 0700)
+        ::chmod(path.c_str(), 0700);
+    return true;
+}
+
+bool Copy_File_Replace(const std::string& src, const std::string& dst)
+{
+    T_Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st{};
+    if (in.Fd < 0 || ::fstat(in.Fd, &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    std::string temp = dst + ".partXXXXXX";
+    T_Fd out(::mkstemp(temp.data()));
+    if (out.Fd < 0)
+        return false;
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(in.Fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        if (!Write_All(out.Fd, buffer, static_cast<size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    ok = ok && ::fchmod(out.Fd, st.st_mode & 0777) == 0;
+    ok = ::close(out.Fd) == 0 && ok;
+    out.Fd = -1;
+    // rename replaces dst whatever its mode, as the shell's silent copy does.
+    ok = ok && ::rename(temp.c_str(), dst.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+bool Set_Read_Only(const std::string& path) { return ::chmod(path.c_str(), 0444) == 0; }
+
+bool Delete_File(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+T_Script_Kind Native_Script_Kind() { return T_Script_Kind::Posix_Sh; }
+
+std::string Quote_Argument(const std::string& argument)
+{
+    std::string quoted = "'";
+    for (char c : argument) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+T_Child_Result Run_Captured(const std::string& command_line, const std::string& working_folder,
+                            std::string& channel, const std::function<bool()>& between_polls)
+{
+    T_Child_Result result;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return result;
+    T_Fd read_end(fds[0]), write_end(fds[1]);
+    pid_t pid = Spawn_Shell(command_line, working_folder, write_end.Fd);
+    write_end.Reset(); // the child holds its own copy
+    if (pid < 0)
+        return result;
+    result.Started = true;
+    ::fcntl(read_end.Fd, F_SETFL, ::fcntl(read_end.Fd, F_GETFL) | O_NONBLOCK);
+
+    // Drain while the child runs: a child that writes more than the pipe
+    // holds would otherwise block and never end. A pidfd, where the kernel
+    // offers one, wakes the poll the moment the child ends.
+    T_Fd exit_fd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    bool open = true;
+    int status = 0;
+    for (;;) {
+        pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR))
+            break;
+        pollfd p[2];
+        nfds_t count = 0;
+        if (open)
+            p[count++] = pollfd{read_end.Fd, POLLIN, 0};
+        if (exit_fd.Fd >= 0)
+            p[count++] = pollfd{exit_fd.Fd, POLLIN, 0};
+        if (::poll(p, count, 100) > 0 && open && p[0].revents)
+            open = Drain(read_end.Fd, channel);
+        if (between_polls && !between_polls()) {
+            // The child leads its own process group: stop it with whatever
+            // it started (the converter under the script's shell).
+            ::kill(-pid, SIGTERM);
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            break;
+        }
+    }
+    // What the child wrote before it ended; a grandchild that keeps the pipe
+    // open is not waited for.
+    if (open)
+        Drain(read_end.Fd, channel);
+    result.Exit_Code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+bool Start_Detached(const std::string& command_line)
+{
+    // The shell puts the command in the background and ends at once; the
+    // command is then adopted by init, so no zombie stays behind.
+    pid_t pid = Spawn_Shell("exec </dev/null >/dev/null 2>&1\n" + command_line + " &", "", -1);
+    if (pid < 0)
+        return false;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace os
