@@ -3,17 +3,12 @@
 #pragma once
 
 #include "u_diff_launcher.h"
+#include "u_program_paths.h"
 
 #include <functional>
 #include <string>
 
-// The executable's folder, with a trailing separator.
-const std::string& ProgramFolder();
-void Set_Program_Folder(const std::string& folder);
-// ProgramFolder + the converter's fixed place; set by Check_Converter.
-const std::string& ConverterPath();
-
-// Sets ConverterPath and tells whether a file (not a folder) lies there. The
+// Sets ConverterPath (ProgramFolder + the converter's fixed place) and tells whether a file (not a folder) lies there. The
 // search path never counts.
 bool Check_Converter();
 
