@@ -1,0 +1,113 @@
+#include "os_platform.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using test::Scratch_Dir;
+namespace fs = std::filesystem;
+
+TEST(PrivateFolder, CreatesAFolderOnlyTheUserCanEnter)
+{
+    Scratch_Dir dir;
+    std::string folder = dir / "Quorbit_tmp";
+    ASSERT_TRUE(os::Ensure_Private_Folder(folder));
+    struct stat st{};
+    ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    // An existing folder of ours is accepted again.
+    EXPECT_TRUE(os::Ensure_Private_Folder(folder));
+}
+
+TEST(PrivateFolder, RefusesAFileOrALinkInItsPlace)
+{
+    Scratch_Dir dir;
+    test::Write_File(dir / "as_file", "x");
+    EXPECT_FALSE(os::Ensure_Private_Folder(dir / "as_file"));
+
+    // A link planted by someone else must not be followed, even to a folder.
+    fs::create_directory(dir / "elsewhere");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "as_link");
+    EXPECT_FALSE(os::Ensure_Private_Folder(dir / "as_link"));
+}
+
+TEST(CopyFileReplace, ReplacesAReadOnlyTargetAndLeavesTheSourceAlone)
+{
+    Scratch_Dir dir;
+    test::Write_File(dir / "src", "new content");
+    test::Write_File(dir / "dst", "old");
+    ASSERT_TRUE(os::Set_Read_Only(dir / "dst"));
+    ASSERT_TRUE(os::Copy_File_Replace(dir / "src", dir / "dst"));
+    EXPECT_EQ(test::Read_File(dir / "dst"), "new content");
+    EXPECT_EQ(test::Read_File(dir / "src"), "new content");
+    // No half-written temporary is left beside the target.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2);
+}
+
+TEST(CopyFileReplace, FailsForAMissingSourceOrAFolder)
+{
+    Scratch_Dir dir;
+    EXPECT_FALSE(os::Copy_File_Replace(dir / "missing", dir / "dst"));
+    fs::create_directory(dir / "folder");
+    EXPECT_FALSE(os::Copy_File_Replace(dir / "folder", dir / "dst"));
+    EXPECT_FALSE(fs::exists(dir / "dst"));
+}
+
+TEST(FileExists, CountsFilesNotFoldersNorEmptyNames)
+{
+    Scratch_Dir dir;
+    test::Write_File(dir / "f", "");
+    EXPECT_TRUE(os::File_Exists(dir / "f"));
+    EXPECT_FALSE(os::File_Exists(dir.Str()));
+    EXPECT_FALSE(os::File_Exists(""));
+    EXPECT_FALSE(os::File_Exists(dir / "nothing"));
+}
+
+TEST(RunCaptured, CollectsMoreOutputThanAPipeHolds)
+{
+    std::string channel;
+    int polls = 0;
+    auto result = os::Run_Captured("head -c 1048576 /dev/zero | tr '\\0' x; echo tail >&2", "",
+                                   channel, [&] {
+                                       ++polls;
+                                       return true;
+                                   });
+    EXPECT_TRUE(result.Started);
+    EXPECT_EQ(result.Exit_Code, 0);
+    ASSERT_EQ(channel.size(), 1048576u + 5u);
+    EXPECT_EQ(channel.substr(channel.size() - 5), "tail\n");
+}
+
+TEST(RunCaptured, ReportsTheExitCodeAndRunsInTheWorkingFolder)
+{
+    Scratch_Dir dir;
+    std::string channel;
+    auto result = os::Run_Captured("pwd; exit 3", dir.Str(), channel, {});
+    EXPECT_EQ(result.Exit_Code, 3);
+    EXPECT_EQ(channel, fs::canonical(dir.Path).string() + "\n");
+}
+
+TEST(RunCaptured, StopsTheChildAndItsChildrenWhenTheHookSaysSo)
+{
+    Scratch_Dir dir;
+    std::string channel;
+    int polls = 0;
+    // The grandchild would write the marker after two seconds if it survived.
+    auto result = os::Run_Captured("sleep 2; touch " + os::Quote_Argument(dir / "marker"), "",
+                                   channel, [&] { return ++polls < 3; });
+    EXPECT_TRUE(result.Started);
+    EXPECT_NE(result.Exit_Code, 0);
+    ::sleep(3);
+    EXPECT_FALSE(fs::exists(dir / "marker"));
+}
+
+TEST(QuoteArgument, KeepsEveryCharacterOfAName)
+{
+    Scratch_Dir dir;
+    std::string name = "a b'c\"d$(x)`y`;|&%\n-e";
+    std::string channel;
+    os::Run_Captured("printf %s " + os::Quote_Argument(name), "", channel, {});
+    EXPECT_EQ(channel, name);
+}
