@@ -1,0 +1,54 @@
+#!/bin/bash
+# Sets up Varnolt on Debian 12: installs the packages that the build, the
+# program and the tests need (skipping those already installed), builds into
+# build/, then opens the example pair. --no-run stops after the build.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+run_example=1
+for argument in "$@"; do
+  case "$argument" in
+    --no-run) run_example=0 ;;
+    *) echo "usage: ./setup.sh [--no-run]" >&2; exit 2 ;;
+  esac
+done
+
+packages=(
+  g++ cmake ninja-build pkg-config          # compiler and build
+  qt6-base-dev libgl-dev                    # Qt 6 Widgets
+  libgtest-dev libgmock-dev                 # tests
+  imagemagick                               # the converter
+  xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts
+)
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build
+
+((run_example)) || exit 0
+example=(examples/plan_v1.png examples/plan_v2.png)
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  cat <<MSG
+
+Varnolt is built, but this machine has no graphical display, so the example
+cannot open here. Run it under a virtual display instead:
+
+  xvfb-run -a -s "-screen 0 1600x1000x24" build/varnolt ${example[*]}
+
+or, on a desktop session:  build/varnolt ${example[*]}
+MSG
+  exit 0
+fi
+exec build/varnolt "${example[@]}"
