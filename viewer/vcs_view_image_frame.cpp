@@ -1,0 +1,428 @@
+#include "vcs_view_image_frame.h"
+
+#include "U_Msg.h"
+#include "u_image_load.h"
+#include "vcs_diff_pagelist_frame.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace {
+
+// Pictures above this many pixels are first reduced without smoothing while
+// the drawn size keeps changing; below it a smooth reduction is quick enough
+// to make at once.
+constexpr std::int64_t Deferred_Smoothing_Pixels = std::int64_t{2048} * 2048;
+constexpr int Smoothing_Delay_Ms = 150;
+
+QString Display_Text(const std::string& text)
+{
+    return QString::fromStdString(text).remove(QLatin1Char('\r'));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- scroll box
+
+TMyScrollBox::TMyScrollBox(QWidget* parent) : QScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()}) {
+        // actionTriggered is emitted only for user actions, before the value
+        // moves; the view has moved once valueChanged follows. The scroll
+        // area's own handler was connected first, so it has run by then.
+        connect(bar, &QScrollBar::actionTriggered, this, [this, bar](int) { Scroll_Bar_Action(bar); });
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int) {
+            if (Pending_Bar != bar)
+                return;
+            Pending_Bar = nullptr;
+            Notify_Scroll();
+        });
+    }
+}
+
+void TMyScrollBox::Scroll_Bar_Action(QScrollBar* Bar)
+{
+    if (Bar->sliderPosition() == Bar->value()) {
+        // Nothing will move (an arrow pressed at the end of the range); the
+        // action is still the user's, so the owner hears of it now.
+        Pending_Bar = nullptr;
+        Notify_Scroll();
+        return;
+    }
+    Pending_Bar = Bar;
+}
+
+void TMyScrollBox::Notify_Scroll()
+{
+    if (OnScroll)
+        OnScroll(this);
+}
+
+int TMyScrollBox::Horz_Position() const { return horizontalScrollBar()->value(); }
+int TMyScrollBox::Vert_Position() const { return verticalScrollBar()->value(); }
+void TMyScrollBox::Set_Horz_Position(int Position) { horizontalScrollBar()->setValue(Position); }
+void TMyScrollBox::Set_Vert_Position(int Position) { verticalScrollBar()->setValue(Position); }
+int TMyScrollBox::Horz_Max() const { return horizontalScrollBar()->maximum(); }
+int TMyScrollBox::Vert_Max() const { return verticalScrollBar()->maximum(); }
+
+bool TMyScrollBox::Has_Visible_Scroll_Bar() const
+{
+    return horizontalScrollBar()->isVisible() || verticalScrollBar()->isVisible();
+}
+
+// ---------------------------------------------------------------- picture
+
+QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch)
+{
+    const std::int64_t w = Picture.width(), h = Picture.height();
+    const std::int64_t cw = Client.width(), ch = Client.height();
+    const bool scaling = Stretch || w > cw || h > ch;
+    if (!scaling)
+        return QRect(0, 0, int(w), int(h));
+    if (w <= 0 || h <= 0)
+        return QRect();
+    // Exact integer forms of trunc(cw / (w / h)) and trunc(ch * (w / h)).
+    std::int64_t width, height;
+    if (w > h) {
+        width = cw;
+        height = cw * h / w;
+        if (height > ch) {
+            height = ch;
+            width = ch * w / h;
+        }
+    } else {
+        height = ch;
+        width = ch * w / h;
+        if (width > cw) {
+            width = cw;
+            height = cw * h / w;
+        }
+    }
+    return QRect(0, 0, int(width), int(height));
+}
+
+TPane_Image::TPane_Image(QWidget* parent) : QWidget(parent)
+{
+    setMouseTracking(true);
+    Smooth_Timer.setSingleShot(true);
+    Smooth_Timer.setInterval(Smoothing_Delay_Ms);
+    connect(&Smooth_Timer, &QTimer::timeout, this, &TPane_Image::Make_Smooth_Copy);
+}
+
+void TPane_Image::Set_Picture(const QImage& Picture, const QString& Message)
+{
+    Picture_ = Picture;
+    Message_ = Message;
+    Scaled_ = QImage();
+    Scaled_Is_Smooth = false;
+    Scaled_Copies = 0;
+    Smooth_Timer.stop();
+    update();
+}
+
+void TPane_Image::Set_Stretch(bool Stretch)
+{
+    if (Stretch_ == Stretch)
+        return;
+    Stretch_ = Stretch;
+    update();
+}
+
+QRect TPane_Image::Draw_Rect() const
+{
+    return Picture_Draw_Rect(Picture_.size(), size(), Stretch_);
+}
+
+const QImage& TPane_Image::Scaled_For(const QSize& size)
+{
+    if (!Scaled_.isNull() && Scaled_.size() == size)
+        return Scaled_;
+    const bool reducing = size.width() < Picture_.width();
+    const bool big = std::int64_t{Picture_.width()} * Picture_.height() > Deferred_Smoothing_Pixels;
+    const bool smooth_now = reducing && !big;
+    Scaled_ = Picture_.scaled(size, Qt::IgnoreAspectRatio,
+                              smooth_now ? Qt::SmoothTransformation : Qt::FastTransformation);
+    Scaled_Is_Smooth = smooth_now || !reducing;
+    ++Scaled_Copies;
+    if (!Scaled_Is_Smooth)
+        Smooth_Timer.start();
+    return Scaled_;
+}
+
+void TPane_Image::Make_Smooth_Copy()
+{
+    // A copy for a size that no longer applies is dropped; the next paint
+    // makes a fast one for the current size and schedules this again.
+    const QSize size = Draw_Rect().size();
+    if (Scaled_Is_Smooth || Scaled_.size() != size || size == Picture_.size() || size.isEmpty())
+        return;
+    Scaled_ = Picture_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    Scaled_Is_Smooth = true;
+    ++Scaled_Copies;
+    update();
+}
+
+void TPane_Image::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    if (Picture_.isNull()) {
+        if (!Message_.isEmpty()) {
+            painter.setPen(palette().color(QPalette::WindowText));
+            painter.drawText(rect().adjusted(12, 12, -12, -12),
+                             Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Message_);
+        }
+        return;
+    }
+    const QRect target = Draw_Rect();
+    const QRect exposed = event->rect() & target;
+    if (exposed.isEmpty())
+        return;
+    if (target.size() == Picture_.size())
+        painter.drawImage(exposed.topLeft(), Picture_, exposed);
+    else
+        painter.drawImage(exposed.topLeft(), Scaled_For(target.size()), exposed);
+}
+
+// ---------------------------------------------------------------- pane
+
+TView_Image_Frame::TView_Image_Frame(QWidget* parent) : QWidget(parent)
+{
+    resize(532, 371);
+    Layout_ = new QVBoxLayout(this);
+    Layout_->setContentsMargins(0, 0, 0, 0);
+    Layout_->setSpacing(0);
+}
+
+TDiff_Pagelist_Frame* TView_Image_Frame::Create_Page_Tabs()
+{
+    if (Page_Tabs_)
+        return Page_Tabs_;
+    Page_Tabs_ = new TDiff_Pagelist_Frame(this);
+    // Docked parts from the bottom up: caption line, tab strip, scroll box.
+    const int caption_at = Caption_E ? Layout_->indexOf(Caption_E) : -1;
+    if (caption_at >= 0)
+        Layout_->insertWidget(caption_at, Page_Tabs_);
+    else
+        Layout_->addWidget(Page_Tabs_);
+    return Page_Tabs_;
+}
+
+void TView_Image_Frame::Build_Controls(const std::string& Caption,
+                                       TMyScrollBox::TNotifyEvent Scroll_Handler)
+{
+    Caption_E = new QLineEdit(this);
+    Caption_E->setReadOnly(true);
+    QPalette caption_palette = Caption_E->palette();
+    caption_palette.setColor(QPalette::Base, caption_palette.color(QPalette::Button));
+    Caption_E->setPalette(caption_palette);
+    Caption_E->setText(QString::fromStdString(Caption.empty() ? File_Name_ : Caption));
+    Caption_E->setCursorPosition(0);
+
+    ScrollBox1 = new TMyScrollBox(this);
+    if (Scroll_Handler)
+        ScrollBox1->OnScroll = std::move(Scroll_Handler);
+    Image1 = new TPane_Image;
+    ScrollBox1->setWidget(Image1);
+
+    Layout_->insertWidget(0, ScrollBox1, 1);
+    Layout_->addWidget(Caption_E);
+
+    Image1->installEventFilter(this);
+    Set_View_Mode(1);
+}
+
+bool TView_Image_Frame::Load_File(const std::string& File_Name, const std::string& Caption,
+                                  const std::string& Format_Hint,
+                                  TMyScrollBox::TNotifyEvent Scroll_Handler)
+{
+    // Painting is held off rather than hiding the pane: a hidden pane would
+    // give its space away in the layout and take it back after the load.
+    setUpdatesEnabled(false);
+    File_Name_ = File_Name;
+    if (!Image1)
+        Build_Controls(Caption, std::move(Scroll_Handler));
+    const bool loaded = Load_Picture_Into_Image(Format_Hint);
+    setUpdatesEnabled(true);
+    if (!loaded)
+        Show_Msg(Load_Error_);
+    return loaded;
+}
+
+bool TView_Image_Frame::Reload_File(const std::string& File_Name)
+{
+    if (!Image1)
+        return Load_File(File_Name);
+    setUpdatesEnabled(false);
+    File_Name_ = File_Name;
+    const bool loaded = Load_Picture_Into_Image({});
+    setUpdatesEnabled(true);
+    if (!loaded)
+        Show_Msg(Load_Error_);
+    return loaded;
+}
+
+bool TView_Image_Frame::Load_Picture_Into_Image(const std::string& Format_Hint)
+{
+    const T_Loaded_Picture picture = Load_Picture(File_Name_, Format_Hint);
+    switch (picture.Result) {
+    case T_Picture_Load_Result::Loaded:
+        Load_Error_.clear();
+        break;
+    case T_Picture_Load_Result::Too_Large:
+        Load_Error_ = Get_Msg(cap_Image_Too_Large) + "\r\nFile: " + File_Name_ +
+                      "\r\nSize: " + std::to_string(picture.Stored_Size.width()) + " x " +
+                      std::to_string(picture.Stored_Size.height()) + " pixels (at most " +
+                      std::to_string(Max_Picture_Pixels) + " pixels can be shown)";
+        break;
+    case T_Picture_Load_Result::Unreadable: {
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(File_Name_, ec);
+        Load_Error_ = Get_Msg(cap_Image_Unreadable) + "\r\nFile: " + File_Name_ + "\r\nSize: " +
+                      (ec ? std::string("file not found") : std::to_string(bytes) + " bytes");
+        break;
+    }
+    }
+    Image1->Set_Picture(picture.Image, Display_Text(Load_Error_));
+    Apply_Geometry();
+    return picture.Result == T_Picture_Load_Result::Loaded;
+}
+
+void TView_Image_Frame::Set_View_Mode(std::uint8_t Mode)
+{
+    if (Mode == View_Mode_)
+        return;
+    View_Mode_ = Mode;
+    Apply_Geometry();
+}
+
+void TView_Image_Frame::Apply_Geometry()
+{
+    if (!Image1)
+        return;
+    const bool fit = View_Mode_ == 2;
+    Image1->Set_Stretch(fit);
+    // In fit mode the control fills the visible area, so there is nothing to
+    // scroll. At actual size it takes the picture's size and sits at the top
+    // left. A pane without a picture fills the area to show its message.
+    if (fit || Image1->Picture().isNull()) {
+        ScrollBox1->setWidgetResizable(true);
+    } else {
+        ScrollBox1->setWidgetResizable(false);
+        Image1->resize(Image1->Picture().size());
+    }
+}
+
+int TView_Image_Frame::Picture_Width() const
+{
+    return Image1 ? Image1->Picture().width() : 0;
+}
+
+int TView_Image_Frame::Picture_Height() const
+{
+    return Image1 ? Image1->Picture().height() : 0;
+}
+
+bool TView_Image_Frame::Copy_File_To(const std::string& Destination) const
+{
+    if (File_Name_.empty() || Destination.empty())
+        return false;
+    std::error_code ec;
+    const bool copied = std::filesystem::copy_file(
+        File_Name_, Destination, std::filesystem::copy_options::overwrite_existing, ec);
+    return copied && !ec;
+}
+
+bool TView_Image_Frame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Image1) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            Image1MouseDown(static_cast<QMouseEvent*>(event));
+            break;
+        case QEvent::MouseMove:
+            Image1MouseMove(static_cast<QMouseEvent*>(event));
+            break;
+        case QEvent::MouseButtonRelease:
+            Image1MouseUp(static_cast<QMouseEvent*>(event));
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TView_Image_Frame::Image1MouseDown(QMouseEvent* event)
+{
+    // A pan needs something to scroll, so it never starts in fit mode.
+    if (event->button() != Qt::LeftButton || !ScrollBox1->Has_Visible_Scroll_Bar())
+        return;
+    const QPoint at = event->position().toPoint();
+    Drag_Start_X = at.x();
+    Drag_Start_Y = at.y();
+    Dragging = true;
+    Image1->setCursor(Qt::ClosedHandCursor);
+}
+
+void TView_Image_Frame::Image1MouseMove(QMouseEvent* event)
+{
+    if (Dragging) {
+        // The picture stays put while dragging; the cursor tells whether
+        // letting go here pans this pane.
+        const QWidget* viewport = ScrollBox1->viewport();
+        const QPoint over = viewport->mapFromGlobal(event->globalPosition().toPoint());
+        Image1->setCursor(viewport->rect().contains(over) ? Qt::ClosedHandCursor
+                                                          : Qt::ForbiddenCursor);
+        return;
+    }
+    Update_Hover_Cursor();
+    // Moving over a picture gives its pane the keyboard, so the arrow and page
+    // keys scroll the picture under the mouse; only inside the active window.
+    QWidget* start = parentWidget() ? parentWidget()->parentWidget() : nullptr;
+    if (!start)
+        return;
+    QWidget* form = start->window();
+    if (form && form == QApplication::activeWindow() && !ScrollBox1->hasFocus())
+        ScrollBox1->setFocus(Qt::MouseFocusReason);
+}
+
+void TView_Image_Frame::Image1MouseUp(QMouseEvent* event)
+{
+    if (!Dragging || event->button() != Qt::LeftButton)
+        return;
+    Dragging = false;
+    Update_Hover_Cursor();
+    // The drop counts only inside this pane's scroll box, on the picture or
+    // beside it; a drop anywhere else, another pane included, cancels the pan.
+    const QPoint global = event->globalPosition().toPoint();
+    const QWidget* viewport = ScrollBox1->viewport();
+    if (!viewport->rect().contains(viewport->mapFromGlobal(global)))
+        return;
+    const QPoint at = Image1->mapFromGlobal(global);
+    Image1DragDrop(at.x(), at.y());
+}
+
+void TView_Image_Frame::Image1DragDrop(int X, int Y)
+{
+    // The picture follows the hand: dragging it left or up shows what lies
+    // right or below. The scroll bars keep each position within its range.
+    ScrollBox1->Set_Horz_Position(ScrollBox1->Horz_Position() + (Drag_Start_X - X));
+    ScrollBox1->Set_Vert_Position(ScrollBox1->Vert_Position() + (Drag_Start_Y - Y));
+    ScrollBox1->Notify_Scroll();
+}
+
+void TView_Image_Frame::Update_Hover_Cursor()
+{
+    if (ScrollBox1->Has_Visible_Scroll_Bar())
+        Image1->setCursor(Qt::OpenHandCursor);
+    else
+        Image1->unsetCursor();
+}
