@@ -14,17 +14,28 @@
 namespace {
 
 std::function<bool()> process_messages;
+bool last_run_stopped = false;
 
 } // namespace
 
 void Set_Process_Messages_Hook(std::function<bool()> hook) { process_messages = std::move(hook); }
 
+const std::function<bool()>& Process_Messages_Hook() { return process_messages; }
+
+bool Last_Run_Stopped() { return last_run_stopped; }
+
 bool Run_Captured(const std::string& command_line, const std::string& working_folder,
                   std::string& channel)
 {
     std::string text;
-    os::T_Child_Result result =
-        os::Run_Captured(command_line, working_folder, text, process_messages);
+    last_run_stopped = false;
+    auto watch = [&] {
+        if (!process_messages || process_messages())
+            return true;
+        last_run_stopped = true;
+        return false;
+    };
+    os::T_Child_Result result = os::Run_Captured(command_line, working_folder, text, watch);
     if (!result.Started) {
         channel = "can't run " + command_line;
         return false;

@@ -50,3 +50,8 @@ std::string System_Temp_Path();
 // windows stay alive. It returns false to ask that the child be stopped
 // (the window is closing); Run_Captured then ends it and returns false.
 void Set_Process_Messages_Hook(std::function<bool()> hook);
+const std::function<bool()>& Process_Messages_Hook();
+
+// True when the last Run_Captured ended because the hook asked to stop the
+// child; the caller then reports nothing, since nobody waits for the result.
+bool Last_Run_Stopped();
