@@ -15,7 +15,7 @@ bool Configure_Image_Limits()
     return QImageReader::allocationLimit() == Image_Allocation_Limit_MB;
 }
 
-QByteArray Decoder_For_Extension(const std::string& Extension)
+QByteArray Qt_Format_For_Extension(const std::string& Extension)
 {
     // The registered extensions name formats by their old file-name variants;
     // Qt's decoders go by one name per format.
@@ -35,7 +35,7 @@ QByteArray Decoder_For_Extension(const std::string& Extension)
 
 namespace {
 
-std::string Extension_Of(const std::string& path)
+std::string Hint_Extension(const std::string& path)
 {
     const auto slash = path.find_last_of("/\\");
     const auto dot = path.find_last_of('.');
@@ -58,7 +58,7 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
     if (!Format_Hint.empty()) {
         QByteArray format = QImageReader::imageFormat(file);
         if (format.isEmpty())
-            format = Decoder_For_Extension(Extension_Of(Format_Hint));
+            format = Qt_Format_For_Extension(Hint_Extension(Format_Hint));
         if (!format.isEmpty()) {
             reader.setFormat(format);
             reader.setAutoDetectImageFormat(false);

@@ -45,4 +45,4 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
 // The Qt image format that decodes files with this registered extension
 // (with or without the dot, any case), or an empty array when Qt has no
 // decoder for it on this machine.
-QByteArray Decoder_For_Extension(const std::string& Extension);
+QByteArray Qt_Format_For_Extension(const std::string& Extension);

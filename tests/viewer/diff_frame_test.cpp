@@ -1,0 +1,424 @@
+// The diff view end to end: real panes, the real converter, and for paged
+// drawings an exporter whose "server" paints real PNG pages.
+#include "U_ShellOp.h"
+#include "test_support.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+#include "vcs_diff_frame.h"
+#include "vcs_diff_pagelist_frame.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QImage>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Make_Png(const std::string& path, int width, int height, QColor color, int mark_x = -1)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int y = 0; y < height; y += 10)
+        for (int x = 0; x < width; ++x)
+            image.setPixelColor(x, y, color);
+    if (mark_x >= 0)
+        for (int y = 0; y < height / 2; ++y)
+            image.setPixelColor(mark_x, y, Qt::red);
+    ASSERT_TRUE(image.save(QString::fromStdString(path), "PNG"));
+}
+
+struct Page_Spec {
+    std::string Name;
+    int ID;
+    int Width, Height;
+};
+
+// An exporter that "opens" files by a preset page layout and paints each
+// exported page as a PNG of the page's size.
+class Paint_Exporter : public T_Base_Multipage_Wrapper {
+public:
+    explicit Paint_Exporter(std::map<std::string, std::vector<Page_Spec>> layouts, bool starts)
+        : Layouts(std::move(layouts)), Starts(starts)
+    {
+    }
+    bool Start_App() override { return Starts; }
+    bool Quit_App() override { return Starts; }
+    bool Close_Doc(int) override { return true; }
+    int Open_Doc(const std::string& File_Name, int& Doc_Index, std::string&) override
+    {
+        auto found = Layouts.find(File_Name);
+        if (found == Layouts.end())
+            return 1;
+        Docs.push_back({T_Variant(), true, {}});
+        for (const Page_Spec& page : found->second)
+            Docs.back().Pages.Items->push_back({page.Name, page.ID, ""});
+        Specs.push_back(found->second);
+        Doc_Index = static_cast<int>(Docs.size()) - 1;
+        return 0;
+    }
+    std::map<std::string, std::vector<Page_Spec>> Layouts;
+    std::vector<std::vector<Page_Spec>> Specs;
+    bool Starts;
+    int Exports = 0;
+    int Fail_Page = -1;
+
+protected:
+    void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override
+    {
+        if (page == Fail_Page)
+            throw T_Server_Exception("page refused");
+        ++Exports;
+        const Page_Spec& spec = Specs[static_cast<size_t>(Doc_Index)][static_cast<size_t>(page)];
+        Make_Png(File_Name, spec.Width, spec.Height, QColor::fromHsv(40 * page % 360, 200, 200));
+    }
+};
+
+class Diff_Frame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Prepare_Temp_Folder();
+        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+        Set_Exporter_Factory({});
+    }
+    void TearDown() override { Set_Exporter_Factory({}); }
+
+    std::unique_ptr<TView_diff_frame> Open(const std::string& left, const std::string& right,
+                                           unsigned char converter = 0, unsigned char paged = 0)
+    {
+        auto frame = std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "",
+                                                        [this](QObject*) { ++Closes; },
+                                                        converter, paged);
+        frame->resize(1000, 700);
+        frame->show();
+        return frame;
+    }
+    int Compared_Files() const
+    {
+        int count = 0;
+        for (auto& entry : fs::directory_iterator(Temp_Dir()))
+            count += entry.path().string().ends_with(".compared.png");
+        return count;
+    }
+
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+    int Closes = 0;
+};
+
+} // namespace
+
+TEST_F(Diff_Frame, CompareCaptionFollowsThePictureSizes)
+{
+    Make_Png(dir / "a.png", 300, 200, Qt::blue);
+    Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
+    Make_Png(dir / "c.png", 310, 200, Qt::blue);
+    auto same = Open(dir / "a.png", dir / "b.png");
+    EXPECT_EQ(same->Compare_A->text(), QStringLiteral("Compare images"));
+    auto different = Open(dir / "a.png", dir / "c.png");
+    EXPECT_EQ(different->Compare_A->text(), QStringLiteral("Compare images with different sizes"));
+    // Plain images: no page tabs, Sync pages checked but disabled.
+    EXPECT_TRUE(same->Sync_Pages_A->isChecked());
+    EXPECT_FALSE(same->Sync_Pages_A->isEnabled());
+    EXPECT_EQ(same->LeftTabs, nullptr);
+    EXPECT_EQ(same->View_Image_Frame2->Caption_E->text(), QString::fromStdString(dir / "b.png"));
+}
+
+TEST_F(Diff_Frame, CompareTogglesThePaneAndTheThirdPressComesFromTheCache)
+{
+    Make_Png(dir / "a.png", 300, 200, Qt::blue);
+    Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
+    auto frame = Open(dir / "a.png", dir / "b.png");
+    EXPECT_FALSE(frame->Compared_Shown());
+    EXPECT_FALSE(frame->Export_Compared_Img_A->isEnabled());
+
+    frame->Compare_A->trigger();
+    ASSERT_TRUE(frame->Compared_Shown()) << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
+    EXPECT_EQ(frame->GridPanel1->rowStretch(1), 1);
+    EXPECT_TRUE(frame->Compare_A->isChecked());
+    EXPECT_TRUE(frame->Execute_Compared_Img_A->isEnabled());
+    EXPECT_TRUE(frame->Export_Compared_Img_A->isEnabled());
+    EXPECT_EQ(frame->View_Image_Frame3->Caption_E->text(), QStringLiteral("Compared image"));
+    EXPECT_EQ(frame->View_Image_Frame3->Picture_Width(), 300);
+    EXPECT_EQ(Compared_Files(), 1);
+
+    frame->Compare_A->trigger();
+    EXPECT_FALSE(frame->Compared_Shown());
+    EXPECT_EQ(frame->GridPanel1->rowStretch(1), 0);
+    EXPECT_FALSE(frame->Compare_A->isChecked());
+    EXPECT_FALSE(frame->Export_Compared_Img_A->isEnabled());
+
+    frame->Compare_A->trigger();
+    EXPECT_TRUE(frame->Compared_Shown());
+    EXPECT_EQ(Compared_Files(), 1);
+    EXPECT_TRUE(messages.Messages.empty());
+    // The controls are usable again after every run.
+    EXPECT_TRUE(frame->Fit_A->isEnabled());
+    EXPECT_TRUE(frame->Shave_E->isEnabled());
+}
+
+TEST_F(Diff_Frame, TrimRecomparesOnlyWhileTheComparedPaneIsShown)
+{
+    Make_Png(dir / "a.png", 300, 200, Qt::blue);
+    Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
+    auto frame = Open(dir / "a.png", dir / "b.png");
+    frame->Trim_Compared_A->trigger();
+    EXPECT_TRUE(frame->Trim_Checked());
+    EXPECT_EQ(Compared_Files(), 0);
+    frame->Trim_Compared_A->trigger();
+
+    frame->Compare_A->trigger();
+    ASSERT_EQ(Compared_Files(), 1);
+    frame->Trim_Compared_A->trigger();
+    EXPECT_EQ(Compared_Files(), 2);
+    // Shaved by 15 on every side, then trimmed to the difference.
+    EXPECT_LT(frame->View_Image_Frame3->Picture_Width(), 300 - 30 + 1);
+    EXPECT_EQ(frame->CompareCache().Items.size(), 2u);
+}
+
+TEST_F(Diff_Frame, FitReachesTheComparedPaneOnlyWhenItIsShown)
+{
+    Make_Png(dir / "a.png", 300, 200, Qt::blue);
+    Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
+    auto frame = Open(dir / "a.png", dir / "b.png");
+    frame->Compare_A->trigger();
+    frame->Compare_A->trigger(); // hidden again, loaded in mode 1
+    frame->Fit_A->trigger();
+    EXPECT_EQ(frame->ViewMode(), 2);
+    EXPECT_TRUE(frame->Fit_A->isChecked());
+    EXPECT_EQ(frame->View_Image_Frame1->View_Mode(), 2);
+    EXPECT_EQ(frame->View_Image_Frame3->View_Mode(), 1);
+    frame->Compare_A->trigger();
+    EXPECT_EQ(frame->View_Image_Frame3->View_Mode(), 2);
+}
+
+TEST_F(Diff_Frame, ShaveFieldIsBoundByTheLeftPictureAndCleanedWhenLeft)
+{
+    Make_Png(dir / "tiny.png", 3, 3, Qt::blue);
+    auto frame = Open(dir / "tiny.png", dir / "tiny.png");
+    EXPECT_EQ(frame->Shave_E->maximum(), 1);
+
+    Make_Png(dir / "a.png", 100, 80, Qt::blue);
+    frame = Open(dir / "a.png", dir / "a.png");
+    EXPECT_EQ(frame->Shave_E->maximum(), 39);
+    QLineEdit* edit = frame->Shave_E->findChild<QLineEdit*>();
+    edit->setText(QStringLiteral("500"));
+    frame->Shave_EExit();
+    EXPECT_EQ(frame->Shave_E->value(), 39);
+    edit->setText(QStringLiteral("-"));
+    EXPECT_EQ(frame->Shave_Value(), 0);
+    frame->Shave_EExit();
+    EXPECT_EQ(frame->Shave_E->value(), 0);
+    EXPECT_EQ(edit->text(), QStringLiteral("0"));
+}
+
+TEST_F(Diff_Frame, ScrollingOnePaneMovesTheOthersWithinTheirRanges)
+{
+    Make_Png(dir / "a.png", 2000, 1500, Qt::blue);
+    Make_Png(dir / "b.png", 2000, 1300, Qt::blue, 50);
+    auto frame = Open(dir / "a.png", dir / "b.png");
+    frame->Compare_A->trigger();
+    QTest::qWait(0);
+    TMyScrollBox* left = frame->View_Image_Frame1->ScrollBox1;
+    TMyScrollBox* right = frame->View_Image_Frame2->ScrollBox1;
+    TMyScrollBox* compared = frame->View_Image_Frame3->ScrollBox1;
+
+    // A user scroll of the right pane: triggerAction raises OnScroll.
+    right->verticalScrollBar()->setValue(0);
+    for (int i = 0; i < 6; ++i)
+        right->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    int position = right->Vert_Position();
+    ASSERT_GT(position, 0);
+    EXPECT_EQ(left->Vert_Position(), std::min(position, left->Vert_Max()));
+    EXPECT_EQ(compared->Vert_Position(), std::min(position, compared->Vert_Max()));
+
+    // To the very end: the shorter pictures stop at their own range.
+    right->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    left->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(right->Vert_Position(), std::min(left->Vert_Max(), right->Vert_Max()));
+}
+
+TEST_F(Diff_Frame, APanByDragIsFollowedByTheOtherPanes)
+{
+    Make_Png(dir / "a.png", 2000, 1500, Qt::blue);
+    Make_Png(dir / "b.png", 2000, 1500, Qt::blue, 50);
+    auto frame = Open(dir / "a.png", dir / "b.png");
+    QTest::qWait(0);
+    TView_Image_Frame* pane = frame->View_Image_Frame1;
+    pane->ScrollBox1->Set_Horz_Position(100);
+    pane->ScrollBox1->Set_Vert_Position(100);
+    QWidget* image = pane->Image1;
+    QTest::mousePress(image, Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseMove(image, QPoint(250, 260));
+    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(250, 260));
+    EXPECT_EQ(pane->ScrollBox1->Horz_Position(), 150);
+    EXPECT_EQ(pane->ScrollBox1->Vert_Position(), 40);
+    EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Horz_Position(), 150);
+    EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Vert_Position(), 40);
+}
+
+TEST_F(Diff_Frame, ConversionFailureGivesTheMessageAndNoView)
+{
+    test::Write_File(dir / "a.svg", "<svg broken");
+    test::Write_File(dir / "b.svg", "not svg at all");
+    auto frame = Open(dir / "a.svg", dir / "b.svg", 1, 0);
+    EXPECT_EQ(frame->ViewMode(), 0);
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text, "Image convert fail!\r\nFile may be corrupted.");
+    EXPECT_FALSE(frame->Compare_A->isEnabled());
+}
+
+TEST_F(Diff_Frame, ConvertedInputsAreShownAndComparedThroughTheirFormat)
+{
+    test::Write_File(dir / "a.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='120' "
+                                    "height='80'><rect width='120' height='80' fill='white'/>"
+                                    "<circle cx='40' cy='40' r='20'/></svg>");
+    test::Write_File(dir / "b.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='120' "
+                                    "height='80'><rect width='120' height='80' fill='white'/>"
+                                    "<circle cx='60' cy='40' r='20'/></svg>");
+    auto frame = Open(dir / "a.svg", dir / "b.svg", 1, 0);
+    ASSERT_EQ(frame->ViewMode(), 1);
+    EXPECT_EQ(frame->LeftImage(), dir / "a.svg");
+    EXPECT_EQ(frame->View_Image_Frame1->Picture_Width(), 120);
+    frame->Compare_A->trigger();
+    EXPECT_TRUE(frame->Compared_Shown());
+}
+
+TEST_F(Diff_Frame, AMissingDrawingServerGivesTheMessageAndNoView)
+{
+    test::Write_File(dir / "a.vsd", "");
+    auto visio = Open(dir / "a.vsd", dir / "a.vsd", 0, 1);
+    EXPECT_EQ(visio->ViewMode(), 0);
+    Set_Exporter_Factory([](unsigned char) {
+        return Make_Exporter<Paint_Exporter>(std::map<std::string, std::vector<Page_Spec>>{},
+                                             false);
+    });
+    auto kompas = Open(dir / "a.vsd", dir / "a.vsd", 0, 2);
+    EXPECT_EQ(kompas->ViewMode(), 0);
+    ASSERT_EQ(messages.Messages.size(), 2u);
+    EXPECT_EQ(messages.Messages[0].Text.rfind("MS Visio is not found!", 0), 0u);
+    EXPECT_EQ(messages.Messages[1].Text.rfind("Kompas is not found!", 0), 0u);
+    EXPECT_EQ(kompas->Exporter, nullptr);
+}
+
+namespace {
+
+class Paged_Frame : public Diff_Frame {
+protected:
+    Paint_Exporter* Install(std::vector<Page_Spec> left, std::vector<Page_Spec> right)
+    {
+        test::Write_File(dir / "a.cdw", "");
+        test::Write_File(dir / "b.cdw", "");
+        auto layouts = std::map<std::string, std::vector<Page_Spec>>{{dir / "a.cdw", left},
+                                                                     {dir / "b.cdw", right}};
+        Set_Exporter_Factory([this, layouts](unsigned char) {
+            auto exporter = Make_Exporter<Paint_Exporter>(layouts, true);
+            Last = static_cast<Paint_Exporter*>(exporter.get());
+            return exporter;
+        });
+        return nullptr;
+    }
+    static void Click_Tab(TDiff_Pagelist_Frame* tabs, int index)
+    {
+        tabs->TabControl1->setCurrentIndex(index);
+    }
+    Paint_Exporter* Last = nullptr;
+};
+
+} // namespace
+
+TEST_F(Paged_Frame, PagesPairByPositionWithSyncAndStopWhereTheOtherSideEnds)
+{
+    Install({{"0", 0, 200, 100}, {"1", 1, 200, 100}, {"2", 2, 220, 100}},
+            {{"0", 0, 200, 100}, {"1", 1, 200, 100}});
+    auto frame = Open(dir / "a.cdw", dir / "b.cdw", 0, 2);
+    ASSERT_EQ(frame->ViewMode(), 1);
+    EXPECT_TRUE(frame->Sync_Pages_A->isEnabled());
+    EXPECT_EQ(frame->LeftTabs->TabControl1->count(), 3);
+    EXPECT_EQ(frame->LeftImage(), dir / "a.cdw_l_page_0.png");
+    EXPECT_EQ(frame->RightImage(), dir / "a.cdw_r_page_0.png");
+
+    Click_Tab(frame->LeftTabs, 1);
+    EXPECT_EQ(frame->LeftPage(), 1);
+    EXPECT_EQ(frame->RightPage(), 1);
+    EXPECT_EQ(frame->RightTabs->Selected_Index(), 1);
+
+    Click_Tab(frame->LeftTabs, 2);
+    EXPECT_EQ(frame->LeftPage(), 2);
+    EXPECT_EQ(frame->RightPage(), 1);
+    EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images with different sizes"));
+
+    // Without sync only the chosen side moves.
+    frame->Sync_Pages_A->trigger();
+    Click_Tab(frame->RightTabs, 0);
+    EXPECT_EQ(frame->LeftPage(), 2);
+    EXPECT_EQ(frame->RightPage(), 0);
+}
+
+TEST_F(Paged_Frame, PagesPairByIdNotPositionAndRecompareFromTheCache)
+{
+    Install({{"A", 0, 200, 100}, {"B", 5, 200, 100}}, {{"B", 5, 200, 100}, {"A", 0, 200, 100}});
+    auto frame = Open(dir / "a.cdw", dir / "b.cdw", 0, 1);
+    ASSERT_EQ(frame->ViewMode(), 1);
+    frame->Compare_A->trigger();
+    ASSERT_TRUE(frame->Compared_Shown());
+
+    Click_Tab(frame->LeftTabs, 1); // ID 5 is the right document's first page
+    EXPECT_EQ(frame->RightPage(), 0);
+    int files = Compared_Files();
+    Click_Tab(frame->LeftTabs, 0);
+    EXPECT_EQ(frame->RightPage(), 1);
+    Click_Tab(frame->LeftTabs, 1);
+    EXPECT_EQ(Compared_Files(), files + 1); // (0,1) was new; (1,0) came from the cache
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Paged_Frame, AFailedPageExportKeepsThePreviousPage)
+{
+    Install({{"0", 0, 200, 100}, {"1", 1, 200, 100}}, {{"0", 0, 200, 100}, {"1", 1, 200, 100}});
+    auto frame = Open(dir / "a.cdw", dir / "b.cdw", 0, 2);
+    ASSERT_EQ(frame->ViewMode(), 1);
+    Last->Fail_Page = 1;
+    Click_Tab(frame->LeftTabs, 1);
+    EXPECT_EQ(frame->LeftPage(), 0);
+    EXPECT_EQ(frame->LeftImage(), dir / "a.cdw_l_page_0.png");
+    EXPECT_EQ(frame->RightPage(), 0);
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text, "MS Visio export fail.\r\npage refused");
+}
+
+TEST_F(Diff_Frame, ClosingDuringARunStopsTheConverterAndThenCloses)
+{
+    // A converter that takes its time, so the close arrives mid-run.
+    std::string slow = dir / "slow convert";
+    test::Write_File(slow, "#!/bin/sh\nsleep 20\n");
+    fs::permissions(slow, fs::perms::owner_all);
+    Make_Png(dir / "a.png", 100, 100, Qt::blue);
+    auto frame = Open(dir / "a.png", dir / "a.png");
+    Set_Converter_Path(slow);
+    Set_Process_Messages_Hook([] {
+        QCoreApplication::processEvents();
+        return true;
+    });
+    QTimer::singleShot(300, [&] {
+        EXPECT_TRUE(frame->Is_Running());
+        EXPECT_FALSE(frame->Fit_A->isEnabled());
+        frame->Request_Close();
+    });
+    auto started = std::chrono::steady_clock::now();
+    frame->Compare_A->trigger();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(Closes, 1);
+    EXPECT_FALSE(frame->Is_Running());
+    EXPECT_TRUE(messages.Messages.empty()); // a stopped run reports nothing
+    Set_Process_Messages_Hook({});
+}
