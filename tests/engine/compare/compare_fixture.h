@@ -1,0 +1,128 @@
+// A private program folder whose imagemagick/ holds the real converter and
+// the program's policy, a private temporary folder, and a diff view stand-in.
+#pragma once
+
+#include "test_support.h"
+#include "u_image_compare.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+
+#include "os_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace test {
+
+inline std::string Real_Converter()
+{
+    std::error_code ec;
+    auto linked = std::filesystem::canonical(VARNOLT_BUILD_DIR "/imagemagick/convert", ec);
+    return ec ? std::string("/usr/bin/convert-im6.q16") : linked.string();
+}
+
+struct Source : T_Compare_Source {
+    std::string Left, Right;
+    unsigned char Converter = 0, Paged = 0;
+    int Left_Page = 0, Right_Page = 0;
+    bool Trim = false;
+    int Shave = 15;
+    T_Compare_Files_Cash Cache;
+    std::vector<std::string> Shown;
+    int Open_Code = 0;
+    std::string Open_Error;
+    int Width = 0, Height = 0, Shave_Max = -1;
+
+    std::string LeftImage() const override { return Left; }
+    std::string RightImage() const override { return Right; }
+    unsigned char ConverterKind() const override { return Converter; }
+    unsigned char PagedKind() const override { return Paged; }
+    int LeftPage() const override { return Left_Page; }
+    int RightPage() const override { return Right_Page; }
+    bool Trim_Checked() const override { return Trim; }
+    int Shave_Value() const override { return Shave; }
+    T_Compare_Files_Cash& CompareCache() override { return Cache; }
+    void Show_Compared(const std::string& file) override { Shown.push_back(file); }
+    int Open_Doc(const std::string&, int& doc_index, std::string& error_text) override
+    {
+        error_text = Open_Error;
+        if (Open_Code == 0)
+            doc_index = 1;
+        return Open_Code;
+    }
+    int Left_Picture_Width() const override { return Width; }
+    int Left_Picture_Height() const override { return Height; }
+    void Set_Shave_Max(int maximum) override { Shave_Max = maximum; }
+};
+
+class Converter_Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Prepare_Temp_Folder();
+        // Blanks and a "$" in the program folder must reach the shell quoted.
+        auto folder = tmp.Dir.Path / "Program $HOME files" / "imagemagick";
+        std::filesystem::create_directories(folder);
+        std::filesystem::create_symlink(Real_Converter(), folder / "convert");
+        std::filesystem::copy_file(VARNOLT_BUILD_DIR "/imagemagick/policy.xml",
+                                   folder / "policy.xml");
+        Set_Converter_Path((folder / "convert").string());
+    }
+
+    // Runs the converter directly (with the program's policy) to make inputs.
+    void Convert(const std::string& arguments)
+    {
+        std::string channel;
+        auto folder = std::filesystem::path(ConverterPath()).parent_path().string();
+        auto result = os::Run_Captured("MAGICK_CONFIGURE_PATH=" + os::Quote_Argument(folder) +
+                                           " " + os::Quote_Argument(ConverterPath()) + " " +
+                                           arguments,
+                                       "", channel, nullptr);
+        ASSERT_EQ(result.Exit_Code, 0) << arguments << "\n" << channel;
+    }
+
+    // A white picture with a black rectangle at x, y.
+    std::string Picture(const std::string& name, int x, int y, const std::string& size = "60x40")
+    {
+        // Made under a plain name: the converter would expand a "%d" in it.
+        std::string path = files / name, plain = files / "picture.png";
+        Convert("-size " + size + " xc:white -fill black -draw " +
+                os::Quote_Argument("rectangle " + std::to_string(x) + "," + std::to_string(y) +
+                                   " " + std::to_string(x + 20) + "," + std::to_string(y + 15)) +
+                " " + os::Quote_Argument("png:" + plain));
+        std::filesystem::rename(plain, path);
+        return path;
+    }
+
+    // Number of compared images in the temporary folder.
+    int Compared_Files() const
+    {
+        int count = 0;
+        for (auto& entry : std::filesystem::directory_iterator(Temp_Dir()))
+            count += entry.path().string().ends_with(".compared.png");
+        return count;
+    }
+
+    Private_Tmpdir tmp;
+    Scratch_Dir files;
+    Msg_Recorder messages;
+    Source frame;
+};
+
+// Width and height from a PNG's header.
+inline std::pair<int, int> Png_Size(const std::string& path)
+{
+    std::string data = Read_File(path);
+    auto be32 = [&](size_t at) {
+        return (static_cast<unsigned char>(data[at]) << 24) |
+               (static_cast<unsigned char>(data[at + 1]) << 16) |
+               (static_cast<unsigned char>(data[at + 2]) << 8) |
+               static_cast<unsigned char>(data[at + 3]);
+    };
+    if (data.size() < 24 || data.compare(1, 3, "PNG") != 0)
+        return {0, 0};
+    return {be32(16), be32(20)};
+}
+
+} // namespace test

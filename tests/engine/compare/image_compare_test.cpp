@@ -1,0 +1,229 @@
+// Conversion and comparison with the real converter.
+#include "compare_fixture.h"
+
+#include "U_ShellOp.h"
+
+namespace {
+
+using test::Converter_Test;
+
+TEST_F(Converter_Test, ComparesAPairAndServesTheSameRequestFromTheCache)
+{
+    frame.Left = Picture("left.png", 5, 5);
+    frame.Right = Picture("right.png", 12, 9);
+
+    Compare_Images(frame);
+    ASSERT_EQ(frame.Shown.size(), 1u) << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
+    std::string first = frame.Shown[0];
+    EXPECT_TRUE(first.starts_with(Temp_Dir() + "tempfile_#_"));
+    EXPECT_TRUE(first.ends_with("left.png.compared.png"));
+    EXPECT_EQ(test::Png_Size(first), std::make_pair(60, 40));
+    ASSERT_EQ(frame.Cache.Items.size(), 1u);
+    EXPECT_EQ(frame.Cache.Find(0, 0, 0), 0);
+
+    // Same request: the earlier file, and the converter wrote nothing new.
+    Compare_Images(frame);
+    ASSERT_EQ(frame.Shown.size(), 2u);
+    EXPECT_EQ(frame.Shown[1], first);
+    EXPECT_EQ(Compared_Files(), 1);
+
+    // The cached file is gone: the converter runs again, the entry stays.
+    std::filesystem::remove(first);
+    Compare_Images(frame);
+    ASSERT_EQ(frame.Shown.size(), 3u);
+    EXPECT_NE(frame.Shown[2], first);
+    EXPECT_TRUE(os::File_Exists(frame.Shown[2]));
+    EXPECT_EQ(frame.Cache.Items.size(), 1u);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Converter_Test, TrimSettingsGiveSmallerImagesUnderTheirOwnKeys)
+{
+    frame.Left = Picture("left.png", 20, 10);
+    frame.Right = Picture("right.png", 24, 14);
+    frame.Paged = 2;
+    frame.Left_Page = 2;
+    frame.Right_Page = 3;
+
+    Compare_Images(frame);
+    frame.Trim = true;
+    frame.Shave = 0;
+    Compare_Images(frame);
+    frame.Shave = 15;
+    Compare_Images(frame);
+    ASSERT_EQ(frame.Shown.size(), 3u);
+
+    // Trim on with shave 0 trims, so it is kept apart from trim off.
+    EXPECT_EQ(frame.Cache.Find(0, 2, 3), 0);
+    EXPECT_EQ(frame.Cache.Find(-1, 2, 3), 1);
+    EXPECT_EQ(frame.Cache.Find(15, 2, 3), 2);
+    EXPECT_EQ(Compared_Files(), 3);
+    auto full = test::Png_Size(frame.Shown[0]);
+    auto trimmed = test::Png_Size(frame.Shown[1]);
+    EXPECT_EQ(full, std::make_pair(60, 40));
+    EXPECT_LT(trimmed.first, full.first);
+    EXPECT_LT(trimmed.second, full.second);
+    EXPECT_GT(trimmed.first, 0);
+
+    // The other page pair is a different key.
+    frame.Left_Page = 3;
+    frame.Right_Page = 2;
+    Compare_Images(frame);
+    EXPECT_EQ(frame.Cache.Find(15, 3, 2), 3);
+}
+
+TEST_F(Converter_Test, ConvertedFormatsConvertAndCompareThroughThePrefix)
+{
+    std::string base = Picture("base.png", 5, 5);
+    std::string changed = Picture("changed.png", 9, 7);
+    struct Case {
+        unsigned char Kind;
+        std::string Extension, Writer;
+    };
+    for (const Case& c : {Case{2, "jp2", "jp2"}, Case{2, "j2k", "j2k"}, Case{3, "ppm", "ppm"}}) {
+        std::string left = files / ("v1." + c.Extension);
+        std::string right = files / ("v2." + c.Extension);
+        Convert(os::Quote_Argument(base) + " " + os::Quote_Argument(c.Writer + ":" + left));
+        Convert(os::Quote_Argument(changed) + " " + os::Quote_Argument(c.Writer + ":" + right));
+        test::Source pair;
+        pair.Left = left;
+        pair.Right = right;
+        pair.Converter = c.Kind;
+        std::string left_shown = left, right_shown = right;
+        ASSERT_TRUE(Convert_Pair(pair, right_shown, left_shown)) << c.Extension;
+        EXPECT_TRUE(left_shown.ends_with("v1." + c.Extension + ".converted.png"));
+        EXPECT_TRUE(right_shown.ends_with("v2." + c.Extension + ".converted.png"));
+        EXPECT_EQ(test::Png_Size(left_shown), std::make_pair(60, 40));
+        EXPECT_EQ(test::Png_Size(right_shown), std::make_pair(60, 40));
+
+        Compare_Images(pair);
+        ASSERT_EQ(pair.Shown.size(), 1u) << c.Extension;
+        EXPECT_EQ(test::Png_Size(pair.Shown[0]), std::make_pair(60, 40));
+    }
+
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"50\" height=\"30\">"
+                      "<rect x=\"5\" y=\"5\" width=\"20\" height=\"10\" fill=\"blue\"/></svg>";
+    test::Write_File(files / "a.svg", svg);
+    test::Write_File(files / "b.svg", std::string(svg).replace(svg.find("x=\"5\""), 5, "x=\"9\""));
+    test::Source pair;
+    pair.Left = files / "a.svg";
+    pair.Right = files / "b.svg";
+    pair.Converter = 1;
+    std::string left_shown = pair.Left, right_shown = pair.Right;
+    ASSERT_TRUE(Convert_Pair(pair, right_shown, left_shown));
+    EXPECT_EQ(test::Png_Size(left_shown), std::make_pair(50, 30));
+    Compare_Images(pair);
+    EXPECT_EQ(pair.Shown.size(), 1u);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Converter_Test, CorruptInputsAreReportedAndNotCached)
+{
+    std::string good = Picture("good.png", 5, 5);
+    std::string bad = files / "bad.png";
+    test::Write_File(bad, "\x89PNG\r\n\x1a\n but nothing more");
+
+    frame.Left = good;
+    frame.Right = bad;
+    Compare_Images(frame);
+    EXPECT_TRUE(frame.Shown.empty());
+    EXPECT_TRUE(frame.Cache.Items.empty());
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text, Get_Msg(cap_Image_Compare_Fail));
+
+    // Only the left conversion fails: both names stay, one message.
+    test::Write_File(files / "bad.svg", "<svg this is not");
+    Convert(os::Quote_Argument(good) + " " + os::Quote_Argument("ppm:" + (files / "good.ppm")));
+    test::Source pair;
+    pair.Converter = 1;
+    std::string left = files / "bad.svg", right = files / "b.svg";
+    test::Write_File(right, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\"/>");
+    EXPECT_FALSE(Convert_Pair(pair, right, left));
+    EXPECT_EQ(left, files / "bad.svg");
+    EXPECT_EQ(right, files / "b.svg");
+    ASSERT_EQ(messages.Messages.size(), 2u);
+    EXPECT_EQ(messages.Messages[1].Text, Get_Msg(cap_Image_Convert_Fail));
+}
+
+TEST_F(Converter_Test, AwkwardNamesCompareAndRunNothingHiddenInThem)
+{
+    std::string planted = files / "planted";
+    const std::string names[][2] = {
+        {"plan 100%.png", "plan 100% v2.png"},
+        {"a%d%%x%1d.png", "b%PATH%.png"},
+        {"it's \"$(touch planted)\".png", "`touch planted`;$HOME.png"},
+        {"Чертёж ü.png", "Чертёж ü 2.png"},
+    };
+    for (auto& pair : names) {
+        test::Source source;
+        source.Left = Picture(pair[0], 5, 5);
+        source.Right = Picture(pair[1], 9, 9);
+        ASSERT_TRUE(os::File_Exists(source.Left)) << pair[0];
+        Compare_Images(source);
+        ASSERT_EQ(source.Shown.size(), 1u) << pair[0];
+        // The file is found and cached under its real name.
+        EXPECT_TRUE(source.Shown[0].ends_with(pair[0] + ".compared.png")) << source.Shown[0];
+        EXPECT_TRUE(os::File_Exists(source.Shown[0]));
+        EXPECT_EQ(source.Cache.Items.at(0).ComparedFile, source.Shown[0]);
+    }
+    EXPECT_FALSE(std::filesystem::exists(planted));
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Converter_Test, OwnPolicyLetsLargeDrawingsCompareAndRefusesIndirectInputs)
+{
+    // Limits from the program's policy, not the system's.
+    std::string output, error;
+    std::string folder = std::filesystem::path(ConverterPath()).parent_path().string() + "/";
+    Run_Batch("MAGICK_CONFIGURE_PATH=" + os::Quote_Argument(folder) + " " +
+                  os::Quote_Argument(ConverterPath()) + " -list resource",
+              "", "", output, error);
+    EXPECT_NE(output.find("Memory: 2GiB"), std::string::npos) << output;
+
+    // Inputs that reach beyond a plain file are refused.
+    std::string png = Picture("plain.png", 5, 5);
+    test::Write_File(files / "list.txt", png + "\n");
+    test::Write_File(files / "script.msl",
+                     "<image><read filename=\"" + png + "\"/><write filename=\"" +
+                         (files / "msl-out.png") + "\"/></image>");
+    const std::string refused[] = {"msl:" + (files / "script.msl"), "@" + (files / "list.txt"),
+                                   "url:file://" + png, "text:" + (files / "list.txt")};
+    for (const std::string& input : refused) {
+        std::string out = files / "refused.png";
+        Run_Batch(Convert_Command_Line(Native_Dialect(), ConverterPath(), "", input, out), "", "",
+                  output, error);
+        EXPECT_FALSE(os::File_Exists(out)) << input;
+    }
+    EXPECT_FALSE(os::File_Exists(files / "msl-out.png"));
+
+    // Two 8000 x 8000 drawings compare (the system's default limits fail here).
+    frame.Left = Picture("big1.png", 100, 100, "8000x8000");
+    frame.Right = Picture("big2.png", 4000, 4000, "8000x8000");
+    Compare_Images(frame);
+    ASSERT_EQ(frame.Shown.size(), 1u);
+    EXPECT_EQ(test::Png_Size(frame.Shown[0]), std::make_pair(8000, 8000));
+}
+
+TEST_F(Converter_Test, OpenPagedDocumentReportsInThreeLayouts)
+{
+    int doc = -1;
+    EXPECT_TRUE(Open_Paged_Document(files / "a.vsd", doc, frame));
+    EXPECT_EQ(doc, 1);
+    EXPECT_TRUE(messages.Messages.empty());
+
+    frame.Open_Error = "Server said no";
+    frame.Open_Code = 1;
+    EXPECT_FALSE(Open_Paged_Document("/x/a.vsd", doc, frame));
+    frame.Open_Code = 2;
+    EXPECT_FALSE(Open_Paged_Document("/x/b.vsd", doc, frame));
+    frame.Open_Code = 3;
+    EXPECT_FALSE(Open_Paged_Document("/x/c.vsd", doc, frame));
+    ASSERT_EQ(messages.Messages.size(), 2u);
+    EXPECT_EQ(messages.Messages[0].Text,
+              Get_Msg(cap_File_Not_Found) + "\r\n\r\n/x/a.vsd\r\n\r\nServer said no");
+    EXPECT_EQ(messages.Messages[1].Text,
+              Get_Msg(cap_Cant_Open_File) + "\r\n\r\n/x/b.vsd\r\n\r\nServer said no");
+    EXPECT_EQ(messages.Messages[0].Kind, T_Msg_Kind::Plain);
+}
+
+} // namespace
