@@ -157,7 +157,9 @@ void Compare_Images(T_Compare_Source& frame)
         }
     }
     if (compared.empty()) {
-        Show_Msg(Get_Msg(cap_Image_Compare_Fail));
+        // A run stopped because the window is closing has nobody to tell.
+        if (!Last_Run_Stopped())
+            Show_Msg(Get_Msg(cap_Image_Compare_Fail));
         return;
     }
     frame.Show_Compared(compared);
@@ -188,7 +190,8 @@ bool Convert_Pair(T_Compare_Source& frame, std::string& right_name, std::string&
         left_name = left_output;
         return true;
     }
-    Show_Msg(Get_Msg(cap_Image_Convert_Fail));
+    if (!Last_Run_Stopped())
+        Show_Msg(Get_Msg(cap_Image_Convert_Fail));
     return false;
 }
 
