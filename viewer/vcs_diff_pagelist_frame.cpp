@@ -18,7 +18,9 @@ TDiff_Pagelist_Frame::TDiff_Pagelist_Frame(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(TabControl1);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // The tabs scroll when they do not fit, so their full width must not
+    // widen the pane that holds the strip.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     connect(TabControl1, &QTabBar::currentChanged, this, [this](int) {
         if (!Selecting_From_Code)
@@ -45,6 +47,10 @@ void TDiff_Pagelist_Frame::Fill_Pages(const T_Page_List& Pages)
     for (int i = 0; i < Pages.Count(); ++i)
         TabControl1->addTab(QString::fromStdString(Pages[i].Name));
     Selecting_From_Code = was;
+    // A tab bar that gets its tabs before it is first shown does not tell the
+    // layout that it needs height now; without this the strip stays 0 high.
+    TabControl1->updateGeometry();
+    updateGeometry();
     Last_Reported = 0;
     Pages_ = Pages;
     if (TabControl1->count() > 0)

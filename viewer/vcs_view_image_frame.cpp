@@ -34,6 +34,9 @@ QString Display_Text(const std::string& text)
 TMyScrollBox::TMyScrollBox(QWidget* parent) : QScrollArea(parent)
 {
     setFrameShape(QFrame::NoFrame);
+    // A dark surround shows where a white drawing ends, which matters when
+    // two versions differ in size.
+    setBackgroundRole(QPalette::Dark);
     for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()}) {
         // actionTriggered is emitted only for user actions, before the value
         // moves; the view has moved once valueChanged follows. The scroll
@@ -175,6 +178,7 @@ void TPane_Image::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     if (Picture_.isNull()) {
         if (!Message_.isEmpty()) {
+            painter.fillRect(rect(), palette().color(QPalette::Window));
             painter.setPen(palette().color(QPalette::WindowText));
             painter.drawText(rect().adjusted(12, 12, -12, -12),
                              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Message_);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -297,6 +298,8 @@ TEST(Image_Pane, FirstLoadBuildsCaptionUnderTheTabStripAndLaterLoadsKeepIt)
 
     EXPECT_EQ(pane.Caption_E->text(), QStringLiteral("Base version"));
     EXPECT_TRUE(pane.Caption_E->isReadOnly());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tabs->height() > 0; }, 500));
+    EXPECT_GE(tabs->height(), tabs->TabControl1->sizeHint().height());
     EXPECT_LT(pane.ScrollBox1->geometry().bottom(), tabs->geometry().top());
     EXPECT_LT(tabs->geometry().bottom(), pane.Caption_E->geometry().top());
 
