@@ -14,49 +14,55 @@ std::vector<T_Image_Format> Build_Registry()
     const char* sgi = "SGI images";
     const char* photoshop = "Photoshop images";
     const char* autodesk = "Autodesk images";
-    // {extension, own description (empty: the group's), group}
-    const char* rows[][3] = {
-        {"bmp", "", bitmaps},
-        {"ico", "", "Windows icons"},
-        {"wmf", "", metafiles},
-        {"emf", "Windows enhanced meta files", metafiles},
-        {"jfif", "JFIF images", jpegs},
-        {"jpg", "JPG images", jpegs},
-        {"jpe", "JPE images", jpegs},
-        {"jpeg", "JPEG images", jpegs},
-        {"rle", "Run length encoded Windows bitmaps", bitmaps},
-        {"dib", "Device independant Windows bitmaps", bitmaps},
-        {"win", "", targa},
-        {"vst", "", targa},
-        {"vda", "", targa},
-        {"tga", "", targa},
-        {"icb", "", targa},
-        {"tiff", "Macintosh TIFF images", tiff},
-        {"tif", "PC TIF images", tiff},
-        {"fax", "GFI fax images", tiff},
-        {"eps", "", "Encapsulated Postscript images"},
-        {"pcx", "", pcx},
-        {"pcc", "", pcx},
-        {"scr", "Word 5.x screen capture images", pcx},
-        {"rpf", "", alias},
-        {"rla", "", alias},
-        {"sgi", "SGI true color images", sgi},
-        {"rgba", "SGI true color images with alpha", sgi},
-        {"rgb", "SGI true color images", sgi},
-        {"bw", "SGI black/white images", sgi},
-        {"psd", "", photoshop},
-        {"pdd", "", photoshop},
-        {"cel", "", autodesk},
-        {"pic", "", autodesk},
-        {"pcd", "", "Kodak Photo-CD images"},
-        {"gif", "", "CompuServe images"},
-        {"cut", "", "Dr. Halo images"},
-        {"psp", "", "Paintshop Pro images"},
-        {"png", "", "Portable network graphic images"},
+    // {extension, own description (empty: the group's), group, decoder}
+    struct T_Row {
+        const char* Extension;
+        const char* Own;
+        const char* Group;
+        T_Image_Decoder Decoder;
+    };
+    const T_Row rows[] = {
+        {"bmp", "", bitmaps, T_Image_Decoder::Bmp},
+        {"ico", "", "Windows icons", T_Image_Decoder::Ico},
+        {"wmf", "", metafiles, T_Image_Decoder::Metafile},
+        {"emf", "Windows enhanced meta files", metafiles, T_Image_Decoder::Metafile},
+        {"jfif", "JFIF images", jpegs, T_Image_Decoder::Jpeg},
+        {"jpg", "JPG images", jpegs, T_Image_Decoder::Jpeg},
+        {"jpe", "JPE images", jpegs, T_Image_Decoder::Jpeg},
+        {"jpeg", "JPEG images", jpegs, T_Image_Decoder::Jpeg},
+        {"rle", "Run length encoded Windows bitmaps", bitmaps, T_Image_Decoder::Bmp},
+        {"dib", "Device independant Windows bitmaps", bitmaps, T_Image_Decoder::Bmp},
+        {"win", "", targa, T_Image_Decoder::Targa},
+        {"vst", "", targa, T_Image_Decoder::Targa},
+        {"vda", "", targa, T_Image_Decoder::Targa},
+        {"tga", "", targa, T_Image_Decoder::Targa},
+        {"icb", "", targa, T_Image_Decoder::Targa},
+        {"tiff", "Macintosh TIFF images", tiff, T_Image_Decoder::Tiff},
+        {"tif", "PC TIF images", tiff, T_Image_Decoder::Tiff},
+        {"fax", "GFI fax images", tiff, T_Image_Decoder::Tiff},
+        {"eps", "", "Encapsulated Postscript images", T_Image_Decoder::Eps},
+        {"pcx", "", pcx, T_Image_Decoder::Pcx},
+        {"pcc", "", pcx, T_Image_Decoder::Pcx},
+        {"scr", "Word 5.x screen capture images", pcx, T_Image_Decoder::Pcx},
+        {"rpf", "", alias, T_Image_Decoder::Rla},
+        {"rla", "", alias, T_Image_Decoder::Rla},
+        {"sgi", "SGI true color images", sgi, T_Image_Decoder::Sgi},
+        {"rgba", "SGI true color images with alpha", sgi, T_Image_Decoder::Sgi},
+        {"rgb", "SGI true color images", sgi, T_Image_Decoder::Sgi},
+        {"bw", "SGI black/white images", sgi, T_Image_Decoder::Sgi},
+        {"psd", "", photoshop, T_Image_Decoder::Psd},
+        {"pdd", "", photoshop, T_Image_Decoder::Psd},
+        {"cel", "", autodesk, T_Image_Decoder::Autodesk},
+        {"pic", "", autodesk, T_Image_Decoder::Autodesk},
+        {"pcd", "", "Kodak Photo-CD images", T_Image_Decoder::Pcd},
+        {"gif", "", "CompuServe images", T_Image_Decoder::Gif},
+        {"cut", "", "Dr. Halo images", T_Image_Decoder::Cut},
+        {"psp", "", "Paintshop Pro images", T_Image_Decoder::Psp},
+        {"png", "", "Portable network graphic images", T_Image_Decoder::Png},
     };
     std::vector<T_Image_Format> registry;
     for (const auto& row : rows)
-        registry.push_back({row[0], row[1][0] ? row[1] : row[2], row[2]});
+        registry.push_back({row.Extension, row.Own[0] ? row.Own : row.Group, row.Group, row.Decoder});
     return registry;
 }
 

@@ -1,7 +1,9 @@
 // The raster formats that the image panes load directly, by extension, in
 // registration order. The launcher decides by this list; the panes find the
-// decoder for a file through it.
+// decoder for a file through it (see image_decoders.h).
 #pragma once
+
+#include "image_decoders.h"
 
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@ struct T_Image_Format {
     std::string Extension;   // lower case, without the dot
     std::string Description; // the format's own description, else its group's
     std::string Group;       // the description of the format's group
+    T_Image_Decoder Decoder = T_Image_Decoder::None; // the decoder that reads it
 };
 
 // The 37 registered extensions, in registration order.
