@@ -6,6 +6,7 @@
 #include "command_line.h"
 #include "message_box_presenter.h"
 #include "os_platform.h"
+#include "u_image_load.h"
 #include "u_ms_word_compare.h"
 #include "u_varnolt_start.h"
 #include "varnolt_application.h"
@@ -48,6 +49,8 @@ int main(int argc, char** argv)
 
     // The toolkit sees only the program's name: a file named like one of its
     // options ("-style", "-platform") must reach the launcher unchanged.
+    // Before anything reads an image: the toolkit fixes its size limit then.
+    Configure_Image_Limits();
     int toolkit_argc = 1;
     char* toolkit_argv[] = {argv[0], nullptr};
     T_Varnolt_Application application(toolkit_argc, toolkit_argv);

@@ -1,33 +1,58 @@
 #include "vcs_diff_form.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
+#include "U_About_Varnolt.h"
+#include "vcs_diff_frame.h"
+
+#include <QCloseEvent>
 #include <QVBoxLayout>
 
-// A plain window naming the two files; the diff view takes its place.
-void Show_Diff_Form(const std::string& left, const std::string& left_caption,
-                    const std::string& right, const std::string&, unsigned char converter_kind,
-                    unsigned char paged_kind)
+TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption,
+                 const std::string& right, const std::string& right_caption,
+                 unsigned char converter_kind, unsigned char paged_kind, QWidget* parent)
+    : QDialog(parent)
 {
-    QDialog window;
-    window.setWindowTitle(QStringLiteral("Diff"));
-    window.setMinimumSize(400, 200);
-    window.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
-    auto* layout = new QVBoxLayout(&window);
-    auto* text = new QLabel(QStringLiteral("%1:\n%2\n\nModified version:\n%3\n\n(converter kind %4, "
-                                           "paged kind %5)")
-                                .arg(QString::fromStdString(left_caption),
-                                     QString::fromStdString(left), QString::fromStdString(right))
-                                .arg(converter_kind)
-                                .arg(paged_kind),
-                            &window);
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(text, 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &window);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &window, &QDialog::reject);
-    layout->addWidget(buttons);
+    setWindowTitle(QStringLiteral("Diff"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(400, 200);
+    setGeometry(0, 0, 400, 200);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    View = new TView_diff_frame(this, left, left_caption, right, right_caption,
+                                [this](QObject*) { close(); }, converter_kind, paged_kind);
+    View->About_Handler = Show_About;
+    layout->addWidget(View);
+}
+
+void TDiff_F::closeEvent(QCloseEvent* event)
+{
+    // The view may be inside a converter run: let the run stop its child and
+    // unwind, then close from the view's own close handler.
+    if (View && View->Is_Running()) {
+        View->Request_Close();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TDiff_F::reject()
+{
+    // Escape and the title-bar button end up here: route them through close.
+    if (View && View->Is_Running()) {
+        View->Request_Close();
+        return;
+    }
+    QDialog::reject();
+}
+
+void Show_Diff_Form(const std::string& left, const std::string& left_caption,
+                    const std::string& right, const std::string& right_caption,
+                    unsigned char converter_kind, unsigned char paged_kind)
+{
+    TDiff_F window(left, left_caption, right, right_caption, converter_kind, paged_kind);
+    if (window.View->ViewMode() == 0)
+        return;
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
 }

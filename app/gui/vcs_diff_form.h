@@ -1,10 +1,30 @@
 // The main window that holds one comparison.
 #pragma once
 
+#include <QDialog>
+
 #include <string>
 
+class TView_diff_frame;
+
+// The window around the diff view: caption "Diff", no minimizing, at least
+// 400 x 200. Closing it while the converter runs stops the converter first.
+class TDiff_F : public QDialog {
+public:
+    TDiff_F(const std::string& left, const std::string& left_caption, const std::string& right,
+            const std::string& right_caption, unsigned char converter_kind,
+            unsigned char paged_kind, QWidget* parent = nullptr);
+
+    TView_diff_frame* View = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+};
+
 // Creates the main window for the pair and shows it maximized and modally;
-// returns when it has been closed.
+// returns when it has been closed, or at once when the view could not be
+// set up (its failure has been reported then).
 void Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
                     unsigned char converter_kind, unsigned char paged_kind);

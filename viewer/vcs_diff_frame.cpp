@@ -1,0 +1,518 @@
+#include "vcs_diff_frame.h"
+
+#include "U_Msg.h"
+#include "U_ShellOp.h"
+#include "vcs_diff_pagelist_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <climits>
+
+namespace {
+
+T_Exporter_Factory exporter_factory;
+
+class T_Qt_Save_Dialog : public T_Save_Dialog {
+public:
+    bool Execute(QWidget* parent) override
+    {
+        QString chosen = QFileDialog::getSaveFileName(parent, QString(), FileName, Filter, nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+        if (chosen.isEmpty())
+            return false;
+        if (QFileInfo(chosen).suffix().isEmpty() && !DefaultExt.isEmpty())
+            chosen += QLatin1Char('.') + DefaultExt;
+        FileName = chosen;
+        return true;
+    }
+};
+
+// The integer value of a field's text; false when it is not an integer.
+bool Parse_Integer(const QString& text, int& value)
+{
+    bool ok = false;
+    value = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+} // namespace
+
+void Set_Exporter_Factory(T_Exporter_Factory factory) { exporter_factory = std::move(factory); }
+
+// Accepts digits and signs while typing; the rule is applied when the field
+// is left (or Enter is pressed), not keystroke by keystroke, so the user can
+// type over the value freely.
+class T_Shave_Edit : public QSpinBox {
+public:
+    explicit T_Shave_Edit(QWidget* parent) : QSpinBox(parent) {}
+    std::function<void()> On_Exit;
+
+protected:
+    QValidator::State validate(QString& text, int&) const override
+    {
+        for (QChar c : text)
+            if (!c.isDigit() && c != QLatin1Char('+') && c != QLatin1Char('-') &&
+                c != locale().decimalPoint().front())
+                return QValidator::Invalid;
+        int value = 0;
+        return Parse_Integer(text, value) && value >= minimum() && value <= maximum()
+                   ? QValidator::Acceptable
+                   : QValidator::Intermediate;
+    }
+    void fixup(QString&) const override {}
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        if (On_Exit)
+            On_Exit();
+        QSpinBox::focusOutEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && On_Exit)
+            On_Exit();
+        QSpinBox::keyPressEvent(event);
+    }
+};
+
+TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
+                                   const std::string& Left_Caption, const std::string& Right_File,
+                                   const std::string& Right_Caption, TNotifyEvent Close_Handler,
+                                   unsigned char Converter_Kind, unsigned char Paged_Kind)
+    : QWidget(Owner), SaveDialog1(std::make_unique<T_Qt_Save_Dialog>())
+{
+    Build_Controls();
+    CompareCache_.Clear();
+    CloseHandler = std::move(Close_Handler);
+    Close_A->setVisible(static_cast<bool>(CloseHandler));
+
+    LeftDoc = RightDoc = LeftPage_ = RightPage_ = -1;
+    LeftFile = Left_File;
+    RightFile = Right_File;
+    ConverterKind_ = Converter_Kind;
+    PagedKind_ = Paged_Kind;
+    ViewMode_ = 1;
+
+    std::string left_display = LeftFile, right_display = RightFile;
+    LeftImage_ = LeftFile;
+    RightImage_ = RightFile;
+    std::string right_caption = Right_Caption.empty() ? RightFile : Right_Caption;
+
+    if (!Open_Inputs(left_display, right_display)) {
+        Unload();
+        return;
+    }
+    auto sync = [this](TMyScrollBox* sender) { Sync_Scroll(sender); };
+    // The base version is read with the modified file's format as a hint, so
+    // a base file without its format's extension still loads.
+    View_Image_Frame1->Load_File(left_display, Left_Caption, RightFile, sync);
+    View_Image_Frame2->Load_File(right_display, right_caption, {}, sync);
+    Set_Busy(false);
+    Set_Shave_Limit(*this);
+    Set_Compared_Row(false);
+}
+
+TView_diff_frame::~TView_diff_frame()
+{
+    Unload();
+    CompareCache_.Clear();
+}
+
+bool TView_diff_frame::Open_Inputs(std::string& Left_Display, std::string& Right_Display)
+{
+    if (ConverterKind_ != 0) {
+        bool converted = false;
+        Run_Guarded([&] { converted = Convert_Pair(*this, Right_Display, Left_Display); });
+        return converted;
+    }
+    if (PagedKind_ != 1 && PagedKind_ != 2)
+        return true;
+    Exporter = exporter_factory ? exporter_factory(PagedKind_) : nullptr;
+    if (!Exporter || !Exporter->Init({})) {
+        Show_Msg(Get_Msg(PagedKind_ == 1 ? cap_MSVisio_Not_Found : cap_Kompas_Not_Found));
+        return false;
+    }
+    if (!Open_Paged_Document(LeftFile, LeftDoc, *this) ||
+        !Open_Paged_Document(RightFile, RightDoc, *this))
+        return false;
+    return Open_Pages(0, 0, Left_Display, Right_Display);
+}
+
+void TView_diff_frame::Build_Controls()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ToolBar1->setMovable(false);
+    layout->addWidget(ToolBar1);
+
+    auto add = [this](const char* caption, void (TView_diff_frame::*handler)(), bool wide) {
+        QAction* action = new QAction(QString::fromLatin1(caption), this);
+        ToolBar1->addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+        if (wide)
+            ToolBar1->widgetForAction(action)->setMinimumWidth(127);
+        return action;
+    };
+    Fit_A = add("Fit to window", &TView_diff_frame::Fit_AExecute, false);
+    Fit_A->setCheckable(true);
+    ToolBar1->addSeparator();
+    Compare_A = add("Compare_A", &TView_diff_frame::Compare_AExecute, false);
+    Compare_A->setCheckable(true);
+    Trim_Compared_A = add("Trim compared", &TView_diff_frame::Trim_Compared_AExecute, true);
+    Trim_Compared_A->setCheckable(true);
+
+    auto* shave = new T_Shave_Edit(ToolBar1);
+    shave->On_Exit = [this] { Shave_EExit(); };
+    Shave_E = shave;
+    Shave_E->setRange(0, INT_MAX); // no limit until the first picture is known
+    Shave_E->setValue(15);
+    Shave_E->setFixedWidth(60);
+    Shave_E->setToolTip(QStringLiteral("Pixels shaved off every edge before trimming"));
+    ToolBar1->addWidget(Shave_E);
+    ToolBar1->addSeparator();
+    Sync_Pages_A = add("Sync pages", &TView_diff_frame::Sync_Pages_AExecute, false);
+    Sync_Pages_A->setCheckable(true);
+    Sync_Pages_A->setChecked(true);
+    ToolBar1->addSeparator();
+    Execute_Compared_Img_A =
+        add("Execute compared image", &TView_diff_frame::Execute_Compared_Img_AExecute, true);
+    ToolBar1->addSeparator();
+    Export_Compared_Img_A =
+        add("Export compared image", &TView_diff_frame::Export_Compared_Img_AExecute, true);
+    ToolBar1->addSeparator();
+    About_A = add("About", &TView_diff_frame::About_AExecute, true);
+    ToolBar1->addSeparator();
+    Close_A = add("Close", &TView_diff_frame::Close_AExecute, true);
+
+    auto* grid_panel = new QWidget(this);
+    GridPanel1 = new QGridLayout(grid_panel);
+    GridPanel1->setContentsMargins(0, 0, 0, 0);
+    GridPanel1->setSpacing(2);
+    View_Image_Frame1 = new TView_Image_Frame(grid_panel);
+    View_Image_Frame2 = new TView_Image_Frame(grid_panel);
+    View_Image_Frame3 = new TView_Image_Frame(grid_panel);
+    GridPanel1->addWidget(View_Image_Frame1, 0, 0);
+    GridPanel1->addWidget(View_Image_Frame2, 0, 1);
+    GridPanel1->addWidget(View_Image_Frame3, 1, 0);
+    GridPanel1->setColumnStretch(0, 1);
+    GridPanel1->setColumnStretch(1, 1);
+    View_Image_Frame3->setVisible(false);
+    layout->addWidget(grid_panel, 1);
+}
+
+void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_Save_Dialog> Dialog)
+{
+    SaveDialog1 = std::move(Dialog);
+}
+
+bool TView_diff_frame::Compared_Shown() const { return !View_Image_Frame3->isHidden(); }
+
+bool TView_diff_frame::Trim_Checked() const { return Trim_Compared_A->isChecked(); }
+
+int TView_diff_frame::Shave_Value() const
+{
+    int value = 0;
+    return Parse_Integer(Shave_E->text(), value) && value > 0 ? value : 0;
+}
+
+int TView_diff_frame::Left_Picture_Width() const { return View_Image_Frame1->Picture_Width(); }
+
+int TView_diff_frame::Left_Picture_Height() const { return View_Image_Frame1->Picture_Height(); }
+
+void TView_diff_frame::Set_Shave_Max(int Maximum) { Shave_E->setMaximum(Maximum); }
+
+int TView_diff_frame::Open_Doc(const std::string& File, int& Doc_Index, std::string& Error_Text)
+{
+    if (!Exporter) {
+        Error_Text = "No exporter for this kind of document.";
+        return 2;
+    }
+    return Exporter->Open_Doc(File, Doc_Index, Error_Text);
+}
+
+void TView_diff_frame::Unload()
+{
+    if (PagedKind_ != 0 && Exporter)
+        Exporter.reset();
+    ViewMode_ = 0;
+    Set_Busy(true);
+}
+
+void TView_diff_frame::Set_Busy(bool Busy)
+{
+    // Besides the controls that start a comparison, the page tabs and the
+    // compared-image actions wait while work runs: they would act on a pair
+    // that is about to change.
+    bool running = Busy && Running > 0;
+    for (TDiff_Pagelist_Frame* tabs : {LeftTabs, RightTabs})
+        if (tabs)
+            tabs->setEnabled(!running);
+    if (Busy) {
+        for (QAction* action : {Fit_A, Compare_A, Trim_Compared_A, Sync_Pages_A})
+            action->setEnabled(false);
+        Shave_E->setEnabled(false);
+        if (running) {
+            Execute_Compared_Img_A->setEnabled(false);
+            Export_Compared_Img_A->setEnabled(false);
+        }
+        return;
+    }
+    Fit_A->setEnabled(true);
+    Sync_Pages_A->setEnabled(PagedKind_ != 0);
+    Update_Compare_State();
+    Execute_Compared_Img_A->setEnabled(Compared_Shown());
+    Export_Compared_Img_A->setEnabled(Compared_Shown());
+}
+
+void TView_diff_frame::Update_Compare_State()
+{
+    Compare_A->setChecked(Compared_Shown());
+    Trim_Compared_A->setEnabled(true);
+    Shave_E->setEnabled(true);
+    if (View_Image_Frame1->View_Mode() == 0 || View_Image_Frame2->View_Mode() == 0) {
+        Compare_A->setEnabled(false);
+        return;
+    }
+    Compare_A->setEnabled(true);
+    bool same_size = View_Image_Frame1->Picture_Width() == View_Image_Frame2->Picture_Width() &&
+                     View_Image_Frame1->Picture_Height() == View_Image_Frame2->Picture_Height();
+    Compare_A->setText(QString::fromStdString(
+        Get_Msg(same_size ? cap_Image_Compare : cap_Image_Compare_Size_Is_Different)));
+}
+
+void TView_diff_frame::Set_Compared_Row(bool Shown)
+{
+    GridPanel1->setRowStretch(0, 1);
+    GridPanel1->setRowStretch(1, Shown ? 1 : 0);
+}
+
+void TView_diff_frame::Show_Compared(const std::string& File)
+{
+    if (Compared_Shown()) {
+        View_Image_Frame3->Reload_File(File);
+        return;
+    }
+    View_Image_Frame3->Load_File(File, "Compared image", {},
+                                 [this](TMyScrollBox* sender) { Sync_Scroll(sender); });
+    View_Image_Frame3->Set_View_Mode(ViewMode_);
+    View_Image_Frame3->setVisible(true);
+    Set_Compared_Row(true);
+    // Lay the grid out now, so the pane's scroll range is known before the
+    // other panes take over its position.
+    GridPanel1->activate();
+    Sync_Scroll(View_Image_Frame3->ScrollBox1);
+}
+
+void TView_diff_frame::Hide_Compared()
+{
+    View_Image_Frame3->setVisible(false);
+    Set_Compared_Row(false);
+    Set_Busy(false);
+}
+
+void TView_diff_frame::Run_Guarded(const std::function<void()>& Work)
+{
+    struct T_Restore {
+        TView_diff_frame* Frame;
+        std::function<bool()> Hook;
+        ~T_Restore()
+        {
+            Set_Process_Messages_Hook(Hook);
+            --Frame->Running;
+            if (Frame->ViewMode_ != 0)
+                Frame->Set_Busy(false);
+        }
+    } restore{this, Process_Messages_Hook()};
+    ++Running;
+    Set_Busy(true);
+    Set_Process_Messages_Hook([this, outer = restore.Hook] {
+        if (outer)
+            outer();
+        return !Close_Pending;
+    });
+    Work();
+}
+
+void TView_diff_frame::Recompare()
+{
+    Run_Guarded([this] { Compare_Images(*this); });
+    Finish_Pending_Close();
+}
+
+void TView_diff_frame::Request_Close() { Close_Pending = true; }
+
+void TView_diff_frame::Finish_Pending_Close()
+{
+    if (Close_Pending && Running == 0 && CloseHandler) {
+        Close_Pending = false;
+        CloseHandler(this);
+    }
+}
+
+void TView_diff_frame::Fit_AExecute()
+{
+    ViewMode_ = ViewMode_ == 1 ? 2 : 1;
+    View_Image_Frame1->Set_View_Mode(ViewMode_);
+    View_Image_Frame2->Set_View_Mode(ViewMode_);
+    if (Compared_Shown())
+        View_Image_Frame3->Set_View_Mode(ViewMode_);
+    Fit_A->setChecked(ViewMode_ == 2);
+}
+
+void TView_diff_frame::Compare_AExecute()
+{
+    if (Compared_Shown())
+        Hide_Compared();
+    else
+        Recompare();
+}
+
+void TView_diff_frame::Trim_Compared_AExecute()
+{
+    // The action's check has already been inverted by the click.
+    if (Compared_Shown())
+        Recompare();
+}
+
+void TView_diff_frame::Sync_Pages_AExecute()
+{
+    // The check is read at each page switch.
+}
+
+void TView_diff_frame::Execute_Compared_Img_AExecute()
+{
+    if (Compared_Shown() && Running == 0)
+        Open_With_Associated(View_Image_Frame3->Get_File_Name());
+}
+
+void TView_diff_frame::Export_Compared_Img_AExecute()
+{
+    SaveDialog1->DefaultExt = QStringLiteral("png");
+    SaveDialog1->Filter = QStringLiteral("PNG (*.png)");
+    SaveDialog1->FileName = QString::fromStdString(RightFile + "_compared.png");
+    if (!Compared_Shown() || Running != 0 || !SaveDialog1->Execute(this))
+        return;
+    std::string target = SaveDialog1->FileName.toStdString();
+    if (View_Image_Frame3->Copy_File_To(target))
+        Show_In_Folder(target);
+}
+
+void TView_diff_frame::About_AExecute()
+{
+    if (About_Handler)
+        About_Handler();
+}
+
+void TView_diff_frame::Close_AExecute()
+{
+    if (CloseHandler)
+        CloseHandler(Close_A);
+}
+
+void TView_diff_frame::Shave_EExit()
+{
+    int value = 0;
+    if (!Parse_Integer(Shave_E->text(), value) || value < 0)
+        value = 0;
+    Shave_E->setValue(std::min(value, Shave_E->maximum()));
+}
+
+// ---- Page navigation
+
+bool TView_diff_frame::Fetch_Page(int Doc_Index, const std::string& Prefix,
+                                  TDiff_Pagelist_Frame* Tabs, int Page_Index,
+                                  std::string& Page_File)
+{
+    Page_File.clear();
+    std::string error;
+    if (!Exporter || !Exporter->Export_Pages(Doc_Index, Prefix, Page_Index, error, true)) {
+        Show_Msg(Get_Msg(cap_MSVisio_Export_Fail) + "\r\n" + error);
+        return false;
+    }
+    T_Page_List pages;
+    Exporter->Get_Page_List(Doc_Index, pages);
+    if (Tabs)
+        Tabs->Fill_Pages(pages);
+    if (pages.Is_Valid_Index(Page_Index))
+        Page_File = pages[Page_Index].File_Name;
+    return true;
+}
+
+bool TView_diff_frame::Open_Pages(int Left_Page, int Right_Page, std::string& Left_Page_File,
+                                  std::string& Right_Page_File)
+{
+    LeftTabs = View_Image_Frame1->Create_Page_Tabs();
+    RightTabs = View_Image_Frame2->Create_Page_Tabs();
+    if (!Fetch_Page(LeftDoc, LeftFile + "_l", LeftTabs, Left_Page, Left_Page_File) ||
+        !Fetch_Page(RightDoc, LeftFile + "_r", RightTabs, Right_Page, Right_Page_File))
+        return false;
+    LeftImage_ = Left_Page_File;
+    RightImage_ = Right_Page_File;
+    LeftTabs->On_Page_Change = [this](std::int32_t page) { Left_Page_Change(page); };
+    RightTabs->On_Page_Change = [this](std::int32_t page) { Right_Page_Change(page); };
+    LeftPage_ = Left_Page;
+    RightPage_ = Right_Page;
+    return true;
+}
+
+void TView_diff_frame::Left_Page_Change(int Page_Index) { Page_Change(true, Page_Index); }
+
+void TView_diff_frame::Right_Page_Change(int Page_Index) { Page_Change(false, Page_Index); }
+
+void TView_diff_frame::Page_Change(bool Left, int Page_Index)
+{
+    int doc = Left ? LeftDoc : RightDoc;
+    std::string page_file;
+    if (!Fetch_Page(doc, LeftFile + (Left ? "_l" : "_r"), nullptr, Page_Index, page_file))
+        return;
+    (Left ? View_Image_Frame1 : View_Image_Frame2)->Reload_File(page_file);
+    (Left ? LeftImage_ : RightImage_) = page_file;
+    (Left ? LeftPage_ : RightPage_) = Page_Index;
+    if (Sync_Pages_A->isChecked()) {
+        std::int32_t id = Exporter->Get_Page_ID(doc, Page_Index);
+        TDiff_Pagelist_Frame* other = Left ? RightTabs : LeftTabs;
+        if (id >= 0 && other)
+            other->Select_Page_ID(id);
+    }
+    if (Compared_Shown())
+        Recompare();
+    else
+        Update_Compare_State();
+}
+
+void TView_diff_frame::Sync_Scroll(TMyScrollBox* Sender)
+{
+    TView_Image_Frame* panes[] = {View_Image_Frame1, View_Image_Frame2, View_Image_Frame3};
+    int from = -1;
+    for (int i = 0; i < 3; ++i)
+        if (panes[i]->ScrollBox1 == Sender)
+            from = i;
+    if (from < 0)
+        return;
+    for (int i = 0; i < 3; ++i)
+        if (i != from)
+            Copy_Scroll_Pos(Sender, panes[i]->ScrollBox1);
+}
+
+void TView_diff_frame::Copy_Scroll_Pos(TMyScrollBox* From, TMyScrollBox* To)
+{
+    if (!From || !To)
+        return;
+    if (To->Vert_Position() != From->Vert_Position())
+        To->Set_Vert_Position(From->Vert_Position());
+    if (To->Horz_Position() != From->Horz_Position())
+        To->Set_Horz_Position(From->Horz_Position());
+}
