@@ -1,0 +1,23 @@
+// The exporter for drawings that Visio opens (its own formats, dwg and dxf).
+// Every call goes by member name.
+#pragma once
+
+#include "u_multi_page_const.h"
+
+#include <string>
+
+class T_Visio_Multipage_Wrapper : public T_Base_Multipage_Wrapper {
+public:
+    static constexpr const char* Prog_ID = "Visio.InvisibleApp";
+
+    bool Start_App() override;
+    bool Quit_App() override;
+    bool Close_Doc(int Doc_Index) override;
+    int Open_Doc(const std::string& File_Name, int& Doc_Index, std::string& Error_Text) override;
+
+    // The application object; empty until a successful start.
+    T_Variant Visio_App;
+
+protected:
+    void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
+};
