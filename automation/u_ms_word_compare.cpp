@@ -1,15 +1,118 @@
 #include "u_ms_word_compare.h"
 
 #include "U_Msg.h"
+#include "u_ms_ole_common.h"
 #include "u_temp_files.h"
 
+#include "os_platform.h"
+
+#include <exception>
 #include <filesystem>
+
+bool Open_Word_Doc(T_Dispatch& Word_App, const std::string& File_Name, T_Variant& Doc,
+                   std::string& Error_Text)
+{
+    try {
+        T_Variant documents = Word_App.Get("Documents");
+        T_Variant doc = documents.As_Dispatch()->Call(
+            "OpenNoRepairDialog",
+            {T_Variant::String_Ref(std::make_shared<std::string>(File_Name)),
+             T_Variant::Boolean(false)},
+            {{"ReadOnly", T_Variant::Boolean(true)}, {"Visible", T_Variant::Boolean(false)}});
+        // Without a document the comparison and the closing would fail later
+        // with a less telling error; this is a failure to open the file.
+        if (doc.Kind() != T_Variant_Kind::Dispatch) {
+            Error_Text = "MS Word returned no document for " + File_Name;
+            return false;
+        }
+        Doc = doc;
+        return true;
+    } catch (const T_Automation_Error& error) {
+        Error_Text = error.what();
+        return false;
+    }
+}
+
+unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& Modified_File,
+                              std::string& Error_Text)
+{
+    Error_Text.clear();
+    if (!os::File_Exists(Base_File))
+        return Word_No_Base_File;
+    if (!os::File_Exists(Modified_File))
+        return Word_No_Modified_File;
+
+    T_Variant app_object;
+    std::string creation_error;
+    if (!Try_Create_Ole_Object("Word.Application", app_object, creation_error) ||
+        app_object.Kind() != T_Variant_Kind::Dispatch)
+        return Word_Not_Found;
+    std::shared_ptr<T_Dispatch> app = app_object.As_Dispatch();
+
+    T_Variant base_doc;
+    if (!Open_Word_Doc(*app, Base_File, base_doc, Error_Text)) {
+        app->Call("Quit");
+        return Word_Cant_Open_Base;
+    }
+    T_Variant modified_doc;
+    if (!Open_Word_Doc(*app, Modified_File, modified_doc, Error_Text)) {
+        base_doc.As_Dispatch()->Call("Close");
+        app->Call("Quit");
+        return Word_Cant_Open_Modified;
+    }
+
+    // Word becomes visible only now, so the user never sees a half-opened pair.
+    app->Put("Visible", T_Variant::Boolean(true));
+    try {
+        app->Call("CompareDocuments", {base_doc, modified_doc});
+        base_doc.As_Dispatch()->Call("Close");
+        modified_doc.As_Dispatch()->Call("Close");
+        app->Call("Activate");
+        return Word_Compared;
+    } catch (const T_Automation_Error& error) {
+        Error_Text = error.what();
+        app->Call("Quit");
+        return Word_Compare_Failed;
+    }
+}
 
 void Word_Diff(const std::string& base_file, const std::string& modified_file)
 {
-    // No automation server for Word exists on this system yet: the base copy
-    // is made as for a real comparison, then Word is reported missing.
+    // Word compares a read-only copy of the base file in the temporary
+    // folder, named like the modified file; the given path when no copy
+    // could be made.
     std::string base = base_file;
     Copy_Base_To_Temp(base, std::filesystem::path(modified_file).filename().string());
-    Show_Msg(Get_Msg(cap_MSWord_Not_Found));
+
+    std::string error;
+    unsigned char code = 0;
+    try {
+        code = MS_Word_Compare(base, modified_file, error);
+    } catch (const std::exception& failure) {
+        // Word failed where the program has no result code for it (making
+        // itself visible, or closing and quitting after a failed open). No
+        // event loop runs yet to report it, so report it here.
+        Show_Exception(failure.what());
+        return;
+    }
+    switch (code) {
+    case Word_No_Base_File:
+        Show_Msg("Left " + base + " file not found");
+        break;
+    case Word_No_Modified_File:
+        Show_Msg("Right " + modified_file + " file not found");
+        break;
+    case Word_Cant_Open_Base:
+    case Word_Cant_Open_Modified:
+        Show_Msg(Get_Msg(cap_Cant_Open_File) + "\r\n" + error);
+        break;
+    case Word_Not_Found:
+        Show_Msg(Get_Msg(cap_MSWord_Not_Found));
+        break;
+    case Word_Compare_Failed:
+        Show_Msg("MS Word can't compare file!\r\n" + error);
+        break;
+    default:
+        break;
+    }
 }

@@ -1,7 +1,32 @@
-// Comparison of Word documents by Word itself.
+// Comparison of Word documents by Word itself: both files are opened
+// read-only and Word's own document comparison presents the result.
 #pragma once
+
+#include "u_ole_automation.h"
 
 #include <string>
 
-// Compares the two documents in Word and reports every failure itself.
+// Result codes of MS_Word_Compare.
+enum : unsigned char {
+    Word_Compared = 1,         // Word runs, visible, with the comparison
+    Word_No_Base_File = 2,     // Word was not started
+    Word_No_Modified_File = 3, // Word was not started
+    Word_Cant_Open_Base = 4,   // Word told to quit; Error_Text is Word's message
+    Word_Cant_Open_Modified = 5, // base document closed, Word told to quit
+    Word_Not_Found = 6,        // the application object could not be created
+    Word_Compare_Failed = 7,   // Word told to quit; Error_Text is Word's message
+};
+
+// Opens one file read-only and invisibly in the Word application object.
+// True with Doc set; false with Word's message in Error_Text.
+bool Open_Word_Doc(T_Dispatch& Word_App, const std::string& File_Name, T_Variant& Doc,
+                   std::string& Error_Text);
+
+// Has Word compare the modified document with the base document and leaves
+// Word running with the result. Returns one of the codes above.
+unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& Modified_File,
+                              std::string& Error_Text);
+
+// Compares a read-only copy of the base file with the modified file in Word
+// and reports every failure in a message box; shows nothing on success.
 void Word_Diff(const std::string& base_file, const std::string& modified_file);

@@ -1,0 +1,145 @@
+// Word's document comparison against a recording fake of Word: the call table
+// in order, every result code with its calls, and what Word_Diff shows.
+#include "fake_office_servers.h"
+#include "test_support.h"
+#include "u_ms_word_compare.h"
+#include "u_temp_files.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+Calls Open_Calls(const std::string& file)
+{
+    return {"word.Documents get()",
+            "docs.OpenNoRepairDialog call(str& '" + file +
+                "', bool false; ReadOnly=bool true, Visible=bool false)"};
+}
+
+Calls Join(std::initializer_list<Calls> parts)
+{
+    Calls all;
+    for (const Calls& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+class Word : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Prepare_Temp_Folder();
+        test::Write_File(base, "base");
+        test::Write_File(modified, "modified");
+        copy = Temp_Dir() + "new.docx";
+    }
+
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+    test::Fake_Word server;
+    std::unique_ptr<test::Server_Registration> registration =
+        std::make_unique<test::Server_Registration>("Word.Application",
+                                                    [this] { return server.Make_App(); });
+    std::string base = dir / "old.docx";
+    std::string modified = dir / "new.docx";
+    std::string copy; // the read-only copy Word_Diff compares instead of the base
+};
+
+TEST_F(Word, ComparesTheBaseCopyWithTheModifiedFileAndShowsNothing)
+{
+    Word_Diff(base, modified);
+    EXPECT_TRUE(messages.Messages.empty());
+    EXPECT_EQ(test::Read_File(copy), "base");
+    EXPECT_EQ(*server.Trace,
+              Join({Open_Calls(copy), Open_Calls(modified),
+                    {"word.Visible put(bool true)",
+                     "word.CompareDocuments call(obj doc0, obj doc1)", "doc0.Close call()",
+                     "doc1.Close call()", "word.Activate call()"}}));
+
+    std::string error = "stale";
+    EXPECT_EQ(MS_Word_Compare(base, modified, error), Word_Compared);
+    EXPECT_EQ(error, "");
+}
+
+TEST_F(Word, EveryFailureHasItsCodeCallsAndMessage)
+{
+    struct Case {
+        const char* What;
+        std::function<void()> Arrange;
+        unsigned char Code;
+        std::function<std::string()> Message;
+        std::function<Calls()> Calls_Made;
+    };
+    std::string cant_open = Get_Msg(cap_Cant_Open_File) + "\r\n";
+    std::vector<Case> cases = {
+        {"base vanished", [&] { std::filesystem::remove(base); }, Word_No_Base_File,
+         [&] { return "Left " + base + " file not found"; }, [] { return Calls{}; }},
+        {"modified vanished", [&] { std::filesystem::remove(modified); }, Word_No_Modified_File,
+         [&] { return "Right " + modified + " file not found"; }, [] { return Calls{}; }},
+        {"base refused", [&] { server.Refused = {base, copy}; }, Word_Cant_Open_Base,
+         [&] { return cant_open + "Word cannot open " + copy; },
+         [&] { return Join({Open_Calls(copy), {"word.Quit call()"}}); }},
+        {"modified refused", [&] { server.Refused = {modified}; }, Word_Cant_Open_Modified,
+         [&] { return cant_open + "Word cannot open " + modified; },
+         [&] {
+             return Join({Open_Calls(copy), Open_Calls(modified),
+                          {"doc0.Close call()", "word.Quit call()"}});
+         }},
+        {"no Word", [&] { registration.reset(); }, Word_Not_Found,
+         [] { return Get_Msg(cap_MSWord_Not_Found); }, [] { return Calls{}; }},
+        {"compare refused", [&] { server.Compare_Fails = true; }, Word_Compare_Failed,
+         [] { return std::string("MS Word can't compare file!\r\nCompare refused"); },
+         [&] {
+             return Join({Open_Calls(copy), Open_Calls(modified),
+                          {"word.Visible put(bool true)",
+                           "word.CompareDocuments call(obj doc0, obj doc1)",
+                           "word.Quit call()"}});
+         }},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        SetUp();
+        server = test::Fake_Word();
+        registration.reset(); // before registering again under the same ProgID
+        registration = std::make_unique<test::Server_Registration>(
+            "Word.Application", [this] { return server.Make_App(); });
+        messages.Messages.clear();
+        c.Arrange();
+
+        Word_Diff(base, modified);
+        ASSERT_EQ(messages.Messages.size(), 1u);
+        EXPECT_EQ(messages.Messages[0].Kind, T_Msg_Kind::Plain);
+        EXPECT_EQ(messages.Messages[0].Text, c.Message());
+        EXPECT_EQ(*server.Trace, c.Calls_Made());
+
+        // The code itself, on the files Word_Diff used.
+        std::string error;
+        std::string used_base = std::filesystem::exists(copy) ? copy : base;
+        EXPECT_EQ(MS_Word_Compare(used_base, modified, error), c.Code);
+    }
+}
+
+TEST_F(Word, ANonDocumentAnswerIsAFailedOpen)
+{
+    server.No_Document = true;
+    std::string error;
+    EXPECT_EQ(MS_Word_Compare(base, modified, error), Word_Cant_Open_Base);
+    EXPECT_NE(error.find("no document"), std::string::npos) << error;
+    EXPECT_EQ(server.Trace->back(), "word.Quit call()");
+}
+
+TEST_F(Word, AnErrorWithoutResultCodeIsReportedNotThrown)
+{
+    // Word fails to open the base file and then also to quit.
+    server.Refused = {copy};
+    server.Quit_Fails = true;
+    Word_Diff(base, modified);
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Kind, T_Msg_Kind::Stop);
+    EXPECT_NE(messages.Messages[0].Text.find("Quit refused"), std::string::npos);
+}
+
+} // namespace
