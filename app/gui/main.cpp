@@ -6,11 +6,13 @@
 #include "command_line.h"
 #include "message_box_presenter.h"
 #include "os_platform.h"
+#include "u_exporters.h"
 #include "u_image_load.h"
 #include "u_ms_word_compare.h"
 #include "u_varnolt_start.h"
 #include "varnolt_application.h"
 #include "vcs_diff_form.h"
+#include "vcs_diff_frame.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -70,6 +72,7 @@ int main(int argc, char** argv)
     hooks.Launch.Show_Diff_Form = Show_Diff_Form;
     hooks.Launch.Show_About = Show_About;
     hooks.Launch.Word_Diff = Word_Diff;
+    Set_Exporter_Factory(Create_Exporter);
     int code = Run_Main_Sequence(pair.Left, pair.Right, hooks);
     Set_Msg_Presenter(nullptr);
     return code;
