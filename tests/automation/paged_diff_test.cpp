@@ -1,0 +1,161 @@
+// A paged drawing pair in the real diff view with the fake KOMPAS and Visio:
+// the server starts, both documents open, pages are exported as the tabs are
+// chosen, compared with the real converter, and closing the view closes both
+// documents and quits the server.
+#include "fake_office_servers.h"
+#include "test_support.h"
+#include "u_exporters.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+#include "vcs_diff_frame.h"
+#include "vcs_diff_pagelist_frame.h"
+
+#include <QAction>
+#include <QTabBar>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class Paged_Diff : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Prepare_Temp_Folder();
+        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+        Set_Exporter_Factory(Create_Exporter);
+        test::Write_File(left, "left drawing");
+        test::Write_File(right, "right drawing");
+    }
+    void TearDown() override { Set_Exporter_Factory({}); }
+
+    std::unique_ptr<TView_diff_frame> Open(unsigned char paged_kind)
+    {
+        auto frame = std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "",
+                                                        [](QObject*) {}, 0, paged_kind);
+        frame->resize(1000, 700);
+        frame->show();
+        return frame;
+    }
+
+    static std::vector<std::string> Tab_Texts(TDiff_Pagelist_Frame* tabs)
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < tabs->TabControl1->count(); ++i)
+            texts.push_back(tabs->TabControl1->tabText(i).toStdString());
+        return texts;
+    }
+
+    static void Click_Tab(TDiff_Pagelist_Frame* tabs, int index)
+    {
+        tabs->TabControl1->setCurrentIndex(index);
+    }
+
+    std::string Messages() const
+    {
+        std::string all;
+        for (const test::Recorded_Msg& message : messages.Messages)
+            all += message.Text + "\n";
+        return all;
+    }
+
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+    std::string left = dir / "plan.cdw";
+    std::string right = dir / "plan_v2.cdw";
+};
+
+TEST_F(Paged_Diff, KompasPairRunsFromStartToClose)
+{
+    test::Fake_Kompas server;
+    server.Page_Counts = {{left, 3}, {right, 2}};
+    // Pages 0 and 1 have one size on both sides, page 2 of the left another.
+    server.Paint = [&](const std::string& file, int page, const std::string& png) {
+        test::Write_Png(png, page == 2 ? 140 : 120, 80, file == left ? 30 : 60, 90, 200);
+    };
+    test::Server_Registration registration("Kompas.Application.5",
+                                           [&] { return server.Make_App(); });
+
+    auto frame = Open(2);
+    ASSERT_EQ(frame->ViewMode(), 1) << Messages();
+    EXPECT_TRUE(messages.Messages.empty()) << Messages();
+    EXPECT_EQ(frame->LeftImage(), left + "_l_page_0.png");
+    EXPECT_EQ(frame->RightImage(), left + "_r_page_0.png");
+    EXPECT_TRUE(fs::exists(left + "_l_page_0.png"));
+    EXPECT_TRUE(fs::exists(left + "_r_page_0.png"));
+    EXPECT_EQ(Tab_Texts(frame->LeftTabs), (Calls{"0", "1", "2"}));
+    EXPECT_EQ(Tab_Texts(frame->RightTabs), (Calls{"0", "1"}));
+    ASSERT_EQ(server.Docs.size(), 2u);
+
+    // Sync pages pairs by ID, which for KOMPAS is the position.
+    ASSERT_TRUE(frame->Sync_Pages_A->isChecked());
+    Click_Tab(frame->LeftTabs, 1);
+    EXPECT_EQ(frame->RightTabs->Selected_Index(), 1);
+    EXPECT_EQ(frame->RightImage(), left + "_r_page_1.png");
+    EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images"));
+    // No right page has ID 2: only the left side moves.
+    Click_Tab(frame->LeftTabs, 2);
+    EXPECT_EQ(frame->LeftPage(), 2);
+    EXPECT_EQ(frame->RightPage(), 1);
+    EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images with different sizes"));
+
+    Click_Tab(frame->LeftTabs, 1);
+    frame->Compare_A->trigger();
+    ASSERT_TRUE(frame->Compared_Shown()) << Messages();
+    bool compared = false;
+    for (auto& entry : fs::directory_iterator(Temp_Dir()))
+        compared |= entry.path().string().ends_with(".compared.png");
+    EXPECT_TRUE(compared);
+
+    size_t from = server.Trace->size();
+    frame.reset();
+    EXPECT_EQ(test::Calls_Since(server.Trace, from),
+              (Calls{"doc0.ksCloseDocument call()", "doc1.ksCloseDocument call()",
+                     "kompas.#82 call()"}));
+}
+
+TEST_F(Paged_Diff, VisioPagesPairByIdentifierNotPosition)
+{
+    test::Fake_Visio server;
+    server.Layouts = {{left, {{"A", 0}, {"B", 5}}}, {right, {{"B", 5}, {"A", 0}}}};
+    test::Server_Registration registration("Visio.InvisibleApp",
+                                           [&] { return server.Make_App(); });
+
+    auto frame = Open(1);
+    ASSERT_EQ(frame->ViewMode(), 1) << Messages();
+    EXPECT_EQ(Tab_Texts(frame->RightTabs), (Calls{"B", "A"}));
+
+    Click_Tab(frame->LeftTabs, 1); // ID 5: the right document's first page
+    EXPECT_EQ(frame->RightTabs->Selected_Index(), 0);
+    EXPECT_EQ(frame->RightPage(), 0);
+    Click_Tab(frame->LeftTabs, 0); // ID 0: the right document's second page
+    EXPECT_EQ(frame->RightPage(), 1);
+    EXPECT_EQ(frame->RightImage(), left + "_r_page_1.png");
+    EXPECT_TRUE(messages.Messages.empty()) << Messages();
+
+    size_t from = server.Trace->size();
+    frame.reset();
+    EXPECT_EQ(test::Calls_Since(server.Trace, from),
+              (Calls{"doc0.Close call()", "doc1.Close call()", "visio.Quit call()"}));
+}
+
+TEST_F(Paged_Diff, WithoutTheServerTheViewSaysSoAndOpensNothing)
+{
+    for (unsigned char kind : {1, 2}) {
+        messages.Messages.clear();
+        auto frame = Open(kind);
+        EXPECT_EQ(frame->ViewMode(), 0);
+        ASSERT_EQ(messages.Messages.size(), 1u);
+        EXPECT_EQ(messages.Messages[0].Text,
+                  kind == 1 ? "MS Visio is not found! You need the MS Visio installed to use "
+                              "this function for this type of documents."
+                            : "Kompas is not found! You need the Kompas installed to use this "
+                              "function for this type of documents.");
+    }
+}
+
+} // namespace
