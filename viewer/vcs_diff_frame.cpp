@@ -119,6 +119,9 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     Set_Busy(false);
     Set_Shave_Limit(*this);
     Set_Compared_Row(false);
+    // Keys scroll the base version; the shave field is not where typing starts.
+    if (View_Image_Frame1->ScrollBox1)
+        View_Image_Frame1->ScrollBox1->setFocus();
 }
 
 TView_diff_frame::~TView_diff_frame()

@@ -1,0 +1,17 @@
+#!/bin/bash
+# Makes two 8000 x 6000 PNG drawings that differ a little, builds the
+# benchmark and reports where a user waits, as ratios to same-run baselines.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+draw() { # file, x of the moved wall
+  /usr/bin/convert -size 8000x6000 xc:white -stroke black -strokewidth 24 -fill none \
+    -draw "rectangle 400,400 7600,5600" -draw "line $2,400 $2,4000" \
+    -strokewidth 6 -draw "circle 2000,3000 2600,3000" -draw "line 400,5800 7600,5800" \
+    "$1"
+}
+draw "$work/left.png" 4000
+draw "$work/right.png" 4300
+cmake --build build --target varnolt_bench >/dev/null
+build/bench/varnolt_bench "$work/left.png" "$work/right.png"

@@ -1,0 +1,122 @@
+// Measures where a user waits, each figure as a ratio against a baseline run
+// in the same process, so that a busy machine skews both sides alike:
+//   1. start to window shown        / decoding both pictures alone
+//   2. fit-mode repaint of a pane   / painting an already scaled picture
+//   3. a comparison run             / running the same convert line directly
+// Usage: varnolt_bench LEFT.png RIGHT.png   (run by bench/run.sh)
+#include "U_ShellOp.h"
+#include "batch_dialect.h"
+#include "u_image_compare.h"
+#include "u_image_load.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+#include "vcs_diff_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QTest>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+double Median_Ms(int runs, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void Report(const char* what, double measured, const char* baseline, double base)
+{
+    std::printf("%-34s %9.1f ms / %-30s %9.1f ms = %6.2f\n", what, measured, baseline, base,
+                measured / base);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: varnolt_bench LEFT.png RIGHT.png\n");
+        return 2;
+    }
+    const std::string left = argv[1], right = argv[2];
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Configure_Image_Limits();
+    QApplication application(argc, argv);
+    Prepare_Temp_Folder();
+    Set_Program_Folder(std::filesystem::path(argv[0]).parent_path().parent_path().string());
+    Set_Converter_Path(ProgramFolder() + "imagemagick/convert");
+    Set_Process_Messages_Hook([] {
+        QCoreApplication::processEvents();
+        return true;
+    });
+
+    // 1. Start to window shown, against decoding both files.
+    double decode = Median_Ms(3, [&] {
+        Load_Picture(left);
+        Load_Picture(right);
+    });
+    std::unique_ptr<TView_diff_frame> frame;
+    double window = Median_Ms(3, [&] {
+        frame.reset();
+        QElapsedTimer part;
+        part.start();
+        frame = std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "",
+                                                   nullptr, 0, 0);
+        double built = part.nsecsElapsed() / 1e6;
+        frame->resize(2040, 760);
+        frame->show();
+        QTest::qWaitForWindowExposed(frame.get());
+        frame->repaint();
+        std::printf("  (view built in %.1f ms, shown %.1f ms later)\n", built,
+                    part.nsecsElapsed() / 1e6 - built);
+    });
+    Report("start to window shown", window, "decoding both files", decode);
+
+    // 2. A fit-mode repaint of a 1000 x 700 pane, against a plain paint of
+    // a picture scaled to the same size beforehand.
+    TView_Image_Frame pane;
+    pane.resize(1000, 700);
+    pane.Load_File(left);
+    pane.Set_View_Mode(2);
+    pane.show();
+    QTest::qWaitForWindowExposed(&pane);
+    pane.repaint();
+    double fit = Median_Ms(21, [&] { pane.Image1->repaint(); });
+    QImage scaled = pane.Image1->Picture().scaled(pane.Image1->size(), Qt::KeepAspectRatio);
+    QImage canvas(pane.Image1->size(), QImage::Format_ARGB32_Premultiplied);
+    double plain = Median_Ms(21, [&] {
+        QPainter painter(&canvas);
+        painter.drawImage(0, 0, scaled);
+    });
+    Report("fit-mode repaint 1000x700", fit, "plain paint of scaled copy", plain);
+
+    // 3. A comparison run through the view, against the same converter line.
+    double compare = Median_Ms(3, [&] {
+        frame->CompareCache().Clear();
+        if (frame->Compared_Shown())
+            frame->Hide_Compared();
+        frame->Compare_A->trigger();
+    });
+    std::string output = Temp_Path("direct.compared.png");
+    std::string line =
+        Compare_Command_Line(Posix_Sh_Dialect(), ConverterPath(), false, 0,
+                             Compare_Prefix(0, right), left, right, output);
+    double direct = Median_Ms(3, [&] {
+        if (std::system(line.c_str()) < 0)
+            std::fprintf(stderr, "could not run the converter\n");
+    });
+    Report("comparison run", compare, "the convert line alone", direct);
+    return 0;
+}
