@@ -5,9 +5,6 @@
 #include "os_platform.h"
 #include "u_temp_files.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -55,24 +52,22 @@ bool Run_Batch(const std::string& command, const std::string& extra_arguments,
     std::string script = base + dialect.Script_Extension();
     std::string capture = base + ".txt";
 
-    std::string text = dialect.Script_Text(command, capture);
-    {
-        std::ofstream file(script, std::ios::binary | std::ios::trunc);
-        file << text;
-        file.close();
-        if (!file)
-            throw std::runtime_error("Cannot create file \"" + script + "\". " +
-                                     std::strerror(errno));
-    }
+    // The interpreter reads the script in its own code page; a name that page
+    // cannot hold exactly is refused before anything runs.
+    std::string text, reason;
+    if (!os::To_Script_Text(dialect.Script_Text(command, capture), text, reason))
+        throw std::runtime_error(reason);
+    if (!os::Write_File(script, text, reason))
+        throw std::runtime_error("Cannot create file \"" + script + "\". " + reason);
 
     bool ok = false;
-    std::string channel;
+    std::string channel, captured;
     if (Run_Captured(dialect.Script_Command_Line(script, extra_arguments), working_folder,
                      channel)) {
-        std::ifstream file(capture, std::ios::binary);
-        if (file) {
+        if (os::Read_File(capture, captured)) {
+            std::istringstream lines(os::From_Console_Text(captured));
             std::string line;
-            while (std::getline(file, line)) {
+            while (std::getline(lines, line)) {
                 if (!line.empty() && line.back() == '\r')
                     line.pop_back();
                 output += line + "\r\n";

@@ -10,7 +10,8 @@
 // exit code 0 and the capture was read; `output` then holds the captured
 // lines, each ended by CR LF. On failure `error` holds what the commands
 // wrote to their output channel. The script and capture files are deleted
-// afterwards. Throws std::runtime_error when the script cannot be written.
+// afterwards. Throws std::runtime_error when the script cannot be written,
+// also when a name in it has no exact form in the interpreter's code page.
 bool Run_Batch(const std::string& command, const std::string& extra_arguments,
                const std::string& working_folder, std::string& output, std::string& error);
 

@@ -1,6 +1,8 @@
 // The operating-system layer: the few services of the host that the program
 // needs, behind one header. posix/ implements it here; win32/ holds the
-// Windows implementation. Plain C++ only, no toolkit types.
+// Windows implementation. Plain C++ only, no toolkit types. Every name and
+// text is UTF-8; the Windows side converts at the system's wide-character
+// calls, so names outside the system's 8-bit code page work there too.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +17,8 @@ char Path_Separator();
 // What an executable's file name ends with ("" or ".exe").
 const char* Executable_Suffix();
 
-// The command line as the system keeps it (Windows), or "" where programs
-// receive their arguments already split (POSIX).
+// The command line as the system keeps it (Windows, as UTF-8), or "" where
+// programs receive their arguments already split (POSIX).
 std::string Native_Command_Line();
 
 // Milliseconds since the system started, wrapping as an unsigned 32-bit value.
@@ -50,6 +52,22 @@ bool Copy_File_Replace(const std::string& src, const std::string& dst);
 bool Set_Read_Only(const std::string& path);
 
 bool Delete_File(const std::string& path);
+
+// Writes `data` as the whole content of the file, replacing a file of that
+// name. False with the system's reason in `error` when it cannot.
+bool Write_File(const std::string& path, const std::string& data, std::string& error);
+
+// The whole content of a file; false when it cannot be read.
+bool Read_File(const std::string& path, std::string& data);
+
+// Command-script text in the code page that the system's command interpreter
+// reads (Windows: the console code page; POSIX: unchanged UTF-8). False, with
+// a message for the user in `error`, when a character has no exact place in
+// that page: a look-alike character would name a different file.
+bool To_Script_Text(const std::string& text, std::string& script, std::string& error);
+
+// What a command wrote, from the interpreter's code page back to UTF-8.
+std::string From_Console_Text(const std::string& text);
 
 // How a command script is written and run on this system.
 enum class T_Script_Kind { Windows_Batch, Posix_Sh };

@@ -199,6 +199,45 @@ bool Set_Read_Only(const std::string& path) { return ::chmod(path.c_str(), 0444)
 
 bool Delete_File(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool Write_File(const std::string& path, const std::string& data, std::string& error)
+{
+    T_Fd out(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    bool ok = out.Fd >= 0 && Write_All(out.Fd, data.data(), data.size());
+    if (out.Fd >= 0) {
+        ok = ::close(out.Fd) == 0 && ok;
+        out.Fd = -1;
+    }
+    if (!ok)
+        error = std::strerror(errno);
+    return ok;
+}
+
+bool Read_File(const std::string& path, std::string& data)
+{
+    data.clear();
+    T_Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Fd < 0)
+        return false;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(in.Fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n == 0;
+        data.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+// The shell reads its scripts as bytes, and names are bytes here.
+bool To_Script_Text(const std::string& text, std::string& script, std::string&)
+{
+    script = text;
+    return true;
+}
+
+std::string From_Console_Text(const std::string& text) { return text; }
+
 T_Script_Kind Native_Script_Kind() { return T_Script_Kind::Posix_Sh; }
 
 std::string Quote_Argument(const std::string& argument)
