@@ -59,6 +59,9 @@ enum class T_Image_Decoder {
 struct T_Decode_Limits {
     std::uint64_t Max_Pixels = 16384ull * 16384ull;
     int Max_Side = 65535;
+    // Edge and pixel steps a metafile may take to draw (a few seconds' work);
+    // past it the drawing is refused as too complex.
+    std::uint64_t Max_Draw_Work = 400'000'000;
 };
 
 // The decoder that recognises the data by its signature, or None. Formats
