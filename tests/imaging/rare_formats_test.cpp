@@ -41,6 +41,18 @@ TEST(RareFormats, PatternSamplesDecode)
     EXPECT_TRUE(rla.Has_Alpha);
 }
 
+TEST(RareFormats, PaintShopProFirstLayer)
+{
+    // Format version 3 with raw channels and version 5 with run-length
+    // channels; both carry a mask that hides the last pixel.
+    for (const char* name : {"pattern_v3.psp", "pattern.psp"}) {
+        T_Raster r = Decode_Ok(Sample(name), name);
+        EXPECT_TRUE(Matches_Reference(r, 0)) << name;
+        EXPECT_EQ(r.At(6, 4)[3], 0) << name;
+        EXPECT_EQ(r.At(5, 4)[3], 255) << name;
+    }
+}
+
 TEST(RareFormats, HaloPictureTakesThePaletteBesideIt)
 {
     Scratch_Dir dir;
@@ -171,7 +183,8 @@ TEST(RareFormats, EpsShowsItsPreview)
 
 TEST(RareFormats, TruncatedOrCorruptFailsCleanly)
 {
-    for (const char* name : {"pattern.rla", "pattern.cut", "pattern.pic", "pattern.cel", "drawing.wmf", "drawing.emf"}) {
+    for (const char* name : {"pattern.rla", "pattern.cut", "pattern.pic", "pattern.cel", "pattern.psp", "pattern_v3.psp",
+                             "drawing.wmf", "drawing.emf"}) {
         const Bytes data = Sample(name);
         T_Raster r;
         std::string error;

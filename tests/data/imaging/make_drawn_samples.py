@@ -146,3 +146,48 @@ cut()
 animator()
 wmf()
 emf()
+
+
+def psp_block(major, block_id, initial, rest=b''):
+    """A block: in version 3 its header gives the initial chunk's length; from
+    version 4 on each chunk starts with its own length instead."""
+    if major <= 3:
+        return b'~BK\0' + struct.pack('<HII', block_id, len(initial), len(initial) + len(rest)) + initial + rest
+    chunk = struct.pack('<I', 4 + len(initial)) + initial
+    return b'~BK\0' + struct.pack('<HI', block_id, len(chunk) + len(rest)) + chunk + rest
+
+
+def psp(major, name, compression):
+    attributes = struct.pack('<iidBHHHIBIiH', W, H, 72.0, 1, compression, 24, 1, 1 << 24, 0, W * H * 3, 0, 1)
+    if major >= 4:
+        attributes += struct.pack('<I', 1)
+    channels = b''
+    for channel_type in (1, 2, 3):
+        raw = bytes(COLORS[index(x, y)][channel_type - 1] for y in range(H) for x in range(W))
+        if compression == 1:  # run-length: literal runs of one line each
+            packed = b''.join(bytes([W]) + raw[y * W:(y + 1) * W] for y in range(H))
+        else:
+            packed = raw
+        head = struct.pack('<IIHH', len(packed), len(raw), 0, channel_type)
+        channels += psp_block(major, 5, head, packed)
+    mask = bytes([255] * (W * H - 1) + [0])  # the last pixel transparent
+    mask_packed = b''.join(bytes([W]) + mask[y * W:(y + 1) * W] for y in range(H)) if compression == 1 else mask
+    channels += psp_block(major, 5, struct.pack('<IIHH', len(mask_packed), len(mask), 1, 0), mask_packed)
+    rect = struct.pack('<4i', 0, 0, W, H)
+    tail = struct.pack('<BBBBB', 255, 0, 1, 0, 0) + rect + rect + struct.pack('<BBBH', 0, 0, 0, 0) + bytes(40)
+    if major <= 3:
+        info = b'layer'.ljust(256, b'\0') + b'\0' + rect + rect + tail + struct.pack('<HH', 2, 4)
+        layer = psp_block(major, 4, info, channels)
+    else:
+        info = struct.pack('<H', 5) + b'layer' + b'\x01' + rect + rect + tail
+        bitmap_info = struct.pack('<IHH', 8, 2, 4)
+        layer = psp_block(major, 4, info, bitmap_info + channels)
+    bank = b'~BK\0' + (struct.pack('<HII', 3, 0, len(layer)) if major <= 3 else struct.pack('<HI', 3, len(layer))) + layer
+    data = b'Paint Shop Pro Image File\n\x1a\0\0\0\0\0' + struct.pack('<HH', major, 0)
+    data += psp_block(major, 0, attributes) + bank
+    with open(name, 'wb') as f:
+        f.write(data)
+
+
+psp(3, 'pattern_v3.psp', 0)
+psp(5, 'pattern.psp', 1)

@@ -1,0 +1,60 @@
+#!/bin/sh
+# Builds one libFuzzer target per decoder with clang (address and undefined
+# behaviour sanitizers) and runs each for a bounded time, seeded with the
+# test samples. Not part of the tests or CI.
+#   fuzz/run.sh [seconds per decoder, default 60] [decoder ...]
+# Prints one line per decoder: executions and the outcome. Crash inputs stay
+# in fuzz/out/<decoder>/ for reproduction.
+set -u
+SECONDS_EACH=${1:-60}
+[ $# -gt 0 ] && shift
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+OUT=$ROOT/fuzz/out
+CXX=${CXX:-clang++}
+JOBS=${JOBS:-2}
+DECODERS=${*:-"Png Bmp Jpeg Gif Tiff Targa Pcx Psd Sgi Ico Metafile Eps Rla Autodesk Pcd Cut Psp"}
+mkdir -p "$OUT/obj"
+
+FLAGS="-std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -I$ROOT/imaging"
+# The decoders once, instrumented for coverage.
+for src in "$ROOT"/imaging/*.cpp; do
+  obj="$OUT/obj/$(basename "$src" .cpp).o"
+  $CXX $FLAGS -fsanitize=fuzzer-no-link -c "$src" -o "$obj" || exit 1
+done
+
+seeds_for() {
+  case $1 in
+    Png) echo "png" ;; Bmp) echo "bmp" ;; Jpeg) echo "jpg" ;; Gif) echo "gif" ;;
+    Tiff) echo "tif fax" ;; Targa) echo "tga" ;; Pcx) echo "pcx" ;; Psd) echo "psd" ;;
+    Sgi) echo "sgi" ;; Ico) echo "ico" ;; Metafile) echo "wmf emf" ;; Eps) echo "tif wmf" ;;
+    Rla) echo "rla" ;; Autodesk) echo "pic cel" ;; Pcd) echo "pcd" ;; Cut) echo "cut" ;; Psp) echo "psp" ;;
+  esac
+}
+
+run_one() {
+  d=$1
+  dir=$OUT/$d
+  mkdir -p "$dir/corpus"
+  for ext in $(seeds_for "$d"); do
+    cp "$ROOT"/tests/data/imaging/*."$ext" "$dir/corpus/" 2>/dev/null
+  done
+  $CXX $FLAGS -fsanitize=fuzzer -DFUZZ_DECODER="$d" "$ROOT/fuzz/fuzz_decoder.cpp" "$OUT"/obj/*.o \
+    -ljpeg -lz -ltiff -o "$dir/fuzz_$d" || { echo "$d: build failed"; return; }
+  (cd "$dir" && ./"fuzz_$d" corpus -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=262144 -print_final_stats=1 > log.txt 2>&1)
+  status=$?
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$dir/log.txt" | grep -o '[0-9]*$')
+  if [ $status -eq 0 ]; then
+    echo "$d: ${runs:-?} executions, no crash, leak or timeout"
+  else
+    echo "$d: ${runs:-?} executions, FAILED (status $status); see $dir/log.txt"
+  fi
+}
+
+count=0
+for d in $DECODERS; do
+  run_one "$d" &
+  count=$((count + 1))
+  if [ $((count % JOBS)) -eq 0 ]; then wait; fi
+done
+wait
