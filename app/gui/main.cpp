@@ -73,7 +73,15 @@ int main(int argc, char** argv)
     hooks.Launch.Show_About = Show_About;
     hooks.Launch.Word_Diff = Word_Diff;
     Set_Exporter_Factory(Create_Exporter);
-    int code = Run_Main_Sequence(pair.Left, pair.Right, hooks);
+    // The launcher runs outside the event loop, so the application object's
+    // error report does not reach it: an error that escapes opening the pair
+    // (a server refusing an interface, say) is reported here.
+    int code = 1;
+    try {
+        code = Run_Main_Sequence(pair.Left, pair.Right, hooks);
+    } catch (const std::exception& error) {
+        Show_Exception(error.what());
+    }
     Set_Msg_Presenter(nullptr);
     return code;
 }
