@@ -5,7 +5,11 @@
 #include "U_Msg.h"
 
 #include <cstdlib>
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +18,18 @@
 namespace test {
 
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+// GetTempPath reads TMP first; the runtime changes the environment with
+// _putenv_s, where an empty value removes the variable.
+constexpr const char* Temp_Variable = "TMP";
+inline void Set_Env(const char* name, const char* value) { _putenv_s(name, value); }
+inline void Unset_Env(const char* name) { _putenv_s(name, ""); }
+#else
+constexpr const char* Temp_Variable = "TMPDIR";
+inline void Set_Env(const char* name, const char* value) { ::setenv(name, value, 1); }
+inline void Unset_Env(const char* name) { ::unsetenv(name); }
+#endif
 
 // A fresh folder under the build's own scratch area, removed afterwards.
 class Scratch_Dir {
@@ -50,24 +66,24 @@ inline std::string Read_File(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Points the system temporary folder (TMPDIR) at a scratch folder for the
+// Points the system temporary folder (TMPDIR, on Windows TMP) at a scratch folder for the
 // lifetime of the object.
 class Private_Tmpdir {
 public:
     Private_Tmpdir()
     {
-        const char* old = std::getenv("TMPDIR");
+        const char* old = std::getenv(Temp_Variable);
         Had_Old = old != nullptr;
         if (old)
             Old = old;
-        ::setenv("TMPDIR", Dir.Str().c_str(), 1);
+        Set_Env(Temp_Variable, Dir.Str().c_str());
     }
     ~Private_Tmpdir()
     {
         if (Had_Old)
-            ::setenv("TMPDIR", Old.c_str(), 1);
+            Set_Env(Temp_Variable, Old.c_str());
         else
-            ::unsetenv("TMPDIR");
+            Unset_Env(Temp_Variable);
     }
     Scratch_Dir Dir;
 

@@ -1,0 +1,82 @@
+// The command line, the converter check and the launch of a paged pair on
+// Windows, with the system's own command line and file attributes.
+#include "command_line.h"
+#include "os_platform.h"
+#include "test_support.h"
+#include "u_diff_launcher.h"
+#include "u_temp_files.h"
+#include "u_varnolt_start.h"
+#include "win32_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+TEST(NativeCommandLine, IsTheSystemsTextAndSplitsByTheProgramsRule)
+{
+    // In this process: the same text the 8-bit call gives, for an ASCII line.
+    std::string own = GetCommandLineA();
+    if (own.find_first_of("\x80\xFF") == std::string::npos)
+        EXPECT_EQ(os::Native_Command_Line(), own);
+
+    // A child started with a line of our making prints what the system
+    // kept; the program's splitter must read the two names from it.
+    std::string line = os::Quote_Argument(test::Helper()) +
+                       " args \"\"  \"C:\\my plans\\a b.cdw\"\t\"\" c.cdw third";
+    std::string channel;
+    ASSERT_EQ(os::Run_Captured(line, "", channel, {}).Exit_Code, 0);
+    std::string kept = channel.substr(0, channel.find('\n'));
+    EXPECT_EQ(kept, line);
+    Args arguments = Split_Command_Line(kept);
+    ASSERT_EQ(arguments.size(), 5u);
+    EXPECT_EQ(arguments[0], test::Helper());
+    T_File_Pair pair = File_Pair_From_Arguments({arguments.begin() + 1, arguments.end()});
+    EXPECT_EQ(pair.Left, "C:\\my plans\\a b.cdw");
+    EXPECT_EQ(pair.Right, "c.cdw");
+}
+
+TEST(CheckConverter, WantsConvertExeBesideTheProgramNotAFolderOfThatName)
+{
+    test::Scratch_Dir program;
+    Set_Program_Folder(program.Str());
+    EXPECT_FALSE(Check_Converter());
+    EXPECT_EQ(ConverterPath(), program.Str() + "\\imagemagick\\convert.exe");
+
+    fs::create_directories(program.Path / "imagemagick" / "convert.exe");
+    EXPECT_FALSE(Check_Converter());
+    fs::remove(program.Path / "imagemagick" / "convert.exe");
+
+    test::Write_File(program.Str() + "\\imagemagick\\convert.exe", "");
+    EXPECT_TRUE(Check_Converter());
+}
+
+TEST(Launcher, AbsoluteNamesAndAReadOnlyArchivedBaseCopyForAPagedPair)
+{
+    test::Private_Tmpdir tmp;
+    Prepare_Temp_Folder();
+    test::Msg_Recorder messages;
+    test::Scratch_Dir user;
+    test::Write_File(user / "a.png", "base");
+    test::Write_File(user / "b.cdw", "modified");
+    SetCurrentDirectoryW(test::U8(user.Str()).wstring().c_str());
+
+    std::string left, right;
+    unsigned char paged = 0;
+    T_Launch_Hooks hooks;
+    hooks.Show_Diff_Form = [&](const std::string& l, const std::string&, const std::string& r,
+                               const std::string&, unsigned char, unsigned char p) {
+        left = l;
+        right = r;
+        paged = p;
+    };
+    Run_Diff("a.png", "b.cdw", hooks);
+    EXPECT_TRUE(messages.Messages.empty());
+    EXPECT_EQ(paged, 2);
+    EXPECT_EQ(left, Temp_Dir() + "b.cdw");
+    EXPECT_EQ(right, os::Full_Path_Name(user / "b.cdw"));
+    EXPECT_EQ(test::Attributes(left), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(test::Read_File(left), "base");
+    SetFileAttributesW(test::U8(left).wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetCurrentDirectoryW(test::U8(tmp.Dir.Str()).wstring().c_str());
+}
