@@ -16,6 +16,7 @@ done
 packages=(
   g++ cmake ninja-build pkg-config          # compiler and build
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
+  libjpeg-dev zlib1g-dev libtiff-dev        # image decoders
   libgtest-dev libgmock-dev                 # tests
   imagemagick                               # the converter
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts
