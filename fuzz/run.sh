@@ -13,6 +13,7 @@ OUT=$ROOT/fuzz/out
 CXX=${CXX:-clang++}
 JOBS=${JOBS:-2}
 DECODERS=${*:-"Png Bmp Jpeg Gif Tiff Targa Pcx Psd Sgi Ico Metafile Eps Rla Autodesk Pcd Cut Psp"}
+rm -rf "$OUT/obj"
 mkdir -p "$OUT/obj"
 
 FLAGS="-std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -I$ROOT/imaging"
