@@ -1,5 +1,6 @@
 #include "u_image_load.h"
 
+#include "image_decoders.h"
 #include "image_format_registry.h"
 
 #include <QByteArray>
@@ -33,18 +34,6 @@ QByteArray Qt_Format_For_Extension(const std::string& Extension)
     return QImageReader::supportedImageFormats().contains(format) ? format : QByteArray();
 }
 
-namespace {
-
-std::string Hint_Extension(const std::string& path)
-{
-    const auto slash = path.find_last_of("/\\");
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return path.substr(dot);
-}
-
-} // namespace
 
 T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& Format_Hint)
 {
@@ -58,7 +47,7 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
     if (!Format_Hint.empty()) {
         QByteArray format = QImageReader::imageFormat(file);
         if (format.isEmpty())
-            format = Qt_Format_For_Extension(Hint_Extension(Format_Hint));
+            format = Qt_Format_For_Extension(Extension_Of(Format_Hint));
         if (!format.isEmpty()) {
             reader.setFormat(format);
             reader.setAutoDetectImageFormat(false);
@@ -89,6 +78,26 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
         picture.Result = T_Picture_Load_Result::Too_Large;
         return picture;
     }
+    // Qt has no decoder for the format on this machine, or its decoder gave
+    // up: the program's own decoders know every registered format.
+    T_Raster raster;
+    if (Decode_Image_File(File_Name, Format_Hint, raster, picture.Reason)) {
+        picture.Image = To_QImage(std::move(raster));
+        picture.Reason.clear();
+        picture.Result = T_Picture_Load_Result::Loaded;
+        return picture;
+    }
     picture.Result = T_Picture_Load_Result::Unreadable;
     return picture;
+}
+
+QImage To_QImage(T_Raster&& Raster)
+{
+    // The QImage takes over the decoded pixels instead of copying them: a
+    // large drawing is then held once, not twice, while it is shown.
+    auto* pixels = new std::vector<std::uint8_t>(std::move(Raster.Pixels));
+    return QImage(
+        pixels->data(), Raster.Width, Raster.Height, Raster.Width * 4,
+        Raster.Has_Alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888,
+        [](void* owned) { delete static_cast<std::vector<std::uint8_t>*>(owned); }, pixels);
 }

@@ -32,15 +32,22 @@ struct T_Loaded_Picture {
     T_Picture_Load_Result Result = T_Picture_Load_Result::Unreadable;
     QImage Image;       // null unless Loaded
     QSize Stored_Size;  // the size the file's header declares, when it could be read
+    std::string Reason; // why an unreadable file could not be decoded, when known
 };
 
-// Decodes File_Name once.
+// Decodes File_Name once: with Qt's decoders where Qt reads the format (they
+// are the fastest and keep grey pictures at one byte a pixel), else with the
+// program's own decoders of every registered format.
 // With a Format_Hint (a path whose extension names a format): the decoder
 // that recognises the file's content; failing that, the decoder of the hint's
 // extension; failing that, the decoder of the file's own extension.
 // Without a hint: the decoder of the file's own extension, and the one that
 // recognises the content when the extension names none or the wrong one.
 T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& Format_Hint = {});
+
+struct T_Raster;
+// A picture of the program's decoders as a QImage that owns its pixels.
+QImage To_QImage(T_Raster&& Raster);
 
 // The Qt image format that decodes files with this registered extension
 // (with or without the dot, any case), or an empty array when Qt has no

@@ -293,6 +293,8 @@ bool TView_Image_Frame::Load_Picture_Into_Image(const std::string& Format_Hint)
         const auto bytes = std::filesystem::file_size(File_Name_, ec);
         Load_Error_ = Get_Msg(cap_Image_Unreadable) + "\r\nFile: " + File_Name_ + "\r\nSize: " +
                       (ec ? std::string("file not found") : std::to_string(bytes) + " bytes");
+        if (!picture.Reason.empty())
+            Load_Error_ += "\r\n" + picture.Reason;
         break;
     }
     }

@@ -111,3 +111,25 @@ TEST(Image_Limits, TheEnvironmentCannotLowerTheLimit)
     ASSERT_TRUE(child.waitForFinished(120000));
     EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }
+
+// Formats that Qt does not read on this machine reach the program's own
+// decoders, also when the base file's name hides its format.
+TEST(Image_Load, EveryRegisteredGroupLoadsInAPane)
+{
+    const std::string data = std::string(VARNOLT_TEST_DATA) + "/imaging/";
+    for (const char* name : {"rle.tga", "palette8.pcx", "rgb.psd", "rle.sgi", "pattern.rla",
+                             "pattern.cut", "pattern.cel", "drawing.emf", "drawing.wmf",
+                             "pattern.psp", "lzw.tif", "g4.fax"}) {
+        T_Loaded_Picture picture = Load_Picture(data + name);
+        EXPECT_EQ(picture.Result, T_Picture_Load_Result::Loaded) << name << ": " << picture.Reason;
+        EXPECT_GT(picture.Image.width(), 0) << name;
+    }
+    test::Scratch_Dir dir;
+    std::filesystem::copy_file(data + "rle.tga", dir / "plan.win");
+    EXPECT_EQ(Load_Picture(dir / "plan.win", "x.pcx").Result, T_Picture_Load_Result::Loaded);
+
+    test::Write_File(dir / "broken.tga", std::string("\0\0\x0a\0\0\0\0\0\0\0\0\0\x40\0\x40\0\x18\0", 18));
+    T_Loaded_Picture broken = Load_Picture(dir / "broken.tga");
+    EXPECT_EQ(broken.Result, T_Picture_Load_Result::Unreadable);
+    EXPECT_FALSE(broken.Reason.empty());
+}
