@@ -268,24 +268,15 @@ void Unregister_Automation_Server(const std::string& prog_id)
     Register_Automation_Server(prog_id, nullptr);
 }
 
-std::shared_ptr<T_Dispatch> Create_Automation_Object(const std::string& prog_id)
+T_Server_Factory Find_Automation_Server(const std::string& prog_id)
 {
-    T_Server_Factory factory;
-    {
-        T_Registry& registry = Registry();
-        std::lock_guard guard(registry.Lock);
-        auto found = registry.Servers.find(Upper(prog_id));
-        if (found == registry.Servers.end())
-            throw T_Call_Failed_Error(ole_status::Invalid_Class_String);
-        factory = found->second;
-    }
-    std::shared_ptr<T_Dispatch> object = factory();
-    if (!object)
-        throw T_Call_Failed_Error(ole_status::Server_Exec_Failure);
-    return object;
+    T_Registry& registry = Registry();
+    std::lock_guard guard(registry.Lock);
+    auto found = registry.Servers.find(Upper(prog_id));
+    return found == registry.Servers.end() ? T_Server_Factory() : found->second;
 }
 
-std::string Status_Message(std::int32_t status)
+std::string Standard_Status_Text(std::int32_t status)
 {
     // The texts the system gives for the statuses that automation calls
     // return; others are shown by number.

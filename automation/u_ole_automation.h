@@ -124,6 +124,11 @@ constexpr std::int32_t Server_Exec_Failure = static_cast<std::int32_t>(0x8008000
 // The system's text for a failure status.
 std::string Status_Message(std::int32_t status);
 
+// The system's wording for the statuses that automation calls return, and
+// "Error 0x..." for any other; what Status_Message says where the system
+// has no text of its own.
+std::string Standard_Status_Text(std::int32_t status);
+
 // An interface identifier in its registry form, "{XXXXXXXX-XXXX-...}".
 struct T_Guid {
     std::string Text;
@@ -192,7 +197,26 @@ using T_Server_Factory = std::function<std::shared_ptr<T_Dispatch>()>;
 void Register_Automation_Server(const std::string& prog_id, T_Server_Factory factory);
 void Unregister_Automation_Server(const std::string& prog_id);
 
+// The factory registered under the ProgID, or an empty one.
+T_Server_Factory Find_Automation_Server(const std::string& prog_id);
+
 // Creates an object of the server registered under the ProgID. An unknown
 // ProgID raises T_Call_Failed_Error with Invalid_Class_String, as the
-// system's lookup of an unregistered class does.
+// system's lookup of an unregistered class does. With COM (Windows) a ProgID
+// that is not registered here is created by the system (CLSIDFromProgID and
+// CoCreateInstance) and its failure status raised the same way.
 std::shared_ptr<T_Dispatch> Create_Automation_Object(const std::string& prog_id);
+
+// The user-interface thread's COM apartment (single-threaded) for the
+// object's lifetime; nothing where there is no COM. The program holds one
+// from start-up to exit, since every automation call runs on that thread.
+class T_Automation_Apartment {
+public:
+    T_Automation_Apartment();
+    ~T_Automation_Apartment();
+    T_Automation_Apartment(const T_Automation_Apartment&) = delete;
+    T_Automation_Apartment& operator=(const T_Automation_Apartment&) = delete;
+
+private:
+    bool entered = false;
+};

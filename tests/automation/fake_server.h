@@ -3,6 +3,9 @@
 #pragma once
 
 #include "u_ole_automation.h"
+#ifdef VARNOLT_FAKES_THROUGH_COM
+#include "com_bridge_win32.h"
+#endif
 
 #include <algorithm>
 #include <array>
@@ -111,11 +114,17 @@ inline std::string Describe(const T_Variant& value)
     return "?";
 }
 
-// Registers a server for the lifetime of the object.
+// Registers a server for the lifetime of the object. Built with
+// VARNOLT_FAKES_THROUGH_COM (Windows), the server's objects stand behind a
+// real IDispatch, so that every call goes through the COM backend.
 class Server_Registration {
 public:
     Server_Registration(std::string prog_id, T_Server_Factory factory) : Prog_ID(std::move(prog_id))
     {
+#ifdef VARNOLT_FAKES_THROUGH_COM
+        if (factory)
+            factory = [inner = std::move(factory)] { return Com_Bridge::Expose(inner()); };
+#endif
         Register_Automation_Server(Prog_ID, std::move(factory));
     }
     ~Server_Registration() { Unregister_Automation_Server(Prog_ID); }
