@@ -18,7 +18,7 @@ packages=(
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
   libjpeg-dev zlib1g-dev libtiff-dev        # image decoders
   libgtest-dev libgmock-dev                 # tests
-  imagemagick                               # the converter
+  imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts
 )
 missing=()
