@@ -1,15 +1,19 @@
 #!/bin/bash
 # Sets up Varnolt on Debian 12: installs the packages that the build, the
 # program and the tests need (skipping those already installed), builds into
-# build/, then opens the example pair. --no-run stops after the build.
+# build/, then opens the example pair. --no-run stops after the build;
+# --no-windows-tests leaves out the mingw-w64 and wine packages with which the
+# tests also check the Windows build of the core.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 run_example=1
+windows_tests=1
 for argument in "$@"; do
   case "$argument" in
     --no-run) run_example=0 ;;
-    *) echo "usage: ./setup.sh [--no-run]" >&2; exit 2 ;;
+    --no-windows-tests) windows_tests=0 ;;
+    *) echo "usage: ./setup.sh [--no-run] [--no-windows-tests]" >&2; exit 2 ;;
   esac
 done
 
@@ -21,6 +25,9 @@ packages=(
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts
 )
+if ((windows_tests)); then
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)  # Windows core under wine
+fi
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

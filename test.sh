@@ -1,7 +1,13 @@
 #!/bin/bash
-# Builds what changed and runs every test (widget tests run offscreen).
+# Builds what changed and runs every test (widget tests run offscreen), then
+# the Windows build of the core under wine when its tools are installed.
 set -euo pipefail
 cd "$(dirname "$0")"
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then
+  .ci/windows-core
+else
+  echo "Windows core tests skipped: mingw-w64 and wine are not installed (./setup.sh installs them)."
+fi

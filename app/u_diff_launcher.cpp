@@ -3,6 +3,7 @@
 #include "U_Msg.h"
 #include "image_format_registry.h"
 #include "os_platform.h"
+#include "u_image_compare.h"
 #include "u_temp_files.h"
 
 const T_Converter_Input Converter_Input_Table[4] = {
@@ -59,15 +60,6 @@ bool Check_File_Exists(const std::string& name)
     return false;
 }
 
-namespace {
-
-std::string Name_Without_Folder(const std::string& path)
-{
-    auto at = path.find_last_of("\\/");
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
-} // namespace
 
 void Run_Diff(const std::string& left_name, const std::string& right_name,
               const T_Launch_Hooks& hooks)
@@ -84,7 +76,7 @@ void Run_Diff(const std::string& left_name, const std::string& right_name,
     case dk_Paged:
         // The page images are named after the left file: working on a copy
         // in the temporary folder keeps them out of the user's folder.
-        Copy_Base_To_Temp(left, Name_Without_Folder(right));
+        Copy_Base_To_Temp(left, File_Name_Part(right));
         hooks.Show_Diff_Form(left, "Base version", right, "", 0, paged_kind);
         break;
     case dk_Image:

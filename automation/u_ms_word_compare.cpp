@@ -2,12 +2,12 @@
 
 #include "U_Msg.h"
 #include "u_ms_ole_common.h"
+#include "u_image_compare.h"
 #include "u_temp_files.h"
 
 #include "os_platform.h"
 
 #include <exception>
-#include <filesystem>
 
 bool Open_Word_Doc(T_Dispatch& Word_App, const std::string& File_Name, T_Variant& Doc,
                    std::string& Error_Text)
@@ -82,7 +82,7 @@ void Word_Diff(const std::string& base_file, const std::string& modified_file)
     // folder, named like the modified file; the given path when no copy
     // could be made.
     std::string base = base_file;
-    Copy_Base_To_Temp(base, std::filesystem::path(modified_file).filename().string());
+    Copy_Base_To_Temp(base, File_Name_Part(modified_file));
 
     std::string error;
     unsigned char code = 0;

@@ -8,6 +8,7 @@
 #include "os_platform.h"
 #include "u_exporters.h"
 #include "u_image_load.h"
+#include "u_ole_automation.h"
 #include "u_ms_word_compare.h"
 #include "u_varnolt_start.h"
 #include "varnolt_application.h"
@@ -58,6 +59,8 @@ int main(int argc, char** argv)
     T_Varnolt_Application application(toolkit_argc, toolkit_argv);
     application.setQuitOnLastWindowClosed(false);
 
+    // The user-interface thread is the apartment of every automation call.
+    T_Automation_Apartment apartment;
     T_Message_Box_Presenter presenter;
     Set_Msg_Presenter(&presenter);
     Set_Process_Messages_Hook([] {
