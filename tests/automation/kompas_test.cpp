@@ -55,8 +55,8 @@ TEST_F(Kompas, DocumentKindFollowsTheExtensionInAnyCase)
     EXPECT_EQ(Open(lower), (Calls{"kompas.#4 call()", "doc1.#149 call(" + W(lower) + ", bool true)",
                                   "doc1.#226 call()"}));
 
-    std::string spec = File("PLAN.SPW");
-    EXPECT_EQ(Open(spec), (Calls{"kompas.#10 call()", "doc2.#12 call(" + W(spec) + ", i16 1)",
+    std::string spw = File("PLAN.SPW");
+    EXPECT_EQ(Open(spw), (Calls{"kompas.#10 call()", "doc2.#12 call(" + W(spw) + ", i16 1)",
                                  "doc2.#6 call()"}));
     std::string text = File("notes.Kdw");
     EXPECT_EQ(Open(text), (Calls{"kompas.#87 call()", "doc3.#7 call(" + W(text) + ", i16 1)",

@@ -76,8 +76,8 @@ protected:
         if (page == Fail_Page)
             throw T_Server_Exception("page refused");
         ++Exports;
-        const Page_Spec& spec = Specs[static_cast<size_t>(Doc_Index)][static_cast<size_t>(page)];
-        Make_Png(File_Name, spec.Width, spec.Height, QColor::fromHsv(40 * page % 360, 200, 200));
+        const Page_Spec& layout = Specs[static_cast<size_t>(Doc_Index)][static_cast<size_t>(page)];
+        Make_Png(File_Name, layout.Width, layout.Height, QColor::fromHsv(40 * page % 360, 200, 200));
     }
 };
 
