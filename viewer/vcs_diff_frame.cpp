@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileDialog>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -21,21 +20,6 @@
 namespace {
 
 T_Exporter_Factory exporter_factory;
-
-class T_Qt_Save_Dialog : public T_Save_Dialog {
-public:
-    bool Execute(QWidget* parent) override
-    {
-        QString chosen = QFileDialog::getSaveFileName(parent, QString(), FileName, Filter, nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
-        if (chosen.isEmpty())
-            return false;
-        if (QFileInfo(chosen).suffix().isEmpty() && !DefaultExt.isEmpty())
-            chosen += QLatin1Char('.') + DefaultExt;
-        FileName = chosen;
-        return true;
-    }
-};
 
 // The integer value of a field's text; false when it is not an integer.
 bool Parse_Integer(const QString& text, int& value)
@@ -88,7 +72,7 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
                                    const std::string& Left_Caption, const std::string& Right_File,
                                    const std::string& Right_Caption, TNotifyEvent Close_Handler,
                                    unsigned char Converter_Kind, unsigned char Paged_Kind)
-    : QWidget(Owner), SaveDialog1(std::make_unique<T_Qt_Save_Dialog>())
+    : QWidget(Owner), SaveDialog1(std::make_unique<T_File_Dialog>(T_File_Dialog::T_Kind::Save))
 {
     Build_Controls();
     CompareCache_.Clear();
@@ -216,7 +200,7 @@ void TView_diff_frame::Build_Controls()
     layout->addWidget(grid_panel, 1);
 }
 
-void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_Save_Dialog> Dialog)
+void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog)
 {
     SaveDialog1 = std::move(Dialog);
 }

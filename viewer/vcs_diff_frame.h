@@ -2,6 +2,7 @@
 // and the run-time state of one comparison from its start to its close.
 #pragma once
 
+#include "u_file_dialog.h"
 #include "u_image_compare.h"
 #include "u_multi_page_const.h"
 #include "vcs_diff_frame_const.h"
@@ -18,17 +19,6 @@ class QSpinBox;
 class QToolBar;
 class QToolButton;
 class TDiff_Pagelist_Frame;
-
-// The save-file dialog of "Export compared image"; tests replace it.
-class T_Save_Dialog {
-public:
-    virtual ~T_Save_Dialog() = default;
-    // Shows the dialog preset to FileName; on OK, FileName is the chosen path.
-    virtual bool Execute(QWidget* parent) = 0;
-    QString DefaultExt;
-    QString Filter;
-    QString FileName;
-};
 
 // Makes the exporter of a paged kind (1 Visio, 2 KOMPAS); nullptr when the
 // program has none for it, which the view reports like a missing server.
@@ -63,8 +53,8 @@ public:
     // Shows the About box; set by the window that holds the view.
     std::function<void()> About_Handler;
 
-    // Replaces the save dialog (tests).
-    void Set_Save_Dialog(std::unique_ptr<T_Save_Dialog> Dialog);
+    // Replaces the save dialog of "Export compared image" (tests).
+    void Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog);
 
     // What the comparison engine reads and calls.
     std::string LeftImage() const override { return LeftImage_; }
@@ -154,7 +144,7 @@ private:
     std::uint8_t ViewMode_ = 0;
     T_Compare_Files_Cash CompareCache_;
     TNotifyEvent CloseHandler;
-    std::unique_ptr<T_Save_Dialog> SaveDialog1;
+    std::unique_ptr<T_File_Dialog> SaveDialog1;
     int Running = 0;
     bool Close_Pending = false;
 };

@@ -2,7 +2,6 @@
 
 #include "os_platform.h"
 
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,19 +9,6 @@
 #include <QPushButton>
 
 namespace {
-
-class T_Qt_Open_Dialog : public T_Open_Dialog {
-public:
-    bool Execute(QWidget* parent) override
-    {
-        // No filter, no title, no initial folder: only the preset name.
-        QString chosen = QFileDialog::getOpenFileName(parent, QString(), FileName);
-        if (chosen.isEmpty())
-            return false;
-        FileName = chosen;
-        return true;
-    }
-};
 
 bool Names_A_File(const QLineEdit* edit)
 {
@@ -32,8 +18,9 @@ bool Names_A_File(const QLineEdit* edit)
 } // namespace
 
 TFile_Select_F::TFile_Select_F(std::unique_ptr<T_Open_Dialog> open_dialog, QWidget* parent)
-    : QDialog(parent),
-      OpenDialog1(open_dialog ? std::move(open_dialog) : std::make_unique<T_Qt_Open_Dialog>())
+    : QDialog(parent), OpenDialog1(open_dialog ? std::move(open_dialog)
+                                               : std::make_unique<T_File_Dialog>(
+                                                     T_File_Dialog::T_Kind::Open))
 {
     setWindowTitle(QStringLiteral("Varnolt - select files"));
     Label1 = new QLabel(QStringLiteral("Select left (base) file"), this);

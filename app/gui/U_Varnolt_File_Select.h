@@ -1,6 +1,8 @@
 // The dialog that asks for the two files when the command line lacks one.
 #pragma once
 
+#include "u_file_dialog.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -10,16 +12,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The system's file-open dialog, one instance shared by both browse buttons
-// so that it starts with the name last chosen. Tests replace it.
-class T_Open_Dialog {
-public:
-    virtual ~T_Open_Dialog() = default;
-    // Shows the dialog preset to FileName; on OK, FileName is the full name
-    // of the chosen file.
-    virtual bool Execute(QWidget* parent) = 0;
-    QString FileName;
-};
+// The file-open dialog is one instance shared by both browse buttons, so
+// that it starts with the name last chosen. Tests replace it.
+using T_Open_Dialog = T_File_Dialog;
 
 class TFile_Select_F : public QDialog {
 public:

@@ -14,6 +14,7 @@ namespace {
 // Answers the file-open dialog with queued names and records the presets.
 class Fake_Open_Dialog : public T_Open_Dialog {
 public:
+    Fake_Open_Dialog() : T_Open_Dialog(T_Kind::Open) {}
     bool Execute(QWidget*) override
     {
         Presets.push_back(FileName);

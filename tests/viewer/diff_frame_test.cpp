@@ -1,6 +1,7 @@
 // The diff view end to end: real panes, the real converter, and for paged
 // drawings an exporter whose "server" paints real PNG pages.
 #include "U_ShellOp.h"
+#include "os_platform.h"
 #include "test_support.h"
 #include "u_program_paths.h"
 #include "u_temp_files.h"
@@ -421,4 +422,62 @@ TEST_F(Diff_Frame, ClosingDuringARunStopsTheConverterAndThenCloses)
     EXPECT_FALSE(frame->Is_Running());
     EXPECT_TRUE(messages.Messages.empty()); // a stopped run reports nothing
     Set_Process_Messages_Hook({});
+}
+
+namespace {
+
+// Answers the save dialog with a preset path and records what it was offered.
+class Answering_Save_Dialog : public T_File_Dialog {
+public:
+    explicit Answering_Save_Dialog(std::string answer)
+        : T_File_Dialog(T_Kind::Save), Answer(std::move(answer))
+    {
+    }
+    bool Execute(QWidget*) override
+    {
+        Offered = FileName;
+        FileName = QString::fromStdString(Answer);
+        return true;
+    }
+    std::string Answer;
+    QString Offered;
+};
+
+class Recording_Shell : public os::T_Shell_Services {
+public:
+    bool Find_Associated(const std::string&, std::string&, std::string&) override { return false; }
+    bool Show_In_Folder(const std::string& path) override
+    {
+        Shown.push_back(path);
+        return true;
+    }
+    void Open(const std::string&) override {}
+    std::vector<std::string> Shown;
+};
+
+} // namespace
+
+TEST_F(Diff_Frame, ExportOffersTheRightNameOverwritesAndShowsTheCopy)
+{
+    Make_Png(dir / "a.png", 300, 200, Qt::blue);
+    Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
+    test::Write_File(dir / "out.png", "an older export");
+    auto frame = Open(dir / "a.png", dir / "b.png");
+    auto dialog = std::make_unique<Answering_Save_Dialog>(dir / "out.png");
+    Answering_Save_Dialog* save = dialog.get();
+    frame->Set_Save_Dialog(std::move(dialog));
+    Recording_Shell shell;
+    os::Set_Shell_Services(&shell);
+
+    frame->Export_Compared_Img_AExecute(); // nothing to export yet
+    EXPECT_TRUE(save->Offered.isEmpty());
+    frame->Compare_A->trigger();
+    frame->Export_Compared_Img_A->trigger();
+    os::Set_Shell_Services(nullptr);
+
+    EXPECT_EQ(save->Offered, QString::fromStdString(dir / "b.png_compared.png"));
+    EXPECT_EQ(save->Filter, QStringLiteral("PNG (*.png)"));
+    EXPECT_EQ(test::Read_File(dir / "out.png"),
+              test::Read_File(frame->View_Image_Frame3->Get_File_Name()));
+    EXPECT_EQ(shell.Shown, std::vector<std::string>{dir / "out.png"});
 }
