@@ -1,6 +1,6 @@
 // Desktop services on a freedesktop system: xdg-open for associations, the
 // FileManager1 D-Bus interface to show a file in its folder.
-#include "os_platform.h"
+#include "shell_system.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -111,16 +111,12 @@ public:
     }
 };
 
-T_Shell_Services* replaced = nullptr;
-
 } // namespace
 
-T_Shell_Services& Shell_Services()
+T_Shell_Services& System_Shell_Services()
 {
     static T_Freedesktop_Shell system;
-    return replaced ? *replaced : system;
+    return system;
 }
-
-void Set_Shell_Services(T_Shell_Services* services) { replaced = services; }
 
 } // namespace os

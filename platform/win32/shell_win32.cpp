@@ -1,7 +1,7 @@
 // The Windows shell's services: the program associated with a file, a file
 // shown selected in its folder, a document or address opened by the "open"
 // verb. The folder view needs COM, which the program initialises at start-up.
-#include "os_platform.h"
+#include "shell_system.h"
 #include "win32_text.h"
 
 #include <shellapi.h>
@@ -62,16 +62,12 @@ public:
     }
 };
 
-T_Shell_Services* replaced = nullptr;
-
 } // namespace
 
-T_Shell_Services& Shell_Services()
+T_Shell_Services& System_Shell_Services()
 {
     static T_Windows_Shell system;
-    return replaced ? *replaced : system;
+    return system;
 }
-
-void Set_Shell_Services(T_Shell_Services* services) { replaced = services; }
 
 } // namespace os

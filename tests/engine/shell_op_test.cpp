@@ -137,16 +137,6 @@ TEST(RunCaptured, ReportsAChildThatCannotStartByItsCommandLine)
     EXPECT_EQ(channel, "can't run exit 1");
 }
 
-TEST(CopyFileSilent, ReplacesWithoutAsking)
-{
-    test::Scratch_Dir dir;
-    test::Write_File(dir / "a", "A");
-    test::Write_File(dir / "b", "B");
-    EXPECT_TRUE(Copy_File_Silent(dir / "a", dir / "b"));
-    EXPECT_EQ(test::Read_File(dir / "b"), "A");
-    EXPECT_FALSE(Shell_File_Operation(3, dir / "a", dir / "c", nullptr, true, false));
-}
-
 namespace {
 
 class Fake_Shell : public os::T_Shell_Services {

@@ -140,13 +140,3 @@ TEST(RunCaptured, ReportsAChildThatCannotStartByItsCommandLine)
     EXPECT_FALSE(Run_Captured(line, "", channel));
     EXPECT_EQ(channel, "can't run " + line);
 }
-
-TEST(CopyFileSilent, ReplacesWithoutAskingAndOnlyCopies)
-{
-    test::Scratch_Dir dir;
-    test::Write_File(dir / "a", "A");
-    test::Write_File(dir / "b", "B");
-    EXPECT_TRUE(Copy_File_Silent(dir / "a", dir / "b"));
-    EXPECT_EQ(test::Read_File(dir / "b"), "A");
-    EXPECT_FALSE(Shell_File_Operation(3, dir / "a", dir / "c", nullptr, true, false));
-}

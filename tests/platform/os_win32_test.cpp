@@ -128,18 +128,6 @@ TEST(Files, ReadOnlyMeansExactlyReadOnlyPlusArchive)
     SetFileAttributesW(test::U8(file).wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(CopyFileReplace, ReplacesAReadOnlyTargetAndLeavesNothingElse)
-{
-    Scratch_Dir dir;
-    test::Write_File(dir / "src", "new content");
-    test::Write_File(dir / "dst", "old");
-    ASSERT_TRUE(os::Set_Read_Only(dir / "dst"));
-    ASSERT_TRUE(os::Copy_File_Replace(dir / "src", dir / "dst"));
-    EXPECT_EQ(test::Read_File(dir / "dst"), "new content");
-    EXPECT_EQ(test::Read_File(dir / "src"), "new content");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2);
-}
-
 TEST(CopyFileReplace, RefusesWhatTheShellWouldCopyDifferently)
 {
     Scratch_Dir dir;
