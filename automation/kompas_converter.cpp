@@ -84,17 +84,7 @@ bool T_Kompas_Multipage_Wrapper::Quit_App()
     }
 }
 
-bool T_Kompas_Multipage_Wrapper::Close_Doc(int Doc_Index)
-{
-    if (!Is_Valid_Doc(Doc_Index) || !Docs[static_cast<size_t>(Doc_Index)].Opened)
-        return false;
-    try {
-        Docs[static_cast<size_t>(Doc_Index)].Doc.As_Dispatch()->Call("ksCloseDocument");
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
+bool T_Kompas_Multipage_Wrapper::Close_Doc(int Doc_Index) { return Close_Doc_By(Doc_Index, "ksCloseDocument"); }
 
 int T_Kompas_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_Index,
                                          std::string& Error_Text)

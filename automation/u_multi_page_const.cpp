@@ -13,6 +13,18 @@ bool T_Base_Multipage_Wrapper::Is_Valid_Doc(int Doc_Index) const
     return Doc_Index >= 0 && Doc_Index < static_cast<int>(Docs.size());
 }
 
+bool T_Base_Multipage_Wrapper::Close_Doc_By(int Doc_Index, const char* Member)
+{
+    if (!Is_Valid_Doc(Doc_Index) || !Docs[static_cast<size_t>(Doc_Index)].Opened)
+        return false;
+    try {
+        Docs[static_cast<size_t>(Doc_Index)].Doc.As_Dispatch()->Call(Member);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 bool T_Base_Multipage_Wrapper::Get_Page_List(int Doc_Index, T_Page_List& Pages) const
 {
     Pages.Clear();

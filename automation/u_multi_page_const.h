@@ -103,6 +103,10 @@ public:
     static std::string Page_File_Name(const std::string& Name_Prefix, int page);
 
 protected:
+    // Close_Doc's common frame: calls the document's closing member by name
+    // when the document is valid and open; false on any failure.
+    bool Close_Doc_By(int Doc_Index, const char* Member);
+
     // The server-specific part of an export: write page n of the document as
     // PNG under File_Name. Automation errors are left to Export_Pages.
     virtual void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) = 0;

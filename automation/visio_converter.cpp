@@ -53,17 +53,7 @@ bool T_Visio_Multipage_Wrapper::Quit_App()
     }
 }
 
-bool T_Visio_Multipage_Wrapper::Close_Doc(int Doc_Index)
-{
-    if (!Is_Valid_Doc(Doc_Index) || !Docs[static_cast<size_t>(Doc_Index)].Opened)
-        return false;
-    try {
-        Docs[static_cast<size_t>(Doc_Index)].Doc.As_Dispatch()->Call("Close");
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
+bool T_Visio_Multipage_Wrapper::Close_Doc(int Doc_Index) { return Close_Doc_By(Doc_Index, "Close"); }
 
 int T_Visio_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_Index,
                                         std::string& Error_Text)

@@ -3,13 +3,7 @@
 // this process by ProgID (Register_Automation_Server) are looked up first.
 #include "u_ole_com.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "win32/win32_text.h"
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -18,19 +12,9 @@
 
 namespace {
 
-std::string Narrow(const wchar_t* text, UINT length)
-{
-    if (!text || length == 0)
-        return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
-                                   nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr,
-                        nullptr);
-    return out;
-}
+using os::win32::Narrow;
 
-std::string From_Bstr(BSTR text) { return Narrow(text, text ? SysStringLen(text) : 0); }
+std::string From_Bstr(BSTR text) { return Narrow(text, text ? static_cast<int>(SysStringLen(text)) : 0); }
 
 BSTR To_Bstr(const std::u16string& text)
 {
@@ -342,7 +326,7 @@ std::string Status_Message(std::int32_t status)
                                       FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, static_cast<DWORD>(status), 0,
                                   reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text = length ? Narrow(buffer, length) : std::string();
+    std::string text = length ? Narrow(buffer, static_cast<int>(length)) : std::string();
     if (buffer)
         LocalFree(buffer);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
