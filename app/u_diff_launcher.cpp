@@ -3,6 +3,7 @@
 #include "U_Msg.h"
 #include "image_format_registry.h"
 #include "os_platform.h"
+#include "file_name_fit.h"
 #include "u_image_compare.h"
 #include "u_temp_files.h"
 
@@ -52,11 +53,40 @@ T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
     return dk_Unsupported;
 }
 
+namespace {
+
+// Room for the endings of the page images named after the base copy
+// ("_l_page_" and up to ten digits and ".png").
+constexpr std::size_t Paged_Copy_Name_Bytes = Max_File_Name_Bytes - 24;
+
+} // namespace
+
 bool Check_File_Exists(const std::string& name)
 {
-    if (os::File_Exists(name))
+    // The empty device stands for a version that does not exist.
+    if (os::Is_Null_Device(name))
         return true;
-    Show_Error(Get_Msg(cap_File_Not_Found) + "\r\n" + name);
+    // Judged before anything opens the file: a pipe would hold the open
+    // forever, and a folder or an unreadable file would be reported later
+    // as a corrupted picture.
+    T_Msg_Id reason = cap_File_Not_Found;
+    switch (os::Check_Input_File(name)) {
+    case os::T_File_Check::Regular:
+        return true;
+    case os::T_File_Check::Missing:
+        reason = cap_File_Not_Found;
+        break;
+    case os::T_File_Check::Folder:
+        reason = cap_File_Is_Folder;
+        break;
+    case os::T_File_Check::Not_Regular:
+        reason = cap_File_Not_Regular;
+        break;
+    case os::T_File_Check::No_Permission:
+        reason = cap_File_Not_Readable;
+        break;
+    }
+    Show_Error(Get_Msg(reason) + "\r\n" + name);
     return false;
 }
 
@@ -66,17 +96,31 @@ void Run_Diff(const std::string& left_name, const std::string& right_name,
 {
     if (!Check_File_Exists(left_name) || !Check_File_Exists(right_name))
         return;
-    std::string left = os::Full_Path_Name(left_name);
-    std::string right = os::Full_Path_Name(right_name);
+    // The null device stands for a version that does not exist (git passes
+    // it for an added or deleted file): the pair is judged by the other one.
+    bool left_exists = !os::Is_Null_Device(left_name);
+    bool right_exists = !os::Is_Null_Device(right_name);
+    if (!left_exists && !right_exists) {
+        Show_Error(Get_Msg(cap_No_Version_Exists));
+        return;
+    }
+    std::string left = left_exists ? os::Full_Path_Name(left_name) : left_name;
+    std::string right = right_exists ? os::Full_Path_Name(right_name) : right_name;
     unsigned char converter_kind = 0, paged_kind = 0;
-    switch (Classify_File(right, converter_kind, paged_kind)) {
+    T_Diff_Kind kind = Classify_File(right_exists ? right : left, converter_kind, paged_kind);
+    if ((kind == dk_Word || kind == dk_Paged) && !(left_exists && right_exists)) {
+        Show_Msg(Get_Msg(cap_Pair_Needed) + "\r\n" + (left_exists ? left : right));
+        return;
+    }
+    switch (kind) {
     case dk_Word:
         hooks.Word_Diff(left, right);
         break;
     case dk_Paged:
         // The page images are named after the left file: working on a copy
-        // in the temporary folder keeps them out of the user's folder.
-        Copy_Base_To_Temp(left, File_Name_Part(right));
+        // in the temporary folder keeps them out of the user's folder. The
+        // copy's name is shortened to leave room for the page endings.
+        Copy_Base_To_Temp(left, Fit_File_Name(File_Name_Part(right), Paged_Copy_Name_Bytes));
         hooks.Show_Diff_Form(left, "Base version", right, "", 0, paged_kind);
         break;
     case dk_Image:

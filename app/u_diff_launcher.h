@@ -21,8 +21,10 @@ T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
 // separator or drive colon, lower-cased (A to Z), without the dot.
 std::string File_Extension(const std::string& name);
 
-// True when a file (not a folder) of that name exists; otherwise shows
-// "File not found!" with the name and returns false.
+// True when the name is a regular file the user may read, or the null device
+// (a version that does not exist); otherwise shows why not (not found, a
+// folder, a pipe or device, permission denied) with the name and returns
+// false. Nothing opens the file to find out.
 bool Check_File_Exists(const std::string& name);
 
 // The windows that the launcher opens; the user interface installs them.
@@ -35,6 +37,7 @@ struct T_Launch_Hooks {
     std::function<void(const std::string& left, const std::string& right)> Word_Diff;
 };
 
-// Checks both files, classifies the pair by the right file and starts the
-// comparison; returns when it has finished or was refused.
+// Checks both files, classifies the pair by the right file (by the left one
+// when the right is the null device) and starts the comparison; returns when
+// it has finished or was refused.
 void Run_Diff(const std::string& left, const std::string& right, const T_Launch_Hooks& hooks);

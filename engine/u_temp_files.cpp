@@ -16,7 +16,21 @@ void Prepare_Temp_Folder()
 {
     std::string base = os::System_Temp_Path();
     std::string folder = base + "Quorbit_tmp";
-    temp_dir = os::Ensure_Private_Folder(folder) ? folder + os::Path_Separator() : base;
+    if (!os::Ensure_Private_Folder(folder)) {
+        // Another user's folder, a link or a file holds the name: a folder
+        // of our own beside it, never the shared folder itself.
+        folder = os::Make_Fallback_Private_Folder(base, "Quorbit_tmp_");
+        if (folder.empty()) {
+            // Nothing can be made in the system temporary folder; what is
+            // written there fails as well, and says so.
+            temp_dir = base;
+            return;
+        }
+    }
+    temp_dir = folder + os::Path_Separator();
+    // The converter's own scratch files (and its pixel cache, gigabytes
+    // for a large picture) go with ours; every converter run inherits this.
+    os::Set_Environment("MAGICK_TEMPORARY_PATH", folder);
 }
 
 const std::string& Temp_Dir()

@@ -6,8 +6,10 @@
 
 // Sets Temp_Dir: the folder "Quorbit_tmp" in the system temporary folder,
 // created when missing. When it cannot be used (it cannot be created, it is
-// a file, a link, or another user's folder) Temp_Dir is the system temporary
-// folder itself, and nothing is reported.
+// a file, a link, or another user's folder) Temp_Dir is a new private folder
+// "Quorbit_tmp_" plus six random characters there (Windows: the user's own
+// temporary folder), and nothing is reported. The converter's temporary
+// files are sent there too (MAGICK_TEMPORARY_PATH, inherited by children).
 void Prepare_Temp_Folder();
 
 // The private temporary folder, with a trailing separator.

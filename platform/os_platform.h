@@ -33,22 +33,65 @@ std::string System_Temp_Path();
 // Full path of the running executable.
 std::string Executable_Path();
 
-// The name made absolute against the current folder (not resolving links).
+// The name made absolute against the current folder, naming the file that
+// the system opens. POSIX resolves the folder part (links and "..", which
+// after a link leads somewhere else than the text says) and keeps the last
+// component as written, so a file that is itself a link keeps its own name;
+// a folder part that cannot be resolved stays as written. Windows resolves
+// ".." by the text, as its own file calls do.
 std::string Full_Path_Name(const std::string& name);
 
 // True when a non-directory file of that name exists; an empty name never does.
 bool File_Exists(const std::string& name);
+
+// What an input name is, found without opening it (opening a pipe would wait
+// for a writer forever): a regular file the user may read, nothing, a folder,
+// something else (pipe, socket, device), or a file the user may not read.
+enum class T_File_Check { Regular, Missing, Folder, Not_Regular, No_Permission };
+T_File_Check Check_Input_File(const std::string& name);
+
+// True for the name of the system's empty device ("/dev/null"; on Windows
+// "NUL", and "/dev/null" as git passes it there too): version control gives
+// it for the missing side of an added or deleted file.
+bool Is_Null_Device(const std::string& name);
+
+// Makes every file and folder the process (and the children it starts)
+// creates from now on private to the user. Called first thing in main.
+void Restrict_New_Files();
+
+// Sets a variable of the process environment, seen by the program's own
+// runtime and inherited by every child started afterwards.
+bool Set_Environment(const std::string& name, const std::string& value);
+
+// Makes `link`, a new name in the program's own folder, name the content of
+// `target`, replacing an earlier link or file of that name: POSIX, a
+// symbolic link to the target's absolute name; Windows, a hard link, or a
+// copy where none can be made (another volume). False when the target is
+// not a file or the name cannot be made. A Windows hard link shares the
+// target's attributes: never mark it read-only.
+bool Link_Or_Copy(const std::string& target, const std::string& link);
 
 // Makes sure `path` is a folder that only the current user can enter: creates
 // it (mode 0700) when missing; accepts an existing one only when it is a real
 // directory, not a link, owned by the current user. False otherwise.
 bool Ensure_Private_Folder(const std::string& path);
 
+// The folder to use when the named private folder in `system_temp` cannot
+// be, with no trailing separator. POSIX: a new folder of a unique name
+// (`prefix` and six random characters) in `system_temp`, mode 0700, as the
+// system temporary folder is shared by all users; "" when none can be made.
+// Windows: `system_temp` itself, the user's own folder (GetTempPath).
+std::string Make_Fallback_Private_Folder(const std::string& system_temp,
+                                         const std::string& prefix);
+
 // Copies src over dst, replacing dst even when it is read-only. dst is
 // replaced in one step, so a failed copy leaves the earlier dst in place.
+// POSIX: the copy keeps the source's owner rights (and owner reading) only,
+// never group's or others'.
 bool Copy_File_Replace(const std::string& src, const std::string& dst);
 
-// Marks the file read-only (and, where the system has one, archived).
+// Marks the file read-only (and, where the system has one, archived). POSIX
+// takes away the write bits only; no reading right is added.
 bool Set_Read_Only(const std::string& path);
 
 bool Delete_File(const std::string& path);

@@ -40,6 +40,9 @@ bool Display_Available()
 
 int main(int argc, char** argv)
 {
+    // Before anything is written: what the program and the converter create
+    // is the user's alone.
+    os::Restrict_New_Files();
     std::vector<std::string> arguments = Program_Arguments(argc, argv);
     std::filesystem::path executable = os::Executable_Path();
     Set_Application_Title(Title_From_Executable(executable.filename().string()));

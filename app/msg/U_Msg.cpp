@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-// Rows 24 to 35 are the texts the program has always shown; rows 0 to 3 are
+// Rows 24 to 35 are the texts the program has always shown; rows 0 to 8 are
 // texts of its own newer checks; the remaining rows are unused.
 const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Display",
@@ -11,11 +11,12 @@ const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_Unexpected_Error", "Unexpected error:"},
     {"cap_Image_Too_Large", "Image is too large to show!"},
     {"cap_Image_Unreadable", "Can't read image!\\nFile may be corrupted or of an unknown format."},
-    {"cap_Unused_4", ""},
-    {"cap_Unused_5", ""},
-    {"cap_Unused_6", ""},
-    {"cap_Unused_7", ""},
-    {"cap_Unused_8", ""},
+    {"cap_File_Is_Folder", "This is a folder, not a file!"},
+    {"cap_File_Not_Regular", "This is not a regular file (a pipe, socket or device)!"},
+    {"cap_File_Not_Readable", "Permission denied: the file cannot be read!"},
+    {"cap_No_Version_Exists", "Nothing to compare: neither version exists."},
+    {"cap_Pair_Needed", "This kind of document can only be compared as a pair, and the other "
+                        "version does not exist."},
     {"cap_Unused_9", ""},
     {"cap_Unused_10", ""},
     {"cap_Unused_11", ""},

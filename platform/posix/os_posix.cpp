@@ -133,17 +133,86 @@ std::string Executable_Path()
 
 std::string Full_Path_Name(const std::string& name)
 {
+    if (name.empty())
+        return name;
     std::error_code ec;
-    auto path = std::filesystem::absolute(name, ec);
+    std::filesystem::path path = std::filesystem::absolute(name, ec);
     if (ec)
         return name;
-    return path.lexically_normal().string();
+    // "lnk/../x" is x beside the link's target, not beside the link: only
+    // the system can say which folder a name leads to. The last component
+    // stays as written; "." and ".." there, or a trailing "/", make the
+    // whole name a folder, which is resolved whole.
+    std::filesystem::path leaf = path.filename();
+    bool whole = leaf.empty() || leaf == "." || leaf == "..";
+    std::filesystem::path folder = whole ? path : path.parent_path();
+    char* resolved = ::realpath(folder.c_str(), nullptr);
+    if (!resolved)
+        return path.string();
+    std::filesystem::path real(resolved);
+    std::free(resolved);
+    return whole ? real.string() : (real / leaf).string();
 }
 
 bool File_Exists(const std::string& name)
 {
     struct stat st{};
     return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+T_File_Check Check_Input_File(const std::string& name)
+{
+    struct stat st{};
+    if (name.empty())
+        return T_File_Check::Missing;
+    if (::stat(name.c_str(), &st) != 0)
+        // A folder on the way that the user may not enter hides the file.
+        return errno == EACCES ? T_File_Check::No_Permission : T_File_Check::Missing;
+    if (S_ISDIR(st.st_mode))
+        return T_File_Check::Folder;
+    if (!S_ISREG(st.st_mode))
+        return T_File_Check::Not_Regular;
+    // Judged by the effective ids, which are the ones open() uses.
+    if (::faccessat(AT_FDCWD, name.c_str(), R_OK, AT_EACCESS) != 0)
+        return T_File_Check::No_Permission;
+    return T_File_Check::Regular;
+}
+
+bool Is_Null_Device(const std::string& name) { return name == "/dev/null"; }
+
+void Restrict_New_Files() { ::umask(077); }
+
+bool Set_Environment(const std::string& name, const std::string& value)
+{
+    if (name.empty() || name.find('=') != std::string::npos ||
+        name.find('\0') != std::string::npos || value.find('\0') != std::string::npos)
+        return false;
+    return ::setenv(name.c_str(), value.c_str(), 1) == 0;
+}
+
+bool Link_Or_Copy(const std::string& target, const std::string& link)
+{
+    struct stat st{};
+    if (target.empty() || link.empty() || ::stat(target.c_str(), &st) != 0 ||
+        S_ISDIR(st.st_mode))
+        return false;
+    std::string absolute = Full_Path_Name(target);
+    // Made under a unique name beside `link` and renamed over it: an earlier
+    // link or file of that name is replaced in one step, a folder is not.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temp = link + ".link" + std::to_string(::getpid()) + "_" +
+                           std::to_string(Monotonic_Ns() % 1000000007u);
+        if (::symlink(absolute.c_str(), temp.c_str()) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        if (::rename(temp.c_str(), link.c_str()) == 0)
+            return true;
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return false;
 }
 
 bool Ensure_Private_Folder(const std::string& path)
@@ -158,6 +227,17 @@ bool Ensure_Private_Folder(const std::string& path)
     if ((st.st_mode & 0777) != 0700)
         ::chmod(path.c_str(), 0700);
     return true;
+}
+
+std::string Make_Fallback_Private_Folder(const std::string& system_temp, const std::string& prefix)
+{
+    // mkdtemp makes a new folder of mode 0700 under a name no one holds;
+    // another user cannot have put anything in its place.
+    std::string folder = system_temp;
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    folder += prefix + "XXXXXX";
+    return ::mkdtemp(folder.data()) ? folder : std::string();
 }
 
 bool Copy_File_Replace(const std::string& src, const std::string& dst)
@@ -185,7 +265,10 @@ bool Copy_File_Replace(const std::string& src, const std::string& dst)
             break;
         }
     }
-    ok = ok && ::fchmod(out.Fd, st.st_mode & 0777) == 0;
+    // The owner's rights of the source, never group's or others': a copy in
+    // the private folder must not be readable by another user. The copy is
+    // ours and always readable by us, even from a source we read as "other".
+    ok = ok && ::fchmod(out.Fd, (st.st_mode & 0700) | 0400) == 0;
     ok = ::close(out.Fd) == 0 && ok;
     out.Fd = -1;
     // rename replaces dst whatever its mode, as the shell's silent copy does.
@@ -195,7 +278,11 @@ bool Copy_File_Replace(const std::string& src, const std::string& dst)
     return ok;
 }
 
-bool Set_Read_Only(const std::string& path) { return ::chmod(path.c_str(), 0444) == 0; }
+bool Set_Read_Only(const std::string& path)
+{
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && ::chmod(path.c_str(), st.st_mode & 07555) == 0;
+}
 
 bool Delete_File(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <vector>
 
 namespace os {
@@ -217,6 +218,100 @@ bool File_Exists(const std::string& name)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+
+// A name that the system opens as a device, not a file: one under \\.\ or
+// \\?\GLOBALROOT, or CON, NUL, COM1 and the like, which the system's own
+// full-name rule (whatever its version) turns into \\.\ names.
+bool Is_Device_Name(const std::string& name)
+{
+    for (const std::string& full : {name, Full_Path_Name(name)}) {
+        if (full.rfind("\\\\.\\", 0) == 0 || full.rfind("//./", 0) == 0 ||
+            full.rfind("\\\\?\\GLOBALROOT", 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+T_File_Check Check_Input_File(const std::string& name)
+{
+    if (name.empty())
+        return T_File_Check::Missing;
+    if (Is_Device_Name(name))
+        return T_File_Check::Not_Regular;
+    DWORD attributes = Attributes(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_ACCESS_DENIED ? T_File_Check::No_Permission
+                                                     : T_File_Check::Missing;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return T_File_Check::Folder;
+    // Opening for reading is the one sure test of the file's access rights;
+    // it does not wait, and a pipe name was refused above.
+    T_Handle file(CreateFileW(Widen(name).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED)
+            return T_File_Check::No_Permission;
+        // Held open by another program: a file all the same, and the open
+        // that follows reports it as locked.
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+            return T_File_Check::Regular;
+        return T_File_Check::Missing;
+    }
+    return GetFileType(file.Value) == FILE_TYPE_DISK ? T_File_Check::Regular
+                                                      : T_File_Check::Not_Regular;
+}
+
+// git for Windows passes its own "/dev/null" to the programs it starts.
+bool Is_Null_Device(const std::string& name)
+{
+    return name == "/dev/null" || CompareStringOrdinal(Widen(name).c_str(), -1, L"NUL", -1, TRUE) ==
+                                      CSTR_EQUAL;
+}
+
+// Files made here inherit the access rights of the user's own folders.
+void Restrict_New_Files() {}
+
+bool Set_Environment(const std::string& name, const std::string& value)
+{
+    if (name.empty() || name.find('=') != std::string::npos)
+        return false;
+    std::wstring wide_name = Widen(name), wide_value = Widen(value);
+    // The runtime keeps its own copy, which getenv reads; children get the
+    // system's. An empty value removes the variable from both.
+    bool ok = SetEnvironmentVariableW(wide_name.c_str(),
+                                      wide_value.empty() ? nullptr : wide_value.c_str()) != 0;
+    return _wputenv_s(wide_name.c_str(), wide_value.c_str()) == 0 && ok;
+}
+
+bool Link_Or_Copy(const std::string& target, const std::string& link)
+{
+    DWORD attributes = Attributes(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES || Is_Folder(attributes) || link.empty())
+        return false;
+    std::wstring from = Widen(Full_Path_Name(target)), to = Widen(link);
+    DWORD old = GetFileAttributesW(to.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES) {
+        if (Is_Folder(old))
+            return false;
+        if (!DeleteFileW(to.c_str())) {
+            if (!(old & FILE_ATTRIBUTE_READONLY))
+                return false;
+            SetFileAttributesW(to.c_str(), old & ~FILE_ATTRIBUTE_READONLY);
+            if (!DeleteFileW(to.c_str())) {
+                SetFileAttributesW(to.c_str(), old);
+                return false;
+            }
+        }
+    }
+    return CreateHardLinkW(to.c_str(), from.c_str(), nullptr) ||
+           CopyFileW(from.c_str(), to.c_str(), TRUE);
+}
+
 // The user's temporary folder is private by its access rights; what is
 // checked here is that the name is a real folder and not a junction or link
 // that would send our files elsewhere.
@@ -227,6 +322,15 @@ bool Ensure_Private_Folder(const std::string& path)
         return false;
     DWORD attributes = GetFileAttributesW(wide.c_str());
     return Is_Folder(attributes) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// GetTempPath is the user's own folder, which other users cannot read.
+std::string Make_Fallback_Private_Folder(const std::string& system_temp, const std::string&)
+{
+    std::string folder = system_temp;
+    while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    return folder;
 }
 
 // The shell's silent copy writes a temporary beside the target, which then

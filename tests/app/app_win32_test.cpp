@@ -80,3 +80,19 @@ TEST(Launcher, AbsoluteNamesAndAReadOnlyArchivedBaseCopyForAPagedPair)
     SetFileAttributesW(test::U8(left).wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
     SetCurrentDirectoryW(test::U8(tmp.Dir.Str()).wstring().c_str());
 }
+
+TEST(CheckFileExists, TakesTheEmptyDeviceAsAMissingVersionAndNamesFoldersAndDevices)
+{
+    test::Msg_Recorder messages;
+    test::Scratch_Dir user;
+    // git for Windows passes "/dev/null" for an added or deleted file.
+    EXPECT_TRUE(Check_File_Exists("NUL"));
+    EXPECT_TRUE(Check_File_Exists("/dev/null"));
+    EXPECT_TRUE(messages.Messages.empty());
+    EXPECT_FALSE(Check_File_Exists(user.Str()));
+    EXPECT_FALSE(Check_File_Exists("COM1"));
+    ASSERT_EQ(messages.Messages.size(), 2u);
+    EXPECT_EQ(messages.Messages[0].Text, "This is a folder, not a file!\r\n" + user.Str());
+    EXPECT_EQ(messages.Messages[1].Text,
+              "This is not a regular file (a pipe, socket or device)!\r\nCOM1");
+}

@@ -1,3 +1,4 @@
+#include "U_Msg.h"
 #include "image_format_registry.h"
 #include "os_platform.h"
 #include "test_support.h"
@@ -6,6 +7,10 @@
 #include "u_varnolt_start.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -124,8 +129,104 @@ TEST_F(Launcher, ReportsOnlyTheLeftFileWhenBothAreMissing)
     EXPECT_EQ(messages.Messages[1].Text, "File not found!\r\n");
     // A folder is not a file.
     Run_Diff(user / "left.png", user.Str(), record.Hooks());
-    EXPECT_EQ(messages.Messages.size(), 3u);
+    ASSERT_EQ(messages.Messages.size(), 3u);
+    EXPECT_EQ(messages.Messages[2].Text, "This is a folder, not a file!\r\n" + user.Str());
     EXPECT_TRUE(record.Calls.empty());
+}
+
+TEST_F(Launcher, NamesWhyAnInputIsNoFileBeforeAnythingOpensIt)
+{
+    test::Write_File(user / "a.png", "");
+    ASSERT_EQ(::mkfifo((user / "pipe.png").c_str(), 0600), 0);
+    // Opening the pipe would wait for a writer forever: a hang ends the test.
+    ::alarm(10);
+    Run_Diff(user / "a.png", user / "pipe.png", record.Hooks());
+    ::alarm(0);
+    fs::create_directory(user / "folder.png");
+    Run_Diff(user / "folder.png", user / "a.png", record.Hooks());
+    ASSERT_EQ(messages.Messages.size(), 2u);
+    EXPECT_EQ(messages.Messages[0].Caption, "Error!");
+    EXPECT_EQ(messages.Messages[0].Text,
+              "This is not a regular file (a pipe, socket or device)!\r\n" + (user / "pipe.png"));
+    EXPECT_EQ(messages.Messages[1].Text,
+              "This is a folder, not a file!\r\n" + (user / "folder.png"));
+    EXPECT_TRUE(record.Calls.empty());
+}
+
+TEST_F(Launcher, SaysPermissionDeniedForAFileTheUserMayNotRead)
+{
+    ::chmod(user.Str().c_str(), 0755);
+    test::Write_File(user / "secret.png", "");
+    ::chmod((user / "secret.png").c_str(), 0600);
+    fs::create_directory(user / "locked");
+    test::Write_File(user / "locked/open.png", "");
+    ::chmod((user / "locked").c_str(), 0700);
+    ::chmod((user / "locked/open.png").c_str(), 0644);
+    // The test runs as root, who reads everything: the checks run in a
+    // child that has become an ordinary user. A folder the user may not
+    // enter hides a file that is there: not "File not found!" either.
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(99);
+        test::Msg_Recorder inner;
+        std::string denied = "Permission denied: the file cannot be read!\r\n";
+        bool accepted = Check_File_Exists(user / "secret.png") ||
+                        Check_File_Exists(user / "locked/open.png");
+        ::_exit(!accepted && inner.Messages.size() == 2 &&
+                        inner.Messages[0].Text == denied + (user / "secret.png") &&
+                        inner.Messages[1].Text == denied + (user / "locked/open.png")
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // Its owner may.
+    EXPECT_TRUE(Check_File_Exists(user / "secret.png"));
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Launcher, TheEmptyDeviceIsAVersionThatDoesNotExist)
+{
+    EXPECT_TRUE(Check_File_Exists("/dev/null"));
+    // An added picture: judged by the side that exists.
+    test::Write_File(user / "new.png", "");
+    Run_Diff("/dev/null", user / "new.png", record.Hooks());
+    EXPECT_EQ(record.Calls, std::vector<std::string>{"diff:Base version|"});
+    EXPECT_EQ(record.Left, "/dev/null");
+    // A deleted SVG: classified by the left file.
+    test::Write_File(user / "old.svg", "");
+    Run_Diff(user / "old.svg", "/dev/null", record.Hooks());
+    EXPECT_EQ(record.Converter, 1);
+    EXPECT_EQ(record.Right, "/dev/null");
+    EXPECT_TRUE(messages.Messages.empty());
+
+    // Word and drawings compare only as pairs; two missing versions are
+    // nothing at all.
+    test::Write_File(user / "new.docx", "");
+    Run_Diff("/dev/null", user / "new.docx", record.Hooks());
+    Run_Diff("/dev/null", "/dev/null", record.Hooks());
+    EXPECT_EQ(record.Calls.size(), 2u);
+    ASSERT_EQ(messages.Messages.size(), 2u);
+    EXPECT_EQ(messages.Messages[0].Text,
+              Get_Msg(cap_Pair_Needed) + "\r\n" + (user / "new.docx"));
+    EXPECT_EQ(messages.Messages[1].Text, Get_Msg(cap_No_Version_Exists));
+}
+
+TEST_F(Launcher, ShowsTheFileThatWasCheckedWhenTheNameGoesUpFromALinkedFolder)
+{
+    // lnk leads to real/sub, so lnk/../x.png is real/x.png, not user/x.png.
+    fs::create_directories(user / "real/sub");
+    fs::create_directory_symlink(user / "real/sub", user / "lnk");
+    test::Write_File(user / "a.png", "");
+    test::Write_File(user / "x.png", "beside the link");
+    test::Write_File(user / "real/x.png", "checked");
+    Run_Diff(user / "a.png", user / "lnk/../x.png", record.Hooks());
+    ASSERT_EQ(record.Calls.size(), 1u);
+    EXPECT_EQ(test::Read_File(record.Right), "checked");
+    EXPECT_EQ(record.Right, fs::canonical(user / "real") / "x.png");
 }
 
 TEST_F(Launcher, OpensImagesWithAbsoluteNamesAndTheLeftFileUnchanged)
@@ -157,9 +258,19 @@ TEST_F(Launcher, GivesAPagedDrawingAReadOnlyCopyOfTheBaseNamedLikeTheRightFile)
     EXPECT_EQ(record.Paged, 2);
     EXPECT_EQ(record.Left, Temp_Dir() + "b.cdw");
     EXPECT_EQ(test::Read_File(record.Left), "base");
-    EXPECT_EQ(fs::status(record.Left).permissions(), fs::perms(0444));
+    EXPECT_EQ(fs::status(record.Left).permissions(), fs::perms(0400));
     EXPECT_EQ(record.Right, user / "b.cdw");
     EXPECT_EQ(test::Read_File(user / "a.png"), "base");
+
+    // A right name of 250 bytes: the copy keeps its extension and leaves
+    // room for the page images' endings.
+    std::string long_name = std::string(246, 'd') + ".cdw";
+    test::Write_File(user / long_name, "modified");
+    Run_Diff(user / "a.png", user / long_name, record.Hooks());
+    std::string copy = fs::path(record.Left).filename().string();
+    EXPECT_LE(copy.size() + std::string("_l_page_2147483647.png").size(), 255u);
+    EXPECT_TRUE(copy.ends_with(".cdw")) << copy;
+    EXPECT_EQ(test::Read_File(record.Left), "base");
 }
 
 TEST_F(Launcher, HandsWordDocumentsToWordAndRefusesUnknownFormats)

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -18,13 +23,35 @@ TEST(PrepareTempFolder, CreatesAnEmptyPrivateFolderInAFreshTemp)
     EXPECT_TRUE(fs::is_empty(Temp_Dir()));
 }
 
-TEST(PrepareTempFolder, FallsBackToTheSystemTempWhenTheNameIsTaken)
+namespace {
+
+// Temp_Dir must be a new folder "Quorbit_tmp_" + six characters in the
+// system temporary folder, a real folder of ours that no one else may enter.
+void Expect_New_Private_Folder(const test::Private_Tmpdir& tmp)
+{
+    std::string dir = Temp_Dir();
+    ASSERT_EQ(dir.back(), '/');
+    fs::path folder = dir.substr(0, dir.size() - 1);
+    EXPECT_EQ(folder.parent_path(), tmp.Dir.Path);
+    std::regex form("Quorbit_tmp_[A-Za-z0-9]{6}");
+    EXPECT_TRUE(std::regex_match(folder.filename().string(), form)) << dir;
+    struct stat st{};
+    ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_STREQ(std::getenv("MAGICK_TEMPORARY_PATH"), folder.c_str());
+}
+
+} // namespace
+
+TEST(PrepareTempFolder, MakesANewPrivateFolderWhenTheNameIsTaken)
 {
     {
         test::Private_Tmpdir tmp;
         test::Write_File(tmp.Dir / "Quorbit_tmp", "not a folder");
         Prepare_Temp_Folder();
-        EXPECT_EQ(Temp_Dir(), tmp.Dir.Str() + "/");
+        Expect_New_Private_Folder(tmp);
     }
     {
         // A link planted in a shared temp must not redirect our files.
@@ -32,8 +59,67 @@ TEST(PrepareTempFolder, FallsBackToTheSystemTempWhenTheNameIsTaken)
         fs::create_directory(tmp.Dir / "target");
         fs::create_directory_symlink(tmp.Dir / "target", tmp.Dir / "Quorbit_tmp");
         Prepare_Temp_Folder();
-        EXPECT_EQ(Temp_Dir(), tmp.Dir.Str() + "/");
+        Expect_New_Private_Folder(tmp);
+        EXPECT_TRUE(fs::is_empty(tmp.Dir / "target"));
     }
+    {
+        // Another user's folder: that user could read whatever lands there.
+        test::Private_Tmpdir tmp;
+        fs::create_directory(tmp.Dir / "Quorbit_tmp");
+        ASSERT_EQ(::chown((tmp.Dir / "Quorbit_tmp").c_str(), 65534, 65534), 0);
+        Prepare_Temp_Folder();
+        Expect_New_Private_Folder(tmp);
+        std::string first = Temp_Dir();
+        // Each run makes its own.
+        Prepare_Temp_Folder();
+        EXPECT_NE(Temp_Dir(), first);
+    }
+}
+
+TEST(PrepareTempFolder, TheRealConverterLeavesNothingInTheSystemTemp)
+{
+    std::error_code ec;
+    std::string converter = fs::canonical(VARNOLT_BUILD_DIR "/imagemagick/convert", ec).string();
+    if (ec)
+        converter = "/usr/bin/convert-im6.q16";
+    if (!fs::exists(converter))
+        GTEST_SKIP() << "no converter here";
+    test::Private_Tmpdir tmp;
+    Prepare_Temp_Folder();
+
+    // Every name made in either folder during the run, as the kernel reports it.
+    int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    int shared = ::inotify_add_watch(watch, tmp.Dir.Str().c_str(), IN_CREATE | IN_MOVED_TO);
+    int own = ::inotify_add_watch(watch, Temp_Dir().c_str(), IN_CREATE | IN_MOVED_TO);
+    ASSERT_GE(shared, 0);
+    ASSERT_GE(own, 0);
+
+    // Memory and map limits this low force the pixel cache onto the disk.
+    std::string channel;
+    auto result = os::Run_Captured(
+        os::Quote_Argument(converter) + " -limit memory 1KiB -limit map 1KiB -size 2000x2000 " +
+            "xc:red -negate " + os::Quote_Argument(Temp_Dir() + "out.png"),
+        "", channel, {});
+    ASSERT_EQ(result.Exit_Code, 0) << channel;
+
+    std::vector<std::string> in_shared, in_own;
+    alignas(inotify_event) char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(watch, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        for (char* at = buffer; at < buffer + n;) {
+            auto* event = reinterpret_cast<inotify_event*>(at);
+            std::string name = event->len ? event->name : "";
+            (event->wd == shared ? in_shared : in_own).push_back(name);
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    ::close(watch);
+    EXPECT_TRUE(in_shared.empty()) << in_shared.front();
+    EXPECT_TRUE(std::any_of(in_own.begin(), in_own.end(),
+                            [](const std::string& name) { return name.rfind("magick-", 0) == 0; }));
 }
 
 TEST(TempFileName, HasTheFixedFormAndDiffersBetweenCalls)
@@ -61,7 +147,8 @@ TEST(CopyBaseToTemp, MakesAReadOnlyCopyNamedAfterTheRightFile)
     Copy_Base_To_Temp(name, "plan v2.cdw");
     EXPECT_EQ(name, Temp_Dir() + "plan v2.cdw");
     EXPECT_EQ(test::Read_File(name), "version 1");
-    EXPECT_EQ(fs::status(name).permissions(), fs::perms(0444));
+    // Only the user reads it: the original's group and other rights stay behind.
+    EXPECT_EQ(fs::status(name).permissions(), fs::perms(0400));
     // The user's file is untouched.
     EXPECT_EQ(test::Read_File(base), "version 1");
     EXPECT_EQ(fs::status(base).permissions(), fs::perms(0640));

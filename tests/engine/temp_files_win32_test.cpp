@@ -16,6 +16,10 @@ TEST(PrepareTempFolder, MakesQuorbitTmpUnderTheSystemTempOrFallsBackToIt)
         EXPECT_EQ(os::Full_Path_Name(Temp_Dir()), os::Full_Path_Name(tmp.Dir / "Quorbit_tmp") + "\\");
         EXPECT_TRUE(fs::is_directory(test::U8(Temp_Dir())));
         EXPECT_TRUE(fs::is_empty(test::U8(Temp_Dir())));
+        // The converter's own temporary files go there too, for every child.
+        const char* magick = std::getenv("MAGICK_TEMPORARY_PATH");
+        ASSERT_NE(magick, nullptr);
+        EXPECT_EQ(std::string(magick) + "\\", Temp_Dir());
     }
     {
         test::Private_Tmpdir tmp;

@@ -38,3 +38,42 @@ TEST(FileExists, CountsFilesNotFoldersNorEmptyNames)
     EXPECT_FALSE(os::File_Exists(""));
     EXPECT_FALSE(os::File_Exists(dir / "nothing"));
 }
+
+TEST(CheckInputFile, SortsNamesIntoFilesFoldersAndNothing)
+{
+    Scratch_Dir dir;
+    test::Write_File(dir / "f.png", "x");
+    fs::create_directory(dir / "d.png");
+    EXPECT_EQ(os::Check_Input_File(dir / "f.png"), os::T_File_Check::Regular);
+    EXPECT_EQ(os::Check_Input_File(dir / "d.png"), os::T_File_Check::Folder);
+    EXPECT_EQ(os::Check_Input_File(dir.Str()), os::T_File_Check::Folder);
+    EXPECT_EQ(os::Check_Input_File(dir / "none.png"), os::T_File_Check::Missing);
+    EXPECT_EQ(os::Check_Input_File(dir / "none/f.png"), os::T_File_Check::Missing);
+    EXPECT_EQ(os::Check_Input_File(""), os::T_File_Check::Missing);
+}
+
+TEST(IsNullDevice, KnowsOnlyTheNameVersionControlGivesForAMissingSide)
+{
+#ifdef _WIN32
+    EXPECT_TRUE(os::Is_Null_Device("NUL"));
+    EXPECT_TRUE(os::Is_Null_Device("nul"));
+#endif
+    EXPECT_TRUE(os::Is_Null_Device("/dev/null"));
+    for (const char* name : {"", "null", "/dev/zero", "/dev/null/", "dev/null", "/dev/nul"})
+        EXPECT_FALSE(os::Is_Null_Device(name)) << name;
+}
+
+TEST(LinkOrCopy, TheNewNameReadsAsTheTargetAndAnEarlierOneIsReplaced)
+{
+    Scratch_Dir dir;
+    test::Write_File(dir / "a.png", "A");
+    test::Write_File(dir / "b.png", "B");
+    ASSERT_TRUE(os::Link_Or_Copy(dir / "a.png", dir / "input.png"));
+    EXPECT_EQ(test::Read_File(dir / "input.png"), "A");
+    ASSERT_TRUE(os::Link_Or_Copy(dir / "b.png", dir / "input.png"));
+    EXPECT_EQ(test::Read_File(dir / "input.png"), "B");
+    EXPECT_EQ(test::Read_File(dir / "a.png"), "A");
+    EXPECT_FALSE(os::Link_Or_Copy(dir / "missing.png", dir / "other.png"));
+    EXPECT_FALSE(os::Link_Or_Copy(dir.Str(), dir / "other.png"));
+    EXPECT_FALSE(fs::exists(dir / "other.png"));
+}

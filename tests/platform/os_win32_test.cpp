@@ -208,3 +208,39 @@ TEST(ScriptText, WrittenInTheConsoleCodePageOrRefusedWithTheCharacterNamed)
     EXPECT_NE(error.find("cannot represent"), std::string::npos) << error;
     EXPECT_NE(error.find("U+"), std::string::npos) << error;
 }
+
+TEST(CheckInputFile, DevicesAndPipesAreNoFilesAndNothingWaitsForThem)
+{
+    Scratch_Dir dir;
+    for (const std::string& name : {std::string("NUL"), std::string("con"), std::string("COM1"),
+                                    dir / "nul", std::string("\\\\.\\pipe\\varnolt-none")})
+        EXPECT_EQ(os::Check_Input_File(name), os::T_File_Check::Not_Regular) << name;
+    std::string cyrillic = dir / "" + test::Cyrillic_Name + ".png";
+    std::string error;
+    ASSERT_TRUE(os::Write_File(cyrillic, "x", error)) << error;
+    EXPECT_EQ(os::Check_Input_File(cyrillic), os::T_File_Check::Regular);
+}
+
+TEST(SetEnvironment, ChildrenInheritTheNewValue)
+{
+    ASSERT_TRUE(os::Set_Environment("VARNOLT_TEST_CHILD", "C:\\a b"));
+    std::string channel;
+    ASSERT_EQ(os::Run_Captured("cmd /c echo %VARNOLT_TEST_CHILD%", "", channel, {}).Exit_Code, 0);
+    EXPECT_EQ(channel.substr(0, channel.find_last_not_of("\r\n") + 1), "C:\\a b");
+    EXPECT_FALSE(os::Set_Environment("A=B", "x"));
+}
+
+TEST(LinkOrCopy, ReplacesAReadOnlyNameAndReadsAsTheTargetWhateverItsLetters)
+{
+    Scratch_Dir dir;
+    std::string target = dir / "" + test::Mixed_Script_Name + ".png";
+    std::string error;
+    ASSERT_TRUE(os::Write_File(target, "mixed", error)) << error;
+    test::Write_File(dir / "input.png", "old");
+    ASSERT_TRUE(os::Set_Read_Only(dir / "input.png"));
+    ASSERT_TRUE(os::Link_Or_Copy(target, dir / "input.png"));
+    std::string data;
+    ASSERT_TRUE(os::Read_File(dir / "input.png", data));
+    EXPECT_EQ(data, "mixed");
+    EXPECT_FALSE(test::Attributes(target) & FILE_ATTRIBUTE_READONLY);
+}

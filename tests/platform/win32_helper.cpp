@@ -11,7 +11,8 @@
 //                     then waits for it
 //   sleep             waits a minute
 // Copied under the name convert.exe it stands in for the converter: every
-// argument but the last is an input (a "fmt:" prefix is dropped), the last
+// argument but the last is an input (a "fmt:" prefix and a "[0]" frame
+// selector are dropped), the last
 // is the output, which receives the first input's bytes. It appends its
 // command line to the file named by VARNOLT_STANDIN_LOG and copies every
 // batch file lying beside the output to that name + ".bat", so that tests
@@ -97,6 +98,8 @@ int Stand_In_Converter(const std::vector<std::wstring>& args)
     size_t colon = input.find(L':');
     if (colon != std::wstring::npos && colon > 1)
         input = input.substr(colon + 1);
+    if (input.size() > 3 && input.compare(input.size() - 3, 3, L"[0]") == 0)
+        input.resize(input.size() - 3);
     return CopyFileW(input.c_str(), args.back().c_str(), FALSE) ? 0 : 1;
 }
 
