@@ -2,7 +2,11 @@
 
 #include "U_Msg.h"
 #include "U_ShellOp.h"
+#include "declared_size.h"
+#include "file_name_fit.h"
 #include "os_platform.h"
+#include "picture_limit.h"
+#include "svg_references.h"
 #include "u_program_paths.h"
 #include "u_temp_files.h"
 
@@ -80,18 +84,6 @@ std::string File_Name_Part(const std::string& path)
     return path.substr(cut);
 }
 
-std::string Compare_Prefix(unsigned char converter_kind, const std::string& right_image)
-{
-    std::string format = Converter_Format(converter_kind);
-    if (format.empty()) {
-        std::string name = File_Name_Part(right_image);
-        size_t dot = name.rfind('.');
-        if (dot != std::string::npos)
-            format = name.substr(dot + 1);
-    }
-    return format.empty() ? "" : format + ":";
-}
-
 std::string Trim_Part(bool trim, int shave)
 {
     if (!trim)
@@ -109,23 +101,64 @@ int Shave_Key(bool trim, int shave)
 }
 
 std::string Compare_Command_Line(const T_Batch_Dialect& dialect, const std::string& converter,
-                                 bool trim, int shave, const std::string& prefix,
-                                 const std::string& left, const std::string& right,
-                                 const std::string& output)
+                                 bool trim, int shave, const T_Compare_Input& left,
+                                 const T_Compare_Input& right, const std::string& output)
 {
-    return Converter_Start(dialect, converter) + Trim_Part(trim, shave) + "-compare " + prefix +
-           dialect.Quote(left) + " " + prefix + dialect.Quote(right) + " " +
+    return Converter_Start(dialect, converter) + Trim_Part(trim, shave) + "-compare " +
+           Converter_Read_Argument(dialect, left.Format, left.File) + " " +
+           Converter_Read_Argument(dialect, right.Format, right.File) + " " +
            dialect.Quote(Converter_Output_Name(output));
 }
 
 std::string Convert_Command_Line(const T_Batch_Dialect& dialect, const std::string& converter,
-                                 const std::string& prefix, const std::string& input,
+                                 const std::string& format, const std::string& input,
                                  const std::string& output)
 {
-    std::string format = prefix.empty() ? "" : prefix + ":";
-    return Converter_Start(dialect, converter) + format + dialect.Quote(input) + " " +
-           dialect.Quote(Converter_Output_Name(output));
+    return Converter_Start(dialect, converter) + Converter_Read_Argument(dialect, format, input) +
+           " " + dialect.Quote(Converter_Output_Name(output));
 }
+
+std::string Output_Name(const std::string& source, const std::string& ending)
+{
+    // The base name is at most "tempfile_#_" and two 10-digit numbers.
+    constexpr std::size_t base_name_bytes = 11 + 10 + 1 + 10;
+    std::string output = Temp_Path(
+        Fit_File_Name(File_Name_Part(source), Max_File_Name_Bytes - base_name_bytes - ending.size()) +
+        ending);
+    if (os::File_Exists(output))
+        os::Delete_File(output);
+    return output;
+}
+
+namespace {
+
+// The private name and format under which the converter reads one side.
+bool Prepare_Compare_Input(T_Compare_Source& frame, bool left, T_Compare_Input& input)
+{
+    input = frame.Compare_Input(left);
+    if (input.File.empty())
+        return false;
+    input.File = Private_Input_Name(input.File);
+    return !input.File.empty();
+}
+
+// Runs the compare line for the frame's current pair; the output's name, or
+// empty when the converter wrote nothing.
+std::string Run_Compare(T_Compare_Source& frame, bool trim, int shave)
+{
+    Randomize_Temp_Names();
+    T_Compare_Input left, right;
+    if (!Prepare_Compare_Input(frame, true, left) || !Prepare_Compare_Input(frame, false, right))
+        return {};
+    std::string output = Output_Name(frame.LeftImage(), ".compared.png");
+    std::string command =
+        Compare_Command_Line(Native_Dialect(), ConverterPath(), trim, shave, left, right, output);
+    std::string captured, error;
+    Run_Batch(command, "", "", captured, error);
+    return os::File_Exists(output) ? output : std::string();
+}
+
+} // namespace
 
 void Compare_Images(T_Compare_Source& frame)
 {
@@ -140,24 +173,13 @@ void Compare_Images(T_Compare_Source& frame)
     std::string compared;
     cache.Get_Compared_File(key, left_page, right_page, compared);
     if (compared.empty()) {
-        std::string left = frame.LeftImage();
-        std::string right = frame.RightImage();
-        Randomize_Temp_Names();
-        std::string output = Temp_Path(File_Name_Part(left) + ".compared.png");
-        if (os::File_Exists(output))
-            os::Delete_File(output);
-        std::string command = Compare_Command_Line(
-            Native_Dialect(), ConverterPath(), trim, shave,
-            Compare_Prefix(frame.ConverterKind(), right), left, right, output);
-        std::string captured, error;
-        Run_Batch(command, "", "", captured, error);
-        if (os::File_Exists(output)) {
-            cache.Add_Compared_File(output, key, left_page, right_page);
-            compared = output;
-        }
+        compared = Run_Compare(frame, trim, shave);
+        if (!compared.empty())
+            cache.Add_Compared_File(compared, key, left_page, right_page);
     }
     if (compared.empty()) {
-        // A run stopped because the window is closing has nobody to tell.
+        // A run stopped by the user or by the window closing has nobody to
+        // tell.
         if (!Last_Run_Stopped())
             Show_Msg(Get_Msg(cap_Image_Compare_Fail));
         return;
@@ -165,27 +187,77 @@ void Compare_Images(T_Compare_Source& frame)
     frame.Show_Compared(compared);
 }
 
-void Make_Convert_Command(unsigned char converter_kind, const std::string& input,
-                          std::string& output, std::string& command)
+bool Check_Declared_Size(unsigned char converter_kind, const std::string& input,
+                         std::string& message)
 {
-    output = Temp_Path(File_Name_Part(input) + ".converted.png");
-    if (os::File_Exists(output))
-        os::Delete_File(output);
+    long long width = 0, height = 0;
+    std::string unreadable;
+    // A header that cannot be read is left to the converter, which then
+    // fails the conversion with its usual message.
+    if (!Read_Declared_Size(input, Converter_Format(converter_kind), width, height, unreadable) ||
+        Picture_Fits(width, height))
+        return true;
+    message = Get_Msg(cap_Image_Too_Large) + "\r\nFile: " + input + "\r\nSize: " +
+              std::to_string(width) + " x " + std::to_string(height) + " pixels (at most " +
+              std::to_string(Max_Picture_Pixels) + " pixels can be shown)";
+    return false;
+}
+
+bool Make_Convert_Command(unsigned char converter_kind, const std::string& input,
+                          std::string& output, std::string& command, std::string& error)
+{
+    std::string readable;
+    if (Converter_Format(converter_kind) == "svg") {
+        std::vector<std::string> refused;
+        readable = Temp_Path(".svg");
+        if (!Write_Safe_Svg(input, readable, Temp_Path, refused, error)) {
+            error = input + "\r\n" + error;
+            return false;
+        }
+    } else {
+        readable = Private_Input_Name(input);
+        if (readable.empty()) {
+            error = "Can't prepare \"" + input + "\" for the converter.";
+            return false;
+        }
+    }
+    output = Output_Name(input, ".converted.png");
     command = Convert_Command_Line(Native_Dialect(), ConverterPath(),
-                                   Converter_Format(converter_kind), input, output);
+                                   Converter_Format(converter_kind), readable, output);
+    return true;
 }
 
 bool Convert_Pair(T_Compare_Source& frame, std::string& right_name, std::string& left_name)
 {
+    unsigned char kind = frame.ConverterKind();
+    // A null device stands for a version that does not exist: nothing to
+    // convert on that side.
+    bool right_exists = !os::Is_Null_Device(right_name);
+    bool left_exists = !os::Is_Null_Device(left_name);
+    std::string message;
+    if ((right_exists && !Check_Declared_Size(kind, right_name, message)) ||
+        (left_exists && !Check_Declared_Size(kind, left_name, message))) {
+        Show_Msg(message);
+        return false;
+    }
     Randomize_Temp_Names();
-    std::string right_output, right_command, left_output, left_command;
-    Make_Convert_Command(frame.ConverterKind(), right_name, right_output, right_command);
-    Make_Convert_Command(frame.ConverterKind(), left_name, left_output, left_command);
+    std::string right_output = right_name, right_command, left_output = left_name, left_command;
+    std::string error;
+    if ((right_exists &&
+         !Make_Convert_Command(kind, right_name, right_output, right_command, error)) ||
+        (left_exists && !Make_Convert_Command(kind, left_name, left_output, left_command, error))) {
+        Show_Msg(Get_Msg(cap_Image_Convert_Fail) + "\r\n\r\n" + error);
+        return false;
+    }
     const T_Batch_Dialect& dialect = Native_Dialect();
-    std::string text = right_command + dialect.Line_Break() + dialect.Line_Break() + left_command;
-    std::string captured, error;
+    std::string text = right_command;
+    if (right_exists && left_exists)
+        text += dialect.Line_Break() + dialect.Line_Break();
+    text += left_command;
+    std::string captured;
     Run_Batch(text, "", "", captured, error);
-    if (os::File_Exists(right_output) && os::File_Exists(left_output)) {
+    if ((!right_exists || os::File_Exists(right_output)) &&
+        (!left_exists || os::File_Exists(left_output))) {
         right_name = right_output;
         left_name = left_output;
         return true;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "batch_dialect.h"
+#include "converter_inputs.h"
 #include "vcs_diff_frame_const.h"
 
 #include <string>
@@ -21,6 +22,12 @@ public:
     // they were converted for display), or the PNGs of the pages shown.
     virtual std::string LeftImage() const = 0;
     virtual std::string RightImage() const = 0;
+    // What the converter reads for one side: the file whose picture the pane
+    // shows, in the format the pane decoded it from; for a format that the
+    // converter does not read as the pane shows it (Converter_Format_Word is
+    // empty), a PNG of the pane's picture. An empty file when the side has
+    // no picture.
+    virtual T_Compare_Input Compare_Input(bool Left) = 0;
     // 0 none, 1 svg, 2 j2k, 3 ppm: the converter's input format.
     virtual unsigned char ConverterKind() const = 0;
     // 0 raster pair, 1 Visio drawing, 2 KOMPAS drawing.
@@ -52,13 +59,24 @@ void Compare_Images(T_Compare_Source& frame);
 
 // Converts the right, then the left input to PNG in one batch run. On
 // success replaces both names by the converted files and returns true;
-// otherwise shows cap_Image_Convert_Fail and leaves the names unchanged.
+// otherwise shows why (a picture declared larger than the panes show, an
+// input that cannot be prepared, or cap_Image_Convert_Fail) and leaves the
+// names unchanged.
 bool Convert_Pair(T_Compare_Source& frame, std::string& right_name, std::string& left_name);
 
 // One conversion: a fresh output name in Temp_Dir (an old file of that name
-// is deleted) and the command line that writes it, for this system.
-void Make_Convert_Command(unsigned char converter_kind, const std::string& input,
-                          std::string& output, std::string& command);
+// is deleted) and the command line that writes it, for this system. The
+// converter reads the input under a private name; an SVG is read as a copy
+// whose references reach only files in its own folder. False with the
+// reason in `error` when the input cannot be prepared.
+bool Make_Convert_Command(unsigned char converter_kind, const std::string& input,
+                          std::string& output, std::string& command, std::string& error);
+
+// Refuses an input of a conversion whose header declares a picture larger
+// than the panes show (Max_Picture_Pixels), before the converter spends
+// minutes and gigabytes on it. False with the message for the user.
+bool Check_Declared_Size(unsigned char converter_kind, const std::string& input,
+                         std::string& message);
 
 // Opens a document of a paged pair; shows cap_File_Not_Found or
 // cap_Cant_Open_File with the name and the server's message on failure.
@@ -74,10 +92,6 @@ int Shave_Limit(int width, int height);
 // or "" for kind 0 and unknown kinds.
 std::string Converter_Format(unsigned char converter_kind);
 
-// The format prefix of a comparison, with its ":" or empty: the converter
-// kind's format, else the right image's extension as it stands in the name.
-std::string Compare_Prefix(unsigned char converter_kind, const std::string& right_image);
-
 // " -shave NxN -trim " with trim on, " " with trim off.
 std::string Trim_Part(bool trim, int shave);
 
@@ -89,13 +103,18 @@ int Shave_Key(bool trim, int shave);
 // The file name part of a path (its last component, extension included).
 std::string File_Name_Part(const std::string& path);
 
-// The compare command line for one dialect.
+// The compare command line for one dialect. Each input is the private name
+// the converter reads and its format (Converter_Read_Argument).
 std::string Compare_Command_Line(const T_Batch_Dialect& dialect, const std::string& converter,
-                                 bool trim, int shave, const std::string& prefix,
-                                 const std::string& left, const std::string& right,
+                                 bool trim, int shave, const T_Compare_Input& left,
+                                 const T_Compare_Input& right, const std::string& output);
+
+// The conversion command line for one dialect; `format` without ":".
+std::string Convert_Command_Line(const T_Batch_Dialect& dialect, const std::string& converter,
+                                 const std::string& format, const std::string& input,
                                  const std::string& output);
 
-// The conversion command line for one dialect; `prefix` without ":".
-std::string Convert_Command_Line(const T_Batch_Dialect& dialect, const std::string& converter,
-                                 const std::string& prefix, const std::string& input,
-                                 const std::string& output);
+// An output name in Temp_Dir: a fresh base name, the file name part of
+// `source` (shortened so the whole name stays within Max_File_Name_Bytes)
+// and `ending`. An old file of that name is deleted.
+std::string Output_Name(const std::string& source, const std::string& ending);

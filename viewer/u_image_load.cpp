@@ -64,6 +64,7 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
     }
     if (reader.read(&picture.Image)) {
         picture.Result = T_Picture_Load_Result::Loaded;
+        picture.Qt_Format = reader.format().toLower().toStdString();
         return picture;
     }
     picture.Image = QImage();

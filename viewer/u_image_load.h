@@ -1,16 +1,13 @@
 // Decoding of the pictures the panes show, and the limit on their size.
 #pragma once
 
+#include "picture_limit.h"
+
 #include <QImage>
 #include <QSize>
 
 #include <cstdint>
 #include <string>
-
-// The largest picture a pane shows, in pixels: 16384 x 16384 (or any other
-// shape with as many pixels). A larger picture is refused before decoding,
-// with a message that gives its size.
-constexpr std::int64_t Max_Picture_Pixels = std::int64_t{16384} * 16384;
 
 // Qt's own allocation limit in megabytes, set so that a picture of
 // Max_Picture_Pixels decodes even at 64 bits per pixel (16-bit PNG). Qt's
@@ -33,6 +30,9 @@ struct T_Loaded_Picture {
     QImage Image;       // null unless Loaded
     QSize Stored_Size;  // the size the file's header declares, when it could be read
     std::string Reason; // why an unreadable file could not be decoded, when known
+    // The name of Qt's format that decoded the picture ("png", "jpeg", ...);
+    // empty when the program's own decoders did.
+    std::string Qt_Format;
 };
 
 // Decodes File_Name once: with Qt's decoders where Qt reads the format (they

@@ -2,6 +2,8 @@
 
 #include "U_Msg.h"
 #include "U_ShellOp.h"
+#include "os_platform.h"
+#include "u_run_progress.h"
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QAction>
@@ -20,6 +22,8 @@
 namespace {
 
 T_Exporter_Factory exporter_factory;
+
+const std::string Missing_Version_Caption = "(none)";
 
 // The integer value of a field's text; false when it is not an integer.
 bool Parse_Integer(const QString& text, int& value)
@@ -40,6 +44,8 @@ class T_Shave_Edit : public QSpinBox {
 public:
     explicit T_Shave_Edit(QWidget* parent) : QSpinBox(parent) {}
     std::function<void()> On_Exit;
+    // The value the field holds outside an edit; Escape returns to it.
+    void Commit() { Value_Before_Edit = value(); }
 
 protected:
     QValidator::State validate(QString& text, int&) const override
@@ -54,18 +60,35 @@ protected:
                    : QValidator::Intermediate;
     }
     void fixup(QString&) const override {}
+    void focusInEvent(QFocusEvent* event) override
+    {
+        Commit();
+        QSpinBox::focusInEvent(event);
+    }
     void focusOutEvent(QFocusEvent* event) override
     {
         if (On_Exit)
             On_Exit();
+        Commit();
         QSpinBox::focusOutEvent(event);
     }
     void keyPressEvent(QKeyEvent* event) override
     {
+        // Escape abandons the edit; it must not reach the window, where it
+        // would close the comparison.
+        if (event->key() == Qt::Key_Escape) {
+            setValue(Value_Before_Edit);
+            lineEdit()->setText(textFromValue(Value_Before_Edit));
+            event->accept();
+            return;
+        }
         if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && On_Exit)
             On_Exit();
         QSpinBox::keyPressEvent(event);
     }
+
+private:
+    int Value_Before_Edit = 0;
 };
 
 TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
@@ -98,8 +121,16 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     auto sync = [this](TMyScrollBox* sender) { Sync_Scroll(sender); };
     // The base version is read with the modified file's format as a hint, so
     // a base file without its format's extension still loads.
-    View_Image_Frame1->Load_File(left_display, Left_Caption, RightFile, sync);
-    View_Image_Frame2->Load_File(right_display, right_caption, {}, sync);
+    // A null device stands for a version that does not exist (a file added
+    // or deleted in version control): its pane stays empty.
+    if (os::Is_Null_Device(LeftFile))
+        View_Image_Frame1->Show_Missing_Version(Missing_Version_Caption, sync);
+    else
+        View_Image_Frame1->Load_File(left_display, Left_Caption, RightFile, sync);
+    if (os::Is_Null_Device(RightFile))
+        View_Image_Frame2->Show_Missing_Version(Missing_Version_Caption, sync);
+    else
+        View_Image_Frame2->Load_File(right_display, right_caption, {}, sync);
     Set_Busy(false);
     Set_Shave_Limit(*this);
     Set_Compared_Row(false);
@@ -118,7 +149,9 @@ bool TView_diff_frame::Open_Inputs(std::string& Left_Display, std::string& Right
 {
     if (ConverterKind_ != 0) {
         bool converted = false;
-        Run_Guarded([&] { converted = Convert_Pair(*this, Right_Display, Left_Display); });
+        QString name = QString::fromStdString(File_Name_Part(RightFile));
+        Run_Guarded(QStringLiteral("Converting %1...").arg(name),
+                    [&] { converted = Convert_Pair(*this, Right_Display, Left_Display); });
         return converted;
     }
     if (PagedKind_ != 1 && PagedKind_ != 2)
@@ -166,6 +199,7 @@ void TView_diff_frame::Build_Controls()
     Shave_E = shave;
     Shave_E->setRange(0, INT_MAX); // no limit until the first picture is known
     Shave_E->setValue(15);
+    shave->Commit();
     Shave_E->setFixedWidth(60);
     Shave_E->setToolTip(QStringLiteral("Pixels shaved off every edge before trimming"));
     ToolBar1->addWidget(Shave_E);
@@ -219,7 +253,11 @@ int TView_diff_frame::Left_Picture_Width() const { return View_Image_Frame1->Pic
 
 int TView_diff_frame::Left_Picture_Height() const { return View_Image_Frame1->Picture_Height(); }
 
-void TView_diff_frame::Set_Shave_Max(int Maximum) { Shave_E->setMaximum(Maximum); }
+void TView_diff_frame::Set_Shave_Max(int Maximum)
+{
+    Shave_E->setMaximum(Maximum);
+    static_cast<T_Shave_Edit*>(Shave_E)->Commit();
+}
 
 int TView_diff_frame::Open_Doc(const std::string& File, int& Doc_Index, std::string& Error_Text)
 {
@@ -228,6 +266,17 @@ int TView_diff_frame::Open_Doc(const std::string& File, int& Doc_Index, std::str
         return 2;
     }
     return Exporter->Open_Doc(File, Doc_Index, Error_Text);
+}
+
+T_Compare_Input TView_diff_frame::Compare_Input(bool Left)
+{
+    TView_Image_Frame* pane = Left ? View_Image_Frame1 : View_Image_Frame2;
+    if (pane->Picture_Width() == 0)
+        return {};
+    std::string word = Converter_Format_Word(pane->Decoded_Format());
+    if (!word.empty())
+        return {pane->Get_File_Name(), word};
+    return {pane->Picture_As_Png(), "png"};
 }
 
 void TView_diff_frame::Unload()
@@ -269,15 +318,28 @@ void TView_diff_frame::Update_Compare_State()
     Compare_A->setChecked(Compared_Shown());
     Trim_Compared_A->setEnabled(true);
     Shave_E->setEnabled(true);
-    if (View_Image_Frame1->View_Mode() == 0 || View_Image_Frame2->View_Mode() == 0) {
-        Compare_A->setEnabled(false);
+    QString missing = Missing_Picture_Reason();
+    Compare_A->setToolTip(missing);
+    Compare_A->setEnabled(missing.isEmpty());
+    if (!missing.isEmpty())
         return;
-    }
-    Compare_A->setEnabled(true);
     bool same_size = View_Image_Frame1->Picture_Width() == View_Image_Frame2->Picture_Width() &&
                      View_Image_Frame1->Picture_Height() == View_Image_Frame2->Picture_Height();
     Compare_A->setText(QString::fromStdString(
         Get_Msg(same_size ? cap_Image_Compare : cap_Image_Compare_Size_Is_Different)));
+}
+
+QString TView_diff_frame::Missing_Picture_Reason() const
+{
+    for (const TView_Image_Frame* pane : {View_Image_Frame1, View_Image_Frame2}) {
+        if (pane->View_Mode() != 0 && pane->Picture_Width() > 0)
+            continue;
+        QString side = pane == View_Image_Frame1 ? QStringLiteral("base") : QStringLiteral("modified");
+        return pane->Is_Missing_Version()
+                   ? QStringLiteral("Nothing to compare: the %1 version does not exist.").arg(side)
+                   : QStringLiteral("Nothing to compare: the %1 version could not be shown.").arg(side);
+    }
+    return {};
 }
 
 void TView_diff_frame::Set_Compared_Row(bool Shown)
@@ -310,8 +372,9 @@ void TView_diff_frame::Hide_Compared()
     Set_Busy(false);
 }
 
-void TView_diff_frame::Run_Guarded(const std::function<void()>& Work)
+void TView_diff_frame::Run_Guarded(const QString& Activity, const std::function<void()>& Work)
 {
+    T_Run_Progress progress(isVisible() ? window() : nullptr, Activity);
     struct T_Restore {
         TView_diff_frame* Frame;
         std::function<bool()> Hook;
@@ -325,17 +388,17 @@ void TView_diff_frame::Run_Guarded(const std::function<void()>& Work)
     } restore{this, Process_Messages_Hook()};
     ++Running;
     Set_Busy(true);
-    Set_Process_Messages_Hook([this, outer = restore.Hook] {
+    Set_Process_Messages_Hook([this, &progress, outer = restore.Hook] {
         if (outer)
             outer();
-        return !Close_Pending;
+        return !Close_Pending && progress.Keep_Going();
     });
     Work();
 }
 
 void TView_diff_frame::Recompare()
 {
-    Run_Guarded([this] { Compare_Images(*this); });
+    Run_Guarded(QStringLiteral("Comparing..."), [this] { Compare_Images(*this); });
     Finish_Pending_Close();
 }
 

@@ -66,6 +66,7 @@ public:
     bool Trim_Checked() const override;
     int Shave_Value() const override;
     T_Compare_Files_Cash& CompareCache() override { return CompareCache_; }
+    T_Compare_Input Compare_Input(bool Left) override;
     void Show_Compared(const std::string& File) override;
     int Open_Doc(const std::string& File, int& Doc_Index, std::string& Error_Text) override;
     int Left_Picture_Width() const override;
@@ -76,6 +77,8 @@ public:
     void Recompare();
     void Set_Busy(bool Busy);
     void Update_Compare_State();
+    // Why Compare cannot run (a pane without a picture); empty when it can.
+    QString Missing_Picture_Reason() const;
     void Set_Compared_Row(bool Shown);
     void Unload();
 
@@ -132,7 +135,9 @@ private:
     // Runs work that waits for a child or a server: the controls that could
     // start more work stay disabled, a close request stops the child, and
     // the busy state ends also when the work throws.
-    void Run_Guarded(const std::function<void()>& Work);
+    // While the wait lasts, a small window names the work (Activity) and
+    // offers Cancel, which stops the child like a close request does.
+    void Run_Guarded(const QString& Activity, const std::function<void()>& Work);
     void Finish_Pending_Close();
 
     std::string LeftImage_;

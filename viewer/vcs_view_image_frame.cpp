@@ -2,9 +2,11 @@
 
 #include "U_Msg.h"
 #include "u_image_load.h"
+#include "u_temp_files.h"
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QApplication>
+#include <QImageWriter>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -262,6 +264,17 @@ bool TView_Image_Frame::Load_File(const std::string& File_Name, const std::strin
     return loaded;
 }
 
+void TView_Image_Frame::Show_Missing_Version(const std::string& Caption,
+                                             TMyScrollBox::TNotifyEvent Scroll_Handler)
+{
+    Missing_Version = true;
+    File_Name_.clear();
+    if (!Image1)
+        Build_Controls(Caption, std::move(Scroll_Handler));
+    Image1->Set_Picture(QImage(), QString());
+    Apply_Geometry();
+}
+
 bool TView_Image_Frame::Reload_File(const std::string& File_Name)
 {
     if (!Image1)
@@ -278,6 +291,8 @@ bool TView_Image_Frame::Reload_File(const std::string& File_Name)
 bool TView_Image_Frame::Load_Picture_Into_Image(const std::string& Format_Hint)
 {
     const T_Loaded_Picture picture = Load_Picture(File_Name_, Format_Hint);
+    Decoded_Format_ = picture.Qt_Format;
+    Png_Copy_.clear();
     switch (picture.Result) {
     case T_Picture_Load_Result::Loaded:
         Load_Error_.clear();
@@ -336,6 +351,19 @@ int TView_Image_Frame::Picture_Width() const
 int TView_Image_Frame::Picture_Height() const
 {
     return Image1 ? Image1->Picture().height() : 0;
+}
+
+std::string TView_Image_Frame::Picture_As_Png()
+{
+    if (!Png_Copy_.empty() || !Image1 || Image1->Picture().isNull())
+        return Png_Copy_;
+    std::string name = Temp_Path(".png");
+    QImageWriter writer(QString::fromStdString(name), "png");
+    // Written for one comparison and read once: speed matters more than size.
+    writer.setQuality(90);
+    if (writer.write(Image1->Picture()))
+        Png_Copy_ = name;
+    return Png_Copy_;
 }
 
 bool TView_Image_Frame::Copy_File_To(const std::string& Destination) const

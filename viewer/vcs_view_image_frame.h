@@ -140,6 +140,12 @@ public:
     bool Load_File(const std::string& File_Name, const std::string& Caption = {},
                    const std::string& Format_Hint = {},
                    TMyScrollBox::TNotifyEvent Scroll_Handler = {});
+    // Shows that this version does not exist (a file added or deleted in
+    // version control): the pane is built with Caption and stays empty,
+    // without any message.
+    void Show_Missing_Version(const std::string& Caption,
+                              TMyScrollBox::TNotifyEvent Scroll_Handler = {});
+    bool Is_Missing_Version() const { return Missing_Version; }
     // Shows another file in a loaded pane by its own extension. The scroll
     // positions stay, limited to the new picture. Returns true when it decoded.
     bool Reload_File(const std::string& File_Name);
@@ -156,6 +162,12 @@ public:
     // The shown picture's size; 0 when none could be shown.
     int Picture_Width() const;
     int Picture_Height() const;
+    // The Qt format that decoded the shown picture ("png", "jpeg", ...);
+    // empty when the program's own decoders did or nothing is shown.
+    const std::string& Decoded_Format() const { return Decoded_Format_; }
+    // The shown picture written as PNG into the private folder, once per
+    // shown file; empty when there is no picture or it cannot be written.
+    std::string Picture_As_Png();
     // Why the shown file could not be shown; empty when it was.
     std::string Load_Error() const { return Load_Error_; }
     TDiff_Pagelist_Frame* Page_Tabs() const { return Page_Tabs_; }
@@ -182,6 +194,9 @@ private:
     TDiff_Pagelist_Frame* Page_Tabs_ = nullptr;
     std::string File_Name_;
     std::string Load_Error_;
+    std::string Decoded_Format_;
+    std::string Png_Copy_;
+    bool Missing_Version = false;
     std::uint8_t View_Mode_ = 0;
     std::int32_t Drag_Start_X = 0;
     std::int32_t Drag_Start_Y = 0;

@@ -4,6 +4,7 @@
 #include "vcs_diff_frame.h"
 
 #include <QCloseEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption,
@@ -53,6 +54,10 @@ void Show_Diff_Form(const std::string& left, const std::string& left_caption,
     TDiff_F window(left, left_caption, right, right_caption, converter_kind, paged_kind);
     if (window.View->ViewMode() == 0)
         return;
+    // Without a window manager nothing maximizes the window; covering the
+    // screen's free area first gives the same result there.
+    if (QScreen* screen = window.screen())
+        window.setGeometry(screen->availableGeometry());
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
 }

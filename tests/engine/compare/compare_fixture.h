@@ -24,6 +24,10 @@ inline std::string Real_Converter()
 
 struct Source : T_Compare_Source {
     std::string Left, Right;
+    // What the converter reads when it is not Left or Right themselves (the
+    // converted pictures), and the formats the panes decoded.
+    std::string Left_Input, Right_Input;
+    std::string Left_Format = "png", Right_Format = "png";
     unsigned char Converter = 0, Paged = 0;
     int Left_Page = 0, Right_Page = 0;
     bool Trim = false;
@@ -43,6 +47,11 @@ struct Source : T_Compare_Source {
     bool Trim_Checked() const override { return Trim; }
     int Shave_Value() const override { return Shave; }
     T_Compare_Files_Cash& CompareCache() override { return Cache; }
+    T_Compare_Input Compare_Input(bool left) override
+    {
+        const std::string& input = left ? Left_Input : Right_Input;
+        return {!input.empty() ? input : left ? Left : Right, left ? Left_Format : Right_Format};
+    }
     void Show_Compared(const std::string& file) override { Shown.push_back(file); }
     int Open_Doc(const std::string&, int& doc_index, std::string& error_text) override
     {
@@ -93,6 +102,21 @@ protected:
                 " " + os::Quote_Argument("png:" + plain));
         std::filesystem::rename(plain, path);
         return path;
+    }
+
+    // The share of pixels of a compared image that the converter marked as
+    // different (its red), from 0 to 1.
+    double Marked_Share(const std::string& compared)
+    {
+        // Read under a plain name: the converter would take "[0]" in it as
+        // a frame selector.
+        std::string share = files / "share.txt", plain = files / "share.png";
+        std::filesystem::copy_file(compared, plain,
+                                   std::filesystem::copy_options::overwrite_existing);
+        Convert(os::Quote_Argument(plain) +
+                " -fuzz 25% -fill black +opaque '#F1001E' -fill white -opaque '#F1001E' "
+                "-format '%[fx:mean]' info:" + os::Quote_Argument(share));
+        return std::stod(test::Read_File(share));
     }
 
     // Number of compared images in the temporary folder.

@@ -3,6 +3,8 @@
 
 #include "U_ShellOp.h"
 
+#include <chrono>
+
 namespace {
 
 using test::Converter_Test;
@@ -91,6 +93,8 @@ TEST_F(Converter_Test, ConvertedFormatsConvertAndCompareThroughThePrefix)
         pair.Converter = c.Kind;
         std::string left_shown = left, right_shown = right;
         ASSERT_TRUE(Convert_Pair(pair, right_shown, left_shown)) << c.Extension;
+        pair.Left_Input = left_shown;
+        pair.Right_Input = right_shown;
         EXPECT_TRUE(left_shown.ends_with("v1." + c.Extension + ".converted.png"));
         EXPECT_TRUE(right_shown.ends_with("v2." + c.Extension + ".converted.png"));
         EXPECT_EQ(test::Png_Size(left_shown), std::make_pair(60, 40));
@@ -112,6 +116,8 @@ TEST_F(Converter_Test, ConvertedFormatsConvertAndCompareThroughThePrefix)
     std::string left_shown = pair.Left, right_shown = pair.Right;
     ASSERT_TRUE(Convert_Pair(pair, right_shown, left_shown));
     EXPECT_EQ(test::Png_Size(left_shown), std::make_pair(50, 30));
+    pair.Left_Input = left_shown;
+    pair.Right_Input = right_shown;
     Compare_Images(pair);
     EXPECT_EQ(pair.Shown.size(), 1u);
     EXPECT_TRUE(messages.Messages.empty());
@@ -142,7 +148,8 @@ TEST_F(Converter_Test, CorruptInputsAreReportedAndNotCached)
     EXPECT_EQ(left, files / "bad.svg");
     EXPECT_EQ(right, files / "b.svg");
     ASSERT_EQ(messages.Messages.size(), 2u);
-    EXPECT_EQ(messages.Messages[1].Text, Get_Msg(cap_Image_Convert_Fail));
+    EXPECT_TRUE(messages.Messages[1].Text.starts_with(Get_Msg(cap_Image_Convert_Fail)))
+        << messages.Messages[1].Text;
 }
 
 TEST_F(Converter_Test, AwkwardNamesCompareAndRunNothingHiddenInThem)
@@ -168,6 +175,75 @@ TEST_F(Converter_Test, AwkwardNamesCompareAndRunNothingHiddenInThem)
     }
     EXPECT_FALSE(std::filesystem::exists(planted));
     EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Converter_Test, EachInputGivesOnlyItsFirstPicture)
+{
+    // The left file holds its first picture twice (pages, frames, composite
+    // and layer); the right one differs. Reading whole lists would compare
+    // the left file with itself and find nothing.
+    std::string first = Picture("first.png", 5, 5);
+    std::string other = Picture("other.png", 30, 20);
+    for (std::string format : {"tiff", "gif", "psd"}) {
+        std::string left = files / ("multi." + format);
+        Convert(os::Quote_Argument(first) + " " + os::Quote_Argument(first) + " " +
+                os::Quote_Argument(other) + " " + os::Quote_Argument(format + ":" + left));
+        test::Source pair;
+        pair.Left = left;
+        pair.Left_Format = format;
+        pair.Right = other;
+        Compare_Images(pair);
+        ASSERT_EQ(pair.Shown.size(), 1u) << format;
+        EXPECT_GT(Marked_Share(pair.Shown[0]), 0.05) << format;
+    }
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Converter_Test, NoPartOfANameReachesTheConverter)
+{
+    // "x.png[0]" beside "x.png": a converter given the name would read the
+    // sibling's first frame instead.
+    std::string sibling = Picture("x.png", 5, 5);
+    std::string bracketed = Picture("x.png[0]", 30, 20);
+    frame.Left = bracketed;
+    frame.Right = Picture("same.png", 30, 20);
+    Compare_Images(frame);
+    ASSERT_EQ(frame.Shown.size(), 1u);
+    EXPECT_EQ(Marked_Share(frame.Shown[0]), 0.0);
+
+    // A name of 250 bytes: the outputs formed from it stay within the
+    // file system's limit and the pair compares.
+    std::string long_name = std::string(246, 'n') + ".png";
+    test::Source pair;
+    pair.Left = Picture(long_name, 5, 5);
+    pair.Right = sibling;
+    Compare_Images(pair);
+    ASSERT_EQ(pair.Shown.size(), 1u);
+    EXPECT_LE(std::filesystem::path(pair.Shown[0]).filename().string().size(), 255u);
+    EXPECT_TRUE(pair.Shown[0].ends_with(".png.compared.png"));
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Converter_Test, AnInputDeclaringAHugePictureIsRefusedBeforeTheConverterRuns)
+{
+    std::string bomb = files / "bomb.svg";
+    test::Write_File(bomb, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"30000\" "
+                           "height=\"30000\"><rect width=\"10\" height=\"10\"/></svg>");
+    std::string fine = files / "fine.svg";
+    test::Write_File(fine, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>");
+    test::Source pair;
+    pair.Converter = 1;
+    std::string left = fine, right = bomb;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Convert_Pair(pair, right, left));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(right, bomb);
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    const std::string& text = messages.Messages[0].Text;
+    EXPECT_EQ(text.rfind(Get_Msg(cap_Image_Too_Large), 0), 0u) << text;
+    EXPECT_NE(text.find(bomb), std::string::npos) << text;
+    EXPECT_NE(text.find("30000 x 30000"), std::string::npos) << text;
+    EXPECT_EQ(Compared_Files(), 0);
 }
 
 TEST_F(Converter_Test, OwnPolicyLetsLargeDrawingsCompareAndRefusesIndirectInputs)
