@@ -3,20 +3,60 @@
 #include "os_platform.h"
 #include "u_temp_files.h"
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 std::string Converter_Format_Word(const std::string& decoded_format)
 {
     // Formats whose first picture the converter decodes like the panes do.
-    // Targa (origin), icons (which entry), metafiles (rendering), PostScript
-    // previews and the rarer formats may come out differently or not at all,
-    // so for them the pane's picture itself is compared.
+    // TIFF (orientation, inks, many layouts), Targa (origin), icons (which
+    // entry), metafiles (rendering), PostScript previews and the rarer
+    // formats may come out differently or not at all, so for them the
+    // pane's picture itself is compared.
     static const std::map<std::string, std::string> words = {
         {"png", "png"}, {"jpeg", "jpeg"}, {"jpg", "jpeg"}, {"gif", "gif"},
-        {"bmp", "bmp"}, {"tiff", "tiff"}, {"tif", "tiff"},
+        {"bmp", "bmp"},
     };
     auto word = words.find(decoded_format);
     return word == words.end() ? std::string() : word->second;
+}
+
+namespace {
+
+// The number of colour components in a JPEG's frame header, or 0 when the
+// header cannot be found in the first 64 KiB.
+int Jpeg_Components(const std::string& file)
+{
+    // UTF-8 names open as such on every system.
+    std::ifstream in(std::filesystem::path(std::u8string(file.begin(), file.end())),
+                     std::ios::binary);
+    std::string data(65536, '\0');
+    in.read(data.data(), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t at = 2;
+    while (at + 9 < data.size()) {
+        auto byte = [&](std::size_t i) { return static_cast<unsigned char>(data[i]); };
+        if (byte(at) != 0xFF)
+            return 0;
+        unsigned char marker = byte(at + 1);
+        bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+                     marker != 0xCC;
+        if (frame)
+            return byte(at + 9);
+        at += 2 + (std::size_t{byte(at + 2)} << 8 | byte(at + 3));
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string Converter_Word_For_File(const std::string& file, const std::string& decoded_format)
+{
+    std::string word = Converter_Format_Word(decoded_format);
+    if (word == "jpeg" && Jpeg_Components(file) == 4)
+        return {};
+    return word;
 }
 
 std::string Private_Input_Name(const std::string& file)

@@ -23,6 +23,12 @@ struct T_Compare_Input {
 // format: the caller then compares the pane's own picture, written as PNG.
 std::string Converter_Format_Word(const std::string& decoded_format);
 
+// The converter's word for the format of `file` as the panes decoded it, or
+// empty when the converter would not read this file as the pane shows it:
+// a format without a word, or a CMYK JPEG (the converter keeps its inks,
+// which it cannot compare with a picture of screen colours).
+std::string Converter_Word_For_File(const std::string& file, const std::string& decoded_format);
+
 // A name in the private folder that reads as `file`: a link to it (or a
 // copy where the system has no links), made once per file and process.
 // Empty when it cannot be made.

@@ -273,7 +273,7 @@ T_Compare_Input TView_diff_frame::Compare_Input(bool Left)
     TView_Image_Frame* pane = Left ? View_Image_Frame1 : View_Image_Frame2;
     if (pane->Picture_Width() == 0)
         return {};
-    std::string word = Converter_Format_Word(pane->Decoded_Format());
+    std::string word = Converter_Word_For_File(pane->Get_File_Name(), pane->Decoded_Format());
     if (!word.empty())
         return {pane->Get_File_Name(), word};
     return {pane->Picture_As_Png(), "png"};

@@ -51,10 +51,15 @@ TEST(Compare_Command, FormatWordsAndNamePartsThatFitTheFileSystem)
 {
     // Only formats the converter reads as the panes show them get a word.
     EXPECT_EQ(Converter_Format_Word("jpeg"), "jpeg");
-    EXPECT_EQ(Converter_Format_Word("tiff"), "tiff");
-    for (const char* own : {"", "tga", "ico", "psd", "psp", "emf", "pcx"})
+    EXPECT_EQ(Converter_Format_Word("bmp"), "bmp");
+    for (const char* own : {"", "tiff", "tga", "ico", "psd", "psp", "emf", "pcx"})
         EXPECT_EQ(Converter_Format_Word(own), "") << own;
     EXPECT_EQ(File_Name_Part("/d/e/a.png"), "a.png");
+    // The converter keeps a CMYK JPEG's inks: the pane's picture is compared.
+    const std::string data = VARNOLT_TEST_DATA "/imaging/";
+    EXPECT_EQ(Converter_Word_For_File(data + "rgb.jpg", "jpeg"), "jpeg");
+    EXPECT_EQ(Converter_Word_For_File(data + "progressive.jpg", "jpeg"), "jpeg");
+    EXPECT_EQ(Converter_Word_For_File(data + "cmyk.jpg", "jpeg"), "");
 
     EXPECT_EQ(Fit_File_Name("short.png", 255), "short.png");
     EXPECT_EQ(Fit_File_Name("abcdefgh.png", 8), "abcd.png");

@@ -109,7 +109,7 @@ TEST_F(Stand_In_Converter, CompareImagesShowsTheOutputAndServesTheCacheAfterward
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_NE(runs[0].find(" -compare png:\"" + Temp_Dir() + "tempfile_#_"), std::string::npos)
         << runs[0];
-    EXPECT_EQ(runs[0].find("a.PNG"), std::string::npos) << runs[0];
+    EXPECT_EQ(runs[0].find(frame.Left), std::string::npos) << runs[0];
 
     Compare_Images(frame);
     EXPECT_EQ(frame.Shown.size(), 2u);
