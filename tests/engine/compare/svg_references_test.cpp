@@ -316,8 +316,10 @@ protected:
     // program's policy; the colours at x = 5, 25, 45, 65.
     std::vector<std::string> Render() {
         std::string channel, output = (root.Path / "out.png").string();
+        // The converter's own temporary files stay in the test's folder.
         std::string environment =
-            "MAGICK_CONFIGURE_PATH=" + os::Quote_Argument(VARNOLT_BUILD_DIR "/imagemagick") + " ";
+            "MAGICK_CONFIGURE_PATH=" + os::Quote_Argument(VARNOLT_BUILD_DIR "/imagemagick") +
+            " MAGICK_TEMPORARY_PATH=" + os::Quote_Argument(root.Path.string()) + " ";
         auto run = os::Run_Captured(environment + os::Quote_Argument(Converter()) + " " +
                                         os::Quote_Argument("svg:" + Safe) + " " +
                                         os::Quote_Argument("png:" + output),
