@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <climits>
+#include <future>
 
 namespace {
 
@@ -123,14 +124,23 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     // a base file without its format's extension still loads.
     // A null device stands for a version that does not exist (a file added
     // or deleted in version control): its pane stays empty.
-    if (os::Is_Null_Device(LeftFile))
-        View_Image_Frame1->Show_Missing_Version(Missing_Version_Caption, sync);
+    bool left_exists = !os::Is_Null_Device(LeftFile);
+    bool right_exists = !os::Is_Null_Device(RightFile);
+    // Both pictures decode at the same time, on two cores: the window then
+    // waits only for the slower one.
+    std::future<T_Loaded_Picture> left_picture;
+    if (left_exists)
+        left_picture = std::async(std::launch::async, [left_display, hint = RightFile] {
+            return Load_Picture(left_display, hint);
+        });
+    if (right_exists)
+        View_Image_Frame2->Load_File(right_display, right_caption, Load_Picture(right_display), sync);
     else
-        View_Image_Frame1->Load_File(left_display, Left_Caption, RightFile, sync);
-    if (os::Is_Null_Device(RightFile))
         View_Image_Frame2->Show_Missing_Version(Missing_Version_Caption, sync);
+    if (left_exists)
+        View_Image_Frame1->Load_File(left_display, Left_Caption, left_picture.get(), sync);
     else
-        View_Image_Frame2->Load_File(right_display, right_caption, {}, sync);
+        View_Image_Frame1->Show_Missing_Version(Missing_Version_Caption, sync);
     Set_Busy(false);
     Set_Shave_Limit(*this);
     Set_Compared_Row(false);
@@ -354,7 +364,7 @@ void TView_diff_frame::Show_Compared(const std::string& File)
         View_Image_Frame3->Reload_File(File);
         return;
     }
-    View_Image_Frame3->Load_File(File, "Compared image", {},
+    View_Image_Frame3->Load_File(File, "Compared image", std::string(),
                                  [this](TMyScrollBox* sender) { Sync_Scroll(sender); });
     View_Image_Frame3->Set_View_Mode(ViewMode_);
     View_Image_Frame3->setVisible(true);

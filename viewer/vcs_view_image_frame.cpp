@@ -251,13 +251,21 @@ bool TView_Image_Frame::Load_File(const std::string& File_Name, const std::strin
                                   const std::string& Format_Hint,
                                   TMyScrollBox::TNotifyEvent Scroll_Handler)
 {
+    return Load_File(File_Name, Caption, Load_Picture(File_Name, Format_Hint),
+                     std::move(Scroll_Handler));
+}
+
+bool TView_Image_Frame::Load_File(const std::string& File_Name, const std::string& Caption,
+                                  const T_Loaded_Picture& Picture,
+                                  TMyScrollBox::TNotifyEvent Scroll_Handler)
+{
     // Painting is held off rather than hiding the pane: a hidden pane would
     // give its space away in the layout and take it back after the load.
     setUpdatesEnabled(false);
     File_Name_ = File_Name;
     if (!Image1)
         Build_Controls(Caption, std::move(Scroll_Handler));
-    const bool loaded = Load_Picture_Into_Image(Format_Hint);
+    const bool loaded = Show_Picture(Picture);
     setUpdatesEnabled(true);
     if (!loaded)
         Show_Msg(Load_Error_);
@@ -281,16 +289,15 @@ bool TView_Image_Frame::Reload_File(const std::string& File_Name)
         return Load_File(File_Name);
     setUpdatesEnabled(false);
     File_Name_ = File_Name;
-    const bool loaded = Load_Picture_Into_Image({});
+    const bool loaded = Show_Picture(Load_Picture(File_Name_));
     setUpdatesEnabled(true);
     if (!loaded)
         Show_Msg(Load_Error_);
     return loaded;
 }
 
-bool TView_Image_Frame::Load_Picture_Into_Image(const std::string& Format_Hint)
+bool TView_Image_Frame::Show_Picture(const T_Loaded_Picture& picture)
 {
-    const T_Loaded_Picture picture = Load_Picture(File_Name_, Format_Hint);
     Decoded_Format_ = picture.Qt_Format;
     Png_Copy_.clear();
     switch (picture.Result) {

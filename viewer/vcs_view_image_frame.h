@@ -2,6 +2,8 @@
 // page tab strip under it and a one-line caption at the bottom.
 #pragma once
 
+#include "u_image_load.h"
+
 #include <QImage>
 #include <QScrollArea>
 #include <QTimer>
@@ -140,6 +142,10 @@ public:
     bool Load_File(const std::string& File_Name, const std::string& Caption = {},
                    const std::string& Format_Hint = {},
                    TMyScrollBox::TNotifyEvent Scroll_Handler = {});
+    // The same, with a picture decoded beforehand (Load_Picture) from
+    // File_Name, so that two panes can decode at the same time.
+    bool Load_File(const std::string& File_Name, const std::string& Caption,
+                   const T_Loaded_Picture& Picture, TMyScrollBox::TNotifyEvent Scroll_Handler);
     // Shows that this version does not exist (a file added or deleted in
     // version control): the pane is built with Caption and stays empty,
     // without any message.
@@ -182,7 +188,7 @@ protected:
 
 private:
     void Build_Controls(const std::string& Caption, TMyScrollBox::TNotifyEvent Scroll_Handler);
-    bool Load_Picture_Into_Image(const std::string& Format_Hint);
+    bool Show_Picture(const T_Loaded_Picture& Picture);
     void Apply_Geometry();
     void Image1MouseDown(class QMouseEvent* event);
     void Image1MouseMove(class QMouseEvent* event);
