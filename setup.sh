@@ -24,6 +24,7 @@ packages=(
   libgtest-dev libgmock-dev                 # tests
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts
+  libreoffice-draw libreoffice-writer libreoffice-dev  # Visio, DXF and Word through LibreOffice
 )
 if ((windows_tests)); then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)  # Windows core under wine

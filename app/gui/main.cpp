@@ -14,6 +14,9 @@
 #include "varnolt_application.h"
 #include "vcs_diff_form.h"
 #include "vcs_diff_frame.h"
+#ifndef _WIN32
+#include "office_bridge_server.h"
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -71,6 +74,12 @@ int main(int argc, char** argv)
         return true;
     });
     Set_Program_Folder(executable.parent_path().string());
+#ifndef _WIN32
+    // Where Visio and Word cannot be, LibreOffice answers for them through
+    // the office helper beside the executable. Without the helper or
+    // LibreOffice nothing is registered, and both are reported as not found.
+    Register_Office_Bridge_Servers((executable.parent_path() / "varnolt_office_helper").string());
+#endif
 
     T_File_Pair pair = File_Pair_From_Arguments(arguments);
     T_Start_Hooks hooks;

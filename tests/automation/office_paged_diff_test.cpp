@@ -1,0 +1,90 @@
+// A Visio pair in the real diff view, through the LibreOffice bridge: page
+// tabs with the drawings' own page names, pages paired by name, a real
+// comparison, and no office left once the view is closed.
+#include "office_bridge_server.h"
+#include "test_support.h"
+#include "u_exporters.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+#include "vcs_diff_frame.h"
+#include "vcs_diff_pagelist_frame.h"
+
+#include <QAction>
+#include <QTabBar>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Processes whose command line names the folder (the helper and its office).
+std::vector<int> Processes_Using(const std::string& folder)
+{
+    std::vector<int> found;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string cmdline = test::Read_File(entry.path().string() + "/cmdline");
+        std::string state = test::Read_File(entry.path().string() + "/stat");
+        if (cmdline.find(folder) != std::string::npos && state.find(") Z") == std::string::npos)
+            found.push_back(std::stoi(name));
+    }
+    return found;
+}
+
+Names Tab_Texts(TDiff_Pagelist_Frame* tabs)
+{
+    Names texts;
+    for (int i = 0; i < tabs->TabControl1->count(); ++i)
+        texts.push_back(tabs->TabControl1->tabText(i).toStdString());
+    return texts;
+}
+
+TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
+{
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+    Prepare_Temp_Folder();
+    Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+    Set_Exporter_Factory(Create_Exporter);
+    ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
+    std::string left = dir / "drawing v1.vsdx";
+    std::string right = dir / "drawing v2.vsdx";
+    fs::copy_file(VARNOLT_TEST_DATA "/office/test1.vsdx", left);
+    fs::copy_file(VARNOLT_TEST_DATA "/office/test2.vsdx", right);
+
+    auto frame = std::make_unique<TView_diff_frame>(
+        nullptr, left, "Base version", right, "", [](QObject*) {}, 0, 1);
+    frame->resize(1000, 700);
+    frame->show();
+    ASSERT_EQ(frame->ViewMode(), 1);
+    EXPECT_TRUE(messages.Messages.empty());
+    EXPECT_EQ(Tab_Texts(frame->LeftTabs), (Names{"Page-1", "Page-2", "Page-3"}));
+    EXPECT_EQ(Tab_Texts(frame->RightTabs), (Names{"Page-1", "Page-2", "Page-3"}));
+    EXPECT_TRUE(fs::exists(frame->LeftImage()));
+    EXPECT_TRUE(fs::exists(frame->RightImage()));
+
+    // "Page-3" has a different Visio page ID in each file; the bridge pairs
+    // pages by name, so Sync pages still finds it.
+    ASSERT_TRUE(frame->Sync_Pages_A->isChecked());
+    frame->LeftTabs->TabControl1->setCurrentIndex(2);
+    EXPECT_EQ(frame->RightTabs->Selected_Index(), 2);
+    EXPECT_EQ(frame->RightPage(), 2);
+    EXPECT_TRUE(fs::exists(frame->RightImage()));
+
+    frame->Compare_A->trigger();
+    EXPECT_TRUE(frame->Compared_Shown());
+    EXPECT_TRUE(messages.Messages.empty());
+
+    frame.reset();
+    EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
+    Unregister_Automation_Server("Visio.InvisibleApp");
+    Unregister_Automation_Server("Word.Application");
+    Set_Exporter_Factory({});
+}
+
+} // namespace
