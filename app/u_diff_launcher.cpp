@@ -34,7 +34,8 @@ T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
         return dk_Unsupported;
     if (ext == "doc" || ext == "docx")
         return dk_Word;
-    if (ext == "vsd" || ext == "vdw" || ext == "vdx" || ext == "dwg" || ext == "dxf") {
+    if (ext == "vsd" || ext == "vdw" || ext == "vdx" || ext == "vsdx" || ext == "vsdm" ||
+        ext == "dwg" || ext == "dxf") {
         PagedKind = 1;
         return dk_Paged;
     }

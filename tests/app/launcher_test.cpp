@@ -41,7 +41,7 @@ TEST(ClassifyFile, RoutesEveryGroupOfExtensions)
 {
     EXPECT_EQ(Classify("Report.DOCX"), (Verdict{dk_Word, 0, 0}));
     EXPECT_EQ(Classify("a.doc"), (Verdict{dk_Word, 0, 0}));
-    for (const char* name : {"a.vsd", "a.vdw", "a.VDX", "plan.dwg", "plan.dxf"})
+    for (const char* name : {"a.vsd", "a.vdw", "a.VDX", "a.vsdx", "a.VSDM", "plan.dwg", "plan.dxf"})
         EXPECT_EQ(Classify(name), (Verdict{dk_Paged, 0, 1})) << name;
     EXPECT_EQ(Classify("b.cdw"), (Verdict{dk_Paged, 0, 2}));
     for (const char* name : {"b.spw", "b.kdw", "b.frw"})
