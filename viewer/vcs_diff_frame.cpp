@@ -3,6 +3,7 @@
 #include "U_Msg.h"
 #include "U_ShellOp.h"
 #include "os_platform.h"
+#include "u_pane_synchronizer.h"
 #include "u_run_progress.h"
 #include "vcs_diff_pagelist_frame.h"
 
@@ -242,6 +243,8 @@ void TView_diff_frame::Build_Controls()
     GridPanel1->setColumnStretch(1, 1);
     View_Image_Frame3->setVisible(false);
     layout->addWidget(grid_panel, 1);
+    Synchronizer = std::make_unique<T_Pane_Synchronizer>(
+        std::vector<TView_Image_Frame*>{View_Image_Frame1, View_Image_Frame2, View_Image_Frame3});
 }
 
 void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog)
@@ -553,26 +556,9 @@ void TView_diff_frame::Page_Change(bool Left, int Page_Index)
         Update_Compare_State();
 }
 
-void TView_diff_frame::Sync_Scroll(TMyScrollBox* Sender)
-{
-    TView_Image_Frame* panes[] = {View_Image_Frame1, View_Image_Frame2, View_Image_Frame3};
-    int from = -1;
-    for (int i = 0; i < 3; ++i)
-        if (panes[i]->ScrollBox1 == Sender)
-            from = i;
-    if (from < 0)
-        return;
-    for (int i = 0; i < 3; ++i)
-        if (i != from)
-            Copy_Scroll_Pos(Sender, panes[i]->ScrollBox1);
-}
+void TView_diff_frame::Sync_Scroll(TMyScrollBox* Sender) { Synchronizer->Follow(Sender); }
 
 void TView_diff_frame::Copy_Scroll_Pos(TMyScrollBox* From, TMyScrollBox* To)
 {
-    if (!From || !To)
-        return;
-    if (To->Vert_Position() != From->Vert_Position())
-        To->Set_Vert_Position(From->Vert_Position());
-    if (To->Horz_Position() != From->Horz_Position())
-        To->Set_Horz_Position(From->Horz_Position());
+    T_Pane_Synchronizer::Copy_Position(From, To);
 }

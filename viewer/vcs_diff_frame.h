@@ -19,6 +19,7 @@ class QSpinBox;
 class QToolBar;
 class QToolButton;
 class TDiff_Pagelist_Frame;
+class T_Pane_Synchronizer;
 
 // Makes the exporter of a paged kind (1 Visio, 2 KOMPAS); nullptr when the
 // program has none for it, which the view reports like a missing server.
@@ -150,6 +151,7 @@ private:
     T_Compare_Files_Cash CompareCache_;
     TNotifyEvent CloseHandler;
     std::unique_ptr<T_File_Dialog> SaveDialog1;
+    std::unique_ptr<T_Pane_Synchronizer> Synchronizer;
     int Running = 0;
     bool Close_Pending = false;
 };
