@@ -15,3 +15,10 @@ draw "$work/left.png" 4000
 draw "$work/right.png" 4300
 cmake --build build --target varnolt_bench >/dev/null
 build/bench/varnolt_bench "$work/left.png" "$work/right.png"
+
+# A two-page Visio pair through LibreOffice, where the office helper is built.
+if cmake --build build --target varnolt_office_bench >/dev/null 2>&1; then
+  cp tests/data/office/tdf76829-datetime-format.vsd "$work/old.vsd"
+  cp tests/data/office/tdf76829-datetime-format.vsd "$work/new.vsd"
+  build/bench/varnolt_office_bench build/varnolt_office_helper "$work/old.vsd" "$work/new.vsd"
+fi

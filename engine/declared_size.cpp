@@ -1,5 +1,7 @@
 #include "declared_size.h"
 
+#include "xml_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -13,10 +15,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path Utf8_Path(const std::string& name) {
-    return fs::path(std::u8string(name.begin(), name.end()));
-}
 
 long long Saturated(double value) {
     if (!(value < static_cast<double>(Declared_Size_Limit)))
@@ -233,71 +231,6 @@ bool Jpeg2000_Size(std::ifstream& in, std::uint64_t file_size, long long& width,
 }
 
 // ---- SVG ----------------------------------------------------------------
-
-// UTF-16 text, with or without a byte order mark, as UTF-8 with every
-// character outside ASCII replaced by "?": only the markup matters here.
-std::string Narrow_Utf16(std::string_view data, bool big_endian) {
-    std::string text;
-    text.reserve(data.size() / 2);
-    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
-        unsigned unit = big_endian ? static_cast<unsigned char>(data[i]) << 8 |
-                                         static_cast<unsigned char>(data[i + 1])
-                                   : static_cast<unsigned char>(data[i + 1]) << 8 |
-                                         static_cast<unsigned char>(data[i]);
-        text += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return text;
-}
-
-bool Is_Xml_Space(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool Is_Name_Char(char c) {
-    return !Is_Xml_Space(c) && c != '=' && c != '>' && c != '/' && c != '<' && c != '"' &&
-           c != '\'';
-}
-
-// A value with its character references and the predefined entities
-// resolved; other entity references stay as written.
-std::string Decode_References(std::string_view value) {
-    std::string out;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        std::size_t end = value[i] == '&' ? value.find(';', i) : std::string_view::npos;
-        if (end == std::string_view::npos || end - i > 12) {
-            out += value[i];
-            continue;
-        }
-        std::string_view name = value.substr(i + 1, end - i - 1);
-        unsigned long code = 0;
-        bool known = true;
-        if (name.starts_with("#x") || name.starts_with("#X"))
-            known = std::from_chars(name.data() + 2, name.data() + name.size(), code, 16).ec ==
-                    std::errc{};
-        else if (name.starts_with("#"))
-            known = std::from_chars(name.data() + 1, name.data() + name.size(), code, 10).ec ==
-                    std::errc{};
-        else if (name == "lt")
-            code = '<';
-        else if (name == "gt")
-            code = '>';
-        else if (name == "amp")
-            code = '&';
-        else if (name == "quot")
-            code = '"';
-        else if (name == "apos")
-            code = '\'';
-        else
-            known = false;
-        if (!known) {
-            out += value[i];
-            continue;
-        }
-        out += code < 0x80 ? static_cast<char>(code) : '?';
-        i = end;
-    }
-    return out;
-}
 
 // Follows the converter's reading of the root element: attributes in the
 // order written, a percentage taken of the viewBox read so far, "em" and
@@ -581,9 +514,9 @@ bool Svg_Size(std::ifstream& in, long long& width, long long& height, std::strin
         if (view.starts_with("\xEF\xBB\xBF"))
             view.remove_prefix(3);
         if (view.starts_with("\xFF\xFE") || view.starts_with(std::string_view("<\0", 2)))
-            text = Narrow_Utf16(view.substr(view.starts_with("\xFF\xFE") ? 2 : 0), false);
+            text = Utf16_To_Utf8(view.substr(view.starts_with("\xFF\xFE") ? 2 : 0), false);
         else if (view.starts_with("\xFE\xFF") || view.starts_with(std::string_view("\0<", 2)))
-            text = Narrow_Utf16(view.substr(view.starts_with("\xFE\xFF") ? 2 : 0), true);
+            text = Utf16_To_Utf8(view.substr(view.starts_with("\xFE\xFF") ? 2 : 0), true);
         else
             text = view;
         Scan result = Svg_Root_Size(text, width, height, error);

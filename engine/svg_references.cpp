@@ -1,5 +1,7 @@
 #include "svg_references.h"
 
+#include "xml_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -19,10 +21,6 @@ namespace fs = std::filesystem;
 
 constexpr int Max_Nesting = 8;
 
-fs::path Utf8_Path(const std::string& name) {
-    return fs::path(std::u8string(name.begin(), name.end()));
-}
-
 std::string Path_Utf8(const fs::path& path) {
     std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -39,15 +37,6 @@ bool Starts_With_Nocase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
 }
 
-bool Is_Xml_Space(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool Is_Name_Char(char c) {
-    return !Is_Xml_Space(c) && c != '=' && c != '>' && c != '/' && c != '<' && c != '"' &&
-           c != '\'' && c != '?' && c != '!';
-}
-
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && Is_Xml_Space(text.front()))
         text.remove_prefix(1);
@@ -59,67 +48,6 @@ std::string_view Trim(std::string_view text) {
 std::string_view Local_Name(std::string_view name) {
     std::size_t colon = name.rfind(':');
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
-void Append_Utf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | code >> 18);
-        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// Markup text with character references and the predefined entities
-// resolved, as the XML parser hands it to the renderer. Other entity
-// references stay as written.
-std::string Decode_References(std::string_view value) {
-    std::string out;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        std::size_t end = value[i] == '&' ? value.find(';', i) : std::string_view::npos;
-        if (end == std::string_view::npos || end - i > 16) {
-            out += value[i];
-            continue;
-        }
-        std::string_view name = value.substr(i + 1, end - i - 1);
-        unsigned long code = 0;
-        bool known = true;
-        if (name.starts_with("#x")) {
-            auto r = std::from_chars(name.data() + 2, name.data() + name.size(), code, 16);
-            known = r.ec == std::errc{} && r.ptr == name.data() + name.size();
-        } else if (name.starts_with("#")) {
-            auto r = std::from_chars(name.data() + 1, name.data() + name.size(), code, 10);
-            known = r.ec == std::errc{} && r.ptr == name.data() + name.size();
-        } else if (name == "lt") {
-            code = '<';
-        } else if (name == "gt") {
-            code = '>';
-        } else if (name == "amp") {
-            code = '&';
-        } else if (name == "quot") {
-            code = '"';
-        } else if (name == "apos") {
-            code = '\'';
-        } else {
-            known = false;
-        }
-        if (!known || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
-            out += value[i];
-            continue;
-        }
-        Append_Utf8(out, code);
-        i = end;
-    }
-    return out;
 }
 
 std::string Escape_Attribute(std::string_view value, char quote) {
@@ -167,30 +95,6 @@ std::string Escape_Text(std::string_view value) {
 }
 
 // ---- Reading the drawing ------------------------------------------------
-
-std::string Utf16_To_Utf8(std::string_view data, bool big_endian) {
-    std::string out;
-    out.reserve(data.size() / 2);
-    auto unit_at = [&](std::size_t i) -> unsigned {
-        unsigned a = static_cast<unsigned char>(data[i]),
-                 b = static_cast<unsigned char>(data[i + 1]);
-        return big_endian ? a << 8 | b : b << 8 | a;
-    };
-    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
-        unsigned long code = unit_at(i);
-        if (code >= 0xD800 && code < 0xDC00 && i + 3 < data.size()) {
-            unsigned low = unit_at(i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        if (code >= 0xD800 && code < 0xE000)
-            code = 0xFFFD;
-        Append_Utf8(out, code);
-    }
-    return out;
-}
 
 // The encodings in which every ASCII byte stands for itself and nothing
 // else does: markup the scanner reads is markup the parser reads.

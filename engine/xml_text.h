@@ -1,0 +1,25 @@
+// The pieces of XML text handling that the SVG readers share: names, the
+// references of attribute values, UTF-16 text and UTF-8 file names.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// A UTF-8 name as a path that opens the same file on every system.
+std::filesystem::path Utf8_Path(const std::string& name);
+
+bool Is_Xml_Space(char c);
+// A character that may stand in an element or attribute name.
+bool Is_Name_Char(char c);
+
+void Append_Utf8(std::string& out, unsigned long code);
+
+// Markup text with character references and the predefined entities
+// resolved, as the XML parser hands it to the renderer. Other entity
+// references stay as written.
+std::string Decode_References(std::string_view value);
+
+// UTF-16 text (without its byte order mark) as UTF-8; lone surrogates
+// become U+FFFD.
+std::string Utf16_To_Utf8(std::string_view data, bool big_endian);
