@@ -20,7 +20,7 @@ done
 packages=(
   g++ cmake ninja-build pkg-config          # compiler and build
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
-  libjpeg-dev zlib1g-dev libtiff-dev        # image decoders
+  zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt reads TIFF through its plugins
   libgtest-dev libgmock-dev                 # tests
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts

@@ -14,16 +14,6 @@ const T_Converter_Input Converter_Input_Table[4] = {
     {"ppm", 3},
 };
 
-std::string File_Extension(const std::string& name)
-{
-    auto start = name.find_last_of("\\/:");
-    start = start == std::string::npos ? 0 : start + 1;
-    auto dot = name.rfind('.');
-    if (dot == std::string::npos || dot < start)
-        return {};
-    return Normalized_Extension(name.substr(dot));
-}
-
 T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
                           unsigned char& PagedKind)
 {

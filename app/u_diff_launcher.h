@@ -1,6 +1,8 @@
 // Classification of a pair of files and the launch of the matching comparison.
 #pragma once
 
+#include "file_names.h"
+
 #include <functional>
 #include <string>
 
@@ -16,10 +18,6 @@ extern const T_Converter_Input Converter_Input_Table[4];
 // Decides by the name's last extension; sets both kinds (0 when unused).
 T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
                           unsigned char& PagedKind);
-
-// The extension: the text after the last "." behind the last folder
-// separator or drive colon, lower-cased (A to Z), without the dot.
-std::string File_Extension(const std::string& name);
 
 // True when the name is a regular file the user may read, or the null device
 // (a version that does not exist); otherwise shows why not (not found, a

@@ -14,13 +14,6 @@
 
 namespace {
 
-bool Is_Separator(char c)
-{
-    // Windows accepts both slashes; elsewhere a backslash is an ordinary
-    // character of a name.
-    return c == os::Path_Separator() || (os::Path_Separator() == '\\' && c == '/');
-}
-
 // The converter expands "%d", "%o", "%x" (with optional digits) and "%%" in
 // an output name. A "%" that would start such a sequence is written as "%%",
 // which the converter turns back into one "%", so the file lands under the
@@ -47,10 +40,7 @@ std::string Converter_Environment(const T_Batch_Dialect& dialect, const std::str
 {
     if (&dialect == &Windows_Batch_Dialect())
         return "";
-    size_t cut = converter.size();
-    while (cut > 0 && !Is_Separator(converter[cut - 1]))
-        --cut;
-    std::string folder = converter.substr(0, cut);
+    std::string folder = File_Folder(converter);
     return "MAGICK_CONFIGURE_PATH=" + dialect.Quote(folder.empty() ? "." : folder) + " ";
 }
 
@@ -74,14 +64,6 @@ std::string Converter_Format(unsigned char converter_kind)
     default:
         return "";
     }
-}
-
-std::string File_Name_Part(const std::string& path)
-{
-    size_t cut = path.size();
-    while (cut > 0 && !Is_Separator(path[cut - 1]))
-        --cut;
-    return path.substr(cut);
 }
 
 std::string Trim_Part(bool trim, int shave)

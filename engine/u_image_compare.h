@@ -8,6 +8,7 @@
 
 #include "batch_dialect.h"
 #include "converter_inputs.h"
+#include "file_names.h"
 #include "vcs_diff_frame_const.h"
 
 #include <string>
@@ -99,9 +100,6 @@ std::string Trim_Part(bool trim, int shave);
 // trim on, and -1 for trim on with shave 0, which trims and so must not
 // share the entry of trim off.
 int Shave_Key(bool trim, int shave);
-
-// The file name part of a path (its last component, extension included).
-std::string File_Name_Part(const std::string& path);
 
 // The compare command line for one dialect. Each input is the private name
 // the converter reads and its format (Converter_Read_Argument).

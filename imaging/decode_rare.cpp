@@ -1,7 +1,8 @@
 // The less common raster formats: Dr. Halo, Alias/Wavefront, Autodesk
-// Animator, Kodak Photo-CD and the previews inside Encapsulated PostScript.
-#include "decode_support.h"
+// Animator, Kodak Photo-CD, and run-length Windows bitmaps.
+#include "image_decoders.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -340,27 +341,85 @@ bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& er
     return true;
 }
 
-// ----------------------------------------------- Encapsulated PostScript
+// ------------------------------------------------- run-length bitmaps
 
-// Only the binary header of DOS EPS files points at a picture this program
-// can draw: a TIFF or a Windows metafile preview. PostScript itself is not
-// interpreted.
-bool Decode_Eps(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+// Run-length Windows bitmaps (RLE8 and RLE4). Qt's bitmap reader reads them
+// too, but leaves the pixels that a delta escape skips as they happened to
+// be in memory, and shows a file cut short as if it were whole; this decoder
+// gives skipped pixels colour 0 and refuses data that ends before its
+// end-of-bitmap escape.
+
+bool Looks_Like_Rle_Bitmap(const u8* data, std::size_t size)
 {
-    if (size >= 30 && Get_U32_LE(data) == 0xC6D3D0C5) {
-        std::uint32_t wmf_at = Get_U32_LE(data + 12), wmf_len = Get_U32_LE(data + 16);
-        std::uint32_t tiff_at = Get_U32_LE(data + 20), tiff_len = Get_U32_LE(data + 24);
-        auto inside = [size](std::uint32_t at, std::uint32_t len) { return len > 0 && at <= size && len <= size - at; };
-        if (inside(tiff_at, tiff_len))
-            return Decode_Tiff(data + tiff_at, tiff_len, out, error, limits);
-        if (inside(wmf_at, wmf_len))
-            return Decode_Metafile(data + wmf_at, wmf_len, out, error, limits);
-        if (tiff_len || wmf_len)
-            return Fail(error, "The EPS file's preview lies outside the file.");
-    } else if (size < 10 || std::memcmp(data, "%!PS-Adobe", 10) != 0) {
-        return Fail(error, "This is not an Encapsulated PostScript file.");
+    if (size < 54 || data[0] != 'B' || data[1] != 'M' || Get_U32_LE(data + 14) < 40)
+        return false;
+    const unsigned bits = Get_U16_LE(data + 28), compression = Get_U32_LE(data + 30);
+    return (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
+}
+
+bool Decode_Rle_Bitmap(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                       const T_Decode_Limits& limits)
+{
+    if (!Looks_Like_Rle_Bitmap(data, size))
+        return Fail(error, "This is not a run-length Windows bitmap.");
+    const std::uint32_t pixels_at = Get_U32_LE(data + 10), info_size = Get_U32_LE(data + 14);
+    const std::int64_t w = static_cast<std::int32_t>(Get_U32_LE(data + 18));
+    const std::int64_t stored_h = static_cast<std::int32_t>(Get_U32_LE(data + 22));
+    const bool four = Get_U16_LE(data + 28) == 4, top_down = stored_h < 0;
+    const std::int64_t h = top_down ? -stored_h : stored_h;
+    if (pixels_at > size || info_size > size - 14)
+        return Fail(error, "The bitmap's data lies outside the file.");
+    // The colour table: as many entries as the header says, at most as many
+    // as the depth allows and the bytes before the pixels hold.
+    std::array<u8, 256 * 3> palette{};
+    const std::size_t table_at = 14 + info_size, most = four ? 16 : 256, stated = Get_U32_LE(data + 46);
+    const auto colors = static_cast<unsigned>(std::min({stated ? stated : most, most,
+                                                         pixels_at > table_at ? (pixels_at - table_at) / 4 : 0}));
+    for (unsigned i = 0; i < colors; ++i)
+        for (int c = 0; c < 3; ++c)
+            palette[i * 3 + c] = data[table_at + i * 4 + 2 - c];
+    // Each run of two bytes covers at most 255 pixels.
+    if (!Allocate_Raster(out, w, h, limits, error, 2, size - pixels_at))
+        return false;
+    for (int y = 0; y < out.Height; ++y)
+        for (int x = 0; x < out.Width; ++x)
+            Put_Indexed_Pixel(out, x, y, 0, palette.data(), colors);
+    std::int64_t x = 0, y = 0; // y counts rows from the start of the data
+    auto put = [&](unsigned index) {
+        if (x < w && y < h)
+            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(top_down ? y : h - 1 - y), index,
+                              palette.data(), colors);
+        ++x;
+    };
+    T_Reader in(data + pixels_at, size - pixels_at);
+    while (y < h) {
+        if (!in.Has(2))
+            return Fail(error, "The compressed bitmap data ends early.");
+        const unsigned count = in.U8(), value = in.U8();
+        if (count > 0) {
+            for (unsigned i = 0; i < count && x < w; ++i)
+                put(four ? (i & 1 ? value & 15 : value >> 4) : value);
+        } else if (value == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) { // end of bitmap
+            return true;
+        } else if (value == 2) { // delta
+            if (!in.Has(2))
+                return Fail(error, "The compressed bitmap data ends early.");
+            x += in.U8();
+            y += in.U8();
+        } else { // literal run, padded to a 16-bit boundary
+            const std::size_t bytes = four ? (value + 1) / 2 : value;
+            if (!in.Has(bytes))
+                return Fail(error, "The compressed bitmap data ends early.");
+            const u8* literal = in.Here();
+            for (unsigned i = 0; i < value && x < w; ++i)
+                put(four ? (i & 1 ? literal[i / 2] & 15 : literal[i / 2] >> 4) : literal[i]);
+            in.Skip(bytes + (bytes & 1));
+        }
     }
-    return Fail(error, "The EPS file has no TIFF or metafile preview, and PostScript itself cannot be shown.");
+    return true;
 }
 
 } // namespace imaging

@@ -1,16 +1,21 @@
-// Decoding of the registered raster formats into one plain RGBA raster.
+// The program's own decoders: the formats that Qt's image readers do not
+// know, or know only in part (Targa, run-length bitmaps). The image plugin
+// (image_plugin.cpp) puts them behind Qt's QImageReader.
 //
-// This layer has no toolkit dependency: the viewer turns a T_Raster into its
-// own picture type. Every decoder works on a byte buffer that is fully in
-// memory and checks each length, offset and dimension against that buffer
-// before it reads or allocates, so a truncated, corrupt or hostile file ends
-// in a returned error text, never in a crash or a runaway allocation.
+// Every decoder works on a byte buffer that is fully in memory and checks
+// each length, offset and dimension against that buffer before it reads or
+// allocates, so a truncated, corrupt or hostile file ends in a returned error
+// text, never in a crash or a runaway allocation.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+class QByteArray;
+class QIODevice;
+class QImage;
 
 // A decoded picture: 8-bit RGBA, not premultiplied, rows top to bottom, each
 // row Width * 4 bytes with no padding.
@@ -22,21 +27,13 @@ struct T_Raster {
 
     // The RGBA bytes of pixel (x, y); no range check.
     std::uint8_t* At(int x, int y) { return Pixels.data() + (static_cast<std::size_t>(y) * Width + x) * 4; }
-    const std::uint8_t* At(int x, int y) const
-    {
-        return Pixels.data() + (static_cast<std::size_t>(y) * Width + x) * 4;
-    }
 };
 
 // Which decoder reads a format. Several extensions share one decoder.
 enum class T_Image_Decoder {
     None,
-    Bmp,      // bmp, dib, rle
-    Ico,      // ico
     Metafile, // wmf, emf
-    Jpeg,     // jpg, jpeg, jpe, jfif
     Targa,    // tga, win, vst, vda, icb
-    Tiff,     // tif, tiff, fax
     Eps,      // eps: its TIFF or WMF preview
     Pcx,      // pcx, pcc, scr
     Rla,      // rla, rpf
@@ -44,10 +41,16 @@ enum class T_Image_Decoder {
     Psd,      // psd, pdd
     Autodesk, // cel, pic
     Pcd,      // pcd
-    Gif,      // gif
     Cut,      // cut
     Psp,      // psp
-    Png,      // png
+    Rle_Bitmap, // bmp, rle, dib with RLE8 or RLE4 compression
+};
+
+// The size a picture's header declares, filled in by a decoder before it
+// allocates (see T_Decode_Limits::Declared).
+struct T_Declared_Size {
+    std::int64_t Width = 0, Height = 0;
+    bool Known = false;
 };
 
 // Limits that every decoder applies before it allocates the raster.
@@ -62,38 +65,166 @@ struct T_Decode_Limits {
     // Edge and pixel steps a metafile may take to draw (a few seconds' work);
     // past it the drawing is refused as too complex.
     std::uint64_t Max_Draw_Work = 400'000'000;
+    // When set, receives the size the header declares. With Max_Pixels 0 a
+    // decode then stops right there: that is how a picture's size is read
+    // without decoding it.
+    T_Declared_Size* Declared = nullptr;
 };
 
 // The decoder that recognises the data by its signature, or None. Formats
 // without a reliable signature (Targa without its footer, Dr. Halo, the
-// Alias/Wavefront format) are never recognised here, only by extension.
+// Alias/Wavefront format) are never recognised here, only by name. Of the
+// bitmaps only the run-length ones are recognised (see Rle_Bitmap).
 T_Image_Decoder Detect_Image_Decoder(const std::uint8_t* data, std::size_t size);
 
-// The decoder registered for an extension (with or without its dot, any case),
-// or None.
-T_Image_Decoder Decoder_For_Extension(const std::string& extension);
+// The decoder of a format name: the reader names of the format registry
+// ("targa", "pcx", "metafile", ...) and the registered extensions of these
+// formats (except "tga", which Qt's own reader claims first); None for others.
+T_Image_Decoder Decoder_For_Format(const std::string& name);
 
-// The extension of a path or name: the text after the last dot of the last
-// path component, without the dot; empty when there is none.
-std::string Extension_Of(const std::string& path);
+// The reader name of a decoder, as the format registry lists it ("targa",
+// "pcx", ...); empty for None.
+std::string Format_Of_Decoder(T_Image_Decoder decoder);
 
-// Decodes with one given decoder. `side_file` is the path of the picture on
-// disk, or empty for a buffer; only the Dr. Halo decoder uses it, to find the
-// palette file beside the picture.
-bool Decode_With(T_Image_Decoder decoder, const std::uint8_t* data, std::size_t size, T_Raster& out,
-                 std::string& error, const T_Decode_Limits& limits = {}, const std::string& side_file = {});
+// The decoder whose signature the content at the device's position has, or
+// None. The device's position does not move.
+T_Image_Decoder Detect_Image_Decoder(QIODevice* device);
 
-// Decodes a picture held in memory. The decoder is chosen by content first;
-// when the content is not recognised, or its decoder fails, by the extension
-// of `hint` (a path, a name or a bare extension). On failure `out` is empty
-// and `error` says why.
-bool Decode_Image_Buffer(const std::uint8_t* data, std::size_t size, const std::string& hint, T_Raster& out,
-                         std::string& error, const T_Decode_Limits& limits = {});
+// Decodes the bytes of a whole file with a decoder. Content with the
+// signature of another of the program's formats is decoded as that format.
+// `palette` is the content of the Dr. Halo palette file beside the picture,
+// or empty. On failure `out` is null and `error` says why.
+bool Decode_Picture(const QByteArray& data, T_Image_Decoder decoder, const std::string& palette,
+                    const T_Decode_Limits& limits, QImage& out, std::string& error);
 
-// Decodes the picture file at `path`, as the image panes do. The decoder is
-// chosen by content first, then by the extension of `hint_path` (a format
-// hint: another file's path or a bare extension) when one is given, and
-// finally by the file's own extension. A file that cannot be read, is empty
-// or is larger than 2 GiB fails with a message naming it.
-bool Decode_Image_File(const std::string& path, const std::string& hint_path, T_Raster& out, std::string& error,
-                       const T_Decode_Limits& limits = {});
+// The name of the dynamic property that a failed read of the image plugin
+// sets on its device: the decoder's reason, which QImageReader has no way to
+// pass on.
+constexpr const char* Image_Error_Property = "varnolt_image_error";
+
+// Shared by the decoders: bounds-checked reading of a byte buffer, the one
+// place where a picture's size is checked, and the decoder entry points.
+namespace imaging {
+
+using u8 = std::uint8_t;
+
+// Reads integers from a buffer. Reading past the end never touches memory
+// outside the buffer: it yields zero and sets Failed, which stays set, so a
+// parser may read a whole header and check once.
+class T_Reader {
+public:
+    T_Reader(const u8* data, std::size_t size) : Data(data), Size(size) {}
+
+    std::size_t Pos() const { return Position; }
+    std::size_t Left() const { return Position < Size ? Size - Position : 0; }
+    bool Failed() const { return Fail; }
+    bool Has(std::size_t count) const { return Position <= Size && count <= Size - Position; }
+    const u8* Here() const { return Data + (Position <= Size ? Position : Size); }
+
+    // Moves to an absolute offset; an offset past the end fails.
+    bool Seek(std::uint64_t offset)
+    {
+        if (offset > Size) {
+            Fail = true;
+            return false;
+        }
+        Position = static_cast<std::size_t>(offset);
+        return true;
+    }
+    bool Skip(std::uint64_t count) { return Seek(static_cast<std::uint64_t>(Position) + count); }
+
+    u8 U8()
+    {
+        if (!Has(1)) {
+            Fail = true;
+            Position = Size;
+            return 0;
+        }
+        return Data[Position++];
+    }
+    std::uint16_t U16_LE() { return static_cast<std::uint16_t>(U8() | (U8() << 8)); }
+    std::uint16_t U16_BE() { return static_cast<std::uint16_t>((U8() << 8) | U8()); }
+    std::uint32_t U32_LE() { const std::uint32_t lo = U16_LE(); return lo | std::uint32_t{U16_LE()} << 16; }
+    std::uint32_t U32_BE() { const std::uint32_t hi = U16_BE(); return (hi << 16) | U16_BE(); }
+    std::int32_t S32_LE() { return static_cast<std::int32_t>(U32_LE()); }
+
+    // Copies `count` bytes; fails without copying when fewer are left.
+    bool Bytes(u8* target, std::size_t count);
+
+private:
+    const u8* Data;
+    std::size_t Size;
+    std::size_t Position = 0;
+    bool Fail = false;
+};
+
+// Integer reads at an absolute offset, for formats laid out as tables.
+// The caller has checked that the bytes exist.
+inline std::uint16_t Get_U16_LE(const u8* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+inline std::uint16_t Get_U16_BE(const u8* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
+inline std::uint32_t Get_U32_LE(const u8* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24); }
+inline std::uint32_t Get_U32_BE(const u8* p) { return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
+
+// Sets the error text and returns false, so that a parser can write
+// `return Fail(error, "...")`.
+inline bool Fail(std::string& error, const std::string& text) { return error = text, false; }
+
+// Checks a picture size against the limits and records it as the declared
+// size (T_Decode_Limits::Declared). `min_bytes` is the least number of input
+// bytes that can describe a picture of this size in the format at hand (its
+// best possible compression), and `available` the bytes the file has for it:
+// a header that claims more than its data can hold is refused before
+// anything is allocated.
+bool Check_Raster_Size(std::int64_t width, std::int64_t height, const T_Decode_Limits& limits, std::string& error,
+                       std::uint64_t min_bytes = 0, std::uint64_t available = 0);
+
+// Allocates `out` as a width x height raster, opaque black, after
+// Check_Raster_Size.
+bool Allocate_Raster(T_Raster& out, std::int64_t width, std::int64_t height, const T_Decode_Limits& limits,
+                     std::string& error, std::uint64_t min_bytes = 0, std::uint64_t available = 0);
+
+// The least input size for `pixels` pixels at a best compression ratio of
+// `per` pixels a byte, rounded up.
+inline std::uint64_t Min_Bytes(std::uint64_t pixels, std::uint64_t per) { return (pixels + per - 1) / per; }
+
+// Sets Has_Alpha when any alpha byte is below 255.
+void Update_Has_Alpha(T_Raster& raster);
+
+// Fills the raster with the pixels of an indexed row: `palette` holds
+// `palette_size` RGB triples, indexes outside it give black.
+void Put_Indexed_Pixel(T_Raster& raster, int x, int y, unsigned index, const u8* palette, unsigned palette_size);
+
+// The raster decoders, each on one complete file in memory.
+bool Decode_Targa(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+bool Decode_Pcx(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+bool Decode_Sgi(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+bool Decode_Autodesk(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                     const T_Decode_Limits& limits);
+bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+// `palette` is the content of the palette file beside the picture, or empty.
+bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits);
+bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+bool Decode_Rle_Bitmap(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                       const T_Decode_Limits& limits);
+
+// Draws a Windows metafile or enhanced metafile onto a white picture.
+bool Draw_Metafile(const u8* data, std::size_t size, QImage& out, std::string& error, const T_Decode_Limits& limits);
+
+// Signature checks used by the content detection.
+bool Looks_Like_Metafile(const u8* data, std::size_t size);
+bool Looks_Like_Targa(const u8* data, std::size_t size);
+bool Looks_Like_Pcx(const u8* data, std::size_t size);
+bool Looks_Like_Sgi(const u8* data, std::size_t size);
+bool Looks_Like_Autodesk(const u8* data, std::size_t size);
+bool Looks_Like_Pcd(const u8* data, std::size_t size);
+bool Looks_Like_Rle_Bitmap(const u8* data, std::size_t size);
+
+// Inflates a zlib stream into `out`, which must have exactly the expected
+// size; fails when the stream is corrupt or yields fewer bytes. More bytes
+// than expected are ignored.
+bool Inflate_Zlib(const u8* data, std::size_t size, u8* out, std::size_t out_size, std::string& error);
+
+} // namespace imaging

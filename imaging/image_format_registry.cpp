@@ -14,55 +14,61 @@ std::vector<T_Image_Format> Build_Registry()
     const char* sgi = "SGI images";
     const char* photoshop = "Photoshop images";
     const char* autodesk = "Autodesk images";
-    // {extension, own description (empty: the group's), group, decoder}
+    // Qt reads bitmaps, icons, JPEG, GIF, PNG and TIFF (with its image
+    // formats plugin); the program's own image handlers read the rest under
+    // these names (see image_decoders.h). Qt's Targa reader takes only
+    // uncompressed true-colour files with the version 2 footer, so the
+    // program's own reader follows it.
+    const std::vector<std::string> targa_readers{"tga", "targa"};
+    // {extension, own description (empty: the group's), group, readers}
     struct T_Row {
         const char* Extension;
         const char* Own;
         const char* Group;
-        T_Image_Decoder Decoder;
+        std::vector<std::string> Readers;
     };
     const T_Row rows[] = {
-        {"bmp", "", bitmaps, T_Image_Decoder::Bmp},
-        {"ico", "", "Windows icons", T_Image_Decoder::Ico},
-        {"wmf", "", metafiles, T_Image_Decoder::Metafile},
-        {"emf", "Windows enhanced meta files", metafiles, T_Image_Decoder::Metafile},
-        {"jfif", "JFIF images", jpegs, T_Image_Decoder::Jpeg},
-        {"jpg", "JPG images", jpegs, T_Image_Decoder::Jpeg},
-        {"jpe", "JPE images", jpegs, T_Image_Decoder::Jpeg},
-        {"jpeg", "JPEG images", jpegs, T_Image_Decoder::Jpeg},
-        {"rle", "Run length encoded Windows bitmaps", bitmaps, T_Image_Decoder::Bmp},
-        {"dib", "Device independant Windows bitmaps", bitmaps, T_Image_Decoder::Bmp},
-        {"win", "", targa, T_Image_Decoder::Targa},
-        {"vst", "", targa, T_Image_Decoder::Targa},
-        {"vda", "", targa, T_Image_Decoder::Targa},
-        {"tga", "", targa, T_Image_Decoder::Targa},
-        {"icb", "", targa, T_Image_Decoder::Targa},
-        {"tiff", "Macintosh TIFF images", tiff, T_Image_Decoder::Tiff},
-        {"tif", "PC TIF images", tiff, T_Image_Decoder::Tiff},
-        {"fax", "GFI fax images", tiff, T_Image_Decoder::Tiff},
-        {"eps", "", "Encapsulated Postscript images", T_Image_Decoder::Eps},
-        {"pcx", "", pcx, T_Image_Decoder::Pcx},
-        {"pcc", "", pcx, T_Image_Decoder::Pcx},
-        {"scr", "Word 5.x screen capture images", pcx, T_Image_Decoder::Pcx},
-        {"rpf", "", alias, T_Image_Decoder::Rla},
-        {"rla", "", alias, T_Image_Decoder::Rla},
-        {"sgi", "SGI true color images", sgi, T_Image_Decoder::Sgi},
-        {"rgba", "SGI true color images with alpha", sgi, T_Image_Decoder::Sgi},
-        {"rgb", "SGI true color images", sgi, T_Image_Decoder::Sgi},
-        {"bw", "SGI black/white images", sgi, T_Image_Decoder::Sgi},
-        {"psd", "", photoshop, T_Image_Decoder::Psd},
-        {"pdd", "", photoshop, T_Image_Decoder::Psd},
-        {"cel", "", autodesk, T_Image_Decoder::Autodesk},
-        {"pic", "", autodesk, T_Image_Decoder::Autodesk},
-        {"pcd", "", "Kodak Photo-CD images", T_Image_Decoder::Pcd},
-        {"gif", "", "CompuServe images", T_Image_Decoder::Gif},
-        {"cut", "", "Dr. Halo images", T_Image_Decoder::Cut},
-        {"psp", "", "Paintshop Pro images", T_Image_Decoder::Psp},
-        {"png", "", "Portable network graphic images", T_Image_Decoder::Png},
+        {"bmp", "", bitmaps, {"bmp"}},
+        {"ico", "", "Windows icons", {"ico"}},
+        {"wmf", "", metafiles, {"metafile"}},
+        {"emf", "Windows enhanced meta files", metafiles, {"metafile"}},
+        {"jfif", "JFIF images", jpegs, {"jpeg"}},
+        {"jpg", "JPG images", jpegs, {"jpeg"}},
+        {"jpe", "JPE images", jpegs, {"jpeg"}},
+        {"jpeg", "JPEG images", jpegs, {"jpeg"}},
+        {"rle", "Run length encoded Windows bitmaps", bitmaps, {"bmp"}},
+        {"dib", "Device independant Windows bitmaps", bitmaps, {"bmp"}},
+        {"win", "", targa, targa_readers},
+        {"vst", "", targa, targa_readers},
+        {"vda", "", targa, targa_readers},
+        {"tga", "", targa, targa_readers},
+        {"icb", "", targa, targa_readers},
+        {"tiff", "Macintosh TIFF images", tiff, {"tiff"}},
+        {"tif", "PC TIF images", tiff, {"tiff"}},
+        {"fax", "GFI fax images", tiff, {"tiff"}},
+        {"eps", "", "Encapsulated Postscript images", {"eps"}},
+        {"pcx", "", pcx, {"pcx"}},
+        {"pcc", "", pcx, {"pcx"}},
+        {"scr", "Word 5.x screen capture images", pcx, {"pcx"}},
+        {"rpf", "", alias, {"rla"}},
+        {"rla", "", alias, {"rla"}},
+        {"sgi", "SGI true color images", sgi, {"sgi"}},
+        {"rgba", "SGI true color images with alpha", sgi, {"sgi"}},
+        {"rgb", "SGI true color images", sgi, {"sgi"}},
+        {"bw", "SGI black/white images", sgi, {"sgi"}},
+        {"psd", "", photoshop, {"psd"}},
+        {"pdd", "", photoshop, {"psd"}},
+        {"cel", "", autodesk, {"autodesk"}},
+        {"pic", "", autodesk, {"autodesk"}},
+        {"pcd", "", "Kodak Photo-CD images", {"pcd"}},
+        {"gif", "", "CompuServe images", {"gif"}},
+        {"cut", "", "Dr. Halo images", {"cut"}},
+        {"psp", "", "Paintshop Pro images", {"psp"}},
+        {"png", "", "Portable network graphic images", {"png"}},
     };
     std::vector<T_Image_Format> registry;
     for (const auto& row : rows)
-        registry.push_back({row.Extension, row.Own[0] ? row.Own : row.Group, row.Group, row.Decoder});
+        registry.push_back({row.Extension, row.Own[0] ? row.Own : row.Group, row.Group, row.Readers});
     return registry;
 }
 
@@ -90,4 +96,23 @@ bool Is_Registered_Image_Extension(const std::string& extension)
         if (format.Extension == wanted)
             return !wanted.empty();
     return false;
+}
+
+std::vector<std::string> Readers_For_Extension(const std::string& extension)
+{
+    const std::string wanted = Normalized_Extension(extension);
+    for (const auto& format : Image_Format_Registry())
+        if (format.Extension == wanted)
+            return format.Readers;
+    return {};
+}
+
+std::string Extension_Of(const std::string& path)
+{
+    std::size_t start = path.find_last_of("/\\:");
+    start = start == std::string::npos ? 0 : start + 1;
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < start)
+        return {};
+    return path.substr(dot + 1);
 }

@@ -1,9 +1,7 @@
 // The raster formats that the image panes load directly, by extension, in
 // registration order. The launcher decides by this list; the panes find the
-// decoder for a file through it (see image_decoders.h).
+// image readers for a file's extension through it.
 #pragma once
-
-#include "image_decoders.h"
 
 #include <string>
 #include <vector>
@@ -12,7 +10,10 @@ struct T_Image_Format {
     std::string Extension;   // lower case, without the dot
     std::string Description; // the format's own description, else its group's
     std::string Group;       // the description of the format's group
-    T_Image_Decoder Decoder = T_Image_Decoder::None; // the decoder that reads it
+    // The names of the image readers for this extension, to be tried in this
+    // order: Qt's own where it has one, then the program's own handler where
+    // Qt reads only some variants (Targa).
+    std::vector<std::string> Readers;
 };
 
 // The 37 registered extensions, in registration order.
@@ -21,5 +22,13 @@ const std::vector<T_Image_Format>& Image_Format_Registry();
 // True when the extension (with or without its dot, in any case) is registered.
 bool Is_Registered_Image_Extension(const std::string& extension);
 
+// The readers registered for an extension (with or without its dot, any
+// case); empty when the extension is not registered.
+std::vector<std::string> Readers_For_Extension(const std::string& extension);
+
 // The extension lower-cased in A to Z only, without a leading dot.
 std::string Normalized_Extension(const std::string& extension);
+
+// The extension of a path or name: the text after the last dot of the last
+// path component, without the dot; empty when there is none.
+std::string Extension_Of(const std::string& path);

@@ -1,13 +1,19 @@
 #include "u_image_load.h"
 
-#include "image_decoders.h"
 #include "image_format_registry.h"
+#include "image_decoders.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QImageReader>
+#include <QtPlugin>
 
+#include <algorithm>
 #include <cstdlib>
-#include <map>
+#include <vector>
+
+// The program's own image formats, linked in as a static plugin.
+Q_IMPORT_PLUGIN(T_Varnolt_Image_Plugin)
 
 bool Configure_Image_Limits()
 {
@@ -16,24 +22,66 @@ bool Configure_Image_Limits()
     return QImageReader::allocationLimit() == Image_Allocation_Limit_MB;
 }
 
-QByteArray Qt_Format_For_Extension(const std::string& Extension)
+namespace {
+
+// The formats to try for a file, in order, among those that have a reader on
+// this machine (see Load_Picture).
+std::vector<QByteArray> Formats_To_Try(const QString& File, const std::string& File_Name,
+                                       const std::string& Format_Hint)
 {
-    // The registered extensions name formats by their old file-name variants;
-    // Qt's decoders go by one name per format.
-    static const std::map<std::string, QByteArray> aliases = {
-        {"rle", "bmp"},  {"dib", "bmp"},  {"jfif", "jpeg"}, {"jpg", "jpeg"}, {"jpe", "jpeg"},
-        {"win", "tga"},  {"vst", "tga"},  {"vda", "tga"},   {"icb", "tga"},  {"tif", "tiff"},
-        {"fax", "tiff"}, {"pcc", "pcx"},  {"scr", "pcx"},   {"sgi", "rgb"},  {"rgba", "rgb"},
-        {"bw", "rgb"},   {"pdd", "psd"},
+    const QList<QByteArray> available = QImageReader::supportedImageFormats();
+    std::vector<QByteArray> formats;
+    auto add = [&](const QByteArray& format) {
+        if (!format.isEmpty() && available.contains(format) &&
+            std::find(formats.begin(), formats.end(), format) == formats.end())
+            formats.push_back(format);
     };
-    const std::string ext = Normalized_Extension(Extension);
-    if (ext.empty())
-        return {};
-    const auto alias = aliases.find(ext);
-    const QByteArray format = alias != aliases.end() ? alias->second : QByteArray::fromStdString(ext);
-    return QImageReader::supportedImageFormats().contains(format) ? format : QByteArray();
+    auto add_extension = [&](const std::string& path) {
+        for (const std::string& reader : Readers_For_Extension(Extension_Of(path)))
+            add(QByteArray::fromStdString(reader));
+    };
+    auto add_content = [&] {
+        QFile device(File);
+        if (!device.open(QIODevice::ReadOnly))
+            return;
+        QImageReader reader(&device);
+        reader.setDecideFormatFromContent(true);
+        add(reader.format().toLower());
+    };
+    // A file with the signature of one of the program's own formats goes to
+    // its handler alone: these signatures are specific, and a broken file
+    // must not end up with a reader that shows it wrongly (Qt's bitmap reader
+    // leaves the pixels that run-length data skips undefined, and shows a
+    // run-length bitmap cut short as if it were whole).
+    {
+        QFile device(File);
+        const T_Image_Decoder own =
+            device.open(QIODevice::ReadOnly) ? Detect_Image_Decoder(&device) : T_Image_Decoder::None;
+        if (own != T_Image_Decoder::None) {
+            add(QByteArray::fromStdString(Format_Of_Decoder(own)));
+            return formats;
+        }
+    }
+    if (!Format_Hint.empty()) {
+        add_content();
+        add_extension(Format_Hint);
+        add_extension(File_Name);
+    } else {
+        add_extension(File_Name);
+        add_content();
+    }
+    return formats;
 }
 
+// True when Qt's allocation limit, not the data, is what stopped a reader.
+bool Over_Allocation_Limit(const QSize& Size)
+{
+    return Size.isValid() && QImageReader::allocationLimit() > 0 &&
+           std::int64_t{Size.width()} * Size.height() * 4 >
+               std::int64_t{QImageReader::allocationLimit()} * 1024 * 1024;
+}
+
+} // namespace
 
 T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& Format_Hint)
 {
@@ -42,63 +90,66 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
     static const bool limits_configured = Configure_Image_Limits();
     (void)limits_configured;
 
+    T_Loaded_Picture picture;
     const QString file = QString::fromStdString(File_Name);
-    QImageReader reader;
-    if (!Format_Hint.empty()) {
-        QByteArray format = QImageReader::imageFormat(file);
-        if (format.isEmpty())
-            format = Qt_Format_For_Extension(Extension_Of(Format_Hint));
-        if (!format.isEmpty()) {
-            reader.setFormat(format);
-            reader.setAutoDetectImageFormat(false);
+    {
+        QFile device(file);
+        if (!device.open(QIODevice::ReadOnly)) {
+            picture.Reason = "Cannot open \"" + File_Name + "\".";
+            return picture;
+        }
+        if (device.size() == 0) {
+            picture.Reason = "The file \"" + File_Name + "\" is empty.";
+            return picture;
         }
     }
-    reader.setFileName(file);
-
-    T_Loaded_Picture picture;
-    picture.Stored_Size = reader.size();
-    const QSize size = picture.Stored_Size;
-    if (size.isValid() && std::int64_t{size.width()} * size.height() > Max_Picture_Pixels) {
-        picture.Result = T_Picture_Load_Result::Too_Large;
+    const std::vector<QByteArray> formats = Formats_To_Try(file, File_Name, Format_Hint);
+    if (formats.empty()) {
+        picture.Reason = "The picture's format is not recognised.";
         return picture;
     }
-    if (reader.read(&picture.Image)) {
-        picture.Result = T_Picture_Load_Result::Loaded;
-        picture.Qt_Format = reader.format().toLower().toStdString();
-        return picture;
+    // Each reader gets the file afresh. The reason reported is the first
+    // that one of the program's handlers gave, else the first of Qt's
+    // (whose readers say little more than that they failed).
+    std::string qt_reason;
+    for (const QByteArray& format : formats) {
+        QFile device(file);
+        if (!device.open(QIODevice::ReadOnly))
+            break;
+        QImageReader reader(&device, format);
+        reader.setAutoDetectImageFormat(false);
+        const QSize size = reader.size();
+        if (size.isValid()) {
+            picture.Stored_Size = size;
+            if (!Picture_Fits(size.width(), size.height())) {
+                picture.Result = T_Picture_Load_Result::Too_Large;
+                return picture;
+            }
+        }
+        QImage image;
+        if (reader.read(&image)) {
+            picture.Result = T_Picture_Load_Result::Loaded;
+            picture.Image = std::move(image);
+            picture.Qt_Format = format.toStdString();
+            picture.Reason.clear();
+            return picture;
+        }
+        // A reader that reports no size in advance can still hit Qt's
+        // allocation limit; its size is known once the header was read.
+        const QSize late = size.isValid() ? size : reader.size();
+        if (Over_Allocation_Limit(late)) {
+            picture.Stored_Size = late;
+            picture.Result = T_Picture_Load_Result::Too_Large;
+            return picture;
+        }
+        const QVariant own = device.property(Image_Error_Property);
+        if (own.isValid() && picture.Reason.empty())
+            picture.Reason = own.toString().toStdString();
+        else if (!own.isValid() && qt_reason.empty())
+            qt_reason = "The " + format.toUpper().toStdString() +
+                        " reader failed: " + reader.errorString().toStdString();
     }
-    picture.Image = QImage();
-    // A decoder that reports no size in advance can still hit Qt's
-    // allocation limit; its size is known once the header was read.
-    const QSize late = picture.Stored_Size.isValid() ? picture.Stored_Size : reader.size();
-    if (late.isValid() &&
-        std::int64_t{late.width()} * late.height() * 4 >
-            std::int64_t{QImageReader::allocationLimit()} * 1024 * 1024 &&
-        QImageReader::allocationLimit() > 0) {
-        picture.Stored_Size = late;
-        picture.Result = T_Picture_Load_Result::Too_Large;
-        return picture;
-    }
-    // Qt has no decoder for the format on this machine, or its decoder gave
-    // up: the program's own decoders know every registered format.
-    T_Raster raster;
-    if (Decode_Image_File(File_Name, Format_Hint, raster, picture.Reason)) {
-        picture.Image = To_QImage(std::move(raster));
-        picture.Reason.clear();
-        picture.Result = T_Picture_Load_Result::Loaded;
-        return picture;
-    }
-    picture.Result = T_Picture_Load_Result::Unreadable;
+    if (picture.Reason.empty())
+        picture.Reason = qt_reason;
     return picture;
-}
-
-QImage To_QImage(T_Raster&& Raster)
-{
-    // The QImage takes over the decoded pixels instead of copying them: a
-    // large drawing is then held once, not twice, while it is shown.
-    auto* pixels = new std::vector<std::uint8_t>(std::move(Raster.Pixels));
-    return QImage(
-        pixels->data(), Raster.Width, Raster.Height, Raster.Width * 4,
-        Raster.Has_Alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888,
-        [](void* owned) { delete static_cast<std::vector<std::uint8_t>*>(owned); }, pixels);
 }

@@ -30,26 +30,25 @@ struct T_Loaded_Picture {
     QImage Image;       // null unless Loaded
     QSize Stored_Size;  // the size the file's header declares, when it could be read
     std::string Reason; // why an unreadable file could not be decoded, when known
-    // The name of Qt's format that decoded the picture ("png", "jpeg", ...);
-    // empty when the program's own decoders did.
+    // The name of the image format that decoded the picture: Qt's own ("png",
+    // "jpeg", "gif", "bmp", "tiff", ...) or one of the program's image
+    // handlers ("targa", "pcx", "metafile", ...; see image_decoders.h).
     std::string Qt_Format;
 };
 
-// Decodes File_Name once: with Qt's decoders where Qt reads the format (they
-// are the fastest and keep grey pictures at one byte a pixel), else with the
-// program's own decoders of every registered format.
-// With a Format_Hint (a path whose extension names a format): the decoder
-// that recognises the file's content; failing that, the decoder of the hint's
-// extension; failing that, the decoder of the file's own extension.
-// Without a hint: the decoder of the file's own extension, and the one that
-// recognises the content when the extension names none or the wrong one.
+// Decodes File_Name through QImageReader: with Qt's own readers (PNG,
+// GIF, JPEG, BMP, ICO, TIFF, ...) or the program's image handlers for the
+// other registered formats. The formats are tried in this order until one
+// reads the picture:
+// with a Format_Hint (a path whose extension names a format; the left pane
+// passes the right file's path, so that a base file without extension
+// loads), the format that recognises the file's content, then the formats of
+// the hint's extension, then those of the file's own extension;
+// without a hint, the formats of the file's own extension, then the one that
+// recognises the content (when the extension names none or the wrong one).
+// A file with the signature of one of the program's own formats goes to that
+// handler alone.
+// A picture whose declared size exceeds Max_Picture_Pixels (or a side of
+// Max_Picture_Side) is refused before decoding, as Too_Large.
+// Safe to call from several threads at once.
 T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& Format_Hint = {});
-
-struct T_Raster;
-// A picture of the program's decoders as a QImage that owns its pixels.
-QImage To_QImage(T_Raster&& Raster);
-
-// The Qt image format that decodes files with this registered extension
-// (with or without the dot, any case), or an empty array when Qt has no
-// decoder for it on this machine.
-QByteArray Qt_Format_For_Extension(const std::string& Extension);

@@ -1,7 +1,9 @@
-// The rarer formats, the metafiles, and how a decoder is chosen for a file.
+// The program's own image handlers (the rarer formats and the metafiles),
+// and how Load_Picture chooses a reader for a file.
 #include "decoder_test_support.h"
 #include "image_format_registry.h"
-#include "test_support.h"
+
+#include <QImageReader>
 
 #include <cstring>
 
@@ -9,36 +11,15 @@ using namespace test;
 
 namespace {
 
-T_Raster Decode_Ok(const Bytes& data, const std::string& hint)
-{
-    T_Raster r;
-    std::string error;
-    EXPECT_TRUE(Decode_Image_Buffer(data.data(), data.size(), hint, r, error)) << hint << ": " << error;
-    return r;
-}
-
-::testing::AssertionResult Color_At(const T_Raster& r, int x, int y, std::uint8_t red, std::uint8_t green,
-                                    std::uint8_t blue)
-{
-    if (x >= r.Width || y >= r.Height)
-        return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is outside " << r.Width << " x " << r.Height;
-    const std::uint8_t* p = r.At(x, y);
-    if (p[0] == red && p[1] == green && p[2] == blue)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is " << int(p[0]) << "," << int(p[1]) << ","
-                                         << int(p[2]);
-}
-
-TEST(RareFormats, PatternSamplesDecode)
+TEST(RareFormats, PatternSamplesLoad)
 {
     // Animator palettes have 6-bit components, so grey 128 comes back as 125.
-    for (auto [name, tolerance] : {std::pair{"pattern.rla", 0}, {"pattern.cel", 0}, {"pattern.pic", 3}}) {
-        T_Raster r = Decode_Ok(Sample(name), name);
-        EXPECT_TRUE(Matches_Reference(r, tolerance)) << name;
-    }
-    T_Raster rla = Decode_Ok(Sample("pattern.rla"), "x.rpf");
-    EXPECT_EQ(rla.At(3, 3)[3], 200); // the matte channel is the transparency
-    EXPECT_TRUE(rla.Has_Alpha);
+    for (auto [name, tolerance] : {std::pair{"pattern.rla", 0}, {"pattern.cel", 0}, {"pattern.pic", 3}})
+        EXPECT_TRUE(Matches_Reference(Load_Ok(Sample_Path(name)), tolerance)) << name;
+    Scratch_Dir dir;
+    QImage rla = Load_Bytes_Ok(dir, Sample("pattern.rla"), "x.rpf");
+    EXPECT_EQ(rla.pixelColor(3, 3).alpha(), 200); // the matte channel is the transparency
+    EXPECT_TRUE(rla.hasAlphaChannel());
 }
 
 TEST(RareFormats, PaintShopProFirstLayer)
@@ -46,75 +27,21 @@ TEST(RareFormats, PaintShopProFirstLayer)
     // Format version 3 with raw channels and version 5 with run-length
     // channels; both carry a mask that hides the last pixel.
     for (const char* name : {"pattern_v3.psp", "pattern.psp"}) {
-        T_Raster r = Decode_Ok(Sample(name), name);
-        EXPECT_TRUE(Matches_Reference(r, 0)) << name;
-        EXPECT_EQ(r.At(6, 4)[3], 0) << name;
-        EXPECT_EQ(r.At(5, 4)[3], 255) << name;
+        QImage image = Load_Ok(Sample_Path(name));
+        EXPECT_TRUE(Matches_Reference(image, 0)) << name;
+        EXPECT_EQ(image.pixelColor(6, 4).alpha(), 0) << name;
+        EXPECT_EQ(image.pixelColor(5, 4).alpha(), 255) << name;
     }
 }
 
 TEST(RareFormats, HaloPictureTakesThePaletteBesideIt)
 {
     Scratch_Dir dir;
-    Bytes cut = Sample("pattern.cut"), pal = Sample("pattern.pal");
-    Write_File(dir / "picture.cut", std::string(cut.begin(), cut.end()));
-    T_Raster r;
-    std::string error;
+    Write_File(dir / "picture.cut", As_Text(Sample("pattern.cut")));
     // Without its palette: the indexes as grey levels.
-    ASSERT_TRUE(Decode_Image_File(dir / "picture.cut", "", r, error)) << error;
-    EXPECT_TRUE(Color_At(r, 2, 1, 4, 4, 4));
-    Write_File(dir / "picture.pal", std::string(pal.begin(), pal.end()));
-    ASSERT_TRUE(Decode_Image_File(dir / "picture.cut", "", r, error)) << error;
-    EXPECT_TRUE(Matches_Reference(r, 0));
-}
-
-TEST(RareFormats, MetafilesAreDrawn)
-{
-    // A placeable metafile of 100 x 60 units at 100 per inch: a red rectangle
-    // (10..40, 10..50), a blue ellipse (55..95, 10..50), a green line at y = 5.
-    T_Raster wmf = Decode_Ok(Sample("drawing.wmf"), "x.wmf");
-    ASSERT_EQ(wmf.Width, 96);
-    ASSERT_EQ(wmf.Height, 58);
-    EXPECT_TRUE(Color_At(wmf, 24, 29, 255, 0, 0));
-    EXPECT_TRUE(Color_At(wmf, 72, 29, 0, 0, 255));
-    EXPECT_TRUE(Color_At(wmf, 48, 5, 0, 255, 0));
-    EXPECT_TRUE(Color_At(wmf, 48, 29, 255, 255, 255));
-    EXPECT_TRUE(Color_At(wmf, 55, 12, 255, 255, 255)); // outside the ellipse, inside its box
-    EXPECT_FALSE(wmf.Has_Alpha);
-
-    // An enhanced metafile of 96 x 48 pixels: a green square (10..40) and a
-    // blue triangle filled from a path (50,40), (90,40), (70,5).
-    T_Raster emf = Decode_Ok(Sample("drawing.emf"), "x.emf");
-    ASSERT_EQ(emf.Width, 96);
-    ASSERT_EQ(emf.Height, 48);
-    EXPECT_TRUE(Color_At(emf, 25, 25, 0, 255, 0));
-    EXPECT_TRUE(Color_At(emf, 70, 30, 0, 0, 255));
-    EXPECT_TRUE(Color_At(emf, 55, 10, 255, 255, 255));
-    EXPECT_TRUE(Color_At(emf, 5, 45, 255, 255, 255));
-}
-
-TEST(RareFormats, MetafileThatNeverEndsItsShapesStops)
-{
-    // Thousands of polygons that each cover the whole picture: the drawing is
-    // refused once its work budget (here a small one) is spent.
-    Bytes emf = Sample("drawing.emf");
-    Bytes head(emf.begin(), emf.begin() + 88), big = head;
-    Bytes polygon;
-    Put32(polygon, 3), Put32(polygon, 8 + 16 + 4 + 8 * 200); // EMR_POLYGON with 200 points
-    for (int i = 0; i < 4; ++i)
-        Put32(polygon, 0);
-    Put32(polygon, 200);
-    for (int i = 0; i < 200; ++i)
-        Put32(polygon, i % 2 ? 0 : 96), Put32(polygon, i * 48 / 200);
-    for (int i = 0; i < 2000; ++i)
-        big.insert(big.end(), polygon.begin(), polygon.end());
-    T_Raster r;
-    std::string error;
-    T_Decode_Limits limits;
-    limits.Max_Draw_Work = 1'000'000;
-    EXPECT_FALSE(Decode_Image_Buffer(big.data(), big.size(), "x.emf", r, error, limits));
-    EXPECT_NE(error.find("too complex"), std::string::npos) << error;
-    EXPECT_TRUE(Decode_Image_Buffer(big.data(), big.size(), "x.emf", r, error)) << error;
+    EXPECT_TRUE(Color_At(Load_Ok(dir / "picture.cut"), 2, 1, 4, 4, 4));
+    Write_File(dir / "picture.pal", As_Text(Sample("pattern.pal")));
+    EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "picture.cut"), 0));
 }
 
 TEST(RareFormats, PhotoCdBasePicture)
@@ -129,20 +56,18 @@ TEST(RareFormats, PhotoCdBasePicture)
         std::memset(block + 768 * 2, 156, 384);            // neutral chroma
         std::memset(block + 768 * 2 + 384, 137, 384);
     }
-    T_Raster r = Decode_Ok(pcd, "x.pcd");
-    ASSERT_EQ(r.Width, 768);
-    ASSERT_EQ(r.Height, 512);
-    EXPECT_TRUE(Color_At(r, 10, 10, 255, 255, 255));
-    EXPECT_TRUE(Color_At(r, 10, 500, 0, 0, 0));
+    Scratch_Dir dir;
+    QImage image = Load_Bytes_Ok(dir, pcd, "disc"); // recognised by content
+    ASSERT_EQ(image.size(), QSize(768, 512));
+    EXPECT_TRUE(Color_At(image, 10, 10, 255, 255, 255));
+    EXPECT_TRUE(Color_At(image, 10, 500, 0, 0, 0));
     // A portrait picture is stored turned; the orientation byte turns it upright.
     pcd[0x0E02] = 1;
-    r = Decode_Ok(pcd, "x.pcd");
-    EXPECT_EQ(r.Width, 512);
-    EXPECT_EQ(r.Height, 768);
+    EXPECT_EQ(Load_Bytes_Ok(dir, pcd, "x.pcd").size(), QSize(512, 768));
     // A disc image cut before the base picture's end is refused.
     pcd.resize(0x30000 + 1000);
-    std::string error;
-    EXPECT_FALSE(Decode_Image_Buffer(pcd.data(), pcd.size(), "x.pcd", r, error));
+    Write_File(dir / "cut.pcd", As_Text(pcd));
+    EXPECT_EQ(Load_Picture(dir / "cut.pcd").Result, T_Picture_Load_Result::Unreadable);
 }
 
 Bytes Dos_Eps(const Bytes& tiff, const Bytes& wmf)
@@ -164,115 +89,249 @@ Bytes Dos_Eps(const Bytes& tiff, const Bytes& wmf)
 
 TEST(RareFormats, EpsShowsItsPreview)
 {
-    EXPECT_TRUE(Matches_Reference(Decode_Ok(Dos_Eps(Sample("raw.tif"), {}), "x.eps"), 0));
-    EXPECT_EQ(Decode_Ok(Dos_Eps({}, Sample("drawing.wmf")), "x.eps").Width, 96);
+    Scratch_Dir dir;
+    std::string format;
+    Write_File(dir / "tiff.eps", As_Text(Dos_Eps(Sample("lzw.tif"), {})));
+    EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "tiff.eps", {}, &format), 0));
+    EXPECT_EQ(format, "eps");
+    EXPECT_EQ(Load_Bytes_Ok(dir, Dos_Eps({}, Sample("drawing.wmf")), "wmf.eps").width(), 96);
 
-    T_Raster r;
-    std::string error;
-    Bytes bare = Dos_Eps({}, {});
-    EXPECT_FALSE(Decode_Image_Buffer(bare.data(), bare.size(), "x.eps", r, error));
-    EXPECT_NE(error.find("preview"), std::string::npos) << error;
-    std::string text = "%!PS-Adobe-3.0 EPSF-3.0\nshowpage\n";
-    EXPECT_FALSE(Decode_Image_Buffer(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), "x.eps", r, error));
-    EXPECT_NE(error.find("preview"), std::string::npos) << error;
+    const std::string text = "%!PS-Adobe-3.0 EPSF-3.0\nshowpage\n";
+    Write_File(dir / "bare.eps", As_Text(Dos_Eps({}, {})));
+    Write_File(dir / "text.eps", text);
+    for (const char* name : {"bare.eps", "text.eps"}) {
+        T_Loaded_Picture picture = Load_Picture(dir / name);
+        EXPECT_EQ(picture.Result, T_Picture_Load_Result::Unreadable) << name;
+        EXPECT_NE(picture.Reason.find("preview"), std::string::npos) << picture.Reason;
+    }
     // A preview said to lie past the end of the file.
     Bytes eps = Dos_Eps(Sample("raw.tif"), {});
     eps.resize(eps.size() - 100);
-    EXPECT_FALSE(Decode_Image_Buffer(eps.data(), eps.size(), "x.eps", r, error));
+    Write_File(dir / "cut.eps", As_Text(eps));
+    EXPECT_EQ(Load_Picture(dir / "cut.eps").Result, T_Picture_Load_Result::Unreadable);
 }
 
+// Every cut point and every byte set to a few values: a clear failure or a
+// picture, never a crash or a failure without a reason.
 TEST(RareFormats, TruncatedOrCorruptFailsCleanly)
 {
-    for (const char* name : {"pattern.rla", "pattern.cut", "pattern.pic", "pattern.cel", "pattern.psp", "pattern_v3.psp",
-                             "drawing.wmf", "drawing.emf"}) {
+    const std::pair<const char*, T_Image_Decoder> samples[] = {
+        {"raw.tga", T_Image_Decoder::Targa},      {"rle.tga", T_Image_Decoder::Targa},
+        {"rgb24.pcx", T_Image_Decoder::Pcx},      {"palette8.pcx", T_Image_Decoder::Pcx},
+        {"rgb.psd", T_Image_Decoder::Psd},        {"verbatim.sgi", T_Image_Decoder::Sgi},
+        {"rle.sgi", T_Image_Decoder::Sgi},        {"pattern.rla", T_Image_Decoder::Rla},
+        {"pattern.cut", T_Image_Decoder::Cut},    {"pattern.pic", T_Image_Decoder::Autodesk},
+        {"pattern.cel", T_Image_Decoder::Autodesk}, {"pattern.psp", T_Image_Decoder::Psp},
+        {"pattern_v3.psp", T_Image_Decoder::Psp}, {"drawing.wmf", T_Image_Decoder::Metafile},
+        {"drawing.emf", T_Image_Decoder::Metafile}, {"rle8.bmp", T_Image_Decoder::Rle_Bitmap},
+    };
+    for (auto [name, decoder] : samples) {
         const Bytes data = Sample(name);
-        T_Raster r;
+        QImage image;
         std::string error;
         for (std::size_t length = 1; length < data.size(); ++length) {
             error.clear();
-            bool ok = Decode_Image_Buffer(data.data(), length, name, r, error);
-            ASSERT_TRUE(Clean_Outcome(ok, r, error)) << name << " cut at " << length;
+            bool ok = Decode(Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length)), decoder, image, error);
+            ASSERT_TRUE(Clean_Outcome(ok, image, error)) << name << " cut at " << length;
         }
         for (std::size_t i = 0; i < data.size(); ++i)
             for (std::uint8_t value : {0x00, 0x7F, 0x80, 0xFF}) {
                 Bytes bad = data;
                 bad[i] = value;
                 error.clear();
-                bool ok = Decode_Image_Buffer(bad.data(), bad.size(), name, r, error);
-                ASSERT_TRUE(Clean_Outcome(ok, r, error)) << name << " byte " << i << " = " << int(value);
+                bool ok = Decode(bad, decoder, image, error);
+                ASSERT_TRUE(Clean_Outcome(ok, image, error)) << name << " byte " << i << " = " << int(value);
             }
     }
 }
 
-// --------------------------------------------------------- choosing a decoder
+// ----------------------------------------------------------------- metafiles
 
-TEST(DecoderChoice, EveryRegisteredExtensionHasADecoder)
+TEST(Metafiles, ShapesAreDrawn)
 {
-    for (const auto& format : Image_Format_Registry()) {
-        EXPECT_NE(format.Decoder, T_Image_Decoder::None) << format.Extension;
-        EXPECT_EQ(Decoder_For_Extension("." + format.Extension), format.Decoder);
+    // A placeable metafile of 100 x 60 units at 100 per inch: a red rectangle
+    // (10..40, 10..50), a blue ellipse (55..95, 10..50), a green line at y = 5.
+    std::string format;
+    QImage wmf = Load_Ok(Sample_Path("drawing.wmf"), {}, &format);
+    EXPECT_EQ(format, "metafile");
+    ASSERT_EQ(wmf.size(), QSize(96, 58));
+    EXPECT_TRUE(Color_At(wmf, 24, 29, 255, 0, 0));
+    EXPECT_TRUE(Color_At(wmf, 72, 29, 0, 0, 255));
+    EXPECT_TRUE(Color_At(wmf, 48, 5, 0, 255, 0));
+    EXPECT_TRUE(Color_At(wmf, 48, 29, 255, 255, 255));
+    EXPECT_TRUE(Color_At(wmf, 55, 12, 255, 255, 255)); // outside the ellipse, inside its box
+
+    // An enhanced metafile of 96 x 48 pixels: a green square (10..40) and a
+    // blue triangle filled from a path (50,40), (90,40), (70,5).
+    QImage emf = Load_Ok(Sample_Path("drawing.emf"));
+    ASSERT_EQ(emf.size(), QSize(96, 48));
+    EXPECT_TRUE(Color_At(emf, 25, 25, 0, 255, 0));
+    EXPECT_TRUE(Color_At(emf, 70, 30, 0, 0, 255));
+    EXPECT_TRUE(Color_At(emf, 55, 10, 255, 255, 255));
+    EXPECT_TRUE(Color_At(emf, 5, 45, 255, 255, 255));
+}
+
+// Records appended to the 96 x 48 header of the enhanced metafile sample.
+class T_Emf {
+public:
+    T_Emf() : Data(Sample("drawing.emf"))
+    {
+        Data.resize(88);
     }
-    EXPECT_EQ(Decoder_For_Extension("TGA"), T_Image_Decoder::Targa);
-    EXPECT_EQ(Decoder_For_Extension("svg"), T_Image_Decoder::None);
+    T_Emf& Record(std::uint32_t type, std::initializer_list<std::uint32_t> values, const Bytes& tail = {})
+    {
+        Put32(Data, type), Put32(Data, static_cast<std::uint32_t>(8 + 4 * values.size() + tail.size()));
+        for (std::uint32_t v : values)
+            Put32(Data, v);
+        Data.insert(Data.end(), tail.begin(), tail.end());
+        return *this;
+    }
+    Bytes Data;
+};
+
+TEST(Metafiles, ClippingArcsAndTextAreDrawn)
+{
+    const std::uint32_t red = 0x0000FF, blue = 0xFF0000;
+    Bytes face;
+    for (char c : std::string("DejaVu Sans"))
+        Put16(face, static_cast<unsigned char>(c));
+    face.resize(64, 0);
+    Bytes text; // "WWW" and its advances
+    for (int i = 0; i < 3; ++i)
+        Put16(text, 'W');
+    Put16(text, 0);
+    for (int i = 0; i < 3; ++i)
+        Put32(text, 12);
+    T_Emf emf;
+    emf.Record(37, {0x80000008})                   // no outline
+        .Record(39, {1, 0, red, 0}).Record(37, {1})    // red brush
+        .Record(30, {0, 0, 48, 48})                    // clip to the left half
+        .Record(43, {0, 0, 96, 48})                    // a rectangle over everything
+        .Record(75, {0, 5})                            // clipping reset
+        .Record(39, {2, 0, blue, 0}).Record(37, {2})   // blue brush
+        .Record(47, {48, 0, 96, 48, 96, 24, 72, 0})    // pie: the upper right quarter
+        .Record(82, {3, static_cast<std::uint32_t>(-16), 0, 0, 0, 700, 0, 0}, face)
+        .Record(37, {3})
+        .Record(84, {0, 0, 96, 48, 1, 0, 0, 52, 30, 3, 76, 0, 0, 0, 96, 48, 84}, text);
+    Scratch_Dir dir;
+    QImage image = Load_Bytes_Ok(dir, emf.Data, "x.emf");
+    ASSERT_EQ(image.size(), QSize(96, 48));
+    EXPECT_TRUE(Color_At(image, 10, 24, 255, 0, 0));
+    EXPECT_TRUE(Color_At(image, 60, 27, 255, 255, 255)); // clipped away
+    EXPECT_TRUE(Color_At(image, 84, 14, 0, 0, 255));
+    EXPECT_TRUE(Color_At(image, 60, 10, 255, 255, 255)); // the pie's other quarters
+    EXPECT_TRUE(Color_At(image, 84, 27, 255, 255, 255));
+    int dark = 0;
+    for (int y = 30; y < 48; ++y)
+        for (int x = 50; x < 96; ++x)
+            dark += image.pixelColor(x, y).lightness() < 100;
+    EXPECT_GT(dark, 20) << "the text is missing";
+}
+
+TEST(Metafiles, MetafileThatNeverEndsItsShapesStops)
+{
+    // Thousands of polygons that each cover the whole picture: the drawing is
+    // refused once its work budget (here a small one) is spent.
+    Bytes big = Sample("drawing.emf");
+    big.resize(88);
+    Bytes polygon;
+    Put32(polygon, 3), Put32(polygon, 8 + 16 + 4 + 8 * 200); // EMR_POLYGON with 200 points
+    for (int i = 0; i < 4; ++i)
+        Put32(polygon, 0);
+    Put32(polygon, 200);
+    for (int i = 0; i < 200; ++i)
+        Put32(polygon, i % 2 ? 0 : 96), Put32(polygon, i * 48 / 200);
+    for (int i = 0; i < 2000; ++i)
+        big.insert(big.end(), polygon.begin(), polygon.end());
+    QImage image;
+    std::string error;
+    T_Decode_Limits limits;
+    limits.Max_Draw_Work = 1'000'000;
+    EXPECT_FALSE(Decode(big, T_Image_Decoder::Metafile, image, error, limits));
+    EXPECT_NE(error.find("too complex"), std::string::npos) << error;
+    EXPECT_TRUE(Decode(big, T_Image_Decoder::Metafile, image, error)) << error;
+}
+
+// ----------------------------------------------------------- choosing a reader
+
+TEST(ReaderChoice, EveryRegisteredExtensionHasAReader)
+{
+    const QList<QByteArray> available = QImageReader::supportedImageFormats();
+    for (const auto& format : Image_Format_Registry()) {
+        ASSERT_FALSE(format.Readers.empty()) << format.Extension;
+        bool readable = false;
+        for (const std::string& reader : format.Readers)
+            readable = readable || available.contains(QByteArray::fromStdString(reader));
+        EXPECT_TRUE(readable) << format.Extension;
+    }
+    // The program's own formats never pass for those the converter reads itself.
+    for (int i = static_cast<int>(T_Image_Decoder::Metafile); i <= static_cast<int>(T_Image_Decoder::Rle_Bitmap); ++i) {
+        const std::string name = Format_Of_Decoder(static_cast<T_Image_Decoder>(i));
+        EXPECT_TRUE(available.contains(QByteArray::fromStdString(name))) << name;
+        EXPECT_EQ(Decoder_For_Format(name), static_cast<T_Image_Decoder>(i));
+        for (const char* common : {"png", "jpeg", "jpg", "gif", "bmp"})
+            EXPECT_NE(name, common);
+    }
+    EXPECT_EQ(Readers_For_Extension("TGA"), (std::vector<std::string>{"tga", "targa"}));
+    EXPECT_TRUE(Readers_For_Extension("svg").empty());
     EXPECT_EQ(Extension_Of("/data.old/readme"), "");
     EXPECT_EQ(Extension_Of("C:\\pics\\plan.WIN"), "WIN");
     EXPECT_EQ(Extension_Of("pack.tar.gz"), "gz");
 }
 
-TEST(DecoderChoice, ContentWinsOverTheExtension)
+TEST(ReaderChoice, ContentWinsOverAWrongExtension)
 {
     Scratch_Dir dir;
-    Bytes png = Sample("rgb8.png"), tiff = Sample("g4.fax"), bmp = Sample("rgb24.bmp");
-    Write_File(dir / "plan.win", std::string(png.begin(), png.end()));   // a Targa extension
-    Write_File(dir / "x.fax", std::string(bmp.begin(), bmp.end()));      // a TIFF extension
-    Write_File(dir / "scan.pcx", std::string(tiff.begin(), tiff.end())); // a PCX extension
-    T_Raster r;
-    std::string error;
-    ASSERT_TRUE(Decode_Image_File(dir / "plan.win", "", r, error)) << error;
-    EXPECT_TRUE(Matches_Reference(r, 0));
-    ASSERT_TRUE(Decode_Image_File(dir / "x.fax", "", r, error)) << error;
-    EXPECT_TRUE(Matches_Reference(r, 0));
-    ASSERT_TRUE(Decode_Image_File(dir / "scan.pcx", "other.psd", r, error)) << error;
-    EXPECT_EQ(r.Width, 10);
+    Write_File(dir / "plan.win", As_Text(Sample("rgb8.png")));  // a Targa extension
+    Write_File(dir / "x.fax", As_Text(Sample("rgb24.bmp")));    // a TIFF extension
+    Write_File(dir / "scan.pcx", As_Text(Sample("g4.fax")));    // a PCX extension
+    Write_File(dir / "photo.jpg", As_Text(Sample("rgb.psd")));  // a JPEG extension
+    std::string format;
+    EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "plan.win", {}, &format), 0));
+    EXPECT_EQ(format, "png");
+    EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "x.fax", {}, &format), 0));
+    EXPECT_EQ(format, "bmp");
+    EXPECT_EQ(Load_Ok(dir / "scan.pcx", dir / "other.psd").width(), 10);
+    EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "photo.jpg"), 0));
 }
 
-TEST(DecoderChoice, HintThenOwnExtension)
+TEST(ReaderChoice, HintThenOwnExtension)
 {
     Scratch_Dir dir;
-    Bytes tga = Sample("raw.tga");
+    const std::string tga = As_Text(Sample("rle.tga"));
     // Targa has no signature: a base file without extension loads by the
     // other document's format, given as the hint.
-    Write_File(dir / "base", std::string(tga.begin(), tga.end()));
-    T_Raster r;
-    std::string error;
-    ASSERT_TRUE(Decode_Image_File(dir / "base", dir / "modified.tga", r, error)) << error;
-    EXPECT_TRUE(Matches_Reference(r, 0));
+    Write_File(dir / "base", tga);
+    EXPECT_EQ(Load_Picture(dir / "base").Result, T_Picture_Load_Result::Unreadable);
+    EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "base", dir / "modified.tga"), 0));
     // A hint of another format does not stop the file's own extension.
-    Write_File(dir / "a.tga", std::string(tga.begin(), tga.end()));
-    ASSERT_TRUE(Decode_Image_File(dir / "a.tga", dir / "b.pcx", r, error)) << error;
-    EXPECT_TRUE(Matches_Reference(r, 0));
+    Write_File(dir / "a.tga", tga);
+    EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "a.tga", dir / "b.pcx"), 0));
 }
 
-TEST(DecoderChoice, FailuresSayWhy)
+TEST(ReaderChoice, FailuresSayWhy)
 {
     Scratch_Dir dir;
-    T_Raster r;
-    std::string error;
-    EXPECT_FALSE(Decode_Image_File(dir / "missing.png", "", r, error));
-    EXPECT_NE(error.find("missing.png"), std::string::npos) << error;
+    auto reason = [](const std::string& path) {
+        T_Loaded_Picture picture = Load_Picture(path);
+        EXPECT_EQ(picture.Result, T_Picture_Load_Result::Unreadable) << path;
+        EXPECT_TRUE(picture.Image.isNull()) << path;
+        return picture.Reason;
+    };
+    EXPECT_NE(reason(dir / "missing.png").find("missing.png"), std::string::npos);
     Write_File(dir / "empty.png", "");
-    EXPECT_FALSE(Decode_Image_File(dir / "empty.png", "", r, error));
-    EXPECT_NE(error.find("empty"), std::string::npos) << error;
+    EXPECT_NE(reason(dir / "empty.png").find("empty"), std::string::npos);
     Write_File(dir / "notes.txt", "just some text, not a picture");
-    EXPECT_FALSE(Decode_Image_File(dir / "notes.txt", "", r, error));
-    EXPECT_NE(error.find("not recognised"), std::string::npos) << error;
-    // Recognised by content but broken: the content decoder's reason is given.
+    EXPECT_NE(reason(dir / "notes.txt").find("not recognised"), std::string::npos);
+    // Broken files: the reason of the reader that recognised them.
     Bytes png = Sample("rgb8.png");
     png.resize(40);
-    Write_File(dir / "cut.png", std::string(png.begin(), png.end()));
-    EXPECT_FALSE(Decode_Image_File(dir / "cut.png", "", r, error));
-    EXPECT_NE(error.find("PNG"), std::string::npos) << error;
-    EXPECT_TRUE(r.Pixels.empty());
+    Write_File(dir / "cut.png", As_Text(png));
+    EXPECT_NE(reason(dir / "cut.png").find("PNG"), std::string::npos);
+    Bytes psd = Sample("rgb.psd");
+    psd.resize(60);
+    Write_File(dir / "cut.psd", As_Text(psd));
+    EXPECT_NE(reason(dir / "cut.psd").find("Photoshop"), std::string::npos) << reason(dir / "cut.psd");
 }
 
 } // namespace

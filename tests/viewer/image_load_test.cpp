@@ -7,6 +7,9 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 std::uint32_t Crc32(const std::string& bytes)
@@ -112,8 +115,8 @@ TEST(Image_Limits, TheEnvironmentCannotLowerTheLimit)
     EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }
 
-// Formats that Qt does not read on this machine reach the program's own
-// decoders, also when the base file's name hides its format.
+// Every group of the registry loads through Load_Picture: Qt's readers and
+// the program's image plugin, also when the base file's name hides its format.
 TEST(Image_Load, EveryRegisteredGroupLoadsInAPane)
 {
     const std::string data = std::string(VARNOLT_TEST_DATA) + "/imaging/";
@@ -123,6 +126,10 @@ TEST(Image_Load, EveryRegisteredGroupLoadsInAPane)
         T_Loaded_Picture picture = Load_Picture(data + name);
         EXPECT_EQ(picture.Result, T_Picture_Load_Result::Loaded) << name << ": " << picture.Reason;
         EXPECT_GT(picture.Image.width(), 0) << name;
+        // The converter reads png, jpeg, gif and bmp files itself; a picture
+        // that one of the program's handlers decoded must not pass for one.
+        for (const char* common : {"", "png", "jpeg", "jpg", "gif", "bmp"})
+            EXPECT_NE(picture.Qt_Format, common) << name;
     }
     test::Scratch_Dir dir;
     std::filesystem::copy_file(data + "rle.tga", dir / "plan.win");
@@ -132,4 +139,30 @@ TEST(Image_Load, EveryRegisteredGroupLoadsInAPane)
     T_Loaded_Picture broken = Load_Picture(dir / "broken.tga");
     EXPECT_EQ(broken.Result, T_Picture_Load_Result::Unreadable);
     EXPECT_FALSE(broken.Reason.empty());
+}
+
+// Two panes decode at the same time: each load is independent, with the same
+// result as alone.
+TEST(Image_Load, TwoThreadsLoadAtOnce)
+{
+    const std::string data = std::string(VARNOLT_TEST_DATA) + "/imaging/";
+    const std::vector<std::string> names = {"rle.tga", "drawing.emf", "rgb.psd", "lzw.tif", "rgb8.png",
+                                            "pattern.psp", "drawing.wmf", "rle8.bmp"};
+    std::vector<QImage> alone;
+    for (const std::string& name : names)
+        alone.push_back(Load_Picture(data + name).Image);
+    std::atomic<int> mismatches{0};
+    auto work = [&](std::size_t offset) {
+        for (int round = 0; round < 20; ++round)
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                const std::size_t k = (i + offset) % names.size();
+                T_Loaded_Picture picture = Load_Picture(data + names[k]);
+                if (picture.Result != T_Picture_Load_Result::Loaded || picture.Image != alone[k])
+                    ++mismatches;
+            }
+    };
+    std::thread left(work, 0), right(work, names.size() / 2);
+    left.join();
+    right.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }
