@@ -19,6 +19,7 @@ done
 
 packages=(
   g++ cmake ninja-build pkg-config          # compiler and build
+  git clang-format                          # the formatting check of CI
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
   zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt reads TIFF through its plugins
   libgtest-dev libgmock-dev                 # tests

@@ -81,7 +81,6 @@ bool Check_File_Exists(const std::string& name)
     return false;
 }
 
-
 void Run_Diff(const std::string& left_name, const std::string& right_name,
               const T_Launch_Hooks& hooks)
 {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-// Sets ConverterPath (ProgramFolder + the converter's fixed place) and tells whether a file (not a folder) lies there. The
-// search path never counts.
+// Sets ConverterPath (ProgramFolder + the converter's fixed place) and tells whether a file (not a
+// folder) lies there. The search path never counts.
 bool Check_Converter();
 
 struct T_Start_Hooks {

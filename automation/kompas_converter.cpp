@@ -84,7 +84,10 @@ bool T_Kompas_Multipage_Wrapper::Quit_App()
     }
 }
 
-bool T_Kompas_Multipage_Wrapper::Close_Doc(int Doc_Index) { return Close_Doc_By(Doc_Index, "ksCloseDocument"); }
+bool T_Kompas_Multipage_Wrapper::Close_Doc(int Doc_Index)
+{
+    return Close_Doc_By(Doc_Index, "ksCloseDocument");
+}
 
 int T_Kompas_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_Index,
                                          std::string& Error_Text)

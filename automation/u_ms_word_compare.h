@@ -8,13 +8,13 @@
 
 // Result codes of MS_Word_Compare.
 enum : unsigned char {
-    Word_Compared = 1,         // Word runs, visible, with the comparison
-    Word_No_Base_File = 2,     // Word was not started
-    Word_No_Modified_File = 3, // Word was not started
-    Word_Cant_Open_Base = 4,   // Word told to quit; Error_Text is Word's message
+    Word_Compared = 1,           // Word runs, visible, with the comparison
+    Word_No_Base_File = 2,       // Word was not started
+    Word_No_Modified_File = 3,   // Word was not started
+    Word_Cant_Open_Base = 4,     // Word told to quit; Error_Text is Word's message
     Word_Cant_Open_Modified = 5, // base document closed, Word told to quit
-    Word_Not_Found = 6,        // the application object could not be created
-    Word_Compare_Failed = 7,   // Word told to quit; Error_Text is Word's message
+    Word_Not_Found = 6,          // the application object could not be created
+    Word_Compare_Failed = 7,     // Word told to quit; Error_Text is Word's message
 };
 
 // Opens one file read-only and invisibly in the Word application object.

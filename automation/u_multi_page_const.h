@@ -124,8 +124,7 @@ private:
 
 // The most derived type of every exporter: its destructor runs the
 // destruction sequence while the subclass's operations are still there.
-template <class T>
-class T_Exporter_Owner final : public T {
+template <class T> class T_Exporter_Owner final : public T {
 public:
     using T::T;
     ~T_Exporter_Owner() override { this->Shut_Down(); }

@@ -299,8 +299,8 @@ std::string Standard_Status_Text(std::int32_t status)
         return "Server execution failed";
     default: {
         char text[11];
-        auto [end, error] = std::to_chars(text, text + sizeof text,
-                                          static_cast<std::uint32_t>(status), 16);
+        auto [end, error] =
+            std::to_chars(text, text + sizeof text, static_cast<std::uint32_t>(status), 16);
         (void)error;
         std::string hex(text, end);
         return "Error 0x" + Upper(std::string(8 - std::min<size_t>(8, hex.size()), '0') + hex);

@@ -53,8 +53,8 @@ public:
     // Conversions as the callers need them. A value that cannot be converted
     // raises T_Variant_Type_Error, which is not an automation error.
     bool As_Bool() const;
-    std::int32_t As_Int() const;         // booleans give 0/-1, text must be a number
-    std::string As_String() const;       // UTF-8; numbers in decimal
+    std::int32_t As_Int() const;   // booleans give 0/-1, text must be a number
+    std::string As_String() const; // UTF-8; numbers in decimal
     std::u16string As_Wide() const;
     std::shared_ptr<std::string> As_String_Ref() const;
     std::shared_ptr<T_Dispatch> As_Dispatch() const; // never null
@@ -172,8 +172,7 @@ public:
     // Another interface of the same object; raises T_Interface_Not_Supported.
     virtual std::shared_ptr<T_Dispatch> Query_Interface(const T_Guid& iid) = 0;
 
-    T_Variant Call(const T_Member& member, const T_Args& args = {},
-                   const T_Named_Args& named = {})
+    T_Variant Call(const T_Member& member, const T_Args& args = {}, const T_Named_Args& named = {})
     {
         return Invoke(member, T_Invoke_Kind::Method, args, named);
     }

@@ -53,7 +53,10 @@ bool T_Visio_Multipage_Wrapper::Quit_App()
     }
 }
 
-bool T_Visio_Multipage_Wrapper::Close_Doc(int Doc_Index) { return Close_Doc_By(Doc_Index, "Close"); }
+bool T_Visio_Multipage_Wrapper::Close_Doc(int Doc_Index)
+{
+    return Close_Doc_By(Doc_Index, "Close");
+}
 
 int T_Visio_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_Index,
                                         std::string& Error_Text)
@@ -79,8 +82,7 @@ int T_Visio_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_I
         // fails, so that destruction closes it in Visio.
         Docs.push_back({doc, true, {}});
         size_t index = Docs.size() - 1;
-        std::int32_t count =
-            doc.As_Dispatch()->Get("Pages").As_Dispatch()->Get("Count").As_Int();
+        std::int32_t count = doc.As_Dispatch()->Get("Pages").As_Dispatch()->Get("Count").As_Int();
         count = std::max<std::int32_t>(count, 0);
         std::vector<T_Page_rec>& pages = *Docs[index].Pages.Items;
         pages.resize(static_cast<size_t>(count));

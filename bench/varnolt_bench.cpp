@@ -110,9 +110,8 @@ int main(int argc, char** argv)
         frame->Compare_A->trigger();
     });
     std::string output = Temp_Path("direct.compared.png");
-    std::string line =
-        Compare_Command_Line(Posix_Sh_Dialect(), ConverterPath(), false, 0, {left, "png"},
-                             {right, "png"}, output);
+    std::string line = Compare_Command_Line(Posix_Sh_Dialect(), ConverterPath(), false, 0,
+                                            {left, "png"}, {right, "png"}, output);
     double direct = Median_Ms(3, [&] {
         if (std::system(line.c_str()) < 0)
             std::fprintf(stderr, "could not run the converter\n");

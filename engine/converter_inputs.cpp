@@ -15,8 +15,7 @@ std::string Converter_Format_Word(const std::string& decoded_format)
     // formats may come out differently or not at all, so for them the
     // pane's picture itself is compared.
     static const std::map<std::string, std::string> words = {
-        {"png", "png"}, {"jpeg", "jpeg"}, {"jpg", "jpeg"}, {"gif", "gif"},
-        {"bmp", "bmp"},
+        {"png", "png"}, {"jpeg", "jpeg"}, {"jpg", "jpeg"}, {"gif", "gif"}, {"bmp", "bmp"},
     };
     auto word = words.find(decoded_format);
     return word == words.end() ? std::string() : word->second;
@@ -40,8 +39,8 @@ int Jpeg_Components(const std::string& file)
         if (byte(at) != 0xFF)
             return 0;
         unsigned char marker = byte(at + 1);
-        bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                     marker != 0xCC;
+        bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame)
             return byte(at + 9);
         at += 2 + (std::size_t{byte(at + 2)} << 8 | byte(at + 3));

@@ -16,14 +16,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-long long Saturated(double value) {
+long long Saturated(double value)
+{
     if (!(value < static_cast<double>(Declared_Size_Limit)))
         return Declared_Size_Limit;
     return static_cast<long long>(value);
 }
 
 // Up to `count` bytes from `offset`; fewer at the end of the file.
-std::string Read_Bytes(std::ifstream& in, std::uint64_t offset, std::size_t count) {
+std::string Read_Bytes(std::ifstream& in, std::uint64_t offset, std::size_t count)
+{
     std::string data(count, '\0');
     in.clear();
     in.seekg(static_cast<std::streamoff>(offset));
@@ -34,7 +36,8 @@ std::string Read_Bytes(std::ifstream& in, std::uint64_t offset, std::size_t coun
     return data;
 }
 
-std::uint32_t Be32(std::string_view data, std::size_t at) {
+std::uint32_t Be32(std::string_view data, std::size_t at)
+{
     auto byte = [&](std::size_t i) {
         return static_cast<std::uint32_t>(static_cast<unsigned char>(data[at + i]));
     };
@@ -43,12 +46,14 @@ std::uint32_t Be32(std::string_view data, std::size_t at) {
 
 // ---- PBM, PGM, PPM, PAM -------------------------------------------------
 
-bool Is_Pnm_Space(char c) {
+bool Is_Pnm_Space(char c)
+{
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
 // The next header number, skipping blanks and "#" comments to the line end.
-bool Pnm_Number(std::string_view data, std::size_t& at, long long& value) {
+bool Pnm_Number(std::string_view data, std::size_t& at, long long& value)
+{
     while (at < data.size()) {
         if (data[at] == '#') {
             while (at < data.size() && data[at] != '\n' && data[at] != '\r')
@@ -69,7 +74,8 @@ bool Pnm_Number(std::string_view data, std::size_t& at, long long& value) {
     return true;
 }
 
-bool Pam_Size(std::string_view data, long long& width, long long& height, std::string& error) {
+bool Pam_Size(std::string_view data, long long& width, long long& height, std::string& error)
+{
     width = height = -1;
     std::size_t at = 2;
     while (at < data.size()) {
@@ -102,7 +108,8 @@ bool Pam_Size(std::string_view data, long long& width, long long& height, std::s
     return true;
 }
 
-bool Pnm_Size(std::ifstream& in, long long& width, long long& height, std::string& error) {
+bool Pnm_Size(std::ifstream& in, long long& width, long long& height, std::string& error)
+{
     std::string data = Read_Bytes(in, 0, 64 * 1024);
     if (data.size() < 2 || data[0] != 'P' || data[1] < '1' || data[1] > '7') {
         error = "Not a PBM, PGM, PPM or PAM file.";
@@ -123,7 +130,8 @@ bool Pnm_Size(std::ifstream& in, long long& width, long long& height, std::strin
 // The SIZ marker right after the codestream's start marker: the reference
 // grid's size less the picture's offset on it.
 bool Codestream_Size(std::ifstream& in, std::uint64_t offset, long long& width, long long& height,
-                     std::string& error) {
+                     std::string& error)
+{
     std::string data = Read_Bytes(in, offset, 24);
     if (data.size() < 24 || static_cast<unsigned char>(data[0]) != 0xFF ||
         static_cast<unsigned char>(data[1]) != 0x4F ||
@@ -150,7 +158,8 @@ struct Box {
 
 // The box at `at` within a parent ending at `limit`; false when its header
 // is cut short or its length points outside the parent.
-bool Read_Box(std::ifstream& in, std::uint64_t at, std::uint64_t limit, Box& box) {
+bool Read_Box(std::ifstream& in, std::uint64_t at, std::uint64_t limit, Box& box)
+{
     std::string header = Read_Bytes(in, at, 16);
     if (header.size() < 8 || limit - at < 8)
         return false;
@@ -177,7 +186,8 @@ bool Read_Box(std::ifstream& in, std::uint64_t at, std::uint64_t limit, Box& box
 }
 
 bool Jp2_Size(std::ifstream& in, std::uint64_t file_size, long long& width, long long& height,
-              std::string& error) {
+              std::string& error)
+{
     std::uint64_t at = 0;
     // A file holds a handful of top-level boxes; a bound keeps a forged
     // chain of empty boxes from running long.
@@ -218,7 +228,8 @@ bool Jp2_Size(std::ifstream& in, std::uint64_t file_size, long long& width, long
 }
 
 bool Jpeg2000_Size(std::ifstream& in, std::uint64_t file_size, long long& width, long long& height,
-                   std::string& error) {
+                   std::string& error)
+{
     std::string start = Read_Bytes(in, 0, 12);
     static const char signature[] = "\x00\x00\x00\x0CjP  \x0D\x0A\x87\x0A";
     if (start.size() == 12 && start == std::string_view(signature, 12))
@@ -241,7 +252,8 @@ struct Svg_Size_State {
     double Width = 0, Height = 0;
 };
 
-bool Parse_Number(std::string_view text, std::size_t& at, double& value) {
+bool Parse_Number(std::string_view text, std::size_t& at, double& value)
+{
     std::size_t start = at;
     if (at < text.size() && (text[at] == '+' || text[at] == '-'))
         ++at;
@@ -282,7 +294,8 @@ bool Parse_Number(std::string_view text, std::size_t& at, double& value) {
 // A length in pixels. The converter counts 96 pixels per inch for in, cm,
 // mm and pc, but one pixel per pt; a percentage is of the viewBox side
 // (`view`), 0 before a viewBox is known.
-double Svg_Length(std::string_view text, double view, double font_size) {
+double Svg_Length(std::string_view text, double view, double font_size)
+{
     std::size_t at = 0;
     while (at < text.size() && Is_Xml_Space(text[at]))
         ++at;
@@ -312,7 +325,8 @@ double Svg_Length(std::string_view text, double view, double font_size) {
 }
 
 // "font-size" from a style attribute, when it sets one.
-bool Style_Font_Size(std::string_view style, std::string_view& value) {
+bool Style_Font_Size(std::string_view style, std::string_view& value)
+{
     std::size_t at = 0;
     while (at < style.size()) {
         std::size_t end = std::min(style.find(';', at), style.size());
@@ -334,7 +348,8 @@ bool Style_Font_Size(std::string_view style, std::string_view& value) {
     return false;
 }
 
-void Apply_Svg_Attribute(std::string_view name, std::string_view value, Svg_Size_State& state) {
+void Apply_Svg_Attribute(std::string_view name, std::string_view value, Svg_Size_State& state)
+{
     std::string key;
     for (char c : name)
         key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -365,7 +380,8 @@ void Apply_Svg_Attribute(std::string_view name, std::string_view value, Svg_Size
 enum class Scan { Done, More, Bad };
 
 // Finds `end` from `at`; More when the text read so far does not hold it.
-Scan Skip_Past(std::string_view text, std::size_t& at, std::string_view end) {
+Scan Skip_Past(std::string_view text, std::size_t& at, std::string_view end)
+{
     std::size_t found = text.find(end, at);
     if (found == std::string_view::npos)
         return Scan::More;
@@ -375,7 +391,8 @@ Scan Skip_Past(std::string_view text, std::size_t& at, std::string_view end) {
 
 // A DOCTYPE declaration, its internal subset with quoted strings and
 // comments included.
-Scan Skip_Doctype(std::string_view text, std::size_t& at) {
+Scan Skip_Doctype(std::string_view text, std::size_t& at)
+{
     int depth = 0;
     char quote = 0;
     while (at < text.size()) {
@@ -403,7 +420,8 @@ Scan Skip_Doctype(std::string_view text, std::size_t& at) {
     return Scan::More;
 }
 
-Scan Svg_Root_Size(std::string_view text, long long& width, long long& height, std::string& error) {
+Scan Svg_Root_Size(std::string_view text, long long& width, long long& height, std::string& error)
+{
     std::size_t at = 0;
     for (;;) {
         while (at < text.size() && Is_Xml_Space(text[at]))
@@ -493,7 +511,8 @@ Scan Svg_Root_Size(std::string_view text, long long& width, long long& height, s
     return Scan::Done;
 }
 
-bool Svg_Size(std::ifstream& in, long long& width, long long& height, std::string& error) {
+bool Svg_Size(std::ifstream& in, long long& width, long long& height, std::string& error)
+{
     // Read until the root element's start tag is complete; a prologue of
     // comments bigger than this is not a drawing to render.
     constexpr std::size_t limit = 16 * 1024 * 1024;
@@ -535,7 +554,8 @@ bool Svg_Size(std::ifstream& in, long long& width, long long& height, std::strin
 } // namespace
 
 bool Read_Declared_Size(const std::string& file, const std::string& format, long long& width,
-                        long long& height, std::string& error) {
+                        long long& height, std::string& error)
+{
     width = height = 0;
     std::error_code ec;
     fs::path path = Utf8_Path(file);

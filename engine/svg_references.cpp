@@ -21,23 +21,27 @@ namespace fs = std::filesystem;
 
 constexpr int Max_Nesting = 8;
 
-std::string Path_Utf8(const fs::path& path) {
+std::string Path_Utf8(const fs::path& path)
+{
     std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
 
-std::string Lower(std::string_view text) {
+std::string Lower(std::string_view text)
+{
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
-bool Starts_With_Nocase(std::string_view text, std::string_view prefix) {
+bool Starts_With_Nocase(std::string_view text, std::string_view prefix)
+{
     return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
 }
 
-std::string_view Trim(std::string_view text) {
+std::string_view Trim(std::string_view text)
+{
     while (!text.empty() && Is_Xml_Space(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && Is_Xml_Space(text.back()))
@@ -45,12 +49,14 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-std::string_view Local_Name(std::string_view name) {
+std::string_view Local_Name(std::string_view name)
+{
     std::size_t colon = name.rfind(':');
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-std::string Escape_Attribute(std::string_view value, char quote) {
+std::string Escape_Attribute(std::string_view value, char quote)
+{
     std::string out;
     for (char c : value) {
         switch (c) {
@@ -79,7 +85,8 @@ std::string Escape_Attribute(std::string_view value, char quote) {
     return out;
 }
 
-std::string Escape_Text(std::string_view value) {
+std::string Escape_Text(std::string_view value)
+{
     std::string out;
     for (char c : value) {
         if (c == '&')
@@ -98,7 +105,8 @@ std::string Escape_Text(std::string_view value) {
 
 // The encodings in which every ASCII byte stands for itself and nothing
 // else does: markup the scanner reads is markup the parser reads.
-bool Ascii_Compatible(std::string name) {
+bool Ascii_Compatible(std::string name)
+{
     name = Lower(name);
     for (std::string_view prefix : {"iso-8859-", "iso8859-", "iso_8859-", "windows-125", "cp125"})
         if (name.starts_with(prefix) && name.size() > prefix.size() &&
@@ -113,7 +121,8 @@ bool Ascii_Compatible(std::string name) {
 
 // The encoding named by the XML declaration at the start of `text`: where
 // its value lies, or npos when there is none.
-std::size_t Declared_Encoding(std::string_view text, std::size_t& length) {
+std::size_t Declared_Encoding(std::string_view text, std::size_t& length)
+{
     std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     if (text.compare(start, 6, "<?xml ") != 0 && text.compare(start, 6, "<?xml\t") != 0 &&
         text.compare(start, 6, "<?xml\n") != 0 && text.compare(start, 6, "<?xml\r") != 0)
@@ -136,7 +145,8 @@ std::size_t Declared_Encoding(std::string_view text, std::size_t& length) {
     return at + 1;
 }
 
-bool Load_Svg_Text(const fs::path& path, std::string& text, std::string& error) {
+bool Load_Svg_Text(const fs::path& path, std::string& text, std::string& error)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "The SVG file cannot be opened.";
@@ -187,7 +197,8 @@ bool Load_Svg_Text(const fs::path& path, std::string& text, std::string& error) 
     return true;
 }
 
-bool Write_Text(const fs::path& path, const std::string& text, std::string& error) {
+bool Write_Text(const fs::path& path, const std::string& text, std::string& error)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
@@ -202,7 +213,8 @@ bool Write_Text(const fs::path& path, const std::string& text, std::string& erro
 
 enum class Content { Raster, Svg, Other };
 
-Content Classify(const fs::path& path) {
+Content Classify(const fs::path& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::string head(512, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
@@ -243,7 +255,8 @@ Content Classify(const fs::path& path) {
 
 // A data: address the renderer may decode: the media type chooses the
 // decoder, and only raster pictures read nothing beyond themselves.
-bool Safe_Data_Address(std::string_view address) {
+bool Safe_Data_Address(std::string_view address)
+{
     std::string type = Lower(Trim(address.substr(5, address.find_first_of(";,") - 5)));
     for (std::string_view allowed :
          {"image/png", "image/jpeg", "image/jpg", "image/gif", "image/bmp", "image/webp"})
@@ -252,7 +265,8 @@ bool Safe_Data_Address(std::string_view address) {
     return false;
 }
 
-int From_Hex(char c) {
+int From_Hex(char c)
+{
     if (c >= '0' && c <= '9')
         return c - '0';
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -260,7 +274,8 @@ int From_Hex(char c) {
 }
 
 // The local path of a file: address; nothing for another host.
-std::optional<std::string> File_Address_Path(std::string_view address) {
+std::optional<std::string> File_Address_Path(std::string_view address)
+{
     std::string_view rest = address.substr(5);
     if (rest.starts_with("//")) {
         rest.remove_prefix(2);
@@ -293,7 +308,8 @@ std::optional<std::string> File_Address_Path(std::string_view address) {
 }
 
 // The scheme of an address ("http", "file", "msl", ...), empty for a path.
-std::string Scheme(std::string_view reference) {
+std::string Scheme(std::string_view reference)
+{
     std::size_t at = 0;
     if (reference.empty() || !std::isalpha(static_cast<unsigned char>(reference[0])))
         return {};
@@ -311,7 +327,8 @@ std::string Scheme(std::string_view reference) {
     return Lower(reference.substr(0, at));
 }
 
-bool Inside(const fs::path& path, const fs::path& folder) {
+bool Inside(const fs::path& path, const fs::path& folder)
+{
     auto p = path.begin();
     for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
         if (f->empty() && std::next(f) == folder.end())
@@ -338,12 +355,15 @@ bool Make_Safe_Text(const std::string& text, const fs::path& folder, int depth, 
 class Rewriter {
 public:
     Rewriter(std::string_view text, fs::path folder, int depth, Job& job)
-        : Text(text), Folder(std::move(folder)), Depth(depth), Work(job) {}
+        : Text(text), Folder(std::move(folder)), Depth(depth), Work(job)
+    {
+    }
 
     bool Run(std::string& out, std::string& error);
 
 private:
-    std::string Refuse(std::string_view reference) {
+    std::string Refuse(std::string_view reference)
+    {
         Work.Refused->push_back(std::string(reference));
         return Refused_Reference_Picture;
     }
@@ -366,7 +386,8 @@ private:
     bool In_Style = false;
 };
 
-std::optional<std::string> Rewriter::Nested_Svg(const fs::path& svg, const std::string& reference) {
+std::optional<std::string> Rewriter::Nested_Svg(const fs::path& svg, const std::string& reference)
+{
     if (Depth + 1 > Max_Nesting ||
         std::find(Work.Open.begin(), Work.Open.end(), svg) != Work.Open.end())
         return Refuse(reference);
@@ -390,7 +411,8 @@ std::optional<std::string> Rewriter::Nested_Svg(const fs::path& svg, const std::
 }
 
 std::optional<std::string> Rewriter::Check_Path(const std::string& reference,
-                                                const std::string& path) {
+                                                const std::string& path)
+{
     fs::path target = Utf8_Path(path);
     if (target.is_relative())
         target = Folder / target;
@@ -409,7 +431,8 @@ std::optional<std::string> Rewriter::Check_Path(const std::string& reference,
 }
 
 // What a reference becomes: nothing when it stays as written.
-std::optional<std::string> Rewriter::Check_Reference(std::string_view decoded) {
+std::optional<std::string> Rewriter::Check_Reference(std::string_view decoded)
+{
     std::string reference(Trim(decoded));
     if (reference.empty() || reference[0] == '#')
         return std::nullopt;
@@ -427,7 +450,8 @@ std::optional<std::string> Rewriter::Check_Reference(std::string_view decoded) {
 
 // CSS with every url() naming neither "#id" nor a data: raster picture
 // replaced, and @import rules removed.
-std::string Rewriter::Check_Css(const std::string& css) {
+std::string Rewriter::Check_Css(const std::string& css)
+{
     std::string out;
     std::size_t at = 0;
     while (at < css.size()) {
@@ -469,7 +493,8 @@ std::string Rewriter::Check_Css(const std::string& css) {
 
 // Raw markup text with references to removed entities turned into plain
 // text: the parser would stop at an undeclared entity.
-std::string Rewriter::Keep_Entities(std::string_view raw) {
+std::string Rewriter::Keep_Entities(std::string_view raw)
+{
     if (Removed_Entities.empty())
         return std::string(raw);
     std::string out;
@@ -486,7 +511,8 @@ std::string Rewriter::Keep_Entities(std::string_view raw) {
     return out;
 }
 
-void Rewriter::Copy_Text(std::string_view raw) {
+void Rewriter::Copy_Text(std::string_view raw)
+{
     if (In_Style) {
         std::string decoded = Decode_References(raw);
         std::string css = Check_Css(decoded);
@@ -500,7 +526,8 @@ void Rewriter::Copy_Text(std::string_view raw) {
 
 // A DOCTYPE declaration: kept when it only names the root element; removed
 // with its external identifier or internal subset otherwise.
-bool Rewriter::Doctype(std::size_t& at, std::string& error) {
+bool Rewriter::Doctype(std::size_t& at, std::string& error)
+{
     std::size_t start = at, subset = std::string_view::npos;
     int depth = 0;
     char quote = 0;
@@ -566,7 +593,8 @@ bool Rewriter::Doctype(std::size_t& at, std::string& error) {
     return true;
 }
 
-bool Rewriter::Start_Tag(std::size_t& at, std::string& error) {
+bool Rewriter::Start_Tag(std::size_t& at, std::string& error)
+{
     std::size_t pos = at + 1;
     while (pos < Text.size() && Is_Name_Char(Text[pos]))
         ++pos;
@@ -631,7 +659,8 @@ bool Rewriter::Start_Tag(std::size_t& at, std::string& error) {
     return false;
 }
 
-bool Rewriter::Run(std::string& out, std::string& error) {
+bool Rewriter::Run(std::string& out, std::string& error)
+{
     std::size_t at = 0;
     while (at < Text.size()) {
         std::size_t open = Text.find('<', at);
@@ -699,7 +728,8 @@ bool Rewriter::Run(std::string& out, std::string& error) {
 }
 
 bool Make_Safe_Text(const std::string& text, const fs::path& folder, int depth, Job& job,
-                    std::string& out, std::string& error) {
+                    std::string& out, std::string& error)
+{
     return Rewriter(text, folder, depth, job).Run(out, error);
 }
 
@@ -707,7 +737,8 @@ bool Make_Safe_Text(const std::string& text, const fs::path& folder, int depth, 
 
 bool Write_Safe_Svg(const std::string& svg_file, const std::string& output,
                     const std::function<std::string(const std::string& suffix)>& private_name,
-                    std::vector<std::string>& refused, std::string& error) {
+                    std::vector<std::string>& refused, std::string& error)
+{
     std::error_code ec;
     fs::path svg = fs::canonical(Utf8_Path(svg_file), ec);
     if (ec) {

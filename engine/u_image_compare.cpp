@@ -104,9 +104,10 @@ std::string Output_Name(const std::string& source, const std::string& ending)
 {
     // The base name is at most "tempfile_#_" and two 10-digit numbers.
     constexpr std::size_t base_name_bytes = 11 + 10 + 1 + 10;
-    std::string output = Temp_Path(
-        Fit_File_Name(File_Name_Part(source), Max_File_Name_Bytes - base_name_bytes - ending.size()) +
-        ending);
+    std::string output =
+        Temp_Path(Fit_File_Name(File_Name_Part(source),
+                                Max_File_Name_Bytes - base_name_bytes - ending.size()) +
+                  ending);
     if (os::File_Exists(output))
         os::Delete_File(output);
     return output;
@@ -179,9 +180,9 @@ bool Check_Declared_Size(unsigned char converter_kind, const std::string& input,
     if (!Read_Declared_Size(input, Converter_Format(converter_kind), width, height, unreadable) ||
         Picture_Fits(width, height))
         return true;
-    message = Get_Msg(cap_Image_Too_Large) + "\r\nFile: " + input + "\r\nSize: " +
-              std::to_string(width) + " x " + std::to_string(height) + " pixels (at most " +
-              std::to_string(Max_Picture_Pixels) + " pixels can be shown)";
+    message = Get_Msg(cap_Image_Too_Large) + "\r\nFile: " + input +
+              "\r\nSize: " + std::to_string(width) + " x " + std::to_string(height) +
+              " pixels (at most " + std::to_string(Max_Picture_Pixels) + " pixels can be shown)";
     return false;
 }
 

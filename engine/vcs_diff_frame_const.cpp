@@ -14,8 +14,7 @@ int T_Compare_Files_Cash::Find(std::int32_t shave, std::int32_t left_page,
 }
 
 void T_Compare_Files_Cash::Get_Compared_File(std::int32_t shave, std::int32_t left_page,
-                                             std::int32_t right_page,
-                                             std::string& file_name) const
+                                             std::int32_t right_page, std::string& file_name) const
 {
     file_name.clear();
     int at = Find(shave, left_page, right_page);

@@ -25,6 +25,6 @@ struct T_Compare_Files_Cash {
     void Get_Compared_File(std::int32_t shave, std::int32_t left_page, std::int32_t right_page,
                            std::string& file_name) const;
     // Adds an entry for a key that is not present yet; otherwise does nothing.
-    void Add_Compared_File(const std::string& file_name, std::int32_t shave,
-                           std::int32_t left_page, std::int32_t right_page);
+    void Add_Compared_File(const std::string& file_name, std::int32_t shave, std::int32_t left_page,
+                           std::int32_t right_page);
 };

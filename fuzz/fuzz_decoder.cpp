@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.Max_Draw_Work = 20'000'000;
     QImage image;
     std::string error;
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     bool ok = Decode_Picture(bytes, T_Image_Decoder::FUZZ_DECODER, {}, limits, image, error);
     // A handler's answer must be consistent either way.
     if (ok == image.isNull() || (!ok && error.empty()))

@@ -34,8 +34,15 @@ namespace imaging {
 namespace {
 
 // A pen's width is in logical units; 0 means one pixel.
-struct T_Pen { bool Visible = true; double Width = 0; QColor Color = Qt::black; };
-struct T_Brush { bool Visible = true; QColor Color = Qt::white; };
+struct T_Pen {
+    bool Visible = true;
+    double Width = 0;
+    QColor Color = Qt::black;
+};
+struct T_Brush {
+    bool Visible = true;
+    QColor Color = Qt::white;
+};
 
 // A logical font: its height in logical units (negative: the character
 // height, positive: the cell height), weight, angle in tenths of a degree.
@@ -73,11 +80,15 @@ struct T_State {
     QTransform World;
 };
 
-QColor Color_Ref(std::uint32_t value) { return QColor(value & 255, (value >> 8) & 255, (value >> 16) & 255); }
+QColor Color_Ref(std::uint32_t value)
+{
+    return QColor(value & 255, (value >> 8) & 255, (value >> 16) & 255);
+}
 
 // A rectangle (kind 0), ellipse (1) or rounded rectangle (2, corners of
 // `rw` x `rh`) in the box of two corners.
-QPainterPath Box_Path(int kind, double l, double t, double r, double b, double rw = 0, double rh = 0)
+QPainterPath Box_Path(int kind, double l, double t, double r, double b, double rw = 0,
+                      double rh = 0)
 {
     QPainterPath path;
     const QRectF box = QRectF(QPointF(l, t), QPointF(r, b)).normalized();
@@ -104,7 +115,8 @@ QPainterPath Arc_Path(int kind, double l, double t, double r, double b, QPointF 
         return path;
     const QPointF c = box.center();
     auto angle = [&](QPointF q) {
-        return std::atan2(-(q.y() - c.y()) / box.height(), (q.x() - c.x()) / box.width()) * 180 / M_PI;
+        return std::atan2(-(q.y() - c.y()) / box.height(), (q.x() - c.x()) / box.width()) * 180 /
+               M_PI;
     };
     const double a0 = angle(start);
     double sweep = angle(end) - a0;
@@ -196,12 +208,23 @@ public:
         if (!S.Clipped)
             current = QPainterPath(), current.addRect(0, 0, Image.width(), Image.height());
         switch (mode) {
-        case 1: S.Clip = current.intersected(area); break;
-        case 2: S.Clip = current.united(area); break;
-        case 3: S.Clip = current.united(area).subtracted(current.intersected(area)); break;
-        case 4: S.Clip = current.subtracted(area); break;
-        case 5: S.Clip = area; break;
-        default: return;
+        case 1:
+            S.Clip = current.intersected(area);
+            break;
+        case 2:
+            S.Clip = current.united(area);
+            break;
+        case 3:
+            S.Clip = current.united(area).subtracted(current.intersected(area));
+            break;
+        case 4:
+            S.Clip = current.subtracted(area);
+            break;
+        case 5:
+            S.Clip = area;
+            break;
+        default:
+            return;
         }
         S.Clipped = true;
         // Each combination costs in proportion to the elements involved.
@@ -240,7 +263,9 @@ public:
         const QFontMetricsF metrics(font);
         const double width = metrics.horizontalAdvance(text);
         double x = (S.Text_Align & 6) == 6 ? -width / 2 : S.Text_Align & 2 ? -width : 0;
-        double y = (S.Text_Align & 24) == 24 ? 0 : S.Text_Align & 8 ? -metrics.descent() : metrics.ascent();
+        double y = (S.Text_Align & 24) == 24 ? 0
+                   : S.Text_Align & 8        ? -metrics.descent()
+                                             : metrics.ascent();
         const QPointF origin = Mapping().map(at);
         if (!std::isfinite(origin.x()) || !std::isfinite(origin.y()))
             return;
@@ -271,13 +296,16 @@ public:
         if (Over_Budget() || size < 16)
             return;
         const bool core = Get_U32_LE(dib) == 12;
-        const std::int64_t bw = core ? Get_U16_LE(dib + 4) : static_cast<std::int32_t>(Get_U32_LE(dib + 4));
-        const std::int64_t bh = std::abs(core ? Get_U16_LE(dib + 6) : static_cast<std::int32_t>(Get_U32_LE(dib + 8)));
+        const std::int64_t bw =
+            core ? Get_U16_LE(dib + 4) : static_cast<std::int32_t>(Get_U32_LE(dib + 4));
+        const std::int64_t bh =
+            std::abs(core ? Get_U16_LE(dib + 6) : static_cast<std::int32_t>(Get_U32_LE(dib + 8)));
         if (bw <= 0 || bh <= 0 || bw * bh > 4096 * 4096)
             return;
         Work += static_cast<std::uint64_t>(bw * bh);
         QImage picture;
-        const auto bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(dib), static_cast<qsizetype>(size));
+        const auto bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(dib),
+                                                   static_cast<qsizetype>(size));
         if (Over_Budget() || !picture.loadFromData(bytes, "dib"))
             return;
         if (source.isEmpty() || !picture.rect().contains(source))
@@ -312,7 +340,8 @@ private:
         // Thin pens are one pixel wide (cosmetic); wider ones have round
         // joins and caps, as the metafile's default pen has.
         if (stroke && S.Pen.Visible)
-            P.strokePath(path, QPen(S.Pen.Color, pen <= 1.5 ? 0 : pen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            P.strokePath(path, QPen(S.Pen.Color, pen <= 1.5 ? 0 : pen, Qt::SolidLine, Qt::RoundCap,
+                                    Qt::RoundJoin));
     }
 
     void Apply_Clip()
@@ -326,14 +355,16 @@ private:
     // Coordinates beyond this (or not finite) come only from broken mappings.
     static bool Within_Reach(const QRectF& r)
     {
-        return std::isfinite(r.left() + r.top() + r.width() + r.height()) && QRectF(-1e7, -1e7, 2e7, 2e7).contains(r);
+        return std::isfinite(r.left() + r.top() + r.width() + r.height()) &&
+               QRectF(-1e7, -1e7, 2e7, 2e7).contains(r);
     }
 
     std::uint64_t Area_In_Picture(const QRectF& bounds) const
     {
         const QRectF visible = bounds.intersected(QRectF(0, 0, Image.width(), Image.height()));
-        return visible.isEmpty() ? 0 : static_cast<std::uint64_t>(std::ceil(visible.width() + 1) *
-                                                                   std::ceil(visible.height() + 1));
+        return visible.isEmpty() ? 0
+                                 : static_cast<std::uint64_t>(std::ceil(visible.width() + 1) *
+                                                              std::ceil(visible.height() + 1));
     }
 
     QImage& Image;
@@ -346,7 +377,8 @@ private:
 
 // Reads `count` points of `coordinate` bytes each (2 or 4, signed) at offset
 // `at` of the `n` parameter bytes at `p`; false when they do not fit.
-bool Read_Points(const u8* p, std::size_t n, std::size_t at, std::size_t count, int coordinate, QPolygonF& out)
+bool Read_Points(const u8* p, std::size_t n, std::size_t at, std::size_t count, int coordinate,
+                 QPolygonF& out)
 {
     const std::size_t each = 2 * static_cast<std::size_t>(coordinate);
     if (at > n || count > (n - at) / each)
@@ -355,17 +387,19 @@ bool Read_Points(const u8* p, std::size_t n, std::size_t at, std::size_t count, 
     for (std::size_t i = 0; i < count; ++i) {
         const u8* q = p + at + i * each;
         if (coordinate == 2)
-            out.append(QPointF(static_cast<std::int16_t>(Get_U16_LE(q)), static_cast<std::int16_t>(Get_U16_LE(q + 2))));
+            out.append(QPointF(static_cast<std::int16_t>(Get_U16_LE(q)),
+                               static_cast<std::int16_t>(Get_U16_LE(q + 2))));
         else
-            out.append(QPointF(static_cast<std::int32_t>(Get_U32_LE(q)), static_cast<std::int32_t>(Get_U32_LE(q + 4))));
+            out.append(QPointF(static_cast<std::int32_t>(Get_U32_LE(q)),
+                               static_cast<std::int32_t>(Get_U32_LE(q + 4))));
     }
     return true;
 }
 
 // Several polygons or polylines: `polys` counts of `count_bytes` each at
 // `counts_at`, then all the points; false when they do not fit.
-bool Read_Poly_Path(const u8* p, std::size_t n, std::size_t counts_at, std::size_t polys, int count_bytes,
-                    int coordinate, bool closed, QPainterPath& out)
+bool Read_Poly_Path(const u8* p, std::size_t n, std::size_t counts_at, std::size_t polys,
+                    int count_bytes, int coordinate, bool closed, QPainterPath& out)
 {
     if (counts_at > n || polys > (n - counts_at) / count_bytes)
         return false;
@@ -393,20 +427,23 @@ void Raster_Size(double w, double h, std::int64_t& out_w, std::int64_t& out_h)
         out_w = out_h = 0;
         return;
     }
-    const double longer = std::max(w, h), scale = longer > 4096 ? 4096 / longer : longer < 16 ? 16 / longer : 1;
+    const double longer = std::max(w, h), scale = longer > 4096 ? 4096 / longer
+                                                  : longer < 16 ? 16 / longer
+                                                                : 1;
     out_w = std::max<std::int64_t>(1, std::llround(w * scale));
     out_h = std::max<std::int64_t>(1, std::llround(h * scale));
 }
 
 // A white picture of the given size, within the limits.
-bool New_Picture(QImage& out, std::int64_t w, std::int64_t h, const T_Decode_Limits& limits, std::string& error)
+bool New_Picture(QImage& out, std::int64_t w, std::int64_t h, const T_Decode_Limits& limits,
+                 std::string& error)
 {
     if (!Check_Raster_Size(w, h, limits, error))
         return false;
     out = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
     if (out.isNull())
-        return Fail(error, "There is not enough memory for a picture of " + std::to_string(w) + " x " +
-                               std::to_string(h) + " pixels.");
+        return Fail(error, "There is not enough memory for a picture of " + std::to_string(w) +
+                               " x " + std::to_string(h) + " pixels.");
     out.fill(Qt::white);
     return true;
 }
@@ -434,9 +471,11 @@ T_Font Read_Font(const u8* p, std::size_t n, int field, bool wide)
                           : static_cast<double>(static_cast<std::int32_t>(Get_U32_LE(p + 4 * i)));
     };
     const u8* flags = p + 5 * field;
-    T_Font font{value(0), value(2), static_cast<int>(value(4)), flags[0] != 0, flags[1] != 0, flags[2] != 0, {}};
+    T_Font font{value(0),      value(2), static_cast<int>(value(4)), flags[0] != 0, flags[1] != 0,
+                flags[2] != 0, {}};
     const std::size_t face_at = 5 * static_cast<std::size_t>(field) + 8;
-    const std::size_t face_max = std::min<std::size_t>(32, n > face_at ? (n - face_at) / (wide ? 2 : 1) : 0);
+    const std::size_t face_max =
+        std::min<std::size_t>(32, n > face_at ? (n - face_at) / (wide ? 2 : 1) : 0);
     std::size_t length = 0;
     while (length < face_max && (wide ? Get_U16_LE(p + face_at + 2 * length) : p[face_at + length]))
         ++length;
@@ -467,14 +506,16 @@ T_Object Brush_Object(unsigned style, std::uint32_t color)
 
 // ------------------------------------------------------------------ WMF
 
-bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error, const T_Decode_Limits& limits)
+bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
+              const T_Decode_Limits& limits)
 {
     // An optional placeable header (its frame and units per inch), then the
     // metafile header: type, size in words (9), ..., the object count.
     const bool placeable = Get_U32_LE(data) == 0x9AC6CDD7;
     const std::size_t header_at = placeable ? 22 : 0, records_at = header_at + 18;
     const u8* header = data + header_at;
-    if (size < records_at || (Get_U16_LE(header) != 1 && Get_U16_LE(header) != 2) || Get_U16_LE(header + 2) != 9)
+    if (size < records_at || (Get_U16_LE(header) != 1 && Get_U16_LE(header) != 2) ||
+        Get_U16_LE(header + 2) != 9)
         return Fail(error, "This is not a Windows metafile.");
     const unsigned object_count = Get_U16_LE(header + 10);
     auto s16 = [data](int at) { return static_cast<std::int16_t>(Get_U16_LE(data + at)); };
@@ -535,17 +576,35 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
         const std::size_t n = static_cast<std::size_t>(words * 2 - 6); // parameter bytes
         pos += static_cast<std::size_t>(words * 2);
         // The parameters are 16-bit words, most of them stored in reverse.
-        auto v = [&](std::size_t i) { return 2 * i + 2 <= n ? double(std::int16_t(Get_U16_LE(p + 2 * i))) : 0.0; };
+        auto v = [&](std::size_t i) {
+            return 2 * i + 2 <= n ? double(std::int16_t(Get_U16_LE(p + 2 * i))) : 0.0;
+        };
         auto u = [&](std::size_t i) { return 2 * i + 2 <= n ? Get_U16_LE(p + 2 * i) : 0u; };
         QPolygonF points;
         QPainterPath shapes;
         switch (function) {
-        case 0x020B: if (n >= 4) d.S.Win_Y = v(0), d.S.Win_X = v(1); break;
-        case 0x020C: if (n >= 4 && v(0) != 0 && v(1) != 0) d.S.Win_H = v(0), d.S.Win_W = v(1); break;
-        case 0x0106: if (n >= 2) d.S.Winding = u(0) == 2; break;
-        case 0x0214: if (n >= 4) d.Move_To({v(1), v(0)}); break;
-        case 0x0213: if (n >= 4) d.Continue({QPointF(v(1), v(0))}, false); break;
-        case 0x0325: case 0x0324: // Polyline, Polygon
+        case 0x020B:
+            if (n >= 4)
+                d.S.Win_Y = v(0), d.S.Win_X = v(1);
+            break;
+        case 0x020C:
+            if (n >= 4 && v(0) != 0 && v(1) != 0)
+                d.S.Win_H = v(0), d.S.Win_W = v(1);
+            break;
+        case 0x0106:
+            if (n >= 2)
+                d.S.Winding = u(0) == 2;
+            break;
+        case 0x0214:
+            if (n >= 4)
+                d.Move_To({v(1), v(0)});
+            break;
+        case 0x0213:
+            if (n >= 4)
+                d.Continue({QPointF(v(1), v(0))}, false);
+            break;
+        case 0x0325:
+        case 0x0324: // Polyline, Polygon
             if (n >= 2 && Read_Points(p, n, 2, u(0), 2, points)) {
                 shapes.addPolygon(points);
                 if (function == 0x0324)
@@ -553,14 +612,26 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
                 d.Draw(shapes, function == 0x0324);
             }
             break;
-        case 0x0538: if (n >= 2 && Read_Poly_Path(p, n, 2, u(0), 2, 2, true, shapes)) d.Draw(shapes, true); break;
-        case 0x041B: case 0x0418: // Rectangle, Ellipse: b, r, t, l
-            if (n >= 8) d.Draw(Box_Path(function == 0x0418, v(3), v(2), v(1), v(0)), true);
+        case 0x0538:
+            if (n >= 2 && Read_Poly_Path(p, n, 2, u(0), 2, 2, true, shapes))
+                d.Draw(shapes, true);
             break;
-        case 0x061C: if (n >= 12) d.Draw(Box_Path(2, v(5), v(4), v(3), v(2), v(1), v(0)), true); break;
-        case 0x0817: case 0x0830: case 0x081A: { // Arc, Chord, Pie: end y, x, start y, x, b, r, t, l
+        case 0x041B:
+        case 0x0418: // Rectangle, Ellipse: b, r, t, l
+            if (n >= 8)
+                d.Draw(Box_Path(function == 0x0418, v(3), v(2), v(1), v(0)), true);
+            break;
+        case 0x061C:
+            if (n >= 12)
+                d.Draw(Box_Path(2, v(5), v(4), v(3), v(2), v(1), v(0)), true);
+            break;
+        case 0x0817:
+        case 0x0830:
+        case 0x081A: { // Arc, Chord, Pie: end y, x, start y, x, b, r, t, l
             const int kind = function == 0x0817 ? 0 : function == 0x0830 ? 1 : 2;
-            if (n >= 16) d.Draw(Arc_Path(kind, v(7), v(6), v(5), v(4), {v(3), v(2)}, {v(1), v(0)}), kind != 0);
+            if (n >= 16)
+                d.Draw(Arc_Path(kind, v(7), v(6), v(5), v(4), {v(3), v(2)}, {v(1), v(0)}),
+                       kind != 0);
             break;
         }
         case 0x02FA: // pen: style, width, colour
@@ -571,8 +642,14 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
                 add_object(o);
             }
             break;
-        case 0x02FC: if (n >= 6) add_object(Brush_Object(u(0), Get_U32_LE(p + 2))); break;
-        case 0x01F9: case 0x0142: add_object(Brush_Object(3, 0)); break;
+        case 0x02FC:
+            if (n >= 6)
+                add_object(Brush_Object(u(0), Get_U32_LE(p + 2)));
+            break;
+        case 0x01F9:
+        case 0x0142:
+            add_object(Brush_Object(3, 0));
+            break;
         case 0x02FB: { // font
             T_Object o;
             o.Kind = T_Object::Font;
@@ -581,13 +658,34 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
             add_object(o);
             break;
         }
-        case 0x00F7: case 0x06FF: add_object({T_Object::Other, {}, {}, {}}); break;
-        case 0x012D: if (n >= 2 && u(0) < objects.size()) Select(d.S, objects[u(0)]); break;
-        case 0x01F0: if (n >= 2 && u(0) < objects.size()) objects[u(0)] = T_Object{}; break;
-        case 0x001E: if (saved.size() < 1000) saved.push_back(d.S); break;
-        case 0x0127: if (!saved.empty()) d.S = saved.back(), saved.pop_back(); break;
-        case 0x0209: if (n >= 4) d.S.Text_Color = Color_Ref(Get_U32_LE(p)); break;
-        case 0x012E: if (n >= 2) d.S.Text_Align = u(0); break;
+        case 0x00F7:
+        case 0x06FF:
+            add_object({T_Object::Other, {}, {}, {}});
+            break;
+        case 0x012D:
+            if (n >= 2 && u(0) < objects.size())
+                Select(d.S, objects[u(0)]);
+            break;
+        case 0x01F0:
+            if (n >= 2 && u(0) < objects.size())
+                objects[u(0)] = T_Object{};
+            break;
+        case 0x001E:
+            if (saved.size() < 1000)
+                saved.push_back(d.S);
+            break;
+        case 0x0127:
+            if (!saved.empty())
+                d.S = saved.back(), saved.pop_back();
+            break;
+        case 0x0209:
+            if (n >= 4)
+                d.S.Text_Color = Color_Ref(Get_U32_LE(p));
+            break;
+        case 0x012E:
+            if (n >= 2)
+                d.S.Text_Align = u(0);
+            break;
         case 0x0521: { // TextOut: length, text padded to a word, y, x
             const std::size_t length = u(0), padded = (length + 1) & ~std::size_t{1};
             if (n >= 2 && 2 + padded + 4 <= n)
@@ -600,8 +698,10 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
                 d.Text({v(1), v(0)}, Text_Of(p + at, length, false));
             break;
         }
-        case 0x0416: case 0x0415: // IntersectClipRect, ExcludeClipRect: b, r, t, l
-            if (n >= 8) d.Clip_Rect(v(3), v(2), v(1), v(0), function == 0x0415);
+        case 0x0416:
+        case 0x0415: // IntersectClipRect, ExcludeClipRect: b, r, t, l
+            if (n >= 8)
+                d.Clip_Rect(v(3), v(2), v(1), v(0), function == 0x0415);
             break;
         // Bitmaps: the parameters before the bitmap, in reverse, end with
         // the destination (x, y, w, h) and the source (x, y, w, h).
@@ -620,7 +720,8 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
                 d.Bitmap(p + 16, n - 16, {v(7), v(6)}, {v(7) + v(5), v(6) + v(4)},
                          QRect(int(v(3)), int(v(2)), int(v(5)), int(v(4))));
             break;
-        default: break; // raster operations, regions and the rest: not drawn
+        default:
+            break; // raster operations, regions and the rest: not drawn
         }
     }
     if (d.Over_Budget())
@@ -642,13 +743,17 @@ QTransform Read_Xform(const u8* p)
     return QTransform(m[0], m[1], m[2], m[3], m[4], m[5]);
 }
 
-bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error, const T_Decode_Limits& limits)
+bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
+              const T_Decode_Limits& limits)
 {
     if (size < 88 || Get_U32_LE(data) != 1 || Get_U32_LE(data + 40) != 0x464D4520)
         return Fail(error, "This is not an enhanced metafile.");
-    auto s32 = [](const u8* p) { return static_cast<double>(static_cast<std::int32_t>(Get_U32_LE(p))); };
+    auto s32 = [](const u8* p) {
+        return static_cast<double>(static_cast<std::int32_t>(Get_U32_LE(p)));
+    };
     // The frame in 0.01 mm and the reference device's pixels per millimetre.
-    const double frame_l = s32(data + 24), frame_t = s32(data + 28), frame_r = s32(data + 32), frame_b = s32(data + 36);
+    const double frame_l = s32(data + 24), frame_t = s32(data + 28), frame_r = s32(data + 32),
+                 frame_b = s32(data + 36);
     const double dev_px_x = s32(data + 72), dev_px_y = s32(data + 76);
     const double dev_mm_x = s32(data + 80), dev_mm_y = s32(data + 84);
     const double ppmm_x = dev_mm_x > 0 && dev_px_x > 0 ? dev_px_x / dev_mm_x : 96 / 25.4;
@@ -705,10 +810,20 @@ bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
         switch (type) {
         // Polylines and curves after a bounds rectangle and a count: 32-bit
         // points, or 16-bit ones for the "16" records 85 to 89.
-        case 2: case 3: case 4: case 5: case 6: case 85: case 86: case 87: case 88: case 89: {
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 85:
+        case 86:
+        case 87:
+        case 88:
+        case 89: {
             // 2 bezier, 3 polygon, 4 polyline, 5 bezier-to, 6 polyline-to
             const unsigned kind = type >= 85 ? type - 83 : type;
-            if (n < 20 || !Read_Points(p, n, 20, u(4), type >= 85 ? 2 : 4, points) || points.isEmpty())
+            if (n < 20 || !Read_Points(p, n, 20, u(4), type >= 85 ? 2 : 4, points) ||
+                points.isEmpty())
                 break;
             if (kind == 5 || kind == 6) {
                 d.Continue(points, kind == 5);
@@ -726,23 +841,59 @@ bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
             d.Draw(shapes, kind == 3);
             break;
         }
-        case 7: case 8: case 90: case 91: { // PolyPolyline, PolyPolygon
+        case 7:
+        case 8:
+        case 90:
+        case 91: { // PolyPolyline, PolyPolygon
             const bool polygon = type == 8 || type == 91;
             if (n >= 24 && Read_Poly_Path(p, n, 24, u(4), 4, type >= 90 ? 2 : 4, polygon, shapes))
                 d.Draw(shapes, polygon);
             break;
         }
-        case 9: if (n >= 8 && v(0) != 0 && v(1) != 0) d.S.Win_W = v(0), d.S.Win_H = v(1); break;
-        case 10: if (n >= 8) d.S.Win_X = v(0), d.S.Win_Y = v(1); break;
-        case 11: if (n >= 8 && v(0) != 0 && v(1) != 0) d.S.Vp_W = v(0), d.S.Vp_H = v(1); break;
-        case 12: if (n >= 8) d.S.Vp_X = v(0), d.S.Vp_Y = v(1); break;
-        case 17: if (n >= 4) d.S.Map_Mode = static_cast<int>(u(0)); break;
-        case 19: if (n >= 4) d.S.Winding = u(0) == 2; break;
-        case 22: if (n >= 4) d.S.Text_Align = u(0); break;
-        case 24: if (n >= 4) d.S.Text_Color = Color_Ref(u(0)); break;
-        case 27: if (n >= 8) d.Move_To({v(0), v(1)}); break;
-        case 54: if (n >= 8) d.Continue({QPointF(v(0), v(1))}, false); break;
-        case 33: if (saved.size() < 1000) saved.push_back(d.S); break;
+        case 9:
+            if (n >= 8 && v(0) != 0 && v(1) != 0)
+                d.S.Win_W = v(0), d.S.Win_H = v(1);
+            break;
+        case 10:
+            if (n >= 8)
+                d.S.Win_X = v(0), d.S.Win_Y = v(1);
+            break;
+        case 11:
+            if (n >= 8 && v(0) != 0 && v(1) != 0)
+                d.S.Vp_W = v(0), d.S.Vp_H = v(1);
+            break;
+        case 12:
+            if (n >= 8)
+                d.S.Vp_X = v(0), d.S.Vp_Y = v(1);
+            break;
+        case 17:
+            if (n >= 4)
+                d.S.Map_Mode = static_cast<int>(u(0));
+            break;
+        case 19:
+            if (n >= 4)
+                d.S.Winding = u(0) == 2;
+            break;
+        case 22:
+            if (n >= 4)
+                d.S.Text_Align = u(0);
+            break;
+        case 24:
+            if (n >= 4)
+                d.S.Text_Color = Color_Ref(u(0));
+            break;
+        case 27:
+            if (n >= 8)
+                d.Move_To({v(0), v(1)});
+            break;
+        case 54:
+            if (n >= 8)
+                d.Continue({QPointF(v(0), v(1))}, false);
+            break;
+        case 33:
+            if (saved.size() < 1000)
+                saved.push_back(d.S);
+            break;
         case 34: { // RestoreDC: relative to the last saved
             const auto relative = static_cast<std::int32_t>(u(0));
             if (n >= 4 && relative < 0 && -std::int64_t{relative} <= std::int64_t(saved.size())) {
@@ -752,7 +903,10 @@ bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
             }
             break;
         }
-        case 35: if (n >= 24) d.S.World = Read_Xform(p); break;
+        case 35:
+            if (n >= 24)
+                d.S.World = Read_Xform(p);
+            break;
         case 36: // ModifyWorldTransform: reset, multiply on the left or right, set
             if (n >= 28) {
                 const QTransform x = Read_Xform(p);
@@ -785,25 +939,48 @@ bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
             }
             break;
         }
-        case 38: case 95: // pen, extended pen: index, style, width, colour
+        case 38:
+        case 95: // pen, extended pen: index, style, width, colour
             if (u(0) < objects.size() && n >= (type == 38 ? 20u : 36u)) {
                 T_Object o;
                 o.Kind = T_Object::Pen;
                 const bool plain = type == 38;
-                o.Pen_Value = {((plain ? u(1) : u(5)) & 15) != 5, plain ? v(2) : u(6), Color_Ref(plain ? u(4) : u(8))};
+                o.Pen_Value = {((plain ? u(1) : u(5)) & 15) != 5, plain ? v(2) : u(6),
+                               Color_Ref(plain ? u(4) : u(8))};
                 objects[u(0)] = o;
             }
             break;
-        case 39: if (n >= 16 && u(0) < objects.size()) objects[u(0)] = Brush_Object(u(1) == 1 ? 1 : 0, u(2)); break;
-        case 93: case 94: if (n >= 4 && u(0) < objects.size()) objects[u(0)] = Brush_Object(3, 0); break;
-        case 40: if (n >= 4 && u(0) < objects.size()) objects[u(0)] = T_Object{}; break;
-        case 42: case 43: if (n >= 16) d.Draw(Box_Path(type == 42, v(0), v(1), v(2), v(3)), true); break;
-        case 44: if (n >= 24) d.Draw(Box_Path(2, v(0), v(1), v(2), v(3), v(4), v(5)), true); break;
-        case 45: case 46: case 47: case 55: { // Arc, Chord, Pie, ArcTo: box, start, end
+        case 39:
+            if (n >= 16 && u(0) < objects.size())
+                objects[u(0)] = Brush_Object(u(1) == 1 ? 1 : 0, u(2));
+            break;
+        case 93:
+        case 94:
+            if (n >= 4 && u(0) < objects.size())
+                objects[u(0)] = Brush_Object(3, 0);
+            break;
+        case 40:
+            if (n >= 4 && u(0) < objects.size())
+                objects[u(0)] = T_Object{};
+            break;
+        case 42:
+        case 43:
+            if (n >= 16)
+                d.Draw(Box_Path(type == 42, v(0), v(1), v(2), v(3)), true);
+            break;
+        case 44:
+            if (n >= 24)
+                d.Draw(Box_Path(2, v(0), v(1), v(2), v(3), v(4), v(5)), true);
+            break;
+        case 45:
+        case 46:
+        case 47:
+        case 55: { // Arc, Chord, Pie, ArcTo: box, start, end
             if (n < 32)
                 break;
             const int kind = type == 46 ? 1 : type == 47 ? 2 : 0;
-            const QPainterPath arc = Arc_Path(kind, v(0), v(1), v(2), v(3), {v(4), v(5)}, {v(6), v(7)});
+            const QPainterPath arc =
+                Arc_Path(kind, v(0), v(1), v(2), v(3), {v(4), v(5)}, {v(6), v(7)});
             if (type != 55) {
                 d.Draw(arc, kind != 0);
             } else if (!arc.isEmpty()) { // a line to the arc's start, then the arc
@@ -816,14 +993,36 @@ bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
             }
             break;
         }
-        case 59: d.Begin_Path(); break;
-        case 60: d.In_Path = false; break;
-        case 61: d.Close_Figure(); break;
-        case 62: case 63: case 64: d.Finish_Path(type != 64, type != 62); break; // fill, stroke and fill, stroke
-        case 68: d.Begin_Path(), d.In_Path = false; break;
-        case 29: case 30: if (n >= 16) d.Clip_Rect(v(0), v(1), v(2), v(3), type == 29); break;
-        case 67: if (n >= 4) d.Clip_To_Path(u(0)); break;
-        case 75: if (n >= 8 && u(0) == 0 && u(1) == 5) d.S.Clipped = false; break; // a region: only its reset
+        case 59:
+            d.Begin_Path();
+            break;
+        case 60:
+            d.In_Path = false;
+            break;
+        case 61:
+            d.Close_Figure();
+            break;
+        case 62:
+        case 63:
+        case 64:
+            d.Finish_Path(type != 64, type != 62);
+            break; // fill, stroke and fill, stroke
+        case 68:
+            d.Begin_Path(), d.In_Path = false;
+            break;
+        case 29:
+        case 30:
+            if (n >= 16)
+                d.Clip_Rect(v(0), v(1), v(2), v(3), type == 29);
+            break;
+        case 67:
+            if (n >= 4)
+                d.Clip_To_Path(u(0));
+            break;
+        case 75:
+            if (n >= 8 && u(0) == 0 && u(1) == 5)
+                d.S.Clipped = false;
+            break; // a region: only its reset
         case 81: { // StretchDIBits
             if (n < 72)
                 break;
@@ -835,7 +1034,8 @@ bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
             std::vector<u8> dib(record + bmi_at, record + bmi_at + bmi_len);
             dib.insert(dib.end(), record + bits_at, record + bits_at + bits_len);
             // Source rectangles count from the bottom of a bottom-up bitmap.
-            const auto stored_h = dib.size() >= 12 ? static_cast<std::int32_t>(Get_U32_LE(dib.data() + 8)) : 0;
+            const auto stored_h =
+                dib.size() >= 12 ? static_cast<std::int32_t>(Get_U32_LE(dib.data() + 8)) : 0;
             QRect source(int(v(6)), int(v(7)), int(v(8)), int(v(9)));
             if (bmi_len >= 40 && stored_h > 0)
                 source.moveTop(stored_h - source.top() - source.height());
@@ -850,13 +1050,15 @@ bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
                 objects[u(0)] = o;
             }
             break;
-        case 83: case 84: { // ExtTextOutA / W: bounds, mode, scales, then reference point, count, offset
+        case 83:
+        case 84: { // ExtTextOutA / W: bounds, mode, scales, then reference point, count, offset
             const std::size_t count = u(9), at = u(10), each = type == 84 ? 2 : 1;
             if (n >= 68 && at >= 8 && at <= length && count <= (length - at) / each)
                 d.Text({v(7), v(8)}, Text_Of(record + at, count, type == 84));
             break;
         }
-        default: break; // raster operations, regions and the rest: not drawn
+        default:
+            break; // raster operations, regions and the rest: not drawn
         }
     }
     if (d.Over_Budget())
@@ -873,11 +1075,13 @@ bool Looks_Like_Metafile(const u8* data, std::size_t size)
     if (size >= 88 && Get_U32_LE(data) == 1 && Get_U32_LE(data + 40) == 0x464D4520)
         return true;
     // A plain metafile header: type 1 or 2, nine header words, version 1 or 3.
-    return size >= 18 && (Get_U16_LE(data) == 1 || Get_U16_LE(data) == 2) && Get_U16_LE(data + 2) == 9 &&
+    return size >= 18 && (Get_U16_LE(data) == 1 || Get_U16_LE(data) == 2) &&
+           Get_U16_LE(data + 2) == 9 &&
            (Get_U16_LE(data + 4) == 0x0300 || Get_U16_LE(data + 4) == 0x0100);
 }
 
-bool Draw_Metafile(const u8* data, std::size_t size, QImage& out, std::string& error, const T_Decode_Limits& limits)
+bool Draw_Metafile(const u8* data, std::size_t size, QImage& out, std::string& error,
+                   const T_Decode_Limits& limits)
 {
     out = QImage();
     bool ok = false;

@@ -13,11 +13,12 @@ bool Looks_Like_Pcx(const u8* data, std::size_t size)
         return false;
     unsigned bits = data[3], planes = data[65];
     return (bits == 1 || bits == 2 || bits == 4 || bits == 8) && planes >= 1 && planes <= 4 &&
-           Get_U16_LE(data + 8) >= Get_U16_LE(data + 4) && Get_U16_LE(data + 10) >= Get_U16_LE(data + 6) &&
-           Get_U16_LE(data + 66) > 0;
+           Get_U16_LE(data + 8) >= Get_U16_LE(data + 4) &&
+           Get_U16_LE(data + 10) >= Get_U16_LE(data + 6) && Get_U16_LE(data + 66) > 0;
 }
 
-bool Decode_Pcx(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+bool Decode_Pcx(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits)
 {
     if (size < 128 || data[0] != 0x0A)
         return Fail(error, "This is not a PCX file.");
@@ -28,11 +29,13 @@ bool Decode_Pcx(const u8* data, std::size_t size, T_Raster& out, std::string& er
     if (encoding > 1)
         return Fail(error, "The PCX file uses an unknown encoding.");
     bool supported = (planes == 1 && (bits == 1 || bits == 2 || bits == 4 || bits == 8)) ||
-                     (bits == 1 && (planes == 2 || planes == 3 || planes == 4)) || (bits == 8 && (planes == 3 || planes == 4));
+                     (bits == 1 && (planes == 2 || planes == 3 || planes == 4)) ||
+                     (bits == 8 && (planes == 3 || planes == 4));
     if (!supported)
-        return Fail(error, "The PCX file has an unsupported layout (" + std::to_string(planes) + " planes of " +
-                               std::to_string(bits) + " bits).");
-    if (w > 0 && static_cast<std::uint64_t>(bytes_per_line) * 8 < static_cast<std::uint64_t>(w) * bits)
+        return Fail(error, "The PCX file has an unsupported layout (" + std::to_string(planes) +
+                               " planes of " + std::to_string(bits) + " bits).");
+    if (w > 0 &&
+        static_cast<std::uint64_t>(bytes_per_line) * 8 < static_cast<std::uint64_t>(w) * bits)
         return Fail(error, "The PCX file's line length is too short for its width.");
     const std::uint64_t line_bytes = static_cast<std::uint64_t>(bytes_per_line) * planes;
     const std::uint64_t total = line_bytes * (h > 0 ? h : 0);
@@ -75,8 +78,10 @@ bool Decode_Pcx(const u8* data, std::size_t size, T_Raster& out, std::string& er
         palette_size = 4;
     } else if (version == 3) {
         // Version 2.8 without palette information: the default EGA colours.
-        const u8 ega[48] = {0,0,0, 0,0,170, 0,170,0, 0,170,170, 170,0,0, 170,0,170, 170,85,0, 170,170,170,
-                            85,85,85, 85,85,255, 85,255,85, 85,255,255, 255,85,85, 255,85,255, 255,255,85, 255,255,255};
+        const u8 ega[48] = {0,   0,  0,  0,   0,  170, 0,   170, 0,  0,   170, 170,
+                            170, 0,  0,  170, 0,  170, 170, 85,  0,  170, 170, 170,
+                            85,  85, 85, 85,  85, 255, 85,  255, 85, 85,  255, 255,
+                            255, 85, 85, 255, 85, 255, 255, 255, 85, 255, 255, 255};
         for (int i = 0; i < 48; ++i)
             palette[i] = ega[i];
     }

@@ -25,7 +25,8 @@ QImage To_QImage(T_Raster&& Raster)
 
 // The TIFF preview of an EPS file, through Qt's TIFF reader; its size is
 // checked against the limits before it is decoded.
-bool Decode_Tiff_Preview(const QByteArray& tiff, const T_Decode_Limits& limits, QImage& out, std::string& error)
+bool Decode_Tiff_Preview(const QByteArray& tiff, const T_Decode_Limits& limits, QImage& out,
+                         std::string& error)
 {
     QBuffer buffer;
     buffer.setData(tiff);
@@ -38,7 +39,8 @@ bool Decode_Tiff_Preview(const QByteArray& tiff, const T_Decode_Limits& limits, 
     if (limits.Max_Pixels == 0)
         return Fail(error, "The preview's size is unknown.");
     if (!reader.read(&out))
-        return Fail(error, "The EPS file's TIFF preview cannot be read: " + reader.errorString().toStdString());
+        return Fail(error, "The EPS file's TIFF preview cannot be read: " +
+                               reader.errorString().toStdString());
     return true;
 }
 
@@ -68,8 +70,10 @@ bool Decode_Picture(const QByteArray& data, T_Image_Decoder decoder, const std::
     T_Raster raster;
     bool ok = false;
     switch (decoder) {
-    case T_Image_Decoder::None: return Fail(error, "The picture's format is not recognised.");
-    case T_Image_Decoder::Metafile: return Draw_Metafile(bytes, size, out, error, limits);
+    case T_Image_Decoder::None:
+        return Fail(error, "The picture's format is not recognised.");
+    case T_Image_Decoder::Metafile:
+        return Draw_Metafile(bytes, size, out, error, limits);
     case T_Image_Decoder::Eps: {
         // Only the binary header of DOS EPS files points at a picture this
         // program can draw: a TIFF or a Windows metafile preview. PostScript
@@ -89,18 +93,40 @@ bool Decode_Picture(const QByteArray& data, T_Image_Decoder decoder, const std::
         } else if (size < 10 || std::memcmp(bytes, "%!PS-Adobe", 10) != 0) {
             return Fail(error, "This is not an Encapsulated PostScript file.");
         }
-        return Fail(error, "The EPS file has no TIFF or metafile preview, and PostScript itself cannot be shown.");
+        return Fail(
+            error,
+            "The EPS file has no TIFF or metafile preview, and PostScript itself cannot be shown.");
     }
-    case T_Image_Decoder::Targa: ok = Decode_Targa(bytes, size, raster, error, limits); break;
-    case T_Image_Decoder::Pcx: ok = Decode_Pcx(bytes, size, raster, error, limits); break;
-    case T_Image_Decoder::Rla: ok = Decode_Rla(bytes, size, raster, error, limits); break;
-    case T_Image_Decoder::Sgi: ok = Decode_Sgi(bytes, size, raster, error, limits); break;
-    case T_Image_Decoder::Psd: ok = Decode_Psd(bytes, size, raster, error, limits); break;
-    case T_Image_Decoder::Autodesk: ok = Decode_Autodesk(bytes, size, raster, error, limits); break;
-    case T_Image_Decoder::Pcd: ok = Decode_Pcd(bytes, size, raster, error, limits); break;
-    case T_Image_Decoder::Cut: ok = Decode_Cut(bytes, size, palette, raster, error, limits); break;
-    case T_Image_Decoder::Psp: ok = Decode_Psp(bytes, size, raster, error, limits); break;
-    case T_Image_Decoder::Rle_Bitmap: ok = Decode_Rle_Bitmap(bytes, size, raster, error, limits); break;
+    case T_Image_Decoder::Targa:
+        ok = Decode_Targa(bytes, size, raster, error, limits);
+        break;
+    case T_Image_Decoder::Pcx:
+        ok = Decode_Pcx(bytes, size, raster, error, limits);
+        break;
+    case T_Image_Decoder::Rla:
+        ok = Decode_Rla(bytes, size, raster, error, limits);
+        break;
+    case T_Image_Decoder::Sgi:
+        ok = Decode_Sgi(bytes, size, raster, error, limits);
+        break;
+    case T_Image_Decoder::Psd:
+        ok = Decode_Psd(bytes, size, raster, error, limits);
+        break;
+    case T_Image_Decoder::Autodesk:
+        ok = Decode_Autodesk(bytes, size, raster, error, limits);
+        break;
+    case T_Image_Decoder::Pcd:
+        ok = Decode_Pcd(bytes, size, raster, error, limits);
+        break;
+    case T_Image_Decoder::Cut:
+        ok = Decode_Cut(bytes, size, palette, raster, error, limits);
+        break;
+    case T_Image_Decoder::Psp:
+        ok = Decode_Psp(bytes, size, raster, error, limits);
+        break;
+    case T_Image_Decoder::Rle_Bitmap:
+        ok = Decode_Rle_Bitmap(bytes, size, raster, error, limits);
+        break;
     }
     if (ok)
         out = To_QImage(std::move(raster));

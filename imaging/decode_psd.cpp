@@ -19,7 +19,9 @@ void Lab_To_Rgb(u8 l8, u8 a8, u8 b8, u8* p)
 {
     double L = l8 * 100.0 / 255.0, a = a8 - 128.0, b = b8 - 128.0;
     double fy = (L + 16) / 116, fx = fy + a / 500, fz = fy - b / 200;
-    auto finv = [](double t) { return t > 6.0 / 29 ? t * t * t : 3 * (6.0 / 29) * (6.0 / 29) * (t - 4.0 / 29); };
+    auto finv = [](double t) {
+        return t > 6.0 / 29 ? t * t * t : 3 * (6.0 / 29) * (6.0 / 29) * (t - 4.0 / 29);
+    };
     double X = 0.9642 * finv(fx), Y = finv(fy), Z = 0.8249 * finv(fz);
     double r = 3.1339 * X - 1.6169 * Y - 0.4906 * Z;
     double g = -0.9785 * X + 1.9160 * Y + 0.0333 * Z;
@@ -58,7 +60,8 @@ bool Unpack_Bits(T_Reader& in, std::size_t length, u8* target, std::size_t out_s
 
 } // namespace
 
-bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits)
 {
     T_Reader in(data, size);
     if (size < 26 || std::memcmp(data, "8BPS", 4) != 0)
@@ -75,7 +78,8 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
     if (channels < 1 || channels > 56)
         return Fail(error, "The Photoshop file has an invalid number of channels.");
     if (depth != 1 && depth != 8 && depth != 16 && depth != 32)
-        return Fail(error, "The Photoshop file has an unsupported depth (" + std::to_string(depth) + " bits).");
+        return Fail(error, "The Photoshop file has an unsupported depth (" + std::to_string(depth) +
+                               " bits).");
     if (depth == 1 && mode != 0)
         return Fail(error, "The Photoshop file's depth does not match its colour mode.");
     // Colour mode data: the palette of indexed pictures.
@@ -88,11 +92,13 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
         if (mode_length < 768)
             return Fail(error, "The indexed Photoshop file has no palette.");
         for (int i = 0; i < 256; ++i)
-            palette[i * 3] = mode_data[i], palette[i * 3 + 1] = mode_data[256 + i], palette[i * 3 + 2] = mode_data[512 + i];
+            palette[i * 3] = mode_data[i], palette[i * 3 + 1] = mode_data[256 + i],
+                        palette[i * 3 + 2] = mode_data[512 + i];
     }
     // Image resources, then layer and mask information: skipped.
     in.Skip(in.U32_BE());
-    std::uint64_t layers_length = large ? (static_cast<std::uint64_t>(in.U32_BE()) << 32 | in.U32_BE()) : in.U32_BE();
+    std::uint64_t layers_length =
+        large ? (static_cast<std::uint64_t>(in.U32_BE()) << 32 | in.U32_BE()) : in.U32_BE();
     in.Skip(layers_length);
     unsigned compression = in.U16_BE();
     if (in.Failed())
@@ -100,11 +106,13 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
     if (compression > 1)
         return Fail(error, "The Photoshop composite image uses an unsupported compression.");
     const unsigned bytes = depth == 1 ? 1 : depth / 8;
-    const std::uint64_t row_bytes = depth == 1 ? (static_cast<std::uint64_t>(w) + 7) / 8 : static_cast<std::uint64_t>(w) * bytes;
+    const std::uint64_t row_bytes = depth == 1 ? (static_cast<std::uint64_t>(w) + 7) / 8
+                                               : static_cast<std::uint64_t>(w) * bytes;
     const std::uint64_t rows = static_cast<std::uint64_t>(h) * channels;
     const unsigned count_size = large ? 4 : 2;
     // PackBits turns two bytes into at most 128.
-    std::uint64_t min_bytes = compression ? rows * count_size + Min_Bytes(rows * row_bytes, 64) : rows * row_bytes;
+    std::uint64_t min_bytes =
+        compression ? rows * count_size + Min_Bytes(rows * row_bytes, 64) : rows * row_bytes;
     if (!Allocate_Raster(out, w, h, limits, error, min_bytes, in.Left()))
         return false;
 
@@ -128,7 +136,8 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
     std::vector<u8> row(static_cast<std::size_t>(row_bytes));
     for (unsigned c = 0; c < used; ++c) {
         for (std::uint32_t r = 0; r < h; ++r) {
-            bool ok = compression ? Unpack_Bits(in, static_cast<std::size_t>(lengths[c * h + r]), row.data(), row.size())
+            bool ok = compression ? Unpack_Bits(in, static_cast<std::size_t>(lengths[c * h + r]),
+                                                row.data(), row.size())
                                   : in.Bytes(row.data(), row.size());
             if (!ok)
                 return Fail(error, "The Photoshop composite image is truncated or corrupt.");
@@ -153,9 +162,15 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
             auto sample = [&](unsigned c) { return planes[c][i]; };
             u8* p = out.At(static_cast<int>(x), static_cast<int>(y));
             switch (mode) {
-            case 0: p[0] = p[1] = p[2] = sample(0) ? 0 : 255; break; // bitmap: 1 is black
-            case 2: std::memcpy(p, palette + sample(0) * 3, 3); break;
-            case 3: p[0] = sample(0), p[1] = sample(1), p[2] = sample(2); break;
+            case 0:
+                p[0] = p[1] = p[2] = sample(0) ? 0 : 255;
+                break; // bitmap: 1 is black
+            case 2:
+                std::memcpy(p, palette + sample(0) * 3, 3);
+                break;
+            case 3:
+                p[0] = sample(0), p[1] = sample(1), p[2] = sample(2);
+                break;
             case 4: { // stored as 255 - ink
                 unsigned k = sample(3);
                 p[0] = static_cast<u8>(sample(0) * k / 255);
@@ -163,8 +178,12 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
                 p[2] = static_cast<u8>(sample(2) * k / 255);
                 break;
             }
-            case 9: Lab_To_Rgb(sample(0), sample(1), sample(2), p); break;
-            default: p[0] = p[1] = p[2] = sample(0); break; // grey, duotone, multichannel
+            case 9:
+                Lab_To_Rgb(sample(0), sample(1), sample(2), p);
+                break;
+            default:
+                p[0] = p[1] = p[2] = sample(0);
+                break; // grey, duotone, multichannel
             }
             if (used > needed && mode != 0 && mode != 2)
                 p[3] = sample(needed);

@@ -14,7 +14,8 @@ namespace imaging {
 
 namespace {
 
-constexpr unsigned Image_Block = 0, Palette_Block = 2, Layer_Bank_Block = 3, Layer_Block = 4, Channel_Block = 5;
+constexpr unsigned Image_Block = 0, Palette_Block = 2, Layer_Bank_Block = 3, Layer_Block = 4,
+                   Channel_Block = 5;
 
 struct T_Block {
     unsigned Id = 0;
@@ -43,8 +44,8 @@ bool Read_Block(const u8* data, std::size_t size, std::size_t pos, unsigned majo
 }
 
 // Unpacks a channel into exactly `out_size` bytes.
-bool Unpack_Channel(unsigned compression, const u8* data, std::size_t size, u8* out, std::size_t out_size,
-                    std::string& error)
+bool Unpack_Channel(unsigned compression, const u8* data, std::size_t size, u8* out,
+                    std::size_t out_size, std::string& error)
 {
     if (compression == 0) {
         if (size < out_size)
@@ -80,13 +81,15 @@ bool Unpack_Channel(unsigned compression, const u8* data, std::size_t size, u8* 
 
 } // namespace
 
-bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits)
 {
     if (size < 36 || std::memcmp(data, "Paint Shop Pro Image File\n\x1a", 27) != 0)
         return Fail(error, "This is not a Paint Shop Pro file.");
     const unsigned major = Get_U16_LE(data + 32);
     if (major < 3)
-        return Fail(error, "Paint Shop Pro files before version 5 of the program are not supported.");
+        return Fail(error,
+                    "Paint Shop Pro files before version 5 of the program are not supported.");
     const std::size_t chunk_skip = major >= 4 ? 4 : 0; // the chunk size word of version 4 and later
 
     std::int64_t width = 0, height = 0;
@@ -132,12 +135,15 @@ bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& er
     if (compression > 2)
         return Fail(error, "This Paint Shop Pro compression is not supported.");
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
-        return Fail(error, "Paint Shop Pro pictures of " + std::to_string(depth) + " bits are not supported.");
+        return Fail(error, "Paint Shop Pro pictures of " + std::to_string(depth) +
+                               " bits are not supported.");
     if (!have_bank)
         return Fail(error, "The Paint Shop Pro file has no layers.");
     // Deflate, the stronger of the two compressions, expands at most 1032 times.
-    const std::uint64_t pixels = static_cast<std::uint64_t>(width > 0 ? width : 0) * (height > 0 ? height : 0);
-    if (!Allocate_Raster(out, width, height, limits, error, compression ? Min_Bytes(pixels, 1032) : 0, size))
+    const std::uint64_t pixels =
+        static_cast<std::uint64_t>(width > 0 ? width : 0) * (height > 0 ? height : 0);
+    if (!Allocate_Raster(out, width, height, limits, error,
+                         compression ? Min_Bytes(pixels, 1032) : 0, size))
         return false;
     for (std::size_t i = 0; i < out.Pixels.size(); i += 4)
         out.Pixels[i + 3] = 0; // only the layer's rectangle is covered
@@ -156,7 +162,8 @@ bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& er
         else
             in.Skip(256);
         in.U8(); // layer type
-        std::int32_t left = in.S32_LE(), top = in.S32_LE(), right = in.S32_LE(), bottom = in.S32_LE();
+        std::int32_t left = in.S32_LE(), top = in.S32_LE(), right = in.S32_LE(),
+                     bottom = in.S32_LE();
         if (in.Failed())
             return Fail(error, "A Paint Shop Pro layer header is truncated.");
         // The channels follow the layer's information chunks.
@@ -186,7 +193,8 @@ bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& er
         const std::uint64_t row_bits = static_cast<std::uint64_t>(lw) * (depth == 24 ? 8 : depth);
         std::vector<u8> plane, mask;
         T_Block channel;
-        for (std::size_t at = sub; at < block.End && Read_Block(data, block.End, at, major, channel); at = channel.End) {
+        for (std::size_t at = sub;
+             at < block.End && Read_Block(data, block.End, at, major, channel); at = channel.End) {
             if (channel.Id != Channel_Block)
                 continue;
             T_Reader ch(data, channel.End);
@@ -204,12 +212,15 @@ bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& er
             if (stride < (row_bits + 7) / 8 || stride > (row_bits + 7) / 8 + 4)
                 return Fail(error, "A Paint Shop Pro channel has the wrong size for its layer.");
             plane.assign(static_cast<std::size_t>(stride * lh), 0);
-            if (!Unpack_Channel(compression, data + start, packed, plane.data(), plane.size(), error))
+            if (!Unpack_Channel(compression, data + start, packed, plane.data(), plane.size(),
+                                error))
                 return false;
-            if (bitmap_type == 1 && stride >= static_cast<std::uint64_t>(lw)) { // transparency mask, 8 bits
+            if (bitmap_type == 1 &&
+                stride >= static_cast<std::uint64_t>(lw)) { // transparency mask, 8 bits
                 mask.assign(static_cast<std::size_t>(lw * lh), 255);
                 for (std::int64_t y = 0; y < lh; ++y)
-                    std::memcpy(mask.data() + lw * y, plane.data() + stride * y, static_cast<std::size_t>(lw));
+                    std::memcpy(mask.data() + lw * y, plane.data() + stride * y,
+                                static_cast<std::size_t>(lw));
                 continue;
             }
             if (bitmap_type != 0)
@@ -231,7 +242,8 @@ bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& er
                         std::uint64_t bit = static_cast<std::uint64_t>(x) * depth;
                         unsigned v = (row[bit / 8] >> (8 - depth - bit % 8)) & ((1u << depth) - 1);
                         if (indexed)
-                            Put_Indexed_Pixel(out, static_cast<int>(cx), static_cast<int>(cy), v, palette.data(), palette_size);
+                            Put_Indexed_Pixel(out, static_cast<int>(cx), static_cast<int>(cy), v,
+                                              palette.data(), palette_size);
                         else
                             p[0] = p[1] = p[2] = static_cast<u8>(v * 255 / ((1u << depth) - 1));
                     }
@@ -239,10 +251,13 @@ bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& er
             }
         }
         // The layer covers its rectangle, as far as its mask lets it.
-        for (std::int64_t y = std::max<std::int64_t>(0, top); y < std::min<std::int64_t>(height, top + lh); ++y)
-            for (std::int64_t x = std::max<std::int64_t>(0, left); x < std::min<std::int64_t>(width, left + lw); ++x)
+        for (std::int64_t y = std::max<std::int64_t>(0, top);
+             y < std::min<std::int64_t>(height, top + lh); ++y)
+            for (std::int64_t x = std::max<std::int64_t>(0, left);
+                 x < std::min<std::int64_t>(width, left + lw); ++x)
                 out.At(static_cast<int>(x), static_cast<int>(y))[3] =
-                    mask.empty() ? 255 : mask[static_cast<std::size_t>((y - top) * lw + (x - left))];
+                    mask.empty() ? 255
+                                 : mask[static_cast<std::size_t>((y - top) * lw + (x - left))];
         Update_Has_Alpha(out);
         return true;
     }

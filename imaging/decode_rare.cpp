@@ -41,8 +41,8 @@ bool Read_Halo_Palette(const std::string& file, std::array<u8, 768>& palette, un
 
 } // namespace
 
-bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette_file, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits)
+bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette_file, T_Raster& out,
+                std::string& error, const T_Decode_Limits& limits)
 {
     if (size < 6)
         return Fail(error, "The Dr. Halo file is truncated.");
@@ -74,12 +74,14 @@ bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette_fil
             if (b & 0x80) {
                 u8 v = line.U8();
                 for (unsigned i = 0; i < n && x < w; ++i)
-                    Put_Indexed_Pixel(out, static_cast<int>(x++), static_cast<int>(y), v, palette.data(), count);
+                    Put_Indexed_Pixel(out, static_cast<int>(x++), static_cast<int>(y), v,
+                                      palette.data(), count);
             } else {
                 for (unsigned i = 0; i < n; ++i) {
                     u8 v = line.U8();
                     if (x < w)
-                        Put_Indexed_Pixel(out, static_cast<int>(x++), static_cast<int>(y), v, palette.data(), count);
+                        Put_Indexed_Pixel(out, static_cast<int>(x++), static_cast<int>(y), v,
+                                          palette.data(), count);
                 }
             }
             if (line.Failed())
@@ -95,7 +97,8 @@ bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette_fil
 // bottom, top), the counts of colour, matte and auxiliary channels and the
 // bits per channel; an offset table of the scan lines follows, bottom line
 // first. Each line holds each channel as a length word and run-length data.
-bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits)
 {
     if (size < 740)
         return Fail(error, "The Alias/Wavefront file is truncated.");
@@ -104,13 +107,15 @@ bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& er
     unsigned colour_channels = Get_U16_BE(data + 20), mattes = Get_U16_BE(data + 22);
     unsigned bits = Get_U16_BE(data + 658);
     if (bits != 0 && bits != 8)
-        return Fail(error, "Alias/Wavefront pictures of " + std::to_string(bits) + " bits per channel are not supported.");
+        return Fail(error, "Alias/Wavefront pictures of " + std::to_string(bits) +
+                               " bits per channel are not supported.");
     if (colour_channels == 0 || colour_channels > 64 || mattes > 64)
         return Fail(error, "The Alias/Wavefront header is invalid.");
     std::int64_t w = right - left + 1, h = top - bottom + 1;
     // Each line: an offset, and per channel a length word and one run.
     std::uint64_t per_line = 4 + 4ull * (colour_channels + mattes);
-    if (!Allocate_Raster(out, w, h, limits, error, per_line * static_cast<std::uint64_t>(h > 0 ? h : 0), size - 740))
+    if (!Allocate_Raster(out, w, h, limits, error,
+                         per_line * static_cast<std::uint64_t>(h > 0 ? h : 0), size - 740))
         return false;
     std::vector<u8> line(static_cast<std::size_t>(w));
     for (std::int64_t r = 0; r < h; ++r) {
@@ -139,7 +144,8 @@ bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& er
                         line[filled++] = run.U8();
                 }
                 if (run.Failed())
-                    return Fail(error, "An Alias/Wavefront line is shorter than the picture is wide.");
+                    return Fail(error,
+                                "An Alias/Wavefront line is shorter than the picture is wide.");
             }
             if (c >= 3 && c < colour_channels)
                 continue;
@@ -173,7 +179,8 @@ namespace {
 // The first frame of an Animator flic (".fli", and the ".cel" of later
 // versions): its colour chunks and its full-frame chunks. Delta chunks
 // need a previous frame and do not occur in a first frame.
-bool Decode_Flic(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+bool Decode_Flic(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                 const T_Decode_Limits& limits)
 {
     unsigned magic = Get_U16_LE(data + 4), w = Get_U16_LE(data + 8), h = Get_U16_LE(data + 10);
     std::uint32_t first = magic == 0xAF12 ? Get_U32_LE(data + 80) : 0;
@@ -221,7 +228,8 @@ bool Decode_Flic(const u8* data, std::size_t size, T_Raster& out, std::string& e
                 for (unsigned i = 0; i < count && colour < 256; ++i, ++colour)
                     for (int k = 0; k < 3; ++k) {
                         unsigned v = body.U8();
-                        palette[colour * 3 + k] = static_cast<u8>(type == 11 ? std::min(v, 63u) * 255 / 63 : v);
+                        palette[colour * 3 + k] =
+                            static_cast<u8>(type == 11 ? std::min(v, 63u) * 255 / 63 : v);
                     }
             }
         } else if (type == 13) { // black frame
@@ -254,8 +262,8 @@ bool Decode_Flic(const u8* data, std::size_t size, T_Raster& out, std::string& e
     }
     for (unsigned y = 0; y < h; ++y)
         for (unsigned x = 0; x < w; ++x)
-            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(y), index[static_cast<std::size_t>(y) * w + x],
-                              palette.data(), 256);
+            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(y),
+                              index[static_cast<std::size_t>(y) * w + x], palette.data(), 256);
     return true;
 }
 
@@ -284,7 +292,8 @@ bool Decode_Autodesk(const u8* data, std::size_t size, T_Raster& out, std::strin
     const u8* pixel = data + 32 + 768;
     for (unsigned y = 0; y < h; ++y)
         for (unsigned x = 0; x < w; ++x)
-            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(y), *pixel++, palette, 256);
+            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(y), *pixel++, palette,
+                              256);
     return true;
 }
 
@@ -304,7 +313,8 @@ bool Looks_Like_Pcd(const u8* data, std::size_t size)
 // The base resolution (768 x 512) at a fixed offset: pairs of luma lines,
 // each pair followed by one line of each chroma channel at half width.
 // The orientation byte turns portrait pictures upright.
-bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits)
 {
     if (!Looks_Like_Pcd(data, size))
         return Fail(error, "This is not a Kodak Photo-CD file.");
@@ -327,14 +337,23 @@ bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& er
                 double rgb[3] = {l + b, l - 0.194 * a - 0.509 * b, l + a};
                 unsigned x = sx, y = sy;
                 switch (rotation) {
-                case 1: x = sy, y = Pcd_W - 1 - sx; break; // turned left: stored rotated right
-                case 2: x = Pcd_W - 1 - sx, y = Pcd_H - 1 - sy; break;
-                case 3: x = Pcd_H - 1 - sy, y = sx; break;
-                default: break;
+                case 1:
+                    x = sy, y = Pcd_W - 1 - sx;
+                    break; // turned left: stored rotated right
+                case 2:
+                    x = Pcd_W - 1 - sx, y = Pcd_H - 1 - sy;
+                    break;
+                case 3:
+                    x = Pcd_H - 1 - sy, y = sx;
+                    break;
+                default:
+                    break;
                 }
                 u8* p = out.At(static_cast<int>(x), static_cast<int>(y));
                 for (int c = 0; c < 3; ++c)
-                    p[c] = static_cast<u8>(rgb[c] < 0 ? 0 : rgb[c] > 255 ? 255 : std::lround(rgb[c]));
+                    p[c] = static_cast<u8>(rgb[c] < 0     ? 0
+                                           : rgb[c] > 255 ? 255
+                                                          : std::lround(rgb[c]));
             }
         }
     }
@@ -372,9 +391,10 @@ bool Decode_Rle_Bitmap(const u8* data, std::size_t size, T_Raster& out, std::str
     // The colour table: as many entries as the header says, at most as many
     // as the depth allows and the bytes before the pixels hold.
     std::array<u8, 256 * 3> palette{};
-    const std::size_t table_at = 14 + info_size, most = four ? 16 : 256, stated = Get_U32_LE(data + 46);
-    const auto colors = static_cast<unsigned>(std::min({stated ? stated : most, most,
-                                                         pixels_at > table_at ? (pixels_at - table_at) / 4 : 0}));
+    const std::size_t table_at = 14 + info_size, most = four ? 16 : 256,
+                      stated = Get_U32_LE(data + 46);
+    const auto colors = static_cast<unsigned>(std::min(
+        {stated ? stated : most, most, pixels_at > table_at ? (pixels_at - table_at) / 4 : 0}));
     for (unsigned i = 0; i < colors; ++i)
         for (int c = 0; c < 3; ++c)
             palette[i * 3 + c] = data[table_at + i * 4 + 2 - c];
@@ -387,8 +407,8 @@ bool Decode_Rle_Bitmap(const u8* data, std::size_t size, T_Raster& out, std::str
     std::int64_t x = 0, y = 0; // y counts rows from the start of the data
     auto put = [&](unsigned index) {
         if (x < w && y < h)
-            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(top_down ? y : h - 1 - y), index,
-                              palette.data(), colors);
+            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(top_down ? y : h - 1 - y),
+                              index, palette.data(), colors);
         ++x;
     };
     T_Reader in(data + pixels_at, size - pixels_at);

@@ -7,11 +7,12 @@ namespace imaging {
 
 bool Looks_Like_Sgi(const u8* data, std::size_t size)
 {
-    return size >= 512 && Get_U16_BE(data) == 474 && data[2] <= 1 && (data[3] == 1 || data[3] == 2) &&
-           Get_U16_BE(data + 4) >= 1 && Get_U16_BE(data + 4) <= 3;
+    return size >= 512 && Get_U16_BE(data) == 474 && data[2] <= 1 &&
+           (data[3] == 1 || data[3] == 2) && Get_U16_BE(data + 4) >= 1 && Get_U16_BE(data + 4) <= 3;
 }
 
-bool Decode_Sgi(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+bool Decode_Sgi(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits)
 {
     if (size < 512 || Get_U16_BE(data) != 474)
         return Fail(error, "This is not an SGI image file.");
@@ -61,7 +62,8 @@ bool Decode_Sgi(const u8* data, std::size_t size, T_Raster& out, std::string& er
                     if (count == 0)
                         break;
                     if (filled + static_cast<std::size_t>(count) * bpc > row.size())
-                        return Fail(error, "An SGI row holds more pixels than the picture is wide.");
+                        return Fail(error,
+                                    "An SGI row holds more pixels than the picture is wide.");
                     if (packet & 0x80) {
                         if (!in.Bytes(row.data() + filled, static_cast<std::size_t>(count) * bpc))
                             return Fail(error, "The SGI picture data is truncated.");

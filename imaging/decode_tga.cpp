@@ -13,7 +13,10 @@ namespace {
 void Tga_Color(const u8* s, int bytes, bool gray, u8* p)
 {
     switch (bytes) {
-    case 1: p[0] = p[1] = p[2] = s[0]; p[3] = 255; break;
+    case 1:
+        p[0] = p[1] = p[2] = s[0];
+        p[3] = 255;
+        break;
     case 2:
         if (gray) { // 8-bit grey with 8-bit alpha
             p[0] = p[1] = p[2] = s[0];
@@ -26,8 +29,12 @@ void Tga_Color(const u8* s, int bytes, bool gray, u8* p)
             p[3] = v & 0x8000 ? 255 : 0;
         }
         break;
-    case 3: p[0] = s[2], p[1] = s[1], p[2] = s[0], p[3] = 255; break;
-    default: p[0] = s[2], p[1] = s[1], p[2] = s[0], p[3] = s[3]; break;
+    case 3:
+        p[0] = s[2], p[1] = s[1], p[2] = s[0], p[3] = 255;
+        break;
+    default:
+        p[0] = s[2], p[1] = s[1], p[2] = s[0], p[3] = s[3];
+        break;
     }
 }
 
@@ -37,10 +44,12 @@ bool Looks_Like_Targa(const u8* data, std::size_t size)
 {
     // Only version 2 files say what they are, in their footer.
     return size >= 44 && std::memcmp(data + size - 18, "TRUEVISION-XFILE.\0", 18) == 0 &&
-           (data[2] == 1 || data[2] == 2 || data[2] == 3 || data[2] == 9 || data[2] == 10 || data[2] == 11);
+           (data[2] == 1 || data[2] == 2 || data[2] == 3 || data[2] == 9 || data[2] == 10 ||
+            data[2] == 11);
 }
 
-bool Decode_Targa(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits)
+bool Decode_Targa(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                  const T_Decode_Limits& limits)
 {
     T_Reader in(data, size);
     unsigned id_length = in.U8(), map_type = in.U8(), type = in.U8();
@@ -57,7 +66,8 @@ bool Decode_Targa(const u8* data, std::size_t size, T_Raster& out, std::string& 
     bool mapped = base_type == 1, gray = base_type == 3;
     if ((mapped && (depth != 8 && depth != 16)) || (gray && depth != 8 && depth != 16) ||
         (base_type == 2 && depth != 15 && depth != 16 && depth != 24 && depth != 32))
-        return Fail(error, "The Targa file has an unsupported pixel depth (" + std::to_string(depth) + " bits).");
+        return Fail(error, "The Targa file has an unsupported pixel depth (" +
+                               std::to_string(depth) + " bits).");
     if (mapped && map_type != 1)
         return Fail(error, "The colour-mapped Targa file has no colour map.");
     in.Skip(id_length);

@@ -21,8 +21,8 @@ bool T_Reader::Bytes(u8* target, std::size_t count)
     return true;
 }
 
-bool Check_Raster_Size(std::int64_t width, std::int64_t height, const T_Decode_Limits& limits, std::string& error,
-                       std::uint64_t min_bytes, std::uint64_t available)
+bool Check_Raster_Size(std::int64_t width, std::int64_t height, const T_Decode_Limits& limits,
+                       std::string& error, std::uint64_t min_bytes, std::uint64_t available)
 {
     std::string size_text = std::to_string(width) + " x " + std::to_string(height);
     if (width <= 0 || height <= 0)
@@ -37,8 +37,9 @@ bool Check_Raster_Size(std::int64_t width, std::int64_t height, const T_Decode_L
     return true;
 }
 
-bool Allocate_Raster(T_Raster& out, std::int64_t width, std::int64_t height, const T_Decode_Limits& limits,
-                     std::string& error, std::uint64_t min_bytes, std::uint64_t available)
+bool Allocate_Raster(T_Raster& out, std::int64_t width, std::int64_t height,
+                     const T_Decode_Limits& limits, std::string& error, std::uint64_t min_bytes,
+                     std::uint64_t available)
 {
     out = T_Raster{};
     if (!Check_Raster_Size(width, height, limits, error, min_bytes, available))
@@ -58,14 +59,16 @@ void Update_Has_Alpha(T_Raster& raster)
         raster.Has_Alpha = raster.Pixels[i] != 255;
 }
 
-void Put_Indexed_Pixel(T_Raster& raster, int x, int y, unsigned index, const u8* palette, unsigned palette_size)
+void Put_Indexed_Pixel(T_Raster& raster, int x, int y, unsigned index, const u8* palette,
+                       unsigned palette_size)
 {
     u8* p = raster.At(x, y);
     for (unsigned c = 0; c < 3; ++c)
         p[c] = index < palette_size ? palette[index * 3 + c] : 0;
 }
 
-bool Inflate_Zlib(const u8* data, std::size_t size, u8* out, std::size_t out_size, std::string& error)
+bool Inflate_Zlib(const u8* data, std::size_t size, u8* out, std::size_t out_size,
+                  std::string& error)
 {
     // zlib counts in 32 bits: files are read up to 2 GiB, channels are smaller.
     if (size > 0xFFFFFFFFu || out_size > 0xFFFFFFFFu)
@@ -126,16 +129,20 @@ namespace {
 // Reader names first (Format_Of_Decoder takes the first name of a decoder),
 // then the registered extensions of the same formats.
 const std::pair<const char*, T_Image_Decoder> Decoder_Names[] = {
-    {"metafile", T_Image_Decoder::Metafile}, {"targa", T_Image_Decoder::Targa}, {"eps", T_Image_Decoder::Eps},
-    {"pcx", T_Image_Decoder::Pcx},           {"rla", T_Image_Decoder::Rla},     {"sgi", T_Image_Decoder::Sgi},
+    {"metafile", T_Image_Decoder::Metafile}, {"targa", T_Image_Decoder::Targa},
+    {"eps", T_Image_Decoder::Eps},           {"pcx", T_Image_Decoder::Pcx},
+    {"rla", T_Image_Decoder::Rla},           {"sgi", T_Image_Decoder::Sgi},
     {"psd", T_Image_Decoder::Psd},           {"autodesk", T_Image_Decoder::Autodesk},
-    {"pcd", T_Image_Decoder::Pcd},           {"cut", T_Image_Decoder::Cut},     {"psp", T_Image_Decoder::Psp},
-    {"rlebmp", T_Image_Decoder::Rle_Bitmap},
-    {"wmf", T_Image_Decoder::Metafile},      {"emf", T_Image_Decoder::Metafile}, {"win", T_Image_Decoder::Targa},
-    {"vst", T_Image_Decoder::Targa},         {"vda", T_Image_Decoder::Targa},   {"icb", T_Image_Decoder::Targa},
-    {"pcc", T_Image_Decoder::Pcx},           {"scr", T_Image_Decoder::Pcx},     {"rpf", T_Image_Decoder::Rla},
-    {"rgb", T_Image_Decoder::Sgi},           {"rgba", T_Image_Decoder::Sgi},    {"bw", T_Image_Decoder::Sgi},
-    {"pdd", T_Image_Decoder::Psd},           {"cel", T_Image_Decoder::Autodesk}, {"pic", T_Image_Decoder::Autodesk},
+    {"pcd", T_Image_Decoder::Pcd},           {"cut", T_Image_Decoder::Cut},
+    {"psp", T_Image_Decoder::Psp},           {"rlebmp", T_Image_Decoder::Rle_Bitmap},
+    {"wmf", T_Image_Decoder::Metafile},      {"emf", T_Image_Decoder::Metafile},
+    {"win", T_Image_Decoder::Targa},         {"vst", T_Image_Decoder::Targa},
+    {"vda", T_Image_Decoder::Targa},         {"icb", T_Image_Decoder::Targa},
+    {"pcc", T_Image_Decoder::Pcx},           {"scr", T_Image_Decoder::Pcx},
+    {"rpf", T_Image_Decoder::Rla},           {"rgb", T_Image_Decoder::Sgi},
+    {"rgba", T_Image_Decoder::Sgi},          {"bw", T_Image_Decoder::Sgi},
+    {"pdd", T_Image_Decoder::Psd},           {"cel", T_Image_Decoder::Autodesk},
+    {"pic", T_Image_Decoder::Autodesk},
 };
 
 } // namespace

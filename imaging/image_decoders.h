@@ -22,27 +22,30 @@ class QImage;
 struct T_Raster {
     int Width = 0;
     int Height = 0;
-    bool Has_Alpha = false;      // false: every alpha byte is 255
+    bool Has_Alpha = false; // false: every alpha byte is 255
     std::vector<std::uint8_t> Pixels;
 
     // The RGBA bytes of pixel (x, y); no range check.
-    std::uint8_t* At(int x, int y) { return Pixels.data() + (static_cast<std::size_t>(y) * Width + x) * 4; }
+    std::uint8_t* At(int x, int y)
+    {
+        return Pixels.data() + (static_cast<std::size_t>(y) * Width + x) * 4;
+    }
 };
 
 // Which decoder reads a format. Several extensions share one decoder.
 enum class T_Image_Decoder {
     None,
-    Metafile, // wmf, emf
-    Targa,    // tga, win, vst, vda, icb
-    Eps,      // eps: its TIFF or WMF preview
-    Pcx,      // pcx, pcc, scr
-    Rla,      // rla, rpf
-    Sgi,      // sgi, rgb, rgba, bw
-    Psd,      // psd, pdd
-    Autodesk, // cel, pic
-    Pcd,      // pcd
-    Cut,      // cut
-    Psp,      // psp
+    Metafile,   // wmf, emf
+    Targa,      // tga, win, vst, vda, icb
+    Eps,        // eps: its TIFF or WMF preview
+    Pcx,        // pcx, pcc, scr
+    Rla,        // rla, rpf
+    Sgi,        // sgi, rgb, rgba, bw
+    Psd,        // psd, pdd
+    Autodesk,   // cel, pic
+    Pcd,        // pcd
+    Cut,        // cut
+    Psp,        // psp
     Rle_Bitmap, // bmp, rle, dib with RLE8 or RLE4 compression
 };
 
@@ -144,8 +147,16 @@ public:
     }
     std::uint16_t U16_LE() { return static_cast<std::uint16_t>(U8() | (U8() << 8)); }
     std::uint16_t U16_BE() { return static_cast<std::uint16_t>((U8() << 8) | U8()); }
-    std::uint32_t U32_LE() { const std::uint32_t lo = U16_LE(); return lo | std::uint32_t{U16_LE()} << 16; }
-    std::uint32_t U32_BE() { const std::uint32_t hi = U16_BE(); return (hi << 16) | U16_BE(); }
+    std::uint32_t U32_LE()
+    {
+        const std::uint32_t lo = U16_LE();
+        return lo | std::uint32_t{U16_LE()} << 16;
+    }
+    std::uint32_t U32_BE()
+    {
+        const std::uint32_t hi = U16_BE();
+        return (hi << 16) | U16_BE();
+    }
     std::int32_t S32_LE() { return static_cast<std::int32_t>(U32_LE()); }
 
     // Copies `count` bytes; fails without copying when fewer are left.
@@ -160,10 +171,22 @@ private:
 
 // Integer reads at an absolute offset, for formats laid out as tables.
 // The caller has checked that the bytes exist.
-inline std::uint16_t Get_U16_LE(const u8* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-inline std::uint16_t Get_U16_BE(const u8* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
-inline std::uint32_t Get_U32_LE(const u8* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24); }
-inline std::uint32_t Get_U32_BE(const u8* p) { return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
+inline std::uint16_t Get_U16_LE(const u8* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint16_t Get_U16_BE(const u8* p)
+{
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+inline std::uint32_t Get_U32_LE(const u8* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
+}
+inline std::uint32_t Get_U32_BE(const u8* p)
+{
+    return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
 
 // Sets the error text and returns false, so that a parser can write
 // `return Fail(error, "...")`.
@@ -175,43 +198,57 @@ inline bool Fail(std::string& error, const std::string& text) { return error = t
 // best possible compression), and `available` the bytes the file has for it:
 // a header that claims more than its data can hold is refused before
 // anything is allocated.
-bool Check_Raster_Size(std::int64_t width, std::int64_t height, const T_Decode_Limits& limits, std::string& error,
-                       std::uint64_t min_bytes = 0, std::uint64_t available = 0);
+bool Check_Raster_Size(std::int64_t width, std::int64_t height, const T_Decode_Limits& limits,
+                       std::string& error, std::uint64_t min_bytes = 0,
+                       std::uint64_t available = 0);
 
 // Allocates `out` as a width x height raster, opaque black, after
 // Check_Raster_Size.
-bool Allocate_Raster(T_Raster& out, std::int64_t width, std::int64_t height, const T_Decode_Limits& limits,
-                     std::string& error, std::uint64_t min_bytes = 0, std::uint64_t available = 0);
+bool Allocate_Raster(T_Raster& out, std::int64_t width, std::int64_t height,
+                     const T_Decode_Limits& limits, std::string& error, std::uint64_t min_bytes = 0,
+                     std::uint64_t available = 0);
 
 // The least input size for `pixels` pixels at a best compression ratio of
 // `per` pixels a byte, rounded up.
-inline std::uint64_t Min_Bytes(std::uint64_t pixels, std::uint64_t per) { return (pixels + per - 1) / per; }
+inline std::uint64_t Min_Bytes(std::uint64_t pixels, std::uint64_t per)
+{
+    return (pixels + per - 1) / per;
+}
 
 // Sets Has_Alpha when any alpha byte is below 255.
 void Update_Has_Alpha(T_Raster& raster);
 
 // Fills the raster with the pixels of an indexed row: `palette` holds
 // `palette_size` RGB triples, indexes outside it give black.
-void Put_Indexed_Pixel(T_Raster& raster, int x, int y, unsigned index, const u8* palette, unsigned palette_size);
+void Put_Indexed_Pixel(T_Raster& raster, int x, int y, unsigned index, const u8* palette,
+                       unsigned palette_size);
 
 // The raster decoders, each on one complete file in memory.
-bool Decode_Targa(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
-bool Decode_Pcx(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
-bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
-bool Decode_Sgi(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
-bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+bool Decode_Targa(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                  const T_Decode_Limits& limits);
+bool Decode_Pcx(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits);
+bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits);
+bool Decode_Sgi(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits);
+bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits);
 bool Decode_Autodesk(const u8* data, std::size_t size, T_Raster& out, std::string& error,
                      const T_Decode_Limits& limits);
-bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
-// `palette` is the content of the palette file beside the picture, or empty.
-bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette, T_Raster& out, std::string& error,
+bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& error,
                 const T_Decode_Limits& limits);
-bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& error, const T_Decode_Limits& limits);
+// `palette` is the content of the palette file beside the picture, or empty.
+bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette, T_Raster& out,
+                std::string& error, const T_Decode_Limits& limits);
+bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& error,
+                const T_Decode_Limits& limits);
 bool Decode_Rle_Bitmap(const u8* data, std::size_t size, T_Raster& out, std::string& error,
                        const T_Decode_Limits& limits);
 
 // Draws a Windows metafile or enhanced metafile onto a white picture.
-bool Draw_Metafile(const u8* data, std::size_t size, QImage& out, std::string& error, const T_Decode_Limits& limits);
+bool Draw_Metafile(const u8* data, std::size_t size, QImage& out, std::string& error,
+                   const T_Decode_Limits& limits);
 
 // Signature checks used by the content detection.
 bool Looks_Like_Metafile(const u8* data, std::size_t size);
@@ -225,6 +262,7 @@ bool Looks_Like_Rle_Bitmap(const u8* data, std::size_t size);
 // Inflates a zlib stream into `out`, which must have exactly the expected
 // size; fails when the stream is corrupt or yields fewer bytes. More bytes
 // than expected are ignored.
-bool Inflate_Zlib(const u8* data, std::size_t size, u8* out, std::size_t out_size, std::string& error);
+bool Inflate_Zlib(const u8* data, std::size_t size, u8* out, std::size_t out_size,
+                  std::string& error);
 
 } // namespace imaging

@@ -68,7 +68,8 @@ std::vector<T_Image_Format> Build_Registry()
     };
     std::vector<T_Image_Format> registry;
     for (const auto& row : rows)
-        registry.push_back({row.Extension, row.Own[0] ? row.Own : row.Group, row.Group, row.Readers});
+        registry.push_back(
+            {row.Extension, row.Own[0] ? row.Own : row.Group, row.Group, row.Readers});
     return registry;
 }
 

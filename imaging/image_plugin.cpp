@@ -44,7 +44,8 @@ public:
     {
         const T_Image_Decoder found = Detect_Image_Decoder(device());
         if (found != T_Image_Decoder::None)
-            const_cast<T_Image_Handler*>(this)->setFormat(QByteArray::fromStdString(Format_Of_Decoder(found)));
+            const_cast<T_Image_Handler*>(this)->setFormat(
+                QByteArray::fromStdString(Format_Of_Decoder(found)));
         return found != T_Image_Decoder::None ||
                (Decoder_ != T_Image_Decoder::None && device() && device()->isReadable());
     }
@@ -89,7 +90,8 @@ private:
     {
         QIODevice* source = device();
         const qint64 most = qint64{1} << 31;
-        if (!Loaded_ && source && source->isReadable() && (source->isSequential() || source->size() <= most)) {
+        if (!Loaded_ && source && source->isReadable() &&
+            (source->isSequential() || source->size() <= most)) {
             Loaded_ = true;
             Data_ = source->read(most);
             Palette_ = Decoder_ == T_Image_Decoder::Cut ? Side_Palette(source) : std::string();
@@ -112,8 +114,9 @@ class T_Varnolt_Image_Plugin : public QImageIOPlugin {
 public:
     Capabilities capabilities(QIODevice* Device, const QByteArray& Format) const override
     {
-        const T_Image_Decoder decoder = Format.isEmpty() ? Detect_Image_Decoder(Device)
-                                                         : Decoder_For_Format(Format.toLower().toStdString());
+        const T_Image_Decoder decoder = Format.isEmpty()
+                                            ? Detect_Image_Decoder(Device)
+                                            : Decoder_For_Format(Format.toLower().toStdString());
         return decoder != T_Image_Decoder::None ? CanRead : Capabilities();
     }
 

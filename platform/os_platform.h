@@ -81,8 +81,7 @@ bool Ensure_Private_Folder(const std::string& path);
 // (`prefix` and six random characters) in `system_temp`, mode 0700, as the
 // system temporary folder is shared by all users; "" when none can be made.
 // Windows: `system_temp` itself, the user's own folder (GetTempPath).
-std::string Make_Fallback_Private_Folder(const std::string& system_temp,
-                                         const std::string& prefix);
+std::string Make_Fallback_Private_Folder(const std::string& system_temp, const std::string& prefix);
 
 // Copies src over dst, replacing dst even when it is read-only. dst is
 // replaced in one step, so a failed copy leaves the earlier dst in place.

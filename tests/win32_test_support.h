@@ -28,7 +28,8 @@ inline DWORD Attributes(const std::string& name)
 }
 
 // A name that no single Windows code page holds: Cyrillic and Greek letters.
-inline const std::string Mixed_Script_Name = "\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD_\xCF\x83\xCF\x87\xCE\xAD\xCE\xB4\xCE\xB9\xCE\xBF";
+inline const std::string Mixed_Script_Name =
+    "\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD_\xCF\x83\xCF\x87\xCE\xAD\xCE\xB4\xCE\xB9\xCE\xBF";
 // Cyrillic only: it works wherever the file calls are wide.
 inline const std::string Cyrillic_Name = "\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD";
 

@@ -55,8 +55,8 @@ std::vector<QByteArray> Formats_To_Try(const QString& File, const std::string& F
     // run-length bitmap cut short as if it were whole).
     {
         QFile device(File);
-        const T_Image_Decoder own =
-            device.open(QIODevice::ReadOnly) ? Detect_Image_Decoder(&device) : T_Image_Decoder::None;
+        const T_Image_Decoder own = device.open(QIODevice::ReadOnly) ? Detect_Image_Decoder(&device)
+                                                                     : T_Image_Decoder::None;
         if (own != T_Image_Decoder::None) {
             add(QByteArray::fromStdString(Format_Of_Decoder(own)));
             return formats;

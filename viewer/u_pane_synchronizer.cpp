@@ -11,9 +11,8 @@ T_Pane_Synchronizer::T_Pane_Synchronizer(std::vector<TView_Image_Frame*> Panes)
 
 void T_Pane_Synchronizer::Follow(TMyScrollBox* Sender) const
 {
-    bool known = Sender && std::any_of(Panes_.begin(), Panes_.end(), [Sender](auto* pane) {
-                     return pane->ScrollBox1 == Sender;
-                 });
+    bool known = Sender && std::any_of(Panes_.begin(), Panes_.end(),
+                                       [Sender](auto* pane) { return pane->ScrollBox1 == Sender; });
     if (!known)
         return;
     for (TView_Image_Frame* pane : Panes_)

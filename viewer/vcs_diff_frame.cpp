@@ -135,7 +135,8 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
             return Load_Picture(left_display, hint);
         });
     if (right_exists)
-        View_Image_Frame2->Load_File(right_display, right_caption, Load_Picture(right_display), sync);
+        View_Image_Frame2->Load_File(right_display, right_caption, Load_Picture(right_display),
+                                     sync);
     else
         View_Image_Frame2->Show_Missing_Version(Missing_Version_Caption, sync);
     if (left_exists)
@@ -347,10 +348,12 @@ QString TView_diff_frame::Missing_Picture_Reason() const
     for (const TView_Image_Frame* pane : {View_Image_Frame1, View_Image_Frame2}) {
         if (pane->View_Mode() != 0 && pane->Picture_Width() > 0)
             continue;
-        QString side = pane == View_Image_Frame1 ? QStringLiteral("base") : QStringLiteral("modified");
+        QString side =
+            pane == View_Image_Frame1 ? QStringLiteral("base") : QStringLiteral("modified");
         return pane->Is_Missing_Version()
                    ? QStringLiteral("Nothing to compare: the %1 version does not exist.").arg(side)
-                   : QStringLiteral("Nothing to compare: the %1 version could not be shown.").arg(side);
+                   : QStringLiteral("Nothing to compare: the %1 version could not be shown.")
+                         .arg(side);
     }
     return {};
 }

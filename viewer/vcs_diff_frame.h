@@ -39,10 +39,10 @@ public:
     // Opens the pair: converts, or starts the exporter and shows the first
     // pages, then loads both panes. ViewMode() is 0 afterwards when that
     // failed; the failure has been reported by then.
-    TView_diff_frame(QWidget* Owner, const std::string& Left_File,
-                     const std::string& Left_Caption, const std::string& Right_File,
-                     const std::string& Right_Caption, TNotifyEvent Close_Handler,
-                     unsigned char Converter_Kind, unsigned char Paged_Kind);
+    TView_diff_frame(QWidget* Owner, const std::string& Left_File, const std::string& Left_Caption,
+                     const std::string& Right_File, const std::string& Right_Caption,
+                     TNotifyEvent Close_Handler, unsigned char Converter_Kind,
+                     unsigned char Paged_Kind);
     ~TView_diff_frame() override;
 
     std::uint8_t ViewMode() const { return ViewMode_; }

@@ -57,10 +57,7 @@ void TDiff_Pagelist_Frame::Fill_Pages(const T_Page_List& Pages)
         Select_Tab_Silently(0);
 }
 
-std::int32_t TDiff_Pagelist_Frame::Selected_Index() const
-{
-    return TabControl1->currentIndex();
-}
+std::int32_t TDiff_Pagelist_Frame::Selected_Index() const { return TabControl1->currentIndex(); }
 
 void TDiff_Pagelist_Frame::Page_ListBoxClick()
 {

@@ -43,7 +43,8 @@ TMyScrollBox::TMyScrollBox(QWidget* parent) : QScrollArea(parent)
         // actionTriggered is emitted only for user actions, before the value
         // moves; the view has moved once valueChanged follows. The scroll
         // area's own handler was connected first, so it has run by then.
-        connect(bar, &QScrollBar::actionTriggered, this, [this, bar](int) { Scroll_Bar_Action(bar); });
+        connect(bar, &QScrollBar::actionTriggered, this,
+                [this, bar](int) { Scroll_Bar_Action(bar); });
         connect(bar, &QScrollBar::valueChanged, this, [this, bar](int) {
             if (Pending_Bar != bar)
                 return;
@@ -350,15 +351,9 @@ void TView_Image_Frame::Apply_Geometry()
     }
 }
 
-int TView_Image_Frame::Picture_Width() const
-{
-    return Image1 ? Image1->Picture().width() : 0;
-}
+int TView_Image_Frame::Picture_Width() const { return Image1 ? Image1->Picture().width() : 0; }
 
-int TView_Image_Frame::Picture_Height() const
-{
-    return Image1 ? Image1->Picture().height() : 0;
-}
+int TView_Image_Frame::Picture_Height() const { return Image1 ? Image1->Picture().height() : 0; }
 
 std::string TView_Image_Frame::Picture_As_Png()
 {

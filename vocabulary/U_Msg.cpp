@@ -85,7 +85,8 @@ public:
 T_Stderr_Presenter stderr_presenter;
 T_Msg_Presenter* presenter = &stderr_presenter;
 
-std::string& Title() {
+std::string& Title()
+{
     static std::string title = "varnolt";
     return title;
 }

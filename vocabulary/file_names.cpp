@@ -30,6 +30,12 @@ std::string File_Extension(const std::string& name)
     return extension;
 }
 
-std::string File_Name_Part(const std::string& path) { return path.substr(Last_Component_Start(path)); }
+std::string File_Name_Part(const std::string& path)
+{
+    return path.substr(Last_Component_Start(path));
+}
 
-std::string File_Folder(const std::string& path) { return path.substr(0, Last_Component_Start(path)); }
+std::string File_Folder(const std::string& path)
+{
+    return path.substr(0, Last_Component_Start(path));
+}

@@ -10,6 +10,6 @@ constexpr std::int64_t Max_Picture_Side = 65535;
 
 constexpr bool Picture_Fits(std::int64_t width, std::int64_t height)
 {
-    return width >= 0 && height >= 0 && width <= Max_Picture_Side &&
-           height <= Max_Picture_Side && width * height <= Max_Picture_Pixels;
+    return width >= 0 && height >= 0 && width <= Max_Picture_Side && height <= Max_Picture_Side &&
+           width * height <= Max_Picture_Pixels;
 }

@@ -18,9 +18,9 @@ bool Names_A_File(const QLineEdit* edit)
 } // namespace
 
 TFile_Select_F::TFile_Select_F(std::unique_ptr<T_Open_Dialog> open_dialog, QWidget* parent)
-    : QDialog(parent), OpenDialog1(open_dialog ? std::move(open_dialog)
-                                               : std::make_unique<T_File_Dialog>(
-                                                     T_File_Dialog::T_Kind::Open))
+    : QDialog(parent),
+      OpenDialog1(open_dialog ? std::move(open_dialog)
+                              : std::make_unique<T_File_Dialog>(T_File_Dialog::T_Kind::Open))
 {
     setWindowTitle(QStringLiteral("Varnolt - select files"));
     Label1 = new QLabel(QStringLiteral("Select left (base) file"), this);

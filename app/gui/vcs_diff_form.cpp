@@ -7,9 +7,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption,
-                 const std::string& right, const std::string& right_caption,
-                 unsigned char converter_kind, unsigned char paged_kind, QWidget* parent)
+TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const std::string& right,
+                 const std::string& right_caption, unsigned char converter_kind,
+                 unsigned char paged_kind, QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Diff"));
@@ -19,8 +19,9 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption,
     setGeometry(0, 0, 400, 200);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    View = new TView_diff_frame(this, left, left_caption, right, right_caption,
-                                [this](QObject*) { close(); }, converter_kind, paged_kind);
+    View = new TView_diff_frame(
+        this, left, left_caption, right, right_caption, [this](QObject*) { close(); },
+        converter_kind, paged_kind);
     View->About_Handler = Show_About;
     layout->addWidget(View);
 }

@@ -14,7 +14,10 @@ namespace {
 
 using os::win32::Narrow;
 
-std::string From_Bstr(BSTR text) { return Narrow(text, text ? static_cast<int>(SysStringLen(text)) : 0); }
+std::string From_Bstr(BSTR text)
+{
+    return Narrow(text, text ? static_cast<int>(SysStringLen(text)) : 0);
+}
 
 BSTR To_Bstr(const std::u16string& text)
 {
@@ -142,8 +145,8 @@ T_Variant From_Variant(VARIANT& value)
         return T_Variant::Object(Com_Dispatch(v->pdispVal));
     case VT_UNKNOWN: {
         IDispatch* object = nullptr;
-        if (v->punkVal && SUCCEEDED(v->punkVal->QueryInterface(IID_IDispatch,
-                                                               reinterpret_cast<void**>(&object)))) {
+        if (v->punkVal && SUCCEEDED(v->punkVal->QueryInterface(
+                              IID_IDispatch, reinterpret_cast<void**>(&object)))) {
             T_Variant result = T_Variant::Object(Com_Dispatch(object));
             object->Release();
             return result;
@@ -250,9 +253,9 @@ private:
         std::vector<LPOLESTR> pointers;
         for (std::wstring& name : names)
             pointers.push_back(name.data());
-        HRESULT status = Object->GetIDsOfNames(IID_NULL, pointers.data(),
-                                               static_cast<UINT>(pointers.size()),
-                                               LOCALE_USER_DEFAULT, ids.data());
+        HRESULT status =
+            Object->GetIDsOfNames(IID_NULL, pointers.data(), static_cast<UINT>(pointers.size()),
+                                  LOCALE_USER_DEFAULT, ids.data());
         if (status == DISP_E_UNKNOWNNAME && ids[0] == DISPID_UNKNOWN)
             throw T_Unknown_Member_Error(member.Name);
         if (FAILED(status))
@@ -270,8 +273,8 @@ private:
         SysFreeString(exception.bstrSource);
         SysFreeString(exception.bstrHelpFile);
         if (description.empty()) {
-            std::int32_t code = exception.scode ? exception.scode
-                                                : static_cast<std::int32_t>(DISP_E_EXCEPTION);
+            std::int32_t code =
+                exception.scode ? exception.scode : static_cast<std::int32_t>(DISP_E_EXCEPTION);
             description = Status_Message(code);
         }
         throw T_Server_Exception(description, source);
@@ -322,10 +325,9 @@ std::string Status_Message(std::int32_t status)
     // The system's own text where it has one (wine has none for most COM
     // statuses), else the standard wording.
     wchar_t* buffer = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, static_cast<DWORD>(status), 0,
-                                  reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::string text = length ? Narrow(buffer, static_cast<int>(length)) : std::string();
     if (buffer)
         LocalFree(buffer);

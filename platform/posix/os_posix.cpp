@@ -28,7 +28,8 @@ std::uint64_t Monotonic_Ns()
 {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(ts.tv_nsec);
 }
 
 // Closes a descriptor when the scope ends.
@@ -156,13 +157,13 @@ std::string Full_Path_Name(const std::string& name)
 
 bool File_Exists(const std::string& name)
 {
-    struct stat st{};
+    struct stat st {};
     return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 T_File_Check Check_Input_File(const std::string& name)
 {
-    struct stat st{};
+    struct stat st {};
     if (name.empty())
         return T_File_Check::Missing;
     if (::stat(name.c_str(), &st) != 0)
@@ -192,9 +193,8 @@ bool Set_Environment(const std::string& name, const std::string& value)
 
 bool Link_Or_Copy(const std::string& target, const std::string& link)
 {
-    struct stat st{};
-    if (target.empty() || link.empty() || ::stat(target.c_str(), &st) != 0 ||
-        S_ISDIR(st.st_mode))
+    struct stat st {};
+    if (target.empty() || link.empty() || ::stat(target.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     std::string absolute = Full_Path_Name(target);
     // Made under a unique name beside `link` and renamed over it: an earlier
@@ -219,7 +219,7 @@ bool Ensure_Private_Folder(const std::string& path)
 {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
         return false;
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
@@ -243,7 +243,7 @@ std::string Make_Fallback_Private_Folder(const std::string& system_temp, const s
 bool Copy_File_Replace(const std::string& src, const std::string& dst)
 {
     T_Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st{};
+    struct stat st {};
     if (in.Fd < 0 || ::fstat(in.Fd, &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     std::string temp = dst + ".partXXXXXX";
@@ -280,7 +280,7 @@ bool Copy_File_Replace(const std::string& src, const std::string& dst)
 
 bool Set_Read_Only(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && ::chmod(path.c_str(), st.st_mode & 07555) == 0;
 }
 

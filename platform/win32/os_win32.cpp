@@ -51,9 +51,9 @@ bool Fits_Code_Page(UINT code_page, const std::wstring& text)
     if (code_page == CP_UTF8 || text.empty())
         return true;
     BOOL used_default = FALSE;
-    int size = WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, text.data(),
-                                   static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                   &used_default);
+    int size =
+        WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, text.data(),
+                            static_cast<int>(text.size()), nullptr, 0, nullptr, &used_default);
     return size > 0 && !used_default;
 }
 
@@ -177,8 +177,8 @@ std::string System_Temp_Path()
 {
     wchar_t buffer[MAX_PATH + 2];
     DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    std::string path = length && length <= MAX_PATH + 1 ? Narrow(buffer, static_cast<int>(length))
-                                                        : std::string();
+    std::string path =
+        length && length <= MAX_PATH + 1 ? Narrow(buffer, static_cast<int>(length)) : std::string();
     if (path.empty())
         return ".\\";
     if (path.back() != '\\' && path.back() != '/')
@@ -190,7 +190,8 @@ std::string Executable_Path()
 {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
             return {};
         if (length < buffer.size())
@@ -263,14 +264,14 @@ T_File_Check Check_Input_File(const std::string& name)
         return T_File_Check::Missing;
     }
     return GetFileType(file.Value) == FILE_TYPE_DISK ? T_File_Check::Regular
-                                                      : T_File_Check::Not_Regular;
+                                                     : T_File_Check::Not_Regular;
 }
 
 // git for Windows passes its own "/dev/null" to the programs it starts.
 bool Is_Null_Device(const std::string& name)
 {
-    return name == "/dev/null" || CompareStringOrdinal(Widen(name).c_str(), -1, L"NUL", -1, TRUE) ==
-                                      CSTR_EQUAL;
+    return name == "/dev/null" ||
+           CompareStringOrdinal(Widen(name).c_str(), -1, L"NUL", -1, TRUE) == CSTR_EQUAL;
 }
 
 // Files made here inherit the access rights of the user's own folders.
@@ -339,7 +340,8 @@ bool Copy_File_Replace(const std::string& src, const std::string& dst)
 {
     // The shell expands wildcards in a source and copies folders whole; a
     // target that is a folder would receive the copy inside it.
-    if (src.find_first_of("*?") != std::string::npos || dst.find_first_of("*?") != std::string::npos)
+    if (src.find_first_of("*?") != std::string::npos ||
+        dst.find_first_of("*?") != std::string::npos)
         return false;
     DWORD source_attributes = Attributes(src);
     if (source_attributes == INVALID_FILE_ATTRIBUTES || Is_Folder(source_attributes) ||
@@ -444,8 +446,9 @@ bool To_Script_Text(const std::string& text, std::string& script, std::string& e
             i += length - 1;
             continue;
         }
-        unsigned code = length == 2 ? 0x10000u + ((wide[i] - 0xD800u) << 10) + (wide[i + 1] - 0xDC00u)
-                                    : wide[i];
+        unsigned code = length == 2
+                            ? 0x10000u + ((wide[i] - 0xD800u) << 10) + (wide[i + 1] - 0xDC00u)
+                            : wide[i];
         error = "The name holds the character \"" + Narrow(one) + "\" (" + Hex_Code(code) +
                 "), which the system's code pages (" + std::to_string(ansi) + ", console " +
                 std::to_string(console) +
@@ -462,7 +465,8 @@ std::string From_Console_Text(const std::string& text)
     if (text.empty())
         return {};
     UINT console = GetOEMCP();
-    int size = MultiByteToWideChar(console, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    int size =
+        MultiByteToWideChar(console, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(size), L'\0');
     MultiByteToWideChar(console, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
     return Narrow(wide);

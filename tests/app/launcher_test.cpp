@@ -171,8 +171,8 @@ TEST_F(Launcher, SaysPermissionDeniedForAFileTheUserMayNotRead)
             ::_exit(99);
         test::Msg_Recorder inner;
         std::string denied = "Permission denied: the file cannot be read!\r\n";
-        bool accepted = Check_File_Exists(user / "secret.png") ||
-                        Check_File_Exists(user / "locked/open.png");
+        bool accepted =
+            Check_File_Exists(user / "secret.png") || Check_File_Exists(user / "locked/open.png");
         ::_exit(!accepted && inner.Messages.size() == 2 &&
                         inner.Messages[0].Text == denied + (user / "secret.png") &&
                         inner.Messages[1].Text == denied + (user / "locked/open.png")
@@ -210,8 +210,7 @@ TEST_F(Launcher, TheEmptyDeviceIsAVersionThatDoesNotExist)
     Run_Diff("/dev/null", "/dev/null", record.Hooks());
     EXPECT_EQ(record.Calls.size(), 2u);
     ASSERT_EQ(messages.Messages.size(), 2u);
-    EXPECT_EQ(messages.Messages[0].Text,
-              Get_Msg(cap_Pair_Needed) + "\r\n" + (user / "new.docx"));
+    EXPECT_EQ(messages.Messages[0].Text, Get_Msg(cap_Pair_Needed) + "\r\n" + (user / "new.docx"));
     EXPECT_EQ(messages.Messages[1].Text, Get_Msg(cap_No_Version_Exists));
 }
 

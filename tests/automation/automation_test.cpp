@@ -56,9 +56,10 @@ TEST(Automation, CreationFailuresGiveTheSystemMessage)
     EXPECT_EQ(error, "Invalid class string");
     EXPECT_TRUE(object.Is_Empty());
 
-    test::Server_Registration refusing("Varnolt.Test.Refusing", []() -> std::shared_ptr<T_Dispatch> {
-        throw T_Call_Failed_Error(ole_status::Class_Not_Registered);
-    });
+    test::Server_Registration refusing(
+        "Varnolt.Test.Refusing", []() -> std::shared_ptr<T_Dispatch> {
+            throw T_Call_Failed_Error(ole_status::Class_Not_Registered);
+        });
     EXPECT_FALSE(Try_Create_Ole_Object("Varnolt.Test.Refusing", object, error));
     EXPECT_EQ(error, "Class not registered");
 
@@ -101,11 +102,12 @@ TEST(Automation, ErrorFamilyAndItsTexts)
     }
     // A refused interface query and a bad conversion are not of the family.
     EXPECT_THROW(
-        try { object->Query_Interface({"{AF4E160D-5C89-4F21-B0F2-D53397BDAF78}"}); } catch (
-            const T_Automation_Error&) {},
+        try {
+            object->Query_Interface({"{AF4E160D-5C89-4F21-B0F2-D53397BDAF78}"});
+        } catch (const T_Automation_Error&){},
         T_Interface_Not_Supported);
     EXPECT_THROW(
-        try { T_Variant::String("twelve").As_Int(); } catch (const T_Automation_Error&) {},
+        try { T_Variant::String("twelve").As_Int(); } catch (const T_Automation_Error&){},
         T_Variant_Type_Error);
 }
 

@@ -86,9 +86,9 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* exception, UINT*) override
     {
-        T_Invoke_Kind kind = (flags & DISPATCH_PROPERTYPUT)  ? T_Invoke_Kind::Property_Put
-                             : (flags & DISPATCH_METHOD)     ? T_Invoke_Kind::Method
-                                                             : T_Invoke_Kind::Property_Get;
+        T_Invoke_Kind kind = (flags & DISPATCH_PROPERTYPUT) ? T_Invoke_Kind::Property_Put
+                             : (flags & DISPATCH_METHOD)    ? T_Invoke_Kind::Method
+                                                            : T_Invoke_Kind::Property_Get;
         auto name = Names.find(id);
         T_Member member = name != Names.end() ? T_Member(name->second) : T_Member(std::int32_t(id));
         UINT named_count = kind == T_Invoke_Kind::Property_Put ? 0 : params->cNamedArgs;
@@ -153,8 +153,8 @@ private:
         case VT_BSTR:
             return T_Variant::Wide_From_Utf8(Narrow(value.bstrVal ? value.bstrVal : L""));
         case VT_BSTR | VT_BYREF:
-            return T_Variant::String_Ref(std::make_shared<std::string>(
-                Narrow(*value.pbstrVal ? *value.pbstrVal : L"")));
+            return T_Variant::String_Ref(
+                std::make_shared<std::string>(Narrow(*value.pbstrVal ? *value.pbstrVal : L"")));
         case VT_DISPATCH: {
             // One of ours comes back as the fake it stands for.
             if (auto* bridge = dynamic_cast<Com_Bridge*>(value.pdispVal))

@@ -68,8 +68,9 @@ TEST_F(Com, PropertyPutAndNamedArguments)
     auto files = Create("Scripting.FileSystemObject");
     ASSERT_TRUE(files);
     // "Overwrite" by name, after the positional file name.
-    auto stream = files->Call("CreateTextFile", {T_Variant::String(dir / "named.txt")},
-                              {{"Overwrite", T_Variant::Boolean(true)}})
+    auto stream = files
+                      ->Call("CreateTextFile", {T_Variant::String(dir / "named.txt")},
+                             {{"Overwrite", T_Variant::Boolean(true)}})
                       .As_Dispatch();
     stream->Call("Write", {T_Variant::String("named")});
     stream->Call("Close");

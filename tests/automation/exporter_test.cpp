@@ -14,12 +14,12 @@ namespace {
 const char* Prog_ID = "Varnolt.Test.Drawing";
 
 // A 1 x 1 PNG.
-const std::string Tiny_Png(
-    "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01"
-    "\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53\xde\x00\x00\x00\x0c\x49\x44\x41"
-    "\x54\x08\xd7\x63\xf8\xcf\xc0\x00\x00\x03\x01\x01\x00\x18\xdd\x8d\xb0\x00\x00\x00"
-    "\x00\x49\x45\x4e\x44\xae\x42\x60\x82",
-    69);
+const std::string
+    Tiny_Png("\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01"
+             "\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53\xde\x00\x00\x00\x0c\x49\x44\x41"
+             "\x54\x08\xd7\x63\xf8\xcf\xc0\x00\x00\x03\x01\x01\x00\x18\xdd\x8d\xb0\x00\x00\x00"
+             "\x00\x49\x45\x4e\x44\xae\x42\x60\x82",
+             69);
 
 // The server side: an application that opens documents whose page count is
 // preset per file, and documents whose "Export" writes the PNG.
@@ -153,8 +153,11 @@ protected:
         return index;
     }
 
-    size_t Exports() const { return std::count_if(server.Log->begin(), server.Log->end(),
-                                                   [](auto& s) { return s.ends_with(".Export"); }); }
+    size_t Exports() const
+    {
+        return std::count_if(server.Log->begin(), server.Log->end(),
+                             [](auto& s) { return s.ends_with(".Export"); });
+    }
 
     test::Scratch_Dir dir;
     Drawing_Server server;
@@ -233,8 +236,8 @@ TEST_F(Exporter, ZeroPagesAndTheAllPagesMode)
     int doc = Open(Drawing("three.cdw", 3));
     auto doc_object = std::static_pointer_cast<test::Fake_Object>(
         exporter->Docs[static_cast<size_t>(doc)].Doc.As_Dispatch());
-    auto pages_object = std::static_pointer_cast<test::Fake_Object>(
-        doc_object->Get("Pages").As_Dispatch());
+    auto pages_object =
+        std::static_pointer_cast<test::Fake_Object>(doc_object->Get("Pages").As_Dispatch());
     pages_object->Answer("Count", T_Variant::Int32(4));
 
     EXPECT_TRUE(exporter->Export_Pages(doc, dir / "t", -1, error, true));

@@ -50,7 +50,7 @@ public:
     static constexpr const char* Drawing_IID = "{AF4E160D-5C89-4F21-B0F2-D53397BDAF78}";
 
     std::map<std::string, std::int32_t> Page_Counts; // by file; 1 when not given
-    bool No_Document = false; // the document members return nothing
+    bool No_Document = false;                        // the document members return nothing
     std::vector<std::shared_ptr<Fake_Object>> Docs;
 
     std::shared_ptr<T_Dispatch> Make_App()
@@ -117,8 +117,8 @@ struct Visio_Page {
 class Fake_Visio : public Fake_Server_Base {
 public:
     std::map<std::string, std::vector<Visio_Page>> Layouts; // by file; one page when not given
-    std::set<std::string> Count_Fails;  // files whose "Count" raises
-    std::set<std::string> Export_Fails; // files whose pages refuse "Export"
+    std::set<std::string> Count_Fails;                      // files whose "Count" raises
+    std::set<std::string> Export_Fails;                     // files whose pages refuse "Export"
     std::vector<std::shared_ptr<Fake_Object>> Docs;
 
     std::shared_ptr<T_Dispatch> Make_App()

@@ -57,7 +57,7 @@ TEST_F(Kompas, DocumentKindFollowsTheExtensionInAnyCase)
 
     std::string spw = File("PLAN.SPW");
     EXPECT_EQ(Open(spw), (Calls{"kompas.#10 call()", "doc2.#12 call(" + W(spw) + ", i16 1)",
-                                 "doc2.#6 call()"}));
+                                "doc2.#6 call()"}));
     std::string text = File("notes.Kdw");
     EXPECT_EQ(Open(text), (Calls{"kompas.#87 call()", "doc3.#7 call(" + W(text) + ", i16 1)",
                                  "doc3.#15 call()"}));
@@ -89,18 +89,14 @@ TEST_F(Kompas, PagesArePositionsAndAnExportGoesThroughTheDrawingInterface)
     size_t from = server.Trace->size();
     std::string error;
     ASSERT_TRUE(exporter->Export_Pages(0, prefix, 2, error, true)) << error;
-    EXPECT_EQ(test::Calls_Since(server.Trace, from),
-              (Calls{"doc0 query {AF4E160D-5C89-4F21-B0F2-D53397BDAF78}",
-                     "doc0.drawing.#191 call()",
-                     "doc0.params.#1 put(i16 3)",
-                     "doc0.params.#4 put(i32 96)",
-                     "doc0.params.#6 put(i16 4)",
-                     "doc0.params.#2 put(i16 8)",
-                     "doc0.params.#10 put(bool false)",
-                     "doc0.params.#9 get()",
-                     "doc0.params.#3 put(bool false)",
-                     "doc0.params.#8 put(wstr '3')",
-                     "doc0.drawing.#190 call(" + W(png) + ", obj doc0.params)"}));
+    EXPECT_EQ(
+        test::Calls_Since(server.Trace, from),
+        (Calls{"doc0 query {AF4E160D-5C89-4F21-B0F2-D53397BDAF78}", "doc0.drawing.#191 call()",
+               "doc0.params.#1 put(i16 3)", "doc0.params.#4 put(i32 96)",
+               "doc0.params.#6 put(i16 4)", "doc0.params.#2 put(i16 8)",
+               "doc0.params.#10 put(bool false)", "doc0.params.#9 get()",
+               "doc0.params.#3 put(bool false)", "doc0.params.#8 put(wstr '3')",
+               "doc0.drawing.#190 call(" + W(png) + ", obj doc0.params)"}));
     EXPECT_EQ(pages[2].File_Name, png);
     EXPECT_TRUE(test::Read_File(png).starts_with("\x89PNG"));
 
@@ -116,9 +112,9 @@ TEST_F(Kompas, DestructionClosesEachDocumentByNameThenQuits)
     Open(File("b.cdw"));
     size_t from = server.Trace->size();
     exporter.reset();
-    EXPECT_EQ(test::Calls_Since(server.Trace, from),
-              (Calls{"doc0.ksCloseDocument call()", "doc1.ksCloseDocument call()",
-                     "kompas.#82 call()"}));
+    EXPECT_EQ(
+        test::Calls_Since(server.Trace, from),
+        (Calls{"doc0.ksCloseDocument call()", "doc1.ksCloseDocument call()", "kompas.#82 call()"}));
 }
 
 TEST_F(Kompas, FailedOpensReportTheServerAndKeepOtherDocumentsIntact)

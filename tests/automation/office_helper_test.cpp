@@ -26,10 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Sample(const std::string& name)
-{
-    return VARNOLT_TEST_DATA "/office/" + name;
-}
+std::string Sample(const std::string& name) { return VARNOLT_TEST_DATA "/office/" + name; }
 
 // Every live process whose command line mentions `text` (our scratch folder:
 // the office's profile and the helper's argument lie there); with `helper`
@@ -292,8 +289,9 @@ TEST(Office_Helper, AHungOfficeIsGivenUpAndKilled)
 {
     test::Scratch_Dir folder;
     std::string error;
-    std::unique_ptr<T_Office_Channel> office = Start_Office_Helper(
-        VARNOLT_OFFICE_HELPER, folder.Str(), Find_Soffice(), false, error, std::chrono::seconds(10));
+    std::unique_ptr<T_Office_Channel> office =
+        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), Find_Soffice(), false, error,
+                            std::chrono::seconds(10));
     ASSERT_TRUE(office) << error;
     std::string doc = office->Request({"OPEN", Sample("test1.vsdx")}).at(0);
     std::vector<pid_t> offices = Processes_Mentioning(folder.Str(), 0);

@@ -34,8 +34,8 @@ protected:
 
     std::unique_ptr<TView_diff_frame> Open(unsigned char paged_kind)
     {
-        auto frame = std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "",
-                                                        [](QObject*) {}, 0, paged_kind);
+        auto frame = std::make_unique<TView_diff_frame>(
+            nullptr, left, "Base version", right, "", [](QObject*) {}, 0, paged_kind);
         frame->resize(1000, 700);
         frame->show();
         return frame;
@@ -113,17 +113,16 @@ TEST_F(Paged_Diff, KompasPairRunsFromStartToClose)
 
     size_t from = server.Trace->size();
     frame.reset();
-    EXPECT_EQ(test::Calls_Since(server.Trace, from),
-              (Calls{"doc0.ksCloseDocument call()", "doc1.ksCloseDocument call()",
-                     "kompas.#82 call()"}));
+    EXPECT_EQ(
+        test::Calls_Since(server.Trace, from),
+        (Calls{"doc0.ksCloseDocument call()", "doc1.ksCloseDocument call()", "kompas.#82 call()"}));
 }
 
 TEST_F(Paged_Diff, VisioPagesPairByIdentifierNotPosition)
 {
     test::Fake_Visio server;
     server.Layouts = {{left, {{"A", 0}, {"B", 5}}}, {right, {{"B", 5}, {"A", 0}}}};
-    test::Server_Registration registration("Visio.InvisibleApp",
-                                           [&] { return server.Make_App(); });
+    test::Server_Registration registration("Visio.InvisibleApp", [&] { return server.Make_App(); });
 
     auto frame = Open(1);
     ASSERT_EQ(frame->ViewMode(), 1) << Messages();

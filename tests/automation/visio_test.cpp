@@ -36,26 +36,20 @@ protected:
 
 TEST_F(Visio, StartsHiddenOpensWithFixedFlagsAndListsNamedPages)
 {
-    EXPECT_EQ(*server.Trace, (Calls{"visio.Visible put(bool false)",
-                                    "visio.AlertResponse put(i32 7)"}));
+    EXPECT_EQ(*server.Trace,
+              (Calls{"visio.Visible put(bool false)", "visio.AlertResponse put(i32 7)"}));
     std::string file = File("a.vsd", {{"A", 0}, {"B", 5}});
     server.Trace->clear();
     int index = -1;
     std::string error;
     ASSERT_EQ(exporter->Open_Doc(file, index, error), Open_Doc_Ok) << error;
     EXPECT_EQ(index, 0);
-    EXPECT_EQ(*server.Trace, (Calls{"visio.Documents get()",
-                                    "docs.openex call(str& '" + file + "', i32 466)",
-                                    "doc0.Pages get()",
-                                    "doc0.pages.Count get()",
-                                    "doc0.Pages get()",
-                                    "doc0.pages.Item call(i32 1)",
-                                    "doc0.page1.name get()",
-                                    "doc0.page1.ID get()",
-                                    "doc0.Pages get()",
-                                    "doc0.pages.Item call(i32 2)",
-                                    "doc0.page2.name get()",
-                                    "doc0.page2.ID get()"}));
+    EXPECT_EQ(*server.Trace,
+              (Calls{"visio.Documents get()", "docs.openex call(str& '" + file + "', i32 466)",
+                     "doc0.Pages get()", "doc0.pages.Count get()", "doc0.Pages get()",
+                     "doc0.pages.Item call(i32 1)", "doc0.page1.name get()", "doc0.page1.ID get()",
+                     "doc0.Pages get()", "doc0.pages.Item call(i32 2)", "doc0.page2.name get()",
+                     "doc0.page2.ID get()"}));
     T_Page_List pages;
     ASSERT_TRUE(exporter->Get_Page_List(0, pages));
     ASSERT_EQ(pages.Count(), 2);
@@ -112,16 +106,16 @@ TEST_F(Visio, FailuresDecideWhichDocumentsStayListed)
 
     server.Trace->clear();
     exporter.reset();
-    EXPECT_EQ(*server.Trace, (Calls{"doc0.Close call()", "doc1.Close call()",
-                                    "visio.Quit call()"}));
+    EXPECT_EQ(*server.Trace,
+              (Calls{"doc0.Close call()", "doc1.Close call()", "visio.Quit call()"}));
 }
 
 TEST_F(Visio, ADocumentThatDoesNotComeBackIsAFailure)
 {
     auto app = std::static_pointer_cast<test::Fake_Object>(
         static_cast<T_Visio_Multipage_Wrapper*>(exporter.get())->Visio_App.As_Dispatch());
-    auto documents = std::static_pointer_cast<test::Fake_Object>(
-        app->Get("Documents").As_Dispatch());
+    auto documents =
+        std::static_pointer_cast<test::Fake_Object>(app->Get("Documents").As_Dispatch());
     documents->Answer("openex", T_Variant());
     int index = -1;
     std::string error;

@@ -13,9 +13,8 @@ using Calls = std::vector<std::string>;
 
 Calls Open_Calls(const std::string& file)
 {
-    return {"word.Documents get()",
-            "docs.OpenNoRepairDialog call(str& '" + file +
-                "', bool false; ReadOnly=bool true, Visible=bool false)"};
+    return {"word.Documents get()", "docs.OpenNoRepairDialog call(str& '" + file +
+                                        "', bool false; ReadOnly=bool true, Visible=bool false)"};
 }
 
 Calls Join(std::initializer_list<Calls> parts)
@@ -53,11 +52,12 @@ TEST_F(Word, ComparesTheBaseCopyWithTheModifiedFileAndShowsNothing)
     Word_Diff(base, modified);
     EXPECT_TRUE(messages.Messages.empty());
     EXPECT_EQ(test::Read_File(copy), "base");
-    EXPECT_EQ(*server.Trace,
-              Join({Open_Calls(copy), Open_Calls(modified),
-                    {"word.Visible put(bool true)",
-                     "word.CompareDocuments call(obj doc0, obj doc1)", "doc0.Close call()",
-                     "doc1.Close call()", "word.Activate call()"}}));
+    EXPECT_EQ(
+        *server.Trace,
+        Join({Open_Calls(copy),
+              Open_Calls(modified),
+              {"word.Visible put(bool true)", "word.CompareDocuments call(obj doc0, obj doc1)",
+               "doc0.Close call()", "doc1.Close call()", "word.Activate call()"}}));
 
     std::string error = "stale";
     EXPECT_EQ(MS_Word_Compare(base, modified, error), Word_Compared);
@@ -79,13 +79,19 @@ TEST_F(Word, EveryFailureHasItsCodeCallsAndMessage)
          [&] { return "Left " + base + " file not found"; }, [] { return Calls{}; }},
         {"modified vanished", [&] { std::filesystem::remove(modified); }, Word_No_Modified_File,
          [&] { return "Right " + modified + " file not found"; }, [] { return Calls{}; }},
-        {"base refused", [&] { server.Refused = {base, copy}; }, Word_Cant_Open_Base,
-         [&] { return cant_open + "Word cannot open " + copy; },
-         [&] { return Join({Open_Calls(copy), {"word.Quit call()"}}); }},
+        {"base refused",
+         [&] {
+             server.Refused = {base, copy};
+         },
+         Word_Cant_Open_Base, [&] { return cant_open + "Word cannot open " + copy; },
+         [&] {
+             return Join({Open_Calls(copy), {"word.Quit call()"}});
+         }},
         {"modified refused", [&] { server.Refused = {modified}; }, Word_Cant_Open_Modified,
          [&] { return cant_open + "Word cannot open " + modified; },
          [&] {
-             return Join({Open_Calls(copy), Open_Calls(modified),
+             return Join({Open_Calls(copy),
+                          Open_Calls(modified),
                           {"doc0.Close call()", "word.Quit call()"}});
          }},
         {"no Word", [&] { registration.reset(); }, Word_Not_Found,
@@ -93,10 +99,10 @@ TEST_F(Word, EveryFailureHasItsCodeCallsAndMessage)
         {"compare refused", [&] { server.Compare_Fails = true; }, Word_Compare_Failed,
          [] { return std::string("MS Word can't compare file!\r\nCompare refused"); },
          [&] {
-             return Join({Open_Calls(copy), Open_Calls(modified),
+             return Join({Open_Calls(copy),
+                          Open_Calls(modified),
                           {"word.Visible put(bool true)",
-                           "word.CompareDocuments call(obj doc0, obj doc1)",
-                           "word.Quit call()"}});
+                           "word.CompareDocuments call(obj doc0, obj doc1)", "word.Quit call()"}});
          }},
     };
     for (Case& c : cases) {

@@ -20,7 +20,8 @@ struct Size_Case {
 
 class Declared_Size_Test : public ::testing::Test {
 protected:
-    bool Read(const std::string& content, const std::string& format) {
+    bool Read(const std::string& content, const std::string& format)
+    {
         std::string path = dir / ("input." + format);
         Write_File(path, content);
         error.clear();
@@ -28,14 +29,16 @@ protected:
     }
 
     void Expect_Size(const std::string& content, const std::string& format, long long w,
-                     long long h) {
+                     long long h)
+    {
         SCOPED_TRACE(content);
         ASSERT_TRUE(Read(content, format)) << error;
         EXPECT_EQ(width, w);
         EXPECT_EQ(height, h);
     }
 
-    void Expect_Refused(const std::string& content, const std::string& format) {
+    void Expect_Refused(const std::string& content, const std::string& format)
+    {
         SCOPED_TRACE(content);
         EXPECT_FALSE(Read(content, format));
         EXPECT_FALSE(error.empty());
@@ -48,11 +51,13 @@ protected:
     std::string error;
 };
 
-std::string Svg(const std::string& attributes) {
+std::string Svg(const std::string& attributes)
+{
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" " + attributes + "><rect/></svg>";
 }
 
-TEST_F(Declared_Size_Test, SvgUnitsAsTheConverterRendersThem) {
+TEST_F(Declared_Size_Test, SvgUnitsAsTheConverterRendersThem)
+{
     const Size_Case cases[] = {
         {"width=\"100\" height=\"50\"", 100, 50},
         {"width=\"100px\" height=\"50px\"", 100, 50},
@@ -84,7 +89,8 @@ TEST_F(Declared_Size_Test, SvgUnitsAsTheConverterRendersThem) {
         Expect_Size(Svg(c.Content), "svg", c.Width, c.Height);
 }
 
-TEST_F(Declared_Size_Test, SvgPrologueAndRootForms) {
+TEST_F(Declared_Size_Test, SvgPrologueAndRootForms)
+{
     Expect_Size(
         "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- <svg width=\"5\" height=\"5\"> -->\n"
         "<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 1.1//EN\" \"x.dtd\" [\n"
@@ -100,7 +106,8 @@ TEST_F(Declared_Size_Test, SvgPrologueAndRootForms) {
     Expect_Size(text, "svg", 77, 33);
 }
 
-TEST_F(Declared_Size_Test, SvgWithoutUsableSizeIsRefused) {
+TEST_F(Declared_Size_Test, SvgWithoutUsableSizeIsRefused)
+{
     for (const char* attributes :
          {"", "width=\"-100\" height=\"50\"", "width=\"50%\" height=\"25%\"",
           "width=\"0.3\" height=\"0.3\"", "viewBox=\"0 0 -300 120\"",
@@ -115,7 +122,8 @@ TEST_F(Declared_Size_Test, SvgWithoutUsableSizeIsRefused) {
     Expect_Refused(std::string("\x1F\x8B\x08\x00", 4), "svg");
 }
 
-TEST_F(Declared_Size_Test, HugeSvgSizeIsReadQuicklyAndSaturates) {
+TEST_F(Declared_Size_Test, HugeSvgSizeIsReadQuicklyAndSaturates)
+{
     auto start = std::chrono::steady_clock::now();
     Expect_Size("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"30000\" height=\"30000\">"
                 "<rect width=\"30000\" height=\"30000\" fill=\"red\"/></svg>",
@@ -132,7 +140,8 @@ TEST_F(Declared_Size_Test, HugeSvgSizeIsReadQuicklyAndSaturates) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
-TEST_F(Declared_Size_Test, PnmHeaders) {
+TEST_F(Declared_Size_Test, PnmHeaders)
+{
     Expect_Size("P6\n# made by hand\n640 # width\n480\n255\n", "ppm", 640, 480);
     Expect_Size("P1 3\t2 010101", "ppm", 3, 2);
     Expect_Size("P5\r\n#c\r\n7 9 255 ", "ppm", 7, 9);
@@ -145,16 +154,19 @@ TEST_F(Declared_Size_Test, PnmHeaders) {
         Expect_Refused(bad, "ppm");
 }
 
-std::string Be32(unsigned value) {
+std::string Be32(unsigned value)
+{
     return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
             static_cast<char>(value >> 8), static_cast<char>(value)};
 }
 
-std::string Box(const std::string& type, const std::string& content) {
+std::string Box(const std::string& type, const std::string& content)
+{
     return Be32(static_cast<unsigned>(content.size() + 8)) + type + content;
 }
 
-std::string Siz(unsigned xsiz, unsigned ysiz, unsigned xosiz, unsigned yosiz) {
+std::string Siz(unsigned xsiz, unsigned ysiz, unsigned xosiz, unsigned yosiz)
+{
     return std::string("\xFF\x4F\xFF\x51\x00\x29\x00\x00", 8) + Be32(xsiz) + Be32(ysiz) +
            Be32(xosiz) + Be32(yosiz) + std::string(24, '\0');
 }
@@ -162,11 +174,13 @@ std::string Siz(unsigned xsiz, unsigned ysiz, unsigned xosiz, unsigned yosiz) {
 const std::string Jp2_Signature("\x00\x00\x00\x0CjP  \r\n\x87\n", 12);
 const std::string File_Type = Box("ftyp", "jp2 " + Be32(0) + "jp2 ");
 
-std::string Ihdr(unsigned height, unsigned width) {
+std::string Ihdr(unsigned height, unsigned width)
+{
     return Box("ihdr", Be32(height) + Be32(width) + std::string("\x00\x03\x07\x07\x00\x00", 6));
 }
 
-TEST_F(Declared_Size_Test, Jpeg2000Headers) {
+TEST_F(Declared_Size_Test, Jpeg2000Headers)
+{
     Expect_Size(Siz(1000, 800, 0, 0), "j2k", 1000, 800);
     Expect_Size(Siz(1000, 800, 200, 100), "j2k", 800, 700);
     // ihdr holds the height first; boxes before the header are skipped.
@@ -178,7 +192,8 @@ TEST_F(Declared_Size_Test, Jpeg2000Headers) {
     Expect_Size(Jp2_Signature + File_Type + Box("jp2c", Siz(30, 20, 0, 0)), "j2k", 30, 20);
 }
 
-TEST_F(Declared_Size_Test, DamagedJpeg2000IsRefused) {
+TEST_F(Declared_Size_Test, DamagedJpeg2000IsRefused)
+{
     const std::string broken[] = {
         Siz(100, 100, 200, 0),                                      // offset beyond the grid
         Siz(100, 100, 0, 0).substr(0, 20),                          // cut short
@@ -196,7 +211,8 @@ TEST_F(Declared_Size_Test, DamagedJpeg2000IsRefused) {
         Expect_Refused(data, "j2k");
 }
 
-TEST_F(Declared_Size_Test, MissingFileOrUnknownFormat) {
+TEST_F(Declared_Size_Test, MissingFileOrUnknownFormat)
+{
     EXPECT_FALSE(Read_Declared_Size(dir / "missing.svg", "svg", width, height, error));
     EXPECT_FALSE(error.empty());
     Expect_Refused("P6 1 1 255 ", "bmp");

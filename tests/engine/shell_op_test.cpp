@@ -20,8 +20,8 @@ TEST(DoublePercent, DoublesEveryPercentSign)
 TEST(WindowsBatchDialect, RendersTheBatchLineByteForByte)
 {
     const T_Batch_Dialect& bat = Windows_Batch_Dialect();
-    std::string command = "@" + bat.Quote("C:\\P\\imagemagick\\convert.exe") + " " +
-                          bat.Quote("C:\\in 100%.svg");
+    std::string command =
+        "@" + bat.Quote("C:\\P\\imagemagick\\convert.exe") + " " + bat.Quote("C:\\in 100%.svg");
     EXPECT_EQ(bat.Script_Text(command, "C:\\T\\Quorbit_tmp\\tempfile_#_1_2.txt"),
               "@\"C:\\P\\imagemagick\\convert.exe\" \"C:\\in 100%%.svg\" > "
               " \"C:\\T\\Quorbit_tmp\\tempfile_#_1_2.txt\"\r\n");
@@ -75,8 +75,8 @@ TEST_F(RunBatch, FailsWithWhatTheCommandsWroteToTheirChannel)
 TEST_F(RunBatch, SurvivesAChildThatPrintsAMegabyte)
 {
     std::string output, error;
-    EXPECT_TRUE(Run_Batch("head -c 1048576 /dev/zero | tr '\\0' y >&2; echo done", "", "",
-                          output, error));
+    EXPECT_TRUE(
+        Run_Batch("head -c 1048576 /dev/zero | tr '\\0' y >&2; echo done", "", "", output, error));
     EXPECT_EQ(output, "done\r\n");
     EXPECT_EQ(Leftovers(), 0u);
 }
@@ -113,15 +113,15 @@ TEST_F(RunBatch, ThrowsWhenTheScriptCannotBeWritten)
 TEST_F(RunBatch, HostileFileNamesAreDataNeverCommands)
 {
     test::Scratch_Dir dir;
-    const char* names[] = {"$(touch pwned1).txt", "`touch pwned2`.txt", "a; touch pwned3.txt",
-                           "q'uote\"d | touch pwned4.txt", "100% $HOME.txt", "-rf.txt",
-                           "line\nbreak.txt", "Ünïcödé плана.txt"};
+    const char* names[] = {"$(touch pwned1).txt", "`touch pwned2`.txt",
+                           "a; touch pwned3.txt", "q'uote\"d | touch pwned4.txt",
+                           "100% $HOME.txt",      "-rf.txt",
+                           "line\nbreak.txt",     "Ünïcödé плана.txt"};
     for (const char* name : names) {
         std::string path = dir / name;
         test::Write_File(path, "content");
         std::string output, error;
-        EXPECT_TRUE(Run_Batch("cat " + Native_Dialect().Quote(path), "", dir.Str(), output,
-                              error))
+        EXPECT_TRUE(Run_Batch("cat " + Native_Dialect().Quote(path), "", dir.Str(), output, error))
             << name << ": " << error;
         EXPECT_EQ(output, "content\r\n") << name;
     }
@@ -141,8 +141,7 @@ namespace {
 
 class Fake_Shell : public os::T_Shell_Services {
 public:
-    bool Find_Associated(const std::string& file, std::string& program,
-                         std::string& error) override
+    bool Find_Associated(const std::string& file, std::string& program, std::string& error) override
     {
         if (Associated.empty()) {
             error = "No program is associated with this file.";

@@ -28,7 +28,8 @@ protected:
     void SetUp() override { Prepare_Temp_Folder(); }
     size_t Leftovers() const
     {
-        return std::distance(fs::directory_iterator(test::U8(Temp_Dir())), fs::directory_iterator());
+        return std::distance(fs::directory_iterator(test::U8(Temp_Dir())),
+                             fs::directory_iterator());
     }
     test::Private_Tmpdir tmp;
 };
@@ -39,8 +40,9 @@ TEST_F(RunBatch, SucceedsWithTheLastLinesCaptureAndRemovesBothFiles)
     test::Write_File(dir / "lines.txt", "one\r\ntwo\r\n");
     std::string output, error;
     // Only the last line's standard output goes to the capture file.
-    EXPECT_TRUE(Run_Batch(Helper_Call("say uncaptured") + "\r\n@type " + Bat().Quote(dir / "lines.txt"),
-                          "", "", output, error));
+    EXPECT_TRUE(
+        Run_Batch(Helper_Call("say uncaptured") + "\r\n@type " + Bat().Quote(dir / "lines.txt"), "",
+                  "", output, error));
     EXPECT_EQ(output, "one\r\ntwo\r\n");
     EXPECT_EQ(error, "");
     EXPECT_EQ(Leftovers(), 0u);
@@ -49,8 +51,8 @@ TEST_F(RunBatch, SucceedsWithTheLastLinesCaptureAndRemovesBothFiles)
 TEST_F(RunBatch, FailsWithWhatTheCommandsWroteToTheirChannel)
 {
     std::string output, error;
-    EXPECT_FALSE(Run_Batch(Helper_Call("say uncaptured") + "\r\n" + Helper_Call("fail broken 3"), "",
-                           "", output, error));
+    EXPECT_FALSE(Run_Batch(Helper_Call("say uncaptured") + "\r\n" + Helper_Call("fail broken 3"),
+                           "", "", output, error));
     EXPECT_EQ(output, "");
     EXPECT_EQ(error, "uncapturedbroken");
     EXPECT_EQ(Leftovers(), 0u);
@@ -67,8 +69,8 @@ TEST_F(RunBatch, SurvivesAChildThatPrintsAMegabyte)
 TEST_F(RunBatch, NamesWithPercentAndShellSignsAreDataNeverCommands)
 {
     test::Scratch_Dir dir;
-    const char* names[] = {"100% sure.txt", "%PATH%.txt", "%~dp0.txt", "a & echo pwned.txt",
-                           "b ^ c (d) [e].txt", "caf\xC3\xA9.txt"};
+    const char* names[] = {"100% sure.txt",      "%PATH%.txt",        "%~dp0.txt",
+                           "a & echo pwned.txt", "b ^ c (d) [e].txt", "caf\xC3\xA9.txt"};
     for (const char* const& name : names) {
         std::string path = dir.Str() + "\\" + name;
         std::string ignored;
@@ -117,13 +119,13 @@ TEST_F(RunBatch, WritesTheBatchLineByteForByteAndRunsItByItsQuotedPath)
 
     std::string batch = test::Read_File(log + ".bat");
     std::smatch parts;
-    ASSERT_TRUE(std::regex_match(batch, parts, std::regex(R"re(([^]*) >  "([^"]*)"\r\n)re"))) << batch;
+    ASSERT_TRUE(std::regex_match(batch, parts, std::regex(R"re(([^]*) >  "([^"]*)"\r\n)re")))
+        << batch;
     EXPECT_EQ(parts[1].str(), "@\"" + converter + "\" png:\"" + dir.Str() + "\\in 100%%.png\" \"" +
                                   output_file + "\"");
-    EXPECT_TRUE(std::regex_match(parts[2].str(),
-                                 std::regex(std::regex_replace(Temp_Dir(), std::regex(R"(\\)"),
-                                                               R"(\\)") +
-                                            R"(tempfile_#_\d+_\d+\.txt)")))
+    EXPECT_TRUE(std::regex_match(
+        parts[2].str(), std::regex(std::regex_replace(Temp_Dir(), std::regex(R"(\\)"), R"(\\)") +
+                                   R"(tempfile_#_\d+_\d+\.txt)")))
         << parts[2];
     EXPECT_EQ(test::Read_File(output_file), "png");
     // What cmd started: the converter with the name as it is on disk.

@@ -35,7 +35,7 @@ void Expect_New_Private_Folder(const test::Private_Tmpdir& tmp)
     EXPECT_EQ(folder.parent_path(), tmp.Dir.Path);
     std::regex form("Quorbit_tmp_[A-Za-z0-9]{6}");
     EXPECT_TRUE(std::regex_match(folder.filename().string(), form)) << dir;
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0700u);

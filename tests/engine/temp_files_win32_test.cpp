@@ -13,7 +13,8 @@ TEST(PrepareTempFolder, MakesQuorbitTmpUnderTheSystemTempOrFallsBackToIt)
         test::Private_Tmpdir tmp;
         Prepare_Temp_Folder();
         EXPECT_EQ(Temp_Dir(), os::System_Temp_Path() + "Quorbit_tmp\\");
-        EXPECT_EQ(os::Full_Path_Name(Temp_Dir()), os::Full_Path_Name(tmp.Dir / "Quorbit_tmp") + "\\");
+        EXPECT_EQ(os::Full_Path_Name(Temp_Dir()),
+                  os::Full_Path_Name(tmp.Dir / "Quorbit_tmp") + "\\");
         EXPECT_TRUE(fs::is_directory(test::U8(Temp_Dir())));
         EXPECT_TRUE(fs::is_empty(test::U8(Temp_Dir())));
         // The converter's own temporary files go there too, for every child.

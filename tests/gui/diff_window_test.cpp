@@ -136,8 +136,10 @@ TEST_F(Diff_Window, CancelStopsAComparisonAndLeavesTheWindowUsable)
 
 TEST_F(Diff_Window, CancelDuringTheFirstConversionOpensNothingAndSaysNothing)
 {
-    test::Write_File(dir / "a.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
-    test::Write_File(dir / "b.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
+    test::Write_File(dir / "a.svg",
+                     "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
+    test::Write_File(dir / "b.svg",
+                     "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
     Set_Converter_Path(Slow_Converter(dir));
     Set_Process_Messages_Hook([] {
         QCoreApplication::processEvents();

@@ -40,8 +40,8 @@ TEST(FileSelect, HasTheCaptionsAndTabOrder)
     EXPECT_EQ(form.Label2->text(), QStringLiteral("Select right (modified) file"));
     EXPECT_EQ(form.Button1->text(), QStringLiteral("..."));
     EXPECT_TRUE(form.OK_B->isDefault());
-    QWidget* expected[] = {form.Left_E, form.Button1, form.Right_E,
-                           form.Button2, form.OK_B, form.Cancel_B};
+    QWidget* expected[] = {form.Left_E,  form.Button1, form.Right_E,
+                           form.Button2, form.OK_B,    form.Cancel_B};
     // The next widget that Tab reaches: labels sit in the chain but take no focus.
     auto next_tab_stop = [](QWidget* w) {
         do

@@ -15,14 +15,14 @@ struct T_Sample {
 };
 
 const T_Sample Samples[] = {
-    {"rgb8.png", "png", 0},         {"palette.png", "png", 0},      {"interlaced.png", "png", 0},
-    {"rgb16.png", "png", 0},        {"rgba.png", "png", 0},         {"rgb24.bmp", "bmp", 0},
-    {"palette8.bmp", "bmp", 0},     {"rle8.bmp", "rlebmp", 0},         {"rgba32.bmp", "bmp", 0},
-    {"icon.ico", "ico", 0},         {"rgb.jpg", "jpeg", 6},         {"progressive.jpg", "jpeg", 40},
-    {"cmyk.jpg", "jpeg", 8},        {"palette.gif", "gif", 0},      {"interlaced.gif", "gif", 0},
-    {"raw.tif", "tiff", 0},         {"lzw.tif", "tiff", 0},         {"zip.tif", "tiff", 0},
-    {"raw.tga", "targa", 0},        {"rle.tga", "targa", 0},        {"rgb24.pcx", "pcx", 0},
-    {"palette8.pcx", "pcx", 0},     {"rgb.psd", "psd", 0},          {"verbatim.sgi", "sgi", 0},
+    {"rgb8.png", "png", 0},     {"palette.png", "png", 0}, {"interlaced.png", "png", 0},
+    {"rgb16.png", "png", 0},    {"rgba.png", "png", 0},    {"rgb24.bmp", "bmp", 0},
+    {"palette8.bmp", "bmp", 0}, {"rle8.bmp", "rlebmp", 0}, {"rgba32.bmp", "bmp", 0},
+    {"icon.ico", "ico", 0},     {"rgb.jpg", "jpeg", 6},    {"progressive.jpg", "jpeg", 40},
+    {"cmyk.jpg", "jpeg", 8},    {"palette.gif", "gif", 0}, {"interlaced.gif", "gif", 0},
+    {"raw.tif", "tiff", 0},     {"lzw.tif", "tiff", 0},    {"zip.tif", "tiff", 0},
+    {"raw.tga", "targa", 0},    {"rle.tga", "targa", 0},   {"rgb24.pcx", "pcx", 0},
+    {"palette8.pcx", "pcx", 0}, {"rgb.psd", "psd", 0},     {"verbatim.sgi", "sgi", 0},
     {"rle.sgi", "sgi", 0},
 };
 
@@ -47,13 +47,14 @@ TEST_P(Sample_Test, LoadsWithoutItsExtension)
     EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "base", hint), GetParam().Tolerance));
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, Sample_Test, ::testing::ValuesIn(Samples), [](const auto& param_info) {
-    std::string name = param_info.param.Name;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Samples, Sample_Test, ::testing::ValuesIn(Samples),
+                         [](const auto& param_info) {
+                             std::string name = param_info.param.Name;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
 
 TEST(CommonFormats, AlphaChannelsAreKept)
 {
@@ -78,7 +79,8 @@ TEST(CommonFormats, BilevelPicturesShowBlackAndWhite)
         ASSERT_EQ(image.height(), 6) << name;
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 10; ++x)
-                ASSERT_EQ(image.pixelColor(x, y).red(), Bilevel_Black(x, y) ? 0 : 255) << name << " at " << x << ", " << y;
+                ASSERT_EQ(image.pixelColor(x, y).red(), Bilevel_Black(x, y) ? 0 : 255)
+                    << name << " at " << x << ", " << y;
     }
 }
 
@@ -87,7 +89,8 @@ TEST(CommonFormats, BilevelPicturesShowBlackAndWhite)
 TEST(CommonFormats, TruncatedFilesAreUnreadable)
 {
     Scratch_Dir dir;
-    for (const char* name : {"rgb8.png", "rgb.jpg", "lzw.tif", "raw.tga", "rgb.psd", "verbatim.sgi"}) {
+    for (const char* name :
+         {"rgb8.png", "rgb.jpg", "lzw.tif", "raw.tga", "rgb.psd", "verbatim.sgi"}) {
         Bytes data = Sample(name);
         data.resize(data.size() / 2);
         Write_File(dir / name, As_Text(data));
@@ -109,7 +112,7 @@ TEST(CommonFormats, HugeDimensionsAreRefusedBeforeDecoding)
     tga[12] = 0x60, tga[13] = 0xEA, tga[14] = 0x60, tga[15] = 0xEA;
     Bytes pcx = Sample("rgb24.pcx");
     pcx[8] = 0x5F, pcx[9] = 0xEA, pcx[10] = 0x5F, pcx[11] = 0xEA; // last column and row 59999
-    pcx[66] = 0x60, pcx[67] = 0xEA;                              // 60000 bytes a line
+    pcx[66] = 0x60, pcx[67] = 0xEA;                               // 60000 bytes a line
     for (auto [name, bytes] : {std::pair{"huge.tga", &tga}, {"huge.pcx", &pcx}}) {
         Write_File(dir / name, As_Text(*bytes));
         T_Loaded_Picture picture = Load_Picture(dir / name);

@@ -22,15 +22,19 @@ using Bytes = std::vector<std::uint8_t>;
 // colour number (x + 2y) mod 8 of this list.
 inline const std::uint8_t* Reference_Color(int x, int y)
 {
-    static const std::uint8_t colors[8][3] = {{0, 0, 0},     {255, 255, 255}, {255, 0, 0},   {0, 255, 0},
-                                              {0, 0, 255},   {255, 255, 0},   {0, 255, 255}, {128, 128, 128}};
+    static const std::uint8_t colors[8][3] = {{0, 0, 0},     {255, 255, 255}, {255, 0, 0},
+                                              {0, 255, 0},   {0, 0, 255},     {255, 255, 0},
+                                              {0, 255, 255}, {128, 128, 128}};
     return colors[(x + 2 * y) % 8];
 }
 
 // The bilevel samples: a checkerboard of 3-pixel squares, 10 x 6.
 inline bool Bilevel_Black(int x, int y) { return ((x / 3) + (y / 3)) % 2 == 1; }
 
-inline std::string Sample_Path(const std::string& name) { return std::string(VARNOLT_TEST_DATA) + "/imaging/" + name; }
+inline std::string Sample_Path(const std::string& name)
+{
+    return std::string(VARNOLT_TEST_DATA) + "/imaging/" + name;
+}
 
 inline Bytes Sample(const std::string& name)
 {
@@ -42,7 +46,8 @@ inline std::string As_Text(const Bytes& bytes) { return std::string(bytes.begin(
 
 // Loads a file as a pane does and expects it to load; the picture comes back
 // as 8-bit RGBA for pixel checks.
-inline QImage Load_Ok(const std::string& path, const std::string& hint = {}, std::string* format = nullptr)
+inline QImage Load_Ok(const std::string& path, const std::string& hint = {},
+                      std::string* format = nullptr)
 {
     T_Loaded_Picture picture = Load_Picture(path, hint);
     EXPECT_EQ(picture.Result, T_Picture_Load_Result::Loaded) << path << ": " << picture.Reason;
@@ -62,22 +67,24 @@ inline QImage Load_Bytes_Ok(const Scratch_Dir& dir, const Bytes& bytes, const st
 inline bool Decode(const Bytes& data, T_Image_Decoder decoder, QImage& out, std::string& error,
                    const T_Decode_Limits& limits = {})
 {
-    return Decode_Picture(QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())),
-                          decoder, {}, limits, out, error);
+    return Decode_Picture(
+        QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())),
+        decoder, {}, limits, out, error);
 }
 
-inline ::testing::AssertionResult Color_At(const QImage& image, int x, int y, int red, int green, int blue,
-                                           int tolerance = 0)
+inline ::testing::AssertionResult Color_At(const QImage& image, int x, int y, int red, int green,
+                                           int blue, int tolerance = 0)
 {
     if (x >= image.width() || y >= image.height())
-        return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is outside " << image.width() << " x "
-                                             << image.height();
+        return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is outside "
+                                             << image.width() << " x " << image.height();
     const QColor c = image.pixelColor(x, y);
     if (std::abs(c.red() - red) <= tolerance && std::abs(c.green() - green) <= tolerance &&
         std::abs(c.blue() - blue) <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is " << c.red() << "," << c.green() << ","
-                                         << c.blue() << " instead of " << red << "," << green << "," << blue;
+    return ::testing::AssertionFailure()
+           << "(" << x << ", " << y << ") is " << c.red() << "," << c.green() << "," << c.blue()
+           << " instead of " << red << "," << green << "," << blue;
 }
 
 inline ::testing::AssertionResult Matches_Reference(const QImage& image, int tolerance)
@@ -95,7 +102,8 @@ inline ::testing::AssertionResult Matches_Reference(const QImage& image, int tol
 }
 
 // A decode either fails with a reason and no picture, or yields a picture.
-inline ::testing::AssertionResult Clean_Outcome(bool ok, const QImage& image, const std::string& error)
+inline ::testing::AssertionResult Clean_Outcome(bool ok, const QImage& image,
+                                                const std::string& error)
 {
     if (!ok && error.empty())
         return ::testing::AssertionFailure() << "failure without a reason";

@@ -14,7 +14,8 @@ namespace {
 TEST(RareFormats, PatternSamplesLoad)
 {
     // Animator palettes have 6-bit components, so grey 128 comes back as 125.
-    for (auto [name, tolerance] : {std::pair{"pattern.rla", 0}, {"pattern.cel", 0}, {"pattern.pic", 3}})
+    for (auto [name, tolerance] :
+         {std::pair{"pattern.rla", 0}, {"pattern.cel", 0}, {"pattern.pic", 3}})
         EXPECT_TRUE(Matches_Reference(Load_Ok(Sample_Path(name)), tolerance)) << name;
     Scratch_Dir dir;
     QImage rla = Load_Bytes_Ok(dir, Sample("pattern.rla"), "x.rpf");
@@ -78,7 +79,8 @@ Bytes Dos_Eps(const Bytes& tiff, const Bytes& wmf)
     Put32(eps, 30), Put32(eps, static_cast<std::uint32_t>(postscript.size()));
     std::uint32_t wmf_at = wmf.empty() ? 0 : 30 + static_cast<std::uint32_t>(postscript.size());
     Put32(eps, wmf_at), Put32(eps, static_cast<std::uint32_t>(wmf.size()));
-    std::uint32_t tiff_at = tiff.empty() ? 0 : 30 + static_cast<std::uint32_t>(postscript.size() + wmf.size());
+    std::uint32_t tiff_at =
+        tiff.empty() ? 0 : 30 + static_cast<std::uint32_t>(postscript.size() + wmf.size());
     Put32(eps, tiff_at), Put32(eps, static_cast<std::uint32_t>(tiff.size()));
     Put16(eps, 0xFFFF);
     eps.insert(eps.end(), postscript.begin(), postscript.end());
@@ -116,13 +118,13 @@ TEST(RareFormats, EpsShowsItsPreview)
 TEST(RareFormats, TruncatedOrCorruptFailsCleanly)
 {
     const std::pair<const char*, T_Image_Decoder> samples[] = {
-        {"raw.tga", T_Image_Decoder::Targa},      {"rle.tga", T_Image_Decoder::Targa},
-        {"rgb24.pcx", T_Image_Decoder::Pcx},      {"palette8.pcx", T_Image_Decoder::Pcx},
-        {"rgb.psd", T_Image_Decoder::Psd},        {"verbatim.sgi", T_Image_Decoder::Sgi},
-        {"rle.sgi", T_Image_Decoder::Sgi},        {"pattern.rla", T_Image_Decoder::Rla},
-        {"pattern.cut", T_Image_Decoder::Cut},    {"pattern.pic", T_Image_Decoder::Autodesk},
+        {"raw.tga", T_Image_Decoder::Targa},        {"rle.tga", T_Image_Decoder::Targa},
+        {"rgb24.pcx", T_Image_Decoder::Pcx},        {"palette8.pcx", T_Image_Decoder::Pcx},
+        {"rgb.psd", T_Image_Decoder::Psd},          {"verbatim.sgi", T_Image_Decoder::Sgi},
+        {"rle.sgi", T_Image_Decoder::Sgi},          {"pattern.rla", T_Image_Decoder::Rla},
+        {"pattern.cut", T_Image_Decoder::Cut},      {"pattern.pic", T_Image_Decoder::Autodesk},
         {"pattern.cel", T_Image_Decoder::Autodesk}, {"pattern.psp", T_Image_Decoder::Psp},
-        {"pattern_v3.psp", T_Image_Decoder::Psp}, {"drawing.wmf", T_Image_Decoder::Metafile},
+        {"pattern_v3.psp", T_Image_Decoder::Psp},   {"drawing.wmf", T_Image_Decoder::Metafile},
         {"drawing.emf", T_Image_Decoder::Metafile}, {"rle8.bmp", T_Image_Decoder::Rle_Bitmap},
     };
     for (auto [name, decoder] : samples) {
@@ -131,7 +133,9 @@ TEST(RareFormats, TruncatedOrCorruptFailsCleanly)
         std::string error;
         for (std::size_t length = 1; length < data.size(); ++length) {
             error.clear();
-            bool ok = Decode(Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length)), decoder, image, error);
+            bool ok =
+                Decode(Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length)),
+                       decoder, image, error);
             ASSERT_TRUE(Clean_Outcome(ok, image, error)) << name << " cut at " << length;
         }
         for (std::size_t i = 0; i < data.size(); ++i)
@@ -140,7 +144,8 @@ TEST(RareFormats, TruncatedOrCorruptFailsCleanly)
                 bad[i] = value;
                 error.clear();
                 bool ok = Decode(bad, decoder, image, error);
-                ASSERT_TRUE(Clean_Outcome(ok, image, error)) << name << " byte " << i << " = " << int(value);
+                ASSERT_TRUE(Clean_Outcome(ok, image, error))
+                    << name << " byte " << i << " = " << int(value);
             }
     }
 }
@@ -174,13 +179,12 @@ TEST(Metafiles, ShapesAreDrawn)
 // Records appended to the 96 x 48 header of the enhanced metafile sample.
 class T_Emf {
 public:
-    T_Emf() : Data(Sample("drawing.emf"))
+    T_Emf() : Data(Sample("drawing.emf")) { Data.resize(88); }
+    T_Emf& Record(std::uint32_t type, std::initializer_list<std::uint32_t> values,
+                  const Bytes& tail = {})
     {
-        Data.resize(88);
-    }
-    T_Emf& Record(std::uint32_t type, std::initializer_list<std::uint32_t> values, const Bytes& tail = {})
-    {
-        Put32(Data, type), Put32(Data, static_cast<std::uint32_t>(8 + 4 * values.size() + tail.size()));
+        Put32(Data, type),
+            Put32(Data, static_cast<std::uint32_t>(8 + 4 * values.size() + tail.size()));
         for (std::uint32_t v : values)
             Put32(Data, v);
         Data.insert(Data.end(), tail.begin(), tail.end());
@@ -203,13 +207,15 @@ TEST(Metafiles, ClippingArcsAndTextAreDrawn)
     for (int i = 0; i < 3; ++i)
         Put32(text, 12);
     T_Emf emf;
-    emf.Record(37, {0x80000008})                   // no outline
-        .Record(39, {1, 0, red, 0}).Record(37, {1})    // red brush
-        .Record(30, {0, 0, 48, 48})                    // clip to the left half
-        .Record(43, {0, 0, 96, 48})                    // a rectangle over everything
-        .Record(75, {0, 5})                            // clipping reset
-        .Record(39, {2, 0, blue, 0}).Record(37, {2})   // blue brush
-        .Record(47, {48, 0, 96, 48, 96, 24, 72, 0})    // pie: the upper right quarter
+    emf.Record(37, {0x80000008}) // no outline
+        .Record(39, {1, 0, red, 0})
+        .Record(37, {1})            // red brush
+        .Record(30, {0, 0, 48, 48}) // clip to the left half
+        .Record(43, {0, 0, 96, 48}) // a rectangle over everything
+        .Record(75, {0, 5})         // clipping reset
+        .Record(39, {2, 0, blue, 0})
+        .Record(37, {2})                            // blue brush
+        .Record(47, {48, 0, 96, 48, 96, 24, 72, 0}) // pie: the upper right quarter
         .Record(82, {3, static_cast<std::uint32_t>(-16), 0, 0, 0, 700, 0, 0}, face)
         .Record(37, {3})
         .Record(84, {0, 0, 96, 48, 1, 0, 0, 52, 30, 3, 76, 0, 0, 0, 96, 48, 84}, text);
@@ -265,7 +271,8 @@ TEST(ReaderChoice, EveryRegisteredExtensionHasAReader)
         EXPECT_TRUE(readable) << format.Extension;
     }
     // The program's own formats never pass for those the converter reads itself.
-    for (int i = static_cast<int>(T_Image_Decoder::Metafile); i <= static_cast<int>(T_Image_Decoder::Rle_Bitmap); ++i) {
+    for (int i = static_cast<int>(T_Image_Decoder::Metafile);
+         i <= static_cast<int>(T_Image_Decoder::Rle_Bitmap); ++i) {
         const std::string name = Format_Of_Decoder(static_cast<T_Image_Decoder>(i));
         EXPECT_TRUE(available.contains(QByteArray::fromStdString(name))) << name;
         EXPECT_EQ(Decoder_For_Format(name), static_cast<T_Image_Decoder>(i));
@@ -282,10 +289,10 @@ TEST(ReaderChoice, EveryRegisteredExtensionHasAReader)
 TEST(ReaderChoice, ContentWinsOverAWrongExtension)
 {
     Scratch_Dir dir;
-    Write_File(dir / "plan.win", As_Text(Sample("rgb8.png")));  // a Targa extension
-    Write_File(dir / "x.fax", As_Text(Sample("rgb24.bmp")));    // a TIFF extension
-    Write_File(dir / "scan.pcx", As_Text(Sample("g4.fax")));    // a PCX extension
-    Write_File(dir / "photo.jpg", As_Text(Sample("rgb.psd")));  // a JPEG extension
+    Write_File(dir / "plan.win", As_Text(Sample("rgb8.png"))); // a Targa extension
+    Write_File(dir / "x.fax", As_Text(Sample("rgb24.bmp")));   // a TIFF extension
+    Write_File(dir / "scan.pcx", As_Text(Sample("g4.fax")));   // a PCX extension
+    Write_File(dir / "photo.jpg", As_Text(Sample("rgb.psd"))); // a JPEG extension
     std::string format;
     EXPECT_TRUE(Matches_Reference(Load_Ok(dir / "plan.win", {}, &format), 0));
     EXPECT_EQ(format, "png");
@@ -331,7 +338,8 @@ TEST(ReaderChoice, FailuresSayWhy)
     Bytes psd = Sample("rgb.psd");
     psd.resize(60);
     Write_File(dir / "cut.psd", As_Text(psd));
-    EXPECT_NE(reason(dir / "cut.psd").find("Photoshop"), std::string::npos) << reason(dir / "cut.psd");
+    EXPECT_NE(reason(dir / "cut.psd").find("Photoshop"), std::string::npos)
+        << reason(dir / "cut.psd");
 }
 
 } // namespace

@@ -21,11 +21,15 @@ Bytes Bitmap(int width, int height, int bits, int compression, const Bytes& pixe
     Bytes b = {'B', 'M'};
     unsigned colours = 1u << bits, offset = 14 + 40 + colours * 4;
     Put32(b, offset + static_cast<std::uint32_t>(pixels.size())), Put32(b, 0), Put32(b, offset);
-    Put32(b, 40), Put32(b, static_cast<std::uint32_t>(width)), Put32(b, static_cast<std::uint32_t>(height));
-    Put16(b, 1), Put16(b, static_cast<unsigned>(bits)), Put32(b, static_cast<std::uint32_t>(compression));
-    Put32(b, static_cast<std::uint32_t>(pixels.size())), Put32(b, 0), Put32(b, 0), Put32(b, 0), Put32(b, 0);
+    Put32(b, 40), Put32(b, static_cast<std::uint32_t>(width)),
+        Put32(b, static_cast<std::uint32_t>(height));
+    Put16(b, 1), Put16(b, static_cast<unsigned>(bits)),
+        Put32(b, static_cast<std::uint32_t>(compression));
+    Put32(b, static_cast<std::uint32_t>(pixels.size())), Put32(b, 0), Put32(b, 0), Put32(b, 0),
+        Put32(b, 0);
     for (unsigned i = 0; i < colours; ++i)
-        b.push_back(static_cast<std::uint8_t>(i * 16)), b.push_back(static_cast<std::uint8_t>(i * 16)),
+        b.push_back(static_cast<std::uint8_t>(i * 16)),
+            b.push_back(static_cast<std::uint8_t>(i * 16)),
             b.push_back(static_cast<std::uint8_t>(i * 16)), b.push_back(0);
     b.insert(b.end(), pixels.begin(), pixels.end());
     return b;
@@ -91,9 +95,9 @@ TEST(Variants, PcxEgaPlanes)
     // only in plane 3 (colour 8). The header palette gives colour i as (i, i, i) * 10.
     Bytes pcx(128, 0);
     pcx[0] = 0x0A, pcx[1] = 5, pcx[2] = 1, pcx[3] = 1;
-    pcx[8] = 1;      // xmax: two pixels wide
-    pcx[65] = 4;     // planes
-    pcx[66] = 2;     // bytes per line
+    pcx[8] = 1;  // xmax: two pixels wide
+    pcx[65] = 4; // planes
+    pcx[66] = 2; // bytes per line
     for (int i = 0; i < 16; ++i)
         pcx[16 + 3 * i] = pcx[17 + 3 * i] = pcx[18 + 3 * i] = static_cast<std::uint8_t>(i * 10);
     pcx.insert(pcx.end(), {0x80, 0x00, 0x00, 0x00, 0x80, 0x00, 0x40, 0x00});
@@ -107,7 +111,7 @@ TEST(Variants, Sgi16BitGrey)
 {
     Bytes sgi(512, 0);
     sgi[0] = 0x01, sgi[1] = 0xDA, sgi[2] = 0, sgi[3] = 2; // verbatim, 2 bytes per sample
-    sgi[5] = 2, sgi[7] = 2, sgi[9] = 2, sgi[11] = 1;       // 2 dimensions, 2 x 2, 1 channel
+    sgi[5] = 2, sgi[7] = 2, sgi[9] = 2, sgi[11] = 1;      // 2 dimensions, 2 x 2, 1 channel
     // Bottom row first: 0x1234 0xFFFF, then 0x0000 0x8000.
     sgi.insert(sgi.end(), {0x12, 0x34, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x00});
     QImage r = Decode(sgi, "x.bw");

@@ -18,7 +18,7 @@ TEST(PrivateFolder, CreatesAFolderOnlyTheUserCanEnter)
     Scratch_Dir dir;
     std::string folder = dir / "Quorbit_tmp";
     ASSERT_TRUE(os::Ensure_Private_Folder(folder));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -42,11 +42,11 @@ TEST(RunCaptured, CollectsMoreOutputThanAPipeHolds)
 {
     std::string channel;
     int polls = 0;
-    auto result = os::Run_Captured("head -c 1048576 /dev/zero | tr '\\0' x; echo tail >&2", "",
-                                   channel, [&] {
-                                       ++polls;
-                                       return true;
-                                   });
+    auto result =
+        os::Run_Captured("head -c 1048576 /dev/zero | tr '\\0' x; echo tail >&2", "", channel, [&] {
+            ++polls;
+            return true;
+        });
     EXPECT_TRUE(result.Started);
     EXPECT_EQ(result.Exit_Code, 0);
     ASSERT_EQ(channel.size(), 1048576u + 5u);
@@ -89,7 +89,7 @@ namespace {
 
 mode_t Mode(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 

@@ -62,8 +62,8 @@ TEST(RunCaptured, StopsTheChildAndItsChildrenWhenTheHookSaysSo)
 {
     std::string channel;
     int polls = 0;
-    auto result = os::Run_Captured(Quoted_Helper() + " spawn", "", channel,
-                                   [&] { return ++polls < 5; });
+    auto result =
+        os::Run_Captured(Quoted_Helper() + " spawn", "", channel, [&] { return ++polls < 5; });
     EXPECT_TRUE(result.Started);
     EXPECT_NE(result.Exit_Code, 0);
     // The grandchild printed its id before the stop; it must be gone too.
@@ -77,8 +77,14 @@ TEST(RunCaptured, StopsTheChildAndItsChildrenWhenTheHookSaysSo)
 
 TEST(QuoteArgument, EveryNameReachesTheProgramAsOneUnchangedArgument)
 {
-    const std::string names[] = {"plain", "two words", "trailing\\", "C:\\with space\\",
-                                 "quote\"inside", "back\\\\\"slashes", "", "100% & ^ | <x>",
+    const std::string names[] = {"plain",
+                                 "two words",
+                                 "trailing\\",
+                                 "C:\\with space\\",
+                                 "quote\"inside",
+                                 "back\\\\\"slashes",
+                                 "",
+                                 "100% & ^ | <x>",
                                  test::Cyrillic_Name};
     std::string line = Quoted_Helper() + " args";
     for (const auto& name : names)
@@ -204,7 +210,8 @@ TEST(ScriptText, WrittenInTheConsoleCodePageOrRefusedWithTheCharacterNamed)
 
     if (GetACP() == CP_UTF8)
         GTEST_SKIP() << "this system's code page holds every character";
-    EXPECT_FALSE(os::To_Script_Text("@type \"C:\\" + test::Mixed_Script_Name + "\"", script, error));
+    EXPECT_FALSE(
+        os::To_Script_Text("@type \"C:\\" + test::Mixed_Script_Name + "\"", script, error));
     EXPECT_NE(error.find("cannot represent"), std::string::npos) << error;
     EXPECT_NE(error.find("U+"), std::string::npos) << error;
 }

@@ -78,7 +78,8 @@ protected:
             throw T_Server_Exception("page refused");
         ++Exports;
         const Page_Spec& layout = Specs[static_cast<size_t>(Doc_Index)][static_cast<size_t>(page)];
-        Make_Png(File_Name, layout.Width, layout.Height, QColor::fromHsv(40 * page % 360, 200, 200));
+        Make_Png(File_Name, layout.Width, layout.Height,
+                 QColor::fromHsv(40 * page % 360, 200, 200));
     }
 };
 
@@ -95,9 +96,9 @@ protected:
     std::unique_ptr<TView_diff_frame> Open(const std::string& left, const std::string& right,
                                            unsigned char converter = 0, unsigned char paged = 0)
     {
-        auto frame = std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "",
-                                                        [this](QObject*) { ++Closes; },
-                                                        converter, paged);
+        auto frame = std::make_unique<TView_diff_frame>(
+            nullptr, left, "Base version", right, "", [this](QObject*) { ++Closes; }, converter,
+            paged);
         frame->resize(1000, 700);
         frame->show();
         return frame;
@@ -143,7 +144,8 @@ TEST_F(Diff_Frame, CompareTogglesThePaneAndTheThirdPressComesFromTheCache)
     EXPECT_FALSE(frame->Export_Compared_Img_A->isEnabled());
 
     frame->Compare_A->trigger();
-    ASSERT_TRUE(frame->Compared_Shown()) << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
+    ASSERT_TRUE(frame->Compared_Shown())
+        << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
     EXPECT_EQ(frame->GridPanel1->rowStretch(1), 1);
     EXPECT_TRUE(frame->Compare_A->isChecked());
     EXPECT_TRUE(frame->Execute_Compared_Img_A->isEnabled());
@@ -274,7 +276,8 @@ TEST_F(Diff_Frame, ConversionFailureGivesTheMessageAndNoView)
     auto frame = Open(dir / "a.svg", dir / "b.svg", 1, 0);
     EXPECT_EQ(frame->ViewMode(), 0);
     ASSERT_EQ(messages.Messages.size(), 1u);
-    EXPECT_EQ(messages.Messages[0].Text.rfind("Image convert fail!\r\nFile may be corrupted.", 0), 0u);
+    EXPECT_EQ(messages.Messages[0].Text.rfind("Image convert fail!\r\nFile may be corrupted.", 0),
+              0u);
     EXPECT_NE(messages.Messages[0].Text.find(dir / "a.svg"), std::string::npos);
     EXPECT_FALSE(frame->Compare_A->isEnabled());
 }
@@ -505,23 +508,41 @@ TEST_F(Diff_Frame, EveryRegisteredFormatComparesWithItselfAndWithPng)
 {
     // One sample per decoder family and every extension that shares it.
     const std::pair<const char*, std::vector<const char*>> samples[] = {
-        {"rgb24.bmp", {"bmp", "dib", "rle"}},   {"icon.ico", {"ico"}},
-        {"drawing.wmf", {"wmf"}},               {"drawing.emf", {"emf"}},
+        {"rgb24.bmp", {"bmp", "dib", "rle"}},
+        {"icon.ico", {"ico"}},
+        {"drawing.wmf", {"wmf"}},
+        {"drawing.emf", {"emf"}},
         {"rgb.jpg", {"jpg", "jpeg", "jpe", "jfif"}},
         {"raw.tga", {"tga", "win", "vst", "vda", "icb"}},
-        {"lzw.tif", {"tif", "tiff"}},           {"g4.fax", {"fax"}},
-        {"rgb24.pcx", {"pcx", "pcc", "scr"}},   {"pattern.rla", {"rla", "rpf"}},
-        {"rle.sgi", {"sgi", "rgb", "rgba", "bw"}}, {"rgb.psd", {"psd", "pdd"}},
-        {"pattern.cel", {"cel"}},               {"pattern.pic", {"pic"}},
-        {"palette.gif", {"gif"}},               {"pattern.cut", {"cut"}},
-        {"pattern.psp", {"psp"}},               {"rgb8.png", {"png"}},
+        {"lzw.tif", {"tif", "tiff"}},
+        {"g4.fax", {"fax"}},
+        {"rgb24.pcx", {"pcx", "pcc", "scr"}},
+        {"pattern.rla", {"rla", "rpf"}},
+        {"rle.sgi", {"sgi", "rgb", "rgba", "bw"}},
+        {"rgb.psd", {"psd", "pdd"}},
+        {"pattern.cel", {"cel"}},
+        {"pattern.pic", {"pic"}},
+        {"palette.gif", {"gif"}},
+        {"pattern.cut", {"cut"}},
+        {"pattern.psp", {"psp"}},
+        {"rgb8.png", {"png"}},
         // Variants of the formats the converter reads itself, where its
         // decoder and the panes' could disagree.
-        {"rgba32.bmp", {"bmp"}}, {"palette8.bmp", {"bmp"}}, {"rle8.bmp", {"bmp"}},
-        {"cmyk.jpg", {"jpg"}},   {"progressive.jpg", {"jpg"}}, {"gray1.png", {"png"}},
-        {"graya16.png", {"png"}}, {"rgb16.png", {"png"}}, {"rgba.png", {"png"}},
-        {"palette.png", {"png"}}, {"interlaced.gif", {"gif"}}, {"zip.tif", {"tif"}},
-        {"raw.tif", {"tif"}},    {"palette8.pcx", {"pcx"}},   {"verbatim.sgi", {"sgi"}},
+        {"rgba32.bmp", {"bmp"}},
+        {"palette8.bmp", {"bmp"}},
+        {"rle8.bmp", {"bmp"}},
+        {"cmyk.jpg", {"jpg"}},
+        {"progressive.jpg", {"jpg"}},
+        {"gray1.png", {"png"}},
+        {"graya16.png", {"png"}},
+        {"rgb16.png", {"png"}},
+        {"rgba.png", {"png"}},
+        {"palette.png", {"png"}},
+        {"interlaced.gif", {"gif"}},
+        {"zip.tif", {"tif"}},
+        {"raw.tif", {"tif"}},
+        {"palette8.pcx", {"pcx"}},
+        {"verbatim.sgi", {"sgi"}},
         {"rle.tga", {"tga"}},
     };
     for (const auto& [sample, extensions] : samples) {
@@ -543,8 +564,8 @@ TEST_F(Diff_Frame, EveryRegisteredFormatComparesWithItselfAndWithPng)
             // Against a PNG of what the pane shows: the compared image must
             // find nothing, so the converter read what the pane shows.
             std::string png = dir / "shown.png";
-            ASSERT_TRUE(same->View_Image_Frame1->Image1->Picture().save(
-                QString::fromStdString(png), "PNG"));
+            ASSERT_TRUE(same->View_Image_Frame1->Image1->Picture().save(QString::fromStdString(png),
+                                                                        "PNG"));
             auto mixed = Open(name, png);
             mixed->Compare_A->trigger();
             ASSERT_TRUE(mixed->Compared_Shown())
@@ -591,7 +612,8 @@ TEST_F(Diff_Frame, ANullDeviceIsAVersionThatDoesNotExist)
     EXPECT_EQ(added->View_Image_Frame1->Picture_Width(), 0);
     EXPECT_EQ(added->View_Image_Frame2->Picture_Width(), 300);
     EXPECT_FALSE(added->Compare_A->isEnabled());
-    EXPECT_TRUE(added->Compare_A->toolTip().contains(QStringLiteral("base version does not exist")));
+    EXPECT_TRUE(
+        added->Compare_A->toolTip().contains(QStringLiteral("base version does not exist")));
 
     // A converted kind converts only the side that exists.
     test::Write_File(dir / "a.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='120' "

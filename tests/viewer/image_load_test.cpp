@@ -23,10 +23,7 @@ std::uint32_t Crc32(const std::string& bytes)
     return ~crc;
 }
 
-std::string Be32(std::uint32_t v)
-{
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
+std::string Be32(std::uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 std::string Chunk(const std::string& type, const std::string& data)
 {
@@ -120,9 +117,9 @@ TEST(Image_Limits, TheEnvironmentCannotLowerTheLimit)
 TEST(Image_Load, EveryRegisteredGroupLoadsInAPane)
 {
     const std::string data = std::string(VARNOLT_TEST_DATA) + "/imaging/";
-    for (const char* name : {"rle.tga", "palette8.pcx", "rgb.psd", "rle.sgi", "pattern.rla",
-                             "pattern.cut", "pattern.cel", "drawing.emf", "drawing.wmf",
-                             "pattern.psp", "lzw.tif", "g4.fax"}) {
+    for (const char* name :
+         {"rle.tga", "palette8.pcx", "rgb.psd", "rle.sgi", "pattern.rla", "pattern.cut",
+          "pattern.cel", "drawing.emf", "drawing.wmf", "pattern.psp", "lzw.tif", "g4.fax"}) {
         T_Loaded_Picture picture = Load_Picture(data + name);
         EXPECT_EQ(picture.Result, T_Picture_Load_Result::Loaded) << name << ": " << picture.Reason;
         EXPECT_GT(picture.Image.width(), 0) << name;
@@ -135,7 +132,8 @@ TEST(Image_Load, EveryRegisteredGroupLoadsInAPane)
     std::filesystem::copy_file(data + "rle.tga", dir / "plan.win");
     EXPECT_EQ(Load_Picture(dir / "plan.win", "x.pcx").Result, T_Picture_Load_Result::Loaded);
 
-    test::Write_File(dir / "broken.tga", std::string("\0\0\x0a\0\0\0\0\0\0\0\0\0\x40\0\x40\0\x18\0", 18));
+    test::Write_File(dir / "broken.tga",
+                     std::string("\0\0\x0a\0\0\0\0\0\0\0\0\0\x40\0\x40\0\x18\0", 18));
     T_Loaded_Picture broken = Load_Picture(dir / "broken.tga");
     EXPECT_EQ(broken.Result, T_Picture_Load_Result::Unreadable);
     EXPECT_FALSE(broken.Reason.empty());
@@ -146,8 +144,8 @@ TEST(Image_Load, EveryRegisteredGroupLoadsInAPane)
 TEST(Image_Load, TwoThreadsLoadAtOnce)
 {
     const std::string data = std::string(VARNOLT_TEST_DATA) + "/imaging/";
-    const std::vector<std::string> names = {"rle.tga", "drawing.emf", "rgb.psd", "lzw.tif", "rgb8.png",
-                                            "pattern.psp", "drawing.wmf", "rle8.bmp"};
+    const std::vector<std::string> names = {"rle.tga",  "drawing.emf", "rgb.psd",     "lzw.tif",
+                                            "rgb8.png", "pattern.psp", "drawing.wmf", "rle8.bmp"};
     std::vector<QImage> alone;
     for (const std::string& name : names)
         alone.push_back(Load_Picture(data + name).Image);

@@ -45,8 +45,8 @@ TEST(Page_Tabs, FillingSelectsTheFirstTabSilentlyAndEachUserChangeIsReportedOnce
     EXPECT_EQ(w.Strip.Selected_Index(), 0);
     EXPECT_TRUE(w.Calls.empty());
 
-    w.Strip.Select_Index(0);  // already selected
-    w.Strip.Select_Index(5);  // beyond the tabs
+    w.Strip.Select_Index(0); // already selected
+    w.Strip.Select_Index(5); // beyond the tabs
     w.Strip.Select_Index(-1);
     EXPECT_TRUE(w.Calls.empty());
     EXPECT_EQ(w.Strip.Selected_Index(), 0);
@@ -110,7 +110,7 @@ TEST(Page_Tabs, StripsThatFollowEachOtherSettleAfterOneChangeEach)
     EXPECT_EQ(right_calls, std::vector<int>{1});
     EXPECT_EQ(right.Selected_Index(), 1);
 
-    Click_Tab(left, 2);  // no right page has ID 2
+    Click_Tab(left, 2); // no right page has ID 2
     EXPECT_EQ(left_calls, (std::vector<int>{1, 2}));
     EXPECT_EQ(right_calls, std::vector<int>{1});
     EXPECT_EQ(right.Selected_Index(), 1);

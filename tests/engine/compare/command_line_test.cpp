@@ -24,8 +24,8 @@ TEST(Compare_Command, WindowsLinesMatchTheBatchPiecesByteForByte)
                   "[0]\" jpeg:\"" + b.File + "[0]\" \"" + out + "\"");
     T_Compare_Input unknown{"C:\\T\\x", ""};
     EXPECT_EQ(Compare_Command_Line(cmd, Converter, true, 0, unknown, unknown, out),
-              "@\"" + Converter + "\"  -shave 0x0 -trim -compare \"C:\\T\\x[0]\" \"C:\\T\\x[0]\" \"" +
-                  out + "\"");
+              "@\"" + Converter +
+                  "\"  -shave 0x0 -trim -compare \"C:\\T\\x[0]\" \"C:\\T\\x[0]\" \"" + out + "\"");
 
     // "%" doubled in the output formed from the left name.
     EXPECT_EQ(Compare_Command_Line(cmd, Converter, false, 0, a, a,

@@ -84,9 +84,8 @@ protected:
     {
         std::string channel;
         auto folder = std::filesystem::path(ConverterPath()).parent_path().string();
-        auto result = os::Run_Captured("MAGICK_CONFIGURE_PATH=" + os::Quote_Argument(folder) +
-                                           " " + os::Quote_Argument(ConverterPath()) + " " +
-                                           arguments,
+        auto result = os::Run_Captured("MAGICK_CONFIGURE_PATH=" + os::Quote_Argument(folder) + " " +
+                                           os::Quote_Argument(ConverterPath()) + " " + arguments,
                                        "", channel, nullptr);
         ASSERT_EQ(result.Exit_Code, 0) << arguments << "\n" << channel;
     }
@@ -115,7 +114,8 @@ protected:
                                    std::filesystem::copy_options::overwrite_existing);
         Convert(os::Quote_Argument(plain) +
                 " -fuzz 25% -fill black +opaque '#F1001E' -fill white -opaque '#F1001E' "
-                "-format '%[fx:mean]' info:" + os::Quote_Argument(share));
+                "-format '%[fx:mean]' info:" +
+                os::Quote_Argument(share));
         return std::stod(test::Read_File(share));
     }
 

@@ -74,7 +74,8 @@ TEST_F(Stand_In_Converter, ConvertPairRunsOneTwoLineBatchRightFileFirst)
     auto doubled = [](std::string name) { return std::regex_replace(name, std::regex("%"), "%%"); };
     std::string converter = ConverterPath();
     std::string batch = test::Read_File(log + ".bat");
-    std::regex shape("@\"" + std::regex_replace(converter, std::regex(R"([\\.^$|()\[\]{}*+?])"), R"(\$&)") +
+    std::regex shape("@\"" +
+                     std::regex_replace(converter, std::regex(R"([\\.^$|()\[\]{}*+?])"), R"(\$&)") +
                      "\" svg:\"[^\"]*\\[0\\]\" \"[^\"]*\"\r\n\r\n@.*\r\n");
     EXPECT_TRUE(std::regex_match(batch, shape)) << batch;
     EXPECT_NE(batch.find(" \"" + doubled(right_name) + "\"\r\n\r\n"), std::string::npos) << batch;

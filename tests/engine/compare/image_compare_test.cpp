@@ -15,7 +15,8 @@ TEST_F(Converter_Test, ComparesAPairAndServesTheSameRequestFromTheCache)
     frame.Right = Picture("right.png", 12, 9);
 
     Compare_Images(frame);
-    ASSERT_EQ(frame.Shown.size(), 1u) << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
+    ASSERT_EQ(frame.Shown.size(), 1u)
+        << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
     std::string first = frame.Shown[0];
     EXPECT_TRUE(first.starts_with(Temp_Dir() + "tempfile_#_"));
     EXPECT_TRUE(first.ends_with("left.png.compared.png"));
@@ -230,7 +231,8 @@ TEST_F(Converter_Test, AnInputDeclaringAHugePictureIsRefusedBeforeTheConverterRu
     test::Write_File(bomb, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"30000\" "
                            "height=\"30000\"><rect width=\"10\" height=\"10\"/></svg>");
     std::string fine = files / "fine.svg";
-    test::Write_File(fine, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>");
+    test::Write_File(fine,
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>");
     test::Source pair;
     pair.Converter = 1;
     std::string left = fine, right = bomb;
@@ -259,9 +261,9 @@ TEST_F(Converter_Test, OwnPolicyLetsLargeDrawingsCompareAndRefusesIndirectInputs
     // Inputs that reach beyond a plain file are refused.
     std::string png = Picture("plain.png", 5, 5);
     test::Write_File(files / "list.txt", png + "\n");
-    test::Write_File(files / "script.msl",
-                     "<image><read filename=\"" + png + "\"/><write filename=\"" +
-                         (files / "msl-out.png") + "\"/></image>");
+    test::Write_File(files / "script.msl", "<image><read filename=\"" + png +
+                                               "\"/><write filename=\"" + (files / "msl-out.png") +
+                                               "\"/></image>");
     const std::string refused[] = {"msl:" + (files / "script.msl"), "@" + (files / "list.txt"),
                                    "url:file://" + png, "text:" + (files / "list.txt")};
     for (const std::string& input : refused) {

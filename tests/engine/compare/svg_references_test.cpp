@@ -32,20 +32,23 @@ const std::string Head = "<svg xmlns=\"http://www.w3.org/2000/svg\" "
                          "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"80\" height=\"20\">";
 
 std::string Image(const std::string& reference, int x = 0,
-                  const std::string& attribute = "xlink:href") {
+                  const std::string& attribute = "xlink:href")
+{
     return "<image x=\"" + std::to_string(x) + "\" width=\"20\" height=\"20\" " + attribute +
            "=\"" + reference + "\"/>";
 }
 
 // A file: address of a local path ("file:///C:/..." on Windows).
-std::string File_Address(const fs::path& path) {
+std::string File_Address(const fs::path& path)
+{
     std::string name = path.generic_string();
     return "file://" + std::string(name.starts_with("/") ? "" : "/") + name;
 }
 
 class Safe_Svg_Test : public ::testing::Test {
 protected:
-    Safe_Svg_Test() {
+    Safe_Svg_Test()
+    {
         fs::create_directories(Drawing / "sub");
         fs::create_directories(Outside);
         fs::create_directories(Copies);
@@ -56,7 +59,8 @@ protected:
     }
 
     // Makes the checked copy of `content`, written as drawing/<name>.
-    bool Make(const std::string& content, const std::string& name = "drawing.svg") {
+    bool Make(const std::string& content, const std::string& name = "drawing.svg")
+    {
         Write_File((Drawing / name).string(), content);
         refused.clear();
         error.clear();
@@ -80,7 +84,8 @@ protected:
     std::vector<std::string> refused;
 };
 
-TEST_F(Safe_Svg_Test, ReferencesOutsideTheFolderAreReplaced) {
+TEST_F(Safe_Svg_Test, ReferencesOutsideTheFolderAreReplaced)
+{
     Write_File((Drawing / "notes.txt").string(), "viewbox 0 0 1 1");
     Write_File((Drawing / "fake.png").string(), "viewbox 0 0 20 20\nimage over 0,0 20,20 'x.png'");
     const std::string refs[] = {
@@ -115,7 +120,8 @@ TEST_F(Safe_Svg_Test, ReferencesOutsideTheFolderAreReplaced) {
     EXPECT_EQ(copy, expected + "</svg>");
 }
 
-TEST_F(Safe_Svg_Test, PicturesInTheFolderGetAbsolutePaths) {
+TEST_F(Safe_Svg_Test, PicturesInTheFolderGetAbsolutePaths)
+{
     std::string data = "data:image/png;base64,iVBORw0KGgo=";
     ASSERT_TRUE(Make(Head + Image("green.png") + Image("./sub/green.png") +
                      Image(File_Address(Drawing / "sub" / "green.png")) + Image(" #shape ") +
@@ -127,7 +133,8 @@ TEST_F(Safe_Svg_Test, PicturesInTheFolderGetAbsolutePaths) {
                           Image(data) + Image("") + "<use href='" + sub + "'/></svg>");
 }
 
-TEST_F(Safe_Svg_Test, EveryHrefSpellingIsChecked) {
+TEST_F(Safe_Svg_Test, EveryHrefSpellingIsChecked)
+{
     std::string secret = (Outside / "secret.png").string();
     std::string encoded = "&#47;" + secret.substr(1);
     ASSERT_TRUE(Make(Head + Image(secret, 0, "href") + Image(secret, 0, "XLINK:HREF") +
@@ -142,7 +149,8 @@ TEST_F(Safe_Svg_Test, EveryHrefSpellingIsChecked) {
     EXPECT_NE(copy.find("<image xlink:href='data:image/png"), std::string::npos);
 }
 
-TEST_F(Safe_Svg_Test, LinkOutOfTheFolderIsRefused) {
+TEST_F(Safe_Svg_Test, LinkOutOfTheFolderIsRefused)
+{
     std::error_code ec;
     fs::create_symlink(Outside / "secret.png", Drawing / "link.png", ec);
     fs::create_directory_symlink(Outside, Drawing / "linked", ec);
@@ -152,7 +160,8 @@ TEST_F(Safe_Svg_Test, LinkOutOfTheFolderIsRefused) {
     EXPECT_EQ(refused, (std::vector<std::string>{"link.png", "linked/secret.png"}));
 }
 
-TEST_F(Safe_Svg_Test, NestedDrawingsAreCheckedToo) {
+TEST_F(Safe_Svg_Test, NestedDrawingsAreCheckedToo)
+{
     // sub/inner.svg shows sub/green.png and tries the secret; it.png is an
     // SVG by content.
     Write_File((Drawing / "sub" / "inner.svg").string(),
@@ -172,7 +181,8 @@ TEST_F(Safe_Svg_Test, NestedDrawingsAreCheckedToo) {
     EXPECT_EQ(Read_File(second), "  " + Head + Image(sub) + "</svg>");
 }
 
-TEST_F(Safe_Svg_Test, CyclesAndDeepNestingEnd) {
+TEST_F(Safe_Svg_Test, CyclesAndDeepNestingEnd)
+{
     Write_File((Drawing / "a.svg").string(), Head + Image("b.svg") + "</svg>");
     Write_File((Drawing / "b.svg").string(), Head + Image("a.svg") + "</svg>");
     for (int i = 0; i < 12; ++i)
@@ -185,7 +195,8 @@ TEST_F(Safe_Svg_Test, CyclesAndDeepNestingEnd) {
     EXPECT_EQ(refused, (std::vector<std::string>{"a.svg", "drawing.svg", "d8.svg"}));
 }
 
-TEST_F(Safe_Svg_Test, StylesMayOnlyNameTheirOwnContent) {
+TEST_F(Safe_Svg_Test, StylesMayOnlyNameTheirOwnContent)
+{
     std::string content =
         Head + "<rect style=\"fill:url(#g);stroke:URL( '/etc/x.png' )\" "
                "filter='url(other.svg#f)' mask='url(#m)'/>"
@@ -205,7 +216,8 @@ TEST_F(Safe_Svg_Test, StylesMayOnlyNameTheirOwnContent) {
                   blank + ") } ]]></style></svg>");
 }
 
-TEST_F(Safe_Svg_Test, DeclarationsThatReadFilesAreRemoved) {
+TEST_F(Safe_Svg_Test, DeclarationsThatReadFilesAreRemoved)
+{
     std::string content =
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
         "<?xml-stylesheet type=\"text/css\" href=\"/etc/style.css\"?>\n"
@@ -227,7 +239,8 @@ TEST_F(Safe_Svg_Test, DeclarationsThatReadFilesAreRemoved) {
                           Refused_Reference_Picture + "\" parse=\"text\"/></svg>");
 }
 
-TEST_F(Safe_Svg_Test, EverythingElseIsCopiedUnchanged) {
+TEST_F(Safe_Svg_Test, EverythingElseIsCopiedUnchanged)
+{
     std::string content =
         "\xEF\xBB\xBF<?xml version='1.0'?>\r\n<!DOCTYPE svg>\r\n<!-- <image href=\"/etc/a.png\"/> "
         "-->" +
@@ -240,7 +253,8 @@ TEST_F(Safe_Svg_Test, EverythingElseIsCopiedUnchanged) {
     EXPECT_EQ(Copy(), content);
 }
 
-TEST_F(Safe_Svg_Test, Utf16IsWrittenAsUtf8) {
+TEST_F(Safe_Svg_Test, Utf16IsWrittenAsUtf8)
+{
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + Head +
                        "<text>\xE2\x82\xAC</text>" + Image("../red.png") + "</svg>";
     std::string utf16 = "\xFF\xFE";
@@ -259,7 +273,8 @@ TEST_F(Safe_Svg_Test, Utf16IsWrittenAsUtf8) {
                           "</svg>");
 }
 
-TEST_F(Safe_Svg_Test, UncheckableDrawingsAreRefused) {
+TEST_F(Safe_Svg_Test, UncheckableDrawingsAreRefused)
+{
     const std::string bad[] = {
         // Bytes that hide markup from a text scanner.
         "<?xml version=\"1.0\" encoding=\"UTF-7\"?>" + Head +
@@ -292,7 +307,8 @@ TEST_F(Safe_Svg_Test, UncheckableDrawingsAreRefused) {
 
 // ---- With the real converter ----------------------------------------------
 
-std::string Converter() {
+std::string Converter()
+{
 #ifdef _WIN32
     return ""; // no real converter under the Windows test runner
 #else
@@ -306,7 +322,8 @@ std::string Converter() {
 
 class Safe_Svg_Render_Test : public Safe_Svg_Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (Converter().empty())
             GTEST_SKIP() << "no converter";
         fs::create_directories(Elsewhere);
@@ -314,7 +331,8 @@ protected:
 
     // Renders the checked copy from another current folder with the
     // program's policy; the colours at x = 5, 25, 45, 65.
-    std::vector<std::string> Render() {
+    std::vector<std::string> Render()
+    {
         std::string channel, output = (root.Path / "out.png").string();
         // The converter's own temporary files stay in the test's folder.
         std::string environment =
@@ -341,7 +359,8 @@ protected:
     const std::string green = "srgb(0,255,0)", red = "srgb(255,0,0)";
 };
 
-TEST_F(Safe_Svg_Render_Test, OnlyPicturesInTheFolderAppear) {
+TEST_F(Safe_Svg_Render_Test, OnlyPicturesInTheFolderAppear)
+{
     ASSERT_TRUE(Make(Head + Image("green.png", 0) + Image("sub/green.png", 20) +
                      Image((Outside / "secret.png").string(), 40) + Image("../red.png", 60) +
                      "</svg>"))
@@ -353,7 +372,8 @@ TEST_F(Safe_Svg_Render_Test, OnlyPicturesInTheFolderAppear) {
     EXPECT_NE(colours[3], red);
 }
 
-TEST_F(Safe_Svg_Render_Test, AbsolutePathToAPrivatePictureShowsNothing) {
+TEST_F(Safe_Svg_Render_Test, AbsolutePathToAPrivatePictureShowsNothing)
+{
     // Renders as it stands: the unchecked drawing would show the secret.
     ASSERT_TRUE(Make(Head + Image((Outside / "secret.png").string()) +
                      "<rect x=\"20\" width=\"20\" height=\"20\" fill=\"lime\"/></svg>"))
@@ -363,7 +383,8 @@ TEST_F(Safe_Svg_Render_Test, AbsolutePathToAPrivatePictureShowsNothing) {
     EXPECT_EQ(colours[1], green);
 }
 
-TEST_F(Safe_Svg_Render_Test, NestedDrawingLinksAndAddressesShowNothingOutside) {
+TEST_F(Safe_Svg_Render_Test, NestedDrawingLinksAndAddressesShowNothingOutside)
+{
     Write_File((Drawing / "inner.svg").string(),
                Head + Image("green.png") + Image((Outside / "secret.png").string(), 20) + "</svg>");
     std::error_code ec;
@@ -378,7 +399,8 @@ TEST_F(Safe_Svg_Render_Test, NestedDrawingLinksAndAddressesShowNothingOutside) {
     EXPECT_NE(colours[3], red);
 }
 
-TEST_F(Safe_Svg_Render_Test, StandInPictureIsTransparent) {
+TEST_F(Safe_Svg_Render_Test, StandInPictureIsTransparent)
+{
     ASSERT_TRUE(Make(Head + "<rect width=\"80\" height=\"20\" fill=\"green\"/>" +
                      Image("missing.png") + "</svg>"))
         << error;
