@@ -17,7 +17,7 @@ Q_IMPORT_PLUGIN(T_Varnolt_Image_Plugin)
 
 bool Configure_Image_Limits()
 {
-    ::unsetenv("QT_IMAGEIO_MAXALLOC");
+    qunsetenv("QT_IMAGEIO_MAXALLOC");
     QImageReader::setAllocationLimit(Image_Allocation_Limit_MB);
     return QImageReader::allocationLimit() == Image_Allocation_Limit_MB;
 }

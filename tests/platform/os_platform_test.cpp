@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include <thread>
+
+#include <sstream>
+
 #include <cstring>
 
 #include <sys/socket.h>
@@ -67,12 +73,37 @@ TEST(RunCaptured, StopsTheChildAndItsChildrenWhenTheHookSaysSo)
     Scratch_Dir dir;
     std::string channel;
     int polls = 0;
-    // The grandchild would write the marker after two seconds if it survived.
-    auto result = os::Run_Captured("sleep 2; touch " + os::Quote_Argument(dir / "marker"), "",
-                                   channel, [&] { return ++polls < 3; });
+    // The shell leads the child's process group and starts a grandchild that
+    // would write the marker after two seconds if it survived.
+    auto result = os::Run_Captured("echo $$ > " + os::Quote_Argument(dir / "group") +
+                                       "; sleep 2; touch " + os::Quote_Argument(dir / "marker"),
+                                   "", channel, [&] { return ++polls < 3; });
     EXPECT_TRUE(result.Started);
     EXPECT_NE(result.Exit_Code, 0);
-    ::sleep(3);
+    // Every member of the group is gone within a second (the grandchild,
+    // which would sleep for two, is reaped a moment after the stop).
+    pid_t group = std::stoi(test::Read_File(dir / "group"));
+    auto members = [group] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            std::string name = entry.path().filename().string();
+            if (name.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::string stat = test::Read_File(entry.path() / "stat");
+            auto close = stat.rfind(')');
+            if (close == std::string::npos)
+                continue;
+            std::istringstream fields(stat.substr(close + 2));
+            std::string state;
+            pid_t parent = 0, process_group = 0;
+            fields >> state >> parent >> process_group;
+            count += process_group == group && state != "Z";
+        }
+        return count;
+    };
+    for (int i = 0; i < 50 && members() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(members(), 0);
     EXPECT_FALSE(fs::exists(dir / "marker"));
 }
 
