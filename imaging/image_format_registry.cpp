@@ -107,13 +107,3 @@ std::vector<std::string> Readers_For_Extension(const std::string& extension)
             return format.Readers;
     return {};
 }
-
-std::string Extension_Of(const std::string& path)
-{
-    std::size_t start = path.find_last_of("/\\:");
-    start = start == std::string::npos ? 0 : start + 1;
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || dot < start)
-        return {};
-    return path.substr(dot + 1);
-}

@@ -28,7 +28,3 @@ std::vector<std::string> Readers_For_Extension(const std::string& extension);
 
 // The extension lower-cased in A to Z only, without a leading dot.
 std::string Normalized_Extension(const std::string& extension);
-
-// The extension of a path or name: the text after the last dot of the last
-// path component, without the dot; empty when there is none.
-std::string Extension_Of(const std::string& path);

@@ -1,5 +1,6 @@
 #include "u_image_load.h"
 
+#include "file_names.h"
 #include "image_format_registry.h"
 #include "image_decoders.h"
 
@@ -37,7 +38,7 @@ std::vector<QByteArray> Formats_To_Try(const QString& File, const std::string& F
             formats.push_back(format);
     };
     auto add_extension = [&](const std::string& path) {
-        for (const std::string& reader : Readers_For_Extension(Extension_Of(path)))
+        for (const std::string& reader : Readers_For_Extension(File_Extension(path)))
             add(QByteArray::fromStdString(reader));
     };
     auto add_content = [&] {

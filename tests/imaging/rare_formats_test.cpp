@@ -1,6 +1,7 @@
 // The program's own image handlers (the rarer formats and the metafiles),
 // and how Load_Picture chooses a reader for a file.
 #include "decoder_test_support.h"
+#include "file_names.h"
 #include "image_format_registry.h"
 
 #include <QImageReader>
@@ -281,9 +282,9 @@ TEST(ReaderChoice, EveryRegisteredExtensionHasAReader)
     }
     EXPECT_EQ(Readers_For_Extension("TGA"), (std::vector<std::string>{"tga", "targa"}));
     EXPECT_TRUE(Readers_For_Extension("svg").empty());
-    EXPECT_EQ(Extension_Of("/data.old/readme"), "");
-    EXPECT_EQ(Extension_Of("C:\\pics\\plan.WIN"), "WIN");
-    EXPECT_EQ(Extension_Of("pack.tar.gz"), "gz");
+    EXPECT_EQ(File_Extension("/data.old/readme"), "");
+    EXPECT_EQ(File_Extension("/pics/plan.WIN"), "win");
+    EXPECT_EQ(File_Extension("pack.tar.gz"), "gz");
 }
 
 TEST(ReaderChoice, ContentWinsOverAWrongExtension)
