@@ -263,9 +263,16 @@ int TView_diff_frame::Shave_Value() const
     return Parse_Integer(Shave_E->text(), value) && value > 0 ? value : 0;
 }
 
-int TView_diff_frame::Left_Picture_Width() const { return View_Image_Frame1->Picture_Width(); }
+// The shave limit follows the base picture; where the base version does not
+// exist, the modified one is the only picture to shave.
+const TView_Image_Frame* TView_diff_frame::Shave_Reference() const
+{
+    return View_Image_Frame1->Is_Missing_Version() ? View_Image_Frame2 : View_Image_Frame1;
+}
 
-int TView_diff_frame::Left_Picture_Height() const { return View_Image_Frame1->Picture_Height(); }
+int TView_diff_frame::Left_Picture_Width() const { return Shave_Reference()->Picture_Width(); }
+
+int TView_diff_frame::Left_Picture_Height() const { return Shave_Reference()->Picture_Height(); }
 
 void TView_diff_frame::Set_Shave_Max(int Maximum)
 {
@@ -335,8 +342,10 @@ void TView_diff_frame::Update_Compare_State()
     QString missing = Missing_Picture_Reason();
     Compare_A->setToolTip(missing);
     Compare_A->setEnabled(missing.isEmpty());
-    if (!missing.isEmpty())
+    if (!missing.isEmpty()) {
+        Compare_A->setText(QString::fromStdString(Get_Msg(cap_Image_Compare)));
         return;
+    }
     bool same_size = View_Image_Frame1->Picture_Width() == View_Image_Frame2->Picture_Width() &&
                      View_Image_Frame1->Picture_Height() == View_Image_Frame2->Picture_Height();
     Compare_A->setText(QString::fromStdString(

@@ -140,6 +140,7 @@ private:
     // offers Cancel, which stops the child like a close request does.
     void Run_Guarded(const QString& Activity, const std::function<void()>& Work);
     void Finish_Pending_Close();
+    const TView_Image_Frame* Shave_Reference() const;
 
     std::string LeftImage_;
     std::string RightImage_;
