@@ -107,6 +107,10 @@ void Run_Diff(const std::string& left_name, const std::string& right_name,
         hooks.Word_Diff(left, right);
         break;
     case dk_Paged:
+        if (std::string why = hooks.Paged_Refusal ? hooks.Paged_Refusal(right) : ""; !why.empty()) {
+            Show_Msg(why + "\r\n" + right);
+            break;
+        }
         // The page images are named after the left file: working on a copy
         // in the temporary folder keeps them out of the user's folder. The
         // copy's name is shortened to leave room for the page endings.

@@ -33,6 +33,11 @@ struct T_Launch_Hooks {
         Show_Diff_Form;
     std::function<void()> Show_About;
     std::function<void(const std::string& left, const std::string& right)> Word_Diff;
+    // Where the application that exports paged drawings is a stand-in that
+    // cannot read some of their formats (LibreOffice for Visio: no DWG), the
+    // reason a drawing of that kind is refused before anything starts;
+    // empty when it can be read. Unset: every drawing goes to its exporter.
+    std::function<std::string(const std::string& drawing)> Paged_Refusal;
 };
 
 // Checks both files, classifies the pair by the right file (by the left one

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-// Rows 24 to 35 are the texts the program has always shown; rows 0 to 8 are
+// Rows 24 to 35 are the texts the program has always shown; rows 0 to 9 are
 // texts of its own newer checks; the remaining rows are unused.
 const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Display",
@@ -17,7 +17,8 @@ const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Version_Exists", "Nothing to compare: neither version exists."},
     {"cap_Pair_Needed", "This kind of document can only be compared as a pair, and the other "
                         "version does not exist."},
-    {"cap_Unused_9", ""},
+    {"cap_Dwg_Needs_Visio", "DWG drawings can only be compared by MS Visio, which is not installed "
+                            "here.\\nSave both drawings as DXF and compare those."},
     {"cap_Unused_10", ""},
     {"cap_Unused_11", ""},
     {"cap_Unused_12", ""},

@@ -78,7 +78,10 @@ int main(int argc, char** argv)
     // Where Visio and Word cannot be, LibreOffice answers for them through
     // the office helper beside the executable. Without the helper or
     // LibreOffice nothing is registered, and both are reported as not found.
-    Register_Office_Bridge_Servers((executable.parent_path() / "varnolt_office_helper").string());
+    bool office_bridge = Register_Office_Bridge_Servers(
+        (executable.parent_path() / "varnolt_office_helper").string());
+#else
+    bool office_bridge = false;
 #endif
 
     T_File_Pair pair = File_Pair_From_Arguments(arguments);
@@ -87,6 +90,10 @@ int main(int argc, char** argv)
     hooks.Launch.Show_Diff_Form = Show_Diff_Form;
     hooks.Launch.Show_About = Show_About;
     hooks.Launch.Word_Diff = Word_Diff;
+    if (office_bridge)
+        hooks.Launch.Paged_Refusal = [](const std::string& drawing) {
+            return File_Extension(drawing) == "dwg" ? Get_Msg(cap_Dwg_Needs_Visio) : std::string();
+        };
     Set_Exporter_Factory(Create_Exporter);
     // The launcher runs outside the event loop, so the application object's
     // error report does not reach it: an error that escapes opening the pair

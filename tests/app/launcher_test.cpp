@@ -272,6 +272,26 @@ TEST_F(Launcher, GivesAPagedDrawingAReadOnlyCopyOfTheBaseNamedLikeTheRightFile)
     EXPECT_EQ(test::Read_File(record.Left), "base");
 }
 
+TEST_F(Launcher, ADrawingTheStandInCannotReadIsRefusedBeforeAnythingStarts)
+{
+    test::Write_File(user / "a.dwg", "");
+    test::Write_File(user / "b.dwg", "");
+    test::Write_File(user / "b.dxf", "");
+    T_Launch_Hooks hooks = record.Hooks();
+    hooks.Paged_Refusal = [](const std::string& drawing) {
+        return File_Extension(drawing) == "dwg" ? Get_Msg(cap_Dwg_Needs_Visio) : std::string();
+    };
+    Run_Diff(user / "a.dwg", user / "b.dwg", hooks);
+    EXPECT_TRUE(record.Calls.empty());
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text, Get_Msg(cap_Dwg_Needs_Visio) + "\r\n" + (user / "b.dwg"));
+    // Nothing of the base was copied for a drawing that is refused.
+    EXPECT_FALSE(fs::exists(Temp_Dir() + "b.dwg"));
+
+    Run_Diff(user / "a.dwg", user / "b.dxf", hooks);
+    EXPECT_EQ(record.Calls, std::vector<std::string>{"diff:Base version|"});
+}
+
 TEST_F(Launcher, HandsWordDocumentsToWordAndRefusesUnknownFormats)
 {
     test::Write_File(user / "Report.DOCX", "");
