@@ -459,7 +459,14 @@ TEST_F(Word_Bridge, UnreadableDocumentsGiveTheOpenFailureCodes)
     std::string error;
     EXPECT_EQ(MS_Word_Compare(out / "empty.doc", good, error), Word_Cant_Open_Base);
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(MS_Word_Compare(good, out / "random.docx", error), Word_Cant_Open_Modified);
+    // The known-good base is tried twice: on a machine where the office has
+    // never run, its first visible start under load once refused a sound
+    // document (seen once, not reproduced); what is checked here is the
+    // modified side's code.
+    unsigned char code = MS_Word_Compare(good, out / "random.docx", error);
+    if (code == Word_Cant_Open_Base)
+        code = MS_Word_Compare(good, out / "random.docx", error);
+    EXPECT_EQ(code, Word_Cant_Open_Modified) << error;
     EXPECT_FALSE(error.empty());
     // Without anyone to ask for the password: refused, not waiting.
     EXPECT_EQ(MS_Word_Compare(Sample("password.doc"), good, error), Word_Cant_Open_Base);
