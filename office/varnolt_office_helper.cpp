@@ -328,6 +328,26 @@ public:
         setenv("URE_BOOTSTRAP",
                ("vnd.sun.star.pathname:" + program_folder + "/fundamentalrc").c_str(), 1);
 
+        // A fresh office now and then aborts while it starts (seen on a
+        // machine where it had never run, with another office starting at
+        // the same moment); a start that ends that way is tried again.
+        for (int attempt = 1;; ++attempt) {
+            T_Launch launch = Launch_Office(soffice, profile, visible, error);
+            if (launch == T_Launch::Connected)
+                return true;
+            if (launch == T_Launch::Failed || attempt == Start_Attempts)
+                return false;
+        }
+    }
+
+private:
+    enum class T_Launch { Connected, Ended, Failed };
+    static constexpr int Start_Attempts = 3;
+
+    // Starts the office on the claimed profile and connects to it.
+    T_Launch Launch_Office(const std::string& soffice, const std::string& profile, bool visible,
+                           std::string& error)
+    {
         std::string pipe_name =
             "varnolt_office_" + std::to_string(getpid()) + "_" +
             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -341,7 +361,7 @@ public:
         if (!visible)
             arguments.insert(arguments.begin(), {"--headless", "--invisible"});
         if (!office.Start(soffice, arguments, visible, error))
-            return false;
+            return T_Launch::Failed;
 
         try {
             Reference<uno::XComponentContext> local =
@@ -356,12 +376,12 @@ public:
                     if (!office.Alive()) {
                         error = "LibreOffice ended while starting (" + office.Exit_Text() + ")";
                         office.End(std::chrono::milliseconds(0));
-                        return false;
+                        return T_Launch::Ended;
                     }
                     if (std::chrono::steady_clock::now() > until) {
                         error = "LibreOffice did not start in time";
                         office.End(std::chrono::milliseconds(0));
-                        return false;
+                        return T_Launch::Failed;
                     }
                     std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 }
@@ -370,11 +390,12 @@ public:
         } catch (const uno::Exception& failure) {
             error = "Cannot connect to LibreOffice: " + S(failure.Message);
             office.End(std::chrono::milliseconds(0));
-            return false;
+            return T_Launch::Failed;
         }
-        return true;
+        return T_Launch::Connected;
     }
 
+public:
     pid_t Office_Group() const { return office.Group(); }
 
     // Answers one request; false once the helper is to end.
