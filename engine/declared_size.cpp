@@ -393,31 +393,11 @@ Scan Skip_Past(std::string_view text, std::size_t& at, std::string_view end)
 // comments included.
 Scan Skip_Doctype(std::string_view text, std::size_t& at)
 {
-    int depth = 0;
-    char quote = 0;
-    while (at < text.size()) {
-        char c = text[at];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (text.compare(at, 4, "<!--") == 0) {
-            at += 4;
-            if (Skip_Past(text, at, "-->") != Scan::Done)
-                return Scan::More;
-            continue;
-        } else if (c == '[') {
-            ++depth;
-        } else if (c == ']') {
-            --depth;
-        } else if (c == '>' && depth <= 0) {
-            ++at;
-            return Scan::Done;
-        }
-        ++at;
-    }
-    return Scan::More;
+    std::size_t subset = 0, end = Declaration_End(text, at, subset);
+    if (end == std::string_view::npos)
+        return Scan::More;
+    at = end;
+    return Scan::Done;
 }
 
 Scan Svg_Root_Size(std::string_view text, long long& width, long long& height, std::string& error)

@@ -529,35 +529,11 @@ void Rewriter::Copy_Text(std::string_view raw)
 bool Rewriter::Doctype(std::size_t& at, std::string& error)
 {
     std::size_t start = at, subset = std::string_view::npos;
-    int depth = 0;
-    char quote = 0;
-    for (at += 2; at < Text.size(); ++at) {
-        char c = Text[at];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (Text.compare(at, 4, "<!--") == 0) {
-            std::size_t end = Text.find("-->", at + 4);
-            if (end == std::string_view::npos)
-                break;
-            at = end + 2;
-        } else if (c == '[') {
-            if (subset == std::string_view::npos)
-                subset = at;
-            ++depth;
-        } else if (c == ']') {
-            --depth;
-        } else if (c == '>' && depth <= 0) {
-            break;
-        }
-    }
-    if (at >= Text.size()) {
+    at = Declaration_End(Text, start, subset);
+    if (at == std::string_view::npos) {
         error = "The SVG's DOCTYPE declaration does not end.";
         return false;
     }
-    ++at;
     std::string_view declaration = Text.substr(start, at - start);
     std::string_view head = declaration.substr(0, std::min(subset, declaration.size()));
     bool external = head.find("SYSTEM") != std::string_view::npos ||

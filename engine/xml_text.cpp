@@ -101,3 +101,33 @@ std::string Utf16_To_Utf8(std::string_view data, bool big_endian)
     }
     return out;
 }
+
+std::size_t Declaration_End(std::string_view text, std::size_t at, std::size_t& subset)
+{
+    subset = std::string_view::npos;
+    int depth = 0;
+    char quote = 0;
+    for (std::size_t i = at; i < text.size(); ++i) {
+        char c = text[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (text.compare(i, 4, "<!--") == 0) {
+            std::size_t end = text.find("-->", i + 4);
+            if (end == std::string_view::npos)
+                return std::string_view::npos;
+            i = end + 2;
+        } else if (c == '[') {
+            if (subset == std::string_view::npos)
+                subset = i - at;
+            ++depth;
+        } else if (c == ']') {
+            --depth;
+        } else if (c == '>' && depth <= 0) {
+            return i + 1;
+        }
+    }
+    return std::string_view::npos;
+}

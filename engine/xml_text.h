@@ -23,3 +23,10 @@ std::string Decode_References(std::string_view value);
 // UTF-16 text (without its byte order mark) as UTF-8; lone surrogates
 // become U+FFFD.
 std::string Utf16_To_Utf8(std::string_view data, bool big_endian);
+
+// The end of the markup declaration that starts at `at` ("<!DOCTYPE ..."):
+// the position just after its closing ">", with quoted strings, comments and
+// the internal subset in brackets passed over; npos when it does not end
+// within `text`. `subset` is the offset of the subset's "[" from `at`, or
+// npos when there is none.
+std::size_t Declaration_End(std::string_view text, std::size_t at, std::size_t& subset);
