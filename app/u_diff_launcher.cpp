@@ -4,21 +4,13 @@
 #include "image_format_registry.h"
 #include "os_platform.h"
 #include "file_name_fit.h"
-#include "u_image_compare.h"
 #include "u_temp_files.h"
 
-const T_Converter_Input Converter_Input_Table[4] = {
-    {"svg", 1},
-    {"j2k", 2},
-    {"jp2", 2},
-    {"ppm", 3},
-};
-
-T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
-                          unsigned char& PagedKind)
+T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKind,
+                          T_Paged_Kind& PagedKind)
 {
-    ConverterKind = 0;
-    PagedKind = 0;
+    ConverterKind = T_Converter_Kind::None;
+    PagedKind = T_Paged_Kind::None;
     std::string ext = File_Extension(name);
     if (ext.empty())
         return dk_Unsupported;
@@ -26,22 +18,17 @@ T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
         return dk_Word;
     if (ext == "vsd" || ext == "vdw" || ext == "vdx" || ext == "vsdx" || ext == "vsdm" ||
         ext == "dwg" || ext == "dxf") {
-        PagedKind = 1;
+        PagedKind = T_Paged_Kind::Visio;
         return dk_Paged;
     }
     if (ext == "cdw") {
-        PagedKind = 2;
+        PagedKind = T_Paged_Kind::Kompas;
         return dk_Paged;
     }
     if (Is_Registered_Image_Extension(ext))
         return dk_Image;
-    for (const auto& row : Converter_Input_Table) {
-        if (ext == row.Extension) {
-            ConverterKind = row.ConverterKind;
-            return dk_Convert;
-        }
-    }
-    return dk_Unsupported;
+    ConverterKind = Converter_Kind_For_Extension(ext);
+    return ConverterKind != T_Converter_Kind::None ? dk_Convert : dk_Unsupported;
 }
 
 namespace {
@@ -96,7 +83,8 @@ void Run_Diff(const std::string& left_name, const std::string& right_name,
     }
     std::string left = left_exists ? os::Full_Path_Name(left_name) : left_name;
     std::string right = right_exists ? os::Full_Path_Name(right_name) : right_name;
-    unsigned char converter_kind = 0, paged_kind = 0;
+    T_Converter_Kind converter_kind;
+    T_Paged_Kind paged_kind;
     T_Diff_Kind kind = Classify_File(right_exists ? right : left, converter_kind, paged_kind);
     if ((kind == dk_Word || kind == dk_Paged) && !(left_exists && right_exists)) {
         Show_Msg(Get_Msg(cap_Pair_Needed) + "\r\n" + (left_exists ? left : right));
@@ -115,11 +103,11 @@ void Run_Diff(const std::string& left_name, const std::string& right_name,
         // in the temporary folder keeps them out of the user's folder. The
         // copy's name is shortened to leave room for the page endings.
         Copy_Base_To_Temp(left, Fit_File_Name(File_Name_Part(right), Paged_Copy_Name_Bytes));
-        hooks.Show_Diff_Form(left, "Base version", right, "", 0, paged_kind);
+        hooks.Show_Diff_Form(left, "Base version", right, "", T_Converter_Kind::None, paged_kind);
         break;
     case dk_Image:
     case dk_Convert:
-        hooks.Show_Diff_Form(left, "Base version", right, "", converter_kind, 0);
+        hooks.Show_Diff_Form(left, "Base version", right, "", converter_kind, T_Paged_Kind::None);
         break;
     case dk_Unsupported:
         Show_Msg("File format is not supported!");

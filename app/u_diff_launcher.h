@@ -1,6 +1,7 @@
 // Classification of a pair of files and the launch of the matching comparison.
 #pragma once
 
+#include "document_kinds.h"
 #include "file_names.h"
 
 #include <functional>
@@ -8,16 +9,9 @@
 
 enum T_Diff_Kind { dk_Word, dk_Paged, dk_Image, dk_Convert, dk_Unsupported };
 
-struct T_Converter_Input {
-    const char* Extension;
-    unsigned char ConverterKind;
-};
-// Formats that the converter turns into PNG before they are shown.
-extern const T_Converter_Input Converter_Input_Table[4];
-
-// Decides by the name's last extension; sets both kinds (0 when unused).
-T_Diff_Kind Classify_File(const std::string& name, unsigned char& ConverterKind,
-                          unsigned char& PagedKind);
+// Decides by the name's last extension; sets both kinds (None when unused).
+T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKind,
+                          T_Paged_Kind& PagedKind);
 
 // True when the name is a regular file the user may read, or the null device
 // (a version that does not exist); otherwise shows why not (not found, a
@@ -29,7 +23,7 @@ bool Check_File_Exists(const std::string& name);
 struct T_Launch_Hooks {
     std::function<void(const std::string& left, const std::string& left_caption,
                        const std::string& right, const std::string& right_caption,
-                       unsigned char converter_kind, unsigned char paged_kind)>
+                       T_Converter_Kind converter_kind, T_Paged_Kind paged_kind)>
         Show_Diff_Form;
     std::function<void()> Show_About;
     std::function<void(const std::string& left, const std::string& right)> Word_Diff;

@@ -89,15 +89,15 @@ bool T_Kompas_Multipage_Wrapper::Close_Doc(int Doc_Index)
     return Close_Doc_By(Doc_Index, "ksCloseDocument");
 }
 
-int T_Kompas_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_Index,
-                                         std::string& Error_Text)
+T_Open_Result T_Kompas_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_Index,
+                                                   std::string& Error_Text)
 {
     Error_Text.clear();
     if (!os::File_Exists(File_Name))
-        return Open_Doc_No_File;
+        return T_Open_Result::No_File;
     if (!Kompas_App) {
         Error_Text = "Kompas is not running.";
-        return Open_Doc_Automation_Error;
+        return T_Open_Result::Automation_Error;
     }
     const T_Kompas_Doc_Kind& kind = Kind_Of(File_Name);
     try {
@@ -107,7 +107,7 @@ int T_Kompas_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_
         // another file.
         if (doc.Kind() != T_Variant_Kind::Dispatch) {
             Error_Text = "Kompas returned no document object for " + File_Name;
-            return Open_Doc_Automation_Error;
+            return T_Open_Result::Automation_Error;
         }
         std::shared_ptr<T_Dispatch> document = doc.As_Dispatch();
         T_Variant flag = kind.Open_Flag_Is_Short ? T_Variant::Int16(1) : T_Variant::Boolean(true);
@@ -125,10 +125,10 @@ int T_Kompas_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_
             pages[static_cast<size_t>(i)].ID = i;
         }
         Doc_Index = static_cast<int>(index);
-        return Open_Doc_Ok;
+        return T_Open_Result::Ok;
     } catch (const T_Automation_Error& error) {
         Error_Text = error.what();
-        return Open_Doc_Automation_Error;
+        return T_Open_Result::Automation_Error;
     }
 }
 

@@ -3,12 +3,12 @@
 #include "kompas_converter.h"
 #include "visio_converter.h"
 
-std::unique_ptr<T_Base_Multipage_Wrapper> Create_Exporter(unsigned char paged_kind)
+std::unique_ptr<T_Base_Multipage_Wrapper> Create_Exporter(T_Paged_Kind paged_kind)
 {
     switch (paged_kind) {
-    case Paged_Kind_Visio:
+    case T_Paged_Kind::Visio:
         return Make_Exporter<T_Visio_Multipage_Wrapper>();
-    case Paged_Kind_Kompas:
+    case T_Paged_Kind::Kompas:
         return Make_Exporter<T_Kompas_Multipage_Wrapper>();
     default:
         return nullptr;

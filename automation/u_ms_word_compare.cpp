@@ -2,7 +2,7 @@
 
 #include "U_Msg.h"
 #include "u_ms_ole_common.h"
-#include "u_image_compare.h"
+#include "file_names.h"
 #include "u_temp_files.h"
 
 #include "os_platform.h"

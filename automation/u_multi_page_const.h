@@ -2,6 +2,7 @@
 // drives an automation server to write one PNG per page.
 #pragma once
 
+#include "document_kinds.h"
 #include "u_ole_automation.h"
 
 #include <cstdint>
@@ -42,13 +43,6 @@ struct T_Paged_Doc_Rec {
 // Receives the error text when the server cannot be started.
 using T_Error_Event = std::function<void(const std::string&)>;
 
-// Open_Doc's result codes.
-enum : int {
-    Open_Doc_Ok = 0,
-    Open_Doc_No_File = 1,
-    Open_Doc_Automation_Error = 2,
-};
-
 // An exporter serves both documents of a comparison: it opens them in its
 // automation server, lists their pages and writes a page as PNG when it is
 // first asked for. Subclasses supply the server-specific steps.
@@ -78,10 +72,11 @@ public:
     // Closes one opened document in the server; false for an invalid or
     // closed document, or when the server call failed in any way.
     virtual bool Close_Doc(int Doc_Index) = 0;
-    // Opens a file and builds its page list: Open_Doc_Ok with Doc_Index set,
-    // Open_Doc_No_File when there is no such file (the server is not asked),
-    // Open_Doc_Automation_Error with the server's message in Error_Text.
-    virtual int Open_Doc(const std::string& File_Name, int& Doc_Index, std::string& Error_Text) = 0;
+    // Opens a file and builds its page list: Ok with Doc_Index set, No_File
+    // when there is no such file (the server is not asked), Automation_Error
+    // with the server's message in Error_Text.
+    virtual T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index,
+                                   std::string& Error_Text) = 0;
     // Writes page Page_Index (or every page for -1) of a document as
     // Name_Prefix + "_page_" + n + ".png" and records the name in the page
     // list. With Reuse_Existing a page whose recorded file still exists is

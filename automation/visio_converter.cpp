@@ -58,15 +58,15 @@ bool T_Visio_Multipage_Wrapper::Close_Doc(int Doc_Index)
     return Close_Doc_By(Doc_Index, "Close");
 }
 
-int T_Visio_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_Index,
-                                        std::string& Error_Text)
+T_Open_Result T_Visio_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_Index,
+                                                  std::string& Error_Text)
 {
     Error_Text.clear();
     if (!os::File_Exists(File_Name))
-        return Open_Doc_No_File;
+        return T_Open_Result::No_File;
     if (Visio_App.Kind() != T_Variant_Kind::Dispatch) {
         Error_Text = "MS Visio is not running.";
-        return Open_Doc_Automation_Error;
+        return T_Open_Result::Automation_Error;
     }
     try {
         T_Variant documents = Visio_App.As_Dispatch()->Get("Documents");
@@ -76,7 +76,7 @@ int T_Visio_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_I
         // A document that did not come back cannot be listed or closed.
         if (doc.Kind() != T_Variant_Kind::Dispatch) {
             Error_Text = "MS Visio returned no document object for " + File_Name;
-            return Open_Doc_Automation_Error;
+            return T_Open_Result::Automation_Error;
         }
         // From here the document stays in Docs, also when listing its pages
         // fails, so that destruction closes it in Visio.
@@ -92,10 +92,10 @@ int T_Visio_Multipage_Wrapper::Open_Doc(const std::string& File_Name, int& Doc_I
             pages[static_cast<size_t>(i)].ID = page->Get("ID").As_Int();
         }
         Doc_Index = static_cast<int>(index);
-        return Open_Doc_Ok;
+        return T_Open_Result::Ok;
     } catch (const T_Automation_Error& error) {
         Error_Text = error.what();
-        return Open_Doc_Automation_Error;
+        return T_Open_Result::Automation_Error;
     }
 }
 

@@ -13,7 +13,8 @@ public:
     bool Start_App() override;
     bool Quit_App() override;
     bool Close_Doc(int Doc_Index) override;
-    int Open_Doc(const std::string& File_Name, int& Doc_Index, std::string& Error_Text) override;
+    T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index,
+                           std::string& Error_Text) override;
 
     // The application object; empty until a successful start.
     T_Variant Visio_App;

@@ -51,7 +51,6 @@ int main(int argc, char** argv)
     Prepare_Temp_Folder();
     Set_Program_Folder(std::filesystem::path(argv[0]).parent_path().parent_path().string());
     Set_Converter_Path(ProgramFolder() + "imagemagick/convert");
-    Set_Exporter_Factory(Create_Exporter);
     if (!Register_Office_Bridge_Servers(helper)) {
         std::fprintf(stderr, "no office helper or no LibreOffice\n");
         return 1;
@@ -74,7 +73,8 @@ int main(int argc, char** argv)
     double window = Median_Ms(3, [&] {
         QElapsedTimer timer;
         timer.start();
-        TView_diff_frame frame(nullptr, left, "Base version", right, "", nullptr, 0, 1);
+        TView_diff_frame frame(nullptr, left, "Base version", right, "", nullptr,
+                               T_Converter_Kind::None, T_Paged_Kind::Visio);
         frame.resize(1600, 900);
         frame.show();
         QTest::qWaitForWindowExposed(&frame);

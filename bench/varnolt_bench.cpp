@@ -57,10 +57,6 @@ int main(int argc, char** argv)
     Prepare_Temp_Folder();
     Set_Program_Folder(std::filesystem::path(argv[0]).parent_path().parent_path().string());
     Set_Converter_Path(ProgramFolder() + "imagemagick/convert");
-    Set_Process_Messages_Hook([] {
-        QCoreApplication::processEvents();
-        return true;
-    });
 
     // 1. Start to window shown, against decoding both files.
     double decode = Median_Ms(3, [&] {
@@ -89,7 +85,7 @@ int main(int argc, char** argv)
     TView_Image_Frame pane;
     pane.resize(1000, 700);
     pane.Load_File(left);
-    pane.Set_View_Mode(2);
+    pane.Set_View_Mode(T_View_Mode::Fit);
     pane.show();
     QTest::qWaitForWindowExposed(&pane);
     pane.repaint();
@@ -104,7 +100,7 @@ int main(int argc, char** argv)
 
     // 3. A comparison run through the view, against the same converter line.
     double compare = Median_Ms(3, [&] {
-        frame->CompareCache().Clear();
+        frame->Session().CompareCache.Clear();
         if (frame->Compared_Shown())
             frame->Hide_Compared();
         frame->Compare_A->trigger();

@@ -8,31 +8,21 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace {
-
-std::function<bool()> process_messages;
-bool last_run_stopped = false;
-
-} // namespace
-
-void Set_Process_Messages_Hook(std::function<bool()> hook) { process_messages = std::move(hook); }
-
-const std::function<bool()>& Process_Messages_Hook() { return process_messages; }
-
-bool Last_Run_Stopped() { return last_run_stopped; }
-
 bool Run_Captured(const std::string& command_line, const std::string& working_folder,
-                  std::string& channel)
+                  std::string& channel, T_Run_Watch* watch)
 {
     std::string text;
-    last_run_stopped = false;
-    auto watch = [&] {
-        if (!process_messages || process_messages())
-            return true;
-        last_run_stopped = true;
-        return false;
-    };
-    os::T_Child_Result result = os::Run_Captured(command_line, working_folder, text, watch);
+    std::function<bool()> poll;
+    if (watch && watch->Keep_Going) {
+        watch->Stopped = false;
+        poll = [watch] {
+            if (watch->Keep_Going())
+                return true;
+            watch->Stopped = true;
+            return false;
+        };
+    }
+    os::T_Child_Result result = os::Run_Captured(command_line, working_folder, text, poll);
     if (!result.Started) {
         channel = "can't run " + command_line;
         return false;
@@ -42,7 +32,8 @@ bool Run_Captured(const std::string& command_line, const std::string& working_fo
 }
 
 bool Run_Batch(const std::string& command, const std::string& extra_arguments,
-               const std::string& working_folder, std::string& output, std::string& error)
+               const std::string& working_folder, std::string& output, std::string& error,
+               T_Run_Watch* watch)
 {
     output.clear();
     error.clear();
@@ -62,8 +53,8 @@ bool Run_Batch(const std::string& command, const std::string& extra_arguments,
 
     bool ok = false;
     std::string channel, captured;
-    if (Run_Captured(dialect.Script_Command_Line(script, extra_arguments), working_folder,
-                     channel)) {
+    if (Run_Captured(dialect.Script_Command_Line(script, extra_arguments), working_folder, channel,
+                     watch)) {
         if (os::Read_File(capture, captured)) {
             std::istringstream lines(os::From_Console_Text(captured));
             std::string line;

@@ -5,6 +5,15 @@
 #include <functional>
 #include <string>
 
+// How a caller watches a child while it waits for it: Keep_Going is called
+// about every 100 ms (keeping the user interface alive) and returns false to
+// ask that the child and everything it started be stopped; Stopped then says
+// afterwards that the run ended so, and its result reaches nobody.
+struct T_Run_Watch {
+    std::function<bool()> Keep_Going;
+    bool Stopped = false;
+};
+
 // Runs a command text through a generated script in Temp_Dir whose last line
 // captures its standard output into a file. True when the script ended with
 // exit code 0 and the capture was read; `output` then holds the captured
@@ -12,14 +21,16 @@
 // wrote to their output channel. The script and capture files are deleted
 // afterwards. Throws std::runtime_error when the script cannot be written,
 // also when a name in it has no exact form in the interpreter's code page.
+// Without a watch the child runs to its end.
 bool Run_Batch(const std::string& command, const std::string& extra_arguments,
-               const std::string& working_folder, std::string& output, std::string& error);
+               const std::string& working_folder, std::string& output, std::string& error,
+               T_Run_Watch* watch = nullptr);
 
-// Runs a hidden child with its output captured into `channel`; waits while
-// keeping the user interface alive. True when it started and ended with 0.
-// When it cannot start, `channel` is "can't run " + the command line.
+// Runs a hidden child with its output captured into `channel`, waiting under
+// the watch. True when it started and ended with 0. When it cannot start,
+// `channel` is "can't run " + the command line.
 bool Run_Captured(const std::string& command_line, const std::string& working_folder,
-                  std::string& channel);
+                  std::string& channel, T_Run_Watch* watch = nullptr);
 
 // Starts a command line without waiting; true when the process was created.
 bool Run_Program(const std::string& command_line);
@@ -46,13 +57,3 @@ void Shell_Open(const std::string& file_or_address);
 
 // The system temporary folder, with a trailing separator.
 std::string System_Temp_Path();
-
-// The user interface's hook, called every 100 ms while a child runs so the
-// windows stay alive. It returns false to ask that the child be stopped
-// (the window is closing); Run_Captured then ends it and returns false.
-void Set_Process_Messages_Hook(std::function<bool()> hook);
-const std::function<bool()>& Process_Messages_Hook();
-
-// True when the last Run_Captured ended because the hook asked to stop the
-// child; the caller then reports nothing, since nobody waits for the result.
-bool Last_Run_Stopped();

@@ -4,6 +4,7 @@
 #include "U_ShellOp.h"
 #include "declared_size.h"
 #include "file_name_fit.h"
+#include "file_names.h"
 #include "os_platform.h"
 #include "picture_limit.h"
 #include "svg_references.h"
@@ -52,20 +53,6 @@ std::string Converter_Start(const T_Batch_Dialect& dialect, const std::string& c
 
 } // namespace
 
-std::string Converter_Format(unsigned char converter_kind)
-{
-    switch (converter_kind) {
-    case 1:
-        return "svg";
-    case 2:
-        return "j2k";
-    case 3:
-        return "ppm";
-    default:
-        return "";
-    }
-}
-
 std::string Trim_Part(bool trim, int shave)
 {
     if (!trim)
@@ -113,64 +100,30 @@ std::string Output_Name(const std::string& source, const std::string& ending)
     return output;
 }
 
-namespace {
-
-// The private name and format under which the converter reads one side.
-bool Prepare_Compare_Input(T_Compare_Source& frame, bool left, T_Compare_Input& input)
-{
-    input = frame.Compare_Input(left);
-    if (input.File.empty())
-        return false;
-    input.File = Private_Input_Name(input.File);
-    return !input.File.empty();
-}
-
-// Runs the compare line for the frame's current pair; the output's name, or
-// empty when the converter wrote nothing.
-std::string Run_Compare(T_Compare_Source& frame, bool trim, int shave)
+T_Work_Result Run_Compare(const T_Compare_Input& left, const T_Compare_Input& right,
+                          const std::string& left_image, bool trim, int shave, T_Run_Watch* watch)
 {
     Randomize_Temp_Names();
-    T_Compare_Input left, right;
-    if (!Prepare_Compare_Input(frame, true, left) || !Prepare_Compare_Input(frame, false, right))
-        return {};
-    std::string output = Output_Name(frame.LeftImage(), ".compared.png");
-    std::string command =
-        Compare_Command_Line(Native_Dialect(), ConverterPath(), trim, shave, left, right, output);
+    // The converter reads each side under a private name.
+    T_Compare_Input private_left{Private_Input_Name(left.File), left.Format};
+    T_Compare_Input private_right{Private_Input_Name(right.File), right.Format};
+    if (left.File.empty() || right.File.empty() || private_left.File.empty() ||
+        private_right.File.empty())
+        return T_Work_Result::Failure(Get_Msg(cap_Image_Compare_Fail));
+    std::string output = Output_Name(left_image, ".compared.png");
+    std::string command = Compare_Command_Line(Native_Dialect(), ConverterPath(), trim, shave,
+                                               private_left, private_right, output);
     std::string captured, error;
-    Run_Batch(command, "", "", captured, error);
-    return os::File_Exists(output) ? output : std::string();
+    Run_Batch(command, "", "", captured, error, watch);
+    if (os::File_Exists(output))
+        return T_Work_Result::Made(output);
+    // A run stopped by the user or by the window closing has nobody to tell.
+    if (watch && watch->Stopped)
+        return T_Work_Result::Stop();
+    return T_Work_Result::Failure(Get_Msg(cap_Image_Compare_Fail));
 }
 
-} // namespace
-
-void Compare_Images(T_Compare_Source& frame)
-{
-    bool trim = frame.Trim_Checked();
-    int shave = frame.Shave_Value();
-    int key = Shave_Key(trim, shave);
-    bool paged = frame.PagedKind() != 0;
-    int left_page = paged ? frame.LeftPage() : 0;
-    int right_page = paged ? frame.RightPage() : 0;
-
-    T_Compare_Files_Cash& cache = frame.CompareCache();
-    std::string compared;
-    cache.Get_Compared_File(key, left_page, right_page, compared);
-    if (compared.empty()) {
-        compared = Run_Compare(frame, trim, shave);
-        if (!compared.empty())
-            cache.Add_Compared_File(compared, key, left_page, right_page);
-    }
-    if (compared.empty()) {
-        // A run stopped by the user or by the window closing has nobody to
-        // tell.
-        if (!Last_Run_Stopped())
-            Show_Msg(Get_Msg(cap_Image_Compare_Fail));
-        return;
-    }
-    frame.Show_Compared(compared);
-}
-
-bool Check_Declared_Size(unsigned char converter_kind, const std::string& input,
+bool Check_Declared_Size(T_Converter_Kind converter_kind, const std::string& input,
                          std::string& message)
 {
     long long width = 0, height = 0;
@@ -186,11 +139,11 @@ bool Check_Declared_Size(unsigned char converter_kind, const std::string& input,
     return false;
 }
 
-bool Make_Convert_Command(unsigned char converter_kind, const std::string& input,
+bool Make_Convert_Command(T_Converter_Kind converter_kind, const std::string& input,
                           std::string& output, std::string& command, std::string& error)
 {
     std::string readable;
-    if (Converter_Format(converter_kind) == "svg") {
+    if (converter_kind == T_Converter_Kind::Svg) {
         std::vector<std::string> refused;
         readable = Temp_Path(".svg");
         if (!Write_Safe_Svg(input, readable, Temp_Path, refused, error)) {
@@ -210,63 +163,40 @@ bool Make_Convert_Command(unsigned char converter_kind, const std::string& input
     return true;
 }
 
-bool Convert_Pair(T_Compare_Source& frame, std::string& right_name, std::string& left_name)
+T_Work_Result Convert_Pair(T_Converter_Kind kind, std::string& right_name, std::string& left_name,
+                           T_Run_Watch* watch)
 {
-    unsigned char kind = frame.ConverterKind();
     // A null device stands for a version that does not exist: nothing to
     // convert on that side.
     bool right_exists = !os::Is_Null_Device(right_name);
     bool left_exists = !os::Is_Null_Device(left_name);
     std::string message;
     if ((right_exists && !Check_Declared_Size(kind, right_name, message)) ||
-        (left_exists && !Check_Declared_Size(kind, left_name, message))) {
-        Show_Msg(message);
-        return false;
-    }
+        (left_exists && !Check_Declared_Size(kind, left_name, message)))
+        return T_Work_Result::Failure(message);
     Randomize_Temp_Names();
     std::string right_output = right_name, right_command, left_output = left_name, left_command;
     std::string error;
     if ((right_exists &&
          !Make_Convert_Command(kind, right_name, right_output, right_command, error)) ||
-        (left_exists && !Make_Convert_Command(kind, left_name, left_output, left_command, error))) {
-        Show_Msg(Get_Msg(cap_Image_Convert_Fail) + "\r\n\r\n" + error);
-        return false;
-    }
+        (left_exists && !Make_Convert_Command(kind, left_name, left_output, left_command, error)))
+        return T_Work_Result::Failure(Get_Msg(cap_Image_Convert_Fail) + "\r\n\r\n" + error);
     const T_Batch_Dialect& dialect = Native_Dialect();
     std::string text = right_command;
     if (right_exists && left_exists)
         text += dialect.Line_Break() + dialect.Line_Break();
     text += left_command;
     std::string captured;
-    Run_Batch(text, "", "", captured, error);
+    Run_Batch(text, "", "", captured, error, watch);
     if ((!right_exists || os::File_Exists(right_output)) &&
         (!left_exists || os::File_Exists(left_output))) {
         right_name = right_output;
         left_name = left_output;
-        return true;
+        return T_Work_Result::Made({});
     }
-    if (!Last_Run_Stopped())
-        Show_Msg(Get_Msg(cap_Image_Convert_Fail));
-    return false;
-}
-
-bool Open_Paged_Document(const std::string& file_name, int& doc_index, T_Compare_Source& frame)
-{
-    std::string error_text;
-    int code = frame.Open_Doc(file_name, doc_index, error_text);
-    if (code == 0)
-        return true;
-    if (code == 1 || code == 2) {
-        std::string gap = "\r\n\r\n";
-        Show_Msg(Get_Msg(code == 1 ? cap_File_Not_Found : cap_Cant_Open_File) + gap + file_name +
-                 gap + error_text);
-    }
-    return false;
+    if (watch && watch->Stopped)
+        return T_Work_Result::Stop();
+    return T_Work_Result::Failure(Get_Msg(cap_Image_Convert_Fail));
 }
 
 int Shave_Limit(int width, int height) { return std::max(1, std::min(width, height) / 2 - 1); }
-
-void Set_Shave_Limit(T_Compare_Source& frame)
-{
-    frame.Set_Shave_Max(Shave_Limit(frame.Left_Picture_Width(), frame.Left_Picture_Height()));
-}

@@ -3,6 +3,8 @@
 #include "U_Msg.h"
 #include "U_ShellOp.h"
 #include "os_platform.h"
+#include "file_names.h"
+#include "u_image_compare.h"
 #include "u_pane_synchronizer.h"
 #include "u_run_progress.h"
 #include "vcs_diff_pagelist_frame.h"
@@ -23,8 +25,6 @@
 
 namespace {
 
-T_Exporter_Factory exporter_factory;
-
 const std::string Missing_Version_Caption = "(none)";
 
 // The integer value of a field's text; false when it is not an integer.
@@ -36,8 +36,6 @@ bool Parse_Integer(const QString& text, int& value)
 }
 
 } // namespace
-
-void Set_Exporter_Factory(T_Exporter_Factory factory) { exporter_factory = std::move(factory); }
 
 // Accepts digits and signs while typing; the rule is applied when the field
 // is left (or Enter is pressed), not keystroke by keystroke, so the user can
@@ -96,46 +94,79 @@ private:
 TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
                                    const std::string& Left_Caption, const std::string& Right_File,
                                    const std::string& Right_Caption, TNotifyEvent Close_Handler,
-                                   unsigned char Converter_Kind, unsigned char Paged_Kind)
+                                   T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
+                                   T_Exporter_Factory Make_Exporter)
     : QWidget(Owner), SaveDialog1(std::make_unique<T_File_Dialog>(T_File_Dialog::T_Kind::Save))
 {
     Build_Controls();
-    CompareCache_.Clear();
     CloseHandler = std::move(Close_Handler);
     Close_A->setVisible(static_cast<bool>(CloseHandler));
-
-    LeftDoc = RightDoc = LeftPage_ = RightPage_ = -1;
-    LeftFile = Left_File;
-    RightFile = Right_File;
-    ConverterKind_ = Converter_Kind;
-    PagedKind_ = Paged_Kind;
-    ViewMode_ = 1;
-
-    std::string left_display = LeftFile, right_display = RightFile;
-    LeftImage_ = LeftFile;
-    RightImage_ = RightFile;
-    std::string right_caption = Right_Caption.empty() ? RightFile : Right_Caption;
-
-    if (!Open_Inputs(left_display, right_display)) {
+    Session_ = std::make_unique<T_Diff_Session>(
+        Left_File, Right_File, Converter_Kind, Paged_Kind,
+        T_Session_Seams{std::move(Make_Exporter), [this] { return Keep_Going(); }});
+    ViewMode_ = T_View_Mode::Actual_Size;
+    if (!Open_Session()) {
         Unload();
         return;
     }
+    Show_Page_Tabs();
+    Load_Panes(Left_Caption, Right_Caption.empty() ? Right_File : Right_Caption);
+    Set_Busy(false);
+    Set_Shave_Limit();
+    Set_Compared_Row(false);
+    // Keys scroll the base version; the shave field is not where typing starts.
+    if (View_Image_Frame1->ScrollBox1)
+        View_Image_Frame1->ScrollBox1->setFocus();
+}
+
+TView_diff_frame::~TView_diff_frame() { Unload(); }
+
+bool TView_diff_frame::Open_Session()
+{
+    T_Work_Result opened;
+    if (Session_->ConverterKind != T_Converter_Kind::None) {
+        QString name = QString::fromStdString(File_Name_Part(Session_->RightFile));
+        Run_Guarded(QStringLiteral("Converting %1...").arg(name),
+                    [&] { opened = Session_->Open(); });
+    } else {
+        opened = Session_->Open();
+    }
+    Report(opened);
+    return opened.Done();
+}
+
+void TView_diff_frame::Show_Page_Tabs()
+{
+    if (!Session_->Is_Paged())
+        return;
+    LeftTabs = View_Image_Frame1->Create_Page_Tabs();
+    RightTabs = View_Image_Frame2->Create_Page_Tabs();
+    LeftTabs->Fill_Pages(Session_->Pages(T_Side::Left));
+    RightTabs->Fill_Pages(Session_->Pages(T_Side::Right));
+    LeftTabs->On_Page_Change = [this](std::int32_t page) { Left_Page_Change(page); };
+    RightTabs->On_Page_Change = [this](std::int32_t page) { Right_Page_Change(page); };
+}
+
+void TView_diff_frame::Load_Panes(const std::string& Left_Caption, const std::string& Right_Caption)
+{
     auto sync = [this](TMyScrollBox* sender) { Sync_Scroll(sender); };
+    const std::string left_display = Session_->Left_Display;
+    const std::string right_display = Session_->Right_Display;
     // The base version is read with the modified file's format as a hint, so
     // a base file without its format's extension still loads.
     // A null device stands for a version that does not exist (a file added
     // or deleted in version control): its pane stays empty.
-    bool left_exists = !os::Is_Null_Device(LeftFile);
-    bool right_exists = !os::Is_Null_Device(RightFile);
+    bool left_exists = !os::Is_Null_Device(Session_->LeftFile);
+    bool right_exists = !os::Is_Null_Device(Session_->RightFile);
     // Both pictures decode at the same time, on two cores: the window then
     // waits only for the slower one.
     std::future<T_Loaded_Picture> left_picture;
     if (left_exists)
-        left_picture = std::async(std::launch::async, [left_display, hint = RightFile] {
+        left_picture = std::async(std::launch::async, [left_display, hint = Session_->RightFile] {
             return Load_Picture(left_display, hint);
         });
     if (right_exists)
-        View_Image_Frame2->Load_File(right_display, right_caption, Load_Picture(right_display),
+        View_Image_Frame2->Load_File(right_display, Right_Caption, Load_Picture(right_display),
                                      sync);
     else
         View_Image_Frame2->Show_Missing_Version(Missing_Version_Caption, sync);
@@ -143,40 +174,12 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
         View_Image_Frame1->Load_File(left_display, Left_Caption, left_picture.get(), sync);
     else
         View_Image_Frame1->Show_Missing_Version(Missing_Version_Caption, sync);
-    Set_Busy(false);
-    Set_Shave_Limit(*this);
-    Set_Compared_Row(false);
-    // Keys scroll the base version; the shave field is not where typing starts.
-    if (View_Image_Frame1->ScrollBox1)
-        View_Image_Frame1->ScrollBox1->setFocus();
 }
 
-TView_diff_frame::~TView_diff_frame()
+void TView_diff_frame::Report(const T_Work_Result& Result)
 {
-    Unload();
-    CompareCache_.Clear();
-}
-
-bool TView_diff_frame::Open_Inputs(std::string& Left_Display, std::string& Right_Display)
-{
-    if (ConverterKind_ != 0) {
-        bool converted = false;
-        QString name = QString::fromStdString(File_Name_Part(RightFile));
-        Run_Guarded(QStringLiteral("Converting %1...").arg(name),
-                    [&] { converted = Convert_Pair(*this, Right_Display, Left_Display); });
-        return converted;
-    }
-    if (PagedKind_ != 1 && PagedKind_ != 2)
-        return true;
-    Exporter = exporter_factory ? exporter_factory(PagedKind_) : nullptr;
-    if (!Exporter || !Exporter->Init({})) {
-        Show_Msg(Get_Msg(PagedKind_ == 1 ? cap_MSVisio_Not_Found : cap_Kompas_Not_Found));
-        return false;
-    }
-    if (!Open_Paged_Document(LeftFile, LeftDoc, *this) ||
-        !Open_Paged_Document(RightFile, RightDoc, *this))
-        return false;
-    return Open_Pages(0, 0, Left_Display, Right_Display);
+    if (Result.Outcome == T_Work_Result::T_Outcome::Failed && !Result.Message.empty())
+        Show_Msg(Result.Message);
 }
 
 void TView_diff_frame::Build_Controls()
@@ -270,23 +273,11 @@ const TView_Image_Frame* TView_diff_frame::Shave_Reference() const
     return View_Image_Frame1->Is_Missing_Version() ? View_Image_Frame2 : View_Image_Frame1;
 }
 
-int TView_diff_frame::Left_Picture_Width() const { return Shave_Reference()->Picture_Width(); }
-
-int TView_diff_frame::Left_Picture_Height() const { return Shave_Reference()->Picture_Height(); }
-
-void TView_diff_frame::Set_Shave_Max(int Maximum)
+void TView_diff_frame::Set_Shave_Limit()
 {
-    Shave_E->setMaximum(Maximum);
+    const TView_Image_Frame* pane = Shave_Reference();
+    Shave_E->setMaximum(Shave_Limit(pane->Picture_Width(), pane->Picture_Height()));
     static_cast<T_Shave_Edit*>(Shave_E)->Commit();
-}
-
-int TView_diff_frame::Open_Doc(const std::string& File, int& Doc_Index, std::string& Error_Text)
-{
-    if (!Exporter) {
-        Error_Text = "No exporter for this kind of document.";
-        return 2;
-    }
-    return Exporter->Open_Doc(File, Doc_Index, Error_Text);
 }
 
 T_Compare_Input TView_diff_frame::Compare_Input(bool Left)
@@ -302,9 +293,11 @@ T_Compare_Input TView_diff_frame::Compare_Input(bool Left)
 
 void TView_diff_frame::Unload()
 {
-    if (PagedKind_ != 0 && Exporter)
-        Exporter.reset();
-    ViewMode_ = 0;
+    // Closes both documents and quits the exporter's application now, not
+    // when the window goes.
+    if (Session_)
+        Session_->Exporter.reset();
+    ViewMode_ = T_View_Mode::None;
     Set_Busy(true);
 }
 
@@ -328,7 +321,7 @@ void TView_diff_frame::Set_Busy(bool Busy)
         return;
     }
     Fit_A->setEnabled(true);
-    Sync_Pages_A->setEnabled(PagedKind_ != 0);
+    Sync_Pages_A->setEnabled(Session_ && Session_->Is_Paged());
     Update_Compare_State();
     Execute_Compared_Img_A->setEnabled(Compared_Shown());
     Export_Compared_Img_A->setEnabled(Compared_Shown());
@@ -355,7 +348,7 @@ void TView_diff_frame::Update_Compare_State()
 QString TView_diff_frame::Missing_Picture_Reason() const
 {
     for (const TView_Image_Frame* pane : {View_Image_Frame1, View_Image_Frame2}) {
-        if (pane->View_Mode() != 0 && pane->Picture_Width() > 0)
+        if (pane->View_Mode() != T_View_Mode::None && pane->Picture_Width() > 0)
             continue;
         QString side =
             pane == View_Image_Frame1 ? QStringLiteral("base") : QStringLiteral("modified");
@@ -402,28 +395,39 @@ void TView_diff_frame::Run_Guarded(const QString& Activity, const std::function<
     T_Run_Progress progress(isVisible() ? window() : nullptr, Activity);
     struct T_Restore {
         TView_diff_frame* Frame;
-        std::function<bool()> Hook;
+        T_Run_Progress* Outer;
         ~T_Restore()
         {
-            Set_Process_Messages_Hook(Hook);
+            Frame->Progress = Outer;
             --Frame->Running;
-            if (Frame->ViewMode_ != 0)
+            if (Frame->ViewMode_ != T_View_Mode::None)
                 Frame->Set_Busy(false);
         }
-    } restore{this, Process_Messages_Hook()};
+    } restore{this, Progress};
+    Progress = &progress;
     ++Running;
     Set_Busy(true);
-    Set_Process_Messages_Hook([this, &progress, outer = restore.Hook] {
-        if (outer)
-            outer();
-        return !Close_Pending && progress.Keep_Going();
-    });
     Work();
+}
+
+bool TView_diff_frame::Keep_Going()
+{
+    QCoreApplication::processEvents();
+    return !Close_Pending && (!Progress || Progress->Keep_Going());
 }
 
 void TView_diff_frame::Recompare()
 {
-    Run_Guarded(QStringLiteral("Comparing..."), [this] { Compare_Images(*this); });
+    Session_->Trim = Trim_Checked();
+    Session_->Shave = Shave_Value();
+    Run_Guarded(QStringLiteral("Comparing..."), [this] {
+        T_Work_Result compared =
+            Compare_Images(*Session_, Compare_Input(true), Compare_Input(false));
+        if (compared.Done())
+            Show_Compared(compared.File);
+        else
+            Report(compared);
+    });
     Finish_Pending_Close();
 }
 
@@ -439,12 +443,12 @@ void TView_diff_frame::Finish_Pending_Close()
 
 void TView_diff_frame::Fit_AExecute()
 {
-    ViewMode_ = ViewMode_ == 1 ? 2 : 1;
+    ViewMode_ = ViewMode_ == T_View_Mode::Actual_Size ? T_View_Mode::Fit : T_View_Mode::Actual_Size;
     View_Image_Frame1->Set_View_Mode(ViewMode_);
     View_Image_Frame2->Set_View_Mode(ViewMode_);
     if (Compared_Shown())
         View_Image_Frame3->Set_View_Mode(ViewMode_);
-    Fit_A->setChecked(ViewMode_ == 2);
+    Fit_A->setChecked(ViewMode_ == T_View_Mode::Fit);
 }
 
 void TView_diff_frame::Compare_AExecute()
@@ -477,7 +481,7 @@ void TView_diff_frame::Export_Compared_Img_AExecute()
 {
     SaveDialog1->DefaultExt = QStringLiteral("png");
     SaveDialog1->Filter = QStringLiteral("PNG (*.png)");
-    SaveDialog1->FileName = QString::fromStdString(RightFile + "_compared.png");
+    SaveDialog1->FileName = QString::fromStdString(Session_->RightFile + "_compared.png");
     if (!Compared_Shown() || Running != 0 || !SaveDialog1->Execute(this))
         return;
     std::string target = SaveDialog1->FileName.toStdString();
@@ -507,58 +511,24 @@ void TView_diff_frame::Shave_EExit()
 
 // ---- Page navigation
 
-bool TView_diff_frame::Fetch_Page(int Doc_Index, const std::string& Prefix,
-                                  TDiff_Pagelist_Frame* Tabs, int Page_Index,
-                                  std::string& Page_File)
+void TView_diff_frame::Left_Page_Change(int Page_Index) { Page_Change(T_Side::Left, Page_Index); }
+
+void TView_diff_frame::Right_Page_Change(int Page_Index) { Page_Change(T_Side::Right, Page_Index); }
+
+void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
 {
-    Page_File.clear();
-    std::string error;
-    if (!Exporter || !Exporter->Export_Pages(Doc_Index, Prefix, Page_Index, error, true)) {
-        Show_Msg(Get_Msg(cap_MSVisio_Export_Fail) + "\r\n" + error);
-        return false;
-    }
-    T_Page_List pages;
-    Exporter->Get_Page_List(Doc_Index, pages);
-    if (Tabs)
-        Tabs->Fill_Pages(pages);
-    if (pages.Is_Valid_Index(Page_Index))
-        Page_File = pages[Page_Index].File_Name;
-    return true;
-}
-
-bool TView_diff_frame::Open_Pages(int Left_Page, int Right_Page, std::string& Left_Page_File,
-                                  std::string& Right_Page_File)
-{
-    LeftTabs = View_Image_Frame1->Create_Page_Tabs();
-    RightTabs = View_Image_Frame2->Create_Page_Tabs();
-    if (!Fetch_Page(LeftDoc, LeftFile + "_l", LeftTabs, Left_Page, Left_Page_File) ||
-        !Fetch_Page(RightDoc, LeftFile + "_r", RightTabs, Right_Page, Right_Page_File))
-        return false;
-    LeftImage_ = Left_Page_File;
-    RightImage_ = Right_Page_File;
-    LeftTabs->On_Page_Change = [this](std::int32_t page) { Left_Page_Change(page); };
-    RightTabs->On_Page_Change = [this](std::int32_t page) { Right_Page_Change(page); };
-    LeftPage_ = Left_Page;
-    RightPage_ = Right_Page;
-    return true;
-}
-
-void TView_diff_frame::Left_Page_Change(int Page_Index) { Page_Change(true, Page_Index); }
-
-void TView_diff_frame::Right_Page_Change(int Page_Index) { Page_Change(false, Page_Index); }
-
-void TView_diff_frame::Page_Change(bool Left, int Page_Index)
-{
-    int doc = Left ? LeftDoc : RightDoc;
-    std::string page_file;
-    if (!Fetch_Page(doc, LeftFile + (Left ? "_l" : "_r"), nullptr, Page_Index, page_file))
+    // A page that fails to export leaves the side on its previous page,
+    // while its tab strip shows the new tab.
+    T_Work_Result page = Session_->Show_Page(Side, Page_Index);
+    if (!page.Done()) {
+        Report(page);
         return;
-    (Left ? View_Image_Frame1 : View_Image_Frame2)->Reload_File(page_file);
-    (Left ? LeftImage_ : RightImage_) = page_file;
-    (Left ? LeftPage_ : RightPage_) = Page_Index;
+    }
+    bool left = Side == T_Side::Left;
+    (left ? View_Image_Frame1 : View_Image_Frame2)->Reload_File(page.File);
     if (Sync_Pages_A->isChecked()) {
-        std::int32_t id = Exporter->Get_Page_ID(doc, Page_Index);
-        TDiff_Pagelist_Frame* other = Left ? RightTabs : LeftTabs;
+        std::int32_t id = Session_->Page_ID(Side, Page_Index);
+        TDiff_Pagelist_Frame* other = left ? RightTabs : LeftTabs;
         if (id >= 0 && other)
             other->Select_Page_ID(id);
     }

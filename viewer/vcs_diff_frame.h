@@ -1,11 +1,12 @@
-// The diff view: a toolbar over three image panes (base, modified, compared),
-// and the run-time state of one comparison from its start to its close.
+// The diff view: a toolbar over three image panes (base, modified, compared).
+// It renders one diff session (the state of the comparison from its start to
+// its close) and forwards the user's actions to it.
 #pragma once
 
+#include "document_kinds.h"
+#include "u_diff_session.h"
+#include "u_exporters.h"
 #include "u_file_dialog.h"
-#include "u_image_compare.h"
-#include "u_multi_page_const.h"
-#include "vcs_diff_frame_const.h"
 #include "vcs_view_image_frame.h"
 
 #include <QWidget>
@@ -20,32 +21,28 @@ class QToolBar;
 class QToolButton;
 class TDiff_Pagelist_Frame;
 class T_Pane_Synchronizer;
-
-// Makes the exporter of a paged kind (1 Visio, 2 KOMPAS); nullptr when the
-// program has none for it, which the view reports like a missing server.
-using T_Exporter_Factory =
-    std::function<std::unique_ptr<T_Base_Multipage_Wrapper>(unsigned char paged_kind)>;
-void Set_Exporter_Factory(T_Exporter_Factory factory);
+class T_Run_Progress;
 
 // The shave field: an integer field that accepts any signed number while
 // typing and applies its rule when left: not an integer or negative gives 0,
 // then the value is kept within [0, maximum].
 class T_Shave_Edit;
 
-class TView_diff_frame : public QWidget, public T_Compare_Source {
+class TView_diff_frame : public QWidget {
 public:
     using TNotifyEvent = std::function<void(QObject* Sender)>;
 
     // Opens the pair: converts, or starts the exporter and shows the first
-    // pages, then loads both panes. ViewMode() is 0 afterwards when that
-    // failed; the failure has been reported by then.
+    // pages, then loads both panes. ViewMode() is None afterwards when that
+    // failed; the failure has been reported by then. Make_Exporter makes the
+    // exporter of a paged pair.
     TView_diff_frame(QWidget* Owner, const std::string& Left_File, const std::string& Left_Caption,
                      const std::string& Right_File, const std::string& Right_Caption,
-                     TNotifyEvent Close_Handler, unsigned char Converter_Kind,
-                     unsigned char Paged_Kind);
+                     TNotifyEvent Close_Handler, T_Converter_Kind Converter_Kind,
+                     T_Paged_Kind Paged_Kind, T_Exporter_Factory Make_Exporter = Create_Exporter);
     ~TView_diff_frame() override;
 
-    std::uint8_t ViewMode() const { return ViewMode_; }
+    T_View_Mode ViewMode() const { return ViewMode_; }
     bool Compared_Shown() const;
     // True while a converter run or a page export is in progress.
     bool Is_Running() const { return Running > 0; }
@@ -57,23 +54,21 @@ public:
     // Replaces the save dialog of "Export compared image" (tests).
     void Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog);
 
-    // What the comparison engine reads and calls.
-    std::string LeftImage() const override { return LeftImage_; }
-    std::string RightImage() const override { return RightImage_; }
-    unsigned char ConverterKind() const override { return ConverterKind_; }
-    unsigned char PagedKind() const override { return PagedKind_; }
-    int LeftPage() const override { return LeftPage_; }
-    int RightPage() const override { return RightPage_; }
-    bool Trim_Checked() const override;
-    int Shave_Value() const override;
-    T_Compare_Files_Cash& CompareCache() override { return CompareCache_; }
-    T_Compare_Input Compare_Input(bool Left) override;
-    void Show_Compared(const std::string& File) override;
-    int Open_Doc(const std::string& File, int& Doc_Index, std::string& Error_Text) override;
-    int Left_Picture_Width() const override;
-    int Left_Picture_Height() const override;
-    void Set_Shave_Max(int Maximum) override;
+    // The comparison this view shows.
+    T_Diff_Session& Session() { return *Session_; }
+    const T_Diff_Session& Session() const { return *Session_; }
 
+    bool Trim_Checked() const;
+    // The shave field's value as shown (text that is not an integer counts
+    // as 0).
+    int Shave_Value() const;
+    // What the converter reads for one side: the file whose picture the pane
+    // shows, in the format the pane decoded it from; for a format that the
+    // converter does not read as the pane shows it, a PNG of the pane's
+    // picture. An empty file when the side has no picture.
+    T_Compare_Input Compare_Input(bool Left);
+    // Shows a compared image in the third pane.
+    void Show_Compared(const std::string& File);
     void Hide_Compared();
     void Recompare();
     void Set_Busy(bool Busy);
@@ -84,10 +79,6 @@ public:
     void Unload();
 
     // Page navigation and scroll synchronisation.
-    bool Open_Pages(int Left_Page, int Right_Page, std::string& Left_Page_File,
-                    std::string& Right_Page_File);
-    bool Fetch_Page(int Doc_Index, const std::string& Prefix, TDiff_Pagelist_Frame* Tabs,
-                    int Page_Index, std::string& Page_File);
     void Left_Page_Change(int Page_Index);
     void Right_Page_Change(int Page_Index);
     void Sync_Scroll(TMyScrollBox* Sender);
@@ -122,17 +113,17 @@ public:
     TDiff_Pagelist_Frame* LeftTabs = nullptr;
     TDiff_Pagelist_Frame* RightTabs = nullptr;
 
-    // State.
-    std::string LeftFile;
-    std::string RightFile;
-    std::unique_ptr<T_Base_Multipage_Wrapper> Exporter;
-    int LeftDoc = -1;
-    int RightDoc = -1;
-
 private:
     void Build_Controls();
-    bool Open_Inputs(std::string& Left_Display, std::string& Right_Display);
-    void Page_Change(bool Left, int Page_Index);
+    bool Open_Session();
+    void Show_Page_Tabs();
+    void Load_Panes(const std::string& Left_Caption, const std::string& Right_Caption);
+    void Page_Change(T_Side Side, int Page_Index);
+    // Reports a failed step; a stopped one has nobody to tell.
+    static void Report(const T_Work_Result& Result);
+    // Between the polls of a child: keeps the window alive and says whether
+    // the run may go on (no Cancel, no close request).
+    bool Keep_Going();
     // Runs work that waits for a child or a server: the controls that could
     // start more work stay disabled, a close request stops the child, and
     // the busy state ends also when the work throws.
@@ -141,18 +132,15 @@ private:
     void Run_Guarded(const QString& Activity, const std::function<void()>& Work);
     void Finish_Pending_Close();
     const TView_Image_Frame* Shave_Reference() const;
+    void Set_Shave_Limit();
 
-    std::string LeftImage_;
-    std::string RightImage_;
-    unsigned char ConverterKind_ = 0;
-    unsigned char PagedKind_ = 0;
-    int LeftPage_ = -1;
-    int RightPage_ = -1;
-    std::uint8_t ViewMode_ = 0;
-    T_Compare_Files_Cash CompareCache_;
+    std::unique_ptr<T_Diff_Session> Session_;
+    T_View_Mode ViewMode_ = T_View_Mode::None;
     TNotifyEvent CloseHandler;
     std::unique_ptr<T_File_Dialog> SaveDialog1;
     std::unique_ptr<T_Pane_Synchronizer> Synchronizer;
     int Running = 0;
     bool Close_Pending = false;
+    // The progress window of the run in progress; null between runs.
+    T_Run_Progress* Progress = nullptr;
 };

@@ -245,7 +245,7 @@ void TView_Image_Frame::Build_Controls(const std::string& Caption,
     Layout_->addWidget(Caption_E);
 
     Image1->installEventFilter(this);
-    Set_View_Mode(1);
+    Set_View_Mode(T_View_Mode::Actual_Size);
 }
 
 bool TView_Image_Frame::Load_File(const std::string& File_Name, const std::string& Caption,
@@ -326,7 +326,7 @@ bool TView_Image_Frame::Show_Picture(const T_Loaded_Picture& picture)
     return picture.Result == T_Picture_Load_Result::Loaded;
 }
 
-void TView_Image_Frame::Set_View_Mode(std::uint8_t Mode)
+void TView_Image_Frame::Set_View_Mode(T_View_Mode Mode)
 {
     if (Mode == View_Mode_)
         return;
@@ -338,7 +338,7 @@ void TView_Image_Frame::Apply_Geometry()
 {
     if (!Image1)
         return;
-    const bool fit = View_Mode_ == 2;
+    const bool fit = View_Mode_ == T_View_Mode::Fit;
     Image1->Set_Stretch(fit);
     // In fit mode the control fills the visible area, so there is nothing to
     // scroll. At actual size it takes the picture's size and sits at the top

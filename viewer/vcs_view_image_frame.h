@@ -2,6 +2,7 @@
 // page tab strip under it and a one-line caption at the bottom.
 #pragma once
 
+#include "document_kinds.h"
 #include "u_image_load.h"
 
 #include <QImage>
@@ -106,9 +107,9 @@ private:
 // Picture is drawn inside a client of size Client. Sizes are truncated.
 QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch);
 
-// One image pane. It is empty (view mode 0, no child controls) until its first
-// Load_File, which builds the scroll box, the picture control and the caption
-// line and sets the view mode to 1. Controls are owned by the pane.
+// One image pane. It is empty (view mode None, no child controls) until its
+// first Load_File, which builds the scroll box, the picture control and the
+// caption line and sets the view mode to Actual_Size. Controls are owned by the pane.
 //
 // For the frame that holds three panes:
 //   - optional, paged drawings only: Create_Page_Tabs(), before or after the
@@ -117,7 +118,7 @@ QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch)
 //     (the left pane gets the right document's path as format hint);
 //   - Reload_File(file) for every later picture (page switches, a compared
 //     image that is already shown);
-//   - Set_View_Mode(1 or 2) when the user toggles fit to window;
+//   - Set_View_Mode(Actual_Size or Fit) when the user toggles fit to window;
 //   - read View_Mode(), Picture_Width(), Picture_Height() and ScrollBox1
 //     (with its positions) for the compare state and the scroll sync.
 // A picture that cannot be shown (unreadable, or more than Max_Picture_Pixels)
@@ -155,16 +156,16 @@ public:
     // Shows another file in a loaded pane by its own extension. The scroll
     // positions stay, limited to the new picture. Returns true when it decoded.
     bool Reload_File(const std::string& File_Name);
-    // 1: actual size with scroll bars, 2: fit to the visible area.
-    void Set_View_Mode(std::uint8_t Mode);
+    // Actual_Size: with scroll bars; Fit: fit to the visible area.
+    void Set_View_Mode(T_View_Mode Mode);
     // Creates the page tab strip (once; a second call returns the same one).
     TDiff_Pagelist_Frame* Create_Page_Tabs();
     // Copies the shown file to Destination, overwriting it. No message.
     bool Copy_File_To(const std::string& Destination) const;
     std::string Get_File_Name() const { return File_Name_; }
 
-    // 0 until the first load, then 1 or 2.
-    std::uint8_t View_Mode() const { return View_Mode_; }
+    // None until the first load, then Actual_Size or Fit.
+    T_View_Mode View_Mode() const { return View_Mode_; }
     // The shown picture's size; 0 when none could be shown.
     int Picture_Width() const;
     int Picture_Height() const;
@@ -203,7 +204,7 @@ private:
     std::string Decoded_Format_;
     std::string Png_Copy_;
     bool Missing_Version = false;
-    std::uint8_t View_Mode_ = 0;
+    T_View_Mode View_Mode_ = T_View_Mode::None;
     std::int32_t Drag_Start_X = 0;
     std::int32_t Drag_Start_Y = 0;
     bool Dragging = false;

@@ -1,19 +1,15 @@
 // The program entry: the toolkit, the message boxes, then the main sequence.
 #include "U_About_Varnolt.h"
 #include "U_Msg.h"
-#include "U_ShellOp.h"
 #include "U_Varnolt_File_Select.h"
 #include "command_line.h"
 #include "message_box_presenter.h"
 #include "os_platform.h"
-#include "u_exporters.h"
-#include "u_image_load.h"
 #include "u_ole_automation.h"
 #include "u_ms_word_compare.h"
 #include "u_varnolt_start.h"
 #include "varnolt_application.h"
 #include "vcs_diff_form.h"
-#include "vcs_diff_frame.h"
 #ifndef _WIN32
 #include "office_bridge_server.h"
 #endif
@@ -69,10 +65,6 @@ int main(int argc, char** argv)
     T_Automation_Apartment apartment;
     T_Message_Box_Presenter presenter;
     Set_Msg_Presenter(&presenter);
-    Set_Process_Messages_Hook([] {
-        QApplication::processEvents();
-        return true;
-    });
     Set_Program_Folder(executable.parent_path().string());
 #ifndef _WIN32
     // Where Visio and Word cannot be, LibreOffice answers for them through
@@ -94,7 +86,6 @@ int main(int argc, char** argv)
         hooks.Launch.Paged_Refusal = [](const std::string& drawing) {
             return File_Extension(drawing) == "dwg" ? Get_Msg(cap_Dwg_Needs_Visio) : std::string();
         };
-    Set_Exporter_Factory(Create_Exporter);
     // The launcher runs outside the event loop, so the application object's
     // error report does not reach it: an error that escapes opening the pair
     // (a server refusing an interface, say) is reported here.

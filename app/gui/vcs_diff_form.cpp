@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const std::string& right,
-                 const std::string& right_caption, unsigned char converter_kind,
-                 unsigned char paged_kind, QWidget* parent)
+                 const std::string& right_caption, T_Converter_Kind converter_kind,
+                 T_Paged_Kind paged_kind, QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Diff"));
@@ -50,10 +50,10 @@ void TDiff_F::reject()
 
 void Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
-                    unsigned char converter_kind, unsigned char paged_kind)
+                    T_Converter_Kind converter_kind, T_Paged_Kind paged_kind)
 {
     TDiff_F window(left, left_caption, right, right_caption, converter_kind, paged_kind);
-    if (window.View->ViewMode() == 0)
+    if (window.View->ViewMode() == T_View_Mode::None)
         return;
     // Without a window manager nothing maximizes the window; covering the
     // screen's free area first gives the same result there.

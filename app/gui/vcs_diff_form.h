@@ -1,6 +1,8 @@
 // The main window that holds one comparison.
 #pragma once
 
+#include "document_kinds.h"
+
 #include <QDialog>
 
 #include <string>
@@ -12,8 +14,8 @@ class TView_diff_frame;
 class TDiff_F : public QDialog {
 public:
     TDiff_F(const std::string& left, const std::string& left_caption, const std::string& right,
-            const std::string& right_caption, unsigned char converter_kind,
-            unsigned char paged_kind, QWidget* parent = nullptr);
+            const std::string& right_caption, T_Converter_Kind converter_kind,
+            T_Paged_Kind paged_kind, QWidget* parent = nullptr);
 
     TView_diff_frame* View = nullptr;
 
@@ -27,4 +29,4 @@ protected:
 // set up (its failure has been reported then).
 void Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
-                    unsigned char converter_kind, unsigned char paged_kind);
+                    T_Converter_Kind converter_kind, T_Paged_Kind paged_kind);

@@ -25,9 +25,10 @@ struct Verdict {
 
 Verdict Classify(const std::string& name)
 {
-    unsigned char converter = 9, paged = 9;
+    T_Converter_Kind converter;
+    T_Paged_Kind paged;
     T_Diff_Kind kind = Classify_File(name, converter, paged);
-    return {kind, converter, paged};
+    return {kind, static_cast<int>(converter), static_cast<int>(paged)};
 }
 
 std::ostream& operator<<(std::ostream& out, const Verdict& v)
@@ -87,12 +88,12 @@ struct Launch_Record {
         T_Launch_Hooks hooks;
         hooks.Show_Diff_Form = [this](const std::string& left, const std::string& left_caption,
                                       const std::string& right, const std::string& right_caption,
-                                      unsigned char converter, unsigned char paged) {
+                                      T_Converter_Kind converter, T_Paged_Kind paged) {
             Calls.push_back("diff:" + left_caption + "|" + right_caption);
             Left = left;
             Right = right;
-            Converter = converter;
-            Paged = paged;
+            Converter = static_cast<int>(converter);
+            Paged = static_cast<int>(paged);
         };
         hooks.Show_About = [this] { Calls.push_back("about"); };
         hooks.Word_Diff = [this](const std::string& left, const std::string& right) {

@@ -97,11 +97,12 @@ public:
             return false;
         }
     }
-    int Open_Doc(const std::string& File_Name, int& Doc_Index, std::string& Error_Text) override
+    T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index,
+                           std::string& Error_Text) override
     {
         Error_Text.clear();
         if (!os::File_Exists(File_Name))
-            return Open_Doc_No_File;
+            return T_Open_Result::No_File;
         try {
             T_Variant doc = App.As_Dispatch()->Call("Open", {T_Variant::String(File_Name)});
             Docs.push_back({doc, true, {}});
@@ -109,10 +110,10 @@ public:
             for (int i = 0; i < count; ++i)
                 Docs.back().Pages.Items->push_back({std::to_string(i), i * 10, ""});
             Doc_Index = static_cast<int>(Docs.size()) - 1;
-            return Open_Doc_Ok;
+            return T_Open_Result::Ok;
         } catch (const T_Automation_Error& error) {
             Error_Text = error.what();
-            return Open_Doc_Automation_Error;
+            return T_Open_Result::Automation_Error;
         }
     }
     T_Variant App;
@@ -149,7 +150,7 @@ protected:
     {
         int index = -1;
         std::string error;
-        EXPECT_EQ(exporter->Open_Doc(path, index, error), Open_Doc_Ok) << error;
+        EXPECT_EQ(exporter->Open_Doc(path, index, error), T_Open_Result::Ok) << error;
         return index;
     }
 
@@ -217,7 +218,7 @@ TEST_F(Exporter, InvalidDocumentsAndPagesAskNothingOfTheServer)
 
     // A missing file is refused before the server is asked.
     int index = 5;
-    EXPECT_EQ(exporter->Open_Doc(dir / "none.vsd", index, error), Open_Doc_No_File);
+    EXPECT_EQ(exporter->Open_Doc(dir / "none.vsd", index, error), T_Open_Result::No_File);
     EXPECT_EQ(index, 5);
     EXPECT_EQ(server.Log->size(), calls);
 }
@@ -262,9 +263,9 @@ TEST_F(Exporter, AutomationErrorsBecomeResultsOtherErrorsEscape)
     EXPECT_EQ(pages[1].File_Name, "");
 
     int index = -1;
-    EXPECT_EQ(exporter->Open_Doc(Drawing("bad.cdw", 1), index, error), Open_Doc_Ok);
+    EXPECT_EQ(exporter->Open_Doc(Drawing("bad.cdw", 1), index, error), T_Open_Result::Ok);
     server.Page_Counts.erase(dir / "bad.cdw");
-    EXPECT_EQ(exporter->Open_Doc(dir / "bad.cdw", index, error), Open_Doc_Automation_Error);
+    EXPECT_EQ(exporter->Open_Doc(dir / "bad.cdw", index, error), T_Open_Result::Automation_Error);
     EXPECT_EQ(error, "Cannot open " + (dir / "bad.cdw"));
 
     // A refused interface query is a fault of the program, not a result.

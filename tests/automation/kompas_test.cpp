@@ -29,7 +29,7 @@ protected:
     }
 
     // Opens a file and returns the calls it made.
-    Calls Open(const std::string& path, int expected = Open_Doc_Ok)
+    Calls Open(const std::string& path, T_Open_Result expected = T_Open_Result::Ok)
     {
         size_t from = server.Trace->size();
         int index = -1;
@@ -120,7 +120,7 @@ TEST_F(Kompas, DestructionClosesEachDocumentByNameThenQuits)
 TEST_F(Kompas, FailedOpensReportTheServerAndKeepOtherDocumentsIntact)
 {
     // A missing file is not passed to KOMPAS.
-    EXPECT_TRUE(Open(dir / "missing.cdw", Open_Doc_No_File).empty());
+    EXPECT_TRUE(Open(dir / "missing.cdw", T_Open_Result::No_File).empty());
 
     Open(File("good.cdw", 2));
 
@@ -129,7 +129,7 @@ TEST_F(Kompas, FailedOpensReportTheServerAndKeepOtherDocumentsIntact)
     server.Refused.insert(bad);
     int index = 7;
     std::string error;
-    EXPECT_EQ(exporter->Open_Doc(bad, index, error), Open_Doc_Automation_Error);
+    EXPECT_EQ(exporter->Open_Doc(bad, index, error), T_Open_Result::Automation_Error);
     EXPECT_EQ(error, "Cannot open " + bad);
     EXPECT_EQ(index, 7);
     EXPECT_EQ(exporter->Docs.size(), 1u);
@@ -137,7 +137,8 @@ TEST_F(Kompas, FailedOpensReportTheServerAndKeepOtherDocumentsIntact)
     // No document object: a clear failure, nothing appended, and the page
     // list of the document opened before is left alone.
     server.No_Document = true;
-    EXPECT_EQ(exporter->Open_Doc(File("none.cdw", 5), index, error), Open_Doc_Automation_Error);
+    EXPECT_EQ(exporter->Open_Doc(File("none.cdw", 5), index, error),
+              T_Open_Result::Automation_Error);
     EXPECT_NE(error.find("no document"), std::string::npos) << error;
     EXPECT_EQ(exporter->Docs.size(), 1u);
     T_Page_List pages;
@@ -181,7 +182,7 @@ TEST(Kompas_Missing, StartFailsQuietlyAndDestructionCallsNothing)
     std::string error;
     test::Scratch_Dir dir;
     test::Write_File(dir / "a.cdw", "");
-    EXPECT_EQ(exporter->Open_Doc(dir / "a.cdw", index, error), Open_Doc_Automation_Error);
+    EXPECT_EQ(exporter->Open_Doc(dir / "a.cdw", index, error), T_Open_Result::Automation_Error);
 }
 
 } // namespace

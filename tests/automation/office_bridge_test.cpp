@@ -210,10 +210,10 @@ protected:
             helper->Files[path] = std::move(pages);
         int index = -1;
         std::string error;
-        int result = exporter.Open_Doc(path, index, error);
+        T_Open_Result result = exporter.Open_Doc(path, index, error);
         if (error_out)
             *error_out = error;
-        return result == Open_Doc_Ok ? index : -1;
+        return result == T_Open_Result::Ok ? index : -1;
     }
 
     static std::vector<std::int32_t> Ids(T_Base_Multipage_Wrapper& exporter, int doc)

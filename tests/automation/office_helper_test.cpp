@@ -133,7 +133,7 @@ protected:
     int Open(const std::string& file, std::string& error)
     {
         int index = -1;
-        return exporter->Open_Doc(file, index, error) == Open_Doc_Ok ? index : -1;
+        return exporter->Open_Doc(file, index, error) == T_Open_Result::Ok ? index : -1;
     }
 
     std::vector<std::string> Names(int doc)
@@ -251,7 +251,8 @@ TEST_F(Office_Bridge, BrokenDrawingsAreRefusedAndTheServerGoesOn)
     for (const char* name : {"empty.vsd", "text.vsd", "random.vsd", "cut.vsdx"}) {
         int index = -1;
         std::string error;
-        EXPECT_EQ(exporter->Open_Doc(out / name, index, error), Open_Doc_Automation_Error) << name;
+        EXPECT_EQ(exporter->Open_Doc(out / name, index, error), T_Open_Result::Automation_Error)
+            << name;
         EXPECT_FALSE(error.empty()) << name;
     }
     // Nothing here reads DWG: the message says what would.

@@ -50,7 +50,6 @@ TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     test::Msg_Recorder messages;
     Prepare_Temp_Folder();
     Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
-    Set_Exporter_Factory(Create_Exporter);
     ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
     std::string left = dir / "drawing v1.vsdx";
     std::string right = dir / "drawing v2.vsdx";
@@ -58,23 +57,24 @@ TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     fs::copy_file(VARNOLT_TEST_DATA "/office/test2.vsdx", right);
 
     auto frame = std::make_unique<TView_diff_frame>(
-        nullptr, left, "Base version", right, "", [](QObject*) {}, 0, 1);
+        nullptr, left, "Base version", right, "", [](QObject*) {}, T_Converter_Kind::None,
+        T_Paged_Kind::Visio);
     frame->resize(1000, 700);
     frame->show();
-    ASSERT_EQ(frame->ViewMode(), 1);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_TRUE(messages.Messages.empty());
     EXPECT_EQ(Tab_Texts(frame->LeftTabs), (Names{"Page-1", "Page-2", "Page-3"}));
     EXPECT_EQ(Tab_Texts(frame->RightTabs), (Names{"Page-1", "Page-2", "Page-3"}));
-    EXPECT_TRUE(fs::exists(frame->LeftImage()));
-    EXPECT_TRUE(fs::exists(frame->RightImage()));
+    EXPECT_TRUE(fs::exists(frame->Session().LeftImage));
+    EXPECT_TRUE(fs::exists(frame->Session().RightImage));
 
     // "Page-3" has a different Visio page ID in each file; the bridge pairs
     // pages by name, so Sync pages still finds it.
     ASSERT_TRUE(frame->Sync_Pages_A->isChecked());
     frame->LeftTabs->TabControl1->setCurrentIndex(2);
     EXPECT_EQ(frame->RightTabs->Selected_Index(), 2);
-    EXPECT_EQ(frame->RightPage(), 2);
-    EXPECT_TRUE(fs::exists(frame->RightImage()));
+    EXPECT_EQ(frame->Session().RightPage, 2);
+    EXPECT_TRUE(fs::exists(frame->Session().RightImage));
 
     frame->Compare_A->trigger();
     EXPECT_TRUE(frame->Compared_Shown());
@@ -84,7 +84,6 @@ TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
     Unregister_Automation_Server("Visio.InvisibleApp");
     Unregister_Automation_Server("Word.Application");
-    Set_Exporter_Factory({});
 }
 
 } // namespace

@@ -26,16 +26,15 @@ protected:
     {
         Prepare_Temp_Folder();
         Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
-        Set_Exporter_Factory(Create_Exporter);
         test::Write_File(left, "left drawing");
         test::Write_File(right, "right drawing");
     }
-    void TearDown() override { Set_Exporter_Factory({}); }
 
-    std::unique_ptr<TView_diff_frame> Open(unsigned char paged_kind)
+    std::unique_ptr<TView_diff_frame> Open(T_Paged_Kind paged_kind)
     {
         auto frame = std::make_unique<TView_diff_frame>(
-            nullptr, left, "Base version", right, "", [](QObject*) {}, 0, paged_kind);
+            nullptr, left, "Base version", right, "", [](QObject*) {}, T_Converter_Kind::None,
+            paged_kind);
         frame->resize(1000, 700);
         frame->show();
         return frame;
@@ -80,11 +79,11 @@ TEST_F(Paged_Diff, KompasPairRunsFromStartToClose)
     test::Server_Registration registration("Kompas.Application.5",
                                            [&] { return server.Make_App(); });
 
-    auto frame = Open(2);
-    ASSERT_EQ(frame->ViewMode(), 1) << Messages();
+    auto frame = Open(T_Paged_Kind::Kompas);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size) << Messages();
     EXPECT_TRUE(messages.Messages.empty()) << Messages();
-    EXPECT_EQ(frame->LeftImage(), left + "_l_page_0.png");
-    EXPECT_EQ(frame->RightImage(), left + "_r_page_0.png");
+    EXPECT_EQ(frame->Session().LeftImage, left + "_l_page_0.png");
+    EXPECT_EQ(frame->Session().RightImage, left + "_r_page_0.png");
     EXPECT_TRUE(fs::exists(left + "_l_page_0.png"));
     EXPECT_TRUE(fs::exists(left + "_r_page_0.png"));
     EXPECT_EQ(Tab_Texts(frame->LeftTabs), (Calls{"0", "1", "2"}));
@@ -95,12 +94,12 @@ TEST_F(Paged_Diff, KompasPairRunsFromStartToClose)
     ASSERT_TRUE(frame->Sync_Pages_A->isChecked());
     Click_Tab(frame->LeftTabs, 1);
     EXPECT_EQ(frame->RightTabs->Selected_Index(), 1);
-    EXPECT_EQ(frame->RightImage(), left + "_r_page_1.png");
+    EXPECT_EQ(frame->Session().RightImage, left + "_r_page_1.png");
     EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images"));
     // No right page has ID 2: only the left side moves.
     Click_Tab(frame->LeftTabs, 2);
-    EXPECT_EQ(frame->LeftPage(), 2);
-    EXPECT_EQ(frame->RightPage(), 1);
+    EXPECT_EQ(frame->Session().LeftPage, 2);
+    EXPECT_EQ(frame->Session().RightPage, 1);
     EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images with different sizes"));
 
     Click_Tab(frame->LeftTabs, 1);
@@ -124,16 +123,16 @@ TEST_F(Paged_Diff, VisioPagesPairByIdentifierNotPosition)
     server.Layouts = {{left, {{"A", 0}, {"B", 5}}}, {right, {{"B", 5}, {"A", 0}}}};
     test::Server_Registration registration("Visio.InvisibleApp", [&] { return server.Make_App(); });
 
-    auto frame = Open(1);
-    ASSERT_EQ(frame->ViewMode(), 1) << Messages();
+    auto frame = Open(T_Paged_Kind::Visio);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size) << Messages();
     EXPECT_EQ(Tab_Texts(frame->RightTabs), (Calls{"B", "A"}));
 
     Click_Tab(frame->LeftTabs, 1); // ID 5: the right document's first page
     EXPECT_EQ(frame->RightTabs->Selected_Index(), 0);
-    EXPECT_EQ(frame->RightPage(), 0);
+    EXPECT_EQ(frame->Session().RightPage, 0);
     Click_Tab(frame->LeftTabs, 0); // ID 0: the right document's second page
-    EXPECT_EQ(frame->RightPage(), 1);
-    EXPECT_EQ(frame->RightImage(), left + "_r_page_1.png");
+    EXPECT_EQ(frame->Session().RightPage, 1);
+    EXPECT_EQ(frame->Session().RightImage, left + "_r_page_1.png");
     EXPECT_TRUE(messages.Messages.empty()) << Messages();
 
     size_t from = server.Trace->size();
@@ -144,16 +143,17 @@ TEST_F(Paged_Diff, VisioPagesPairByIdentifierNotPosition)
 
 TEST_F(Paged_Diff, WithoutTheServerTheViewSaysSoAndOpensNothing)
 {
-    for (unsigned char kind : {1, 2}) {
+    for (T_Paged_Kind kind : {T_Paged_Kind::Visio, T_Paged_Kind::Kompas}) {
         messages.Messages.clear();
         auto frame = Open(kind);
-        EXPECT_EQ(frame->ViewMode(), 0);
+        EXPECT_EQ(frame->ViewMode(), T_View_Mode::None);
         ASSERT_EQ(messages.Messages.size(), 1u);
         EXPECT_EQ(messages.Messages[0].Text,
-                  kind == 1 ? "MS Visio is not found! You need the MS Visio installed to use "
-                              "this function for this type of documents."
-                            : "Kompas is not found! You need the Kompas installed to use this "
-                              "function for this type of documents.");
+                  kind == T_Paged_Kind::Visio
+                      ? "MS Visio is not found! You need the MS Visio installed to use "
+                        "this function for this type of documents."
+                      : "Kompas is not found! You need the Kompas installed to use this "
+                        "function for this type of documents.");
     }
 }
 

@@ -42,7 +42,7 @@ TEST_F(Visio, StartsHiddenOpensWithFixedFlagsAndListsNamedPages)
     server.Trace->clear();
     int index = -1;
     std::string error;
-    ASSERT_EQ(exporter->Open_Doc(file, index, error), Open_Doc_Ok) << error;
+    ASSERT_EQ(exporter->Open_Doc(file, index, error), T_Open_Result::Ok) << error;
     EXPECT_EQ(index, 0);
     EXPECT_EQ(*server.Trace,
               (Calls{"visio.Documents get()", "docs.openex call(str& '" + file + "', i32 466)",
@@ -79,7 +79,7 @@ TEST_F(Visio, FailuresDecideWhichDocumentsStayListed)
     server.Refused.insert(refused);
     int index = -1;
     std::string error;
-    EXPECT_EQ(exporter->Open_Doc(refused, index, error), Open_Doc_Automation_Error);
+    EXPECT_EQ(exporter->Open_Doc(refused, index, error), T_Open_Result::Automation_Error);
     EXPECT_EQ(error, "Visio cannot open " + refused);
     EXPECT_TRUE(exporter->Docs.empty());
 
@@ -87,20 +87,20 @@ TEST_F(Visio, FailuresDecideWhichDocumentsStayListed)
     // open, and is closed when the exporter goes.
     std::string counted = File("count.vsd");
     server.Count_Fails.insert(counted);
-    EXPECT_EQ(exporter->Open_Doc(counted, index, error), Open_Doc_Automation_Error);
+    EXPECT_EQ(exporter->Open_Doc(counted, index, error), T_Open_Result::Automation_Error);
     EXPECT_EQ(error, "Count refused");
     ASSERT_EQ(exporter->Docs.size(), 1u);
     EXPECT_TRUE(exporter->Docs[0].Opened);
 
     // A missing file never reaches Visio.
     size_t calls = server.Trace->size();
-    EXPECT_EQ(exporter->Open_Doc(dir / "none.vsd", index, error), Open_Doc_No_File);
+    EXPECT_EQ(exporter->Open_Doc(dir / "none.vsd", index, error), T_Open_Result::No_File);
     EXPECT_EQ(server.Trace->size(), calls);
 
     // An export error is a result with Visio's message.
     std::string bad_export = File("export.vsd");
     server.Export_Fails.insert(bad_export);
-    ASSERT_EQ(exporter->Open_Doc(bad_export, index, error), Open_Doc_Ok);
+    ASSERT_EQ(exporter->Open_Doc(bad_export, index, error), T_Open_Result::Ok);
     EXPECT_FALSE(exporter->Export_Pages(index, dir / "e", 0, error, true));
     EXPECT_EQ(error, "Export refused");
 
@@ -119,7 +119,7 @@ TEST_F(Visio, ADocumentThatDoesNotComeBackIsAFailure)
     documents->Answer("openex", T_Variant());
     int index = -1;
     std::string error;
-    EXPECT_EQ(exporter->Open_Doc(File("a.vsd"), index, error), Open_Doc_Automation_Error);
+    EXPECT_EQ(exporter->Open_Doc(File("a.vsd"), index, error), T_Open_Result::Automation_Error);
     EXPECT_NE(error.find("no document"), std::string::npos) << error;
     EXPECT_TRUE(exporter->Docs.empty());
 }

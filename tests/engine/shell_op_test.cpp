@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace fs = std::filesystem;
 
 TEST(DoublePercent, DoublesEveryPercentSign)
@@ -81,17 +83,26 @@ TEST_F(RunBatch, SurvivesAChildThatPrintsAMegabyte)
     EXPECT_EQ(Leftovers(), 0u);
 }
 
-TEST_F(RunBatch, CallsTheUserInterfaceHookWhileTheChildRuns)
+TEST_F(RunBatch, AWatchIsPolledWhileTheChildRunsAndCanStopIt)
 {
     int polls = 0;
-    Set_Process_Messages_Hook([&] {
+    T_Run_Watch watch{[&] {
         ++polls;
         return true;
-    });
+    }};
     std::string output, error;
-    EXPECT_TRUE(Run_Batch("sleep 0.35; echo ok", "", "", output, error));
-    Set_Process_Messages_Hook({});
+    EXPECT_TRUE(Run_Batch("sleep 0.35; echo ok", "", "", output, error, &watch));
     EXPECT_GE(polls, 2);
+    EXPECT_FALSE(watch.Stopped);
+
+    // A watch that says stop ends the child long before it would end, and
+    // says so afterwards.
+    T_Run_Watch stopping{[] { return false; }};
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Run_Batch("sleep 20; echo late", "", "", output, error, &stopping));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_TRUE(stopping.Stopped);
+    EXPECT_EQ(output, "");
 }
 
 TEST_F(RunBatch, ThrowsWhenTheScriptCannotBeWritten)

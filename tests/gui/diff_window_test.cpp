@@ -41,11 +41,12 @@ protected:
 
 TEST_F(Diff_Window, IsADiffWindowThatCannotShrinkBelowItsMinimum)
 {
-    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", 0, 0);
+    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
+                   T_Paged_Kind::None);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Diff"));
     EXPECT_EQ(window.minimumSize(), QSize(400, 200));
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(window.View->ViewMode(), 1);
+    EXPECT_EQ(window.View->ViewMode(), T_View_Mode::Actual_Size);
 }
 
 TEST_F(Diff_Window, AViewThatFailsToOpenIsNeverShown)
@@ -53,7 +54,8 @@ TEST_F(Diff_Window, AViewThatFailsToOpenIsNeverShown)
     test::Write_File(dir / "a.svg", "not svg");
     test::Write_File(dir / "b.svg", "not svg either");
     // Returns at once: no modal loop runs for a failed view.
-    Show_Diff_Form(dir / "a.svg", "Base version", dir / "b.svg", "", 1, 0);
+    Show_Diff_Form(dir / "a.svg", "Base version", dir / "b.svg", "", T_Converter_Kind::Svg,
+                   T_Paged_Kind::None);
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Text.rfind("Image convert fail!\r\nFile may be corrupted.", 0),
               0u);
@@ -65,17 +67,13 @@ TEST_F(Diff_Window, ClosingWhileTheConverterRunsStopsItAndThenCloses)
     std::string slow = dir / "slow convert";
     test::Write_File(slow, "#!/bin/sh\nsleep 30\n");
     std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
-    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", 0, 0);
+    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
+                   T_Paged_Kind::None);
     window.show();
     Set_Converter_Path(slow);
-    Set_Process_Messages_Hook([] {
-        QCoreApplication::processEvents();
-        return true;
-    });
     // The title-bar close arrives while the comparison waits for the child.
     QTimer::singleShot(300, &window, [&] { window.close(); });
     window.View->Compare_A->trigger();
-    Set_Process_Messages_Hook({});
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.View->Is_Running());
     EXPECT_FALSE(window.View->Compared_Shown());
@@ -113,19 +111,15 @@ void Cancel_When_Shown(QObject* context, QString& activity)
 
 TEST_F(Diff_Window, CancelStopsAComparisonAndLeavesTheWindowUsable)
 {
-    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", 0, 0);
+    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
+                   T_Paged_Kind::None);
     window.show();
     Set_Converter_Path(Slow_Converter(dir));
-    Set_Process_Messages_Hook([] {
-        QCoreApplication::processEvents();
-        return true;
-    });
     QString activity;
     Cancel_When_Shown(&window, activity);
     QElapsedTimer clock;
     clock.start();
     window.View->Compare_A->trigger();
-    Set_Process_Messages_Hook({});
     EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_EQ(activity, QStringLiteral("Comparing..."));
     EXPECT_TRUE(window.isVisible());
@@ -141,15 +135,11 @@ TEST_F(Diff_Window, CancelDuringTheFirstConversionOpensNothingAndSaysNothing)
     test::Write_File(dir / "b.svg",
                      "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
     Set_Converter_Path(Slow_Converter(dir));
-    Set_Process_Messages_Hook([] {
-        QCoreApplication::processEvents();
-        return true;
-    });
     QObject context;
     QString activity;
     Cancel_When_Shown(&context, activity);
-    Show_Diff_Form(dir / "a.svg", "Base version", dir / "b.svg", "", 1, 0);
-    Set_Process_Messages_Hook({});
+    Show_Diff_Form(dir / "a.svg", "Base version", dir / "b.svg", "", T_Converter_Kind::Svg,
+                   T_Paged_Kind::None);
     EXPECT_EQ(activity, QStringLiteral("Converting b.svg..."));
     EXPECT_TRUE(messages.Messages.empty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -157,7 +147,8 @@ TEST_F(Diff_Window, CancelDuringTheFirstConversionOpensNothingAndSaysNothing)
 
 TEST_F(Diff_Window, EscapeInTheShaveFieldAbandonsTheEditAndKeepsTheWindow)
 {
-    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", 0, 0);
+    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
+                   T_Paged_Kind::None);
     window.show();
     QSpinBox* shave = window.View->Shave_E;
     shave->setFocus();
@@ -184,5 +175,6 @@ TEST_F(Diff_Window, CoversTheScreenWithoutAWindowManager)
         EXPECT_GE(window->frameGeometry().height(), free.height() - 40);
         window->close();
     });
-    Show_Diff_Form(dir / "a.png", "Base version", dir / "b.png", "", 0, 0);
+    Show_Diff_Form(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
+                   T_Paged_Kind::None);
 }

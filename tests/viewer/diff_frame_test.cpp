@@ -53,17 +53,17 @@ public:
     bool Start_App() override { return Starts; }
     bool Quit_App() override { return Starts; }
     bool Close_Doc(int) override { return true; }
-    int Open_Doc(const std::string& File_Name, int& Doc_Index, std::string&) override
+    T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index, std::string&) override
     {
         auto found = Layouts.find(File_Name);
         if (found == Layouts.end())
-            return 1;
+            return T_Open_Result::No_File;
         Docs.push_back({T_Variant(), true, {}});
         for (const Page_Spec& page : found->second)
             Docs.back().Pages.Items->push_back({page.Name, page.ID, ""});
         Specs.push_back(found->second);
         Doc_Index = static_cast<int>(Docs.size()) - 1;
-        return 0;
+        return T_Open_Result::Ok;
     }
     std::map<std::string, std::vector<Page_Spec>> Layouts;
     std::vector<std::vector<Page_Spec>> Specs;
@@ -89,16 +89,15 @@ protected:
     {
         Prepare_Temp_Folder();
         Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
-        Set_Exporter_Factory({});
     }
-    void TearDown() override { Set_Exporter_Factory({}); }
 
     std::unique_ptr<TView_diff_frame> Open(const std::string& left, const std::string& right,
-                                           unsigned char converter = 0, unsigned char paged = 0)
+                                           T_Converter_Kind converter = T_Converter_Kind::None,
+                                           T_Paged_Kind paged = T_Paged_Kind::None)
     {
         auto frame = std::make_unique<TView_diff_frame>(
             nullptr, left, "Base version", right, "", [this](QObject*) { ++Closes; }, converter,
-            paged);
+            paged, Exporters);
         frame->resize(1000, 700);
         frame->show();
         return frame;
@@ -115,6 +114,8 @@ protected:
     test::Scratch_Dir dir;
     test::Msg_Recorder messages;
     int Closes = 0;
+    // Makes the exporters of paged pairs; none unless a test installs one.
+    T_Exporter_Factory Exporters = [](T_Paged_Kind) { return nullptr; };
 };
 
 } // namespace
@@ -185,7 +186,7 @@ TEST_F(Diff_Frame, TrimRecomparesOnlyWhileTheComparedPaneIsShown)
     EXPECT_EQ(Compared_Files(), 2);
     // Shaved by 15 on every side, then trimmed to the difference.
     EXPECT_LT(frame->View_Image_Frame3->Picture_Width(), 300 - 30 + 1);
-    EXPECT_EQ(frame->CompareCache().Items.size(), 2u);
+    EXPECT_EQ(frame->Session().CompareCache.Items.size(), 2u);
 }
 
 TEST_F(Diff_Frame, FitReachesTheComparedPaneOnlyWhenItIsShown)
@@ -196,12 +197,12 @@ TEST_F(Diff_Frame, FitReachesTheComparedPaneOnlyWhenItIsShown)
     frame->Compare_A->trigger();
     frame->Compare_A->trigger(); // hidden again, loaded in mode 1
     frame->Fit_A->trigger();
-    EXPECT_EQ(frame->ViewMode(), 2);
+    EXPECT_EQ(frame->ViewMode(), T_View_Mode::Fit);
     EXPECT_TRUE(frame->Fit_A->isChecked());
-    EXPECT_EQ(frame->View_Image_Frame1->View_Mode(), 2);
-    EXPECT_EQ(frame->View_Image_Frame3->View_Mode(), 1);
+    EXPECT_EQ(frame->View_Image_Frame1->View_Mode(), T_View_Mode::Fit);
+    EXPECT_EQ(frame->View_Image_Frame3->View_Mode(), T_View_Mode::Actual_Size);
     frame->Compare_A->trigger();
-    EXPECT_EQ(frame->View_Image_Frame3->View_Mode(), 2);
+    EXPECT_EQ(frame->View_Image_Frame3->View_Mode(), T_View_Mode::Fit);
 }
 
 TEST_F(Diff_Frame, ShaveFieldIsBoundByTheLeftPictureAndCleanedWhenLeft)
@@ -273,8 +274,8 @@ TEST_F(Diff_Frame, ConversionFailureGivesTheMessageAndNoView)
 {
     test::Write_File(dir / "a.svg", "<svg broken");
     test::Write_File(dir / "b.svg", "not svg at all");
-    auto frame = Open(dir / "a.svg", dir / "b.svg", 1, 0);
-    EXPECT_EQ(frame->ViewMode(), 0);
+    auto frame = Open(dir / "a.svg", dir / "b.svg", T_Converter_Kind::Svg);
+    EXPECT_EQ(frame->ViewMode(), T_View_Mode::None);
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Text.rfind("Image convert fail!\r\nFile may be corrupted.", 0),
               0u);
@@ -290,9 +291,9 @@ TEST_F(Diff_Frame, ConvertedInputsAreShownAndComparedThroughTheirFormat)
     test::Write_File(dir / "b.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='120' "
                                     "height='80'><rect width='120' height='80' fill='white'/>"
                                     "<circle cx='60' cy='40' r='20'/></svg>");
-    auto frame = Open(dir / "a.svg", dir / "b.svg", 1, 0);
-    ASSERT_EQ(frame->ViewMode(), 1);
-    EXPECT_EQ(frame->LeftImage(), dir / "a.svg");
+    auto frame = Open(dir / "a.svg", dir / "b.svg", T_Converter_Kind::Svg);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+    EXPECT_EQ(frame->Session().LeftImage, dir / "a.svg");
     EXPECT_EQ(frame->View_Image_Frame1->Picture_Width(), 120);
     frame->Compare_A->trigger();
     EXPECT_TRUE(frame->Compared_Shown());
@@ -301,18 +302,18 @@ TEST_F(Diff_Frame, ConvertedInputsAreShownAndComparedThroughTheirFormat)
 TEST_F(Diff_Frame, AMissingDrawingServerGivesTheMessageAndNoView)
 {
     test::Write_File(dir / "a.vsd", "");
-    auto visio = Open(dir / "a.vsd", dir / "a.vsd", 0, 1);
-    EXPECT_EQ(visio->ViewMode(), 0);
-    Set_Exporter_Factory([](unsigned char) {
+    auto visio = Open(dir / "a.vsd", dir / "a.vsd", T_Converter_Kind::None, T_Paged_Kind::Visio);
+    EXPECT_EQ(visio->ViewMode(), T_View_Mode::None);
+    Exporters = [](T_Paged_Kind) {
         return Make_Exporter<Paint_Exporter>(std::map<std::string, std::vector<Page_Spec>>{},
                                              false);
-    });
-    auto kompas = Open(dir / "a.vsd", dir / "a.vsd", 0, 2);
-    EXPECT_EQ(kompas->ViewMode(), 0);
+    };
+    auto kompas = Open(dir / "a.vsd", dir / "a.vsd", T_Converter_Kind::None, T_Paged_Kind::Kompas);
+    EXPECT_EQ(kompas->ViewMode(), T_View_Mode::None);
     ASSERT_EQ(messages.Messages.size(), 2u);
     EXPECT_EQ(messages.Messages[0].Text.rfind("MS Visio is not found!", 0), 0u);
     EXPECT_EQ(messages.Messages[1].Text.rfind("Kompas is not found!", 0), 0u);
-    EXPECT_EQ(kompas->Exporter, nullptr);
+    EXPECT_EQ(kompas->Session().Exporter, nullptr);
 }
 
 namespace {
@@ -325,11 +326,11 @@ protected:
         test::Write_File(dir / "b.cdw", "");
         auto layouts = std::map<std::string, std::vector<Page_Spec>>{{dir / "a.cdw", left},
                                                                      {dir / "b.cdw", right}};
-        Set_Exporter_Factory([this, layouts](unsigned char) {
+        Exporters = [this, layouts](T_Paged_Kind) {
             auto exporter = Make_Exporter<Paint_Exporter>(layouts, true);
             Last = static_cast<Paint_Exporter*>(exporter.get());
             return exporter;
-        });
+        };
         return nullptr;
     }
     static void Click_Tab(TDiff_Pagelist_Frame* tabs, int index)
@@ -345,43 +346,43 @@ TEST_F(Paged_Frame, PagesPairByPositionWithSyncAndStopWhereTheOtherSideEnds)
 {
     Install({{"0", 0, 200, 100}, {"1", 1, 200, 100}, {"2", 2, 220, 100}},
             {{"0", 0, 200, 100}, {"1", 1, 200, 100}});
-    auto frame = Open(dir / "a.cdw", dir / "b.cdw", 0, 2);
-    ASSERT_EQ(frame->ViewMode(), 1);
+    auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Kompas);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_TRUE(frame->Sync_Pages_A->isEnabled());
     EXPECT_EQ(frame->LeftTabs->TabControl1->count(), 3);
-    EXPECT_EQ(frame->LeftImage(), dir / "a.cdw_l_page_0.png");
-    EXPECT_EQ(frame->RightImage(), dir / "a.cdw_r_page_0.png");
+    EXPECT_EQ(frame->Session().LeftImage, dir / "a.cdw_l_page_0.png");
+    EXPECT_EQ(frame->Session().RightImage, dir / "a.cdw_r_page_0.png");
 
     Click_Tab(frame->LeftTabs, 1);
-    EXPECT_EQ(frame->LeftPage(), 1);
-    EXPECT_EQ(frame->RightPage(), 1);
+    EXPECT_EQ(frame->Session().LeftPage, 1);
+    EXPECT_EQ(frame->Session().RightPage, 1);
     EXPECT_EQ(frame->RightTabs->Selected_Index(), 1);
 
     Click_Tab(frame->LeftTabs, 2);
-    EXPECT_EQ(frame->LeftPage(), 2);
-    EXPECT_EQ(frame->RightPage(), 1);
+    EXPECT_EQ(frame->Session().LeftPage, 2);
+    EXPECT_EQ(frame->Session().RightPage, 1);
     EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images with different sizes"));
 
     // Without sync only the chosen side moves.
     frame->Sync_Pages_A->trigger();
     Click_Tab(frame->RightTabs, 0);
-    EXPECT_EQ(frame->LeftPage(), 2);
-    EXPECT_EQ(frame->RightPage(), 0);
+    EXPECT_EQ(frame->Session().LeftPage, 2);
+    EXPECT_EQ(frame->Session().RightPage, 0);
 }
 
 TEST_F(Paged_Frame, PagesPairByIdNotPositionAndRecompareFromTheCache)
 {
     Install({{"A", 0, 200, 100}, {"B", 5, 200, 100}}, {{"B", 5, 200, 100}, {"A", 0, 200, 100}});
-    auto frame = Open(dir / "a.cdw", dir / "b.cdw", 0, 1);
-    ASSERT_EQ(frame->ViewMode(), 1);
+    auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Visio);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     frame->Compare_A->trigger();
     ASSERT_TRUE(frame->Compared_Shown());
 
     Click_Tab(frame->LeftTabs, 1); // ID 5 is the right document's first page
-    EXPECT_EQ(frame->RightPage(), 0);
+    EXPECT_EQ(frame->Session().RightPage, 0);
     int files = Compared_Files();
     Click_Tab(frame->LeftTabs, 0);
-    EXPECT_EQ(frame->RightPage(), 1);
+    EXPECT_EQ(frame->Session().RightPage, 1);
     Click_Tab(frame->LeftTabs, 1);
     EXPECT_EQ(Compared_Files(), files + 1); // (0,1) was new; (1,0) came from the cache
     EXPECT_TRUE(messages.Messages.empty());
@@ -390,13 +391,13 @@ TEST_F(Paged_Frame, PagesPairByIdNotPositionAndRecompareFromTheCache)
 TEST_F(Paged_Frame, AFailedPageExportKeepsThePreviousPage)
 {
     Install({{"0", 0, 200, 100}, {"1", 1, 200, 100}}, {{"0", 0, 200, 100}, {"1", 1, 200, 100}});
-    auto frame = Open(dir / "a.cdw", dir / "b.cdw", 0, 2);
-    ASSERT_EQ(frame->ViewMode(), 1);
+    auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Kompas);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     Last->Fail_Page = 1;
     Click_Tab(frame->LeftTabs, 1);
-    EXPECT_EQ(frame->LeftPage(), 0);
-    EXPECT_EQ(frame->LeftImage(), dir / "a.cdw_l_page_0.png");
-    EXPECT_EQ(frame->RightPage(), 0);
+    EXPECT_EQ(frame->Session().LeftPage, 0);
+    EXPECT_EQ(frame->Session().LeftImage, dir / "a.cdw_l_page_0.png");
+    EXPECT_EQ(frame->Session().RightPage, 0);
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Text, "MS Visio export fail.\r\npage refused");
 }
@@ -410,10 +411,6 @@ TEST_F(Diff_Frame, ClosingDuringARunStopsTheConverterAndThenCloses)
     Make_Png(dir / "a.png", 100, 100, Qt::blue);
     auto frame = Open(dir / "a.png", dir / "a.png");
     Set_Converter_Path(slow);
-    Set_Process_Messages_Hook([] {
-        QCoreApplication::processEvents();
-        return true;
-    });
     QTimer::singleShot(300, [&] {
         EXPECT_TRUE(frame->Is_Running());
         EXPECT_FALSE(frame->Fit_A->isEnabled());
@@ -425,7 +422,6 @@ TEST_F(Diff_Frame, ClosingDuringARunStopsTheConverterAndThenCloses)
     EXPECT_EQ(Closes, 1);
     EXPECT_FALSE(frame->Is_Running());
     EXPECT_TRUE(messages.Messages.empty()); // a stopped run reports nothing
-    Set_Process_Messages_Hook({});
 }
 
 namespace {
@@ -595,7 +591,7 @@ TEST_F(Diff_Frame, CompareWaitsForBothPicturesAndSaysWhy)
     Make_Png(dir / "a.png", 300, 200, Qt::blue);
     test::Write_File(dir / "b.png", "\x89PNG\r\n\x1a\n and nothing else");
     auto frame = Open(dir / "a.png", dir / "b.png");
-    ASSERT_EQ(frame->ViewMode(), 1);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_FALSE(frame->Compare_A->isEnabled());
     EXPECT_TRUE(frame->Compare_A->toolTip().contains(QStringLiteral("modified version")));
     frame->Compare_A->trigger();
@@ -607,7 +603,7 @@ TEST_F(Diff_Frame, ANullDeviceIsAVersionThatDoesNotExist)
 {
     Make_Png(dir / "b.png", 300, 200, Qt::blue);
     auto added = Open("/dev/null", dir / "b.png");
-    ASSERT_EQ(added->ViewMode(), 1);
+    ASSERT_EQ(added->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_EQ(added->View_Image_Frame1->Caption_E->text(), QStringLiteral("(none)"));
     EXPECT_EQ(added->View_Image_Frame1->Picture_Width(), 0);
     EXPECT_EQ(added->View_Image_Frame2->Picture_Width(), 300);
@@ -618,8 +614,8 @@ TEST_F(Diff_Frame, ANullDeviceIsAVersionThatDoesNotExist)
     // A converted kind converts only the side that exists.
     test::Write_File(dir / "a.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='120' "
                                     "height='80'><circle cx='40' cy='40' r='20'/></svg>");
-    auto deleted = Open(dir / "a.svg", "/dev/null", 1, 0);
-    ASSERT_EQ(deleted->ViewMode(), 1);
+    auto deleted = Open(dir / "a.svg", "/dev/null", T_Converter_Kind::Svg);
+    ASSERT_EQ(deleted->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_EQ(deleted->View_Image_Frame1->Picture_Width(), 120);
     EXPECT_EQ(deleted->View_Image_Frame2->Caption_E->text(), QStringLiteral("(none)"));
     EXPECT_FALSE(deleted->Compare_A->isEnabled());

@@ -115,11 +115,11 @@ TEST(Image_Pane, FitModeDrawsTheScaledPictureAtTheTopLeftWithoutScrollBars)
     Pane_Window w;
     TView_Image_Frame& pane = *w.Panes[0];
     ASSERT_TRUE(pane.Load_File(Make_Png(dir, "wide.png", 1000, 500)));
-    pane.Set_View_Mode(2);
+    pane.Set_View_Mode(T_View_Mode::Fit);
     w.Show();
     w.Set_Viewport_Size({400, 400});
 
-    EXPECT_EQ(pane.View_Mode(), 2);
+    EXPECT_EQ(pane.View_Mode(), T_View_Mode::Fit);
     EXPECT_FALSE(pane.ScrollBox1->Has_Visible_Scroll_Bar());
     EXPECT_EQ(pane.Image1->geometry(), QRect(0, 0, 400, 400));
     EXPECT_EQ(pane.Image1->Draw_Rect(), QRect(0, 0, 400, 200));
@@ -152,13 +152,13 @@ TEST(Image_Pane, ActualSizeScrollsALargePictureAndLeavesASmallOneAlone)
     test::Scratch_Dir dir;
     Pane_Window w;
     TView_Image_Frame& pane = *w.Panes[0];
-    EXPECT_EQ(pane.View_Mode(), 0);
+    EXPECT_EQ(pane.View_Mode(), T_View_Mode::None);
     EXPECT_EQ(pane.ScrollBox1, nullptr);
     ASSERT_TRUE(pane.Load_File(Make_Png(dir, "big.png", 2000, 1500)));
     w.Show();
     w.Set_Viewport_Size({400, 400});
 
-    EXPECT_EQ(pane.View_Mode(), 1);
+    EXPECT_EQ(pane.View_Mode(), T_View_Mode::Actual_Size);
     EXPECT_EQ(pane.Picture_Width(), 2000);
     EXPECT_EQ(pane.Picture_Height(), 1500);
     EXPECT_EQ(pane.Image1->size(), QSize(2000, 1500));
@@ -166,10 +166,10 @@ TEST(Image_Pane, ActualSizeScrollsALargePictureAndLeavesASmallOneAlone)
     EXPECT_EQ(pane.ScrollBox1->Vert_Max(), 1100);
 
     // Back and forth between the modes; setting the same mode changes nothing.
-    pane.Set_View_Mode(2);
+    pane.Set_View_Mode(T_View_Mode::Fit);
     EXPECT_EQ(pane.ScrollBox1->Horz_Max(), 0);
-    pane.Set_View_Mode(1);
-    pane.Set_View_Mode(1);
+    pane.Set_View_Mode(T_View_Mode::Actual_Size);
+    pane.Set_View_Mode(T_View_Mode::Actual_Size);
     EXPECT_EQ(pane.Image1->size(), QSize(2000, 1500));
     EXPECT_TRUE(QTest::qWaitFor([&] { return pane.ScrollBox1->Horz_Max() == 1600; }, 500));
     EXPECT_EQ(pane.ScrollBox1->Horz_Max(), 1600);
@@ -224,7 +224,7 @@ TEST(Image_Pane, PanningByDragMovesTheViewAndReportsOnceAtTheDrop)
     EXPECT_EQ(log.Positions.size(), 3u);
 
     // Fit mode has nothing to scroll, so no pan starts.
-    pane.Set_View_Mode(2);
+    pane.Set_View_Mode(T_View_Mode::Fit);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !pane.ScrollBox1->Has_Visible_Scroll_Bar(); }, 500));
     Drag(pane, {300, 300}, {100, 100});
     EXPECT_EQ(log.Positions.size(), 3u);
@@ -303,11 +303,11 @@ TEST(Image_Pane, FirstLoadBuildsCaptionUnderTheTabStripAndLaterLoadsKeepIt)
     EXPECT_LT(pane.ScrollBox1->geometry().bottom(), tabs->geometry().top());
     EXPECT_LT(tabs->geometry().bottom(), pane.Caption_E->geometry().top());
 
-    pane.Set_View_Mode(2);
+    pane.Set_View_Mode(T_View_Mode::Fit);
     const std::string second = Make_Png(dir, "second.png", 30, 20);
     ASSERT_TRUE(pane.Load_File(second, "Other caption"));
     EXPECT_EQ(pane.Caption_E->text(), QStringLiteral("Base version"));
-    EXPECT_EQ(pane.View_Mode(), 2);
+    EXPECT_EQ(pane.View_Mode(), T_View_Mode::Fit);
     EXPECT_EQ(pane.Get_File_Name(), second);
 
     Pane_Window unnamed;
@@ -344,7 +344,7 @@ TEST(Image_Pane, AnUnreadableFileIsNamedInAMessageAndInThePane)
     EXPECT_EQ(text.rfind(Get_Msg(cap_Image_Unreadable), 0), 0u) << text;
     EXPECT_NE(text.find(broken), std::string::npos);
     EXPECT_NE(text.find("28 bytes"), std::string::npos) << text;
-    EXPECT_EQ(pane.View_Mode(), 1);
+    EXPECT_EQ(pane.View_Mode(), T_View_Mode::Actual_Size);
     EXPECT_EQ(pane.Picture_Width(), 0);
     EXPECT_TRUE(pane.Image1->Message().contains(QString::fromStdString(broken)));
     // The message is drawn where the picture would be, not an empty pane.

@@ -1,5 +1,6 @@
 // The converter command lines as text, the format prefix and the shave rules.
 #include "file_name_fit.h"
+#include "file_names.h"
 #include "u_image_compare.h"
 
 #include <gtest/gtest.h>

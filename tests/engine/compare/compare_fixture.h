@@ -1,8 +1,11 @@
 // A private program folder whose imagemagick/ holds the real converter and
-// the program's policy, a private temporary folder, and a diff view stand-in.
+// the program's policy, a private temporary folder, and a pair of pictures
+// compared through a diff session.
 #pragma once
 
 #include "test_support.h"
+#include "U_Msg.h"
+#include "u_diff_session.h"
 #include "u_image_compare.h"
 #include "u_program_paths.h"
 #include "u_temp_files.h"
@@ -22,48 +25,65 @@ inline std::string Real_Converter()
     return ec ? std::string("/usr/bin/convert-im6.q16") : linked.string();
 }
 
-struct Source : T_Compare_Source {
+// A pair of pictures as the diff view hands it to a session: the files, what
+// the converter reads for each side and the settings of the toolbar.
+struct Source {
     std::string Left, Right;
     // What the converter reads when it is not Left or Right themselves (the
     // converted pictures), and the formats the panes decoded.
     std::string Left_Input, Right_Input;
     std::string Left_Format = "png", Right_Format = "png";
-    unsigned char Converter = 0, Paged = 0;
+    T_Converter_Kind Converter = T_Converter_Kind::None;
+    T_Paged_Kind Paged = T_Paged_Kind::None;
     int Left_Page = 0, Right_Page = 0;
     bool Trim = false;
     int Shave = 15;
-    T_Compare_Files_Cash Cache;
+    // The compared images shown, in order.
     std::vector<std::string> Shown;
-    int Open_Code = 0;
-    std::string Open_Error;
-    int Width = 0, Height = 0, Shave_Max = -1;
+    // Made at the first comparison, so that later ones share its cache.
+    std::unique_ptr<T_Diff_Session> Session;
 
-    std::string LeftImage() const override { return Left; }
-    std::string RightImage() const override { return Right; }
-    unsigned char ConverterKind() const override { return Converter; }
-    unsigned char PagedKind() const override { return Paged; }
-    int LeftPage() const override { return Left_Page; }
-    int RightPage() const override { return Right_Page; }
-    bool Trim_Checked() const override { return Trim; }
-    int Shave_Value() const override { return Shave; }
-    T_Compare_Files_Cash& CompareCache() override { return Cache; }
-    T_Compare_Input Compare_Input(bool left) override
+    T_Compare_Files_Cash& Cache() { return Made_Session().CompareCache; }
+
+    T_Diff_Session& Made_Session()
+    {
+        if (!Session)
+            Session =
+                std::make_unique<T_Diff_Session>(Left, Right, Converter, Paged, T_Session_Seams{});
+        return *Session;
+    }
+
+    T_Compare_Input Input(bool left) const
     {
         const std::string& input = left ? Left_Input : Right_Input;
         return {!input.empty() ? input : left ? Left : Right, left ? Left_Format : Right_Format};
     }
-    void Show_Compared(const std::string& file) override { Shown.push_back(file); }
-    int Open_Doc(const std::string&, int& doc_index, std::string& error_text) override
-    {
-        error_text = Open_Error;
-        if (Open_Code == 0)
-            doc_index = 1;
-        return Open_Code;
-    }
-    int Left_Picture_Width() const override { return Width; }
-    int Left_Picture_Height() const override { return Height; }
-    void Set_Shave_Max(int maximum) override { Shave_Max = maximum; }
 };
+
+// Compares the source's current pair as the view does: a compared image is
+// recorded as shown, a failure reported with its message.
+inline void Compare(Source& source)
+{
+    T_Diff_Session& session = source.Made_Session();
+    session.LeftPage = source.Left_Page;
+    session.RightPage = source.Right_Page;
+    session.Trim = source.Trim;
+    session.Shave = source.Shave;
+    T_Work_Result compared = Compare_Images(session, source.Input(true), source.Input(false));
+    if (compared.Done())
+        source.Shown.push_back(compared.File);
+    else if (!compared.Message.empty())
+        Show_Msg(compared.Message);
+}
+
+// Converts a pair for display as the view does, reporting a failure.
+inline bool Convert_Shown(const Source& source, std::string& right, std::string& left)
+{
+    T_Work_Result converted = Convert_Pair(source.Converter, right, left);
+    if (!converted.Done() && !converted.Message.empty())
+        Show_Msg(converted.Message);
+    return converted.Done();
+}
 
 class Converter_Test : public ::testing::Test {
 protected:

@@ -49,12 +49,12 @@ protected:
 
 TEST_F(Stand_In_Converter, ConvertPairRunsOneTwoLineBatchRightFileFirst)
 {
-    frame.Converter = 1;
+    frame.Converter = T_Converter_Kind::Svg;
     std::string left = files / "plan 100% v1.svg", right = files / "plan 100% v2.svg";
     test::Write_File(left, "left svg");
     test::Write_File(right, "right svg");
     std::string left_name = left, right_name = right;
-    ASSERT_TRUE(Convert_Pair(frame, right_name, left_name));
+    ASSERT_TRUE(Convert_Shown(frame, right_name, left_name));
     EXPECT_TRUE(messages.Messages.empty());
     EXPECT_EQ(test::Read_File(right_name), "right svg");
     EXPECT_EQ(test::Read_File(left_name), "left svg");
@@ -84,11 +84,11 @@ TEST_F(Stand_In_Converter, ConvertPairRunsOneTwoLineBatchRightFileFirst)
 
 TEST_F(Stand_In_Converter, ConvertPairReportsAMissingOutputAndKeepsTheNames)
 {
-    frame.Converter = 2;
+    frame.Converter = T_Converter_Kind::J2k;
     std::string left = files / "v1.jp2", right = files / "missing.jp2";
     test::Write_File(left, "left");
     std::string left_name = left, right_name = right;
-    EXPECT_FALSE(Convert_Pair(frame, right_name, left_name));
+    EXPECT_FALSE(Convert_Shown(frame, right_name, left_name));
     EXPECT_EQ(left_name, left);
     EXPECT_EQ(right_name, right);
     ASSERT_EQ(messages.Messages.size(), 1u);
@@ -102,7 +102,7 @@ TEST_F(Stand_In_Converter, CompareImagesShowsTheOutputAndServesTheCacheAfterward
     frame.Right = files / "b.PNG";
     test::Write_File(frame.Left, "left png");
     test::Write_File(frame.Right, "right png");
-    Compare_Images(frame);
+    Compare(frame);
     ASSERT_EQ(frame.Shown.size(), 1u);
     EXPECT_TRUE(frame.Shown[0].ends_with("a.PNG.compared.png"));
     EXPECT_EQ(test::Read_File(frame.Shown[0]), "left png");
@@ -112,7 +112,7 @@ TEST_F(Stand_In_Converter, CompareImagesShowsTheOutputAndServesTheCacheAfterward
         << runs[0];
     EXPECT_EQ(runs[0].find(frame.Left), std::string::npos) << runs[0];
 
-    Compare_Images(frame);
+    Compare(frame);
     EXPECT_EQ(frame.Shown.size(), 2u);
     EXPECT_EQ(frame.Shown[1], frame.Shown[0]);
     EXPECT_EQ(Runs().size(), 1u);

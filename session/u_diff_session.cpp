@@ -1,0 +1,119 @@
+#include "u_diff_session.h"
+
+#include "U_Msg.h"
+#include "u_image_compare.h"
+
+T_Diff_Session::T_Diff_Session(std::string Left_File, std::string Right_File,
+                               T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
+                               T_Session_Seams Seams)
+    : LeftFile(std::move(Left_File)), RightFile(std::move(Right_File)), LeftImage(LeftFile),
+      RightImage(RightFile), Left_Display(LeftFile), Right_Display(RightFile),
+      ConverterKind(Converter_Kind), PagedKind(Paged_Kind), Seams_(std::move(Seams))
+{
+}
+
+T_Diff_Session::~T_Diff_Session()
+{
+    Exporter.reset();
+    CompareCache.Clear();
+}
+
+T_Work_Result T_Diff_Session::Open()
+{
+    if (ConverterKind != T_Converter_Kind::None) {
+        T_Run_Watch watch = Watch();
+        return Convert_Pair(ConverterKind, Right_Display, Left_Display, &watch);
+    }
+    if (!Is_Paged())
+        return T_Work_Result::Made({});
+    return Open_Documents();
+}
+
+T_Work_Result T_Diff_Session::Open_Documents()
+{
+    Exporter = Seams_.Make_Exporter ? Seams_.Make_Exporter(PagedKind) : nullptr;
+    if (!Exporter || !Exporter->Init({}))
+        return T_Work_Result::Failure(Get_Msg(
+            PagedKind == T_Paged_Kind::Visio ? cap_MSVisio_Not_Found : cap_Kompas_Not_Found));
+    // The right document is opened only when the left one opened.
+    for (auto [file, doc] : {std::pair{&LeftFile, &LeftDoc}, std::pair{&RightFile, &RightDoc}})
+        if (T_Work_Result opened = Open_Paged_Document(*file, *doc, *this); !opened.Done())
+            return opened;
+    for (T_Side side : {T_Side::Left, T_Side::Right}) {
+        T_Work_Result page = Show_Page(side, 0);
+        if (!page.Done())
+            return page;
+        (side == T_Side::Left ? Left_Display : Right_Display) = page.File;
+    }
+    return T_Work_Result::Made({});
+}
+
+// Both documents' pages are named after the left document, so that with
+// the launcher's copy of the base they all land in the temporary folder.
+T_Work_Result T_Diff_Session::Fetch_Page(T_Side Side, int Page_Index)
+{
+    std::string error;
+    std::string prefix = LeftFile + (Side == T_Side::Left ? "_l" : "_r");
+    if (!Exporter || !Exporter->Export_Pages(Doc(Side), prefix, Page_Index, error, true))
+        return T_Work_Result::Failure(Get_Msg(cap_MSVisio_Export_Fail) + "\r\n" + error);
+    T_Page_List pages = Pages(Side);
+    return T_Work_Result::Made(pages.Is_Valid_Index(Page_Index) ? pages[Page_Index].File_Name
+                                                                : std::string());
+}
+
+T_Work_Result T_Diff_Session::Show_Page(T_Side Side, int Page_Index)
+{
+    T_Work_Result page = Fetch_Page(Side, Page_Index);
+    if (!page.Done())
+        return page;
+    (Side == T_Side::Left ? LeftImage : RightImage) = page.File;
+    (Side == T_Side::Left ? LeftPage : RightPage) = Page_Index;
+    return page;
+}
+
+T_Page_List T_Diff_Session::Pages(T_Side Side) const
+{
+    T_Page_List pages;
+    if (Exporter)
+        Exporter->Get_Page_List(Doc(Side), pages);
+    return pages;
+}
+
+std::int32_t T_Diff_Session::Page_ID(T_Side Side, int Page_Index) const
+{
+    return Exporter ? Exporter->Get_Page_ID(Doc(Side), Page_Index) : -1;
+}
+
+T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
+                                  T_Diff_Session& Session)
+{
+    std::string error_text = "No exporter for this kind of document.";
+    T_Open_Result code = T_Open_Result::Automation_Error;
+    if (Session.Exporter)
+        code = Session.Exporter->Open_Doc(File_Name, Doc_Index, error_text);
+    if (code == T_Open_Result::Ok)
+        return T_Work_Result::Made({});
+    std::string gap = "\r\n\r\n";
+    return T_Work_Result::Failure(
+        Get_Msg(code == T_Open_Result::No_File ? cap_File_Not_Found : cap_Cant_Open_File) + gap +
+        File_Name + gap + error_text);
+}
+
+T_Work_Result Compare_Images(T_Diff_Session& Session, const T_Compare_Input& Left,
+                             const T_Compare_Input& Right)
+{
+    int key = Shave_Key(Session.Trim, Session.Shave);
+    // Pictures have one pair, cached as pages 0 and 0.
+    int left_page = Session.Is_Paged() ? Session.LeftPage : 0;
+    int right_page = Session.Is_Paged() ? Session.RightPage : 0;
+    std::string cached;
+    Session.CompareCache.Get_Compared_File(key, left_page, right_page, cached);
+    if (!cached.empty())
+        return T_Work_Result::Made(cached);
+    T_Run_Watch watch = Session.Watch();
+    T_Work_Result compared =
+        Run_Compare(Left, Right, Session.LeftImage, Session.Trim, Session.Shave, &watch);
+    if (compared.Done())
+        Session.CompareCache.Add_Compared_File(compared.File, key, left_page, right_page);
+    return compared;
+}

@@ -1,0 +1,109 @@
+// One comparison, from opening its pair to its close, without a widget: the
+// two names, the kinds, the exporter and its documents, the pages shown, the
+// compared images made so far and the trim settings. Its operations return
+// what they came to; the view shows pictures and messages from that and
+// forwards the user's actions, and the session never calls into it.
+#pragma once
+
+#include "U_ShellOp.h"
+#include "converter_inputs.h"
+#include "document_kinds.h"
+#include "u_multi_page_const.h"
+#include "vcs_diff_frame_const.h"
+#include "work_result.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+enum class T_Side { Left, Right };
+
+// Makes the exporter of a paged kind; nullptr when the program has none for
+// it, which is reported like a missing application.
+using T_Exporter_Factory =
+    std::function<std::unique_ptr<T_Base_Multipage_Wrapper>(T_Paged_Kind paged_kind)>;
+
+// What the session needs from the program around it.
+struct T_Session_Seams {
+    T_Exporter_Factory Make_Exporter;
+    // Called about every 100 ms while a converter runs (the user interface
+    // stays alive through it); false stops the run, and its operation then
+    // comes to Stopped. Empty: runs go to their end.
+    std::function<bool()> Keep_Going;
+};
+
+class T_Diff_Session {
+public:
+    T_Diff_Session(std::string Left_File, std::string Right_File, T_Converter_Kind Converter_Kind,
+                   T_Paged_Kind Paged_Kind, T_Session_Seams Seams);
+    // Closes both documents and quits the exporter's application.
+    ~T_Diff_Session();
+    T_Diff_Session(const T_Diff_Session&) = delete;
+    T_Diff_Session& operator=(const T_Diff_Session&) = delete;
+
+    // Opens the pair: converts both inputs for display, or starts the
+    // exporter, opens both documents and exports their first pages. Done:
+    // Left_Display and Right_Display name the files the panes show.
+    T_Work_Result Open();
+
+    // Shows page `Page_Index` of one side, exporting it when first asked for
+    // (an export that still exists is reused). Done with the page's PNG: the
+    // side's image and page are the new ones. Failed: nothing changed.
+    T_Work_Result Show_Page(T_Side Side, int Page_Index);
+
+    bool Is_Paged() const { return PagedKind != T_Paged_Kind::None; }
+    // One side's pages (empty for a pair of pictures).
+    T_Page_List Pages(T_Side Side) const;
+    // The ID that pairs a page with the other side's pages; -1 when none.
+    std::int32_t Page_ID(T_Side Side, int Page_Index) const;
+    int Page(T_Side Side) const { return Side == T_Side::Left ? LeftPage : RightPage; }
+    // A child run watched by the session's seam.
+    T_Run_Watch Watch() const { return T_Run_Watch{Seams_.Keep_Going}; }
+
+    // The pair as given: the base (left) and the modified (right) document.
+    const std::string LeftFile;
+    const std::string RightFile;
+    // What a comparison reads: the inputs themselves for pictures (also when
+    // they were converted for display), the current pages' PNGs for paged
+    // documents.
+    std::string LeftImage;
+    std::string RightImage;
+    // What the panes show: the inputs, their converted PNGs, or the pages.
+    std::string Left_Display;
+    std::string Right_Display;
+    const T_Converter_Kind ConverterKind;
+    const T_Paged_Kind PagedKind;
+    std::unique_ptr<T_Base_Multipage_Wrapper> Exporter;
+    int LeftDoc = -1;
+    int RightDoc = -1;
+    // Pages shown, from 0; -1 until the first pages are shown, and always
+    // for pictures.
+    int LeftPage = -1;
+    int RightPage = -1;
+    T_Compare_Files_Cash CompareCache;
+    // "Trim compared" and the pixels shaved off every edge before trimming.
+    bool Trim = false;
+    int Shave = 15;
+
+private:
+    T_Work_Result Open_Documents();
+    T_Work_Result Fetch_Page(T_Side Side, int Page_Index);
+    int Doc(T_Side Side) const { return Side == T_Side::Left ? LeftDoc : RightDoc; }
+
+    T_Session_Seams Seams_;
+};
+
+// Opens one document of a paged pair in the session's exporter into
+// `Doc_Index`. Failed with cap_File_Not_Found or cap_Cant_Open_File, the name
+// and the application's message.
+T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
+                                  T_Diff_Session& Session);
+
+// The compared image of the session's current pair, from the cache when an
+// earlier one still exists, else from a converter run that is then cached.
+// The inputs are what the converter reads for each side: the file whose
+// picture the pane shows, in the format the pane decoded it from, or a PNG
+// of the pane's picture (Converter_Word_For_File).
+T_Work_Result Compare_Images(T_Diff_Session& Session, const T_Compare_Input& Left,
+                             const T_Compare_Input& Right);
