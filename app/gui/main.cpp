@@ -6,6 +6,7 @@
 #include "message_box_presenter.h"
 #include "os_platform.h"
 #include "u_ole_automation.h"
+#include "u_image_load.h"
 #include "u_ms_word_compare.h"
 #include "u_varnolt_start.h"
 #include "varnolt_application.h"

@@ -62,17 +62,17 @@ TEST(Launcher, AbsoluteNamesAndAReadOnlyArchivedBaseCopyForAPagedPair)
     SetCurrentDirectoryW(test::U8(user.Str()).wstring().c_str());
 
     std::string left, right;
-    unsigned char paged = 0;
+    T_Paged_Kind paged = T_Paged_Kind::None;
     T_Launch_Hooks hooks;
     hooks.Show_Diff_Form = [&](const std::string& l, const std::string&, const std::string& r,
-                               const std::string&, unsigned char, unsigned char p) {
+                               const std::string&, T_Converter_Kind, T_Paged_Kind p) {
         left = l;
         right = r;
         paged = p;
     };
     Run_Diff("a.png", "b.cdw", hooks);
     EXPECT_TRUE(messages.Messages.empty());
-    EXPECT_EQ(paged, 2);
+    EXPECT_EQ(paged, T_Paged_Kind::Kompas);
     EXPECT_EQ(left, Temp_Dir() + "b.cdw");
     EXPECT_EQ(right, os::Full_Path_Name(user / "b.cdw"));
     EXPECT_EQ(test::Attributes(left), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
