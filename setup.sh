@@ -21,6 +21,7 @@ packages=(
   g++ cmake ninja-build pkg-config          # compiler and build
   git clang-format                          # the formatting check of CI
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
+  qt6-pdf-dev qpdf                          # PDF pages (qpdf encrypts the tests' PDFs)
   zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt reads TIFF through its plugins
   libgtest-dev libgmock-dev                 # tests
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader

@@ -25,6 +25,10 @@ T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKi
         PagedKind = T_Paged_Kind::Kompas;
         return dk_Paged;
     }
+    if (ext == "pdf") {
+        PagedKind = T_Paged_Kind::Pdf;
+        return dk_Paged;
+    }
     if (Is_Registered_Image_Extension(ext))
         return dk_Image;
     ConverterKind = Converter_Kind_For_Extension(ext);

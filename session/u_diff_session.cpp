@@ -54,8 +54,13 @@ T_Work_Result T_Diff_Session::Fetch_Page(T_Side Side, int Page_Index)
 {
     std::string error;
     std::string prefix = LeftFile + (Side == T_Side::Left ? "_l" : "_r");
-    if (!Exporter || !Exporter->Export_Pages(Doc(Side), prefix, Page_Index, error, true))
-        return T_Work_Result::Failure(Get_Msg(cap_MSVisio_Export_Fail) + "\r\n" + error);
+    if (!Exporter || !Exporter->Export_Pages(Doc(Side), prefix, Page_Index, error, true)) {
+        // The drawings' applications have always been reported in Visio's
+        // words; pages drawn here say what they are.
+        T_Msg_Id failure =
+            PagedKind == T_Paged_Kind::Pdf ? cap_Page_Export_Fail : cap_MSVisio_Export_Fail;
+        return T_Work_Result::Failure(Get_Msg(failure) + "\r\n" + error);
+    }
     T_Page_List pages = Pages(Side);
     return T_Work_Result::Made(pages.Is_Valid_Index(Page_Index) ? pages[Page_Index].File_Name
                                                                 : std::string());
@@ -82,6 +87,22 @@ T_Page_List T_Diff_Session::Pages(T_Side Side) const
 std::int32_t T_Diff_Session::Page_ID(T_Side Side, int Page_Index) const
 {
     return Exporter ? Exporter->Get_Page_ID(Doc(Side), Page_Index) : -1;
+}
+
+void T_Diff_Session::Set_Content_Pairing(T_Content_Pairing Pairing)
+{
+    Content_Pairing_ = std::move(Pairing);
+}
+
+int T_Diff_Session::Content_Counterpart(T_Side Side, int Page_Index) const
+{
+    if (!Content_Pairing_)
+        return -1;
+    const std::vector<int>& partners = Side == T_Side::Left ? Content_Pairing_->Pairs.Left_To_Right
+                                                            : Content_Pairing_->Pairs.Right_To_Left;
+    return Page_Index >= 0 && Page_Index < static_cast<int>(partners.size())
+               ? partners[static_cast<std::size_t>(Page_Index)]
+               : -1;
 }
 
 T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,

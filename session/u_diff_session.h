@@ -6,6 +6,7 @@
 #pragma once
 
 #include "U_ShellOp.h"
+#include "content_pairing.h"
 #include "converter_inputs.h"
 #include "document_kinds.h"
 #include "u_multi_page_const.h"
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 enum class T_Side { Left, Right };
@@ -57,6 +59,17 @@ public:
     T_Page_List Pages(T_Side Side) const;
     // The ID that pairs a page with the other side's pages; -1 when none.
     std::int32_t Page_ID(T_Side Side, int Page_Index) const;
+    // Pairs the pages by what they show, from now on; until then pages pair
+    // by their IDs.
+    void Set_Content_Pairing(T_Content_Pairing Pairing);
+    // Null until the pages are paired by what they show.
+    const T_Content_Pairing* Content_Pairing() const
+    {
+        return Content_Pairing_ ? &*Content_Pairing_ : nullptr;
+    }
+    // The other side's page shown with this one once the pages are paired by
+    // what they show; -1 for a page without a counterpart.
+    int Content_Counterpart(T_Side Side, int Page_Index) const;
     int Page(T_Side Side) const { return Side == T_Side::Left ? LeftPage : RightPage; }
     // A child run watched by the session's seam.
     T_Run_Watch Watch() const { return T_Run_Watch{Seams_.Keep_Going}; }
@@ -92,6 +105,7 @@ private:
     int Doc(T_Side Side) const { return Side == T_Side::Left ? LeftDoc : RightDoc; }
 
     T_Session_Seams Seams_;
+    std::optional<T_Content_Pairing> Content_Pairing_;
 };
 
 // Opens one document of a paged pair in the session's exporter into

@@ -4,6 +4,8 @@
 #include "U_ShellOp.h"
 #include "os_platform.h"
 #include "file_names.h"
+#include "page_pairing_task.h"
+#include "page_tab_marks.h"
 #include "u_image_compare.h"
 #include "u_pane_synchronizer.h"
 #include "u_run_progress.h"
@@ -110,6 +112,7 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
         return;
     }
     Show_Page_Tabs();
+    Start_Content_Pairing();
     Load_Panes(Left_Caption, Right_Caption.empty() ? Right_File : Right_Caption);
     Set_Busy(false);
     Set_Shave_Limit();
@@ -145,6 +148,30 @@ void TView_diff_frame::Show_Page_Tabs()
     RightTabs->Fill_Pages(Session_->Pages(T_Side::Right));
     LeftTabs->On_Page_Change = [this](std::int32_t page) { Left_Page_Change(page); };
     RightTabs->On_Page_Change = [this](std::int32_t page) { Right_Page_Change(page); };
+}
+
+void TView_diff_frame::Start_Content_Pairing()
+{
+    if (Session_->PagedKind != T_Paged_Kind::Pdf)
+        return;
+    Pairing_Task = std::make_unique<T_Page_Pairing_Task>(
+        this, Session_->LeftFile, Session_->RightFile,
+        [this](T_Content_Pairing pairing) { Apply_Content_Pairing(std::move(pairing)); });
+}
+
+void TView_diff_frame::Apply_Content_Pairing(T_Content_Pairing Pairing)
+{
+    // Signatures of documents that changed on disk since they were opened
+    // would pair pages that are not the ones shown.
+    if (!LeftTabs || !RightTabs ||
+        static_cast<int>(Pairing.Left.size()) != LeftTabs->Page_List().Count() ||
+        static_cast<int>(Pairing.Right.size()) != RightTabs->Page_List().Count())
+        return;
+    Mark_Page_Tabs(*LeftTabs->TabControl1, T_Side::Left, Pairing.Left, Pairing.Pairs.Left_To_Right,
+                   RightTabs->Page_List());
+    Mark_Page_Tabs(*RightTabs->TabControl1, T_Side::Right, Pairing.Right,
+                   Pairing.Pairs.Right_To_Left, LeftTabs->Page_List());
+    Session_->Set_Content_Pairing(std::move(Pairing));
 }
 
 void TView_diff_frame::Load_Panes(const std::string& Left_Caption, const std::string& Right_Caption)
@@ -295,6 +322,7 @@ void TView_diff_frame::Unload()
 {
     // Closes both documents and quits the exporter's application now, not
     // when the window goes.
+    Pairing_Task.reset();
     if (Session_)
         Session_->Exporter.reset();
     ViewMode_ = T_View_Mode::None;
@@ -526,11 +554,15 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
     }
     bool left = Side == T_Side::Left;
     (left ? View_Image_Frame1 : View_Image_Frame2)->Reload_File(page.File);
-    if (Sync_Pages_A->isChecked()) {
-        std::int32_t id = Session_->Page_ID(Side, Page_Index);
-        TDiff_Pagelist_Frame* other = left ? RightTabs : LeftTabs;
-        if (id >= 0 && other)
+    TDiff_Pagelist_Frame* other = left ? RightTabs : LeftTabs;
+    if (Sync_Pages_A->isChecked() && other) {
+        // Pages paired by what they show follow their counterpart; a sheet
+        // without one leaves the other side where it is.
+        if (Session_->Content_Pairing()) {
+            other->Select_Index(Session_->Content_Counterpart(Side, Page_Index));
+        } else if (std::int32_t id = Session_->Page_ID(Side, Page_Index); id >= 0) {
             other->Select_Page_ID(id);
+        }
     }
     if (Compared_Shown())
         Recompare();

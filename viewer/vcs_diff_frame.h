@@ -5,7 +5,7 @@
 
 #include "document_kinds.h"
 #include "u_diff_session.h"
-#include "u_exporters.h"
+#include "document_exporters.h"
 #include "u_file_dialog.h"
 #include "vcs_view_image_frame.h"
 
@@ -20,6 +20,7 @@ class QSpinBox;
 class QToolBar;
 class QToolButton;
 class TDiff_Pagelist_Frame;
+class T_Page_Pairing_Task;
 class T_Pane_Synchronizer;
 class T_Run_Progress;
 
@@ -39,7 +40,8 @@ public:
     TView_diff_frame(QWidget* Owner, const std::string& Left_File, const std::string& Left_Caption,
                      const std::string& Right_File, const std::string& Right_Caption,
                      TNotifyEvent Close_Handler, T_Converter_Kind Converter_Kind,
-                     T_Paged_Kind Paged_Kind, T_Exporter_Factory Make_Exporter = Create_Exporter);
+                     T_Paged_Kind Paged_Kind,
+                     T_Exporter_Factory Make_Exporter = Create_Document_Exporter);
     ~TView_diff_frame() override;
 
     T_View_Mode ViewMode() const { return ViewMode_; }
@@ -117,6 +119,10 @@ private:
     void Build_Controls();
     bool Open_Session();
     void Show_Page_Tabs();
+    // Pages of documents without stable page identifiers are paired by what
+    // they show, in the background.
+    void Start_Content_Pairing();
+    void Apply_Content_Pairing(T_Content_Pairing Pairing);
     void Load_Panes(const std::string& Left_Caption, const std::string& Right_Caption);
     void Page_Change(T_Side Side, int Page_Index);
     // Reports a failed step; a stopped one has nobody to tell.
@@ -143,4 +149,5 @@ private:
     bool Close_Pending = false;
     // The progress window of the run in progress; null between runs.
     T_Run_Progress* Progress = nullptr;
+    std::unique_ptr<T_Page_Pairing_Task> Pairing_Task;
 };

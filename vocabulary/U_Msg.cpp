@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-// Rows 24 to 35 are the texts the program has always shown; rows 0 to 9 are
+// Rows 24 to 35 are the texts the program has always shown; rows 0 to 10 are
 // texts of its own newer checks; the remaining rows are unused.
 const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Display",
@@ -19,7 +19,7 @@ const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
                         "version does not exist."},
     {"cap_Dwg_Needs_Visio", "DWG drawings can only be compared by MS Visio, which is not installed "
                             "here.\\nSave both drawings as DXF and compare those."},
-    {"cap_Unused_10", ""},
+    {"cap_Page_Export_Fail", "The page could not be drawn."},
     {"cap_Unused_11", ""},
     {"cap_Unused_12", ""},
     {"cap_Unused_13", ""},

@@ -19,6 +19,7 @@ enum class T_Paged_Kind : std::uint8_t {
     None = 0, // a pair of pictures
     Visio = 1,
     Kompas = 2,
+    Pdf = 3, // drawn inside the program
 };
 
 // How the panes show their pictures; None while a view has no picture to

@@ -45,6 +45,7 @@ TEST(ClassifyFile, RoutesEveryGroupOfExtensions)
     for (const char* name : {"a.vsd", "a.vdw", "a.VDX", "a.vsdx", "a.VSDM", "plan.dwg", "plan.dxf"})
         EXPECT_EQ(Classify(name), (Verdict{dk_Paged, 0, 1})) << name;
     EXPECT_EQ(Classify("b.cdw"), (Verdict{dk_Paged, 0, 2}));
+    EXPECT_EQ(Classify("Sheets.PDF"), (Verdict{dk_Paged, 0, 3}));
     for (const char* name : {"b.spw", "b.kdw", "b.frw"})
         EXPECT_EQ(Classify(name), (Verdict{dk_Unsupported, 0, 0})) << name;
     EXPECT_EQ(Classify("x.svg"), (Verdict{dk_Convert, 1, 0}));

@@ -1,0 +1,10 @@
+// The exporter of every paged kind the program shows: PDF documents drawn
+// inside the program, drawings through their applications.
+#pragma once
+
+#include "document_kinds.h"
+#include "u_multi_page_const.h"
+
+#include <memory>
+
+std::unique_ptr<T_Base_Multipage_Wrapper> Create_Document_Exporter(T_Paged_Kind paged_kind);

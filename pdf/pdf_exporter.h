@@ -1,0 +1,40 @@
+// The exporter of PDF documents: pages are drawn inside the program, so it
+// has no application to start and nothing to quit.
+#pragma once
+
+#include "u_multi_page_const.h"
+
+#include <memory>
+#include <vector>
+
+class QPdfDocument;
+
+// Page names are the document's page labels where it has them ("i", "ii",
+// "A-1"), else "1", "2", ...; a page's ID is its position, so that until the
+// pages are paired by what they show, they pair by position.
+class T_Pdf_Multipage_Wrapper : public T_Base_Multipage_Wrapper {
+public:
+    T_Pdf_Multipage_Wrapper();
+    ~T_Pdf_Multipage_Wrapper() override;
+
+    bool Start_App() override { return true; }
+    bool Quit_App() override { return true; }
+    bool Close_Doc(int Doc_Index) override;
+    // A file that is not a PDF, is damaged, needs a password or has no pages
+    // is refused with the reason in Error_Text.
+    T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index,
+                           std::string& Error_Text) override;
+    // Also every page at once (Page_Index -1).
+    bool Export_Pages(int Doc_Index, const std::string& Name_Prefix, int Page_Index,
+                      std::string& Error_Text, bool Reuse_Existing) override;
+
+protected:
+    // Draws the page at the panes' resolution and writes it as PNG.
+    void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
+
+private:
+    std::vector<std::unique_ptr<QPdfDocument>> Documents;
+};
+
+// Why a PDF cannot be opened, in the user's words; empty when it can.
+std::string Pdf_Open_Failure(QPdfDocument& document, const std::string& file_name);

@@ -1,0 +1,39 @@
+#include "pdf_page_render.h"
+
+#include "picture_limit.h"
+
+#include <QPainter>
+#include <QPdfDocument>
+
+#include <cmath>
+
+QSize Pdf_Page_Pixels(const QSizeF& points, double dpi)
+{
+    double width = points.width() * dpi / 72.0;
+    double height = points.height() * dpi / 72.0;
+    if (!(width >= 1 && height >= 1))
+        return {};
+    // A huge sheet (a plot of several metres) is drawn smaller rather than
+    // refused: the picture must fit what the panes can show.
+    double scale = 1.0;
+    if (width * height > double(Max_Picture_Pixels))
+        scale = std::sqrt(double(Max_Picture_Pixels) / (width * height));
+    scale = std::min({scale, double(Max_Picture_Side) / width, double(Max_Picture_Side) / height});
+    return QSize(std::max(1, int(width * scale)), std::max(1, int(height * scale)));
+}
+
+QImage Render_Pdf_Page(QPdfDocument& document, int page, double dpi)
+{
+    QSize size = Pdf_Page_Pixels(document.pagePointSize(page), dpi);
+    if (size.isEmpty())
+        return {};
+    QImage drawn = document.render(page, size);
+    if (drawn.isNull())
+        return {};
+    // Pages are transparent where nothing is drawn; paper is white.
+    QImage paper(drawn.size(), QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    QPainter painter(&paper);
+    painter.drawImage(0, 0, drawn);
+    return paper;
+}

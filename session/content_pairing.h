@@ -1,0 +1,26 @@
+// Pages of two versions paired by what they show, and what each page's
+// counterpart tells a reviewer: the same sheet, a changed one, or none (a
+// sheet added or removed).
+#pragma once
+
+#include "page_pairing.h"
+
+#include <vector>
+
+enum class T_Page_Match {
+    Unknown,  // not paired yet
+    Same,     // its counterpart shows exactly the same
+    Changed,  // its counterpart differs
+    Unpaired, // no page of the other version shows this sheet
+};
+
+struct T_Content_Pairing {
+    T_Page_Pairing Pairs;
+    std::vector<T_Page_Match> Left;
+    std::vector<T_Page_Match> Right;
+};
+
+// Pairs the pages and judges each pair by the pages' full-resolution
+// pictures (their content hashes).
+T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,
+                                  const std::vector<T_Page_Signature>& right);

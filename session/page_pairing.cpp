@@ -1,0 +1,355 @@
+#include "page_pairing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr int Cells = T_Page_Signature::Cells;
+
+// ---- The signature -------------------------------------------------------
+
+// How the pixels along one side of the picture share their ink among the
+// cells: pixel p gives it to the `Count` cells from `First[p]` with the
+// weights `Weight[p * Count ...]`.
+struct T_Axis_Weights {
+    int Count = 0;
+    std::vector<int> First;
+    std::vector<float> Weight;
+};
+
+// The integral of the tent max(0, 1 - |t|) from minus infinity to x.
+double Tent_Integral(double x)
+{
+    if (x <= -1)
+        return 0;
+    if (x <= 0)
+        return (x + 1) * (x + 1) / 2;
+    if (x < 1)
+        return 1 - (1 - x) * (1 - x) / 2;
+    return 1;
+}
+
+// Each cell averages the picture under a tent two cells wide centred on it,
+// not under its own square: a line crossing from one cell into the next then
+// hands its ink over in proportion to how far it moved, so a page redrawn a
+// pixel or two off gives nearly the same cells. The weights are the tent's
+// integral over each pixel, which works for pictures of any size, and they
+// are scaled so that every cell's weights add up to 1 (a mean of the ink).
+T_Axis_Weights Make_Axis_Weights(int pixels)
+{
+    const double scale = static_cast<double>(Cells) / pixels; // cells per pixel
+    T_Axis_Weights axis;
+    axis.First.resize(pixels);
+    for (int p = 0; p < pixels; ++p) {
+        // Cells whose tent (centre k + 0.5, reach 1) overlaps the pixel.
+        const int low = static_cast<int>(std::floor(p * scale - 1.5)) + 1;
+        const int high = static_cast<int>(std::ceil((p + 1) * scale + 0.5)) - 1;
+        axis.Count = std::max(axis.Count, std::min(high, Cells - 1) - std::max(low, 0) + 1);
+        axis.First[p] = std::max(low, 0);
+    }
+    axis.Count = std::min(axis.Count, Cells);
+    axis.Weight.assign(static_cast<std::size_t>(pixels) * axis.Count, 0.0f);
+    std::vector<double> totals(Cells, 0.0);
+    for (int p = 0; p < pixels; ++p) {
+        axis.First[p] = std::min(axis.First[p], Cells - axis.Count);
+        for (int j = 0; j < axis.Count; ++j) {
+            const double centre = axis.First[p] + j + 0.5;
+            const double weight =
+                Tent_Integral((p + 1) * scale - centre) - Tent_Integral(p * scale - centre);
+            axis.Weight[static_cast<std::size_t>(p) * axis.Count + j] = static_cast<float>(weight);
+            totals[axis.First[p] + j] += weight;
+        }
+    }
+    for (int p = 0; p < pixels; ++p)
+        for (int j = 0; j < axis.Count; ++j)
+            axis.Weight[static_cast<std::size_t>(p) * axis.Count + j] /=
+                static_cast<float>(totals[axis.First[p] + j]);
+    return axis;
+}
+
+// The mean ink of every cell, in one pass over the pixels: each row is first
+// gathered into a row of cells, which then goes to the rows of cells it
+// touches. White pixels, most of a drawing, cost only their test.
+std::vector<float> Cell_Ink(const std::uint8_t* grey, int width, int height, std::ptrdiff_t stride)
+{
+    const T_Axis_Weights across = Make_Axis_Weights(width);
+    const T_Axis_Weights down = Make_Axis_Weights(height);
+    std::vector<double> sums(Cells * Cells, 0.0);
+    std::vector<float> row(Cells);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* line = grey + y * stride;
+        std::fill(row.begin(), row.end(), 0.0f);
+        bool inked = false;
+        for (int x = 0; x < width; ++x) {
+            if (line[x] == 255)
+                continue;
+            inked = true;
+            const float ink = static_cast<float>(255 - line[x]);
+            const float* weight = &across.Weight[static_cast<std::size_t>(x) * across.Count];
+            float* into = &row[across.First[x]];
+            for (int j = 0; j < across.Count; ++j)
+                into[j] += ink * weight[j];
+        }
+        if (!inked)
+            continue;
+        for (int j = 0; j < down.Count; ++j) {
+            const double weight = down.Weight[static_cast<std::size_t>(y) * down.Count + j] / 255.0;
+            double* into = &sums[(down.First[y] + j) * Cells];
+            for (int k = 0; k < Cells; ++k)
+                into[k] += row[k] * weight;
+        }
+    }
+    return std::vector<float>(sums.begin(), sums.end());
+}
+
+// The share of all ink in each row (`by_row`) or column of cells.
+std::vector<float> Ink_Profile(const std::vector<float>& ink, bool by_row)
+{
+    std::vector<float> profile(Cells, 0.0f);
+    double total = 0;
+    for (int y = 0; y < Cells; ++y)
+        for (int x = 0; x < Cells; ++x) {
+            profile[by_row ? y : x] += ink[y * Cells + x];
+            total += ink[y * Cells + x];
+        }
+    if (total > 0)
+        for (float& share : profile)
+            share = static_cast<float>(share / total);
+    return profile;
+}
+
+// ---- The distance --------------------------------------------------------
+
+// Sum |a - b| over sum (a + b): the share of the two pages' ink that the
+// other page lacks, 0 when both have none. Entries one side lacks count as
+// no ink, so a signature without cells compares as a blank page. Eight
+// running sums let the compiler use vector registers: with hundreds of pages
+// a side this runs for every pair.
+double Ink_Dissimilarity(const std::vector<float>& a, const std::vector<float>& b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    float differ[8] = {}, total[8] = {};
+    std::size_t i = 0;
+    for (; i + 8 <= common; i += 8)
+        for (int k = 0; k < 8; ++k) {
+            differ[k] += std::fabs(a[i + k] - b[i + k]);
+            total[k] += a[i + k] + b[i + k];
+        }
+    for (; i < common; ++i) {
+        differ[0] += std::fabs(a[i] - b[i]);
+        total[0] += a[i] + b[i];
+    }
+    for (const auto* longer : {&a, &b})
+        for (std::size_t j = common; j < longer->size(); ++j) {
+            differ[0] += (*longer)[j];
+            total[0] += (*longer)[j];
+        }
+    double differ_sum = 0, total_sum = 0;
+    for (int k = 0; k < 8; ++k)
+        differ_sum += differ[k], total_sum += total[k];
+    return total_sum > 0 ? differ_sum / total_sum : 0.0;
+}
+
+// Pages of another shape (portrait against landscape) are further apart;
+// the log keeps the penalty the same whichever side is the wider.
+double Aspect_Penalty(double a, double b)
+{
+    constexpr double Largest = 1.0;
+    if (!(a > 0) || !(b > 0))
+        return Largest;
+    return std::min(Largest, std::fabs(std::log(a / b)));
+}
+
+// ---- The pairing ---------------------------------------------------------
+
+// The ink that three pages in four of the set reach in each cell: the frame,
+// the title block and the standing notes every sheet of a drawing set
+// carries. Left in, it makes all the set's sheets look alike (on a sparse
+// sheet it outweighs the sheet's own content); taken out, sheets are told
+// apart by what they show. Too few pages cannot tell a shared frame from a
+// sheet and its revision, so they keep all their ink.
+std::vector<float> Common_Ink(const std::vector<T_Page_Signature>& left,
+                              const std::vector<T_Page_Signature>& right)
+{
+    constexpr std::size_t Fewest_Pages = 4;
+    const std::size_t pages = left.size() + right.size();
+    std::vector<float> common(Cells * Cells, 0.0f);
+    if (pages < Fewest_Pages)
+        return common;
+    std::vector<float> values(pages);
+    for (int cell = 0; cell < Cells * Cells; ++cell) {
+        std::size_t at = 0;
+        for (const auto* side : {&left, &right})
+            for (const T_Page_Signature& page : *side)
+                values[at++] = page.Ink.size() == common.size() ? page.Ink[cell] : 0.0f;
+        const auto quarter = values.begin() + static_cast<std::ptrdiff_t>(pages / 4);
+        std::nth_element(values.begin(), quarter, values.end());
+        common[cell] = *quarter;
+    }
+    return common;
+}
+
+// The pages' signatures with the ink common to the set taken out.
+std::vector<T_Page_Signature> Own_Ink(const std::vector<T_Page_Signature>& pages,
+                                      const std::vector<float>& common)
+{
+    std::vector<T_Page_Signature> own = pages;
+    for (T_Page_Signature& page : own) {
+        if (page.Ink.size() != common.size())
+            continue;
+        for (std::size_t cell = 0; cell < common.size(); ++cell)
+            page.Ink[cell] = std::max(page.Ink[cell] - common[cell], 0.0f);
+        page.Row_Profile = Ink_Profile(page.Ink, true);
+        page.Column_Profile = Ink_Profile(page.Ink, false);
+    }
+    return own;
+}
+
+// The column assigned to each row of the square cost matrix `cost` (n x n,
+// row-major) for the least total cost: the Hungarian algorithm with row and
+// column potentials, adding one row at a time along a shortest augmenting
+// path, O(n^3).
+std::vector<int> Solve_Assignment(const std::vector<double>& cost, int n)
+{
+    constexpr double Infinite = std::numeric_limits<double>::infinity();
+    // 1-based, as column 0 stands for the row being added.
+    std::vector<double> row_potential(n + 1, 0.0), column_potential(n + 1, 0.0);
+    std::vector<int> row_of_column(n + 1, 0), previous(n + 1, 0);
+    std::vector<double> least(n + 1);
+    std::vector<char> reached(n + 1);
+    for (int row = 1; row <= n; ++row) {
+        row_of_column[0] = row;
+        int column = 0;
+        std::fill(least.begin(), least.end(), Infinite);
+        std::fill(reached.begin(), reached.end(), 0);
+        do {
+            reached[column] = 1;
+            const int from = row_of_column[column];
+            const double* costs = &cost[static_cast<std::size_t>(from - 1) * n];
+            double delta = Infinite;
+            int next = 0;
+            for (int j = 1; j <= n; ++j) {
+                if (reached[j])
+                    continue;
+                const double reduced = costs[j - 1] - row_potential[from] - column_potential[j];
+                if (reduced < least[j])
+                    least[j] = reduced, previous[j] = column;
+                // Among equal paths one ending at a free column stops the
+                // search: pages that look alike (blank ones) and the stand-ins
+                // tie often, and following the first would walk every tie.
+                if (least[j] < delta ||
+                    (least[j] == delta && row_of_column[next] != 0 && row_of_column[j] == 0))
+                    delta = least[j], next = j;
+            }
+            for (int j = 0; j <= n; ++j) {
+                if (reached[j]) {
+                    row_potential[row_of_column[j]] += delta;
+                    column_potential[j] -= delta;
+                } else {
+                    least[j] -= delta;
+                }
+            }
+            column = next;
+        } while (row_of_column[column] != 0);
+        do { // flip the path
+            const int before = previous[column];
+            row_of_column[column] = row_of_column[before];
+            column = before;
+        } while (column != 0);
+    }
+    std::vector<int> column_of_row(n, -1);
+    for (int j = 1; j <= n; ++j)
+        column_of_row[row_of_column[j] - 1] = j - 1;
+    return column_of_row;
+}
+
+// The cost of pairing left page i with right page j. A tiny term for how far
+// apart the two pages sit in their documents makes pages that look the same
+// pair in order. A pair costing more than leaving both pages alone is never
+// chosen, so such costs (and any that are not numbers) are capped there,
+// which keeps the arithmetic finite.
+double Pair_Cost(double distance, int i, int n, int j, int m, double unpaired_cost)
+{
+    constexpr double Order_Weight = 1e-6;
+    const double never = 2 * unpaired_cost + 1;
+    if (!(distance < never))
+        return never;
+    const double order = std::fabs((i + 0.5) / n - (j + 0.5) / m);
+    return std::max(distance, 0.0) + Order_Weight * order;
+}
+
+// The square problem: rows are the left pages then one stand-in per right
+// page, columns the right pages then one stand-in per left page. A page
+// assigned a stand-in stays unpaired at `unpaired_cost`; stand-ins assigned
+// to each other cost nothing.
+std::vector<double> Assignment_Costs(const std::vector<T_Page_Signature>& left,
+                                     const std::vector<T_Page_Signature>& right,
+                                     double unpaired_cost)
+{
+    const int n = static_cast<int>(left.size()), m = static_cast<int>(right.size());
+    const int size = n + m;
+    std::vector<double> cost(static_cast<std::size_t>(size) * size, 0.0);
+    for (int i = 0; i < size; ++i) {
+        double* row = &cost[static_cast<std::size_t>(i) * size];
+        for (int j = 0; j < size; ++j) {
+            if (i < n && j < m)
+                row[j] = Pair_Cost(Page_Distance(left[i], right[j]), i, n, j, m, unpaired_cost);
+            else if (i < n || j < m)
+                row[j] = unpaired_cost;
+        }
+    }
+    return cost;
+}
+
+} // namespace
+
+T_Page_Signature Make_Page_Signature(const std::uint8_t* grey, int width, int height, int stride,
+                                     std::uint64_t content_hash)
+{
+    T_Page_Signature signature;
+    signature.Content_Hash = content_hash;
+    if (grey == nullptr || width <= 0 || height <= 0 || stride < width)
+        return signature;
+    signature.Ink = Cell_Ink(grey, width, height, stride);
+    signature.Row_Profile = Ink_Profile(signature.Ink, true);
+    signature.Column_Profile = Ink_Profile(signature.Ink, false);
+    signature.Aspect = static_cast<double>(width) / height;
+    return signature;
+}
+
+double Page_Distance(const T_Page_Signature& a, const T_Page_Signature& b)
+{
+    if (a.Content_Hash != 0 && a.Content_Hash == b.Content_Hash)
+        return 0;
+    // Only the cells count: the row and column profiles bring different
+    // sheets closer by more than they bring a shifted page back, so blending
+    // them in would narrow the gap between an edit and another sheet.
+    return Ink_Dissimilarity(a.Ink, b.Ink) + Aspect_Penalty(a.Aspect, b.Aspect);
+}
+
+T_Page_Pairing Pair_Pages(const std::vector<T_Page_Signature>& left,
+                          const std::vector<T_Page_Signature>& right, double unpaired_cost)
+{
+    // A negative cost would make being alone a gain, an endless one a loss
+    // beyond the arithmetic.
+    unpaired_cost = std::isnan(unpaired_cost) ? 0.0 : std::clamp(unpaired_cost, 0.0, 1e6);
+    const int n = static_cast<int>(left.size()), m = static_cast<int>(right.size());
+    T_Page_Pairing pairing{std::vector<int>(n, -1), std::vector<int>(m, -1)};
+    if (n == 0 || m == 0)
+        return pairing;
+    const std::vector<float> common = Common_Ink(left, right);
+    const std::vector<int> column_of_row = Solve_Assignment(
+        Assignment_Costs(Own_Ink(left, common), Own_Ink(right, common), unpaired_cost), n + m);
+    for (int i = 0; i < n; ++i) {
+        const int j = column_of_row[i];
+        if (j < m) {
+            pairing.Left_To_Right[i] = j;
+            pairing.Right_To_Left[j] = i;
+        }
+    }
+    return pairing;
+}

@@ -1,0 +1,219 @@
+// PDF drawings in the diff view: pages drawn inside the program, refused
+// documents, and pages paired by what they show.
+#include "U_Msg.h"
+#include "pdf_exporter.h"
+#include "pdf_page_render.h"
+#include "picture_limit.h"
+#include "test_pdf_writer.h"
+#include "test_support.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+#include "vcs_diff_frame.h"
+#include "vcs_diff_pagelist_frame.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTabBar>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Pdf_Diff : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Prepare_Temp_Folder();
+        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+    }
+
+    std::string Pdf(const std::string& name, const std::vector<test::Pdf_Page>& pages,
+                    const std::vector<std::string>& labels = {})
+    {
+        std::string path = dir / name;
+        test::Write_File(path, test::Make_Pdf(pages, labels));
+        return path;
+    }
+
+    std::unique_ptr<TView_diff_frame> Open(const std::string& left, const std::string& right)
+    {
+        auto frame = std::make_unique<TView_diff_frame>(
+            nullptr, left, "Base version", right, "", [](QObject*) {}, T_Converter_Kind::None,
+            T_Paged_Kind::Pdf);
+        frame->resize(1000, 700);
+        frame->show();
+        return frame;
+    }
+
+    static std::vector<std::string> Tab_Texts(TDiff_Pagelist_Frame* tabs)
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < tabs->TabControl1->count(); ++i)
+            texts.push_back(tabs->TabControl1->tabText(i).toStdString());
+        return texts;
+    }
+
+    // Page pictures are named after the left file, beside it here (the
+    // launcher would have made that a copy in the private folder).
+    int Page_Pictures() const
+    {
+        int count = 0;
+        for (auto& entry : fs::directory_iterator(dir.Path))
+            count += entry.path().filename().string().find("_page_") != std::string::npos;
+        return count;
+    }
+
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+};
+
+// A drawing sheet of a test set: the shared frame and one content of its own.
+test::Pdf_Page Sheet(int content, bool edited = false)
+{
+    test::Pdf_Page page;
+    double x = 60 + (content % 3) * 150, y = 120 + (content / 3) * 220;
+    page.Content = test::Sheet_Frame() + test::Box(x, y, 120, 180);
+    // A second, smaller shape tells sheets apart by more than one place.
+    page.Content += test::Box(500 - x, 700 - y, 40, 40);
+    if (edited)
+        page.Content += test::Box(x + 10, y + 190, 60, 8);
+    return page;
+}
+
+TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
+{
+    test::Pdf_Page landscape{842, 595, test::Box(100, 100, 200, 100)};
+    std::string left = Pdf("rev a.pdf", {Sheet(0), landscape}, {"i", "A-1"});
+    std::string right = Pdf("rev b.pdf", {Sheet(0), landscape});
+    auto frame = Open(left, right);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+    EXPECT_TRUE(messages.Messages.empty());
+    EXPECT_EQ(Tab_Texts(frame->LeftTabs), (std::vector<std::string>{"i", "A-1"}));
+    EXPECT_EQ(Tab_Texts(frame->RightTabs), (std::vector<std::string>{"1", "2"}));
+    // Only the first page pair is drawn to open the window.
+    EXPECT_EQ(Page_Pictures(), 2);
+
+    frame->LeftTabs->TabControl1->setCurrentIndex(1);
+    EXPECT_EQ(frame->Session().LeftImage, left + "_l_page_1.png");
+    QImage page(QString::fromStdString(frame->Session().LeftImage));
+    EXPECT_EQ(page.size(), QSize(1754, 1239)); // 842 x 595 points at 150 dpi
+    EXPECT_EQ(page.pixelColor(5, 5), QColor(Qt::white));
+    // The box from (100, 100) points, with the PDF's y axis upwards.
+    EXPECT_EQ(page.pixelColor(250, 1239 - 250), QColor(Qt::black));
+    // Sync pages by position: the right side followed.
+    EXPECT_EQ(frame->Session().RightPage, 1);
+
+    frame->Compare_A->trigger();
+    EXPECT_TRUE(frame->Compared_Shown());
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Pdf_Diff, DocumentsThatCannotBeShownAreRefusedWithTheirReason)
+{
+    std::string good = Pdf("good.pdf", {Sheet(1)});
+    std::string whole = test::Make_Pdf({Sheet(1), Sheet(2)});
+    std::string damaged = dir / "damaged.pdf";
+    test::Write_File(damaged, whole.substr(0, whole.size() / 3));
+    std::string text = dir / "text.pdf";
+    test::Write_File(text, "This is not a PDF document at all.\n");
+    std::string empty = Pdf("empty.pdf", {});
+    std::string locked = dir / "locked.pdf";
+    std::string command = "qpdf --encrypt secret secret 256 -- " + good + " " + locked;
+    ASSERT_EQ(std::system(command.c_str()), 0) << "qpdf is needed to encrypt a test PDF";
+
+    struct Case {
+        std::string File, Reason;
+    };
+    for (const Case& c : {Case{damaged, "The file is not a PDF document, or it is damaged."},
+                          Case{text, "The file is not a PDF document, or it is damaged."},
+                          Case{empty, "The document has no pages."},
+                          Case{locked, "The document is protected by a password."}}) {
+        messages.Messages.clear();
+        // The refused document on either side.
+        for (bool left : {true, false}) {
+            auto frame = left ? Open(c.File, good) : Open(good, c.File);
+            EXPECT_EQ(frame->ViewMode(), T_View_Mode::None) << c.File;
+        }
+        ASSERT_EQ(messages.Messages.size(), 2u) << c.File;
+        for (const test::Recorded_Msg& message : messages.Messages)
+            EXPECT_EQ(message.Text,
+                      Get_Msg(cap_Cant_Open_File) + "\r\n\r\n" + c.File + "\r\n\r\n" + c.Reason);
+    }
+}
+
+TEST_F(Pdf_Diff, PageSizesStayWithinWhatThePanesShow)
+{
+    EXPECT_EQ(Pdf_Page_Pixels(QSizeF(595, 842)), QSize(1239, 1754));
+    // A plot several metres long is drawn smaller, in proportion.
+    QSize plot = Pdf_Page_Pixels(QSizeF(14400, 2000));
+    EXPECT_TRUE(Picture_Fits(plot.width(), plot.height()));
+    EXPECT_NEAR(double(plot.width()) / plot.height(), 7.2, 0.01);
+    QSize strip = Pdf_Page_Pixels(QSizeF(200000, 10));
+    EXPECT_TRUE(Picture_Fits(strip.width(), strip.height())) << strip.width();
+    EXPECT_TRUE(Pdf_Page_Pixels(QSizeF(0, 842)).isEmpty());
+}
+
+TEST_F(Pdf_Diff, AManyPageDocumentOpensWithItsFirstPagesOnly)
+{
+    std::vector<test::Pdf_Page> pages;
+    for (int i = 0; i < 200; ++i)
+        pages.push_back({100, 100, test::Box(10 + i % 50, 10, 20, 20)});
+    std::string left = Pdf("long a.pdf", pages), right = Pdf("long b.pdf", pages);
+    auto frame = Open(left, right);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+    EXPECT_EQ(frame->LeftTabs->TabControl1->count(), 200);
+    EXPECT_EQ(Page_Pictures(), 2);
+}
+
+// Waits, within a bound, for the background pairing to arrive.
+bool Wait_For_Pairing(const TView_diff_frame& frame)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!frame.Session().Content_Pairing() && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return frame.Session().Content_Pairing() != nullptr;
+}
+
+TEST_F(Pdf_Diff, SheetsInsertedDeletedAndSwappedPairWithTheirTrueCounterparts)
+{
+    // Revision b: sheet 1 as it was, a new sheet, sheet 2 edited, sheets 3
+    // and 4 swapped, sheet 5 deleted.
+    std::string left = Pdf("rev_a.pdf", {Sheet(0), Sheet(1), Sheet(2), Sheet(3), Sheet(4)});
+    std::string right = Pdf("rev_b.pdf", {Sheet(0), Sheet(5), Sheet(1, true), Sheet(3), Sheet(2)});
+    auto frame = Open(left, right);
+    ASSERT_TRUE(Wait_For_Pairing(*frame));
+    const T_Content_Pairing& pairing = *frame->Session().Content_Pairing();
+    EXPECT_EQ(pairing.Pairs.Left_To_Right, (std::vector<int>{0, 2, 4, 3, -1}));
+    EXPECT_EQ(pairing.Pairs.Right_To_Left, (std::vector<int>{0, -1, 1, 3, 2}));
+    using M = T_Page_Match;
+    EXPECT_EQ(pairing.Left, (std::vector<M>{M::Same, M::Changed, M::Same, M::Same, M::Unpaired}));
+    EXPECT_EQ(pairing.Right, (std::vector<M>{M::Same, M::Unpaired, M::Changed, M::Same, M::Same}));
+
+    // The tabs say it: names unchanged, the reason in the tooltip.
+    QTabBar* left_tabs = frame->LeftTabs->TabControl1;
+    QTabBar* right_tabs = frame->RightTabs->TabControl1;
+    EXPECT_EQ(left_tabs->tabText(1), QStringLiteral("2"));
+    EXPECT_TRUE(left_tabs->tabToolTip(1).startsWith(QStringLiteral("Differs from page \"3\"")));
+    EXPECT_TRUE(left_tabs->tabToolTip(4).contains(QStringLiteral("removed")));
+    EXPECT_TRUE(right_tabs->tabToolTip(1).contains(QStringLiteral("added")));
+    EXPECT_FALSE(right_tabs->tabIcon(0).isNull());
+
+    // Choosing a sheet shows its counterpart; a deleted sheet leaves the
+    // other side where it is.
+    left_tabs->setCurrentIndex(2);
+    EXPECT_EQ(frame->Session().RightPage, 4);
+    left_tabs->setCurrentIndex(4);
+    EXPECT_EQ(frame->Session().RightPage, 4);
+    right_tabs->setCurrentIndex(2);
+    EXPECT_EQ(frame->Session().LeftPage, 1);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+} // namespace

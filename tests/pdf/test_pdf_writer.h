@@ -1,0 +1,83 @@
+// A small PDF writer for tests: pages of vector drawing in the PDF's own
+// operators, optional page labels, written with a correct cross-reference
+// table so that any reader accepts them.
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace test {
+
+struct Pdf_Page {
+    double Width = 595;  // points: A4 portrait
+    double Height = 842; // points
+    // Content stream, e.g. "0 0 0 RG 2 w 100 100 200 150 re S".
+    std::string Content;
+};
+
+// The drawing sheet every page of a test set shares: a border and a title
+// block, in black.
+inline std::string Sheet_Frame(double width = 595, double height = 842)
+{
+    std::ostringstream ops;
+    ops << "0 0 0 RG 2 w 20 20 " << width - 40 << " " << height - 40 << " re S " << width - 220
+        << " 20 200 60 re S " << width - 220 << " 50 m " << width - 20 << " 50 l S ";
+    return ops.str();
+}
+
+// A filled rectangle in grey shade 0 (black) to 1 (white).
+inline std::string Box(double x, double y, double w, double h, double shade = 0)
+{
+    std::ostringstream ops;
+    ops << shade << " g " << x << " " << y << " " << w << " " << h << " re f ";
+    return ops.str();
+}
+
+// The file's bytes; `labels`, when given, names every page (the document's
+// page labels, one prefix per page).
+inline std::string Make_Pdf(const std::vector<Pdf_Page>& pages,
+                            const std::vector<std::string>& labels = {})
+{
+    std::vector<std::string> objects; // object n is objects[n - 1]
+    std::ostringstream catalog;
+    catalog << "<< /Type /Catalog /Pages 2 0 R";
+    if (!labels.empty()) {
+        catalog << " /PageLabels << /Nums [";
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            catalog << " " << i << " << /P (" << labels[i] << ") >>";
+        catalog << " ] >>";
+    }
+    catalog << " >>";
+    objects.push_back(catalog.str());
+    std::ostringstream kids;
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        kids << 3 + 2 * i << " 0 R ";
+    objects.push_back("<< /Type /Pages /Kids [ " + kids.str() + "] /Count " +
+                      std::to_string(pages.size()) + " >>");
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        std::ostringstream page;
+        page << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " << pages[i].Width << " "
+             << pages[i].Height << "] /Contents " << 4 + 2 * i << " 0 R /Resources << >> >>";
+        objects.push_back(page.str());
+        objects.push_back("<< /Length " + std::to_string(pages[i].Content.size()) +
+                          " >>\nstream\n" + pages[i].Content + "\nendstream");
+    }
+    std::string file = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t n = 0; n < objects.size(); ++n) {
+        offsets.push_back(file.size());
+        file += std::to_string(n + 1) + " 0 obj\n" + objects[n] + "\nendobj\n";
+    }
+    std::size_t xref = file.size();
+    file += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        std::string digits = std::to_string(offset);
+        file += std::string(10 - digits.size(), '0') + digits + " 00000 n \n";
+    }
+    file += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+            " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return file;
+}
+
+} // namespace test

@@ -1,0 +1,164 @@
+// Pages of a drawing set drawn small: a frame and a title block that every
+// sheet carries, and a few shapes of each sheet's own.
+#include "page_pairing.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+struct T_Sheet {
+    int Width = 160, Height = 226;
+    std::vector<std::uint8_t> Grey = std::vector<std::uint8_t>(Width * Height, 255);
+
+    void Fill(int x0, int y0, int x1, int y1)
+    {
+        for (int y = std::max(y0, 0); y < std::min(y1, Height); ++y)
+            for (int x = std::max(x0, 0); x < std::min(x1, Width); ++x)
+                Grey[y * Width + x] = 0;
+    }
+    void Box(int x0, int y0, int x1, int y1)
+    {
+        Fill(x0, y0, x1, y0 + 1), Fill(x0, y1 - 1, x1, y1);
+        Fill(x0, y0, x0 + 1, y1), Fill(x1 - 1, y0, x1, y1);
+    }
+    T_Page_Signature Signature() const
+    {
+        return Make_Page_Signature(Grey.data(), Width, Height, Width, 0);
+    }
+};
+
+// A sheet of the set: the shared frame and title block (its text drawn as
+// dashes), and four shapes placed by the sheet's number. An edited sheet has
+// its shapes a pixel off and one more line.
+T_Sheet Drawing(int number, bool edited = false)
+{
+    T_Sheet sheet;
+    sheet.Box(6, 6, 154, 220);
+    sheet.Box(64, 190, 154, 220);
+    for (int dash = 0; dash < 12; ++dash)
+        sheet.Fill(68 + dash * 7, 196, 72 + dash * 7, 199),
+            sheet.Fill(68 + dash * 7, 208, 72 + dash * 7, 211);
+    unsigned seed = 2654435761u * (number + 1);
+    auto next = [&](int range) {
+        return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16) % range;
+    };
+    const int shift = edited ? 1 : 0;
+    for (int shape = 0; shape < 4; ++shape) {
+        const int x = 12 + next(100) + shift, y = 12 + next(140) + shift, size = 12 + next(30);
+        if (shape % 2 == 0)
+            sheet.Box(x, y, x + size, y + size);
+        else
+            sheet.Fill(x, y + size / 2, x + size, y + size / 2 + 1),
+                sheet.Fill(x + size / 2, y, x + size / 2 + 1, y + size);
+    }
+    if (edited)
+        sheet.Fill(20, 170, 60, 171);
+    return sheet;
+}
+
+std::vector<T_Page_Signature> Signatures(const std::vector<T_Sheet>& sheets)
+{
+    std::vector<T_Page_Signature> signatures;
+    for (const T_Sheet& sheet : sheets)
+        signatures.push_back(sheet.Signature());
+    return signatures;
+}
+
+} // namespace
+
+TEST(PageSignature, AveragesInkOverCellsAndRejectsNonsense)
+{
+    T_Sheet page;
+    page.Fill(0, 0, page.Width, page.Height);
+    const T_Page_Signature black = page.Signature();
+    ASSERT_EQ(black.Ink.size(), 32u * 32u);
+    for (float ink : black.Ink)
+        EXPECT_NEAR(ink, 1.0f, 1e-4);
+    EXPECT_NEAR(std::accumulate(black.Row_Profile.begin(), black.Row_Profile.end(), 0.0), 1.0,
+                1e-5);
+    EXPECT_DOUBLE_EQ(black.Aspect, 160.0 / 226.0);
+
+    const T_Page_Signature blank = T_Sheet().Signature();
+    EXPECT_EQ(*std::max_element(blank.Column_Profile.begin(), blank.Column_Profile.end()), 0.0f);
+
+    // A line on a cell border moved by one pixel hands its ink over, it
+    // does not jump from one cell to the next (cells are 5 pixels wide).
+    T_Sheet at, moved;
+    at.Fill(79, 0, 80, at.Height), moved.Fill(80, 0, 81, moved.Height);
+    EXPECT_LT(Page_Distance(at.Signature(), moved.Signature()), 0.25);
+
+    // Bytes past the width in each row are not part of the page.
+    std::vector<std::uint8_t> padded(200 * at.Height, 0);
+    for (int y = 0; y < at.Height; ++y)
+        std::copy_n(&at.Grey[y * at.Width], at.Width, &padded[y * 200]);
+    EXPECT_EQ(Make_Page_Signature(padded.data(), 160, at.Height, 200, 0).Ink, at.Signature().Ink);
+
+    for (const auto& rejected : {Make_Page_Signature(nullptr, 10, 10, 10, 0),
+                                 Make_Page_Signature(padded.data(), 0, 10, 10, 0),
+                                 Make_Page_Signature(padded.data(), 10, -1, 10, 0),
+                                 Make_Page_Signature(padded.data(), 10, 10, 5, 0)})
+        EXPECT_TRUE(rejected.Ink.empty());
+}
+
+TEST(PageDistance, SeparatesEditsFromOtherSheets)
+{
+    const T_Page_Signature sheet = Drawing(1).Signature(), blank = T_Sheet().Signature();
+    EXPECT_EQ(Page_Distance(sheet, sheet), 0.0);
+    EXPECT_EQ(Page_Distance(blank, blank), 0.0);
+    EXPECT_DOUBLE_EQ(Page_Distance(blank, sheet), 1.0);
+    // Without the set's common ink taken out the frame dominates both, but
+    // an edit still comes out nearer than another sheet.
+    EXPECT_LT(Page_Distance(sheet, Drawing(1, true).Signature()) * 2,
+              Page_Distance(sheet, Drawing(2).Signature()));
+
+    T_Page_Signature same_picture = blank;
+    same_picture.Content_Hash = 7;
+    EXPECT_EQ(Page_Distance(same_picture, T_Page_Signature{sheet.Ink, {}, {}, 1.0, 7}), 0.0);
+
+    // The same drawing turned to landscape is not the same page.
+    T_Page_Signature landscape = sheet;
+    landscape.Aspect = 1 / sheet.Aspect;
+    EXPECT_GT(Page_Distance(sheet, landscape), 2 * Unpaired_Page_Cost);
+}
+
+TEST(PagePairing, FollowsInsertedDeletedAndSwappedSheets)
+{
+    // Sheet 5 is gone, sheets 3 and 4 changed places and sheet 7 is new.
+    const auto left =
+        Signatures({Drawing(1), Drawing(2), Drawing(3), Drawing(4), Drawing(5), Drawing(6)});
+    const auto right = Signatures(
+        {Drawing(1, true), Drawing(2), Drawing(4, true), Drawing(3), Drawing(7), Drawing(6, true)});
+    const T_Page_Pairing pairing = Pair_Pages(left, right);
+    EXPECT_EQ(pairing.Left_To_Right, (std::vector<int>{0, 1, 3, 2, -1, 5}));
+    EXPECT_EQ(pairing.Right_To_Left, (std::vector<int>{0, 1, 3, 2, -1, 5}));
+
+    // Pages that look alike keep their order: a blank page pairs with the
+    // blank page after the same sheet, not with the first one free.
+    const T_Sheet blank;
+    EXPECT_EQ(Pair_Pages(Signatures({Drawing(1), blank, Drawing(2), blank}),
+                         Signatures({blank, Drawing(1), blank, Drawing(2), blank}))
+                  .Left_To_Right,
+              (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST(PagePairing, HandlesEmptySidesAndLongDocuments)
+{
+    const std::vector<T_Page_Signature> none, two(2, Drawing(1).Signature());
+    EXPECT_EQ(Pair_Pages(none, two).Right_To_Left, (std::vector<int>{-1, -1}));
+    EXPECT_EQ(Pair_Pages(two, none).Left_To_Right, (std::vector<int>{-1, -1}));
+    EXPECT_TRUE(Pair_Pages(none, none).Left_To_Right.empty());
+
+    // 200 sheets against the same sheets in reverse order.
+    std::vector<T_Page_Signature> left;
+    for (int number = 0; number < 200; ++number)
+        left.push_back(Drawing(number).Signature());
+    const std::vector<T_Page_Signature> right(left.rbegin(), left.rend());
+    const T_Page_Pairing pairing = Pair_Pages(left, right);
+    for (int page = 0; page < 200; ++page)
+        ASSERT_EQ(pairing.Left_To_Right[page], 199 - page) << "page " << page;
+}

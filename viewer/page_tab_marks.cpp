@@ -1,0 +1,78 @@
+#include "page_tab_marks.h"
+
+#include <QColor>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QTabBar>
+
+namespace {
+
+QColor Mark_Colour(T_Side Side, T_Page_Match Match)
+{
+    switch (Match) {
+    case T_Page_Match::Same:
+        return QColor(0x80, 0x80, 0x80);
+    case T_Page_Match::Changed:
+        return QColor(0xC0, 0x78, 0x00);
+    case T_Page_Match::Unpaired:
+        return Side == T_Side::Left ? QColor(0xC6, 0x28, 0x28) : QColor(0x2E, 0x7D, 0x32);
+    case T_Page_Match::Unknown:
+        break;
+    }
+    return {};
+}
+
+QIcon Dot(const QColor& Colour)
+{
+    QPixmap dot(10, 10);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Colour);
+    painter.drawEllipse(1, 1, 8, 8);
+    return QIcon(dot);
+}
+
+QString Mark_Tooltip(T_Side Side, T_Page_Match Match, const QString& Partner_Name)
+{
+    const QString other =
+        Side == T_Side::Left ? QStringLiteral("modified") : QStringLiteral("base");
+    switch (Match) {
+    case T_Page_Match::Same:
+        return QStringLiteral("The same as page \"%1\" of the %2 version").arg(Partner_Name, other);
+    case T_Page_Match::Changed:
+        return QStringLiteral("Differs from page \"%1\" of the %2 version")
+            .arg(Partner_Name, other);
+    case T_Page_Match::Unpaired:
+        return Side == T_Side::Left
+                   ? QStringLiteral("Not in the modified version: this sheet was removed")
+                   : QStringLiteral("Not in the base version: this sheet was added");
+    case T_Page_Match::Unknown:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
+                    const std::vector<int>& Partners, const T_Page_List& Other_Pages)
+{
+    const int count = std::min(
+        {Tabs.count(), static_cast<int>(Matches.size()), static_cast<int>(Partners.size())});
+    for (int tab = 0; tab < count; ++tab) {
+        T_Page_Match match = Matches[static_cast<std::size_t>(tab)];
+        if (match == T_Page_Match::Unknown)
+            continue;
+        int partner = Partners[static_cast<std::size_t>(tab)];
+        QString partner_name = Other_Pages.Is_Valid_Index(partner)
+                                   ? QString::fromStdString(Other_Pages[partner].Name)
+                                   : QString();
+        QColor colour = Mark_Colour(Side, match);
+        Tabs.setTabIcon(tab, Dot(colour));
+        Tabs.setTabTextColor(tab, colour);
+        Tabs.setTabToolTip(tab, Mark_Tooltip(Side, match, partner_name));
+    }
+}

@@ -1,0 +1,17 @@
+// What a page tab shows of its page's counterpart in the other version.
+#pragma once
+
+#include "content_pairing.h"
+#include "u_diff_session.h"
+#include "u_multi_page_const.h"
+
+#include <vector>
+
+class QTabBar;
+
+// Marks each tab with a coloured dot and text colour (grey: the same as its
+// counterpart; amber: changed; red on the base side: removed; green on the
+// modified side: added) and a tooltip that names the counterpart. The tab
+// texts stay the page names.
+void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
+                    const std::vector<int>& Partners, const T_Page_List& Other_Pages);
