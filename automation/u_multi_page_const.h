@@ -85,6 +85,10 @@ public:
     virtual bool Export_Pages(int Doc_Index, const std::string& Name_Prefix, int Page_Index,
                               std::string& Error_Text, bool Reuse_Existing);
 
+    // True when pages of different documents may be exported at the same
+    // time from two threads; automation servers take calls from one thread.
+    virtual bool Exports_In_Parallel() const { return false; }
+
     // Stores the handler and starts the server; called once after creation.
     bool Init(T_Error_Event handler);
     bool Is_Valid_Doc(int Doc_Index) const;

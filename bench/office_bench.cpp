@@ -3,6 +3,7 @@
 //   1. start to window shown  / starting the office helper and its office
 //   2. one page switch        / the same office start
 // Usage: varnolt_office_bench HELPER LEFT.vsd RIGHT.vsd   (run by bench/run.sh)
+#include "bench_timing.h"
 #include "office_bridge_server.h"
 #include "u_exporters.h"
 #include "u_program_paths.h"
@@ -20,21 +21,12 @@
 
 namespace {
 
-double Median_Ms(int runs, const std::function<double()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(work());
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-double Elapsed_Ms(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+using bench::Elapsed_Ms;
+using bench::Median_Of;
 
 void Report(const char* what, double measured, double base)
 {
-    std::printf("%-34s %9.1f ms / %-22s %9.1f ms = %6.2f\n", what, measured, "office start alone",
-                base, measured / base);
+    bench::Report(what, measured, "office start alone", base);
 }
 
 } // namespace
@@ -56,7 +48,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    double office = Median_Ms(3, [&] {
+    double office = Median_Of(3, [&] {
         QElapsedTimer timer;
         timer.start();
         std::string error;
@@ -70,7 +62,7 @@ int main(int argc, char** argv)
     });
 
     double switched = 0;
-    double window = Median_Ms(3, [&] {
+    double window = Median_Of(3, [&] {
         QElapsedTimer timer;
         timer.start();
         TView_diff_frame frame(nullptr, left, "Base version", right, "", nullptr,

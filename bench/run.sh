@@ -16,6 +16,10 @@ draw "$work/right.png" 4300
 cmake --build build --target varnolt_bench >/dev/null
 build/bench/varnolt_bench "$work/left.png" "$work/right.png"
 
+# Two 50-page PDF drawing sets, the second with a sheet inserted.
+cmake --build build --target varnolt_pdf_bench >/dev/null
+build/bench/varnolt_pdf_bench 50
+
 # A two-page Visio pair through LibreOffice, where the office helper is built.
 if cmake --build build --target varnolt_office_bench >/dev/null 2>&1; then
   cp tests/data/office/tdf76829-datetime-format.vsd "$work/old.vsd"

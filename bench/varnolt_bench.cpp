@@ -5,6 +5,7 @@
 //   3. a comparison run             / running the same convert line directly
 // Usage: varnolt_bench LEFT.png RIGHT.png   (run by bench/run.sh)
 #include "U_ShellOp.h"
+#include "bench_timing.h"
 #include "batch_dialect.h"
 #include "u_image_compare.h"
 #include "u_image_load.h"
@@ -21,28 +22,8 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace {
-
-double Median_Ms(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void Report(const char* what, double measured, const char* baseline, double base)
-{
-    std::printf("%-34s %9.1f ms / %-30s %9.1f ms = %6.2f\n", what, measured, baseline, base,
-                measured / base);
-}
-
-} // namespace
+using bench::Median_Ms;
+using bench::Report;
 
 int main(int argc, char** argv)
 {
@@ -68,8 +49,9 @@ int main(int argc, char** argv)
         frame.reset();
         QElapsedTimer part;
         part.start();
-        frame = std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "",
-                                                   nullptr, 0, 0);
+        frame =
+            std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "", nullptr,
+                                               T_Converter_Kind::None, T_Paged_Kind::None);
         double built = part.nsecsElapsed() / 1e6;
         frame->resize(2040, 760);
         frame->show();

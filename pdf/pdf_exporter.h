@@ -18,6 +18,9 @@ public:
     ~T_Pdf_Multipage_Wrapper() override;
 
     bool Start_App() override { return true; }
+    // Each document draws its own pages; the drawing itself takes turns, the
+    // writing of the PNGs does not.
+    bool Exports_In_Parallel() const override { return true; }
     bool Quit_App() override { return true; }
     bool Close_Doc(int Doc_Index) override;
     // A file that is not a PDF, is damaged, needs a password or has no pages

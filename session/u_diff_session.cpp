@@ -3,6 +3,8 @@
 #include "U_Msg.h"
 #include "u_image_compare.h"
 
+#include <future>
+
 T_Diff_Session::T_Diff_Session(std::string Left_File, std::string Right_File,
                                T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
                                T_Session_Seams Seams)
@@ -39,12 +41,21 @@ T_Work_Result T_Diff_Session::Open_Documents()
     for (auto [file, doc] : {std::pair{&LeftFile, &LeftDoc}, std::pair{&RightFile, &RightDoc}})
         if (T_Work_Result opened = Open_Paged_Document(*file, *doc, *this); !opened.Done())
             return opened;
-    for (T_Side side : {T_Side::Left, T_Side::Right}) {
-        T_Work_Result page = Show_Page(side, 0);
-        if (!page.Done())
-            return page;
-        (side == T_Side::Left ? Left_Display : Right_Display) = page.File;
-    }
+    // The window waits for both first pages: where the exporter allows it,
+    // they are made at the same time.
+    std::future<T_Work_Result> left_page;
+    if (Exporter->Exports_In_Parallel())
+        left_page = std::async(std::launch::async, [this] { return Fetch_Page(T_Side::Left, 0); });
+    T_Work_Result left = left_page.valid() ? T_Work_Result() : Fetch_Page(T_Side::Left, 0);
+    T_Work_Result right = Fetch_Page(T_Side::Right, 0);
+    if (left_page.valid())
+        left = left_page.get();
+    for (T_Work_Result* page : {&left, &right})
+        if (!page->Done())
+            return *page;
+    LeftImage = Left_Display = left.File;
+    RightImage = Right_Display = right.File;
+    LeftPage = RightPage = 0;
     return T_Work_Result::Made({});
 }
 

@@ -1,0 +1,130 @@
+// Where a user waits on a pair of long PDF drawing sets, each figure as a
+// ratio against a baseline run in the same process:
+//   1. start to window shown       / drawing one page pair
+//   2. start to pages paired       / drawing every page of both once
+//   3. all pages of one set as PNG / the same with poppler's pdftoppm
+// Usage: varnolt_pdf_bench [PAGES]   (run by bench/run.sh; 50 pages at first)
+#include "bench_timing.h"
+#include "pdf_exporter.h"
+#include "pdf_page_render.h"
+#include "test_pdf_writer.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+#include "vcs_diff_frame.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPdfDocument>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+using bench::Elapsed_Ms;
+using bench::Median_Of;
+using bench::Report;
+
+// A sheet of a drawing set: the frame, a title block and a few hundred lines
+// of its own, like a dimensioned plan.
+test::Pdf_Page Drawing_Sheet(int sheet)
+{
+    std::mt19937 random(static_cast<unsigned>(sheet) * 7919u + 1);
+    std::uniform_real_distribution<double> x(40, 1150), y(40, 800);
+    std::ostringstream ops;
+    ops << test::Sheet_Frame(1191, 842) << "0.5 w ";
+    for (int line = 0; line < 400; ++line)
+        ops << x(random) << " " << y(random) << " m " << x(random) << " " << y(random) << " l S ";
+    return {1191, 842, ops.str()}; // A3 landscape
+}
+
+std::string Write_Set(const QString& folder, const char* name, const std::vector<int>& sheets)
+{
+    std::vector<test::Pdf_Page> pages;
+    for (int sheet : sheets)
+        pages.push_back(Drawing_Sheet(sheet));
+    std::string path = (folder + QLatin1Char('/') + QLatin1String(name)).toStdString();
+    std::ofstream(path, std::ios::binary) << test::Make_Pdf(pages);
+    return path;
+}
+
+double Render_All(const std::string& file)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QPdfDocument document;
+    document.load(QString::fromStdString(file));
+    for (int page = 0; page < document.pageCount(); ++page)
+        Render_Pdf_Page(document, page);
+    return Elapsed_Ms(timer);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int pages = argc > 1 ? std::atoi(argv[1]) : 50;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    Prepare_Temp_Folder();
+    Set_Program_Folder(std::filesystem::path(argv[0]).parent_path().parent_path().string());
+    Set_Converter_Path(ProgramFolder() + "imagemagick/convert");
+    QTemporaryDir folder;
+    // Revision b: one sheet inserted near the front, the rest as they were.
+    std::vector<int> a, b{0, 1000};
+    for (int sheet = 0; sheet < pages; ++sheet)
+        a.push_back(sheet);
+    b.insert(b.end(), a.begin() + 1, a.end() - 1);
+    std::string left = Write_Set(folder.path(), "rev_a.pdf", a);
+    std::string right = Write_Set(folder.path(), "rev_b.pdf", b);
+
+    double one_pair = Median_Of(3, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        for (const std::string& file : {left, right}) {
+            QPdfDocument document;
+            document.load(QString::fromStdString(file));
+            Render_Pdf_Page(document, 0);
+        }
+        return Elapsed_Ms(timer);
+    });
+    double all_pages = Median_Of(3, [&] { return Render_All(left) + Render_All(right); });
+
+    double window = 0, paired = 0;
+    Median_Of(3, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        TView_diff_frame frame(nullptr, left, "Base version", right, "", nullptr,
+                               T_Converter_Kind::None, T_Paged_Kind::Pdf);
+        frame.show();
+        QApplication::processEvents();
+        window = Elapsed_Ms(timer);
+        while (!frame.Session().Content_Pairing())
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        paired = Elapsed_Ms(timer);
+        return paired;
+    });
+    Report("start to window shown", window, "drawing one page pair", one_pair);
+    Report("start to pages paired", paired, "drawing every page once", all_pages);
+
+    // QtPdf against poppler, both writing every page of one set as PNG.
+    QElapsedTimer timer;
+    timer.start();
+    {
+        auto exporter = Make_Exporter<T_Pdf_Multipage_Wrapper>();
+        int doc = -1;
+        std::string error;
+        exporter->Open_Doc(left, doc, error);
+        exporter->Export_Pages(doc, Temp_Path("qtpdf"), -1, error, false);
+    }
+    double qtpdf = Elapsed_Ms(timer);
+    timer.restart();
+    std::string poppler = "pdftoppm -r 150 -png '" + left + "' '" + Temp_Path("poppler") + "'";
+    if (std::system(poppler.c_str()) == 0)
+        Report("all pages as PNG with QtPdf", qtpdf, "the same with pdftoppm", Elapsed_Ms(timer));
+    QDir(QString::fromStdString(Temp_Dir())).removeRecursively();
+    return 0;
+}
