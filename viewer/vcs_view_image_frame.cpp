@@ -9,20 +9,13 @@
 #include <QImageWriter>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <filesystem>
 
 namespace {
-
-// Pictures above this many pixels are first reduced without smoothing while
-// the drawn size keeps changing; below it a smooth reduction is quick enough
-// to make at once.
-constexpr std::int64_t Deferred_Smoothing_Pixels = std::int64_t{2048} * 2048;
-constexpr int Smoothing_Delay_Ms = 150;
 
 QString Display_Text(const std::string& text)
 {
@@ -84,120 +77,6 @@ bool TMyScrollBox::Has_Visible_Scroll_Bar() const
     return horizontalScrollBar()->isVisible() || verticalScrollBar()->isVisible();
 }
 
-// ---------------------------------------------------------------- picture
-
-QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch)
-{
-    const std::int64_t w = Picture.width(), h = Picture.height();
-    const std::int64_t cw = Client.width(), ch = Client.height();
-    const bool scaling = Stretch || w > cw || h > ch;
-    if (!scaling)
-        return QRect(0, 0, int(w), int(h));
-    if (w <= 0 || h <= 0)
-        return QRect();
-    // Exact integer forms of trunc(cw / (w / h)) and trunc(ch * (w / h)).
-    std::int64_t width, height;
-    if (w > h) {
-        width = cw;
-        height = cw * h / w;
-        if (height > ch) {
-            height = ch;
-            width = ch * w / h;
-        }
-    } else {
-        height = ch;
-        width = ch * w / h;
-        if (width > cw) {
-            width = cw;
-            height = cw * h / w;
-        }
-    }
-    return QRect(0, 0, int(width), int(height));
-}
-
-TPane_Image::TPane_Image(QWidget* parent) : QWidget(parent)
-{
-    setMouseTracking(true);
-    Smooth_Timer.setSingleShot(true);
-    Smooth_Timer.setInterval(Smoothing_Delay_Ms);
-    connect(&Smooth_Timer, &QTimer::timeout, this, &TPane_Image::Make_Smooth_Copy);
-}
-
-void TPane_Image::Set_Picture(const QImage& Picture, const QString& Message)
-{
-    Picture_ = Picture;
-    Message_ = Message;
-    Scaled_ = QImage();
-    Scaled_Is_Smooth = false;
-    Scaled_Copies = 0;
-    Smooth_Timer.stop();
-    update();
-}
-
-void TPane_Image::Set_Stretch(bool Stretch)
-{
-    if (Stretch_ == Stretch)
-        return;
-    Stretch_ = Stretch;
-    update();
-}
-
-QRect TPane_Image::Draw_Rect() const
-{
-    return Picture_Draw_Rect(Picture_.size(), size(), Stretch_);
-}
-
-const QImage& TPane_Image::Scaled_For(const QSize& size)
-{
-    if (!Scaled_.isNull() && Scaled_.size() == size)
-        return Scaled_;
-    const bool reducing = size.width() < Picture_.width();
-    const bool big = std::int64_t{Picture_.width()} * Picture_.height() > Deferred_Smoothing_Pixels;
-    const bool smooth_now = reducing && !big;
-    Scaled_ = Picture_.scaled(size, Qt::IgnoreAspectRatio,
-                              smooth_now ? Qt::SmoothTransformation : Qt::FastTransformation);
-    Scaled_Is_Smooth = smooth_now || !reducing;
-    ++Scaled_Copies;
-    if (!Scaled_Is_Smooth)
-        Smooth_Timer.start();
-    return Scaled_;
-}
-
-void TPane_Image::Make_Smooth_Copy()
-{
-    // A copy for a size that no longer applies is dropped; the next paint
-    // makes a fast one for the current size and schedules this again.
-    const QSize size = Draw_Rect().size();
-    if (Scaled_Is_Smooth || Scaled_.size() != size || size == Picture_.size() || size.isEmpty())
-        return;
-    Scaled_ = Picture_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    Scaled_Is_Smooth = true;
-    ++Scaled_Copies;
-    update();
-}
-
-void TPane_Image::paintEvent(QPaintEvent* event)
-{
-    QPainter painter(this);
-    if (Picture_.isNull()) {
-        if (!Message_.isEmpty()) {
-            painter.fillRect(rect(), palette().color(QPalette::Window));
-            painter.setPen(palette().color(QPalette::WindowText));
-            painter.drawText(rect().adjusted(12, 12, -12, -12),
-                             Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Message_);
-        }
-        return;
-    }
-    const QRect target = Draw_Rect();
-    const QRect exposed = event->rect() & target;
-    if (exposed.isEmpty())
-        return;
-    if (target.size() == Picture_.size())
-        painter.drawImage(exposed.topLeft(), Picture_, exposed);
-    else
-        painter.drawImage(exposed.topLeft(), Scaled_For(target.size()), exposed);
-}
-
 // ---------------------------------------------------------------- pane
 
 TView_Image_Frame::TView_Image_Frame(QWidget* parent) : QWidget(parent)
@@ -238,8 +117,9 @@ void TView_Image_Frame::Build_Controls(const std::string& Caption,
     ScrollBox1 = new TMyScrollBox(this);
     if (Scroll_Handler)
         ScrollBox1->OnScroll = std::move(Scroll_Handler);
-    Image1 = new TPane_Image;
+    Image1 = Make_Picture_Control();
     ScrollBox1->setWidget(Image1);
+    ScrollBox1->viewport()->installEventFilter(this);
 
     Layout_->insertWidget(0, ScrollBox1, 1);
     Layout_->addWidget(Caption_E);
@@ -334,6 +214,14 @@ void TView_Image_Frame::Set_View_Mode(T_View_Mode Mode)
     Apply_Geometry();
 }
 
+void TView_Image_Frame::Set_Zoom(double Zoom)
+{
+    if (!Image1 || Image1->Zoom() == Zoom)
+        return;
+    Image1->Set_Zoom(Zoom);
+    Apply_Geometry();
+}
+
 void TView_Image_Frame::Apply_Geometry()
 {
     if (!Image1)
@@ -347,7 +235,7 @@ void TView_Image_Frame::Apply_Geometry()
         ScrollBox1->setWidgetResizable(true);
     } else {
         ScrollBox1->setWidgetResizable(false);
-        Image1->resize(Image1->Picture().size());
+        Image1->resize(Image1->Zoomed_Size());
     }
 }
 
@@ -380,6 +268,8 @@ bool TView_Image_Frame::Copy_File_To(const std::string& Destination) const
 
 bool TView_Image_Frame::eventFilter(QObject* watched, QEvent* event)
 {
+    if (ScrollBox1 && watched == ScrollBox1->viewport() && event->type() == QEvent::Wheel)
+        return Zoom_Wheel(static_cast<QWheelEvent*>(event)) || QWidget::eventFilter(watched, event);
     if (watched == Image1) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -398,27 +288,59 @@ bool TView_Image_Frame::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+bool TView_Image_Frame::Zoom_Wheel(QWheelEvent* event)
+{
+    // Ctrl + wheel zooms; the plain wheel scrolls as it always has.
+    if (!(event->modifiers() & Qt::ControlModifier) || !On_Zoom_Wheel)
+        return false;
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0)
+        On_Zoom_Wheel(this, steps, event->position().toPoint());
+    event->accept();
+    return true;
+}
+
 void TView_Image_Frame::Image1MouseDown(QMouseEvent* event)
 {
-    // A pan needs something to scroll, so it never starts in fit mode.
-    if (event->button() != Qt::LeftButton || !ScrollBox1->Has_Visible_Scroll_Bar())
+    // A left-button pan needs something to scroll, so it never starts in fit
+    // mode; the middle button pans wherever there is room to.
+    const bool left = event->button() == Qt::LeftButton && ScrollBox1->Has_Visible_Scroll_Bar();
+    if (!left && event->button() != Qt::MiddleButton)
         return;
     const QPoint at = event->position().toPoint();
     Drag_Start_X = at.x();
     Drag_Start_Y = at.y();
+    Drag_Start_Global = event->globalPosition().toPoint();
+    Drag_Start_Scroll = QPoint(ScrollBox1->Horz_Position(), ScrollBox1->Vert_Position());
+    Drag_Button = event->button();
     Dragging = true;
+    Drag_Moved = false;
     Image1->setCursor(Qt::ClosedHandCursor);
+}
+
+void TView_Image_Frame::Pan_To(const QPoint& Global)
+{
+    // The picture follows the hand: dragging it left or up shows what lies
+    // right or below. The scroll bars keep each position within its range.
+    const QPoint way = Drag_Start_Global - Global;
+    ScrollBox1->Set_Horz_Position(Drag_Start_Scroll.x() + way.x());
+    ScrollBox1->Set_Vert_Position(Drag_Start_Scroll.y() + way.y());
+    ScrollBox1->Notify_Scroll();
 }
 
 void TView_Image_Frame::Image1MouseMove(QMouseEvent* event)
 {
+    if (On_Hover)
+        On_Hover(this, Image1->Content_Point(event->position().toPoint()));
     if (Dragging) {
-        // The picture stays put while dragging; the cursor tells whether
-        // letting go here pans this pane.
+        // The cursor tells whether letting go here keeps the position.
         const QWidget* viewport = ScrollBox1->viewport();
-        const QPoint over = viewport->mapFromGlobal(event->globalPosition().toPoint());
-        Image1->setCursor(viewport->rect().contains(over) ? Qt::ClosedHandCursor
-                                                          : Qt::ForbiddenCursor);
+        const QPoint global = event->globalPosition().toPoint();
+        Image1->setCursor(viewport->rect().contains(viewport->mapFromGlobal(global))
+                              ? Qt::ClosedHandCursor
+                              : Qt::ForbiddenCursor);
+        Pan_To(global);
+        Drag_Moved = true;
         return;
     }
     Update_Hover_Cursor();
@@ -434,28 +356,24 @@ void TView_Image_Frame::Image1MouseMove(QMouseEvent* event)
 
 void TView_Image_Frame::Image1MouseUp(QMouseEvent* event)
 {
-    if (!Dragging || event->button() != Qt::LeftButton)
+    if (!Dragging || event->button() != Drag_Button)
         return;
     Dragging = false;
     Update_Hover_Cursor();
     // The drop counts only inside this pane's scroll box, on the picture or
-    // beside it; a drop anywhere else, another pane included, cancels the pan.
+    // beside it; a drop anywhere else, another pane included, returns to
+    // where the drag started.
     const QPoint global = event->globalPosition().toPoint();
     const QWidget* viewport = ScrollBox1->viewport();
-    if (!viewport->rect().contains(viewport->mapFromGlobal(global)))
+    if (!viewport->rect().contains(viewport->mapFromGlobal(global))) {
+        if (Drag_Moved)
+            Pan_To(Drag_Start_Global);
         return;
-    const QPoint at = Image1->mapFromGlobal(global);
-    Image1DragDrop(at.x(), at.y());
+    }
+    Image1DragDrop(global);
 }
 
-void TView_Image_Frame::Image1DragDrop(int X, int Y)
-{
-    // The picture follows the hand: dragging it left or up shows what lies
-    // right or below. The scroll bars keep each position within its range.
-    ScrollBox1->Set_Horz_Position(ScrollBox1->Horz_Position() + (Drag_Start_X - X));
-    ScrollBox1->Set_Vert_Position(ScrollBox1->Vert_Position() + (Drag_Start_Y - Y));
-    ScrollBox1->Notify_Scroll();
-}
+void TView_Image_Frame::Image1DragDrop(const QPoint& Global) { Pan_To(Global); }
 
 void TView_Image_Frame::Update_Hover_Cursor()
 {

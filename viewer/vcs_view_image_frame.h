@@ -4,8 +4,8 @@
 
 #include "document_kinds.h"
 #include "u_image_load.h"
+#include "u_pane_image.h"
 
-#include <QImage>
 #include <QScrollArea>
 #include <QTimer>
 #include <QWidget>
@@ -54,59 +54,6 @@ private:
     class QScrollBar* Pending_Bar = nullptr;
 };
 
-// The control that draws the picture. The picture is never centred: it is
-// drawn from the top left, at 1:1 unless stretching is on or it is larger
-// than the control, in which case it is scaled to fit, keeping its aspect
-// ratio (Picture_Draw_Rect).
-//
-// Large drawings make painting the expensive part, so the picture is decoded
-// once per load and a scaled copy is kept for the current drawn size; a paint
-// only copies the exposed part of that copy (or of the picture at 1:1), and
-// scrolling moves pixels without rescaling. Reducing a big picture smoothly
-// takes a noticeable moment, so while the size keeps changing (a window being
-// resized) a fast copy is drawn and the smooth one is made once the size has
-// settled. Enlarged pictures are scaled without smoothing on purpose: each
-// pixel of a small picture stays a crisp block, which is what a difference
-// viewer needs to show.
-class TPane_Image : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit TPane_Image(QWidget* parent = nullptr);
-
-    void Set_Picture(const QImage& Picture, const QString& Message);
-    const QImage& Picture() const { return Picture_; }
-    // Text drawn instead of a picture that could not be shown; empty otherwise.
-    const QString& Message() const { return Message_; }
-
-    void Set_Stretch(bool Stretch);
-    bool Stretch() const { return Stretch_; }
-
-    // Where the picture is drawn in this control's pixels.
-    QRect Draw_Rect() const;
-    // How many scaled copies were made since the picture was set (diagnostics).
-    int Scaled_Copies_Made() const { return Scaled_Copies; }
-
-protected:
-    void paintEvent(class QPaintEvent* event) override;
-
-private:
-    const QImage& Scaled_For(const QSize& size);
-    void Make_Smooth_Copy();
-
-    QImage Picture_;
-    QString Message_;
-    bool Stretch_ = false;
-    QImage Scaled_;
-    bool Scaled_Is_Smooth = false;
-    int Scaled_Copies = 0;
-    QTimer Smooth_Timer;
-};
-
-// The drawing rule: the rectangle from (0, 0) in which a picture of size
-// Picture is drawn inside a client of size Client. Sizes are truncated.
-QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch);
-
 // One image pane. It is empty (view mode None, no child controls) until its
 // first Load_File, which builds the scroll box, the picture control and the
 // caption line and sets the view mode to Actual_Size. Controls are owned by the pane.
@@ -127,9 +74,11 @@ QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch)
 // and the picture's width and height are 0.
 //
 // Panning: with a scroll bar visible, a left press on the picture starts a
-// drag; releasing the button over this pane's scroll box moves the view by
-// the distance dragged (the picture follows the hand) and raises OnScroll.
-// A release anywhere else cancels the pan.
+// drag (the middle button always does); the picture follows the hand while
+// the mouse moves, raising OnScroll at every step so that other panes follow
+// live. Releasing the button over this pane's scroll box keeps the position
+// (a click without movement raises OnScroll once more); a release anywhere
+// else returns to where the drag started.
 class TView_Image_Frame : public QWidget {
     Q_OBJECT
 
@@ -158,6 +107,10 @@ public:
     bool Reload_File(const std::string& File_Name);
     // Actual_Size: with scroll bars; Fit: fit to the visible area.
     void Set_View_Mode(T_View_Mode Mode);
+    // Widget pixels per picture pixel at actual size; the scroll positions
+    // are left to the caller.
+    void Set_Zoom(double Zoom);
+    double Zoom() const { return Image1 ? Image1->Zoom() : 1.0; }
     // Creates the page tab strip (once; a second call returns the same one).
     TDiff_Pagelist_Frame* Create_Page_Tabs();
     // Copies the shown file to Destination, overwriting it. No message.
@@ -184,17 +137,29 @@ public:
     TPane_Image* Image1 = nullptr;
     QLineEdit* Caption_E = nullptr;
 
+    // Ctrl + wheel over the picture: steps (positive to zoom in) and the
+    // point of the scroll box's viewport to zoom about.
+    std::function<void(TView_Image_Frame* Pane, int Steps, QPoint At)> On_Zoom_Wheel;
+    // The mouse over the picture, at a content point (picture pixels).
+    std::function<void(TView_Image_Frame* Pane, QPointF At)> On_Hover;
+
 protected:
     bool eventFilter(QObject* watched, class QEvent* event) override;
+    void Build_Controls(const std::string& Caption, TMyScrollBox::TNotifyEvent Scroll_Handler);
+    // The control that draws: one picture here.
+    virtual TPane_Image* Make_Picture_Control() { return new TPane_Image; }
+    void Apply_Geometry();
 
 private:
-    void Build_Controls(const std::string& Caption, TMyScrollBox::TNotifyEvent Scroll_Handler);
     bool Show_Picture(const T_Loaded_Picture& Picture);
-    void Apply_Geometry();
+    bool Zoom_Wheel(class QWheelEvent* event);
     void Image1MouseDown(class QMouseEvent* event);
     void Image1MouseMove(class QMouseEvent* event);
     void Image1MouseUp(class QMouseEvent* event);
-    void Image1DragDrop(int X, int Y);
+    // The end of a pan, the button let go at a screen point over the pane.
+    void Image1DragDrop(const QPoint& Global);
+    // Scrolls to where the drag started plus the hand's way from there.
+    void Pan_To(const QPoint& Global);
     void Update_Hover_Cursor();
 
     QVBoxLayout* Layout_ = nullptr;
@@ -207,5 +172,10 @@ private:
     T_View_Mode View_Mode_ = T_View_Mode::None;
     std::int32_t Drag_Start_X = 0;
     std::int32_t Drag_Start_Y = 0;
+    // Where the hand started, in screen pixels, and the scroll position then.
+    QPoint Drag_Start_Global;
+    QPoint Drag_Start_Scroll;
+    Qt::MouseButton Drag_Button = Qt::NoButton;
     bool Dragging = false;
+    bool Drag_Moved = false;
 };

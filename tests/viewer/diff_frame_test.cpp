@@ -261,9 +261,15 @@ TEST_F(Diff_Frame, APanByDragIsFollowedByTheOtherPanes)
     pane->ScrollBox1->Set_Horz_Position(100);
     pane->ScrollBox1->Set_Vert_Position(100);
     QWidget* image = pane->Image1;
+    // The hand's way is on the screen: the picture moves under it.
+    const QPoint pressed = image->mapToGlobal(QPoint(300, 200));
+    const QPoint moved = pressed + QPoint(-50, 60);
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(300, 200));
-    QTest::mouseMove(image, QPoint(250, 260));
-    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(250, 260));
+    QTest::mouseMove(image, image->mapFromGlobal(moved));
+    // The other pane follows while the mouse moves, not only at the drop.
+    EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Horz_Position(), 150);
+    EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Vert_Position(), 40);
+    QTest::mouseRelease(image, Qt::LeftButton, {}, image->mapFromGlobal(moved));
     EXPECT_EQ(pane->ScrollBox1->Horz_Position(), 150);
     EXPECT_EQ(pane->ScrollBox1->Vert_Position(), 40);
     EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Horz_Position(), 150);

@@ -1,0 +1,240 @@
+#include "u_pane_image.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+constexpr int Smoothing_Delay_Ms = 150;
+
+} // namespace
+
+QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch)
+{
+    const std::int64_t w = Picture.width(), h = Picture.height();
+    const std::int64_t cw = Client.width(), ch = Client.height();
+    const bool scaling = Stretch || w > cw || h > ch;
+    if (!scaling)
+        return QRect(0, 0, int(w), int(h));
+    if (w <= 0 || h <= 0)
+        return QRect();
+    // Exact integer forms of trunc(cw / (w / h)) and trunc(ch * (w / h)).
+    std::int64_t width, height;
+    if (w > h) {
+        width = cw;
+        height = cw * h / w;
+        if (height > ch) {
+            height = ch;
+            width = ch * w / h;
+        }
+    } else {
+        height = ch;
+        width = ch * w / h;
+        if (width > cw) {
+            width = cw;
+            height = cw * h / w;
+        }
+    }
+    return QRect(0, 0, int(width), int(height));
+}
+
+// ---------------------------------------------------------------- one picture
+
+TPane_Image::TPane_Image(QWidget* parent) : QWidget(parent)
+{
+    setMouseTracking(true);
+    Smooth_Timer.setSingleShot(true);
+    Smooth_Timer.setInterval(Smoothing_Delay_Ms);
+    connect(&Smooth_Timer, &QTimer::timeout, this, [this] {
+        if (Make_Smooth_Copies(Draw_Rect().size()))
+            update();
+    });
+}
+
+void TPane_Image::Set_Picture(const QImage& Picture, const QString& Message)
+{
+    Base_.Set_Picture(Picture);
+    Message_ = Message;
+    Smooth_Timer.stop();
+    update();
+}
+
+void TPane_Image::Set_Stretch(bool Stretch)
+{
+    if (Stretch_ == Stretch)
+        return;
+    Stretch_ = Stretch;
+    update();
+}
+
+void TPane_Image::Set_Zoom(double Zoom)
+{
+    if (Zoom_ == Zoom)
+        return;
+    Zoom_ = Zoom;
+    update();
+}
+
+QRect TPane_Image::Content_Rect() const { return QRect(QPoint(0, 0), Base_.Picture().size()); }
+
+QSize TPane_Image::Zoomed_Size() const
+{
+    const QSize content = Content_Rect().size();
+    if (content.isEmpty())
+        return {};
+    return QSize(std::max(1, int(std::lround(content.width() * Zoom_))),
+                 std::max(1, int(std::lround(content.height() * Zoom_))));
+}
+
+QRect TPane_Image::Draw_Rect() const
+{
+    return Picture_Draw_Rect(Stretch_ ? Content_Rect().size() : Zoomed_Size(), size(), Stretch_);
+}
+
+QPointF TPane_Image::Content_Point(const QPoint& At) const
+{
+    const QRect target = Draw_Rect();
+    const QRect content = Content_Rect();
+    if (target.isEmpty())
+        return {};
+    return QPointF(
+        content.left() + (At.x() - target.left()) * double(content.width()) / target.width(),
+        content.top() + (At.y() - target.top()) * double(content.height()) / target.height());
+}
+
+QRect TPane_Image::Placed(const QRect& Target, const QPoint& Position, const QSize& Picture) const
+{
+    const QRect content = Content_Rect();
+    if (content.isEmpty())
+        return {};
+    const double sx = double(Target.width()) / content.width();
+    const double sy = double(Target.height()) / content.height();
+    // Both edges are rounded, so that pictures side by side meet exactly.
+    const int x0 = int(std::lround((Position.x() - content.left()) * sx));
+    const int y0 = int(std::lround((Position.y() - content.top()) * sy));
+    const int x1 = int(std::lround((Position.x() + Picture.width() - content.left()) * sx));
+    const int y1 = int(std::lround((Position.y() + Picture.height() - content.top()) * sy));
+    return QRect(Target.left() + x0, Target.top() + y0, x1 - x0, y1 - y0);
+}
+
+bool TPane_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const QRect& Target)
+{
+    return Base_.Draw(Painter, Exposed, Target.topLeft(), Target.size());
+}
+
+bool TPane_Image::Make_Smooth_Copies(const QSize& Target) { return Base_.Make_Smooth(Target); }
+
+void TPane_Image::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    if (Picture().isNull()) {
+        if (!Message_.isEmpty()) {
+            painter.fillRect(rect(), palette().color(QPalette::Window));
+            painter.setPen(palette().color(QPalette::WindowText));
+            painter.drawText(rect().adjusted(12, 12, -12, -12),
+                             Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Message_);
+        }
+        return;
+    }
+    const QRect target = Draw_Rect();
+    const QRect exposed = event->rect() & target;
+    if (exposed.isEmpty())
+        return;
+    if (!Paint_Content(painter, exposed, target))
+        Smooth_Timer.start();
+}
+
+// ---------------------------------------------------------------- two versions
+
+T_Blend_Image::T_Blend_Image(QWidget* parent) : TPane_Image(parent) {}
+
+void T_Blend_Image::Set_Pictures(const QImage& Base, const QImage& Modified)
+{
+    Modified_.Set_Picture(Modified);
+    Set_Picture(Base, QString());
+}
+
+void T_Blend_Image::Set_Mode(T_Blend_Mode Mode)
+{
+    Mode_ = Mode;
+    update();
+}
+
+void T_Blend_Image::Set_Offset(const QPoint& Offset)
+{
+    Offset_ = Offset;
+    update();
+}
+
+void T_Blend_Image::Set_Opacity(double Opacity)
+{
+    Opacity_ = std::clamp(Opacity, 0.0, 1.0);
+    update();
+}
+
+void T_Blend_Image::Set_Showing_Modified(bool Modified)
+{
+    Showing_Modified_ = Modified;
+    update();
+}
+
+void T_Blend_Image::Set_Divider(double X)
+{
+    Divider_ = std::clamp(X, 0.0, double(Content_Rect().width()));
+    update();
+}
+
+QRect T_Blend_Image::Content_Rect() const
+{
+    QRect content = TPane_Image::Content_Rect();
+    if (!Modified_.Picture().isNull())
+        content |= QRect(Offset_, Modified_.Picture().size());
+    return content;
+}
+
+bool T_Blend_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const QRect& Target)
+{
+    const QRect base = Placed(Target, QPoint(0, 0), Base_.Picture().size());
+    const QRect modified = Placed(Target, Offset_, Modified_.Picture().size());
+    bool smooth = true;
+    auto draw_base = [&](const QRect& area) {
+        smooth &= Base_.Draw(Painter, area, base.topLeft(), base.size());
+    };
+    auto draw_modified = [&](const QRect& area) {
+        smooth &= Modified_.Draw(Painter, area, modified.topLeft(), modified.size());
+    };
+    switch (Mode_) {
+    case T_Blend_Mode::Overlay:
+        draw_base(Exposed);
+        Painter.setOpacity(Opacity_);
+        draw_modified(Exposed);
+        Painter.setOpacity(1);
+        break;
+    case T_Blend_Mode::Blink:
+        Showing_Modified_ ? draw_modified(Exposed) : draw_base(Exposed);
+        break;
+    case T_Blend_Mode::Swipe: {
+        const double scale = double(Target.width()) / std::max(1, Content_Rect().width());
+        const int divider = Target.left() + int(std::lround(Divider_ * scale));
+        draw_base(Exposed &
+                  QRect(QPoint(Target.left(), Target.top()), QPoint(divider - 1, Target.bottom())));
+        draw_modified(Exposed & QRect(QPoint(divider, Target.top()), Target.bottomRight()));
+        Painter.fillRect(QRect(divider, Exposed.top(), 1, Exposed.height()),
+                         QColor(0x00, 0x78, 0xD7));
+        break;
+    }
+    }
+    return smooth;
+}
+
+bool T_Blend_Image::Make_Smooth_Copies(const QSize& Target)
+{
+    const QRect target(QPoint(0, 0), Target);
+    bool base = Base_.Make_Smooth(Placed(target, QPoint(0, 0), Base_.Picture().size()).size());
+    bool modified =
+        Modified_.Make_Smooth(Placed(target, Offset_, Modified_.Picture().size()).size());
+    return base || modified;
+}

@@ -1,0 +1,110 @@
+// The controls that draw pictures inside an image pane: one picture, or the
+// two versions blended into one pane.
+#pragma once
+
+#include "u_picture_drawer.h"
+
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+// The drawing rule: the rectangle from (0, 0) in which a picture of size
+// Picture is drawn inside a client of size Client. Sizes are truncated.
+QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch);
+
+// The control that draws the picture. The picture is never centred: it is
+// drawn from the top left, at the zoom factor (1:1 at first) unless
+// stretching is on or it is larger than the control, in which case it is
+// scaled to fit, keeping its aspect ratio (Picture_Draw_Rect).
+class TPane_Image : public QWidget {
+public:
+    explicit TPane_Image(QWidget* parent = nullptr);
+
+    void Set_Picture(const QImage& Picture, const QString& Message);
+    const QImage& Picture() const { return Base_.Picture(); }
+    // Text drawn instead of a picture that could not be shown; empty otherwise.
+    const QString& Message() const { return Message_; }
+
+    void Set_Stretch(bool Stretch);
+    bool Stretch() const { return Stretch_; }
+    // Widget pixels per picture pixel while not stretched.
+    void Set_Zoom(double Zoom);
+    double Zoom() const { return Zoom_; }
+
+    // What is drawn, in picture pixels: the picture's rectangle here; the
+    // union of both pictures where two are blended.
+    virtual QRect Content_Rect() const;
+    // The content's size at the zoom factor.
+    QSize Zoomed_Size() const;
+    // Where the content is drawn in this control's pixels.
+    QRect Draw_Rect() const;
+    // The content point (in picture pixels) under a point of this control.
+    QPointF Content_Point(const QPoint& At) const;
+    // How many scaled copies were made since the picture was set (diagnostics).
+    int Scaled_Copies_Made() const { return Base_.Scaled_Copies_Made(); }
+
+protected:
+    void paintEvent(class QPaintEvent* event) override;
+    // Draws the content's exposed part; false when a fast reduced copy was
+    // drawn that a smooth one should replace once the scale settles.
+    virtual bool Paint_Content(QPainter& Painter, const QRect& Exposed, const QRect& Target);
+    // Replaces fast reduced copies by smooth ones; true when one was made.
+    virtual bool Make_Smooth_Copies(const QSize& Target);
+    // Where a picture placed at `Position` in content pixels lands, and its
+    // drawn size, when the content fills Target.
+    QRect Placed(const QRect& Target, const QPoint& Position, const QSize& Picture) const;
+
+    T_Picture_Drawer Base_;
+
+private:
+    QString Message_;
+    bool Stretch_ = false;
+    double Zoom_ = 1.0;
+    QTimer Smooth_Timer;
+};
+
+// How the two versions share one pane.
+enum class T_Blend_Mode {
+    Overlay, // the modified picture over the base, partly transparent
+    Blink,   // one version at a time
+    Swipe,   // the base left of a divider, the modified picture right of it
+};
+
+// Both versions in one pane, aligned at their top-left corners as the
+// converter aligns them, the modified picture moved by an offset.
+class T_Blend_Image : public TPane_Image {
+public:
+    explicit T_Blend_Image(QWidget* parent = nullptr);
+
+    void Set_Pictures(const QImage& Base, const QImage& Modified);
+    const QImage& Modified() const { return Modified_.Picture(); }
+    void Set_Mode(T_Blend_Mode Mode);
+    T_Blend_Mode Mode() const { return Mode_; }
+    // Shifts the modified picture against the base, in picture pixels.
+    void Set_Offset(const QPoint& Offset);
+    QPoint Offset() const { return Offset_; }
+    // Overlay: how opaque the modified picture is, 0 to 1.
+    void Set_Opacity(double Opacity);
+    double Opacity() const { return Opacity_; }
+    // Blink: which version shows.
+    void Set_Showing_Modified(bool Modified);
+    bool Showing_Modified() const { return Showing_Modified_; }
+    // Swipe: the divider's place in content pixels from the content's left.
+    void Set_Divider(double X);
+    double Divider() const { return Divider_; }
+
+    QRect Content_Rect() const override;
+
+protected:
+    bool Paint_Content(QPainter& Painter, const QRect& Exposed, const QRect& Target) override;
+    bool Make_Smooth_Copies(const QSize& Target) override;
+
+private:
+    T_Picture_Drawer Modified_;
+    T_Blend_Mode Mode_ = T_Blend_Mode::Overlay;
+    QPoint Offset_;
+    double Opacity_ = 0.5;
+    bool Showing_Modified_ = false;
+    double Divider_ = 0;
+};
