@@ -130,7 +130,7 @@ bool TPane_Image::Make_Smooth_Copies(const QSize& Target) { return Base_.Make_Sm
 void TPane_Image::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    if (Picture().isNull()) {
+    if (Content_Rect().isEmpty()) {
         if (!Message_.isEmpty()) {
             painter.fillRect(rect(), palette().color(QPalette::Window));
             painter.setPen(palette().color(QPalette::WindowText));

@@ -3,6 +3,7 @@
 #include "vcs_view_image_frame.h"
 
 #include <algorithm>
+#include <cmath>
 
 T_Pane_Synchronizer::T_Pane_Synchronizer(std::vector<TView_Image_Frame*> Panes)
     : Panes_(std::move(Panes))
@@ -28,4 +29,25 @@ void T_Pane_Synchronizer::Copy_Position(TMyScrollBox* From, TMyScrollBox* To)
         To->Set_Vert_Position(From->Vert_Position());
     if (To->Horz_Position() != From->Horz_Position())
         To->Set_Horz_Position(From->Horz_Position());
+}
+
+void T_Pane_Synchronizer::Zoom_Keeping(double Zoom, TView_Image_Frame* Pane, const QPointF& Content,
+                                       const QPoint& At)
+{
+    Zoom_ = Zoom;
+    for (TView_Image_Frame* pane : Panes_)
+        pane->Set_Zoom(Zoom);
+    if (!Pane || !Pane->ScrollBox1)
+        return;
+    Pane->ScrollBox1->Set_Horz_Position(int(std::lround(Content.x() * Zoom)) - At.x());
+    Pane->ScrollBox1->Set_Vert_Position(int(std::lround(Content.y() * Zoom)) - At.y());
+    Follow(Pane->ScrollBox1);
+}
+
+void T_Pane_Synchronizer::Bring_In_Step(TView_Image_Frame* Pane,
+                                        const TView_Image_Frame* Reference) const
+{
+    Pane->Set_Zoom(Zoom_);
+    if (Reference)
+        Copy_Position(Reference->ScrollBox1, Pane->ScrollBox1);
 }

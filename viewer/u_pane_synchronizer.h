@@ -1,16 +1,19 @@
 // Keeps the image panes of a diff view in step.
 #pragma once
 
+#include <QPoint>
+#include <QPointF>
+
 #include <vector>
 
 class TMyScrollBox;
 class TView_Image_Frame;
 
 // Knows the panes of one view and, when the user moves one of them, moves
-// the others to the same place. Positions are copied only where they
-// differ, and never raise the scroll boxes' OnScroll, so panes that follow
-// each other do not cascade. It holds the panes' order, not their state:
-// a pane without a scroll box yet (not loaded) is passed over.
+// the others to the same place; it also holds the zoom factor they share.
+// Positions are copied only where they differ, and never raise the scroll
+// boxes' OnScroll, so panes that follow each other do not cascade. A pane
+// without a scroll box yet (not loaded) is passed over.
 class T_Pane_Synchronizer {
 public:
     explicit T_Pane_Synchronizer(std::vector<TView_Image_Frame*> Panes);
@@ -21,6 +24,17 @@ public:
 
     static void Copy_Position(TMyScrollBox* From, TMyScrollBox* To);
 
+    double Zoom() const { return Zoom_; }
+    // Gives every pane the zoom factor and scrolls `Pane` so that the content
+    // point `Content` (in picture pixels) lies under `At`, a point of its
+    // viewport; the other panes then take its position.
+    void Zoom_Keeping(double Zoom, TView_Image_Frame* Pane, const QPointF& Content,
+                      const QPoint& At);
+    // Brings a pane shown later (the compared or the blended pane) to the
+    // shared zoom and to the position of `Reference`.
+    void Bring_In_Step(TView_Image_Frame* Pane, const TView_Image_Frame* Reference) const;
+
 private:
     std::vector<TView_Image_Frame*> Panes_;
+    double Zoom_ = 1.0;
 };

@@ -6,8 +6,10 @@
 #include "file_names.h"
 #include "page_pairing_task.h"
 #include "page_tab_marks.h"
+#include "u_blend_frame.h"
 #include "u_image_compare.h"
 #include "u_pane_synchronizer.h"
+#include "u_zoom.h"
 #include "u_run_progress.h"
 #include "vcs_diff_pagelist_frame.h"
 
@@ -117,6 +119,7 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     Set_Busy(false);
     Set_Shave_Limit();
     Set_Compared_Row(false);
+    Update_Status();
     // Keys scroll the base version; the shave field is not where typing starts.
     if (View_Image_Frame1->ScrollBox1)
         View_Image_Frame1->ScrollBox1->setFocus();
@@ -267,15 +270,30 @@ void TView_diff_frame::Build_Controls()
     View_Image_Frame1 = new TView_Image_Frame(grid_panel);
     View_Image_Frame2 = new TView_Image_Frame(grid_panel);
     View_Image_Frame3 = new TView_Image_Frame(grid_panel);
+    View_Image_Frame4 = new T_Blend_Frame(grid_panel);
     GridPanel1->addWidget(View_Image_Frame1, 0, 0);
     GridPanel1->addWidget(View_Image_Frame2, 0, 1);
     GridPanel1->addWidget(View_Image_Frame3, 1, 0);
+    // The one-pane views span the width where the two versions were.
+    GridPanel1->addWidget(View_Image_Frame4, 0, 0, 1, 2);
     GridPanel1->setColumnStretch(0, 1);
     GridPanel1->setColumnStretch(1, 1);
     View_Image_Frame3->setVisible(false);
+    View_Image_Frame4->setVisible(false);
     layout->addWidget(grid_panel, 1);
-    Synchronizer = std::make_unique<T_Pane_Synchronizer>(
-        std::vector<TView_Image_Frame*>{View_Image_Frame1, View_Image_Frame2, View_Image_Frame3});
+    Synchronizer = std::make_unique<T_Pane_Synchronizer>(std::vector<TView_Image_Frame*>{
+        View_Image_Frame1, View_Image_Frame2, View_Image_Frame3, View_Image_Frame4});
+    for (TView_Image_Frame* pane : {View_Image_Frame1, View_Image_Frame2, View_Image_Frame3,
+                                    static_cast<TView_Image_Frame*>(View_Image_Frame4)}) {
+        pane->On_Zoom_Wheel = [this](TView_Image_Frame* from, int steps, QPoint at) {
+            double zoom = Current_Scale();
+            for (int step = 0; step < std::abs(steps); ++step)
+                zoom = steps > 0 ? Zoomed_In(zoom) : Zoomed_Out(zoom);
+            Zoom_To(zoom, from, at);
+        };
+        pane->On_Hover = [this](TView_Image_Frame* from, QPointF at) { Hover(from, at); };
+    }
+    Build_View_Row(layout);
 }
 
 void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog)
@@ -403,6 +421,7 @@ void TView_diff_frame::Show_Compared(const std::string& File)
     View_Image_Frame3->Load_File(File, "Compared image", std::string(),
                                  [this](TMyScrollBox* sender) { Sync_Scroll(sender); });
     View_Image_Frame3->Set_View_Mode(ViewMode_);
+    View_Image_Frame3->Set_Zoom(Synchronizer->Zoom());
     View_Image_Frame3->setVisible(true);
     Set_Compared_Row(true);
     // Lay the grid out now, so the pane's scroll range is known before the
@@ -476,7 +495,9 @@ void TView_diff_frame::Fit_AExecute()
     View_Image_Frame2->Set_View_Mode(ViewMode_);
     if (Compared_Shown())
         View_Image_Frame3->Set_View_Mode(ViewMode_);
+    View_Image_Frame4->Set_View_Mode(ViewMode_);
     Fit_A->setChecked(ViewMode_ == T_View_Mode::Fit);
+    Update_Status();
 }
 
 void TView_diff_frame::Compare_AExecute()
@@ -554,6 +575,7 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
     }
     bool left = Side == T_Side::Left;
     (left ? View_Image_Frame1 : View_Image_Frame2)->Reload_File(page.File);
+    Show_Blend_Pictures();
     TDiff_Pagelist_Frame* other = left ? RightTabs : LeftTabs;
     if (Sync_Pages_A->isChecked() && other) {
         // Pages paired by what they show follow their counterpart; a sheet

@@ -9,13 +9,21 @@
 #include "u_file_dialog.h"
 #include "vcs_view_image_frame.h"
 
+#include <QPointF>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 
 class QAction;
+class QDoubleSpinBox;
 class QGridLayout;
+class QLabel;
+class QShortcut;
+class QSlider;
+class QVBoxLayout;
+class T_Blend_Frame;
 class QSpinBox;
 class QToolBar;
 class QToolButton;
@@ -28,6 +36,9 @@ class T_Run_Progress;
 // typing and applies its rule when left: not an integer or negative gives 0,
 // then the value is kept within [0, maximum].
 class T_Shave_Edit;
+
+// How the two versions are laid out: in two panes, or in one.
+enum class T_Pane_Layout { Side_By_Side, Overlay, Blink, Swipe };
 
 class TView_diff_frame : public QWidget {
 public:
@@ -86,6 +97,27 @@ public:
     void Sync_Scroll(TMyScrollBox* Sender);
     static void Copy_Scroll_Pos(TMyScrollBox* From, TMyScrollBox* To);
 
+    // The "View" row: zoom, one-pane views, alignment, and the status line.
+    void Zoom_In();
+    void Zoom_Out();
+    void Zoom_100();
+    // Zooms every pane to Zoom (within the steps' range), keeping the
+    // picture point under At, a point of Pane's viewport, where it is.
+    void Zoom_To(double Zoom, TView_Image_Frame* Pane, const QPoint& At);
+    // The scale the panes show now: the fitted scale in fit mode.
+    double Current_Scale() const;
+    void Show_Layout(T_Pane_Layout Layout);
+    T_Pane_Layout Layout() const { return Layout_; }
+    // Shifts the modified picture against the base, in picture pixels.
+    void Nudge_Offset(const QPoint& Step);
+    void Reset_Offset();
+    QPoint Offset() const { return Offset_; }
+    // Blink: pauses the blinking, or once paused shows the other version.
+    void Blink_Pause_Or_Toggle();
+    void Step_Opacity(int Percent);
+    void Step_Divider(int Direction);
+    void Update_Status();
+
     // Action handlers.
     void Fit_AExecute();
     void Compare_AExecute();
@@ -114,9 +146,32 @@ public:
     QSpinBox* Shave_E = nullptr;
     TDiff_Pagelist_Frame* LeftTabs = nullptr;
     TDiff_Pagelist_Frame* RightTabs = nullptr;
+    // The "View" row and what it controls.
+    QToolBar* ToolBar2 = nullptr;
+    QAction* Zoom_In_A = nullptr;
+    QAction* Zoom_Out_A = nullptr;
+    QAction* Zoom_100_A = nullptr;
+    QAction* Side_By_Side_A = nullptr;
+    QAction* Overlay_A = nullptr;
+    QAction* Blink_A = nullptr;
+    QAction* Swipe_A = nullptr;
+    QAction* Reset_Offset_A = nullptr;
+    QSlider* Opacity_S = nullptr;
+    QDoubleSpinBox* Blink_Interval_E = nullptr;
+    T_Blend_Frame* View_Image_Frame4 = nullptr; // both versions in one pane
+    QLabel* Status_L = nullptr;
 
 private:
     void Build_Controls();
+    void Build_View_Row(QVBoxLayout* Layout);
+    void Add_View_Shortcuts();
+    // The pane the zoom buttons zoom about and the status line reads.
+    TView_Image_Frame* Main_Pane() const;
+    void Show_Blend_Pictures();
+    void Blink_Tick();
+    void Hover(TView_Image_Frame* Pane, QPointF At);
+    // The pixel inspector's part of the status line.
+    QString Pixel_Status() const;
     bool Open_Session();
     void Show_Page_Tabs();
     // Pages of documents without stable page identifiers are paired by what
@@ -150,4 +205,12 @@ private:
     // The progress window of the run in progress; null between runs.
     T_Run_Progress* Progress = nullptr;
     std::unique_ptr<T_Page_Pairing_Task> Pairing_Task;
+    T_Pane_Layout Layout_ = T_Pane_Layout::Side_By_Side;
+    QPoint Offset_;
+    QTimer Blink_Timer;
+    bool Blink_Paused = false;
+    // The picture point under the mouse, while it is over a picture.
+    QPointF Hover_At;
+    bool Hover_Known = false;
+    std::vector<QShortcut*> Swipe_Keys;
 };

@@ -231,7 +231,7 @@ void TView_Image_Frame::Apply_Geometry()
     // In fit mode the control fills the visible area, so there is nothing to
     // scroll. At actual size it takes the picture's size and sits at the top
     // left. A pane without a picture fills the area to show its message.
-    if (fit || Image1->Picture().isNull()) {
+    if (fit || Image1->Content_Rect().isEmpty()) {
         ScrollBox1->setWidgetResizable(true);
     } else {
         ScrollBox1->setWidgetResizable(false);

@@ -1,0 +1,22 @@
+// The pane of the one-pane views: both versions drawn in one place.
+#pragma once
+
+#include "vcs_view_image_frame.h"
+
+class T_Blend_Frame : public TView_Image_Frame {
+public:
+    explicit T_Blend_Frame(QWidget* parent = nullptr) : TView_Image_Frame(parent) {}
+
+    // Shows the two pictures (built on the first call, with the scroll
+    // handler); later calls replace them and keep the mode and position.
+    void Show_Pair(const QImage& Base, const QImage& Modified,
+                   TMyScrollBox::TNotifyEvent Scroll_Handler);
+    // The drawing control; null before the first Show_Pair.
+    T_Blend_Image* Blend() const { return static_cast<T_Blend_Image*>(Image1); }
+    void Set_Caption(const QString& Caption);
+    // Moves the modified picture against the base; the pane's extent follows.
+    void Set_Offset(const QPoint& Offset);
+
+protected:
+    TPane_Image* Make_Picture_Control() override { return new T_Blend_Image; }
+};
