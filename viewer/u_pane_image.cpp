@@ -48,10 +48,8 @@ TPane_Image::TPane_Image(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
     Smooth_Timer.setSingleShot(true);
     Smooth_Timer.setInterval(Smoothing_Delay_Ms);
-    connect(&Smooth_Timer, &QTimer::timeout, this, [this] {
-        if (Make_Smooth_Copies(Draw_Rect().size()))
-            update();
-    });
+    connect(&Smooth_Timer, &QTimer::timeout, this,
+            [this] { Make_Smooth_Copies(Draw_Rect().size()); });
 }
 
 void TPane_Image::Set_Picture(const QImage& Picture, const QString& Message)
@@ -125,7 +123,20 @@ bool TPane_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const Q
     return Base_.Draw(Painter, Exposed, Target.topLeft(), Target.size());
 }
 
-bool TPane_Image::Make_Smooth_Copies(const QSize& Target) { return Base_.Make_Smooth(Target); }
+std::function<void()> TPane_Image::Repaint_When_Ready()
+{
+    // Called on the thread that made the copy; the paint happens here, and
+    // not at all once this control is gone.
+    return [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { update(); }, Qt::QueuedConnection);
+    };
+}
+
+bool TPane_Image::Make_Smooth_Copies(const QSize& Target)
+{
+    return Base_.Make_Smooth(Target, Repaint_When_Ready());
+}
 
 void TPane_Image::paintEvent(QPaintEvent* event)
 {
@@ -233,8 +244,9 @@ bool T_Blend_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const
 bool T_Blend_Image::Make_Smooth_Copies(const QSize& Target)
 {
     const QRect target(QPoint(0, 0), Target);
-    bool base = Base_.Make_Smooth(Placed(target, QPoint(0, 0), Base_.Picture().size()).size());
-    bool modified =
-        Modified_.Make_Smooth(Placed(target, Offset_, Modified_.Picture().size()).size());
+    bool base = Base_.Make_Smooth(Placed(target, QPoint(0, 0), Base_.Picture().size()).size(),
+                                  Repaint_When_Ready());
+    bool modified = Modified_.Make_Smooth(
+        Placed(target, Offset_, Modified_.Picture().size()).size(), Repaint_When_Ready());
     return base || modified;
 }

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 // The drawing rule: the rectangle from (0, 0) in which a picture of size
 // Picture is drawn inside a client of size Client. Sizes are truncated.
 QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch);
@@ -49,8 +51,10 @@ protected:
     // Draws the content's exposed part; false when a fast reduced copy was
     // drawn that a smooth one should replace once the scale settles.
     virtual bool Paint_Content(QPainter& Painter, const QRect& Exposed, const QRect& Target);
-    // Replaces fast reduced copies by smooth ones; true when one was made.
+    // Starts making smooth copies where fast reductions were drawn; the
+    // control repaints when they are ready. True when one is under way.
     virtual bool Make_Smooth_Copies(const QSize& Target);
+    std::function<void()> Repaint_When_Ready();
     // Where a picture placed at `Position` in content pixels lands, and its
     // drawn size, when the content fills Target.
     QRect Placed(const QRect& Target, const QPoint& Position, const QSize& Picture) const;

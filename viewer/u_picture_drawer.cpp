@@ -7,43 +7,72 @@
 
 namespace {
 
-// Pictures above this many pixels are first reduced without smoothing while
-// the drawn size keeps changing; below it a smooth reduction is quick enough
-// to make at once.
+// Pictures above this many pixels get their smooth reduction on another
+// thread; below it one is quick enough to make at once.
 constexpr std::int64_t Deferred_Smoothing_Pixels = std::int64_t{2048} * 2048;
 
 } // namespace
 
 void T_Picture_Drawer::Set_Picture(const QImage& Picture)
 {
+    if (Making.valid())
+        Making.wait();
+    Making = {};
     Picture_ = Picture;
     Scaled_ = QImage();
-    Scaled_Is_Smooth = false;
     Scaled_Copies = 0;
 }
 
-const QImage& T_Picture_Drawer::Scaled_For(const QSize& Drawn, bool& Smooth)
+void T_Picture_Drawer::Adopt_Finished_Copy()
 {
-    if (Scaled_.isNull() || Scaled_.size() != Drawn) {
-        const bool big =
-            std::int64_t{Picture_.width()} * Picture_.height() > Deferred_Smoothing_Pixels;
-        Scaled_ = Picture_.scaled(Drawn, Qt::IgnoreAspectRatio,
-                                  big ? Qt::FastTransformation : Qt::SmoothTransformation);
-        Scaled_Is_Smooth = !big;
-        ++Scaled_Copies;
-    }
-    Smooth = Scaled_Is_Smooth;
-    return Scaled_;
+    if (!Making.valid() || Making.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    Scaled_ = Making.get();
+    ++Scaled_Copies;
 }
 
-bool T_Picture_Drawer::Make_Smooth(const QSize& Drawn)
+bool T_Picture_Drawer::Make_Smooth(const QSize& Drawn, std::function<void()> Ready)
 {
-    if (Scaled_Is_Smooth || Scaled_.size() != Drawn || Drawn.isEmpty())
+    Adopt_Finished_Copy();
+    if (Drawn.isEmpty() || Scaled_.size() == Drawn || Drawn.width() >= Picture_.width())
         return false;
-    Scaled_ = Picture_.scaled(Drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    Scaled_Is_Smooth = true;
-    ++Scaled_Copies;
+    if (Making.valid()) {
+        // One copy at a time; one for another size is made again once the
+        // one under way is done.
+        if (Making_Size == Drawn)
+            return true;
+        Making.wait();
+        Making = {};
+    }
+    Making_Size = Drawn;
+    Making = std::async(std::launch::async, [picture = Picture_, Drawn, Ready = std::move(Ready)] {
+        QImage scaled = picture.scaled(Drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (Ready)
+            Ready();
+        return scaled;
+    });
     return true;
+}
+
+void T_Picture_Drawer::Draw_Scaled_Part(QPainter& Painter, const QRect& Area, const QPoint& Origin,
+                                        const QSize& Drawn) const
+{
+    // Only the picture pixels under the area, each drawn whole so that
+    // squares line up from one paint to the next.
+    const double sx = double(Drawn.width()) / Picture_.width();
+    const double sy = double(Drawn.height()) / Picture_.height();
+    const QRect local = Area.translated(-Origin);
+    const int x0 = int(std::floor(local.left() / sx)), y0 = int(std::floor(local.top() / sy));
+    const int x1 = std::min(Picture_.width(), int(std::ceil((local.right() + 1) / sx)));
+    const int y1 = std::min(Picture_.height(), int(std::ceil((local.bottom() + 1) / sy)));
+    const QRectF source(x0, y0, x1 - x0, y1 - y0);
+    const QRectF target(Origin.x() + x0 * sx, Origin.y() + y0 * sy, source.width() * sx,
+                        source.height() * sy);
+    Painter.save();
+    Painter.setClipRect(Area);
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    Painter.drawImage(target, Picture_, source);
+    Painter.restore();
 }
 
 bool T_Picture_Drawer::Draw(QPainter& Painter, const QRect& Exposed, const QPoint& Origin,
@@ -57,25 +86,20 @@ bool T_Picture_Drawer::Draw(QPainter& Painter, const QRect& Exposed, const QPoin
         return true;
     }
     if (Drawn.width() < Picture_.width()) {
-        bool smooth = true;
-        Painter.drawImage(area.topLeft(), Scaled_For(Drawn, smooth), area.translated(-Origin));
-        return smooth;
+        Adopt_Finished_Copy();
+        const bool big =
+            std::int64_t{Picture_.width()} * Picture_.height() > Deferred_Smoothing_Pixels;
+        if (Scaled_.size() != Drawn && !big) {
+            Scaled_ = Picture_.scaled(Drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            ++Scaled_Copies;
+        }
+        if (Scaled_.size() == Drawn) {
+            Painter.drawImage(area.topLeft(), Scaled_, area.translated(-Origin));
+            return true;
+        }
+        Draw_Scaled_Part(Painter, area, Origin, Drawn);
+        return false;
     }
-    // Enlarged: only the picture pixels under the exposed area, each drawn
-    // whole so that squares line up from one paint to the next.
-    const double sx = double(Drawn.width()) / Picture_.width();
-    const double sy = double(Drawn.height()) / Picture_.height();
-    const QRect local = area.translated(-Origin);
-    const int x0 = int(std::floor(local.left() / sx)), y0 = int(std::floor(local.top() / sy));
-    const int x1 = std::min(Picture_.width(), int(std::ceil((local.right() + 1) / sx)));
-    const int y1 = std::min(Picture_.height(), int(std::ceil((local.bottom() + 1) / sy)));
-    const QRectF source(x0, y0, x1 - x0, y1 - y0);
-    const QRectF target(Origin.x() + x0 * sx, Origin.y() + y0 * sy, source.width() * sx,
-                        source.height() * sy);
-    Painter.save();
-    Painter.setClipRect(area);
-    Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    Painter.drawImage(target, Picture_, source);
-    Painter.restore();
+    Draw_Scaled_Part(Painter, area, Origin, Drawn);
     return true;
 }

@@ -5,37 +5,48 @@
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
+#include <future>
+
 class QPainter;
 
 // Large drawings make painting the expensive part, so a paint only draws
-// the exposed part. At 1:1 it copies pixels; reduced, it copies from a
-// scaled copy kept for the current scale; enlarged, it scales just the
+// the exposed part. At 1:1 it copies pixels; enlarged, it scales just the
 // exposed part, without smoothing: every pixel stays a sharp square, which
-// is what a difference viewer must show. Reducing a big picture smoothly takes a
-// noticeable moment, so while the scale keeps changing (a window being
-// resized, a zoom being stepped) a fast copy is drawn and the owner is asked
-// to make the smooth one once the scale has settled.
+// is what a difference viewer must show. Reduced, it copies from a smooth
+// copy kept for the current scale; a big picture's smooth copy takes a
+// noticeable moment, so until it is ready the exposed part is reduced
+// directly (fast, without smoothing) and the copy is made on another thread
+// once the scale has settled (a window being resized, a zoom being stepped).
 class T_Picture_Drawer {
 public:
+    T_Picture_Drawer() = default;
+    T_Picture_Drawer(const T_Picture_Drawer&) = delete;
+    T_Picture_Drawer& operator=(const T_Picture_Drawer&) = delete;
+
     void Set_Picture(const QImage& Picture);
     const QImage& Picture() const { return Picture_; }
 
-    // Draws the part of the picture that falls into `exposed`, the picture's
-    // top left at `origin`, every picture pixel `scale` widget pixels wide
-    // (`drawn` is the picture's whole size at that scale). Returns false when
-    // it drew a fast reduced copy that a smooth one should replace.
+    // Draws the part of the picture that falls into `Exposed`, the picture's
+    // top left at `Origin`, the whole picture `Drawn` big. Returns false when
+    // it drew a fast reduction that a smooth copy should replace.
     bool Draw(QPainter& Painter, const QRect& Exposed, const QPoint& Origin, const QSize& Drawn);
-    // Replaces a fast reduced copy of this size by a smooth one; false when
-    // there is none to replace.
-    bool Make_Smooth(const QSize& Drawn);
+    // Starts making the smooth copy for this size on another thread; Ready
+    // is called on that thread when it is done (then the next Draw uses it).
+    // False when there is nothing to make.
+    bool Make_Smooth(const QSize& Drawn, std::function<void()> Ready);
     // How many scaled copies were made since the picture was set.
     int Scaled_Copies_Made() const { return Scaled_Copies; }
 
 private:
-    const QImage& Scaled_For(const QSize& Drawn, bool& Smooth);
+    // Takes over a smooth copy that has been finished meanwhile.
+    void Adopt_Finished_Copy();
+    void Draw_Scaled_Part(QPainter& Painter, const QRect& Area, const QPoint& Origin,
+                          const QSize& Drawn) const;
 
     QImage Picture_;
     QImage Scaled_;
-    bool Scaled_Is_Smooth = false;
     int Scaled_Copies = 0;
+    std::future<QImage> Making;
+    QSize Making_Size;
 };
