@@ -23,11 +23,13 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <variant>
 
 namespace imaging {
 
@@ -53,14 +55,10 @@ struct T_Font {
     QString Face;
 };
 
-// The objects of a metafile's table: pens, brushes, fonts, or anything else
-// that only occupies a slot (palettes, regions).
-struct T_Object {
-    enum { Empty, Pen, Brush, Font, Other } Kind = Empty;
-    T_Pen Pen_Value;
-    T_Brush Brush_Value;
-    T_Font Font_Value;
-};
+// An object of a metafile's table: a pen, a brush, a font, or anything else
+// that only occupies a slot (palettes, regions); an empty slot holds none.
+struct T_Other {};
+using T_Object = std::variant<std::monostate, T_Pen, T_Brush, T_Font, T_Other>;
 
 // Everything that saving the device context keeps.
 struct T_State {
@@ -132,17 +130,49 @@ QPainterPath Arc_Path(int kind, double l, double t, double r, double b, QPointF 
     return path;
 }
 
-// Paints in picture coordinates and counts the work.
+// A packed device-independent bitmap of `width` x `height` pixels, read as a
+// bitmap file whose header says where the pixels start (Qt's reader of
+// packed bitmaps guesses that from their stated image size). Qt's reader
+// leaves the pixels that the data does not reach as they happened to be in
+// memory: short data is padded with zeros, and run-length bitmaps, whose
+// escapes skip pixels, go through this program's own decoder.
+QImage Dib_Picture(const u8* dib, std::size_t size, bool core, std::int64_t width,
+                   std::int64_t height)
+{
+    const unsigned bits = std::min<unsigned>(Get_U16_LE(dib + (core ? 10 : 14)), 32);
+    const std::uint32_t header = Get_U32_LE(dib), compression = core ? 0 : Get_U32_LE(dib + 16);
+    const std::uint64_t used = core ? 0 : Get_U32_LE(dib + 32);
+    const std::uint64_t colors = used ? used : bits <= 8 ? 1u << bits : 0;
+    const std::uint64_t masks = compression == 3 && header == 40 ? 12 : 0;
+    QByteArray file("BM\0\0\0\0\0\0\0\0\0\0\0\0", 14);
+    qToLittleEndian(static_cast<quint32>(14 + size), file.data() + 2);
+    qToLittleEndian(static_cast<quint32>(std::min<std::uint64_t>(
+                        14 + header + colors * (core ? 3 : 4) + masks, 0xFFFFFFFF)),
+                    file.data() + 10);
+    file.append(reinterpret_cast<const char*>(dib), static_cast<qsizetype>(size));
+    QImage picture;
+    std::string ignored;
+    const auto pixel_bytes = static_cast<qsizetype>((width * bits + 31) / 32 * 4 * height);
+    if (compression == 1 || compression == 2)
+        Decode_Picture(file, T_Image_Decoder::Rle_Bitmap, {}, {}, picture, ignored);
+    else
+        picture.loadFromData(file + QByteArray(pixel_bytes, 0), "bmp");
+    return picture;
+}
+
+// Plays a metafile's figures: keeps its state and object table, paints in
+// picture coordinates and counts the work.
 class T_Drawer {
 public:
     T_Drawer(QImage& image, std::uint64_t budget) : Image(image), P(&image), Budget(budget) {}
 
     T_State S;
+    std::vector<T_State> Saved;          // by SaveDC
+    std::vector<T_Object> Objects;       // pens, brushes, fonts by their index
     std::function<QTransform()> Mapping; // logical to picture coordinates, set by the parser
     bool In_Path = false;
 
     bool Over_Budget() const { return Work > Budget; }
-    void Add_Work(std::uint64_t steps) { Work += steps; }
 
     double Map_Length(double logical) const
     {
@@ -204,28 +234,16 @@ public:
     // region mode: 1 intersect, 2 unite, 3 exclusive or, 4 subtract, 5 replace.
     void Combine_Clip(const QPainterPath& area, unsigned mode)
     {
+        if (mode < 1 || mode > 5)
+            return;
         QPainterPath current = S.Clip;
         if (!S.Clipped)
             current = QPainterPath(), current.addRect(0, 0, Image.width(), Image.height());
-        switch (mode) {
-        case 1:
-            S.Clip = current.intersected(area);
-            break;
-        case 2:
-            S.Clip = current.united(area);
-            break;
-        case 3:
-            S.Clip = current.united(area).subtracted(current.intersected(area));
-            break;
-        case 4:
-            S.Clip = current.subtracted(area);
-            break;
-        case 5:
-            S.Clip = area;
-            break;
-        default:
-            return;
-        }
+        S.Clip = mode == 1   ? current.intersected(area)
+                 : mode == 2 ? current.united(area)
+                 : mode == 3 ? current.united(area).subtracted(current.intersected(area))
+                 : mode == 4 ? current.subtracted(area)
+                             : area;
         S.Clipped = true;
         // Each combination costs in proportion to the elements involved.
         Work += static_cast<std::uint64_t>(current.elementCount() + area.elementCount()) * 64;
@@ -293,9 +311,9 @@ public:
     void Bitmap(const u8* dib, std::size_t size, QPointF corner0, QPointF corner1, QRect source)
     {
         // The bitmap's own size, from its header, is bounded before decoding.
-        if (Over_Budget() || size < 16)
+        const bool core = size >= 12 && Get_U32_LE(dib) == 12;
+        if (Over_Budget() || size < (core ? 16 : 40)) // the core or the information header
             return;
-        const bool core = Get_U32_LE(dib) == 12;
         const std::int64_t bw =
             core ? Get_U16_LE(dib + 4) : static_cast<std::int32_t>(Get_U32_LE(dib + 4));
         const std::int64_t bh =
@@ -303,10 +321,8 @@ public:
         if (bw <= 0 || bh <= 0 || bw * bh > 4096 * 4096)
             return;
         Work += static_cast<std::uint64_t>(bw * bh);
-        QImage picture;
-        const auto bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(dib),
-                                                   static_cast<qsizetype>(size));
-        if (Over_Budget() || !picture.loadFromData(bytes, "dib"))
+        QImage picture = Over_Budget() ? QImage() : Dib_Picture(dib, size, core, bw, bh);
+        if (picture.isNull())
             return;
         if (source.isEmpty() || !picture.rect().contains(source))
             source = picture.rect();
@@ -375,38 +391,53 @@ private:
     std::uint64_t Budget;
 };
 
+// A record's parameters: `Count` signed integers of `Width` bytes (2 in a
+// Windows metafile, 4 in an enhanced one) at `Data`, counted from the last
+// when `Reversed`; those past the record read as 0.
+struct T_Params {
+    const u8* Data;
+    std::size_t Count;
+    std::size_t Width;
+    bool Reversed = false;
+
+    std::uint32_t U(std::size_t i) const
+    {
+        if (i >= Count)
+            return 0;
+        const u8* at = Data + Width * (Reversed ? Count - 1 - i : i);
+        return Width == 2 ? Get_U16_LE(at) : Get_U32_LE(at);
+    }
+    double operator()(std::size_t i) const
+    {
+        return Width == 2 ? static_cast<std::int16_t>(U(i)) : static_cast<std::int32_t>(U(i));
+    }
+};
+
 // Reads `count` points of `coordinate` bytes each (2 or 4, signed) at offset
 // `at` of the `n` parameter bytes at `p`; false when they do not fit.
-bool Read_Points(const u8* p, std::size_t n, std::size_t at, std::size_t count, int coordinate,
-                 QPolygonF& out)
+bool Read_Points(const u8* p, std::size_t n, std::size_t at, std::size_t count,
+                 std::size_t coordinate, QPolygonF& out)
 {
-    const std::size_t each = 2 * static_cast<std::size_t>(coordinate);
-    if (at > n || count > (n - at) / each)
+    if (at > n || count > (n - at) / (2 * coordinate))
         return false;
+    const T_Params v{p + at, 2 * count, coordinate};
     out.clear();
-    for (std::size_t i = 0; i < count; ++i) {
-        const u8* q = p + at + i * each;
-        if (coordinate == 2)
-            out.append(QPointF(static_cast<std::int16_t>(Get_U16_LE(q)),
-                               static_cast<std::int16_t>(Get_U16_LE(q + 2))));
-        else
-            out.append(QPointF(static_cast<std::int32_t>(Get_U32_LE(q)),
-                               static_cast<std::int32_t>(Get_U32_LE(q + 4))));
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        out.append(QPointF(v(2 * i), v(2 * i + 1)));
     return true;
 }
 
 // Several polygons or polylines: `polys` counts of `count_bytes` each at
 // `counts_at`, then all the points; false when they do not fit.
 bool Read_Poly_Path(const u8* p, std::size_t n, std::size_t counts_at, std::size_t polys,
-                    int count_bytes, int coordinate, bool closed, QPainterPath& out)
+                    std::size_t count_bytes, std::size_t coordinate, bool closed, QPainterPath& out)
 {
     if (counts_at > n || polys > (n - counts_at) / count_bytes)
         return false;
+    const T_Params counts{p + counts_at, polys, count_bytes};
     std::size_t at = counts_at + polys * count_bytes;
     for (std::size_t i = 0; i < polys; ++i) {
-        const u8* c = p + counts_at + i * count_bytes;
-        const std::size_t count = count_bytes == 2 ? Get_U16_LE(c) : Get_U32_LE(c);
+        const std::size_t count = counts.U(i);
         QPolygonF points;
         if (!Read_Points(p, n, at, count, coordinate, points))
             return false;
@@ -418,32 +449,20 @@ bool Read_Poly_Path(const u8* p, std::size_t n, std::size_t counts_at, std::size
     return true;
 }
 
-// Picks the picture size for a metafile of `w` x `h` pixels at 96 dpi: the
-// longer side is kept between 16 and 4096 pixels.
-void Raster_Size(double w, double h, std::int64_t& out_w, std::int64_t& out_h)
+// A white picture for a metafile of `w` x `h` pixels at 96 dpi, its longer
+// side kept between 16 and 4096 pixels.
+bool New_Drawing(QImage& out, double w, double h, const T_Decode_Limits& limits, std::string& error)
 {
     w = std::abs(w), h = std::abs(h);
-    if (!(w >= 1) || !(h >= 1)) {
-        out_w = out_h = 0;
-        return;
-    }
+    if (!(w >= 1) || !(h >= 1))
+        return Fail(error, "The metafile does not say how large its picture is.");
     const double longer = std::max(w, h), scale = longer > 4096 ? 4096 / longer
                                                   : longer < 16 ? 16 / longer
                                                                 : 1;
-    out_w = std::max<std::int64_t>(1, std::llround(w * scale));
-    out_h = std::max<std::int64_t>(1, std::llround(h * scale));
-}
-
-// A white picture of the given size, within the limits.
-bool New_Picture(QImage& out, std::int64_t w, std::int64_t h, const T_Decode_Limits& limits,
-                 std::string& error)
-{
-    if (!Check_Raster_Size(w, h, limits, error))
+    if (!New_Image(out, std::max<std::int64_t>(1, std::llround(w * scale)),
+                   std::max<std::int64_t>(1, std::llround(h * scale)), QImage::Format_RGB32, limits,
+                   error))
         return false;
-    out = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
-    if (out.isNull())
-        return Fail(error, "There is not enough memory for a picture of " + std::to_string(w) +
-                               " x " + std::to_string(h) + " pixels.");
     out.fill(Qt::white);
     return true;
 }
@@ -464,16 +483,13 @@ QString Text_Of(const u8* p, std::size_t count, bool wide)
 // escapement, orientation, weight (each `field` bytes), then italic,
 // underline, strike-out, five more bytes, and the face name (`wide`: UTF-16).
 // The caller has checked that the fields up to the face name exist.
-T_Font Read_Font(const u8* p, std::size_t n, int field, bool wide)
+T_Font Read_Font(const u8* p, std::size_t n, std::size_t field, bool wide)
 {
-    auto value = [&](int i) {
-        return field == 2 ? static_cast<double>(static_cast<std::int16_t>(Get_U16_LE(p + 2 * i)))
-                          : static_cast<double>(static_cast<std::int32_t>(Get_U32_LE(p + 4 * i)));
-    };
+    const T_Params v{p, 5, field};
     const u8* flags = p + 5 * field;
-    T_Font font{value(0),      value(2), static_cast<int>(value(4)), flags[0] != 0, flags[1] != 0,
+    T_Font font{v(0),          v(2), static_cast<int>(v(4)), flags[0] != 0, flags[1] != 0,
                 flags[2] != 0, {}};
-    const std::size_t face_at = 5 * static_cast<std::size_t>(field) + 8;
+    const std::size_t face_at = 5 * field + 8;
     const std::size_t face_max =
         std::min<std::size_t>(32, n > face_at ? (n - face_at) / (wide ? 2 : 1) : 0);
     std::size_t length = 0;
@@ -486,247 +502,166 @@ T_Font Read_Font(const u8* p, std::size_t n, int field, bool wide)
 // Selects an object of the table into the state.
 void Select(T_State& s, const T_Object& object)
 {
-    if (object.Kind == T_Object::Pen)
-        s.Pen = object.Pen_Value;
-    else if (object.Kind == T_Object::Brush)
-        s.Brush = object.Brush_Value;
-    else if (object.Kind == T_Object::Font)
-        s.Font = object.Font_Value;
+    if (const auto* pen = std::get_if<T_Pen>(&object))
+        s.Pen = *pen;
+    else if (const auto* brush = std::get_if<T_Brush>(&object))
+        s.Brush = *brush;
+    else if (const auto* font = std::get_if<T_Font>(&object))
+        s.Font = *font;
 }
 
-T_Object Brush_Object(unsigned style, std::uint32_t color)
+// A brush of a style: 1 none, 3 and 5 patterns and bitmaps (drawn grey).
+T_Brush Brush_Of(unsigned style, std::uint32_t color)
 {
-    T_Object o;
-    o.Kind = T_Object::Brush;
-    o.Brush_Value.Visible = style != 1;
-    // Pattern and bitmap brushes: grey.
-    o.Brush_Value.Color = style == 3 || style == 5 ? QColor(128, 128, 128) : Color_Ref(color);
-    return o;
+    return {style != 1, style == 3 || style == 5 ? QColor(128, 128, 128) : Color_Ref(color)};
+}
+
+// A pen of a style (5: none), width and colour.
+T_Pen Pen_Of(unsigned style, double width, std::uint32_t color)
+{
+    return {(style & 15) != 5, width, Color_Ref(color)};
+}
+
+// The stock objects of enhanced metafiles: brushes from white to black, no
+// brush, a white and a black pen, no pen.
+const T_Object Stock_Objects[] = {
+    T_Brush{true, QColor(255, 255, 255)},
+    T_Brush{true, QColor(192, 192, 192)},
+    T_Brush{true, QColor(128, 128, 128)},
+    T_Brush{true, QColor(64, 64, 64)},
+    T_Brush{true, QColor(0, 0, 0)},
+    T_Brush{false},
+    T_Pen{true, 0, Qt::white},
+    T_Pen{true, 0, Qt::black},
+    T_Pen{false},
+};
+
+// A polyline, or a polygon (closed and filled).
+void Draw_Poly(T_Drawer& d, const QPolygonF& points, bool polygon)
+{
+    QPainterPath path;
+    path.addPolygon(points);
+    if (polygon)
+        path.closeSubpath();
+    d.Draw(path, polygon);
+}
+
+// The records both kinds of metafile have: the Windows metafile function,
+// the enhanced metafile record type and the number of parameters. They are
+// played with their parameters in the enhanced metafile's order (x before
+// y; left, top, right, bottom), which a Windows metafile stores in reverse.
+const unsigned Shared_Records[][3] = {
+    {0x020B, 10, 2}, {0x020C, 9, 2},  {0x0106, 19, 1}, {0x012E, 22, 1}, {0x0214, 27, 2},
+    {0x0213, 54, 2}, {0x001E, 33, 0}, {0x0127, 34, 1}, {0x012D, 37, 1}, {0x01F0, 40, 1},
+    {0x041B, 43, 4}, {0x0418, 42, 4}, {0x061C, 44, 6}, {0x0817, 45, 8}, {0x0830, 46, 8},
+    {0x081A, 47, 8}, {0x0416, 30, 4}, {0x0415, 29, 4},
+};
+
+// Plays a record of `n` parameter bytes at `p` if both kinds have it, by its
+// function (`wmf`) or record type; false for the other records.
+bool Play_Shared(unsigned code, bool wmf, const u8* p, std::size_t n, T_Drawer& d)
+{
+    const auto* record = std::find_if(std::begin(Shared_Records), std::end(Shared_Records),
+                                      [&](const unsigned* r) { return r[wmf ? 0 : 1] == code; });
+    if (record == std::end(Shared_Records))
+        return false;
+    const T_Params v{p, (*record)[2], wmf ? 2u : 4u, wmf};
+    if (n < v.Count * v.Width)
+        return true; // too short to play
+    T_State& s = d.S;
+    const unsigned type = (*record)[1];
+    const std::uint32_t index = v.U(0);
+    const auto back = static_cast<std::size_t>(v(0) < 0 ? -v(0) : 0);
+    if (type == 10) // SetWindowOrg
+        s.Win_X = v(0), s.Win_Y = v(1);
+    else if (type == 9 && v(0) != 0 && v(1) != 0) // SetWindowExt
+        s.Win_W = v(0), s.Win_H = v(1);
+    else if (type == 19) // SetPolyFillMode
+        s.Winding = v.U(0) == 2;
+    else if (type == 22) // SetTextAlign
+        s.Text_Align = v.U(0);
+    else if (type == 27) // MoveTo
+        d.Move_To({v(0), v(1)});
+    else if (type == 54) // LineTo
+        d.Continue({QPointF(v(0), v(1))}, false);
+    else if (type == 33 && d.Saved.size() < 1000) // SaveDC
+        d.Saved.push_back(s);
+    else if (type == 34 && back >= 1 && back <= d.Saved.size()) // RestoreDC: -1 the last saved, ...
+        s = d.Saved[d.Saved.size() - back], d.Saved.resize(d.Saved.size() - back);
+    else if (type == 37 && index < d.Objects.size()) // SelectObject
+        Select(s, d.Objects[index]);
+    else if (type == 37 && index >= 0x80000000u && index - 0x80000000u < 9) // a stock object
+        Select(s, Stock_Objects[index - 0x80000000u]);
+    else if (type == 40 && index < d.Objects.size()) // DeleteObject
+        d.Objects[index] = std::monostate{};
+    else if (type == 42 || type == 43) // Ellipse, Rectangle
+        d.Draw(Box_Path(type == 42, v(0), v(1), v(2), v(3)), true);
+    else if (type == 44) // RoundRect
+        d.Draw(Box_Path(2, v(0), v(1), v(2), v(3), v(4), v(5)), true);
+    else if (type >= 45 && type <= 47) // Arc, Chord, Pie: box, start, end
+        d.Draw(Arc_Path(int(type) - 45, v(0), v(1), v(2), v(3), {v(4), v(5)}, {v(6), v(7)}),
+               type != 45);
+    else if (type == 29 || type == 30) // ExcludeClipRect, IntersectClipRect
+        d.Clip_Rect(v(0), v(1), v(2), v(3), type == 29);
+    return true;
 }
 
 // ------------------------------------------------------------------ WMF
 
-bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
-              const T_Decode_Limits& limits)
+// A new object of a Windows metafile takes the first free slot of the table.
+void Add_Object(T_Drawer& d, const T_Object& object)
 {
-    // An optional placeable header (its frame and units per inch), then the
-    // metafile header: type, size in words (9), ..., the object count.
-    const bool placeable = Get_U32_LE(data) == 0x9AC6CDD7;
-    const std::size_t header_at = placeable ? 22 : 0, records_at = header_at + 18;
-    const u8* header = data + header_at;
-    if (size < records_at || (Get_U16_LE(header) != 1 && Get_U16_LE(header) != 2) ||
-        Get_U16_LE(header + 2) != 9)
-        return Fail(error, "This is not a Windows metafile.");
-    const unsigned object_count = Get_U16_LE(header + 10);
-    auto s16 = [data](int at) { return static_cast<std::int16_t>(Get_U16_LE(data + at)); };
-    const double frame_l = placeable ? s16(6) : 0, frame_t = placeable ? s16(8) : 0;
-    const double frame_r = placeable ? s16(10) : 0, frame_b = placeable ? s16(12) : 0;
-    const double inch = placeable && Get_U16_LE(data + 14) ? Get_U16_LE(data + 14) : 1440;
+    auto slot = std::find_if(d.Objects.begin(), d.Objects.end(),
+                             [](const T_Object& o) { return o.index() == 0; });
+    if (slot != d.Objects.end())
+        *slot = object;
+}
 
-    // The window is needed before drawing: take the first one the records set.
-    double win_x = frame_l, win_y = frame_t, ext_x = frame_r - frame_l, ext_y = frame_b - frame_t;
-    bool have_window = placeable && ext_x != 0 && ext_y != 0, org_set = false;
-    for (std::size_t pos = records_at; !have_window && pos + 10 <= size;) {
-        const std::uint64_t words = Get_U32_LE(data + pos);
-        const unsigned function = Get_U16_LE(data + pos + 4);
-        if (words < 3 || pos + words * 2 > size || function == 0)
-            break;
-        const double y = static_cast<std::int16_t>(Get_U16_LE(data + pos + 6)),
-                     x = static_cast<std::int16_t>(Get_U16_LE(data + pos + 8));
-        if (function == 0x020C && words >= 5)
-            ext_x = x, ext_y = y, have_window = x != 0 && y != 0;
-        else if (function == 0x020B && words >= 5 && !org_set)
-            win_x = x, win_y = y, org_set = true;
-        pos += words * 2;
+// Plays a record of a Windows metafile that enhanced metafiles do not share:
+// `n` parameter bytes at `p`, 16-bit words. Raster operations, regions and
+// the rest are not drawn.
+void Play_Wmf_Record(unsigned function, const u8* p, std::size_t n, T_Drawer& d)
+{
+    const T_Params v{p, n / 2, 2};
+    const bool polyline = function == 0x0325, polygon = function == 0x0324,
+               poly_polygon = function == 0x0538;
+    QPolygonF points;
+    QPainterPath shapes;
+    if ((polyline || polygon) && n >= 2 && Read_Points(p, n, 2, v.U(0), 2, points))
+        Draw_Poly(d, points, polygon);
+    else if (poly_polygon && n >= 2 && Read_Poly_Path(p, n, 2, v.U(0), 2, 2, true, shapes))
+        d.Draw(shapes, true);
+    else if (function == 0x02FA && n >= 10) // CreatePenIndirect: style, width, colour
+        Add_Object(d, Pen_Of(v.U(0), v(1), Get_U32_LE(p + 6)));
+    else if (function == 0x02FC && n >= 6) // CreateBrushIndirect: style, colour
+        Add_Object(d, Brush_Of(v.U(0), Get_U32_LE(p + 2)));
+    else if (function == 0x01F9 || function == 0x0142) // pattern and bitmap brushes
+        Add_Object(d, Brush_Of(3, 0));
+    else if (function == 0x02FB) // CreateFontIndirect
+        Add_Object(d, n >= 18 ? Read_Font(p, n, 2, false) : T_Font{});
+    else if (function == 0x00F7 || function == 0x06FF) // palettes, regions
+        Add_Object(d, T_Other{});
+    else if (function == 0x0209 && n >= 4) // SetTextColor
+        d.S.Text_Color = Color_Ref(Get_U32_LE(p));
+    else if (function == 0x0521) { // TextOut: length, text padded to a word, y, x
+        const std::size_t length = v.U(0), padded = (length + 1) & ~std::size_t{1};
+        if (n >= 2 && 2 + padded + 4 <= n)
+            d.Text({v(2 + padded / 2), v(1 + padded / 2)}, Text_Of(p + 2, length, false));
+    } else if (function == 0x0A32) { // ExtTextOut: y, x, length, options, [rectangle], text
+        const std::size_t length = v.U(2), at = 8 + ((v.U(3) & 6) ? 8 : 0);
+        if (n >= 8 && at + length <= n)
+            d.Text({v(1), v(0)}, Text_Of(p + at, length, false));
+    } else if (function == 0x0F43 || function == 0x0B41 || function == 0x0940) {
+        // StretchDIB, DIBStretchBlt, DIBBitBlt. Before the bitmap, the
+        // parameters in reverse: the destination (x, y, w, h) and the source
+        // (x, y, and its w, h when it is stretched).
+        const std::size_t words = function == 0x0F43 ? 11 : function == 0x0B41 ? 10 : 8;
+        const T_Params r{p, words, 2, true};
+        const int stretched = function == 0x0940 ? 0 : 4;
+        if (n > 2 * words)
+            d.Bitmap(p + 2 * words, n - 2 * words, {r(0), r(1)}, {r(0) + r(2), r(1) + r(3)},
+                     QRect(int(r(4)), int(r(5)), int(r(2 + stretched)), int(r(3 + stretched))));
     }
-    if (!have_window)
-        return Fail(error, "The metafile does not say how large its picture is.");
-    std::int64_t w = 0, h = 0;
-    Raster_Size(placeable ? ext_x * 96 / inch : ext_x, placeable ? ext_y * 96 / inch : ext_y, w, h);
-    if (!New_Picture(out, w, h, limits, error))
-        return false;
-
-    // The current window maps onto the whole picture, as when the metafile
-    // is played into a viewport of the picture's size.
-    T_Drawer d(out, limits.Max_Draw_Work);
-    d.S.Win_X = win_x, d.S.Win_Y = win_y, d.S.Win_W = ext_x, d.S.Win_H = ext_y;
-    d.Mapping = [&] {
-        return QTransform::fromTranslate(-d.S.Win_X, -d.S.Win_Y) *
-               QTransform::fromScale(out.width() / d.S.Win_W, out.height() / d.S.Win_H);
-    };
-    std::vector<T_Object> objects(std::min(object_count, 65535u));
-    std::vector<T_State> saved;
-    auto add_object = [&](const T_Object& object) {
-        auto slot = std::find_if(objects.begin(), objects.end(),
-                                 [](const T_Object& o) { return o.Kind == T_Object::Empty; });
-        if (slot != objects.end())
-            *slot = object;
-    };
-
-    for (std::size_t pos = records_at; pos + 6 <= size;) {
-        if (d.Over_Budget())
-            return Fail(error, "The metafile is too complex to draw.");
-        const std::uint64_t words = Get_U32_LE(data + pos);
-        const unsigned function = Get_U16_LE(data + pos + 4);
-        if (function == 0)
-            break;
-        if (words < 3 || words * 2 > size - pos)
-            return Fail(error, "A metafile record runs past the end of the file.");
-        const u8* p = data + pos + 6;
-        const std::size_t n = static_cast<std::size_t>(words * 2 - 6); // parameter bytes
-        pos += static_cast<std::size_t>(words * 2);
-        // The parameters are 16-bit words, most of them stored in reverse.
-        auto v = [&](std::size_t i) {
-            return 2 * i + 2 <= n ? double(std::int16_t(Get_U16_LE(p + 2 * i))) : 0.0;
-        };
-        auto u = [&](std::size_t i) { return 2 * i + 2 <= n ? Get_U16_LE(p + 2 * i) : 0u; };
-        QPolygonF points;
-        QPainterPath shapes;
-        switch (function) {
-        case 0x020B:
-            if (n >= 4)
-                d.S.Win_Y = v(0), d.S.Win_X = v(1);
-            break;
-        case 0x020C:
-            if (n >= 4 && v(0) != 0 && v(1) != 0)
-                d.S.Win_H = v(0), d.S.Win_W = v(1);
-            break;
-        case 0x0106:
-            if (n >= 2)
-                d.S.Winding = u(0) == 2;
-            break;
-        case 0x0214:
-            if (n >= 4)
-                d.Move_To({v(1), v(0)});
-            break;
-        case 0x0213:
-            if (n >= 4)
-                d.Continue({QPointF(v(1), v(0))}, false);
-            break;
-        case 0x0325:
-        case 0x0324: // Polyline, Polygon
-            if (n >= 2 && Read_Points(p, n, 2, u(0), 2, points)) {
-                shapes.addPolygon(points);
-                if (function == 0x0324)
-                    shapes.closeSubpath();
-                d.Draw(shapes, function == 0x0324);
-            }
-            break;
-        case 0x0538:
-            if (n >= 2 && Read_Poly_Path(p, n, 2, u(0), 2, 2, true, shapes))
-                d.Draw(shapes, true);
-            break;
-        case 0x041B:
-        case 0x0418: // Rectangle, Ellipse: b, r, t, l
-            if (n >= 8)
-                d.Draw(Box_Path(function == 0x0418, v(3), v(2), v(1), v(0)), true);
-            break;
-        case 0x061C:
-            if (n >= 12)
-                d.Draw(Box_Path(2, v(5), v(4), v(3), v(2), v(1), v(0)), true);
-            break;
-        case 0x0817:
-        case 0x0830:
-        case 0x081A: { // Arc, Chord, Pie: end y, x, start y, x, b, r, t, l
-            const int kind = function == 0x0817 ? 0 : function == 0x0830 ? 1 : 2;
-            if (n >= 16)
-                d.Draw(Arc_Path(kind, v(7), v(6), v(5), v(4), {v(3), v(2)}, {v(1), v(0)}),
-                       kind != 0);
-            break;
-        }
-        case 0x02FA: // pen: style, width, colour
-            if (n >= 10) {
-                T_Object o;
-                o.Kind = T_Object::Pen;
-                o.Pen_Value = {(u(0) & 15) != 5, v(1), Color_Ref(Get_U32_LE(p + 6))};
-                add_object(o);
-            }
-            break;
-        case 0x02FC:
-            if (n >= 6)
-                add_object(Brush_Object(u(0), Get_U32_LE(p + 2)));
-            break;
-        case 0x01F9:
-        case 0x0142:
-            add_object(Brush_Object(3, 0));
-            break;
-        case 0x02FB: { // font
-            T_Object o;
-            o.Kind = T_Object::Font;
-            if (n >= 18)
-                o.Font_Value = Read_Font(p, n, 2, false);
-            add_object(o);
-            break;
-        }
-        case 0x00F7:
-        case 0x06FF:
-            add_object({T_Object::Other, {}, {}, {}});
-            break;
-        case 0x012D:
-            if (n >= 2 && u(0) < objects.size())
-                Select(d.S, objects[u(0)]);
-            break;
-        case 0x01F0:
-            if (n >= 2 && u(0) < objects.size())
-                objects[u(0)] = T_Object{};
-            break;
-        case 0x001E:
-            if (saved.size() < 1000)
-                saved.push_back(d.S);
-            break;
-        case 0x0127:
-            if (!saved.empty())
-                d.S = saved.back(), saved.pop_back();
-            break;
-        case 0x0209:
-            if (n >= 4)
-                d.S.Text_Color = Color_Ref(Get_U32_LE(p));
-            break;
-        case 0x012E:
-            if (n >= 2)
-                d.S.Text_Align = u(0);
-            break;
-        case 0x0521: { // TextOut: length, text padded to a word, y, x
-            const std::size_t length = u(0), padded = (length + 1) & ~std::size_t{1};
-            if (n >= 2 && 2 + padded + 4 <= n)
-                d.Text({v(2 + padded / 2), v(1 + padded / 2)}, Text_Of(p + 2, length, false));
-            break;
-        }
-        case 0x0A32: { // ExtTextOut: y, x, length, options, [rectangle], text
-            const std::size_t length = u(2), at = 8 + ((u(3) & 6) ? 8 : 0);
-            if (n >= 8 && at + length <= n)
-                d.Text({v(1), v(0)}, Text_Of(p + at, length, false));
-            break;
-        }
-        case 0x0416:
-        case 0x0415: // IntersectClipRect, ExcludeClipRect: b, r, t, l
-            if (n >= 8)
-                d.Clip_Rect(v(3), v(2), v(1), v(0), function == 0x0415);
-            break;
-        // Bitmaps: the parameters before the bitmap, in reverse, end with
-        // the destination (x, y, w, h) and the source (x, y, w, h).
-        case 0x0F43: // StretchDIB: rop, usage, source h, w, y, x, destination h, w, y, x
-            if (n > 22)
-                d.Bitmap(p + 22, n - 22, {v(10), v(9)}, {v(10) + v(8), v(9) + v(7)},
-                         QRect(int(v(6)), int(v(5)), int(v(4)), int(v(3))));
-            break;
-        case 0x0B41: // DIBStretchBlt: rop, source h, w, y, x, destination h, w, y, x
-            if (n > 20)
-                d.Bitmap(p + 20, n - 20, {v(9), v(8)}, {v(9) + v(7), v(8) + v(6)},
-                         QRect(int(v(5)), int(v(4)), int(v(3)), int(v(2))));
-            break;
-        case 0x0940: // DIBBitBlt: rop, source y, x, height, width, destination y, x
-            if (n > 16)
-                d.Bitmap(p + 16, n - 16, {v(7), v(6)}, {v(7) + v(5), v(6) + v(4)},
-                         QRect(int(v(3)), int(v(2)), int(v(5)), int(v(4))));
-            break;
-        default:
-            break; // raster operations, regions and the rest: not drawn
-        }
-    }
-    if (d.Over_Budget())
-        return Fail(error, "The metafile is too complex to draw.");
-    return true;
 }
 
 // ------------------------------------------------------------------ EMF
@@ -743,35 +678,238 @@ QTransform Read_Xform(const u8* p)
     return QTransform(m[0], m[1], m[2], m[3], m[4], m[5]);
 }
 
+// Polylines and curves after a bounds rectangle and a count, of 32-bit
+// points, or of 16-bit ones for the "16" record types 85 to 89: `kind` 2
+// Bezier, 3 polygon, 4 polyline, 5 Bezier on from the position, 6 polyline
+// on from it.
+void Draw_Emf_Points(T_Drawer& d, unsigned type, const T_Params& v)
+{
+    const unsigned kind = type >= 85 ? type - 83 : type;
+    QPolygonF points;
+    const std::size_t n = v.Count * 4;
+    if (n < 20 || !Read_Points(v.Data, n, 20, v.U(4), type >= 85 ? 2 : 4, points) ||
+        points.isEmpty())
+        return;
+    if (kind == 5 || kind == 6)
+        return d.Continue(points, kind == 5);
+    if (kind == 3 || kind == 4)
+        return Draw_Poly(d, points, kind == 3);
+    QPainterPath curve(points[0]);
+    for (qsizetype i = 1; i + 2 < points.size(); i += 3)
+        curve.cubicTo(points[i], points[i + 1], points[i + 2]);
+    d.Draw(curve, false);
+}
+
+// StretchDIBits: the header and the bits lie apart in the record; they are
+// joined into one packed bitmap.
+void Draw_Emf_Bitmap(T_Drawer& d, const u8* record, std::size_t length, const T_Params& v)
+{
+    const std::uint32_t bmi_at = v.U(10), bmi_len = v.U(11), bits_at = v.U(12), bits_len = v.U(13);
+    if (v.Count < 18 || bmi_len == 0 || bmi_at > length || bmi_len > length - bmi_at ||
+        bits_at > length || bits_len > length - bits_at)
+        return;
+    std::vector<u8> dib(record + bmi_at, record + bmi_at + bmi_len);
+    dib.insert(dib.end(), record + bits_at, record + bits_at + bits_len);
+    // Source rectangles count from the bottom of a bottom-up bitmap.
+    const auto stored_h =
+        dib.size() >= 12 ? static_cast<std::int32_t>(Get_U32_LE(dib.data() + 8)) : 0;
+    QRect source(int(v(6)), int(v(7)), int(v(8)), int(v(9)));
+    if (bmi_len >= 40 && stored_h > 0)
+        source.moveTop(stored_h - source.top() - source.height());
+    d.Bitmap(dib.data(), dib.size(), {v(4), v(5)}, {v(4) + v(16), v(5) + v(17)}, source);
+}
+
+// ArcTo: a line from the position to the arc's start, then the arc.
+void Draw_Arc_To(T_Drawer& d, const T_Params& v)
+{
+    const QPainterPath arc = Arc_Path(0, v(0), v(1), v(2), v(3), {v(4), v(5)}, {v(6), v(7)});
+    QPolygonF line;
+    for (int i = 0; i < arc.elementCount(); ++i)
+        line.append(arc.elementAt(i));
+    if (line.isEmpty())
+        return;
+    d.Continue({line.front()}, false);
+    line.removeFirst();
+    d.Continue(line, true);
+}
+
+// Plays a record of an enhanced metafile that Windows metafiles do not
+// share: the whole record of `length` bytes at `record`, its parameters after
+// the type and the length. Raster operations, regions (but for the reset of
+// the clipping) and the rest are not drawn.
+void Play_Emf_Record(unsigned type, const u8* record, std::size_t length, T_Drawer& d)
+{
+    const u8* p = record + 8;
+    const std::size_t n = length - 8;
+    const T_Params v{p, n / 4, 4};
+    T_State& s = d.S;
+    // The objects are created at the index their first parameter gives.
+    T_Object* slot = n >= 4 && v.U(0) < d.Objects.size() ? &d.Objects[v.U(0)] : nullptr;
+    const bool polygons = type == 8 || type == 91;
+    QPainterPath shapes;
+    if ((type >= 2 && type <= 6) || (type >= 85 && type <= 89))
+        Draw_Emf_Points(d, type, v);
+    else if ((type == 7 || type == 90 || polygons) && n >= 24 && // PolyPolyline, PolyPolygon
+             Read_Poly_Path(p, n, 24, v.U(4), 4, type >= 90 ? 2 : 4, polygons, shapes))
+        d.Draw(shapes, polygons);
+    else if (type == 11 && n >= 8 && v(0) != 0 && v(1) != 0) // SetViewportExt
+        s.Vp_W = v(0), s.Vp_H = v(1);
+    else if (type == 12 && n >= 8) // SetViewportOrg
+        s.Vp_X = v(0), s.Vp_Y = v(1);
+    else if (type == 17 && n >= 4) // SetMapMode
+        s.Map_Mode = static_cast<int>(v.U(0));
+    else if (type == 24 && n >= 4) // SetTextColor
+        s.Text_Color = Color_Ref(v.U(0));
+    else if (type == 35 && n >= 24) // SetWorldTransform
+        s.World = Read_Xform(p);
+    else if (type == 36 && n >= 28) { // ModifyWorldTransform
+        // A reset, a multiplication on the left or on the right, or a new one.
+        const QTransform x = Read_Xform(p);
+        const unsigned mode = v.U(6);
+        s.World = mode == 1   ? QTransform()
+                  : mode == 2 ? x * s.World
+                  : mode == 3 ? s.World * x
+                  : mode == 4 ? x
+                              : s.World;
+    } else if (type == 38 && slot && n >= 20) // CreatePen: index, style, width, colour
+        *slot = Pen_Of(v.U(1), v(2), v.U(4));
+    else if (type == 95 && slot && n >= 36) // ExtCreatePen: index, bitmap, style, width, colour
+        *slot = Pen_Of(v.U(5), v.U(6), v.U(8));
+    else if (type == 39 && slot && n >= 16) // CreateBrushIndirect: index, style, colour
+        *slot = Brush_Of(v.U(1) == 1 ? 1 : 0, v.U(2));
+    else if ((type == 93 || type == 94) && slot) // pattern and bitmap brushes
+        *slot = Brush_Of(3, 0);
+    else if (type == 82 && slot && n >= 4 + 28) // ExtCreateFontIndirectW: index, logical font
+        *slot = Read_Font(p + 4, n - 4, 4, true);
+    else if (type == 55 && n >= 32) // ArcTo
+        Draw_Arc_To(d, v);
+    else if (type == 59 || type == 68) // BeginPath, AbortPath
+        d.Begin_Path(), d.In_Path = type == 59;
+    else if (type == 60) // EndPath
+        d.In_Path = false;
+    else if (type == 61) // CloseFigure
+        d.Close_Figure();
+    else if (type >= 62 && type <= 64) // FillPath, StrokeAndFillPath, StrokePath
+        d.Finish_Path(type != 64, type != 62);
+    else if (type == 67 && n >= 4) // SelectClipPath
+        d.Clip_To_Path(v.U(0));
+    else if (type == 75 && n >= 8 && v.U(0) == 0 && v.U(1) == 5) // ExtSelectClipRgn: a reset
+        s.Clipped = false;
+    else if (type == 81) // StretchDIBits
+        Draw_Emf_Bitmap(d, record, length, v);
+    else if (type == 83 || type == 84) { // ExtTextOutA / W: bounds, mode, scales, then
+        // the reference point, the count and offset of the characters
+        const std::size_t count = v.U(9), at = v.U(10), each = type == 84 ? 2 : 1;
+        if (n >= 68 && at >= 8 && at <= length && count <= (length - at) / each)
+            d.Text({v(7), v(8)}, Text_Of(record + at, count, type == 84));
+    }
+}
+
+// Plays the records from `pos` on, up to the end record: those of a Windows
+// metafile (`wmf`: size in words, function, parameters) or of an enhanced
+// one (type, size in bytes, parameters), with a table of `object_count`
+// objects.
+bool Play_Records(const u8* data, std::size_t size, std::size_t pos, bool wmf, T_Drawer& d,
+                  std::size_t object_count, std::string& error)
+{
+    d.Objects.resize(object_count);
+    for (const std::size_t head = wmf ? 6 : 8; pos + head <= size;) {
+        if (d.Over_Budget())
+            return Fail(error, "The metafile is too complex to draw.");
+        const unsigned code = wmf ? Get_U16_LE(data + pos + 4) : Get_U32_LE(data + pos);
+        const std::uint64_t length =
+            wmf ? Get_U32_LE(data + pos) * std::uint64_t{2} : Get_U32_LE(data + pos + 4);
+        if (code == (wmf ? 0u : 14u))
+            break;
+        if (length < head || length > size - pos)
+            return Fail(error, "A metafile record runs past the end of the file.");
+        const u8* record = data + pos;
+        pos += static_cast<std::size_t>(length);
+        if (Play_Shared(code, wmf, record + head, length - head, d))
+            continue;
+        if (wmf)
+            Play_Wmf_Record(code, record + head, length - head, d);
+        else
+            Play_Emf_Record(code, record, length, d);
+    }
+    return !d.Over_Budget() || Fail(error, "The metafile is too complex to draw.");
+}
+
+// ------------------------------------------------------- picture and mapping
+
+bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
+              const T_Decode_Limits& limits)
+{
+    // An optional placeable header (its frame and units per inch), then the
+    // metafile header: type, size in words (9), ..., the object count.
+    const bool placeable = Get_U32_LE(data) == 0x9AC6CDD7;
+    const std::size_t header_at = placeable ? 22 : 0, records_at = header_at + 18;
+    const u8* header = data + header_at;
+    if (size < records_at || (Get_U16_LE(header) != 1 && Get_U16_LE(header) != 2) ||
+        Get_U16_LE(header + 2) != 9)
+        return Fail(error, "This is not a Windows metafile.");
+    const unsigned object_count = Get_U16_LE(header + 10);
+    const T_Params frame{data + 6, placeable ? 4u : 0u, 2}; // left, top, right, bottom
+    const double inch = placeable && Get_U16_LE(data + 14) ? Get_U16_LE(data + 14) : 1440;
+
+    // The window is needed before drawing: take the first one the records set.
+    double win_x = frame(0), win_y = frame(1), ext_x = frame(2) - win_x, ext_y = frame(3) - win_y;
+    bool have_window = placeable && ext_x != 0 && ext_y != 0, org_set = false;
+    for (std::size_t pos = records_at; !have_window && pos + 10 <= size;) {
+        const std::uint64_t words = Get_U32_LE(data + pos);
+        const unsigned function = Get_U16_LE(data + pos + 4);
+        if (words < 3 || pos + words * 2 > size || function == 0)
+            break;
+        const T_Params v{data + pos + 6, 2, 2, true}; // x, y
+        if (function == 0x020C && words >= 5)
+            ext_x = v(0), ext_y = v(1), have_window = ext_x != 0 && ext_y != 0;
+        else if (function == 0x020B && words >= 5 && !org_set)
+            win_x = v(0), win_y = v(1), org_set = true;
+        pos += words * 2;
+    }
+    if (!New_Drawing(out, placeable ? ext_x * 96 / inch : ext_x,
+                     placeable ? ext_y * 96 / inch : ext_y, limits, error))
+        return false;
+
+    // The current window maps onto the whole picture, as when the metafile
+    // is played into a viewport of the picture's size.
+    T_Drawer d(out, limits.Max_Draw_Work);
+    d.S.Win_X = win_x, d.S.Win_Y = win_y, d.S.Win_W = ext_x, d.S.Win_H = ext_y;
+    d.Mapping = [&] {
+        return QTransform::fromTranslate(-d.S.Win_X, -d.S.Win_Y) *
+               QTransform::fromScale(out.width() / d.S.Win_W, out.height() / d.S.Win_H);
+    };
+    return Play_Records(data, size, records_at, true, d, std::min(object_count, 65535u), error);
+}
+
+bool Is_Emf(const u8* data, std::size_t size)
+{
+    return size >= 88 && Get_U32_LE(data) == 1 && Get_U32_LE(data + 40) == 0x464D4520;
+}
+
 bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
               const T_Decode_Limits& limits)
 {
-    if (size < 88 || Get_U32_LE(data) != 1 || Get_U32_LE(data + 40) != 0x464D4520)
-        return Fail(error, "This is not an enhanced metafile.");
-    auto s32 = [](const u8* p) {
-        return static_cast<double>(static_cast<std::int32_t>(Get_U32_LE(p)));
-    };
-    // The frame in 0.01 mm and the reference device's pixels per millimetre.
-    const double frame_l = s32(data + 24), frame_t = s32(data + 28), frame_r = s32(data + 32),
-                 frame_b = s32(data + 36);
-    const double dev_px_x = s32(data + 72), dev_px_y = s32(data + 76);
-    const double dev_mm_x = s32(data + 80), dev_mm_y = s32(data + 84);
-    const double ppmm_x = dev_mm_x > 0 && dev_px_x > 0 ? dev_px_x / dev_mm_x : 96 / 25.4;
-    const double ppmm_y = dev_mm_y > 0 && dev_px_y > 0 ? dev_px_y / dev_mm_y : 96 / 25.4;
-    double dev_l = frame_l / 100 * ppmm_x, dev_t = frame_t / 100 * ppmm_y;
-    double dev_w = (frame_r - frame_l) / 100 * ppmm_x, dev_h = (frame_b - frame_t) / 100 * ppmm_y;
+    // The header's 32-bit fields: the bounds in device pixels (2 to 5), the
+    // frame in 0.01 mm (6 to 9), and the size of the reference device in
+    // pixels (18, 19) and in millimetres (20, 21).
+    const T_Params head{data, 22, 4};
+    const double ppmm_x = head(20) > 0 && head(18) > 0 ? head(18) / head(20) : 96 / 25.4;
+    const double ppmm_y = head(21) > 0 && head(19) > 0 ? head(19) / head(21) : 96 / 25.4;
+    double dev_l = head(6) / 100 * ppmm_x, dev_t = head(7) / 100 * ppmm_y;
+    double dev_w = (head(8) - head(6)) / 100 * ppmm_x, dev_h = (head(9) - head(7)) / 100 * ppmm_y;
     if (!(std::abs(dev_w) >= 1 && std::abs(dev_h) >= 1)) {
-        // No usable frame: the bounds, in device pixels, inclusive.
-        dev_l = s32(data + 8), dev_t = s32(data + 12);
-        dev_w = s32(data + 16) - dev_l + 1, dev_h = s32(data + 20) - dev_t + 1;
+        // No usable frame: the bounds, inclusive.
+        dev_l = head(2), dev_t = head(3);
+        dev_w = head(4) - dev_l + 1, dev_h = head(5) - dev_t + 1;
     }
-    std::int64_t w = 0, h = 0;
-    Raster_Size((frame_r - frame_l) / 2540.0 * 96, (frame_b - frame_t) / 2540.0 * 96, w, h);
-    if (w == 0)
-        Raster_Size(dev_w, dev_h, w, h);
-    if (!(std::abs(dev_w) >= 1 && std::abs(dev_h) >= 1) || w == 0)
+    if (!(std::abs(dev_w) >= 1 && std::abs(dev_h) >= 1))
         return Fail(error, "The metafile does not say how large its picture is.");
-    if (!New_Picture(out, w, h, limits, error))
+    // The frame at 96 dpi, or else the device pixels.
+    const double frame_w = std::abs(head(8) - head(6)) / 2540.0 * 96,
+                 frame_h = std::abs(head(9) - head(7)) / 2540.0 * 96;
+    const bool framed = frame_w >= 1 && frame_h >= 1;
+    if (!New_Drawing(out, framed ? frame_w : dev_w, framed ? frame_h : dev_h, limits, error))
         return false;
 
     T_Drawer d(out, limits.Max_Draw_Work);
@@ -788,291 +926,14 @@ bool Draw_Emf(const u8* data, std::size_t size, QImage& out, std::string& error,
         return s.World * page * QTransform::fromTranslate(s.Vp_X - dev_l, s.Vp_Y - dev_t) *
                QTransform::fromScale(out.width() / dev_w, out.height() / dev_h);
     };
-    std::vector<T_Object> objects(Get_U16_LE(data + 56));
-    std::vector<T_State> saved;
-
-    for (std::size_t pos = 0; pos + 8 <= size;) {
-        if (d.Over_Budget())
-            return Fail(error, "The metafile is too complex to draw.");
-        const std::uint32_t type = Get_U32_LE(data + pos), length = Get_U32_LE(data + pos + 4);
-        if (length < 8 || length > size - pos)
-            return Fail(error, "A metafile record runs past the end of the file.");
-        const u8* p = data + pos + 8;
-        const std::size_t n = length - 8;
-        const u8* record = data + pos;
-        pos += length;
-        if (type == 14) // end of file
-            break;
-        auto v = [&](std::size_t i) { return 4 * i + 4 <= n ? s32(p + 4 * i) : 0.0; };
-        auto u = [&](std::size_t i) { return 4 * i + 4 <= n ? Get_U32_LE(p + 4 * i) : 0u; };
-        QPolygonF points;
-        QPainterPath shapes;
-        switch (type) {
-        // Polylines and curves after a bounds rectangle and a count: 32-bit
-        // points, or 16-bit ones for the "16" records 85 to 89.
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 85:
-        case 86:
-        case 87:
-        case 88:
-        case 89: {
-            // 2 bezier, 3 polygon, 4 polyline, 5 bezier-to, 6 polyline-to
-            const unsigned kind = type >= 85 ? type - 83 : type;
-            if (n < 20 || !Read_Points(p, n, 20, u(4), type >= 85 ? 2 : 4, points) ||
-                points.isEmpty())
-                break;
-            if (kind == 5 || kind == 6) {
-                d.Continue(points, kind == 5);
-                break;
-            }
-            if (kind == 2) {
-                shapes.moveTo(points[0]);
-                for (qsizetype i = 1; i + 2 < points.size(); i += 3)
-                    shapes.cubicTo(points[i], points[i + 1], points[i + 2]);
-            } else {
-                shapes.addPolygon(points);
-            }
-            if (kind == 3)
-                shapes.closeSubpath();
-            d.Draw(shapes, kind == 3);
-            break;
-        }
-        case 7:
-        case 8:
-        case 90:
-        case 91: { // PolyPolyline, PolyPolygon
-            const bool polygon = type == 8 || type == 91;
-            if (n >= 24 && Read_Poly_Path(p, n, 24, u(4), 4, type >= 90 ? 2 : 4, polygon, shapes))
-                d.Draw(shapes, polygon);
-            break;
-        }
-        case 9:
-            if (n >= 8 && v(0) != 0 && v(1) != 0)
-                d.S.Win_W = v(0), d.S.Win_H = v(1);
-            break;
-        case 10:
-            if (n >= 8)
-                d.S.Win_X = v(0), d.S.Win_Y = v(1);
-            break;
-        case 11:
-            if (n >= 8 && v(0) != 0 && v(1) != 0)
-                d.S.Vp_W = v(0), d.S.Vp_H = v(1);
-            break;
-        case 12:
-            if (n >= 8)
-                d.S.Vp_X = v(0), d.S.Vp_Y = v(1);
-            break;
-        case 17:
-            if (n >= 4)
-                d.S.Map_Mode = static_cast<int>(u(0));
-            break;
-        case 19:
-            if (n >= 4)
-                d.S.Winding = u(0) == 2;
-            break;
-        case 22:
-            if (n >= 4)
-                d.S.Text_Align = u(0);
-            break;
-        case 24:
-            if (n >= 4)
-                d.S.Text_Color = Color_Ref(u(0));
-            break;
-        case 27:
-            if (n >= 8)
-                d.Move_To({v(0), v(1)});
-            break;
-        case 54:
-            if (n >= 8)
-                d.Continue({QPointF(v(0), v(1))}, false);
-            break;
-        case 33:
-            if (saved.size() < 1000)
-                saved.push_back(d.S);
-            break;
-        case 34: { // RestoreDC: relative to the last saved
-            const auto relative = static_cast<std::int32_t>(u(0));
-            if (n >= 4 && relative < 0 && -std::int64_t{relative} <= std::int64_t(saved.size())) {
-                saved.resize(saved.size() + relative + 1);
-                d.S = saved.back();
-                saved.pop_back();
-            }
-            break;
-        }
-        case 35:
-            if (n >= 24)
-                d.S.World = Read_Xform(p);
-            break;
-        case 36: // ModifyWorldTransform: reset, multiply on the left or right, set
-            if (n >= 28) {
-                const QTransform x = Read_Xform(p);
-                const unsigned mode = u(6);
-                d.S.World = mode == 1   ? QTransform()
-                            : mode == 2 ? x * d.S.World
-                            : mode == 3 ? d.S.World * x
-                            : mode == 4 ? x
-                                        : d.S.World;
-            }
-            break;
-        case 37: { // SelectObject, or a stock object
-            const std::uint32_t i = u(0);
-            if (n < 4)
-                break;
-            if (i < objects.size())
-                Select(d.S, objects[i]);
-            const unsigned stock = i & 0x7FFFFFFF;
-            if (!(i & 0x80000000u))
-                break;
-            if (stock <= 4) { // brushes white to black
-                static const int greys[5] = {255, 192, 128, 64, 0};
-                d.S.Brush = {true, QColor(greys[stock], greys[stock], greys[stock])};
-            } else if (stock == 5) {
-                d.S.Brush.Visible = false;
-            } else if (stock == 6 || stock == 7) {
-                d.S.Pen = {true, 0, stock == 6 ? Qt::white : Qt::black};
-            } else if (stock == 8) {
-                d.S.Pen.Visible = false;
-            }
-            break;
-        }
-        case 38:
-        case 95: // pen, extended pen: index, style, width, colour
-            if (u(0) < objects.size() && n >= (type == 38 ? 20u : 36u)) {
-                T_Object o;
-                o.Kind = T_Object::Pen;
-                const bool plain = type == 38;
-                o.Pen_Value = {((plain ? u(1) : u(5)) & 15) != 5, plain ? v(2) : u(6),
-                               Color_Ref(plain ? u(4) : u(8))};
-                objects[u(0)] = o;
-            }
-            break;
-        case 39:
-            if (n >= 16 && u(0) < objects.size())
-                objects[u(0)] = Brush_Object(u(1) == 1 ? 1 : 0, u(2));
-            break;
-        case 93:
-        case 94:
-            if (n >= 4 && u(0) < objects.size())
-                objects[u(0)] = Brush_Object(3, 0);
-            break;
-        case 40:
-            if (n >= 4 && u(0) < objects.size())
-                objects[u(0)] = T_Object{};
-            break;
-        case 42:
-        case 43:
-            if (n >= 16)
-                d.Draw(Box_Path(type == 42, v(0), v(1), v(2), v(3)), true);
-            break;
-        case 44:
-            if (n >= 24)
-                d.Draw(Box_Path(2, v(0), v(1), v(2), v(3), v(4), v(5)), true);
-            break;
-        case 45:
-        case 46:
-        case 47:
-        case 55: { // Arc, Chord, Pie, ArcTo: box, start, end
-            if (n < 32)
-                break;
-            const int kind = type == 46 ? 1 : type == 47 ? 2 : 0;
-            const QPainterPath arc =
-                Arc_Path(kind, v(0), v(1), v(2), v(3), {v(4), v(5)}, {v(6), v(7)});
-            if (type != 55) {
-                d.Draw(arc, kind != 0);
-            } else if (!arc.isEmpty()) { // a line to the arc's start, then the arc
-                QPolygonF line;
-                for (int i = 0; i < arc.elementCount(); ++i)
-                    line.append(arc.elementAt(i));
-                d.Continue({line.front()}, false);
-                line.removeFirst();
-                d.Continue(line, true);
-            }
-            break;
-        }
-        case 59:
-            d.Begin_Path();
-            break;
-        case 60:
-            d.In_Path = false;
-            break;
-        case 61:
-            d.Close_Figure();
-            break;
-        case 62:
-        case 63:
-        case 64:
-            d.Finish_Path(type != 64, type != 62);
-            break; // fill, stroke and fill, stroke
-        case 68:
-            d.Begin_Path(), d.In_Path = false;
-            break;
-        case 29:
-        case 30:
-            if (n >= 16)
-                d.Clip_Rect(v(0), v(1), v(2), v(3), type == 29);
-            break;
-        case 67:
-            if (n >= 4)
-                d.Clip_To_Path(u(0));
-            break;
-        case 75:
-            if (n >= 8 && u(0) == 0 && u(1) == 5)
-                d.S.Clipped = false;
-            break; // a region: only its reset
-        case 81: { // StretchDIBits
-            if (n < 72)
-                break;
-            const std::uint32_t bmi_at = u(10), bmi_len = u(11), bits_at = u(12), bits_len = u(13);
-            if (bmi_len == 0 || bmi_at > length || bmi_len > length - bmi_at || bits_at > length ||
-                bits_len > length - bits_at)
-                break;
-            // Join the header and the bits into one packed bitmap.
-            std::vector<u8> dib(record + bmi_at, record + bmi_at + bmi_len);
-            dib.insert(dib.end(), record + bits_at, record + bits_at + bits_len);
-            // Source rectangles count from the bottom of a bottom-up bitmap.
-            const auto stored_h =
-                dib.size() >= 12 ? static_cast<std::int32_t>(Get_U32_LE(dib.data() + 8)) : 0;
-            QRect source(int(v(6)), int(v(7)), int(v(8)), int(v(9)));
-            if (bmi_len >= 40 && stored_h > 0)
-                source.moveTop(stored_h - source.top() - source.height());
-            d.Bitmap(dib.data(), dib.size(), {v(4), v(5)}, {v(4) + v(16), v(5) + v(17)}, source);
-            break;
-        }
-        case 82: // font: index, logical font
-            if (n >= 4 + 28 && u(0) < objects.size()) {
-                T_Object o;
-                o.Kind = T_Object::Font;
-                o.Font_Value = Read_Font(p + 4, n - 4, 4, true);
-                objects[u(0)] = o;
-            }
-            break;
-        case 83:
-        case 84: { // ExtTextOutA / W: bounds, mode, scales, then reference point, count, offset
-            const std::size_t count = u(9), at = u(10), each = type == 84 ? 2 : 1;
-            if (n >= 68 && at >= 8 && at <= length && count <= (length - at) / each)
-                d.Text({v(7), v(8)}, Text_Of(record + at, count, type == 84));
-            break;
-        }
-        default:
-            break; // raster operations, regions and the rest: not drawn
-        }
-    }
-    if (d.Over_Budget())
-        return Fail(error, "The metafile is too complex to draw.");
-    return true;
+    return Play_Records(data, size, 0, false, d, Get_U16_LE(data + 56), error);
 }
 
 } // namespace
 
 bool Looks_Like_Metafile(const u8* data, std::size_t size)
 {
-    if (size >= 22 && Get_U32_LE(data) == 0x9AC6CDD7)
-        return true;
-    if (size >= 88 && Get_U32_LE(data) == 1 && Get_U32_LE(data + 40) == 0x464D4520)
+    if ((size >= 22 && Get_U32_LE(data) == 0x9AC6CDD7) || Is_Emf(data, size))
         return true;
     // A plain metafile header: type 1 or 2, nine header words, version 1 or 3.
     return size >= 18 && (Get_U16_LE(data) == 1 || Get_U16_LE(data) == 2) &&
@@ -1080,20 +941,13 @@ bool Looks_Like_Metafile(const u8* data, std::size_t size)
            (Get_U16_LE(data + 4) == 0x0300 || Get_U16_LE(data + 4) == 0x0100);
 }
 
-bool Draw_Metafile(const u8* data, std::size_t size, QImage& out, std::string& error,
-                   const T_Decode_Limits& limits)
+bool Draw_Metafile(const T_Source& source, QImage& out, std::string& error)
 {
-    out = QImage();
-    bool ok = false;
-    if (size >= 88 && Get_U32_LE(data) == 1 && Get_U32_LE(data + 40) == 0x464D4520)
-        ok = Draw_Emf(data, size, out, error, limits);
-    else if (size >= 18)
-        ok = Draw_Wmf(data, size, out, error, limits);
-    else
-        error = "This is not a Windows metafile.";
-    if (!ok)
-        out = QImage();
-    return ok;
+    if (Is_Emf(source.Data, source.Size))
+        return Draw_Emf(source.Data, source.Size, out, error, source.Limits);
+    if (source.Size >= 18)
+        return Draw_Wmf(source.Data, source.Size, out, error, source.Limits);
+    return Fail(error, "This is not a Windows metafile.");
 }
 
 } // namespace imaging

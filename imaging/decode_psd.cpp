@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace imaging {
 
@@ -33,38 +34,26 @@ void Lab_To_Rgb(u8 l8, u8 a8, u8 b8, u8* p)
     p[0] = Clamp_Byte(gamma(r)), p[1] = Clamp_Byte(gamma(g)), p[2] = Clamp_Byte(gamma(bl));
 }
 
-// PackBits into exactly `out_size` bytes; false when the data runs out.
-bool Unpack_Bits(T_Reader& in, std::size_t length, u8* target, std::size_t out_size)
+// PackBits: a count n from 0 to 127 copies n + 1 bytes, one from -127 to -1
+// repeats the next byte 1 - n times, and -128 does nothing.
+T_Packet Pack_Bits(T_Reader& in)
 {
-    std::size_t end = in.Pos() + length, filled = 0;
-    while (filled < out_size && in.Pos() < end) {
-        int n = static_cast<std::int8_t>(in.U8());
-        if (n >= 0) {
-            std::size_t count = std::min<std::size_t>(n + 1, out_size - filled);
-            if (!in.Bytes(target + filled, count))
-                return false;
-            filled += count;
-            in.Skip(static_cast<std::size_t>(n + 1) - count);
-        } else if (n != -128) {
-            u8 v = in.U8();
-            std::size_t count = std::min<std::size_t>(1 - n, out_size - filled);
-            std::memset(target + filled, v, count);
-            filled += count;
-        }
-        if (in.Failed())
-            return false;
-    }
-    // The next row starts where the table says, whatever this one used.
-    return filled == out_size && in.Seek(end);
+    const int n = static_cast<std::int8_t>(in.U8());
+    return n >= 0 ? T_Packet{std::size_t(n) + 1, false}
+                  : T_Packet{n == -128 ? 0u : std::size_t(1 - n), n != -128};
 }
 
 } // namespace
 
-bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits)
+bool Looks_Like_Psd(const u8* data, std::size_t size)
 {
-    T_Reader in(data, size);
-    if (size < 26 || std::memcmp(data, "8BPS", 4) != 0)
+    return size >= 4 && std::memcmp(data, "8BPS", 4) == 0;
+}
+
+bool Decode_Psd(const T_Source& source, QImage& out, std::string& error)
+{
+    T_Reader in(source.Data, source.Size);
+    if (source.Size < 26 || !Looks_Like_Psd(source.Data, source.Size))
         return Fail(error, "This is not a Photoshop file.");
     in.Skip(4);
     unsigned version = in.U16_BE();
@@ -113,7 +102,7 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
     // PackBits turns two bytes into at most 128.
     std::uint64_t min_bytes =
         compression ? rows * count_size + Min_Bytes(rows * row_bytes, 64) : rows * row_bytes;
-    if (!Allocate_Raster(out, w, h, limits, error, min_bytes, in.Left()))
+    if (!New_Image(out, w, h, QImage::Format_RGBA8888, source.Limits, error, min_bytes, in.Left()))
         return false;
 
     // The channels each hold a full plane, one after the other.
@@ -125,26 +114,29 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
     // picture needs no more memory than an 8-bit one.
     const std::size_t plane_size = static_cast<std::size_t>(w) * h;
     std::vector<std::vector<u8>> planes(used, std::vector<u8>(plane_size));
-    std::vector<std::uint64_t> lengths;
-    if (compression) {
-        lengths.resize(static_cast<std::size_t>(rows));
-        for (auto& length : lengths)
-            length = large ? in.U32_BE() : in.U16_BE();
-        if (in.Failed())
-            return Fail(error, "The Photoshop row table is truncated.");
-    }
+    // PackBits rows: a table of their lengths comes first.
+    const u8* lengths = in.Here();
+    if (compression && !in.Skip(rows * count_size))
+        return Fail(error, "The Photoshop row table is truncated.");
     std::vector<u8> row(static_cast<std::size_t>(row_bytes));
     for (unsigned c = 0; c < used; ++c) {
         for (std::uint32_t r = 0; r < h; ++r) {
-            bool ok = compression ? Unpack_Bits(in, static_cast<std::size_t>(lengths[c * h + r]),
-                                                row.data(), row.size())
-                                  : in.Bytes(row.data(), row.size());
-            if (!ok)
+            // The next row starts where the table says, whatever this one used.
+            const std::size_t i = static_cast<std::size_t>(c) * h + r;
+            const std::uint64_t length = !compression ? row.size()
+                                         : large      ? Get_U32_BE(lengths + 4 * i)
+                                                      : Get_U16_BE(lengths + 2 * i);
+            T_Reader stored(in.Here(),
+                            static_cast<std::size_t>(std::min<std::uint64_t>(length, in.Left())));
+            const std::size_t filled =
+                !compression ? (stored.Bytes(row.data(), row.size()) ? row.size() : 0)
+                             : Unpack_Runs(stored, row.data(), row.size(), 1, Pack_Bits);
+            if (!in.Skip(length) || filled < row.size())
                 return Fail(error, "The Photoshop composite image is truncated or corrupt.");
             u8* target = planes[c].data() + static_cast<std::size_t>(w) * r;
             for (std::uint32_t x = 0; x < w; ++x) {
-                if (depth == 1) {
-                    target[x] = (row[x / 8] >> (7 - x % 8)) & 1;
+                if (depth == 1) { // bitmap mode: 1 is black
+                    target[x] = (row[x / 8] >> (7 - x % 8)) & 1 ? 0 : 255;
                 } else if (depth == 32) {
                     std::uint32_t bits = Get_U32_BE(row.data() + x * 4);
                     float f;
@@ -160,36 +152,20 @@ bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& er
         for (std::uint32_t x = 0; x < w; ++x) {
             const std::size_t i = static_cast<std::size_t>(w) * y + x;
             auto sample = [&](unsigned c) { return planes[c][i]; };
-            u8* p = out.At(static_cast<int>(x), static_cast<int>(y));
-            switch (mode) {
-            case 0:
-                p[0] = p[1] = p[2] = sample(0) ? 0 : 255;
-                break; // bitmap: 1 is black
-            case 2:
+            u8* p = Pixel(out, x, y);
+            if (mode == 2)
                 std::memcpy(p, palette + sample(0) * 3, 3);
-                break;
-            case 3:
-                p[0] = sample(0), p[1] = sample(1), p[2] = sample(2);
-                break;
-            case 4: { // stored as 255 - ink
-                unsigned k = sample(3);
-                p[0] = static_cast<u8>(sample(0) * k / 255);
-                p[1] = static_cast<u8>(sample(1) * k / 255);
-                p[2] = static_cast<u8>(sample(2) * k / 255);
-                break;
-            }
-            case 9:
+            else if (mode == 9)
                 Lab_To_Rgb(sample(0), sample(1), sample(2), p);
-                break;
-            default:
-                p[0] = p[1] = p[2] = sample(0);
-                break; // grey, duotone, multichannel
-            }
+            else // RGB, CMYK (stored as 255 - ink: the key darkens), or one grey channel
+                for (unsigned c = 0; c < 3; ++c)
+                    p[c] = static_cast<u8>(needed == 1   ? sample(0)
+                                           : needed == 4 ? sample(c) * sample(3) / 255
+                                                         : sample(c));
             if (used > needed && mode != 0 && mode != 2)
                 p[3] = sample(needed);
         }
     }
-    Update_Has_Alpha(out);
     return true;
 }
 

@@ -7,8 +7,8 @@
 // first raster layer is shown, not a composition of all layers.
 #include "image_decoders.h"
 
-#include <array>
 #include <cstring>
+#include <vector>
 
 namespace imaging {
 
@@ -29,9 +29,7 @@ bool Read_Block(const u8* data, std::size_t size, std::size_t pos, unsigned majo
 {
     T_Reader in(data, size);
     in.Seek(pos);
-    u8 magic[4] = {};
-    in.Bytes(magic, 4);
-    if (in.Failed() || std::memcmp(magic, "~BK\0", 4) != 0)
+    if (!in.Has(4) || std::memcmp(in.Here(), "~BK\0", 4) != 0 || !in.Skip(4))
         return false;
     block.Id = in.U16_LE();
     block.Initial = major <= 3 ? in.U32_LE() : 0;
@@ -43,223 +41,219 @@ bool Read_Block(const u8* data, std::size_t size, std::size_t pos, unsigned majo
     return true;
 }
 
+// What the blocks before the layers say about the picture.
+struct T_Picture {
+    unsigned Major = 0;
+    std::size_t Chunk_Skip = 0; // the chunk size word of version 4 and later
+    std::int64_t Width = 0, Height = 0;
+    unsigned Compression = 0, Depth = 0;
+    bool Have_Header = false, Grey = false;
+    u8 Palette[768] = {}; // RGB; the entries a file leaves out are black
+    T_Block Bank;         // the first layer bank; none while its End is 0
+};
+
+// Reads the image header, the palette and where the layer bank lies.
+void Read_Picture_Blocks(const u8* data, std::size_t size, T_Picture& picture)
+{
+    T_Block block;
+    for (std::size_t pos = 36; Read_Block(data, size, pos, picture.Major, block); pos = block.End) {
+        T_Reader in(data, block.End);
+        in.Seek(block.Data + picture.Chunk_Skip);
+        if (block.Id == Image_Block) {
+            picture.Width = in.S32_LE();
+            picture.Height = in.S32_LE();
+            in.Skip(9); // resolution and its unit
+            picture.Compression = in.U16_LE();
+            picture.Depth = in.U16_LE();
+            in.Skip(6); // plane and colour counts
+            picture.Grey = in.U8() != 0;
+            picture.Have_Header = !in.Failed();
+        } else if (block.Id == Palette_Block) {
+            const std::uint32_t count = in.U32_LE();
+            for (std::uint32_t i = 0; i < count && i < 256 && in.Has(4); ++i, in.Skip(4))
+                for (int c = 0; c < 3; ++c)
+                    picture.Palette[i * 3 + c] = in.Here()[2 - c]; // stored blue first
+        } else if (block.Id == Layer_Bank_Block && picture.Bank.End == 0) {
+            picture.Bank = block;
+        }
+    }
+}
+
 // Unpacks a channel into exactly `out_size` bytes.
 bool Unpack_Channel(unsigned compression, const u8* data, std::size_t size, u8* out,
                     std::size_t out_size, std::string& error)
 {
-    if (compression == 0) {
-        if (size < out_size)
-            return Fail(error, "A Paint Shop Pro channel is truncated.");
-        std::memcpy(out, data, out_size);
-        return true;
-    }
     if (compression == 2)
         return Inflate_Zlib(data, size, out, out_size, error);
     // Run-length: a count above 128 repeats the next byte count - 128 times,
     // any other count copies that many bytes.
     T_Reader in(data, size);
-    std::size_t filled = 0;
-    while (filled < out_size) {
-        unsigned count = in.U8();
-        if (in.Failed())
-            return Fail(error, "A Paint Shop Pro channel is truncated.");
-        if (count > 128) {
-            u8 v = in.U8();
-            std::size_t n = std::min<std::size_t>(count - 128, out_size - filled);
-            std::memset(out + filled, v, n);
-            filled += n;
-        } else {
-            std::size_t n = std::min<std::size_t>(count, out_size - filled);
-            if (!in.Bytes(out + filled, n))
-                return Fail(error, "A Paint Shop Pro channel is truncated.");
-            filled += n;
-            in.Skip(count - n);
+    const std::size_t filled =
+        compression == 0 ? (in.Bytes(out, out_size) ? out_size : 0)
+                         : Unpack_Runs(in, out, out_size, 1, [](T_Reader& packed) {
+                               const unsigned count = packed.U8();
+                               return T_Packet{count > 128 ? count - 128 : count, count > 128};
+                           });
+    return filled == out_size || Fail(error, "A Paint Shop Pro channel is truncated.");
+}
+
+// Puts an unpacked channel of a layer, `stride` bytes a row, onto the
+// canvas: 8-bit samples into byte `target` of each pixel (0 red, 1 green,
+// 2 blue, 3 alpha), or with no target the palette indexes or grey levels of
+// the picture's depth.
+void Place_Channel(QImage& out, const T_Picture& picture, const QRect& layer, const u8* plane,
+                   std::uint64_t stride, int target = -1)
+{
+    const unsigned depth = target >= 0 ? 8 : picture.Depth, most = (1u << depth) - 1;
+    const QRect visible = layer & out.rect();
+    for (int y = visible.top(); y <= visible.bottom(); ++y) {
+        const u8* row = plane + stride * static_cast<std::uint64_t>(y - layer.top());
+        for (int x = visible.left(); x <= visible.right(); ++x) {
+            const std::uint64_t bit = static_cast<std::uint64_t>(x - layer.left()) * depth;
+            const unsigned v = (row[bit / 8] >> (8 - depth - bit % 8)) & most;
+            u8* p = Pixel(out, x, y);
+            if (target >= 0)
+                p[target] = static_cast<u8>(v);
+            else if (picture.Grey)
+                p[0] = p[1] = p[2] = static_cast<u8>(v * 255 / most);
+            else
+                std::memcpy(p, picture.Palette + v * 3, 3);
         }
+    }
+}
+
+// Reads the channels of a layer block onto the canvas; `found` tells whether
+// the layer had any.
+bool Read_Layer(const u8* data, const T_Block& block, const T_Picture& picture, QImage& out,
+                bool& found, std::string& error)
+{
+    const unsigned major = picture.Major;
+    T_Reader in(data, block.End);
+    in.Seek(block.Data + picture.Chunk_Skip);
+    in.Skip(major >= 4 ? in.U16_LE() : 256); // the name
+    in.U8();                                 // the layer type
+    const std::int64_t left = in.S32_LE(), top = in.S32_LE(), right = in.S32_LE(),
+                       bottom = in.S32_LE();
+    if (in.Failed())
+        return Fail(error, "A Paint Shop Pro layer header is truncated.");
+    // The channels follow the layer's information chunks.
+    std::size_t sub = block.Data + block.Initial;
+    unsigned channels = 0;
+    if (major <= 3) {
+        if (block.Initial < 4 || sub > block.End)
+            return Fail(error, "A Paint Shop Pro layer header is corrupt.");
+        channels = Get_U16_LE(data + sub - 2);
+    } else {
+        sub = block.Data + Get_U32_LE(data + block.Data);
+        if (sub < block.Data + 4 || sub + 8 > block.End)
+            return Fail(error, "A Paint Shop Pro layer header is corrupt.");
+        const std::uint32_t bitmap_info = Get_U32_LE(data + sub);
+        channels = Get_U16_LE(data + sub + 6);
+        if (bitmap_info < 8 || bitmap_info > block.End - sub)
+            return Fail(error, "A Paint Shop Pro layer header is corrupt.");
+        sub += bitmap_info;
+    }
+    found = channels != 0;
+    if (!found)
+        return true;
+    const std::int64_t lw = right - left, lh = bottom - top;
+    if (lw <= 0 || lh <= 0 || lw > picture.Width * 2 + 65536 || lh > picture.Height * 2 + 65536)
+        return Fail(error, "A Paint Shop Pro layer has an invalid rectangle.");
+    // The layer covers its rectangle, as far as a mask channel lets it.
+    const QRect layer(static_cast<int>(left), static_cast<int>(top), static_cast<int>(lw),
+                      static_cast<int>(lh));
+    const QRect visible = layer & out.rect();
+    for (int y = visible.top(); y <= visible.bottom(); ++y)
+        for (int x = visible.left(); x <= visible.right(); ++x)
+            Pixel(out, x, y)[3] = 255;
+    const std::uint64_t row_bytes =
+        (static_cast<std::uint64_t>(lw) * (picture.Depth == 24 ? 8 : picture.Depth) + 7) / 8;
+    std::vector<u8> plane;
+    T_Block channel;
+    for (std::size_t at = sub; at < block.End && Read_Block(data, block.End, at, major, channel);
+         at = channel.End) {
+        if (channel.Id != Channel_Block)
+            continue;
+        T_Reader ch(data, channel.End);
+        ch.Seek(channel.Data + picture.Chunk_Skip);
+        const std::uint32_t packed = ch.U32_LE(), unpacked = ch.U32_LE();
+        const unsigned bitmap_type = ch.U16_LE(), channel_type = ch.U16_LE();
+        if (ch.Failed())
+            return Fail(error, "A Paint Shop Pro channel header is corrupt.");
+        const std::size_t start =
+            channel.Data + (major <= 3 ? channel.Initial : Get_U32_LE(data + channel.Data));
+        // Rows are as long as the uncompressed size says, at least the
+        // bytes of the layer's width. Deflate, the stronger of the two
+        // compressions, expands at most 1032 times.
+        const std::uint64_t stride = unpacked / static_cast<std::uint64_t>(lh);
+        if (start > channel.End || packed > channel.End - start)
+            return Fail(error, "A Paint Shop Pro channel header is corrupt.");
+        if (stride < row_bytes || stride > row_bytes + 4)
+            return Fail(error, "A Paint Shop Pro channel has the wrong size for its layer.");
+        if (unpacked / 1032 > packed)
+            return Fail(error, "A Paint Shop Pro channel is larger than its data can hold.");
+        plane.assign(static_cast<std::size_t>(stride * lh), 0);
+        if (!Unpack_Channel(picture.Compression, data + start, packed, plane.data(), plane.size(),
+                            error))
+            return false;
+        // A transparency mask of 8 bits a pixel, or colours: the indexes or
+        // grey levels, or one of the three channels of a 24-bit picture.
+        if (bitmap_type == 1 && stride >= static_cast<std::uint64_t>(lw))
+            Place_Channel(out, picture, layer, plane.data(), stride, 3);
+        else if (bitmap_type == 0 && picture.Depth < 24)
+            Place_Channel(out, picture, layer, plane.data(), stride);
+        else if (bitmap_type == 0 && channel_type >= 1 && channel_type <= 3)
+            Place_Channel(out, picture, layer, plane.data(), stride, int(channel_type) - 1);
     }
     return true;
 }
 
 } // namespace
 
-bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits)
+bool Looks_Like_Psp(const u8* data, std::size_t size)
 {
-    if (size < 36 || std::memcmp(data, "Paint Shop Pro Image File\n\x1a", 27) != 0)
+    return size >= 27 && std::memcmp(data, "Paint Shop Pro Image File\n\x1a", 27) == 0;
+}
+
+bool Decode_Psp(const T_Source& source, QImage& out, std::string& error)
+{
+    const u8* data = source.Data;
+    if (source.Size < 36 || !Looks_Like_Psp(data, source.Size))
         return Fail(error, "This is not a Paint Shop Pro file.");
-    const unsigned major = Get_U16_LE(data + 32);
-    if (major < 3)
+    T_Picture picture;
+    picture.Major = Get_U16_LE(data + 32);
+    if (picture.Major < 3)
         return Fail(error,
                     "Paint Shop Pro files before version 5 of the program are not supported.");
-    const std::size_t chunk_skip = major >= 4 ? 4 : 0; // the chunk size word of version 4 and later
-
-    std::int64_t width = 0, height = 0;
-    unsigned compression = 0, depth = 0;
-    bool have_header = false, grey = false;
-    std::array<u8, 768> palette{};
-    unsigned palette_size = 0;
-    std::size_t pos = 36;
-    T_Block block;
-    T_Block bank{};
-    bool have_bank = false;
-    while (Read_Block(data, size, pos, major, block)) {
-        T_Reader in(data, block.End);
-        in.Seek(block.Data + chunk_skip);
-        if (block.Id == Image_Block) {
-            width = in.S32_LE();
-            height = in.S32_LE();
-            in.Skip(9); // resolution and its unit
-            compression = in.U16_LE();
-            depth = in.U16_LE();
-            in.U16_LE();
-            in.U32_LE();
-            grey = in.U8() != 0;
-            have_header = !in.Failed();
-        } else if (block.Id == Palette_Block) {
-            std::uint32_t count = in.U32_LE();
-            for (std::uint32_t i = 0; i < count && i < 256; ++i) {
-                u8 b = in.U8(), g = in.U8(), r = in.U8();
-                in.U8();
-                if (in.Failed())
-                    break;
-                palette[i * 3] = r, palette[i * 3 + 1] = g, palette[i * 3 + 2] = b;
-                palette_size = i + 1;
-            }
-        } else if (block.Id == Layer_Bank_Block && !have_bank) {
-            bank = block;
-            have_bank = true;
-        }
-        pos = block.End;
-    }
-    if (!have_header)
+    picture.Chunk_Skip = picture.Major >= 4 ? 4 : 0;
+    Read_Picture_Blocks(data, source.Size, picture);
+    if (!picture.Have_Header)
         return Fail(error, "The Paint Shop Pro file has no image header.");
-    if (compression > 2)
+    if (picture.Compression > 2)
         return Fail(error, "This Paint Shop Pro compression is not supported.");
+    const unsigned depth = picture.Depth;
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
         return Fail(error, "Paint Shop Pro pictures of " + std::to_string(depth) +
                                " bits are not supported.");
-    if (!have_bank)
+    if (picture.Bank.End == 0)
         return Fail(error, "The Paint Shop Pro file has no layers.");
-    // Deflate, the stronger of the two compressions, expands at most 1032 times.
-    const std::uint64_t pixels =
-        static_cast<std::uint64_t>(width > 0 ? width : 0) * (height > 0 ? height : 0);
-    if (!Allocate_Raster(out, width, height, limits, error,
-                         compression ? Min_Bytes(pixels, 1032) : 0, size))
+    const std::int64_t w = picture.Width, h = picture.Height;
+    const std::uint64_t pixels = static_cast<std::uint64_t>(w > 0 ? w : 0) * (h > 0 ? h : 0);
+    if (!New_Image(out, w, h, QImage::Format_RGBA8888, source.Limits, error,
+                   picture.Compression ? Min_Bytes(pixels, 1032) : 0, source.Size))
         return false;
-    for (std::size_t i = 0; i < out.Pixels.size(); i += 4)
-        out.Pixels[i + 3] = 0; // only the layer's rectangle is covered
-    const bool indexed = depth < 24 && !grey;
+    out.fill(Qt::transparent); // only the layer's rectangle is covered
 
     // The first layer that has channels.
-    pos = bank.Data;
-    while (pos < bank.End && Read_Block(data, bank.End, pos, major, block)) {
-        pos = block.End;
-        if (block.Id != Layer_Block)
-            continue;
-        T_Reader in(data, block.End);
-        in.Seek(block.Data + chunk_skip);
-        if (major >= 4)
-            in.Skip(in.U16_LE()); // the name
-        else
-            in.Skip(256);
-        in.U8(); // layer type
-        std::int32_t left = in.S32_LE(), top = in.S32_LE(), right = in.S32_LE(),
-                     bottom = in.S32_LE();
-        if (in.Failed())
-            return Fail(error, "A Paint Shop Pro layer header is truncated.");
-        // The channels follow the layer's information chunks.
-        std::size_t sub;
-        unsigned channels = 0;
-        if (major <= 3) {
-            sub = block.Data + block.Initial;
-            if (block.Initial < 4 || sub > block.End)
-                return Fail(error, "A Paint Shop Pro layer header is corrupt.");
-            channels = Get_U16_LE(data + sub - 2);
-        } else {
-            std::uint32_t info = Get_U32_LE(data + block.Data);
-            sub = block.Data + info;
-            if (info < 4 || sub + 8 > block.End)
-                return Fail(error, "A Paint Shop Pro layer header is corrupt.");
-            std::uint32_t bitmap_info = Get_U32_LE(data + sub);
-            channels = Get_U16_LE(data + sub + 6);
-            if (bitmap_info < 8 || bitmap_info > block.End - sub)
-                return Fail(error, "A Paint Shop Pro layer header is corrupt.");
-            sub += bitmap_info;
-        }
-        if (channels == 0)
-            continue;
-        const std::int64_t lw = std::int64_t(right) - left, lh = std::int64_t(bottom) - top;
-        if (lw <= 0 || lh <= 0 || lw > width * 2 + 65536 || lh > height * 2 + 65536)
-            return Fail(error, "A Paint Shop Pro layer has an invalid rectangle.");
-        const std::uint64_t row_bits = static_cast<std::uint64_t>(lw) * (depth == 24 ? 8 : depth);
-        std::vector<u8> plane, mask;
-        T_Block channel;
-        for (std::size_t at = sub;
-             at < block.End && Read_Block(data, block.End, at, major, channel); at = channel.End) {
-            if (channel.Id != Channel_Block)
-                continue;
-            T_Reader ch(data, channel.End);
-            ch.Seek(channel.Data + chunk_skip);
-            std::uint32_t packed = ch.U32_LE(), unpacked = ch.U32_LE();
-            unsigned bitmap_type = ch.U16_LE(), channel_type = ch.U16_LE();
-            std::size_t start = major <= 3 ? channel.Data + channel.Initial : ch.Pos();
-            if (major >= 4)
-                start = channel.Data + Get_U32_LE(data + channel.Data);
-            if (ch.Failed() || start > channel.End || packed > channel.End - start)
-                return Fail(error, "A Paint Shop Pro channel header is corrupt.");
-            // Rows are as long as the uncompressed size says, at least the
-            // bytes of the layer's width.
-            std::uint64_t stride = unpacked / static_cast<std::uint64_t>(lh);
-            if (stride < (row_bits + 7) / 8 || stride > (row_bits + 7) / 8 + 4)
-                return Fail(error, "A Paint Shop Pro channel has the wrong size for its layer.");
-            plane.assign(static_cast<std::size_t>(stride * lh), 0);
-            if (!Unpack_Channel(compression, data + start, packed, plane.data(), plane.size(),
-                                error))
-                return false;
-            if (bitmap_type == 1 &&
-                stride >= static_cast<std::uint64_t>(lw)) { // transparency mask, 8 bits
-                mask.assign(static_cast<std::size_t>(lw * lh), 255);
-                for (std::int64_t y = 0; y < lh; ++y)
-                    std::memcpy(mask.data() + lw * y, plane.data() + stride * y,
-                                static_cast<std::size_t>(lw));
-                continue;
-            }
-            if (bitmap_type != 0)
-                continue;
-            for (std::int64_t y = 0; y < lh; ++y) {
-                std::int64_t cy = top + y;
-                if (cy < 0 || cy >= height)
-                    continue;
-                const u8* row = plane.data() + stride * y;
-                for (std::int64_t x = 0; x < lw; ++x) {
-                    std::int64_t cx = left + x;
-                    if (cx < 0 || cx >= width)
-                        continue;
-                    u8* p = out.At(static_cast<int>(cx), static_cast<int>(cy));
-                    if (depth == 24) {
-                        if (channel_type >= 1 && channel_type <= 3)
-                            p[channel_type - 1] = row[x];
-                    } else {
-                        std::uint64_t bit = static_cast<std::uint64_t>(x) * depth;
-                        unsigned v = (row[bit / 8] >> (8 - depth - bit % 8)) & ((1u << depth) - 1);
-                        if (indexed)
-                            Put_Indexed_Pixel(out, static_cast<int>(cx), static_cast<int>(cy), v,
-                                              palette.data(), palette_size);
-                        else
-                            p[0] = p[1] = p[2] = static_cast<u8>(v * 255 / ((1u << depth) - 1));
-                    }
-                }
-            }
-        }
-        // The layer covers its rectangle, as far as its mask lets it.
-        for (std::int64_t y = std::max<std::int64_t>(0, top);
-             y < std::min<std::int64_t>(height, top + lh); ++y)
-            for (std::int64_t x = std::max<std::int64_t>(0, left);
-                 x < std::min<std::int64_t>(width, left + lw); ++x)
-                out.At(static_cast<int>(x), static_cast<int>(y))[3] =
-                    mask.empty() ? 255
-                                 : mask[static_cast<std::size_t>((y - top) * lw + (x - left))];
-        Update_Has_Alpha(out);
-        return true;
+    T_Block block;
+    for (std::size_t pos = picture.Bank.Data;
+         pos < picture.Bank.End && Read_Block(data, picture.Bank.End, pos, picture.Major, block);
+         pos = block.End) {
+        bool found = false;
+        if (block.Id == Layer_Block && !Read_Layer(data, block, picture, out, found, error))
+            return false;
+        if (found)
+            return true;
     }
     return Fail(error, "The Paint Shop Pro file has no raster layer.");
 }

@@ -3,7 +3,6 @@
 #include "image_decoders.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -15,78 +14,60 @@ namespace {
 
 // A Dr. Halo palette: a 40-byte header ("AH", ..., the largest index and the
 // largest red, green and blue values) and 16-bit RGB triples in 512-byte
-// blocks; a triple never straddles two blocks.
-bool Read_Halo_Palette(const std::string& file, std::array<u8, 768>& palette, unsigned& count)
+// blocks; a triple never straddles two blocks. Sets the picture's colours.
+bool Read_Halo_Palette(const std::string& file, QImage& out)
 {
     const u8* d = reinterpret_cast<const u8*>(file.data());
     if (file.size() < 40 || d[0] != 'A' || d[1] != 'H')
         return false;
-    unsigned max_index = Get_U16_LE(d + 12);
-    unsigned max_value[3] = {Get_U16_LE(d + 14), Get_U16_LE(d + 16), Get_U16_LE(d + 18)};
-    count = std::min(max_index + 1, 256u);
+    const unsigned count = std::min(Get_U16_LE(d + 12) + 1, 256);
+    const unsigned max_value[3] = {Get_U16_LE(d + 14), Get_U16_LE(d + 16), Get_U16_LE(d + 18)};
     std::size_t pos = 40;
-    for (unsigned i = 0; i < count; ++i) {
+    for (unsigned i = 0; i < count; ++i, pos += 6) {
         if (pos % 512 > 512 - 6)
             pos += 512 - pos % 512;
         if (pos + 6 > file.size())
             return false;
+        int rgb[3];
         for (int c = 0; c < 3; ++c) {
-            unsigned v = Get_U16_LE(d + pos + 2 * c), max = max_value[c] ? max_value[c] : 255;
-            palette[i * 3 + c] = static_cast<u8>(std::min(v, max) * 255 / max);
+            const unsigned v = Get_U16_LE(d + pos + 2 * c), max = max_value[c] ? max_value[c] : 255;
+            rgb[c] = static_cast<int>(std::min(v, max) * 255 / max);
         }
-        pos += 6;
+        out.setColor(static_cast<int>(i), qRgb(rgb[0], rgb[1], rgb[2]));
     }
     return true;
 }
 
 } // namespace
 
-bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette_file, T_Raster& out,
-                std::string& error, const T_Decode_Limits& limits)
+bool Decode_Cut(const T_Source& source, QImage& out, std::string& error)
 {
-    if (size < 6)
+    if (source.Size < 6)
         return Fail(error, "The Dr. Halo file is truncated.");
-    unsigned w = Get_U16_LE(data), h = Get_U16_LE(data + 2);
+    const unsigned w = Get_U16_LE(source.Data), h = Get_U16_LE(source.Data + 2);
     // Each line has at least its length word and an end mark.
-    if (!Allocate_Raster(out, w, h, limits, error, static_cast<std::uint64_t>(h) * 3, size - 6))
+    if (!New_Image(out, w, h, QImage::Format_Indexed8, source.Limits, error,
+                   static_cast<std::uint64_t>(h) * 3, source.Size - 6))
         return false;
-    std::array<u8, 768> palette{};
-    unsigned count = 256;
-    if (palette_file.empty() || !Read_Halo_Palette(palette_file, palette, count)) {
-        for (unsigned i = 0; i < 256; ++i) // without its palette file: grey levels
-            palette[i * 3] = palette[i * 3 + 1] = palette[i * 3 + 2] = static_cast<u8>(i);
-        count = 256;
-    }
-    T_Reader in(data, size);
+    // Without its palette file (or with a broken one): the indexes as grey levels.
+    if (source.Palette.empty() || !Read_Halo_Palette(source.Palette, out))
+        for (int i = 0; i < 256; ++i)
+            out.setColor(i, qRgb(i, i, i));
+    T_Reader in(source.Data, source.Size);
     in.Skip(6);
     for (unsigned y = 0; y < h; ++y) {
-        unsigned length = in.U16_LE();
+        const unsigned length = in.U16_LE();
         if (in.Failed() || !in.Has(length))
             return Fail(error, "The Dr. Halo picture data is truncated.");
+        // A zero byte ends the line; the high bit marks a run.
         T_Reader line(in.Here(), length);
         in.Skip(length);
-        unsigned x = 0;
-        for (;;) {
-            u8 b = line.U8();
-            if (line.Failed() || b == 0)
-                break;
-            unsigned n = b & 0x7F;
-            if (b & 0x80) {
-                u8 v = line.U8();
-                for (unsigned i = 0; i < n && x < w; ++i)
-                    Put_Indexed_Pixel(out, static_cast<int>(x++), static_cast<int>(y), v,
-                                      palette.data(), count);
-            } else {
-                for (unsigned i = 0; i < n; ++i) {
-                    u8 v = line.U8();
-                    if (x < w)
-                        Put_Indexed_Pixel(out, static_cast<int>(x++), static_cast<int>(y), v,
-                                          palette.data(), count);
-                }
-            }
-            if (line.Failed())
-                return Fail(error, "A Dr. Halo line is corrupt.");
-        }
+        const std::size_t filled = Unpack_Runs(line, out.scanLine(y), w, 1, [](T_Reader& packed) {
+            const u8 b = packed.U8();
+            return T_Packet{b & 0x7Fu, (b & 0x80) != 0, b == 0};
+        });
+        if (filled < w && line.Failed())
+            return Fail(error, "A Dr. Halo line is corrupt.");
     }
     return true;
 }
@@ -97,9 +78,10 @@ bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette_fil
 // bottom, top), the counts of colour, matte and auxiliary channels and the
 // bits per channel; an offset table of the scan lines follows, bottom line
 // first. Each line holds each channel as a length word and run-length data.
-bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits)
+bool Decode_Rla(const T_Source& source, QImage& out, std::string& error)
 {
+    const u8* data = source.Data;
+    const std::size_t size = source.Size;
     if (size < 740)
         return Fail(error, "The Alias/Wavefront file is truncated.");
     auto s16 = [data](std::size_t at) { return static_cast<std::int16_t>(Get_U16_BE(data + at)); };
@@ -114,8 +96,8 @@ bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& er
     std::int64_t w = right - left + 1, h = top - bottom + 1;
     // Each line: an offset, and per channel a length word and one run.
     std::uint64_t per_line = 4 + 4ull * (colour_channels + mattes);
-    if (!Allocate_Raster(out, w, h, limits, error,
-                         per_line * static_cast<std::uint64_t>(h > 0 ? h : 0), size - 740))
+    if (!New_Image(out, w, h, QImage::Format_RGBA8888, source.Limits, error,
+                   per_line * static_cast<std::uint64_t>(h > 0 ? h : 0), size - 740))
         return false;
     std::vector<u8> line(static_cast<std::size_t>(w));
     for (std::int64_t r = 0; r < h; ++r) {
@@ -123,34 +105,25 @@ bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& er
         T_Reader in(data, size);
         if (!in.Seek(offset))
             return Fail(error, "An Alias/Wavefront line lies outside the file.");
-        int y = static_cast<int>(h - 1 - r);
         // The colour channels, then the first matte channel as transparency;
         // further channels of the line are not needed.
         for (unsigned c = 0; c < colour_channels + (mattes ? 1 : 0); ++c) {
             unsigned length = in.U16_BE();
             if (in.Failed() || !in.Has(length))
                 return Fail(error, "The Alias/Wavefront picture data is truncated.");
-            T_Reader run(in.Here(), length);
+            // A count n from 0 to 127 repeats the next byte n + 1 times, one
+            // from -128 to -1 copies -n bytes.
+            T_Reader runs(in.Here(), length);
             in.Skip(length);
-            std::size_t filled = 0;
-            while (filled < line.size()) {
-                int count = static_cast<std::int8_t>(run.U8());
-                if (count >= 0) {
-                    u8 v = run.U8();
-                    for (int i = 0; i <= count && filled < line.size(); ++i)
-                        line[filled++] = v;
-                } else {
-                    for (int i = 0; i < -count && filled < line.size(); ++i)
-                        line[filled++] = run.U8();
-                }
-                if (run.Failed())
-                    return Fail(error,
-                                "An Alias/Wavefront line is shorter than the picture is wide.");
-            }
+            if (Unpack_Runs(runs, line.data(), line.size(), 1, [](T_Reader& packed) {
+                    const int n = static_cast<std::int8_t>(packed.U8());
+                    return n >= 0 ? T_Packet{std::size_t(n) + 1, true} : T_Packet{std::size_t(-n)};
+                }) < line.size())
+                return Fail(error, "An Alias/Wavefront line is shorter than the picture is wide.");
             if (c >= 3 && c < colour_channels)
                 continue;
             for (std::int64_t x = 0; x < w; ++x) {
-                u8* p = out.At(static_cast<int>(x), y);
+                u8* p = Pixel(out, x, h - 1 - r);
                 if (c == colour_channels)
                     p[3] = line[x];
                 else if (colour_channels < 3)
@@ -160,7 +133,6 @@ bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& er
             }
         }
     }
-    Update_Has_Alpha(out);
     return true;
 }
 
@@ -176,26 +148,34 @@ bool Looks_Like_Autodesk(const u8* data, std::size_t size)
 
 namespace {
 
+// A colour component of 6 bits (the original Animator's, and those of the
+// flics' 64-level colour chunks) scaled to 8.
+int Six_Bit(unsigned v) { return static_cast<int>(std::min(v, 63u) * 255 / 63); }
+
+// A flic's byte runs: a count n from 0 to 127 repeats the next byte n times,
+// one from -128 to -1 copies -n bytes.
+T_Packet Flic_Packet(T_Reader& in)
+{
+    const int n = static_cast<std::int8_t>(in.U8());
+    return n >= 0 ? T_Packet{std::size_t(n), true} : T_Packet{std::size_t(-n)};
+}
+
 // The first frame of an Animator flic (".fli", and the ".cel" of later
 // versions): its colour chunks and its full-frame chunks. Delta chunks
 // need a previous frame and do not occur in a first frame.
-bool Decode_Flic(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                 const T_Decode_Limits& limits)
+bool Decode_Flic(const T_Source& source, QImage& out, std::string& error)
 {
-    unsigned magic = Get_U16_LE(data + 4), w = Get_U16_LE(data + 8), h = Get_U16_LE(data + 10);
-    std::uint32_t first = magic == 0xAF12 ? Get_U32_LE(data + 80) : 0;
-    if (first == 0)
-        first = 128;
+    const u8* data = source.Data;
+    const std::size_t size = source.Size;
+    const unsigned w = Get_U16_LE(data + 8), h = Get_U16_LE(data + 10);
+    const std::uint32_t first = Get_U16_LE(data + 4) == 0xAF12 ? Get_U32_LE(data + 80) : 0;
     // A black-frame chunk describes any frame in six bytes, so only the
     // size limits apply.
-    std::uint64_t pixels = static_cast<std::uint64_t>(w) * h;
-    if (!Allocate_Raster(out, w, h, limits, error))
+    if (!New_Image(out, w, h, QImage::Format_Indexed8, source.Limits, error))
         return false;
-    std::array<u8, 768> palette{};
-    std::vector<u8> index(static_cast<std::size_t>(pixels), 0);
     T_Reader in(data, size);
     // Prefix chunks (0xF100) may come before the first frame.
-    std::uint64_t pos = first;
+    std::uint64_t pos = first ? first : 128;
     for (int guard = 0; guard < 16; ++guard) {
         if (!in.Seek(pos))
             return Fail(error, "The Animator file has no frame.");
@@ -209,7 +189,6 @@ bool Decode_Flic(const u8* data, std::size_t size, T_Raster& out, std::string& e
     }
     std::uint64_t frame_end = pos + Get_U32_LE(data + pos);
     unsigned chunks = in.U16_LE();
-    in.Skip(10);
     std::uint64_t chunk = pos + 16;
     for (unsigned c = 0; c < chunks && chunk + 6 <= std::min<std::uint64_t>(frame_end, size); ++c) {
         in.Seek(chunk);
@@ -222,88 +201,67 @@ bool Decode_Flic(const u8* data, std::size_t size, T_Raster& out, std::string& e
             unsigned packets = body.U16_LE(), colour = 0;
             for (unsigned p = 0; p < packets && !body.Failed(); ++p) {
                 colour += body.U8();
-                unsigned count = body.U8();
-                if (count == 0)
-                    count = 256;
-                for (unsigned i = 0; i < count && colour < 256; ++i, ++colour)
-                    for (int k = 0; k < 3; ++k) {
-                        unsigned v = body.U8();
-                        palette[colour * 3 + k] =
-                            static_cast<u8>(type == 11 ? std::min(v, 63u) * 255 / 63 : v);
-                    }
-            }
-        } else if (type == 13) { // black frame
-            std::fill(index.begin(), index.end(), 0);
-        } else if (type == 15) { // byte run
-            for (unsigned y = 0; y < h; ++y) {
-                body.U8(); // packet count, unreliable for wide frames
-                unsigned x = 0;
-                while (x < w) {
-                    int n = static_cast<std::int8_t>(body.U8());
-                    if (body.Failed())
-                        return Fail(error, "The Animator picture data is truncated.");
-                    if (n >= 0) {
-                        u8 v = body.U8();
-                        for (int i = 0; i < n && x < w; ++i)
-                            index[static_cast<std::size_t>(y) * w + x++] = v;
-                    } else {
-                        for (int i = 0; i < -n && x < w; ++i)
-                            index[static_cast<std::size_t>(y) * w + x++] = body.U8();
-                    }
+                const unsigned count = body.U8();
+                for (unsigned i = 0; i < (count ? count : 256) && colour < 256; ++i, ++colour) {
+                    int rgb[3];
+                    for (int& v : rgb)
+                        v = type == 11 ? Six_Bit(body.U8()) : body.U8();
+                    out.setColor(static_cast<int>(colour), qRgb(rgb[0], rgb[1], rgb[2]));
                 }
             }
-        } else if (type == 16) { // uncompressed
-            if (!body.Bytes(index.data(), index.size()))
-                return Fail(error, "The Animator picture data is truncated.");
+        } else if (type == 13) { // black frame
+            out.fill(0);
+        } else if (type == 15 || type == 16) { // byte runs, or uncompressed
+            for (unsigned y = 0; y < h; ++y) {
+                u8* line = out.scanLine(static_cast<int>(y));
+                if (type == 15)
+                    body.U8(); // the line's packet count, unreliable for wide frames
+                const std::size_t filled = type == 16 ? (body.Bytes(line, w) ? w : 0)
+                                                      : Unpack_Runs(body, line, w, 1, Flic_Packet);
+                if (filled < w)
+                    return Fail(error, "The Animator picture data is truncated.");
+            }
         }
         if (body.Failed())
             return Fail(error, "The Animator picture data is truncated.");
         chunk += chunk_size;
     }
-    for (unsigned y = 0; y < h; ++y)
-        for (unsigned x = 0; x < w; ++x)
-            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(y),
-                              index[static_cast<std::size_t>(y) * w + x], palette.data(), 256);
     return true;
 }
 
 } // namespace
 
-bool Decode_Autodesk(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                     const T_Decode_Limits& limits)
+bool Decode_Autodesk(const T_Source& source, QImage& out, std::string& error)
 {
+    const u8* data = source.Data;
+    const std::size_t size = source.Size;
     if (size >= 128 + 16 && (Get_U16_LE(data + 4) == 0xAF11 || Get_U16_LE(data + 4) == 0xAF12))
-        return Decode_Flic(data, size, out, error, limits);
+        return Decode_Flic(source, out, error);
     // The original Animator's picture and cel: a 32-byte header, 256 colours
     // of 6-bit components and one byte per pixel.
     if (size < 32 || Get_U16_LE(data) != 0x9119)
         return Fail(error, "This is not an Autodesk Animator picture.");
-    unsigned w = Get_U16_LE(data + 2), h = Get_U16_LE(data + 4);
+    const unsigned w = Get_U16_LE(data + 2), h = Get_U16_LE(data + 4);
     if (data[10] != 8 || data[11] != 0)
         return Fail(error, "This Autodesk Animator picture variant is not supported.");
-    std::uint64_t pixels = static_cast<std::uint64_t>(w) * h;
     if (size < 32 + 768)
         return Fail(error, "The Autodesk Animator palette is truncated.");
-    if (!Allocate_Raster(out, w, h, limits, error, pixels, size - 32 - 768))
+    if (!New_Image(out, w, h, QImage::Format_Indexed8, source.Limits, error,
+                   static_cast<std::uint64_t>(w) * h, size - 32 - 768))
         return false;
-    u8 palette[768];
-    for (int i = 0; i < 768; ++i)
-        palette[i] = static_cast<u8>(std::min<unsigned>(data[32 + i], 63) * 255 / 63);
-    const u8* pixel = data + 32 + 768;
+    for (int i = 0; i < 256; ++i)
+        out.setColor(i, qRgb(Six_Bit(data[32 + 3 * i]), Six_Bit(data[33 + 3 * i]),
+                             Six_Bit(data[34 + 3 * i])));
     for (unsigned y = 0; y < h; ++y)
-        for (unsigned x = 0; x < w; ++x)
-            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(y), *pixel++, palette,
-                              256);
+        std::memcpy(out.scanLine(static_cast<int>(y)), data + 32 + 768 + std::size_t{y} * w, w);
     return true;
 }
 
 // ------------------------------------------------------- Kodak Photo-CD
 
-namespace {
 constexpr std::size_t Pcd_Base_Offset = 0x30000;
 constexpr unsigned Pcd_W = 768, Pcd_H = 512;
 constexpr std::size_t Pcd_Base_Size = Pcd_W * Pcd_H * 3 / 2;
-} // namespace
 
 bool Looks_Like_Pcd(const u8* data, std::size_t size)
 {
@@ -313,50 +271,38 @@ bool Looks_Like_Pcd(const u8* data, std::size_t size)
 // The base resolution (768 x 512) at a fixed offset: pairs of luma lines,
 // each pair followed by one line of each chroma channel at half width.
 // The orientation byte turns portrait pictures upright.
-bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits)
+bool Decode_Pcd(const T_Source& source, QImage& out, std::string& error)
 {
+    const u8* data = source.Data;
+    const std::size_t size = source.Size;
     if (!Looks_Like_Pcd(data, size))
         return Fail(error, "This is not a Kodak Photo-CD file.");
     if (size < Pcd_Base_Offset + Pcd_Base_Size)
         return Fail(error, "The Photo-CD file is truncated before its base picture.");
     const unsigned rotation = size > 0x0E02 ? data[0x0E02] & 3 : 0;
-    const bool turned = rotation & 1;
-    if (!Allocate_Raster(out, turned ? Pcd_H : Pcd_W, turned ? Pcd_W : Pcd_H, limits, error))
+    if (!Check_Raster_Size(rotation & 1 ? Pcd_H : Pcd_W, rotation & 1 ? Pcd_W : Pcd_H,
+                           source.Limits, error))
         return false;
+    QImage stored(Pcd_W, Pcd_H, QImage::Format_RGB32);
     const u8* base = data + Pcd_Base_Offset;
     for (unsigned pair = 0; pair < Pcd_H / 2; ++pair) {
         const u8* block = base + static_cast<std::size_t>(pair) * Pcd_W * 3;
         const u8 *c1 = block + 2 * Pcd_W, *c2 = c1 + Pcd_W / 2;
         for (unsigned line = 0; line < 2; ++line) {
-            unsigned sy = pair * 2 + line;
-            for (unsigned sx = 0; sx < Pcd_W; ++sx) {
+            auto* row = reinterpret_cast<QRgb*>(stored.scanLine(static_cast<int>(pair * 2 + line)));
+            for (unsigned x = 0; x < Pcd_W; ++x) {
                 // PhotoYCC to RGB.
-                double l = 1.3584 * block[line * Pcd_W + sx];
-                double a = 2.2179 * (c1[sx / 2] - 156.0), b = 1.8215 * (c2[sx / 2] - 137.0);
-                double rgb[3] = {l + b, l - 0.194 * a - 0.509 * b, l + a};
-                unsigned x = sx, y = sy;
-                switch (rotation) {
-                case 1:
-                    x = sy, y = Pcd_W - 1 - sx;
-                    break; // turned left: stored rotated right
-                case 2:
-                    x = Pcd_W - 1 - sx, y = Pcd_H - 1 - sy;
-                    break;
-                case 3:
-                    x = Pcd_H - 1 - sy, y = sx;
-                    break;
-                default:
-                    break;
-                }
-                u8* p = out.At(static_cast<int>(x), static_cast<int>(y));
-                for (int c = 0; c < 3; ++c)
-                    p[c] = static_cast<u8>(rgb[c] < 0     ? 0
-                                           : rgb[c] > 255 ? 255
-                                                          : std::lround(rgb[c]));
+                const double l = 1.3584 * block[line * Pcd_W + x];
+                const double a = 2.2179 * (c1[x / 2] - 156.0), b = 1.8215 * (c2[x / 2] - 137.0);
+                row[x] = qRgb(qBound(0, qRound(l + b), 255),
+                              qBound(0, qRound(l - 0.194 * a - 0.509 * b), 255),
+                              qBound(0, qRound(l + a), 255));
             }
         }
     }
+    // The picture is shown turned a quarter to the left (1), upside down (2)
+    // or a quarter to the right (3).
+    out = stored.transformed(QTransform().rotate((4 - rotation) % 4 * 90.0));
     return true;
 }
 
@@ -376,9 +322,10 @@ bool Looks_Like_Rle_Bitmap(const u8* data, std::size_t size)
     return (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
 }
 
-bool Decode_Rle_Bitmap(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                       const T_Decode_Limits& limits)
+bool Decode_Rle_Bitmap(const T_Source& source, QImage& out, std::string& error)
 {
+    const u8* data = source.Data;
+    const std::size_t size = source.Size;
     if (!Looks_Like_Rle_Bitmap(data, size))
         return Fail(error, "This is not a run-length Windows bitmap.");
     const std::uint32_t pixels_at = Get_U32_LE(data + 10), info_size = Get_U32_LE(data + 14);
@@ -388,54 +335,42 @@ bool Decode_Rle_Bitmap(const u8* data, std::size_t size, T_Raster& out, std::str
     const std::int64_t h = top_down ? -stored_h : stored_h;
     if (pixels_at > size || info_size > size - 14)
         return Fail(error, "The bitmap's data lies outside the file.");
+    // Each run of two bytes covers at most 255 pixels.
+    if (!New_Image(out, w, h, QImage::Format_Indexed8, source.Limits, error, 2, size - pixels_at))
+        return false;
     // The colour table: as many entries as the header says, at most as many
     // as the depth allows and the bytes before the pixels hold.
-    std::array<u8, 256 * 3> palette{};
     const std::size_t table_at = 14 + info_size, most = four ? 16 : 256,
                       stated = Get_U32_LE(data + 46);
-    const auto colors = static_cast<unsigned>(std::min(
-        {stated ? stated : most, most, pixels_at > table_at ? (pixels_at - table_at) / 4 : 0}));
-    for (unsigned i = 0; i < colors; ++i)
-        for (int c = 0; c < 3; ++c)
-            palette[i * 3 + c] = data[table_at + i * 4 + 2 - c];
-    // Each run of two bytes covers at most 255 pixels.
-    if (!Allocate_Raster(out, w, h, limits, error, 2, size - pixels_at))
-        return false;
-    for (int y = 0; y < out.Height; ++y)
-        for (int x = 0; x < out.Width; ++x)
-            Put_Indexed_Pixel(out, x, y, 0, palette.data(), colors);
+    const std::size_t colors = std::min(
+        {stated ? stated : most, most, pixels_at > table_at ? (pixels_at - table_at) / 4 : 0});
+    for (std::size_t i = 0; i < colors; ++i) {
+        const u8* bgr = data + table_at + i * 4;
+        out.setColor(static_cast<int>(i), qRgb(bgr[2], bgr[1], bgr[0]));
+    }
     std::int64_t x = 0, y = 0; // y counts rows from the start of the data
-    auto put = [&](unsigned index) {
-        if (x < w && y < h)
-            Put_Indexed_Pixel(out, static_cast<int>(x), static_cast<int>(top_down ? y : h - 1 - y),
-                              index, palette.data(), colors);
-        ++x;
-    };
     T_Reader in(data + pixels_at, size - pixels_at);
     while (y < h) {
         if (!in.Has(2))
             return Fail(error, "The compressed bitmap data ends early.");
         const unsigned count = in.U8(), value = in.U8();
-        if (count > 0) {
-            for (unsigned i = 0; i < count && x < w; ++i)
-                put(four ? (i & 1 ? value & 15 : value >> 4) : value);
-        } else if (value == 0) { // end of line
-            x = 0;
-            ++y;
-        } else if (value == 1) { // end of bitmap
+        if (count == 0 && value == 0) { // end of line
+            x = 0, ++y;
+        } else if (count == 0 && value == 1) { // end of bitmap
             return true;
-        } else if (value == 2) { // delta
+        } else if (count == 0 && value == 2) { // delta
             if (!in.Has(2))
                 return Fail(error, "The compressed bitmap data ends early.");
-            x += in.U8();
-            y += in.U8();
-        } else { // literal run, padded to a 16-bit boundary
-            const std::size_t bytes = four ? (value + 1) / 2 : value;
+            x += in.U8(), y += in.U8();
+        } else { // a run of `count` pixels, or `value` pixels as they are, padded to 16 bits
+            const std::size_t bytes = count ? 0 : four ? (value + 1) / 2 : value;
             if (!in.Has(bytes))
                 return Fail(error, "The compressed bitmap data ends early.");
-            const u8* literal = in.Here();
-            for (unsigned i = 0; i < value && x < w; ++i)
-                put(four ? (i & 1 ? literal[i / 2] & 15 : literal[i / 2] >> 4) : literal[i]);
+            u8* row = out.scanLine(static_cast<int>(top_down ? y : h - 1 - y));
+            for (unsigned i = 0; i < (count ? count : value) && x < w; ++i) {
+                const unsigned b = count ? value : in.Here()[four ? i / 2 : i];
+                row[x++] = static_cast<u8>(four ? (i & 1 ? b & 15 : b >> 4) : b);
+            }
             in.Skip(bytes + (bytes & 1));
         }
     }

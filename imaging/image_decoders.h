@@ -8,29 +8,14 @@
 // text, never in a crash or a runaway allocation.
 #pragma once
 
+#include <QImage>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
-class QByteArray;
 class QIODevice;
-class QImage;
-
-// A decoded picture: 8-bit RGBA, not premultiplied, rows top to bottom, each
-// row Width * 4 bytes with no padding.
-struct T_Raster {
-    int Width = 0;
-    int Height = 0;
-    bool Has_Alpha = false; // false: every alpha byte is 255
-    std::vector<std::uint8_t> Pixels;
-
-    // The RGBA bytes of pixel (x, y); no range check.
-    std::uint8_t* At(int x, int y)
-    {
-        return Pixels.data() + (static_cast<std::size_t>(y) * Width + x) * 4;
-    }
-};
 
 // Which decoder reads a format. Several extensions share one decoder.
 enum class T_Image_Decoder {
@@ -56,7 +41,7 @@ struct T_Declared_Size {
     bool Known = false;
 };
 
-// Limits that every decoder applies before it allocates the raster.
+// Limits that every decoder applies before it allocates the picture.
 //
 // The default admits pictures of up to 16384 x 16384 pixels (1 GiB of RGBA)
 // and any side up to 65535 as long as the area stays within that bound; the
@@ -202,11 +187,19 @@ bool Check_Raster_Size(std::int64_t width, std::int64_t height, const T_Decode_L
                        std::string& error, std::uint64_t min_bytes = 0,
                        std::uint64_t available = 0);
 
-// Allocates `out` as a width x height raster, opaque black, after
-// Check_Raster_Size.
-bool Allocate_Raster(T_Raster& out, std::int64_t width, std::int64_t height,
-                     const T_Decode_Limits& limits, std::string& error, std::uint64_t min_bytes = 0,
-                     std::uint64_t available = 0);
+// Creates `out` as a width x height picture after Check_Raster_Size: in
+// Format_RGBA8888 opaque black, in Format_Indexed8 all index 0 with a colour
+// table of 256 entries that are black until the decoder sets them, so that
+// any index a file holds has a colour.
+bool New_Image(QImage& out, std::int64_t width, std::int64_t height, QImage::Format format,
+               const T_Decode_Limits& limits, std::string& error, std::uint64_t min_bytes = 0,
+               std::uint64_t available = 0);
+
+// The RGBA bytes of pixel (x, y) of a Format_RGBA8888 picture; no range check.
+inline u8* Pixel(QImage& image, std::int64_t x, std::int64_t y)
+{
+    return image.scanLine(static_cast<int>(y)) + 4 * x;
+}
 
 // The least input size for `pixels` pixels at a best compression ratio of
 // `per` pixels a byte, rounded up.
@@ -215,54 +208,82 @@ inline std::uint64_t Min_Bytes(std::uint64_t pixels, std::uint64_t per)
     return (pixels + per - 1) / per;
 }
 
-// Sets Has_Alpha when any alpha byte is below 255.
-void Update_Has_Alpha(T_Raster& raster);
+// Marks a Format_RGBA8888 picture opaque (Format_RGBX8888) when every alpha
+// byte is 255, or, with `empty_is_opaque`, when every one is 0: many writers
+// leave an alpha channel they do not use at zero.
+void Settle_Alpha(QImage& image, bool empty_is_opaque);
 
-// Fills the raster with the pixels of an indexed row: `palette` holds
-// `palette_size` RGB triples, indexes outside it give black.
-void Put_Indexed_Pixel(T_Raster& raster, int x, int y, unsigned index, const u8* palette,
-                       unsigned palette_size);
+// One packet of run-length data: `Count` units that repeat the one unit
+// after the packet's header (a run) or follow it (a literal), or the end mark.
+struct T_Packet {
+    std::size_t Count = 0;
+    bool Run = false;
+    bool End = false;
+};
 
-// The raster decoders, each on one complete file in memory.
-bool Decode_Targa(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                  const T_Decode_Limits& limits);
-bool Decode_Pcx(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits);
-bool Decode_Rla(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits);
-bool Decode_Sgi(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits);
-bool Decode_Psd(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits);
-bool Decode_Autodesk(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                     const T_Decode_Limits& limits);
-bool Decode_Pcd(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits);
-// `palette` is the content of the palette file beside the picture, or empty.
-bool Decode_Cut(const u8* data, std::size_t size, const std::string& palette, T_Raster& out,
-                std::string& error, const T_Decode_Limits& limits);
-bool Decode_Psp(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                const T_Decode_Limits& limits);
-bool Decode_Rle_Bitmap(const u8* data, std::size_t size, T_Raster& out, std::string& error,
-                       const T_Decode_Limits& limits);
-
-// Draws a Windows metafile or enhanced metafile onto a white picture.
-bool Draw_Metafile(const u8* data, std::size_t size, QImage& out, std::string& error,
-                   const T_Decode_Limits& limits);
-
-// Signature checks used by the content detection.
-bool Looks_Like_Metafile(const u8* data, std::size_t size);
-bool Looks_Like_Targa(const u8* data, std::size_t size);
-bool Looks_Like_Pcx(const u8* data, std::size_t size);
-bool Looks_Like_Sgi(const u8* data, std::size_t size);
-bool Looks_Like_Autodesk(const u8* data, std::size_t size);
-bool Looks_Like_Pcd(const u8* data, std::size_t size);
-bool Looks_Like_Rle_Bitmap(const u8* data, std::size_t size);
+// Unpacks run-length data of `unit`-byte units into `out_size` bytes, with
+// `next` reading each packet's header. Units past `out_size` are passed
+// over, as far as the input has them. Returns the bytes filled: fewer than
+// `out_size` when the data ends at its end mark, or when the input runs out
+// (then `in` has Failed).
+template <class F>
+std::size_t Unpack_Runs(T_Reader& in, u8* out, std::size_t out_size, std::size_t unit, F next)
+{
+    std::size_t filled = 0;
+    while (filled < out_size) {
+        const T_Packet packet = next(in);
+        const std::size_t count = std::min(packet.Count * unit, out_size - filled);
+        const u8* from = in.Here();
+        if (in.Failed() || packet.End || !in.Skip(packet.Run ? unit : count))
+            break;
+        for (std::size_t i = 0; i < count; ++i)
+            out[filled++] = from[packet.Run ? i % unit : i];
+        if (!packet.Run)
+            in.Skip(std::min(packet.Count * unit - count, in.Left()));
+    }
+    return filled;
+}
 
 // Inflates a zlib stream into `out`, which must have exactly the expected
 // size; fails when the stream is corrupt or yields fewer bytes. More bytes
 // than expected are ignored.
 bool Inflate_Zlib(const u8* data, std::size_t size, u8* out, std::size_t out_size,
                   std::string& error);
+
+// One complete file in memory, and what its decoder may use.
+struct T_Source {
+    const u8* Data;
+    std::size_t Size;
+    const T_Decode_Limits& Limits;
+    const std::string& Palette; // the Dr. Halo palette file beside the picture, or empty
+};
+
+// The decoders, each on one complete file in memory: a picture in `out`,
+// else the reason in `error`.
+bool Decode_Targa(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Pcx(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Rla(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Sgi(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Psd(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Autodesk(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Pcd(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Cut(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Psp(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Rle_Bitmap(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Eps(const T_Source& source, QImage& out, std::string& error);
+// Draws a Windows metafile or enhanced metafile onto a white picture.
+bool Draw_Metafile(const T_Source& source, QImage& out, std::string& error);
+
+// Signature checks used by the content detection.
+bool Looks_Like_Metafile(const u8* data, std::size_t size);
+bool Looks_Like_Targa(const u8* data, std::size_t size);
+bool Looks_Like_Pcx(const u8* data, std::size_t size);
+bool Looks_Like_Sgi(const u8* data, std::size_t size);
+bool Looks_Like_Psd(const u8* data, std::size_t size);
+bool Looks_Like_Psp(const u8* data, std::size_t size);
+bool Looks_Like_Eps(const u8* data, std::size_t size);
+bool Looks_Like_Autodesk(const u8* data, std::size_t size);
+bool Looks_Like_Pcd(const u8* data, std::size_t size);
+bool Looks_Like_Rle_Bitmap(const u8* data, std::size_t size);
 
 } // namespace imaging

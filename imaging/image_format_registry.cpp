@@ -21,13 +21,7 @@ std::vector<T_Image_Format> Build_Registry()
     // program's own reader follows it.
     const std::vector<std::string> targa_readers{"tga", "targa"};
     // {extension, own description (empty: the group's), group, readers}
-    struct T_Row {
-        const char* Extension;
-        const char* Own;
-        const char* Group;
-        std::vector<std::string> Readers;
-    };
-    const T_Row rows[] = {
+    std::vector<T_Image_Format> registry = {
         {"bmp", "", bitmaps, {"bmp"}},
         {"ico", "", "Windows icons", {"ico"}},
         {"wmf", "", metafiles, {"metafile"}},
@@ -66,11 +60,20 @@ std::vector<T_Image_Format> Build_Registry()
         {"psp", "", "Paintshop Pro images", {"psp"}},
         {"png", "", "Portable network graphic images", {"png"}},
     };
-    std::vector<T_Image_Format> registry;
-    for (const auto& row : rows)
-        registry.push_back(
-            {row.Extension, row.Own[0] ? row.Own : row.Group, row.Group, row.Readers});
+    for (auto& format : registry)
+        if (format.Description.empty())
+            format.Description = format.Group;
     return registry;
+}
+
+// The extension lower-cased in A to Z only, without a leading dot.
+std::string Normalized_Extension(const std::string& extension)
+{
+    std::string text = !extension.empty() && extension[0] == '.' ? extension.substr(1) : extension;
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
 }
 
 } // namespace
@@ -81,24 +84,6 @@ const std::vector<T_Image_Format>& Image_Format_Registry()
     return registry;
 }
 
-std::string Normalized_Extension(const std::string& extension)
-{
-    std::string text = !extension.empty() && extension[0] == '.' ? extension.substr(1) : extension;
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-bool Is_Registered_Image_Extension(const std::string& extension)
-{
-    std::string wanted = Normalized_Extension(extension);
-    for (const auto& format : Image_Format_Registry())
-        if (format.Extension == wanted)
-            return !wanted.empty();
-    return false;
-}
-
 std::vector<std::string> Readers_For_Extension(const std::string& extension)
 {
     const std::string wanted = Normalized_Extension(extension);
@@ -106,4 +91,9 @@ std::vector<std::string> Readers_For_Extension(const std::string& extension)
         if (format.Extension == wanted)
             return format.Readers;
     return {};
+}
+
+bool Is_Registered_Image_Extension(const std::string& extension)
+{
+    return !Readers_For_Extension(extension).empty();
 }

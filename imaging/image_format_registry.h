@@ -25,6 +25,3 @@ bool Is_Registered_Image_Extension(const std::string& extension);
 // The readers registered for an extension (with or without its dot, any
 // case); empty when the extension is not registered.
 std::vector<std::string> Readers_For_Extension(const std::string& extension);
-
-// The extension lower-cased in A to Z only, without a leading dot.
-std::string Normalized_Extension(const std::string& extension);

@@ -36,6 +36,30 @@ TEST(RareFormats, PaintShopProFirstLayer)
     }
 }
 
+TEST(RareFormats, PaintShopProBrokenChannelsAreRefused)
+{
+    QImage image;
+    std::string error;
+    // A layer of 8000 x 8000 pixels whose first channel claims as many bytes
+    // from 40 packed ones: refused before 64 MB are set aside for it.
+    Bytes psp = Sample("pattern.psp");
+    for (int i = 0; i < 4; ++i)
+        psp[132 + i] = psp[136 + i] = "\x40\x1F\0\0"[i]; // right and bottom: 8000
+    for (int i = 0; i < 4; ++i)
+        psp[264 + i] = "\0\x90\xD0\x03"[i]; // 64,000,000 bytes unpacked
+    EXPECT_FALSE(Decode(psp, T_Image_Decoder::Psp, image, error));
+    EXPECT_NE(error.find("larger than its data"), std::string::npos) << error;
+    // The last channel cut to two bytes at the very end of the file, the
+    // layer bank and the layer shortened to match: its header is not read
+    // past the end (which a sanitizer build would report).
+    psp = Sample("pattern.psp");
+    psp.resize(456);
+    psp[98] = 0x62, psp[99] = 0x01;   // the bank: 354 bytes
+    psp[108] = 0x58, psp[109] = 0x01; // the layer: 344 bytes
+    psp[450] = 2, psp[451] = 0;       // the mask channel: 2 bytes
+    EXPECT_TRUE(Clean_Outcome(Decode(psp, T_Image_Decoder::Psp, image, error), image, error));
+}
+
 TEST(RareFormats, HaloPictureTakesThePaletteBesideIt)
 {
     Scratch_Dir dir;
@@ -233,6 +257,85 @@ TEST(Metafiles, ClippingArcsAndTextAreDrawn)
         for (int x = 50; x < 96; ++x)
             dark += image.pixelColor(x, y).lightness() < 100;
     EXPECT_GT(dark, 20) << "the text is missing";
+}
+
+// A Windows metafile of 40 x 20 units, drawn 1:1, with records of 16-bit
+// parameters appended.
+class T_Wmf {
+public:
+    T_Wmf()
+    {
+        Record(0x020B, {0, 0}); // window origin and extent, y first
+        Record(0x020C, {20, 40});
+    }
+    T_Wmf& Record(unsigned function, std::initializer_list<unsigned> words, const Bytes& tail = {})
+    {
+        Put32(Records, static_cast<std::uint32_t>(3 + words.size() + (tail.size() + 1) / 2));
+        Put16(Records, function);
+        for (unsigned w : words)
+            Put16(Records, w);
+        Records.insert(Records.end(), tail.begin(), tail.end());
+        if (tail.size() % 2)
+            Records.push_back(0);
+        return *this;
+    }
+    Bytes File() const
+    {
+        Bytes file;
+        Put16(file, 1), Put16(file, 9), Put16(file, 0x0300);
+        Put32(file, static_cast<std::uint32_t>((18 + Records.size()) / 2 + 3));
+        Put16(file, 0), Put32(file, 0), Put16(file, 0);
+        file.insert(file.end(), Records.begin(), Records.end());
+        Put32(file, 3), Put16(file, 0);
+        return file;
+    }
+    Bytes Records;
+};
+
+// A packed bitmap of `width` x `height` pixels with a 40-byte header.
+Bytes Dib(int width, int height, int bits, int compression, std::uint32_t image_size,
+          const Bytes& colours_and_pixels)
+{
+    Bytes dib;
+    Put32(dib, 40), Put32(dib, static_cast<std::uint32_t>(width));
+    Put32(dib, static_cast<std::uint32_t>(height));
+    Put16(dib, 1), Put16(dib, static_cast<unsigned>(bits));
+    Put32(dib, static_cast<std::uint32_t>(compression)), Put32(dib, image_size);
+    Put32(dib, 0), Put32(dib, 0), Put32(dib, bits == 8 ? 2 : 0), Put32(dib, 0);
+    dib.insert(dib.end(), colours_and_pixels.begin(), colours_and_pixels.end());
+    return dib;
+}
+
+TEST(Metafiles, EmbeddedBitmapsShowTheirOwnPixels)
+{
+    // 2 x 2 pixels, bottom row first: red, green; blue, white.
+    const Bytes rows = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
+    // Stretched to 10 x 10 at the origin; the bitmap states its image size
+    // and the record has two more bytes after it.
+    Bytes padded = Dib(2, 2, 24, 0, 16, rows);
+    padded.insert(padded.end(), {0xEE, 0xEE});
+    // At (12, 0) as it is, but with its top row missing from the record.
+    const Bytes cut = Dib(2, 2, 24, 0, 0, Bytes(rows.begin(), rows.begin() + 8));
+    // Run-length, 4 x 1 of colours blue (0) and red (1): red, a delta that
+    // skips two pixels, red, end; stretched to 8 x 2 at (20, 0).
+    const Bytes rle =
+        Dib(4, 1, 8, 1, 0, {255, 0, 0, 0, 0, 0, 255, 0, 1, 1, 0, 2, 2, 0, 1, 1, 0, 1});
+    T_Wmf wmf;
+    wmf.Record(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 10, 10, 0, 0}, padded) // StretchDIB
+        .Record(0x0940, {0x0020, 0x00CC, 0, 0, 2, 2, 0, 12}, cut)             // DIBBitBlt
+        .Record(0x0F43, {0x0020, 0x00CC, 0, 1, 4, 0, 0, 2, 8, 0, 20}, rle);
+    Scratch_Dir dir;
+    QImage image = Load_Bytes_Ok(dir, wmf.File(), "x.wmf");
+    ASSERT_EQ(image.size(), QSize(40, 20));
+    EXPECT_TRUE(Color_At(image, 2, 2, 0, 0, 255));
+    EXPECT_TRUE(Color_At(image, 7, 2, 255, 255, 255));
+    EXPECT_TRUE(Color_At(image, 2, 7, 255, 0, 0));
+    EXPECT_TRUE(Color_At(image, 7, 7, 0, 255, 0));
+    EXPECT_TRUE(Color_At(image, 12, 0, 0, 0, 0)); // the missing row: black
+    EXPECT_TRUE(Color_At(image, 13, 1, 0, 255, 0));
+    const int rle_row[4] = {255, 0, 0, 255}; // red where painted, colour 0 where skipped
+    for (int x = 0; x < 4; ++x)
+        EXPECT_TRUE(Color_At(image, 21 + 2 * x, 1, rle_row[x], 0, 255 - rle_row[x])) << x;
 }
 
 TEST(Metafiles, MetafileThatNeverEndsItsShapesStops)

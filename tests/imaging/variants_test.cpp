@@ -1,6 +1,7 @@
 // Variants that ImageMagick does not write, built byte by byte and loaded as
-// the panes load them: run-length bitmaps with their escapes (Qt's reader),
-// colour-mapped and 16-bit Targa, EGA planes in PCX, 16-bit SGI.
+// the panes load them: run-length bitmaps with their escapes, colour-mapped
+// and 16-bit Targa and its alpha channel, EGA planes in PCX, 16-bit SGI, and
+// the Photoshop colour modes besides RGB.
 #include "decoder_test_support.h"
 
 using namespace test;
@@ -89,6 +90,37 @@ TEST(Variants, TargaColourMapAnd16Bits)
         EXPECT_TRUE(Color_At(r, i % 3, i / 3, 0, 255, 0));
 }
 
+// A 2 x 1 true-colour Targa of 32 bits, top-down: red and green with the
+// given alpha bytes, and the alpha bits its descriptor declares.
+Bytes Targa32(unsigned alpha_bits, std::uint8_t alpha0, std::uint8_t alpha1)
+{
+    Bytes tga = {0, 0, 2};
+    for (int i = 0; i < 9; ++i)
+        tga.push_back(0);
+    Put16(tga, 2), Put16(tga, 1);
+    tga.push_back(32), tga.push_back(static_cast<std::uint8_t>(0x20 | alpha_bits));
+    tga.insert(tga.end(), {0, 0, 255, alpha0, 0, 255, 0, alpha1}); // stored BGRA
+    return tga;
+}
+
+TEST(Variants, TargaAlphaCountsWhenDeclaredAndUsed)
+{
+    QImage image;
+    std::string error;
+    ASSERT_TRUE(test::Decode(Targa32(8, 128, 255), T_Image_Decoder::Targa, image, error)) << error;
+    EXPECT_TRUE(image.hasAlphaChannel());
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 128);
+    EXPECT_TRUE(Color_At(image, 1, 0, 0, 255, 0));
+    // Many writers leave the channel zero, or fill it without declaring it:
+    // both pictures are opaque.
+    for (const Bytes& opaque : {Targa32(8, 0, 0), Targa32(0, 128, 7)}) {
+        ASSERT_TRUE(test::Decode(opaque, T_Image_Decoder::Targa, image, error)) << error;
+        EXPECT_FALSE(image.hasAlphaChannel());
+        EXPECT_EQ(image.pixelColor(0, 0).alpha(), 255);
+        EXPECT_TRUE(Color_At(image, 0, 0, 255, 0, 0));
+    }
+}
+
 TEST(Variants, PcxEgaPlanes)
 {
     // Four 1-bit planes: pixel 0 has bits in planes 0 and 2 (colour 5), pixel 1
@@ -119,6 +151,40 @@ TEST(Variants, Sgi16BitGrey)
     EXPECT_EQ(Red(r, 1, 1), 0xFF);
     EXPECT_EQ(Red(r, 1, 0), 0x80);
     EXPECT_EQ(r.pixelColor(1, 0).green(), 0x80);
+}
+
+// An uncompressed Photoshop file of one row: no colour mode data, resources
+// or layers, then the channels' planes one after the other.
+Bytes Photoshop(unsigned width, unsigned depth, unsigned mode, const std::vector<Bytes>& planes)
+{
+    Bytes psd = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
+    Put16_BE(psd, static_cast<unsigned>(planes.size())), Put32_BE(psd, 1), Put32_BE(psd, width);
+    Put16_BE(psd, depth), Put16_BE(psd, mode);
+    Put32_BE(psd, 0), Put32_BE(psd, 0), Put32_BE(psd, 0), Put16_BE(psd, 0);
+    for (const Bytes& plane : planes)
+        psd.insert(psd.end(), plane.begin(), plane.end());
+    return psd;
+}
+
+TEST(Variants, PhotoshopColourModes)
+{
+    // Bitmap: one bit a pixel, 1 is black.
+    QImage bitmap = Decode(Photoshop(2, 1, 0, {{0x80}}), "bitmap.psd");
+    EXPECT_TRUE(Color_At(bitmap, 0, 0, 0, 0, 0));
+    EXPECT_TRUE(Color_At(bitmap, 1, 0, 255, 255, 255));
+    // CMYK is stored as 255 - ink: no cyan, full magenta, no yellow and no
+    // black is magenta; full black is black whatever the rest.
+    QImage cmyk =
+        Decode(Photoshop(2, 8, 4, {{255, 255}, {0, 255}, {255, 255}, {255, 0}}), "cmyk.psd");
+    EXPECT_TRUE(Color_At(cmyk, 0, 0, 255, 0, 255));
+    EXPECT_TRUE(Color_At(cmyk, 1, 0, 0, 0, 0));
+    // Grey with a transparency channel; Lab white.
+    QImage grey = Decode(Photoshop(2, 8, 1, {{100, 200}, {50, 255}}), "grey.psd");
+    EXPECT_TRUE(Color_At(grey, 0, 0, 100, 100, 100));
+    EXPECT_EQ(grey.pixelColor(0, 0).alpha(), 50);
+    EXPECT_EQ(grey.pixelColor(1, 0).alpha(), 255);
+    QImage lab = Decode(Photoshop(1, 8, 9, {{255}, {128}, {128}}), "lab.psd");
+    EXPECT_TRUE(Color_At(lab, 0, 0, 255, 255, 255, 2));
 }
 
 } // namespace
