@@ -16,6 +16,11 @@ draw "$work/right.png" 4300
 cmake --build build --target varnolt_bench >/dev/null
 build/bench/varnolt_bench "$work/left.png" "$work/right.png"
 
+# The in-program difference engine on the same pair, against reading the
+# decoded pictures once, ImageMagick's compare and odiff.
+cmake --build build --target varnolt_diff_bench >/dev/null
+build/bench/varnolt_diff_bench "$work/left.png" "$work/right.png"
+
 # Two 50-page PDF drawing sets, the second with a sheet inserted.
 cmake --build build --target varnolt_pdf_bench >/dev/null
 build/bench/varnolt_pdf_bench 50

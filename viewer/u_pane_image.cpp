@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 
 #include <cmath>
 #include <cstdint>
@@ -48,8 +49,13 @@ TPane_Image::TPane_Image(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
     Smooth_Timer.setSingleShot(true);
     Smooth_Timer.setInterval(Smoothing_Delay_Ms);
-    connect(&Smooth_Timer, &QTimer::timeout, this,
-            [this] { Make_Smooth_Copies(Draw_Rect().size()); });
+    // Nothing left to make means the smooth copy is ready: it is shown now,
+    // since the repaint it asked for may have come just before it was
+    // handed over.
+    connect(&Smooth_Timer, &QTimer::timeout, this, [this] {
+        if (!Make_Smooth_Copies(Draw_Rect().size()))
+            update();
+    });
 }
 
 void TPane_Image::Set_Picture(const QImage& Picture, const QString& Message)
@@ -156,6 +162,49 @@ void TPane_Image::paintEvent(QPaintEvent* event)
         return;
     if (!Paint_Content(painter, exposed, target))
         Smooth_Timer.start();
+    Paint_Frames(painter, target);
+}
+
+void TPane_Image::Set_Change_Frames(std::vector<T_Change_Frame> Frames)
+{
+    Frames_ = std::move(Frames);
+    update();
+}
+
+void TPane_Image::Paint_Frames(QPainter& Painter, const QRect& Target) const
+{
+    const QRect content = Content_Rect();
+    if (Frames_.empty() || content.isEmpty())
+        return;
+    const double sx = double(Target.width()) / content.width();
+    const double sy = double(Target.height()) / content.height();
+    auto to_widget = [&](QPointF at) {
+        return QPointF(Target.left() + (at.x() - content.left()) * sx,
+                       Target.top() + (at.y() - content.top()) * sy);
+    };
+    Painter.setRenderHint(QPainter::Antialiasing, false);
+    Painter.setBrush(Qt::NoBrush);
+    for (const T_Change_Frame& frame : Frames_) {
+        // A few pixels of room, so that the outline does not hide the change.
+        QRectF box(to_widget(frame.Box.topLeft()),
+                   to_widget(frame.Box.bottomRight() + QPoint(1, 1)));
+        box.adjust(-3, -3, 2, 2);
+        Painter.setPen(QPen(frame.Colour, frame.Current ? 2 : 1));
+        Painter.drawRect(box);
+        if (frame.Moved) {
+            const QPointF from = to_widget(frame.Moved_From);
+            const QPointF to = to_widget(frame.Moved_To);
+            Painter.drawLine(from, to);
+            const QPointF way = from - to;
+            const double length = std::hypot(way.x(), way.y());
+            if (length > 0) {
+                const QPointF unit = way / length * 8;
+                const QPointF side(-unit.y() / 2, unit.x() / 2);
+                Painter.drawLine(to, to + unit + side);
+                Painter.drawLine(to, to + unit - side);
+            }
+        }
+    }
 }
 
 // ---------------------------------------------------------------- two versions
@@ -227,6 +276,9 @@ bool T_Blend_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const
     case T_Blend_Mode::Blink:
         Showing_Modified_ ? draw_modified(Exposed) : draw_base(Exposed);
         break;
+    case T_Blend_Mode::Differences:
+        Paint_Differences(Painter, Exposed, Target, modified);
+        break;
     case T_Blend_Mode::Swipe: {
         const double scale = double(Target.width()) / std::max(1, Content_Rect().width());
         const int divider = Target.left() + int(std::lround(Divider_ * scale));
@@ -249,4 +301,57 @@ bool T_Blend_Image::Make_Smooth_Copies(const QSize& Target)
     bool modified = Modified_.Make_Smooth(
         Placed(target, Offset_, Modified_.Picture().size()).size(), Repaint_When_Ready());
     return base || modified;
+}
+
+void T_Blend_Image::Set_Difference(std::shared_ptr<const T_Difference> Difference)
+{
+    Difference_ = std::move(Difference);
+    Tile_Pictures.assign(Difference_ ? Difference_->Tiles.size() : 0, QImage());
+    update();
+}
+
+const QImage& T_Blend_Image::Tile_Picture(std::size_t Index)
+{
+    QImage& picture = Tile_Pictures[Index];
+    if (!picture.isNull())
+        return picture;
+    // Removed in red, added in green, recoloured in amber; the rest clear.
+    static const QRgb colours[] = {qRgba(0, 0, 0, 0), qRgb(0xE0, 0x1B, 0x24),
+                                   qRgb(0x1F, 0xA0, 0x30), qRgb(0xF0, 0xA0, 0x00)};
+    const T_Change_Tile& tile = Difference_->Tiles[Index];
+    picture = QImage(T_Change_Tile::Side, T_Change_Tile::Side, QImage::Format_ARGB32);
+    for (int y = 0; y < T_Change_Tile::Side; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < T_Change_Tile::Side; ++x)
+            row[x] = colours[tile.Changes[std::size_t(y) * T_Change_Tile::Side + x] & 3];
+    }
+    return picture;
+}
+
+void T_Blend_Image::Paint_Differences(QPainter& Painter, const QRect& Exposed, const QRect& Target,
+                                      const QRect& Modified)
+{
+    // The modified picture, washed out to a light grey, shows where things
+    // are without competing with the colours of the changes.
+    Painter.fillRect(Exposed, Qt::white);
+    Painter.setOpacity(0.25);
+    Modified_.Draw(Painter, Exposed, Modified.topLeft(), Modified.size());
+    Painter.setOpacity(1);
+    if (!Difference_)
+        return;
+    const QRect content = Content_Rect();
+    const double sx = double(Target.width()) / content.width();
+    const double sy = double(Target.height()) / content.height();
+    Painter.save();
+    Painter.setClipRect(Exposed);
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    for (std::size_t index = 0; index < Difference_->Tiles.size(); ++index) {
+        const T_Change_Tile& tile = Difference_->Tiles[index];
+        // Tiles are in the area's pixels, the area starting where the content does.
+        const QRectF at(Target.left() + tile.Left * sx, Target.top() + tile.Top * sy,
+                        T_Change_Tile::Side * sx, T_Change_Tile::Side * sy);
+        if (at.intersects(QRectF(Exposed)))
+            Painter.drawImage(at, Tile_Picture(index));
+    }
+    Painter.restore();
 }

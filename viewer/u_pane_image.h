@@ -2,6 +2,7 @@
 // two versions blended into one pane.
 #pragma once
 
+#include "picture_difference.h"
 #include "u_picture_drawer.h"
 
 #include <QImage>
@@ -10,10 +11,23 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 // The drawing rule: the rectangle from (0, 0) in which a picture of size
 // Picture is drawn inside a client of size Client. Sizes are truncated.
 QRect Picture_Draw_Rect(const QSize& Picture, const QSize& Client, bool Stretch);
+
+// An outline around a change region, in content pixels; a moved shape also
+// gets an arrow from where it was.
+struct T_Change_Frame {
+    QRect Box;
+    QColor Colour;
+    QPointF Moved_From; // Moved: the shape's centre before and after
+    QPointF Moved_To;
+    bool Moved = false;
+    bool Current = false; // the change stepped to: drawn bolder
+};
 
 // The control that draws the picture. The picture is never centred: it is
 // drawn from the top left, at the zoom factor (1:1 at first) unless
@@ -45,6 +59,8 @@ public:
     QPointF Content_Point(const QPoint& At) const;
     // How many scaled copies were made since the picture was set (diagnostics).
     int Scaled_Copies_Made() const { return Base_.Scaled_Copies_Made(); }
+    // Outlines drawn over the content; none at first.
+    void Set_Change_Frames(std::vector<T_Change_Frame> Frames);
 
 protected:
     void paintEvent(class QPaintEvent* event) override;
@@ -62,6 +78,9 @@ protected:
     T_Picture_Drawer Base_;
 
 private:
+    void Paint_Frames(QPainter& Painter, const QRect& Target) const;
+
+    std::vector<T_Change_Frame> Frames_;
     QString Message_;
     bool Stretch_ = false;
     double Zoom_ = 1.0;
@@ -70,9 +89,10 @@ private:
 
 // How the two versions share one pane.
 enum class T_Blend_Mode {
-    Overlay, // the modified picture over the base, partly transparent
-    Blink,   // one version at a time
-    Swipe,   // the base left of a divider, the modified picture right of it
+    Overlay,     // the modified picture over the base, partly transparent
+    Blink,       // one version at a time
+    Swipe,       // the base left of a divider, the modified picture right of it
+    Differences, // the modified picture washed out, the changed pixels in colour
 };
 
 // Both versions in one pane, aligned at their top-left corners as the
@@ -97,6 +117,9 @@ public:
     // Swipe: the divider's place in content pixels from the content's left.
     void Set_Divider(double X);
     double Divider() const { return Divider_; }
+    // Differences: what changed, over the same area as the content.
+    void Set_Difference(std::shared_ptr<const T_Difference> Difference);
+    const T_Difference* Difference() const { return Difference_.get(); }
 
     QRect Content_Rect() const override;
 
@@ -105,7 +128,14 @@ protected:
     bool Make_Smooth_Copies(const QSize& Target) override;
 
 private:
+    void Paint_Differences(QPainter& Painter, const QRect& Exposed, const QRect& Target,
+                           const QRect& Modified);
+    const QImage& Tile_Picture(std::size_t Index);
+
     T_Picture_Drawer Modified_;
+    std::shared_ptr<const T_Difference> Difference_;
+    // The tiles' changes as coloured pictures, made when first drawn.
+    std::vector<QImage> Tile_Pictures;
     T_Blend_Mode Mode_ = T_Blend_Mode::Overlay;
     QPoint Offset_;
     double Opacity_ = 0.5;

@@ -3,6 +3,7 @@
 #include "U_Msg.h"
 #include "U_ShellOp.h"
 #include "os_platform.h"
+#include "difference_task.h"
 #include "file_names.h"
 #include "page_pairing_task.h"
 #include "page_tab_marks.h"
@@ -576,6 +577,7 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
     bool left = Side == T_Side::Left;
     (left ? View_Image_Frame1 : View_Image_Frame2)->Reload_File(page.File);
     Show_Blend_Pictures();
+    Refresh_Differences();
     TDiff_Pagelist_Frame* other = left ? RightTabs : LeftTabs;
     if (Sync_Pages_A->isChecked() && other) {
         // Pages paired by what they show follow their counterpart; a sheet

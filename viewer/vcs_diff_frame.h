@@ -17,6 +17,7 @@
 #include <memory>
 
 class QAction;
+class QCheckBox;
 class QDoubleSpinBox;
 class QGridLayout;
 class QLabel;
@@ -24,6 +25,8 @@ class QShortcut;
 class QSlider;
 class QVBoxLayout;
 class T_Blend_Frame;
+class T_Difference_Task;
+struct T_Difference;
 class QSpinBox;
 class QToolBar;
 class QToolButton;
@@ -38,7 +41,7 @@ class T_Run_Progress;
 class T_Shave_Edit;
 
 // How the two versions are laid out: in two panes, or in one.
-enum class T_Pane_Layout { Side_By_Side, Overlay, Blink, Swipe };
+enum class T_Pane_Layout { Side_By_Side, Overlay, Blink, Swipe, Differences };
 
 class TView_diff_frame : public QWidget {
 public:
@@ -117,6 +120,15 @@ public:
     void Step_Opacity(int Percent);
     void Step_Divider(int Direction);
     void Update_Status();
+    // The differences of the two pictures shown, computed in the program.
+    // Asks for them again (the pictures or a setting changed) where they are
+    // wanted: the Differences view, Show changes, or stepping through them.
+    void Refresh_Differences();
+    // Null until the differences of the current pictures are known.
+    const T_Difference* Differences() const { return Difference_.get(); }
+    // Steps to the next or previous change region (wrapping around).
+    void Step_Change(int Direction);
+    int Current_Change() const { return Current_Change_; }
 
     // Action handlers.
     void Fit_AExecute();
@@ -148,6 +160,7 @@ public:
     TDiff_Pagelist_Frame* RightTabs = nullptr;
     // The "View" row and what it controls.
     QToolBar* ToolBar2 = nullptr;
+    QToolBar* ToolBar3 = nullptr; // the differences' settings and stepping
     QAction* Zoom_In_A = nullptr;
     QAction* Zoom_Out_A = nullptr;
     QAction* Zoom_100_A = nullptr;
@@ -155,7 +168,13 @@ public:
     QAction* Overlay_A = nullptr;
     QAction* Blink_A = nullptr;
     QAction* Swipe_A = nullptr;
+    QAction* Differences_A = nullptr;
     QAction* Reset_Offset_A = nullptr;
+    QAction* Next_Change_A = nullptr;
+    QAction* Previous_Change_A = nullptr;
+    QSpinBox* Tolerance_E = nullptr;
+    QCheckBox* Ignore_Antialiasing_C = nullptr;
+    QCheckBox* Show_Changes_C = nullptr;
     QSlider* Opacity_S = nullptr;
     QDoubleSpinBox* Blink_Interval_E = nullptr;
     T_Blend_Frame* View_Image_Frame4 = nullptr; // both versions in one pane
@@ -172,6 +191,14 @@ private:
     void Hover(TView_Image_Frame* Pane, QPointF At);
     // The pixel inspector's part of the status line.
     QString Pixel_Status() const;
+    QString Change_Status() const;
+    void Build_Difference_Controls(QVBoxLayout* Layout);
+    bool Differences_Wanted() const;
+    void Differences_Ready(std::shared_ptr<const T_Difference> Result);
+    // Outlines the change regions in every pane while Show changes is on.
+    void Show_Change_Frames();
+    // Scrolls every pane, zooming out when needed, to the current region.
+    void Reveal_Change();
     bool Open_Session();
     void Show_Page_Tabs();
     // Pages of documents without stable page identifiers are paired by what
@@ -213,4 +240,7 @@ private:
     QPointF Hover_At;
     bool Hover_Known = false;
     std::vector<QShortcut*> Swipe_Keys;
+    std::unique_ptr<T_Difference_Task> Difference_Task;
+    std::shared_ptr<const T_Difference> Difference_;
+    int Current_Change_ = -1;
 };

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,6 +71,8 @@ void TView_diff_frame::Build_View_Row(QVBoxLayout* Layout)
                          T_Pane_Layout::Blink);
     Swipe_A = add_layout(QStringLiteral("Swipe"), QStringLiteral("W; Left and Right move it"),
                          T_Pane_Layout::Swipe);
+    Differences_A =
+        add_layout(QStringLiteral("Differences"), QStringLiteral("D"), T_Pane_Layout::Differences);
     Side_By_Side_A->setChecked(true);
 
     Opacity_S = new QSlider(Qt::Horizontal, ToolBar2);
@@ -95,6 +98,7 @@ void TView_diff_frame::Build_View_Row(QVBoxLayout* Layout)
     ToolBar2->addSeparator();
     Reset_Offset_A = add(QStringLiteral("Reset offset"), QStringLiteral("Alt+0; Alt+arrows move"),
                          [this] { Reset_Offset(); });
+    Build_Difference_Controls(Layout);
 
     Blink_Timer.setInterval(500);
     connect(&Blink_Timer, &QTimer::timeout, this, [this] { Blink_Tick(); });
@@ -125,6 +129,10 @@ void TView_diff_frame::Add_View_Shortcuts()
     key(QKeySequence(Qt::Key_O), [this] { Overlay_A->trigger(); });
     key(QKeySequence(Qt::Key_B), [this] { Blink_A->trigger(); });
     key(QKeySequence(Qt::Key_W), [this] { Swipe_A->trigger(); });
+    key(QKeySequence(Qt::Key_D), [this] { Differences_A->trigger(); });
+    key(QKeySequence(Qt::Key_N), [this] { Step_Change(1); });
+    key(QKeySequence(Qt::Key_C), [this] { Show_Changes_C->toggle(); });
+    key(QKeySequence(Qt::Key_P), [this] { Step_Change(-1); });
     key(QKeySequence(Qt::Key_BracketLeft), [this] { Step_Opacity(-10); });
     key(QKeySequence(Qt::Key_BracketRight), [this] { Step_Opacity(10); });
     key(QKeySequence(Qt::Key_Space), [this] { Blink_Pause_Or_Toggle(); });
@@ -221,9 +229,10 @@ void TView_diff_frame::Show_Layout(T_Pane_Layout Layout)
     Show_Blend_Pictures();
     if (one_pane) {
         T_Blend_Image* blend = View_Image_Frame4->Blend();
-        blend->Set_Mode(Layout == T_Pane_Layout::Overlay ? T_Blend_Mode::Overlay
-                        : Layout == T_Pane_Layout::Blink ? T_Blend_Mode::Blink
-                                                         : T_Blend_Mode::Swipe);
+        blend->Set_Mode(Layout == T_Pane_Layout::Overlay       ? T_Blend_Mode::Overlay
+                        : Layout == T_Pane_Layout::Blink       ? T_Blend_Mode::Blink
+                        : Layout == T_Pane_Layout::Differences ? T_Blend_Mode::Differences
+                                                               : T_Blend_Mode::Swipe);
         blend->Set_Opacity(Opacity_S->value() / 100.0);
         if (Layout == T_Pane_Layout::Swipe && blend->Divider() == 0)
             blend->Set_Divider(blend->Content_Rect().width() / 2.0);
@@ -231,8 +240,9 @@ void TView_diff_frame::Show_Layout(T_Pane_Layout Layout)
         View_Image_Frame4->Set_Caption(
             Layout == T_Pane_Layout::Overlay ? QStringLiteral("The modified version over the base")
             : Layout == T_Pane_Layout::Blink ? QStringLiteral("Showing the base version")
-                                             : QStringLiteral("Base version left of the divider, "
-                                                              "modified version right of it"));
+            : Layout == T_Pane_Layout::Differences
+                ? QStringLiteral("Differences: removed in red, added in green, recoloured in amber")
+                : QStringLiteral("Base version left of the divider, modified version right of it"));
     }
     View_Image_Frame1->setVisible(!one_pane);
     View_Image_Frame2->setVisible(!one_pane);
@@ -254,6 +264,7 @@ void TView_diff_frame::Show_Layout(T_Pane_Layout Layout)
     Blink_Interval_E->setEnabled(Layout == T_Pane_Layout::Blink);
     for (QShortcut* shortcut : Swipe_Keys)
         shortcut->setEnabled(Layout == T_Pane_Layout::Swipe);
+    Refresh_Differences();
     Update_Status();
 }
 
@@ -299,6 +310,7 @@ void TView_diff_frame::Nudge_Offset(const QPoint& Step)
 {
     Offset_ += Step;
     View_Image_Frame4->Set_Offset(Offset_);
+    Refresh_Differences();
     Update_Status();
 }
 
@@ -306,12 +318,16 @@ void TView_diff_frame::Reset_Offset()
 {
     Offset_ = QPoint();
     View_Image_Frame4->Set_Offset(Offset_);
+    Refresh_Differences();
     Update_Status();
 }
 
 void TView_diff_frame::Hover(TView_Image_Frame* Pane, QPointF At)
 {
-    Hover_At = At;
+    // The inspector reads base picture points; over the modified version's
+    // own pane the mouse is on a modified picture point, which the offset
+    // puts elsewhere on the base.
+    Hover_At = Pane == View_Image_Frame2 ? At + QPointF(Offset_) : At;
     Hover_Known = true;
     // The divider follows the mouse.
     if (Pane == View_Image_Frame4 && Layout_ == T_Pane_Layout::Swipe)
@@ -350,6 +366,8 @@ void TView_diff_frame::Update_Status()
           << QStringLiteral("Offset %1, %2").arg(Offset_.x()).arg(Offset_.y())
           << QStringLiteral("Base %1, modified %2")
                  .arg(size_text(View_Image_Frame1), size_text(View_Image_Frame2));
+    if (QString changes = Change_Status(); !changes.isEmpty())
+        parts << changes;
     if (QString pixel = Pixel_Status(); !pixel.isEmpty())
         parts << pixel;
     Status_L->setText(parts.join(QStringLiteral("   |   ")));

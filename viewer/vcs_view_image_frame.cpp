@@ -293,7 +293,11 @@ bool TView_Image_Frame::Zoom_Wheel(QWheelEvent* event)
     // Ctrl + wheel zooms; the plain wheel scrolls as it always has.
     if (!(event->modifiers() & Qt::ControlModifier) || !On_Zoom_Wheel)
         return false;
-    const int steps = event->angleDelta().y() / 120;
+    // Fine wheels and touchpads send parts of a notch (120); they add up to
+    // whole steps.
+    Zoom_Wheel_Rest += event->angleDelta().y();
+    const int steps = Zoom_Wheel_Rest / 120;
+    Zoom_Wheel_Rest -= steps * 120;
     if (steps != 0)
         On_Zoom_Wheel(this, steps, event->position().toPoint());
     event->accept();

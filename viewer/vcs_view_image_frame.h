@@ -178,4 +178,6 @@ private:
     Qt::MouseButton Drag_Button = Qt::NoButton;
     bool Dragging = false;
     bool Drag_Moved = false;
+    // The part of a wheel notch not yet turned into a zoom step.
+    int Zoom_Wheel_Rest = 0;
 };
