@@ -116,6 +116,17 @@ int T_Diff_Session::Content_Counterpart(T_Side Side, int Page_Index) const
                : -1;
 }
 
+void T_Diff_Session::Record_Changes(int Left_Page, int Right_Page, int Changes)
+{
+    Page_Pair_Changes[{Left_Page, Right_Page}] = Changes;
+}
+
+int T_Diff_Session::Changes(int Left_Page, int Right_Page) const
+{
+    auto found = Page_Pair_Changes.find({Left_Page, Right_Page});
+    return found == Page_Pair_Changes.end() ? -1 : found->second;
+}
+
 T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
                                   T_Diff_Session& Session)
 {

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,6 +71,10 @@ public:
     // The other side's page shown with this one once the pages are paired by
     // what they show; -1 for a page without a counterpart.
     int Content_Counterpart(T_Side Side, int Page_Index) const;
+    // How many changes a pair of pages has, once both have been shown and
+    // compared; -1 while unknown.
+    void Record_Changes(int Left_Page, int Right_Page, int Changes);
+    int Changes(int Left_Page, int Right_Page) const;
     int Page(T_Side Side) const { return Side == T_Side::Left ? LeftPage : RightPage; }
     // A child run watched by the session's seam.
     T_Run_Watch Watch() const { return T_Run_Watch{Seams_.Keep_Going}; }
@@ -106,6 +111,7 @@ private:
 
     T_Session_Seams Seams_;
     std::optional<T_Content_Pairing> Content_Pairing_;
+    std::map<std::pair<int, int>, int> Page_Pair_Changes;
 };
 
 // Opens one document of a paged pair in the session's exporter into

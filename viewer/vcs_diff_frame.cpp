@@ -120,6 +120,7 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     Set_Busy(false);
     Set_Shave_Limit();
     Set_Compared_Row(false);
+    Refresh_Differences();
     Update_Status();
     // Keys scroll the base version; the shave field is not where typing starts.
     if (View_Image_Frame1->ScrollBox1)

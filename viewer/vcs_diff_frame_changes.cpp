@@ -62,10 +62,7 @@ void TView_diff_frame::Build_Difference_Controls(QVBoxLayout* Layout)
     ToolBar3->addWidget(Ignore_Antialiasing_C);
     Show_Changes_C = new QCheckBox(QStringLiteral("Show changes"), ToolBar3);
     Show_Changes_C->setToolTip(QStringLiteral("Outline every change in every pane (C)"));
-    connect(Show_Changes_C, &QCheckBox::toggled, this, [this] {
-        Refresh_Differences();
-        Show_Change_Frames();
-    });
+    connect(Show_Changes_C, &QCheckBox::toggled, this, [this] { Show_Change_Frames(); });
     ToolBar3->addWidget(Show_Changes_C);
     ToolBar3->addSeparator();
     auto add = [this](const QString& caption, const QString& keys, auto handler) {
@@ -88,7 +85,10 @@ void TView_diff_frame::Build_Difference_Controls(QVBoxLayout* Layout)
 
 bool TView_diff_frame::Differences_Wanted() const
 {
-    return Layout_ == T_Pane_Layout::Differences || (Show_Changes_C && Show_Changes_C->isChecked());
+    // Always: they cost a fraction of a second off the interface's thread,
+    // and stepping through the changes or the page pairs' counts need them
+    // before anybody asks for the Differences view.
+    return ViewMode_ != T_View_Mode::None;
 }
 
 void TView_diff_frame::Refresh_Differences()
@@ -116,6 +116,9 @@ void TView_diff_frame::Refresh_Differences()
 void TView_diff_frame::Differences_Ready(std::shared_ptr<const T_Difference> Result)
 {
     Difference_ = std::move(Result);
+    if (Session_->Is_Paged())
+        Session_->Record_Changes(Session_->LeftPage, Session_->RightPage,
+                                 int(Difference_->Regions.size()));
     if (View_Image_Frame4->Blend())
         View_Image_Frame4->Blend()->Set_Difference(Difference_);
     Show_Change_Frames();
@@ -163,13 +166,9 @@ void TView_diff_frame::Show_Change_Frames()
 
 void TView_diff_frame::Step_Change(int Direction)
 {
-    if (!Difference_) {
-        // Asked before they are known: compute them; the step waits for
-        // the next press.
-        if (!Differences_Wanted() && Show_Changes_C)
-            Show_Changes_C->setChecked(true);
+    // Asked before they are known: the step waits for the next press.
+    if (!Difference_)
         return;
-    }
     const int count = int(Difference_->Regions.size());
     if (count == 0) {
         Update_Status();
@@ -207,8 +206,6 @@ void TView_diff_frame::Reveal_Change()
 
 QString TView_diff_frame::Change_Status() const
 {
-    if (!Differences_Wanted() && !Difference_)
-        return {};
     if (!Difference_)
         return QStringLiteral("Finding differences...");
     if (Difference_->Changed_Pixels == 0)

@@ -264,7 +264,9 @@ void TView_diff_frame::Show_Layout(T_Pane_Layout Layout)
     Blink_Interval_E->setEnabled(Layout == T_Pane_Layout::Blink);
     for (QShortcut* shortcut : Swipe_Keys)
         shortcut->setEnabled(Layout == T_Pane_Layout::Swipe);
-    Refresh_Differences();
+    if (one_pane)
+        View_Image_Frame4->Blend()->Set_Difference(Difference_);
+    Show_Change_Frames();
     Update_Status();
 }
 
