@@ -72,18 +72,18 @@ bool Check_File_Exists(const std::string& name)
     return false;
 }
 
-void Run_Diff(const std::string& left_name, const std::string& right_name,
+bool Run_Diff(const std::string& left_name, const std::string& right_name,
               const T_Launch_Hooks& hooks)
 {
     if (!Check_File_Exists(left_name) || !Check_File_Exists(right_name))
-        return;
+        return false;
     // The null device stands for a version that does not exist (git passes
     // it for an added or deleted file): the pair is judged by the other one.
     bool left_exists = !os::Is_Null_Device(left_name);
     bool right_exists = !os::Is_Null_Device(right_name);
     if (!left_exists && !right_exists) {
         Show_Error(Get_Msg(cap_No_Version_Exists));
-        return;
+        return false;
     }
     std::string left = left_exists ? os::Full_Path_Name(left_name) : left_name;
     std::string right = right_exists ? os::Full_Path_Name(right_name) : right_name;
@@ -92,30 +92,32 @@ void Run_Diff(const std::string& left_name, const std::string& right_name,
     T_Diff_Kind kind = Classify_File(right_exists ? right : left, converter_kind, paged_kind);
     if ((kind == dk_Word || kind == dk_Paged) && !(left_exists && right_exists)) {
         Show_Msg(Get_Msg(cap_Pair_Needed) + "\r\n" + (left_exists ? left : right));
-        return;
+        return false;
     }
+    const std::string left_caption = hooks.Left_Title.empty() ? "Base version" : hooks.Left_Title;
+    const std::string& right_caption = hooks.Right_Title;
     switch (kind) {
     case dk_Word:
-        hooks.Word_Diff(left, right);
-        break;
+        return hooks.Word_Diff(left, right);
     case dk_Paged:
         if (std::string why = hooks.Paged_Refusal ? hooks.Paged_Refusal(right) : ""; !why.empty()) {
             Show_Msg(why + "\r\n" + right);
-            break;
+            return false;
         }
         // The page images are named after the left file: working on a copy
         // in the temporary folder keeps them out of the user's folder. The
         // copy's name is shortened to leave room for the page endings.
         Copy_Base_To_Temp(left, Fit_File_Name(File_Name_Part(right), Paged_Copy_Name_Bytes));
-        hooks.Show_Diff_Form(left, "Base version", right, "", T_Converter_Kind::None, paged_kind);
-        break;
+        return hooks.Show_Diff_Form(left, left_caption, right, right_caption,
+                                    T_Converter_Kind::None, paged_kind);
     case dk_Image:
     case dk_Convert:
-        hooks.Show_Diff_Form(left, "Base version", right, "", converter_kind, T_Paged_Kind::None);
-        break;
+        return hooks.Show_Diff_Form(left, left_caption, right, right_caption, converter_kind,
+                                    T_Paged_Kind::None);
     case dk_Unsupported:
-        Show_Msg("File format is not supported!");
-        hooks.Show_About();
         break;
     }
+    Show_Msg("File format is not supported!");
+    hooks.Show_About();
+    return false;
 }

@@ -21,20 +21,24 @@ bool Check_File_Exists(const std::string& name);
 
 // The windows that the launcher opens; the user interface installs them.
 struct T_Launch_Hooks {
-    std::function<void(const std::string& left, const std::string& left_caption,
+    // Each returns false when it ended on an error message.
+    std::function<bool(const std::string& left, const std::string& left_caption,
                        const std::string& right, const std::string& right_caption,
                        T_Converter_Kind converter_kind, T_Paged_Kind paged_kind)>
         Show_Diff_Form;
     std::function<void()> Show_About;
-    std::function<void(const std::string& left, const std::string& right)> Word_Diff;
+    std::function<bool(const std::string& left, const std::string& right)> Word_Diff;
     // Where the application that exports paged drawings is a stand-in that
     // cannot read some of their formats (LibreOffice for Visio: no DWG), the
     // reason a drawing of that kind is refused before anything starts;
     // empty when it can be read. Unset: every drawing goes to its exporter.
     std::function<std::string(const std::string& drawing)> Paged_Refusal;
+    // The panes' captions; empty: "Base version" and the modified file's name.
+    std::string Left_Title;
+    std::string Right_Title;
 };
 
 // Checks both files, classifies the pair by the right file (by the left one
 // when the right is the null device) and starts the comparison; returns when
-// it has finished or was refused.
-void Run_Diff(const std::string& left, const std::string& right, const T_Launch_Hooks& hooks);
+// it has finished or was refused. False when it ended on an error message.
+bool Run_Diff(const std::string& left, const std::string& right, const T_Launch_Hooks& hooks);

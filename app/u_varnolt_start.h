@@ -19,5 +19,6 @@ struct T_Start_Hooks {
 };
 
 // Runs the main sequence for the two names of the command line and returns
-// the process's exit code.
+// the process's exit code: 0 when the comparison was closed (or the
+// selection dialog cancelled), 1 when it ended on an error message.
 int Run_Main_Sequence(std::string left, std::string right, const T_Start_Hooks& hooks);

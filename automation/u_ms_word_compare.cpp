@@ -76,7 +76,7 @@ unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& M
     }
 }
 
-void Word_Diff(const std::string& base_file, const std::string& modified_file)
+bool Word_Diff(const std::string& base_file, const std::string& modified_file)
 {
     // Word compares a read-only copy of the base file in the temporary
     // folder, named like the modified file; the given path when no copy
@@ -93,7 +93,7 @@ void Word_Diff(const std::string& base_file, const std::string& modified_file)
         // itself visible, or closing and quitting after a failed open). No
         // event loop runs yet to report it, so report it here.
         Show_Exception(failure.what());
-        return;
+        return false;
     }
     switch (code) {
     case Word_No_Base_File:
@@ -113,6 +113,7 @@ void Word_Diff(const std::string& base_file, const std::string& modified_file)
         Show_Msg("MS Word can't compare file!\r\n" + error);
         break;
     default:
-        break;
+        return true;
     }
+    return false;
 }

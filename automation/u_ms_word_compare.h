@@ -29,4 +29,5 @@ unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& M
 
 // Compares a read-only copy of the base file with the modified file in Word
 // and reports every failure in a message box; shows nothing on success.
-void Word_Diff(const std::string& base_file, const std::string& modified_file);
+// False when a failure was reported.
+bool Word_Diff(const std::string& base_file, const std::string& modified_file);

@@ -140,6 +140,7 @@ bool TView_diff_frame::Open_Session()
         opened = Session_->Open();
     }
     Report(opened);
+    Open_Stopped_ = opened.Stopped();
     return opened.Done();
 }
 

@@ -59,6 +59,9 @@ public:
     ~TView_diff_frame() override;
 
     T_View_Mode ViewMode() const { return ViewMode_; }
+    // True when the opening was stopped by the user (Cancel): no view, and
+    // nothing went wrong.
+    bool Open_Stopped() const { return Open_Stopped_; }
     bool Compared_Shown() const;
     // True while a converter run or a page export is in progress.
     bool Is_Running() const { return Running > 0; }
@@ -224,6 +227,7 @@ private:
 
     std::unique_ptr<T_Diff_Session> Session_;
     T_View_Mode ViewMode_ = T_View_Mode::None;
+    bool Open_Stopped_ = false;
     TNotifyEvent CloseHandler;
     std::unique_ptr<T_File_Dialog> SaveDialog1;
     std::unique_ptr<T_Pane_Synchronizer> Synchronizer;

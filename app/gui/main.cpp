@@ -3,6 +3,8 @@
 #include "U_Msg.h"
 #include "U_Varnolt_File_Select.h"
 #include "command_line.h"
+#include "command_options.h"
+#include "headless_compare.h"
 #include "message_box_presenter.h"
 #include "os_platform.h"
 #include "u_ole_automation.h"
@@ -14,6 +16,8 @@
 #ifndef _WIN32
 #include "office_bridge_server.h"
 #endif
+
+#include <QGuiApplication>
 
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +40,51 @@ bool Display_Available()
 #endif
 }
 
+// Where Visio and Word cannot be, LibreOffice answers for them through the
+// office helper beside the executable. Without the helper or LibreOffice
+// nothing is registered, and both are reported as not found.
+bool Register_Office_Bridge(const std::filesystem::path& executable)
+{
+#ifndef _WIN32
+    return Register_Office_Bridge_Servers(
+        (executable.parent_path() / "varnolt_office_helper").string());
+#else
+    (void)executable;
+    return false;
+#endif
+}
+
+// --compare: no window and no display; pictures are still decoded (and PDF
+// pages drawn) by the toolkit, on its offscreen platform.
+int Compare_Headless(char* argv0, const std::filesystem::path& executable,
+                     const T_Command_Options& options)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The toolkit's own notes (a missing runtime folder, say) are not the
+    // program's to print on a script's error stream.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::cerr << text.toStdString() << "\n";
+    });
+    Configure_Image_Limits();
+    int toolkit_argc = 1;
+    char* toolkit_argv[] = {argv0, nullptr};
+    QGuiApplication application(toolkit_argc, toolkit_argv);
+    T_Automation_Apartment apartment;
+    Set_Program_Folder(executable.parent_path().string());
+    if (!Check_Converter()) {
+        std::cerr << "varnolt: Application components not found!\n";
+        return 2;
+    }
+    Register_Office_Bridge(executable);
+    try {
+        return Run_Headless_Compare(options, std::cout, std::cerr);
+    } catch (const std::exception& error) {
+        std::cerr << "varnolt: " << error.what() << "\n";
+        return 2;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -46,6 +95,23 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments = Program_Arguments(argc, argv);
     std::filesystem::path executable = os::Executable_Path();
     Set_Application_Title(Title_From_Executable(executable.filename().string()));
+    const T_Command_Options options = Parse_Command_Options(arguments);
+    const std::string program = executable.filename().string();
+    switch (options.Action) {
+    case T_Command_Options::T_Action::Help:
+        std::cout << Options_Usage_Text(program);
+        return 0;
+    case T_Command_Options::T_Action::Version:
+        std::cout << program << " " << VARNOLT_VERSION << "\n";
+        return 0;
+    case T_Command_Options::T_Action::Usage_Error:
+        std::cerr << program << ": " << options.Error << "\n\n" << Options_Usage_Text(program);
+        return 2;
+    case T_Command_Options::T_Action::Compare:
+        return Compare_Headless(argv[0], executable, options);
+    case T_Command_Options::T_Action::Window:
+        break;
+    }
     if (!Display_Available()) {
         std::string text = Get_Msg(cap_No_Display);
         std::erase(text, '\r');
@@ -67,18 +133,13 @@ int main(int argc, char** argv)
     T_Message_Box_Presenter presenter;
     Set_Msg_Presenter(&presenter);
     Set_Program_Folder(executable.parent_path().string());
-#ifndef _WIN32
-    // Where Visio and Word cannot be, LibreOffice answers for them through
-    // the office helper beside the executable. Without the helper or
-    // LibreOffice nothing is registered, and both are reported as not found.
-    bool office_bridge = Register_Office_Bridge_Servers(
-        (executable.parent_path() / "varnolt_office_helper").string());
-#else
-    bool office_bridge = false;
-#endif
+    bool office_bridge = Register_Office_Bridge(executable);
 
-    T_File_Pair pair = File_Pair_From_Arguments(arguments);
+    std::vector<std::string> names = options.Names;
+    names.resize(2);
     T_Start_Hooks hooks;
+    hooks.Launch.Left_Title = options.Left_Title;
+    hooks.Launch.Right_Title = options.Right_Title;
     hooks.Select_Files = Select_Files;
     hooks.Launch.Show_Diff_Form = Show_Diff_Form;
     hooks.Launch.Show_About = Show_About;
@@ -92,7 +153,7 @@ int main(int argc, char** argv)
     // (a server refusing an interface, say) is reported here.
     int code = 1;
     try {
-        code = Run_Main_Sequence(pair.Left, pair.Right, hooks);
+        code = Run_Main_Sequence(names[0], names[1], hooks);
     } catch (const std::exception& error) {
         Show_Exception(error.what());
     }

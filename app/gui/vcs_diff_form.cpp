@@ -48,17 +48,18 @@ void TDiff_F::reject()
     QDialog::reject();
 }
 
-void Show_Diff_Form(const std::string& left, const std::string& left_caption,
+bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
                     T_Converter_Kind converter_kind, T_Paged_Kind paged_kind)
 {
     TDiff_F window(left, left_caption, right, right_caption, converter_kind, paged_kind);
     if (window.View->ViewMode() == T_View_Mode::None)
-        return;
+        return window.View->Open_Stopped();
     // Without a window manager nothing maximizes the window; covering the
     // screen's free area first gives the same result there.
     if (QScreen* screen = window.screen())
         window.setGeometry(screen->availableGeometry());
     window.setWindowState(Qt::WindowMaximized);
     window.exec();
+    return true;
 }

@@ -27,6 +27,6 @@ protected:
 // Creates the main window for the pair and shows it maximized and modally;
 // returns when it has been closed, or at once when the view could not be
 // set up (its failure has been reported then).
-void Show_Diff_Form(const std::string& left, const std::string& left_caption,
+bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
                     T_Converter_Kind converter_kind, T_Paged_Kind paged_kind);

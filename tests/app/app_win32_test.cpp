@@ -69,6 +69,7 @@ TEST(Launcher, AbsoluteNamesAndAReadOnlyArchivedBaseCopyForAPagedPair)
         left = l;
         right = r;
         paged = p;
+        return true;
     };
     Run_Diff("a.png", "b.cdw", hooks);
     EXPECT_TRUE(messages.Messages.empty());

@@ -95,12 +95,14 @@ struct Launch_Record {
             Right = right;
             Converter = static_cast<int>(converter);
             Paged = static_cast<int>(paged);
+            return true;
         };
         hooks.Show_About = [this] { Calls.push_back("about"); };
         hooks.Word_Diff = [this](const std::string& left, const std::string& right) {
             Calls.push_back("word");
             Left = left;
             Right = right;
+            return true;
         };
         return hooks;
     }
