@@ -22,6 +22,7 @@ packages=(
   git clang-format                          # the formatting check of CI
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
   qt6-pdf-dev qpdf                          # PDF pages (qpdf encrypts the tests' PDFs)
+  desktop-file-utils appstream dpkg-dev     # checks of the installed files, the .deb
   zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt reads TIFF through its plugins
   libgtest-dev libgmock-dev                 # tests
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
@@ -40,7 +41,20 @@ done
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      cat >&2 <<MSG
+Varnolt needs these Debian packages, and installing them takes root rights
+(this account has no sudo). Ask the administrator, or as root run:
+
+  apt-get update && apt-get install --no-install-recommends ${missing[*]}
+
+then run ./setup.sh again.
+MSG
+      exit 1
+    fi
+    sudo="sudo"
+  fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
@@ -54,11 +68,12 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat <<MSG
 
 Varnolt is built, but this machine has no graphical display, so the example
-cannot open here. Run it under a virtual display instead:
+window cannot open here. Compare without a window (exit status 1: the two
+versions differ):
 
-  xvfb-run -a -s "-screen 0 1600x1000x24" build/varnolt ${example[*]}
+  build/varnolt --compare ${example[*]}
 
-or, on a desktop session:  build/varnolt ${example[*]}
+or open the window on a desktop session:  build/varnolt ${example[*]}
 MSG
   exit 0
 fi

@@ -6,8 +6,8 @@
 // texts of its own newer checks; the remaining rows are unused.
 const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Display",
-     "Varnolt needs a graphical display, and none was found.\\nStart it under a virtual "
-     "display instead:\\n  xvfb-run -a varnolt OldFile NewFile"},
+     "Varnolt needs a graphical display for its window, and none was found.\\nTo compare "
+     "without a window:\\n  varnolt --compare OldFile NewFile"},
     {"cap_Unexpected_Error", "Unexpected error:"},
     {"cap_Image_Too_Large", "Image is too large to show!"},
     {"cap_Image_Unreadable", "Can't read image!\\nFile may be corrupted or of an unknown format."},
