@@ -32,9 +32,12 @@ bool Take_Option(const std::string& option, std::vector<std::string>::const_iter
         options.Action = T_Action::Help;
     else if (option == "--version")
         options.Action = T_Action::Version;
-    else if (option == "--compare")
-        options.Action = T_Action::Compare;
-    else if (option == "--json")
+    else if (option == "--compare") {
+        // Help and version win over everything else on the line, wherever
+        // they stand.
+        if (options.Action == T_Action::Window)
+            options.Action = T_Action::Compare;
+    } else if (option == "--json")
         options.Json = true;
     else if (option == "--no-ignore-antialiasing")
         options.Ignore_Antialiasing = false;
@@ -82,7 +85,6 @@ T_Command_Options Parse_Command_Options(const std::vector<std::string>& Argument
             options.Names.push_back(argument);
         }
     }
-    // Help and version win over everything else on the line.
     if (options.Action == T_Action::Compare && options.Names.size() != 2) {
         options.Action = T_Action::Usage_Error;
         options.Error = "--compare needs two names, the old and the new version";

@@ -21,6 +21,9 @@ int Run_Main_Sequence(std::string left, std::string right, const T_Start_Hooks& 
                    "Please, check for you have unpack application properly!");
         return 1;
     }
+    if (hooks.Folder_List && os::Check_Input_File(left) == os::T_File_Check::Folder &&
+        os::Check_Input_File(right) == os::T_File_Check::Folder)
+        return hooks.Folder_List(left, right, hooks.Launch);
     // A comparison the user closed ends with 0; one that ended on an error
     // message with 1, so that a version-control client can tell.
     return Run_Diff(left, right, hooks.Launch) ? 0 : 1;

@@ -15,6 +15,11 @@ bool Check_Converter();
 struct T_Start_Hooks {
     // The file-selection dialog: true when confirmed, with both names set.
     std::function<bool(std::string& left, std::string& right)> Select_Files;
+    // Two folders (a version-control client's folder comparison): the list
+    // of their files; returns the exit code.
+    std::function<int(const std::string& left, const std::string& right,
+                      const T_Launch_Hooks& launch)>
+        Folder_List;
     T_Launch_Hooks Launch;
 };
 

@@ -3,6 +3,7 @@
 #include "U_Msg.h"
 #include "content_pairing.h"
 #include "differences_picture.h"
+#include "folder_files.h"
 #include "document_exporters.h"
 #include "file_name_fit.h"
 #include "os_platform.h"
@@ -34,6 +35,23 @@ std::string One_Line(std::string text)
     return text;
 }
 
+// Why a name is no file that can be compared.
+T_Msg_Id File_Check_Message(os::T_File_Check Check)
+{
+    switch (Check) {
+    case os::T_File_Check::Folder:
+        return cap_File_Is_Folder;
+    case os::T_File_Check::Not_Regular:
+        return cap_File_Not_Regular;
+    case os::T_File_Check::No_Permission:
+        return cap_File_Not_Readable;
+    case os::T_File_Check::Regular:
+    case os::T_File_Check::Missing:
+        break;
+    }
+    return cap_File_Not_Found;
+}
+
 class T_Headless_Run {
 public:
     T_Headless_Run(const T_Command_Options& Options, std::ostream& Out, std::ostream& Err)
@@ -49,7 +67,9 @@ public:
                        const std::string& New_Name, bool Bytes_Otherwise);
     void Compare_Folders(const fs::path& Old, const fs::path& New);
     void Report(T_Pair_Report& Report);
-    const T_Report_Totals& Totals() const { return Totals_; }
+    // What the run ends with: 2 also when a differences picture asked for
+    // could not be written.
+    int Exit_Code() const { return Output_Failed ? 2 : Totals_.Exit_Code(); }
 
 private:
     void Compare_Pictures_Of(const std::string& Old, const std::string& New, T_Pair_Report Report);
@@ -64,6 +84,7 @@ private:
     T_Difference_Options Difference_Options;
     T_Report_Totals Totals_;
     int Outputs = 0;
+    bool Output_Failed = false;
 };
 
 void T_Headless_Run::Report(T_Pair_Report& Report)
@@ -89,8 +110,10 @@ void T_Headless_Run::Write_Output(const QImage& Modified, const T_Difference& Di
     ++Outputs;
     if (!Differences_Picture(Modified, Difference, Difference_Options.Offset_X,
                              Difference_Options.Offset_Y)
-             .save(QString::fromStdString(name), "png"))
+             .save(QString::fromStdString(name), "png")) {
         Err_ << "varnolt: cannot write " << name << "\n";
+        Output_Failed = true;
+    }
 }
 
 void T_Headless_Run::Compare_Pictures_Of(const std::string& Old, const std::string& New,
@@ -210,10 +233,11 @@ void T_Headless_Run::Compare_Files(const std::string& Old, const std::string& Ne
     report.Old_Name = Old_Name;
     report.New_Name = New_Name;
     for (const std::string* name : {&Old, &New}) {
-        if (os::Check_Input_File(*name) == os::T_File_Check::Regular)
+        const os::T_File_Check check = os::Check_Input_File(*name);
+        if (check == os::T_File_Check::Regular)
             continue;
         report.Result = T_Pair_Report::T_Result::Error;
-        report.Error = One_Line(Get_Msg(cap_File_Not_Found)) + " " + *name;
+        report.Error = One_Line(Get_Msg(File_Check_Message(check))) + " " + *name;
         Report(report);
         return;
     }
@@ -244,18 +268,6 @@ void T_Headless_Run::Compare_Files(const std::string& Old, const std::string& Ne
     report.Result = T_Pair_Report::T_Result::Error;
     report.Error = "File format is not supported!";
     Report(report);
-}
-
-// Every regular file below a folder, by its name relative to the folder.
-std::set<std::string> Files_Below(const fs::path& Folder)
-{
-    std::set<std::string> names;
-    std::error_code error;
-    for (fs::recursive_directory_iterator it(Folder, error), end; !error && it != end;
-         it.increment(error))
-        if (it->is_regular_file(error))
-            names.insert(fs::relative(it->path(), Folder, error).generic_string());
-    return names;
 }
 
 void T_Headless_Run::Compare_Folders(const fs::path& Old, const fs::path& New)
@@ -292,5 +304,5 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
         run.Compare_Folders(old_name, new_name);
     else
         run.Compare_Files(old_name, new_name, old_name, new_name, false);
-    return run.Totals().Exit_Code();
+    return run.Exit_Code();
 }

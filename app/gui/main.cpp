@@ -4,6 +4,7 @@
 #include "U_Varnolt_File_Select.h"
 #include "command_line.h"
 #include "command_options.h"
+#include "folder_list_form.h"
 #include "headless_compare.h"
 #include "message_box_presenter.h"
 #include "os_platform.h"
@@ -141,6 +142,7 @@ int main(int argc, char** argv)
     hooks.Launch.Left_Title = options.Left_Title;
     hooks.Launch.Right_Title = options.Right_Title;
     hooks.Select_Files = Select_Files;
+    hooks.Folder_List = Show_Folder_List;
     hooks.Launch.Show_Diff_Form = Show_Diff_Form;
     hooks.Launch.Show_About = Show_About;
     hooks.Launch.Word_Diff = Word_Diff;
