@@ -134,10 +134,11 @@ void Compare_Both(const T_Placed_Picture& Base, const T_Placed_Picture& Modified
             if (Old_Colour == New_Colour)
                 continue;
             const T_Pixel_Change Change = Verdicts.Of(Old_Colour, New_Colour);
+            const int Base_X = int(X - Base.Left), Modified_X = int(X - Modified.Left);
             if (Change == T_Pixel_Change::Same ||
                 (Rules.Ignore_Antialiasing &&
-                 (Is_Antialiased(Base, int(X - Base.Left), Base_Y) ||
-                  Is_Antialiased(Modified, int(X - Modified.Left), Modified_Y))))
+                 (Is_Antialiased(Base, Base_X, Base_Y, &Modified, Modified_X, Modified_Y) ||
+                  Is_Antialiased(Modified, Modified_X, Modified_Y, &Base, Base_X, Base_Y))))
                 continue;
             Sink.Record(X, Change);
         }
@@ -170,7 +171,8 @@ void Compare_Alone(const T_Placed_Picture& Picture, T_Pixel_Change Ink_Change,
             }
             if (!Last_Stands_Out)
                 continue;
-            if (Rules.Ignore_Antialiasing && Is_Antialiased(Picture, Picture_X, Row_Y))
+            if (Rules.Ignore_Antialiasing &&
+                Is_Antialiased(Picture, Picture_X, Row_Y, nullptr, 0, 0))
                 continue;
             Sink.Record(X, Ink_Change);
         }
@@ -265,7 +267,8 @@ std::uint32_t Estimate_Background(const T_Placed_Picture& Picture)
     return Best;
 }
 
-bool Is_Antialiased(const T_Placed_Picture& Picture, int X, int Y)
+bool Is_Antialiased(const T_Placed_Picture& Picture, int X, int Y, const T_Placed_Picture* Other,
+                    int Other_X, int Other_Y)
 {
     if (Equal_Neighbours(Picture, X, Y, 3) > 2)
         return false; // inside a flat area, not on an edge
@@ -293,10 +296,20 @@ bool Is_Antialiased(const T_Placed_Picture& Picture, int X, int Y)
             }
         }
     }
-    // An edge pixel lies between the two sides it blends, and both sides are
-    // flat areas of their own colour.
-    return Dark_X >= 0 && Bright_X >= 0 && Equal_Neighbours(Picture, Dark_X, Dark_Y, 3) >= 3 &&
-           Equal_Neighbours(Picture, Bright_X, Bright_Y, 3) >= 3;
+    if (Dark_X < 0 || Bright_X < 0)
+        return false;
+    // An edge pixel lies between the two sides it blends, and one of them is
+    // a flat area of its own colour, in this picture and, where there is
+    // one, at the same place in the other (a thin line's dark core is not
+    // flat, the paper beside it is).
+    auto flat = [&](int At_X, int At_Y) {
+        if (Equal_Neighbours(Picture, At_X, At_Y, 3) < 3)
+            return false;
+        const int Shifted_X = At_X - X + Other_X, Shifted_Y = At_Y - Y + Other_Y;
+        return !Other || !Other->Inside(Shifted_X, Shifted_Y) ||
+               Equal_Neighbours(*Other, Shifted_X, Shifted_Y, 3) >= 3;
+    };
+    return flat(Dark_X, Dark_Y) || flat(Bright_X, Bright_Y);
 }
 
 void Compare_Row(const T_Placed_Picture& Base, const T_Placed_Picture& Modified,

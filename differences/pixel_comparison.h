@@ -64,11 +64,14 @@ T_Placed_Picture Place_Picture(const T_Pixels& Pixels, std::int64_t Left, std::i
 // drawing is drawn on. White for an empty picture.
 std::uint32_t Estimate_Background(const T_Placed_Picture& Picture);
 
-// A pixel on an intensity slope between two flat areas: it has at most two
+// A pixel on an intensity slope beside a flat area: it has at most two
 // neighbours of its own colour, it lies strictly between its darkest and
-// brightest neighbours, and each of those has at least three neighbours of
-// its own colour. Coordinates are the picture's own.
-bool Is_Antialiased(const T_Placed_Picture& Picture, int X, int Y);
+// brightest neighbours, and one of those has at least three neighbours of its
+// own colour, here and at the same place in the other picture when one is
+// given ((Other_X, Other_Y) is where (X, Y) lies in it). Coordinates are the
+// pictures' own.
+bool Is_Antialiased(const T_Placed_Picture& Picture, int X, int Y, const T_Placed_Picture* Other,
+                    int Other_X, int Other_Y);
 
 struct T_Comparison_Rules {
     double Max_Delta = 0;

@@ -131,6 +131,26 @@ TEST(PictureDifference, AntialiasedEdgesOfAShiftedLineCountOnlyWithTheCheckOff)
     EXPECT_EQ(With_Line.At(30, 0), T_Pixel_Change::Added);
 }
 
+TEST(PictureDifference, ALineDrawnWithAndWithoutAntialiasingIsTheSameLine)
+{
+    // Soft: a one-pixel black core between grey edges; hard: three black
+    // rows where the soft line is grey and black. The grey edges do not
+    // count, a dot on bare paper beside the line does.
+    T_Canvas Soft(60, 20), Hard(60, 20);
+    Soft.Fill(5, 8, 50, 1, Grey);
+    Soft.Fill(5, 9, 50, 1, Black);
+    Soft.Fill(5, 10, 50, 1, Grey);
+    Hard.Fill(5, 8, 50, 3, Black);
+    EXPECT_EQ(Compare(Soft, Hard).Changed_Pixels, 0u);
+    T_Difference_Options Counted;
+    Counted.Ignore_Antialiasing = false;
+    EXPECT_EQ(Compare(Soft, Hard, Counted).Changed_Pixels, 100u);
+    Hard.Fill(30, 15, 1, 1, Black);
+    const T_Difference Dot = Compare(Soft, Hard);
+    EXPECT_EQ(Dot.Changed_Pixels, 1u);
+    EXPECT_EQ(Dot.At(30, 15), T_Pixel_Change::Added);
+}
+
 TEST(PictureDifference, PicturesOfDifferentSizesAndPlacesCoverTheirUnion)
 {
     T_Canvas Small(20, 10), Wide(30, 12);
