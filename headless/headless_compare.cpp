@@ -232,6 +232,23 @@ void T_Headless_Run::Compare_Files(const std::string& Old, const std::string& Ne
     T_Pair_Report report;
     report.Old_Name = Old_Name;
     report.New_Name = New_Name;
+    // The null device stands for a version that does not exist (git passes
+    // it for an added or deleted file): the other one was added or removed.
+    const bool old_missing = os::Is_Null_Device(Old), new_missing = os::Is_Null_Device(New);
+    if (old_missing || new_missing) {
+        report.Result = old_missing && new_missing ? T_Pair_Report::T_Result::Identical
+                        : old_missing              ? T_Pair_Report::T_Result::Only_New
+                                                   : T_Pair_Report::T_Result::Only_Old;
+        const std::string& present = old_missing ? New : Old;
+        if (!(old_missing && new_missing) &&
+            os::Check_Input_File(present) != os::T_File_Check::Regular) {
+            report.Result = T_Pair_Report::T_Result::Error;
+            report.Error = One_Line(Get_Msg(File_Check_Message(os::Check_Input_File(present)))) +
+                           " " + present;
+        }
+        Report(report);
+        return;
+    }
     for (const std::string* name : {&Old, &New}) {
         const os::T_File_Check check = os::Check_Input_File(*name);
         if (check == os::T_File_Check::Regular)
@@ -272,7 +289,22 @@ void T_Headless_Run::Compare_Files(const std::string& Old, const std::string& Ne
 
 void T_Headless_Run::Compare_Folders(const fs::path& Old, const fs::path& New)
 {
-    const std::set<std::string> old_files = Files_Below(Old), new_files = Files_Below(New);
+    // A folder that cannot be read is no comparison: the files in it would
+    // pass for files present on one side only, or not be seen at all.
+    std::error_code old_error, new_error;
+    const std::set<std::string> old_files = Files_Below(Old, &old_error),
+                                new_files = Files_Below(New, &new_error);
+    if (old_error || new_error) {
+        T_Pair_Report report;
+        report.Old_Name = Old.string();
+        report.New_Name = New.string();
+        report.Result = T_Pair_Report::T_Result::Error;
+        report.Error =
+            "cannot read the folder (" + (old_error ? old_error : new_error).message() + ")";
+        Report(report);
+        Print_Totals(Out_, Totals_, Options_.Json);
+        return;
+    }
     std::set<std::string> all = old_files;
     all.insert(new_files.begin(), new_files.end());
     for (const std::string& name : all) {

@@ -61,6 +61,7 @@ public:
     int Scaled_Copies_Made() const { return Base_.Scaled_Copies_Made(); }
     // Outlines drawn over the content; none at first.
     void Set_Change_Frames(std::vector<T_Change_Frame> Frames);
+    const std::vector<T_Change_Frame>& Change_Frames() const { return Frames_; }
 
 protected:
     void paintEvent(class QPaintEvent* event) override;

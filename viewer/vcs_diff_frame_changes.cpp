@@ -77,8 +77,12 @@ void TView_diff_frame::Build_Difference_Controls(QVBoxLayout* Layout)
         add(QStringLiteral("Next change"), QStringLiteral("F8 or N"), [this] { Step_Change(1); });
     Previous_Change_A->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8));
     Next_Change_A->setShortcut(QKeySequence(Qt::Key_F8));
-    for (QAction* action : {Previous_Change_A, Next_Change_A})
+    // The keys work wherever the focus is in this view, the pictures
+    // included; on the toolbar alone they would reach only its own buttons.
+    for (QAction* action : {Previous_Change_A, Next_Change_A}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+    }
     Difference_Task = std::make_unique<T_Difference_Task>(
         this, [this](std::shared_ptr<const T_Difference> result) { Differences_Ready(result); });
 }

@@ -18,8 +18,6 @@ class QTabBar;
 // Fill_Pages makes. The callback runs synchronously; it may call
 // Select_Page_ID on another strip, whose own callback then completes first.
 class TDiff_Pagelist_Frame : public QWidget {
-    Q_OBJECT
-
 public:
     using T_Page_Change_Event = std::function<void(std::int32_t Page_Index)>;
 

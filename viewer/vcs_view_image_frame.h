@@ -25,8 +25,6 @@ class TDiff_Pagelist_Frame;
 // code (Set_Horz_Position, Set_Vert_Position or the scroll bars' setValue)
 // never raise it, so panes that copy each other's position do not cascade.
 class TMyScrollBox : public QScrollArea {
-    Q_OBJECT
-
 public:
     using TNotifyEvent = std::function<void(TMyScrollBox* Sender)>;
 
@@ -80,8 +78,6 @@ private:
 // (a click without movement raises OnScroll once more); a release anywhere
 // else returns to where the drag started.
 class TView_Image_Frame : public QWidget {
-    Q_OBJECT
-
 public:
     explicit TView_Image_Frame(QWidget* parent = nullptr);
 

@@ -70,8 +70,15 @@ T_Folder_List_F::T_Folder_List_F(std::string Old_Folder, std::string New_Folder,
     connect(Files_L, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* row) { Open_Row(row); });
 
-    const std::set<std::string> old_files = Files_Below(Old_Folder_);
-    const std::set<std::string> new_files = Files_Below(New_Folder_);
+    std::error_code old_error, new_error;
+    const std::set<std::string> old_files = Files_Below(Old_Folder_, &old_error);
+    const std::set<std::string> new_files = Files_Below(New_Folder_, &new_error);
+    // A folder that cannot be read is not an empty one.
+    for (auto [folder, error] : {std::pair{&Old_Folder_, &old_error}, {&New_Folder_, &new_error}})
+        if (*error)
+            new QTreeWidgetItem(Files_L, {QString::fromStdString(*folder),
+                                          QStringLiteral("cannot read the folder (%1)")
+                                              .arg(QString::fromStdString(error->message()))});
     std::set<std::string> all = old_files;
     all.insert(new_files.begin(), new_files.end());
     std::vector<std::string> both;

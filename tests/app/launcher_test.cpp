@@ -84,6 +84,7 @@ struct Launch_Record {
     std::vector<std::string> Calls;
     std::string Left, Right;
     int Converter = -1, Paged = -1;
+    bool Result = true; // what the windows answer: false when they ended on an error
     T_Launch_Hooks Hooks()
     {
         T_Launch_Hooks hooks;
@@ -95,14 +96,14 @@ struct Launch_Record {
             Right = right;
             Converter = static_cast<int>(converter);
             Paged = static_cast<int>(paged);
-            return true;
+            return Result;
         };
         hooks.Show_About = [this] { Calls.push_back("about"); };
         hooks.Word_Diff = [this](const std::string& left, const std::string& right) {
             Calls.push_back("word");
             Left = left;
             Right = right;
-            return true;
+            return Result;
         };
         return hooks;
     }
@@ -121,7 +122,7 @@ protected:
 
 TEST_F(Launcher, ReportsOnlyTheLeftFileWhenBothAreMissing)
 {
-    Run_Diff("missing left.png", "missing right.png", record.Hooks());
+    EXPECT_FALSE(Run_Diff("missing left.png", "missing right.png", record.Hooks()));
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Caption, "Error!");
     EXPECT_EQ(messages.Messages[0].Text, "File not found!\r\nmissing left.png");
@@ -237,15 +238,22 @@ TEST_F(Launcher, OpensImagesWithAbsoluteNamesAndTheLeftFileUnchanged)
     test::Write_File(user / "a.bmp", "");
     test::Write_File(user / "b.PNG", "");
     fs::current_path(user.Path);
-    Run_Diff("a.bmp", "b.PNG", record.Hooks());
+    EXPECT_TRUE(Run_Diff("a.bmp", "b.PNG", record.Hooks()));
     EXPECT_EQ(record.Calls, std::vector<std::string>{"diff:Base version|"});
     EXPECT_EQ(record.Left, fs::current_path() / "a.bmp");
     EXPECT_EQ(record.Right, fs::current_path() / "b.PNG");
     EXPECT_EQ(record.Converter, 0);
     EXPECT_EQ(record.Paged, 0);
 
+    // The captions of the command line; a window that ended on an error
+    // makes the launch fail.
     test::Write_File(user / "b.jp2", "");
-    Run_Diff("a.bmp", "b.jp2", record.Hooks());
+    T_Launch_Hooks hooks = record.Hooks();
+    hooks.Left_Title = "r41";
+    hooks.Right_Title = "working copy";
+    record.Result = false;
+    EXPECT_FALSE(Run_Diff("a.bmp", "b.jp2", hooks));
+    EXPECT_EQ(record.Calls.back(), "diff:r41|working copy");
     EXPECT_EQ(record.Converter, 2);
     EXPECT_EQ(record.Left, fs::current_path() / "a.bmp");
     EXPECT_TRUE(messages.Messages.empty());
@@ -301,11 +309,11 @@ TEST_F(Launcher, HandsWordDocumentsToWordAndRefusesUnknownFormats)
     test::Write_File(user / "Report.DOCX", "");
     test::Write_File(user / "Report2.DOCX", "");
     test::Write_File(user / "pack.tar.gz", "");
-    Run_Diff(user / "Report.DOCX", user / "Report2.DOCX", record.Hooks());
+    EXPECT_TRUE(Run_Diff(user / "Report.DOCX", user / "Report2.DOCX", record.Hooks()));
     EXPECT_EQ(record.Calls, std::vector<std::string>{"word"});
     EXPECT_EQ(record.Left, user / "Report.DOCX");
 
-    Run_Diff(user / "Report.DOCX", user / "pack.tar.gz", record.Hooks());
+    EXPECT_FALSE(Run_Diff(user / "Report.DOCX", user / "pack.tar.gz", record.Hooks()));
     EXPECT_EQ(record.Calls, (std::vector<std::string>{"word", "about"}));
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Kind, T_Msg_Kind::Plain);
@@ -360,4 +368,23 @@ TEST(MainSequence, PreparesTheTempFolderBeforeReportingAMissingConverter)
     EXPECT_EQ(messages.Messages[0].Caption, "Error!");
     EXPECT_EQ(messages.Messages[0].Text, "Application components not found!\r\n"
                                          "Please, check for you have unpack application properly!");
+
+    // With the converter in place: 0 when the comparison was closed, 1 when
+    // it or the launch ended on an error message.
+    fs::create_directory(program / "imagemagick");
+    test::Write_File(program / "imagemagick/convert", "");
+    test::Write_File(program / "a.png", "");
+    test::Write_File(program / "b.txt", "");
+    Launch_Record record;
+    hooks.Launch = record.Hooks();
+    hooks.Launch.Right_Title = "theirs";
+    EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "a.png", hooks), 0);
+    EXPECT_EQ(record.Calls, std::vector<std::string>{"diff:Base version|theirs"});
+    EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "gone.png", hooks), 1);
+    EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "b.txt", hooks), 1);
+    record.Result = false;
+    EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "a.png", hooks), 1);
+    EXPECT_EQ(record.Calls, (std::vector<std::string>{"diff:Base version|theirs", "about",
+                                                      "diff:Base version|theirs"}));
+    EXPECT_EQ(messages.Messages.size(), 3u);
 }

@@ -1,0 +1,88 @@
+#include "command_options.h"
+
+#include <gtest/gtest.h>
+
+using T_Action = T_Command_Options::T_Action;
+using Names = std::vector<std::string>;
+
+namespace {
+
+T_Command_Options Parse(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "varnolt");
+    return Parse_Command_Options(arguments);
+}
+
+} // namespace
+
+TEST(CommandOptions, PlainNamesOpenTheWindowAsBefore)
+{
+    EXPECT_EQ(Parse_Command_Options({}).Action, T_Action::Window);
+    T_Command_Options options = Parse({"", "old.png", "", "new.png"});
+    EXPECT_EQ(options.Action, T_Action::Window);
+    EXPECT_EQ(options.Names, (Names{"old.png", "new.png"}));
+    EXPECT_TRUE(options.Ignore_Antialiasing);
+    EXPECT_EQ(options.Tolerance, -1);
+    // A lone "-" is a name, and so is anything after the first name.
+    EXPECT_EQ(Parse({"-", "--help"}).Names, (Names{"-", "--help"}));
+    EXPECT_EQ(Parse({"a.png", "--compare", "-x"}).Action, T_Action::Window);
+}
+
+TEST(CommandOptions, DoubleDashEndsTheOptions)
+{
+    T_Command_Options options = Parse({"--compare", "--", "--help", "--"});
+    EXPECT_EQ(options.Action, T_Action::Compare);
+    EXPECT_EQ(options.Names, (Names{"--help", "--"}));
+    EXPECT_EQ(Parse({"--", "-"}).Names, (Names{"-"}));
+}
+
+TEST(CommandOptions, TakesEveryOptionAndItsValue)
+{
+    T_Command_Options options =
+        Parse({"--left-title", "Before", "--right-title", "--json", "--tolerance", "0",
+               "--no-ignore-antialiasing", "--output", "d.png", "--json", "--compare", "a", "b"});
+    EXPECT_EQ(options.Action, T_Action::Compare);
+    EXPECT_EQ(options.Left_Title, "Before");
+    EXPECT_EQ(options.Right_Title, "--json"); // a value is taken as it is
+    EXPECT_EQ(options.Tolerance, 0);
+    EXPECT_FALSE(options.Ignore_Antialiasing);
+    EXPECT_EQ(options.Output, "d.png");
+    EXPECT_TRUE(options.Json);
+    EXPECT_EQ(options.Names, (Names{"a", "b"}));
+    EXPECT_EQ(Parse({"--tolerance", "100"}).Tolerance, 100);
+
+    for (const char* option : {"--left-title", "--right-title", "--output", "--tolerance"}) {
+        T_Command_Options missing = Parse({option});
+        EXPECT_EQ(missing.Action, T_Action::Usage_Error) << option;
+        EXPECT_EQ(missing.Error, std::string(option) + " needs a value");
+    }
+}
+
+TEST(CommandOptions, RefusesABadToleranceAndUnknownOptions)
+{
+    for (const char* value : {"-1", "101", "5x", "", " 5", "1e1", "99999999999"}) {
+        T_Command_Options options = Parse({"--tolerance", value, "a", "b"});
+        EXPECT_EQ(options.Action, T_Action::Usage_Error) << value;
+        EXPECT_EQ(options.Error, "--tolerance takes a whole number from 0 to 100, not \"" +
+                                     std::string(value) + "\"");
+    }
+    T_Command_Options unknown = Parse({"--json", "-x", "a", "b"});
+    EXPECT_EQ(unknown.Action, T_Action::Usage_Error);
+    EXPECT_EQ(unknown.Error, "unknown option -x");
+    EXPECT_TRUE(unknown.Names.empty());
+}
+
+TEST(CommandOptions, CompareWantsTwoNamesAndYieldsToHelpAndVersion)
+{
+    for (const Names& names : {Names{}, Names{"a"}, Names{"a", "b", "c"}}) {
+        Names arguments = names;
+        arguments.insert(arguments.begin(), "--compare");
+        T_Command_Options options = Parse(arguments);
+        EXPECT_EQ(options.Action, T_Action::Usage_Error) << names.size();
+        EXPECT_EQ(options.Error, "--compare needs two names, the old and the new version");
+    }
+    EXPECT_EQ(Parse({"--compare", "--help"}).Action, T_Action::Help);
+    EXPECT_EQ(Parse({"--help", "--compare"}).Action, T_Action::Help);
+    EXPECT_EQ(Parse({"-h", "--compare", "a", "b"}).Action, T_Action::Help);
+    EXPECT_EQ(Parse({"--version", "--compare", "a", "b"}).Action, T_Action::Version);
+}

@@ -1,0 +1,236 @@
+// Comparisons without a window, end to end: real PNG and PDF files and the
+// real converter, run the way the command line runs them.
+#include "command_options.h"
+#include "headless_compare.h"
+#include "test_pdf_writer.h"
+#include "test_support.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A white picture with black boxes (x, y, width, height).
+void Make_Png(const std::string& path, int width, int height, std::vector<QRect> boxes = {})
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (const QRect& box : boxes)
+        painter.fillRect(box, Qt::black);
+    painter.end();
+    ASSERT_TRUE(image.save(QString::fromStdString(path), "PNG"));
+}
+
+class Headless : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Prepare_Temp_Folder();
+        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+    }
+    // Parses the options after "--compare" as the program does and runs the
+    // comparison; Out and Err keep what it printed.
+    int Compare(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), {"varnolt", "--compare"});
+        const T_Command_Options options = Parse_Command_Options(arguments);
+        EXPECT_EQ(options.Action, T_Command_Options::T_Action::Compare) << options.Error;
+        std::ostringstream out, err;
+        const int code = Run_Headless_Compare(options, out, err);
+        Out = out.str();
+        Err = err.str();
+        return code;
+    }
+
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages; // nothing may end in a message box
+    std::string Out, Err;
+};
+
+} // namespace
+
+TEST_F(Headless, ReportsIdenticalAndDifferentPicturesWithTheirCounts)
+{
+    Make_Png(dir / "a.png", 100, 80, {{10, 10, 20, 20}});
+    Make_Png(dir / "same.png", 100, 80, {{10, 10, 20, 20}});
+    Make_Png(dir / "b.png", 100, 80, {{10, 10, 20, 20}, {60, 50, 10, 10}, {80, 5, 10, 10}});
+    EXPECT_EQ(Compare({dir / "a.png", dir / "same.png"}), 0);
+    EXPECT_EQ(Out, dir / "a.png" + " " + dir / "same.png" + ": identical\n");
+
+    EXPECT_EQ(Compare({dir / "a.png", dir / "b.png"}), 1);
+    EXPECT_EQ(Out, dir / "a.png" + " " + dir / "b.png" +
+                       ": 200 px changed (2.50 %), 2 change regions\n");
+    EXPECT_EQ(Err, "");
+
+    // A faint change counts only where the tolerance is lowered to see it.
+    QImage faint(100, 80, QImage::Format_RGB32);
+    faint.fill(qRgb(250, 250, 250));
+    ASSERT_TRUE(faint.save(QString::fromStdString(dir / "faint.png")));
+    Make_Png(dir / "white.png", 100, 80);
+    EXPECT_EQ(Compare({dir / "white.png", dir / "faint.png"}), 0);
+    EXPECT_EQ(Compare({"--tolerance", "0", dir / "white.png", dir / "faint.png"}), 1);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Headless, WritesJsonAndTheDifferencesPictureOfTheUnionOfBothSizes)
+{
+    Make_Png(dir / "old.png", 100, 80, {{10, 10, 20, 20}});
+    Make_Png(dir / "new.png", 120, 60, {{60, 20, 10, 10}});
+    EXPECT_EQ(Compare({"--json", "--output", dir / "d.png", dir / "old.png", dir / "new.png"}), 1);
+    QJsonParseError error;
+    const QJsonObject pair =
+        QJsonDocument::fromJson(QByteArray::fromStdString(Out), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << Out;
+    EXPECT_EQ(pair[u"old"].toString().toStdString(), dir / "old.png");
+    EXPECT_EQ(pair[u"result"].toString().toStdString(), "different");
+    EXPECT_EQ(pair[u"old_size"].toArray(), QJsonArray({100, 80}));
+    EXPECT_EQ(pair[u"new_size"].toArray(), QJsonArray({120, 60}));
+    EXPECT_EQ(pair[u"changed_pixels"].toInt(), 500);
+    EXPECT_NEAR(pair[u"changed_share"].toDouble(), 500.0 / (120 * 80), 1e-6);
+    std::vector<std::string> regions;
+    for (const QJsonValue& value : pair[u"regions"].toArray()) {
+        const QJsonObject region = value.toObject();
+        std::ostringstream text;
+        text << region[u"kind"].toString().toStdString() << " " << region[u"x"].toInt() << ","
+             << region[u"y"].toInt() << " " << region[u"width"].toInt() << "x"
+             << region[u"height"].toInt() << " " << region[u"pixels"].toInt();
+        regions.push_back(text.str());
+    }
+    EXPECT_EQ(regions,
+              (std::vector<std::string>{"removed 10,10 20x20 400", "added 60,20 10x10 100"}));
+
+    // Removed ink in red, added ink in green, the rest washed out.
+    const QImage picture(QString::fromStdString(dir / "d.png"));
+    ASSERT_EQ(picture.size(), QSize(120, 80));
+    EXPECT_EQ(picture.pixel(10, 10), qRgb(0xE0, 0x1B, 0x24));
+    EXPECT_EQ(picture.pixel(29, 29), qRgb(0xE0, 0x1B, 0x24));
+    EXPECT_EQ(picture.pixel(60, 20), qRgb(0x1F, 0xA0, 0x30));
+    EXPECT_EQ(picture.pixel(69, 29), qRgb(0x1F, 0xA0, 0x30));
+    for (QPoint paper : {QPoint(9, 10), QPoint(30, 30), QPoint(70, 25), QPoint(110, 70)})
+        EXPECT_EQ(picture.pixel(paper), qRgb(255, 255, 255)) << paper.x() << "," << paper.y();
+}
+
+TEST_F(Headless, EndsWith2AndSaysWhyWhenAPairCannotBeCompared)
+{
+    Make_Png(dir / "a.png", 20, 20);
+    test::Write_File(dir / "broken.png", "not a picture");
+    test::Write_File(dir / "a.txt", "text");
+    const std::string a = dir / "a.png";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{a, dir / "gone.png"}, "File not found! " + dir / "gone.png"},
+        {{dir.Str(), a}, "This is a folder, not a file! " + dir.Str()},
+        {{a, dir / "broken.png"},
+         "Can't read image! File may be corrupted or of an unknown format. (" + dir / "broken.png" +
+             ")"},
+        {{dir / "a.txt", dir / "a.txt"}, "File format is not supported!"},
+        // The pair compares, but the picture asked for cannot be written.
+        {{"--output", dir / "no/such/folder/d.png", a, a}, "cannot write "},
+    };
+    for (const auto& [arguments, why] : cases) {
+        EXPECT_EQ(Compare(arguments), 2) << why;
+        EXPECT_NE(Err.find(why), std::string::npos) << Err;
+        EXPECT_TRUE(Err.starts_with("varnolt: ")) << Err;
+    }
+    EXPECT_NE(Out.find(": identical"), std::string::npos);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Headless, PairsPdfPagesByContentAndListsAnInsertedPage)
+{
+    auto page = [](double x) {
+        return test::Pdf_Page{595, 842, test::Sheet_Frame() + test::Box(x, 400, 120, 80)};
+    };
+    test::Write_File(dir / "old.pdf", test::Make_Pdf({page(100), page(300)}));
+    test::Write_File(dir / "new.pdf", test::Make_Pdf({page(100), page(200), page(300)}));
+    EXPECT_EQ(Compare({dir / "old.pdf", dir / "new.pdf"}), 1) << Err;
+    const std::string pair = dir / "old.pdf" + " " + dir / "new.pdf";
+    EXPECT_EQ(Out, pair + " (page 1 / 1): identical\n" + pair + " (page 2 / 3): identical\n" +
+                       pair + " (page - / 2): only in new\n");
+    // The page pictures stay out of the user's folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2);
+}
+
+TEST_F(Headless, ComparesFoldersFileByFileAndTotalsThem)
+{
+    for (const char* side : {"old", "new"}) {
+        fs::create_directories(dir.Path / side / "sub/deep");
+        Make_Png(dir / side + "/same.png", 40, 30, {{5, 5, 10, 10}});
+        test::Write_File(dir / side + "/readme.txt", "the same bytes");
+    }
+    Make_Png(dir / "old/sub/deep/plan.png", 40, 30);
+    Make_Png(dir / "new/sub/deep/plan.png", 40, 30, {{20, 10, 5, 4}});
+    test::Write_File(dir / "old/notes.txt", "first");
+    test::Write_File(dir / "new/notes.txt", "first!");
+    Make_Png(dir / "old/gone.png", 10, 10);
+    Make_Png(dir / "new/added.png", 10, 10);
+    EXPECT_EQ(Compare({"--output", dir / "d.png", dir / "old", dir / "new"}), 1) << Err;
+    EXPECT_EQ(Out, "added.png: only in new\n"
+                   "gone.png: only in old\n"
+                   "notes.txt: different\n"
+                   "readme.txt: identical\n"
+                   "same.png: identical\n"
+                   "sub/deep/plan.png: 20 px changed (1.67 %), 1 change region\n"
+                   "Totals: 2 identical, 2 different, 1 only in old, 1 only in new, 0 errors\n");
+    // One differences picture per pair of pictures, the later ones numbered.
+    EXPECT_TRUE(fs::exists(dir / "d.png"));
+    EXPECT_EQ(QImage(QString::fromStdString(dir / "d_2.png")).pixel(20, 10),
+              qRgb(0x1F, 0xA0, 0x30));
+
+    EXPECT_EQ(Compare({"--json", dir / "new", dir / "new"}), 0);
+    EXPECT_TRUE(Out.ends_with("{\"totals\":{\"identical\":5,\"different\":0,\"only_in_old\":0,"
+                              "\"only_in_new\":0,\"errors\":0}}\n"))
+        << Out;
+}
+
+TEST_F(Headless, AFolderThatCannotBeReadIsAnErrorNotAnEmptyFolder)
+{
+    for (const char* side : {"old", "new"}) {
+        fs::create_directories(dir.Path / side / "locked");
+        Make_Png(dir / side + "/locked/plan.png", 10, 10);
+        fs::permissions(dir.Path / side, fs::perms(0755));
+        fs::permissions(dir.Path / side / "locked", fs::perms(0700));
+    }
+    fs::permissions(tmp.Dir.Path, fs::perms(0755));
+    fs::permissions(dir.Path, fs::perms(0755));
+    // The test runs as root, who reads everything: the comparison runs in a
+    // child that has become an ordinary user.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(99);
+        std::ostringstream out, err;
+        const int code = Run_Headless_Compare(
+            Parse_Command_Options({"varnolt", "--compare", dir / "old", dir / "new"}), out, err);
+        ::_exit(err.str().find("Permission denied") != std::string::npos ? code : 10 + code);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+TEST_F(Headless, AFileNamedLikeAnOptionIsComparedAfterTheDoubleDash)
+{
+    Make_Png(dir / "--help.png", 30, 30);
+    Make_Png(dir / "-.png", 30, 30, {{0, 0, 4, 4}});
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.Path);
+    EXPECT_EQ(Compare({"--", "--help.png", "-.png"}), 1);
+    fs::current_path(before);
+    EXPECT_EQ(Out, "--help.png -.png: 16 px changed (1.78 %), 1 change region\n");
+}

@@ -1,0 +1,80 @@
+// The built program run as a script runs it, with no display at all: what
+// needs no window must neither want one nor open one.
+#include "test_support.h"
+
+#include <QImage>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Run_Result {
+    int Code = -1;
+    std::string Out, Err;
+};
+
+Run_Result Run_Program(const std::vector<std::string>& arguments)
+{
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(VARNOLT_BUILD_DIR "/varnolt"), list);
+    Run_Result result;
+    if (!program.waitForFinished(120000)) {
+        program.kill();
+        program.waitForFinished();
+        ADD_FAILURE() << "varnolt did not end";
+        return result;
+    }
+    result.Code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    result.Out = program.readAllStandardOutput().toStdString();
+    result.Err = program.readAllStandardError().toStdString();
+    return result;
+}
+
+} // namespace
+
+TEST(Program, AnswersHelpVersionAndUsageErrorsWithoutADisplay)
+{
+    Run_Result help = Run_Program({"--help"});
+    EXPECT_EQ(help.Code, 0);
+    EXPECT_TRUE(help.Out.starts_with("Usage:\n  varnolt [options] OldFile NewFile\n")) << help.Out;
+    EXPECT_NE(help.Out.find("--no-ignore-antialiasing"), std::string::npos);
+    EXPECT_EQ(help.Err, "");
+
+    Run_Result version = Run_Program({"--version"});
+    EXPECT_EQ(version.Code, 0);
+    EXPECT_EQ(version.Out, "varnolt 1.4\n");
+
+    Run_Result wrong = Run_Program({"--colour", "a.png", "b.png"});
+    EXPECT_EQ(wrong.Code, 2);
+    EXPECT_EQ(wrong.Out, "");
+    EXPECT_TRUE(wrong.Err.starts_with("varnolt: unknown option --colour\n\nUsage:\n")) << wrong.Err;
+}
+
+TEST(Program, ComparesTwoPicturesOffscreen)
+{
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    QImage picture(60, 40, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.png")));
+    picture.fill(Qt::black); // every pixel changes
+
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "new.png")));
+    const std::string old_png = dir / "old.png";
+
+    Run_Result changed = Run_Program({"--compare", old_png, dir / "new.png"});
+    EXPECT_EQ(changed.Code, 1) << changed.Err;
+    EXPECT_NE(changed.Out.find(": 2,400 px changed"), std::string::npos) << changed.Out;
+
+    Run_Result same = Run_Program({"--compare", "--json", old_png, old_png});
+    EXPECT_EQ(same.Code, 0) << same.Err;
+    EXPECT_NE(same.Out.find("\"result\":\"identical\""), std::string::npos) << same.Out;
+    EXPECT_EQ(same.Err, "");
+}
