@@ -3,6 +3,7 @@
 // through the changes, their outlines in every pane, and the count a paged
 // pair keeps per page pair.
 #include "test_support.h"
+#include "view_test_support.h"
 #include "u_blend_frame.h"
 #include "u_temp_files.h"
 #include "vcs_diff_frame.h"
@@ -20,6 +21,9 @@
 
 namespace {
 
+using test::Near;
+using test::Wait_For;
+
 const QColor Red(0xE0, 0x1B, 0x24), Green(0x1F, 0xA0, 0x30), Amber(0xF0, 0xA0, 0x00);
 
 struct Square {
@@ -36,23 +40,6 @@ QImage Paper(QSize size, std::initializer_list<Square> squares = {})
     for (const Square& square : squares)
         painter.fillRect(square.Box, square.Colour);
     return image;
-}
-
-bool Near(QColor a, QColor b, int tolerance = 3)
-{
-    return std::abs(a.red() - b.red()) <= tolerance &&
-           std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-// Waits, within a bound, for a condition that the event loop brings about.
-template <class Condition> bool Wait_For(Condition done)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
 }
 
 // Whether a box of picture pixels lies inside the pane's viewport at its

@@ -2,6 +2,7 @@
 // the one-pane views, the offset between the versions, the pixel inspector
 // and the keys.
 #include "test_support.h"
+#include "view_test_support.h"
 #include "u_blend_frame.h"
 #include "u_temp_files.h"
 #include "u_zoom.h"
@@ -19,6 +20,9 @@
 
 namespace {
 
+using test::Near;
+using test::Wait_For;
+
 const QColor Red(255, 0, 0), Blue(0, 0, 255), White(255, 255, 255), Grey(128, 128, 128);
 // The base is white with a red square, the modified version grey with a blue
 // square elsewhere: every pixel tells which version it comes from.
@@ -32,23 +36,6 @@ void Make_Png(const std::string& path, QSize size, QColor ground, QRect square, 
         for (int x = square.left(); x <= square.right(); ++x)
             image.setPixelColor(x, y, colour);
     ASSERT_TRUE(image.save(QString::fromStdString(path), "PNG"));
-}
-
-bool Near(QColor a, QColor b, int tolerance = 3)
-{
-    return std::abs(a.red() - b.red()) <= tolerance &&
-           std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-// Waits, within a bound, for a condition that the event loop brings about.
-template <class Condition> bool Wait_For(Condition done)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
 }
 
 void Ctrl_Wheel(TView_Image_Frame* pane, QPoint at, int delta)
