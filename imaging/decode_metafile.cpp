@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstring>
 #include <functional>
 #include <variant>
@@ -114,7 +115,7 @@ QPainterPath Arc_Path(int kind, double l, double t, double r, double b, QPointF 
     const QPointF c = box.center();
     auto angle = [&](QPointF q) {
         return std::atan2(-(q.y() - c.y()) / box.height(), (q.x() - c.x()) / box.width()) * 180 /
-               M_PI;
+               std::numbers::pi;
     };
     const double a0 = angle(start);
     double sweep = angle(end) - a0;

@@ -1,6 +1,7 @@
 #include "vcs_view_image_frame.h"
 
 #include "U_Msg.h"
+#include "os_platform.h"
 #include "u_image_load.h"
 #include "u_temp_files.h"
 #include "vcs_diff_pagelist_frame.h"
@@ -260,10 +261,9 @@ bool TView_Image_Frame::Copy_File_To(const std::string& Destination) const
 {
     if (File_Name_.empty() || Destination.empty())
         return false;
-    std::error_code ec;
-    const bool copied = std::filesystem::copy_file(
-        File_Name_, Destination, std::filesystem::copy_options::overwrite_existing, ec);
-    return copied && !ec;
+    // Through the platform layer: it replaces the target in one step, also
+    // where the C++ library cannot copy over an existing file.
+    return os::Copy_File_Replace(File_Name_, Destination);
 }
 
 bool TView_Image_Frame::eventFilter(QObject* watched, QEvent* event)
