@@ -46,8 +46,11 @@ int main(int argc, char** argv)
         Load_Picture(right);
     });
     std::unique_ptr<TView_diff_frame> frame;
-    double window = Median_Ms(3, [&] {
+    // The previous view is closed before the clock starts: its background
+    // work (the differences) is not part of opening the next one.
+    double window = bench::Median_Of(3, [&] {
         frame.reset();
+        QApplication::processEvents();
         QElapsedTimer part;
         part.start();
         frame =
@@ -60,6 +63,7 @@ int main(int argc, char** argv)
         frame->repaint();
         std::printf("  (view built in %.1f ms, shown %.1f ms later)\n", built,
                     part.nsecsElapsed() / 1e6 - built);
+        return part.nsecsElapsed() / 1e6;
     });
     Report("start to window shown", window, "decoding both files", decode);
 

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -115,13 +116,19 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
         return;
     }
     Show_Page_Tabs();
-    Start_Content_Pairing();
     Load_Panes(Left_Caption, Right_Caption.empty() ? Right_File : Right_Caption);
     Set_Busy(false);
     Set_Shave_Limit();
     Set_Compared_Row(false);
-    Refresh_Differences();
     Update_Status();
+    // The background work starts once the window is up: until then both
+    // cores belong to what the user waits for.
+    QTimer::singleShot(0, this, [this] {
+        if (ViewMode_ == T_View_Mode::None)
+            return;
+        Start_Content_Pairing();
+        Refresh_Differences();
+    });
     // Keys scroll the base version; the shave field is not where typing starts.
     if (View_Image_Frame1->ScrollBox1)
         View_Image_Frame1->ScrollBox1->setFocus();
