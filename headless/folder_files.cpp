@@ -6,12 +6,18 @@ std::set<std::string> Files_Below(const fs::path& Folder, std::error_code* Error
 {
     std::set<std::string> names;
     std::error_code error;
-    for (fs::recursive_directory_iterator it(Folder, error), end; !error && it != end;
+    // Names are taken from the paths as listed, never through the links
+    // they may be: a version-control client's folder comparison links the
+    // working tree's files into its folder.
+    fs::path base = Folder.lexically_normal();
+    if (!base.has_filename() && base.has_parent_path())
+        base = base.parent_path();
+    for (fs::recursive_directory_iterator it(base, error), end; !error && it != end;
          it.increment(error)) {
         // A link that leads nowhere is no regular file, and no reason to stop.
         std::error_code ignored;
         if (it->is_regular_file(ignored))
-            names.insert(fs::relative(it->path(), Folder, ignored).generic_string());
+            names.insert(it->path().lexically_relative(base).generic_string());
     }
     if (Error)
         *Error = error;

@@ -195,6 +195,18 @@ TEST_F(Headless, ComparesFoldersFileByFileAndTotalsThem)
     EXPECT_TRUE(Out.ends_with("{\"totals\":{\"identical\":5,\"different\":0,\"only_in_old\":0,"
                               "\"only_in_new\":0,\"errors\":0}}\n"))
         << Out;
+
+    // A version-control client links the working tree's files into its
+    // folder, and names folders with a trailing slash: files keep the names
+    // they are listed under.
+    fs::create_directories(dir.Path / "linked/sub/deep");
+    for (const char* name : {"same.png", "readme.txt", "notes.txt", "added.png"})
+        fs::create_symlink(dir.Path / "new" / name, dir.Path / "linked" / name);
+    fs::create_symlink(dir.Path / "new/sub/deep/plan.png", dir.Path / "linked/sub/deep/plan.png");
+    EXPECT_EQ(Compare({dir / "new" + "/", dir / "linked" + "/"}), 0) << Out;
+    EXPECT_TRUE(Out.ends_with("Totals: 5 identical, 0 different, 0 only in old, 0 only in new, "
+                              "0 errors\n"))
+        << Out;
 }
 
 TEST_F(Headless, AFolderThatCannotBeReadIsAnErrorNotAnEmptyFolder)
