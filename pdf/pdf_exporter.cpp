@@ -1,5 +1,6 @@
 #include "pdf_exporter.h"
 
+#include "drawn_pages.h"
 #include "os_platform.h"
 #include "pdf_page_render.h"
 
@@ -89,4 +90,5 @@ void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
     if (!writer.write(picture))
         throw T_Automation_Error("Cannot write \"" + File_Name +
                                  "\": " + writer.errorString().toStdString());
+    Keep_Drawn_Page(File_Name, picture);
 }

@@ -4,6 +4,7 @@
 #include "U_ShellOp.h"
 #include "os_platform.h"
 #include "difference_task.h"
+#include "drawn_pages.h"
 #include "file_names.h"
 #include "page_pairing_task.h"
 #include "page_tab_marks.h"
@@ -32,6 +33,21 @@
 namespace {
 
 const std::string Missing_Version_Caption = "(none)";
+
+// A page drawn a moment ago is taken as it was drawn; anything else is
+// decoded from its file.
+T_Loaded_Picture Load_Shown_Picture(const std::string& File, const std::string& Hint = {})
+{
+    QImage drawn = Take_Drawn_Page(File);
+    if (drawn.isNull())
+        return Load_Picture(File, Hint);
+    T_Loaded_Picture picture;
+    picture.Result = T_Picture_Load_Result::Loaded;
+    picture.Image = drawn;
+    picture.Stored_Size = drawn.size();
+    picture.Qt_Format = "png"; // what the file holds, for the converter
+    return picture;
+}
 
 // The integer value of a field's text; false when it is not an integer.
 bool Parse_Integer(const QString& text, int& value)
@@ -203,11 +219,11 @@ void TView_diff_frame::Load_Panes(const std::string& Left_Caption, const std::st
     std::future<T_Loaded_Picture> left_picture;
     if (left_exists)
         left_picture = std::async(std::launch::async, [left_display, hint = Session_->RightFile] {
-            return Load_Picture(left_display, hint);
+            return Load_Shown_Picture(left_display, hint);
         });
     if (right_exists)
-        View_Image_Frame2->Load_File(right_display, Right_Caption, Load_Picture(right_display),
-                                     sync);
+        View_Image_Frame2->Load_File(right_display, Right_Caption,
+                                     Load_Shown_Picture(right_display), sync);
     else
         View_Image_Frame2->Show_Missing_Version(Missing_Version_Caption, sync);
     if (left_exists)
