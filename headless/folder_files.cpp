@@ -1,5 +1,9 @@
 #include "folder_files.h"
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
 namespace fs = std::filesystem;
 
 std::set<std::string> Files_Below(const fs::path& Folder, std::error_code* Error)
@@ -22,4 +26,13 @@ std::set<std::string> Files_Below(const fs::path& Folder, std::error_code* Error
     if (Error)
         *Error = error;
     return names;
+}
+
+bool Same_Bytes(const std::string& First, const std::string& Second)
+{
+    std::ifstream a(First, std::ios::binary), b(Second, std::ios::binary);
+    std::istreambuf_iterator<char> end;
+    return a && b &&
+           std::equal(std::istreambuf_iterator<char>(a), end, std::istreambuf_iterator<char>(b),
+                      end);
 }

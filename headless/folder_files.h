@@ -13,3 +13,6 @@
 // then lacks what could not be read.
 std::set<std::string> Files_Below(const std::filesystem::path& Folder,
                                   std::error_code* Error = nullptr);
+
+// True when both files can be read and hold the same bytes.
+bool Same_Bytes(const std::string& First, const std::string& Second);

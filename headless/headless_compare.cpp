@@ -9,6 +9,7 @@
 #include "os_platform.h"
 #include "pair_report.h"
 #include "pdf_page_signatures.h"
+#include "picture_compare.h"
 #include "u_diff_launcher.h"
 #include "u_diff_session.h"
 #include "u_image_compare.h"
@@ -19,7 +20,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <set>
 
@@ -133,12 +133,9 @@ void T_Headless_Run::Compare_Pictures_Of(const std::string& Old, const std::stri
         this->Report(Report);
         return;
     }
-    QImage base = old_picture.Image.convertToFormat(QImage::Format_ARGB32);
-    QImage modified = new_picture.Image.convertToFormat(QImage::Format_ARGB32);
-    T_Difference difference = Compare_Pictures(
-        {base.constBits(), base.width(), base.height(), base.bytesPerLine()},
-        {modified.constBits(), modified.width(), modified.height(), modified.bytesPerLine()},
-        Difference_Options);
+    const QImage& base = old_picture.Image;
+    const QImage& modified = new_picture.Image;
+    T_Difference difference = Compare_Decoded_Pictures(base, modified, Difference_Options);
     Report.Old_Width = base.width();
     Report.Old_Height = base.height();
     Report.New_Width = modified.width();
@@ -216,12 +213,8 @@ void T_Headless_Run::Compare_Paged(std::string Old, const std::string& New, T_Pa
 void T_Headless_Run::Compare_Bytes(const std::string& Old, const std::string& New,
                                    T_Pair_Report Report)
 {
-    std::ifstream a(Old, std::ios::binary), b(New, std::ios::binary);
-    std::istreambuf_iterator<char> end;
-    const bool same =
-        a && b &&
-        std::equal(std::istreambuf_iterator<char>(a), end, std::istreambuf_iterator<char>(b), end);
-    Report.Result = same ? T_Pair_Report::T_Result::Identical : T_Pair_Report::T_Result::Different;
+    Report.Result = Same_Bytes(Old, New) ? T_Pair_Report::T_Result::Identical
+                                         : T_Pair_Report::T_Result::Different;
     this->Report(Report);
 }
 

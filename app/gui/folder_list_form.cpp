@@ -1,7 +1,7 @@
 #include "folder_list_form.h"
 
 #include "folder_files.h"
-#include "picture_difference.h"
+#include "picture_compare.h"
 #include "u_image_load.h"
 
 #include <QHeaderView>
@@ -9,9 +9,6 @@
 #include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-#include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -28,12 +25,8 @@ QString Change_Of(const std::string& Old, const std::string& New)
         T_Loaded_Picture a = Load_Picture(Old, New), b = Load_Picture(New);
         if (a.Result != T_Picture_Load_Result::Loaded || b.Result != T_Picture_Load_Result::Loaded)
             return QStringLiteral("cannot be read");
-        QImage base = a.Image.convertToFormat(QImage::Format_ARGB32);
-        QImage modified = b.Image.convertToFormat(QImage::Format_ARGB32);
-        T_Difference difference = Compare_Pictures(
-            {base.constBits(), base.width(), base.height(), base.bytesPerLine()},
-            {modified.constBits(), modified.width(), modified.height(), modified.bytesPerLine()},
-            T_Difference_Options());
+        const T_Difference difference =
+            Compare_Decoded_Pictures(a.Image, b.Image, T_Difference_Options());
         if (difference.Changed_Pixels == 0)
             return QStringLiteral("identical");
         return QStringLiteral("%1 px changed (%2 %), %3 regions")
@@ -42,13 +35,7 @@ QString Change_Of(const std::string& Old, const std::string& New)
             .arg(difference.Regions.size());
     }
     // Documents and other files: whether their bytes differ.
-    std::ifstream a(Old, std::ios::binary), b(New, std::ios::binary);
-    std::istreambuf_iterator<char> end;
-    return a && b &&
-                   std::equal(std::istreambuf_iterator<char>(a), end,
-                              std::istreambuf_iterator<char>(b), end)
-               ? QStringLiteral("identical")
-               : QStringLiteral("changed");
+    return Same_Bytes(Old, New) ? QStringLiteral("identical") : QStringLiteral("changed");
 }
 
 } // namespace

@@ -1,0 +1,14 @@
+// The differences of two decoded pictures, whatever their pixel layout.
+#pragma once
+
+#include "picture_difference.h"
+
+#include <QImage>
+
+#include <atomic>
+
+// Pictures in another layout than 32-bit RGB are converted first; the usual
+// layouts are read as they are.
+T_Difference Compare_Decoded_Pictures(const QImage& Base, const QImage& Modified,
+                                      const T_Difference_Options& Options,
+                                      const std::atomic<bool>* Cancel = nullptr);
