@@ -1,5 +1,6 @@
 #include "declared_size.h"
 
+#include "os_platform.h"
 #include "xml_text.h"
 
 #include <algorithm>
@@ -538,7 +539,7 @@ bool Read_Declared_Size(const std::string& file, const std::string& format, long
 {
     width = height = 0;
     std::error_code ec;
-    fs::path path = Utf8_Path(file);
+    fs::path path = os::Utf8_Path(file);
     std::uint64_t size = fs::file_size(path, ec);
     std::ifstream in(path, std::ios::binary);
     if (ec || !in) {

@@ -1,5 +1,6 @@
 #include "svg_references.h"
 
+#include "os_platform.h"
 #include "xml_text.h"
 
 #include <algorithm>
@@ -402,7 +403,7 @@ std::optional<std::string> Rewriter::Nested_Svg(const fs::path& svg, const std::
     if (!ok)
         return Refuse(reference);
     std::error_code ec;
-    fs::path copy = fs::absolute(Utf8_Path((*Work.Private_Name)(".svg")), ec);
+    fs::path copy = fs::absolute(os::Utf8_Path((*Work.Private_Name)(".svg")), ec);
     if (ec || !Write_Text(copy, safe, error))
         return Refuse(reference);
     std::string name = Path_Utf8(copy);
@@ -413,7 +414,7 @@ std::optional<std::string> Rewriter::Nested_Svg(const fs::path& svg, const std::
 std::optional<std::string> Rewriter::Check_Path(const std::string& reference,
                                                 const std::string& path)
 {
-    fs::path target = Utf8_Path(path);
+    fs::path target = os::Utf8_Path(path);
     if (target.is_relative())
         target = Folder / target;
     std::error_code ec;
@@ -716,7 +717,7 @@ bool Write_Safe_Svg(const std::string& svg_file, const std::string& output,
                     std::vector<std::string>& refused, std::string& error)
 {
     std::error_code ec;
-    fs::path svg = fs::canonical(Utf8_Path(svg_file), ec);
+    fs::path svg = fs::canonical(os::Utf8_Path(svg_file), ec);
     if (ec) {
         error = "The SVG file cannot be found.";
         return false;
@@ -731,5 +732,5 @@ bool Write_Safe_Svg(const std::string& svg_file, const std::string& output,
     job.Open.push_back(svg);
     if (!Make_Safe_Text(text, svg.parent_path(), 0, job, safe, error))
         return false;
-    return Write_Text(Utf8_Path(output), safe, error);
+    return Write_Text(os::Utf8_Path(output), safe, error);
 }

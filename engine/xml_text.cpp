@@ -2,11 +2,6 @@
 
 #include <charconv>
 
-std::filesystem::path Utf8_Path(const std::string& name)
-{
-    return std::filesystem::path(std::u8string(name.begin(), name.end()));
-}
-
 bool Is_Xml_Space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool Is_Name_Char(char c)

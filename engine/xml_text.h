@@ -1,13 +1,9 @@
 // The pieces of XML text handling that the SVG readers share: names, the
-// references of attribute values, UTF-16 text and UTF-8 file names.
+// references of attribute values and UTF-16 text.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
-
-// A UTF-8 name as a path that opens the same file on every system.
-std::filesystem::path Utf8_Path(const std::string& name);
 
 bool Is_Xml_Space(char c);
 // A character that may stand in an element or attribute name.

@@ -65,7 +65,7 @@ public:
     // Compares one pair of files under the names they are reported by.
     void Compare_Files(const std::string& Old, const std::string& New, const std::string& Old_Name,
                        const std::string& New_Name, bool Bytes_Otherwise);
-    void Compare_Folders(const fs::path& Old, const fs::path& New);
+    void Compare_Folders(const std::string& Old, const std::string& New);
     void Report(T_Pair_Report& Report);
     // What the run ends with: 2 also when a differences picture asked for
     // could not be written.
@@ -102,10 +102,10 @@ void T_Headless_Run::Write_Output(const QImage& Modified, const T_Difference& Di
     // Later pairs (pages, files of folders) get a number before the ending.
     std::string name = Options_.Output;
     if (Outputs > 0) {
-        fs::path path(name);
-        name = (path.parent_path() / (path.stem().string() + "_" + std::to_string(Outputs + 1) +
-                                      path.extension().string()))
-                   .string();
+        const fs::path path = os::Utf8_Path(name);
+        name = os::Utf8_Name(path.parent_path() / os::Utf8_Path(os::Utf8_Name(path.stem()) + "_" +
+                                                                std::to_string(Outputs + 1) +
+                                                                os::Utf8_Name(path.extension())));
     }
     ++Outputs;
     if (!Differences_Picture(Modified, Difference, Difference_Options.Offset_X,
@@ -280,7 +280,7 @@ void T_Headless_Run::Compare_Files(const std::string& Old, const std::string& Ne
     Report(report);
 }
 
-void T_Headless_Run::Compare_Folders(const fs::path& Old, const fs::path& New)
+void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& New)
 {
     // A folder that cannot be read is no comparison: the files in it would
     // pass for files present on one side only, or not be seen at all.
@@ -289,8 +289,8 @@ void T_Headless_Run::Compare_Folders(const fs::path& Old, const fs::path& New)
                                 new_files = Files_Below(New, &new_error);
     if (old_error || new_error) {
         T_Pair_Report report;
-        report.Old_Name = Old.string();
-        report.New_Name = New.string();
+        report.Old_Name = Old;
+        report.New_Name = New;
         report.Result = T_Pair_Report::T_Result::Error;
         report.Error =
             "cannot read the folder (" + (old_error ? old_error : new_error).message() + ")";
@@ -308,7 +308,7 @@ void T_Headless_Run::Compare_Folders(const fs::path& Old, const fs::path& New)
         else if (!old_files.count(name))
             report.Result = T_Pair_Report::T_Result::Only_New;
         else {
-            Compare_Files((Old / name).string(), (New / name).string(), name, name, true);
+            Compare_Files(Path_In(Old, name), Path_In(New, name), name, name, true);
             continue;
         }
         Report(report);

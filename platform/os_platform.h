@@ -6,10 +6,17 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 
 namespace os {
+
+// A UTF-8 name as a path that opens the same file on every system, and a
+// path's name as UTF-8: std::filesystem takes and gives a plain std::string
+// in the ANSI code page on Windows.
+std::filesystem::path Utf8_Path(const std::string& name);
+std::string Utf8_Name(const std::filesystem::path& path);
 
 // The separator that ends folder names such as Temp_Dir ("/" or "\").
 char Path_Separator();

@@ -194,7 +194,7 @@ bool TView_Image_Frame::Show_Picture(const T_Loaded_Picture& picture)
         break;
     case T_Picture_Load_Result::Unreadable: {
         std::error_code ec;
-        const auto bytes = std::filesystem::file_size(File_Name_, ec);
+        const auto bytes = std::filesystem::file_size(os::Utf8_Path(File_Name_), ec);
         Load_Error_ = Get_Msg(cap_Image_Unreadable) + "\r\nFile: " + File_Name_ + "\r\nSize: " +
                       (ec ? std::string("file not found") : std::to_string(bytes) + " bytes");
         if (!picture.Reason.empty())

@@ -10,8 +10,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace fs = std::filesystem;
-
 namespace {
 
 enum T_Column { File_Column = 0, Change_Column = 1 };
@@ -96,8 +94,7 @@ void T_Folder_List_F::Measure(std::vector<std::string> Names)
     for (const std::string& name : Names) {
         if (Stop)
             return;
-        QString change = Change_Of((fs::path(Old_Folder_) / name).string(),
-                                   (fs::path(New_Folder_) / name).string());
+        QString change = Change_Of(Path_In(Old_Folder_, name), Path_In(New_Folder_, name));
         QMetaObject::invokeMethod(
             this,
             [this, name, change] {
@@ -115,8 +112,7 @@ void T_Folder_List_F::Open_Row(QTreeWidgetItem* Row)
     if (!Row || !Row->data(File_Column, Qt::UserRole).toBool())
         return;
     const std::string name = Row->text(File_Column).toStdString();
-    Run_Diff((fs::path(Old_Folder_) / name).string(), (fs::path(New_Folder_) / name).string(),
-             Hooks_);
+    Run_Diff(Path_In(Old_Folder_, name), Path_In(New_Folder_, name), Hooks_);
 }
 
 int Show_Folder_List(const std::string& Old_Folder, const std::string& New_Folder,

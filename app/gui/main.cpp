@@ -48,7 +48,7 @@ bool Register_Office_Bridge(const std::filesystem::path& executable)
 {
 #ifndef _WIN32
     return Register_Office_Bridge_Servers(
-        (executable.parent_path() / "varnolt_office_helper").string());
+        os::Utf8_Name(executable.parent_path() / "varnolt_office_helper"));
 #else
     (void)executable;
     return false;
@@ -72,7 +72,7 @@ int Compare_Headless(char* argv0, const std::filesystem::path& executable,
     char* toolkit_argv[] = {argv0, nullptr};
     QGuiApplication application(toolkit_argc, toolkit_argv);
     T_Automation_Apartment apartment;
-    Set_Program_Folder(executable.parent_path().string());
+    Set_Program_Folder(os::Utf8_Name(executable.parent_path()));
     if (!Check_Converter()) {
         std::cerr << "varnolt: Application components not found!\n";
         return 2;
@@ -94,10 +94,10 @@ int main(int argc, char** argv)
     // is the user's alone.
     os::Restrict_New_Files();
     std::vector<std::string> arguments = Program_Arguments(argc, argv);
-    std::filesystem::path executable = os::Executable_Path();
-    Set_Application_Title(Title_From_Executable(executable.filename().string()));
+    const std::filesystem::path executable = os::Utf8_Path(os::Executable_Path());
+    Set_Application_Title(Title_From_Executable(os::Utf8_Name(executable.filename())));
     const T_Command_Options options = Parse_Command_Options(arguments);
-    const std::string program = executable.filename().string();
+    const std::string program = os::Utf8_Name(executable.filename());
     switch (options.Action) {
     case T_Command_Options::T_Action::Help:
         std::cout << Options_Usage_Text(program);
@@ -133,7 +133,7 @@ int main(int argc, char** argv)
     T_Automation_Apartment apartment;
     T_Message_Box_Presenter presenter;
     Set_Msg_Presenter(&presenter);
-    Set_Program_Folder(executable.parent_path().string());
+    Set_Program_Folder(os::Utf8_Name(executable.parent_path()));
     bool office_bridge = Register_Office_Bridge(executable);
 
     std::vector<std::string> names = options.Names;

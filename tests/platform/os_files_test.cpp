@@ -77,3 +77,19 @@ TEST(LinkOrCopy, TheNewNameReadsAsTheTargetAndAnEarlierOneIsReplaced)
     EXPECT_FALSE(os::Link_Or_Copy(dir.Str(), dir / "other.png"));
     EXPECT_FALSE(fs::exists(dir / "other.png"));
 }
+
+TEST(Utf8Path, NamesOutsideAnyOneCodePageOpenAndComeBackUnchanged)
+{
+    Scratch_Dir dir;
+    // Cyrillic and Greek letters: no single Windows code page holds both.
+    const std::string leaf =
+        "\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD_\xCF\x83\xCF\x87\xCE\xAD\xCE\xB4\xCE\xB9\xCE\xBF.png";
+    const std::string name = dir / leaf;
+    const fs::path path = os::Utf8_Path(name);
+    std::ofstream(path, std::ios::binary) << "bytes";
+    EXPECT_TRUE(os::File_Exists(name));
+    EXPECT_EQ(os::Utf8_Name(path), name);
+    EXPECT_EQ(os::Utf8_Name(path.filename()), leaf);
+    for (const auto& entry : fs::directory_iterator(dir.Path))
+        EXPECT_EQ(os::Utf8_Name(entry.path().filename()), leaf);
+}
