@@ -84,7 +84,7 @@ TEST(Utf8Path, NamesOutsideAnyOneCodePageOpenAndComeBackUnchanged)
     // Cyrillic and Greek letters: no single Windows code page holds both.
     const std::string leaf =
         "\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD_\xCF\x83\xCF\x87\xCE\xAD\xCE\xB4\xCE\xB9\xCE\xBF.png";
-    const std::string name = dir / leaf;
+    const std::string name = os::Utf8_Name(dir.Path / os::Utf8_Path(leaf));
     const fs::path path = os::Utf8_Path(name);
     std::ofstream(path, std::ios::binary) << "bytes";
     EXPECT_TRUE(os::File_Exists(name));
