@@ -66,6 +66,12 @@ bool Is_Null_Device(const std::string& name);
 // creates from now on private to the user. Called first thing in main.
 void Restrict_New_Files();
 
+// Lets a windowed program print (help, version, --compare reports) to the
+// console it was started from. A Windows GUI program starts without one: it
+// attaches to its parent's console where its output goes nowhere else (a
+// pipe or file it was given stays). Nothing to do elsewhere.
+void Use_Parent_Console();
+
 // Sets a variable of the process environment, seen by the program's own
 // runtime and inherited by every child started afterwards.
 bool Set_Environment(const std::string& name, const std::string& value);

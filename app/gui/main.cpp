@@ -93,6 +93,7 @@ int main(int argc, char** argv)
     // Before anything is written: what the program and the converter create
     // is the user's alone.
     os::Restrict_New_Files();
+    os::Use_Parent_Console();
     std::vector<std::string> arguments = Program_Arguments(argc, argv);
     const std::filesystem::path executable = os::Utf8_Path(os::Executable_Path());
     Set_Application_Title(Title_From_Executable(os::Utf8_Name(executable.filename())));

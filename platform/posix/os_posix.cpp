@@ -183,6 +183,8 @@ bool Is_Null_Device(const std::string& name) { return name == "/dev/null"; }
 
 void Restrict_New_Files() { ::umask(077); }
 
+void Use_Parent_Console() {}
+
 bool Set_Environment(const std::string& name, const std::string& value)
 {
     if (name.empty() || name.find('=') != std::string::npos ||

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -276,6 +277,22 @@ bool Is_Null_Device(const std::string& name)
 
 // Files made here inherit the access rights of the user's own folders.
 void Restrict_New_Files() {}
+
+void Use_Parent_Console()
+{
+    auto missing = [](DWORD which) {
+        HANDLE handle = GetStdHandle(which);
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+    };
+    const bool out = missing(STD_OUTPUT_HANDLE), err = missing(STD_ERROR_HANDLE);
+    if (!(out || err) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    FILE* stream = nullptr;
+    if (out)
+        freopen_s(&stream, "CONOUT$", "w", stdout);
+    if (err)
+        freopen_s(&stream, "CONOUT$", "w", stderr);
+}
 
 bool Set_Environment(const std::string& name, const std::string& value)
 {
