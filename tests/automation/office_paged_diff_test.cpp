@@ -49,7 +49,7 @@ TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     test::Scratch_Dir dir;
     test::Msg_Recorder messages;
     Prepare_Temp_Folder();
-    Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+    Set_Converter_Path(VARNOLT_TEST_CONVERTER);
     ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
     std::string left = dir / "drawing v1.vsdx";
     std::string right = dir / "drawing v2.vsdx";

@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         Prepare_Temp_Folder();
-        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+        Set_Converter_Path(VARNOLT_TEST_CONVERTER);
         test::Write_File(left, "left drawing");
         test::Write_File(right, "right drawing");
     }

@@ -1,4 +1,5 @@
 #include "U_About_Varnolt.h"
+#include "os_platform.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -11,10 +12,11 @@ TEST(About, ShowsProductVersionAndTheSixLineUsage)
     EXPECT_EQ(box.ProductName_L->text(), QStringLiteral("Varnolt"));
     EXPECT_EQ(box.Version_L->text(), QStringLiteral("Version 1.4"));
     EXPECT_EQ(Usage_Text(),
-              "Usage:\r\nvarnolt OldFile NewFile\r\n\r\n"
-              "Support for common image format (BMP, GIF, JPG, PNG, PSD, SVG etc.),\r\n"
-              "MS Visio drawings (need MS Visio to be installed)\r\n"
-              "KOMPAS-Graphics CDW drawings (need Kompas to be installed)");
+              std::string("Usage:\r\nvarnolt") + os::Executable_Suffix() +
+                  " OldFile NewFile\r\n\r\n"
+                  "Support for common image format (BMP, GIF, JPG, PNG, PSD, SVG etc.),\r\n"
+                  "MS Visio drawings (need MS Visio to be installed)\r\n"
+                  "KOMPAS-Graphics CDW drawings (need Kompas to be installed)");
     EXPECT_EQ(box.Info_M->toPlainText().split(QLatin1Char('\n')).size(), 6);
     EXPECT_TRUE(box.Info_M->isReadOnly());
     EXPECT_TRUE(box.www_main_l->text().contains(QString::fromLatin1(Maker_Web_Site)));

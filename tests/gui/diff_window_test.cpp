@@ -1,4 +1,5 @@
 #include "U_ShellOp.h"
+#include "slow_converter.h"
 #include "test_support.h"
 #include "u_program_paths.h"
 #include "u_temp_files.h"
@@ -25,7 +26,7 @@ protected:
     void SetUp() override
     {
         Prepare_Temp_Folder();
-        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+        Set_Converter_Path(VARNOLT_TEST_CONVERTER);
         QImage image(120, 80, QImage::Format_RGB32);
         image.fill(Qt::white);
         image.save(QString::fromStdString(dir / "a.png"));
@@ -64,9 +65,7 @@ TEST_F(Diff_Window, AViewThatFailsToOpenIsNeverShown)
 
 TEST_F(Diff_Window, ClosingWhileTheConverterRunsStopsItAndThenCloses)
 {
-    std::string slow = dir / "slow convert";
-    test::Write_File(slow, "#!/bin/sh\nsleep 30\n");
-    std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
+    std::string slow = test::Slow_Converter(dir);
     TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
                    T_Paged_Kind::None);
     window.show();
@@ -81,15 +80,6 @@ TEST_F(Diff_Window, ClosingWhileTheConverterRunsStopsItAndThenCloses)
 }
 
 namespace {
-
-// A converter that never finishes on its own.
-std::string Slow_Converter(const test::Scratch_Dir& dir)
-{
-    std::string slow = dir / "slow convert";
-    test::Write_File(slow, "#!/bin/sh\nsleep 30\n");
-    std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
-    return slow;
-}
 
 // Presses Cancel on the progress window as soon as it appears.
 void Cancel_When_Shown(QObject* context, QString& activity)
@@ -114,7 +104,7 @@ TEST_F(Diff_Window, CancelStopsAComparisonAndLeavesTheWindowUsable)
     TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
                    T_Paged_Kind::None);
     window.show();
-    Set_Converter_Path(Slow_Converter(dir));
+    Set_Converter_Path(test::Slow_Converter(dir));
     QString activity;
     Cancel_When_Shown(&window, activity);
     QElapsedTimer clock;
@@ -134,7 +124,7 @@ TEST_F(Diff_Window, CancelDuringTheFirstConversionOpensNothingAndSaysNothing)
                      "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
     test::Write_File(dir / "b.svg",
                      "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>");
-    Set_Converter_Path(Slow_Converter(dir));
+    Set_Converter_Path(test::Slow_Converter(dir));
     QObject context;
     QString activity;
     Cancel_When_Shown(&context, activity);

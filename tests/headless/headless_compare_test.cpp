@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         Prepare_Temp_Folder();
-        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+        Set_Converter_Path(VARNOLT_TEST_CONVERTER);
     }
     // Parses the options after "--compare" as the program does and runs the
     // comparison; Out and Err keep what it printed.

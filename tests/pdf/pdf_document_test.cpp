@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         Prepare_Temp_Folder();
-        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+        Set_Converter_Path(VARNOLT_TEST_CONVERTER);
     }
 
     std::string Pdf(const std::string& name, const std::vector<test::Pdf_Page>& pages,

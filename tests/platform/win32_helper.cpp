@@ -10,6 +10,8 @@
 //   spawn             starts "sleep" as a grandchild, prints its process id,
 //                     then waits for it
 //   sleep             waits a minute
+// Copied under a name that starts with "slow" it stands in for a converter
+// that never finishes on its own: it waits a minute.
 // Copied under the name convert.exe it stands in for the converter: every
 // argument but the last is an input (a "fmt:" prefix and a "[0]" frame
 // selector are dropped), the last
@@ -118,6 +120,10 @@ int main()
     std::wstring name = cut == std::wstring::npos ? self : self.substr(cut + 1);
     if (_wcsicmp(name.c_str(), L"convert.exe") == 0 || _wcsicmp(name.c_str(), L"convert") == 0)
         return Stand_In_Converter(args);
+    if (_wcsnicmp(name.c_str(), L"slow", 4) == 0) {
+        Sleep(60000);
+        return 0;
+    }
 
     std::wstring mode = args.size() > 1 ? args[1] : L"";
     if (mode == L"args") {

@@ -2,6 +2,7 @@
 // drawings an exporter whose "server" paints real PNG pages.
 #include "U_ShellOp.h"
 #include "os_platform.h"
+#include "slow_converter.h"
 #include "test_support.h"
 #include "u_program_paths.h"
 #include "u_temp_files.h"
@@ -88,7 +89,7 @@ protected:
     void SetUp() override
     {
         Prepare_Temp_Folder();
-        Set_Converter_Path(std::string(VARNOLT_BUILD_DIR) + "/imagemagick/convert");
+        Set_Converter_Path(VARNOLT_TEST_CONVERTER);
     }
 
     std::unique_ptr<TView_diff_frame> Open(const std::string& left, const std::string& right,
@@ -411,9 +412,7 @@ TEST_F(Paged_Frame, AFailedPageExportKeepsThePreviousPage)
 TEST_F(Diff_Frame, ClosingDuringARunStopsTheConverterAndThenCloses)
 {
     // A converter that takes its time, so the close arrives mid-run.
-    std::string slow = dir / "slow convert";
-    test::Write_File(slow, "#!/bin/sh\nsleep 20\n");
-    fs::permissions(slow, fs::perms::owner_all);
+    std::string slow = test::Slow_Converter(dir);
     Make_Png(dir / "a.png", 100, 100, Qt::blue);
     auto frame = Open(dir / "a.png", dir / "a.png");
     Set_Converter_Path(slow);
