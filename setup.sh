@@ -30,7 +30,9 @@ packages=(
   libreoffice-draw libreoffice-writer libreoffice-dev  # Visio, DXF and Word through LibreOffice
 )
 if ((windows_tests)); then
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)  # Windows core under wine
+  # The Windows builds under wine: the core, and the whole program against a
+  # Qt built from Debian's sources (zlib for mingw, xdotool to drive its window).
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev xdotool)
 fi
 missing=()
 for package in "${packages[@]}"; do

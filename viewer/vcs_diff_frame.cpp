@@ -262,6 +262,8 @@ void TView_diff_frame::Build_Controls()
     ToolBar1->addSeparator();
     Compare_A = add("Compare_A", &TView_diff_frame::Compare_AExecute, false);
     Compare_A->setCheckable(true);
+    Compare_A->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    Compare_A->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     Trim_Compared_A = add("Trim compared", &TView_diff_frame::Trim_Compared_AExecute, true);
     Trim_Compared_A->setCheckable(true);
 
@@ -405,9 +407,9 @@ void TView_diff_frame::Update_Compare_State()
     Trim_Compared_A->setEnabled(true);
     Shave_E->setEnabled(true);
     QString missing = Missing_Picture_Reason();
-    Compare_A->setToolTip(missing);
     Compare_A->setEnabled(missing.isEmpty());
     if (!missing.isEmpty()) {
+        Compare_A->setToolTip(missing);
         Compare_A->setText(QString::fromStdString(Get_Msg(cap_Image_Compare)));
         return;
     }
@@ -415,6 +417,7 @@ void TView_diff_frame::Update_Compare_State()
                      View_Image_Frame1->Picture_Height() == View_Image_Frame2->Picture_Height();
     Compare_A->setText(QString::fromStdString(
         Get_Msg(same_size ? cap_Image_Compare : cap_Image_Compare_Size_Is_Different)));
+    Compare_A->setToolTip(Compare_A->text() + QStringLiteral(" (Ctrl+M)"));
 }
 
 QString TView_diff_frame::Missing_Picture_Reason() const

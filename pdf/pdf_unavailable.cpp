@@ -1,0 +1,40 @@
+// The paged documents of a build without Qt's PDF module: PDF files are
+// refused with the reason, every other paged kind goes to its application.
+#include "document_exporters.h"
+#include "os_platform.h"
+#include "pdf_page_signatures.h"
+#include "u_exporters.h"
+
+namespace {
+
+// Opens nothing: every PDF is refused with the same reason.
+class T_Pdf_Refusal : public T_Base_Multipage_Wrapper {
+public:
+    bool Start_App() override { return true; }
+    bool Quit_App() override { return true; }
+    bool Close_Doc(int) override { return false; }
+    T_Open_Result Open_Doc(const std::string& File_Name, int&, std::string& Error_Text) override
+    {
+        if (!os::File_Exists(File_Name))
+            return T_Open_Result::No_File;
+        Error_Text = "This copy of Varnolt was built without PDF support.";
+        return T_Open_Result::Automation_Error;
+    }
+
+protected:
+    void Export_Page_File(int, int, const std::string&) override {}
+};
+
+} // namespace
+
+std::unique_ptr<T_Base_Multipage_Wrapper> Create_Document_Exporter(T_Paged_Kind paged_kind)
+{
+    if (paged_kind == T_Paged_Kind::Pdf)
+        return Make_Exporter<T_Pdf_Refusal>();
+    return Create_Exporter(paged_kind);
+}
+
+std::vector<T_Page_Signature> Pdf_Page_Signatures(const std::string&, const std::atomic<bool>&)
+{
+    return {};
+}
