@@ -171,6 +171,24 @@ TEST_F(Diff_Frame, CompareTogglesThePaneAndTheThirdPressComesFromTheCache)
     EXPECT_TRUE(frame->Shave_E->isEnabled());
 }
 
+TEST_F(Diff_Frame, NamesInTwoScriptsOpenAndCompareAndTheCaptionsShowThem)
+{
+    // Cyrillic and Greek: no single Windows code page holds both.
+    const std::string word =
+        "\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD_\xCF\x83\xCF\x87\xCE\xAD\xCE\xB4\xCE\xB9\xCE\xBF";
+    const std::string left = os::Utf8_Name(dir.Path / os::Utf8_Path(word + " 1.png"));
+    const std::string right = os::Utf8_Name(dir.Path / os::Utf8_Path(word + " 2.png"));
+    Make_Png(left, 120, 80, Qt::blue);
+    Make_Png(right, 120, 80, Qt::blue, 30);
+    auto frame = Open(left, right);
+    EXPECT_EQ(frame->View_Image_Frame1->Picture_Width(), 120);
+    EXPECT_EQ(frame->View_Image_Frame2->Caption_E->text(), QString::fromStdString(right));
+    frame->Compare_A->trigger();
+    EXPECT_TRUE(frame->Compared_Shown())
+        << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
 TEST_F(Diff_Frame, TrimRecomparesOnlyWhileTheComparedPaneIsShown)
 {
     Make_Png(dir / "a.png", 300, 200, Qt::blue);
