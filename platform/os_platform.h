@@ -97,7 +97,8 @@ bool Ensure_Private_Folder(const std::string& path);
 std::string Make_Fallback_Private_Folder(const std::string& system_temp, const std::string& prefix);
 
 // Copies src over dst, replacing dst even when it is read-only. dst is
-// replaced in one step, so a failed copy leaves the earlier dst in place.
+// replaced in one step, so a failed copy leaves the earlier dst in place; a
+// missing folder of dst is not made.
 // POSIX: the copy keeps the source's owner rights (and owner reading) only,
 // never group's or others'.
 bool Copy_File_Replace(const std::string& src, const std::string& dst);

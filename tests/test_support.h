@@ -31,6 +31,16 @@ inline void Set_Env(const char* name, const char* value) { ::setenv(name, value,
 inline void Unset_Env(const char* name) { ::unsetenv(name); }
 #endif
 
+// Whether the tests' converter is ImageMagick. The Windows build runs a
+// stand-in that copies its first input to its output: what depends on the
+// converter's pictures (trimming, marked differences, converted formats,
+// refused inputs) needs the real one.
+#ifdef VARNOLT_TEST_STAND_IN_CONVERTER
+constexpr bool Converter_Is_ImageMagick = false;
+#else
+constexpr bool Converter_Is_ImageMagick = true;
+#endif
+
 // A fresh folder under the build's own scratch area, removed afterwards.
 class Scratch_Dir {
 public:

@@ -262,8 +262,10 @@ void TView_diff_frame::Build_Controls()
     ToolBar1->addSeparator();
     Compare_A = add("Compare_A", &TView_diff_frame::Compare_AExecute, false);
     Compare_A->setCheckable(true);
+    // Ctrl+M works wherever the focus is in this view, not on the toolbar alone.
     Compare_A->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     Compare_A->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(Compare_A);
     Trim_Compared_A = add("Trim compared", &TView_diff_frame::Trim_Compared_AExecute, true);
     Trim_Compared_A->setCheckable(true);
 

@@ -365,7 +365,15 @@ bool Copy_File_Replace(const std::string& src, const std::string& dst)
         Is_Folder(Attributes(dst)))
         return false;
 
+    // The shell would make a missing target folder; a copy goes only where
+    // a folder already is, as on every system.
     std::wstring target = Widen(dst);
+    const size_t cut = target.find_last_of(L"\\/");
+    if (cut != std::wstring::npos && cut > 0) {
+        DWORD folder = GetFileAttributesW(target.substr(0, cut).c_str());
+        if (folder == INVALID_FILE_ATTRIBUTES || !Is_Folder(folder))
+            return false;
+    }
     std::wstring part = target + L".part" + std::to_wstring(GetCurrentProcessId()) + L"_" +
                         std::to_wstring(GetTickCount());
     std::wstring from = Widen(Full_Path_Name(src)) + L'\0'; // a list of one, ended by two zeros

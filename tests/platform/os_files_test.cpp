@@ -20,13 +20,17 @@ TEST(CopyFileReplace, ReplacesAReadOnlyTargetAndLeavesTheSourceAlone)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2);
 }
 
-TEST(CopyFileReplace, FailsForAMissingSourceOrAFolder)
+TEST(CopyFileReplace, FailsForAMissingSourceOrAFolderOrAMissingTargetFolder)
 {
     Scratch_Dir dir;
     EXPECT_FALSE(os::Copy_File_Replace(dir / "missing", dir / "dst"));
     fs::create_directory(dir / "folder");
     EXPECT_FALSE(os::Copy_File_Replace(dir / "folder", dir / "dst"));
     EXPECT_FALSE(fs::exists(dir / "dst"));
+    // A target folder that does not exist is not made.
+    test::Write_File(dir / "src", "content");
+    EXPECT_FALSE(os::Copy_File_Replace(dir / "src", dir / "missing/dst"));
+    EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
 TEST(FileExists, CountsFilesNotFoldersNorEmptyNames)
