@@ -170,6 +170,9 @@ TEST_F(Diff_Frame, CompareTogglesThePaneAndTheThirdPressComesFromTheCache)
     EXPECT_TRUE(frame->Fit_A->isEnabled());
     EXPECT_TRUE(frame->Shave_E->isEnabled());
     // Ctrl+M from a picture toggles it too.
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    frame->View_Image_Frame1->ScrollBox1->setFocus();
     QTest::keyClick(frame->View_Image_Frame1->ScrollBox1, Qt::Key_M, Qt::ControlModifier);
     EXPECT_FALSE(frame->Compared_Shown());
     EXPECT_TRUE(frame->Compare_A->toolTip().endsWith(QStringLiteral("(Ctrl+M)")));
