@@ -103,9 +103,10 @@ void T_Headless_Run::Write_Output(const QImage& Modified, const T_Difference& Di
     std::string name = Options_.Output;
     if (Outputs > 0) {
         const fs::path path = os::Utf8_Path(name);
-        name = os::Utf8_Name(path.parent_path() / os::Utf8_Path(os::Utf8_Name(path.stem()) + "_" +
-                                                                std::to_string(Outputs + 1) +
-                                                                os::Utf8_Name(path.extension())));
+        fs::path numbered = path.stem();
+        numbered += "_" + std::to_string(Outputs + 1);
+        numbered += path.extension();
+        name = os::Utf8_Name(path.parent_path() / numbered);
     }
     ++Outputs;
     if (!Differences_Picture(Modified, Difference, Difference_Options.Offset_X,
