@@ -166,30 +166,39 @@ bool Make_Convert_Command(T_Converter_Kind converter_kind, const std::string& in
 T_Work_Result Convert_Pair(T_Converter_Kind kind, std::string& right_name, std::string& left_name,
                            T_Run_Watch* watch)
 {
-    // A null device stands for a version that does not exist: nothing to
-    // convert on that side.
-    bool right_exists = !os::Is_Null_Device(right_name);
-    bool left_exists = !os::Is_Null_Device(left_name);
+    return Convert_Pair(kind, right_name, kind, left_name, watch);
+}
+
+T_Work_Result Convert_Pair(T_Converter_Kind right_kind, std::string& right_name,
+                           T_Converter_Kind left_kind, std::string& left_name, T_Run_Watch* watch)
+{
+    // A null device stands for a version that does not exist, and a side
+    // without a kind is read as it is: nothing to convert there.
+    bool right_converts = right_kind != T_Converter_Kind::None && !os::Is_Null_Device(right_name);
+    bool left_converts = left_kind != T_Converter_Kind::None && !os::Is_Null_Device(left_name);
     std::string message;
-    if ((right_exists && !Check_Declared_Size(kind, right_name, message)) ||
-        (left_exists && !Check_Declared_Size(kind, left_name, message)))
+    if ((right_converts && !Check_Declared_Size(right_kind, right_name, message)) ||
+        (left_converts && !Check_Declared_Size(left_kind, left_name, message)))
         return T_Work_Result::Failure(message);
+    if (!right_converts && !left_converts)
+        return T_Work_Result::Made({});
     Randomize_Temp_Names();
     std::string right_output = right_name, right_command, left_output = left_name, left_command;
     std::string error;
-    if ((right_exists &&
-         !Make_Convert_Command(kind, right_name, right_output, right_command, error)) ||
-        (left_exists && !Make_Convert_Command(kind, left_name, left_output, left_command, error)))
+    if ((right_converts &&
+         !Make_Convert_Command(right_kind, right_name, right_output, right_command, error)) ||
+        (left_converts &&
+         !Make_Convert_Command(left_kind, left_name, left_output, left_command, error)))
         return T_Work_Result::Failure(Get_Msg(cap_Image_Convert_Fail) + "\r\n\r\n" + error);
     const T_Batch_Dialect& dialect = Native_Dialect();
     std::string text = right_command;
-    if (right_exists && left_exists)
+    if (right_converts && left_converts)
         text += dialect.Line_Break() + dialect.Line_Break();
     text += left_command;
     std::string captured;
     Run_Batch(text, "", "", captured, error, watch);
-    if ((!right_exists || os::File_Exists(right_output)) &&
-        (!left_exists || os::File_Exists(left_output))) {
+    if ((!right_converts || os::File_Exists(right_output)) &&
+        (!left_converts || os::File_Exists(left_output))) {
         right_name = right_output;
         left_name = left_output;
         return T_Work_Result::Made({});

@@ -22,6 +22,11 @@
 // that does not exist) has nothing to convert.
 T_Work_Result Convert_Pair(T_Converter_Kind converter_kind, std::string& right_name,
                            std::string& left_name, T_Run_Watch* watch = nullptr);
+// The same with a kind for each side: a side of kind None is read as it is
+// and keeps its name (an SVG base against a PNG modified version).
+T_Work_Result Convert_Pair(T_Converter_Kind right_kind, std::string& right_name,
+                           T_Converter_Kind left_kind, std::string& left_name,
+                           T_Run_Watch* watch = nullptr);
 
 // One compare run of two inputs, waiting under the watch: Done with the
 // compared image, named after `left_image`; Failed with

@@ -21,3 +21,5 @@ void Set_Program_Folder(const std::string& folder)
 const std::string& ConverterPath() { return converter_path; }
 
 void Set_Converter_Path(const std::string& path) { converter_path = path; }
+
+bool Converter_Present() { return !ConverterPath().empty() && os::File_Exists(ConverterPath()); }

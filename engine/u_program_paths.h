@@ -11,3 +11,7 @@ void Set_Program_Folder(const std::string& folder);
 // "imagemagick\convert.exe" on Windows). Read by every converter command.
 const std::string& ConverterPath();
 void Set_Converter_Path(const std::string& path);
+
+// True when a file (not a folder) lies at ConverterPath(). Only conversions
+// and compared images need it; differences are computed in the program.
+bool Converter_Present();

@@ -1,14 +1,17 @@
 #include "u_temp_files.h"
 
-#include "U_ShellOp.h"
 #include "os_platform.h"
 
+#include <mutex>
 #include <random>
 
 namespace {
 
 std::string temp_dir;
 std::minstd_rand generator{os::Performance_Counter_Low()};
+// Names are drawn on worker threads too (the folder list measures its pairs
+// in the background while the window converts).
+std::mutex generator_lock;
 
 } // namespace
 
@@ -40,11 +43,16 @@ const std::string& Temp_Dir()
     return temp_dir;
 }
 
-void Randomize_Temp_Names() { generator.seed(os::Performance_Counter_Low()); }
+void Randomize_Temp_Names()
+{
+    std::lock_guard lock(generator_lock);
+    generator.seed(os::Performance_Counter_Low());
+}
 
 std::string Temp_File_Name()
 {
     std::uniform_int_distribution<long> draw(0, 2147483644);
+    std::lock_guard lock(generator_lock);
     return "tempfile_#_" + std::to_string(draw(generator)) + "_" + std::to_string(os::Tick_Count());
 }
 
@@ -53,6 +61,8 @@ std::string Temp_Path(const std::string& suffix) { return Temp_Dir() + Temp_File
 void Copy_Base_To_Temp(std::string& base_name, const std::string& target_name)
 {
     std::string destination = Temp_Dir() + target_name;
-    if (Copy_File_Silent(base_name, destination) && os::Set_Read_Only(destination))
+    // A silent copy that replaces an earlier (read-only) one, straight through
+    // the platform layer: the process operations build on this file.
+    if (os::Copy_File_Replace(base_name, destination) && os::Set_Read_Only(destination))
         base_name = os::Full_Path_Name(destination);
 }

@@ -85,7 +85,7 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report)
     Out << ",\"result\":" << Json_Text(Result_Word(Report.Result));
     if (!Report.Error.empty())
         Out << ",\"error\":" << Json_Text(Report.Error);
-    if (const T_Difference* difference = Report.Difference) {
+    if (const T_Difference* difference = Report.Difference.get()) {
         char share[32];
         std::snprintf(share, sizeof share, "%.6f", difference->Changed_Share());
         Out << ",\"old_size\":[" << Report.Old_Width << "," << Report.Old_Height << "]"
@@ -144,7 +144,7 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
         return;
     }
     Out << Label(Report) << ": ";
-    const T_Difference* difference = Report.Difference;
+    const T_Difference* difference = Report.Difference.get();
     if (Report.Result == T_Pair_Report::T_Result::Different && difference) {
         char share[32];
         std::snprintf(share, sizeof share, "%.2f", difference->Changed_Share() * 100);

@@ -2,22 +2,14 @@
 // compared, and the totals of a folder comparison.
 #pragma once
 
-#include "picture_difference.h"
+#include "pair_pipeline.h"
 
 #include <iosfwd>
 #include <string>
 
-struct T_Pair_Report {
-    enum class T_Result { Identical, Different, Only_Old, Only_New, Error };
-    T_Result Result = T_Result::Identical;
-    std::string Old_Name;
-    std::string New_Name;
-    std::string Old_Page; // the pages' names, for paged documents
-    std::string New_Page;
-    int Old_Width = 0, Old_Height = 0, New_Width = 0, New_Height = 0;
-    const T_Difference* Difference = nullptr; // when pictures were compared
-    std::string Error;
-};
+// One line or JSON object: a pair of files, of pages, or a file present on
+// one side only, as the pair pipeline judged it.
+using T_Pair_Report = T_Compared_Pair;
 
 struct T_Report_Totals {
     int Identical = 0, Different = 0, Only_Old = 0, Only_New = 0, Errors = 0;

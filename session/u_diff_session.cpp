@@ -1,7 +1,11 @@
 #include "u_diff_session.h"
 
 #include "U_Msg.h"
+#include "pair_kinds.h"
 #include "u_image_compare.h"
+#include "u_program_paths.h"
+
+#include <tuple>
 
 #include <future>
 
@@ -22,13 +26,68 @@ T_Diff_Session::~T_Diff_Session()
 
 T_Work_Result T_Diff_Session::Open()
 {
-    if (ConverterKind != T_Converter_Kind::None) {
-        T_Run_Watch watch = Watch();
-        return Convert_Pair(ConverterKind, Right_Display, Left_Display, &watch);
+    if (Is_Paged())
+        return Open_Documents();
+    return Prepare_Pictures();
+}
+
+bool T_Diff_Session::Opening_Runs_Converter() const
+{
+    if (Is_Paged())
+        return false;
+    for (const std::string* file : {&LeftFile, &RightFile})
+        if (Picture_Side_Of(*file).Kind == T_Picture_Side_Kind::Converted)
+            return true;
+    return false;
+}
+
+// Each side by its own kind: the route was chosen by the modified file, but
+// an SVG base against a PNG or a one-page PDF against a picture is read as
+// what it is.
+T_Work_Result T_Diff_Session::Prepare_Pictures()
+{
+    const T_Picture_Side left = Picture_Side_Of(LeftFile), right = Picture_Side_Of(RightFile);
+    for (auto [side, file, display, image] :
+         {std::tuple{left, &LeftFile, &Left_Display, &LeftImage},
+          std::tuple{right, &RightFile, &Right_Display, &RightImage}}) {
+        if (side.Kind != T_Picture_Side_Kind::Pdf_Page)
+            continue;
+        T_Work_Result page = Draw_Single_Page(*file);
+        if (!page.Done())
+            return page;
+        *display = *image = page.File;
     }
-    if (!Is_Paged())
+    if (left.Kind != T_Picture_Side_Kind::Converted && right.Kind != T_Picture_Side_Kind::Converted)
         return T_Work_Result::Made({});
-    return Open_Documents();
+    if (!Converter_Present())
+        return T_Work_Result::Failure(Get_Msg(cap_Components_Not_Found));
+    T_Run_Watch watch = Watch();
+    return Convert_Pair(right.Converter, Right_Display, left.Converter, Left_Display, &watch);
+}
+
+T_Work_Result T_Diff_Session::Draw_Single_Page(const std::string& File)
+{
+    std::unique_ptr<T_Base_Multipage_Wrapper> drawer =
+        Seams_.Make_Exporter ? Seams_.Make_Exporter(T_Paged_Kind::Pdf) : nullptr;
+    int doc = -1;
+    std::string error = "This copy of the program cannot draw PDF pages.";
+    T_Open_Result opened =
+        drawer ? drawer->Open_Doc(File, doc, error) : T_Open_Result::Automation_Error;
+    std::string gap = "\r\n\r\n";
+    if (opened != T_Open_Result::Ok)
+        return T_Work_Result::Failure(Get_Msg(cap_Cant_Open_File) + gap + File + gap + error);
+    T_Page_List pages;
+    drawer->Get_Page_List(doc, pages);
+    if (pages.Count() != 1)
+        return T_Work_Result::Failure(
+            Get_Msg(cap_Cant_Open_File) + gap + File + gap + "The document has " +
+            std::to_string(pages.Count()) +
+            " pages; a picture can only be compared with a document of one page.");
+    // Drawn into the private folder, never beside the user's file.
+    if (!drawer->Export_Pages(doc, Output_Name(File, ""), 0, error, false))
+        return T_Work_Result::Failure(Get_Msg(cap_Page_Export_Fail) + "\r\n" + error);
+    drawer->Get_Page_List(doc, pages);
+    return T_Work_Result::Made(pages[0].File_Name);
 }
 
 T_Work_Result T_Diff_Session::Open_Documents()

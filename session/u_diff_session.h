@@ -49,6 +49,9 @@ public:
     // exporter, opens both documents and exports their first pages. Done:
     // Left_Display and Right_Display name the files the panes show.
     T_Work_Result Open();
+    // True when opening a pair of pictures runs the converter (an SVG, JPEG
+    // 2000 or PPM side), which takes long enough to be shown.
+    bool Opening_Runs_Converter() const;
 
     // Shows page `Page_Index` of one side, exporting it when first asked for
     // (an export that still exists is reused). Done with the page's PNG: the
@@ -106,6 +109,9 @@ public:
 
 private:
     T_Work_Result Open_Documents();
+    T_Work_Result Prepare_Pictures();
+    // The page of a one-page PDF document, drawn as a picture.
+    T_Work_Result Draw_Single_Page(const std::string& File);
     T_Work_Result Fetch_Page(T_Side Side, int Page_Index);
     int Doc(T_Side Side) const { return Side == T_Side::Left ? LeftDoc : RightDoc; }
 

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-// Rows 24 to 35 are the texts the program has always shown; rows 0 to 10 are
+// Rows 24 to 35 are the texts the program has always shown; rows 0 to 11 are
 // texts of its own newer checks; the remaining rows are unused.
 const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Display",
@@ -20,7 +20,8 @@ const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_Dwg_Needs_Visio", "DWG drawings can only be compared by MS Visio, which is not installed "
                             "here.\\nSave both drawings as DXF and compare those."},
     {"cap_Page_Export_Fail", "The page could not be drawn."},
-    {"cap_Unused_11", ""},
+    {"cap_Components_Not_Found", "Application components not found!\\nPlease, check for you have "
+                                 "unpack application properly!"},
     {"cap_Unused_12", ""},
     {"cap_Unused_13", ""},
     {"cap_Unused_14", ""},

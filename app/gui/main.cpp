@@ -73,10 +73,9 @@ int Compare_Headless(char* argv0, const std::filesystem::path& executable,
     QGuiApplication application(toolkit_argc, toolkit_argv);
     T_Automation_Apartment apartment;
     Set_Program_Folder(os::Utf8_Name(executable.parent_path()));
-    if (!Check_Converter()) {
-        std::cerr << "varnolt: Application components not found!\n";
-        return 2;
-    }
+    // Only conversions need the converter: pairs that must be converted
+    // report its absence, pictures and documents compare without it.
+    Check_Converter();
     Register_Office_Bridge(executable);
     try {
         return Run_Headless_Compare(options, std::cout, std::cerr);

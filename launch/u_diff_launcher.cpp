@@ -1,39 +1,9 @@
 #include "u_diff_launcher.h"
 
 #include "U_Msg.h"
-#include "image_format_registry.h"
 #include "os_platform.h"
 #include "file_name_fit.h"
 #include "u_temp_files.h"
-
-T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKind,
-                          T_Paged_Kind& PagedKind)
-{
-    ConverterKind = T_Converter_Kind::None;
-    PagedKind = T_Paged_Kind::None;
-    std::string ext = File_Extension(name);
-    if (ext.empty())
-        return dk_Unsupported;
-    if (ext == "doc" || ext == "docx")
-        return dk_Word;
-    if (ext == "vsd" || ext == "vdw" || ext == "vdx" || ext == "vsdx" || ext == "vsdm" ||
-        ext == "dwg" || ext == "dxf") {
-        PagedKind = T_Paged_Kind::Visio;
-        return dk_Paged;
-    }
-    if (ext == "cdw") {
-        PagedKind = T_Paged_Kind::Kompas;
-        return dk_Paged;
-    }
-    if (ext == "pdf") {
-        PagedKind = T_Paged_Kind::Pdf;
-        return dk_Paged;
-    }
-    if (Is_Registered_Image_Extension(ext))
-        return dk_Image;
-    ConverterKind = Converter_Kind_For_Extension(ext);
-    return ConverterKind != T_Converter_Kind::None ? dk_Convert : dk_Unsupported;
-}
 
 namespace {
 

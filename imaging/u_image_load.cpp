@@ -1,5 +1,6 @@
 #include "u_image_load.h"
 
+#include "drawn_pages.h"
 #include "file_names.h"
 #include "image_format_registry.h"
 #include "image_decoders.h"
@@ -152,5 +153,18 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
     }
     if (picture.Reason.empty())
         picture.Reason = qt_reason;
+    return picture;
+}
+
+T_Loaded_Picture Load_Drawn_Or_Decoded(const std::string& File_Name, const std::string& Format_Hint)
+{
+    QImage drawn = Take_Drawn_Page(File_Name);
+    if (drawn.isNull())
+        return Load_Picture(File_Name, Format_Hint);
+    T_Loaded_Picture picture;
+    picture.Result = T_Picture_Load_Result::Loaded;
+    picture.Image = drawn;
+    picture.Stored_Size = drawn.size();
+    picture.Qt_Format = "png"; // what the file holds, for the converter
     return picture;
 }

@@ -3,15 +3,10 @@
 
 #include "document_kinds.h"
 #include "file_names.h"
+#include "pair_kinds.h"
 
 #include <functional>
 #include <string>
-
-enum T_Diff_Kind { dk_Word, dk_Paged, dk_Image, dk_Convert, dk_Unsupported };
-
-// Decides by the name's last extension; sets both kinds (None when unused).
-T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKind,
-                          T_Paged_Kind& PagedKind);
 
 // True when the name is a regular file the user may read, or the null device
 // (a version that does not exist); otherwise shows why not (not found, a

@@ -8,7 +8,7 @@ bool Check_Converter()
 {
     Set_Converter_Path(ProgramFolder() + "imagemagick" + os::Path_Separator() + "convert" +
                        os::Executable_Suffix());
-    return os::File_Exists(ConverterPath());
+    return Converter_Present();
 }
 
 int Run_Main_Sequence(std::string left, std::string right, const T_Start_Hooks& hooks)
@@ -17,8 +17,7 @@ int Run_Main_Sequence(std::string left, std::string right, const T_Start_Hooks& 
         return 0;
     Prepare_Temp_Folder();
     if (!Check_Converter()) {
-        Show_Error("Application components not found!\r\n"
-                   "Please, check for you have unpack application properly!");
+        Show_Error(Get_Msg(cap_Components_Not_Found));
         return 1;
     }
     if (hooks.Folder_List && os::Check_Input_File(left) == os::T_File_Check::Folder &&

@@ -1,0 +1,46 @@
+// Two folders as a version-control client's folder comparison hands them
+// over: every file below either, and what each pair came to through the
+// pair pipeline, so that a row says what --compare says of the same files.
+#pragma once
+
+#include "pair_pipeline.h"
+
+#include <string>
+#include <vector>
+
+struct T_Folder_Row {
+    std::string Name; // relative to both folders ("sub/plan.png")
+    bool In_Old = false;
+    bool In_New = false;
+};
+
+class T_Folder_Comparison {
+public:
+    // Lists both folders at once; nothing is compared yet.
+    T_Folder_Comparison(std::string Old_Folder, std::string New_Folder, T_Pair_Settings Settings);
+
+    const std::string& Old_Folder() const { return Old_Folder_; }
+    const std::string& New_Folder() const { return New_Folder_; }
+    const std::vector<T_Folder_Row>& Rows() const { return Rows_; }
+    // Why a folder could not be read (its files would otherwise pass for
+    // files added or removed); empty when both were read.
+    const std::string& Folder_Error() const { return Folder_Error_; }
+    // A row's files; empty for the side where it does not exist.
+    std::string Old_Path(const T_Folder_Row& Row) const;
+    std::string New_Path(const T_Folder_Row& Row) const;
+    // Compares a row's pair (a file on one side only is added or removed).
+    // Safe to call from a worker thread.
+    T_Pair_Outcome Measure(const T_Folder_Row& Row) const;
+
+private:
+    std::string Old_Folder_;
+    std::string New_Folder_;
+    T_Pair_Settings Settings_;
+    std::vector<T_Folder_Row> Rows_;
+    std::string Folder_Error_;
+};
+
+// A row's change in a few words: "identical", "added", "removed",
+// "1,234 px changed (0.50 %), 3 regions", "changed" (by bytes, or pages
+// added or removed), or the error.
+std::string Change_Words(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome);

@@ -1,0 +1,116 @@
+#include "pair_kinds.h"
+
+#include "file_names.h"
+#include "image_format_registry.h"
+#include "os_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <string_view>
+
+T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKind,
+                          T_Paged_Kind& PagedKind)
+{
+    ConverterKind = T_Converter_Kind::None;
+    PagedKind = T_Paged_Kind::None;
+    std::string ext = File_Extension(name);
+    if (ext.empty())
+        return dk_Unsupported;
+    if (ext == "doc" || ext == "docx")
+        return dk_Word;
+    if (ext == "vsd" || ext == "vdw" || ext == "vdx" || ext == "vsdx" || ext == "vsdm" ||
+        ext == "dwg" || ext == "dxf") {
+        PagedKind = T_Paged_Kind::Visio;
+        return dk_Paged;
+    }
+    if (ext == "cdw") {
+        PagedKind = T_Paged_Kind::Kompas;
+        return dk_Paged;
+    }
+    if (ext == "pdf") {
+        PagedKind = T_Paged_Kind::Pdf;
+        return dk_Paged;
+    }
+    if (Is_Registered_Image_Extension(ext))
+        return dk_Image;
+    ConverterKind = Converter_Kind_For_Extension(ext);
+    return ConverterKind != T_Converter_Kind::None ? dk_Convert : dk_Unsupported;
+}
+
+namespace {
+
+// The first bytes of a file; empty when it cannot be read.
+std::string File_Start(const std::string& file, std::size_t bytes)
+{
+    std::ifstream in(os::Utf8_Path(file), std::ios::binary);
+    std::string start(bytes, '\0');
+    in.read(start.data(), static_cast<std::streamsize>(bytes));
+    start.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return start;
+}
+
+bool Starts_With(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// An XML or SVG text whose first kilobytes hold an <svg> element.
+bool Looks_Like_Svg(std::string_view start)
+{
+    if (Starts_With(start, "\xEF\xBB\xBF"))
+        start.remove_prefix(3);
+    while (!start.empty() && std::isspace(static_cast<unsigned char>(start.front())))
+        start.remove_prefix(1);
+    if (!Starts_With(start, "<"))
+        return false;
+    std::string lower(start);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower.find("<svg") != std::string::npos;
+}
+
+// P1 to P6 and a blank: the portable bitmap, greymap and pixmap formats.
+bool Looks_Like_Anymap(std::string_view start)
+{
+    return start.size() >= 3 && start[0] == 'P' && start[1] >= '1' && start[1] <= '6' &&
+           std::isspace(static_cast<unsigned char>(start[2]));
+}
+
+bool Looks_Like_Raster(std::string_view start)
+{
+    using namespace std::string_view_literals;
+    for (std::string_view signature :
+         {"\x89PNG\r\n\x1A\n"sv, "\xFF\xD8\xFF"sv, "GIF87a"sv, "GIF89a"sv, "II*\0"sv, "MM\0*"sv})
+        if (Starts_With(start, signature))
+            return true;
+    return false;
+}
+
+} // namespace
+
+T_Picture_Side Picture_Side_Of(const std::string& file)
+{
+    using namespace std::string_view_literals;
+    if (os::Is_Null_Device(file))
+        return {T_Picture_Side_Kind::Missing, T_Converter_Kind::None};
+    const std::string start = File_Start(file, 4096);
+    if (Starts_With(start, "%PDF-"))
+        return {T_Picture_Side_Kind::Pdf_Page, T_Converter_Kind::None};
+    if (Starts_With(start, "\0\0\0\x0CjP  \r\n\x87\n"sv) ||
+        Starts_With(start, "\xFF\x4F\xFF\x51"sv))
+        return {T_Picture_Side_Kind::Converted, T_Converter_Kind::J2k};
+    if (Looks_Like_Anymap(start))
+        return {T_Picture_Side_Kind::Converted, T_Converter_Kind::Ppm};
+    if (Looks_Like_Svg(start))
+        return {T_Picture_Side_Kind::Converted, T_Converter_Kind::Svg};
+    if (Looks_Like_Raster(start))
+        return {T_Picture_Side_Kind::Decoded, T_Converter_Kind::None};
+    const std::string extension = File_Extension(file);
+    if (extension == "pdf")
+        return {T_Picture_Side_Kind::Pdf_Page, T_Converter_Kind::None};
+    if (T_Converter_Kind kind = Converter_Kind_For_Extension(extension);
+        kind != T_Converter_Kind::None)
+        return {T_Picture_Side_Kind::Converted, kind};
+    return {T_Picture_Side_Kind::Decoded, T_Converter_Kind::None};
+}

@@ -1,0 +1,34 @@
+// What kind of comparison a pair of files makes, and how each side of a pair
+// of pictures reaches a decoded picture.
+#pragma once
+
+#include "document_kinds.h"
+
+#include <string>
+
+enum T_Diff_Kind { dk_Word, dk_Paged, dk_Image, dk_Convert, dk_Unsupported };
+
+// Decides by the name's last extension; sets both kinds (None when unused).
+T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKind,
+                          T_Paged_Kind& PagedKind);
+
+// How one side of a pair of pictures is prepared. The pair's route follows
+// the modified file, but each side is read as what it is: an SVG base against
+// a PNG modified version is converted, the PNG is decoded.
+enum class T_Picture_Side_Kind {
+    Missing,   // the null device: this version does not exist
+    Decoded,   // a picture the program's readers decode (with the other side's name as hint)
+    Converted, // converted to PNG by the converter first (SVG, JPEG 2000, PPM)
+    Pdf_Page,  // the page of a one-page PDF document, drawn in the program
+};
+
+struct T_Picture_Side {
+    T_Picture_Side_Kind Kind = T_Picture_Side_Kind::Decoded;
+    T_Converter_Kind Converter = T_Converter_Kind::None; // for Converted
+};
+
+// Judges a side by the signature at the start of its content first (a PDF,
+// a JPEG 2000 file or codestream, a portable anymap, an SVG document, or one
+// of the common raster formats), then by its extension; a file neither tells
+// anything about is left to the picture readers.
+T_Picture_Side Picture_Side_Of(const std::string& file);

@@ -1,0 +1,278 @@
+#include "pair_pipeline.h"
+
+#include "U_Msg.h"
+#include "content_pairing.h"
+#include "file_name_fit.h"
+#include "file_names.h"
+#include "folder_files.h"
+#include "os_platform.h"
+#include "pair_kinds.h"
+#include "pdf_page_signatures.h"
+#include "picture_compare.h"
+#include "u_image_load.h"
+#include "u_temp_files.h"
+
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <set>
+
+std::string One_Line(std::string Text)
+{
+    std::erase(Text, '\r');
+    std::replace(Text.begin(), Text.end(), '\n', ' ');
+    return Text;
+}
+
+T_Verdict Verdict_Of(const T_Difference& Difference)
+{
+    return Difference.Changed_Pixels == 0 ? T_Verdict::Identical : T_Verdict::Different;
+}
+
+void T_Pair_Outcome::Add(const T_Compared_Pair& Pair)
+{
+    if (Pair.Difference) {
+        Changed_Pixels += Pair.Difference->Changed_Pixels;
+        Regions += Pair.Difference->Regions.size();
+        Changed_Share = Pair.Difference->Changed_Share();
+        ++Compared_Pictures;
+    }
+    // An error outweighs a difference, a difference an identical pair.
+    if (Pair.Result == T_Verdict::Error) {
+        if (Verdict != T_Verdict::Error)
+            Error = Pair.Error;
+        Verdict = T_Verdict::Error;
+    } else if (Pair.Result != T_Verdict::Identical && Verdict != T_Verdict::Error) {
+        // Pages on one side only make a pair of documents different; a file
+        // on one side only keeps its own word.
+        Verdict = Verdict == T_Verdict::Identical ? Pair.Result : T_Verdict::Different;
+    }
+}
+
+namespace {
+
+// Why a name is no file that can be compared.
+T_Msg_Id File_Check_Message(os::T_File_Check Check)
+{
+    switch (Check) {
+    case os::T_File_Check::Folder:
+        return cap_File_Is_Folder;
+    case os::T_File_Check::Not_Regular:
+        return cap_File_Not_Regular;
+    case os::T_File_Check::No_Permission:
+        return cap_File_Not_Readable;
+    case os::T_File_Check::Regular:
+    case os::T_File_Check::Missing:
+        break;
+    }
+    return cap_File_Not_Found;
+}
+
+T_Compared_Pair Failed(T_Compared_Pair Pair, const std::string& Message)
+{
+    Pair.Result = T_Verdict::Error;
+    Pair.Error = One_Line(Message);
+    return Pair;
+}
+
+class T_Pair_Run {
+public:
+    T_Pair_Run(const T_Pair_Settings& Settings, T_Compared_Pair Names)
+        : Settings_(Settings), Names_(std::move(Names))
+    {
+    }
+
+    void Judge(T_Compared_Pair Pair)
+    {
+        Outcome.Add(Pair);
+        if (Settings_.On_Pair)
+            Settings_.On_Pair(Pair);
+    }
+    void Compare_Files(const std::string& Old, const std::string& New);
+
+    T_Pair_Outcome Outcome;
+
+private:
+    bool Both_Files_Readable(const std::string& Old, const std::string& New);
+    void Compare_Pictures(const std::string& Old, const std::string& New);
+    void Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind);
+    std::vector<int> Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind);
+
+    const T_Pair_Settings& Settings_;
+    const T_Compared_Pair Names_;
+};
+
+bool T_Pair_Run::Both_Files_Readable(const std::string& Old, const std::string& New)
+{
+    for (const std::string* name : {&Old, &New}) {
+        if (os::Is_Null_Device(*name))
+            continue;
+        const os::T_File_Check check = os::Check_Input_File(*name);
+        if (check == os::T_File_Check::Regular)
+            continue;
+        Judge(Failed(Names_, Get_Msg(File_Check_Message(check)) + " " + *name));
+        return false;
+    }
+    return true;
+}
+
+void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
+{
+    if (!Both_Files_Readable(Old, New))
+        return;
+    // The null device stands for a version that does not exist (git passes
+    // it for an added or deleted file): the other one was added or removed.
+    const bool old_missing = os::Is_Null_Device(Old), new_missing = os::Is_Null_Device(New);
+    if (old_missing || new_missing) {
+        T_Compared_Pair pair = Names_;
+        pair.Result = old_missing && new_missing ? T_Verdict::Identical
+                      : old_missing              ? T_Verdict::Only_New
+                                                 : T_Verdict::Only_Old;
+        Judge(pair);
+        return;
+    }
+    T_Converter_Kind converter;
+    T_Paged_Kind paged;
+    switch (Classify_File(New, converter, paged)) {
+    case dk_Image:
+    case dk_Convert:
+        return Compare_Pictures(Old, New);
+    case dk_Paged:
+        return Compare_Paged(Old, New, paged);
+    case dk_Word:
+    case dk_Unsupported:
+        break;
+    }
+    if (!Settings_.Bytes_Otherwise) {
+        Judge(Failed(Names_, "File format is not supported!"));
+        return;
+    }
+    T_Compared_Pair pair = Names_;
+    pair.Result = Same_Bytes(Old, New) ? T_Verdict::Identical : T_Verdict::Different;
+    Judge(pair);
+}
+
+void T_Pair_Run::Compare_Pictures(const std::string& Old, const std::string& New)
+{
+    // The window's own session prepares the sides: converted, drawn or as
+    // they are, each by its own kind.
+    T_Diff_Session session(Old, New, T_Converter_Kind::None, T_Paged_Kind::None,
+                           {Settings_.Make_Exporter, {}});
+    if (T_Work_Result opened = session.Open(); !opened.Done()) {
+        Judge(Failed(Names_, opened.Message));
+        return;
+    }
+    Judge(Compare_Shown_Pictures(session.Left_Display, session.Right_Display, New,
+                                 Settings_.Differences, Names_));
+}
+
+std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind)
+{
+    const T_Page_List old_pages = Session.Pages(T_Side::Left);
+    const T_Page_List new_pages = Session.Pages(T_Side::Right);
+    std::vector<int> partner(std::size_t(old_pages.Count()), -1);
+    // PDF pages pair by what they show; drawings by their page identifiers.
+    if (Kind == T_Paged_Kind::Pdf) {
+        const std::atomic<bool> never(false);
+        auto old_signatures = std::async(
+            std::launch::async, [&] { return Pdf_Page_Signatures(Session.LeftFile, never); });
+        std::vector<T_Page_Signature> new_signatures =
+            Pdf_Page_Signatures(Session.RightFile, never);
+        partner = Pair_By_Content(old_signatures.get(), new_signatures).Pairs.Left_To_Right;
+        partner.resize(std::size_t(old_pages.Count()), -1);
+        return partner;
+    }
+    for (int page = 0; page < old_pages.Count(); ++page)
+        for (int other = 0; other < new_pages.Count() && partner[std::size_t(page)] < 0; ++other)
+            if (new_pages[other].ID == old_pages[page].ID)
+                partner[std::size_t(page)] = other;
+    return partner;
+}
+
+void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind)
+{
+    // The page pictures are named after the base: a copy of it in the
+    // private folder keeps them out of the user's folder.
+    Copy_Base_To_Temp(Old, Fit_File_Name(File_Name_Part(New), Max_File_Name_Bytes - 24));
+    T_Diff_Session session(Old, New, T_Converter_Kind::None, Kind, {Settings_.Make_Exporter, {}});
+    if (T_Work_Result opened = session.Open(); !opened.Done()) {
+        Judge(Failed(Names_, opened.Message));
+        return;
+    }
+    const T_Page_List old_pages = session.Pages(T_Side::Left);
+    const T_Page_List new_pages = session.Pages(T_Side::Right);
+    const std::vector<int> partner = Page_Partners(session, Kind);
+    std::set<int> paired;
+    for (int page = 0; page < old_pages.Count(); ++page) {
+        T_Compared_Pair pair = Names_;
+        pair.Old_Page = old_pages[page].Name;
+        const int other = partner[std::size_t(page)];
+        if (other < 0) {
+            pair.Result = T_Verdict::Only_Old;
+            Judge(pair);
+            continue;
+        }
+        paired.insert(other);
+        pair.New_Page = new_pages[other].Name;
+        T_Work_Result left = session.Show_Page(T_Side::Left, page);
+        T_Work_Result right = left.Done() ? session.Show_Page(T_Side::Right, other) : left;
+        if (!right.Done()) {
+            Judge(Failed(pair, right.Message));
+            continue;
+        }
+        Judge(
+            Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences, pair));
+    }
+    for (int page = 0; page < new_pages.Count(); ++page) {
+        if (paired.count(page))
+            continue;
+        T_Compared_Pair pair = Names_;
+        pair.New_Page = new_pages[page].Name;
+        pair.Result = T_Verdict::Only_New;
+        Judge(pair);
+    }
+}
+
+} // namespace
+
+T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
+                                       const std::string& New_Display, const std::string& New_File,
+                                       const T_Difference_Options& Options, T_Compared_Pair Pair)
+{
+    // Both pictures decode at the same time, on two cores.
+    auto old_decoding = std::async(std::launch::async,
+                                   [&] { return Load_Drawn_Or_Decoded(Old_Display, New_File); });
+    T_Loaded_Picture new_picture = Load_Drawn_Or_Decoded(New_Display);
+    T_Loaded_Picture old_picture = old_decoding.get();
+    for (const T_Loaded_Picture* picture : {&old_picture, &new_picture}) {
+        if (picture->Result == T_Picture_Load_Result::Loaded)
+            continue;
+        return Failed(Pair, Get_Msg(picture->Result == T_Picture_Load_Result::Too_Large
+                                        ? cap_Image_Too_Large
+                                        : cap_Image_Unreadable) +
+                                " (" + (picture == &old_picture ? Pair.Old_Name : Pair.New_Name) +
+                                ")");
+    }
+    auto difference = std::make_shared<const T_Difference>(
+        Compare_Decoded_Pictures(old_picture.Image, new_picture.Image, Options));
+    Pair.Old_Width = old_picture.Image.width();
+    Pair.Old_Height = old_picture.Image.height();
+    Pair.New_Width = new_picture.Image.width();
+    Pair.New_Height = new_picture.Image.height();
+    Pair.Result = Verdict_Of(*difference);
+    Pair.Difference = std::move(difference);
+    Pair.Modified = new_picture.Image;
+    return Pair;
+}
+
+T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
+                            const std::string& Old_Name, const std::string& New_Name,
+                            const T_Pair_Settings& Settings)
+{
+    T_Compared_Pair names;
+    names.Old_Name = Old_Name;
+    names.New_Name = New_Name;
+    T_Pair_Run run(Settings, names);
+    run.Compare_Files(Old, New);
+    return run.Outcome;
+}

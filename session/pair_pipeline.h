@@ -1,0 +1,77 @@
+// One pair from its files to its verdict: classify the pair, prepare each
+// side by its own kind, decode, compute the differences, judge. The window,
+// the folder list and the comparison without a window all go through here,
+// so that a pair gets the same verdict and the same count wherever it is
+// compared.
+#pragma once
+
+#include "picture_difference.h"
+#include "u_diff_session.h"
+
+#include <QImage>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+enum class T_Verdict { Identical, Different, Only_Old, Only_New, Error };
+
+// What one pair came to: a pair of pictures, a pair of pages of two
+// documents, a page or file present on one side only, or an error.
+struct T_Compared_Pair {
+    using T_Result = T_Verdict;
+    T_Result Result = T_Result::Identical;
+    std::string Old_Name;
+    std::string New_Name;
+    std::string Old_Page; // the pages' names, for paged documents
+    std::string New_Page;
+    int Old_Width = 0, Old_Height = 0, New_Width = 0, New_Height = 0;
+    // When pictures were compared.
+    std::shared_ptr<const T_Difference> Difference;
+    QImage Modified;   // the modified picture, for a picture of the differences
+    std::string Error; // one line
+};
+
+// The verdict of two decoded pictures' differences.
+T_Verdict Verdict_Of(const T_Difference& Difference);
+
+// The verdict of a whole pair of files, over all its pairs of pictures.
+struct T_Pair_Outcome {
+    T_Verdict Verdict = T_Verdict::Identical;
+    std::size_t Changed_Pixels = 0; // over every pair of pictures
+    std::size_t Regions = 0;
+    int Compared_Pictures = 0;
+    double Changed_Share = 0; // of the last pair of pictures (the only one of a picture pair)
+    std::string Error;        // the first error, one line
+
+    void Add(const T_Compared_Pair& Pair);
+};
+
+struct T_Pair_Settings {
+    T_Difference_Options Differences;
+    // Files that are neither pictures nor documents (text, data) are
+    // compared by their bytes; otherwise they are an error.
+    bool Bytes_Otherwise = false;
+    T_Exporter_Factory Make_Exporter;
+    // Called with each pair of pictures, page or one-sided file as it is
+    // judged (documents have several).
+    std::function<void(const T_Compared_Pair&)> On_Pair;
+};
+
+// Compares the files Old and New (the null device for a version that does
+// not exist), reported under Old_Name and New_Name.
+T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
+                            const std::string& Old_Name, const std::string& New_Name,
+                            const T_Pair_Settings& Settings);
+
+// The two pictures of an opened pair of pictures or pages, decoded as the
+// panes show them (the base with the modified file's name as hint; a page
+// drawn a moment ago is taken from memory). Sets the sizes, the modified
+// picture and the differences, or Error.
+T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
+                                       const std::string& New_Display, const std::string& New_File,
+                                       const T_Difference_Options& Options, T_Compared_Pair Names);
+
+// A message of the catalogue on one line.
+std::string One_Line(std::string Text);

@@ -1,0 +1,151 @@
+// The pair pipeline on pairs whose two sides are of different kinds, and
+// without the converter.
+#include "document_exporters.h"
+#include "pair_kinds.h"
+#include "pair_pipeline.h"
+#include "test_pdf_writer.h"
+#include "test_support.h"
+#include "u_program_paths.h"
+#include "u_temp_files.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+// A white picture with black boxes.
+QImage Drawing(std::vector<QRect> boxes, QSize size = {120, 80})
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (const QRect& box : boxes)
+        painter.fillRect(box, Qt::black);
+    return image;
+}
+
+const std::string Svg_Text =
+    "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" "
+    "height=\"80\"><rect width=\"120\" height=\"80\" fill=\"white\"/>"
+    "<rect x=\"10\" y=\"10\" width=\"40\" height=\"30\" fill=\"black\"/></svg>\n";
+
+class Pair_Pipeline : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Prepare_Temp_Folder();
+        Set_Converter_Path(VARNOLT_TEST_CONVERTER);
+        Settings.Make_Exporter = Create_Document_Exporter;
+    }
+    T_Pair_Outcome Compare(const std::string& old_file, const std::string& new_file)
+    {
+        return Compare_Pair(old_file, new_file, old_file, new_file, Settings);
+    }
+    // The converter's own PNG of a file, which then matches it pixel for pixel.
+    std::string Converted(const std::string& file, const std::string& png)
+    {
+        const std::string command =
+            std::string("\"") + VARNOLT_TEST_CONVERTER + "\" \"" + file + "\" \"" + png + "\"";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return png;
+    }
+
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages; // nothing below the window shows a message
+    T_Pair_Settings Settings;
+};
+
+TEST(Picture_Side, ContentDecidesBeforeTheExtension)
+{
+    test::Scratch_Dir dir;
+    auto kind_of = [&](const std::string& name, const std::string& content) {
+        test::Write_File(dir / name, content);
+        return Picture_Side_Of(dir / name);
+    };
+    EXPECT_EQ(kind_of("a.svg", "\x89PNG\r\n\x1A\n....").Kind, T_Picture_Side_Kind::Decoded);
+    EXPECT_EQ(kind_of("b.png", "\xEF\xBB\xBF  <?xml version=\"1.0\"?><svg/>").Converter,
+              T_Converter_Kind::Svg);
+    EXPECT_EQ(kind_of("c.png", "%PDF-1.4\n").Kind, T_Picture_Side_Kind::Pdf_Page);
+    EXPECT_EQ(kind_of("d", "P6\n2 2\n255\n").Converter, T_Converter_Kind::Ppm);
+    EXPECT_EQ(kind_of("e.bin", std::string("\xFF\x4F\xFF\x51", 4)).Converter,
+              T_Converter_Kind::J2k);
+    // Content that tells nothing: the extension decides.
+    EXPECT_EQ(kind_of("f.jp2", "????").Converter, T_Converter_Kind::J2k);
+    EXPECT_EQ(kind_of("g.tga", "????").Kind, T_Picture_Side_Kind::Decoded);
+    EXPECT_EQ(Picture_Side_Of("/dev/null").Kind, T_Picture_Side_Kind::Missing);
+}
+
+TEST_F(Pair_Pipeline, SidesOfDifferentKindsCompareAsThePicturesTheyShow)
+{
+    if (!test::Converter_Is_ImageMagick)
+        GTEST_SKIP() << "needs ImageMagick's own conversions";
+    test::Write_File(dir / "old.svg", Svg_Text);
+    const std::string same = Converted(dir / "old.svg", dir / "same.png");
+    QImage changed_picture(QString::fromStdString(same));
+    QPainter(&changed_picture).fillRect(QRect(80, 50, 20, 10), Qt::black);
+    ASSERT_TRUE(changed_picture.save(QString::fromStdString(dir / "changed.png")));
+
+    // SVG base, PNG modified (the route of pictures), and the other way round.
+    T_Pair_Outcome identical = Compare(dir / "old.svg", same);
+    EXPECT_EQ(identical.Verdict, T_Verdict::Identical) << identical.Error;
+    T_Pair_Outcome different = Compare(dir / "changed.png", dir / "old.svg");
+    EXPECT_EQ(different.Verdict, T_Verdict::Different) << different.Error;
+    EXPECT_EQ(different.Changed_Pixels, 200u);
+
+    // A PNG base against a PPM, and a JPEG base against an SVG.
+    const std::string ppm = Converted(same, dir / "new.ppm");
+    EXPECT_EQ(Compare(dir / "changed.png", ppm).Changed_Pixels, 200u);
+    ASSERT_TRUE(QImage(QString::fromStdString(same))
+                    .save(QString::fromStdString(dir / "old.jpg"), "JPEG", 100));
+    T_Pair_Outcome jpeg = Compare(dir / "old.jpg", dir / "old.svg");
+    EXPECT_EQ(jpeg.Verdict, T_Verdict::Identical) << jpeg.Error;
+}
+
+#ifndef VARNOLT_TEST_NO_PDF
+TEST_F(Pair_Pipeline, AOnePagePdfComparesWithAPicture)
+{
+    test::Write_File(dir / "sheet.pdf", test::Make_Pdf({{200, 100, test::Box(20, 20, 40, 30)}}));
+    test::Write_File(dir / "two.pdf", test::Make_Pdf({{200, 100, ""}, {200, 100, ""}}));
+    // The page as the program draws it, saved as the modified picture.
+    T_Compared_Pair drawn = {};
+    Settings.On_Pair = [&](const T_Compared_Pair& pair) { drawn = pair; };
+    ASSERT_EQ(Compare(dir / "sheet.pdf", dir / "sheet.pdf").Verdict, T_Verdict::Identical);
+    Settings.On_Pair = nullptr;
+    ASSERT_FALSE(drawn.Modified.isNull());
+    ASSERT_TRUE(drawn.Modified.save(QString::fromStdString(dir / "page.png")));
+    QImage edited = drawn.Modified;
+    QPainter(&edited).fillRect(QRect(200, 100, 10, 10), Qt::black);
+    ASSERT_TRUE(edited.save(QString::fromStdString(dir / "edited.png")));
+
+    T_Pair_Outcome same = Compare(dir / "sheet.pdf", dir / "page.png");
+    EXPECT_EQ(same.Verdict, T_Verdict::Identical) << same.Error;
+    EXPECT_EQ(Compare(dir / "sheet.pdf", dir / "edited.png").Changed_Pixels, 100u);
+    // A document of several pages is no picture: refused, not half compared.
+    T_Pair_Outcome several = Compare(dir / "two.pdf", dir / "page.png");
+    EXPECT_EQ(several.Verdict, T_Verdict::Error);
+    EXPECT_NE(several.Error.find("2 pages"), std::string::npos) << several.Error;
+    // Nothing was drawn beside the user's files.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path))
+        EXPECT_EQ(entry.path().filename().string().find("_page_"), std::string::npos);
+}
+#endif
+
+TEST_F(Pair_Pipeline, OnlyConversionsNeedTheConverter)
+{
+    Set_Converter_Path((dir / "missing") + "/convert");
+    ASSERT_TRUE(Drawing({{10, 10, 20, 20}}).save(QString::fromStdString(dir / "a.png")));
+    ASSERT_TRUE(Drawing({{10, 10, 20, 21}}).save(QString::fromStdString(dir / "b.png")));
+    test::Write_File(dir / "c.svg", Svg_Text);
+    T_Pair_Outcome pictures = Compare(dir / "a.png", dir / "b.png");
+    EXPECT_EQ(pictures.Verdict, T_Verdict::Different) << pictures.Error;
+    EXPECT_EQ(pictures.Changed_Pixels, 20u);
+    T_Pair_Outcome svg = Compare(dir / "a.png", dir / "c.svg");
+    EXPECT_EQ(svg.Verdict, T_Verdict::Error);
+    EXPECT_EQ(svg.Error.rfind("Application components not found!", 0), 0u) << svg.Error;
+}
+
+} // namespace
