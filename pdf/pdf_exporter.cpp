@@ -1,11 +1,15 @@
 #include "pdf_exporter.h"
 
 #include "drawn_pages.h"
+#include "u_image_load.h"
 #include "os_platform.h"
 #include "pdf_page_render.h"
 
 #include <QImageWriter>
 #include <QPdfDocument>
+
+#include <algorithm>
+#include <fstream>
 
 T_Pdf_Multipage_Wrapper::T_Pdf_Multipage_Wrapper() = default;
 
@@ -37,6 +41,11 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Doc(const std::string& File_Name, in
 {
     if (!os::File_Exists(File_Name))
         return T_Open_Result::No_File;
+    if (!Is_Pdf_File(File_Name)) {
+        T_Loaded_Picture picture = Load_Picture(File_Name);
+        if (picture.Result == T_Picture_Load_Result::Loaded)
+            return Open_Picture(picture.Image, Doc_Index);
+    }
     auto document = std::make_unique<QPdfDocument>();
     Error_Text = Pdf_Open_Failure(*document, File_Name);
     if (!Error_Text.empty())
@@ -49,6 +58,19 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Doc(const std::string& File_Name, in
     }
     Docs.push_back(std::move(rec));
     Documents.push_back(std::move(document));
+    Pictures.emplace_back();
+    Doc_Index = static_cast<int>(Docs.size()) - 1;
+    return T_Open_Result::Ok;
+}
+
+T_Open_Result T_Pdf_Multipage_Wrapper::Open_Picture(const QImage& Picture, int& Doc_Index)
+{
+    T_Paged_Doc_Rec rec;
+    rec.Opened = true;
+    rec.Pages.Items->push_back({"1", 0, ""});
+    Docs.push_back(std::move(rec));
+    Documents.push_back(nullptr);
+    Pictures.push_back(Picture);
     Doc_Index = static_cast<int>(Docs.size()) - 1;
     return T_Open_Result::Ok;
 }
@@ -57,8 +79,18 @@ bool T_Pdf_Multipage_Wrapper::Close_Doc(int Doc_Index)
 {
     if (!Is_Valid_Doc(Doc_Index) || !Docs[static_cast<size_t>(Doc_Index)].Opened)
         return false;
-    Documents[static_cast<size_t>(Doc_Index)]->close();
+    if (QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get())
+        document->close();
     return true;
+}
+
+bool Is_Pdf_File(const std::string& file_name)
+{
+    std::ifstream in(os::Utf8_Path(file_name), std::ios::binary);
+    std::string start(1024, '\0');
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return start.find("%PDF-") != std::string::npos;
 }
 
 bool T_Pdf_Multipage_Wrapper::Export_Pages(int Doc_Index, const std::string& Name_Prefix,
@@ -81,7 +113,9 @@ bool T_Pdf_Multipage_Wrapper::Export_Pages(int Doc_Index, const std::string& Nam
 void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
                                                const std::string& File_Name)
 {
-    QImage picture = Render_Pdf_Page(*Documents[static_cast<size_t>(Doc_Index)], page);
+    QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get();
+    QImage picture =
+        document ? Render_Pdf_Page(*document, page) : Pictures[static_cast<size_t>(Doc_Index)];
     if (picture.isNull())
         throw T_Automation_Error("Page " + std::to_string(page + 1) + " cannot be drawn.");
     QImageWriter writer(QString::fromStdString(File_Name), "png");

@@ -4,6 +4,8 @@
 
 #include "u_multi_page_const.h"
 
+#include <QImage>
+
 #include <memory>
 #include <vector>
 
@@ -24,7 +26,9 @@ public:
     bool Quit_App() override { return true; }
     bool Close_Doc(int Doc_Index) override;
     // A file that is not a PDF, is damaged, needs a password or has no pages
-    // is refused with the reason in Error_Text.
+    // is refused with the reason in Error_Text. A picture (the base of a
+    // sheet that was a PNG before it became a PDF) opens as a document of
+    // one page.
     T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index,
                            std::string& Error_Text) override;
     // Also every page at once (Page_Index -1).
@@ -36,8 +40,15 @@ protected:
     void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
 
 private:
+    T_Open_Result Open_Picture(const QImage& Picture, int& Doc_Index);
+
+    // Per document: the PDF, or (null there) the picture of a one-page one.
     std::vector<std::unique_ptr<QPdfDocument>> Documents;
+    std::vector<QImage> Pictures;
 };
+
+// True when the file's first kilobyte holds the PDF header.
+bool Is_Pdf_File(const std::string& file_name);
 
 // Why a PDF cannot be opened, in the user's words; empty when it can.
 std::string Pdf_Open_Failure(QPdfDocument& document, const std::string& file_name);

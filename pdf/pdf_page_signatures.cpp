@@ -1,7 +1,10 @@
 #include "pdf_page_signatures.h"
 
+#include "pdf_exporter.h"
 #include "pdf_page_render.h"
+#include "u_image_load.h"
 
+#include <QPainter>
 #include <QPdfDocument>
 
 #include <cstring>
@@ -42,10 +45,22 @@ std::vector<T_Page_Signature> Pdf_Page_Signatures(const std::string& file,
 {
     std::vector<T_Page_Signature> signatures;
     QPdfDocument document;
-    if (document.load(QString::fromStdString(file)) != QPdfDocument::Error::None)
+    // A picture on one side is a document of one page.
+    QImage single;
+    if (!Is_Pdf_File(file)) {
+        T_Loaded_Picture picture = Load_Picture(file);
+        if (picture.Result != T_Picture_Load_Result::Loaded)
+            return signatures;
+        // On white, as pages are drawn.
+        single = QImage(picture.Image.size(), QImage::Format_RGB32);
+        single.fill(Qt::white);
+        QPainter(&single).drawImage(0, 0, picture.Image);
+    } else if (document.load(QString::fromStdString(file)) != QPdfDocument::Error::None) {
         return signatures;
-    for (int page = 0; page < document.pageCount() && !stop; ++page) {
-        QImage picture = Render_Pdf_Page(document, page);
+    }
+    const int pages = single.isNull() ? document.pageCount() : 1;
+    for (int page = 0; page < pages && !stop; ++page) {
+        QImage picture = single.isNull() ? Render_Pdf_Page(document, page) : single;
         if (picture.isNull()) {
             // A page that cannot be drawn still takes its place, blank.
             signatures.push_back({});

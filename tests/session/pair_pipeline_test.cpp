@@ -124,6 +124,10 @@ TEST_F(Pair_Pipeline, AOnePagePdfComparesWithAPicture)
     T_Pair_Outcome same = Compare(dir / "sheet.pdf", dir / "page.png");
     EXPECT_EQ(same.Verdict, T_Verdict::Identical) << same.Error;
     EXPECT_EQ(Compare(dir / "sheet.pdf", dir / "edited.png").Changed_Pixels, 100u);
+    // The route of PDF documents takes a picture as a document of one page.
+    EXPECT_EQ(Compare(dir / "edited.png", dir / "sheet.pdf").Changed_Pixels, 100u);
+    T_Pair_Outcome added_sheet = Compare(dir / "page.png", dir / "two.pdf");
+    EXPECT_EQ(added_sheet.Verdict, T_Verdict::Different) << added_sheet.Error;
     // A document of several pages is no picture: refused, not half compared.
     T_Pair_Outcome several = Compare(dir / "two.pdf", dir / "page.png");
     EXPECT_EQ(several.Verdict, T_Verdict::Error);
