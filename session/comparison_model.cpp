@@ -1,0 +1,110 @@
+#include "comparison_model.h"
+
+#include "difference_task.h"
+#include "os_platform.h"
+#include "u_temp_files.h"
+
+#include <QImageWriter>
+
+#include <future>
+
+T_Comparison_Model::T_Comparison_Model(std::string Left_File, std::string Right_File,
+                                       T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
+                                       T_Session_Seams Seams, QObject* Context,
+                                       std::function<void()> Differences_Ready)
+    : Session_(std::move(Left_File), std::move(Right_File), Converter_Kind, Paged_Kind,
+               std::move(Seams)),
+      Differences_Ready_(std::move(Differences_Ready))
+{
+    Task_ = std::make_unique<T_Difference_Task>(Context,
+                                                [this](std::shared_ptr<const T_Difference> result) {
+                                                    Difference_ = std::move(result);
+                                                    Current_Change = -1;
+                                                    if (Differences_Ready_)
+                                                        Differences_Ready_();
+                                                });
+}
+
+T_Comparison_Model::~T_Comparison_Model() = default;
+
+bool T_Comparison_Model::Missing(T_Side Side) const
+{
+    return os::Is_Null_Device(Side == T_Side::Left ? Session_.LeftFile : Session_.RightFile);
+}
+
+const std::string& T_Comparison_Model::Display(T_Side Side) const
+{
+    return Side == T_Side::Left ? Session_.Left_Display : Session_.Right_Display;
+}
+
+T_Work_Result T_Comparison_Model::Open()
+{
+    T_Work_Result opened = Session_.Open();
+    if (!opened.Done())
+        return opened;
+    // Both pictures decode at the same time, on two cores: the window then
+    // waits only for the slower one. The base takes the modified file's
+    // name as a hint, so that a base without its format's ending loads.
+    std::future<T_Loaded_Picture> left;
+    if (!Missing(T_Side::Left))
+        left = std::async(std::launch::async, [this] {
+            return Load_Drawn_Or_Decoded(Session_.Left_Display, Session_.RightFile);
+        });
+    if (!Missing(T_Side::Right))
+        Pictures_[1] = Load_Drawn_Or_Decoded(Session_.Right_Display);
+    if (left.valid())
+        Pictures_[0] = left.get();
+    Forget_Differences();
+    return opened;
+}
+
+T_Work_Result T_Comparison_Model::Show_Page(T_Side Side, int Page_Index)
+{
+    T_Work_Result page = Session_.Show_Page(Side, Page_Index);
+    if (!page.Done())
+        return page;
+    Pictures_[Index(Side)] = Load_Drawn_Or_Decoded(page.File);
+    Png_Copies_[Index(Side)].clear();
+    Forget_Differences();
+    return page;
+}
+
+void T_Comparison_Model::Forget_Differences()
+{
+    Difference_.reset();
+    Current_Change = -1;
+}
+
+T_Compare_Input T_Comparison_Model::Compare_Input(T_Side Side)
+{
+    const T_Loaded_Picture& picture = Picture(Side);
+    if (picture.Image.isNull())
+        return {};
+    const std::string& file = Display(Side);
+    if (std::string word = Converter_Word_For_File(file, picture.Qt_Format); !word.empty())
+        return {file, word};
+    std::string& copy = Png_Copies_[Index(Side)];
+    if (copy.empty()) {
+        std::string name = Temp_Path(".png");
+        QImageWriter writer(QString::fromStdString(name), "png");
+        // Written for one comparison and read once: speed matters more than size.
+        writer.setQuality(90);
+        if (writer.write(picture.Image))
+            copy = name;
+    }
+    return {copy, "png"};
+}
+
+void T_Comparison_Model::Request_Differences(const T_Difference_Options& Options)
+{
+    Options_ = Options;
+    Forget_Differences();
+    Task_->Request(Picture(T_Side::Left).Image, Picture(T_Side::Right).Image, Options);
+}
+
+bool T_Comparison_Model::Differences_Busy() const { return Task_->Busy(); }
+
+T_Verdict T_Comparison_Model::Verdict() const
+{
+    return Difference_ ? Verdict_Of(*Difference_) : T_Verdict::Error;
+}

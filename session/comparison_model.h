@@ -1,0 +1,80 @@
+// The comparison the window shows: its diff session (the pair, the kinds,
+// the documents and their pages, the compared-image cache), the two decoded
+// pictures of the pair or page pair shown, and their differences, computed
+// in the background whenever the pictures or the settings change. The panes,
+// the tabs and the status line render it and send the user's requests to it;
+// nothing reads a picture back out of a pane.
+#pragma once
+
+#include "converter_inputs.h"
+#include "pair_pipeline.h"
+#include "u_diff_session.h"
+#include "u_image_load.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QObject;
+class T_Difference_Task;
+
+class T_Comparison_Model {
+public:
+    // Differences_Ready runs on Context's thread (the user interface) each
+    // time the differences of the current pictures are known.
+    T_Comparison_Model(std::string Left_File, std::string Right_File,
+                       T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
+                       T_Session_Seams Seams, QObject* Context,
+                       std::function<void()> Differences_Ready);
+    ~T_Comparison_Model();
+    T_Comparison_Model(const T_Comparison_Model&) = delete;
+    T_Comparison_Model& operator=(const T_Comparison_Model&) = delete;
+
+    T_Diff_Session& Session() { return Session_; }
+    const T_Diff_Session& Session() const { return Session_; }
+
+    // Opens the pair and decodes both pictures (at the same time). A picture
+    // that cannot be decoded is no failure here: its pane says why.
+    T_Work_Result Open();
+    // Shows a page of one side: exported when first asked for, taken from
+    // memory when it was just drawn, decoded otherwise.
+    T_Work_Result Show_Page(T_Side Side, int Page_Index);
+
+    // The side's version does not exist (the null device).
+    bool Missing(T_Side Side) const;
+    const std::string& Display(T_Side Side) const;
+    const T_Loaded_Picture& Picture(T_Side Side) const { return Pictures_[Index(Side)]; }
+    bool Has_Picture(T_Side Side) const { return !Picture(Side).Image.isNull(); }
+
+    // What the converter reads for one side: the shown file in the format it
+    // was decoded from, or a PNG of the decoded picture where the converter
+    // would not read the file as it is shown. Empty without a picture.
+    T_Compare_Input Compare_Input(T_Side Side);
+
+    // Asks for the differences of the current pictures under these settings
+    // (the offset included); an older request is dropped.
+    void Request_Differences(const T_Difference_Options& Options);
+    bool Differences_Busy() const;
+    // Null until the differences of the current pictures are known.
+    const T_Difference* Differences() const { return Difference_.get(); }
+    std::shared_ptr<const T_Difference> Shared_Differences() const { return Difference_; }
+    const T_Difference_Options& Difference_Options() const { return Options_; }
+    // The pair's verdict as the folder list and --compare give it; Error
+    // while the differences are not known.
+    T_Verdict Verdict() const;
+
+    // The change region the user stepped to; -1 for none.
+    int Current_Change = -1;
+
+private:
+    static int Index(T_Side Side) { return Side == T_Side::Left ? 0 : 1; }
+    void Forget_Differences();
+
+    T_Diff_Session Session_;
+    T_Loaded_Picture Pictures_[2];
+    std::string Png_Copies_[2];
+    T_Difference_Options Options_;
+    std::unique_ptr<T_Difference_Task> Task_;
+    std::shared_ptr<const T_Difference> Difference_;
+    std::function<void()> Differences_Ready_;
+};
