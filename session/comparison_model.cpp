@@ -37,9 +37,9 @@ const std::string& T_Comparison_Model::Display(T_Side Side) const
     return Side == T_Side::Left ? Session_.Left_Display : Session_.Right_Display;
 }
 
-T_Work_Result T_Comparison_Model::Open()
+T_Work_Result T_Comparison_Model::Open(T_Run_Watch* Watch)
 {
-    T_Work_Result opened = Session_.Open();
+    T_Work_Result opened = Session_.Open(Watch);
     if (!opened.Done())
         return opened;
     // Both pictures decode at the same time, on two cores: the window then

@@ -35,7 +35,8 @@ public:
 
     // Opens the pair and decodes both pictures (at the same time). A picture
     // that cannot be decoded is no failure here: its pane says why.
-    T_Work_Result Open();
+    // Converter runs wait under Watch when given (see T_Diff_Session::Open).
+    T_Work_Result Open(T_Run_Watch* Watch = nullptr);
     // Shows a page of one side: exported when first asked for, taken from
     // memory when it was just drawn, decoded otherwise.
     T_Work_Result Show_Page(T_Side Side, int Page_Index);

@@ -24,11 +24,11 @@ T_Diff_Session::~T_Diff_Session()
     CompareCache.Clear();
 }
 
-T_Work_Result T_Diff_Session::Open()
+T_Work_Result T_Diff_Session::Open(T_Run_Watch* Watch)
 {
     if (Is_Paged())
         return Open_Documents();
-    return Prepare_Pictures();
+    return Prepare_Pictures(Watch);
 }
 
 bool T_Diff_Session::Opening_Runs_Converter() const
@@ -44,7 +44,7 @@ bool T_Diff_Session::Opening_Runs_Converter() const
 // Each side by its own kind: the route was chosen by the modified file, but
 // an SVG base against a PNG or a one-page PDF against a picture is read as
 // what it is.
-T_Work_Result T_Diff_Session::Prepare_Pictures()
+T_Work_Result T_Diff_Session::Prepare_Pictures(T_Run_Watch* Watch)
 {
     const T_Picture_Side left = Picture_Side_Of(LeftFile), right = Picture_Side_Of(RightFile);
     for (auto [side, file, display, image] :
@@ -61,8 +61,9 @@ T_Work_Result T_Diff_Session::Prepare_Pictures()
         return T_Work_Result::Made({});
     if (!Converter_Present())
         return T_Work_Result::Failure(Get_Msg(cap_Components_Not_Found));
-    T_Run_Watch watch = Watch();
-    return Convert_Pair(right.Converter, Right_Display, left.Converter, Left_Display, &watch);
+    T_Run_Watch seam_watch = this->Watch();
+    return Convert_Pair(right.Converter, Right_Display, left.Converter, Left_Display,
+                        Watch ? Watch : &seam_watch);
 }
 
 T_Work_Result T_Diff_Session::Draw_Single_Page(const std::string& File)
@@ -202,7 +203,7 @@ T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
 }
 
 T_Work_Result Compare_Images(T_Diff_Session& Session, const T_Compare_Input& Left,
-                             const T_Compare_Input& Right)
+                             const T_Compare_Input& Right, T_Run_Watch* Watch)
 {
     int key = Shave_Key(Session.Trim, Session.Shave);
     // Pictures have one pair, cached as pages 0 and 0.
@@ -212,9 +213,9 @@ T_Work_Result Compare_Images(T_Diff_Session& Session, const T_Compare_Input& Lef
     Session.CompareCache.Get_Compared_File(key, left_page, right_page, cached);
     if (!cached.empty())
         return T_Work_Result::Made(cached);
-    T_Run_Watch watch = Session.Watch();
-    T_Work_Result compared =
-        Run_Compare(Left, Right, Session.LeftImage, Session.Trim, Session.Shave, &watch);
+    T_Run_Watch seam_watch = Session.Watch();
+    T_Work_Result compared = Run_Compare(Left, Right, Session.LeftImage, Session.Trim,
+                                         Session.Shave, Watch ? Watch : &seam_watch);
     if (compared.Done())
         Session.CompareCache.Add_Compared_File(compared.File, key, left_page, right_page);
     return compared;

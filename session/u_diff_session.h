@@ -48,7 +48,8 @@ public:
     // Opens the pair: converts both inputs for display, or starts the
     // exporter, opens both documents and exports their first pages. Done:
     // Left_Display and Right_Display name the files the panes show.
-    T_Work_Result Open();
+    // Converter runs wait under Watch when given, else under the seam.
+    T_Work_Result Open(T_Run_Watch* Watch = nullptr);
     // True when opening a pair of pictures runs the converter (an SVG, JPEG
     // 2000 or PPM side), which takes long enough to be shown.
     bool Opening_Runs_Converter() const;
@@ -109,7 +110,7 @@ public:
 
 private:
     T_Work_Result Open_Documents();
-    T_Work_Result Prepare_Pictures();
+    T_Work_Result Prepare_Pictures(T_Run_Watch* Watch);
     // The page of a one-page PDF document, drawn as a picture.
     T_Work_Result Draw_Single_Page(const std::string& File);
     T_Work_Result Fetch_Page(T_Side Side, int Page_Index);
@@ -131,5 +132,7 @@ T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
 // The inputs are what the converter reads for each side: the file whose
 // picture the pane shows, in the format the pane decoded it from, or a PNG
 // of the pane's picture (Converter_Word_For_File).
+// The converter run waits under Watch when given, else under the session's
+// seam.
 T_Work_Result Compare_Images(T_Diff_Session& Session, const T_Compare_Input& Left,
-                             const T_Compare_Input& Right);
+                             const T_Compare_Input& Right, T_Run_Watch* Watch = nullptr);

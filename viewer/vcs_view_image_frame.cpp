@@ -169,9 +169,16 @@ bool TView_Image_Frame::Reload_File(const std::string& File_Name)
 {
     if (!Image1)
         return Load_File(File_Name);
+    return Reload_File(File_Name, Load_Picture(File_Name));
+}
+
+bool TView_Image_Frame::Reload_File(const std::string& File_Name, const T_Loaded_Picture& Picture)
+{
+    if (!Image1)
+        return Load_File(File_Name, {}, Picture, {});
     setUpdatesEnabled(false);
     File_Name_ = File_Name;
-    const bool loaded = Show_Picture(Load_Picture(File_Name_));
+    const bool loaded = Show_Picture(Picture);
     setUpdatesEnabled(true);
     if (!loaded)
         Show_Msg(Load_Error_);

@@ -101,6 +101,9 @@ public:
     // Shows another file in a loaded pane by its own extension. The scroll
     // positions stay, limited to the new picture. Returns true when it decoded.
     bool Reload_File(const std::string& File_Name);
+    // The same with the picture the comparison model decoded from File_Name
+    // (a page drawn a moment ago is never decoded again).
+    bool Reload_File(const std::string& File_Name, const T_Loaded_Picture& Picture);
     // Actual_Size: with scroll bars; Fit: fit to the visible area.
     void Set_View_Mode(T_View_Mode Mode);
     // Widget pixels per picture pixel at actual size; the scroll positions
