@@ -73,7 +73,7 @@ int main(int argc, char** argv)
         frame.repaint();
         double shown = Elapsed_Ms(timer);
         // The second page, exported when first shown.
-        frame.Sync_Pages_A->setChecked(false);
+        frame.findChild<QAction*>(QStringLiteral("Sync_Pages_A"))->setChecked(false);
         timer.restart();
         frame.Right_Page_Change(1);
         frame.repaint();

@@ -95,7 +95,7 @@ int main(int argc, char** argv)
         frame->Session().CompareCache.Clear();
         if (frame->Compared_Shown())
             frame->Hide_Compared();
-        frame->Compare_A->trigger();
+        frame->findChild<QAction*>(QStringLiteral("Compare_A"))->trigger();
     });
     std::string output = Temp_Path("direct.compared.png");
     std::string line = Compare_Command_Line(Posix_Sh_Dialect(), ConverterPath(), false, 0,

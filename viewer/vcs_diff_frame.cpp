@@ -3,7 +3,8 @@
 #include "U_Msg.h"
 #include "U_ShellOp.h"
 #include "os_platform.h"
-#include "difference_task.h"
+#include "change_navigator.h"
+#include "diff_status_line.h"
 #include "drawn_pages.h"
 #include "file_names.h"
 #include "page_pairing_task.h"
@@ -16,18 +17,15 @@
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QFocusEvent>
-#include <QGridLayout>
-#include <QKeyEvent>
-#include <QLineEdit>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDoubleSpinBox>
+#include <QSlider>
 #include <QSpinBox>
-#include <QToolBar>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
-#include <climits>
+#include <cmath>
 #include <future>
 
 namespace {
@@ -49,84 +47,24 @@ T_Loaded_Picture Load_Shown_Picture(const std::string& File, const std::string& 
     return picture;
 }
 
-// The integer value of a field's text; false when it is not an integer.
-bool Parse_Integer(const QString& text, int& value)
-{
-    bool ok = false;
-    value = text.trimmed().toInt(&ok);
-    return ok;
-}
-
 } // namespace
-
-// Accepts digits and signs while typing; the rule is applied when the field
-// is left (or Enter is pressed), not keystroke by keystroke, so the user can
-// type over the value freely.
-class T_Shave_Edit : public QSpinBox {
-public:
-    explicit T_Shave_Edit(QWidget* parent) : QSpinBox(parent) {}
-    std::function<void()> On_Exit;
-    // The value the field holds outside an edit; Escape returns to it.
-    void Commit() { Value_Before_Edit = value(); }
-
-protected:
-    QValidator::State validate(QString& text, int&) const override
-    {
-        for (QChar c : text)
-            if (!c.isDigit() && c != QLatin1Char('+') && c != QLatin1Char('-') &&
-                c != locale().decimalPoint().front())
-                return QValidator::Invalid;
-        int value = 0;
-        return Parse_Integer(text, value) && value >= minimum() && value <= maximum()
-                   ? QValidator::Acceptable
-                   : QValidator::Intermediate;
-    }
-    void fixup(QString&) const override {}
-    void focusInEvent(QFocusEvent* event) override
-    {
-        Commit();
-        QSpinBox::focusInEvent(event);
-    }
-    void focusOutEvent(QFocusEvent* event) override
-    {
-        if (On_Exit)
-            On_Exit();
-        Commit();
-        QSpinBox::focusOutEvent(event);
-    }
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        // Escape abandons the edit; it must not reach the window, where it
-        // would close the comparison.
-        if (event->key() == Qt::Key_Escape) {
-            setValue(Value_Before_Edit);
-            lineEdit()->setText(textFromValue(Value_Before_Edit));
-            event->accept();
-            return;
-        }
-        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && On_Exit)
-            On_Exit();
-        QSpinBox::keyPressEvent(event);
-    }
-
-private:
-    int Value_Before_Edit = 0;
-};
 
 TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
                                    const std::string& Left_Caption, const std::string& Right_File,
                                    const std::string& Right_Caption, TNotifyEvent Close_Handler,
                                    T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
                                    T_Exporter_Factory Make_Exporter)
-    : QWidget(Owner), SaveDialog1(std::make_unique<T_File_Dialog>(T_File_Dialog::T_Kind::Save))
+    : QWidget(Owner), Actions(this),
+      SaveDialog1(std::make_unique<T_File_Dialog>(T_File_Dialog::T_Kind::Save))
 {
     Build_Controls();
     CloseHandler = std::move(Close_Handler);
-    Close_A->setVisible(static_cast<bool>(CloseHandler));
+    Actions.Close_A->setVisible(static_cast<bool>(CloseHandler));
     Session_ = std::make_unique<T_Diff_Session>(
         Left_File, Right_File, Converter_Kind, Paged_Kind,
         T_Session_Seams{std::move(Make_Exporter), [this] { return Keep_Going(); }});
-    ViewMode_ = T_View_Mode::Actual_Size;
+    Changes->Set_Session(Session_.get());
+    Panes->Set_View_Mode(T_View_Mode::Actual_Size);
     if (!Open_Session()) {
         Unload();
         return;
@@ -140,14 +78,14 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     // The background work starts once the window is up: until then both
     // cores belong to what the user waits for.
     QTimer::singleShot(0, this, [this] {
-        if (ViewMode_ == T_View_Mode::None)
+        if (ViewMode() == T_View_Mode::None)
             return;
         Start_Content_Pairing();
         Refresh_Differences();
     });
     // Keys scroll the base version; the shave field is not where typing starts.
-    if (View_Image_Frame1->ScrollBox1)
-        View_Image_Frame1->ScrollBox1->setFocus();
+    if (Panes->View_Image_Frame1->ScrollBox1)
+        Panes->View_Image_Frame1->ScrollBox1->setFocus();
 }
 
 TView_diff_frame::~TView_diff_frame() { Unload(); }
@@ -171,8 +109,10 @@ void TView_diff_frame::Show_Page_Tabs()
 {
     if (!Session_->Is_Paged())
         return;
-    LeftTabs = View_Image_Frame1->Create_Page_Tabs();
-    RightTabs = View_Image_Frame2->Create_Page_Tabs();
+    LeftTabs = Panes->View_Image_Frame1->Create_Page_Tabs();
+    RightTabs = Panes->View_Image_Frame2->Create_Page_Tabs();
+    LeftTabs->setObjectName(QStringLiteral("LeftTabs"));
+    RightTabs->setObjectName(QStringLiteral("RightTabs"));
     LeftTabs->Fill_Pages(Session_->Pages(T_Side::Left));
     RightTabs->Fill_Pages(Session_->Pages(T_Side::Right));
     LeftTabs->On_Page_Change = [this](std::int32_t page) { Left_Page_Change(page); };
@@ -222,14 +162,14 @@ void TView_diff_frame::Load_Panes(const std::string& Left_Caption, const std::st
             return Load_Shown_Picture(left_display, hint);
         });
     if (right_exists)
-        View_Image_Frame2->Load_File(right_display, Right_Caption,
-                                     Load_Shown_Picture(right_display), sync);
+        Panes->View_Image_Frame2->Load_File(right_display, Right_Caption,
+                                            Load_Shown_Picture(right_display), sync);
     else
-        View_Image_Frame2->Show_Missing_Version(Missing_Version_Caption, sync);
+        Panes->View_Image_Frame2->Show_Missing_Version(Missing_Version_Caption, sync);
     if (left_exists)
-        View_Image_Frame1->Load_File(left_display, Left_Caption, left_picture.get(), sync);
+        Panes->View_Image_Frame1->Load_File(left_display, Left_Caption, left_picture.get(), sync);
     else
-        View_Image_Frame1->Show_Missing_Version(Missing_Version_Caption, sync);
+        Panes->View_Image_Frame1->Show_Missing_Version(Missing_Version_Caption, sync);
 }
 
 void TView_diff_frame::Report(const T_Work_Result& Result)
@@ -243,78 +183,13 @@ void TView_diff_frame::Build_Controls()
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    Actions.Build_Tool_Row(layout);
 
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ToolBar1->setMovable(false);
-    layout->addWidget(ToolBar1);
-
-    auto add = [this](const char* caption, void (TView_diff_frame::*handler)(), bool wide) {
-        QAction* action = new QAction(QString::fromLatin1(caption), this);
-        ToolBar1->addAction(action);
-        connect(action, &QAction::triggered, this, handler);
-        if (wide)
-            ToolBar1->widgetForAction(action)->setMinimumWidth(127);
-        return action;
-    };
-    Fit_A = add("Fit to window", &TView_diff_frame::Fit_AExecute, false);
-    Fit_A->setCheckable(true);
-    ToolBar1->addSeparator();
-    Compare_A = add("Compare_A", &TView_diff_frame::Compare_AExecute, false);
-    Compare_A->setCheckable(true);
-    // Ctrl+M works wherever the focus is in this view, not on the toolbar alone.
-    Compare_A->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    Compare_A->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(Compare_A);
-    Trim_Compared_A = add("Trim compared", &TView_diff_frame::Trim_Compared_AExecute, true);
-    Trim_Compared_A->setCheckable(true);
-
-    auto* shave = new T_Shave_Edit(ToolBar1);
-    shave->On_Exit = [this] { Shave_EExit(); };
-    Shave_E = shave;
-    Shave_E->setRange(0, INT_MAX); // no limit until the first picture is known
-    Shave_E->setValue(15);
-    shave->Commit();
-    Shave_E->setFixedWidth(60);
-    Shave_E->setToolTip(QStringLiteral("Pixels shaved off every edge before trimming"));
-    ToolBar1->addWidget(Shave_E);
-    ToolBar1->addSeparator();
-    Sync_Pages_A = add("Sync pages", &TView_diff_frame::Sync_Pages_AExecute, false);
-    Sync_Pages_A->setCheckable(true);
-    Sync_Pages_A->setChecked(true);
-    ToolBar1->addSeparator();
-    Execute_Compared_Img_A =
-        add("Execute compared image", &TView_diff_frame::Execute_Compared_Img_AExecute, true);
-    ToolBar1->addSeparator();
-    Export_Compared_Img_A =
-        add("Export compared image", &TView_diff_frame::Export_Compared_Img_AExecute, true);
-    ToolBar1->addSeparator();
-    About_A = add("About", &TView_diff_frame::About_AExecute, true);
-    ToolBar1->addSeparator();
-    Close_A = add("Close", &TView_diff_frame::Close_AExecute, true);
-
-    auto* grid_panel = new QWidget(this);
-    GridPanel1 = new QGridLayout(grid_panel);
-    GridPanel1->setContentsMargins(0, 0, 0, 0);
-    GridPanel1->setSpacing(2);
-    View_Image_Frame1 = new TView_Image_Frame(grid_panel);
-    View_Image_Frame2 = new TView_Image_Frame(grid_panel);
-    View_Image_Frame3 = new TView_Image_Frame(grid_panel);
-    View_Image_Frame4 = new T_Blend_Frame(grid_panel);
-    GridPanel1->addWidget(View_Image_Frame1, 0, 0);
-    GridPanel1->addWidget(View_Image_Frame2, 0, 1);
-    GridPanel1->addWidget(View_Image_Frame3, 1, 0);
-    // The one-pane views span the width where the two versions were.
-    GridPanel1->addWidget(View_Image_Frame4, 0, 0, 1, 2);
-    GridPanel1->setColumnStretch(0, 1);
-    GridPanel1->setColumnStretch(1, 1);
-    View_Image_Frame3->setVisible(false);
-    View_Image_Frame4->setVisible(false);
-    layout->addWidget(grid_panel, 1);
-    Synchronizer = std::make_unique<T_Pane_Synchronizer>(std::vector<TView_Image_Frame*>{
-        View_Image_Frame1, View_Image_Frame2, View_Image_Frame3, View_Image_Frame4});
-    for (TView_Image_Frame* pane : {View_Image_Frame1, View_Image_Frame2, View_Image_Frame3,
-                                    static_cast<TView_Image_Frame*>(View_Image_Frame4)}) {
+    Panes = new T_Pane_Grid(this);
+    layout->addWidget(Panes, 1);
+    for (TView_Image_Frame* pane :
+         {Panes->View_Image_Frame1, Panes->View_Image_Frame2, Panes->View_Image_Frame3,
+          static_cast<TView_Image_Frame*>(Panes->View_Image_Frame4)}) {
         pane->On_Zoom_Wheel = [this](TView_Image_Frame* from, int steps, QPoint at) {
             double zoom = Current_Scale();
             for (int step = 0; step < std::abs(steps); ++step)
@@ -323,7 +198,58 @@ void TView_diff_frame::Build_Controls()
         };
         pane->On_Hover = [this](TView_Image_Frame* from, QPointF at) { Hover(from, at); };
     }
-    Build_View_Row(layout);
+
+    Actions.Build_View_Row(layout);
+    Actions.Build_Changes_Row(layout);
+    Changes = std::make_unique<T_Change_Navigator>(
+        this, *Panes, Actions, [this] { Update_Status(); }, [this] { Fit_AExecute(); });
+    Status_Line = std::make_unique<T_Diff_Status_Line>(this, layout, *Panes, *Changes);
+    Connect_Controls();
+    Add_View_Shortcuts();
+    Show_Layout(T_Pane_Layout::Side_By_Side);
+}
+
+void TView_diff_frame::Connect_Controls()
+{
+    connect(Actions.Fit_A, &QAction::triggered, this, &TView_diff_frame::Fit_AExecute);
+    connect(Actions.Compare_A, &QAction::triggered, this, &TView_diff_frame::Compare_AExecute);
+    connect(Actions.Trim_Compared_A, &QAction::triggered, this,
+            &TView_diff_frame::Trim_Compared_AExecute);
+    Actions.Set_Shave_Exit([this] { Shave_EExit(); });
+    connect(Actions.Sync_Pages_A, &QAction::triggered, this,
+            &TView_diff_frame::Sync_Pages_AExecute);
+    connect(Actions.Execute_Compared_Img_A, &QAction::triggered, this,
+            &TView_diff_frame::Execute_Compared_Img_AExecute);
+    connect(Actions.Export_Compared_Img_A, &QAction::triggered, this,
+            &TView_diff_frame::Export_Compared_Img_AExecute);
+    connect(Actions.About_A, &QAction::triggered, this, &TView_diff_frame::About_AExecute);
+    connect(Actions.Close_A, &QAction::triggered, this, &TView_diff_frame::Close_AExecute);
+
+    connect(Actions.Zoom_In_A, &QAction::triggered, this, [this] { Zoom_In(); });
+    connect(Actions.Zoom_Out_A, &QAction::triggered, this, [this] { Zoom_Out(); });
+    connect(Actions.Zoom_100_A, &QAction::triggered, this, [this] { Zoom_100(); });
+    const std::pair<QAction*, T_Pane_Layout> layouts[] = {
+        {Actions.Side_By_Side_A, T_Pane_Layout::Side_By_Side},
+        {Actions.Overlay_A, T_Pane_Layout::Overlay},
+        {Actions.Blink_A, T_Pane_Layout::Blink},
+        {Actions.Swipe_A, T_Pane_Layout::Swipe},
+        {Actions.Differences_A, T_Pane_Layout::Differences}};
+    for (const auto& [action, layout] : layouts)
+        connect(action, &QAction::triggered, this, [this, layout] { Show_Layout(layout); });
+    connect(Actions.Opacity_S, &QSlider::valueChanged, this,
+            [this](int value) { Panes->Set_Opacity(value / 100.0); });
+    connect(Actions.Blink_Interval_E, &QDoubleSpinBox::valueChanged, this, [this](double seconds) {
+        Panes->Set_Blink_Interval(int(std::lround(seconds * 1000)));
+    });
+    connect(Actions.Reset_Offset_A, &QAction::triggered, this, [this] { Reset_Offset(); });
+
+    connect(Actions.Tolerance_E, &QSpinBox::valueChanged, this, [this] { Refresh_Differences(); });
+    connect(Actions.Ignore_Antialiasing_C, &QCheckBox::toggled, this,
+            [this] { Refresh_Differences(); });
+    connect(Actions.Show_Changes_C, &QCheckBox::toggled, this,
+            [this] { Changes->Show_Change_Frames(); });
+    connect(Actions.Previous_Change_A, &QAction::triggered, this, [this] { Step_Change(-1); });
+    connect(Actions.Next_Change_A, &QAction::triggered, this, [this] { Step_Change(1); });
 }
 
 void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog)
@@ -331,33 +257,29 @@ void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog)
     SaveDialog1 = std::move(Dialog);
 }
 
-bool TView_diff_frame::Compared_Shown() const { return !View_Image_Frame3->isHidden(); }
+bool TView_diff_frame::Compared_Shown() const { return Panes->Compared_Shown(); }
 
-bool TView_diff_frame::Trim_Checked() const { return Trim_Compared_A->isChecked(); }
+bool TView_diff_frame::Trim_Checked() const { return Actions.Trim_Compared_A->isChecked(); }
 
-int TView_diff_frame::Shave_Value() const
-{
-    int value = 0;
-    return Parse_Integer(Shave_E->text(), value) && value > 0 ? value : 0;
-}
+int TView_diff_frame::Shave_Value() const { return Actions.Shave_Value(); }
 
 // The shave limit follows the base picture; where the base version does not
 // exist, the modified one is the only picture to shave.
 const TView_Image_Frame* TView_diff_frame::Shave_Reference() const
 {
-    return View_Image_Frame1->Is_Missing_Version() ? View_Image_Frame2 : View_Image_Frame1;
+    return Panes->View_Image_Frame1->Is_Missing_Version() ? Panes->View_Image_Frame2
+                                                          : Panes->View_Image_Frame1;
 }
 
 void TView_diff_frame::Set_Shave_Limit()
 {
     const TView_Image_Frame* pane = Shave_Reference();
-    Shave_E->setMaximum(Shave_Limit(pane->Picture_Width(), pane->Picture_Height()));
-    static_cast<T_Shave_Edit*>(Shave_E)->Commit();
+    Actions.Set_Shave_Limit(Shave_Limit(pane->Picture_Width(), pane->Picture_Height()));
 }
 
 T_Compare_Input TView_diff_frame::Compare_Input(bool Left)
 {
-    TView_Image_Frame* pane = Left ? View_Image_Frame1 : View_Image_Frame2;
+    TView_Image_Frame* pane = Left ? Panes->View_Image_Frame1 : Panes->View_Image_Frame2;
     if (pane->Picture_Width() == 0)
         return {};
     std::string word = Converter_Word_For_File(pane->Get_File_Name(), pane->Decoded_Format());
@@ -373,7 +295,7 @@ void TView_diff_frame::Unload()
     Pairing_Task.reset();
     if (Session_)
         Session_->Exporter.reset();
-    ViewMode_ = T_View_Mode::None;
+    Panes->Set_View_Mode(T_View_Mode::None);
     Set_Busy(true);
 }
 
@@ -387,48 +309,52 @@ void TView_diff_frame::Set_Busy(bool Busy)
         if (tabs)
             tabs->setEnabled(!running);
     if (Busy) {
-        for (QAction* action : {Fit_A, Compare_A, Trim_Compared_A, Sync_Pages_A})
+        for (QAction* action :
+             {Actions.Fit_A, Actions.Compare_A, Actions.Trim_Compared_A, Actions.Sync_Pages_A})
             action->setEnabled(false);
-        Shave_E->setEnabled(false);
+        Actions.Shave_E->setEnabled(false);
         if (running) {
-            Execute_Compared_Img_A->setEnabled(false);
-            Export_Compared_Img_A->setEnabled(false);
+            Actions.Execute_Compared_Img_A->setEnabled(false);
+            Actions.Export_Compared_Img_A->setEnabled(false);
         }
         return;
     }
-    Fit_A->setEnabled(true);
-    Sync_Pages_A->setEnabled(Session_ && Session_->Is_Paged());
+    Actions.Fit_A->setEnabled(true);
+    Actions.Sync_Pages_A->setEnabled(Session_ && Session_->Is_Paged());
     Update_Compare_State();
-    Execute_Compared_Img_A->setEnabled(Compared_Shown());
-    Export_Compared_Img_A->setEnabled(Compared_Shown());
+    Actions.Execute_Compared_Img_A->setEnabled(Compared_Shown());
+    Actions.Export_Compared_Img_A->setEnabled(Compared_Shown());
 }
 
 void TView_diff_frame::Update_Compare_State()
 {
-    Compare_A->setChecked(Compared_Shown());
-    Trim_Compared_A->setEnabled(true);
-    Shave_E->setEnabled(true);
+    QAction* compare = Actions.Compare_A;
+    compare->setChecked(Compared_Shown());
+    Actions.Trim_Compared_A->setEnabled(true);
+    Actions.Shave_E->setEnabled(true);
     QString missing = Missing_Picture_Reason();
-    Compare_A->setEnabled(missing.isEmpty());
+    compare->setEnabled(missing.isEmpty());
     if (!missing.isEmpty()) {
-        Compare_A->setToolTip(missing);
-        Compare_A->setText(QString::fromStdString(Get_Msg(cap_Image_Compare)));
+        compare->setToolTip(missing);
+        compare->setText(QString::fromStdString(Get_Msg(cap_Image_Compare)));
         return;
     }
-    bool same_size = View_Image_Frame1->Picture_Width() == View_Image_Frame2->Picture_Width() &&
-                     View_Image_Frame1->Picture_Height() == View_Image_Frame2->Picture_Height();
-    Compare_A->setText(QString::fromStdString(
+    const TView_Image_Frame* base = Panes->View_Image_Frame1;
+    const TView_Image_Frame* modified = Panes->View_Image_Frame2;
+    bool same_size = base->Picture_Width() == modified->Picture_Width() &&
+                     base->Picture_Height() == modified->Picture_Height();
+    compare->setText(QString::fromStdString(
         Get_Msg(same_size ? cap_Image_Compare : cap_Image_Compare_Size_Is_Different)));
-    Compare_A->setToolTip(Compare_A->text() + QStringLiteral(" (Ctrl+M)"));
+    compare->setToolTip(compare->text() + QStringLiteral(" (Ctrl+M)"));
 }
 
 QString TView_diff_frame::Missing_Picture_Reason() const
 {
-    for (const TView_Image_Frame* pane : {View_Image_Frame1, View_Image_Frame2}) {
+    for (const TView_Image_Frame* pane : {Panes->View_Image_Frame1, Panes->View_Image_Frame2}) {
         if (pane->View_Mode() != T_View_Mode::None && pane->Picture_Width() > 0)
             continue;
         QString side =
-            pane == View_Image_Frame1 ? QStringLiteral("base") : QStringLiteral("modified");
+            pane == Panes->View_Image_Frame1 ? QStringLiteral("base") : QStringLiteral("modified");
         return pane->Is_Missing_Version()
                    ? QStringLiteral("Nothing to compare: the %1 version does not exist.").arg(side)
                    : QStringLiteral("Nothing to compare: the %1 version could not be shown.")
@@ -437,34 +363,13 @@ QString TView_diff_frame::Missing_Picture_Reason() const
     return {};
 }
 
-void TView_diff_frame::Set_Compared_Row(bool Shown)
-{
-    GridPanel1->setRowStretch(0, 1);
-    GridPanel1->setRowStretch(1, Shown ? 1 : 0);
-}
+void TView_diff_frame::Set_Compared_Row(bool Shown) { Panes->Set_Compared_Row(Shown); }
 
-void TView_diff_frame::Show_Compared(const std::string& File)
-{
-    if (Compared_Shown()) {
-        View_Image_Frame3->Reload_File(File);
-        return;
-    }
-    View_Image_Frame3->Load_File(File, "Compared image", std::string(),
-                                 [this](TMyScrollBox* sender) { Sync_Scroll(sender); });
-    View_Image_Frame3->Set_View_Mode(ViewMode_);
-    View_Image_Frame3->Set_Zoom(Synchronizer->Zoom());
-    View_Image_Frame3->setVisible(true);
-    Set_Compared_Row(true);
-    // Lay the grid out now, so the pane's scroll range is known before the
-    // other panes take over its position.
-    GridPanel1->activate();
-    Sync_Scroll(View_Image_Frame3->ScrollBox1);
-}
+void TView_diff_frame::Show_Compared(const std::string& File) { Panes->Show_Compared(File); }
 
 void TView_diff_frame::Hide_Compared()
 {
-    View_Image_Frame3->setVisible(false);
-    Set_Compared_Row(false);
+    Panes->Hide_Compared();
     Set_Busy(false);
 }
 
@@ -478,7 +383,7 @@ void TView_diff_frame::Run_Guarded(const QString& Activity, const std::function<
         {
             Frame->Progress = Outer;
             --Frame->Running;
-            if (Frame->ViewMode_ != T_View_Mode::None)
+            if (Frame->ViewMode() != T_View_Mode::None)
                 Frame->Set_Busy(false);
         }
     } restore{this, Progress};
@@ -521,13 +426,8 @@ void TView_diff_frame::Finish_Pending_Close()
 
 void TView_diff_frame::Fit_AExecute()
 {
-    ViewMode_ = ViewMode_ == T_View_Mode::Actual_Size ? T_View_Mode::Fit : T_View_Mode::Actual_Size;
-    View_Image_Frame1->Set_View_Mode(ViewMode_);
-    View_Image_Frame2->Set_View_Mode(ViewMode_);
-    if (Compared_Shown())
-        View_Image_Frame3->Set_View_Mode(ViewMode_);
-    View_Image_Frame4->Set_View_Mode(ViewMode_);
-    Fit_A->setChecked(ViewMode_ == T_View_Mode::Fit);
+    Panes->Toggle_Fit();
+    Actions.Fit_A->setChecked(ViewMode() == T_View_Mode::Fit);
     Update_Status();
 }
 
@@ -554,7 +454,9 @@ void TView_diff_frame::Sync_Pages_AExecute()
 void TView_diff_frame::Execute_Compared_Img_AExecute()
 {
     if (Compared_Shown() && Running == 0)
-        Open_With_Associated(View_Image_Frame3->Get_File_Name());
+        if (std::string error;
+            !Open_With_Associated(Panes->View_Image_Frame3->Get_File_Name(), error))
+            Show_Msg(error);
 }
 
 void TView_diff_frame::Export_Compared_Img_AExecute()
@@ -565,7 +467,7 @@ void TView_diff_frame::Export_Compared_Img_AExecute()
     if (!Compared_Shown() || Running != 0 || !SaveDialog1->Execute(this))
         return;
     std::string target = SaveDialog1->FileName.toStdString();
-    if (View_Image_Frame3->Copy_File_To(target))
+    if (Panes->View_Image_Frame3->Copy_File_To(target))
         Show_In_Folder(target);
 }
 
@@ -578,16 +480,10 @@ void TView_diff_frame::About_AExecute()
 void TView_diff_frame::Close_AExecute()
 {
     if (CloseHandler)
-        CloseHandler(Close_A);
+        CloseHandler(Actions.Close_A);
 }
 
-void TView_diff_frame::Shave_EExit()
-{
-    int value = 0;
-    if (!Parse_Integer(Shave_E->text(), value) || value < 0)
-        value = 0;
-    Shave_E->setValue(std::min(value, Shave_E->maximum()));
-}
+void TView_diff_frame::Shave_EExit() { Actions.Clean_Shave(); }
 
 // ---- Page navigation
 
@@ -605,11 +501,11 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
         return;
     }
     bool left = Side == T_Side::Left;
-    (left ? View_Image_Frame1 : View_Image_Frame2)->Reload_File(page.File);
-    Show_Blend_Pictures();
+    (left ? Panes->View_Image_Frame1 : Panes->View_Image_Frame2)->Reload_File(page.File);
+    Panes->Show_Blend_Pictures();
     Refresh_Differences();
     TDiff_Pagelist_Frame* other = left ? RightTabs : LeftTabs;
-    if (Sync_Pages_A->isChecked() && other) {
+    if (Actions.Sync_Pages_A->isChecked() && other) {
         // Pages paired by what they show follow their counterpart; a sheet
         // without one leaves the other side where it is.
         if (Session_->Content_Pairing()) {
@@ -624,7 +520,7 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
         Update_Compare_State();
 }
 
-void TView_diff_frame::Sync_Scroll(TMyScrollBox* Sender) { Synchronizer->Follow(Sender); }
+void TView_diff_frame::Sync_Scroll(TMyScrollBox* Sender) { Panes->Sync_Scroll(Sender); }
 
 void TView_diff_frame::Copy_Scroll_Pos(TMyScrollBox* From, TMyScrollBox* To)
 {

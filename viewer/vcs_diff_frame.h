@@ -1,47 +1,33 @@
 // The diff view: a toolbar over three image panes (base, modified, compared).
 // It renders one diff session (the state of the comparison from its start to
-// its close) and forwards the user's actions to it.
+// its close) and forwards the user's actions to it. It is composed of parts
+// with one job each: the controls (T_Diff_View_Actions), the panes
+// (T_Pane_Grid), the changes found (T_Change_Navigator) and the status line
+// (T_Diff_Status_Line); the view connects them, and decides alone what is
+// enabled (Set_Busy, Update_Compare_State).
 #pragma once
 
+#include "diff_view_actions.h"
 #include "document_kinds.h"
 #include "u_diff_session.h"
 #include "document_exporters.h"
+#include "pane_grid.h"
 #include "u_file_dialog.h"
 #include "vcs_view_image_frame.h"
 
 #include <QPointF>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 
-class QAction;
-class QCheckBox;
-class QDoubleSpinBox;
-class QGridLayout;
-class QLabel;
-class QShortcut;
-class QSlider;
 class QVBoxLayout;
-class T_Blend_Frame;
-class T_Difference_Task;
+class T_Change_Navigator;
+class T_Diff_Status_Line;
 struct T_Difference;
-class QSpinBox;
-class QToolBar;
-class QToolButton;
 class TDiff_Pagelist_Frame;
 class T_Page_Pairing_Task;
-class T_Pane_Synchronizer;
 class T_Run_Progress;
-
-// The shave field: an integer field that accepts any signed number while
-// typing and applies its rule when left: not an integer or negative gives 0,
-// then the value is kept within [0, maximum].
-class T_Shave_Edit;
-
-// How the two versions are laid out: in two panes, or in one.
-enum class T_Pane_Layout { Side_By_Side, Overlay, Blink, Swipe, Differences };
 
 class TView_diff_frame : public QWidget {
 public:
@@ -58,7 +44,7 @@ public:
                      T_Exporter_Factory Make_Exporter = Create_Document_Exporter);
     ~TView_diff_frame() override;
 
-    T_View_Mode ViewMode() const { return ViewMode_; }
+    T_View_Mode ViewMode() const { return Panes->View_Mode(); }
     // True when the opening was stopped by the user (Cancel): no view, and
     // nothing went wrong.
     bool Open_Stopped() const { return Open_Stopped_; }
@@ -113,11 +99,11 @@ public:
     // The scale the panes show now: the fitted scale in fit mode.
     double Current_Scale() const;
     void Show_Layout(T_Pane_Layout Layout);
-    T_Pane_Layout Layout() const { return Layout_; }
+    T_Pane_Layout Layout() const { return Panes->Layout(); }
     // Shifts the modified picture against the base, in picture pixels.
     void Nudge_Offset(const QPoint& Step);
     void Reset_Offset();
-    QPoint Offset() const { return Offset_; }
+    QPoint Offset() const { return Panes->Offset(); }
     // Blink: pauses the blinking, or once paused shows the other version.
     void Blink_Pause_Or_Toggle();
     void Step_Opacity(int Percent);
@@ -128,10 +114,10 @@ public:
     // wanted: the Differences view, Show changes, or stepping through them.
     void Refresh_Differences();
     // Null until the differences of the current pictures are known.
-    const T_Difference* Differences() const { return Difference_.get(); }
+    const T_Difference* Differences() const;
     // Steps to the next or previous change region (wrapping around).
     void Step_Change(int Direction);
-    int Current_Change() const { return Current_Change_; }
+    int Current_Change() const;
 
     // Action handlers.
     void Fit_AExecute();
@@ -144,64 +130,12 @@ public:
     void Close_AExecute();
     void Shave_EExit();
 
-    // Controls.
-    QToolBar* ToolBar1 = nullptr;
-    QGridLayout* GridPanel1 = nullptr;
-    TView_Image_Frame* View_Image_Frame1 = nullptr; // base version
-    TView_Image_Frame* View_Image_Frame2 = nullptr; // modified version
-    TView_Image_Frame* View_Image_Frame3 = nullptr; // compared image
-    QAction* Fit_A = nullptr;
-    QAction* Compare_A = nullptr;
-    QAction* Trim_Compared_A = nullptr;
-    QAction* Sync_Pages_A = nullptr;
-    QAction* Execute_Compared_Img_A = nullptr;
-    QAction* Export_Compared_Img_A = nullptr;
-    QAction* About_A = nullptr;
-    QAction* Close_A = nullptr;
-    QSpinBox* Shave_E = nullptr;
-    TDiff_Pagelist_Frame* LeftTabs = nullptr;
-    TDiff_Pagelist_Frame* RightTabs = nullptr;
-    // The "View" row and what it controls.
-    QToolBar* ToolBar2 = nullptr;
-    QToolBar* ToolBar3 = nullptr; // the differences' settings and stepping
-    QAction* Zoom_In_A = nullptr;
-    QAction* Zoom_Out_A = nullptr;
-    QAction* Zoom_100_A = nullptr;
-    QAction* Side_By_Side_A = nullptr;
-    QAction* Overlay_A = nullptr;
-    QAction* Blink_A = nullptr;
-    QAction* Swipe_A = nullptr;
-    QAction* Differences_A = nullptr;
-    QAction* Reset_Offset_A = nullptr;
-    QAction* Next_Change_A = nullptr;
-    QAction* Previous_Change_A = nullptr;
-    QSpinBox* Tolerance_E = nullptr;
-    QCheckBox* Ignore_Antialiasing_C = nullptr;
-    QCheckBox* Show_Changes_C = nullptr;
-    QSlider* Opacity_S = nullptr;
-    QDoubleSpinBox* Blink_Interval_E = nullptr;
-    T_Blend_Frame* View_Image_Frame4 = nullptr; // both versions in one pane
-    QLabel* Status_L = nullptr;
-
 private:
     void Build_Controls();
-    void Build_View_Row(QVBoxLayout* Layout);
+    // Connects the controls to what they do.
+    void Connect_Controls();
     void Add_View_Shortcuts();
-    // The pane the zoom buttons zoom about and the status line reads.
-    TView_Image_Frame* Main_Pane() const;
-    void Show_Blend_Pictures();
-    void Blink_Tick();
     void Hover(TView_Image_Frame* Pane, QPointF At);
-    // The pixel inspector's part of the status line.
-    QString Pixel_Status() const;
-    QString Change_Status() const;
-    void Build_Difference_Controls(QVBoxLayout* Layout);
-    bool Differences_Wanted() const;
-    void Differences_Ready(std::shared_ptr<const T_Difference> Result);
-    // Outlines the change regions in every pane while Show changes is on.
-    void Show_Change_Frames();
-    // Scrolls every pane, zooming out when needed, to the current region.
-    void Reveal_Change();
     bool Open_Session();
     void Show_Page_Tabs();
     // Pages of documents without stable page identifiers are paired by what
@@ -226,25 +160,21 @@ private:
     void Set_Shave_Limit();
 
     std::unique_ptr<T_Diff_Session> Session_;
-    T_View_Mode ViewMode_ = T_View_Mode::None;
+    // The parts: the controls, the panes, the changes found, the status line.
+    T_Diff_View_Actions Actions;
+    T_Pane_Grid* Panes = nullptr;
+    std::unique_ptr<T_Change_Navigator> Changes;
+    std::unique_ptr<T_Diff_Status_Line> Status_Line;
+    // The page tab strips of a paged pair, under the two versions' panes.
+    TDiff_Pagelist_Frame* LeftTabs = nullptr;
+    TDiff_Pagelist_Frame* RightTabs = nullptr;
+
     bool Open_Stopped_ = false;
     TNotifyEvent CloseHandler;
     std::unique_ptr<T_File_Dialog> SaveDialog1;
-    std::unique_ptr<T_Pane_Synchronizer> Synchronizer;
     int Running = 0;
     bool Close_Pending = false;
     // The progress window of the run in progress; null between runs.
     T_Run_Progress* Progress = nullptr;
     std::unique_ptr<T_Page_Pairing_Task> Pairing_Task;
-    T_Pane_Layout Layout_ = T_Pane_Layout::Side_By_Side;
-    QPoint Offset_;
-    QTimer Blink_Timer;
-    bool Blink_Paused = false;
-    // The picture point under the mouse, while it is over a picture.
-    QPointF Hover_At;
-    bool Hover_Known = false;
-    std::vector<QShortcut*> Swipe_Keys;
-    std::unique_ptr<T_Difference_Task> Difference_Task;
-    std::shared_ptr<const T_Difference> Difference_;
-    int Current_Change_ = -1;
 };

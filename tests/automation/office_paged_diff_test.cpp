@@ -1,6 +1,7 @@
 // A Visio pair in the real diff view, through the LibreOffice bridge: page
 // tabs with the drawings' own page names, pages paired by name, a real
 // comparison, and no office left once the view is closed.
+#include "diff_view_support.h"
 #include "office_bridge_server.h"
 #include "test_support.h"
 #include "u_exporters.h"
@@ -63,20 +64,22 @@ TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     frame->show();
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_TRUE(messages.Messages.empty());
-    EXPECT_EQ(Tab_Texts(frame->LeftTabs), (Names{"Page-1", "Page-2", "Page-3"}));
-    EXPECT_EQ(Tab_Texts(frame->RightTabs), (Names{"Page-1", "Page-2", "Page-3"}));
+    EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "LeftTabs")),
+              (Names{"Page-1", "Page-2", "Page-3"}));
+    EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "RightTabs")),
+              (Names{"Page-1", "Page-2", "Page-3"}));
     EXPECT_TRUE(fs::exists(frame->Session().LeftImage));
     EXPECT_TRUE(fs::exists(frame->Session().RightImage));
 
     // "Page-3" has a different Visio page ID in each file; the bridge pairs
     // pages by name, so Sync pages still finds it.
-    ASSERT_TRUE(frame->Sync_Pages_A->isChecked());
-    frame->LeftTabs->TabControl1->setCurrentIndex(2);
-    EXPECT_EQ(frame->RightTabs->Selected_Index(), 2);
+    ASSERT_TRUE(test::Find_Action(*frame, "Sync_Pages_A")->isChecked());
+    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(2);
+    EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 2);
     EXPECT_EQ(frame->Session().RightPage, 2);
     EXPECT_TRUE(fs::exists(frame->Session().RightImage));
 
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     EXPECT_TRUE(frame->Compared_Shown());
     EXPECT_TRUE(messages.Messages.empty());
 

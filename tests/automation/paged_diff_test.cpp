@@ -2,6 +2,7 @@
 // the server starts, both documents open, pages are exported as the tabs are
 // chosen, compared with the real converter, and closing the view closes both
 // documents and quits the server.
+#include "diff_view_support.h"
 #include "fake_office_servers.h"
 #include "test_support.h"
 #include "u_exporters.h"
@@ -86,24 +87,25 @@ TEST_F(Paged_Diff, KompasPairRunsFromStartToClose)
     EXPECT_EQ(frame->Session().RightImage, left + "_r_page_0.png");
     EXPECT_TRUE(fs::exists(left + "_l_page_0.png"));
     EXPECT_TRUE(fs::exists(left + "_r_page_0.png"));
-    EXPECT_EQ(Tab_Texts(frame->LeftTabs), (Calls{"0", "1", "2"}));
-    EXPECT_EQ(Tab_Texts(frame->RightTabs), (Calls{"0", "1"}));
+    EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "LeftTabs")), (Calls{"0", "1", "2"}));
+    EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "RightTabs")), (Calls{"0", "1"}));
     ASSERT_EQ(server.Docs.size(), 2u);
 
     // Sync pages pairs by ID, which for KOMPAS is the position.
-    ASSERT_TRUE(frame->Sync_Pages_A->isChecked());
-    Click_Tab(frame->LeftTabs, 1);
-    EXPECT_EQ(frame->RightTabs->Selected_Index(), 1);
+    ASSERT_TRUE(test::Find_Action(*frame, "Sync_Pages_A")->isChecked());
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
+    EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 1);
     EXPECT_EQ(frame->Session().RightImage, left + "_r_page_1.png");
-    EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images"));
+    EXPECT_EQ(test::Find_Action(*frame, "Compare_A")->text(), QStringLiteral("Compare images"));
     // No right page has ID 2: only the left side moves.
-    Click_Tab(frame->LeftTabs, 2);
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 2);
     EXPECT_EQ(frame->Session().LeftPage, 2);
     EXPECT_EQ(frame->Session().RightPage, 1);
-    EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images with different sizes"));
+    EXPECT_EQ(test::Find_Action(*frame, "Compare_A")->text(),
+              QStringLiteral("Compare images with different sizes"));
 
-    Click_Tab(frame->LeftTabs, 1);
-    frame->Compare_A->trigger();
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
+    test::Find_Action(*frame, "Compare_A")->trigger();
     ASSERT_TRUE(frame->Compared_Shown()) << Messages();
     bool compared = false;
     for (auto& entry : fs::directory_iterator(Temp_Dir()))
@@ -125,12 +127,12 @@ TEST_F(Paged_Diff, VisioPagesPairByIdentifierNotPosition)
 
     auto frame = Open(T_Paged_Kind::Visio);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size) << Messages();
-    EXPECT_EQ(Tab_Texts(frame->RightTabs), (Calls{"B", "A"}));
+    EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "RightTabs")), (Calls{"B", "A"}));
 
-    Click_Tab(frame->LeftTabs, 1); // ID 5: the right document's first page
-    EXPECT_EQ(frame->RightTabs->Selected_Index(), 0);
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1); // ID 5: the right document's first page
+    EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 0);
     EXPECT_EQ(frame->Session().RightPage, 0);
-    Click_Tab(frame->LeftTabs, 0); // ID 0: the right document's second page
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 0); // ID 0: the right document's second page
     EXPECT_EQ(frame->Session().RightPage, 1);
     EXPECT_EQ(frame->Session().RightImage, left + "_r_page_1.png");
     EXPECT_TRUE(messages.Messages.empty()) << Messages();

@@ -1,4 +1,5 @@
 #include "U_ShellOp.h"
+#include "diff_view_support.h"
 #include "slow_converter.h"
 #include "test_support.h"
 #include "u_program_paths.h"
@@ -74,7 +75,7 @@ TEST_F(Diff_Window, ClosingWhileTheConverterRunsStopsItAndThenCloses)
     Set_Converter_Path(slow);
     // The title-bar close arrives while the comparison waits for the child.
     QTimer::singleShot(300, &window, [&] { window.close(); });
-    window.View->Compare_A->trigger();
+    test::Find_Action(*window.View, "Compare_A")->trigger();
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.View->Is_Running());
     EXPECT_FALSE(window.View->Compared_Shown());
@@ -111,12 +112,12 @@ TEST_F(Diff_Window, CancelStopsAComparisonAndLeavesTheWindowUsable)
     Cancel_When_Shown(&window, activity);
     QElapsedTimer clock;
     clock.start();
-    window.View->Compare_A->trigger();
+    test::Find_Action(*window.View, "Compare_A")->trigger();
     EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_EQ(activity, QStringLiteral("Comparing..."));
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.View->Compared_Shown());
-    EXPECT_TRUE(window.View->Compare_A->isEnabled());
+    EXPECT_TRUE(test::Find_Action(*window.View, "Compare_A")->isEnabled());
     EXPECT_TRUE(messages.Messages.empty());
 }
 
@@ -142,7 +143,7 @@ TEST_F(Diff_Window, EscapeInTheShaveFieldAbandonsTheEditAndKeepsTheWindow)
     TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
                    T_Paged_Kind::None);
     window.show();
-    QSpinBox* shave = window.View->Shave_E;
+    QSpinBox* shave = test::Find<QSpinBox>(*window.View, "Shave_E");
     shave->setFocus();
     shave->selectAll();
     QTest::keyClicks(shave, QStringLiteral("7"));
@@ -153,7 +154,7 @@ TEST_F(Diff_Window, EscapeInTheShaveFieldAbandonsTheEditAndKeepsTheWindow)
     EXPECT_EQ(window.View->Shave_Value(), 15);
 
     // Elsewhere Escape still closes the window.
-    QTest::keyClick(window.View->View_Image_Frame1->ScrollBox1, Qt::Key_Escape);
+    QTest::keyClick(test::Find_Pane(*window.View, "View_Image_Frame1")->ScrollBox1, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
 }
 

@@ -1,6 +1,7 @@
 // PDF drawings in the diff view: pages drawn inside the program, refused
 // documents, and pages paired by what they show.
 #include "U_Msg.h"
+#include "diff_view_support.h"
 #include "pdf_exporter.h"
 #include "pdf_page_render.h"
 #include "picture_limit.h"
@@ -94,12 +95,14 @@ TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
     auto frame = Open(left, right);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_TRUE(messages.Messages.empty());
-    EXPECT_EQ(Tab_Texts(frame->LeftTabs), (std::vector<std::string>{"i", "A-1"}));
-    EXPECT_EQ(Tab_Texts(frame->RightTabs), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "LeftTabs")),
+              (std::vector<std::string>{"i", "A-1"}));
+    EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "RightTabs")),
+              (std::vector<std::string>{"1", "2"}));
     // Only the first page pair is drawn to open the window.
     EXPECT_EQ(Page_Pictures(), 2);
 
-    frame->LeftTabs->TabControl1->setCurrentIndex(1);
+    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
     EXPECT_EQ(frame->Session().LeftImage, left + "_l_page_1.png");
     QImage page(QString::fromStdString(frame->Session().LeftImage));
     EXPECT_EQ(page.size(), QSize(1754, 1239)); // 842 x 595 points at 150 dpi
@@ -109,7 +112,7 @@ TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
     // Sync pages by position: the right side followed.
     EXPECT_EQ(frame->Session().RightPage, 1);
 
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     EXPECT_TRUE(frame->Compared_Shown());
     EXPECT_TRUE(messages.Messages.empty());
 }
@@ -167,7 +170,7 @@ TEST_F(Pdf_Diff, AManyPageDocumentOpensWithItsFirstPagesOnly)
     std::string left = Pdf("long a.pdf", pages), right = Pdf("long b.pdf", pages);
     auto frame = Open(left, right);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
-    EXPECT_EQ(frame->LeftTabs->TabControl1->count(), 200);
+    EXPECT_EQ(test::Find_Tabs(*frame, "LeftTabs")->TabControl1->count(), 200);
     EXPECT_EQ(Page_Pictures(), 2);
 }
 
@@ -197,8 +200,8 @@ TEST_F(Pdf_Diff, SheetsInsertedDeletedAndSwappedPairWithTheirTrueCounterparts)
     EXPECT_EQ(pairing.Right, (std::vector<M>{M::Same, M::Unpaired, M::Changed, M::Same, M::Same}));
 
     // The tabs say it: names unchanged, the reason in the tooltip.
-    QTabBar* left_tabs = frame->LeftTabs->TabControl1;
-    QTabBar* right_tabs = frame->RightTabs->TabControl1;
+    QTabBar* left_tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
+    QTabBar* right_tabs = test::Find_Tabs(*frame, "RightTabs")->TabControl1;
     EXPECT_EQ(left_tabs->tabText(1), QStringLiteral("2"));
     EXPECT_TRUE(left_tabs->tabToolTip(1).startsWith(QStringLiteral("Differs from page \"3\"")));
     EXPECT_TRUE(left_tabs->tabToolTip(4).contains(QStringLiteral("removed")));

@@ -1,6 +1,7 @@
 // The diff view end to end: real panes, the real converter, and for paged
 // drawings an exporter whose "server" paints real PNG pages.
 #include "U_ShellOp.h"
+#include "diff_view_support.h"
 #include "os_platform.h"
 #include "slow_converter.h"
 #include "test_support.h"
@@ -12,12 +13,14 @@
 #include <QAction>
 #include <QGridLayout>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -127,14 +130,78 @@ TEST_F(Diff_Frame, CompareCaptionFollowsThePictureSizes)
     Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
     Make_Png(dir / "c.png", 310, 200, Qt::blue);
     auto same = Open(dir / "a.png", dir / "b.png");
-    EXPECT_EQ(same->Compare_A->text(), QStringLiteral("Compare images"));
+    EXPECT_EQ(test::Find_Action(*same, "Compare_A")->text(), QStringLiteral("Compare images"));
     auto different = Open(dir / "a.png", dir / "c.png");
-    EXPECT_EQ(different->Compare_A->text(), QStringLiteral("Compare images with different sizes"));
+    EXPECT_EQ(test::Find_Action(*different, "Compare_A")->text(),
+              QStringLiteral("Compare images with different sizes"));
     // Plain images: no page tabs, Sync pages checked but disabled.
-    EXPECT_TRUE(same->Sync_Pages_A->isChecked());
-    EXPECT_FALSE(same->Sync_Pages_A->isEnabled());
-    EXPECT_EQ(same->LeftTabs, nullptr);
-    EXPECT_EQ(same->View_Image_Frame2->Caption_E->text(), QString::fromStdString(dir / "b.png"));
+    EXPECT_TRUE(test::Find_Action(*same, "Sync_Pages_A")->isChecked());
+    EXPECT_FALSE(test::Find_Action(*same, "Sync_Pages_A")->isEnabled());
+    EXPECT_EQ(test::Find_Tabs(*same, "LeftTabs"), nullptr);
+    EXPECT_EQ(test::Find_Pane(*same, "View_Image_Frame2")->Caption_E->text(),
+              QString::fromStdString(dir / "b.png"));
+}
+
+TEST_F(Diff_Frame, EveryControlIsFoundByItsNameInItsRowWithItsCaptionAndKeys)
+{
+    Make_Png(dir / "a.png", 300, 200, Qt::blue);
+    auto frame = Open(dir / "a.png", dir / "a.png");
+    auto* toolbar = test::Find<QToolBar>(*frame, "ToolBar1");
+    auto* view_row = test::Find<QToolBar>(*frame, "ToolBar2");
+    auto* changes_row = test::Find<QToolBar>(*frame, "ToolBar3");
+    // From the top: the toolbar, the View row, the changes row, the panes
+    // and the status line.
+    QLayout* layout = frame->layout();
+    const QWidget* rows[] = {toolbar, view_row, changes_row,
+                             test::Find_Pane(*frame, "View_Image_Frame1")->parentWidget(),
+                             test::Find<QLabel>(*frame, "Status_L")};
+    ASSERT_EQ(layout->count(), 5);
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(layout->itemAt(row)->widget(), rows[row]) << "row " << row;
+
+    struct Expected {
+        QToolBar* Row;
+        const char* Name;
+        const char* Caption;
+        QKeySequence Keys;
+    };
+    const Expected actions[] = {
+        {toolbar, "Fit_A", "Fit to window", {}},
+        {toolbar, "Compare_A", "Compare images", QKeySequence(Qt::CTRL | Qt::Key_M)},
+        {toolbar, "Trim_Compared_A", "Trim compared", {}},
+        {toolbar, "Sync_Pages_A", "Sync pages", {}},
+        {toolbar, "Execute_Compared_Img_A", "Execute compared image", {}},
+        {toolbar, "Export_Compared_Img_A", "Export compared image", {}},
+        {toolbar, "About_A", "About", {}},
+        {toolbar, "Close_A", "Close", {}},
+        {view_row, "Zoom_In_A", "Zoom in", {}},
+        {view_row, "Zoom_Out_A", "Zoom out", {}},
+        {view_row, "Zoom_100_A", "Zoom 100%", {}},
+        {view_row, "Side_By_Side_A", "Side by side", {}},
+        {view_row, "Overlay_A", "Overlay", {}},
+        {view_row, "Blink_A", "Blink", {}},
+        {view_row, "Swipe_A", "Swipe", {}},
+        {view_row, "Differences_A", "Differences", {}},
+        {view_row, "Reset_Offset_A", "Reset offset", {}},
+        {changes_row, "Previous_Change_A", "Previous change", QKeySequence(Qt::SHIFT | Qt::Key_F8)},
+        {changes_row, "Next_Change_A", "Next change", QKeySequence(Qt::Key_F8)},
+    };
+    for (const Expected& expected : actions) {
+        QAction* action = test::Find_Action(*frame, expected.Name);
+        EXPECT_TRUE(expected.Row->actions().contains(action)) << expected.Name;
+        EXPECT_EQ(action->text(), QString::fromLatin1(expected.Caption)) << expected.Name;
+        EXPECT_EQ(action->shortcut(), expected.Keys) << expected.Name;
+    }
+    const std::pair<QToolBar*, const char*> fields[] = {{toolbar, "Shave_E"},
+                                                        {view_row, "Opacity_S"},
+                                                        {view_row, "Blink_Interval_E"},
+                                                        {changes_row, "Tolerance_E"},
+                                                        {changes_row, "Ignore_Antialiasing_C"},
+                                                        {changes_row, "Show_Changes_C"}};
+    for (const auto& [row, name] : fields)
+        EXPECT_EQ(test::Find<QWidget>(*frame, name)->parentWidget(), row) << name;
+    // A name the view does not have fails the test that asks for it.
+    EXPECT_THROW(test::Find_Action(*frame, "Frame1"), std::logic_error);
 }
 
 TEST_F(Diff_Frame, CompareTogglesThePaneAndTheThirdPressComesFromTheCache)
@@ -143,39 +210,42 @@ TEST_F(Diff_Frame, CompareTogglesThePaneAndTheThirdPressComesFromTheCache)
     Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
     auto frame = Open(dir / "a.png", dir / "b.png");
     EXPECT_FALSE(frame->Compared_Shown());
-    EXPECT_FALSE(frame->Export_Compared_Img_A->isEnabled());
+    EXPECT_FALSE(test::Find_Action(*frame, "Export_Compared_Img_A")->isEnabled());
 
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     ASSERT_TRUE(frame->Compared_Shown())
         << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
-    EXPECT_EQ(frame->GridPanel1->rowStretch(1), 1);
-    EXPECT_TRUE(frame->Compare_A->isChecked());
-    EXPECT_TRUE(frame->Execute_Compared_Img_A->isEnabled());
-    EXPECT_TRUE(frame->Export_Compared_Img_A->isEnabled());
-    EXPECT_EQ(frame->View_Image_Frame3->Caption_E->text(), QStringLiteral("Compared image"));
-    EXPECT_EQ(frame->View_Image_Frame3->Picture_Width(), 300);
+    EXPECT_EQ(test::Find<QGridLayout>(*frame, "GridPanel1")->rowStretch(1), 1);
+    EXPECT_TRUE(test::Find_Action(*frame, "Compare_A")->isChecked());
+    EXPECT_TRUE(test::Find_Action(*frame, "Execute_Compared_Img_A")->isEnabled());
+    EXPECT_TRUE(test::Find_Action(*frame, "Export_Compared_Img_A")->isEnabled());
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame3")->Caption_E->text(),
+              QStringLiteral("Compared image"));
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame3")->Picture_Width(), 300);
     EXPECT_EQ(Compared_Files(), 1);
 
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     EXPECT_FALSE(frame->Compared_Shown());
-    EXPECT_EQ(frame->GridPanel1->rowStretch(1), 0);
-    EXPECT_FALSE(frame->Compare_A->isChecked());
-    EXPECT_FALSE(frame->Export_Compared_Img_A->isEnabled());
+    EXPECT_EQ(test::Find<QGridLayout>(*frame, "GridPanel1")->rowStretch(1), 0);
+    EXPECT_FALSE(test::Find_Action(*frame, "Compare_A")->isChecked());
+    EXPECT_FALSE(test::Find_Action(*frame, "Export_Compared_Img_A")->isEnabled());
 
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     EXPECT_TRUE(frame->Compared_Shown());
     EXPECT_EQ(Compared_Files(), 1);
     EXPECT_TRUE(messages.Messages.empty());
     // The controls are usable again after every run.
-    EXPECT_TRUE(frame->Fit_A->isEnabled());
-    EXPECT_TRUE(frame->Shave_E->isEnabled());
+    EXPECT_TRUE(test::Find_Action(*frame, "Fit_A")->isEnabled());
+    EXPECT_TRUE(test::Find<QSpinBox>(*frame, "Shave_E")->isEnabled());
     // Ctrl+M from a picture toggles it too.
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-    frame->View_Image_Frame1->ScrollBox1->setFocus();
-    QTest::keyClick(frame->View_Image_Frame1->ScrollBox1, Qt::Key_M, Qt::ControlModifier);
+    test::Find_Pane(*frame, "View_Image_Frame1")->ScrollBox1->setFocus();
+    QTest::keyClick(test::Find_Pane(*frame, "View_Image_Frame1")->ScrollBox1, Qt::Key_M,
+                    Qt::ControlModifier);
     EXPECT_FALSE(frame->Compared_Shown());
-    EXPECT_TRUE(frame->Compare_A->toolTip().endsWith(QStringLiteral("(Ctrl+M)")));
+    EXPECT_TRUE(
+        test::Find_Action(*frame, "Compare_A")->toolTip().endsWith(QStringLiteral("(Ctrl+M)")));
 }
 
 TEST_F(Diff_Frame, NamesWithLettersBeyondAsciiOpenAndCompare)
@@ -191,12 +261,13 @@ TEST_F(Diff_Frame, NamesWithLettersBeyondAsciiOpenAndCompare)
         Make_Png(left, 120, 80, Qt::blue);
         Make_Png(right, 120, 80, Qt::blue, 30);
         auto frame = Open(left, right);
-        EXPECT_EQ(frame->View_Image_Frame1->Picture_Width(), 120) << word;
-        EXPECT_EQ(frame->View_Image_Frame2->Caption_E->text(), QString::fromStdString(right));
+        EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->Picture_Width(), 120) << word;
+        EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->Caption_E->text(),
+                  QString::fromStdString(right));
         // The application shows what a handler throws; so does this test.
         std::string refusal;
         try {
-            frame->Compare_A->trigger();
+            test::Find_Action(*frame, "Compare_A")->trigger();
         } catch (const std::exception& error) {
             refusal = error.what();
         }
@@ -207,8 +278,8 @@ TEST_F(Diff_Frame, NamesWithLettersBeyondAsciiOpenAndCompare)
         EXPECT_TRUE(messages.Messages.empty()) << word;
         // Refused or not, the view is usable afterwards.
         EXPECT_FALSE(frame->Is_Running());
-        EXPECT_TRUE(frame->Fit_A->isEnabled());
-        EXPECT_TRUE(frame->Compare_A->isEnabled());
+        EXPECT_TRUE(test::Find_Action(*frame, "Fit_A")->isEnabled());
+        EXPECT_TRUE(test::Find_Action(*frame, "Compare_A")->isEnabled());
     }
 }
 
@@ -219,17 +290,17 @@ TEST_F(Diff_Frame, TrimRecomparesOnlyWhileTheComparedPaneIsShown)
     Make_Png(dir / "a.png", 300, 200, Qt::blue);
     Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
     auto frame = Open(dir / "a.png", dir / "b.png");
-    frame->Trim_Compared_A->trigger();
+    test::Find_Action(*frame, "Trim_Compared_A")->trigger();
     EXPECT_TRUE(frame->Trim_Checked());
     EXPECT_EQ(Compared_Files(), 0);
-    frame->Trim_Compared_A->trigger();
+    test::Find_Action(*frame, "Trim_Compared_A")->trigger();
 
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     ASSERT_EQ(Compared_Files(), 1);
-    frame->Trim_Compared_A->trigger();
+    test::Find_Action(*frame, "Trim_Compared_A")->trigger();
     EXPECT_EQ(Compared_Files(), 2);
     // Shaved by 15 on every side, then trimmed to the difference.
-    EXPECT_LT(frame->View_Image_Frame3->Picture_Width(), 300 - 30 + 1);
+    EXPECT_LT(test::Find_Pane(*frame, "View_Image_Frame3")->Picture_Width(), 300 - 30 + 1);
     EXPECT_EQ(frame->Session().CompareCache.Items.size(), 2u);
 }
 
@@ -238,34 +309,34 @@ TEST_F(Diff_Frame, FitReachesTheComparedPaneOnlyWhenItIsShown)
     Make_Png(dir / "a.png", 300, 200, Qt::blue);
     Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
     auto frame = Open(dir / "a.png", dir / "b.png");
-    frame->Compare_A->trigger();
-    frame->Compare_A->trigger(); // hidden again, loaded in mode 1
-    frame->Fit_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger(); // hidden again, loaded in mode 1
+    test::Find_Action(*frame, "Fit_A")->trigger();
     EXPECT_EQ(frame->ViewMode(), T_View_Mode::Fit);
-    EXPECT_TRUE(frame->Fit_A->isChecked());
-    EXPECT_EQ(frame->View_Image_Frame1->View_Mode(), T_View_Mode::Fit);
-    EXPECT_EQ(frame->View_Image_Frame3->View_Mode(), T_View_Mode::Actual_Size);
-    frame->Compare_A->trigger();
-    EXPECT_EQ(frame->View_Image_Frame3->View_Mode(), T_View_Mode::Fit);
+    EXPECT_TRUE(test::Find_Action(*frame, "Fit_A")->isChecked());
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->View_Mode(), T_View_Mode::Fit);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame3")->View_Mode(), T_View_Mode::Actual_Size);
+    test::Find_Action(*frame, "Compare_A")->trigger();
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame3")->View_Mode(), T_View_Mode::Fit);
 }
 
 TEST_F(Diff_Frame, ShaveFieldIsBoundByTheLeftPictureAndCleanedWhenLeft)
 {
     Make_Png(dir / "tiny.png", 3, 3, Qt::blue);
     auto frame = Open(dir / "tiny.png", dir / "tiny.png");
-    EXPECT_EQ(frame->Shave_E->maximum(), 1);
+    EXPECT_EQ(test::Find<QSpinBox>(*frame, "Shave_E")->maximum(), 1);
 
     Make_Png(dir / "a.png", 100, 80, Qt::blue);
     frame = Open(dir / "a.png", dir / "a.png");
-    EXPECT_EQ(frame->Shave_E->maximum(), 39);
-    QLineEdit* edit = frame->Shave_E->findChild<QLineEdit*>();
+    EXPECT_EQ(test::Find<QSpinBox>(*frame, "Shave_E")->maximum(), 39);
+    QLineEdit* edit = test::Find<QSpinBox>(*frame, "Shave_E")->findChild<QLineEdit*>();
     edit->setText(QStringLiteral("500"));
     frame->Shave_EExit();
-    EXPECT_EQ(frame->Shave_E->value(), 39);
+    EXPECT_EQ(test::Find<QSpinBox>(*frame, "Shave_E")->value(), 39);
     edit->setText(QStringLiteral("-"));
     EXPECT_EQ(frame->Shave_Value(), 0);
     frame->Shave_EExit();
-    EXPECT_EQ(frame->Shave_E->value(), 0);
+    EXPECT_EQ(test::Find<QSpinBox>(*frame, "Shave_E")->value(), 0);
     EXPECT_EQ(edit->text(), QStringLiteral("0"));
 }
 
@@ -274,11 +345,11 @@ TEST_F(Diff_Frame, ScrollingOnePaneMovesTheOthersWithinTheirRanges)
     Make_Png(dir / "a.png", 2000, 1500, Qt::blue);
     Make_Png(dir / "b.png", 2000, 1300, Qt::blue, 50);
     auto frame = Open(dir / "a.png", dir / "b.png");
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     QTest::qWait(0);
-    TMyScrollBox* left = frame->View_Image_Frame1->ScrollBox1;
-    TMyScrollBox* right = frame->View_Image_Frame2->ScrollBox1;
-    TMyScrollBox* compared = frame->View_Image_Frame3->ScrollBox1;
+    TMyScrollBox* left = test::Find_Pane(*frame, "View_Image_Frame1")->ScrollBox1;
+    TMyScrollBox* right = test::Find_Pane(*frame, "View_Image_Frame2")->ScrollBox1;
+    TMyScrollBox* compared = test::Find_Pane(*frame, "View_Image_Frame3")->ScrollBox1;
 
     // A user scroll of the right pane: triggerAction raises OnScroll.
     right->verticalScrollBar()->setValue(0);
@@ -301,7 +372,7 @@ TEST_F(Diff_Frame, APanByDragIsFollowedByTheOtherPanes)
     Make_Png(dir / "b.png", 2000, 1500, Qt::blue, 50);
     auto frame = Open(dir / "a.png", dir / "b.png");
     QTest::qWait(0);
-    TView_Image_Frame* pane = frame->View_Image_Frame1;
+    TView_Image_Frame* pane = test::Find_Pane(*frame, "View_Image_Frame1");
     pane->ScrollBox1->Set_Horz_Position(100);
     pane->ScrollBox1->Set_Vert_Position(100);
     QWidget* image = pane->Image1;
@@ -311,13 +382,13 @@ TEST_F(Diff_Frame, APanByDragIsFollowedByTheOtherPanes)
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(300, 200));
     QTest::mouseMove(image, image->mapFromGlobal(moved));
     // The other pane follows while the mouse moves, not only at the drop.
-    EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Horz_Position(), 150);
-    EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Vert_Position(), 40);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->ScrollBox1->Horz_Position(), 150);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->ScrollBox1->Vert_Position(), 40);
     QTest::mouseRelease(image, Qt::LeftButton, {}, image->mapFromGlobal(moved));
     EXPECT_EQ(pane->ScrollBox1->Horz_Position(), 150);
     EXPECT_EQ(pane->ScrollBox1->Vert_Position(), 40);
-    EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Horz_Position(), 150);
-    EXPECT_EQ(frame->View_Image_Frame2->ScrollBox1->Vert_Position(), 40);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->ScrollBox1->Horz_Position(), 150);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->ScrollBox1->Vert_Position(), 40);
 }
 
 TEST_F(Diff_Frame, ConversionFailureGivesTheMessageAndNoView)
@@ -330,7 +401,7 @@ TEST_F(Diff_Frame, ConversionFailureGivesTheMessageAndNoView)
     EXPECT_EQ(messages.Messages[0].Text.rfind("Image convert fail!\r\nFile may be corrupted.", 0),
               0u);
     EXPECT_NE(messages.Messages[0].Text.find(dir / "a.svg"), std::string::npos);
-    EXPECT_FALSE(frame->Compare_A->isEnabled());
+    EXPECT_FALSE(test::Find_Action(*frame, "Compare_A")->isEnabled());
 }
 
 TEST_F(Diff_Frame, ConvertedInputsAreShownAndComparedThroughTheirFormat)
@@ -346,8 +417,8 @@ TEST_F(Diff_Frame, ConvertedInputsAreShownAndComparedThroughTheirFormat)
     auto frame = Open(dir / "a.svg", dir / "b.svg", T_Converter_Kind::Svg);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_EQ(frame->Session().LeftImage, dir / "a.svg");
-    EXPECT_EQ(frame->View_Image_Frame1->Picture_Width(), 120);
-    frame->Compare_A->trigger();
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->Picture_Width(), 120);
+    test::Find_Action(*frame, "Compare_A")->trigger();
     EXPECT_TRUE(frame->Compared_Shown());
 }
 
@@ -400,24 +471,25 @@ TEST_F(Paged_Frame, PagesPairByPositionWithSyncAndStopWhereTheOtherSideEnds)
             {{"0", 0, 200, 100}, {"1", 1, 200, 100}});
     auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Kompas);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
-    EXPECT_TRUE(frame->Sync_Pages_A->isEnabled());
-    EXPECT_EQ(frame->LeftTabs->TabControl1->count(), 3);
+    EXPECT_TRUE(test::Find_Action(*frame, "Sync_Pages_A")->isEnabled());
+    EXPECT_EQ(test::Find_Tabs(*frame, "LeftTabs")->TabControl1->count(), 3);
     EXPECT_EQ(frame->Session().LeftImage, dir / "a.cdw_l_page_0.png");
     EXPECT_EQ(frame->Session().RightImage, dir / "a.cdw_r_page_0.png");
 
-    Click_Tab(frame->LeftTabs, 1);
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
     EXPECT_EQ(frame->Session().LeftPage, 1);
     EXPECT_EQ(frame->Session().RightPage, 1);
-    EXPECT_EQ(frame->RightTabs->Selected_Index(), 1);
+    EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 1);
 
-    Click_Tab(frame->LeftTabs, 2);
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 2);
     EXPECT_EQ(frame->Session().LeftPage, 2);
     EXPECT_EQ(frame->Session().RightPage, 1);
-    EXPECT_EQ(frame->Compare_A->text(), QStringLiteral("Compare images with different sizes"));
+    EXPECT_EQ(test::Find_Action(*frame, "Compare_A")->text(),
+              QStringLiteral("Compare images with different sizes"));
 
     // Without sync only the chosen side moves.
-    frame->Sync_Pages_A->trigger();
-    Click_Tab(frame->RightTabs, 0);
+    test::Find_Action(*frame, "Sync_Pages_A")->trigger();
+    Click_Tab(test::Find_Tabs(*frame, "RightTabs"), 0);
     EXPECT_EQ(frame->Session().LeftPage, 2);
     EXPECT_EQ(frame->Session().RightPage, 0);
 }
@@ -427,15 +499,15 @@ TEST_F(Paged_Frame, PagesPairByIdNotPositionAndRecompareFromTheCache)
     Install({{"A", 0, 200, 100}, {"B", 5, 200, 100}}, {{"B", 5, 200, 100}, {"A", 0, 200, 100}});
     auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Visio);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     ASSERT_TRUE(frame->Compared_Shown());
 
-    Click_Tab(frame->LeftTabs, 1); // ID 5 is the right document's first page
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1); // ID 5 is the right document's first page
     EXPECT_EQ(frame->Session().RightPage, 0);
     int files = Compared_Files();
-    Click_Tab(frame->LeftTabs, 0);
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 0);
     EXPECT_EQ(frame->Session().RightPage, 1);
-    Click_Tab(frame->LeftTabs, 1);
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
     EXPECT_EQ(Compared_Files(), files + 1); // (0,1) was new; (1,0) came from the cache
     EXPECT_TRUE(messages.Messages.empty());
 }
@@ -446,7 +518,7 @@ TEST_F(Paged_Frame, AFailedPageExportKeepsThePreviousPage)
     auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Kompas);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     Last->Fail_Page = 1;
-    Click_Tab(frame->LeftTabs, 1);
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
     EXPECT_EQ(frame->Session().LeftPage, 0);
     EXPECT_EQ(frame->Session().LeftImage, dir / "a.cdw_l_page_0.png");
     EXPECT_EQ(frame->Session().RightPage, 0);
@@ -463,11 +535,11 @@ TEST_F(Diff_Frame, ClosingDuringARunStopsTheConverterAndThenCloses)
     Set_Converter_Path(slow);
     QTimer::singleShot(300, [&] {
         EXPECT_TRUE(frame->Is_Running());
-        EXPECT_FALSE(frame->Fit_A->isEnabled());
+        EXPECT_FALSE(test::Find_Action(*frame, "Fit_A")->isEnabled());
         frame->Request_Close();
     });
     auto started = std::chrono::steady_clock::now();
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(Closes, 1);
     EXPECT_FALSE(frame->Is_Running());
@@ -521,14 +593,14 @@ TEST_F(Diff_Frame, ExportOffersTheRightNameOverwritesAndShowsTheCopy)
 
     frame->Export_Compared_Img_AExecute(); // nothing to export yet
     EXPECT_TRUE(save->Offered.isEmpty());
-    frame->Compare_A->trigger();
-    frame->Export_Compared_Img_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
+    test::Find_Action(*frame, "Export_Compared_Img_A")->trigger();
     os::Set_Shell_Services(nullptr);
 
     EXPECT_EQ(save->Offered, QString::fromStdString(dir / "b.png_compared.png"));
     EXPECT_EQ(save->Filter, QStringLiteral("PNG (*.png)"));
     EXPECT_EQ(test::Read_File(dir / "out.png"),
-              test::Read_File(frame->View_Image_Frame3->Get_File_Name()));
+              test::Read_File(test::Find_Pane(*frame, "View_Image_Frame3")->Get_File_Name()));
     EXPECT_EQ(shell.Shown, std::vector<std::string>{dir / "out.png"});
 }
 
@@ -602,24 +674,29 @@ TEST_F(Diff_Frame, EveryRegisteredFormatComparesWithItselfAndWithPng)
                 fs::copy_file(fs::path(VARNOLT_TEST_DATA) / "imaging" / "pattern.pal",
                               dir / "v1.pal", fs::copy_options::overwrite_existing);
             auto same = Open(name, name);
-            ASSERT_GT(same->View_Image_Frame1->Picture_Width(), 0) << extension;
-            same->Compare_A->trigger();
+            ASSERT_GT(test::Find_Pane(*same, "View_Image_Frame1")->Picture_Width(), 0) << extension;
+            test::Find_Action(*same, "Compare_A")->trigger();
             ASSERT_TRUE(same->Compared_Shown())
                 << sample << " as " << extension << ": "
                 << (messages.Messages.empty() ? "" : messages.Messages.back().Text);
-            EXPECT_EQ(Marked_Pixels(same->View_Image_Frame3->Get_File_Name()), 0) << extension;
+            EXPECT_EQ(Marked_Pixels(test::Find_Pane(*same, "View_Image_Frame3")->Get_File_Name()),
+                      0)
+                << extension;
 
             // Against a PNG of what the pane shows: the compared image must
             // find nothing, so the converter read what the pane shows.
             std::string png = dir / "shown.png";
-            ASSERT_TRUE(same->View_Image_Frame1->Image1->Picture().save(QString::fromStdString(png),
-                                                                        "PNG"));
+            ASSERT_TRUE(test::Find_Pane(*same, "View_Image_Frame1")
+                            ->Image1->Picture()
+                            .save(QString::fromStdString(png), "PNG"));
             auto mixed = Open(name, png);
-            mixed->Compare_A->trigger();
+            test::Find_Action(*mixed, "Compare_A")->trigger();
             ASSERT_TRUE(mixed->Compared_Shown())
                 << sample << " as " << extension << ": "
                 << (messages.Messages.empty() ? "" : messages.Messages.back().Text);
-            EXPECT_EQ(Marked_Pixels(mixed->View_Image_Frame3->Get_File_Name()), 0) << extension;
+            EXPECT_EQ(Marked_Pixels(test::Find_Pane(*mixed, "View_Image_Frame3")->Get_File_Name()),
+                      0)
+                << extension;
         }
     }
     EXPECT_TRUE(messages.Messages.empty()) << messages.Messages[0].Text;
@@ -634,9 +711,9 @@ TEST_F(Diff_Frame, AJpegComparesWithAPng)
     ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.jpg"), "JPEG"));
     Make_Png(dir / "new.png", 200, 100, Qt::blue);
     auto frame = Open(dir / "old.jpg", dir / "new.png");
-    frame->Compare_A->trigger();
+    test::Find_Action(*frame, "Compare_A")->trigger();
     ASSERT_TRUE(frame->Compared_Shown());
-    EXPECT_GT(Marked_Pixels(frame->View_Image_Frame3->Get_File_Name()), 0);
+    EXPECT_GT(Marked_Pixels(test::Find_Pane(*frame, "View_Image_Frame3")->Get_File_Name()), 0);
     EXPECT_TRUE(messages.Messages.empty());
 }
 
@@ -646,9 +723,11 @@ TEST_F(Diff_Frame, CompareWaitsForBothPicturesAndSaysWhy)
     test::Write_File(dir / "b.png", "\x89PNG\r\n\x1a\n and nothing else");
     auto frame = Open(dir / "a.png", dir / "b.png");
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
-    EXPECT_FALSE(frame->Compare_A->isEnabled());
-    EXPECT_TRUE(frame->Compare_A->toolTip().contains(QStringLiteral("modified version")));
-    frame->Compare_A->trigger();
+    EXPECT_FALSE(test::Find_Action(*frame, "Compare_A")->isEnabled());
+    EXPECT_TRUE(test::Find_Action(*frame, "Compare_A")
+                    ->toolTip()
+                    .contains(QStringLiteral("modified version")));
+    test::Find_Action(*frame, "Compare_A")->trigger();
     EXPECT_FALSE(frame->Compared_Shown());
     EXPECT_EQ(Compared_Files(), 0);
 }
@@ -658,12 +737,14 @@ TEST_F(Diff_Frame, ANullDeviceIsAVersionThatDoesNotExist)
     Make_Png(dir / "b.png", 300, 200, Qt::blue);
     auto added = Open("/dev/null", dir / "b.png");
     ASSERT_EQ(added->ViewMode(), T_View_Mode::Actual_Size);
-    EXPECT_EQ(added->View_Image_Frame1->Caption_E->text(), QStringLiteral("(none)"));
-    EXPECT_EQ(added->View_Image_Frame1->Picture_Width(), 0);
-    EXPECT_EQ(added->View_Image_Frame2->Picture_Width(), 300);
-    EXPECT_FALSE(added->Compare_A->isEnabled());
-    EXPECT_TRUE(
-        added->Compare_A->toolTip().contains(QStringLiteral("base version does not exist")));
+    EXPECT_EQ(test::Find_Pane(*added, "View_Image_Frame1")->Caption_E->text(),
+              QStringLiteral("(none)"));
+    EXPECT_EQ(test::Find_Pane(*added, "View_Image_Frame1")->Picture_Width(), 0);
+    EXPECT_EQ(test::Find_Pane(*added, "View_Image_Frame2")->Picture_Width(), 300);
+    EXPECT_FALSE(test::Find_Action(*added, "Compare_A")->isEnabled());
+    EXPECT_TRUE(test::Find_Action(*added, "Compare_A")
+                    ->toolTip()
+                    .contains(QStringLiteral("base version does not exist")));
 
     // A converted kind converts only the side that exists.
     if (!test::Converter_Is_ImageMagick)
@@ -672,8 +753,9 @@ TEST_F(Diff_Frame, ANullDeviceIsAVersionThatDoesNotExist)
                                     "height='80'><circle cx='40' cy='40' r='20'/></svg>");
     auto deleted = Open(dir / "a.svg", "/dev/null", T_Converter_Kind::Svg);
     ASSERT_EQ(deleted->ViewMode(), T_View_Mode::Actual_Size);
-    EXPECT_EQ(deleted->View_Image_Frame1->Picture_Width(), 120);
-    EXPECT_EQ(deleted->View_Image_Frame2->Caption_E->text(), QStringLiteral("(none)"));
-    EXPECT_FALSE(deleted->Compare_A->isEnabled());
+    EXPECT_EQ(test::Find_Pane(*deleted, "View_Image_Frame1")->Picture_Width(), 120);
+    EXPECT_EQ(test::Find_Pane(*deleted, "View_Image_Frame2")->Caption_E->text(),
+              QStringLiteral("(none)"));
+    EXPECT_FALSE(test::Find_Action(*deleted, "Compare_A")->isEnabled());
     EXPECT_TRUE(messages.Messages.empty()) << messages.Messages[0].Text;
 }

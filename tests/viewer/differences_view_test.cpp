@@ -2,6 +2,7 @@
 // Differences view's colours, the settings that recompute them, stepping
 // through the changes, their outlines in every pane, and the count a paged
 // pair keeps per page pair.
+#include "diff_view_support.h"
 #include "test_support.h"
 #include "view_test_support.h"
 #include "u_blend_frame.h"
@@ -92,10 +93,15 @@ protected:
     {
         return Wait_For([&] { return frame.Differences() != nullptr; });
     }
+    // What the status line says.
+    static QString Status(const TView_diff_frame& frame)
+    {
+        return test::Find<QLabel>(frame, "Status_L")->text();
+    }
     // The one-pane view as drawn, in its picture control's pixels.
     static QImage Shown(const TView_diff_frame& frame)
     {
-        return frame.View_Image_Frame4->Image1->grab().toImage();
+        return test::Find_Blend_Pane(frame)->Image1->grab().toImage();
     }
 
     test::Private_Tmpdir tmp;
@@ -115,10 +121,10 @@ TEST_F(Differences_View, RemovedAddedAndRecolouredPixelsShowInTheirColoursOverTh
     ASSERT_NE(frame->Differences(), nullptr);
     EXPECT_EQ(frame->Differences()->Regions.size(), 3u);
     // 900 + 2,500 + 900 of 120,000 pixels.
-    EXPECT_TRUE(frame->Status_L->text().contains(QStringLiteral("3 changes, 4,300 px, 3.58 %")))
-        << frame->Status_L->text().toStdString();
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("3 changes, 4,300 px, 3.58 %")))
+        << Status(*frame).toStdString();
 
-    QTest::keyClick(frame->View_Image_Frame1->ScrollBox1, Qt::Key_D);
+    QTest::keyClick(test::Find_Pane(*frame, "View_Image_Frame1")->ScrollBox1, Qt::Key_D);
     ASSERT_EQ(frame->Layout(), T_Pane_Layout::Differences);
     QImage shown = Shown(*frame);
     EXPECT_TRUE(Near(shown.pixelColor(removed.Box.center()), Red));
@@ -152,21 +158,21 @@ TEST_F(Differences_View, ToleranceAndAntialiasingSettingsComputeTheDifferencesAg
     auto frame = Open(Paper({200, 150}, {ink}), Paper({200, 150}, {ink, faint, edge}));
     auto changed = [&] { return frame->Differences()->Changed_Pixels; };
     EXPECT_EQ(changed(), 0u);
-    EXPECT_TRUE(frame->Status_L->text().contains(QStringLiteral("No differences")));
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("No differences")));
     // Nothing to step to: the step says so and moves nothing.
-    frame->Next_Change_A->trigger();
+    test::Find_Action(*frame, "Next_Change_A")->trigger();
     EXPECT_EQ(frame->Current_Change(), -1);
-    EXPECT_TRUE(frame->Status_L->text().contains(QStringLiteral("No differences")));
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("No differences")));
 
-    frame->Tolerance_E->setValue(0);
+    test::Find<QSpinBox>(*frame, "Tolerance_E")->setValue(0);
     EXPECT_EQ(frame->Differences(), nullptr);
-    EXPECT_TRUE(frame->Status_L->text().contains(QStringLiteral("Finding differences...")));
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("Finding differences...")));
     ASSERT_TRUE(Settled(*frame));
     EXPECT_EQ(changed(), 900u);
-    frame->Ignore_Antialiasing_C->setChecked(false);
+    test::Find<QCheckBox>(*frame, "Ignore_Antialiasing_C")->setChecked(false);
     ASSERT_TRUE(Settled(*frame));
     EXPECT_EQ(changed(), 930u);
-    frame->Tolerance_E->setValue(10);
+    test::Find<QSpinBox>(*frame, "Tolerance_E")->setValue(10);
     ASSERT_TRUE(Settled(*frame));
     EXPECT_EQ(changed(), 30u);
     ASSERT_EQ(frame->Differences()->Regions.size(), 1u);
@@ -179,7 +185,7 @@ TEST_F(Differences_View, StepsGoTopToBottomWrapAroundAndBringTheChangeIntoEveryP
         third{{1200, 1600, 20, 20}};
     auto frame = Open(Paper({2400, 1800}), Paper({2400, 1800}, {third, first, second}));
     const QRect order[] = {first.Box, second.Box, third.Box};
-    frame->View_Image_Frame1->ScrollBox1->setFocus();
+    test::Find_Pane(*frame, "View_Image_Frame1")->ScrollBox1->setFocus();
     struct Step {
         Qt::Key Key;
         Qt::KeyboardModifiers Modifiers;
@@ -192,36 +198,41 @@ TEST_F(Differences_View, StepsGoTopToBottomWrapAroundAndBringTheChangeIntoEveryP
                           {Qt::Key_F8, Qt::ShiftModifier, 2}, // and back to the last
                           {Qt::Key_P, {}, 1}};
     for (const Step& step : steps) {
-        QTest::keyClick(frame->View_Image_Frame1->ScrollBox1, step.Key, step.Modifiers);
+        QTest::keyClick(test::Find_Pane(*frame, "View_Image_Frame1")->ScrollBox1, step.Key,
+                        step.Modifiers);
         ASSERT_EQ(frame->Current_Change(), step.Expected) << "key " << step.Key;
         const QRect box = order[step.Expected];
-        EXPECT_TRUE(In_View(frame->View_Image_Frame1, box)) << "change " << step.Expected;
-        EXPECT_TRUE(In_View(frame->View_Image_Frame2, box)) << "change " << step.Expected;
-        EXPECT_EQ(frame->View_Image_Frame1->Zoom(), 1.0); // small changes need no zoom
-        EXPECT_TRUE(frame->Status_L->text().contains(
+        EXPECT_TRUE(In_View(test::Find_Pane(*frame, "View_Image_Frame1"), box))
+            << "change " << step.Expected;
+        EXPECT_TRUE(In_View(test::Find_Pane(*frame, "View_Image_Frame2"), box))
+            << "change " << step.Expected;
+        EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->Zoom(),
+                  1.0); // small changes need no zoom
+        EXPECT_TRUE(Status(*frame).contains(
             QStringLiteral("Change %1 of 3, 1,200 px").arg(step.Expected + 1)))
-            << frame->Status_L->text().toStdString();
+            << Status(*frame).toStdString();
     }
 
     // A change larger than the panes: they zoom out until it fits.
     const Square large{{100, 100, 1300, 900}};
     frame = Open(Paper({1600, 1200}), Paper({1600, 1200}, {large}));
-    frame->Next_Change_A->trigger();
-    EXPECT_LT(frame->View_Image_Frame1->Zoom(), 0.5);
-    EXPECT_EQ(frame->View_Image_Frame2->Zoom(), frame->View_Image_Frame1->Zoom());
-    EXPECT_TRUE(In_View(frame->View_Image_Frame1, large.Box));
-    EXPECT_TRUE(In_View(frame->View_Image_Frame2, large.Box));
+    test::Find_Action(*frame, "Next_Change_A")->trigger();
+    EXPECT_LT(test::Find_Pane(*frame, "View_Image_Frame1")->Zoom(), 0.5);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->Zoom(),
+              test::Find_Pane(*frame, "View_Image_Frame1")->Zoom());
+    EXPECT_TRUE(In_View(test::Find_Pane(*frame, "View_Image_Frame1"), large.Box));
+    EXPECT_TRUE(In_View(test::Find_Pane(*frame, "View_Image_Frame2"), large.Box));
 }
 
 TEST_F(Differences_View, ShowChangesOutlinesEveryPaneAndTheModifiedPaneInItsOwnPixels)
 {
     const Square removed{{20, 120, 20, 20}}, added{{100, 50, 30, 30}};
     auto frame = Open(Paper({300, 200}, {removed}), Paper({300, 200}, {added}));
-    TView_Image_Frame* base = frame->View_Image_Frame1;
-    TView_Image_Frame* modified = frame->View_Image_Frame2;
+    TView_Image_Frame* base = test::Find_Pane(*frame, "View_Image_Frame1");
+    TView_Image_Frame* modified = test::Find_Pane(*frame, "View_Image_Frame2");
     EXPECT_TRUE(base->Image1->Change_Frames().empty());
 
-    frame->Show_Changes_C->setChecked(true);
+    test::Find<QCheckBox>(*frame, "Show_Changes_C")->setChecked(true);
     for (TView_Image_Frame* pane : {base, modified}) {
         EXPECT_EQ(Boxes(pane), (std::vector<QRect>{added.Box, removed.Box}));
         ASSERT_EQ(pane->Image1->Change_Frames().size(), 2u);
@@ -235,7 +246,7 @@ TEST_F(Differences_View, ShowChangesOutlinesEveryPaneAndTheModifiedPaneInItsOwnP
         outline += drawn.pixelColor(x, added.Box.center().y()) == Green;
     EXPECT_EQ(outline, 1);
 
-    frame->Next_Change_A->trigger();
+    test::Find_Action(*frame, "Next_Change_A")->trigger();
     EXPECT_TRUE(base->Image1->Change_Frames()[0].Current);
     EXPECT_TRUE(modified->Image1->Change_Frames()[0].Current);
     EXPECT_FALSE(modified->Image1->Change_Frames()[1].Current);
@@ -249,11 +260,11 @@ TEST_F(Differences_View, ShowChangesOutlinesEveryPaneAndTheModifiedPaneInItsOwnP
     EXPECT_EQ(Boxes(modified), (std::vector<QRect>{added.Box, removed.Box.translated(-10, -5)}));
     EXPECT_EQ(frame->Current_Change(), -1);
 
-    frame->Differences_A->trigger();
-    EXPECT_EQ(Boxes(frame->View_Image_Frame4), Boxes(base));
-    frame->Show_Changes_C->setChecked(false);
+    test::Find_Action(*frame, "Differences_A")->trigger();
+    EXPECT_EQ(Boxes(test::Find_Blend_Pane(*frame)), Boxes(base));
+    test::Find<QCheckBox>(*frame, "Show_Changes_C")->setChecked(false);
     for (TView_Image_Frame* pane :
-         {base, modified, static_cast<TView_Image_Frame*>(frame->View_Image_Frame4)})
+         {base, modified, static_cast<TView_Image_Frame*>(test::Find_Blend_Pane(*frame))})
         EXPECT_TRUE(pane->Image1->Change_Frames().empty());
 }
 
@@ -297,11 +308,11 @@ TEST_F(Differences_View, APagedPairKeepsTheChangeCountOfEveryPagePairShown)
     EXPECT_EQ(frame->Session().Changes(0, 0), 0);
     EXPECT_EQ(frame->Session().Changes(1, 1), -1);
 
-    frame->LeftTabs->TabControl1->setCurrentIndex(1); // the right side follows
+    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1); // the right side follows
     ASSERT_EQ(frame->Session().RightPage, 1);
     ASSERT_TRUE(Settled(*frame));
     EXPECT_EQ(frame->Session().Changes(1, 1), 2);
     EXPECT_EQ(frame->Session().Changes(0, 0), 0);
-    EXPECT_TRUE(frame->Status_L->text().contains(QStringLiteral("2 changes")));
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("2 changes")));
     EXPECT_TRUE(messages.Messages.empty());
 }

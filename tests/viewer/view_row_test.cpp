@@ -1,6 +1,7 @@
 // The diff view's "View" row on real panes: zoom about a point, live panning,
 // the one-pane views, the offset between the versions, the pixel inspector
 // and the keys.
+#include "diff_view_support.h"
 #include "test_support.h"
 #include "view_test_support.h"
 #include "u_blend_frame.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QSlider>
@@ -74,10 +76,15 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
         return frame;
     }
+    // What the status line says.
+    static QString Status(const TView_diff_frame& frame)
+    {
+        return test::Find<QLabel>(frame, "Status_L")->text();
+    }
     // A pixel of the one-pane view, in its picture control's pixels.
     static QColor Shown(const TView_diff_frame& frame, QPoint at)
     {
-        return frame.View_Image_Frame4->Image1->grab().toImage().pixelColor(at);
+        return test::Find_Blend_Pane(frame)->Image1->grab().toImage().pixelColor(at);
     }
     static void Hover(TView_Image_Frame* pane, QPoint at)
     {
@@ -96,8 +103,8 @@ protected:
 TEST_F(View_Row, ZoomKeepsThePointUnderTheCursorAndEveryPaneFollows)
 {
     auto frame = Open({2000, 1500}, {2000, 1500});
-    TView_Image_Frame* left = frame->View_Image_Frame1;
-    TView_Image_Frame* right = frame->View_Image_Frame2;
+    TView_Image_Frame* left = test::Find_Pane(*frame, "View_Image_Frame1");
+    TView_Image_Frame* right = test::Find_Pane(*frame, "View_Image_Frame2");
     left->ScrollBox1->Set_Horz_Position(300);
     left->ScrollBox1->Set_Vert_Position(200);
     const QPoint at(170, 130);
@@ -120,36 +127,36 @@ TEST_F(View_Row, ZoomKeepsThePointUnderTheCursorAndEveryPaneFollows)
     EXPECT_EQ(left->Zoom(), Zoom_Step);
 
     // Zoomed in the one-pane view, the two panes take its zoom and place back.
-    frame->Overlay_A->trigger();
-    TView_Image_Frame* blend = frame->View_Image_Frame4;
+    test::Find_Action(*frame, "Overlay_A")->trigger();
+    TView_Image_Frame* blend = test::Find_Blend_Pane(*frame);
     const QPointF before = Under(blend, at);
     Ctrl_Wheel(blend, at, 240);
     EXPECT_NEAR(Under(blend, at).x(), before.x(), 1.0);
     EXPECT_NEAR(Under(blend, at).y(), before.y(), 1.0);
     const QPoint place = Position(blend);
-    frame->Side_By_Side_A->trigger();
+    test::Find_Action(*frame, "Side_By_Side_A")->trigger();
     EXPECT_EQ(left->Zoom(), blend->Zoom());
     EXPECT_EQ(Position(left), place);
     EXPECT_EQ(Position(right), place);
 
     // The steps stop at 1/32 and 32; "1" returns to 100 %.
     for (int i = 0; i < 40; ++i)
-        frame->Zoom_In_A->trigger();
+        test::Find_Action(*frame, "Zoom_In_A")->trigger();
     EXPECT_EQ(left->Zoom(), Max_Zoom);
     for (int i = 0; i < 60; ++i)
-        frame->Zoom_Out_A->trigger();
+        test::Find_Action(*frame, "Zoom_Out_A")->trigger();
     EXPECT_EQ(left->Zoom(), Min_Zoom);
     left->ScrollBox1->setFocus();
     QTest::keyClick(left->ScrollBox1, Qt::Key_1);
     EXPECT_EQ(right->Zoom(), 1.0);
-    EXPECT_TRUE(frame->Status_L->text().startsWith(QStringLiteral("Zoom 100%")));
+    EXPECT_TRUE(Status(*frame).startsWith(QStringLiteral("Zoom 100%")));
 }
 
 TEST_F(View_Row, ZoomingInFitModeLeavesItOneStepAboveTheFittedScale)
 {
     auto frame = Open({2000, 1500}, {2000, 1500});
-    frame->Fit_A->trigger();
-    TPane_Image* image = frame->View_Image_Frame1->Image1;
+    test::Find_Action(*frame, "Fit_A")->trigger();
+    TPane_Image* image = test::Find_Pane(*frame, "View_Image_Frame1")->Image1;
     const double fitted = double(image->Draw_Rect().width()) / 2000;
     ASSERT_LT(fitted, 0.5);
     double above = 1;
@@ -157,26 +164,27 @@ TEST_F(View_Row, ZoomingInFitModeLeavesItOneStepAboveTheFittedScale)
         above /= Zoom_Step;
     while (above <= fitted * (1 + 1e-9))
         above *= Zoom_Step;
-    frame->Zoom_In_A->trigger();
-    EXPECT_FALSE(frame->Fit_A->isChecked());
+    test::Find_Action(*frame, "Zoom_In_A")->trigger();
+    EXPECT_FALSE(test::Find_Action(*frame, "Fit_A")->isChecked());
     EXPECT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
-    for (TView_Image_Frame* pane : {frame->View_Image_Frame1, frame->View_Image_Frame2}) {
+    for (TView_Image_Frame* pane : {test::Find_Pane(*frame, "View_Image_Frame1"),
+                                    test::Find_Pane(*frame, "View_Image_Frame2")}) {
         EXPECT_EQ(pane->View_Mode(), T_View_Mode::Actual_Size);
         EXPECT_NEAR(pane->Zoom(), above, 1e-9);
         EXPECT_NEAR(pane->Image1->width(), 2000 * above, 1);
     }
     // Out of fit mode by the other direction: one step below.
-    frame->Fit_A->trigger();
-    frame->Zoom_Out_A->trigger();
-    EXPECT_NEAR(frame->View_Image_Frame1->Zoom(), above / Zoom_Step, 1e-9);
+    test::Find_Action(*frame, "Fit_A")->trigger();
+    test::Find_Action(*frame, "Zoom_Out_A")->trigger();
+    EXPECT_NEAR(test::Find_Pane(*frame, "View_Image_Frame1")->Zoom(), above / Zoom_Step, 1e-9);
 }
 
 TEST_F(View_Row, APanMovesTheOtherPaneLiveAndADropOutsideReturnsBoth)
 {
     auto frame = Open({2000, 1500}, {2000, 1500});
-    frame->Zoom_In_A->trigger();
-    TView_Image_Frame* pane = frame->View_Image_Frame1;
-    TView_Image_Frame* other = frame->View_Image_Frame2;
+    test::Find_Action(*frame, "Zoom_In_A")->trigger();
+    TView_Image_Frame* pane = test::Find_Pane(*frame, "View_Image_Frame1");
+    TView_Image_Frame* other = test::Find_Pane(*frame, "View_Image_Frame2");
     pane->ScrollBox1->Set_Horz_Position(100);
     pane->ScrollBox1->Set_Vert_Position(100);
     QWidget* image = pane->Image1;
@@ -200,20 +208,20 @@ TEST_F(View_Row, EachOnePaneViewDrawsTheRightVersion)
     auto frame = Open();
     const QPoint in_red(60, 60), in_blue(180, 60);
     // Overlay: the modified picture over the base at the slider's opacity.
-    frame->Overlay_A->trigger();
-    ASSERT_TRUE(frame->View_Image_Frame4->isVisible());
+    test::Find_Action(*frame, "Overlay_A")->trigger();
+    ASSERT_TRUE(test::Find_Blend_Pane(*frame)->isVisible());
     EXPECT_TRUE(Near(Shown(*frame, in_red), QColor(192, 64, 64)));
     EXPECT_TRUE(Near(Shown(*frame, in_blue), QColor(128, 128, 255)));
-    frame->Opacity_S->setValue(0);
+    test::Find<QSlider>(*frame, "Opacity_S")->setValue(0);
     EXPECT_EQ(Shown(*frame, in_red), Red);
     EXPECT_EQ(Shown(*frame, in_blue), White);
-    frame->Opacity_S->setValue(100);
+    test::Find<QSlider>(*frame, "Opacity_S")->setValue(100);
     EXPECT_EQ(Shown(*frame, in_red), Grey);
     EXPECT_EQ(Shown(*frame, in_blue), Blue);
 
     // Blink: the base first; the first pause keeps it, the next shows the
     // other version. No event is processed in between, so no tick interferes.
-    frame->Blink_A->trigger();
+    test::Find_Action(*frame, "Blink_A")->trigger();
     frame->Blink_Pause_Or_Toggle();
     EXPECT_EQ(Shown(*frame, in_red), Red);
     EXPECT_EQ(Shown(*frame, in_blue), White);
@@ -221,29 +229,30 @@ TEST_F(View_Row, EachOnePaneViewDrawsTheRightVersion)
     EXPECT_EQ(Shown(*frame, in_red), Grey);
     EXPECT_EQ(Shown(*frame, in_blue), Blue);
     // Unpaused, the timer alternates at the field's interval.
-    frame->Blink_Interval_E->setValue(0.1);
-    frame->Blink_A->trigger();
+    test::Find<QDoubleSpinBox>(*frame, "Blink_Interval_E")->setValue(0.1);
+    test::Find_Action(*frame, "Blink_A")->trigger();
     EXPECT_TRUE(Wait_For([&] { return Shown(*frame, in_blue) == Blue; }));
     EXPECT_TRUE(Wait_For([&] { return Shown(*frame, in_blue) == White; }));
 
     // Swipe: base left of the divider (half way at first), modified right.
-    frame->Swipe_A->trigger();
+    test::Find_Action(*frame, "Swipe_A")->trigger();
     EXPECT_EQ(Shown(*frame, in_red), Red);
     EXPECT_EQ(Shown(*frame, in_blue), Blue);
     EXPECT_EQ(Shown(*frame, QPoint(148, 10)), White);
     EXPECT_EQ(Shown(*frame, QPoint(152, 10)), Grey);
     // The divider follows the mouse, and the Right key moves it on.
-    Hover(frame->View_Image_Frame4, QPoint(220, 100));
+    TView_Image_Frame* blend = test::Find_Blend_Pane(*frame);
+    Hover(blend, QPoint(220, 100));
     EXPECT_EQ(Shown(*frame, in_blue), White);
     EXPECT_EQ(Shown(*frame, QPoint(218, 10)), White);
     EXPECT_EQ(Shown(*frame, QPoint(222, 10)), Grey);
-    frame->View_Image_Frame4->ScrollBox1->setFocus();
-    QTest::keyClick(frame->View_Image_Frame4->ScrollBox1, Qt::Key_Right);
+    blend->ScrollBox1->setFocus();
+    QTest::keyClick(blend->ScrollBox1, Qt::Key_Right);
     EXPECT_EQ(Shown(*frame, QPoint(222, 10)), White);
 
     // Enlarged twice, every picture pixel is a 2 x 2 square in its place.
-    Hover(frame->View_Image_Frame4, QPoint(150, 100));
-    frame->Zoom_To(2.0, frame->View_Image_Frame4, QPoint(0, 0));
+    Hover(blend, QPoint(150, 100));
+    frame->Zoom_To(2.0, blend, QPoint(0, 0));
     EXPECT_EQ(Shown(*frame, QPoint(79, 80)), White);
     EXPECT_EQ(Shown(*frame, QPoint(80, 80)), Red);
     EXPECT_EQ(Shown(*frame, QPoint(159, 159)), Red);
@@ -254,15 +263,15 @@ TEST_F(View_Row, EachOnePaneViewDrawsTheRightVersion)
 TEST_F(View_Row, TheOffsetMovesTheModifiedPictureByExactlyItsPixels)
 {
     auto frame = Open();
-    frame->Blink_A->trigger();
+    test::Find_Action(*frame, "Blink_A")->trigger();
     frame->Blink_Pause_Or_Toggle();
     frame->Blink_Pause_Or_Toggle(); // paused on the modified version
-    QWidget* keys = frame->View_Image_Frame4->ScrollBox1;
+    QWidget* keys = test::Find_Blend_Pane(*frame)->ScrollBox1;
     keys->setFocus();
     QTest::keyClick(keys, Qt::Key_Right, Qt::AltModifier);
     QTest::keyClick(keys, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
     EXPECT_EQ(frame->Offset(), QPoint(1, 10));
-    EXPECT_TRUE(frame->Status_L->text().contains(QStringLiteral("Offset 1, 10")));
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("Offset 1, 10")));
     const QRect moved = Blue_Square.translated(1, 10);
     EXPECT_EQ(Shown(*frame, moved.topLeft()), Blue);
     EXPECT_EQ(Shown(*frame, moved.topLeft() - QPoint(1, 0)), Grey);
@@ -270,7 +279,7 @@ TEST_F(View_Row, TheOffsetMovesTheModifiedPictureByExactlyItsPixels)
 
     // Moved left of the base, the base is what moves in the pane; the two
     // stay the offset apart.
-    frame->Reset_Offset_A->trigger();
+    test::Find_Action(*frame, "Reset_Offset_A")->trigger();
     frame->Nudge_Offset(QPoint(-5, 0));
     EXPECT_EQ(Shown(*frame, Blue_Square.topLeft()), Blue);
     EXPECT_EQ(Shown(*frame, Blue_Square.topLeft() - QPoint(1, 0)), Grey);
@@ -280,7 +289,7 @@ TEST_F(View_Row, TheOffsetMovesTheModifiedPictureByExactlyItsPixels)
 
     QTest::keyClick(keys, Qt::Key_0, Qt::AltModifier);
     EXPECT_EQ(frame->Offset(), QPoint());
-    EXPECT_TRUE(frame->Status_L->text().contains(QStringLiteral("Offset 0, 0")));
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("Offset 0, 0")));
     EXPECT_EQ(Shown(*frame, Red_Square.topLeft()), Red);
     EXPECT_EQ(Shown(*frame, Red_Square.topLeft() - QPoint(1, 0)), White);
 }
@@ -288,39 +297,42 @@ TEST_F(View_Row, TheOffsetMovesTheModifiedPictureByExactlyItsPixels)
 TEST_F(View_Row, TheStatusLineNamesBothColoursUnderTheMouse)
 {
     auto frame = Open({300, 200}, {280, 200});
-    frame->Zoom_To(2.0, frame->View_Image_Frame1, QPoint(0, 0));
-    auto shows = [&](const QString& text) { return frame->Status_L->text().contains(text); };
+    frame->Zoom_To(2.0, test::Find_Pane(*frame, "View_Image_Frame1"), QPoint(0, 0));
+    const QLabel* status = test::Find<QLabel>(*frame, "Status_L");
+    auto shows = [&](const QString& text) { return status->text().contains(text); };
     EXPECT_TRUE(shows(QStringLiteral("Zoom 200%   |   Offset 0, 0   |   "
                                      "Base 300 x 200, modified 280 x 200")));
     // At a zoom of 2, control pixel (121, 101) is picture pixel (60, 50).
-    Hover(frame->View_Image_Frame1, QPoint(121, 101));
+    Hover(test::Find_Pane(*frame, "View_Image_Frame1"), QPoint(121, 101));
     EXPECT_TRUE(shows(QStringLiteral("x 60, y 50: base #FF0000, modified #808080")));
-    Hover(frame->View_Image_Frame1, QPoint(340, 100));
+    Hover(test::Find_Pane(*frame, "View_Image_Frame1"), QPoint(340, 100));
     EXPECT_TRUE(shows(QStringLiteral("x 170, y 50: base #FFFFFF, modified #0000FF")));
-    Hover(frame->View_Image_Frame1, QPoint(580, 100));
+    Hover(test::Find_Pane(*frame, "View_Image_Frame1"), QPoint(580, 100));
     EXPECT_TRUE(shows(QStringLiteral("x 290, y 50: base #FFFFFF, modified none")));
     // With an offset the modified colour is read where the offset puts it,
     // also when the mouse is over the modified version's own pane.
     frame->Nudge_Offset(QPoint(20, 0));
-    Hover(frame->View_Image_Frame1, QPoint(340, 100));
+    Hover(test::Find_Pane(*frame, "View_Image_Frame1"), QPoint(340, 100));
     EXPECT_TRUE(shows(QStringLiteral("x 170, y 50: base #FFFFFF, modified #808080")));
-    Hover(frame->View_Image_Frame2, QPoint(340, 100));
+    Hover(test::Find_Pane(*frame, "View_Image_Frame2"), QPoint(340, 100));
     EXPECT_TRUE(shows(QStringLiteral("x 190, y 50: base #FFFFFF, modified #0000FF")));
 }
 
 TEST_F(View_Row, KeysWaitWhileATextFieldHasTheFocus)
 {
     auto frame = Open();
-    QWidget* pictures = frame->View_Image_Frame1->ScrollBox1;
+    TView_Image_Frame* base = test::Find_Pane(*frame, "View_Image_Frame1");
+    QWidget* pictures = base->ScrollBox1;
     pictures->setFocus();
     QTest::keyClick(pictures, Qt::Key_Plus);
-    ASSERT_EQ(frame->View_Image_Frame1->Zoom(), Zoom_Step);
-    frame->Shave_E->setFocus();
-    ASSERT_TRUE(frame->Shave_E->hasFocus());
-    QTest::keyClick(frame->Shave_E, Qt::Key_Plus);
-    QTest::keyClick(frame->Shave_E, Qt::Key_Right, Qt::AltModifier);
-    QTest::keyClick(frame->Shave_E, Qt::Key_O);
-    EXPECT_EQ(frame->View_Image_Frame1->Zoom(), Zoom_Step);
+    ASSERT_EQ(base->Zoom(), Zoom_Step);
+    QSpinBox* shave = test::Find<QSpinBox>(*frame, "Shave_E");
+    shave->setFocus();
+    ASSERT_TRUE(shave->hasFocus());
+    QTest::keyClick(shave, Qt::Key_Plus);
+    QTest::keyClick(shave, Qt::Key_Right, Qt::AltModifier);
+    QTest::keyClick(shave, Qt::Key_O);
+    EXPECT_EQ(base->Zoom(), Zoom_Step);
     EXPECT_EQ(frame->Offset(), QPoint());
     EXPECT_EQ(frame->Layout(), T_Pane_Layout::Side_By_Side);
 }

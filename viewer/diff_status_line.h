@@ -1,0 +1,39 @@
+// The diff view's status line: the zoom, the offset between the versions,
+// both pictures' sizes, the changes found, and the pixel inspector (both
+// versions' colours under the mouse).
+#pragma once
+
+#include <QPointF>
+#include <QString>
+
+class QLabel;
+class QVBoxLayout;
+class QWidget;
+class T_Change_Navigator;
+class T_Pane_Grid;
+
+class T_Diff_Status_Line {
+public:
+    // The line is appended to Layout, under the panes.
+    T_Diff_Status_Line(QWidget* View, QVBoxLayout* Layout, const T_Pane_Grid& Panes,
+                       const T_Change_Navigator& Changes);
+    T_Diff_Status_Line(const T_Diff_Status_Line&) = delete;
+    T_Diff_Status_Line& operator=(const T_Diff_Status_Line&) = delete;
+
+    // The base picture point under the mouse, for the pixel inspector.
+    void Set_Hover(QPointF At);
+    // Says again what the panes and the changes show now.
+    void Update();
+
+    QLabel* Status_L = nullptr;
+
+private:
+    // The pixel inspector's part of the line.
+    QString Pixel_Status() const;
+
+    const T_Pane_Grid& Panes_;
+    const T_Change_Navigator& Changes_;
+    // The picture point under the mouse, while it is over a picture.
+    QPointF Hover_At;
+    bool Hover_Known = false;
+};
