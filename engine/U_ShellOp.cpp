@@ -75,17 +75,19 @@ bool Run_Batch(const std::string& command, const std::string& extra_arguments,
 
 bool Run_Program(const std::string& command_line) { return os::Start_Detached(command_line); }
 
-bool Open_With_Associated(const std::string& path)
+bool Open_With_Associated(const std::string& path, std::string& error)
 {
-    std::string program, error;
-    if (!os::Shell_Services().Find_Associated(path, program, error)) {
-        Show_Msg(error);
+    std::string program;
+    if (!os::Shell_Services().Find_Associated(path, program, error))
         return false;
-    }
     // A file that is itself a program is started on its own.
-    if (program == path)
-        return Run_Program(os::Quote_Argument(path));
-    return Run_Program(os::Quote_Argument(program) + " " + os::Quote_Argument(path));
+    const std::string command = program == path
+                                    ? os::Quote_Argument(path)
+                                    : os::Quote_Argument(program) + " " + os::Quote_Argument(path);
+    if (Run_Program(command))
+        return true;
+    error = "Can't start " + program;
+    return false;
 }
 
 bool Show_In_Folder(const std::string& path) { return os::Shell_Services().Show_In_Folder(path); }

@@ -35,9 +35,9 @@ bool Run_Captured(const std::string& command_line, const std::string& working_fo
 // Starts a command line without waiting; true when the process was created.
 bool Run_Program(const std::string& command_line);
 
-// Opens the file with the program associated with its type. Shows the
-// system's reason and returns false when there is none.
-bool Open_With_Associated(const std::string& path);
+// Opens the file with the program associated with its type. False with the
+// system's reason in `error` when there is none or it cannot be started.
+bool Open_With_Associated(const std::string& path, std::string& error);
 
 // Shows the file selected in its folder.
 bool Show_In_Folder(const std::string& path);

@@ -181,14 +181,15 @@ TEST(OpenWithAssociated, StartsTheAssociatedProgramWithTheQuotedPath)
     fs::permissions(recorder, fs::perms::owner_all);
     shell.Associated = recorder;
     std::string document = dir / "it's $(x).png";
-    EXPECT_TRUE(Open_With_Associated(document));
+    std::string error;
+    EXPECT_TRUE(Open_With_Associated(document, error));
     for (int i = 0; i < 50 && !fs::exists(dir / "got"); ++i)
         ::usleep(20000);
     EXPECT_EQ(test::Read_File(dir / "got"), document);
 
     shell.Associated.clear();
-    EXPECT_FALSE(Open_With_Associated(document));
-    ASSERT_EQ(messages.Messages.size(), 1u);
-    EXPECT_EQ(messages.Messages[0].Text, "No program is associated with this file.");
+    EXPECT_FALSE(Open_With_Associated(document, error));
+    EXPECT_EQ(error, "No program is associated with this file.");
+    EXPECT_TRUE(messages.Messages.empty()); // the window says it, not the engine
     os::Set_Shell_Services(nullptr);
 }

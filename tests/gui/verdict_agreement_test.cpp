@@ -1,0 +1,175 @@
+// One pair, one verdict: the window's model, the folder list and --compare
+// --json judge the same pairs of files alike, with the same changed-pixel
+// counts, whatever kind of file each pair holds.
+#include "../headless/headless_fixture.h"
+#include "../pdf/test_pdf_writer.h"
+#include "comparison_model.h"
+#include "document_exporters.h"
+#include "folder_list_form.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <map>
+
+namespace {
+
+struct T_Judged {
+    T_Verdict Verdict = T_Verdict::Error;
+    std::size_t Changed_Pixels = 0;
+    bool operator==(const T_Judged&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const T_Judged& judged)
+{
+    return out << "verdict " << int(judged.Verdict) << ", " << judged.Changed_Pixels << " px";
+}
+
+T_Verdict Verdict_From_Word(const QString& word)
+{
+    if (word == QLatin1String("identical"))
+        return T_Verdict::Identical;
+    if (word == QLatin1String("different"))
+        return T_Verdict::Different;
+    if (word == QLatin1String("only in old"))
+        return T_Verdict::Only_Old;
+    if (word == QLatin1String("only in new"))
+        return T_Verdict::Only_New;
+    return T_Verdict::Error;
+}
+
+const char* Svg_Black =
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"60\" height=\"40\">"
+    "<rect width=\"60\" height=\"40\" fill=\"white\"/><rect x=\"5\" y=\"5\" width=\"20\" "
+    "height=\"10\" fill=\"black\"/></svg>";
+const char* Svg_Black_Written_Otherwise =
+    "<svg xmlns=\"http://www.w3.org/2000/svg\"   width=\"60\" height=\"40\">\n  "
+    "<rect width=\"60\"  height=\"40\" fill=\"white\" />\n  <rect x=\"5\" y=\"5\" "
+    "width=\"20\" height=\"10\" fill=\"#000000\" />\n</svg>\n";
+
+class Verdict_Agreement : public Headless {
+protected:
+    void SetUp() override
+    {
+        Headless::SetUp();
+        std::filesystem::create_directories(dir / "old");
+        std::filesystem::create_directories(dir / "new");
+        Make_Png(dir / "old/plan.png", 100, 80, {{10, 10, 20, 20}});
+        Make_Png(dir / "new/plan.png", 100, 80, {{14, 10, 20, 20}, {70, 60, 5, 5}});
+        Make_Png(dir / "old/same.png", 50, 50, {{5, 5, 5, 5}});
+        Make_Png(dir / "new/same.png", 50, 50, {{5, 5, 5, 5}});
+        Save(dir / "old/icon.tif", 32, 32, {2, 2, 8, 8});
+        Save(dir / "new/icon.tif", 32, 32, {2, 2, 8, 9});
+        Save(dir / "old/scan.bmp", 40, 30, {1, 1, 3, 3});
+        Save(dir / "new/scan.bmp", 40, 30, {1, 1, 3, 3});
+        test::Write_File(dir / "old/notes.txt", "one\n");
+        test::Write_File(dir / "new/notes.txt", "two\n");
+        Make_Png(dir / "old/removed.png", 10, 10);
+        Make_Png(dir / "new/added.png", 10, 10);
+        if (test::Converter_Is_ImageMagick) {
+            test::Write_File(dir / "old/text_form.svg", Svg_Black);
+            test::Write_File(dir / "new/text_form.svg", Svg_Black_Written_Otherwise);
+        }
+#ifndef VARNOLT_TEST_NO_PDF
+        test::Write_File(dir / "old/sheet.pdf",
+                         test::Make_Pdf({{200, 100, test::Box(20, 20, 40, 30)}}));
+        test::Write_File(
+            dir / "new/sheet.pdf",
+            test::Make_Pdf({{200, 100, test::Box(20, 20, 40, 30) + test::Box(120, 50, 10, 10)}}));
+#endif
+    }
+    static void Save(const std::string& path, int width, int height, QRect box)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                image.setPixel(x, y, qRgb(0, 0, 0));
+        ASSERT_TRUE(image.save(QString::fromStdString(path)));
+    }
+
+    // --compare --json on both folders: each file's pairs (a document's
+    // pages) summed up.
+    std::map<std::string, T_Judged> By_Compare()
+    {
+        Compare({"--json", dir / "old", dir / "new"});
+        std::map<std::string, T_Judged> judged;
+        std::istringstream lines(Out);
+        for (std::string line; std::getline(lines, line);) {
+            const QJsonObject pair =
+                QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+            if (pair.contains(QLatin1String("totals")))
+                continue;
+            T_Judged& file = judged[pair.value(QLatin1String("old")).toString().toStdString()];
+            T_Verdict verdict = Verdict_From_Word(pair.value(QLatin1String("result")).toString());
+            if (file.Verdict == T_Verdict::Error || verdict != T_Verdict::Identical)
+                file.Verdict = verdict;
+            file.Changed_Pixels +=
+                std::size_t(pair.value(QLatin1String("changed_pixels")).toInteger());
+        }
+        return judged;
+    }
+
+    std::map<std::string, T_Judged> By_Folder_List()
+    {
+        T_Folder_List_F list(dir / "old", dir / "new", T_Launch_Hooks{});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return list.Measured(); }, 60000));
+        std::map<std::string, T_Judged> judged;
+        // The rows' own words agree with their verdicts.
+        for (int row = 0; row < list.Files_L->topLevelItemCount(); ++row) {
+            const std::string name = list.Files_L->topLevelItem(row)->text(0).toStdString();
+            const T_Pair_Outcome& outcome = *list.Outcomes()[std::size_t(row)];
+            judged[name] = {outcome.Verdict, outcome.Changed_Pixels};
+        }
+        return judged;
+    }
+
+    // The window's model of one pair, with the window's settings.
+    T_Judged By_Window_Model(const std::string& name)
+    {
+        QObject context;
+        bool ready = false;
+        T_Converter_Kind converter;
+        T_Paged_Kind paged;
+        Classify_File(dir / ("new/" + name), converter, paged);
+        T_Comparison_Model model(dir / ("old/" + name), dir / ("new/" + name), converter, paged,
+                                 {Create_Document_Exporter, {}}, &context, [&] { ready = true; });
+        if (!model.Open().Done())
+            return {};
+        model.Request_Differences(T_Difference_Options());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 30000)) << name;
+        return {model.Verdict(), model.Differences()->Changed_Pixels};
+    }
+};
+
+TEST_F(Verdict_Agreement, WindowFolderListAndCommandLineGiveOneVerdict)
+{
+    const std::map<std::string, T_Judged> command_line = By_Compare();
+    const std::map<std::string, T_Judged> folder_list = By_Folder_List();
+    EXPECT_EQ(folder_list, command_line);
+    const std::vector<std::string> pictures =
+        test::Converter_Is_ImageMagick
+            ? std::vector<std::string>{"plan.png", "same.png", "icon.tif", "scan.bmp",
+                                       "text_form.svg"}
+            : std::vector<std::string>{"plan.png", "same.png", "icon.tif", "scan.bmp"};
+    for (const std::string& name : pictures)
+        EXPECT_EQ(By_Window_Model(name), command_line.at(name)) << name;
+#ifndef VARNOLT_TEST_NO_PDF
+    EXPECT_EQ(By_Window_Model("sheet.pdf"), command_line.at("sheet.pdf"));
+    EXPECT_EQ(command_line.at("sheet.pdf").Changed_Pixels, 21u * 21u);
+#endif
+    // What each pair came to, by any of the three.
+    EXPECT_EQ(command_line.at("plan.png").Verdict, T_Verdict::Different);
+    EXPECT_EQ(command_line.at("same.png"), (T_Judged{T_Verdict::Identical, 0}));
+    EXPECT_EQ(command_line.at("icon.tif"), (T_Judged{T_Verdict::Different, 8}));
+    EXPECT_EQ(command_line.at("scan.bmp"), (T_Judged{T_Verdict::Identical, 0}));
+    EXPECT_EQ(command_line.at("notes.txt"), (T_Judged{T_Verdict::Different, 0}));
+    EXPECT_EQ(command_line.at("added.png").Verdict, T_Verdict::Only_New);
+    EXPECT_EQ(command_line.at("removed.png").Verdict, T_Verdict::Only_Old);
+    if (test::Converter_Is_ImageMagick)
+        EXPECT_EQ(command_line.at("text_form.svg"), (T_Judged{T_Verdict::Identical, 0}));
+}
+
+} // namespace
