@@ -58,15 +58,41 @@ T_Work_Result T_Comparison_Model::Open(T_Run_Watch* Watch)
     return opened;
 }
 
-T_Work_Result T_Comparison_Model::Show_Page(T_Side Side, int Page_Index)
+T_Work_Result T_Comparison_Model::Fetch_Page(T_Side Side, int Page_Index)
 {
     T_Work_Result page = Session_.Show_Page(Side, Page_Index);
-    if (!page.Done())
-        return page;
-    Pictures_[Index(Side)] = Load_Drawn_Or_Decoded(page.File);
-    Png_Copies_[Index(Side)].clear();
-    Forget_Differences();
+    if (page.Done()) {
+        Pictures_[Index(Side)] = Load_Drawn_Or_Decoded(page.File);
+        Png_Copies_[Index(Side)].clear();
+    }
     return page;
+}
+
+T_Work_Result T_Comparison_Model::Show_Page(T_Side Side, int Page_Index)
+{
+    T_Work_Result page = Fetch_Page(Side, Page_Index);
+    if (page.Done())
+        Forget_Differences();
+    return page;
+}
+
+T_Work_Result T_Comparison_Model::Show_Pages(int Left_Page, int Right_Page)
+{
+    std::future<T_Work_Result> left;
+    const bool both = Left_Page >= 0 && Right_Page >= 0;
+    if (Left_Page >= 0) {
+        auto fetch = [this, Left_Page] { return Fetch_Page(T_Side::Left, Left_Page); };
+        left = both && Session_.Exporter && Session_.Exporter->Exports_In_Parallel()
+                   ? std::async(std::launch::async, fetch)
+                   : std::async(std::launch::deferred, fetch);
+    }
+    T_Work_Result right =
+        Right_Page >= 0 ? Fetch_Page(T_Side::Right, Right_Page) : T_Work_Result::Made({});
+    T_Work_Result result = left.valid() ? left.get() : T_Work_Result::Made({});
+    if (result.Done())
+        result = right;
+    Forget_Differences();
+    return result;
 }
 
 void T_Comparison_Model::Forget_Differences()

@@ -40,6 +40,10 @@ public:
     // Shows a page of one side: exported when first asked for, taken from
     // memory when it was just drawn, decoded otherwise.
     T_Work_Result Show_Page(T_Side Side, int Page_Index);
+    // Shows a page on each side at once (a negative index leaves that side
+    // as it is), both drawn at the same time where the exporter allows it. A
+    // side whose page fails stays on its page; the first failure is returned.
+    T_Work_Result Show_Pages(int Left_Page, int Right_Page);
 
     // The side's version does not exist (the null device).
     bool Missing(T_Side Side) const;
@@ -69,6 +73,9 @@ public:
 
 private:
     static int Index(T_Side Side) { return Side == T_Side::Left ? 0 : 1; }
+    // The session's part of a page switch, and the decoding of its picture;
+    // the two sides of a switch may run at once.
+    T_Work_Result Fetch_Page(T_Side Side, int Page_Index);
     void Forget_Differences();
 
     T_Diff_Session Session_;

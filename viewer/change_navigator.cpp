@@ -1,10 +1,9 @@
 #include "change_navigator.h"
 
+#include "comparison_model.h"
 #include "diff_view_actions.h"
-#include "difference_task.h"
 #include "pane_grid.h"
 #include "u_blend_frame.h"
-#include "u_diff_session.h"
 #include "u_pane_synchronizer.h"
 #include "u_zoom.h"
 
@@ -37,18 +36,25 @@ QColor Region_Colour(T_Change_Region::T_Kind Kind)
 
 } // namespace
 
-T_Change_Navigator::T_Change_Navigator(QObject* Owner, T_Pane_Grid& Panes,
-                                       const T_Diff_View_Actions& Controls,
+T_Change_Navigator::T_Change_Navigator(T_Pane_Grid& Panes, const T_Diff_View_Actions& Controls,
                                        std::function<void()> Status_Changed,
                                        std::function<void()> Leave_Fit)
     : Panes_(Panes), Controls_(Controls), Status_Changed_(std::move(Status_Changed)),
       Leave_Fit_(std::move(Leave_Fit))
 {
-    Difference_Task = std::make_unique<T_Difference_Task>(
-        Owner, [this](std::shared_ptr<const T_Difference> result) { Differences_Ready(result); });
 }
 
-T_Change_Navigator::~T_Change_Navigator() = default;
+const T_Difference* T_Change_Navigator::Differences() const
+{
+    return Model_ ? Model_->Differences() : nullptr;
+}
+
+std::shared_ptr<const T_Difference> T_Change_Navigator::Shared_Differences() const
+{
+    return Model_ ? Model_->Shared_Differences() : nullptr;
+}
+
+int T_Change_Navigator::Current_Change() const { return Model_ ? Model_->Current_Change : -1; }
 
 bool T_Change_Navigator::Differences_Wanted() const
 {
@@ -60,56 +66,58 @@ bool T_Change_Navigator::Differences_Wanted() const
 
 void T_Change_Navigator::Refresh_Differences()
 {
-    if (!Difference_Task)
+    if (!Model_)
         return;
-    // What was known belongs to other pictures or settings now.
-    Difference_.reset();
-    Current_Change_ = -1;
     if (Panes_.View_Image_Frame4->Blend())
         Panes_.View_Image_Frame4->Blend()->Set_Difference(nullptr);
-    Show_Change_Frames();
-    if (!Differences_Wanted() || !Panes_.View_Image_Frame1->Image1 ||
-        !Panes_.View_Image_Frame2->Image1)
+    if (!Differences_Wanted() || !Model_->Has_Picture(T_Side::Left) ||
+        !Model_->Has_Picture(T_Side::Right)) {
+        Show_Change_Frames();
         return;
+    }
     T_Difference_Options options;
     options.Tolerance = Controls_.Tolerance_E->value();
     options.Ignore_Antialiasing = Controls_.Ignore_Antialiasing_C->isChecked();
     options.Offset_X = Panes_.Offset().x();
     options.Offset_Y = Panes_.Offset().y();
-    Difference_Task->Request(Panes_.View_Image_Frame1->Image1->Picture(),
-                             Panes_.View_Image_Frame2->Image1->Picture(), options);
+    // What was known belongs to other pictures or settings now.
+    Model_->Request_Differences(options);
+    Show_Change_Frames();
     Update_Status();
 }
 
-void T_Change_Navigator::Differences_Ready(std::shared_ptr<const T_Difference> Result)
+void T_Change_Navigator::Differences_Ready()
 {
-    Difference_ = std::move(Result);
-    if (Session_->Is_Paged())
-        Session_->Record_Changes(Session_->LeftPage, Session_->RightPage,
-                                 int(Difference_->Regions.size()));
+    const T_Difference* difference = Differences();
+    T_Diff_Session& session = Model_->Session();
+    if (session.Is_Paged())
+        session.Record_Changes(session.LeftPage, session.RightPage,
+                               int(difference->Regions.size()));
     if (Panes_.View_Image_Frame4->Blend())
-        Panes_.View_Image_Frame4->Blend()->Set_Difference(Difference_);
+        Panes_.View_Image_Frame4->Blend()->Set_Difference(Shared_Differences());
     Show_Change_Frames();
     Update_Status();
 }
 
 void T_Change_Navigator::Show_Change_Frames()
 {
+    const T_Difference* difference = Differences();
+    const int current = Current_Change();
     const bool shown =
-        Difference_ && Controls_.Show_Changes_C && Controls_.Show_Changes_C->isChecked();
+        difference && Controls_.Show_Changes_C && Controls_.Show_Changes_C->isChecked();
     // Regions are in the base's pixels; the modified pane shows its own.
     auto frames = [&](QPoint shift) {
         std::vector<T_Change_Frame> list;
         if (!shown)
             return list;
-        for (std::size_t index = 0; index < Difference_->Regions.size(); ++index) {
-            const T_Change_Region& region = Difference_->Regions[index];
+        for (std::size_t index = 0; index < difference->Regions.size(); ++index) {
+            const T_Change_Region& region = difference->Regions[index];
             T_Change_Frame frame;
-            frame.Box = QRect(region.Left + Difference_->Left, region.Top + Difference_->Top,
+            frame.Box = QRect(region.Left + difference->Left, region.Top + difference->Top,
                               region.Width, region.Height)
                             .translated(-shift);
             frame.Colour = Region_Colour(region.Kind);
-            frame.Current = int(index) == Current_Change_;
+            frame.Current = int(index) == current;
             if (region.Kind == T_Change_Region::T_Kind::Moved) {
                 frame.Moved = true;
                 // The box spans both places; the shape is the box less the
@@ -136,15 +144,16 @@ void T_Change_Navigator::Show_Change_Frames()
 void T_Change_Navigator::Step_Change(int Direction)
 {
     // Asked before they are known: the step waits for the next press.
-    if (!Difference_)
+    const T_Difference* difference = Differences();
+    if (!difference)
         return;
-    const int count = int(Difference_->Regions.size());
+    const int count = int(difference->Regions.size());
     if (count == 0) {
         Update_Status();
         return;
     }
-    Current_Change_ = Current_Change_ < 0 ? (Direction > 0 ? 0 : count - 1)
-                                          : (Current_Change_ + Direction + count) % count;
+    int& current = Model_->Current_Change;
+    current = current < 0 ? (Direction > 0 ? 0 : count - 1) : (current + Direction + count) % count;
     Show_Change_Frames();
     Reveal_Change();
     Update_Status();
@@ -153,9 +162,11 @@ void T_Change_Navigator::Step_Change(int Direction)
 void T_Change_Navigator::Reveal_Change()
 {
     TView_Image_Frame* pane = Panes_.Main_Pane();
-    if (!pane || !pane->ScrollBox1 || Current_Change_ < 0)
+    const T_Difference* difference = Differences();
+    const int current = Current_Change();
+    if (!pane || !pane->ScrollBox1 || !difference || current < 0)
         return;
-    const T_Change_Region& region = Difference_->Regions[std::size_t(Current_Change_)];
+    const T_Change_Region& region = difference->Regions[std::size_t(current)];
     const QSize view = pane->ScrollBox1->viewport()->size();
     // Zoom out until the region and its margin fit; never zoom in for it.
     const bool fitted = Panes_.View_Mode() == T_View_Mode::Fit;
@@ -166,8 +177,8 @@ void T_Change_Navigator::Reveal_Change()
     if (fitted)
         Leave_Fit_();
     // The region's centre, in the pane's content pixels.
-    QPointF centre(region.Left + Difference_->Left + region.Width / 2.0,
-                   region.Top + Difference_->Top + region.Height / 2.0);
+    QPointF centre(region.Left + difference->Left + region.Width / 2.0,
+                   region.Top + difference->Top + region.Height / 2.0);
     if (pane == Panes_.View_Image_Frame2)
         centre -= Panes_.Offset();
     const QPointF content = centre - pane->Image1->Content_Rect().topLeft();
@@ -177,16 +188,20 @@ void T_Change_Navigator::Reveal_Change()
 
 QString T_Change_Navigator::Change_Status() const
 {
-    if (!Difference_)
+    const T_Difference* difference = Differences();
+    const int current = Current_Change();
+    if (!difference)
         return QStringLiteral("Finding differences...");
-    if (Difference_->Changed_Pixels == 0)
+    if (difference->Changed_Pixels == 0)
         return QStringLiteral("No differences");
     const QLocale locale(QLocale::English);
     QString amount = QStringLiteral("%1 px, %2 %")
-                         .arg(locale.toString(qulonglong(Difference_->Changed_Pixels)))
-                         .arg(locale.toString(Difference_->Changed_Share() * 100, 'f', 2));
-    const int count = int(Difference_->Regions.size());
-    if (Current_Change_ < 0)
-        return QStringLiteral("%1 changes, %2").arg(count).arg(amount);
-    return QStringLiteral("Change %1 of %2, %3").arg(Current_Change_ + 1).arg(count).arg(amount);
+                         .arg(locale.toString(qulonglong(difference->Changed_Pixels)))
+                         .arg(locale.toString(difference->Changed_Share() * 100, 'f', 2));
+    const int count = int(difference->Regions.size());
+    if (current < 0)
+        return (count == 1 ? QStringLiteral("%1 change, %2") : QStringLiteral("%1 changes, %2"))
+            .arg(count)
+            .arg(amount);
+    return QStringLiteral("Change %1 of %2, %3").arg(current + 1).arg(count).arg(amount);
 }

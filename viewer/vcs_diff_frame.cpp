@@ -5,7 +5,6 @@
 #include "os_platform.h"
 #include "change_navigator.h"
 #include "diff_status_line.h"
-#include "drawn_pages.h"
 #include "file_names.h"
 #include "page_pairing_task.h"
 #include "page_tab_marks.h"
@@ -17,6 +16,7 @@
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QAction>
+#include <QScopedValueRollback>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
@@ -26,26 +26,11 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <future>
+#include <tuple>
 
 namespace {
 
 const std::string Missing_Version_Caption = "(none)";
-
-// A page drawn a moment ago is taken as it was drawn; anything else is
-// decoded from its file.
-T_Loaded_Picture Load_Shown_Picture(const std::string& File, const std::string& Hint = {})
-{
-    QImage drawn = Take_Drawn_Page(File);
-    if (drawn.isNull())
-        return Load_Picture(File, Hint);
-    T_Loaded_Picture picture;
-    picture.Result = T_Picture_Load_Result::Loaded;
-    picture.Image = drawn;
-    picture.Stored_Size = drawn.size();
-    picture.Qt_Format = "png"; // what the file holds, for the converter
-    return picture;
-}
 
 } // namespace
 
@@ -60,10 +45,11 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     Build_Controls();
     CloseHandler = std::move(Close_Handler);
     Actions.Close_A->setVisible(static_cast<bool>(CloseHandler));
-    Session_ = std::make_unique<T_Diff_Session>(
+    Model_ = std::make_unique<T_Comparison_Model>(
         Left_File, Right_File, Converter_Kind, Paged_Kind,
-        T_Session_Seams{std::move(Make_Exporter), [this] { return Keep_Going(); }});
-    Changes->Set_Session(Session_.get());
+        T_Session_Seams{std::move(Make_Exporter), [this] { return Keep_Going(); }}, this,
+        [this] { Changes->Differences_Ready(); });
+    Changes->Set_Model(Model_.get());
     Panes->Set_View_Mode(T_View_Mode::Actual_Size);
     if (!Open_Session()) {
         Unload();
@@ -93,12 +79,11 @@ TView_diff_frame::~TView_diff_frame() { Unload(); }
 bool TView_diff_frame::Open_Session()
 {
     T_Work_Result opened;
-    if (Session_->ConverterKind != T_Converter_Kind::None) {
-        QString name = QString::fromStdString(File_Name_Part(Session_->RightFile));
-        Run_Guarded(QStringLiteral("Converting %1...").arg(name),
-                    [&] { opened = Session_->Open(); });
+    if (Session().Opening_Runs_Converter()) {
+        QString name = QString::fromStdString(File_Name_Part(Session().RightFile));
+        Run_Guarded(QStringLiteral("Converting %1...").arg(name), [&] { opened = Model_->Open(); });
     } else {
-        opened = Session_->Open();
+        opened = Model_->Open();
     }
     Report(opened);
     Open_Stopped_ = opened.Stopped();
@@ -107,24 +92,24 @@ bool TView_diff_frame::Open_Session()
 
 void TView_diff_frame::Show_Page_Tabs()
 {
-    if (!Session_->Is_Paged())
+    if (!Session().Is_Paged())
         return;
     LeftTabs = Panes->View_Image_Frame1->Create_Page_Tabs();
     RightTabs = Panes->View_Image_Frame2->Create_Page_Tabs();
     LeftTabs->setObjectName(QStringLiteral("LeftTabs"));
     RightTabs->setObjectName(QStringLiteral("RightTabs"));
-    LeftTabs->Fill_Pages(Session_->Pages(T_Side::Left));
-    RightTabs->Fill_Pages(Session_->Pages(T_Side::Right));
+    LeftTabs->Fill_Pages(Session().Pages(T_Side::Left));
+    RightTabs->Fill_Pages(Session().Pages(T_Side::Right));
     LeftTabs->On_Page_Change = [this](std::int32_t page) { Left_Page_Change(page); };
     RightTabs->On_Page_Change = [this](std::int32_t page) { Right_Page_Change(page); };
 }
 
 void TView_diff_frame::Start_Content_Pairing()
 {
-    if (Session_->PagedKind != T_Paged_Kind::Pdf)
+    if (Session().PagedKind != T_Paged_Kind::Pdf)
         return;
     Pairing_Task = std::make_unique<T_Page_Pairing_Task>(
-        this, Session_->LeftFile, Session_->RightFile,
+        this, Session().LeftFile, Session().RightFile,
         [this](T_Content_Pairing pairing) { Apply_Content_Pairing(std::move(pairing)); });
 }
 
@@ -140,36 +125,22 @@ void TView_diff_frame::Apply_Content_Pairing(T_Content_Pairing Pairing)
                    RightTabs->Page_List());
     Mark_Page_Tabs(*RightTabs->TabControl1, T_Side::Right, Pairing.Right,
                    Pairing.Pairs.Right_To_Left, LeftTabs->Page_List());
-    Session_->Set_Content_Pairing(std::move(Pairing));
+    Session().Set_Content_Pairing(std::move(Pairing));
 }
 
 void TView_diff_frame::Load_Panes(const std::string& Left_Caption, const std::string& Right_Caption)
 {
     auto sync = [this](TMyScrollBox* sender) { Sync_Scroll(sender); };
-    const std::string left_display = Session_->Left_Display;
-    const std::string right_display = Session_->Right_Display;
-    // The base version is read with the modified file's format as a hint, so
-    // a base file without its format's extension still loads.
-    // A null device stands for a version that does not exist (a file added
-    // or deleted in version control): its pane stays empty.
-    bool left_exists = !os::Is_Null_Device(Session_->LeftFile);
-    bool right_exists = !os::Is_Null_Device(Session_->RightFile);
-    // Both pictures decode at the same time, on two cores: the window then
-    // waits only for the slower one.
-    std::future<T_Loaded_Picture> left_picture;
-    if (left_exists)
-        left_picture = std::async(std::launch::async, [left_display, hint = Session_->RightFile] {
-            return Load_Shown_Picture(left_display, hint);
-        });
-    if (right_exists)
-        Panes->View_Image_Frame2->Load_File(right_display, Right_Caption,
-                                            Load_Shown_Picture(right_display), sync);
-    else
-        Panes->View_Image_Frame2->Show_Missing_Version(Missing_Version_Caption, sync);
-    if (left_exists)
-        Panes->View_Image_Frame1->Load_File(left_display, Left_Caption, left_picture.get(), sync);
-    else
-        Panes->View_Image_Frame1->Show_Missing_Version(Missing_Version_Caption, sync);
+    // A version that does not exist (a file added or deleted in version
+    // control) leaves its pane empty.
+    for (auto [side, pane, caption] :
+         {std::tuple{T_Side::Right, Panes->View_Image_Frame2, &Right_Caption},
+          std::tuple{T_Side::Left, Panes->View_Image_Frame1, &Left_Caption}}) {
+        if (Model_->Missing(side))
+            pane->Show_Missing_Version(Missing_Version_Caption, sync);
+        else
+            pane->Load_File(Model_->Display(side), *caption, Model_->Picture(side), sync);
+    }
 }
 
 void TView_diff_frame::Report(const T_Work_Result& Result)
@@ -202,7 +173,7 @@ void TView_diff_frame::Build_Controls()
     Actions.Build_View_Row(layout);
     Actions.Build_Changes_Row(layout);
     Changes = std::make_unique<T_Change_Navigator>(
-        this, *Panes, Actions, [this] { Update_Status(); }, [this] { Fit_AExecute(); });
+        *Panes, Actions, [this] { Update_Status(); }, [this] { Fit_AExecute(); });
     Status_Line = std::make_unique<T_Diff_Status_Line>(this, layout, *Panes, *Changes);
     Connect_Controls();
     Add_View_Shortcuts();
@@ -279,13 +250,7 @@ void TView_diff_frame::Set_Shave_Limit()
 
 T_Compare_Input TView_diff_frame::Compare_Input(bool Left)
 {
-    TView_Image_Frame* pane = Left ? Panes->View_Image_Frame1 : Panes->View_Image_Frame2;
-    if (pane->Picture_Width() == 0)
-        return {};
-    std::string word = Converter_Word_For_File(pane->Get_File_Name(), pane->Decoded_Format());
-    if (!word.empty())
-        return {pane->Get_File_Name(), word};
-    return {pane->Picture_As_Png(), "png"};
+    return Model_->Compare_Input(Left ? T_Side::Left : T_Side::Right);
 }
 
 void TView_diff_frame::Unload()
@@ -293,8 +258,8 @@ void TView_diff_frame::Unload()
     // Closes both documents and quits the exporter's application now, not
     // when the window goes.
     Pairing_Task.reset();
-    if (Session_)
-        Session_->Exporter.reset();
+    if (Model_)
+        Session().Exporter.reset();
     Panes->Set_View_Mode(T_View_Mode::None);
     Set_Busy(true);
 }
@@ -320,7 +285,7 @@ void TView_diff_frame::Set_Busy(bool Busy)
         return;
     }
     Actions.Fit_A->setEnabled(true);
-    Actions.Sync_Pages_A->setEnabled(Session_ && Session_->Is_Paged());
+    Actions.Sync_Pages_A->setEnabled(Model_ && Session().Is_Paged());
     Update_Compare_State();
     Actions.Execute_Compared_Img_A->setEnabled(Compared_Shown());
     Actions.Export_Compared_Img_A->setEnabled(Compared_Shown());
@@ -401,11 +366,11 @@ bool TView_diff_frame::Keep_Going()
 
 void TView_diff_frame::Recompare()
 {
-    Session_->Trim = Trim_Checked();
-    Session_->Shave = Shave_Value();
+    Session().Trim = Trim_Checked();
+    Session().Shave = Shave_Value();
     Run_Guarded(QStringLiteral("Comparing..."), [this] {
         T_Work_Result compared =
-            Compare_Images(*Session_, Compare_Input(true), Compare_Input(false));
+            Compare_Images(Session(), Compare_Input(true), Compare_Input(false));
         if (compared.Done())
             Show_Compared(compared.File);
         else
@@ -463,7 +428,7 @@ void TView_diff_frame::Export_Compared_Img_AExecute()
 {
     SaveDialog1->DefaultExt = QStringLiteral("png");
     SaveDialog1->Filter = QStringLiteral("PNG (*.png)");
-    SaveDialog1->FileName = QString::fromStdString(Session_->RightFile + "_compared.png");
+    SaveDialog1->FileName = QString::fromStdString(Session().RightFile + "_compared.png");
     if (!Compared_Shown() || Running != 0 || !SaveDialog1->Execute(this))
         return;
     std::string target = SaveDialog1->FileName.toStdString();
@@ -491,29 +456,62 @@ void TView_diff_frame::Left_Page_Change(int Page_Index) { Page_Change(T_Side::Le
 
 void TView_diff_frame::Right_Page_Change(int Page_Index) { Page_Change(T_Side::Right, Page_Index); }
 
+int TView_diff_frame::Counterpart(T_Side Side, int Page_Index) const
+{
+    // Pages paired by what they show follow their counterpart; a sheet
+    // without one leaves the other side where it is.
+    if (Session().Content_Pairing())
+        return Session().Content_Counterpart(Side, Page_Index);
+    const std::int32_t id = Session().Page_ID(Side, Page_Index);
+    if (id < 0)
+        return -1;
+    const T_Page_List others = Session().Pages(Side == T_Side::Left ? T_Side::Right : T_Side::Left);
+    for (int page = 0; page < others.Count(); ++page)
+        if (others[page].ID == id)
+            return page;
+    return -1;
+}
+
+void TView_diff_frame::Show_Side_Picture(T_Side Side)
+{
+    TView_Image_Frame* pane =
+        Side == T_Side::Left ? Panes->View_Image_Frame1 : Panes->View_Image_Frame2;
+    pane->Reload_File(Model_->Display(Side), Model_->Picture(Side));
+}
+
 void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
 {
-    // A page that fails to export leaves the side on its previous page,
-    // while its tab strip shows the new tab.
-    T_Work_Result page = Session_->Show_Page(Side, Page_Index);
-    if (!page.Done()) {
-        Report(page);
+    // The other strip's tab moved by the switch below calls back here.
+    if (Following_Page)
         return;
+    const T_Side other_side = Side == T_Side::Left ? T_Side::Right : T_Side::Left;
+    TDiff_Pagelist_Frame* other_tabs = Side == T_Side::Left ? RightTabs : LeftTabs;
+    int other_page = -1;
+    if (Actions.Sync_Pages_A->isChecked() && other_tabs) {
+        other_page = Counterpart(Side, Page_Index);
+        if (other_page == Session().Page(other_side))
+            other_page = -1;
     }
-    bool left = Side == T_Side::Left;
-    (left ? Panes->View_Image_Frame1 : Panes->View_Image_Frame2)->Reload_File(page.File);
+    // A page that fails to export leaves the side on its previous page,
+    // while its tab strip shows the new tab; the other side then stays.
+    const int left = Side == T_Side::Left ? Page_Index : other_page;
+    const int right = Side == T_Side::Left ? other_page : Page_Index;
+    const T_Work_Result shown = Model_->Show_Pages(left, right);
+    Report(shown);
+    const bool moved = Session().Page(Side) == Page_Index;
+    if (moved)
+        Show_Side_Picture(Side);
+    if (other_page >= 0 && Session().Page(other_side) == other_page) {
+        {
+            QScopedValueRollback<bool> following(Following_Page, true);
+            other_tabs->Select_Index(other_page);
+        }
+        Show_Side_Picture(other_side);
+    }
+    if (!moved)
+        return;
     Panes->Show_Blend_Pictures();
     Refresh_Differences();
-    TDiff_Pagelist_Frame* other = left ? RightTabs : LeftTabs;
-    if (Actions.Sync_Pages_A->isChecked() && other) {
-        // Pages paired by what they show follow their counterpart; a sheet
-        // without one leaves the other side where it is.
-        if (Session_->Content_Pairing()) {
-            other->Select_Index(Session_->Content_Counterpart(Side, Page_Index));
-        } else if (std::int32_t id = Session_->Page_ID(Side, Page_Index); id >= 0) {
-            other->Select_Page_ID(id);
-        }
-    }
     if (Compared_Shown())
         Recompare();
     else

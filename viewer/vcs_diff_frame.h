@@ -1,16 +1,17 @@
 // The diff view: a toolbar over three image panes (base, modified, compared).
-// It renders one diff session (the state of the comparison from its start to
-// its close) and forwards the user's actions to it. It is composed of parts
+// It renders one comparison model (the diff session, the decoded pictures
+// and their differences, from the comparison's start to its close) and
+// forwards the user's actions to it. It is composed of parts
 // with one job each: the controls (T_Diff_View_Actions), the panes
 // (T_Pane_Grid), the changes found (T_Change_Navigator) and the status line
 // (T_Diff_Status_Line); the view connects them, and decides alone what is
 // enabled (Set_Busy, Update_Compare_State).
 #pragma once
 
+#include "comparison_model.h"
 #include "diff_view_actions.h"
-#include "document_kinds.h"
-#include "u_diff_session.h"
 #include "document_exporters.h"
+#include "document_kinds.h"
 #include "pane_grid.h"
 #include "u_file_dialog.h"
 #include "vcs_view_image_frame.h"
@@ -60,17 +61,16 @@ public:
     void Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog);
 
     // The comparison this view shows.
-    T_Diff_Session& Session() { return *Session_; }
-    const T_Diff_Session& Session() const { return *Session_; }
+    T_Comparison_Model& Model() { return *Model_; }
+    const T_Comparison_Model& Model() const { return *Model_; }
+    T_Diff_Session& Session() { return Model_->Session(); }
+    const T_Diff_Session& Session() const { return Model_->Session(); }
 
     bool Trim_Checked() const;
     // The shave field's value as shown (text that is not an integer counts
     // as 0).
     int Shave_Value() const;
-    // What the converter reads for one side: the file whose picture the pane
-    // shows, in the format the pane decoded it from; for a format that the
-    // converter does not read as the pane shows it, a PNG of the pane's
-    // picture. An empty file when the side has no picture.
+    // What the converter reads for one side (see T_Comparison_Model).
     T_Compare_Input Compare_Input(bool Left);
     // Shows a compared image in the third pane.
     void Show_Compared(const std::string& File);
@@ -143,7 +143,13 @@ private:
     void Start_Content_Pairing();
     void Apply_Content_Pairing(T_Content_Pairing Pairing);
     void Load_Panes(const std::string& Left_Caption, const std::string& Right_Caption);
+    // Shows a page on one side and, with Sync pages, its counterpart on the
+    // other: both drawn at once, the other tab strip moved without calling
+    // back, the differences and the compared image asked for once.
     void Page_Change(T_Side Side, int Page_Index);
+    // The other side's page that goes with a page of this side; -1 for none.
+    int Counterpart(T_Side Side, int Page_Index) const;
+    void Show_Side_Picture(T_Side Side);
     // Reports a failed step; a stopped one has nobody to tell.
     static void Report(const T_Work_Result& Result);
     // Between the polls of a child: keeps the window alive and says whether
@@ -159,7 +165,7 @@ private:
     const TView_Image_Frame* Shave_Reference() const;
     void Set_Shave_Limit();
 
-    std::unique_ptr<T_Diff_Session> Session_;
+    std::unique_ptr<T_Comparison_Model> Model_;
     // The parts: the controls, the panes, the changes found, the status line.
     T_Diff_View_Actions Actions;
     T_Pane_Grid* Panes = nullptr;
@@ -177,4 +183,6 @@ private:
     // The progress window of the run in progress; null between runs.
     T_Run_Progress* Progress = nullptr;
     std::unique_ptr<T_Page_Pairing_Task> Pairing_Task;
+    // Set while Page_Change moves the other side's tab strip.
+    bool Following_Page = false;
 };

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QTabBar>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -141,6 +142,46 @@ TEST_F(Paged_Diff, VisioPagesPairByIdentifierNotPosition)
     frame.reset();
     EXPECT_EQ(test::Calls_Since(server.Trace, from),
               (Calls{"doc0.Close call()", "doc1.Close call()", "visio.Quit call()"}));
+}
+
+TEST_F(Paged_Diff, ASyncedPageSwitchDrawsEachSideOnceAndComparesOnce)
+{
+    test::Fake_Kompas server;
+    server.Page_Counts = {{left, 3}, {right, 3}};
+    std::vector<std::string> painted;
+    server.Paint = [&](const std::string& file, int page, const std::string& png) {
+        painted.push_back(png);
+        test::Write_Png(png, 120, 80, file == left ? 30 : 60, 90, 200);
+    };
+    test::Server_Registration registration("Kompas.Application.5",
+                                           [&] { return server.Make_App(); });
+    auto frame = Open(T_Paged_Kind::Kompas);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size) << Messages();
+    test::Find_Action(*frame, "Compare_A")->trigger();
+    ASSERT_TRUE(frame->Compared_Shown()) << Messages();
+    auto compared_images = [] {
+        int count = 0;
+        for (auto& entry : fs::directory_iterator(Temp_Dir()))
+            count += entry.path().string().ends_with(".compared.png");
+        return count;
+    };
+    const int compared_before = compared_images();
+    painted.clear();
+
+    Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 2);
+    // The right side followed without switching back and forth: each page
+    // was drawn once, and one compared image was made for the new pair.
+    std::sort(painted.begin(), painted.end());
+    EXPECT_EQ(painted, (Calls{left + "_l_page_2.png", left + "_r_page_2.png"}));
+    EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 2);
+    EXPECT_EQ(compared_images(), compared_before + 1);
+    // The panes show the pictures the model holds, not pictures read back.
+    for (auto [side, name] : {std::pair{T_Side::Left, "View_Image_Frame1"},
+                              std::pair{T_Side::Right, "View_Image_Frame2"}})
+        EXPECT_EQ(test::Find_Pane(*frame, name)->Image1->Picture().cacheKey(),
+                  frame->Model().Picture(side).Image.cacheKey())
+            << name;
+    EXPECT_TRUE(messages.Messages.empty()) << Messages();
 }
 
 TEST_F(Paged_Diff, WithoutTheServerTheViewSaysSoAndOpensNothing)

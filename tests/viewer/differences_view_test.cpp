@@ -6,6 +6,7 @@
 #include "test_support.h"
 #include "view_test_support.h"
 #include "u_blend_frame.h"
+#include "u_program_paths.h"
 #include "u_temp_files.h"
 #include "vcs_diff_frame.h"
 #include "vcs_diff_pagelist_frame.h"
@@ -19,6 +20,8 @@
 #include <QTabBar>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -314,5 +317,37 @@ TEST_F(Differences_View, APagedPairKeepsTheChangeCountOfEveryPagePairShown)
     EXPECT_EQ(frame->Session().Changes(1, 1), 2);
     EXPECT_EQ(frame->Session().Changes(0, 0), 0);
     EXPECT_TRUE(Status(*frame).contains(QStringLiteral("2 changes")));
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Differences_View, SidesOfDifferentKindsOpenAsThePicturesTheyShow)
+{
+    if (!test::Converter_Is_ImageMagick)
+        GTEST_SKIP() << "needs ImageMagick's own conversions";
+    Set_Converter_Path(VARNOLT_TEST_CONVERTER);
+    // An SVG base against the converter's own PNG of it, then against the
+    // same PNG with a box added.
+    test::Write_File(dir / "old.svg",
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"90\" height=\"60\">"
+                     "<rect width=\"90\" height=\"60\" fill=\"white\"/>"
+                     "<rect x=\"10\" y=\"10\" width=\"30\" height=\"20\" fill=\"black\"/></svg>");
+    const std::string command = std::string("\"") + VARNOLT_TEST_CONVERTER + "\" \"" +
+                                dir / "old.svg" + "\" \"" + dir / "new.png" + "\"";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    QImage edited(QString::fromStdString(dir / "new.png"));
+    QPainter(&edited).fillRect(60, 40, 10, 5, Qt::black);
+    ASSERT_TRUE(edited.save(QString::fromStdString(dir / "edited.png")));
+    for (const char* modified : {"new.png", "edited.png"}) {
+        TView_diff_frame frame(nullptr, dir / "old.svg", "Base version", dir / modified, "",
+                               nullptr, T_Converter_Kind::None, T_Paged_Kind::None);
+        ASSERT_EQ(frame.ViewMode(), T_View_Mode::Actual_Size) << modified;
+        ASSERT_TRUE(Settled(frame));
+        EXPECT_EQ(frame.Differences()->Changed_Pixels,
+                  modified == std::string("new.png") ? 0u : 50u);
+        EXPECT_TRUE(Status(frame).contains(modified == std::string("new.png")
+                                               ? QStringLiteral("No differences")
+                                               : QStringLiteral("1 change, 50 px")))
+            << Status(frame).toStdString();
+    }
     EXPECT_TRUE(messages.Messages.empty());
 }
