@@ -5,6 +5,7 @@
 #include "os_platform.h"
 #include "change_navigator.h"
 #include "diff_status_line.h"
+#include "view_row_controller.h"
 #include "file_names.h"
 #include "page_pairing_task.h"
 #include "page_tab_marks.h"
@@ -167,7 +168,7 @@ void TView_diff_frame::Build_Controls()
                 zoom = steps > 0 ? Zoomed_In(zoom) : Zoomed_Out(zoom);
             Zoom_To(zoom, from, at);
         };
-        pane->On_Hover = [this](TView_Image_Frame* from, QPointF at) { Hover(from, at); };
+        pane->On_Hover = [this](TView_Image_Frame* from, QPointF at) { View_Row->Hover(from, at); };
     }
 
     Actions.Build_View_Row(layout);
@@ -176,7 +177,9 @@ void TView_diff_frame::Build_Controls()
         *Panes, Actions, [this] { Update_Status(); }, [this] { Fit_AExecute(); });
     Status_Line = std::make_unique<T_Diff_Status_Line>(this, layout, *Panes, *Changes);
     Connect_Controls();
-    Add_View_Shortcuts();
+    View_Row = std::make_unique<T_View_Row_Controller>(Actions, *Panes, *Changes, *Status_Line,
+                                                       [this] { Fit_AExecute(); });
+    View_Row->Add_Shortcuts();
     Show_Layout(T_Pane_Layout::Side_By_Side);
 }
 
@@ -524,3 +527,48 @@ void TView_diff_frame::Copy_Scroll_Pos(TMyScrollBox* From, TMyScrollBox* To)
 {
     T_Pane_Synchronizer::Copy_Position(From, To);
 }
+
+// ---- The View row, through its controller
+
+double TView_diff_frame::Current_Scale() const { return Panes->Current_Scale(); }
+
+void TView_diff_frame::Zoom_To(double Zoom, TView_Image_Frame* Pane, const QPoint& At)
+{
+    View_Row->Zoom_To(Zoom, Pane, At);
+}
+
+void TView_diff_frame::Zoom_In() { View_Row->Zoom_In(); }
+
+void TView_diff_frame::Zoom_Out() { View_Row->Zoom_Out(); }
+
+void TView_diff_frame::Zoom_100() { View_Row->Zoom_100(); }
+
+void TView_diff_frame::Show_Layout(T_Pane_Layout Layout) { View_Row->Show_Layout(Layout); }
+
+void TView_diff_frame::Blink_Pause_Or_Toggle() { Panes->Blink_Pause_Or_Toggle(); }
+
+void TView_diff_frame::Step_Opacity(int Percent) { View_Row->Step_Opacity(Percent); }
+
+void TView_diff_frame::Step_Divider(int Direction) { Panes->Step_Divider(Direction); }
+
+void TView_diff_frame::Nudge_Offset(const QPoint& Step) { View_Row->Nudge_Offset(Step); }
+
+void TView_diff_frame::Reset_Offset() { View_Row->Reset_Offset(); }
+
+void TView_diff_frame::Update_Status()
+{
+    if (Status_Line)
+        Status_Line->Update();
+}
+
+void TView_diff_frame::Refresh_Differences()
+{
+    if (Changes)
+        Changes->Refresh_Differences();
+}
+
+const T_Difference* TView_diff_frame::Differences() const { return Changes->Differences(); }
+
+void TView_diff_frame::Step_Change(int Direction) { Changes->Step_Change(Direction); }
+
+int TView_diff_frame::Current_Change() const { return Changes->Current_Change(); }

@@ -29,6 +29,7 @@ struct T_Difference;
 class TDiff_Pagelist_Frame;
 class T_Page_Pairing_Task;
 class T_Run_Progress;
+class T_View_Row_Controller;
 
 class TView_diff_frame : public QWidget {
 public:
@@ -134,8 +135,6 @@ private:
     void Build_Controls();
     // Connects the controls to what they do.
     void Connect_Controls();
-    void Add_View_Shortcuts();
-    void Hover(TView_Image_Frame* Pane, QPointF At);
     bool Open_Session();
     void Show_Page_Tabs();
     // Pages of documents without stable page identifiers are paired by what
@@ -171,6 +170,7 @@ private:
     T_Pane_Grid* Panes = nullptr;
     std::unique_ptr<T_Change_Navigator> Changes;
     std::unique_ptr<T_Diff_Status_Line> Status_Line;
+    std::unique_ptr<T_View_Row_Controller> View_Row;
     // The page tab strips of a paged pair, under the two versions' panes.
     TDiff_Pagelist_Frame* LeftTabs = nullptr;
     TDiff_Pagelist_Frame* RightTabs = nullptr;
