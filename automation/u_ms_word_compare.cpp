@@ -76,7 +76,7 @@ unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& M
     }
 }
 
-bool Word_Diff(const std::string& base_file, const std::string& modified_file)
+T_Work_Result Word_Diff(const std::string& base_file, const std::string& modified_file)
 {
     // Word compares a read-only copy of the base file in the temporary
     // folder, named like the modified file; the given path when no copy
@@ -84,36 +84,23 @@ bool Word_Diff(const std::string& base_file, const std::string& modified_file)
     std::string base = base_file;
     Copy_Base_To_Temp(base, File_Name_Part(modified_file));
 
+    // Word failing where the program has no result code for it (making
+    // itself visible, or closing and quitting after a failed open) leaves
+    // here as an exception, which the application reports.
     std::string error;
-    unsigned char code = 0;
-    try {
-        code = MS_Word_Compare(base, modified_file, error);
-    } catch (const std::exception& failure) {
-        // Word failed where the program has no result code for it (making
-        // itself visible, or closing and quitting after a failed open). No
-        // event loop runs yet to report it, so report it here.
-        Show_Exception(failure.what());
-        return false;
-    }
-    switch (code) {
+    switch (MS_Word_Compare(base, modified_file, error)) {
     case Word_No_Base_File:
-        Show_Msg("Left " + base + " file not found");
-        break;
+        return T_Work_Result::Failure("Left " + base + " file not found");
     case Word_No_Modified_File:
-        Show_Msg("Right " + modified_file + " file not found");
-        break;
+        return T_Work_Result::Failure("Right " + modified_file + " file not found");
     case Word_Cant_Open_Base:
     case Word_Cant_Open_Modified:
-        Show_Msg(Get_Msg(cap_Cant_Open_File) + "\r\n" + error);
-        break;
+        return T_Work_Result::Failure(Get_Msg(cap_Cant_Open_File) + "\r\n" + error);
     case Word_Not_Found:
-        Show_Msg(Get_Msg(cap_MSWord_Not_Found));
-        break;
+        return T_Work_Result::Failure(Get_Msg(cap_MSWord_Not_Found));
     case Word_Compare_Failed:
-        Show_Msg("MS Word can't compare file!\r\n" + error);
-        break;
+        return T_Work_Result::Failure("MS Word can't compare file!\r\n" + error);
     default:
-        return true;
+        return T_Work_Result::Made({});
     }
-    return false;
 }

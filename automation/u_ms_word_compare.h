@@ -3,6 +3,7 @@
 #pragma once
 
 #include "u_ole_automation.h"
+#include "work_result.h"
 
 #include <string>
 
@@ -27,7 +28,7 @@ bool Open_Word_Doc(T_Dispatch& Word_App, const std::string& File_Name, T_Variant
 unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& Modified_File,
                               std::string& Error_Text);
 
-// Compares a read-only copy of the base file with the modified file in Word
-// and reports every failure in a message box; shows nothing on success.
-// False when a failure was reported.
-bool Word_Diff(const std::string& base_file, const std::string& modified_file);
+// Compares a read-only copy of the base file with the modified file in Word.
+// Failed with the message for the user; an error of Word without a result
+// code is thrown (T_Automation_Error) for the application to report.
+T_Work_Result Word_Diff(const std::string& base_file, const std::string& modified_file);

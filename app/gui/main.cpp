@@ -10,10 +10,10 @@
 #include "os_platform.h"
 #include "u_ole_automation.h"
 #include "u_image_load.h"
-#include "u_ms_word_compare.h"
 #include "u_varnolt_start.h"
 #include "varnolt_application.h"
 #include "vcs_diff_form.h"
+#include "word_comparison.h"
 #ifndef _WIN32
 #include "office_bridge_server.h"
 #endif
@@ -145,7 +145,7 @@ int main(int argc, char** argv)
     hooks.Folder_List = Show_Folder_List;
     hooks.Launch.Show_Diff_Form = Show_Diff_Form;
     hooks.Launch.Show_About = Show_About;
-    hooks.Launch.Word_Diff = Word_Diff;
+    hooks.Launch.Word_Diff = Show_Word_Diff;
     if (office_bridge)
         hooks.Launch.Paged_Refusal = [](const std::string& drawing) {
             return File_Extension(drawing) == "dwg" ? Get_Msg(cap_Dwg_Needs_Visio) : std::string();
