@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -241,26 +242,35 @@ std::uint32_t Estimate_Background(const T_Placed_Picture& Picture)
 {
     if (Picture.Empty())
         return 0xFFFFFFFFu;
-    std::vector<std::uint32_t> Border;
-    Border.reserve(2 * (std::size_t(Picture.Width) + std::size_t(Picture.Height)));
+    // The commonest colour of the border and of a grid over the whole
+    // picture: a frame drawn along the edges (or a renderer's dark edge
+    // line) must not pass for the paper, or every line on it would count as
+    // removed where it was added.
+    std::vector<std::uint32_t> Samples;
+    Samples.reserve(2 * (std::size_t(Picture.Width) + std::size_t(Picture.Height)) + 70000);
     for (int X = 0; X < Picture.Width; ++X) {
-        Border.push_back(Picture.At(X, 0));
-        Border.push_back(Picture.At(X, Picture.Height - 1));
+        Samples.push_back(Picture.At(X, 0));
+        Samples.push_back(Picture.At(X, Picture.Height - 1));
     }
     for (int Y = 0; Y < Picture.Height; ++Y) {
-        Border.push_back(Picture.At(0, Y));
-        Border.push_back(Picture.At(Picture.Width - 1, Y));
+        Samples.push_back(Picture.At(0, Y));
+        Samples.push_back(Picture.At(Picture.Width - 1, Y));
     }
-    std::sort(Border.begin(), Border.end());
-    std::uint32_t Best = Border.front();
+    const double Area = double(Picture.Width) * Picture.Height;
+    const int Step = std::max(1, int(std::sqrt(Area / 65536.0)));
+    for (int Y = Step / 2; Y < Picture.Height; Y += Step)
+        for (int X = Step / 2; X < Picture.Width; X += Step)
+            Samples.push_back(Picture.At(X, Y));
+    std::sort(Samples.begin(), Samples.end());
+    std::uint32_t Best = Samples.front();
     std::size_t Best_Run = 0;
-    for (std::size_t Start = 0; Start < Border.size();) {
+    for (std::size_t Start = 0; Start < Samples.size();) {
         std::size_t End = Start;
-        while (End < Border.size() && Border[End] == Border[Start])
+        while (End < Samples.size() && Samples[End] == Samples[Start])
             ++End;
         if (End - Start > Best_Run) {
             Best_Run = End - Start;
-            Best = Border[Start];
+            Best = Samples[Start];
         }
         Start = End;
     }

@@ -60,8 +60,9 @@ struct T_Placed_Picture {
 // than its width (reading such rows would leave the buffer).
 T_Placed_Picture Place_Picture(const T_Pixels& Pixels, std::int64_t Left, std::int64_t Top);
 
-// The most common colour among the picture's border pixels: the paper a
-// drawing is drawn on. White for an empty picture.
+// The most common colour among the picture's border pixels and a grid of
+// samples over all of it: the paper a drawing is drawn on, also where a
+// frame runs along the edges. White for an empty picture.
 std::uint32_t Estimate_Background(const T_Placed_Picture& Picture);
 
 // A pixel on an intensity slope beside a flat area: it has at most two

@@ -82,6 +82,32 @@ TEST(PictureDifference, TellsAddedRemovedAndRecolouredInkApart)
     EXPECT_EQ(Same.Changed_Pixels, 0u);
 }
 
+TEST(PictureDifference, AFrameAlongTheEdgesIsNotThePaper)
+{
+    // A drawing frame (or a renderer's dark edge lines) on the border: the
+    // paper is still the white inside, so a box drawn in the new version is
+    // added ink, and one taken out is removed ink, on every frame variant.
+    for (bool all_four_edges : {true, false}) {
+        T_Canvas Base(200, 120), Modified(200, 120);
+        for (T_Canvas* Canvas : {&Base, &Modified}) {
+            Canvas->Fill(0, 0, 200, 1, Black);
+            Canvas->Fill(0, 0, 1, 120, Black);
+            if (all_four_edges) {
+                Canvas->Fill(0, 119, 200, 1, Black);
+                Canvas->Fill(199, 0, 1, 120, Black);
+            }
+        }
+        Modified.Fill(150, 10, 21, 21, Black);
+        Base.Fill(20, 60, 10, 10, Black);
+        const T_Difference D = Compare(Base, Modified);
+        EXPECT_EQ(D.At(160, 20), T_Pixel_Change::Added) << all_four_edges;
+        EXPECT_EQ(D.At(25, 65), T_Pixel_Change::Removed) << all_four_edges;
+        ASSERT_EQ(D.Regions.size(), 2u);
+        EXPECT_EQ(D.Regions[0].Kind, T_Kind::Added);
+        EXPECT_EQ(D.Regions[1].Kind, T_Kind::Removed);
+    }
+}
+
 TEST(PictureDifference, ToleranceDecidesWhichColourChangesCount)
 {
     T_Canvas Base(20, 20), Slight(20, 20), Strong(20, 20);
