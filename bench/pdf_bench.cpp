@@ -2,7 +2,9 @@
 // ratio against a baseline run in the same process:
 //   1. start to window shown       / drawing one page pair
 //   2. start to pages paired       / drawing every page of both once
-//   3. all pages of one set as PNG / the same with poppler's pdftoppm
+//   3. a page switch, both sides following (to the next sheet, and to a far
+//      one) / drawing one page
+//   4. all pages of one set as PNG / the same with poppler's pdftoppm
 // Usage: varnolt_pdf_bench [PAGES]   (run by bench/run.sh; 50 pages at first)
 #include "bench_timing.h"
 #include "pdf_exporter.h"
@@ -17,6 +19,7 @@
 #include <QPdfDocument>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -109,6 +112,54 @@ int main(int argc, char** argv)
     });
     Report("start to window shown", window, "drawing one page pair", one_pair);
     Report("start to pages paired", paired, "drawing every page once", all_pages);
+
+    // Page switches once the pages are paired, each from a settled window
+    // (the previous pair's differences known, as when a reviewer has looked
+    // at it): to the next sheet, and a jump to a sheet far away. Against
+    // drawing one such page in the same run.
+    double one_page = Median_Of(3, [&] {
+        QPdfDocument document;
+        document.load(QString::fromStdString(left));
+        QElapsedTimer timer;
+        timer.start();
+        Render_Pdf_Page(document, pages / 2);
+        return Elapsed_Ms(timer);
+    });
+    {
+        TView_diff_frame frame(nullptr, left, "Base version", right, "", nullptr,
+                               T_Converter_Kind::None, T_Paged_Kind::Pdf);
+        frame.show();
+        auto settle = [&] {
+            QElapsedTimer waited;
+            waited.start();
+            while ((!frame.Session().Content_Pairing() || !frame.Differences()) &&
+                   waited.elapsed() < 120000)
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+            QElapsedTimer idle;
+            idle.start();
+            while (idle.elapsed() < 500)
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+        };
+        auto switch_to = [&](int sheet) {
+            settle();
+            QElapsedTimer timer;
+            timer.start();
+            frame.Left_Page_Change(sheet);
+            return Elapsed_Ms(timer);
+        };
+        std::vector<double> next, jump;
+        for (int sheet : {pages / 2, pages / 2 + 1, pages / 2 + 2, pages / 2 + 3, pages / 2 + 4})
+            next.push_back(switch_to(sheet));
+        next.erase(next.begin()); // the first one jumped there
+        for (int sheet : {7, 31, 13, 43, 19})
+            jump.push_back(switch_to(sheet % pages));
+        auto median = [](std::vector<double> times) {
+            std::sort(times.begin(), times.end());
+            return times[times.size() / 2];
+        };
+        Report("a page switch to the next sheet", median(next), "drawing one page", one_page);
+        Report("a page switch to a far sheet", median(jump), "drawing one page", one_page);
+    }
 
     // QtPdf against poppler, both writing every page of one set as PNG.
     QElapsedTimer timer;

@@ -55,15 +55,6 @@ const char* Kind_Word(T_Change_Region::T_Kind Kind)
     return "changed";
 }
 
-// "1,234": thousands apart, so that counts read at a glance.
-std::string Grouped(std::size_t number)
-{
-    std::string digits = std::to_string(number);
-    for (int at = int(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(std::size_t(at), ",");
-    return digits;
-}
-
 std::string Label(const T_Pair_Report& Report)
 {
     std::string label = Report.Old_Name;

@@ -25,7 +25,40 @@ T_Comparison_Model::T_Comparison_Model(std::string Left_File, std::string Right_
                                                 });
 }
 
-T_Comparison_Model::~T_Comparison_Model() = default;
+T_Comparison_Model::~T_Comparison_Model() { Finish_Drawing_Ahead(); }
+
+void T_Comparison_Model::Close_Documents()
+{
+    Finish_Drawing_Ahead();
+    Session_.Exporter.reset();
+}
+
+void T_Comparison_Model::Finish_Drawing_Ahead()
+{
+    if (Stop_Drawing_Ahead_)
+        *Stop_Drawing_Ahead_ = true;
+    if (Drawing_Ahead_.valid())
+        Drawing_Ahead_.wait();
+}
+
+void T_Comparison_Model::Draw_Ahead()
+{
+    if (!Session_.Exporter || !Session_.Exporter->Exports_In_Parallel())
+        return;
+    const int next = Session_.LeftPage + 1;
+    if (next <= 0 || next >= Session_.Pages(T_Side::Left).Count())
+        return;
+    const int counterpart = Session_.Counterpart(T_Side::Left, next);
+    Stop_Drawing_Ahead_ = std::make_shared<std::atomic<bool>>(false);
+    Drawing_Ahead_ =
+        std::async(std::launch::async, [this, next, counterpart, stop = Stop_Drawing_Ahead_] {
+            // An export that exists is reused, and the drawn picture is kept in
+            // memory for the page switch that takes it.
+            Session_.Export_Page(T_Side::Left, next);
+            if (counterpart >= 0 && !*stop)
+                Session_.Export_Page(T_Side::Right, counterpart);
+        });
+}
 
 bool T_Comparison_Model::Missing(T_Side Side) const
 {
@@ -70,6 +103,7 @@ T_Work_Result T_Comparison_Model::Fetch_Page(T_Side Side, int Page_Index)
 
 T_Work_Result T_Comparison_Model::Show_Page(T_Side Side, int Page_Index)
 {
+    Finish_Drawing_Ahead();
     T_Work_Result page = Fetch_Page(Side, Page_Index);
     if (page.Done())
         Forget_Differences();
@@ -78,6 +112,7 @@ T_Work_Result T_Comparison_Model::Show_Page(T_Side Side, int Page_Index)
 
 T_Work_Result T_Comparison_Model::Show_Pages(int Left_Page, int Right_Page)
 {
+    Finish_Drawing_Ahead();
     std::future<T_Work_Result> left;
     const bool both = Left_Page >= 0 && Right_Page >= 0;
     if (Left_Page >= 0) {
@@ -92,6 +127,7 @@ T_Work_Result T_Comparison_Model::Show_Pages(int Left_Page, int Right_Page)
     if (result.Done())
         result = right;
     Forget_Differences();
+    Draw_Ahead();
     return result;
 }
 

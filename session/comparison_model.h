@@ -11,7 +11,9 @@
 #include "u_diff_session.h"
 #include "u_image_load.h"
 
+#include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -44,6 +46,9 @@ public:
     // as it is), both drawn at the same time where the exporter allows it. A
     // side whose page fails stays on its page; the first failure is returned.
     T_Work_Result Show_Pages(int Left_Page, int Right_Page);
+    // Closes both documents and quits the exporter's application, once the
+    // pages drawn ahead are done.
+    void Close_Documents();
 
     // The side's version does not exist (the null device).
     bool Missing(T_Side Side) const;
@@ -76,6 +81,12 @@ private:
     // The session's part of a page switch, and the decoding of its picture;
     // the two sides of a switch may run at once.
     T_Work_Result Fetch_Page(T_Side Side, int Page_Index);
+    // Documents drawn in the program draw the next sheet and its counterpart
+    // in the background once a pair is shown: a reviewer steps through a
+    // set sheet by sheet, and the next step then shows pages already drawn.
+    void Draw_Ahead();
+    // Stops drawing ahead after the page in progress and waits for it.
+    void Finish_Drawing_Ahead();
     void Forget_Differences();
 
     T_Diff_Session Session_;
@@ -85,4 +96,6 @@ private:
     std::unique_ptr<T_Difference_Task> Task_;
     std::shared_ptr<const T_Difference> Difference_;
     std::function<void()> Differences_Ready_;
+    std::future<void> Drawing_Ahead_;
+    std::shared_ptr<std::atomic<bool>> Stop_Drawing_Ahead_;
 };

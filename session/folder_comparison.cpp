@@ -44,19 +44,6 @@ T_Pair_Outcome T_Folder_Comparison::Measure(const T_Folder_Row& Row) const
     return Compare_Pair(Old_Path(Row), New_Path(Row), Row.Name, Row.Name, Settings_);
 }
 
-namespace {
-
-// "1,234": thousands apart, so that counts read at a glance.
-std::string Grouped(std::size_t number)
-{
-    std::string digits = std::to_string(number);
-    for (int at = int(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(std::size_t(at), ",");
-    return digits;
-}
-
-} // namespace
-
 std::string Change_Words(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome)
 {
     switch (Outcome.Verdict) {

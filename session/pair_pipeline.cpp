@@ -24,6 +24,14 @@ std::string One_Line(std::string Text)
     return Text;
 }
 
+std::string Grouped(std::size_t Number)
+{
+    std::string digits = std::to_string(Number);
+    for (int at = int(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(std::size_t(at), ",");
+    return digits;
+}
+
 T_Verdict Verdict_Of(const T_Difference& Difference)
 {
     return Difference.Changed_Pixels == 0 ? T_Verdict::Identical : T_Verdict::Different;

@@ -75,3 +75,6 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
 
 // A message of the catalogue on one line.
 std::string One_Line(std::string Text);
+
+// "1,234": thousands apart, so that counts read at a glance.
+std::string Grouped(std::size_t Number);

@@ -176,6 +176,21 @@ int T_Diff_Session::Content_Counterpart(T_Side Side, int Page_Index) const
                : -1;
 }
 
+int T_Diff_Session::Counterpart(T_Side Side, int Page_Index) const
+{
+    // A sheet without a counterpart by what it shows has none at all.
+    if (Content_Pairing_)
+        return Content_Counterpart(Side, Page_Index);
+    const std::int32_t id = Page_ID(Side, Page_Index);
+    if (id < 0)
+        return -1;
+    const T_Page_List others = Pages(Side == T_Side::Left ? T_Side::Right : T_Side::Left);
+    for (int page = 0; page < others.Count(); ++page)
+        if (others[page].ID == id)
+            return page;
+    return -1;
+}
+
 void T_Diff_Session::Record_Changes(int Left_Page, int Right_Page, int Changes)
 {
     Page_Pair_Changes[{Left_Page, Right_Page}] = Changes;

@@ -75,6 +75,12 @@ public:
     // The other side's page shown with this one once the pages are paired by
     // what they show; -1 for a page without a counterpart.
     int Content_Counterpart(T_Side Side, int Page_Index) const;
+    // The other side's page shown with this one: by what they show once
+    // that is known, else by the pages' IDs; -1 for none.
+    int Counterpart(T_Side Side, int Page_Index) const;
+    // Exports a page of one side (reusing an export that still exists)
+    // without showing it. Done with the page's PNG.
+    T_Work_Result Export_Page(T_Side Side, int Page_Index) { return Fetch_Page(Side, Page_Index); }
     // How many changes a pair of pages has, once both have been shown and
     // compared; -1 while unknown.
     void Record_Changes(int Left_Page, int Right_Page, int Changes);
