@@ -30,9 +30,10 @@ using T_Exporter_Factory =
 // What the session needs from the program around it.
 struct T_Session_Seams {
     T_Exporter_Factory Make_Exporter;
-    // Called about every 100 ms while a converter runs (the user interface
-    // stays alive through it); false stops the run, and its operation then
-    // comes to Stopped. Empty: runs go to their end.
+    // Called about every 100 ms while a converter runs that was not given a
+    // watch of its own; false stops the run, and its operation then comes to
+    // Stopped. Empty: such runs go to their end. (The window runs the
+    // converter in the background, each run with its own watch.)
     std::function<bool()> Keep_Going;
 };
 

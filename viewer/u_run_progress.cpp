@@ -2,28 +2,30 @@
 
 #include <QProgressDialog>
 
-T_Run_Progress::T_Run_Progress(QWidget* Parent, const QString& Activity)
-    : Parent_(Parent), Activity_(Activity)
+T_Run_Progress::T_Run_Progress(QWidget* Parent, const QString& Activity,
+                               std::function<void()> Cancel)
+    : Parent_(Parent), Activity_(Activity), Cancel_(std::move(Cancel))
 {
-    Clock.start();
+    Delay.setSingleShot(true);
+    QObject::connect(&Delay, &QTimer::timeout, &Delay, [this] { Show(); });
+    Delay.start(Delay_Ms);
 }
 
 T_Run_Progress::~T_Run_Progress() { delete Dialog; }
 
-bool T_Run_Progress::Keep_Going()
+void T_Run_Progress::Show()
 {
-    if (!Dialog && !Canceled && Clock.elapsed() >= Delay_Ms) {
-        Dialog = new QProgressDialog(Activity_, QStringLiteral("Cancel"), 0, 0, Parent_);
-        Dialog->setWindowTitle(QStringLiteral("Please wait"));
-        Dialog->setWindowModality(Qt::ApplicationModal);
-        Dialog->setMinimumDuration(0);
-        Dialog->setAutoReset(false);
-        Dialog->setAutoClose(false);
-        QObject::connect(Dialog, &QProgressDialog::canceled, [this] { Canceled = true; });
-        Dialog->show();
-    }
-    // Closing the window counts as Cancel too.
-    if (Dialog && Dialog->wasCanceled())
-        Canceled = true;
-    return !Canceled;
+    Dialog = new QProgressDialog(Activity_, QStringLiteral("Cancel"), 0, 0, Parent_);
+    Dialog->setWindowTitle(QStringLiteral("Please wait"));
+    Dialog->setWindowModality(Qt::ApplicationModal);
+    Dialog->setMinimumDuration(0);
+    Dialog->setAutoReset(false);
+    Dialog->setAutoClose(false);
+    // The button, Escape and the title bar's close all end up here; the
+    // window hides itself, and goes when the wait has ended.
+    QObject::connect(Dialog, &QProgressDialog::canceled, Dialog, [this] {
+        if (Cancel_)
+            Cancel_();
+    });
+    Dialog->show();
 }

@@ -19,7 +19,7 @@
 #include <QAction>
 #include <QScopedValueRollback>
 #include <QCheckBox>
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QDoubleSpinBox>
 #include <QSlider>
 #include <QSpinBox>
@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -46,10 +47,9 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     Build_Controls();
     CloseHandler = std::move(Close_Handler);
     Actions.Close_A->setVisible(static_cast<bool>(CloseHandler));
-    Model_ = std::make_unique<T_Comparison_Model>(
-        Left_File, Right_File, Converter_Kind, Paged_Kind,
-        T_Session_Seams{std::move(Make_Exporter), [this] { return Keep_Going(); }}, this,
-        [this] { Changes->Differences_Ready(); });
+    Model_ = std::make_unique<T_Comparison_Model>(Left_File, Right_File, Converter_Kind, Paged_Kind,
+                                                  T_Session_Seams{std::move(Make_Exporter), {}},
+                                                  this, [this] { Changes->Differences_Ready(); });
     Changes->Set_Model(Model_.get());
     Panes->Set_View_Mode(T_View_Mode::Actual_Size);
     if (!Open_Session()) {
@@ -75,20 +75,49 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
         Panes->View_Image_Frame1->ScrollBox1->setFocus();
 }
 
-TView_diff_frame::~TView_diff_frame() { Unload(); }
+TView_diff_frame::~TView_diff_frame()
+{
+    // A run still going is stopped and waited for before the session it
+    // works on goes; it reports nothing then.
+    Run.reset();
+    Progress.reset();
+    Unload();
+}
 
 bool TView_diff_frame::Open_Session()
 {
-    T_Work_Result opened;
-    if (Session().Opening_Runs_Converter()) {
-        QString name = QString::fromStdString(File_Name_Part(Session().RightFile));
-        Run_Guarded(QStringLiteral("Converting %1...").arg(name), [&] { opened = Model_->Open(); });
-    } else {
-        opened = Model_->Open();
-    }
+    T_Work_Result opened =
+        Session().Opening_Runs_Converter() ? Open_In_Background() : Model_->Open();
     Report(opened);
     Open_Stopped_ = opened.Stopped();
     return opened.Done();
+}
+
+T_Work_Result TView_diff_frame::Open_In_Background()
+{
+    // The window is shown only once the pair is open, so the constructor
+    // waits for the run's report: in an event loop that quits on it, not in
+    // one that polls the child.
+    std::optional<T_Work_Result> opened;
+    QEventLoop wait;
+    QString name = QString::fromStdString(File_Name_Part(Session().RightFile));
+    Start_Run(
+        QStringLiteral("Converting %1...").arg(name),
+        [this](T_Run_Watch& Watch) { return Model_->Open(&Watch); },
+        [&opened, &wait](const T_Work_Result& Result) {
+            opened = Result;
+            wait.quit();
+        });
+    wait.exec();
+    if (!opened) {
+        // The loop was ended from outside (the application quits): the run
+        // is stopped and waited for, and counts as stopped.
+        Run.reset();
+        Progress.reset();
+        --Running;
+        opened = T_Work_Result::Stop();
+    }
+    return *opened;
 }
 
 void TView_diff_frame::Show_Page_Tabs()
@@ -262,7 +291,7 @@ void TView_diff_frame::Unload()
     // when the window goes.
     Pairing_Task.reset();
     if (Model_)
-        Session().Exporter.reset();
+        Model_->Close_Documents();
     Panes->Set_View_Mode(T_View_Mode::None);
     Set_Busy(true);
 }
@@ -341,48 +370,76 @@ void TView_diff_frame::Hide_Compared()
     Set_Busy(false);
 }
 
-void TView_diff_frame::Run_Guarded(const QString& Activity, const std::function<void()>& Work)
+void TView_diff_frame::Start_Run(const QString& Activity, T_Background_Run::T_Work Work,
+                                 T_Background_Run::T_Finished Ended)
 {
-    T_Run_Progress progress(isVisible() ? window() : nullptr, Activity);
-    struct T_Restore {
-        TView_diff_frame* Frame;
-        T_Run_Progress* Outer;
-        ~T_Restore()
-        {
-            Frame->Progress = Outer;
-            --Frame->Running;
-            if (Frame->ViewMode() != T_View_Mode::None)
-                Frame->Set_Busy(false);
-        }
-    } restore{this, Progress};
-    Progress = &progress;
     ++Running;
     Set_Busy(true);
-    Work();
-}
-
-bool TView_diff_frame::Keep_Going()
-{
-    QCoreApplication::processEvents();
-    return !Close_Pending && (!Progress || Progress->Keep_Going());
+    Progress = std::make_unique<T_Run_Progress>(isVisible() ? window() : nullptr, Activity, [this] {
+        if (Run)
+            Run->Stop();
+    });
+    Run = std::make_unique<T_Background_Run>(
+        this, std::move(Work), [this, ended = std::move(Ended)](const T_Work_Result& Result) {
+            // The report is a copy of its own: the run may go before it.
+            Run.reset();
+            Progress.reset();
+            // The busy state ends also when showing the result throws.
+            auto end = [this] {
+                --Running;
+                if (ViewMode() != T_View_Mode::None)
+                    Set_Busy(false);
+            };
+            try {
+                ended(Result);
+            } catch (...) {
+                end();
+                throw;
+            }
+            end();
+            Finish_Pending_Close();
+        });
 }
 
 void TView_diff_frame::Recompare()
 {
+    if (Run)
+        return;
+    // The inputs are taken here, where the pictures live (one may be
+    // written out as a PNG); the worker only runs the converter.
+    const T_Compare_Input left = Compare_Input(true);
+    const T_Compare_Input right = Compare_Input(false);
     Session().Trim = Trim_Checked();
     Session().Shave = Shave_Value();
-    Run_Guarded(QStringLiteral("Comparing..."), [this] {
-        T_Work_Result compared =
-            Compare_Images(Session(), Compare_Input(true), Compare_Input(false));
-        if (compared.Done())
-            Show_Compared(compared.File);
-        else
-            Report(compared);
-    });
-    Finish_Pending_Close();
+    // What a handler throws the application shows as such; the converter
+    // throws on its thread, where the program's handler does not reach.
+    auto thrown = std::make_shared<std::string>();
+    Start_Run(
+        QStringLiteral("Comparing..."),
+        [this, left, right, thrown](T_Run_Watch& Watch) {
+            try {
+                return Compare_Images(Session(), left, right, &Watch);
+            } catch (const std::exception& error) {
+                *thrown = error.what();
+                return T_Work_Result::Failure(error.what());
+            }
+        },
+        [this, thrown](const T_Work_Result& Compared) {
+            if (Compared.Done())
+                Show_Compared(Compared.File);
+            else if (!thrown->empty())
+                Show_Exception(*thrown);
+            else
+                Report(Compared);
+        });
 }
 
-void TView_diff_frame::Request_Close() { Close_Pending = true; }
+void TView_diff_frame::Request_Close()
+{
+    Close_Pending = true;
+    if (Run)
+        Run->Stop();
+}
 
 void TView_diff_frame::Finish_Pending_Close()
 {
@@ -401,6 +458,8 @@ void TView_diff_frame::Fit_AExecute()
 
 void TView_diff_frame::Compare_AExecute()
 {
+    if (Run)
+        return;
     if (Compared_Shown())
         Hide_Compared();
     else
@@ -484,8 +543,10 @@ void TView_diff_frame::Show_Side_Picture(T_Side Side)
 
 void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
 {
-    // The other strip's tab moved by the switch below calls back here.
-    if (Following_Page)
+    // The other strip's tab moved by the switch below calls back here. The
+    // tabs are disabled while a comparison runs, which reads the pages the
+    // session shows; a switch asked for anyway is not carried out then.
+    if (Following_Page || Run)
         return;
     const T_Side other_side = Side == T_Side::Left ? T_Side::Right : T_Side::Left;
     TDiff_Pagelist_Frame* other_tabs = Side == T_Side::Left ? RightTabs : LeftTabs;

@@ -8,6 +8,7 @@
 // enabled (Set_Busy, Update_Compare_State).
 #pragma once
 
+#include "background_run.h"
 #include "comparison_model.h"
 #include "diff_view_actions.h"
 #include "document_exporters.h"
@@ -53,7 +54,7 @@ public:
     bool Compared_Shown() const;
     // True while a converter run or a page export is in progress.
     bool Is_Running() const { return Running > 0; }
-    // Asks the view to close as soon as the running work has been stopped.
+    // Stops the running work and closes the view once it has reported.
     void Request_Close();
     // Shows the About box; set by the window that holds the view.
     std::function<void()> About_Handler;
@@ -76,6 +77,9 @@ public:
     // Shows a compared image in the third pane.
     void Show_Compared(const std::string& File);
     void Hide_Compared();
+    // Starts a converter run for the compared image of the pictures shown
+    // and returns at once; the image is shown when the run reports. Does
+    // nothing while another run is in progress.
     void Recompare();
     void Set_Busy(bool Busy);
     void Update_Compare_State();
@@ -136,6 +140,9 @@ private:
     // Connects the controls to what they do.
     void Connect_Controls();
     bool Open_Session();
+    // Opens the pair on a worker thread and waits for its report under a
+    // "Please wait" window that offers Cancel.
+    T_Work_Result Open_In_Background();
     void Show_Page_Tabs();
     // Pages of documents without stable page identifiers are paired by what
     // they show, in the background.
@@ -151,15 +158,14 @@ private:
     void Show_Side_Picture(T_Side Side);
     // Reports a failed step; a stopped one has nobody to tell.
     static void Report(const T_Work_Result& Result);
-    // Between the polls of a child: keeps the window alive and says whether
-    // the run may go on (no Cancel, no close request).
-    bool Keep_Going();
-    // Runs work that waits for a child or a server: the controls that could
-    // start more work stay disabled, a close request stops the child, and
-    // the busy state ends also when the work throws.
-    // While the wait lasts, a small window names the work (Activity) and
-    // offers Cancel, which stops the child like a close request does.
-    void Run_Guarded(const QString& Activity, const std::function<void()>& Work);
+    // Starts work that waits for a child on a worker thread and returns at
+    // once. Until it reports, the controls that could start more work stay
+    // disabled and a close request stops the child; once the wait lasts, a
+    // small window names the work (Activity) and offers Cancel, which stops
+    // the child too. Ended gets the result on this thread, before the busy
+    // state ends and a pending close is carried out.
+    void Start_Run(const QString& Activity, T_Background_Run::T_Work Work,
+                   T_Background_Run::T_Finished Ended);
     void Finish_Pending_Close();
     const TView_Image_Frame* Shave_Reference() const;
     void Set_Shave_Limit();
@@ -180,8 +186,10 @@ private:
     std::unique_ptr<T_File_Dialog> SaveDialog1;
     int Running = 0;
     bool Close_Pending = false;
-    // The progress window of the run in progress; null between runs.
-    T_Run_Progress* Progress = nullptr;
+    // The converter run in progress and its progress window; null between
+    // runs. Declared after the model, whose session the run works on.
+    std::unique_ptr<T_Background_Run> Run;
+    std::unique_ptr<T_Run_Progress> Progress;
     std::unique_ptr<T_Page_Pairing_Task> Pairing_Task;
     // Set while Page_Change moves the other side's tab strip.
     bool Following_Page = false;

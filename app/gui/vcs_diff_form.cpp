@@ -28,8 +28,8 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
 
 void TDiff_F::closeEvent(QCloseEvent* event)
 {
-    // The view may be inside a converter run: let the run stop its child and
-    // unwind, then close from the view's own close handler.
+    // A converter run may be going: the view stops its child and, once the
+    // run has reported, closes the window through its own close handler.
     if (View && View->Is_Running()) {
         View->Request_Close();
         event->ignore();

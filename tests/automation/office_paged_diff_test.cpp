@@ -11,6 +11,7 @@
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QAction>
+#include <QTest>
 #include <QTabBar>
 #include <gtest/gtest.h>
 
@@ -80,6 +81,7 @@ TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     EXPECT_TRUE(fs::exists(frame->Session().RightImage));
 
     test::Find_Action(*frame, "Compare_A")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 30000));
     EXPECT_TRUE(frame->Compared_Shown());
     EXPECT_TRUE(messages.Messages.empty());
 

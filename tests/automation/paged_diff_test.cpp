@@ -12,6 +12,7 @@
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QAction>
+#include <QTest>
 #include <QTabBar>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -50,9 +51,12 @@ protected:
         return texts;
     }
 
+    // Chooses a tab and waits, within a bound, for a comparison that the
+    // switch started to report: the tabs are usable again then.
     static void Click_Tab(TDiff_Pagelist_Frame* tabs, int index)
     {
         tabs->TabControl1->setCurrentIndex(index);
+        EXPECT_TRUE(QTest::qWaitFor([tabs] { return tabs->isEnabled(); }, 30000));
     }
 
     std::string Messages() const
@@ -107,6 +111,7 @@ TEST_F(Paged_Diff, KompasPairRunsFromStartToClose)
 
     Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
     test::Find_Action(*frame, "Compare_A")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 30000));
     ASSERT_TRUE(frame->Compared_Shown()) << Messages();
     bool compared = false;
     for (auto& entry : fs::directory_iterator(Temp_Dir()))
@@ -158,6 +163,7 @@ TEST_F(Paged_Diff, ASyncedPageSwitchDrawsEachSideOnceAndComparesOnce)
     auto frame = Open(T_Paged_Kind::Kompas);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size) << Messages();
     test::Find_Action(*frame, "Compare_A")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 30000));
     ASSERT_TRUE(frame->Compared_Shown()) << Messages();
     auto compared_images = [] {
         int count = 0;

@@ -13,6 +13,7 @@
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QAction>
+#include <QTest>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -113,6 +114,7 @@ TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
     EXPECT_EQ(frame->Session().RightPage, 1);
 
     test::Find_Action(*frame, "Compare_A")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 30000));
     EXPECT_TRUE(frame->Compared_Shown());
     EXPECT_TRUE(messages.Messages.empty());
 }

@@ -6,15 +6,19 @@
 #include "slow_converter.h"
 #include "test_support.h"
 #include "u_program_paths.h"
+#include "u_run_progress.h"
 #include "u_temp_files.h"
 #include "vcs_diff_frame.h"
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
@@ -105,6 +109,14 @@ protected:
         frame->resize(1000, 700);
         frame->show();
         return frame;
+    }
+    // Presses an action that may start a converter run and waits, within a
+    // bound, for the run to report.
+    static void Press(TView_diff_frame& frame, const char* action)
+    {
+        test::Find_Action(frame, action)->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.Is_Running(); }, 30000))
+            << "the run did not report";
     }
     int Compared_Files() const
     {
@@ -212,7 +224,7 @@ TEST_F(Diff_Frame, CompareTogglesThePaneAndTheThirdPressComesFromTheCache)
     EXPECT_FALSE(frame->Compared_Shown());
     EXPECT_FALSE(test::Find_Action(*frame, "Export_Compared_Img_A")->isEnabled());
 
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     ASSERT_TRUE(frame->Compared_Shown())
         << (messages.Messages.empty() ? "" : messages.Messages[0].Text);
     EXPECT_EQ(test::Find<QGridLayout>(*frame, "GridPanel1")->rowStretch(1), 1);
@@ -224,13 +236,13 @@ TEST_F(Diff_Frame, CompareTogglesThePaneAndTheThirdPressComesFromTheCache)
     EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame3")->Picture_Width(), 300);
     EXPECT_EQ(Compared_Files(), 1);
 
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     EXPECT_FALSE(frame->Compared_Shown());
     EXPECT_EQ(test::Find<QGridLayout>(*frame, "GridPanel1")->rowStretch(1), 0);
     EXPECT_FALSE(test::Find_Action(*frame, "Compare_A")->isChecked());
     EXPECT_FALSE(test::Find_Action(*frame, "Export_Compared_Img_A")->isEnabled());
 
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     EXPECT_TRUE(frame->Compared_Shown());
     EXPECT_EQ(Compared_Files(), 1);
     EXPECT_TRUE(messages.Messages.empty());
@@ -264,18 +276,19 @@ TEST_F(Diff_Frame, NamesWithLettersBeyondAsciiOpenAndCompare)
         EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->Picture_Width(), 120) << word;
         EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->Caption_E->text(),
                   QString::fromStdString(right));
-        // The application shows what a handler throws; so does this test.
-        std::string refusal;
-        try {
-            test::Find_Action(*frame, "Compare_A")->trigger();
-        } catch (const std::exception& error) {
-            refusal = error.what();
-        }
-        if (refusal.empty())
+        // A refusal is shown the way the application shows what a handler
+        // throws, and nothing else is said.
+        Press(*frame, "Compare_A");
+        if (messages.Messages.empty()) {
             EXPECT_TRUE(frame->Compared_Shown()) << word;
-        else
-            EXPECT_NE(refusal.find("(U+043F)"), std::string::npos) << refusal;
-        EXPECT_TRUE(messages.Messages.empty()) << word;
+        } else {
+            ASSERT_EQ(messages.Messages.size(), 1u) << word;
+            EXPECT_EQ(messages.Messages[0].Kind, T_Msg_Kind::Stop);
+            EXPECT_NE(messages.Messages[0].Text.find("(U+043F)"), std::string::npos)
+                << messages.Messages[0].Text;
+            EXPECT_FALSE(frame->Compared_Shown());
+            messages.Messages.clear();
+        }
         // Refused or not, the view is usable afterwards.
         EXPECT_FALSE(frame->Is_Running());
         EXPECT_TRUE(test::Find_Action(*frame, "Fit_A")->isEnabled());
@@ -290,14 +303,14 @@ TEST_F(Diff_Frame, TrimRecomparesOnlyWhileTheComparedPaneIsShown)
     Make_Png(dir / "a.png", 300, 200, Qt::blue);
     Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
     auto frame = Open(dir / "a.png", dir / "b.png");
-    test::Find_Action(*frame, "Trim_Compared_A")->trigger();
+    Press(*frame, "Trim_Compared_A");
     EXPECT_TRUE(frame->Trim_Checked());
     EXPECT_EQ(Compared_Files(), 0);
-    test::Find_Action(*frame, "Trim_Compared_A")->trigger();
+    Press(*frame, "Trim_Compared_A");
 
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     ASSERT_EQ(Compared_Files(), 1);
-    test::Find_Action(*frame, "Trim_Compared_A")->trigger();
+    Press(*frame, "Trim_Compared_A");
     EXPECT_EQ(Compared_Files(), 2);
     // Shaved by 15 on every side, then trimmed to the difference.
     EXPECT_LT(test::Find_Pane(*frame, "View_Image_Frame3")->Picture_Width(), 300 - 30 + 1);
@@ -309,14 +322,14 @@ TEST_F(Diff_Frame, FitReachesTheComparedPaneOnlyWhenItIsShown)
     Make_Png(dir / "a.png", 300, 200, Qt::blue);
     Make_Png(dir / "b.png", 300, 200, Qt::blue, 50);
     auto frame = Open(dir / "a.png", dir / "b.png");
-    test::Find_Action(*frame, "Compare_A")->trigger();
-    test::Find_Action(*frame, "Compare_A")->trigger(); // hidden again, loaded in mode 1
+    Press(*frame, "Compare_A");
+    Press(*frame, "Compare_A"); // hidden again, loaded in mode 1
     test::Find_Action(*frame, "Fit_A")->trigger();
     EXPECT_EQ(frame->ViewMode(), T_View_Mode::Fit);
     EXPECT_TRUE(test::Find_Action(*frame, "Fit_A")->isChecked());
     EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->View_Mode(), T_View_Mode::Fit);
     EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame3")->View_Mode(), T_View_Mode::Actual_Size);
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame3")->View_Mode(), T_View_Mode::Fit);
 }
 
@@ -345,7 +358,7 @@ TEST_F(Diff_Frame, ScrollingOnePaneMovesTheOthersWithinTheirRanges)
     Make_Png(dir / "a.png", 2000, 1500, Qt::blue);
     Make_Png(dir / "b.png", 2000, 1300, Qt::blue, 50);
     auto frame = Open(dir / "a.png", dir / "b.png");
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     QTest::qWait(0);
     TMyScrollBox* left = test::Find_Pane(*frame, "View_Image_Frame1")->ScrollBox1;
     TMyScrollBox* right = test::Find_Pane(*frame, "View_Image_Frame2")->ScrollBox1;
@@ -418,7 +431,7 @@ TEST_F(Diff_Frame, ConvertedInputsAreShownAndComparedThroughTheirFormat)
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_EQ(frame->Session().LeftImage, dir / "a.svg");
     EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->Picture_Width(), 120);
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     EXPECT_TRUE(frame->Compared_Shown());
 }
 
@@ -456,9 +469,12 @@ protected:
         };
         return nullptr;
     }
+    // Chooses a tab and waits, within a bound, for a comparison that the
+    // switch started to report: the tabs are usable again then.
     static void Click_Tab(TDiff_Pagelist_Frame* tabs, int index)
     {
         tabs->TabControl1->setCurrentIndex(index);
+        EXPECT_TRUE(QTest::qWaitFor([tabs] { return tabs->isEnabled(); }, 30000));
     }
     Paint_Exporter* Last = nullptr;
 };
@@ -499,7 +515,7 @@ TEST_F(Paged_Frame, PagesPairByIdNotPositionAndRecompareFromTheCache)
     Install({{"A", 0, 200, 100}, {"B", 5, 200, 100}}, {{"B", 5, 200, 100}, {"A", 0, 200, 100}});
     auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Visio);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     ASSERT_TRUE(frame->Compared_Shown());
 
     Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1); // ID 5 is the right document's first page
@@ -528,22 +544,94 @@ TEST_F(Paged_Frame, AFailedPageExportKeepsThePreviousPage)
 
 TEST_F(Diff_Frame, ClosingDuringARunStopsTheConverterAndThenCloses)
 {
-    // A converter that takes its time, so the close arrives mid-run.
+    // A converter that never ends on its own, so the close arrives mid-run.
     std::string slow = test::Slow_Converter(dir);
     Make_Png(dir / "a.png", 100, 100, Qt::blue);
     auto frame = Open(dir / "a.png", dir / "a.png");
     Set_Converter_Path(slow);
-    QTimer::singleShot(300, [&] {
-        EXPECT_TRUE(frame->Is_Running());
-        EXPECT_FALSE(test::Find_Action(*frame, "Fit_A")->isEnabled());
-        frame->Request_Close();
-    });
     auto started = std::chrono::steady_clock::now();
     test::Find_Action(*frame, "Compare_A")->trigger();
+    QTest::qWait(300);
+    ASSERT_TRUE(frame->Is_Running());
+    EXPECT_FALSE(test::Find_Action(*frame, "Fit_A")->isEnabled());
+    frame->Request_Close();
+    // The view closes once the stopped run has reported, not before.
+    EXPECT_EQ(Closes, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Closes == 1; }, 10000));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-    EXPECT_EQ(Closes, 1);
     EXPECT_FALSE(frame->Is_Running());
     EXPECT_TRUE(messages.Messages.empty()); // a stopped run reports nothing
+
+    // A view dropped in the middle of a run stops its converter and waits
+    // for it, and the run's end reaches nobody.
+    auto dropped = Open(dir / "a.png", dir / "a.png");
+    test::Find_Action(*dropped, "Compare_A")->trigger();
+    QTest::qWait(200);
+    ASSERT_TRUE(dropped->Is_Running());
+    started = std::chrono::steady_clock::now();
+    dropped.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    QTest::qWait(100);
+    EXPECT_EQ(Closes, 1);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Diff_Frame, CompareReturnsAtOnceAndTheInterfaceGoesOnWhileTheConverterRuns)
+{
+    Make_Png(dir / "a.png", 100, 100, Qt::blue);
+    auto frame = Open(dir / "a.png", dir / "a.png");
+    Set_Converter_Path(test::Slow_Converter(dir));
+    // Queued before the press: it may fire only once the press has returned
+    // to the event loop, never from a loop spun inside the press.
+    bool pressing = false, fired = false, fired_inside = false;
+    QTimer::singleShot(0, [&] {
+        fired = true;
+        fired_inside = pressing;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    pressing = true;
+    test::Find_Action(*frame, "Compare_A")->trigger();
+    pressing = false;
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_FALSE(fired);
+    EXPECT_TRUE(frame->Is_Running());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired; }, 5000));
+    EXPECT_FALSE(fired_inside);
+
+    // While it runs nothing can start a second one: the controls are off,
+    // and a press that gets through anyway is ignored.
+    for (const char* name : {"Compare_A", "Trim_Compared_A", "Fit_A"})
+        EXPECT_FALSE(test::Find_Action(*frame, name)->isEnabled()) << name;
+    EXPECT_FALSE(test::Find<QSpinBox>(*frame, "Shave_E")->isEnabled());
+    frame->Compare_AExecute();
+    EXPECT_TRUE(frame->Is_Running());
+
+    // The progress window comes by itself after its delay, names the work,
+    // and its Cancel stops the converter.
+    QProgressDialog* progress = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            progress = frame->findChild<QProgressDialog*>();
+            return progress && progress->isVisible();
+        },
+        5000));
+    // Not at once: quick runs would flicker.
+    EXPECT_GE(clock.elapsed(), T_Run_Progress::Delay_Ms / 2);
+    EXPECT_EQ(progress->labelText(), QStringLiteral("Comparing..."));
+    progress->findChild<QPushButton*>()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 10000));
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(frame->findChild<QProgressDialog*>(), nullptr);
+    EXPECT_FALSE(frame->Compared_Shown());
+    EXPECT_TRUE(messages.Messages.empty());
+
+    // Usable again: the next press compares with a converter that works.
+    Set_Converter_Path(VARNOLT_TEST_CONVERTER);
+    EXPECT_TRUE(test::Find_Action(*frame, "Compare_A")->isEnabled());
+    Press(*frame, "Compare_A");
+    EXPECT_TRUE(frame->Compared_Shown());
+    EXPECT_EQ(Compared_Files(), 1);
 }
 
 namespace {
@@ -593,7 +681,7 @@ TEST_F(Diff_Frame, ExportOffersTheRightNameOverwritesAndShowsTheCopy)
 
     frame->Export_Compared_Img_AExecute(); // nothing to export yet
     EXPECT_TRUE(save->Offered.isEmpty());
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     test::Find_Action(*frame, "Export_Compared_Img_A")->trigger();
     os::Set_Shell_Services(nullptr);
 
@@ -675,7 +763,7 @@ TEST_F(Diff_Frame, EveryRegisteredFormatComparesWithItselfAndWithPng)
                               dir / "v1.pal", fs::copy_options::overwrite_existing);
             auto same = Open(name, name);
             ASSERT_GT(test::Find_Pane(*same, "View_Image_Frame1")->Picture_Width(), 0) << extension;
-            test::Find_Action(*same, "Compare_A")->trigger();
+            Press(*same, "Compare_A");
             ASSERT_TRUE(same->Compared_Shown())
                 << sample << " as " << extension << ": "
                 << (messages.Messages.empty() ? "" : messages.Messages.back().Text);
@@ -690,7 +778,7 @@ TEST_F(Diff_Frame, EveryRegisteredFormatComparesWithItselfAndWithPng)
                             ->Image1->Picture()
                             .save(QString::fromStdString(png), "PNG"));
             auto mixed = Open(name, png);
-            test::Find_Action(*mixed, "Compare_A")->trigger();
+            Press(*mixed, "Compare_A");
             ASSERT_TRUE(mixed->Compared_Shown())
                 << sample << " as " << extension << ": "
                 << (messages.Messages.empty() ? "" : messages.Messages.back().Text);
@@ -711,7 +799,7 @@ TEST_F(Diff_Frame, AJpegComparesWithAPng)
     ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.jpg"), "JPEG"));
     Make_Png(dir / "new.png", 200, 100, Qt::blue);
     auto frame = Open(dir / "old.jpg", dir / "new.png");
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     ASSERT_TRUE(frame->Compared_Shown());
     EXPECT_GT(Marked_Pixels(test::Find_Pane(*frame, "View_Image_Frame3")->Get_File_Name()), 0);
     EXPECT_TRUE(messages.Messages.empty());
@@ -727,7 +815,7 @@ TEST_F(Diff_Frame, CompareWaitsForBothPicturesAndSaysWhy)
     EXPECT_TRUE(test::Find_Action(*frame, "Compare_A")
                     ->toolTip()
                     .contains(QStringLiteral("modified version")));
-    test::Find_Action(*frame, "Compare_A")->trigger();
+    Press(*frame, "Compare_A");
     EXPECT_FALSE(frame->Compared_Shown());
     EXPECT_EQ(Compared_Files(), 0);
 }
