@@ -137,7 +137,7 @@ int main(int argc, char** argv)
                 QApplication::processEvents(QEventLoop::AllEvents, 20);
             QElapsedTimer idle;
             idle.start();
-            while (idle.elapsed() < 500)
+            while (idle.elapsed() < 1000)
                 QApplication::processEvents(QEventLoop::AllEvents, 20);
         };
         auto switch_to = [&](int sheet) {

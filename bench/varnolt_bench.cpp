@@ -96,6 +96,9 @@ int main(int argc, char** argv)
         if (frame->Compared_Shown())
             frame->Hide_Compared();
         frame->findChild<QAction*>(QStringLiteral("Compare_A"))->trigger();
+        // The converter runs in the background; the run ends with the pane.
+        if (!QTest::qWaitFor([&] { return frame->Compared_Shown(); }, 600000))
+            std::fprintf(stderr, "the compared image did not come in 10 minutes\n");
     });
     std::string output = Temp_Path("direct.compared.png");
     std::string line = Compare_Command_Line(Posix_Sh_Dialect(), ConverterPath(), false, 0,

@@ -25,7 +25,12 @@ T_Comparison_Model::T_Comparison_Model(std::string Left_File, std::string Right_
                                                 });
 }
 
-T_Comparison_Model::~T_Comparison_Model() { Finish_Drawing_Ahead(); }
+T_Comparison_Model::~T_Comparison_Model()
+{
+    Finish_Drawing_Ahead();
+    if (Decoding_Left_.valid())
+        Decoding_Left_.wait();
+}
 
 void T_Comparison_Model::Close_Documents()
 {
@@ -76,23 +81,30 @@ T_Work_Result T_Comparison_Model::Open(T_Run_Watch* Watch)
     if (!opened.Done())
         return opened;
     // Both pictures decode at the same time, on two cores: the window then
-    // waits only for the slower one. The base takes the modified file's
-    // name as a hint, so that a base without its format's ending loads.
-    std::future<T_Loaded_Picture> left;
+    // waits only for the slower one, and the base goes on decoding while
+    // the modified pane is filled (see Picture). The base takes the
+    // modified file's name as a hint, so that a base without its format's
+    // ending loads.
     if (!Missing(T_Side::Left))
-        left = std::async(std::launch::async, [this] {
+        Decoding_Left_ = std::async(std::launch::async, [this] {
             return Load_Drawn_Or_Decoded(Session_.Left_Display, Session_.RightFile);
         });
     if (!Missing(T_Side::Right))
         Pictures_[1] = Load_Drawn_Or_Decoded(Session_.Right_Display);
-    if (left.valid())
-        Pictures_[0] = left.get();
     Forget_Differences();
     return opened;
 }
 
+const T_Loaded_Picture& T_Comparison_Model::Picture(T_Side Side) const
+{
+    if (Side == T_Side::Left && Decoding_Left_.valid())
+        Pictures_[0] = Decoding_Left_.get();
+    return Pictures_[Index(Side)];
+}
+
 T_Work_Result T_Comparison_Model::Fetch_Page(T_Side Side, int Page_Index)
 {
+    Picture(Side); // a picture still decoding is not the page's
     T_Work_Result page = Session_.Show_Page(Side, Page_Index);
     if (page.Done()) {
         Pictures_[Index(Side)] = Load_Drawn_Or_Decoded(page.File);

@@ -53,7 +53,9 @@ public:
     // The side's version does not exist (the null device).
     bool Missing(T_Side Side) const;
     const std::string& Display(T_Side Side) const;
-    const T_Loaded_Picture& Picture(T_Side Side) const { return Pictures_[Index(Side)]; }
+    // The base's picture may still be decoding right after Open: the first
+    // call waits for it, so that the modified pane is loaded meanwhile.
+    const T_Loaded_Picture& Picture(T_Side Side) const;
     bool Has_Picture(T_Side Side) const { return !Picture(Side).Image.isNull(); }
 
     // What the converter reads for one side: the shown file in the format it
@@ -90,7 +92,8 @@ private:
     void Forget_Differences();
 
     T_Diff_Session Session_;
-    T_Loaded_Picture Pictures_[2];
+    mutable T_Loaded_Picture Pictures_[2];
+    mutable std::future<T_Loaded_Picture> Decoding_Left_;
     std::string Png_Copies_[2];
     T_Difference_Options Options_;
     std::unique_ptr<T_Difference_Task> Task_;
