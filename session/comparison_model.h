@@ -10,6 +10,7 @@
 #include "pair_pipeline.h"
 #include "u_diff_session.h"
 #include "u_image_load.h"
+#include "view_state.h"
 
 #include <atomic>
 #include <functional>
@@ -77,6 +78,8 @@ public:
 
     // The change region the user stepped to; -1 for none.
     int Current_Change = -1;
+    // The view mode, zoom and offset every pane shows.
+    T_View_State View;
 
 private:
     static int Index(T_Side Side) { return Side == T_Side::Left ? 0 : 1; }

@@ -40,13 +40,13 @@ T_Pane_Grid::~T_Pane_Grid() = default;
 
 void T_Pane_Grid::Toggle_Fit()
 {
-    View_Mode_ =
-        View_Mode_ == T_View_Mode::Actual_Size ? T_View_Mode::Fit : T_View_Mode::Actual_Size;
-    View_Image_Frame1->Set_View_Mode(View_Mode_);
-    View_Image_Frame2->Set_View_Mode(View_Mode_);
+    State_->Mode =
+        State_->Mode == T_View_Mode::Actual_Size ? T_View_Mode::Fit : T_View_Mode::Actual_Size;
+    View_Image_Frame1->Set_View_Mode(State_->Mode);
+    View_Image_Frame2->Set_View_Mode(State_->Mode);
     if (Compared_Shown())
-        View_Image_Frame3->Set_View_Mode(View_Mode_);
-    View_Image_Frame4->Set_View_Mode(View_Mode_);
+        View_Image_Frame3->Set_View_Mode(State_->Mode);
+    View_Image_Frame4->Set_View_Mode(State_->Mode);
 }
 
 void T_Pane_Grid::Sync_Scroll(TMyScrollBox* Sender) const { Synchronizer_->Follow(Sender); }
@@ -63,7 +63,7 @@ TView_Image_Frame* T_Pane_Grid::Main_Pane() const
 double T_Pane_Grid::Current_Scale() const
 {
     TView_Image_Frame* pane = Main_Pane();
-    if (View_Mode_ != T_View_Mode::Fit || !pane || pane->Image1->Content_Rect().isEmpty())
+    if (State_->Mode != T_View_Mode::Fit || !pane || pane->Image1->Content_Rect().isEmpty())
         return Synchronizer_->Zoom();
     return double(pane->Image1->Draw_Rect().width()) / pane->Image1->Content_Rect().width();
 }
@@ -78,7 +78,7 @@ void T_Pane_Grid::Show_Compared(const std::string& File)
     }
     View_Image_Frame3->Load_File(File, "Compared image", std::string(),
                                  [this](TMyScrollBox* sender) { Sync_Scroll(sender); });
-    View_Image_Frame3->Set_View_Mode(View_Mode_);
+    View_Image_Frame3->Set_View_Mode(State_->Mode);
     View_Image_Frame3->Set_Zoom(Synchronizer_->Zoom());
     View_Image_Frame3->setVisible(true);
     Set_Compared_Row(true);
@@ -109,8 +109,8 @@ void T_Pane_Grid::Show_Blend_Pictures()
     };
     View_Image_Frame4->Show_Pair(picture(View_Image_Frame1), picture(View_Image_Frame2),
                                  [this](TMyScrollBox* sender) { Sync_Scroll(sender); });
-    View_Image_Frame4->Set_View_Mode(View_Mode_);
-    View_Image_Frame4->Set_Offset(Offset_);
+    View_Image_Frame4->Set_View_Mode(State_->Mode);
+    View_Image_Frame4->Set_Offset(Offset());
 }
 
 void T_Pane_Grid::Show_Layout(T_Pane_Layout Layout, double Opacity)
@@ -200,8 +200,16 @@ void T_Pane_Grid::Follow_Hover(TView_Image_Frame* Pane, QPointF At)
                                                 View_Image_Frame4->Blend()->Content_Rect().left());
 }
 
+void T_Pane_Grid::Use_State(T_View_State& State)
+{
+    State = *State_;
+    State_ = &State;
+    Synchronizer_->Keep_Zoom_In(State.Zoom);
+}
+
 void T_Pane_Grid::Set_Offset(const QPoint& Offset)
 {
-    Offset_ = Offset;
-    View_Image_Frame4->Set_Offset(Offset_);
+    State_->Offset_X = Offset.x();
+    State_->Offset_Y = Offset.y();
+    View_Image_Frame4->Set_Offset(Offset);
 }

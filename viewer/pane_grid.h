@@ -5,6 +5,8 @@
 // offset of the modified picture against the base.
 #pragma once
 
+#include "view_state.h"
+
 #include "document_kinds.h"
 
 #include <QPoint>
@@ -37,8 +39,11 @@ public:
 
     // None until the view has opened its pair, and again once it is unloaded;
     // the panes take the mode when they load and when Fit is toggled.
-    T_View_Mode View_Mode() const { return View_Mode_; }
-    void Set_View_Mode(T_View_Mode Mode) { View_Mode_ = Mode; }
+    T_View_Mode View_Mode() const { return State_->Mode; }
+    void Set_View_Mode(T_View_Mode Mode) { State_->Mode = Mode; }
+    // Shows the view state State (the comparison model's) from now on,
+    // carrying the current mode, zoom and offset over.
+    void Use_State(T_View_State& State);
     // Between fit and actual size, in every pane that shows something.
     void Toggle_Fit();
     T_Pane_Synchronizer& Synchronizer() const { return *Synchronizer_; }
@@ -70,16 +75,16 @@ public:
     // Swipe: the divider follows the mouse over the one-pane view.
     void Follow_Hover(TView_Image_Frame* Pane, QPointF At);
     // Shifts the modified picture against the base, in picture pixels.
-    QPoint Offset() const { return Offset_; }
+    QPoint Offset() const { return {State_->Offset_X, State_->Offset_Y}; }
     void Set_Offset(const QPoint& Offset);
 
 private:
     void Blink_Tick();
 
     std::unique_ptr<T_Pane_Synchronizer> Synchronizer_;
-    T_View_Mode View_Mode_ = T_View_Mode::None;
+    T_View_State Own_State_;
+    T_View_State* State_ = &Own_State_;
     T_Pane_Layout Layout_ = T_Pane_Layout::Side_By_Side;
-    QPoint Offset_;
     QTimer Blink_Timer;
     bool Blink_Paused = false;
 };

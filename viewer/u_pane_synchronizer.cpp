@@ -31,10 +31,16 @@ void T_Pane_Synchronizer::Copy_Position(TMyScrollBox* From, TMyScrollBox* To)
         To->Set_Horz_Position(From->Horz_Position());
 }
 
+void T_Pane_Synchronizer::Keep_Zoom_In(double& Zoom)
+{
+    Zoom = *Zoom_;
+    Zoom_ = &Zoom;
+}
+
 void T_Pane_Synchronizer::Zoom_Keeping(double Zoom, TView_Image_Frame* Pane, const QPointF& Content,
                                        const QPoint& At)
 {
-    Zoom_ = Zoom;
+    *Zoom_ = Zoom;
     for (TView_Image_Frame* pane : Panes_)
         pane->Set_Zoom(Zoom);
     if (!Pane || !Pane->ScrollBox1)
@@ -47,7 +53,7 @@ void T_Pane_Synchronizer::Zoom_Keeping(double Zoom, TView_Image_Frame* Pane, con
 void T_Pane_Synchronizer::Bring_In_Step(TView_Image_Frame* Pane,
                                         const TView_Image_Frame* Reference) const
 {
-    Pane->Set_Zoom(Zoom_);
+    Pane->Set_Zoom(*Zoom_);
     if (Reference)
         Copy_Position(Reference->ScrollBox1, Pane->ScrollBox1);
 }

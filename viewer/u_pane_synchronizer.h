@@ -24,7 +24,10 @@ public:
 
     static void Copy_Position(TMyScrollBox* From, TMyScrollBox* To);
 
-    double Zoom() const { return Zoom_; }
+    double Zoom() const { return *Zoom_; }
+    // Keeps the shared zoom in Zoom (the comparison model's) from now on,
+    // carrying the current one over.
+    void Keep_Zoom_In(double& Zoom);
     // Gives every pane the zoom factor and scrolls `Pane` so that the content
     // point `Content` (in picture pixels) lies under `At`, a point of its
     // viewport; the other panes then take its position.
@@ -36,5 +39,6 @@ public:
 
 private:
     std::vector<TView_Image_Frame*> Panes_;
-    double Zoom_ = 1.0;
+    double Own_Zoom_ = 1.0;
+    double* Zoom_ = &Own_Zoom_;
 };

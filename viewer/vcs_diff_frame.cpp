@@ -51,6 +51,7 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
                                                   T_Session_Seams{std::move(Make_Exporter), {}},
                                                   this, [this] { Changes->Differences_Ready(); });
     Changes->Set_Model(Model_.get());
+    Panes->Use_State(Model_->View);
     Panes->Set_View_Mode(T_View_Mode::Actual_Size);
     if (!Open_Session()) {
         Unload();

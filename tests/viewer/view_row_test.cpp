@@ -336,3 +336,19 @@ TEST_F(View_Row, KeysWaitWhileATextFieldHasTheFocus)
     EXPECT_EQ(frame->Offset(), QPoint());
     EXPECT_EQ(frame->Layout(), T_Pane_Layout::Side_By_Side);
 }
+
+TEST_F(View_Row, TheModelHoldsTheModeZoomAndOffsetThePanesShow)
+{
+    auto frame = Open();
+    const T_View_State& view = frame->Model().View;
+    EXPECT_EQ(view.Mode, T_View_Mode::Actual_Size);
+    test::Find_Action(*frame, "Zoom_In_A")->trigger();
+    EXPECT_DOUBLE_EQ(view.Zoom, 1.25);
+    EXPECT_DOUBLE_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->Zoom(), view.Zoom);
+    frame->Nudge_Offset(QPoint(3, -2));
+    EXPECT_EQ(view.Offset_X, 3);
+    EXPECT_EQ(view.Offset_Y, -2);
+    test::Find_Action(*frame, "Fit_A")->trigger();
+    EXPECT_EQ(view.Mode, T_View_Mode::Fit);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->View_Mode(), T_View_Mode::Fit);
+}
