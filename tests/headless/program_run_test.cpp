@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 struct Run_Result {
@@ -13,7 +15,8 @@ struct Run_Result {
     std::string Out, Err;
 };
 
-Run_Result Run_Program(const std::vector<std::string>& arguments)
+Run_Result Run_Program(const std::vector<std::string>& arguments,
+                       const std::string& program_file = VARNOLT_BUILD_DIR "/varnolt")
 {
     QStringList list;
     for (const std::string& argument : arguments)
@@ -23,7 +26,7 @@ Run_Result Run_Program(const std::vector<std::string>& arguments)
         environment.remove(QString::fromLatin1(name));
     QProcess program;
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(VARNOLT_BUILD_DIR "/varnolt"), list);
+    program.start(QString::fromStdString(program_file), list);
     Run_Result result;
     if (!program.waitForFinished(120000)) {
         program.kill();
@@ -77,4 +80,31 @@ TEST(Program, ComparesTwoPicturesOffscreen)
     EXPECT_EQ(same.Code, 0) << same.Err;
     EXPECT_NE(same.Out.find("\"result\":\"identical\""), std::string::npos) << same.Out;
     EXPECT_EQ(same.Err, "");
+}
+
+TEST(Program, ComparesPicturesWithoutTheConverterBesideIt)
+{
+    // A copy of the program without imagemagick/ beside it: pictures compare
+    // in the program; only a pair that must be converted says what is missing.
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    std::filesystem::create_directories(dir / "bare");
+    std::filesystem::copy_file(VARNOLT_BUILD_DIR "/varnolt", dir / "bare/varnolt");
+    QImage picture(60, 40, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.png")));
+    picture.setPixel(5, 5, qRgb(0, 0, 0));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "new.png")));
+    test::Write_File(dir / "new.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>");
+
+    Run_Result pictures =
+        Run_Program({"--compare", dir / "old.png", dir / "new.png"}, dir / "bare/varnolt");
+    EXPECT_EQ(pictures.Code, 1) << pictures.Err;
+    EXPECT_NE(pictures.Out.find(": 1 px changed"), std::string::npos) << pictures.Out;
+
+    Run_Result converted =
+        Run_Program({"--compare", dir / "old.png", dir / "new.svg"}, dir / "bare/varnolt");
+    EXPECT_EQ(converted.Code, 2);
+    EXPECT_NE(converted.Err.find("Application components not found!"), std::string::npos)
+        << converted.Err;
 }
