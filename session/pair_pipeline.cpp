@@ -53,7 +53,8 @@ void T_Pair_Outcome::Add(const T_Compared_Pair& Pair)
     } else if (Pair.Result != T_Verdict::Identical && Verdict != T_Verdict::Error) {
         // Pages on one side only make a pair of documents different; a file
         // on one side only keeps its own word.
-        Verdict = Verdict == T_Verdict::Identical ? Pair.Result : T_Verdict::Different;
+        const bool page = !Pair.Old_Page.empty() || !Pair.New_Page.empty();
+        Verdict = Verdict == T_Verdict::Identical && !page ? Pair.Result : T_Verdict::Different;
     }
 }
 

@@ -104,6 +104,11 @@ protected:
                 continue;
             T_Judged& file = judged[pair.value(QLatin1String("old")).toString().toStdString()];
             T_Verdict verdict = Verdict_From_Word(pair.value(QLatin1String("result")).toString());
+            // A page on one side only makes its pair of documents different.
+            if ((pair.contains(QLatin1String("old_page")) ||
+                 pair.contains(QLatin1String("new_page"))) &&
+                (verdict == T_Verdict::Only_Old || verdict == T_Verdict::Only_New))
+                verdict = T_Verdict::Different;
             if (file.Verdict == T_Verdict::Error || verdict != T_Verdict::Identical)
                 file.Verdict = verdict;
             file.Changed_Pixels +=

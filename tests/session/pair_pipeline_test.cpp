@@ -128,6 +128,12 @@ TEST_F(Pair_Pipeline, AOnePagePdfComparesWithAPicture)
     EXPECT_EQ(Compare(dir / "edited.png", dir / "sheet.pdf").Changed_Pixels, 100u);
     T_Pair_Outcome added_sheet = Compare(dir / "page.png", dir / "two.pdf");
     EXPECT_EQ(added_sheet.Verdict, T_Verdict::Different) << added_sheet.Error;
+    // A sheet added to a document that is otherwise the same: the pair of
+    // files is different, not a file added.
+    test::Write_File(dir / "one.pdf", test::Make_Pdf({{200, 100, ""}}));
+    T_Pair_Outcome one_more = Compare(dir / "one.pdf", dir / "two.pdf");
+    EXPECT_EQ(one_more.Verdict, T_Verdict::Different) << one_more.Error;
+    EXPECT_EQ(one_more.Changed_Pixels, 0u);
     // A document of several pages is no picture: refused, not half compared.
     T_Pair_Outcome several = Compare(dir / "two.pdf", dir / "page.png");
     EXPECT_EQ(several.Verdict, T_Verdict::Error);
