@@ -2,16 +2,7 @@
 
 #include "U_Msg.h"
 #include "os_platform.h"
-#include "file_name_fit.h"
-#include "u_temp_files.h"
-
-namespace {
-
-// Room for the endings of the page images named after the base copy
-// ("_l_page_" and up to ten digits and ".png").
-constexpr std::size_t Paged_Copy_Name_Bytes = Max_File_Name_Bytes - 24;
-
-} // namespace
+#include "u_diff_session.h"
 
 bool Check_File_Exists(const std::string& name)
 {
@@ -21,23 +12,10 @@ bool Check_File_Exists(const std::string& name)
     // Judged before anything opens the file: a pipe would hold the open
     // forever, and a folder or an unreadable file would be reported later
     // as a corrupted picture.
-    T_Msg_Id reason = cap_File_Not_Found;
-    switch (os::Check_Input_File(name)) {
-    case os::T_File_Check::Regular:
+    const os::T_File_Check check = os::Check_Input_File(name);
+    if (check == os::T_File_Check::Regular)
         return true;
-    case os::T_File_Check::Missing:
-        reason = cap_File_Not_Found;
-        break;
-    case os::T_File_Check::Folder:
-        reason = cap_File_Is_Folder;
-        break;
-    case os::T_File_Check::Not_Regular:
-        reason = cap_File_Not_Regular;
-        break;
-    case os::T_File_Check::No_Permission:
-        reason = cap_File_Not_Readable;
-        break;
-    }
+    const T_Msg_Id reason = File_Check_Message(check);
     Show_Error(Get_Msg(reason) + "\r\n" + name);
     return false;
 }
@@ -77,7 +55,7 @@ bool Run_Diff(const std::string& left_name, const std::string& right_name,
         // The page images are named after the left file: working on a copy
         // in the temporary folder keeps them out of the user's folder. The
         // copy's name is shortened to leave room for the page endings.
-        Copy_Base_To_Temp(left, Fit_File_Name(File_Name_Part(right), Paged_Copy_Name_Bytes));
+        Copy_Paged_Base(left, right);
         return hooks.Show_Diff_Form(left, left_caption, right, right_caption,
                                     T_Converter_Kind::None, paged_kind);
     case dk_Image:

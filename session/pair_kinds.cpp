@@ -114,3 +114,19 @@ T_Picture_Side Picture_Side_Of(const std::string& file)
         return {T_Picture_Side_Kind::Converted, kind};
     return {T_Picture_Side_Kind::Decoded, T_Converter_Kind::None};
 }
+
+T_Msg_Id File_Check_Message(os::T_File_Check Check)
+{
+    switch (Check) {
+    case os::T_File_Check::Folder:
+        return cap_File_Is_Folder;
+    case os::T_File_Check::Not_Regular:
+        return cap_File_Not_Regular;
+    case os::T_File_Check::No_Permission:
+        return cap_File_Not_Readable;
+    case os::T_File_Check::Regular:
+    case os::T_File_Check::Missing:
+        break;
+    }
+    return cap_File_Not_Found;
+}

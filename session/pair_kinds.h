@@ -2,7 +2,9 @@
 // of pictures reaches a decoded picture.
 #pragma once
 
+#include "U_Msg.h"
 #include "document_kinds.h"
+#include "os_platform.h"
 
 #include <string>
 
@@ -32,3 +34,7 @@ struct T_Picture_Side {
 // of the common raster formats), then by its extension; a file neither tells
 // anything about is left to the picture readers.
 T_Picture_Side Picture_Side_Of(const std::string& file);
+
+// Why a name is no file that can be compared (not found, a folder, a pipe or
+// device, permission denied).
+T_Msg_Id File_Check_Message(os::T_File_Check Check);

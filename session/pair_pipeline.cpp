@@ -60,23 +60,6 @@ void T_Pair_Outcome::Add(const T_Compared_Pair& Pair)
 
 namespace {
 
-// Why a name is no file that can be compared.
-T_Msg_Id File_Check_Message(os::T_File_Check Check)
-{
-    switch (Check) {
-    case os::T_File_Check::Folder:
-        return cap_File_Is_Folder;
-    case os::T_File_Check::Not_Regular:
-        return cap_File_Not_Regular;
-    case os::T_File_Check::No_Permission:
-        return cap_File_Not_Readable;
-    case os::T_File_Check::Regular:
-    case os::T_File_Check::Missing:
-        break;
-    }
-    return cap_File_Not_Found;
-}
-
 T_Compared_Pair Failed(T_Compared_Pair Pair, const std::string& Message)
 {
     Pair.Result = T_Verdict::Error;
@@ -202,7 +185,7 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
 {
     // The page pictures are named after the base: a copy of it in the
     // private folder keeps them out of the user's folder.
-    Copy_Base_To_Temp(Old, Fit_File_Name(File_Name_Part(New), Max_File_Name_Bytes - 24));
+    Copy_Paged_Base(Old, New);
     T_Diff_Session session(Old, New, T_Converter_Kind::None, Kind, {Settings_.Make_Exporter, {}});
     if (T_Work_Result opened = session.Open(); !opened.Done()) {
         Judge(Failed(Names_, opened.Message));

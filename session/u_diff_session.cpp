@@ -1,7 +1,10 @@
 #include "u_diff_session.h"
 
 #include "U_Msg.h"
+#include "file_name_fit.h"
+#include "file_names.h"
 #include "pair_kinds.h"
+#include "u_temp_files.h"
 #include "u_image_compare.h"
 #include "u_program_paths.h"
 
@@ -200,6 +203,11 @@ int T_Diff_Session::Changes(int Left_Page, int Right_Page) const
 {
     auto found = Page_Pair_Changes.find({Left_Page, Right_Page});
     return found == Page_Pair_Changes.end() ? -1 : found->second;
+}
+
+void Copy_Paged_Base(std::string& Base, const std::string& Modified)
+{
+    Copy_Base_To_Temp(Base, Fit_File_Name(File_Name_Part(Modified), Max_File_Name_Bytes - 24));
 }
 
 T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,

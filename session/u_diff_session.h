@@ -128,6 +128,12 @@ private:
     std::map<std::pair<int, int>, int> Page_Pair_Changes;
 };
 
+// The page images of a paged pair are named after the base file: it is
+// copied, read-only, into the private folder under the modified file's name
+// (shortened to leave room for "_l_page_", ten digits and ".png"), so that
+// they never land in the user's folder. On success Base names the copy.
+void Copy_Paged_Base(std::string& Base, const std::string& Modified);
+
 // Opens one document of a paged pair in the session's exporter into
 // `Doc_Index`. Failed with cap_File_Not_Found or cap_Cant_Open_File, the name
 // and the application's message.

@@ -519,22 +519,6 @@ void TView_diff_frame::Left_Page_Change(int Page_Index) { Page_Change(T_Side::Le
 
 void TView_diff_frame::Right_Page_Change(int Page_Index) { Page_Change(T_Side::Right, Page_Index); }
 
-int TView_diff_frame::Counterpart(T_Side Side, int Page_Index) const
-{
-    // Pages paired by what they show follow their counterpart; a sheet
-    // without one leaves the other side where it is.
-    if (Session().Content_Pairing())
-        return Session().Content_Counterpart(Side, Page_Index);
-    const std::int32_t id = Session().Page_ID(Side, Page_Index);
-    if (id < 0)
-        return -1;
-    const T_Page_List others = Session().Pages(Side == T_Side::Left ? T_Side::Right : T_Side::Left);
-    for (int page = 0; page < others.Count(); ++page)
-        if (others[page].ID == id)
-            return page;
-    return -1;
-}
-
 void TView_diff_frame::Show_Side_Picture(T_Side Side)
 {
     TView_Image_Frame* pane =
@@ -553,7 +537,7 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
     TDiff_Pagelist_Frame* other_tabs = Side == T_Side::Left ? RightTabs : LeftTabs;
     int other_page = -1;
     if (Actions.Sync_Pages_A->isChecked() && other_tabs) {
-        other_page = Counterpart(Side, Page_Index);
+        other_page = Session().Counterpart(Side, Page_Index);
         if (other_page == Session().Page(other_side))
             other_page = -1;
     }

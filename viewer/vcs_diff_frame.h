@@ -153,8 +153,6 @@ private:
     // other: both drawn at once, the other tab strip moved without calling
     // back, the differences and the compared image asked for once.
     void Page_Change(T_Side Side, int Page_Index);
-    // The other side's page that goes with a page of this side; -1 for none.
-    int Counterpart(T_Side Side, int Page_Index) const;
     void Show_Side_Picture(T_Side Side);
     // Reports a failed step; a stopped one has nobody to tell.
     static void Report(const T_Work_Result& Result);

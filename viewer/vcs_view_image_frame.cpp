@@ -7,7 +7,6 @@
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QApplication>
-#include <QImageWriter>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -188,7 +187,6 @@ bool TView_Image_Frame::Reload_File(const std::string& File_Name, const T_Loaded
 bool TView_Image_Frame::Show_Picture(const T_Loaded_Picture& picture)
 {
     Decoded_Format_ = picture.Qt_Format;
-    Png_Copy_.clear();
     switch (picture.Result) {
     case T_Picture_Load_Result::Loaded:
         Load_Error_.clear();
@@ -250,19 +248,6 @@ void TView_Image_Frame::Apply_Geometry()
 int TView_Image_Frame::Picture_Width() const { return Image1 ? Image1->Picture().width() : 0; }
 
 int TView_Image_Frame::Picture_Height() const { return Image1 ? Image1->Picture().height() : 0; }
-
-std::string TView_Image_Frame::Picture_As_Png()
-{
-    if (!Png_Copy_.empty() || !Image1 || Image1->Picture().isNull())
-        return Png_Copy_;
-    std::string name = Temp_Path(".png");
-    QImageWriter writer(QString::fromStdString(name), "png");
-    // Written for one comparison and read once: speed matters more than size.
-    writer.setQuality(90);
-    if (writer.write(Image1->Picture()))
-        Png_Copy_ = name;
-    return Png_Copy_;
-}
 
 bool TView_Image_Frame::Copy_File_To(const std::string& Destination) const
 {

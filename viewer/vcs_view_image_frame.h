@@ -124,9 +124,6 @@ public:
     // The Qt format that decoded the shown picture ("png", "jpeg", ...);
     // empty when the program's own decoders did or nothing is shown.
     const std::string& Decoded_Format() const { return Decoded_Format_; }
-    // The shown picture written as PNG into the private folder, once per
-    // shown file; empty when there is no picture or it cannot be written.
-    std::string Picture_As_Png();
     // Why the shown file could not be shown; empty when it was.
     std::string Load_Error() const { return Load_Error_; }
     TDiff_Pagelist_Frame* Page_Tabs() const { return Page_Tabs_; }
@@ -166,7 +163,6 @@ private:
     std::string File_Name_;
     std::string Load_Error_;
     std::string Decoded_Format_;
-    std::string Png_Copy_;
     bool Missing_Version = false;
     T_View_Mode View_Mode_ = T_View_Mode::None;
     std::int32_t Drag_Start_X = 0;
