@@ -101,6 +101,9 @@ public:
     // What the panes show: the inputs, their converted PNGs, or the pages.
     std::string Left_Display;
     std::string Right_Display;
+    // The launcher's classification of the modified file. Pictures are
+    // prepared side by side by what each file is (Picture_Side_Of), so the
+    // converter kind is only the modified side's, kept as it was handed over.
     const T_Converter_Kind ConverterKind;
     const T_Paged_Kind PagedKind;
     std::unique_ptr<T_Base_Multipage_Wrapper> Exporter;

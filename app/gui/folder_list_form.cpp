@@ -8,6 +8,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 enum T_Column { File_Column = 0, Change_Column = 1 };
@@ -51,6 +53,7 @@ T_Folder_List_F::T_Folder_List_F(std::string Old_Folder, std::string New_Folder,
         auto* item = new QTreeWidgetItem(
             Files_L, {QString::fromStdString(row.Name), QString::fromStdString(change)});
         item->setData(File_Column, Qt::UserRole, row.In_Old && row.In_New);
+        Row_Items.push_back(item);
     }
     Files_L->setCurrentItem(Files_L->topLevelItem(0));
     resize(720, 480);
@@ -80,21 +83,18 @@ void T_Folder_List_F::Show_Outcome(std::size_t Row, const T_Pair_Outcome& Outcom
 {
     Outcomes_[Row] = Outcome;
     ++Measured_Rows;
-    const int offset = Comparison.Folder_Error().empty() ? 0 : 1;
-    if (QTreeWidgetItem* item = Files_L->topLevelItem(int(Row) + offset))
-        item->setText(Change_Column,
-                      QString::fromStdString(Change_Words(Comparison.Rows()[Row], Outcome)));
+    Row_Items[Row]->setText(Change_Column,
+                            QString::fromStdString(Change_Words(Comparison.Rows()[Row], Outcome)));
 }
 
 void T_Folder_List_F::Open_Row(QTreeWidgetItem* Row)
 {
     if (!Row || !Row->data(File_Column, Qt::UserRole).toBool())
         return;
-    const int index =
-        Files_L->indexOfTopLevelItem(Row) - (Comparison.Folder_Error().empty() ? 0 : 1);
-    if (index < 0 || index >= int(Comparison.Rows().size()))
+    const auto found = std::find(Row_Items.begin(), Row_Items.end(), Row);
+    if (found == Row_Items.end())
         return;
-    const T_Folder_Row& row = Comparison.Rows()[std::size_t(index)];
+    const T_Folder_Row& row = Comparison.Rows()[std::size_t(found - Row_Items.begin())];
     Run_Diff(Comparison.Old_Path(row), Comparison.New_Path(row), Hooks_);
 }
 

@@ -41,6 +41,7 @@ private:
     T_Folder_Comparison Comparison;
     T_Launch_Hooks Hooks_;
     std::vector<std::optional<T_Pair_Outcome>> Outcomes_;
+    std::vector<QTreeWidgetItem*> Row_Items; // one per row of the comparison
     std::size_t Measured_Rows = 0;
     std::atomic<bool> Stop{false};
     std::thread Worker;
