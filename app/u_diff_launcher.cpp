@@ -2,6 +2,7 @@
 
 #include "U_Msg.h"
 #include "os_platform.h"
+#include "pair_kinds.h"
 #include "u_diff_session.h"
 
 bool Check_File_Exists(const std::string& name)
@@ -43,7 +44,17 @@ bool Run_Diff(const std::string& left_name, const std::string& right_name,
         return false;
     }
     const std::string left_caption = hooks.Left_Title.empty() ? "Base version" : hooks.Left_Title;
-    const std::string& right_caption = hooks.Right_Title;
+    std::string right_caption = hooks.Right_Title;
+    // A name Qt cannot spell is read through a link; the caption keeps the
+    // name the user gave.
+    if (left_exists)
+        left = Readable_Name(left);
+    if (right_exists) {
+        const std::string readable = Readable_Name(right);
+        if (readable != right && right_caption.empty())
+            right_caption = right;
+        right = readable;
+    }
     switch (kind) {
     case dk_Word:
         return hooks.Word_Diff(left, right);

@@ -220,8 +220,17 @@ T_Difference Compare_Pictures(const T_Pixels& Base, const T_Pixels& Modified,
     Difference.Top = int(Layout.Top);
     Difference.Width = int(Layout.Width);
     Difference.Height = int(Layout.Height);
+    Difference.Base_Width = Layout.Base.Width;
+    Difference.Base_Height = Layout.Base.Height;
+    Difference.Modified_Width = Layout.Modified.Width;
+    Difference.Modified_Height = Layout.Modified.Height;
 
-    const T_Comparison_Rules Rules{Max_Delta_For(Options.Tolerance), Options.Ignore_Antialiasing};
+    const T_Comparison_Rules Rules{
+        Max_Delta_For(Options.Tolerance), Max_Alpha_Delta_For(Options.Tolerance),
+        Options.Ignore_Antialiasing,
+        // Against no picture at all (a page on one side only)
+        // its ink is what tells the reviewer what is missing.
+        Difference.Size_Differs() && !Layout.Base.Empty() && !Layout.Modified.Empty()};
     std::vector<T_Band> Bands;
     for (std::int64_t Band : Bands_To_Compare(Layout))
         Bands.push_back({Band * Side, {}, 0});

@@ -29,7 +29,10 @@ enum class T_Pixel_Change : std::uint8_t {
 struct T_Difference_Options {
     // 0 to 100: how far apart two colours may be and still count as the
     // same, in steps of a perceptual (YIQ) colour distance; 100 accepts
-    // every pair.
+    // every pair. It applies to opacity on the same scale: a pixel whose
+    // opacity differs by more than Tolerance % of full opacity is changed,
+    // whatever the colours under it (so opaque white against transparent is
+    // a change at every tolerance below 100).
     int Tolerance = 10;
     // Does not count a pixel as changed when it is an anti-aliased edge
     // pixel in either picture, so re-rendered lines and text do not light up.
@@ -83,6 +86,16 @@ struct T_Difference {
     std::vector<T_Change_Region> Regions;
     // False when the computation was cancelled before it ended.
     bool Complete = true;
+    // The two pictures' own sizes. Pixels of one picture that the other
+    // does not cover are all counted (as added or removed area), so that
+    // two pictures of different sizes never pass for the same.
+    int Base_Width = 0, Base_Height = 0;
+    int Modified_Width = 0, Modified_Height = 0;
+
+    bool Size_Differs() const
+    {
+        return Base_Width != Modified_Width || Base_Height != Modified_Height;
+    }
 
     double Changed_Share() const
     {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <vector>
 
@@ -77,8 +78,9 @@ bool Stands_Out(std::uint32_t Colour, const T_Placed_Picture& Picture, double Ma
 class T_Colour_Verdicts {
 public:
     T_Colour_Verdicts(const T_Placed_Picture& Old_Picture, const T_Placed_Picture& New_Picture,
-                      double Limit)
-        : Base(Old_Picture), Modified(New_Picture), Max_Delta(Limit)
+                      const T_Comparison_Rules& Rules)
+        : Base(Old_Picture), Modified(New_Picture), Max_Delta(Rules.Max_Delta),
+          Max_Alpha_Delta(Rules.Max_Alpha_Delta)
     {
     }
     T_Pixel_Change Of(std::uint32_t Old, std::uint32_t New)
@@ -96,7 +98,11 @@ private:
     T_Pixel_Change Judge(std::uint32_t Old, std::uint32_t New) const
     {
         const T_Yiq Old_Yiq = To_Yiq(Old), New_Yiq = To_Yiq(New);
-        if (Yiq_Delta(Old_Yiq, New_Yiq) <= Max_Delta)
+        // Colours are compared as shown on white paper, so opacity is
+        // compared on its own: white that became transparent looks the same
+        // on paper but is not the same picture.
+        const int Alpha_Delta = std::abs(int(Old >> 24) - int(New >> 24));
+        if (Yiq_Delta(Old_Yiq, New_Yiq) <= Max_Delta && Alpha_Delta <= Max_Alpha_Delta)
             return T_Pixel_Change::Same;
         const bool Old_Ink = Stands_Out(Old, Old_Yiq, Base, Max_Delta);
         const bool New_Ink = Stands_Out(New, New_Yiq, Modified, Max_Delta);
@@ -108,6 +114,7 @@ private:
     const T_Placed_Picture& Base;
     const T_Placed_Picture& Modified;
     double Max_Delta;
+    int Max_Alpha_Delta;
     std::uint32_t Last_Old = 0, Last_New = 0;
     bool Known = false;
     T_Pixel_Change Last = T_Pixel_Change::Same;
@@ -122,7 +129,7 @@ void Compare_Both(const T_Placed_Picture& Base, const T_Placed_Picture& Modified
     const int Modified_Y = int(Y - Modified.Top);
     const std::uint8_t* Old = Base.Row(Base_Y) + (From - Base.Left) * 4;
     const std::uint8_t* New = Modified.Row(Modified_Y) + (From - Modified.Left) * 4;
-    T_Colour_Verdicts Verdicts(Base, Modified, Rules.Max_Delta);
+    T_Colour_Verdicts Verdicts(Base, Modified, Rules);
     for (std::int64_t Start = From; Start < To; Start += Block) {
         const std::int64_t Count = std::min(Block, To - Start);
         const std::int64_t Offset = (Start - From) * 4;
@@ -146,12 +153,21 @@ void Compare_Both(const T_Placed_Picture& Base, const T_Placed_Picture& Modified
     }
 }
 
-// Area columns [From, To) of row Y where only `Picture` lies: its ink is
-// what the other picture lacks.
+// Area columns [From, To) of row Y where only `Picture` lies. Between
+// pictures of different sizes every pixel there is area that the other
+// picture lacks, paper included, so that a picture that grew or shrank never
+// passes for the same. Between pictures of one size (moved against each
+// other by an offset) the paper that the offset uncovers is no change; only
+// the ink there is what the other picture lacks.
 void Compare_Alone(const T_Placed_Picture& Picture, T_Pixel_Change Ink_Change,
                    const T_Comparison_Rules& Rules, std::int64_t Y, std::int64_t From,
                    std::int64_t To, T_Change_Sink& Sink)
 {
+    if (Rules.Sizes_Differ) {
+        for (std::int64_t X = From; X < To; ++X)
+            Sink.Record(X, Ink_Change);
+        return;
+    }
     std::array<std::uint32_t, Block> Paper;
     Paper.fill(Picture.Background);
     const int Row_Y = int(Y - Picture.Top);
@@ -219,6 +235,13 @@ double Max_Delta_For(int Tolerance)
         return std::numeric_limits<double>::infinity();
     const double T = std::max(Tolerance, 0) / 100.0;
     return Max_Yiq_Delta * T * T;
+}
+
+int Max_Alpha_Delta_For(int Tolerance)
+{
+    if (Tolerance >= 100)
+        return 255;
+    return 255 * std::max(Tolerance, 0) / 100;
 }
 
 T_Placed_Picture Place_Picture(const T_Pixels& Pixels, std::int64_t Left, std::int64_t Top)

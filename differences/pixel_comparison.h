@@ -76,8 +76,17 @@ bool Is_Antialiased(const T_Placed_Picture& Picture, int X, int Y, const T_Place
 
 struct T_Comparison_Rules {
     double Max_Delta = 0;
+    // The largest difference of opacity (0..255) that still counts as the same.
+    int Max_Alpha_Delta = 0;
     bool Ignore_Antialiasing = true;
+    // Every pixel outside the other picture counts, not only its ink.
+    bool Sizes_Differ = false;
 };
+
+// The opacity difference that still counts as the same for a Tolerance of
+// 0..100: the same share of full opacity as the colour distance allows of
+// the largest one.
+int Max_Alpha_Delta_For(int Tolerance);
 
 // Receives each changed pixel of a row, left to right, in area coordinates.
 class T_Change_Sink {

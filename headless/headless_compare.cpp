@@ -18,6 +18,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A file path that can stand inside a folder: a page name (any text) may
+// hold separators.
+std::string Path_Safe(std::string Text)
+{
+    for (char& c : Text)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20)
+            c = '_';
+    return Text;
+}
+
 class T_Headless_Run {
 public:
     T_Headless_Run(const T_Command_Options& Options, std::ostream& Out, std::ostream& Err)
@@ -38,13 +48,15 @@ public:
         Compare_Pair(Old, New, Old_Name, New_Name, Settings);
     }
     void Compare_Folders(const std::string& Old, const std::string& New);
-    void Report(const T_Pair_Report& Report);
+    void Report(T_Pair_Report Report);
     // What the run ends with: 2 also when a differences picture asked for
     // could not be written.
     int Exit_Code() const { return Output_Failed ? 2 : Totals_.Exit_Code(); }
 
 private:
-    void Write_Output(const QImage& Modified, const T_Difference& Difference);
+    std::string Output_Name(const T_Pair_Report& Report);
+    bool Write_Output(const T_Pair_Report& Report, const std::string& Name);
+    bool Prepare_Output_Folder();
 
     const T_Command_Options& Options_;
     std::ostream& Out_;
@@ -53,23 +65,42 @@ private:
     T_Report_Totals Totals_;
     int Outputs = 0;
     bool Output_Failed = false;
+    bool Folder_Run = false; // the output is a folder of pictures
 };
 
-void T_Headless_Run::Report(const T_Pair_Report& Report)
+void T_Headless_Run::Report(T_Pair_Report Report)
 {
-    if (Report.Difference)
-        Write_Output(Report.Modified, *Report.Difference);
+    if (Report.Difference && !Options_.Output.empty()) {
+        const std::string name = Output_Name(Report);
+        if (!name.empty() && Write_Output(Report, name))
+            Report.Output = name;
+    }
+    // The message names the file at fault itself.
     if (Report.Result == T_Pair_Report::T_Result::Error)
-        Err_ << "varnolt: " << Report.Old_Name << ": " << Report.Error << "\n";
+        Err_ << "varnolt: " << Report.Error << "\n";
     Totals_.Count(Report.Result);
     Print_Report(Out_, Report, Options_.Json);
 }
 
-void T_Headless_Run::Write_Output(const QImage& Modified, const T_Difference& Difference)
+std::string T_Headless_Run::Output_Name(const T_Pair_Report& Report)
 {
-    if (Options_.Output.empty())
-        return;
-    // Later pairs (pages, files of folders) get a number before the ending.
+    if (Folder_Run) {
+        // One picture per changed pair, at the pair's own place below the
+        // output folder: sub/a.jpg -> OUT/sub/a.jpg.png, a page of a
+        // document -> OUT/sub/d.pdf.PAGE.png.
+        if (Report.Result != T_Pair_Report::T_Result::Different)
+            return {};
+        std::string relative = Report.New_Name;
+        if (Report.Compared_By == T_Compared_By::Pages)
+            relative +=
+                "." + Path_Safe(Report.New_Page.empty() ? Report.Old_Page : Report.New_Page);
+        const bool png = relative.size() > 4 &&
+                         QString::fromStdString(relative.substr(relative.size() - 4))
+                                 .compare(QStringLiteral(".png"), Qt::CaseInsensitive) == 0 &&
+                         Report.Compared_By != T_Compared_By::Pages;
+        return Path_In(Options_.Output, png ? relative : relative + ".png");
+    }
+    // Later pairs (pages) get a number before the ending.
     std::string name = Options_.Output;
     if (Outputs > 0) {
         const fs::path path = os::Utf8_Path(name);
@@ -79,12 +110,51 @@ void T_Headless_Run::Write_Output(const QImage& Modified, const T_Difference& Di
         name = os::Utf8_Name(path.parent_path() / numbered);
     }
     ++Outputs;
-    if (!Differences_Picture(Modified, Difference, Settings.Differences.Offset_X,
-                             Settings.Differences.Offset_Y)
-             .save(QString::fromStdString(name), "png")) {
-        Err_ << "varnolt: cannot write " << name << "\n";
-        Output_Failed = true;
+    return name;
+}
+
+bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string& Name)
+{
+    std::error_code error;
+    const fs::path folder = os::Utf8_Path(Name).parent_path();
+    if (Folder_Run && !folder.empty() && !fs::is_directory(folder, error)) {
+        // Each folder made on the way is the user's, like the pictures.
+        std::vector<fs::path> made;
+        for (fs::path at = folder; !at.empty() && !fs::exists(at, error); at = at.parent_path())
+            made.push_back(at);
+        fs::create_directories(folder, error);
+        for (const fs::path& path : made)
+            os::Give_User_Permissions(os::Utf8_Name(path));
     }
+    if (!Differences_Picture(Report.Modified, *Report.Difference, Settings.Differences.Offset_X,
+                             Settings.Differences.Offset_Y)
+             .save(QString::fromStdString(Name), "png")) {
+        Err_ << "varnolt: cannot write " << Name << "\n";
+        Output_Failed = true;
+        return false;
+    }
+    os::Give_User_Permissions(Name);
+    return true;
+}
+
+// A folder comparison writes its pictures into the folder --output names
+// (made when it does not exist); a file there is refused, never replaced.
+bool T_Headless_Run::Prepare_Output_Folder()
+{
+    if (Options_.Output.empty())
+        return true;
+    Folder_Run = true;
+    std::error_code error;
+    const fs::path folder = os::Utf8_Path(Options_.Output);
+    if (fs::is_directory(folder, error))
+        return true;
+    if (fs::exists(fs::symlink_status(folder, error))) {
+        Err_ << "varnolt: --output must name a folder when two folders are compared: "
+             << Options_.Output << " is a file\n";
+        Output_Failed = true;
+        return false;
+    }
+    return true;
 }
 
 void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& New)
@@ -102,6 +172,10 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
         report.Error =
             "cannot read the folder (" + (old_error ? old_error : new_error).message() + ")";
         Report(report);
+        Print_Totals(Out_, Totals_, Options_.Json);
+        return;
+    }
+    if (!Prepare_Output_Folder()) {
         Print_Totals(Out_, Totals_, Options_.Json);
         return;
     }
@@ -128,6 +202,8 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
 int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, std::ostream& Err)
 {
     Prepare_Temp_Folder();
+    if (Options.Json)
+        Print_Json_Header(Out, Options, T_Difference_Options{});
     T_Headless_Run run(Options, Out, Err);
     const std::string& old_name = Options.Names[0];
     const std::string& new_name = Options.Names[1];

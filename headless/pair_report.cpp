@@ -1,14 +1,25 @@
 #include "pair_report.h"
 
+#include "utf8_text.h"
+
 #include <cstdio>
 #include <ostream>
 
 namespace {
 
+// A JSON string: control characters escaped, and each byte that is not part
+// of valid UTF-8 replaced by U+FFFD, so that the output is always valid JSON.
 std::string Json_Text(const std::string& text)
 {
     std::string quoted = "\"";
-    for (unsigned char c : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8_Sequence_Length(text, at);
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        if (length == 0) {
+            quoted += "\xEF\xBF\xBD";
+            ++at;
+            continue;
+        }
         if (c == '"' || c == '\\') {
             quoted += '\\';
             quoted += char(c);
@@ -17,13 +28,40 @@ std::string Json_Text(const std::string& text)
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
             quoted += escaped;
         } else {
-            quoted += char(c);
+            quoted.append(text, at, length);
         }
+        at += length;
     }
     return quoted + "\"";
 }
 
-const char* Result_Word(T_Pair_Report::T_Result Result)
+std::string Hex_Bytes(const std::string& text)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : text) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+// "key":"name", or null for a version that does not exist; a name that is
+// not valid UTF-8 also gets its exact bytes, in hexadecimal, as key_bytes.
+void Print_Name(std::ostream& Out, const char* Key, const std::string& Name, bool Present)
+{
+    Out << "\"" << Key << "\":";
+    if (!Present) {
+        Out << "null";
+        return;
+    }
+    Out << Json_Text(Name);
+    if (!Is_Valid_Utf8(Name))
+        Out << ",\"" << Key << "_bytes\":\"" << Hex_Bytes(Name) << "\"";
+}
+
+// The word of a verdict: for a line of text, and (with underscores) for JSON.
+std::string Result_Word(T_Pair_Report::T_Result Result, bool Json)
 {
     switch (Result) {
     case T_Pair_Report::T_Result::Identical:
@@ -31,13 +69,28 @@ const char* Result_Word(T_Pair_Report::T_Result Result)
     case T_Pair_Report::T_Result::Different:
         return "different";
     case T_Pair_Report::T_Result::Only_Old:
-        return "only in old";
+        return Json ? "only_in_old" : "only in old";
     case T_Pair_Report::T_Result::Only_New:
-        return "only in new";
+        return Json ? "only_in_new" : "only in new";
     case T_Pair_Report::T_Result::Error:
         break;
     }
     return "error";
+}
+
+const char* Compared_By_Word(T_Compared_By By)
+{
+    switch (By) {
+    case T_Compared_By::Pixels:
+        return "pixels";
+    case T_Compared_By::Pages:
+        return "pages";
+    case T_Compared_By::Bytes:
+        return "bytes";
+    case T_Compared_By::Nothing:
+        break;
+    }
+    return "none";
 }
 
 const char* Kind_Word(T_Change_Region::T_Kind Kind)
@@ -66,34 +119,55 @@ std::string Label(const T_Pair_Report& Report)
     return label;
 }
 
+void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
+{
+    const T_Difference& difference = *Report.Difference;
+    char share[32];
+    std::snprintf(share, sizeof share, "%.6f", difference.Changed_Share());
+    Out << ",\"old_size\":[" << Report.Old_Width << "," << Report.Old_Height << "]"
+        << ",\"new_size\":[" << Report.New_Width << "," << Report.New_Height << "]"
+        << ",\"size_differs\":" << (difference.Size_Differs() ? "true" : "false")
+        << ",\"changed_pixels\":" << difference.Changed_Pixels << ",\"changed_share\":" << share
+        << ",\"regions\":[";
+    for (std::size_t i = 0; i < difference.Regions.size(); ++i) {
+        const T_Change_Region& region = difference.Regions[i];
+        Out << (i ? "," : "") << "{\"kind\":\"" << Kind_Word(region.Kind)
+            << "\",\"x\":" << region.Left + difference.Left
+            << ",\"y\":" << region.Top + difference.Top << ",\"width\":" << region.Width
+            << ",\"height\":" << region.Height << ",\"pixels\":" << region.Pixels;
+        if (region.Kind == T_Change_Region::T_Kind::Moved)
+            Out << ",\"dx\":" << region.Dx << ",\"dy\":" << region.Dy;
+        Out << "}";
+    }
+    Out << "]";
+}
+
 void Print_Json(std::ostream& Out, const T_Pair_Report& Report)
 {
-    Out << "{\"old\":" << Json_Text(Report.Old_Name) << ",\"new\":" << Json_Text(Report.New_Name);
-    if (!Report.Old_Page.empty())
-        Out << ",\"old_page\":" << Json_Text(Report.Old_Page);
-    if (!Report.New_Page.empty())
-        Out << ",\"new_page\":" << Json_Text(Report.New_Page);
-    Out << ",\"result\":" << Json_Text(Result_Word(Report.Result));
+    using T_Result = T_Pair_Report::T_Result;
+    const bool paged = Report.Compared_By == T_Compared_By::Pages;
+    // Of a page or file on one side only, the other side's name is null.
+    const bool old_present = Report.Result != T_Result::Only_New;
+    const bool new_present = Report.Result != T_Result::Only_Old;
+    Out << "{";
+    Print_Name(Out, "old", Report.Old_Name, !paged ? old_present : true);
+    Out << ",";
+    Print_Name(Out, "new", Report.New_Name, !paged ? new_present : true);
+    if (paged) {
+        Out << ",";
+        Print_Name(Out, "old_page", Report.Old_Page, old_present && !Report.Old_Page.empty());
+        Out << ",";
+        Print_Name(Out, "new_page", Report.New_Page, new_present && !Report.New_Page.empty());
+    }
+    Out << ",\"compared_by\":\"" << Compared_By_Word(Report.Compared_By) << "\""
+        << ",\"result\":" << Json_Text(Result_Word(Report.Result, true));
     if (!Report.Error.empty())
         Out << ",\"error\":" << Json_Text(Report.Error);
-    if (const T_Difference* difference = Report.Difference.get()) {
-        char share[32];
-        std::snprintf(share, sizeof share, "%.6f", difference->Changed_Share());
-        Out << ",\"old_size\":[" << Report.Old_Width << "," << Report.Old_Height << "]"
-            << ",\"new_size\":[" << Report.New_Width << "," << Report.New_Height << "]"
-            << ",\"changed_pixels\":" << difference->Changed_Pixels
-            << ",\"changed_share\":" << share << ",\"regions\":[";
-        for (std::size_t i = 0; i < difference->Regions.size(); ++i) {
-            const T_Change_Region& region = difference->Regions[i];
-            Out << (i ? "," : "") << "{\"kind\":\"" << Kind_Word(region.Kind)
-                << "\",\"x\":" << region.Left + difference->Left
-                << ",\"y\":" << region.Top + difference->Top << ",\"width\":" << region.Width
-                << ",\"height\":" << region.Height << ",\"pixels\":" << region.Pixels;
-            if (region.Kind == T_Change_Region::T_Kind::Moved)
-                Out << ",\"dx\":" << region.Dx << ",\"dy\":" << region.Dy;
-            Out << "}";
-        }
-        Out << "]";
+    if (Report.Difference)
+        Print_Json_Difference(Out, Report);
+    if (!Report.Output.empty()) {
+        Out << ",";
+        Print_Name(Out, "output", Report.Output, true);
     }
     Out << "}\n";
 }
@@ -142,10 +216,13 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
         Out << Grouped(difference->Changed_Pixels) << " px changed (" << share << " %), "
             << difference->Regions.size()
             << (difference->Regions.size() == 1 ? " change region" : " change regions");
+        if (difference->Size_Differs())
+            Out << ", sizes differ (" << Report.Old_Width << " x " << Report.Old_Height << " / "
+                << Report.New_Width << " x " << Report.New_Height << ")";
     } else if (Report.Result == T_Pair_Report::T_Result::Error) {
         Out << "error: " << Report.Error;
     } else {
-        Out << Result_Word(Report.Result);
+        Out << Result_Word(Report.Result, false);
     }
     Out << "\n";
 }
@@ -161,4 +238,18 @@ void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json)
     Out << "Totals: " << Totals.Identical << " identical, " << Totals.Different << " different, "
         << Totals.Only_Old << " only in old, " << Totals.Only_New << " only in new, "
         << Totals.Errors << " errors\n";
+}
+
+void Print_Json_Header(std::ostream& Out, const T_Command_Options& Options,
+                       const T_Difference_Options& Defaults)
+{
+    Out << "{\"format\":\"varnolt-compare\",\"version\":1,";
+    Print_Name(Out, "old", Options.Names.size() > 0 ? Options.Names[0] : "", true);
+    Out << ",";
+    Print_Name(Out, "new", Options.Names.size() > 1 ? Options.Names[1] : "", true);
+    Out << ",\"options\":{\"tolerance\":"
+        << (Options.Tolerance >= 0 ? Options.Tolerance : Defaults.Tolerance)
+        << ",\"ignore_antialiasing\":" << (Options.Ignore_Antialiasing ? "true" : "false") << ",";
+    Print_Name(Out, "output", Options.Output, !Options.Output.empty());
+    Out << "}}\n";
 }

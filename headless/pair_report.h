@@ -2,6 +2,7 @@
 // compared, and the totals of a folder comparison.
 #pragma once
 
+#include "command_options.h"
 #include "pair_pipeline.h"
 
 #include <iosfwd>
@@ -21,3 +22,8 @@ struct T_Report_Totals {
 
 void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json);
 void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json);
+
+// The first line of a JSON run: the format and its version, the names
+// compared and the options in effect (the program's defaults filled in).
+void Print_Json_Header(std::ostream& Out, const T_Command_Options& Options,
+                       const T_Difference_Options& Defaults);

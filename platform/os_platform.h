@@ -66,6 +66,11 @@ bool Is_Null_Device(const std::string& name);
 // creates from now on private to the user. Called first thing in main.
 void Restrict_New_Files();
 
+// Gives a file or folder the user asked for (an exported picture, a
+// comparison's output) the permissions the user's own mask allows, as any
+// other program would create it. False when that cannot be done.
+bool Give_User_Permissions(const std::string& name);
+
 // Lets a windowed program print (help, version, --compare reports) to the
 // console it was started from. A Windows GUI program starts without one: it
 // attaches to its parent's console where its output goes nowhere else (a

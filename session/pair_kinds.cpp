@@ -3,6 +3,8 @@
 #include "file_names.h"
 #include "image_format_registry.h"
 #include "os_platform.h"
+#include "u_temp_files.h"
+#include "utf8_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -129,4 +131,13 @@ T_Msg_Id File_Check_Message(os::T_File_Check Check)
         break;
     }
     return cap_File_Not_Found;
+}
+
+std::string Readable_Name(const std::string& File)
+{
+    if (Is_Valid_Utf8(File))
+        return File;
+    const std::string extension = File_Extension(File);
+    const std::string link = Temp_Path(Is_Valid_Utf8(extension) ? "." + extension : "");
+    return os::Link_Or_Copy(File, link) ? link : File;
 }

@@ -38,3 +38,7 @@ T_Picture_Side Picture_Side_Of(const std::string& file);
 // Why a name is no file that can be compared (not found, a folder, a pipe or
 // device, permission denied).
 T_Msg_Id File_Check_Message(os::T_File_Check Check);
+
+// The name to read a file by: the file's own name, or, for a POSIX name that
+// is not UTF-8 (which Qt cannot spell), a link to it in the private folder.
+std::string Readable_Name(const std::string& File);

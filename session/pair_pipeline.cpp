@@ -34,7 +34,8 @@ std::string Grouped(std::size_t Number)
 
 T_Verdict Verdict_Of(const T_Difference& Difference)
 {
-    return Difference.Changed_Pixels == 0 ? T_Verdict::Identical : T_Verdict::Different;
+    return Difference.Changed_Pixels == 0 && !Difference.Size_Differs() ? T_Verdict::Identical
+                                                                        : T_Verdict::Different;
 }
 
 void T_Pair_Outcome::Add(const T_Compared_Pair& Pair)
@@ -76,6 +77,7 @@ public:
 
     void Judge(T_Compared_Pair Pair)
     {
+        Pair.Compared_By = Compared_By_;
         Outcome.Add(Pair);
         if (Settings_.On_Pair)
             Settings_.On_Pair(Pair);
@@ -92,6 +94,7 @@ private:
 
     const T_Pair_Settings& Settings_;
     const T_Compared_Pair Names_;
+    T_Compared_By Compared_By_ = T_Compared_By::Nothing;
 };
 
 bool T_Pair_Run::Both_Files_Readable(const std::string& Old, const std::string& New)
@@ -128,9 +131,11 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
     switch (Classify_File(New, converter, paged)) {
     case dk_Image:
     case dk_Convert:
-        return Compare_Pictures(Old, New);
+        Compared_By_ = T_Compared_By::Pixels;
+        return Compare_Pictures(Readable_Name(Old), Readable_Name(New));
     case dk_Paged:
-        return Compare_Paged(Old, New, paged);
+        Compared_By_ = T_Compared_By::Pages;
+        return Compare_Paged(Readable_Name(Old), Readable_Name(New), paged);
     case dk_Word:
     case dk_Unsupported:
         break;
@@ -139,6 +144,7 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
         Judge(Failed(Names_, "File format is not supported!"));
         return;
     }
+    Compared_By_ = T_Compared_By::Bytes;
     T_Compared_Pair pair = Names_;
     pair.Result = Same_Bytes(Old, New) ? T_Verdict::Identical : T_Verdict::Different;
     Judge(pair);

@@ -17,11 +17,16 @@
 
 enum class T_Verdict { Identical, Different, Only_Old, Only_New, Error };
 
+// How a pair was compared: as pictures, page pair by page pair, by its
+// bytes, or not at all (a file on one side only).
+enum class T_Compared_By { Nothing, Pixels, Pages, Bytes };
+
 // What one pair came to: a pair of pictures, a pair of pages of two
 // documents, a page or file present on one side only, or an error.
 struct T_Compared_Pair {
     using T_Result = T_Verdict;
     T_Result Result = T_Result::Identical;
+    T_Compared_By Compared_By = T_Compared_By::Nothing;
     std::string Old_Name;
     std::string New_Name;
     std::string Old_Page; // the pages' names, for paged documents
@@ -31,6 +36,8 @@ struct T_Compared_Pair {
     std::shared_ptr<const T_Difference> Difference;
     QImage Modified;   // the modified picture, for a picture of the differences
     std::string Error; // one line
+    // Where its picture of the differences was written, when one was asked for.
+    std::string Output;
 };
 
 // The verdict of two decoded pictures' differences.

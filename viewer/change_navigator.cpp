@@ -192,12 +192,18 @@ QString T_Change_Navigator::Change_Status() const
     const int current = Current_Change();
     if (!difference)
         return QStringLiteral("Finding differences...");
-    if (difference->Changed_Pixels == 0)
+    if (difference->Changed_Pixels == 0 && !difference->Size_Differs())
         return QStringLiteral("No differences");
     const QLocale locale(QLocale::English);
     QString amount = QStringLiteral("%1 px, %2 %")
                          .arg(locale.toString(qulonglong(difference->Changed_Pixels)))
                          .arg(locale.toString(difference->Changed_Share() * 100, 'f', 2));
+    if (difference->Size_Differs())
+        amount += QStringLiteral(", sizes differ (%1 x %2 / %3 x %4)")
+                      .arg(difference->Base_Width)
+                      .arg(difference->Base_Height)
+                      .arg(difference->Modified_Width)
+                      .arg(difference->Modified_Height);
     const int count = int(difference->Regions.size());
     if (current < 0)
         return (count == 1 ? QStringLiteral("%1 change, %2") : QStringLiteral("%1 changes, %2"))

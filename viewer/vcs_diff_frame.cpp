@@ -495,8 +495,11 @@ void TView_diff_frame::Export_Compared_Img_AExecute()
     if (!Compared_Shown() || Running != 0 || !SaveDialog1->Execute(this))
         return;
     std::string target = SaveDialog1->FileName.toStdString();
-    if (Panes->View_Image_Frame3->Copy_File_To(target))
+    if (Panes->View_Image_Frame3->Copy_File_To(target)) {
+        // An export is the user's own file, not one of the program's private ones.
+        os::Give_User_Permissions(target);
         Show_In_Folder(target);
+    }
 }
 
 void TView_diff_frame::About_AExecute()

@@ -1,6 +1,7 @@
 // POSIX implementation of the operating-system layer.
 #include "os_platform.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -181,7 +182,32 @@ T_File_Check Check_Input_File(const std::string& name)
 
 bool Is_Null_Device(const std::string& name) { return name == "/dev/null"; }
 
-void Restrict_New_Files() { ::umask(077); }
+namespace {
+// The user's own file mode mask, from before the program made its files
+// private: what the files the user asked for (an export) are made with.
+std::atomic<int> User_Mask{-1};
+} // namespace
+
+void Restrict_New_Files()
+{
+    const mode_t before = ::umask(077);
+    int unknown = -1;
+    User_Mask.compare_exchange_strong(unknown, int(before));
+}
+
+bool Give_User_Permissions(const std::string& name)
+{
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0)
+        return false;
+    int mask = User_Mask.load();
+    if (mask < 0) { // never restricted: the process's own mask is the user's
+        mask = int(::umask(077));
+        ::umask(mode_t(mask));
+    }
+    const mode_t full = S_ISDIR(st.st_mode) ? 0777 : 0666;
+    return ::chmod(name.c_str(), full & ~mode_t(mask)) == 0;
+}
 
 void Use_Parent_Console() {}
 

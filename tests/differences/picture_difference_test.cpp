@@ -108,6 +108,28 @@ TEST(PictureDifference, AFrameAlongTheEdgesIsNotThePaper)
     }
 }
 
+TEST(PictureDifference, OpacityCountsWhateverTheColourUnderIt)
+{
+    const std::uint32_t Clear = 0x00FFFFFF, Clear_Black = 0x00000000;
+    T_Canvas Opaque(20, 20), Transparent(20, 20, Clear);
+    EXPECT_EQ(Compare(Opaque, Transparent).Changed_Pixels, 400u);
+    EXPECT_EQ(Compare(Transparent, Opaque).Changed_Pixels, 400u);
+    // Two colours under full transparency show the same nothing.
+    T_Canvas Clear_White(20, 20, Clear), Clear_Dark(20, 20, Clear_Black);
+    EXPECT_EQ(Compare(Clear_White, Clear_Dark).Changed_Pixels, 0u);
+    // The tolerance takes opacity on its own scale: 10 % of full opacity
+    // is 25 steps of 255.
+    T_Canvas Faded(20, 20, 0xE6FFFFFF), More_Faded(20, 20, 0xE5FFFFFF);
+    EXPECT_EQ(Compare(Opaque, Faded).Changed_Pixels, 0u);
+    EXPECT_EQ(Compare(Opaque, More_Faded).Changed_Pixels, 400u);
+    T_Difference_Options Strict;
+    Strict.Tolerance = 0;
+    EXPECT_EQ(Compare(Opaque, Faded, Strict).Changed_Pixels, 400u);
+    T_Difference_Options Lenient;
+    Lenient.Tolerance = 100;
+    EXPECT_EQ(Compare(Opaque, Transparent, Lenient).Changed_Pixels, 0u);
+}
+
 TEST(PictureDifference, ToleranceDecidesWhichColourChangesCount)
 {
     T_Canvas Base(20, 20), Slight(20, 20), Strong(20, 20);
@@ -120,10 +142,10 @@ TEST(PictureDifference, ToleranceDecidesWhichColourChangesCount)
     EXPECT_EQ(Compare(Base, Strong, Options).Changed_Pixels, 16u);
     Options.Tolerance = 1; // up to 3.5
     EXPECT_EQ(Compare(Base, Slight, Options).Changed_Pixels, 16u);
-    // A transparent pixel shows the white paper behind it, whatever its colour.
+    // A transparent pixel is not the opaque paper it shows through.
     T_Canvas Clear(20, 20);
     Clear.Fill(0, 0, 3, 3, 0x00000000);
-    EXPECT_EQ(Compare(T_Canvas(20, 20), Clear, Options).Changed_Pixels, 0u);
+    EXPECT_EQ(Compare(T_Canvas(20, 20), Clear, Options).Changed_Pixels, 9u);
     Options.Tolerance = 100;
     T_Canvas Dark(20, 20, Black);
     EXPECT_EQ(Compare(Base, Dark, Options).Changed_Pixels, 0u);
@@ -185,12 +207,31 @@ TEST(PictureDifference, PicturesOfDifferentSizesAndPlacesCoverTheirUnion)
     T_Difference D = Compare(Small, Wide);
     EXPECT_EQ(D.Width, 30);
     EXPECT_EQ(D.Height, 12);
+    EXPECT_TRUE(D.Size_Differs());
+    EXPECT_EQ(D.Modified_Width, 30);
     EXPECT_EQ(D.At(25, 5), T_Pixel_Change::Added);
-    EXPECT_EQ(D.Changed_Pixels, 5u); // the plain paper beyond is the same
+    EXPECT_EQ(D.At(22, 1), T_Pixel_Change::Added); // plain paper beyond counts too
+    EXPECT_EQ(D.Changed_Pixels, 30u * 12 - 20 * 10);
     EXPECT_EQ(Compare(Wide, Small).At(1, 11), T_Pixel_Change::Removed);
+
+    // A square that grew 200 red rows: the rows are one added region, though
+    // red is the commonest colour of the larger picture.
+    T_Canvas Square(100, 100), Grown(100, 300);
+    Grown.Fill(0, 100, 100, 200, Red);
+    D = Compare(Square, Grown);
+    EXPECT_EQ(D.Changed_Pixels, 20000u);
+    ASSERT_EQ(D.Regions.size(), 1u);
+    EXPECT_EQ(D.Regions[0].Kind, T_Kind::Added);
+    EXPECT_EQ(D.Regions[0].Top, 100);
+    // A screenshot 20 rows taller, the new rows all paper: still a change.
+    T_Canvas Screen(128, 80), Taller(128, 82);
+    EXPECT_EQ(Compare(Screen, Taller).Changed_Pixels, 256u);
+    EXPECT_FALSE(Compare(Screen, Screen).Size_Differs());
 
     // The same mark, with the modified picture moved up and left by (5, 3):
     // the area starts there, and the area's pixels count from its top left.
+    // Between pictures of one size the paper that the offset uncovers is
+    // no change.
     T_Canvas Base(20, 20), Modified(20, 20);
     Base.Fill(12, 12, 2, 2, Black);
     Modified.Fill(17, 15, 2, 2, Black);

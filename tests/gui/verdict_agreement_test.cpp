@@ -33,9 +33,9 @@ T_Verdict Verdict_From_Word(const QString& word)
         return T_Verdict::Identical;
     if (word == QLatin1String("different"))
         return T_Verdict::Different;
-    if (word == QLatin1String("only in old"))
+    if (word == QLatin1String("only_in_old"))
         return T_Verdict::Only_Old;
-    if (word == QLatin1String("only in new"))
+    if (word == QLatin1String("only_in_new"))
         return T_Verdict::Only_New;
     return T_Verdict::Error;
 }
@@ -100,13 +100,16 @@ protected:
         for (std::string line; std::getline(lines, line);) {
             const QJsonObject pair =
                 QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
-            if (pair.contains(QLatin1String("totals")))
+            if (pair.contains(QLatin1String("totals")) || pair.contains(QLatin1String("version")))
                 continue;
-            T_Judged& file = judged[pair.value(QLatin1String("old")).toString().toStdString()];
+            const QJsonValue old_name = pair.value(QLatin1String("old"));
+            T_Judged& file =
+                judged[(old_name.isNull() ? pair.value(QLatin1String("new")) : old_name)
+                           .toString()
+                           .toStdString()];
             T_Verdict verdict = Verdict_From_Word(pair.value(QLatin1String("result")).toString());
             // A page on one side only makes its pair of documents different.
-            if ((pair.contains(QLatin1String("old_page")) ||
-                 pair.contains(QLatin1String("new_page"))) &&
+            if (pair.value(QLatin1String("compared_by")).toString() == QLatin1String("pages") &&
                 (verdict == T_Verdict::Only_Old || verdict == T_Verdict::Only_New))
                 verdict = T_Verdict::Different;
             if (file.Verdict == T_Verdict::Error || verdict != T_Verdict::Identical)

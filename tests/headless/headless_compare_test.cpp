@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <sstream>
+
 TEST_F(Headless, ReportsIdenticalAndDifferentPicturesWithTheirCounts)
 {
     Make_Png(dir / "a.png", 100, 80, {{10, 10, 20, 20}});
@@ -30,21 +33,44 @@ TEST_F(Headless, ReportsIdenticalAndDifferentPicturesWithTheirCounts)
     EXPECT_TRUE(messages.Messages.empty());
 }
 
+// The JSON lines a run printed: the header first, then one object per record.
+std::vector<QJsonObject> Json_Lines(const std::string& Out)
+{
+    std::vector<QJsonObject> lines;
+    std::istringstream text(Out);
+    for (std::string line; std::getline(text, line);) {
+        QJsonParseError error;
+        lines.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line), &error).object());
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
+    }
+    return lines;
+}
+
 TEST_F(Headless, WritesJsonAndTheDifferencesPictureOfTheUnionOfBothSizes)
 {
     Make_Png(dir / "old.png", 100, 80, {{10, 10, 20, 20}});
     Make_Png(dir / "new.png", 120, 60, {{60, 20, 10, 10}});
-    EXPECT_EQ(Compare({"--json", "--output", dir / "d.png", dir / "old.png", dir / "new.png"}), 1);
-    QJsonParseError error;
-    const QJsonObject pair =
-        QJsonDocument::fromJson(QByteArray::fromStdString(Out), &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << Out;
+    EXPECT_EQ(Compare({"--json", "--tolerance", "4", "--output", dir / "d.png", dir / "old.png",
+                       dir / "new.png"}),
+              1);
+    const std::vector<QJsonObject> lines = Json_Lines(Out);
+    ASSERT_EQ(lines.size(), 2u) << Out;
+    // The header names the format's version and the options in effect.
+    EXPECT_EQ(lines[0][u"version"].toInt(), 1);
+    EXPECT_EQ(lines[0][u"options"].toObject()[u"tolerance"].toInt(), 4);
+    EXPECT_TRUE(lines[0][u"options"].toObject()[u"ignore_antialiasing"].toBool());
+    const QJsonObject& pair = lines[1];
     EXPECT_EQ(pair[u"old"].toString().toStdString(), dir / "old.png");
+    EXPECT_EQ(pair[u"compared_by"].toString().toStdString(), "pixels");
     EXPECT_EQ(pair[u"result"].toString().toStdString(), "different");
     EXPECT_EQ(pair[u"old_size"].toArray(), QJsonArray({100, 80}));
     EXPECT_EQ(pair[u"new_size"].toArray(), QJsonArray({120, 60}));
-    EXPECT_EQ(pair[u"changed_pixels"].toInt(), 500);
-    EXPECT_NEAR(pair[u"changed_share"].toDouble(), 500.0 / (120 * 80), 1e-6);
+    EXPECT_TRUE(pair[u"size_differs"].toBool());
+    EXPECT_EQ(pair[u"output"].toString().toStdString(), dir / "d.png");
+    // The ink changes, and every pixel that only one of the pictures has:
+    // the new picture's 20 columns on the right, the old one's 20 rows below.
+    EXPECT_EQ(pair[u"changed_pixels"].toInt(), 400 + 100 + 20 * 60 + 100 * 20);
+    EXPECT_NEAR(pair[u"changed_share"].toDouble(), 3700.0 / (120 * 80), 1e-6);
     std::vector<std::string> regions;
     for (const QJsonValue& value : pair[u"regions"].toArray()) {
         const QJsonObject region = value.toObject();
@@ -54,8 +80,8 @@ TEST_F(Headless, WritesJsonAndTheDifferencesPictureOfTheUnionOfBothSizes)
              << region[u"height"].toInt() << " " << region[u"pixels"].toInt();
         regions.push_back(text.str());
     }
-    EXPECT_EQ(regions,
-              (std::vector<std::string>{"removed 10,10 20x20 400", "added 60,20 10x10 100"}));
+    EXPECT_NE(std::find(regions.begin(), regions.end(), "removed 10,10 20x20 400"), regions.end());
+    EXPECT_NE(std::find(regions.begin(), regions.end(), "added 60,20 10x10 100"), regions.end());
 
     // Removed ink in red, added ink in green, the rest washed out.
     const QImage picture(QString::fromStdString(dir / "d.png"));
@@ -64,8 +90,37 @@ TEST_F(Headless, WritesJsonAndTheDifferencesPictureOfTheUnionOfBothSizes)
     EXPECT_EQ(picture.pixel(29, 29), qRgb(0xE0, 0x1B, 0x24));
     EXPECT_EQ(picture.pixel(60, 20), qRgb(0x1F, 0xA0, 0x30));
     EXPECT_EQ(picture.pixel(69, 29), qRgb(0x1F, 0xA0, 0x30));
+    EXPECT_EQ(picture.pixel(110, 10), qRgb(0x1F, 0xA0, 0x30)); // only the new picture's
+    EXPECT_EQ(picture.pixel(50, 70), qRgb(0xE0, 0x1B, 0x24));  // only the old one's
     for (QPoint paper : {QPoint(9, 10), QPoint(30, 30), QPoint(70, 25), QPoint(110, 70)})
         EXPECT_EQ(picture.pixel(paper), qRgb(255, 255, 255)) << paper.x() << "," << paper.y();
+}
+
+TEST_F(Headless, JsonStaysValidForNamesThatAreNotUtf8AndGivesNullForAMissingSide)
+{
+    Make_Png(dir / "a.png", 20, 20);
+    // Bytes that are no UTF-8: a name POSIX allows and Qt cannot spell.
+    const std::string odd = dir / "caf\xe9 \xff.png";
+    fs::copy_file(dir / "a.png", odd); // by its bytes: Qt could not spell the name
+    EXPECT_EQ(Compare({"--json", dir / "a.png", odd}), 0) << Err;
+    std::vector<QJsonObject> lines = Json_Lines(Out);
+    ASSERT_EQ(lines.size(), 2u) << Out;
+    EXPECT_EQ(lines[1][u"result"].toString().toStdString(), "identical");
+    EXPECT_EQ(lines[1][u"new"].toString(), QString::fromStdString(dir / "caf\uFFFD \uFFFD.png"));
+    EXPECT_TRUE(lines[1][u"new_bytes"].toString().endsWith(QLatin1String("636166e920ff2e706e67")));
+    EXPECT_FALSE(lines[1].contains(QLatin1String("old_bytes")));
+
+    // A file on one side only: the other side's name is null.
+    fs::create_directories(dir.Path / "old");
+    fs::create_directories(dir.Path / "new");
+    Make_Png(dir / "new/added.png", 10, 10);
+    EXPECT_EQ(Compare({"--json", dir / "old", dir / "new"}), 1);
+    lines = Json_Lines(Out);
+    ASSERT_EQ(lines.size(), 3u) << Out;
+    EXPECT_TRUE(lines[1][u"old"].isNull());
+    EXPECT_EQ(lines[1][u"new"].toString(), QLatin1String("added.png"));
+    EXPECT_EQ(lines[1][u"result"].toString(), QLatin1String("only_in_new"));
+    EXPECT_EQ(lines[1][u"compared_by"].toString(), QLatin1String("none"));
 }
 
 TEST_F(Headless, EndsWith2AndSaysWhyWhenAPairCannotBeCompared)
@@ -127,7 +182,7 @@ TEST_F(Headless, ComparesFoldersFileByFileAndTotalsThem)
     test::Write_File(dir / "new/notes.txt", "first!");
     Make_Png(dir / "old/gone.png", 10, 10);
     Make_Png(dir / "new/added.png", 10, 10);
-    EXPECT_EQ(Compare({"--output", dir / "d.png", dir / "old", dir / "new"}), 1) << Err;
+    EXPECT_EQ(Compare({"--output", dir / "pictures", dir / "old", dir / "new"}), 1) << Err;
     EXPECT_EQ(Out, "added.png: only in new\n"
                    "gone.png: only in old\n"
                    "notes.txt: different\n"
@@ -135,10 +190,19 @@ TEST_F(Headless, ComparesFoldersFileByFileAndTotalsThem)
                    "same.png: identical\n"
                    "sub/deep/plan.png: 20 px changed (1.67 %), 1 change region\n"
                    "Totals: 2 identical, 2 different, 1 only in old, 1 only in new, 0 errors\n");
-    // One differences picture per pair of pictures, the later ones numbered.
-    EXPECT_TRUE(fs::exists(dir / "d.png"));
-    EXPECT_EQ(QImage(QString::fromStdString(dir / "d_2.png")).pixel(20, 10),
+    // One differences picture per changed pair, at its own path in the folder.
+    EXPECT_EQ(QImage(QString::fromStdString(dir / "pictures/sub/deep/plan.png")).pixel(20, 10),
               qRgb(0x1F, 0xA0, 0x30));
+    std::vector<std::string> written;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path / "pictures"))
+        if (entry.is_regular_file())
+            written.push_back(entry.path().lexically_relative(dir.Path / "pictures").string());
+    EXPECT_EQ(written, std::vector<std::string>{"sub/deep/plan.png"});
+    // A file where the folder of pictures should go is refused, not replaced.
+    test::Write_File(dir / "taken", "mine");
+    EXPECT_EQ(Compare({"--output", dir / "taken", dir / "old", dir / "new"}), 2);
+    EXPECT_NE(Err.find("--output must name a folder"), std::string::npos) << Err;
+    EXPECT_EQ(test::Read_File(dir / "taken"), "mine");
 
     EXPECT_EQ(Compare({"--json", dir / "new", dir / "new"}), 0);
     EXPECT_TRUE(Out.ends_with("{\"totals\":{\"identical\":5,\"different\":0,\"only_in_old\":0,"

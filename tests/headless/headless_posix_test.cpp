@@ -2,6 +2,9 @@
 // folder that an ordinary user cannot read.
 #include "headless_fixture.h"
 
+#include "os_platform.h"
+
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,4 +52,28 @@ TEST_F(Headless, AFolderThatCannotBeReadIsAnErrorNotAnEmptyFolder)
     ::waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+TEST_F(Headless, PicturesAskedForGetTheUsersPermissionsAndTheRestStaysPrivate)
+{
+    // The program makes everything private first thing; what the user asked
+    // for is made as the user's own mask (here 022) allows.
+    const mode_t before = ::umask(022);
+    os::Restrict_New_Files();
+    for (const char* side : {"old", "new"})
+        fs::create_directories(dir.Path / side);
+    Make_Png(dir / "old/plan.png", 20, 20);
+    Make_Png(dir / "new/plan.png", 20, 20, {{2, 2, 5, 5}});
+    EXPECT_EQ(Compare({"--output", dir / "one.png", dir / "old/plan.png", dir / "new/plan.png"}),
+              1);
+    EXPECT_EQ(Compare({"--output", dir / "made/below", dir / "old", dir / "new"}), 1);
+    const auto mode = [](const std::string& path) {
+        return int(fs::status(path).permissions() & fs::perms::all);
+    };
+    EXPECT_EQ(mode(dir / "one.png"), 0644);
+    EXPECT_EQ(mode(dir / "made/below/plan.png"), 0644);
+    EXPECT_EQ(mode(dir / "made"), 0755);
+    // The private folder keeps its owner-only rule.
+    EXPECT_EQ(mode(Temp_Dir()), 0700);
+    ::umask(before);
 }

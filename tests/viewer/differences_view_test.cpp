@@ -152,6 +152,16 @@ TEST_F(Differences_View, RemovedAddedAndRecolouredPixelsShowInTheirColoursOverTh
     EXPECT_TRUE(Near(shown.pixelColor(added.Box.bottomRight()), Green));
 }
 
+TEST_F(Differences_View, APictureThatOnlyGrewIsAChangeAndTheStatusSaysTheSizesDiffer)
+{
+    // Nothing but paper added below: the window must not say "No differences".
+    auto frame = Open(Paper({100, 100}, {}), Paper({100, 120}, {}));
+    ASSERT_NE(frame->Differences(), nullptr);
+    EXPECT_EQ(frame->Differences()->Changed_Pixels, 2000u);
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("sizes differ (100 x 100 / 100 x 120)")))
+        << Status(*frame).toStdString();
+}
+
 TEST_F(Differences_View, ToleranceAndAntialiasingSettingsComputeTheDifferencesAgain)
 {
     // A faint square (a slight colour change) and a grey column on the
