@@ -1,5 +1,7 @@
 #include "page_pairing.h"
 
+#include "page_alignment.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -193,6 +195,17 @@ std::vector<float> Common_Ink(const std::vector<T_Page_Signature>& left,
     return common;
 }
 
+// The ink common to one side's sheets: a version whose sheets all gained a
+// frame, or a larger title block, has it taken out of its own sheets only,
+// where a version of the set without it would keep it all (only half the
+// pages have it). A side of too few pages takes what the whole set shares.
+std::vector<float> Side_Common_Ink(const std::vector<T_Page_Signature>& side,
+                                   const std::vector<T_Page_Signature>& other)
+{
+    constexpr std::size_t Fewest_Pages = 4;
+    return side.size() >= Fewest_Pages ? Common_Ink(side, {}) : Common_Ink(side, other);
+}
+
 // The pages' signatures with the ink common to the set taken out.
 std::vector<T_Page_Signature> Own_Ink(const std::vector<T_Page_Signature>& pages,
                                       const std::vector<float>& common)
@@ -267,15 +280,142 @@ std::vector<int> Solve_Assignment(const std::vector<double>& cost, int n)
     return column_of_row;
 }
 
+// ---- The distance between prepared pages ---------------------------------
+
+// A page as the distance compares it: the square root of each cell's ink.
+// A filled shape blackens the cells that a line only crosses, so on plain
+// ink a box of 1 % of the page outweighs a sheet's drawing of thin lines;
+// the root keeps the line work's share and still tells ink from none.
+struct T_Compared_Page {
+    std::vector<float> Cells;
+    double Aspect = 1.0;
+    int Width = 0, Height = 0;
+    std::uint64_t Content_Hash = 0;
+};
+
+T_Compared_Page Compared_Page(const T_Page_Signature& page)
+{
+    T_Compared_Page compared{page.Ink, page.Aspect, page.Width, page.Height, page.Content_Hash};
+    for (float& cell : compared.Cells)
+        cell = std::sqrt(std::max(cell, 0.0f));
+    return compared;
+}
+
+std::vector<T_Compared_Page> Compared_Pages(const std::vector<T_Page_Signature>& pages)
+{
+    std::vector<T_Compared_Page> compared;
+    compared.reserve(pages.size());
+    for (const T_Page_Signature& page : pages)
+        compared.push_back(Compared_Page(page));
+    return compared;
+}
+
+// The distance of two pages of the same shape but another paper size, the
+// smaller one laid on the larger at the scale of their pixels, where a
+// drawing keeps its place when its paper grows: at the top left (drawing
+// programs), the bottom left (PDF's own origin) or the middle. Pages of
+// about the same size, of another shape or of unknown size have none.
+double Rescaled_Distance(const T_Compared_Page& a, const T_Compared_Page& b)
+{
+    constexpr double Infinite = std::numeric_limits<double>::infinity();
+    constexpr double Same_Size = 0.95, Same_Shape = 0.1;
+    if (a.Width <= 0 || a.Height <= 0 || b.Width <= 0 || b.Height <= 0 ||
+        Aspect_Penalty(a.Aspect, b.Aspect) > Same_Shape)
+        return Infinite;
+    const bool a_smaller = double(a.Width) * a.Height < double(b.Width) * b.Height;
+    const T_Compared_Page& smaller = a_smaller ? a : b;
+    const T_Compared_Page& larger = a_smaller ? b : a;
+    const double width_share = double(smaller.Width) / larger.Width;
+    const double height_share = double(smaller.Height) / larger.Height;
+    if (width_share > Same_Size && height_share > Same_Size)
+        return Infinite;
+    double best = Infinite;
+    for (T_Page_Anchor anchor :
+         {T_Page_Anchor::Top_Left, T_Page_Anchor::Bottom_Left, T_Page_Anchor::Centre})
+        best = std::min(best, Ink_Dissimilarity(smaller.Cells, Cells_Under_Smaller_Page(
+                                                                   larger.Cells, Cells, width_share,
+                                                                   height_share, anchor)));
+    return best;
+}
+
+double Compared_Distance(const T_Compared_Page& a, const T_Compared_Page& b)
+{
+    if (a.Content_Hash != 0 && a.Content_Hash == b.Content_Hash)
+        return 0;
+    // Only the cells count: the row and column profiles bring different
+    // sheets closer by more than they bring a shifted page back, so blending
+    // them in would narrow the gap between an edit and another sheet.
+    const double aspect = Aspect_Penalty(a.Aspect, b.Aspect);
+    return std::min(Ink_Dissimilarity(a.Cells, b.Cells), Rescaled_Distance(a, b)) + aspect;
+}
+
+// ---- The pairing ---------------------------------------------------------
+
+// Every distance between the pages of `rows` and those of `columns`, row by
+// row.
+std::vector<double> Distances(const std::vector<T_Compared_Page>& rows,
+                              const std::vector<T_Compared_Page>& columns)
+{
+    std::vector<double> distances(rows.size() * columns.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t j = 0; j < columns.size(); ++j)
+            distances[i * columns.size() + j] = Compared_Distance(rows[i], columns[j]);
+    return distances;
+}
+
+// How far a page typically is from a sheet that is not its own: the median
+// of its distances to the other document's pages but its nearest there
+// (which may be its counterpart). A page facing a document of one page is
+// measured against the other pages of its own document instead (other
+// sheets for certain); those come second because what one version added to
+// all its sheets (a frame, a stamp) brings its sheets closer to each other
+// than to their old selves. Infinite when there is no such page.
+double Alternatives_Distance(const double* across, std::size_t across_count, const double* own,
+                             std::size_t own_count, std::size_t self)
+{
+    std::vector<double> others;
+    const double* nearest = std::min_element(across, across + across_count);
+    for (std::size_t j = 0; j < across_count; ++j)
+        if (across + j != nearest)
+            others.push_back(across[j]);
+    const bool facing_one_page = others.empty();
+    for (std::size_t k = 0; k < own_count && facing_one_page; ++k)
+        if (k != self)
+            others.push_back(own[k]);
+    if (others.empty())
+        return std::numeric_limits<double>::infinity();
+    const auto middle = others.begin() + static_cast<std::ptrdiff_t>((others.size() - 1) / 2);
+    std::nth_element(others.begin(), middle, others.end());
+    return *middle;
+}
+
+// What leaving each page alone costs: half of the most its pairing may
+// cost, Ratio times its alternatives' distance, within the rule's floor and
+// ceiling (a pair's two halves together make its limit).
+std::vector<double> Unpaired_Costs(const std::vector<double>& across, std::size_t count,
+                                   std::size_t other_count, bool by_row,
+                                   const std::vector<double>& own, const T_Pairing_Rule& rule)
+{
+    std::vector<double> costs(count);
+    std::vector<double> line(other_count);
+    for (std::size_t p = 0; p < count; ++p) {
+        for (std::size_t q = 0; q < other_count; ++q)
+            line[q] = by_row ? across[p * other_count + q] : across[q * count + p];
+        const double alternatives =
+            Alternatives_Distance(line.data(), other_count, &own[p * count], count, p);
+        costs[p] = 0.5 * std::max(rule.Floor, std::min(rule.Ceiling, rule.Ratio * alternatives));
+    }
+    return costs;
+}
+
 // The cost of pairing left page i with right page j. A tiny term for how far
 // apart the two pages sit in their documents makes pages that look the same
-// pair in order. A pair costing more than leaving both pages alone is never
-// chosen, so such costs (and any that are not numbers) are capped there,
-// which keeps the arithmetic finite.
-double Pair_Cost(double distance, int i, int n, int j, int m, double unpaired_cost)
+// pair in order. A pair costing more than `never` is never chosen, so such
+// costs (and any that are not numbers) are capped there, which keeps the
+// arithmetic finite.
+double Pair_Cost(double distance, int i, int n, int j, int m, double never)
 {
     constexpr double Order_Weight = 1e-6;
-    const double never = 2 * unpaired_cost + 1;
     if (!(distance < never))
         return never;
     const double order = std::fabs((i + 0.5) / n - (j + 0.5) / m);
@@ -284,25 +424,40 @@ double Pair_Cost(double distance, int i, int n, int j, int m, double unpaired_co
 
 // The square problem: rows are the left pages then one stand-in per right
 // page, columns the right pages then one stand-in per left page. A page
-// assigned a stand-in stays unpaired at `unpaired_cost`; stand-ins assigned
-// to each other cost nothing.
-std::vector<double> Assignment_Costs(const std::vector<T_Page_Signature>& left,
-                                     const std::vector<T_Page_Signature>& right,
-                                     double unpaired_cost)
+// assigned a stand-in stays unpaired at its own cost; stand-ins assigned to
+// each other cost nothing.
+std::vector<double> Assignment_Costs(const std::vector<double>& distances, int n, int m,
+                                     const std::vector<double>& left_alone,
+                                     const std::vector<double>& right_alone)
 {
-    const int n = static_cast<int>(left.size()), m = static_cast<int>(right.size());
     const int size = n + m;
+    double never = 1;
+    for (const auto* alone : {&left_alone, &right_alone})
+        for (double cost : *alone)
+            never = std::max(never, 2 * cost + 1);
     std::vector<double> cost(static_cast<std::size_t>(size) * size, 0.0);
     for (int i = 0; i < size; ++i) {
         double* row = &cost[static_cast<std::size_t>(i) * size];
         for (int j = 0; j < size; ++j) {
             if (i < n && j < m)
-                row[j] = Pair_Cost(Page_Distance(left[i], right[j]), i, n, j, m, unpaired_cost);
-            else if (i < n || j < m)
-                row[j] = unpaired_cost;
+                row[j] =
+                    Pair_Cost(distances[static_cast<std::size_t>(i) * m + j], i, n, j, m, never);
+            else if (i < n)
+                row[j] = left_alone[i];
+            else if (j < m)
+                row[j] = right_alone[j];
         }
     }
     return cost;
+}
+
+// A rule whose numbers make no sense (negative, not numbers, endless) is
+// brought back to where the arithmetic holds.
+T_Pairing_Rule Sane(T_Pairing_Rule rule)
+{
+    for (double* value : {&rule.Ratio, &rule.Ceiling, &rule.Floor})
+        *value = std::isnan(*value) ? 0.0 : std::clamp(*value, 0.0, 1e6);
+    return rule;
 }
 
 } // namespace
@@ -318,32 +473,35 @@ T_Page_Signature Make_Page_Signature(const std::uint8_t* grey, int width, int he
     signature.Row_Profile = Ink_Profile(signature.Ink, true);
     signature.Column_Profile = Ink_Profile(signature.Ink, false);
     signature.Aspect = static_cast<double>(width) / height;
+    signature.Width = width;
+    signature.Height = height;
     return signature;
 }
 
 double Page_Distance(const T_Page_Signature& a, const T_Page_Signature& b)
 {
-    if (a.Content_Hash != 0 && a.Content_Hash == b.Content_Hash)
-        return 0;
-    // Only the cells count: the row and column profiles bring different
-    // sheets closer by more than they bring a shifted page back, so blending
-    // them in would narrow the gap between an edit and another sheet.
-    return Ink_Dissimilarity(a.Ink, b.Ink) + Aspect_Penalty(a.Aspect, b.Aspect);
+    return Compared_Distance(Compared_Page(a), Compared_Page(b));
 }
 
 T_Page_Pairing Pair_Pages(const std::vector<T_Page_Signature>& left,
-                          const std::vector<T_Page_Signature>& right, double unpaired_cost)
+                          const std::vector<T_Page_Signature>& right, const T_Pairing_Rule& rule)
 {
-    // A negative cost would make being alone a gain, an endless one a loss
-    // beyond the arithmetic.
-    unpaired_cost = std::isnan(unpaired_cost) ? 0.0 : std::clamp(unpaired_cost, 0.0, 1e6);
     const int n = static_cast<int>(left.size()), m = static_cast<int>(right.size());
     T_Page_Pairing pairing{std::vector<int>(n, -1), std::vector<int>(m, -1)};
     if (n == 0 || m == 0)
         return pairing;
-    const std::vector<float> common = Common_Ink(left, right);
-    const std::vector<int> column_of_row = Solve_Assignment(
-        Assignment_Costs(Own_Ink(left, common), Own_Ink(right, common), unpaired_cost), n + m);
+    const T_Pairing_Rule sane = Sane(rule);
+    const std::vector<T_Compared_Page> old_pages =
+        Compared_Pages(Own_Ink(left, Side_Common_Ink(left, right)));
+    const std::vector<T_Compared_Page> new_pages =
+        Compared_Pages(Own_Ink(right, Side_Common_Ink(right, left)));
+    const std::vector<double> across = Distances(old_pages, new_pages);
+    const std::vector<double> left_alone =
+        Unpaired_Costs(across, n, m, true, Distances(old_pages, old_pages), sane);
+    const std::vector<double> right_alone =
+        Unpaired_Costs(across, m, n, false, Distances(new_pages, new_pages), sane);
+    const std::vector<int> column_of_row =
+        Solve_Assignment(Assignment_Costs(across, n, m, left_alone, right_alone), n + m);
     for (int i = 0; i < n; ++i) {
         const int j = column_of_row[i];
         if (j < m) {

@@ -142,6 +142,19 @@ void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
     Out << "]";
 }
 
+// A page put elsewhere in its document: where it was and where it is now.
+void Print_Move(std::ostream& Out, const T_Pair_Report& Report, bool Json)
+{
+    if (!Report.Moved)
+        return;
+    if (Json)
+        Out << ",\"moved\":{\"from\":" << Report.Old_Page_Number
+            << ",\"to\":" << Report.New_Page_Number << "}";
+    else
+        Out << "moved from page " << Report.Old_Page_Number << " to page "
+            << Report.New_Page_Number;
+}
+
 void Print_Json(std::ostream& Out, const T_Pair_Report& Report)
 {
     using T_Result = T_Pair_Report::T_Result;
@@ -169,6 +182,7 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report)
         Out << ",";
         Print_Name(Out, "output", Report.Output, true);
     }
+    Print_Move(Out, Report, true);
     Out << "}\n";
 }
 
@@ -210,7 +224,10 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
     }
     Out << Label(Report) << ": ";
     const T_Difference* difference = Report.Difference.get();
-    if (Report.Result == T_Pair_Report::T_Result::Different && difference) {
+    if (Report.Moved && Report.Result != T_Pair_Report::T_Result::Error &&
+        (!difference || difference->Changed_Pixels == 0)) {
+        Print_Move(Out, Report, false);
+    } else if (Report.Result == T_Pair_Report::T_Result::Different && difference) {
         char share[32];
         std::snprintf(share, sizeof share, "%.2f", difference->Changed_Share() * 100);
         Out << Grouped(difference->Changed_Pixels) << " px changed (" << share << " %), "
@@ -219,6 +236,8 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
         if (difference->Size_Differs())
             Out << ", sizes differ (" << Report.Old_Width << " x " << Report.Old_Height << " / "
                 << Report.New_Width << " x " << Report.New_Height << ")";
+        if (Report.Moved)
+            Print_Move(Out << ", ", Report, false);
     } else if (Report.Result == T_Pair_Report::T_Result::Error) {
         Out << "error: " << Report.Error;
     } else {

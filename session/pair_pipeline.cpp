@@ -2,10 +2,12 @@
 
 #include "U_Msg.h"
 #include "content_pairing.h"
+#include "drawing_page_pairing.h"
 #include "file_name_fit.h"
 #include "file_names.h"
 #include "folder_files.h"
 #include "os_platform.h"
+#include "page_moves.h"
 #include "pair_kinds.h"
 #include "pdf_page_signatures.h"
 #include "picture_compare.h"
@@ -166,24 +168,21 @@ void T_Pair_Run::Compare_Pictures(const std::string& Old, const std::string& New
 
 std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind)
 {
-    const T_Page_List old_pages = Session.Pages(T_Side::Left);
-    const T_Page_List new_pages = Session.Pages(T_Side::Right);
-    std::vector<int> partner(std::size_t(old_pages.Count()), -1);
-    // PDF pages pair by what they show; drawings by their page identifiers.
-    if (Kind == T_Paged_Kind::Pdf) {
-        const std::atomic<bool> never(false);
-        auto old_signatures = std::async(
-            std::launch::async, [&] { return Pdf_Page_Signatures(Session.LeftFile, never); });
-        std::vector<T_Page_Signature> new_signatures =
-            Pdf_Page_Signatures(Session.RightFile, never);
-        partner = Pair_By_Content(old_signatures.get(), new_signatures).Pairs.Left_To_Right;
-        partner.resize(std::size_t(old_pages.Count()), -1);
-        return partner;
-    }
-    for (int page = 0; page < old_pages.Count(); ++page)
-        for (int other = 0; other < new_pages.Count() && partner[std::size_t(page)] < 0; ++other)
-            if (new_pages[other].ID == old_pages[page].ID)
-                partner[std::size_t(page)] = other;
+    // PDF pages pair by what they show; drawings by their page identifiers
+    // first, and the rest by what they show.
+    if (Kind != T_Paged_Kind::Pdf)
+        return Pair_Drawing_Pages(Session);
+    const std::atomic<bool> never(false);
+    auto old_signatures = std::async(std::launch::async,
+                                     [&] { return Pdf_Page_Signatures(Session.LeftFile, never); });
+    std::vector<T_Page_Signature> new_signatures = Pdf_Page_Signatures(Session.RightFile, never);
+    std::vector<int> partner =
+        Pair_By_Content(old_signatures.get(), new_signatures).Pairs.Left_To_Right;
+    // Pages that could not be drawn have no signature and no counterpart.
+    partner.resize(std::size_t(Session.Pages(T_Side::Left).Count()), -1);
+    for (int& other : partner)
+        if (other >= Session.Pages(T_Side::Right).Count())
+            other = -1;
     return partner;
 }
 
@@ -200,10 +199,12 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
     const T_Page_List old_pages = session.Pages(T_Side::Left);
     const T_Page_List new_pages = session.Pages(T_Side::Right);
     const std::vector<int> partner = Page_Partners(session, Kind);
+    const std::vector<bool> moved = Moved_Pages(partner);
     std::set<int> paired;
     for (int page = 0; page < old_pages.Count(); ++page) {
         T_Compared_Pair pair = Names_;
         pair.Old_Page = old_pages[page].Name;
+        pair.Old_Page_Number = page + 1;
         const int other = partner[std::size_t(page)];
         if (other < 0) {
             pair.Result = T_Verdict::Only_Old;
@@ -212,20 +213,27 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         }
         paired.insert(other);
         pair.New_Page = new_pages[other].Name;
+        pair.New_Page_Number = other + 1;
+        pair.Moved = moved[std::size_t(page)];
         T_Work_Result left = session.Show_Page(T_Side::Left, page);
         T_Work_Result right = left.Done() ? session.Show_Page(T_Side::Right, other) : left;
         if (!right.Done()) {
             Judge(Failed(pair, right.Message));
             continue;
         }
-        Judge(
-            Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences, pair));
+        pair =
+            Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences, pair);
+        // A sheet put elsewhere changes the document, however alike it looks.
+        if (pair.Moved && pair.Result == T_Verdict::Identical)
+            pair.Result = T_Verdict::Different;
+        Judge(pair);
     }
     for (int page = 0; page < new_pages.Count(); ++page) {
         if (paired.count(page))
             continue;
         T_Compared_Pair pair = Names_;
         pair.New_Page = new_pages[page].Name;
+        pair.New_Page_Number = page + 1;
         pair.Result = T_Verdict::Only_New;
         Judge(pair);
     }

@@ -31,6 +31,13 @@ struct T_Compared_Pair {
     std::string New_Name;
     std::string Old_Page; // the pages' names, for paged documents
     std::string New_Page;
+    // The pages' places in their documents, from 1; 0 for no page.
+    int Old_Page_Number = 0, New_Page_Number = 0;
+    // The page left its place in the order of the others (another sheet was
+    // put before it, or it was put elsewhere), not merely shifted by sheets
+    // inserted or removed. Such a pair is different even when both pages
+    // show the same.
+    bool Moved = false;
     int Old_Width = 0, Old_Height = 0, New_Width = 0, New_Height = 0;
     // When pictures were compared.
     std::shared_ptr<const T_Difference> Difference;

@@ -1,7 +1,10 @@
 // A Visio pair in the real diff view, through the LibreOffice bridge: page
 // tabs with the drawings' own page names, pages paired by name, a real
-// comparison, and no office left once the view is closed.
+// comparison, and no office left once the view is closed. The pair
+// pipeline on drawings whose page names do not match.
 #include "diff_view_support.h"
+#include "document_exporters.h"
+#include "pair_pipeline.h"
 #include "office_bridge_server.h"
 #include "test_support.h"
 #include "u_exporters.h"
@@ -86,6 +89,49 @@ TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     EXPECT_TRUE(messages.Messages.empty());
 
     frame.reset();
+    EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
+    Unregister_Automation_Server("Visio.InvisibleApp");
+    Unregister_Automation_Server("Word.Application");
+}
+
+// A page renamed between two revisions of a drawing finds its counterpart
+// by what it shows; pages of another drawing find none.
+TEST(Office_Paged_Diff, ARenamedPageIsPairedByWhatItShows)
+{
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+    Prepare_Temp_Folder();
+    Set_Converter_Path(VARNOLT_TEST_CONVERTER);
+    ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
+    const std::string old_file = dir / "flow v1.vdx", new_file = dir / "flow v2.vdx";
+    fs::copy_file(VARNOLT_TEST_DATA "/office/RetrievePageInfo.vdx", old_file);
+    std::string drawing = test::Read_File(old_file);
+    const std::string name = "Name='Flow 1' NameU='Page-1'";
+    ASSERT_NE(drawing.find(name), std::string::npos);
+    drawing.replace(drawing.find(name), name.size(), "Name='Ground floor' NameU='Ground floor'");
+    test::Write_File(new_file, drawing);
+
+    std::vector<T_Compared_Pair> pages;
+    T_Pair_Settings settings;
+    settings.Make_Exporter = Create_Document_Exporter;
+    settings.On_Pair = [&](const T_Compared_Pair& pair) { pages.push_back(pair); };
+    T_Pair_Outcome renamed = Compare_Pair(old_file, new_file, old_file, new_file, settings);
+    EXPECT_EQ(renamed.Verdict, T_Verdict::Identical) << renamed.Error;
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].Old_Page, "Flow 1");
+    EXPECT_EQ(pages[0].New_Page, "Ground floor");
+    EXPECT_EQ(pages[0].Result, T_Verdict::Identical);
+
+    // Another drawing altogether: its pages stay alone.
+    pages.clear();
+    const std::string other = dir / "other.vsdx";
+    fs::copy_file(VARNOLT_TEST_DATA "/office/test1.vsdx", other);
+    Compare_Pair(other, new_file, other, new_file, settings);
+    for (const T_Compared_Pair& page : pages)
+        EXPECT_TRUE(page.Old_Page.empty() || page.New_Page.empty())
+            << page.Old_Page << " / " << page.New_Page;
+    EXPECT_EQ(pages.size(), 6u);
     EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
     Unregister_Automation_Server("Visio.InvisibleApp");
     Unregister_Automation_Server("Word.Application");

@@ -2,10 +2,14 @@
 // sheet carries, and a few shapes of each sheet's own.
 #include "page_pairing.h"
 
+#include "drawn_sheets.h"
+#include "page_moves.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -123,7 +127,7 @@ TEST(PageDistance, SeparatesEditsFromOtherSheets)
     // The same drawing turned to landscape is not the same page.
     T_Page_Signature landscape = sheet;
     landscape.Aspect = 1 / sheet.Aspect;
-    EXPECT_GT(Page_Distance(sheet, landscape), 2 * Unpaired_Page_Cost);
+    EXPECT_GT(Page_Distance(sheet, landscape), T_Pairing_Rule().Ceiling);
 }
 
 TEST(PagePairing, FollowsInsertedDeletedAndSwappedSheets)
@@ -161,4 +165,120 @@ TEST(PagePairing, HandlesEmptySidesAndLongDocuments)
     const T_Page_Pairing pairing = Pair_Pages(left, right);
     for (int page = 0; page < 200; ++page)
         ASSERT_EQ(pairing.Left_To_Right[page], 199 - page) << "page " << page;
+}
+
+// ---- Sheets drawn at full size: edits against other sheets ----------------
+
+namespace {
+
+using test::T_Sheet_Plan;
+
+T_Page_Signature Sheet(T_Sheet_Plan plan) { return test::T_Drawn_Sheet(plan).Signature(); }
+
+T_Sheet_Plan Numbered(int number, T_Sheet_Plan plan = {})
+{
+    plan.Number = number;
+    return plan;
+}
+
+// A3 and A2 paper, in millimetres.
+T_Sheet_Plan On_Paper(T_Sheet_Plan plan, double width, double height)
+{
+    plan.Paper_Width = width, plan.Paper_Height = height;
+    return plan;
+}
+
+} // namespace
+
+TEST(PagePairing, SheetsWithSmallAdditionsPairAndAReplacedSheetStaysAlone)
+{
+    T_Sheet_Plan one_percent = Numbered(1), five_percent = Numbered(2);
+    one_percent.Added_Box_Share = 0.01, five_percent.Added_Box_Share = 0.05;
+    std::vector<T_Page_Signature> old_set, new_set = {Sheet(one_percent), Sheet(five_percent)};
+    for (int number = 1; number <= 6; ++number)
+        old_set.push_back(Sheet(Numbered(number)));
+    // Sheet 4 is replaced by another sheet of the set's frame.
+    for (int number : {3, 11, 5, 6})
+        new_set.push_back(Sheet(Numbered(number)));
+    const T_Page_Pairing pairing = Pair_Pages(old_set, new_set);
+    EXPECT_EQ(pairing.Left_To_Right, (std::vector<int>{0, 1, 2, -1, 4, 5}));
+
+    // One page against one: the edited page pairs, a page of another
+    // drawing does not.
+    T_Sheet_Plan bare = Numbered(1), other = Numbered(2);
+    bare.Frame = other.Frame = false;
+    EXPECT_EQ(Pair_Pages({Sheet(Numbered(1))}, {Sheet(one_percent)}).Left_To_Right[0], 0);
+    EXPECT_EQ(Pair_Pages({Sheet(bare)}, {Sheet(other)}).Left_To_Right[0], -1);
+}
+
+TEST(PagePairing, SheetsThatGainedAFrameOrLargerPaperPairWithTheirOldSelves)
+{
+    // Every sheet of the new version gained a frame and title block.
+    std::vector<T_Page_Signature> bare, framed;
+    for (int number = 1; number <= 5; ++number) {
+        T_Sheet_Plan plan = Numbered(number);
+        framed.push_back(Sheet(plan));
+        plan.Frame = false;
+        bare.push_back(Sheet(plan));
+    }
+    std::reverse(framed.begin(), framed.end());
+    EXPECT_EQ(Pair_Pages(bare, framed).Left_To_Right, (std::vector<int>{4, 3, 2, 1, 0}));
+
+    // An A3 set: sheet 2 moved to A2 paper with its drawing at its scale,
+    // sheet 3 to A2 with its drawing enlarged with the paper.
+    std::vector<T_Page_Signature> a3_set, grown;
+    for (int number = 1; number <= 5; ++number) {
+        T_Sheet_Plan a3 = On_Paper(Numbered(number), 297, 420);
+        a3.Drawing_Scale = 297 / 210.0;
+        a3_set.push_back(Sheet(a3));
+        T_Sheet_Plan a2 = On_Paper(a3, 420, 594);
+        if (number == 3)
+            a2.Drawing_Scale = 420 / 210.0;
+        grown.push_back(Sheet(number == 2 || number == 3 ? a2 : a3));
+    }
+    EXPECT_EQ(Pair_Pages(a3_set, grown).Left_To_Right, (std::vector<int>{0, 1, 2, 3, 4}));
+}
+
+TEST(PagePairing, ATurnedSheetDoesNotPairWithAnotherSheet)
+{
+    std::vector<T_Page_Signature> old_set, new_set;
+    for (int number = 1; number <= 5; ++number) {
+        old_set.push_back(Sheet(Numbered(number)));
+        T_Sheet_Plan plan = Numbered(number);
+        if (number == 2)
+            plan = On_Paper(plan, 297, 210), plan.Turned = true;
+        new_set.push_back(Sheet(plan));
+    }
+    const T_Page_Pairing pairing = Pair_Pages(old_set, new_set);
+    EXPECT_TRUE(pairing.Right_To_Left[1] == -1 || pairing.Right_To_Left[1] == 1);
+    for (int page : {0, 2, 3, 4})
+        EXPECT_EQ(pairing.Left_To_Right[page], page);
+}
+
+TEST(PagePairing, ARuleOfNonsenseNumbersStillPairsIdenticalPages)
+{
+    const std::vector<T_Page_Signature> pages = {Drawing(1).Signature(), Drawing(2).Signature()};
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const T_Pairing_Rule& rule : {T_Pairing_Rule{nan, nan, nan}, T_Pairing_Rule{-1, -1, -1},
+                                       T_Pairing_Rule{1e300, 1e300, 1e300}}) {
+        const T_Page_Pairing pairing = Pair_Pages(pages, pages, rule);
+        ASSERT_EQ(pairing.Left_To_Right.size(), 2u);
+        for (int page : pairing.Left_To_Right)
+            EXPECT_LE(page, 1);
+    }
+}
+
+TEST(PageMoves, OnlyPagesOutOfTheCommonOrderMoved)
+{
+    // Two sheets swapped: the first counts as moved.
+    EXPECT_EQ(Moved_Pages({1, 0}), (std::vector<bool>{true, false}));
+    // Inserted and removed sheets shift the others without moving them.
+    EXPECT_EQ(Moved_Pages({0, 2, 3, -1, 4}), (std::vector<bool>(5, false)));
+    // The last sheet put first: it alone moved.
+    EXPECT_EQ(Moved_Pages({1, 2, 3, 0}), (std::vector<bool>{false, false, false, true}));
+    // Reversed: all but one moved.
+    const std::vector<bool> reversed = Moved_Pages({3, 2, 1, 0});
+    EXPECT_EQ(std::count(reversed.begin(), reversed.end(), true), 3);
+    EXPECT_TRUE(Moved_Pages({}).empty());
+    EXPECT_EQ(Moved_Pages({-1, -1}), (std::vector<bool>(2, false)));
 }

@@ -220,3 +220,29 @@ TEST_F(Headless, AFileNamedLikeAnOptionIsComparedAfterTheDoubleDash)
     fs::current_path(before);
     EXPECT_EQ(Out, "--help.png -.png: 16 px changed (1.78 %), 1 change region\n");
 }
+
+TEST_F(Headless, SheetsThatOnlyChangedPlacesAreDifferentAndSayWhereTheyWent)
+{
+#ifdef VARNOLT_TEST_NO_PDF
+    GTEST_SKIP() << "built without PDF support";
+#endif
+    auto page = [](double x, double y) {
+        return test::Pdf_Page{595, 842,
+                              test::Sheet_Frame() + test::Box(x, y, 120, 80) +
+                                  test::Box(y / 2, x + 200, 60, 150)};
+    };
+    test::Write_File(dir / "old.pdf", test::Make_Pdf({page(100, 500), page(300, 200)}));
+    test::Write_File(dir / "new.pdf", test::Make_Pdf({page(300, 200), page(100, 500)}));
+    EXPECT_EQ(Compare({dir / "old.pdf", dir / "new.pdf"}), 1) << Err;
+    const std::string pair = dir / "old.pdf" + " " + dir / "new.pdf";
+    EXPECT_EQ(Out, pair + " (page 1 / 2): moved from page 1 to page 2\n" + pair +
+                       " (page 2 / 1): identical\n");
+
+    ASSERT_EQ(Compare({"--json", dir / "old.pdf", dir / "new.pdf"}), 1) << Err;
+    const std::vector<QJsonObject> lines = Json_Lines(Out);
+    ASSERT_EQ(lines.size(), 3u) << Out;
+    EXPECT_EQ(lines[1][u"result"].toString().toStdString(), "different");
+    EXPECT_EQ(lines[1][u"moved"].toObject()[u"from"].toInt(), 1);
+    EXPECT_EQ(lines[1][u"moved"].toObject()[u"to"].toInt(), 2);
+    EXPECT_FALSE(lines[2].contains(QLatin1String("moved"))) << Out;
+}

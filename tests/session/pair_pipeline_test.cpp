@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 
 namespace {
 
@@ -141,6 +142,122 @@ TEST_F(Pair_Pipeline, AOnePagePdfComparesWithAPicture)
     // Nothing was drawn beside the user's files.
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path))
         EXPECT_EQ(entry.path().filename().string().find("_page_"), std::string::npos);
+}
+#endif
+
+// A sheet of a drawing set: the set's frame and outlined components with wires,
+// placed by the sheet's number, in points on A4 paper (or `scale` larger).
+std::string Sheet_Drawing(int number, double scale = 1)
+{
+    std::ostringstream ops;
+    ops << "0 0 0 RG 0.8 w ";
+    unsigned seed = 2654435761u * unsigned(number + 3);
+    auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return double((seed >> 8) % unsigned(range));
+    };
+    for (int shape = 0; shape < 12; ++shape) {
+        const double x = 60 + next(400), y = 150 + next(550), w = 20 + next(70), h = 15 + next(50);
+        ops << x * scale << " " << y * scale << " " << w * scale << " " << h * scale << " re S "
+            << (x + w) * scale << " " << (y + h / 2) * scale << " m " << (x + w + next(90)) * scale
+            << " " << (y + h / 2) * scale << " l S ";
+    }
+    return ops.str();
+}
+
+test::Pdf_Page Sheet_Page(int number, const std::string& extra = "")
+{
+    return {595, 842, test::Sheet_Frame() + Sheet_Drawing(number) + extra};
+}
+
+class Pair_Pipeline_Pages : public Pair_Pipeline {
+protected:
+    // The pipeline's records of the pages of a pair of documents.
+    std::vector<T_Compared_Pair> Pages(const std::string& old_file, const std::string& new_file,
+                                       T_Pair_Outcome* outcome = nullptr)
+    {
+        std::vector<T_Compared_Pair> pages;
+        Settings.On_Pair = [&](const T_Compared_Pair& pair) { pages.push_back(pair); };
+        T_Pair_Outcome result = Compare(old_file, new_file);
+        Settings.On_Pair = nullptr;
+        if (outcome)
+            *outcome = result;
+        return pages;
+    }
+};
+
+#ifndef VARNOLT_TEST_NO_PDF
+TEST_F(Pair_Pipeline_Pages, ASheetWithABoxAddedPairsWithItsOldSelf)
+{
+    // 72 points are 150 pixels at 150 dpi: a box of about 1 % of the page.
+    test::Write_File(dir / "old.pdf", test::Make_Pdf({Sheet_Page(1), Sheet_Page(2)}));
+    test::Write_File(dir / "new.pdf",
+                     test::Make_Pdf({Sheet_Page(1, test::Box(300, 300, 72, 72)), Sheet_Page(2)}));
+    T_Pair_Outcome outcome;
+    const std::vector<T_Compared_Pair> pages = Pages(dir / "old.pdf", dir / "new.pdf", &outcome);
+    EXPECT_EQ(outcome.Verdict, T_Verdict::Different) << outcome.Error;
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].Result, T_Verdict::Different);
+    EXPECT_EQ(pages[0].New_Page_Number, 1);
+    // The box, but for the few pixels where it covers lines already there.
+    EXPECT_GT(outcome.Changed_Pixels, 20000u);
+    EXPECT_LE(outcome.Changed_Pixels, 150u * 150u);
+    EXPECT_EQ(pages[1].Result, T_Verdict::Identical);
+    EXPECT_FALSE(pages[0].Moved || pages[1].Moved);
+}
+
+TEST_F(Pair_Pipeline_Pages, SwappedSheetsAreDifferentAndSayWhichMoved)
+{
+    test::Write_File(dir / "old.pdf",
+                     test::Make_Pdf({Sheet_Page(1), Sheet_Page(2), Sheet_Page(3)}));
+    test::Write_File(dir / "swapped.pdf",
+                     test::Make_Pdf({Sheet_Page(2), Sheet_Page(1), Sheet_Page(3)}));
+    T_Pair_Outcome outcome;
+    const std::vector<T_Compared_Pair> pages =
+        Pages(dir / "old.pdf", dir / "swapped.pdf", &outcome);
+    EXPECT_EQ(outcome.Verdict, T_Verdict::Different) << outcome.Error;
+    EXPECT_EQ(outcome.Changed_Pixels, 0u);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_TRUE(pages[0].Moved);
+    EXPECT_EQ(pages[0].Result, T_Verdict::Different);
+    EXPECT_EQ(pages[0].Old_Page_Number, 1);
+    EXPECT_EQ(pages[0].New_Page_Number, 2);
+    for (int page : {1, 2}) {
+        EXPECT_FALSE(pages[std::size_t(page)].Moved);
+        EXPECT_EQ(pages[std::size_t(page)].Result, T_Verdict::Identical);
+    }
+
+    // A sheet inserted in front shifts the others: none of them moved.
+    test::Write_File(dir / "inserted.pdf",
+                     test::Make_Pdf({Sheet_Page(9), Sheet_Page(1), Sheet_Page(2), Sheet_Page(3)}));
+    for (const T_Compared_Pair& page : Pages(dir / "old.pdf", dir / "inserted.pdf"))
+        EXPECT_FALSE(page.Moved) << page.Old_Page_Number << " " << page.New_Page_Number;
+}
+
+TEST_F(Pair_Pipeline_Pages, ASheetOnLargerPaperPairsAndAnUnrelatedDocumentDoesNot)
+{
+    // Sheet 2 on A2 instead of A3 (both drawn at A3 scale here: A4 points
+    // times the square root of 2).
+    const double a3 = 1.41421356, a2 = 2;
+    auto sheet = [&](int number, double paper) {
+        return test::Pdf_Page{595 * paper, 842 * paper,
+                              test::Sheet_Frame(595 * paper, 842 * paper) +
+                                  Sheet_Drawing(number, a3)};
+    };
+    test::Write_File(dir / "a3.pdf", test::Make_Pdf({sheet(1, a3), sheet(2, a3), sheet(3, a3)}));
+    test::Write_File(dir / "grown.pdf", test::Make_Pdf({sheet(1, a3), sheet(2, a2), sheet(3, a3)}));
+    const std::vector<T_Compared_Pair> pages = Pages(dir / "a3.pdf", dir / "grown.pdf");
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[1].Result, T_Verdict::Different);
+    EXPECT_EQ(pages[1].New_Page_Number, 2);
+
+    // Two one-page documents of unrelated drawings: nothing pairs.
+    test::Write_File(dir / "this.pdf", test::Make_Pdf({{595, 842, Sheet_Drawing(1)}}));
+    test::Write_File(dir / "that.pdf", test::Make_Pdf({{595, 842, Sheet_Drawing(5)}}));
+    const std::vector<T_Compared_Pair> unrelated = Pages(dir / "this.pdf", dir / "that.pdf");
+    ASSERT_EQ(unrelated.size(), 2u);
+    EXPECT_EQ(unrelated[0].Result, T_Verdict::Only_Old);
+    EXPECT_EQ(unrelated[1].Result, T_Verdict::Only_New);
 }
 #endif
 
