@@ -105,6 +105,35 @@ struct T_Doc_State {
     bool Closed = false;
 };
 
+// A page's shapes: only their number, which tells a page that holds a
+// drawing from an empty one whatever its picture shows.
+class T_Office_Shapes : public T_Office_Object {
+public:
+    T_Office_Shapes(std::shared_ptr<T_Bridge> shared, std::shared_ptr<T_Doc_State> doc_state,
+                    int page)
+        : T_Office_Object(std::move(shared)), doc(std::move(doc_state)), index(page)
+    {
+    }
+
+protected:
+    T_Variant Answer(const std::string& name, const std::string& as_called, T_Invoke_Kind,
+                     const T_Args&) override
+    {
+        if (doc->Closed)
+            throw T_Server_Exception("The document is closed", Server_Source);
+        if (name == "count") {
+            std::vector<std::string> answer =
+                bridge->Request({"SHAPES", doc->Id, std::to_string(index)});
+            return T_Variant::Int32(Number(answer.empty() ? "" : answer[0]));
+        }
+        throw T_Unknown_Member_Error(as_called);
+    }
+
+private:
+    std::shared_ptr<T_Doc_State> doc;
+    int index;
+};
+
 class T_Office_Page : public T_Office_Object {
 public:
     T_Office_Page(std::shared_ptr<T_Bridge> shared, std::shared_ptr<T_Doc_State> doc_state,
@@ -129,6 +158,8 @@ protected:
         }
         if (name == "index")
             return T_Variant::Int16(static_cast<std::int16_t>(index + 1));
+        if (name == "shapes")
+            return T_Variant::Object(std::make_shared<T_Office_Shapes>(bridge, doc, index));
         if (name == "export") {
             std::string file = Arg(args, 0).As_String();
             std::string lower = Lower(file);

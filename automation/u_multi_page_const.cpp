@@ -61,6 +61,7 @@ bool T_Base_Multipage_Wrapper::Export_One(T_Paged_Doc_Rec& doc, int Doc_Index,
     }
     Export_Page_File(Doc_Index, page, file_name);
     doc.Pages[page].File_Name = file_name;
+    doc.Pages[page].Content = Page_Content(Doc_Index, page);
     return true;
 }
 

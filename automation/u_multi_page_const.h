@@ -15,6 +15,11 @@ struct T_Page_rec {
     std::string Name;      // caption of the page tab
     std::int32_t ID = 0;   // pairs the pages of the two documents
     std::string File_Name; // PNG written for the page; empty until exported
+    // What the page's source holds to draw (shapes, text), known once the
+    // page is exported: a picture of one flat colour from a page that holds
+    // something is a page the server failed to draw. -1 when the source
+    // does not say.
+    int Content = -1;
 };
 
 // The pages of a document in page order. Shared, not copied: every holder of
@@ -109,6 +114,9 @@ protected:
     // The server-specific part of an export: write page n of the document as
     // PNG under File_Name. Automation errors are left to Export_Pages.
     virtual void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) = 0;
+    // How much page n holds to draw (see T_Page_rec::Content); -1 when the
+    // server cannot say.
+    virtual int Page_Content(int /*Doc_Index*/, int /*page*/) { return -1; }
 
     // Closes every document (through Close_Doc), marks it closed, empties its
     // page list, releases the documents and quits the server. Failures are

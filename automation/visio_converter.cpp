@@ -99,6 +99,19 @@ T_Open_Result T_Visio_Multipage_Wrapper::Open_Doc(const std::string& File_Name, 
     }
 }
 
+int T_Visio_Multipage_Wrapper::Page_Content(int Doc_Index, int page)
+{
+    try {
+        return Page_Object(Docs[static_cast<size_t>(Doc_Index)].Doc, page)
+            ->Get("Shapes")
+            .As_Dispatch()
+            ->Get("Count")
+            .As_Int();
+    } catch (const T_Automation_Error&) {
+        return -1; // a server without the count: nothing known
+    }
+}
+
 void T_Visio_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
                                                  const std::string& File_Name)
 {

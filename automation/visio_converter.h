@@ -21,4 +21,6 @@ public:
 
 protected:
     void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
+    // The number of shapes on the page.
+    int Page_Content(int Doc_Index, int page) override;
 };

@@ -1,5 +1,7 @@
 #include "picture_compare.h"
 
+#include <algorithm>
+
 namespace {
 
 // The engine reads 32-bit pixels 0xAARRGGBB; other layouts are converted.
@@ -28,4 +30,20 @@ T_Difference Compare_Decoded_Pictures(const QImage& Base, const QImage& Modified
 {
     const QImage base = As_32_Bit(Base), modified = As_32_Bit(Modified);
     return Compare_Pictures(Pixels_Of(base), Pixels_Of(modified), Options, Cancel);
+}
+
+bool Is_One_Colour(const QImage& Picture)
+{
+    if (Picture.isNull())
+        return true;
+    const QImage picture = As_32_Bit(Picture);
+    const auto* first = reinterpret_cast<const QRgb*>(picture.constScanLine(0));
+    const QRgb colour = first[0];
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        if (std::any_of(row, row + picture.width(),
+                        [colour](QRgb pixel) { return pixel != colour; }))
+            return false;
+    }
+    return true;
 }

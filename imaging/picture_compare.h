@@ -12,3 +12,7 @@
 T_Difference Compare_Decoded_Pictures(const QImage& Base, const QImage& Modified,
                                       const T_Difference_Options& Options,
                                       const std::atomic<bool>* Cancel = nullptr);
+
+// True when every pixel of the picture has one colour (or it has none): what
+// a page comes out as when its application drew nothing on it.
+bool Is_One_Colour(const QImage& Picture);

@@ -9,6 +9,7 @@
 //   OPEN <file>                 -> OK <document>
 //   COUNT <document>            -> OK <pages>
 //   NAME <document> <page>      -> OK <name>            (pages from 0)
+//   SHAPES <document> <page>    -> OK <shapes on the page>
 //   EXPORT <document> <page> <png file>  -> OK <width> <height>
 //   CLOSE <document>            -> OK
 //   QUIT                        -> OK, then the helper ends; "OK LEFT" when

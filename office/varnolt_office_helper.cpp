@@ -29,6 +29,7 @@
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XDrawPages.hpp>
 #include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
+#include <com/sun/star/drawing/XShapes.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XWindow.hpp>
@@ -424,6 +425,10 @@ public:
                 Send({"OK",
                       S(Reference<container::XNamed>(Page(request[1], request[2]), UNO_QUERY_THROW)
                             ->getName())});
+            else if (command == "SHAPES" && request.size() == 3)
+                Send({"OK", std::to_string(Reference<drawing::XShapes>(Page(request[1], request[2]),
+                                                                       UNO_QUERY_THROW)
+                                               ->getCount())});
             else if (command == "EXPORT" && request.size() == 4) {
                 if (Record(request[1]).Has_Extents)
                     Lay_Out_Dxf(Record(request[1]));

@@ -7,6 +7,7 @@
 
 #include <QImageWriter>
 #include <QPdfDocument>
+#include <QPdfSelection>
 
 #include <algorithm>
 #include <fstream>
@@ -125,4 +126,13 @@ void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
         throw T_Automation_Error("Cannot write \"" + File_Name +
                                  "\": " + writer.errorString().toStdString());
     Keep_Drawn_Page(File_Name, picture);
+}
+
+int T_Pdf_Multipage_Wrapper::Page_Content(int Doc_Index, int page)
+{
+    QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get();
+    if (!document)
+        return -1; // a picture opened as a page: shown as it is
+    const qsizetype characters = document->getAllText(page).text().trimmed().size();
+    return characters > 0 ? int(std::min<qsizetype>(characters, 1 << 30)) : -1;
 }

@@ -38,6 +38,9 @@ public:
 protected:
     // Draws the page at the panes' resolution and writes it as PNG.
     void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
+    // The characters of the page's text; -1 (not known) for a page without
+    // text, whose drawing the document's reader does not count.
+    int Page_Content(int Doc_Index, int page) override;
 
 private:
     T_Open_Result Open_Picture(const QImage& Picture, int& Doc_Index);

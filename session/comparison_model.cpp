@@ -173,6 +173,7 @@ void T_Comparison_Model::Request_Differences(const T_Difference_Options& Options
 {
     Options_ = Options;
     Forget_Differences();
+    Drawing_Failure_ = Find_Drawing_Failure();
     Task_->Request(Picture(T_Side::Left).Image, Picture(T_Side::Right).Image, Options);
 }
 
@@ -180,5 +181,26 @@ bool T_Comparison_Model::Differences_Busy() const { return Task_->Busy(); }
 
 T_Verdict T_Comparison_Model::Verdict() const
 {
+    if (!Drawing_Failure().empty())
+        return T_Verdict::Error;
     return Difference_ ? Verdict_Of(*Difference_) : T_Verdict::Error;
+}
+
+std::string T_Comparison_Model::Find_Drawing_Failure() const
+{
+    if (!Session_.Is_Paged())
+        return {};
+    T_Compared_Pair pages;
+    for (T_Side side : {T_Side::Left, T_Side::Right}) {
+        const T_Page_List list = Session_.Pages(side);
+        const int page = Session_.Page(side);
+        if (!list.Is_Valid_Index(page))
+            return {};
+        (side == T_Side::Left ? pages.Old_Page : pages.New_Page) = list[page].Name;
+        (side == T_Side::Left ? pages.Old_Content : pages.New_Content) = list[page].Content;
+    }
+    // The base is read from a private copy: the sides are named by role.
+    pages.Old_Name = "the base version";
+    pages.New_Name = "the modified version";
+    return Blank_Page_Error(pages, Picture(T_Side::Left).Image, Picture(T_Side::Right).Image);
 }

@@ -73,8 +73,12 @@ public:
     std::shared_ptr<const T_Difference> Shared_Differences() const { return Difference_; }
     const T_Difference_Options& Difference_Options() const { return Options_; }
     // The pair's verdict as the folder list and --compare give it; Error
-    // while the differences are not known.
+    // while the differences are not known, and for pages not drawn.
     T_Verdict Verdict() const;
+    // Why the pages shown cannot be judged: one of them holds something to
+    // draw and came out as one flat colour. Empty otherwise (and until the
+    // differences of the pages shown are asked for).
+    const std::string& Drawing_Failure() const { return Drawing_Failure_; }
 
     // The change region the user stepped to; -1 for none.
     int Current_Change = -1;
@@ -93,6 +97,7 @@ private:
     // Stops drawing ahead after the page in progress and waits for it.
     void Finish_Drawing_Ahead();
     void Forget_Differences();
+    std::string Find_Drawing_Failure() const;
 
     T_Diff_Session Session_;
     mutable T_Loaded_Picture Pictures_[2];
@@ -101,6 +106,7 @@ private:
     T_Difference_Options Options_;
     std::unique_ptr<T_Difference_Task> Task_;
     std::shared_ptr<const T_Difference> Difference_;
+    std::string Drawing_Failure_;
     std::function<void()> Differences_Ready_;
     std::future<void> Drawing_Ahead_;
     std::shared_ptr<std::atomic<bool>> Stop_Drawing_Ahead_;

@@ -18,6 +18,7 @@
 #include <atomic>
 #include <future>
 #include <set>
+#include <tuple>
 
 std::string One_Line(std::string Text)
 {
@@ -59,6 +60,19 @@ void T_Pair_Outcome::Add(const T_Compared_Pair& Pair)
         const bool page = !Pair.Old_Page.empty() || !Pair.New_Page.empty();
         Verdict = Verdict == T_Verdict::Identical && !page ? Pair.Result : T_Verdict::Different;
     }
+}
+
+std::string Blank_Page_Error(const T_Compared_Pair& Pair, const QImage& Old_Picture,
+                             const QImage& New_Picture)
+{
+    for (const auto& [content, picture, page, file] :
+         {std::tuple{Pair.Old_Content, &Old_Picture, &Pair.Old_Page, &Pair.Old_Name},
+          std::tuple{Pair.New_Content, &New_Picture, &Pair.New_Page, &Pair.New_Name}})
+        if (content > 0 && Is_One_Colour(*picture))
+            return "Page \"" + *page + "\" of " + *file +
+                   " came out blank, though it holds something to draw: it could not be drawn, "
+                   "so it cannot be compared.";
+    return {};
 }
 
 namespace {
@@ -221,6 +235,8 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
             Judge(Failed(pair, right.Message));
             continue;
         }
+        pair.Old_Content = old_pages[page].Content;
+        pair.New_Content = new_pages[other].Content;
         pair =
             Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences, pair);
         // A sheet put elsewhere changes the document, however alike it looks.
@@ -259,6 +275,9 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                 " (" + (picture == &old_picture ? Pair.Old_Name : Pair.New_Name) +
                                 ")");
     }
+    if (std::string blank = Blank_Page_Error(Pair, old_picture.Image, new_picture.Image);
+        !blank.empty())
+        return Failed(Pair, blank);
     auto difference = std::make_shared<const T_Difference>(
         Compare_Decoded_Pictures(old_picture.Image, new_picture.Image, Options));
     Pair.Old_Width = old_picture.Image.width();

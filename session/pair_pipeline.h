@@ -39,6 +39,10 @@ struct T_Compared_Pair {
     // show the same.
     bool Moved = false;
     int Old_Width = 0, Old_Height = 0, New_Width = 0, New_Height = 0;
+    // What each page's source holds to draw (shapes, characters), -1 when
+    // not known: a page that holds something and comes out as one flat
+    // colour was not drawn, and cannot be judged.
+    int Old_Content = -1, New_Content = -1;
     // When pictures were compared.
     std::shared_ptr<const T_Difference> Difference;
     QImage Modified;   // the modified picture, for a picture of the differences
@@ -86,6 +90,11 @@ T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
 T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                        const std::string& New_Display, const std::string& New_File,
                                        const T_Difference_Options& Options, T_Compared_Pair Names);
+
+// Why a pair of page pictures cannot be judged: a page whose source holds
+// something to draw came out as one flat colour. Empty when both were drawn.
+std::string Blank_Page_Error(const T_Compared_Pair& Pair, const QImage& Old_Picture,
+                             const QImage& New_Picture);
 
 // A message of the catalogue on one line.
 std::string One_Line(std::string Text);

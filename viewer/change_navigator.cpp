@@ -188,6 +188,8 @@ void T_Change_Navigator::Reveal_Change()
 
 QString T_Change_Navigator::Change_Status() const
 {
+    if (Model_ && !Model_->Drawing_Failure().empty())
+        return QString::fromStdString(Model_->Drawing_Failure());
     const T_Difference* difference = Differences();
     const int current = Current_Change();
     if (!difference)

@@ -76,3 +76,13 @@ void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>&
         Tabs.setTabToolTip(tab, Mark_Tooltip(Side, match, partner_name));
     }
 }
+
+void Mark_Undrawn_Page(QTabBar& Tabs, int Tab, const QString& Why)
+{
+    if (Tab < 0 || Tab >= Tabs.count())
+        return;
+    const QColor colour(0x37, 0x47, 0x4F);
+    Tabs.setTabIcon(Tab, Dot(colour));
+    Tabs.setTabTextColor(Tab, colour);
+    Tabs.setTabToolTip(Tab, Why);
+}

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class QString;
 class QTabBar;
 
 // Marks each tab with a coloured dot and text colour (grey: the same as its
@@ -15,3 +16,7 @@ class QTabBar;
 // texts stay the page names.
 void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
                     const std::vector<int>& Partners, const T_Page_List& Other_Pages);
+
+// Marks a tab whose page came out blank though it holds something to draw
+// (a dark dot and the reason as its tooltip): its comparison says nothing.
+void Mark_Undrawn_Page(QTabBar& Tabs, int Tab, const QString& Why);

@@ -16,6 +16,7 @@
 #include "u_run_progress.h"
 #include "vcs_diff_pagelist_frame.h"
 
+#include <QTabBar>
 #include <QAction>
 #include <QScopedValueRollback>
 #include <QCheckBox>
@@ -612,8 +613,15 @@ void TView_diff_frame::Update_Status()
 
 void TView_diff_frame::Refresh_Differences()
 {
-    if (Changes)
-        Changes->Refresh_Differences();
+    if (!Changes)
+        return;
+    Changes->Refresh_Differences();
+    // Pages that were not drawn cannot be judged: their tabs say so.
+    if (const std::string& failure = Model().Drawing_Failure(); !failure.empty())
+        for (TDiff_Pagelist_Frame* tabs : {LeftTabs, RightTabs})
+            if (tabs)
+                Mark_Undrawn_Page(*tabs->TabControl1, tabs->TabControl1->currentIndex(),
+                                  QString::fromStdString(failure));
 }
 
 const T_Difference* TView_diff_frame::Differences() const { return Changes->Differences(); }

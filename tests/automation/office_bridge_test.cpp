@@ -159,6 +159,8 @@ public:
             Exported.push_back(fields[3]);
             return {"10", "10"};
         }
+        if (command == "SHAPES") // the second page of every document holds three
+            return {fields[2] == "1" ? "3" : "0"};
         return {};
     }
     void Close() override
@@ -264,6 +266,13 @@ TEST_F(Office_Server, ExportGoesToTheHelperAndARefusedOpenIsAnAutomationError)
     ASSERT_EQ(doc, 0);
     ASSERT_TRUE(exporter->Export_Pages(doc, "/tmp/out", 1, error, false)) << error;
     EXPECT_EQ(helper->Exported, (std::vector<std::string>{"/tmp/out_page_1.png"}));
+    // What the page holds is asked of the helper with the export.
+    T_Page_List pages;
+    ASSERT_TRUE(exporter->Get_Page_List(doc, pages));
+    EXPECT_EQ(pages[1].Content, 3);
+    EXPECT_EQ(pages[0].Content, -1); // not exported yet
+    ASSERT_TRUE(exporter->Export_Pages(doc, "/tmp/out", 0, error, false)) << error;
+    EXPECT_EQ(pages[0].Content, 0);
 }
 
 TEST_F(Office_Server, AHelperThatStoppedFailsEveryLaterCall)
@@ -312,7 +321,7 @@ TEST_F(Office_Server, MembersCompareWithoutCaseAndUnknownOnesFail)
     EXPECT_THROW(pages->Call("Item", {T_Variant::Int32(3)}), T_Server_Exception);
     EXPECT_THROW(pages->Call("Item", {T_Variant::Int32(0)}), T_Server_Exception);
     EXPECT_THROW(page->Call("Export", {T_Variant::String("/tmp/p.jpg")}), T_Server_Exception);
-    EXPECT_THROW(page->Get("Shapes"), T_Unknown_Member_Error);
+    EXPECT_THROW(page->Get("Layers"), T_Unknown_Member_Error);
     EXPECT_THROW(page->Get(T_Member(std::int32_t{7})), T_Call_Failed_Error);
     doc->Call("Close");
     EXPECT_EQ(helper->Requests.back(), "CLOSE\t2");

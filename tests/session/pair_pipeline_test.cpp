@@ -261,6 +261,29 @@ TEST_F(Pair_Pipeline_Pages, ASheetOnLargerPaperPairsAndAnUnrelatedDocumentDoesNo
 }
 #endif
 
+TEST(Blank_Pages, APageThatHoldsSomethingButCameOutFlatCannotBeJudged)
+{
+    QImage flat(40, 30, QImage::Format_RGB32), drawn(40, 30, QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    drawn.fill(Qt::white);
+    drawn.setPixel(5, 5, qRgb(0, 0, 0));
+    T_Compared_Pair pair;
+    pair.Old_Name = "old.dxf";
+    pair.New_Name = "new.dxf";
+    pair.Old_Page = pair.New_Page = "Model";
+    // Nothing known of the pages' sources: a flat page is an empty page.
+    EXPECT_EQ(Blank_Page_Error(pair, flat, flat), "");
+    pair.Old_Content = 0; // an empty page, drawn empty
+    EXPECT_EQ(Blank_Page_Error(pair, flat, drawn), "");
+    pair.New_Content = 12; // twelve shapes, and nothing drawn
+    const std::string why = Blank_Page_Error(pair, drawn, flat);
+    EXPECT_NE(why.find("Page \"Model\" of new.dxf came out blank"), std::string::npos) << why;
+    EXPECT_EQ(Blank_Page_Error(pair, flat, drawn), "");
+    QImage transparent(40, 30, QImage::Format_ARGB32);
+    transparent.fill(Qt::transparent);
+    EXPECT_NE(Blank_Page_Error(pair, drawn, transparent), "");
+}
+
 TEST_F(Pair_Pipeline, OnlyConversionsNeedTheConverter)
 {
     Set_Converter_Path((dir / "missing") + "/convert");

@@ -311,6 +311,15 @@ protected:
     std::vector<bool> Modified;
 };
 
+// The base's second page claims four shapes, and comes out blank.
+class Undrawn_Pages : public Square_Pages {
+protected:
+    int Page_Content(int Doc_Index, int page) override
+    {
+        return Doc_Index == 0 && page == 1 ? 4 : -1;
+    }
+};
+
 } // namespace
 
 TEST_F(Differences_View, APagedPairKeepsTheChangeCountOfEveryPagePairShown)
@@ -327,6 +336,23 @@ TEST_F(Differences_View, APagedPairKeepsTheChangeCountOfEveryPagePairShown)
     EXPECT_EQ(frame->Session().Changes(1, 1), 2);
     EXPECT_EQ(frame->Session().Changes(0, 0), 0);
     EXPECT_TRUE(Status(*frame).contains(QStringLiteral("2 changes")));
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Differences_View, APageThatHoldsShapesButCameOutBlankIsAnErrorNotAVerdict)
+{
+    Exporters = [](T_Paged_Kind) { return Make_Exporter<Undrawn_Pages>(); };
+    auto frame = Open({}, {}, T_Paged_Kind::Kompas);
+    ASSERT_TRUE(Settled(*frame));
+    EXPECT_EQ(frame->Model().Drawing_Failure(), ""); // page 0 holds nothing to draw
+    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
+    ASSERT_TRUE(Settled(*frame));
+    EXPECT_EQ(frame->Model().Verdict(), T_Verdict::Error);
+    EXPECT_TRUE(Status(*frame).contains(QStringLiteral("came out blank")))
+        << Status(*frame).toStdString();
+    QTabBar* tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
+    EXPECT_TRUE(tabs->tabToolTip(1).contains(QStringLiteral("the base version came out blank")))
+        << tabs->tabToolTip(1).toStdString();
     EXPECT_TRUE(messages.Messages.empty());
 }
 
