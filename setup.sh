@@ -23,7 +23,9 @@ packages=(
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
   qt6-pdf-dev qpdf                          # PDF pages (qpdf encrypts the tests' PDFs)
   desktop-file-utils appstream dpkg-dev     # checks of the installed files, the .deb
-  zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt reads TIFF through its plugins
+  zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt's readers for the other formats
+  libpng-dev libtiff-dev                    # PNG and TIFF through their reference libraries
+  valgrind                                  # the format suites' run under memcheck
   libgtest-dev libgmock-dev                 # tests
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts

@@ -15,7 +15,8 @@ std::string Converter_Format_Word(const std::string& decoded_format)
     // formats may come out differently or not at all, so for them the
     // pane's picture itself is compared.
     static const std::map<std::string, std::string> words = {
-        {"png", "png"}, {"jpeg", "jpeg"}, {"jpg", "jpeg"}, {"gif", "gif"}, {"bmp", "bmp"},
+        {"png", "png"}, {"jpeg", "jpeg"},  {"jpg", "jpeg"}, {"gif", "gif"},
+        {"bmp", "bmp"}, {"libpng", "png"}, // the converter reads PNG with libpng too
     };
     auto word = words.find(decoded_format);
     return word == words.end() ? std::string() : word->second;

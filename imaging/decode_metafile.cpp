@@ -131,12 +131,11 @@ QPainterPath Arc_Path(int kind, double l, double t, double r, double b, QPointF 
     return path;
 }
 
-// A packed device-independent bitmap of `width` x `height` pixels, read as a
-// bitmap file whose header says where the pixels start (Qt's reader of
-// packed bitmaps guesses that from their stated image size). Qt's reader
-// leaves the pixels that the data does not reach as they happened to be in
-// memory: short data is padded with zeros, and run-length bitmaps, whose
-// escapes skip pixels, go through this program's own decoder.
+// A packed device-independent bitmap of `width` x `height` pixels, read by
+// the program's bitmap decoder as a bitmap file whose header says where the
+// pixels start. Uncompressed data that stops short is padded with zeros, so
+// that its missing pixels show colour 0, as those that run-length escapes
+// skip do.
 QImage Dib_Picture(const u8* dib, std::size_t size, bool core, std::int64_t width,
                    std::int64_t height)
 {
@@ -154,10 +153,9 @@ QImage Dib_Picture(const u8* dib, std::size_t size, bool core, std::int64_t widt
     QImage picture;
     std::string ignored;
     const auto pixel_bytes = static_cast<qsizetype>((width * bits + 31) / 32 * 4 * height);
-    if (compression == 1 || compression == 2)
-        Decode_Picture(file, T_Image_Decoder::Rle_Bitmap, {}, {}, picture, ignored);
-    else
-        picture.loadFromData(file + QByteArray(pixel_bytes, 0), "bmp");
+    if (compression != 1 && compression != 2)
+        file += QByteArray(pixel_bytes, 0);
+    Decode_Picture(file, T_Image_Decoder::Bitmap, {}, {}, picture, ignored);
     return picture;
 }
 
@@ -172,6 +170,10 @@ public:
     std::vector<T_Object> Objects;       // pens, brushes, fonts by their index
     std::function<QTransform()> Mapping; // logical to picture coordinates, set by the parser
     bool In_Path = false;
+    // A measuring run paints nothing: it collects the picture area that the
+    // figures, text and bitmaps cover, clipping included (Drawn).
+    bool Measuring = false;
+    QRectF Drawn;
 
     bool Over_Budget() const { return Work > Budget; }
 
@@ -239,7 +241,7 @@ public:
             return;
         QPainterPath current = S.Clip;
         if (!S.Clipped)
-            current = QPainterPath(), current.addRect(0, 0, Image.width(), Image.height());
+            current = QPainterPath(), current.addRect(Canvas());
         S.Clip = mode == 1   ? current.intersected(area)
                  : mode == 2 ? current.united(area)
                  : mode == 3 ? current.united(area).subtracted(current.intersected(area))
@@ -293,7 +295,14 @@ public:
                 Area_In_Picture(QRectF(origin.x() - width, origin.y() - line, 3 * width, 3 * line));
         if (Over_Budget())
             return;
+        if (Measuring) {
+            QTransform placed = QTransform::fromTranslate(origin.x(), origin.y());
+            placed.rotate(-f.Escapement / 10);
+            Note_Drawn(placed.mapRect(QRectF(x, y - metrics.ascent(), width, line)));
+        }
         Apply_Clip();
+        if (Measuring)
+            return;
         P.save();
         P.translate(origin);
         P.rotate(-f.Escapement / 10);
@@ -321,6 +330,13 @@ public:
             std::abs(core ? Get_U16_LE(dib + 6) : static_cast<std::int32_t>(Get_U32_LE(dib + 8)));
         if (bw <= 0 || bh <= 0 || bw * bh > 4096 * 4096)
             return;
+        if (Measuring) {
+            const QTransform t = Mapping();
+            const QRectF target = QRectF(t.map(corner0), t.map(corner1)).normalized();
+            if (Within_Reach(target))
+                Note_Drawn(target);
+            return;
+        }
         Work += static_cast<std::uint64_t>(bw * bh);
         QImage picture = Over_Budget() ? QImage() : Dib_Picture(dib, size, core, bw, bh);
         if (picture.isNull())
@@ -350,6 +366,8 @@ private:
         Work += Area_In_Picture(bounds);
         if (Over_Budget())
             return;
+        if (Measuring)
+            return Note_Drawn(path.controlPointRect());
         Apply_Clip();
         path.setFillRule(S.Winding ? Qt::WindingFill : Qt::OddEvenFill);
         if (fill && S.Brush.Visible)
@@ -359,6 +377,21 @@ private:
         if (stroke && S.Pen.Visible)
             P.strokePath(path, QPen(S.Pen.Color, pen <= 1.5 ? 0 : pen, Qt::SolidLine, Qt::RoundCap,
                                     Qt::RoundJoin));
+    }
+
+    // Where figures can show: the picture, or anywhere when measuring.
+    QRectF Canvas() const
+    {
+        return Measuring ? QRectF(-1e7, -1e7, 2e7, 2e7)
+                         : QRectF(0, 0, Image.width(), Image.height());
+    }
+
+    void Note_Drawn(QRectF area)
+    {
+        if (S.Clipped)
+            area = area.intersected(S.Clip.boundingRect());
+        if (!area.isEmpty() || area.width() > 0 || area.height() > 0)
+            Drawn = Drawn.isNull() ? area : Drawn.united(area);
     }
 
     void Apply_Clip()
@@ -838,6 +871,47 @@ bool Play_Records(const u8* data, std::size_t size, std::size_t pos, bool wmf, T
 
 // ------------------------------------------------------- picture and mapping
 
+// A Windows metafile's records and the window they start with.
+struct T_Wmf_Play {
+    const u8* Data;
+    std::size_t Size, Records_At;
+    unsigned Object_Count;
+    double Win_X, Win_Y, Ext_X, Ext_Y;
+};
+
+// Plays the records with the window mapped onto a picture of `frame` pixels,
+// whose point `origin` lands at the drawer's top left, scaled by `scale`.
+bool Play_Wmf(const T_Wmf_Play& play, T_Drawer& d, QSize frame, QPointF origin, double scale,
+              std::string& error)
+{
+    d.S.Win_X = play.Win_X, d.S.Win_Y = play.Win_Y, d.S.Win_W = play.Ext_X, d.S.Win_H = play.Ext_Y;
+    d.Mapping = [&d, frame, origin, scale] {
+        return QTransform::fromTranslate(-d.S.Win_X, -d.S.Win_Y) *
+               QTransform::fromScale(frame.width() / d.S.Win_W, frame.height() / d.S.Win_H) *
+               QTransform::fromTranslate(-origin.x(), -origin.y()) *
+               QTransform::fromScale(scale, scale);
+    };
+    return Play_Records(play.Data, play.Size, play.Records_At, true, d, play.Object_Count, error);
+}
+
+// The frame's picture widened to what was drawn beyond it. A figure that
+// merely touches the frame's edge (a border drawn on it) widens nothing.
+QRectF Extent_With(QSize frame, const QRectF& drawn)
+{
+    QRectF whole(QPointF(0, 0), frame);
+    if (drawn.isNull())
+        return whole;
+    if (drawn.left() < -1)
+        whole.setLeft(std::floor(drawn.left()));
+    if (drawn.top() < -1)
+        whole.setTop(std::floor(drawn.top()));
+    if (drawn.right() > frame.width() + 1)
+        whole.setRight(std::ceil(drawn.right()));
+    if (drawn.bottom() > frame.height() + 1)
+        whole.setBottom(std::ceil(drawn.bottom()));
+    return whole;
+}
+
 bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
               const T_Decode_Limits& limits)
 {
@@ -868,19 +942,32 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
             win_x = v(0), win_y = v(1), org_set = true;
         pos += words * 2;
     }
-    if (!New_Drawing(out, placeable ? ext_x * 96 / inch : ext_x,
+    QImage framed;
+    if (!New_Drawing(framed, placeable ? ext_x * 96 / inch : ext_x,
                      placeable ? ext_y * 96 / inch : ext_y, limits, error))
         return false;
-
-    // The current window maps onto the whole picture, as when the metafile
-    // is played into a viewport of the picture's size.
+    const T_Wmf_Play play{data,  size,  records_at, std::min(object_count, 65535u),
+                          win_x, win_y, ext_x,      ext_y};
+    // The window maps onto the picture the header's frame gives, as when the
+    // metafile is played into a viewport of that size; a drawing that
+    // reaches beyond it widens the picture so that all of it shows.
+    QImage measure(1, 1, QImage::Format_RGB32);
+    T_Drawer probe(measure, limits.Max_Draw_Work);
+    probe.Measuring = true;
+    if (!Play_Wmf(play, probe, framed.size(), {}, 1, error))
+        return false;
+    const QRectF whole = Extent_With(framed.size(), probe.Drawn);
+    const double longer = std::max(whole.width(), whole.height());
+    const double scale = longer > 4096 ? 4096 / longer : 1;
+    if (whole == QRectF(QPointF(0, 0), framed.size()))
+        out = framed;
+    else if (!New_Image(out, std::max<std::int64_t>(1, std::llround(whole.width() * scale)),
+                        std::max<std::int64_t>(1, std::llround(whole.height() * scale)),
+                        QImage::Format_RGB32, limits, error))
+        return false;
+    out.fill(Qt::white);
     T_Drawer d(out, limits.Max_Draw_Work);
-    d.S.Win_X = win_x, d.S.Win_Y = win_y, d.S.Win_W = ext_x, d.S.Win_H = ext_y;
-    d.Mapping = [&] {
-        return QTransform::fromTranslate(-d.S.Win_X, -d.S.Win_Y) *
-               QTransform::fromScale(out.width() / d.S.Win_W, out.height() / d.S.Win_H);
-    };
-    return Play_Records(data, size, records_at, true, d, std::min(object_count, 65535u), error);
+    return Play_Wmf(play, d, framed.size(), whole.topLeft(), scale, error);
 }
 
 bool Is_Emf(const u8* data, std::size_t size)

@@ -23,7 +23,11 @@ const T_Decoder_Entry Decoders[] = {
     {T_Image_Decoder::Eps, "eps", Looks_Like_Eps, Decode_Eps},
     {T_Image_Decoder::Psd, "psd pdd", Looks_Like_Psd, Decode_Psd},
     {T_Image_Decoder::Psp, "psp", Looks_Like_Psp, Decode_Psp},
-    {T_Image_Decoder::Rle_Bitmap, "rlebmp", Looks_Like_Rle_Bitmap, Decode_Rle_Bitmap},
+    {T_Image_Decoder::Bitmap, "winbmp", Looks_Like_Bitmap, Decode_Bitmap},
+#if VARNOLT_REFERENCE_DECODERS
+    {T_Image_Decoder::Png, "libpng", Looks_Like_Png, Decode_Png},
+    {T_Image_Decoder::Tiff, "libtiff", Looks_Like_Tiff, Decode_Tiff},
+#endif
     {T_Image_Decoder::Metafile, "metafile wmf emf", Looks_Like_Metafile, Draw_Metafile},
     {T_Image_Decoder::Sgi, "sgi rgb rgba bw", Looks_Like_Sgi, Decode_Sgi},
     {T_Image_Decoder::Pcd, "pcd", Looks_Like_Pcd, Decode_Pcd},

@@ -1,5 +1,5 @@
 // The less common raster formats: Dr. Halo, Alias/Wavefront, Autodesk
-// Animator, Kodak Photo-CD, and run-length Windows bitmaps.
+// Animator and Kodak Photo-CD.
 #include "image_decoders.h"
 
 #include <algorithm>
@@ -303,77 +303,6 @@ bool Decode_Pcd(const T_Source& source, QImage& out, std::string& error)
     // The picture is shown turned a quarter to the left (1), upside down (2)
     // or a quarter to the right (3).
     out = stored.transformed(QTransform().rotate((4 - rotation) % 4 * 90.0));
-    return true;
-}
-
-// ------------------------------------------------- run-length bitmaps
-
-// Run-length Windows bitmaps (RLE8 and RLE4). Qt's bitmap reader reads them
-// too, but leaves the pixels that a delta escape skips as they happened to
-// be in memory, and shows a file cut short as if it were whole; this decoder
-// gives skipped pixels colour 0 and refuses data that ends before its
-// end-of-bitmap escape.
-
-bool Looks_Like_Rle_Bitmap(const u8* data, std::size_t size)
-{
-    if (size < 54 || data[0] != 'B' || data[1] != 'M' || Get_U32_LE(data + 14) < 40)
-        return false;
-    const unsigned bits = Get_U16_LE(data + 28), compression = Get_U32_LE(data + 30);
-    return (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
-}
-
-bool Decode_Rle_Bitmap(const T_Source& source, QImage& out, std::string& error)
-{
-    const u8* data = source.Data;
-    const std::size_t size = source.Size;
-    if (!Looks_Like_Rle_Bitmap(data, size))
-        return Fail(error, "This is not a run-length Windows bitmap.");
-    const std::uint32_t pixels_at = Get_U32_LE(data + 10), info_size = Get_U32_LE(data + 14);
-    const std::int64_t w = static_cast<std::int32_t>(Get_U32_LE(data + 18));
-    const std::int64_t stored_h = static_cast<std::int32_t>(Get_U32_LE(data + 22));
-    const bool four = Get_U16_LE(data + 28) == 4, top_down = stored_h < 0;
-    const std::int64_t h = top_down ? -stored_h : stored_h;
-    if (pixels_at > size || info_size > size - 14)
-        return Fail(error, "The bitmap's data lies outside the file.");
-    // Each run of two bytes covers at most 255 pixels.
-    if (!New_Image(out, w, h, QImage::Format_Indexed8, source.Limits, error, 2, size - pixels_at))
-        return false;
-    // The colour table: as many entries as the header says, at most as many
-    // as the depth allows and the bytes before the pixels hold.
-    const std::size_t table_at = 14 + info_size, most = four ? 16 : 256,
-                      stated = Get_U32_LE(data + 46);
-    const std::size_t colors = std::min(
-        {stated ? stated : most, most, pixels_at > table_at ? (pixels_at - table_at) / 4 : 0});
-    for (std::size_t i = 0; i < colors; ++i) {
-        const u8* bgr = data + table_at + i * 4;
-        out.setColor(static_cast<int>(i), qRgb(bgr[2], bgr[1], bgr[0]));
-    }
-    std::int64_t x = 0, y = 0; // y counts rows from the start of the data
-    T_Reader in(data + pixels_at, size - pixels_at);
-    while (y < h) {
-        if (!in.Has(2))
-            return Fail(error, "The compressed bitmap data ends early.");
-        const unsigned count = in.U8(), value = in.U8();
-        if (count == 0 && value == 0) { // end of line
-            x = 0, ++y;
-        } else if (count == 0 && value == 1) { // end of bitmap
-            return true;
-        } else if (count == 0 && value == 2) { // delta
-            if (!in.Has(2))
-                return Fail(error, "The compressed bitmap data ends early.");
-            x += in.U8(), y += in.U8();
-        } else { // a run of `count` pixels, or `value` pixels as they are, padded to 16 bits
-            const std::size_t bytes = count ? 0 : four ? (value + 1) / 2 : value;
-            if (!in.Has(bytes))
-                return Fail(error, "The compressed bitmap data ends early.");
-            u8* row = out.scanLine(static_cast<int>(top_down ? y : h - 1 - y));
-            for (unsigned i = 0; i < (count ? count : value) && x < w; ++i) {
-                const unsigned b = count ? value : in.Here()[four ? i / 2 : i];
-                row[x++] = static_cast<u8>(four ? (i & 1 ? b & 15 : b >> 4) : b);
-            }
-            in.Skip(bytes + (bytes & 1));
-        }
-    }
     return true;
 }
 

@@ -1,12 +1,18 @@
 // The program's own decoders: the formats that Qt's image readers do not
-// know, or know only in part (Targa, run-length bitmaps). The image plugin
-// (image_plugin.cpp) puts them behind Qt's QImageReader.
+// know, or know only in part (Targa, bitmaps), and, where the reference
+// libraries are built in (VARNOLT_REFERENCE_DECODERS), PNG through libpng
+// and TIFF through libtiff, whose Qt readers leave some pixels undefined.
+// The image plugin (image_plugin.cpp) puts them behind Qt's QImageReader.
 //
 // Every decoder works on a byte buffer that is fully in memory and checks
 // each length, offset and dimension against that buffer before it reads or
 // allocates, so a truncated, corrupt or hostile file ends in a returned error
 // text, never in a crash or a runaway allocation.
 #pragma once
+
+#ifndef VARNOLT_REFERENCE_DECODERS
+#define VARNOLT_REFERENCE_DECODERS 0 // set by the build where libpng and libtiff are used
+#endif
 
 #include <QImage>
 
@@ -20,18 +26,21 @@ class QIODevice;
 // Which decoder reads a format. Several extensions share one decoder.
 enum class T_Image_Decoder {
     None,
-    Metafile,   // wmf, emf
-    Targa,      // tga, win, vst, vda, icb
-    Eps,        // eps: its TIFF or WMF preview
-    Pcx,        // pcx, pcc, scr
-    Rla,        // rla, rpf
-    Sgi,        // sgi, rgb, rgba, bw
-    Psd,        // psd, pdd
-    Autodesk,   // cel, pic
-    Pcd,        // pcd
-    Cut,        // cut
-    Psp,        // psp
-    Rle_Bitmap, // bmp, rle, dib with RLE8 or RLE4 compression
+    Metafile, // wmf, emf
+    Targa,    // tga, win, vst, vda, icb
+    Eps,      // eps: its TIFF or WMF preview
+    Pcx,      // pcx, pcc, scr
+    Rla,      // rla, rpf
+    Sgi,      // sgi, rgb, rgba, bw
+    Psd,      // psd, pdd
+    Autodesk, // cel, pic
+    Pcd,      // pcd
+    Cut,      // cut
+    Psp,      // psp
+    Bitmap,   // bmp, rle, dib
+    // Only where the reference libraries are built in; these stay last.
+    Png,  // png, through libpng
+    Tiff, // tif, tiff, fax, through libtiff's RGBA interface
 };
 
 // The size a picture's header declares, filled in by a decoder before it
@@ -61,8 +70,7 @@ struct T_Decode_Limits {
 
 // The decoder that recognises the data by its signature, or None. Formats
 // without a reliable signature (Targa without its footer, Dr. Halo, the
-// Alias/Wavefront format) are never recognised here, only by name. Of the
-// bitmaps only the run-length ones are recognised (see Rle_Bitmap).
+// Alias/Wavefront format) are never recognised here, only by name.
 T_Image_Decoder Detect_Image_Decoder(const std::uint8_t* data, std::size_t size);
 
 // The decoder of a format name: the reader names of the format registry
@@ -269,7 +277,11 @@ bool Decode_Autodesk(const T_Source& source, QImage& out, std::string& error);
 bool Decode_Pcd(const T_Source& source, QImage& out, std::string& error);
 bool Decode_Cut(const T_Source& source, QImage& out, std::string& error);
 bool Decode_Psp(const T_Source& source, QImage& out, std::string& error);
-bool Decode_Rle_Bitmap(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Bitmap(const T_Source& source, QImage& out, std::string& error);
+#if VARNOLT_REFERENCE_DECODERS
+bool Decode_Png(const T_Source& source, QImage& out, std::string& error);
+bool Decode_Tiff(const T_Source& source, QImage& out, std::string& error);
+#endif
 bool Decode_Eps(const T_Source& source, QImage& out, std::string& error);
 // Draws a Windows metafile or enhanced metafile onto a white picture.
 bool Draw_Metafile(const T_Source& source, QImage& out, std::string& error);
@@ -284,6 +296,10 @@ bool Looks_Like_Psp(const u8* data, std::size_t size);
 bool Looks_Like_Eps(const u8* data, std::size_t size);
 bool Looks_Like_Autodesk(const u8* data, std::size_t size);
 bool Looks_Like_Pcd(const u8* data, std::size_t size);
-bool Looks_Like_Rle_Bitmap(const u8* data, std::size_t size);
+bool Looks_Like_Bitmap(const u8* data, std::size_t size);
+#if VARNOLT_REFERENCE_DECODERS
+bool Looks_Like_Png(const u8* data, std::size_t size);
+bool Looks_Like_Tiff(const u8* data, std::size_t size);
+#endif
 
 } // namespace imaging

@@ -16,10 +16,11 @@ std::vector<T_Image_Format> Build_Registry()
     const char* autodesk = "Autodesk images";
     // Qt reads bitmaps, icons, JPEG, GIF, PNG and TIFF (with its image
     // formats plugin); the program's own image handlers read the rest under
-    // these names (see image_decoders.h). Qt's Targa reader takes only
-    // uncompressed true-colour files with the version 2 footer, so the
-    // program's own reader follows it.
-    const std::vector<std::string> targa_readers{"tga", "targa"};
+    // these names (see image_decoders.h), and bitmaps, PNG and TIFF where
+    // their content is recognised (see u_image_load.h). Qt's Targa reader
+    // takes only uncompressed true-colour files and shifts those with an
+    // image-ID field, so the program's own reader comes first.
+    const std::vector<std::string> targa_readers{"targa", "tga"};
     // {extension, own description (empty: the group's), group, readers}
     std::vector<T_Image_Format> registry = {
         {"bmp", "", bitmaps, {"bmp"}},

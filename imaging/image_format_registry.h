@@ -11,8 +11,8 @@ struct T_Image_Format {
     std::string Description; // the format's own description, else its group's
     std::string Group;       // the description of the format's group
     // The names of the image readers for this extension, to be tried in this
-    // order: Qt's own where it has one, then the program's own handler where
-    // Qt reads only some variants (Targa).
+    // order: Qt's own where it has one, or the program's own handler first
+    // where Qt reads only some variants and some wrongly (Targa).
     std::vector<std::string> Readers;
 };
 

@@ -93,7 +93,8 @@ private:
         if (!Loaded_ && source && source->isReadable() &&
             (source->isSequential() || source->size() <= most)) {
             Loaded_ = true;
-            Data_ = source->read(most);
+            // Asking for no more than the file holds: Qt reserves what is asked.
+            Data_ = source->read(source->isSequential() ? most : source->size() - source->pos());
             Palette_ = Decoder_ == T_Image_Decoder::Cut ? Side_Palette(source) : std::string();
         }
         return Loaded_;

@@ -47,7 +47,8 @@ struct T_Loaded_Picture {
 // without a hint, the formats of the file's own extension, then the one that
 // recognises the content (when the extension names none or the wrong one).
 // A file with the signature of one of the program's own formats goes to that
-// handler alone.
+// handler alone: every Windows bitmap, and where the reference libraries are
+// built in (not on Windows), every PNG and TIFF.
 // A picture whose declared size exceeds Max_Picture_Pixels (or a side of
 // Max_Picture_Side) is refused before decoding, as Too_Large.
 // Safe to call from several threads at once.

@@ -14,15 +14,40 @@ struct T_Sample {
     int Tolerance;      // lossy or reduced-depth samples differ a little
 };
 
+// PNG and TIFF go to their reference libraries where those are built in.
+#if VARNOLT_REFERENCE_DECODERS
+constexpr const char* Png_Reader = "libpng";
+constexpr const char* Tiff_Reader = "libtiff";
+#else
+constexpr const char* Png_Reader = "png";
+constexpr const char* Tiff_Reader = "tiff";
+#endif
+
 const T_Sample Samples[] = {
-    {"rgb8.png", "png", 0},     {"palette.png", "png", 0}, {"interlaced.png", "png", 0},
-    {"rgb16.png", "png", 0},    {"rgba.png", "png", 0},    {"rgb24.bmp", "bmp", 0},
-    {"palette8.bmp", "bmp", 0}, {"rle8.bmp", "rlebmp", 0}, {"rgba32.bmp", "bmp", 0},
-    {"icon.ico", "ico", 0},     {"rgb.jpg", "jpeg", 6},    {"progressive.jpg", "jpeg", 40},
-    {"cmyk.jpg", "jpeg", 8},    {"palette.gif", "gif", 0}, {"interlaced.gif", "gif", 0},
-    {"raw.tif", "tiff", 0},     {"lzw.tif", "tiff", 0},    {"zip.tif", "tiff", 0},
-    {"raw.tga", "targa", 0},    {"rle.tga", "targa", 0},   {"rgb24.pcx", "pcx", 0},
-    {"palette8.pcx", "pcx", 0}, {"rgb.psd", "psd", 0},     {"verbatim.sgi", "sgi", 0},
+    {"rgb8.png", Png_Reader, 0},
+    {"palette.png", Png_Reader, 0},
+    {"interlaced.png", Png_Reader, 0},
+    {"rgb16.png", Png_Reader, 0},
+    {"rgba.png", Png_Reader, 0},
+    {"rgb24.bmp", "winbmp", 0},
+    {"palette8.bmp", "winbmp", 0},
+    {"rle8.bmp", "winbmp", 0},
+    {"rgba32.bmp", "winbmp", 0},
+    {"icon.ico", "ico", 0},
+    {"rgb.jpg", "jpeg", 6},
+    {"progressive.jpg", "jpeg", 40},
+    {"cmyk.jpg", "jpeg", 8},
+    {"palette.gif", "gif", 0},
+    {"interlaced.gif", "gif", 0},
+    {"raw.tif", Tiff_Reader, 0},
+    {"lzw.tif", Tiff_Reader, 0},
+    {"zip.tif", Tiff_Reader, 0},
+    {"raw.tga", "targa", 0},
+    {"rle.tga", "targa", 0},
+    {"rgb24.pcx", "pcx", 0},
+    {"palette8.pcx", "pcx", 0},
+    {"rgb.psd", "psd", 0},
+    {"verbatim.sgi", "sgi", 0},
     {"rle.sgi", "sgi", 0},
 };
 

@@ -1,0 +1,98 @@
+// Cases that the suites cover only in part, built here byte by byte: a
+// Targa file with an image-ID field, bit fields that must be scaled (not
+// shifted) to 8 bits, and a metafile that draws beyond its header's frame.
+#include "decoder_test_support.h"
+
+using namespace test;
+
+namespace {
+
+TEST(ReferenceCases, TargaImageIdFieldDoesNotShiftThePixels)
+{
+    // Uncompressed true colour, 2 x 1, top row first, after a 5-byte ID.
+    Bytes tga = {5, 0, 2, 0, 0, 0, 0, 0};
+    Put16(tga, 0), Put16(tga, 0), Put16(tga, 2), Put16(tga, 1);
+    tga.push_back(24), tga.push_back(0x20);
+    tga.insert(tga.end(), {'H', 'E', 'L', 'L', 'O'});
+    tga.insert(tga.end(), {0, 0, 255, 255, 0, 0}); // red, blue (stored BGR)
+    Scratch_Dir dir;
+    std::string format;
+    Write_File(dir / "id.tga", As_Text(tga));
+    const QImage image = Load_Ok(dir / "id.tga", {}, &format);
+    EXPECT_EQ(format, "targa");
+    EXPECT_TRUE(Color_At(image, 0, 0, 255, 0, 0));
+    EXPECT_TRUE(Color_At(image, 1, 0, 0, 0, 255));
+}
+
+// A bitmap file with a 40-byte header and 16-bit bit fields.
+Bytes Bit_Field_Bitmap(std::uint32_t red, std::uint32_t green, std::uint32_t blue,
+                       std::initializer_list<unsigned> pixels)
+{
+    Bytes bmp = {'B', 'M'};
+    const std::uint32_t row = (static_cast<std::uint32_t>(pixels.size()) * 2 + 3) / 4 * 4;
+    Put32(bmp, 14 + 40 + 12 + row), Put32(bmp, 0), Put32(bmp, 14 + 40 + 12);
+    Put32(bmp, 40), Put32(bmp, static_cast<std::uint32_t>(pixels.size())), Put32(bmp, 1);
+    Put16(bmp, 1), Put16(bmp, 16), Put32(bmp, 3), Put32(bmp, row);
+    Put32(bmp, 2835), Put32(bmp, 2835), Put32(bmp, 0), Put32(bmp, 0);
+    Put32(bmp, red), Put32(bmp, green), Put32(bmp, blue);
+    for (unsigned p : pixels)
+        Put16(bmp, p);
+    bmp.resize(14 + 40 + 12 + row, 0);
+    return bmp;
+}
+
+TEST(ReferenceCases, BitFieldsAreScaledToFullRange)
+{
+    Scratch_Dir dir;
+    // 5-6-5: the largest value of each channel is full brightness, not 248 or 252.
+    Write_File(dir / "565.bmp",
+               As_Text(Bit_Field_Bitmap(0xF800, 0x07E0, 0x001F, {0xF800, 0x07E0, 0x001F, 0x8410})));
+    QImage image = Load_Ok(dir / "565.bmp");
+    EXPECT_TRUE(Color_At(image, 0, 0, 255, 0, 0));
+    EXPECT_TRUE(Color_At(image, 1, 0, 0, 255, 0));
+    EXPECT_TRUE(Color_At(image, 2, 0, 0, 0, 255));
+    EXPECT_TRUE(Color_At(image, 3, 0, 132, 130, 132)); // 16/31, 32/63, 16/31, rounded
+    // A one-bit channel is off or fully on.
+    Write_File(dir / "1bit.bmp",
+               As_Text(Bit_Field_Bitmap(0x8000, 0x7FE0, 0x001F, {0x8000, 0x0000})));
+    image = Load_Ok(dir / "1bit.bmp");
+    EXPECT_TRUE(Color_At(image, 0, 0, 255, 0, 0));
+    EXPECT_TRUE(Color_At(image, 1, 0, 0, 0, 0));
+}
+
+TEST(ReferenceCases, MetafileDrawingBeyondItsFrameIsShownWhole)
+{
+    // A placeable metafile whose frame is 100 x 50 at 96 units an inch (one
+    // unit a pixel), with a red rectangle from (150, 20) to (190, 40).
+    Bytes wmf;
+    Put32(wmf, 0x9AC6CDD7), Put16(wmf, 0);
+    Put16(wmf, 0), Put16(wmf, 0), Put16(wmf, 100), Put16(wmf, 50), Put16(wmf, 96);
+    Put32(wmf, 0), Put16(wmf, 0);
+    Bytes records;
+    auto record = [&](unsigned function, std::initializer_list<unsigned> words) {
+        Put32(records, static_cast<std::uint32_t>(3 + words.size()));
+        Put16(records, function);
+        for (unsigned w : words)
+            Put16(records, w);
+    };
+    record(0x02FC, {0, 0x00FF, 0x0000, 0}); // a solid red brush
+    record(0x012D, {0});                    // selected
+    record(0x041B, {40, 190, 20, 150});     // the rectangle: bottom, right, top, left
+    record(0x041B, {30, 60, 10, 10});       // and one inside the frame
+    record(0x0000, {});
+    Put16(wmf, 1), Put16(wmf, 9), Put16(wmf, 0x0300);
+    Put32(wmf, static_cast<std::uint32_t>((18 + records.size()) / 2));
+    Put16(wmf, 1), Put32(wmf, 7), Put16(wmf, 0);
+    wmf.insert(wmf.end(), records.begin(), records.end());
+
+    Scratch_Dir dir;
+    Write_File(dir / "wide.wmf", As_Text(wmf));
+    const QImage image = Load_Ok(dir / "wide.wmf");
+    ASSERT_GE(image.width(), 190);
+    EXPECT_EQ(image.height(), 50);
+    EXPECT_TRUE(Color_At(image, 170, 30, 255, 0, 0)); // beyond the frame
+    EXPECT_TRUE(Color_At(image, 30, 20, 255, 0, 0));  // inside it, where it was
+    EXPECT_TRUE(Color_At(image, 120, 30, 255, 255, 255));
+}
+
+} // namespace
