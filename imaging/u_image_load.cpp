@@ -128,7 +128,16 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
                 return picture;
             }
         }
+        // Qt's readers draw into the picture they are given when its size
+        // and layout fit, and some leave pixels they never decode as they
+        // find them: a cleared picture makes those pixels defined
+        // (transparent black), the same on every run.
         QImage image;
+        if (const QImage::Format layout = reader.imageFormat();
+            size.isValid() && layout != QImage::Format_Invalid) {
+            image = QImage(size, layout);
+            image.fill(0);
+        }
         if (reader.read(&image)) {
             picture.Result = T_Picture_Load_Result::Loaded;
             picture.Image = std::move(image);

@@ -98,24 +98,27 @@ TEST_F(Headless, WritesJsonAndTheDifferencesPictureOfTheUnionOfBothSizes)
 
 TEST_F(Headless, JsonStaysValidForNamesThatAreNotUtf8AndGivesNullForAMissingSide)
 {
+#ifndef _WIN32 // Windows names are Unicode
     Make_Png(dir / "a.png", 20, 20);
     // Bytes that are no UTF-8: a name POSIX allows and Qt cannot spell.
     const std::string odd = dir / "caf\xe9 \xff.png";
     fs::copy_file(dir / "a.png", odd); // by its bytes: Qt could not spell the name
     EXPECT_EQ(Compare({"--json", dir / "a.png", odd}), 0) << Err;
-    std::vector<QJsonObject> lines = Json_Lines(Out);
-    ASSERT_EQ(lines.size(), 2u) << Out;
-    EXPECT_EQ(lines[1][u"result"].toString().toStdString(), "identical");
-    EXPECT_EQ(lines[1][u"new"].toString(), QString::fromStdString(dir / "caf\uFFFD \uFFFD.png"));
-    EXPECT_TRUE(lines[1][u"new_bytes"].toString().endsWith(QLatin1String("636166e920ff2e706e67")));
-    EXPECT_FALSE(lines[1].contains(QLatin1String("old_bytes")));
+    const std::vector<QJsonObject> odd_lines = Json_Lines(Out);
+    ASSERT_EQ(odd_lines.size(), 2u) << Out;
+    const QJsonObject& pair = odd_lines[1];
+    EXPECT_EQ(pair[u"result"].toString().toStdString(), "identical");
+    EXPECT_EQ(pair[u"new"].toString(), QString::fromStdString(dir / "caf\uFFFD \uFFFD.png"));
+    EXPECT_TRUE(pair[u"new_bytes"].toString().endsWith(QLatin1String("636166e920ff2e706e67")));
+    EXPECT_FALSE(pair.contains(QLatin1String("old_bytes")));
+#endif
 
     // A file on one side only: the other side's name is null.
     fs::create_directories(dir.Path / "old");
     fs::create_directories(dir.Path / "new");
     Make_Png(dir / "new/added.png", 10, 10);
     EXPECT_EQ(Compare({"--json", dir / "old", dir / "new"}), 1);
-    lines = Json_Lines(Out);
+    const std::vector<QJsonObject> lines = Json_Lines(Out);
     ASSERT_EQ(lines.size(), 3u) << Out;
     EXPECT_TRUE(lines[1][u"old"].isNull());
     EXPECT_EQ(lines[1][u"new"].toString(), QLatin1String("added.png"));
@@ -196,7 +199,8 @@ TEST_F(Headless, ComparesFoldersFileByFileAndTotalsThem)
     std::vector<std::string> written;
     for (const auto& entry : fs::recursive_directory_iterator(dir.Path / "pictures"))
         if (entry.is_regular_file())
-            written.push_back(entry.path().lexically_relative(dir.Path / "pictures").string());
+            written.push_back(
+                entry.path().lexically_relative(dir.Path / "pictures").generic_string());
     EXPECT_EQ(written, std::vector<std::string>{"sub/deep/plan.png"});
     // A file where the folder of pictures should go is refused, not replaced.
     test::Write_File(dir / "taken", "mine");
