@@ -1,6 +1,14 @@
 #include "content_pairing.h"
 
+#include "page_moves.h"
+
 namespace {
+
+bool Drawn(const std::vector<T_Page_Signature>& pages, int page)
+{
+    return page >= 0 && page < static_cast<int>(pages.size()) &&
+           !pages[static_cast<std::size_t>(page)].Ink.empty();
+}
 
 std::vector<T_Page_Match> Matches(const std::vector<int>& partners,
                                   const std::vector<T_Page_Signature>& own,
@@ -12,6 +20,8 @@ std::vector<T_Page_Match> Matches(const std::vector<int>& partners,
         int partner = partners[page];
         if (partner < 0 || partner >= static_cast<int>(other.size()))
             matches.push_back(T_Page_Match::Unpaired);
+        else if (!Drawn(own, static_cast<int>(page)) || !Drawn(other, partner))
+            matches.push_back(T_Page_Match::Unknown);
         else if (own[page].Content_Hash == other[static_cast<std::size_t>(partner)].Content_Hash)
             matches.push_back(T_Page_Match::Same);
         else
@@ -22,12 +32,26 @@ std::vector<T_Page_Match> Matches(const std::vector<int>& partners,
 
 } // namespace
 
+T_Content_Pairing Judge_Pairing(T_Page_Pairing Pairs, const std::vector<T_Page_Signature>& left,
+                                const std::vector<T_Page_Signature>& right)
+{
+    T_Content_Pairing pairing;
+    pairing.Pairs = std::move(Pairs);
+    pairing.Left = Matches(pairing.Pairs.Left_To_Right, left, right);
+    pairing.Right = Matches(pairing.Pairs.Right_To_Left, right, left);
+    pairing.Left_Moved = Moved_Pages(pairing.Pairs.Left_To_Right);
+    pairing.Right_Moved.assign(pairing.Pairs.Right_To_Left.size(), false);
+    for (std::size_t page = 0; page < pairing.Right_Moved.size(); ++page) {
+        const int partner = pairing.Pairs.Right_To_Left[page];
+        pairing.Right_Moved[page] = partner >= 0 &&
+                                    partner < static_cast<int>(pairing.Left_Moved.size()) &&
+                                    pairing.Left_Moved[static_cast<std::size_t>(partner)];
+    }
+    return pairing;
+}
+
 T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,
                                   const std::vector<T_Page_Signature>& right)
 {
-    T_Content_Pairing pairing;
-    pairing.Pairs = Pair_Pages(left, right);
-    pairing.Left = Matches(pairing.Pairs.Left_To_Right, left, right);
-    pairing.Right = Matches(pairing.Pairs.Right_To_Left, right, left);
-    return pairing;
+    return Judge_Pairing(Pair_Pages(left, right), left, right);
 }

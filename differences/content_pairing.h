@@ -18,9 +18,19 @@ struct T_Content_Pairing {
     T_Page_Pairing Pairs;
     std::vector<T_Page_Match> Left;
     std::vector<T_Page_Match> Right;
+    // Whether each page left its place in the order (see Moved_Pages); a
+    // page of the modified version moved when its counterpart did.
+    std::vector<bool> Left_Moved;
+    std::vector<bool> Right_Moved;
 };
 
 // Pairs the pages and judges each pair by the pages' full-resolution
 // pictures (their content hashes).
 T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,
                                   const std::vector<T_Page_Signature>& right);
+
+// Judges pages paired by other means (drawings' page names first) the same
+// way. A page without a signature (an empty Ink: it could not be drawn) is
+// Unknown unless it has no counterpart: nothing says whether it changed.
+T_Content_Pairing Judge_Pairing(T_Page_Pairing Pairs, const std::vector<T_Page_Signature>& left,
+                                const std::vector<T_Page_Signature>& right);

@@ -1,8 +1,14 @@
 #include "drawing_page_pairing.h"
 
+#include "file_names.h"
+#include "os_platform.h"
 #include "page_pairing.h"
 #include "picture_signature.h"
 #include "u_image_load.h"
+#include "u_ole_automation.h"
+#include "u_temp_files.h"
+
+#include <functional>
 
 namespace {
 
@@ -21,53 +27,151 @@ std::vector<int> Pair_By_Identifier(const T_Page_List& Left, const T_Page_List& 
     return partner;
 }
 
-// The signatures of some pages of one side; an empty signature (a blank
-// page without a picture) for a page that cannot be exported or read.
-std::vector<T_Page_Signature> Exported_Signatures(T_Diff_Session& Session, T_Side Side,
-                                                  const std::vector<int>& Pages,
-                                                  std::vector<bool>& Drawn)
+// The pages of each side without a counterpart in `Partner`.
+struct T_Left_Over {
+    std::vector<int> Left, Right;
+};
+
+T_Left_Over Left_Over(const std::vector<int>& Partner, int Right_Count)
 {
-    std::vector<T_Page_Signature> signatures;
-    for (int page : Pages) {
-        T_Work_Result exported = Session.Export_Page(Side, page);
-        T_Loaded_Picture picture =
-            exported.Done() ? Load_Drawn_Or_Decoded(exported.File) : T_Loaded_Picture{};
-        const bool loaded = picture.Result == T_Picture_Load_Result::Loaded;
-        Drawn.push_back(loaded);
-        signatures.push_back(loaded ? Picture_Signature(picture.Image) : T_Page_Signature{});
+    T_Left_Over alone;
+    std::vector<bool> right_taken(std::size_t(Right_Count), false);
+    for (std::size_t page = 0; page < Partner.size(); ++page) {
+        if (Partner[page] < 0)
+            alone.Left.push_back(int(page));
+        else
+            right_taken[std::size_t(Partner[page])] = true;
     }
-    return signatures;
+    for (int page = 0; page < Right_Count; ++page)
+        if (!right_taken[std::size_t(page)])
+            alone.Right.push_back(page);
+    return alone;
+}
+
+// The signature of one page, exported (or reused) and read; an empty one (no
+// ink) for a page that cannot be exported or read.
+T_Page_Signature Exported_Signature(T_Diff_Session& Session, T_Side Side, int Page)
+{
+    T_Work_Result exported = Session.Export_Page(Side, Page);
+    T_Loaded_Picture picture =
+        exported.Done() ? Load_Drawn_Or_Decoded(exported.File) : T_Loaded_Picture{};
+    return picture.Result == T_Picture_Load_Result::Loaded ? Picture_Signature(picture.Image)
+                                                           : T_Page_Signature{};
+}
+
+using T_Signature_Of = std::function<T_Page_Signature(T_Side Side, int Page)>;
+
+// Pairs by identifier, then the pages left over by what they show.
+std::vector<int> Pair_Names_Then_Content(const T_Page_List& Left, const T_Page_List& Right,
+                                         const T_Signature_Of& Signature_Of)
+{
+    std::vector<int> partner = Pair_By_Identifier(Left, Right);
+    const T_Left_Over alone = Left_Over(partner, Right.Count());
+    if (alone.Left.empty() || alone.Right.empty())
+        return partner;
+    std::vector<T_Page_Signature> left, right;
+    for (int page : alone.Left)
+        left.push_back(Signature_Of(T_Side::Left, page));
+    for (int page : alone.Right)
+        right.push_back(Signature_Of(T_Side::Right, page));
+    const T_Page_Pairing by_content = Pair_Pages(left, right);
+    for (std::size_t i = 0; i < alone.Left.size(); ++i) {
+        const int j = by_content.Left_To_Right[i];
+        // Pages without a picture look blank, and blank pages are alike:
+        // they would pair with each other by nothing they show.
+        if (j >= 0 && !left[i].Ink.empty() && !right[std::size_t(j)].Ink.empty())
+            partner[std::size_t(alone.Left[i])] = alone.Right[std::size_t(j)];
+    }
+    return partner;
+}
+
+std::vector<int> Right_To_Left(const std::vector<int>& Left_To_Right, int Right_Count)
+{
+    std::vector<int> partner(std::size_t(Right_Count), -1);
+    for (std::size_t page = 0; page < Left_To_Right.size(); ++page)
+        if (Left_To_Right[page] >= 0 && Left_To_Right[page] < Right_Count)
+            partner[std::size_t(Left_To_Right[page])] = int(page);
+    return partner;
 }
 
 } // namespace
 
 std::vector<int> Pair_Drawing_Pages(T_Diff_Session& Session)
 {
+    return Pair_Names_Then_Content(
+        Session.Pages(T_Side::Left), Session.Pages(T_Side::Right),
+        [&Session](T_Side Side, int Page) { return Exported_Signature(Session, Side, Page); });
+}
+
+T_Content_Pairing Pair_Drawing_Pages_By_Name(const T_Diff_Session& Session)
+{
     const T_Page_List left = Session.Pages(T_Side::Left), right = Session.Pages(T_Side::Right);
-    std::vector<int> partner = Pair_By_Identifier(left, right);
-    std::vector<int> left_alone, right_alone;
-    std::vector<bool> right_taken(std::size_t(right.Count()), false);
-    for (int page = 0; page < left.Count(); ++page) {
-        if (partner[std::size_t(page)] < 0)
-            left_alone.push_back(page);
-        else
-            right_taken[std::size_t(partner[std::size_t(page)])] = true;
+    T_Page_Pairing pairs;
+    pairs.Left_To_Right = Pair_By_Identifier(left, right);
+    pairs.Right_To_Left = Right_To_Left(pairs.Left_To_Right, right.Count());
+    T_Content_Pairing pairing = Judge_Pairing(std::move(pairs), {}, {});
+    pairing.Left.assign(pairing.Left.size(), T_Page_Match::Unknown);
+    pairing.Right.assign(pairing.Right.size(), T_Page_Match::Unknown);
+    return pairing;
+}
+
+bool Drawing_Pages_Left_Over(const T_Diff_Session& Session)
+{
+    const T_Page_List left = Session.Pages(T_Side::Left), right = Session.Pages(T_Side::Right);
+    const T_Left_Over alone = Left_Over(Pair_By_Identifier(left, right), right.Count());
+    return !alone.Left.empty() && !alone.Right.empty();
+}
+
+std::optional<T_Content_Pairing> Judge_Drawing_Pages(T_Diff_Session& Session,
+                                                     const std::atomic<bool>& Stop)
+{
+    const T_Page_List left = Session.Pages(T_Side::Left), right = Session.Pages(T_Side::Right);
+    std::vector<T_Page_Signature> signatures[2];
+    for (T_Side side : {T_Side::Left, T_Side::Right})
+        for (int page = 0; page < (side == T_Side::Left ? left : right).Count(); ++page) {
+            if (Stop)
+                return std::nullopt;
+            signatures[side == T_Side::Left ? 0 : 1].push_back(
+                Exported_Signature(Session, side, page));
+        }
+    T_Page_Pairing pairs;
+    pairs.Left_To_Right =
+        Pair_Names_Then_Content(left, right, [&signatures](T_Side Side, int Page) {
+            return signatures[Side == T_Side::Left ? 0 : 1][std::size_t(Page)];
+        });
+    pairs.Right_To_Left = Right_To_Left(pairs.Left_To_Right, right.Count());
+    return Judge_Pairing(std::move(pairs), signatures[0], signatures[1]);
+}
+
+std::optional<T_Content_Pairing> Pair_Drawing_Pages_Apart(const std::string& Left_File,
+                                                          const std::string& Right_File,
+                                                          T_Paged_Kind Kind,
+                                                          const T_Exporter_Factory& Make_Exporter,
+                                                          const std::atomic<bool>& Stop)
+{
+    // The exporter's automation server is entered from this thread.
+    T_Automation_Apartment apartment;
+    // Both sides' pages are named after the left file: the window writes and
+    // reads pages of that name meanwhile.
+    const std::string extension = File_Extension(Left_File);
+    const std::string link = Temp_Path(extension.empty() ? "" : "." + extension);
+    if (Stop || !os::Link_Or_Copy(Left_File, link))
+        return std::nullopt;
+    std::optional<T_Content_Pairing> pairing;
+    std::vector<std::string> written;
+    {
+        T_Diff_Session session(link, Right_File, T_Converter_Kind::None, Kind, {Make_Exporter, {}});
+        if (session.Open().Done())
+            pairing = Judge_Drawing_Pages(session, Stop);
+        for (T_Side side : {T_Side::Left, T_Side::Right}) {
+            const T_Page_List pages = session.Pages(side);
+            for (int page = 0; page < pages.Count(); ++page)
+                if (!pages[page].File_Name.empty())
+                    written.push_back(pages[page].File_Name);
+        }
     }
-    for (int page = 0; page < right.Count(); ++page)
-        if (!right_taken[std::size_t(page)])
-            right_alone.push_back(page);
-    if (left_alone.empty() || right_alone.empty())
-        return partner;
-    std::vector<bool> left_drawn, right_drawn;
-    const T_Page_Pairing by_content =
-        Pair_Pages(Exported_Signatures(Session, T_Side::Left, left_alone, left_drawn),
-                   Exported_Signatures(Session, T_Side::Right, right_alone, right_drawn));
-    for (std::size_t i = 0; i < left_alone.size(); ++i) {
-        const int j = by_content.Left_To_Right[i];
-        // Pages without a picture look blank, and blank pages are alike:
-        // they would pair with each other by nothing they show.
-        if (j >= 0 && left_drawn[i] && right_drawn[std::size_t(j)])
-            partner[std::size_t(left_alone[i])] = right_alone[std::size_t(j)];
-    }
-    return partner;
+    for (const std::string& file : written)
+        os::Delete_File(file);
+    os::Delete_File(link);
+    return pairing;
 }

@@ -89,6 +89,10 @@ public:
     int Page(T_Side Side) const { return Side == T_Side::Left ? LeftPage : RightPage; }
     // A child run watched by the session's seam.
     T_Run_Watch Watch() const { return T_Run_Watch{Seams_.Keep_Going}; }
+    // What the session was given from the program around it (work of its
+    // own, such as pairing pages in a session apart, makes its exporters
+    // the same way).
+    const T_Session_Seams& Seams() const { return Seams_; }
 
     // The pair as given: the base (left) and the modified (right) document.
     const std::string LeftFile;

@@ -7,10 +7,10 @@
 
 #include <future>
 
-T_Page_Pairing_Task::T_Page_Pairing_Task(QObject* Context, std::string Left_File,
-                                         std::string Right_File, T_Ready Ready)
-    : Worker([this, Context, left = std::move(Left_File), right = std::move(Right_File),
-              ready = std::move(Ready)] { Run(Context, left, right, ready); })
+T_Page_Pairing_Task::T_Page_Pairing_Task(QObject* Context, T_Work Work, T_Ready Ready)
+    : Worker([this, Context, work = std::move(Work), ready = std::move(Ready)] {
+          Run(Context, work, ready);
+      })
 {
 }
 
@@ -20,21 +20,30 @@ T_Page_Pairing_Task::~T_Page_Pairing_Task()
     Worker.join();
 }
 
-void T_Page_Pairing_Task::Run(QObject* Context, const std::string& Left_File,
-                              const std::string& Right_File, const T_Ready& Ready)
+void T_Page_Pairing_Task::Run(QObject* Context, const T_Work& Work, const T_Ready& Ready)
 {
-    // The two documents on two cores: the drawing itself takes turns, the
-    // signatures and hashes do not.
-    auto left = std::async(std::launch::async,
-                           [this, &Left_File] { return Pdf_Page_Signatures(Left_File, Stop); });
-    std::vector<T_Page_Signature> right = Pdf_Page_Signatures(Right_File, Stop);
-    std::vector<T_Page_Signature> left_signatures = left.get();
-    if (Stop || left_signatures.empty() || right.empty())
+    std::optional<T_Content_Pairing> pairing = Work(Stop);
+    if (Stop || !pairing)
         return;
-    T_Content_Pairing pairing = Pair_By_Content(left_signatures, right);
     // Delivered through the context's event queue: dropped when the context
     // is gone by then.
     QMetaObject::invokeMethod(
-        Context, [Ready, pairing = std::move(pairing)]() mutable { Ready(std::move(pairing)); },
+        Context, [Ready, pairing = std::move(*pairing)]() mutable { Ready(std::move(pairing)); },
         Qt::QueuedConnection);
+}
+
+T_Page_Pairing_Task::T_Work Pdf_Pairing_Work(std::string Left_File, std::string Right_File)
+{
+    return [left_file = std::move(Left_File), right_file = std::move(Right_File)](
+               const std::atomic<bool>& Stop) -> std::optional<T_Content_Pairing> {
+        // The two documents on two cores: the drawing itself takes turns,
+        // the signatures and hashes do not.
+        auto left =
+            std::async(std::launch::async, [&] { return Pdf_Page_Signatures(left_file, Stop); });
+        std::vector<T_Page_Signature> right = Pdf_Page_Signatures(right_file, Stop);
+        std::vector<T_Page_Signature> left_signatures = left.get();
+        if (Stop || left_signatures.empty() || right.empty())
+            return std::nullopt;
+        return Pair_By_Content(left_signatures, right);
+    };
 }

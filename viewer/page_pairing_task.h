@@ -1,12 +1,13 @@
-// Pairing the pages of two PDFs by what they show, in the background: the
-// window is up with pages paired by position, and the pairing arrives when
-// every page has been drawn once.
+// Pairing the pages of two documents by what they show, in the background:
+// the window is up with pages paired by position or name, and the pairing
+// arrives when every page has been drawn once.
 #pragma once
 
 #include "content_pairing.h"
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -15,21 +16,26 @@ class QObject;
 class T_Page_Pairing_Task {
 public:
     using T_Ready = std::function<void(T_Content_Pairing Pairing)>;
+    // Draws the pages and pairs them; returns nothing once Stop is set or
+    // when the documents cannot be read. Runs on the task's thread.
+    using T_Work = std::function<std::optional<T_Content_Pairing>(const std::atomic<bool>& Stop)>;
 
-    // Starts at once; Ready runs on the thread of Context (the user
-    // interface), not at all when the task ends first or a file cannot be
-    // read.
-    T_Page_Pairing_Task(QObject* Context, std::string Left_File, std::string Right_File,
-                        T_Ready Ready);
-    // Asks the worker to stop and waits for it (at most one page).
+    // Starts Work at once; Ready runs on the thread of Context (the user
+    // interface) with what it came to, not at all when the task ends first
+    // or Work comes to nothing.
+    T_Page_Pairing_Task(QObject* Context, T_Work Work, T_Ready Ready);
+    // Asks the worker to stop and waits for it: at most one page, and for
+    // drawings the start or the closing of the office that exports them.
     ~T_Page_Pairing_Task();
     T_Page_Pairing_Task(const T_Page_Pairing_Task&) = delete;
     T_Page_Pairing_Task& operator=(const T_Page_Pairing_Task&) = delete;
 
 private:
-    void Run(QObject* Context, const std::string& Left_File, const std::string& Right_File,
-             const T_Ready& Ready);
+    void Run(QObject* Context, const T_Work& Work, const T_Ready& Ready);
 
     std::atomic<bool> Stop{false};
     std::thread Worker;
 };
+
+// The work of pairing two PDFs' pages: both drawn at once, on two cores.
+T_Page_Pairing_Task::T_Work Pdf_Pairing_Work(std::string Left_File, std::string Right_File);

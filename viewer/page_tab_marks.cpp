@@ -8,6 +8,8 @@
 
 namespace {
 
+const QColor Moved_Colour(0x15, 0x65, 0xC0);
+
 QColor Mark_Colour(T_Side Side, T_Page_Match Match)
 {
     switch (Match) {
@@ -55,21 +57,61 @@ QString Mark_Tooltip(T_Side Side, T_Page_Match Match, const QString& Partner_Nam
     return {};
 }
 
+// A sheet that left its place in the order: where its counterpart is now,
+// and whether it is the same there.
+QString Moved_Tooltip(T_Side Side, T_Page_Match Match, int Partner, const QString& Partner_Name)
+{
+    const QString other =
+        Side == T_Side::Left ? QStringLiteral("modified") : QStringLiteral("base");
+    const QString where = QStringLiteral("page %1 of the %2 version (\"%3\")")
+                              .arg(QString::number(Partner + 1), other, Partner_Name);
+    switch (Match) {
+    case T_Page_Match::Same:
+        return QStringLiteral("Moved: %1 is the same sheet, in another place in the order")
+            .arg(where);
+    case T_Page_Match::Changed:
+        return QStringLiteral(
+                   "Moved and changed: %1 is this sheet, edited, in another place in the order")
+            .arg(where);
+    case T_Page_Match::Unknown:
+    case T_Page_Match::Unpaired:
+        break;
+    }
+    return QStringLiteral("Moved: %1 is this sheet, in another place in the order").arg(where);
+}
+
 } // namespace
 
 void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
-                    const std::vector<int>& Partners, const T_Page_List& Other_Pages)
+                    const std::vector<bool>& Moved, const std::vector<int>& Partners,
+                    const T_Page_List& Other_Pages)
 {
     const int count = std::min(
         {Tabs.count(), static_cast<int>(Matches.size()), static_cast<int>(Partners.size())});
     for (int tab = 0; tab < count; ++tab) {
-        T_Page_Match match = Matches[static_cast<std::size_t>(tab)];
-        if (match == T_Page_Match::Unknown)
+        const std::size_t at = static_cast<std::size_t>(tab);
+        const T_Page_Match match = Matches[at];
+        const int partner = Partners[at];
+        const QString partner_name = Other_Pages.Is_Valid_Index(partner)
+                                         ? QString::fromStdString(Other_Pages[partner].Name)
+                                         : QString();
+        // A sheet without a counterpart cannot have moved, whatever it says.
+        if (at < Moved.size() && Moved[at] && Other_Pages.Is_Valid_Index(partner)) {
+            Tabs.setTabIcon(tab, Dot(Moved_Colour));
+            Tabs.setTabTextColor(tab, Moved_Colour);
+            Tabs.setTabToolTip(tab, Moved_Tooltip(Side, match, partner, partner_name));
             continue;
-        int partner = Partners[static_cast<std::size_t>(tab)];
-        QString partner_name = Other_Pages.Is_Valid_Index(partner)
-                                   ? QString::fromStdString(Other_Pages[partner].Name)
-                                   : QString();
+        }
+        if (match == T_Page_Match::Unknown) {
+            // A later pairing (by what the pages show, after the names) may
+            // find that a sheet did not move after all.
+            if (Tabs.tabTextColor(tab) == Moved_Colour) {
+                Tabs.setTabIcon(tab, QIcon());
+                Tabs.setTabTextColor(tab, QColor());
+                Tabs.setTabToolTip(tab, QString());
+            }
+            continue;
+        }
         QColor colour = Mark_Colour(Side, match);
         Tabs.setTabIcon(tab, Dot(colour));
         Tabs.setTabTextColor(tab, colour);

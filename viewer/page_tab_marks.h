@@ -12,10 +12,13 @@ class QTabBar;
 
 // Marks each tab with a coloured dot and text colour (grey: the same as its
 // counterpart; amber: changed; red on the base side: removed; green on the
-// modified side: added) and a tooltip that names the counterpart. The tab
-// texts stay the page names.
+// modified side: added; blue: moved, changed or not) and a tooltip that
+// names the counterpart, and for a moved sheet its page number and whether
+// it changed too. The tab texts stay the page names. Tabs whose match is
+// Unknown and that did not move keep what they show.
 void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
-                    const std::vector<int>& Partners, const T_Page_List& Other_Pages);
+                    const std::vector<bool>& Moved, const std::vector<int>& Partners,
+                    const T_Page_List& Other_Pages);
 
 // Marks a tab whose page came out blank though it holds something to draw
 // (a dark dot and the reason as its tooltip): its comparison says nothing.

@@ -5,6 +5,7 @@
 #include "os_platform.h"
 #include "change_navigator.h"
 #include "diff_status_line.h"
+#include "drawing_page_pairing.h"
 #include "view_row_controller.h"
 #include "file_names.h"
 #include "page_pairing_task.h"
@@ -134,14 +135,38 @@ void TView_diff_frame::Show_Page_Tabs()
     RightTabs->Fill_Pages(Session().Pages(T_Side::Right));
     LeftTabs->On_Page_Change = [this](std::int32_t page) { Left_Page_Change(page); };
     RightTabs->On_Page_Change = [this](std::int32_t page) { Right_Page_Change(page); };
+    // Drawings' pages pair by their names from the start: the sheets that
+    // changed places are known before any page but the first is exported.
+    if (Session().PagedKind != T_Paged_Kind::Pdf)
+        Mark_Page_Pairs(Pair_Drawing_Pages_By_Name(Session()));
+}
+
+void TView_diff_frame::Mark_Page_Pairs(const T_Content_Pairing& Pairing)
+{
+    Mark_Page_Tabs(*LeftTabs->TabControl1, T_Side::Left, Pairing.Left, Pairing.Left_Moved,
+                   Pairing.Pairs.Left_To_Right, RightTabs->Page_List());
+    Mark_Page_Tabs(*RightTabs->TabControl1, T_Side::Right, Pairing.Right, Pairing.Right_Moved,
+                   Pairing.Pairs.Right_To_Left, LeftTabs->Page_List());
 }
 
 void TView_diff_frame::Start_Content_Pairing()
 {
-    if (Session().PagedKind != T_Paged_Kind::Pdf)
+    T_Diff_Session& session = Session();
+    T_Page_Pairing_Task::T_Work work;
+    if (session.PagedKind == T_Paged_Kind::Pdf)
+        work = Pdf_Pairing_Work(session.LeftFile, session.RightFile);
+    else if (session.Is_Paged() && Drawing_Pages_Left_Over(session))
+        // Drawings pair by their page names as they are opened; exporting
+        // every page of both is worth it only for pages left without a
+        // namesake, and is done apart from the pages the window shows.
+        work = [left = session.LeftFile, right = session.RightFile, kind = session.PagedKind,
+                make = session.Seams().Make_Exporter](const std::atomic<bool>& Stop) {
+            return Pair_Drawing_Pages_Apart(left, right, kind, make, Stop);
+        };
+    if (!work)
         return;
     Pairing_Task = std::make_unique<T_Page_Pairing_Task>(
-        this, Session().LeftFile, Session().RightFile,
+        this, std::move(work),
         [this](T_Content_Pairing pairing) { Apply_Content_Pairing(std::move(pairing)); });
 }
 
@@ -153,10 +178,7 @@ void TView_diff_frame::Apply_Content_Pairing(T_Content_Pairing Pairing)
         static_cast<int>(Pairing.Left.size()) != LeftTabs->Page_List().Count() ||
         static_cast<int>(Pairing.Right.size()) != RightTabs->Page_List().Count())
         return;
-    Mark_Page_Tabs(*LeftTabs->TabControl1, T_Side::Left, Pairing.Left, Pairing.Pairs.Left_To_Right,
-                   RightTabs->Page_List());
-    Mark_Page_Tabs(*RightTabs->TabControl1, T_Side::Right, Pairing.Right,
-                   Pairing.Pairs.Right_To_Left, LeftTabs->Page_List());
+    Mark_Page_Pairs(Pairing);
     Session().Set_Content_Pairing(std::move(Pairing));
 }
 

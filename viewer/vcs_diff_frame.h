@@ -144,10 +144,16 @@ private:
     // "Please wait" window that offers Cancel.
     T_Work_Result Open_In_Background();
     void Show_Page_Tabs();
-    // Pages of documents without stable page identifiers are paired by what
-    // they show, in the background.
+    // Pages of documents without stable page identifiers (PDF) are paired
+    // by what they show, in the background; so are drawings' pages left
+    // without a namesake on the other side, names winning where they match.
+    // The tabs then mark each page as the same, changed, moved, added or
+    // removed, and the synced switch follows that pairing.
     void Start_Content_Pairing();
     void Apply_Content_Pairing(T_Content_Pairing Pairing);
+    // Marks both tab strips by a pairing: the same, changed, moved, added,
+    // removed (see Mark_Page_Tabs).
+    void Mark_Page_Pairs(const T_Content_Pairing& Pairing);
     void Load_Panes(const std::string& Left_Caption, const std::string& Right_Caption);
     // Shows a page on one side and, with Sync pages, its counterpart on the
     // other: both drawn at once, the other tab strip moved without calling

@@ -1,7 +1,7 @@
 // A Visio pair in the real diff view, through the LibreOffice bridge: page
 // tabs with the drawings' own page names, pages paired by name, a real
 // comparison, and no office left once the view is closed. The pair
-// pipeline on drawings whose page names do not match.
+// pipeline and the window on drawings whose page names do not match.
 #include "diff_view_support.h"
 #include "document_exporters.h"
 #include "pair_pipeline.h"
@@ -132,6 +132,52 @@ TEST(Office_Paged_Diff, ARenamedPageIsPairedByWhatItShows)
         EXPECT_TRUE(page.Old_Page.empty() || page.New_Page.empty())
             << page.Old_Page << " / " << page.New_Page;
     EXPECT_EQ(pages.size(), 6u);
+    EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
+    Unregister_Automation_Server("Visio.InvisibleApp");
+    Unregister_Automation_Server("Word.Application");
+}
+
+// The same renamed page in the window: paired by what it shows in the
+// background, marked on its tab, and followed by the synced switch; both
+// offices are gone once the view is closed.
+TEST(Office_Paged_Diff, TheWindowPairsARenamedPageByWhatItShows)
+{
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+    Prepare_Temp_Folder();
+    Set_Converter_Path(VARNOLT_TEST_CONVERTER);
+    ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
+    const std::string old_file = dir / "flow v1.vdx", new_file = dir / "flow v2.vdx";
+    fs::copy_file(VARNOLT_TEST_DATA "/office/RetrievePageInfo.vdx", old_file);
+    std::string drawing = test::Read_File(old_file);
+    const std::string name = "Name='Flow 1' NameU='Page-1'";
+    ASSERT_NE(drawing.find(name), std::string::npos);
+    drawing.replace(drawing.find(name), name.size(), "Name='Ground floor' NameU='Ground floor'");
+    test::Write_File(new_file, drawing);
+
+    auto frame = std::make_unique<TView_diff_frame>(
+        nullptr, old_file, "Base version", new_file, "", [](QObject*) {}, T_Converter_Kind::None,
+        T_Paged_Kind::Visio);
+    frame->resize(1000, 700);
+    frame->show();
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return frame->Session().Content_Pairing() != nullptr; }, 180000));
+    const T_Content_Pairing& pairing = *frame->Session().Content_Pairing();
+    EXPECT_EQ(pairing.Pairs.Left_To_Right, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(pairing.Left, (std::vector<T_Page_Match>(3, T_Page_Match::Same)));
+    QTabBar* left = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
+    EXPECT_EQ(left->tabToolTip(0).toStdString(),
+              "The same as page \"Ground floor\" of the modified version");
+
+    test::Find_Tabs(*frame, "RightTabs")->TabControl1->setCurrentIndex(1);
+    ASSERT_EQ(frame->Session().LeftPage, 1);
+    left->setCurrentIndex(0);
+    EXPECT_EQ(frame->Session().RightPage, 0);
+    EXPECT_TRUE(messages.Messages.empty());
+
+    frame.reset();
     EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
     Unregister_Automation_Server("Visio.InvisibleApp");
     Unregister_Automation_Server("Word.Application");

@@ -2,6 +2,7 @@
 // sheet carries, and a few shapes of each sheet's own.
 #include "page_pairing.h"
 
+#include "content_pairing.h"
 #include "drawn_sheets.h"
 #include "page_moves.h"
 
@@ -281,4 +282,24 @@ TEST(PageMoves, OnlyPagesOutOfTheCommonOrderMoved)
     EXPECT_EQ(std::count(reversed.begin(), reversed.end(), true), 3);
     EXPECT_TRUE(Moved_Pages({}).empty());
     EXPECT_EQ(Moved_Pages({-1, -1}), (std::vector<bool>(2, false)));
+}
+
+TEST(PageMoves, PairsMadeByNameAreJudgedAndTheirMovesKnownOnBothSides)
+{
+    T_Page_Signature sheet = Drawing(1).Signature(), other = Drawing(2).Signature();
+    sheet.Content_Hash = 1, other.Content_Hash = 2;
+    // A page that could not be drawn has no ink (and no hash): against
+    // another such page it is not "the same".
+    const T_Page_Signature undrawn;
+    T_Page_Pairing pairs;
+    pairs.Left_To_Right = {2, 0, 1, -1};
+    pairs.Right_To_Left = {1, 2, 0, -1};
+    const T_Content_Pairing judged =
+        Judge_Pairing(pairs, {sheet, sheet, undrawn, other}, {sheet, undrawn, other, other});
+    using M = T_Page_Match;
+    EXPECT_EQ(judged.Left, (std::vector<M>{M::Changed, M::Same, M::Unknown, M::Unpaired}));
+    EXPECT_EQ(judged.Right, (std::vector<M>{M::Same, M::Unknown, M::Changed, M::Unpaired}));
+    // The last sheet put first: it moved, and so did its counterpart.
+    EXPECT_EQ(judged.Left_Moved, (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(judged.Right_Moved, (std::vector<bool>{false, false, true, false}));
 }

@@ -222,3 +222,55 @@ TEST_F(Pdf_Diff, SheetsInsertedDeletedAndSwappedPairWithTheirTrueCounterparts)
 }
 
 } // namespace
+
+namespace {
+
+const QColor Moved_Blue(0x15, 0x65, 0xC0);
+
+TEST_F(Pdf_Diff, SheetsThatChangedPlacesAreMarkedMovedOnBothSides)
+{
+    // Revision b: sheets 2 and 3 swapped (sheet 2 edited on the way), sheets
+    // 4 and 5 swapped. Of each swapped pair the first sheet moved.
+    std::string left = Pdf("set_a.pdf", {Sheet(0), Sheet(1), Sheet(2), Sheet(3), Sheet(4)});
+    std::string right = Pdf("set_b.pdf", {Sheet(0), Sheet(2), Sheet(1, true), Sheet(4), Sheet(3)});
+    auto frame = Open(left, right);
+    ASSERT_TRUE(Wait_For_Pairing(*frame));
+    const T_Content_Pairing& pairing = *frame->Session().Content_Pairing();
+    ASSERT_EQ(pairing.Pairs.Left_To_Right, (std::vector<int>{0, 2, 1, 4, 3}));
+    EXPECT_EQ(pairing.Left_Moved, (std::vector<bool>{false, true, false, true, false}));
+    EXPECT_EQ(pairing.Right_Moved, (std::vector<bool>{false, false, true, false, true}));
+
+    QTabBar* left_tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
+    QTabBar* right_tabs = test::Find_Tabs(*frame, "RightTabs")->TabControl1;
+    // A moved sheet says where it went, and whether it changed on the way.
+    EXPECT_EQ(left_tabs->tabToolTip(1).toStdString(),
+              "Moved and changed: page 3 of the modified version (\"3\") is this sheet, edited, "
+              "in another place in the order");
+    EXPECT_TRUE(left_tabs->tabToolTip(3).startsWith(
+        QStringLiteral("Moved: page 5 of the modified version (\"5\") is the same sheet")))
+        << left_tabs->tabToolTip(3).toStdString();
+    EXPECT_TRUE(right_tabs->tabToolTip(2).startsWith(
+        QStringLiteral("Moved and changed: page 2 of the base version (\"2\")")))
+        << right_tabs->tabToolTip(2).toStdString();
+    EXPECT_TRUE(right_tabs->tabToolTip(4).startsWith(
+        QStringLiteral("Moved: page 4 of the base version (\"4\")")))
+        << right_tabs->tabToolTip(4).toStdString();
+    for (auto [tabs, tab] : {std::pair{left_tabs, 1}, std::pair{left_tabs, 3},
+                             std::pair{right_tabs, 2}, std::pair{right_tabs, 4}})
+        EXPECT_EQ(tabs->tabTextColor(tab), Moved_Blue) << tab;
+    // The sheets that kept their order keep their marks and words.
+    EXPECT_EQ(right_tabs->tabToolTip(1).toStdString(),
+              "The same as page \"3\" of the base version");
+    EXPECT_EQ(left_tabs->tabToolTip(0).toStdString(),
+              "The same as page \"1\" of the modified version");
+    for (int tab : {0, 2, 4})
+        EXPECT_NE(left_tabs->tabTextColor(tab), Moved_Blue) << tab;
+    EXPECT_EQ(left_tabs->tabText(1), QStringLiteral("2"));
+
+    // A moved sheet's tab brings its counterpart, wherever it went.
+    left_tabs->setCurrentIndex(3);
+    EXPECT_EQ(frame->Session().RightPage, 4);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+} // namespace
