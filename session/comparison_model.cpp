@@ -181,9 +181,22 @@ bool T_Comparison_Model::Differences_Busy() const { return Task_->Busy(); }
 
 T_Verdict T_Comparison_Model::Verdict() const
 {
-    if (!Drawing_Failure().empty())
+    if (!Drawing_Failure().empty() || !Difference_)
         return T_Verdict::Error;
-    return Difference_ ? Verdict_Of(*Difference_) : T_Verdict::Error;
+    const T_Verdict verdict = Verdict_Of(*Difference_);
+    return verdict == T_Verdict::Identical && Pages_Moved() ? T_Verdict::Different : verdict;
+}
+
+bool T_Comparison_Model::Pages_Moved() const
+{
+    const T_Content_Pairing* pairing = Session_.Content_Pairing();
+    if (!pairing)
+        return false;
+    const int left = Session_.Page(T_Side::Left), right = Session_.Page(T_Side::Right);
+    const auto at = static_cast<std::size_t>(left);
+    return left >= 0 && at < pairing->Pairs.Left_To_Right.size() &&
+           at < pairing->Left_Moved.size() && pairing->Pairs.Left_To_Right[at] == right &&
+           pairing->Left_Moved[at];
 }
 
 std::string T_Comparison_Model::Find_Drawing_Failure() const

@@ -79,6 +79,10 @@ public:
     // draw and came out as one flat colour. Empty otherwise (and until the
     // differences of the pages shown are asked for).
     const std::string& Drawing_Failure() const { return Drawing_Failure_; }
+    // The pages shown are counterparts whose places in the order differ
+    // (a sheet put elsewhere): a change of the document however alike they
+    // look. Known once the pages are paired by content.
+    bool Pages_Moved() const;
 
     // The change region the user stepped to; -1 for none.
     int Current_Change = -1;

@@ -194,8 +194,14 @@ QString T_Change_Navigator::Change_Status() const
     const int current = Current_Change();
     if (!difference)
         return QStringLiteral("Finding differences...");
+    // A sheet put elsewhere in the order is a change however alike it looks.
+    const QString moved = Model_ && Model_->Pages_Moved()
+                              ? QStringLiteral(", moved from page %1 to page %2")
+                                    .arg(Model_->Session().Page(T_Side::Left) + 1)
+                                    .arg(Model_->Session().Page(T_Side::Right) + 1)
+                              : QString();
     if (difference->Changed_Pixels == 0 && !difference->Size_Differs())
-        return QStringLiteral("No differences");
+        return QStringLiteral("No differences") + moved;
     const QLocale locale(QLocale::English);
     QString amount = QStringLiteral("%1 px, %2 %")
                          .arg(locale.toString(qulonglong(difference->Changed_Pixels)))
@@ -206,6 +212,7 @@ QString T_Change_Navigator::Change_Status() const
                       .arg(difference->Base_Height)
                       .arg(difference->Modified_Width)
                       .arg(difference->Modified_Height);
+    amount += moved;
     const int count = int(difference->Regions.size());
     if (current < 0)
         return (count == 1 ? QStringLiteral("%1 change, %2") : QStringLiteral("%1 changes, %2"))

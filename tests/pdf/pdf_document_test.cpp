@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
 #include <QTabBar>
 #include <gtest/gtest.h>
 
@@ -267,9 +268,16 @@ TEST_F(Pdf_Diff, SheetsThatChangedPlacesAreMarkedMovedOnBothSides)
         EXPECT_NE(left_tabs->tabTextColor(tab), Moved_Blue) << tab;
     EXPECT_EQ(left_tabs->tabText(1), QStringLiteral("2"));
 
-    // A moved sheet's tab brings its counterpart, wherever it went.
+    // A moved sheet's tab brings its counterpart, wherever it went; the
+    // two look alike, and the pair is still a change.
     left_tabs->setCurrentIndex(3);
     EXPECT_EQ(frame->Session().RightPage, 4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->Differences() != nullptr; }, 60000));
+    EXPECT_EQ(frame->Differences()->Changed_Pixels, 0u);
+    EXPECT_EQ(frame->Model().Verdict(), T_Verdict::Different);
+    const QString status = test::Find<QLabel>(*frame, "Status_L")->text();
+    EXPECT_TRUE(status.contains(QStringLiteral("No differences, moved from page 4 to page 5")))
+        << status.toStdString();
     EXPECT_TRUE(messages.Messages.empty());
 }
 
