@@ -48,14 +48,29 @@ Names Tab_Texts(TDiff_Pagelist_Frame* tabs)
     return texts;
 }
 
-TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
-{
+// The office bridge registered for the test, a private temporary folder
+// and a folder for the test's drawings.
+class Office_Paged_Diff : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Prepare_Temp_Folder();
+        Set_Converter_Path(VARNOLT_TEST_CONVERTER);
+        ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
+    }
+    void TearDown() override
+    {
+        Unregister_Automation_Server("Visio.InvisibleApp");
+        Unregister_Automation_Server("Word.Application");
+    }
+
     test::Private_Tmpdir tmp;
     test::Scratch_Dir dir;
     test::Msg_Recorder messages;
-    Prepare_Temp_Folder();
-    Set_Converter_Path(VARNOLT_TEST_CONVERTER);
-    ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
+};
+
+TEST_F(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
+{
     std::string left = dir / "drawing v1.vsdx";
     std::string right = dir / "drawing v2.vsdx";
     fs::copy_file(VARNOLT_TEST_DATA "/office/test1.vsdx", left);
@@ -90,20 +105,12 @@ TEST(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
 
     frame.reset();
     EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
-    Unregister_Automation_Server("Visio.InvisibleApp");
-    Unregister_Automation_Server("Word.Application");
 }
 
 // A page renamed between two revisions of a drawing finds its counterpart
 // by what it shows; pages of another drawing find none.
-TEST(Office_Paged_Diff, ARenamedPageIsPairedByWhatItShows)
+TEST_F(Office_Paged_Diff, ARenamedPageIsPairedByWhatItShows)
 {
-    test::Private_Tmpdir tmp;
-    test::Scratch_Dir dir;
-    test::Msg_Recorder messages;
-    Prepare_Temp_Folder();
-    Set_Converter_Path(VARNOLT_TEST_CONVERTER);
-    ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
     const std::string old_file = dir / "flow v1.vdx", new_file = dir / "flow v2.vdx";
     fs::copy_file(VARNOLT_TEST_DATA "/office/RetrievePageInfo.vdx", old_file);
     std::string drawing = test::Read_File(old_file);
@@ -133,21 +140,13 @@ TEST(Office_Paged_Diff, ARenamedPageIsPairedByWhatItShows)
             << page.Old_Page << " / " << page.New_Page;
     EXPECT_EQ(pages.size(), 6u);
     EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
-    Unregister_Automation_Server("Visio.InvisibleApp");
-    Unregister_Automation_Server("Word.Application");
 }
 
 // The same renamed page in the window: paired by what it shows in the
 // background, marked on its tab, and followed by the synced switch; both
 // offices are gone once the view is closed.
-TEST(Office_Paged_Diff, TheWindowPairsARenamedPageByWhatItShows)
+TEST_F(Office_Paged_Diff, TheWindowPairsARenamedPageByWhatItShows)
 {
-    test::Private_Tmpdir tmp;
-    test::Scratch_Dir dir;
-    test::Msg_Recorder messages;
-    Prepare_Temp_Folder();
-    Set_Converter_Path(VARNOLT_TEST_CONVERTER);
-    ASSERT_TRUE(Register_Office_Bridge_Servers(VARNOLT_OFFICE_HELPER));
     const std::string old_file = dir / "flow v1.vdx", new_file = dir / "flow v2.vdx";
     fs::copy_file(VARNOLT_TEST_DATA "/office/RetrievePageInfo.vdx", old_file);
     std::string drawing = test::Read_File(old_file);
@@ -179,8 +178,6 @@ TEST(Office_Paged_Diff, TheWindowPairsARenamedPageByWhatItShows)
 
     frame.reset();
     EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
-    Unregister_Automation_Server("Visio.InvisibleApp");
-    Unregister_Automation_Server("Word.Application");
 }
 
 } // namespace
