@@ -4,6 +4,7 @@
 #include "u_image_load.h"
 #include "os_platform.h"
 #include "pdf_page_render.h"
+#include "picture_compare.h"
 
 #include <QImageWriter>
 #include <QPdfDocument>
@@ -119,6 +120,11 @@ void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
         document ? Render_Pdf_Page(*document, page) : Pictures[static_cast<size_t>(Doc_Index)];
     if (picture.isNull())
         throw T_Automation_Error("Page " + std::to_string(page + 1) + " cannot be drawn.");
+    // Only a blank page needs to know whether it holds text.
+    if (Is_One_Colour(picture)) {
+        const std::lock_guard<std::mutex> lock(Blank_Pages_Lock);
+        Blank_Pages.insert({Doc_Index, page});
+    }
     QImageWriter writer(QString::fromStdString(File_Name), "png");
     // Written once and read at once: speed matters more than size.
     writer.setQuality(90);
@@ -131,8 +137,11 @@ void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
 int T_Pdf_Multipage_Wrapper::Page_Content(int Doc_Index, int page)
 {
     QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get();
-    if (!document)
-        return -1; // a picture opened as a page: shown as it is
+    {
+        const std::lock_guard<std::mutex> lock(Blank_Pages_Lock);
+        if (!document || !Blank_Pages.count({Doc_Index, page}))
+            return -1; // drawn, or a picture opened as a page: shown as it is
+    }
     const qsizetype characters = document->getAllText(page).text().trimmed().size();
     return characters > 0 ? int(std::min<qsizetype>(characters, 1 << 30)) : -1;
 }

@@ -7,6 +7,9 @@
 #include <QImage>
 
 #include <memory>
+#include <mutex>
+#include <set>
+#include <utility>
 #include <vector>
 
 class QPdfDocument;
@@ -38,8 +41,9 @@ public:
 protected:
     // Draws the page at the panes' resolution and writes it as PNG.
     void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
-    // The characters of the page's text; -1 (not known) for a page without
-    // text, whose drawing the document's reader does not count.
+    // The characters of the text of a page that came out blank; -1 (not
+    // known) for a page without text, whose drawing the document's reader
+    // does not count, and for a drawn page, which needs no count.
     int Page_Content(int Doc_Index, int page) override;
 
 private:
@@ -48,6 +52,10 @@ private:
     // Per document: the PDF, or (null there) the picture of a one-page one.
     std::vector<std::unique_ptr<QPdfDocument>> Documents;
     std::vector<QImage> Pictures;
+    // Pages drawn as one flat colour, by document and page (pages of the
+    // two documents are drawn on two threads).
+    std::set<std::pair<int, int>> Blank_Pages;
+    std::mutex Blank_Pages_Lock;
 };
 
 // True when the file's first kilobyte holds the PDF header.

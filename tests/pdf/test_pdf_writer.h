@@ -14,7 +14,14 @@ struct Pdf_Page {
     double Height = 842; // points
     // Content stream, e.g. "0 0 0 RG 2 w 100 100 200 150 re S".
     std::string Content;
+    // The page's resources, e.g. Helvetica_Font for text set in /F1.
+    std::string Resources = "<< >>";
 };
+
+// Resources that name Helvetica /F1, for text such as
+// "BT /F1 24 Tf 100 700 Td (Sheet) Tj ET".
+inline const char* Helvetica_Font =
+    "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
 
 // The drawing sheet every page of a test set shares: a border and a title
 // block, in black.
@@ -58,7 +65,8 @@ inline std::string Make_Pdf(const std::vector<Pdf_Page>& pages,
     for (std::size_t i = 0; i < pages.size(); ++i) {
         std::ostringstream page;
         page << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " << pages[i].Width << " "
-             << pages[i].Height << "] /Contents " << 4 + 2 * i << " 0 R /Resources << >> >>";
+             << pages[i].Height << "] /Contents " << 4 + 2 * i << " 0 R /Resources "
+             << pages[i].Resources << " >>";
         objects.push_back(page.str());
         objects.push_back("<< /Length " + std::to_string(pages[i].Content.size()) +
                           " >>\nstream\n" + pages[i].Content + "\nendstream");

@@ -187,6 +187,28 @@ protected:
 };
 
 #ifndef VARNOLT_TEST_NO_PDF
+TEST_F(Pair_Pipeline_Pages, ATextPageThatDrawsNothingIsAnErrorNotIdentical)
+{
+    // Text set invisible (render mode 3): the page holds words, its picture
+    // is blank paper, and a change of the words shows in no pixel.
+    auto hidden = [](const char* words) {
+        return test::Pdf_Page{595, 842,
+                              std::string("BT /F1 24 Tf 3 Tr 100 700 Td (") + words + ") Tj ET",
+                              test::Helvetica_Font};
+    };
+    test::Write_File(dir / "old.pdf", test::Make_Pdf({hidden("Revision A")}));
+    test::Write_File(dir / "new.pdf", test::Make_Pdf({hidden("Revision B")}));
+    T_Pair_Outcome outcome;
+    const std::vector<T_Compared_Pair> pages = Pages(dir / "old.pdf", dir / "new.pdf", &outcome);
+    EXPECT_EQ(outcome.Verdict, T_Verdict::Error);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NE(pages[0].Error.find("Page \"1\" of "), std::string::npos) << pages[0].Error;
+    EXPECT_NE(pages[0].Error.find("came out blank"), std::string::npos) << pages[0].Error;
+    // A page that holds nothing at all is blank by right.
+    test::Write_File(dir / "empty.pdf", test::Make_Pdf({test::Pdf_Page{}}));
+    EXPECT_EQ(Compare(dir / "empty.pdf", dir / "empty.pdf").Verdict, T_Verdict::Identical);
+}
+
 TEST_F(Pair_Pipeline_Pages, ASheetWithABoxAddedPairsWithItsOldSelf)
 {
     // 72 points are 150 pixels at 150 dpi: a box of about 1 % of the page.
