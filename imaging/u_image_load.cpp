@@ -120,6 +120,9 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
             break;
         QImageReader reader(&device, format);
         reader.setAutoDetectImageFormat(false);
+        // Shown as viewers show it: turned or mirrored as its header says
+        // (a camera's EXIF orientation).
+        reader.setAutoTransform(true);
         const QSize size = reader.size();
         if (size.isValid()) {
             picture.Stored_Size = size;
@@ -142,6 +145,7 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
             picture.Result = T_Picture_Load_Result::Loaded;
             picture.Image = std::move(image);
             picture.Qt_Format = format.toStdString();
+            picture.Oriented = reader.transformation() != QImageIOHandler::TransformationNone;
             picture.Reason.clear();
             return picture;
         }

@@ -34,6 +34,9 @@ struct T_Loaded_Picture {
     // "jpeg", "gif", "bmp", "tiff", ...) or one of the program's image
     // handlers ("targa", "pcx", "metafile", ...; see image_decoders.h).
     std::string Qt_Format;
+    // Turned or mirrored after decoding, as the file's header asks (EXIF
+    // orientation): the file as stored is not the picture shown.
+    bool Oriented = false;
 };
 
 // Decodes File_Name through QImageReader: with Qt's own readers (PNG,

@@ -155,7 +155,9 @@ T_Compare_Input T_Comparison_Model::Compare_Input(T_Side Side)
     if (picture.Image.isNull())
         return {};
     const std::string& file = Display(Side);
-    if (std::string word = Converter_Word_For_File(file, picture.Qt_Format); !word.empty())
+    // A turned picture is compared as shown, not as stored.
+    if (std::string word = Converter_Word_For_File(file, picture.Qt_Format);
+        !word.empty() && !picture.Oriented)
         return {file, word};
     std::string& copy = Png_Copies_[Index(Side)];
     if (copy.empty()) {

@@ -3,6 +3,8 @@
 // shifted) to 8 bits, and a metafile that draws beyond its header's frame.
 #include "decoder_test_support.h"
 
+#include <QBuffer>
+
 using namespace test;
 
 namespace {
@@ -93,6 +95,40 @@ TEST(ReferenceCases, MetafileDrawingBeyondItsFrameIsShownWhole)
     EXPECT_TRUE(Color_At(image, 170, 30, 255, 0, 0)); // beyond the frame
     EXPECT_TRUE(Color_At(image, 30, 20, 255, 0, 0));  // inside it, where it was
     EXPECT_TRUE(Color_At(image, 120, 30, 255, 255, 255));
+}
+
+// A camera's JPEG turned a quarter clockwise by its EXIF orientation (6):
+// shown, and compared, standing up, as viewers show it.
+TEST(ReferenceCases, ExifOrientationIsApplied)
+{
+    QImage lying(200, 100, QImage::Format_RGB32);
+    lying.fill(Qt::white);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x)
+            lying.setPixel(x, y, qRgb(0, 0, 0)); // top left as stored
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(lying.save(&buffer, "JPEG", 95));
+    // APP1 "Exif": a big-endian TIFF header and one entry, Orientation = 6.
+    Bytes exif = {0xFF, 0xE1};
+    Put16_BE(exif, 2 + 6 + 8 + 2 + 12 + 4);
+    exif.insert(exif.end(), {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42});
+    Put32_BE(exif, 8);
+    Put16_BE(exif, 1);
+    Put16_BE(exif, 0x0112), Put16_BE(exif, 3), Put32_BE(exif, 1), Put16_BE(exif, 6),
+        Put16_BE(exif, 0);
+    Put32_BE(exif, 0);
+    jpeg.insert(2, reinterpret_cast<const char*>(exif.data()), qsizetype(exif.size()));
+    Scratch_Dir dir;
+    Write_File(dir / "turned.jpg", jpeg.toStdString());
+    const T_Loaded_Picture picture = Load_Picture(dir / "turned.jpg");
+    ASSERT_EQ(picture.Result, T_Picture_Load_Result::Loaded) << picture.Reason;
+    EXPECT_TRUE(picture.Oriented);
+    EXPECT_EQ(picture.Image.size(), QSize(100, 200));
+    EXPECT_TRUE(Color_At(picture.Image, 90, 10, 0, 0, 0, 40)); // now top right
+    EXPECT_TRUE(Color_At(picture.Image, 10, 10, 255, 255, 255, 40));
+    EXPECT_FALSE(Load_Picture(Sample_Path("rgb.jpg")).Oriented);
 }
 
 } // namespace
