@@ -6,13 +6,19 @@
 //
 //   varnolt_office_helper [--visible] <private folder> [<soffice>]
 //
-// The office gets a user profile of its own in the private folder (never the
-// user's, which may be open), and is terminated, then killed, when the
-// helper quits or its input ends. It runs headless for drawings; with
+// The office gets a fresh user profile of its own in the private folder
+// (never the user's, which may be open) with settings that keep it from
+// reading anything but the documents it is given, and is terminated, then
+// killed, when the helper quits or its input ends; the profile and the
+// office's pipe sockets are removed then, also after an office that was
+// killed. It runs headless for drawings; with
 // --visible (document comparison) it has windows, and once it shows a
 // comparison it is the user's: QUIT then leaves it running.
 #include "dxf_layout.h"
+#include "office_leftovers.h"
 #include "office_protocol.h"
+#include "office_settings.h"
+#include "refusing_interaction.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -41,11 +47,13 @@
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
+#include <rtl/ref.hxx>
 #include <rtl/ustring.hxx>
 
 #include <cctype>
@@ -58,13 +66,13 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -227,23 +235,25 @@ private:
     int exit_status = 0;
 };
 
-// The first free profile folder lo_profile_<n> of the private folder, held
-// by a lock: one office per profile, and a profile is used again by the next
-// run, which then starts faster. The office inherits the lock, so a profile
-// stays claimed while an office that outlived its helper still uses it.
-std::string Claim_Profile(const std::string& folder, std::string& error)
+// A new profile folder in the private folder, for this helper's office
+// only: the settings it starts with are the helper's, and nothing of an
+// earlier run (or of another helper's office) is shared.
+std::string Make_Profile(const std::string& folder, std::string& error)
 {
-    for (int n = 0; n < 64; ++n) {
-        std::string profile = folder + "/lo_profile_" + std::to_string(n);
-        int lock = open((profile + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
-        if (lock < 0)
-            continue;
-        if (flock(lock, LOCK_EX | LOCK_NB) == 0)
-            return profile; // the lock stays held until the helper ends
-        close(lock);
+    std::string profile = folder + "/office_profile_XXXXXX";
+    if (!mkdtemp(profile.data()) || !office_settings::Write(profile)) {
+        error = "No office profile can be made in " + folder;
+        return {};
     }
-    error = "No office profile can be made in " + folder;
-    return {};
+    return profile;
+}
+
+// The prefix of the helper's connection pipes, and the socket a pipe of
+// that name becomes.
+constexpr const char* Pipe_Prefix = "varnolt_office_";
+std::string Pipe_Socket(const std::string& pipe_name)
+{
+    return "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipe_name;
 }
 
 // Finds soffice: the given name, else on PATH, else the usual place.
@@ -273,6 +283,7 @@ std::string Find_Soffice(const std::string& given)
 struct Open_Document {
     Reference<lang::XComponent> Component;
     std::string File; // a document for comparison: its file
+    std::string Name; // the file as the program named it, for messages
     bool Has_Extents = false;
     dxf_layout::Extents Extents;
     std::vector<dxf_layout::Rect> Imported; // shapes of the page, as imported
@@ -314,7 +325,10 @@ public:
             error = "The private folder " + private_folder + " does not exist";
             return false;
         }
-        std::string profile = Claim_Profile(folder, error);
+        // Pipe sockets of helpers that were killed before they could
+        // remove them.
+        office_leftovers::Remove_Stale(office_leftovers::Earlier_Pipe_Sockets(Pipe_Prefix));
+        profile = Make_Profile(folder, error);
         if (profile.empty())
             return false;
         std::string soffice = Find_Soffice(soffice_given);
@@ -333,7 +347,7 @@ public:
         // machine where it had never run, with another office starting at
         // the same moment); a start that ends that way is tried again.
         for (int attempt = 1;; ++attempt) {
-            T_Launch launch = Launch_Office(soffice, profile, visible, error);
+            T_Launch launch = Launch_Office(soffice, visible, error);
             if (launch == T_Launch::Connected)
                 return true;
             if (launch == T_Launch::Failed || attempt == Start_Attempts)
@@ -346,11 +360,10 @@ private:
     static constexpr int Start_Attempts = 3;
 
     // Starts the office on the claimed profile and connects to it.
-    T_Launch Launch_Office(const std::string& soffice, const std::string& profile, bool visible,
-                           std::string& error)
+    T_Launch Launch_Office(const std::string& soffice, bool visible, std::string& error)
     {
         std::string pipe_name =
-            "varnolt_office_" + std::to_string(getpid()) + "_" +
+            Pipe_Prefix + std::to_string(getpid()) + "_" +
             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
         std::vector<std::string> arguments{"--norestore",
                                            "--nologo",
@@ -361,6 +374,7 @@ private:
                                                office_protocol::File_Url(profile)};
         if (!visible)
             arguments.insert(arguments.begin(), {"--headless", "--invisible"});
+        office_sockets.insert(Pipe_Socket(pipe_name));
         if (!office.Start(soffice, arguments, visible, error))
             return T_Launch::Failed;
 
@@ -388,8 +402,11 @@ private:
                 }
             }
             desktop = frame::Desktop::create(context);
+            for (const std::string& socket : office_leftovers::Pipe_Sockets_Of(office.Group()))
+                office_sockets.insert(socket);
         } catch (const uno::Exception& failure) {
-            error = "Cannot connect to LibreOffice: " + S(failure.Message);
+            std::cerr << "varnolt_office_helper: " << S(failure.Message) << std::endl;
+            error = "Cannot connect to LibreOffice";
             office.End(std::chrono::milliseconds(0));
             return T_Launch::Failed;
         }
@@ -439,19 +456,58 @@ public:
                 throw Request_Error{"Unknown request " + command};
         } catch (const Request_Error& error) {
             Send({"ERR", error.Text});
+        } catch (const lang::DisposedException& error) {
+            Send({"ERR", Failure_Text(request, S(error.Message), true)});
         } catch (const uno::Exception& error) {
-            std::string text = S(error.Message);
-            Send({"ERR", text.empty() ? "LibreOffice failed (" + command + ")" : text});
+            Send({"ERR", Failure_Text(request, S(error.Message), false)});
         }
         return true;
     }
 
-    // Terminates the office (closing its documents unsaved) and kills what
-    // is left of it after a short wait.
+    // Ends the office if it is still running, then removes its profile and
+    // its pipe sockets; an office left to the user keeps both.
     void Quit()
     {
-        if (office.Group() <= 0)
+        if (office.Group() > 0)
+            End_Office();
+        if (left_to_user)
             return;
+        office_leftovers::Remove_Stale(
+            std::vector<std::string>(office_sockets.begin(), office_sockets.end()));
+        office_sockets.clear();
+        if (!profile.empty()) {
+            std::error_code ec;
+            fs::remove_all(profile, ec);
+            profile.clear();
+        }
+    }
+
+private:
+    // A failure inside the office, in words for the user: what was being
+    // done, on which file, and whether the office itself went away.
+    // The office's own text is for developers: it goes to standard error.
+    std::string Failure_Text(const std::vector<std::string>& request, const std::string& detail,
+                             bool disposed)
+    {
+        std::cerr << "varnolt_office_helper: " << request[0] << ": " << detail << std::endl;
+        std::string subject;
+        const std::string& command = request[0];
+        if ((command == "OPEN" || command == "OPENTEXT") && request.size() > 1)
+            subject = request[1];
+        else if (request.size() > 1 && docs.count(std::atoi(request[1].c_str())))
+            subject = docs[std::atoi(request[1].c_str())].Name;
+        std::string on = subject.empty() ? "" : " on " + subject;
+        if (disposed || !office.Alive())
+            return "LibreOffice stopped while working" + on;
+        return "LibreOffice failed while working" + on;
+    }
+
+public:
+private:
+    // Terminates the office (closing its documents unsaved) and kills what
+    // is left of it after a short wait.
+    void End_Office()
+    {
         for (auto& [id, doc] : docs)
             Close_Component(doc.Component);
         docs.clear();
@@ -461,6 +517,7 @@ public:
             desktop.clear();
             context.clear();
             office.Release();
+            left_to_user = true;
             return;
         }
         try {
@@ -475,34 +532,56 @@ public:
     }
 
 private:
-    // Loads a file hidden, read-only, without macros or any interaction,
-    // with the given import filter ("" lets the office find it).
-    Reference<lang::XComponent> Load(const std::string& absolute, const std::string& file,
-                                     const std::string& filter)
+    // What every load is given: no macros, links left as they are, no
+    // repair, and every question refused by the helper's own handler, so
+    // that no dialog ever waits for a user. `hidden`: without a window.
+    std::vector<beans::PropertyValue> Load_Properties(bool hidden)
     {
-        std::vector<beans::PropertyValue> properties{
-            Prop("Hidden", uno::Any(true)),
-            Prop("ReadOnly", uno::Any(true)),
+        return {
+            Prop("Hidden", uno::Any(hidden)),
             Prop("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
             Prop("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
             Prop("RepairPackage", uno::Any(false)),
             Prop("Silent", uno::Any(true)),
+            Prop("InteractionHandler",
+                 uno::Any(Reference<task::XInteractionHandler>(interaction.get()))),
         };
-        if (!filter.empty())
-            properties.push_back(Prop("FilterName", uno::Any(U(filter))));
+    }
+
+    // Loads `url` into a new frame; a document the office refuses becomes
+    // the helper's error, in words for the user.
+    Reference<lang::XComponent> Load_Url(const std::string& url, const std::string& file,
+                                         const std::vector<beans::PropertyValue>& properties)
+    {
+        interaction->Take_Reason(); // forget a question of an earlier load
         Reference<lang::XComponent> doc;
         try {
-            doc = desktop->loadComponentFromURL(U(office_protocol::File_Url(absolute)), "_blank", 0,
-                                                Props(properties));
+            doc = desktop->loadComponentFromURL(U(url), "_blank", 0, Props(properties));
         } catch (const uno::RuntimeException&) {
             throw; // the office itself failed
         } catch (const uno::Exception& failure) {
-            throw Request_Error{"LibreOffice cannot open " + file +
-                                (failure.Message.isEmpty() ? "" : ": " + S(failure.Message))};
+            std::cerr << "varnolt_office_helper: " << file << ": " << S(failure.Message)
+                      << std::endl;
         }
-        if (!doc.is())
-            throw Request_Error{"LibreOffice cannot open " + file};
+        std::string reason = interaction->Take_Reason();
+        if (!doc.is()) {
+            throw Request_Error{
+                "LibreOffice cannot open " + file + ": " +
+                (reason.empty() ? "it may be damaged, or of a kind it does not read" : reason)};
+        }
         return doc;
+    }
+
+    // Loads a file hidden and read-only, with the given import filter (""
+    // lets the office find it).
+    Reference<lang::XComponent> Load(const std::string& absolute, const std::string& file,
+                                     const std::string& filter)
+    {
+        std::vector<beans::PropertyValue> properties = Load_Properties(true);
+        properties.push_back(Prop("ReadOnly", uno::Any(true)));
+        if (!filter.empty())
+            properties.push_back(Prop("FilterName", uno::Any(U(filter))));
+        return Load_Url(office_protocol::File_Url(absolute), file, properties);
     }
 
     int Open(const std::string& file)
@@ -529,6 +608,7 @@ private:
         }
         Open_Document record;
         record.Component = doc;
+        record.Name = file;
         if (filter == "DXF - AutoCAD Interchange" && Read_Dxf_Extents(absolute, record.Extents))
             Record_Dxf_Shapes(record);
         docs[++last_doc] = record;
@@ -566,6 +646,7 @@ private:
         Open_Document record;
         record.Component = doc;
         record.File = absolute;
+        record.Name = file;
         docs[++last_doc] = record;
         return last_doc;
     }
@@ -582,19 +663,10 @@ private:
         std::string modified = Record(modified_id).File;
         if (base.empty() || modified.empty())
             throw Request_Error{"Only documents compare"};
-        Reference<lang::XComponent> copy;
-        try {
-            copy = desktop->loadComponentFromURL(
-                U(office_protocol::File_Url(modified)), "_blank", 0,
-                Props({Prop("AsTemplate", uno::Any(true)), Prop("Hidden", uno::Any(false)),
-                       Prop("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
-                       Prop("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
-                       Prop("Silent", uno::Any(true))}));
-        } catch (const uno::RuntimeException&) {
-            throw;
-        } catch (const uno::Exception& failure) {
-            throw Request_Error{"LibreOffice cannot open " + modified + ": " + S(failure.Message)};
-        }
+        std::vector<beans::PropertyValue> properties = Load_Properties(false);
+        properties.push_back(Prop("AsTemplate", uno::Any(true)));
+        Reference<lang::XComponent> copy =
+            Load_Url(office_protocol::File_Url(modified), Record(modified_id).Name, properties);
         Reference<frame::XModel> model(copy, UNO_QUERY);
         if (!model.is()) {
             Close_Component(copy);
@@ -781,6 +853,10 @@ private:
     }
 
     Office_Process office;
+    std::string profile;                  // this helper's own, removed at its end
+    std::set<std::string> office_sockets; // the office's pipe sockets
+    bool left_to_user = false;            // the office shows the user a comparison
+    rtl::Reference<Refusing_Interaction> interaction = new Refusing_Interaction;
     Reference<uno::XComponentContext> context;
     Reference<frame::XDesktop2> desktop;
     std::map<int, Open_Document> docs;

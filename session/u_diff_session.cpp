@@ -12,6 +12,15 @@
 
 #include <future>
 
+namespace {
+// Visio drawings are drawn by MS Visio on Windows, by LibreOffice elsewhere.
+#ifdef _WIN32
+constexpr bool Visio_Is_Native = true;
+#else
+constexpr bool Visio_Is_Native = false;
+#endif
+} // namespace
+
 T_Diff_Session::T_Diff_Session(std::string Left_File, std::string Right_File,
                                T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
                                T_Session_Seams Seams)
@@ -130,9 +139,12 @@ T_Work_Result T_Diff_Session::Fetch_Page(T_Side Side, int Page_Index)
     std::string prefix = LeftFile + (Side == T_Side::Left ? "_l" : "_r");
     if (!Exporter || !Exporter->Export_Pages(Doc(Side), prefix, Page_Index, error, true)) {
         // The drawings' applications have always been reported in Visio's
-        // words; pages drawn here say what they are.
-        T_Msg_Id failure =
-            PagedKind == T_Paged_Kind::Pdf ? cap_Page_Export_Fail : cap_MSVisio_Export_Fail;
+        // words; pages drawn here, and drawings that only LibreOffice draws
+        // (there is no Visio but on Windows), say what they are.
+        T_Msg_Id failure = PagedKind == T_Paged_Kind::Pdf ? cap_Page_Export_Fail
+                           : PagedKind == T_Paged_Kind::Visio && !Visio_Is_Native
+                               ? cap_Office_Export_Fail
+                               : cap_MSVisio_Export_Fail;
         return T_Work_Result::Failure(Get_Msg(failure) + "\r\n" + error);
     }
     T_Page_List pages = Pages(Side);

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-// Rows 24 to 35 are the texts the program has always shown; rows 0 to 11 are
+// Rows 24 to 35 are the texts the program has always shown; rows 0 to 12 are
 // texts of its own newer checks; the remaining rows are unused.
 const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Display",
@@ -22,7 +22,7 @@ const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_Page_Export_Fail", "The page could not be drawn."},
     {"cap_Components_Not_Found", "Application components not found!\\nPlease, check for you have "
                                  "unpack application properly!"},
-    {"cap_Unused_12", ""},
+    {"cap_Office_Export_Fail", "LibreOffice could not draw the page."},
     {"cap_Unused_13", ""},
     {"cap_Unused_14", ""},
     {"cap_Unused_15", ""},
