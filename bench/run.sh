@@ -25,6 +25,10 @@ build/bench/varnolt_diff_bench "$work/left.png" "$work/right.png"
 cmake --build build --target varnolt_pdf_bench >/dev/null
 build/bench/varnolt_pdf_bench 50
 
+# The page tabs of 1,000 to 10,000 pages.
+cmake --build build --target varnolt_page_tabs_bench >/dev/null
+build/bench/varnolt_page_tabs_bench
+
 # A two-page Visio pair through LibreOffice, where the office helper is built.
 if cmake --build build --target varnolt_office_bench >/dev/null 2>&1; then
   cp tests/data/office/tdf76829-datetime-format.vsd "$work/old.vsd"

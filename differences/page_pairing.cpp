@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <deque>
 #include <limits>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -460,6 +462,136 @@ T_Pairing_Rule Sane(T_Pairing_Rule rule)
     return rule;
 }
 
+// ---- Long sets -----------------------------------------------------------
+
+// Above this many pages in all, every distance between every two pages and
+// one assignment over all of them (cubic in the page count) would take
+// minutes, so the pairing works in the steps below instead.
+constexpr int Most_Pages_Paired_At_Once = 400;
+// How many pages of the other side (spread evenly over it) measure a page's
+// alternatives in a long set: the median of a few hundred is as good a
+// reading as that of all.
+constexpr std::size_t Alternatives_Sample = 256;
+// The most pages of one side in one assignment of the leftover pages.
+constexpr std::size_t Band_Pages = 200;
+
+// Up to Alternatives_Sample indices of `count` pages, spread evenly, without
+// `skip`.
+std::vector<std::size_t> Sample_Of(std::size_t count, std::size_t skip)
+{
+    std::vector<std::size_t> sample;
+    const std::size_t step = std::max<std::size_t>(1, count / Alternatives_Sample);
+    for (std::size_t at = 0; at < count; at += step)
+        if (at != skip)
+            sample.push_back(at);
+    return sample;
+}
+
+// What leaving page `page` of `pages` alone costs, its alternatives measured
+// on a sample of the other side (of its own side when the other one has a
+// single page), as Unpaired_Costs does on all of them.
+double Sampled_Unpaired_Cost(const std::vector<T_Compared_Page>& pages, std::size_t page,
+                             const std::vector<T_Compared_Page>& others, const T_Pairing_Rule& rule)
+{
+    std::vector<double> across, own;
+    for (std::size_t other : Sample_Of(others.size(), others.size()))
+        across.push_back(Compared_Distance(pages[page], others[other]));
+    if (others.size() == 1)
+        for (std::size_t at : Sample_Of(pages.size(), page))
+            own.push_back(Compared_Distance(pages[page], pages[at]));
+    const double alternatives =
+        Alternatives_Distance(across.data(), across.size(), own.data(), own.size(), own.size());
+    return 0.5 * std::max(rule.Floor, std::min(rule.Ceiling, rule.Ratio * alternatives));
+}
+
+// Pages that show exactly the same (equal content hashes) pair first, the
+// k-th such page on the left with the k-th on the right, which keeps them in
+// order as the assignment would.
+void Pair_Same_Content(const std::vector<T_Compared_Page>& left,
+                       const std::vector<T_Compared_Page>& right, T_Page_Pairing& pairing)
+{
+    std::unordered_map<std::uint64_t, std::deque<int>> right_by_hash;
+    for (std::size_t j = 0; j < right.size(); ++j)
+        if (right[j].Content_Hash != 0)
+            right_by_hash[right[j].Content_Hash].push_back(static_cast<int>(j));
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        auto found = right_by_hash.find(left[i].Content_Hash);
+        if (left[i].Content_Hash == 0 || found == right_by_hash.end() || found->second.empty())
+            continue;
+        const int j = found->second.front();
+        found->second.pop_front();
+        pairing.Left_To_Right[i] = j;
+        pairing.Right_To_Left[static_cast<std::size_t>(j)] = static_cast<int>(i);
+    }
+}
+
+// One assignment over some left pages (`rows`) and some right pages
+// (`columns`), each with the cost of leaving it alone; the pairs found go
+// into `pairing`.
+void Assign_Pages(const std::vector<T_Compared_Page>& left, const std::vector<int>& rows,
+                  const std::vector<T_Compared_Page>& right, const std::vector<int>& columns,
+                  const std::vector<double>& left_alone, const std::vector<double>& right_alone,
+                  T_Page_Pairing& pairing)
+{
+    const int n = static_cast<int>(rows.size()), m = static_cast<int>(columns.size());
+    if (n == 0 || m == 0)
+        return;
+    std::vector<double> distances(rows.size() * columns.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t j = 0; j < columns.size(); ++j)
+            distances[i * columns.size() + j] =
+                Compared_Distance(left[static_cast<std::size_t>(rows[i])],
+                                  right[static_cast<std::size_t>(columns[j])]);
+    std::vector<double> rows_alone, columns_alone;
+    for (int row : rows)
+        rows_alone.push_back(left_alone[static_cast<std::size_t>(row)]);
+    for (int column : columns)
+        columns_alone.push_back(right_alone[static_cast<std::size_t>(column)]);
+    const std::vector<int> column_of_row =
+        Solve_Assignment(Assignment_Costs(distances, n, m, rows_alone, columns_alone), n + m);
+    for (int i = 0; i < n; ++i)
+        if (const int j = column_of_row[static_cast<std::size_t>(i)]; j < m) {
+            pairing.Left_To_Right[static_cast<std::size_t>(rows[i])] = columns[j];
+            pairing.Right_To_Left[static_cast<std::size_t>(columns[j])] = rows[i];
+        }
+}
+
+// A long set: the same pages pair by their hashes, and the pages left over
+// by assignments over bands of them taken in document order (the k-th band
+// of the left's leftovers against the k-th of the right's), so that the cost
+// stays about linear in the page count. A sheet that moved further than a
+// band's reach is then reported as removed and added.
+void Pair_Long_Sets(const std::vector<T_Compared_Page>& left,
+                    const std::vector<T_Compared_Page>& right, const T_Pairing_Rule& rule,
+                    T_Page_Pairing& pairing)
+{
+    Pair_Same_Content(left, right, pairing);
+    std::vector<int> rows, columns;
+    for (std::size_t i = 0; i < left.size(); ++i)
+        if (pairing.Left_To_Right[i] < 0)
+            rows.push_back(static_cast<int>(i));
+    for (std::size_t j = 0; j < right.size(); ++j)
+        if (pairing.Right_To_Left[j] < 0)
+            columns.push_back(static_cast<int>(j));
+    std::vector<double> left_alone(left.size()), right_alone(right.size());
+    for (int row : rows)
+        left_alone[static_cast<std::size_t>(row)] =
+            Sampled_Unpaired_Cost(left, static_cast<std::size_t>(row), right, rule);
+    for (int column : columns)
+        right_alone[static_cast<std::size_t>(column)] =
+            Sampled_Unpaired_Cost(right, static_cast<std::size_t>(column), left, rule);
+    const std::size_t bands = std::max<std::size_t>(
+        1, (std::max(rows.size(), columns.size()) + Band_Pages - 1) / Band_Pages);
+    for (std::size_t band = 0; band < bands; ++band) {
+        auto slice = [&](const std::vector<int>& all) {
+            return std::vector<int>(
+                all.begin() + static_cast<std::ptrdiff_t>(band * all.size() / bands),
+                all.begin() + static_cast<std::ptrdiff_t>((band + 1) * all.size() / bands));
+        };
+        Assign_Pages(left, slice(rows), right, slice(columns), left_alone, right_alone, pairing);
+    }
+}
+
 } // namespace
 
 T_Page_Signature Make_Page_Signature(const std::uint8_t* grey, int width, int height, int stride,
@@ -495,6 +627,10 @@ T_Page_Pairing Pair_Pages(const std::vector<T_Page_Signature>& left,
         Compared_Pages(Own_Ink(left, Side_Common_Ink(left, right)));
     const std::vector<T_Compared_Page> new_pages =
         Compared_Pages(Own_Ink(right, Side_Common_Ink(right, left)));
+    if (n + m > Most_Pages_Paired_At_Once) {
+        Pair_Long_Sets(old_pages, new_pages, sane, pairing);
+        return pairing;
+    }
     const std::vector<double> across = Distances(old_pages, new_pages);
     const std::vector<double> left_alone =
         Unpaired_Costs(across, n, m, true, Distances(old_pages, old_pages), sane);

@@ -6,6 +6,7 @@
 #include "os_platform.h"
 #include "pair_pipeline.h"
 #include "pair_report.h"
+#include "picture_limit.h"
 #include "u_temp_files.h"
 
 #include <QImage>
@@ -80,6 +81,10 @@ void T_Headless_Run::Report(T_Pair_Report Report)
         Err_ << "varnolt: " << Report.Error << "\n";
     Totals_.Count(Report.Result);
     Print_Report(Out_, Report, Options_.Json);
+    // Each page pair's line is out as soon as the pair is judged: a run
+    // over thousands of pages shows its progress, and a reader of the
+    // stream need not wait for the end.
+    Out_.flush();
 }
 
 std::string T_Headless_Run::Output_Name(const T_Pair_Report& Report)
@@ -125,6 +130,17 @@ bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string
         fs::create_directories(folder, error);
         for (const fs::path& path : made)
             os::Give_User_Permissions(os::Utf8_Name(path));
+    }
+    // The picture's size is known before a pixel of it is made: two cheap
+    // files of very different shapes (30000 x 1 and 1 x 30000) would
+    // otherwise make gigabytes.
+    const T_Difference& difference = *Report.Difference;
+    if (!Picture_Fits(difference.Width, difference.Height)) {
+        Err_ << "varnolt: cannot write " << Name << ": the picture would be " << difference.Width
+             << " x " << difference.Height << " pixels, more than the limit of "
+             << Max_Picture_Pixels << " pixels (" << Max_Picture_Side << " on a side)\n";
+        Output_Failed = true;
+        return false;
     }
     if (!Differences_Picture(Report.Modified, *Report.Difference, Settings.Differences.Offset_X,
                              Settings.Differences.Offset_Y)

@@ -30,10 +30,14 @@ QImage Render_Pdf_Page(QPdfDocument& document, int page, double dpi)
     QImage drawn = document.render(page, size);
     if (drawn.isNull())
         return {};
-    // Pages are transparent where nothing is drawn; paper is white.
-    QImage paper(drawn.size(), QImage::Format_RGB32);
-    paper.fill(Qt::white);
-    QPainter painter(&paper);
-    painter.drawImage(0, 0, drawn);
-    return paper;
+    // Pages are transparent where nothing is drawn; paper is white. The
+    // paper goes under the drawing in its own pixels, not into a second
+    // picture: a huge sheet drawn at the picture limit takes a gigabyte.
+    {
+        QPainter painter(&drawn);
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+        painter.fillRect(drawn.rect(), Qt::white);
+    }
+    drawn.convertTo(QImage::Format_RGB32);
+    return drawn;
 }

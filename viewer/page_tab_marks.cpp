@@ -1,6 +1,9 @@
 #include "page_tab_marks.h"
 
+#include "page_tab_bar.h"
+
 #include <QColor>
+#include <QHash>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -25,7 +28,7 @@ QColor Mark_Colour(T_Side Side, T_Page_Match Match)
     return {};
 }
 
-QIcon Dot(const QColor& Colour)
+QIcon Draw_Dot(const QColor& Colour)
 {
     QPixmap dot(10, 10);
     dot.fill(Qt::transparent);
@@ -35,6 +38,16 @@ QIcon Dot(const QColor& Colour)
     painter.setBrush(Colour);
     painter.drawEllipse(1, 1, 8, 8);
     return QIcon(dot);
+}
+
+// The dot of a colour, drawn once: thousands of tabs share a few colours.
+QIcon Dot(const QColor& Colour)
+{
+    static QHash<QRgb, QIcon> drawn;
+    auto found = drawn.constFind(Colour.rgba());
+    if (found == drawn.constEnd())
+        found = drawn.insert(Colour.rgba(), Draw_Dot(Colour));
+    return *found;
 }
 
 QString Mark_Tooltip(T_Side Side, T_Page_Match Match, const QString& Partner_Name)
@@ -80,6 +93,34 @@ QString Moved_Tooltip(T_Side Side, T_Page_Match Match, int Partner, const QStrin
     return QStringLiteral("Moved: %1 is this sheet, in another place in the order").arg(where);
 }
 
+// What one tab is to show; tabs whose mark does not change are left alone.
+struct T_Tab_Mark {
+    bool Changes = false;
+    QIcon Icon;
+    QColor Colour;
+    QString Tooltip;
+};
+
+// Sets the marks in an order that lays the tabs out once, not once per tab:
+// a new or removed icon changes a tab's size and leaves the layout stale,
+// and the calls that repaint a tab (colours, icons replaced by others) lay
+// out a stale bar again. So those come first, the size changes last, all in
+// one batch that ends with one layout.
+void Apply_Marks(QTabBar& Tabs, const std::vector<T_Tab_Mark>& Marks)
+{
+    T_Tab_Bar_Batch batch(Tabs);
+    for (std::size_t tab = 0; tab < Marks.size(); ++tab)
+        if (Marks[tab].Changes) {
+            Tabs.setTabTextColor(int(tab), Marks[tab].Colour);
+            Tabs.setTabToolTip(int(tab), Marks[tab].Tooltip);
+        }
+    for (bool resizing : {false, true})
+        for (std::size_t tab = 0; tab < Marks.size(); ++tab)
+            if (Marks[tab].Changes &&
+                (Marks[tab].Icon.isNull() || Tabs.tabIcon(int(tab)).isNull()) == resizing)
+                Tabs.setTabIcon(int(tab), Marks[tab].Icon);
+}
+
 } // namespace
 
 void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
@@ -88,6 +129,7 @@ void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>&
 {
     const int count = std::min(
         {Tabs.count(), static_cast<int>(Matches.size()), static_cast<int>(Partners.size())});
+    std::vector<T_Tab_Mark> marks(static_cast<std::size_t>(count));
     for (int tab = 0; tab < count; ++tab) {
         const std::size_t at = static_cast<std::size_t>(tab);
         const T_Page_Match match = Matches[at];
@@ -95,28 +137,23 @@ void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>&
         const QString partner_name = Other_Pages.Is_Valid_Index(partner)
                                          ? QString::fromStdString(Other_Pages[partner].Name)
                                          : QString();
+        T_Tab_Mark& mark = marks[at];
         // A sheet without a counterpart cannot have moved, whatever it says.
         if (at < Moved.size() && Moved[at] && Other_Pages.Is_Valid_Index(partner)) {
-            Tabs.setTabIcon(tab, Dot(Moved_Colour));
-            Tabs.setTabTextColor(tab, Moved_Colour);
-            Tabs.setTabToolTip(tab, Moved_Tooltip(Side, match, partner, partner_name));
+            mark = {true, Dot(Moved_Colour), Moved_Colour,
+                    Moved_Tooltip(Side, match, partner, partner_name)};
             continue;
         }
         if (match == T_Page_Match::Unknown) {
             // A later pairing (by what the pages show, after the names) may
             // find that a sheet did not move after all.
-            if (Tabs.tabTextColor(tab) == Moved_Colour) {
-                Tabs.setTabIcon(tab, QIcon());
-                Tabs.setTabTextColor(tab, QColor());
-                Tabs.setTabToolTip(tab, QString());
-            }
+            mark.Changes = Tabs.tabTextColor(tab) == Moved_Colour;
             continue;
         }
-        QColor colour = Mark_Colour(Side, match);
-        Tabs.setTabIcon(tab, Dot(colour));
-        Tabs.setTabTextColor(tab, colour);
-        Tabs.setTabToolTip(tab, Mark_Tooltip(Side, match, partner_name));
+        const QColor colour = Mark_Colour(Side, match);
+        mark = {true, Dot(colour), colour, Mark_Tooltip(Side, match, partner_name)};
     }
+    Apply_Marks(Tabs, marks);
 }
 
 void Mark_Undrawn_Page(QTabBar& Tabs, int Tab, const QString& Why)

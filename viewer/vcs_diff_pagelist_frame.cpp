@@ -1,12 +1,14 @@
 #include "vcs_diff_pagelist_frame.h"
 
+#include "page_tab_bar.h"
+
 #include <QTabBar>
 #include <QVBoxLayout>
 
 TDiff_Pagelist_Frame::TDiff_Pagelist_Frame(QWidget* parent) : QWidget(parent)
 {
     resize(364, 23);
-    TabControl1 = new QTabBar(this);
+    TabControl1 = new T_Page_Tab_Bar(this);
     TabControl1->setShape(QTabBar::RoundedSouth);
     // Single line of tabs; when they do not fit, arrow buttons scroll them.
     TabControl1->setUsesScrollButtons(true);
@@ -44,8 +46,11 @@ void TDiff_Pagelist_Frame::Fill_Pages(const T_Page_List& Pages)
     setVisible(true);
     const bool was = Selecting_From_Code;
     Selecting_From_Code = true;
-    for (int i = 0; i < Pages.Count(); ++i)
-        TabControl1->addTab(QString::fromStdString(Pages[i].Name));
+    {
+        T_Tab_Bar_Batch batch(*TabControl1);
+        for (int i = 0; i < Pages.Count(); ++i)
+            TabControl1->addTab(QString::fromStdString(Pages[i].Name));
+    }
     Selecting_From_Code = was;
     // A tab bar that gets its tabs before it is first shown does not tell the
     // layout that it needs height now; without this the strip stays 0 high.

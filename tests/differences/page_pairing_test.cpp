@@ -303,3 +303,28 @@ TEST(PageMoves, PairsMadeByNameAreJudgedAndTheirMovesKnownOnBothSides)
     EXPECT_EQ(judged.Left_Moved, (std::vector<bool>{true, false, false, false}));
     EXPECT_EQ(judged.Right_Moved, (std::vector<bool>{false, false, true, false}));
 }
+
+TEST(PagePairing, LongSetsPairSameContentFirstAndTheEditedRestInTheirBands)
+{
+    // 600 pages a side, too many to pair all at once: 597 same pages (by
+    // their hashes), one sheet inserted on the right near the front and one
+    // sheet edited near the end; the blank pages pair in order.
+    auto page = [](int sheet, bool edited = false) {
+        T_Page_Signature signature = Drawing(sheet, edited).Signature();
+        signature.Content_Hash = 1000u + static_cast<std::uint64_t>(sheet) * 2 + edited;
+        return signature;
+    };
+    std::vector<T_Page_Signature> left, right;
+    for (int sheet = 0; sheet < 600; ++sheet)
+        left.push_back(page(sheet));
+    right = left;
+    right.insert(right.begin() + 5, page(5000));
+    right.pop_back();             // the last sheet removed
+    right[550] = page(549, true); // left 549 (right 550) edited
+    const T_Page_Pairing pairing = Pair_Pages(left, right);
+    ASSERT_EQ(pairing.Left_To_Right.size(), 600u);
+    for (int sheet = 0; sheet < 599; ++sheet)
+        EXPECT_EQ(pairing.Left_To_Right[sheet], sheet < 5 ? sheet : sheet + 1) << sheet;
+    EXPECT_EQ(pairing.Left_To_Right[599], -1);
+    EXPECT_EQ(pairing.Right_To_Left[5], -1);
+}

@@ -250,3 +250,18 @@ TEST_F(Headless, SheetsThatOnlyChangedPlacesAreDifferentAndSayWhereTheyWent)
     EXPECT_EQ(lines[1][u"moved"].toObject()[u"to"].toInt(), 2);
     EXPECT_FALSE(lines[2].contains(QLatin1String("moved"))) << Out;
 }
+
+TEST_F(Headless, RefusesADifferencesPictureOverTheLimitBeforeMakingIt)
+{
+    // Two tiny files whose pictures' union is 30000 x 30000 pixels: the
+    // verdict still comes, the picture is refused with its size.
+    Make_Png(dir / "wide.png", 30000, 1);
+    Make_Png(dir / "tall.png", 1, 30000);
+    EXPECT_EQ(Compare({"--output", dir / "d.png", dir / "wide.png", dir / "tall.png"}), 2);
+    EXPECT_NE(Err.find("cannot write " + dir / "d.png" +
+                       ": the picture would be 30000 x 30000 pixels, more than the limit"),
+              std::string::npos)
+        << Err;
+    EXPECT_NE(Out.find("sizes differ (30000 x 1 / 1 x 30000)"), std::string::npos) << Out;
+    EXPECT_FALSE(fs::exists(dir / "d.png"));
+}

@@ -1,5 +1,8 @@
 #include "vcs_diff_pagelist_frame.h"
 
+#include "page_tab_marks.h"
+
+#include <QApplication>
 #include <QTabBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -114,4 +117,34 @@ TEST(Page_Tabs, StripsThatFollowEachOtherSettleAfterOneChangeEach)
     EXPECT_EQ(left_calls, (std::vector<int>{1, 2}));
     EXPECT_EQ(right_calls, std::vector<int>{1});
     EXPECT_EQ(right.Selected_Index(), 1);
+}
+
+TEST(Page_Tabs, TenThousandPagesFillAndMarkEveryTabWithoutReportingAChange)
+{
+    Strip_Window w;
+    T_Page_List pages;
+    for (int page = 0; page < 10000; ++page)
+        pages.Items->push_back({"Sheet " + std::to_string(page + 1), page, ""});
+    w.Strip.Fill_Pages(pages);
+    std::vector<T_Page_Match> matches(10000, T_Page_Match::Same);
+    matches[9999] = T_Page_Match::Changed;
+    std::vector<int> partners(10000);
+    for (int page = 0; page < 10000; ++page)
+        partners[page] = page;
+    Mark_Page_Tabs(*w.Strip.TabControl1, T_Side::Left, matches, std::vector<bool>(10000, false),
+                   partners, pages);
+    QApplication::processEvents();
+    QTabBar& tabs = *w.Strip.TabControl1;
+    ASSERT_EQ(tabs.count(), 10000);
+    EXPECT_TRUE(tabs.isVisible());
+    EXPECT_EQ(tabs.tabText(9999), QStringLiteral("Sheet 10000"));
+    EXPECT_EQ(tabs.currentIndex(), 0);
+    EXPECT_TRUE(w.Calls.empty());
+    EXPECT_FALSE(tabs.tabIcon(0).isNull());
+    EXPECT_EQ(tabs.tabTextColor(9999), QColor(0xC0, 0x78, 0x00));
+    // The tabs were laid out with their icons: a marked tab is wider than
+    // its text alone.
+    EXPECT_GT(tabs.tabRect(1).width(), tabs.fontMetrics().horizontalAdvance(tabs.tabText(1)) + 10);
+    w.Strip.Select_Page_ID(7777);
+    EXPECT_EQ(w.Calls, std::vector<std::int32_t>{7777});
 }
