@@ -1,7 +1,10 @@
 #include "u_temp_files.h"
 
+#include "file_names.h"
 #include "os_platform.h"
 
+#include <chrono>
+#include <filesystem>
 #include <mutex>
 #include <random>
 
@@ -12,6 +15,67 @@ std::minstd_rand generator{os::Performance_Counter_Low()};
 // Names are drawn on worker threads too (the folder list measures its pairs
 // in the background while the window converts).
 std::mutex generator_lock;
+
+// A run's folder: "run_" + the process id + "_" + a number.
+constexpr const char* Run_Prefix = "run_";
+// A finished run's folder is removed only once it is this old: a viewer
+// started on its compared image may still read it.
+constexpr auto Finished_Run_Grace = std::chrono::hours(1);
+
+// The process that made a run's folder, from its name; 0 when the name is
+// not one of a run's folder.
+long Run_Owner(const std::string& name)
+{
+    const std::string prefix = Run_Prefix;
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    const std::size_t end = name.find('_', prefix.size());
+    if (end == std::string::npos || end == prefix.size())
+        return 0;
+    long pid = 0;
+    for (std::size_t at = prefix.size(); at < end; ++at) {
+        if (name[at] < '0' || name[at] > '9' || pid > 100'000'000)
+            return 0;
+        pid = pid * 10 + (name[at] - '0');
+    }
+    return pid;
+}
+
+// Removes the folders of runs that have ended and not been touched for a
+// while. A failure leaves the folder for a later run.
+void Remove_Finished_Runs(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator entry(os::Utf8_Path(folder), error), end; !error && entry != end;
+         entry.increment(error)) {
+        const long owner = Run_Owner(os::Utf8_Name(entry->path().filename()));
+        std::error_code status_error;
+        if (owner == 0 || owner == os::Process_Id() || os::Process_Exists(owner) ||
+            !entry->is_directory(status_error) || entry->is_symlink(status_error))
+            continue;
+        const auto touched = fs::last_write_time(entry->path(), status_error);
+        if (!status_error && now - touched > Finished_Run_Grace)
+            fs::remove_all(entry->path(), status_error);
+    }
+}
+
+// A new private folder for this run inside `folder`; `folder` itself when
+// none can be made.
+std::string Make_Run_Folder(const std::string& folder)
+{
+    const std::string stem =
+        folder + os::Path_Separator() + Run_Prefix + std::to_string(os::Process_Id()) + "_";
+    for (int number = 1; number < 1000; ++number) {
+        const std::string run = stem + std::to_string(number);
+        std::error_code error;
+        if (!std::filesystem::exists(os::Utf8_Path(run), error) && !error &&
+            os::Ensure_Private_Folder(run))
+            return run;
+    }
+    return folder;
+}
 
 } // namespace
 
@@ -30,6 +94,13 @@ void Prepare_Temp_Folder()
             return;
         }
     }
+    // Each run works in a folder of its own inside: the pages, copies and
+    // pictures of two runs at once never meet, whatever their names.
+    // Only our own folder is swept: the Windows fallback is the user's
+    // temporary folder, where other programs' folders live.
+    if (File_Name_Part(folder).rfind("Quorbit_tmp", 0) == 0)
+        Remove_Finished_Runs(folder);
+    folder = Make_Run_Folder(folder);
     temp_dir = folder + os::Path_Separator();
     // The converter's own scratch files (and its pixel cache, gigabytes
     // for a large picture) go with ours; every converter run inherits this.

@@ -4,12 +4,15 @@
 
 #include <string>
 
-// Sets Temp_Dir: the folder "Quorbit_tmp" in the system temporary folder,
-// created when missing. When it cannot be used (it cannot be created, it is
-// a file, a link, or another user's folder) Temp_Dir is a new private folder
+// Sets Temp_Dir: a new private folder of this run, "run_<process id>_<n>",
+// inside the folder "Quorbit_tmp" in the system temporary folder (created
+// when missing), so that runs at the same time never share a name. When
+// "Quorbit_tmp" cannot be used (it cannot be created, it is a file, a link,
+// or another user's folder) the run's folder goes into a new private folder
 // "Quorbit_tmp_" plus six random characters there (Windows: the user's own
-// temporary folder), and nothing is reported. The converter's temporary
-// files are sent there too (MAGICK_TEMPORARY_PATH, inherited by children).
+// temporary folder), and nothing is reported. The folders of runs that
+// ended over an hour ago are removed. The converter's temporary files are
+// sent there too (MAGICK_TEMPORARY_PATH, inherited by children).
 void Prepare_Temp_Folder();
 
 // The private temporary folder, with a trailing separator.

@@ -9,7 +9,9 @@
 #include "picture_limit.h"
 #include "u_temp_files.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 
 #include <filesystem>
 #include <ostream>
@@ -27,6 +29,55 @@ std::string Path_Safe(std::string Text)
         if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20)
             c = '_';
     return Text;
+}
+
+// Whether Path is one of the names compared, or lies inside a folder that
+// is compared (links followed): an output there would destroy an input.
+bool Is_Input_Or_Inside(const T_Command_Options& Options, const std::string& Path)
+{
+    std::error_code error;
+    const fs::path target = fs::weakly_canonical(os::Utf8_Path(Path), error);
+    if (error)
+        return false;
+    for (const std::string& input : Options.Names) {
+        std::error_code input_error;
+        const fs::path source = fs::weakly_canonical(os::Utf8_Path(input), input_error);
+        if (input_error)
+            continue;
+        if (target == source)
+            return true;
+        if (fs::is_directory(source, input_error)) {
+            const fs::path inside = target.lexically_relative(source);
+            if (!inside.empty() && *inside.begin() != "..")
+                return true;
+        }
+    }
+    return false;
+}
+
+// Writes the picture as PNG, put in place only once every byte is out: a
+// full disk leaves no partial file. The reason when it fails, empty when it
+// is written.
+std::string Save_Png(const QImage& Picture, const std::string& Path)
+{
+    // A device or a pipe is no picture file, and the name of one must never
+    // be replaced by a file.
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(os::Utf8_Path(Path), error);
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return "it is not a regular file";
+    // Encoded in memory first: the file's own errors (a full disk) then
+    // come from the file, in the system's words.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(Picture))
+        return writer.errorString().toStdString();
+    std::string why;
+    if (!os::Write_File_Whole(Path, png.toStdString(), why))
+        return why;
+    return {};
 }
 
 class T_Headless_Run {
@@ -142,10 +193,17 @@ bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string
         Output_Failed = true;
         return false;
     }
-    if (!Differences_Picture(Report.Modified, *Report.Difference, Settings.Differences.Offset_X,
-                             Settings.Differences.Offset_Y)
-             .save(QString::fromStdString(Name), "png")) {
-        Err_ << "varnolt: cannot write " << Name << "\n";
+    if (Is_Input_Or_Inside(Options_, Name)) {
+        Err_ << "varnolt: cannot write " << Name << ": it is one of the files compared\n";
+        Output_Failed = true;
+        return false;
+    }
+    const std::string why =
+        Save_Png(Differences_Picture(Report.Modified, *Report.Difference,
+                                     Settings.Differences.Offset_X, Settings.Differences.Offset_Y),
+                 Name);
+    if (!why.empty()) {
+        Err_ << "varnolt: cannot write " << Name << ": " << why << "\n";
         Output_Failed = true;
         return false;
     }
@@ -217,6 +275,11 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
 
 int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, std::ostream& Err)
 {
+    if (!Options.Output.empty() && Is_Input_Or_Inside(Options, Options.Output)) {
+        Err << "varnolt: --output must not name a file compared or lie inside a folder compared: "
+            << Options.Output << "\n";
+        return 2;
+    }
     Prepare_Temp_Folder();
     if (Options.Json)
         Print_Json_Header(Out, Options, T_Difference_Options{});

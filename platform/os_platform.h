@@ -66,6 +66,11 @@ bool Is_Null_Device(const std::string& name);
 // creates from now on private to the user. Called first thing in main.
 void Restrict_New_Files();
 
+// This process's id, and whether a process of that id is running (a run's
+// private files are kept while it runs).
+long Process_Id();
+bool Process_Exists(long pid);
+
 // Gives a file or folder the user asked for (an exported picture, a
 // comparison's output) the permissions the user's own mask allows, as any
 // other program would create it. False when that cannot be done.
@@ -117,6 +122,12 @@ bool Delete_File(const std::string& path);
 // Writes `data` as the whole content of the file, replacing a file of that
 // name. False with the system's reason in `error` when it cannot.
 bool Write_File(const std::string& path, const std::string& data, std::string& error);
+
+// Writes `data` to a new file beside `path` and puts it in place of `path`
+// only once every byte is written and the file is closed: a full disk or
+// any other failure leaves no partial file and an earlier file of that name
+// as it was. False with the system's reason in `error`.
+bool Write_File_Whole(const std::string& path, const std::string& data, std::string& error);
 
 // The whole content of a file; false when it cannot be read.
 bool Read_File(const std::string& path, std::string& data);

@@ -195,6 +195,14 @@ void Restrict_New_Files()
     User_Mask.compare_exchange_strong(unknown, int(before));
 }
 
+long Process_Id() { return long(::getpid()); }
+
+bool Process_Exists(long pid)
+{
+    // EPERM: it runs, as another user.
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
 bool Give_User_Permissions(const std::string& name)
 {
     struct stat st {};
@@ -324,6 +332,34 @@ bool Write_File(const std::string& path, const std::string& data, std::string& e
     }
     if (!ok)
         error = std::strerror(errno);
+    return ok;
+}
+
+bool Write_File_Whole(const std::string& path, const std::string& data, std::string& error)
+{
+    std::string temporary = path + ".XXXXXX";
+    T_Fd out(::mkstemp(temporary.data()));
+    if (out.Fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    ::fcntl(out.Fd, F_SETFD, FD_CLOEXEC);
+    // fsync: some file systems report a full disk only when the data goes out.
+    bool ok = Write_All(out.Fd, data.data(), data.size()) && ::fsync(out.Fd) == 0;
+    int failure = ok ? 0 : errno;
+    if (::close(out.Fd) != 0 && ok) {
+        ok = false;
+        failure = errno;
+    }
+    out.Fd = -1;
+    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ok = false;
+        failure = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        error = std::strerror(failure);
+    }
     return ok;
 }
 

@@ -280,6 +280,18 @@ void Restrict_New_Files() {}
 
 bool Give_User_Permissions(const std::string&) { return true; }
 
+long Process_Id() { return long(GetCurrentProcessId()); }
+
+bool Process_Exists(long pid)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED; // runs, as another user
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
 void Use_Parent_Console()
 {
     auto missing = [](DWORD which) {
@@ -433,6 +445,23 @@ bool Write_File(const std::string& path, const std::string& data, std::string& e
     if (!ok)
         error = win32::System_Message(GetLastError());
     return ok;
+}
+
+bool Write_File_Whole(const std::string& path, const std::string& data, std::string& error)
+{
+    const std::string temporary = path + ".tmp" + std::to_string(GetCurrentProcessId()) + "_" +
+                                  std::to_string(GetTickCount());
+    if (!Write_File(temporary, data, error)) {
+        DeleteFileW(Widen(temporary).c_str());
+        return false;
+    }
+    if (!MoveFileExW(Widen(temporary).c_str(), Widen(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = win32::System_Message(GetLastError());
+        DeleteFileW(Widen(temporary).c_str());
+        return false;
+    }
+    return true;
 }
 
 bool Read_File(const std::string& path, std::string& data)

@@ -5,22 +5,68 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <regex>
 #include <set>
 
 #include <sys/inotify.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
-TEST(PrepareTempFolder, CreatesAnEmptyPrivateFolderInAFreshTemp)
+TEST(PrepareTempFolder, CreatesAnEmptyPrivateFolderOfTheRunInAFreshTemp)
 {
     test::Private_Tmpdir tmp;
     Prepare_Temp_Folder();
-    EXPECT_EQ(Temp_Dir(), tmp.Dir / "Quorbit_tmp/");
+    const std::string run = "run_" + std::to_string(::getpid()) + "_1/";
+    EXPECT_EQ(Temp_Dir(), tmp.Dir / "Quorbit_tmp/" + run);
     EXPECT_TRUE(fs::is_directory(Temp_Dir()));
     EXPECT_TRUE(fs::is_empty(Temp_Dir()));
+    struct stat st {};
+    ASSERT_EQ(::stat(Temp_Dir().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(PrepareTempFolder, RunsAtOnceNeverShareAFolderAndEndedRunsAreSwept)
+{
+    test::Private_Tmpdir tmp;
+    const fs::path shared = tmp.Dir.Path / "Quorbit_tmp";
+    fs::create_directories(shared);
+    ::chmod(shared.c_str(), 0700);
+    // Another run, still going (process 1 always is), an ended one touched
+    // long ago, an ended one touched just now, and a folder of another name.
+    const auto long_ago = fs::file_time_type::clock::now() - std::chrono::hours(3);
+    for (const char* name : {"run_1_1", "run_999999999_1", "run_999999999_2", "keep_me"})
+        fs::create_directory(shared / name);
+    fs::last_write_time(shared / "run_1_1", long_ago);
+    fs::last_write_time(shared / "run_999999999_1", long_ago);
+    Prepare_Temp_Folder();
+    const std::string first = Temp_Dir();
+    EXPECT_TRUE(fs::is_directory(shared / "run_1_1"));
+    EXPECT_FALSE(fs::exists(shared / "run_999999999_1"));
+    EXPECT_TRUE(fs::is_directory(shared / "run_999999999_2")); // may still be read
+    EXPECT_TRUE(fs::is_directory(shared / "keep_me"));
+    // A child process is another run: its folder is its own.
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        Prepare_Temp_Folder();
+        const std::string dir = Temp_Dir();
+        (void)!::write(pipe_ends[1], dir.data(), dir.size());
+        ::_exit(0);
+    }
+    ::close(pipe_ends[1]);
+    char buffer[4096];
+    const ssize_t got = ::read(pipe_ends[0], buffer, sizeof buffer);
+    ::close(pipe_ends[0]);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_GT(got, 0);
+    const std::string second(buffer, std::size_t(got));
+    EXPECT_NE(second, first);
+    EXPECT_EQ(fs::path(second).parent_path().parent_path(), shared);
 }
 
 namespace {
@@ -31,7 +77,8 @@ void Expect_New_Private_Folder(const test::Private_Tmpdir& tmp)
 {
     std::string dir = Temp_Dir();
     ASSERT_EQ(dir.back(), '/');
-    fs::path folder = dir.substr(0, dir.size() - 1);
+    // The run's own folder, inside the new one.
+    fs::path folder = fs::path(dir.substr(0, dir.size() - 1)).parent_path();
     EXPECT_EQ(folder.parent_path(), tmp.Dir.Path);
     std::regex form("Quorbit_tmp_[A-Za-z0-9]{6}");
     EXPECT_TRUE(std::regex_match(folder.filename().string(), form)) << dir;
@@ -40,7 +87,7 @@ void Expect_New_Private_Folder(const test::Private_Tmpdir& tmp)
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(st.st_uid, ::geteuid());
-    EXPECT_STREQ(std::getenv("MAGICK_TEMPORARY_PATH"), folder.c_str());
+    EXPECT_EQ(std::string(std::getenv("MAGICK_TEMPORARY_PATH")) + "/", dir);
 }
 
 } // namespace

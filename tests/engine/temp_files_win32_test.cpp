@@ -12,9 +12,11 @@ TEST(PrepareTempFolder, MakesQuorbitTmpUnderTheSystemTempOrFallsBackToIt)
     {
         test::Private_Tmpdir tmp;
         Prepare_Temp_Folder();
-        EXPECT_EQ(Temp_Dir(), os::System_Temp_Path() + "Quorbit_tmp\\");
+        // The run's own folder inside.
+        const std::string run = "run_" + std::to_string(os::Process_Id()) + "_1\\";
+        EXPECT_EQ(Temp_Dir(), os::System_Temp_Path() + "Quorbit_tmp\\" + run);
         EXPECT_EQ(os::Full_Path_Name(Temp_Dir()),
-                  os::Full_Path_Name(tmp.Dir / "Quorbit_tmp") + "\\");
+                  os::Full_Path_Name(tmp.Dir / "Quorbit_tmp") + "\\" + run);
         EXPECT_TRUE(fs::is_directory(test::U8(Temp_Dir())));
         EXPECT_TRUE(fs::is_empty(test::U8(Temp_Dir())));
         // The converter's own temporary files go there too, for every child.
@@ -26,7 +28,8 @@ TEST(PrepareTempFolder, MakesQuorbitTmpUnderTheSystemTempOrFallsBackToIt)
         test::Private_Tmpdir tmp;
         test::Write_File(tmp.Dir / "Quorbit_tmp", "not a folder");
         Prepare_Temp_Folder();
-        EXPECT_EQ(Temp_Dir(), os::System_Temp_Path());
+        EXPECT_EQ(Temp_Dir(),
+                  os::System_Temp_Path() + "run_" + std::to_string(os::Process_Id()) + "_1\\");
     }
 }
 

@@ -4,6 +4,10 @@
 
 #include "os_platform.h"
 
+#include <cstring>
+#include <random>
+
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,4 +80,53 @@ TEST_F(Headless, PicturesAskedForGetTheUsersPermissionsAndTheRestStaysPrivate)
     // The private folder keeps its owner-only rule.
     EXPECT_EQ(mode(Temp_Dir()), 0700);
     ::umask(before);
+}
+
+TEST_F(Headless, AnOutputNeverReplacesAnInputAndAFailedWriteLeavesNothing)
+{
+    Make_Png(dir / "old.png", 40, 30);
+    Make_Png(dir / "new.png", 40, 30, {{5, 5, 10, 10}});
+    const std::string old_bytes = test::Read_File(dir / "old.png");
+    fs::create_symlink(dir.Path / "old.png", dir.Path / "link.png");
+    for (const std::string& output : {dir / "old.png", dir / "link.png", dir / "new.png"}) {
+        EXPECT_EQ(Compare({"--output", output, dir / "old.png", dir / "new.png"}), 2) << output;
+        EXPECT_NE(Err.find("--output must not name a file compared"), std::string::npos) << Err;
+    }
+    EXPECT_EQ(test::Read_File(dir / "old.png"), old_bytes);
+    // A folder of pictures inside a folder compared would write into it.
+    for (const char* side : {"a", "b"})
+        fs::create_directories(dir.Path / side);
+    Make_Png(dir / "a/plan.png", 40, 30);
+    Make_Png(dir / "b/plan.png", 40, 30, {{5, 5, 10, 10}});
+    EXPECT_EQ(Compare({"--output", dir / "a/pictures", dir / "a", dir / "b"}), 2);
+    EXPECT_FALSE(fs::exists(dir.Path / "a/pictures"));
+
+    // A device is refused, never replaced by a file.
+    EXPECT_EQ(Compare({"--output", "/dev/full", dir / "old.png", dir / "new.png"}), 2);
+    EXPECT_NE(Err.find("cannot write /dev/full: it is not a regular file"), std::string::npos)
+        << Err;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+
+    // A full disk: the reason, exit 2, and no partial picture.
+    const fs::path small = dir.Path / "small";
+    fs::create_directory(small);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "no small file system can be mounted here (" << std::strerror(errno) << ")";
+    // Noise, shown washed out in the picture of the differences, does not
+    // compress: the picture is far larger than the disk.
+    QImage noise(400, 400, QImage::Format_RGB32);
+    std::mt19937 random(7);
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 400; ++x)
+            noise.setPixel(x, y, QRgb(random()) | 0xFF000000u);
+    ASSERT_TRUE(noise.save(QString::fromStdString(dir / "noise.png")));
+    QPainter(&noise).fillRect(10, 10, 20, 20, Qt::black);
+    ASSERT_TRUE(noise.save(QString::fromStdString(dir / "noise boxed.png")));
+    const int status = Compare(
+        {"--output", (small / "d.png").string(), dir / "noise.png", dir / "noise boxed.png"});
+    const bool left_behind = !fs::is_empty(small);
+    ::umount(small.c_str());
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(Err.find("No space left on device"), std::string::npos) << Err;
+    EXPECT_FALSE(left_behind);
 }
