@@ -8,7 +8,6 @@
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QApplication>
-#include <QTabBar>
 
 #include <string>
 

@@ -1,48 +1,110 @@
-// The tab bar of a page strip, fit for thousands of pages.
+// The tab row of a page strip, fit for tens of thousands of pages.
 #pragma once
 
-#include <QSize>
-#include <QTabBar>
+#include "page_tab_layout.h"
 
+#include <QColor>
+#include <QIcon>
+#include <QString>
+#include <QStringList>
+#include <QTabBar>
+#include <QWidget>
+
+#include <functional>
 #include <vector>
 
-// A QTabBar that can take many tabs at once: it lays out every tab again
-// after each tab added, measuring each tab's text, so adding thousands one
-// by one took time quadratic in their number. Within a batch each tab is
-// measured once and its size reused; when the batch ends the sizes are
-// forgotten and the tabs laid out once, measured as they are then.
-class T_Page_Tab_Bar : public QTabBar {
-public:
-    using QTabBar::QTabBar;
+class QStyleOptionTab;
+class QToolButton;
 
-    void Begin_Batch();
-    void End_Batch();
+// A row of tabs drawn at the bottom edge, one per page, that looks and
+// answers like a QTabBar (count, currentIndex, setCurrentIndex, tabText,
+// tabToolTip, tabTextColor, tabIcon, tabRect and their setters) with tab i
+// standing for page i. A QTabBar keeps a widget state per tab and lays out
+// and checks every tab on many changes, so thousands of tabs took seconds;
+// this row keeps each tab as plain data, adds up the tabs' widths once after
+// a change, and paints and hit-tests only the tabs in view.
+//
+// When the tabs do not fit, two arrow buttons at the right end scroll them
+// one tab at a time; a wheel turn selects the next or previous tab, and a
+// touchpad's pixel scrolling moves the row (as a QTabBar does); the left and
+// right keys select the neighbouring tab.
+class T_Page_Tab_Bar : public QWidget {
+public:
+    explicit T_Page_Tab_Bar(QWidget* parent = nullptr);
+
+    // Appends one tab per text. Tabs added to an empty row select the first.
+    void Append_Tabs(const QStringList& Texts);
+    int addTab(const QString& Text);
+
+    int count() const { return static_cast<int>(Tabs.size()); }
+    int currentIndex() const { return Current; }
+    // Selects Index and shows it; out of range or already current does
+    // nothing. A change is announced through On_Current_Changed.
+    void setCurrentIndex(int Index);
+
+    QString tabText(int Index) const;
+    QString tabToolTip(int Index) const;
+    QColor tabTextColor(int Index) const;
+    QIcon tabIcon(int Index) const;
+    void setTabToolTip(int Index, const QString& Tip);
+    void setTabTextColor(int Index, const QColor& Colour);
+    void setTabIcon(int Index, const QIcon& Icon);
+
+    // Where tab Index is drawn, in this widget's coordinates (outside the
+    // widget when scrolled out of view); empty for no such tab.
+    QRect tabRect(int Index) const;
+    // The tab drawn at Point, or -1.
+    int tabAt(const QPoint& Point) const;
+    QTabBar::Shape shape() const { return QTabBar::RoundedSouth; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // Called with the new current index after each change of it.
+    std::function<void(int Index)> On_Current_Changed;
 
 protected:
-    QSize tabSizeHint(int index) const override;
+    bool event(QEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+#if QT_CONFIG(wheelevent)
+    void wheelEvent(QWheelEvent* Event) override;
+#endif
 
 private:
-    bool In_Batch = false;
-    bool Was_Hidden = false;
-    mutable std::vector<QSize> Measured;
-};
+    struct T_Tab {
+        QString Text;
+        QString Tip;
+        QColor Colour;
+        QIcon Icon;
+        mutable int Text_Width = -1; // measured when first laid out
+    };
 
-// Begin_Batch and End_Batch around a scope, on a page tab bar or none.
-class T_Tab_Bar_Batch {
-public:
-    explicit T_Tab_Bar_Batch(QTabBar& Tabs) : Tabs_(dynamic_cast<T_Page_Tab_Bar*>(&Tabs))
-    {
-        if (Tabs_)
-            Tabs_->Begin_Batch();
-    }
-    ~T_Tab_Bar_Batch()
-    {
-        if (Tabs_)
-            Tabs_->End_Batch();
-    }
-    T_Tab_Bar_Batch(const T_Tab_Bar_Batch&) = delete;
-    T_Tab_Bar_Batch& operator=(const T_Tab_Bar_Batch&) = delete;
+    bool Is_Tab(int Index) const { return Index >= 0 && Index < count(); }
+    void Tab_Size_Changed();
+    void Forget_Text_Widths();
+    const T_Page_Tab_Layout& Laid_Out() const;
+    QSize Icon_Size() const;
+    int Tab_Height() const;
+    int View_Width() const;
+    void Initialise_Tab_Option(QStyleOptionTab& Option, int Index) const;
+    void Scroll_To(int Offset);
+    void Scroll_By_One_Tab(int Direction);
+    void Show_Tab(int Index);
+    void Place_Scroll_Buttons();
 
-private:
-    T_Page_Tab_Bar* Tabs_;
+    std::vector<T_Tab> Tabs;
+    int Current = -1;
+    int Hovered = -1;
+    int Scroll_Offset = 0;
+    int Wheel_Angle = 0;
+    QToolButton* Scroll_Left = nullptr;
+    QToolButton* Scroll_Right = nullptr;
+    mutable bool Layout_Stale = false;
+    mutable T_Page_Tab_Layout Layout;
 };

@@ -7,7 +7,6 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
-#include <QTabBar>
 
 namespace {
 
@@ -93,43 +92,21 @@ QString Moved_Tooltip(T_Side Side, T_Page_Match Match, int Partner, const QStrin
     return QStringLiteral("Moved: %1 is this sheet, in another place in the order").arg(where);
 }
 
-// What one tab is to show; tabs whose mark does not change are left alone.
-struct T_Tab_Mark {
-    bool Changes = false;
-    QIcon Icon;
-    QColor Colour;
-    QString Tooltip;
-};
-
-// Sets the marks in an order that lays the tabs out once, not once per tab:
-// a new or removed icon changes a tab's size and leaves the layout stale,
-// and the calls that repaint a tab (colours, icons replaced by others) lay
-// out a stale bar again. So those come first, the size changes last, all in
-// one batch that ends with one layout.
-void Apply_Marks(QTabBar& Tabs, const std::vector<T_Tab_Mark>& Marks)
+void Set_Mark(T_Page_Tab_Bar& Tabs, int Tab, const QColor& Colour, const QString& Tooltip)
 {
-    T_Tab_Bar_Batch batch(Tabs);
-    for (std::size_t tab = 0; tab < Marks.size(); ++tab)
-        if (Marks[tab].Changes) {
-            Tabs.setTabTextColor(int(tab), Marks[tab].Colour);
-            Tabs.setTabToolTip(int(tab), Marks[tab].Tooltip);
-        }
-    for (bool resizing : {false, true})
-        for (std::size_t tab = 0; tab < Marks.size(); ++tab)
-            if (Marks[tab].Changes &&
-                (Marks[tab].Icon.isNull() || Tabs.tabIcon(int(tab)).isNull()) == resizing)
-                Tabs.setTabIcon(int(tab), Marks[tab].Icon);
+    Tabs.setTabTextColor(Tab, Colour);
+    Tabs.setTabToolTip(Tab, Tooltip);
+    Tabs.setTabIcon(Tab, Colour.isValid() ? Dot(Colour) : QIcon());
 }
 
 } // namespace
 
-void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
+void Mark_Page_Tabs(T_Page_Tab_Bar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
                     const std::vector<bool>& Moved, const std::vector<int>& Partners,
                     const T_Page_List& Other_Pages)
 {
     const int count = std::min(
         {Tabs.count(), static_cast<int>(Matches.size()), static_cast<int>(Partners.size())});
-    std::vector<T_Tab_Mark> marks(static_cast<std::size_t>(count));
     for (int tab = 0; tab < count; ++tab) {
         const std::size_t at = static_cast<std::size_t>(tab);
         const T_Page_Match match = Matches[at];
@@ -137,31 +114,21 @@ void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>&
         const QString partner_name = Other_Pages.Is_Valid_Index(partner)
                                          ? QString::fromStdString(Other_Pages[partner].Name)
                                          : QString();
-        T_Tab_Mark& mark = marks[at];
         // A sheet without a counterpart cannot have moved, whatever it says.
-        if (at < Moved.size() && Moved[at] && Other_Pages.Is_Valid_Index(partner)) {
-            mark = {true, Dot(Moved_Colour), Moved_Colour,
-                    Moved_Tooltip(Side, match, partner, partner_name)};
-            continue;
-        }
-        if (match == T_Page_Match::Unknown) {
+        if (at < Moved.size() && Moved[at] && Other_Pages.Is_Valid_Index(partner))
+            Set_Mark(Tabs, tab, Moved_Colour, Moved_Tooltip(Side, match, partner, partner_name));
+        else if (match != T_Page_Match::Unknown)
+            Set_Mark(Tabs, tab, Mark_Colour(Side, match), Mark_Tooltip(Side, match, partner_name));
+        else if (Tabs.tabTextColor(tab) == Moved_Colour)
             // A later pairing (by what the pages show, after the names) may
             // find that a sheet did not move after all.
-            mark.Changes = Tabs.tabTextColor(tab) == Moved_Colour;
-            continue;
-        }
-        const QColor colour = Mark_Colour(Side, match);
-        mark = {true, Dot(colour), colour, Mark_Tooltip(Side, match, partner_name)};
+            Set_Mark(Tabs, tab, QColor(), QString());
     }
-    Apply_Marks(Tabs, marks);
 }
 
-void Mark_Undrawn_Page(QTabBar& Tabs, int Tab, const QString& Why)
+void Mark_Undrawn_Page(T_Page_Tab_Bar& Tabs, int Tab, const QString& Why)
 {
     if (Tab < 0 || Tab >= Tabs.count())
         return;
-    const QColor colour(0x37, 0x47, 0x4F);
-    Tabs.setTabIcon(Tab, Dot(colour));
-    Tabs.setTabTextColor(Tab, colour);
-    Tabs.setTabToolTip(Tab, Why);
+    Set_Mark(Tabs, Tab, QColor(0x37, 0x47, 0x4F), Why);
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 class QString;
-class QTabBar;
+class T_Page_Tab_Bar;
 
 // Marks each tab with a coloured dot and text colour (grey: the same as its
 // counterpart; amber: changed; red on the base side: removed; green on the
@@ -16,10 +16,10 @@ class QTabBar;
 // names the counterpart, and for a moved sheet its page number and whether
 // it changed too. The tab texts stay the page names. Tabs whose match is
 // Unknown and that did not move keep what they show.
-void Mark_Page_Tabs(QTabBar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
+void Mark_Page_Tabs(T_Page_Tab_Bar& Tabs, T_Side Side, const std::vector<T_Page_Match>& Matches,
                     const std::vector<bool>& Moved, const std::vector<int>& Partners,
                     const T_Page_List& Other_Pages);
 
 // Marks a tab whose page came out blank though it holds something to draw
 // (a dark dot and the reason as its tooltip): its comparison says nothing.
-void Mark_Undrawn_Page(QTabBar& Tabs, int Tab, const QString& Why);
+void Mark_Undrawn_Page(T_Page_Tab_Bar& Tabs, int Tab, const QString& Why);

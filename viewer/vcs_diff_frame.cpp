@@ -17,7 +17,6 @@
 #include "u_run_progress.h"
 #include "vcs_diff_pagelist_frame.h"
 
-#include <QTabBar>
 #include <QAction>
 #include <QScopedValueRollback>
 #include <QCheckBox>

@@ -2,19 +2,14 @@
 
 #include "page_tab_bar.h"
 
-#include <QTabBar>
+#include <QStringList>
 #include <QVBoxLayout>
 
 TDiff_Pagelist_Frame::TDiff_Pagelist_Frame(QWidget* parent) : QWidget(parent)
 {
     resize(364, 23);
-    TabControl1 = new T_Page_Tab_Bar(this);
-    TabControl1->setShape(QTabBar::RoundedSouth);
     // Single line of tabs; when they do not fit, arrow buttons scroll them.
-    TabControl1->setUsesScrollButtons(true);
-    TabControl1->setExpanding(false);
-    TabControl1->setElideMode(Qt::ElideNone);
-    TabControl1->setDrawBase(true);
+    TabControl1 = new T_Page_Tab_Bar(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -24,15 +19,15 @@ TDiff_Pagelist_Frame::TDiff_Pagelist_Frame(QWidget* parent) : QWidget(parent)
     // widen the pane that holds the strip.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
-    connect(TabControl1, &QTabBar::currentChanged, this, [this](int) {
+    TabControl1->On_Current_Changed = [this](int) {
         if (!Selecting_From_Code)
             Page_ListBoxClick();
-    });
+    };
 }
 
 void TDiff_Pagelist_Frame::Select_Tab_Silently(int Index)
 {
-    // QTabBar announces every change of the current tab, also one made by
+    // The tab row announces every change of the current tab, also one made by
     // code (and the first tab added to an empty bar); those are not user
     // choices and must not reach the owner here.
     const bool was = Selecting_From_Code;
@@ -46,15 +41,12 @@ void TDiff_Pagelist_Frame::Fill_Pages(const T_Page_List& Pages)
     setVisible(true);
     const bool was = Selecting_From_Code;
     Selecting_From_Code = true;
-    {
-        T_Tab_Bar_Batch batch(*TabControl1);
-        for (int i = 0; i < Pages.Count(); ++i)
-            TabControl1->addTab(QString::fromStdString(Pages[i].Name));
-    }
+    QStringList names;
+    names.reserve(Pages.Count());
+    for (int i = 0; i < Pages.Count(); ++i)
+        names.push_back(QString::fromStdString(Pages[i].Name));
+    TabControl1->Append_Tabs(names);
     Selecting_From_Code = was;
-    // A tab bar that gets its tabs before it is first shown does not tell the
-    // layout that it needs height now; without this the strip stays 0 high.
-    TabControl1->updateGeometry();
     updateGeometry();
     Last_Reported = 0;
     Pages_ = Pages;

@@ -2,14 +2,13 @@
 // bottom edge, shown under an image pane.
 #pragma once
 
+#include "page_tab_bar.h"
 #include "u_multi_page_const.h"
 
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
-
-class QTabBar;
 
 // Tab i always stands for record i of the stored page list, so a tab index is
 // also a page index. The owner learns about page changes through
@@ -42,7 +41,7 @@ public:
     // Set by the owner; empty means nobody listens.
     T_Page_Change_Event On_Page_Change;
 
-    QTabBar* TabControl1 = nullptr;
+    T_Page_Tab_Bar* TabControl1 = nullptr;
 
 private:
     void Select_Tab_Silently(int Index);

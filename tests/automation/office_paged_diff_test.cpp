@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QTest>
-#include <QTabBar>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -166,7 +165,7 @@ TEST_F(Office_Paged_Diff, TheWindowPairsARenamedPageByWhatItShows)
     const T_Content_Pairing& pairing = *frame->Session().Content_Pairing();
     EXPECT_EQ(pairing.Pairs.Left_To_Right, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(pairing.Left, (std::vector<T_Page_Match>(3, T_Page_Match::Same)));
-    QTabBar* left = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
+    T_Page_Tab_Bar* left = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
     EXPECT_EQ(left->tabToolTip(0).toStdString(),
               "The same as page \"Ground floor\" of the modified version");
 

@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QTest>
-#include <QTabBar>
 #include <algorithm>
 #include <gtest/gtest.h>
 

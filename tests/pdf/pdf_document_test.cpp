@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
-#include <QTabBar>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -203,8 +202,8 @@ TEST_F(Pdf_Diff, SheetsInsertedDeletedAndSwappedPairWithTheirTrueCounterparts)
     EXPECT_EQ(pairing.Right, (std::vector<M>{M::Same, M::Unpaired, M::Changed, M::Same, M::Same}));
 
     // The tabs say it: names unchanged, the reason in the tooltip.
-    QTabBar* left_tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
-    QTabBar* right_tabs = test::Find_Tabs(*frame, "RightTabs")->TabControl1;
+    T_Page_Tab_Bar* left_tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
+    T_Page_Tab_Bar* right_tabs = test::Find_Tabs(*frame, "RightTabs")->TabControl1;
     EXPECT_EQ(left_tabs->tabText(1), QStringLiteral("2"));
     EXPECT_TRUE(left_tabs->tabToolTip(1).startsWith(QStringLiteral("Differs from page \"3\"")));
     EXPECT_TRUE(left_tabs->tabToolTip(4).contains(QStringLiteral("removed")));
@@ -241,8 +240,8 @@ TEST_F(Pdf_Diff, SheetsThatChangedPlacesAreMarkedMovedOnBothSides)
     EXPECT_EQ(pairing.Left_Moved, (std::vector<bool>{false, true, false, true, false}));
     EXPECT_EQ(pairing.Right_Moved, (std::vector<bool>{false, false, true, false, true}));
 
-    QTabBar* left_tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
-    QTabBar* right_tabs = test::Find_Tabs(*frame, "RightTabs")->TabControl1;
+    T_Page_Tab_Bar* left_tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
+    T_Page_Tab_Bar* right_tabs = test::Find_Tabs(*frame, "RightTabs")->TabControl1;
     // A moved sheet says where it went, and whether it changed on the way.
     EXPECT_EQ(left_tabs->tabToolTip(1).toStdString(),
               "Moved and changed: page 3 of the modified version (\"3\") is this sheet, edited, "

@@ -21,7 +21,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>

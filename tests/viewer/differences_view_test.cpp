@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QSpinBox>
-#include <QTabBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -350,7 +349,7 @@ TEST_F(Differences_View, APageThatHoldsShapesButCameOutBlankIsAnErrorNotAVerdict
     EXPECT_EQ(frame->Model().Verdict(), T_Verdict::Error);
     EXPECT_TRUE(Status(*frame).contains(QStringLiteral("came out blank")))
         << Status(*frame).toStdString();
-    QTabBar* tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
+    T_Page_Tab_Bar* tabs = test::Find_Tabs(*frame, "LeftTabs")->TabControl1;
     EXPECT_TRUE(tabs->tabToolTip(1).contains(QStringLiteral("the base version came out blank")))
         << tabs->tabToolTip(1).toStdString();
     EXPECT_TRUE(messages.Messages.empty());

@@ -12,7 +12,6 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QTabBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -115,7 +114,7 @@ protected:
     {
         return test::Wait_For([&] { return frame.Session().Content_Pairing() != nullptr; });
     }
-    static QTabBar* Tabs(const TView_diff_frame& frame, const char* name)
+    static T_Page_Tab_Bar* Tabs(const TView_diff_frame& frame, const char* name)
     {
         return test::Find_Tabs(frame, name)->TabControl1;
     }
@@ -146,8 +145,8 @@ TEST_F(Drawing_Pairing_View, PagesWithoutANamesakePairByWhatTheyShowWhileNamesSt
     for (const auto& entry : std::filesystem::directory_iterator(Temp_Dir()))
         EXPECT_EQ(entry.path().string().find("tempfile_"), std::string::npos) << entry.path();
 
-    QTabBar* left = Tabs(*frame, "LeftTabs");
-    QTabBar* right = Tabs(*frame, "RightTabs");
+    T_Page_Tab_Bar* left = Tabs(*frame, "LeftTabs");
+    T_Page_Tab_Bar* right = Tabs(*frame, "RightTabs");
     EXPECT_EQ(left->tabText(0), QStringLiteral("Page-1"));
     EXPECT_TRUE(left->tabToolTip(0).startsWith(
         QStringLiteral("Moved: page 2 of the modified version (\"Ground floor\") is the same")))
@@ -176,8 +175,8 @@ TEST_F(Drawing_Pairing_View, PagesWithoutANamesakePairByWhatTheyShowWhileNamesSt
 TEST_F(Drawing_Pairing_View, PagesThatAllMatchByNameShowTheirMovesWithoutAnotherExport)
 {
     auto frame = Open({{"A", 0}, {"B", 1}, {"C", 2}}, {{"B", 1}, {"A", 0}, {"C", 2}});
-    QTabBar* left = Tabs(*frame, "LeftTabs");
-    QTabBar* right = Tabs(*frame, "RightTabs");
+    T_Page_Tab_Bar* left = Tabs(*frame, "LeftTabs");
+    T_Page_Tab_Bar* right = Tabs(*frame, "RightTabs");
     EXPECT_EQ(left->tabToolTip(0).toStdString(),
               "Moved: page 2 of the modified version (\"A\") is this sheet, in another place in "
               "the order");

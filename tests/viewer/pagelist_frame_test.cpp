@@ -3,7 +3,6 @@
 #include "page_tab_marks.h"
 
 #include <QApplication>
-#include <QTabBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -134,7 +133,7 @@ TEST(Page_Tabs, TenThousandPagesFillAndMarkEveryTabWithoutReportingAChange)
     Mark_Page_Tabs(*w.Strip.TabControl1, T_Side::Left, matches, std::vector<bool>(10000, false),
                    partners, pages);
     QApplication::processEvents();
-    QTabBar& tabs = *w.Strip.TabControl1;
+    T_Page_Tab_Bar& tabs = *w.Strip.TabControl1;
     ASSERT_EQ(tabs.count(), 10000);
     EXPECT_TRUE(tabs.isVisible());
     EXPECT_EQ(tabs.tabText(9999), QStringLiteral("Sheet 10000"));

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QTabBar>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
