@@ -8,6 +8,7 @@
 #include "pair_report.h"
 #include "picture_limit.h"
 #include "u_temp_files.h"
+#include "utf8_text.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -129,7 +130,7 @@ void T_Headless_Run::Report(T_Pair_Report Report)
     }
     // The message names the file at fault itself.
     if (Report.Result == T_Pair_Report::T_Result::Error)
-        Err_ << "varnolt: " << Report.Error << "\n";
+        Err_ << "varnolt: " << Terminal_Safe(Report.Error) << "\n";
     Totals_.Count(Report.Result);
     Print_Report(Out_, Report, Options_.Json);
     // Each page pair's line is out as soon as the pair is judged: a run
@@ -187,14 +188,15 @@ bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string
     // otherwise make gigabytes.
     const T_Difference& difference = *Report.Difference;
     if (!Picture_Fits(difference.Width, difference.Height)) {
-        Err_ << "varnolt: cannot write " << Name << ": the picture would be " << difference.Width
-             << " x " << difference.Height << " pixels, more than the limit of "
+        Err_ << "varnolt: cannot write " << Terminal_Safe(Name) << ": the picture would be "
+             << difference.Width << " x " << difference.Height << " pixels, more than the limit of "
              << Max_Picture_Pixels << " pixels (" << Max_Picture_Side << " on a side)\n";
         Output_Failed = true;
         return false;
     }
     if (Is_Input_Or_Inside(Options_, Name)) {
-        Err_ << "varnolt: cannot write " << Name << ": it is one of the files compared\n";
+        Err_ << "varnolt: cannot write " << Terminal_Safe(Name)
+             << ": it is one of the files compared\n";
         Output_Failed = true;
         return false;
     }
@@ -203,7 +205,7 @@ bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string
                                      Settings.Differences.Offset_X, Settings.Differences.Offset_Y),
                  Name);
     if (!why.empty()) {
-        Err_ << "varnolt: cannot write " << Name << ": " << why << "\n";
+        Err_ << "varnolt: cannot write " << Terminal_Safe(Name) << ": " << why << "\n";
         Output_Failed = true;
         return false;
     }
@@ -224,7 +226,7 @@ bool T_Headless_Run::Prepare_Output_Folder()
         return true;
     if (fs::exists(fs::symlink_status(folder, error))) {
         Err_ << "varnolt: --output must name a folder when two folders are compared: "
-             << Options_.Output << " is a file\n";
+             << Terminal_Safe(Options_.Output) << " is a file\n";
         Output_Failed = true;
         return false;
     }
@@ -277,7 +279,7 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
 {
     if (!Options.Output.empty() && Is_Input_Or_Inside(Options, Options.Output)) {
         Err << "varnolt: --output must not name a file compared or lie inside a folder compared: "
-            << Options.Output << "\n";
+            << Terminal_Safe(Options.Output) << "\n";
         return 2;
     }
     Prepare_Temp_Folder();

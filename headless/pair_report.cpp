@@ -222,7 +222,8 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
         Print_Json(Out, Report);
         return;
     }
-    Out << Label(Report) << ": ";
+    // Names may hold line feeds or escape sequences: one line, no effect.
+    Out << Terminal_Safe(Label(Report)) << ": ";
     const T_Difference* difference = Report.Difference.get();
     if (Report.Moved && Report.Result != T_Pair_Report::T_Result::Error &&
         (!difference || difference->Changed_Pixels == 0)) {
@@ -239,7 +240,7 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
         if (Report.Moved)
             Print_Move(Out << ", ", Report, false);
     } else if (Report.Result == T_Pair_Report::T_Result::Error) {
-        Out << "error: " << Report.Error;
+        Out << "error: " << Terminal_Safe(Report.Error);
     } else {
         Out << Result_Word(Report.Result, false);
     }

@@ -16,8 +16,8 @@ QSize Pdf_Page_Pixels(const QSizeF& points, double dpi)
     // A huge sheet (a plot of several metres) is drawn smaller rather than
     // refused: the picture must fit what the panes can show.
     double scale = 1.0;
-    if (width * height > double(Max_Picture_Pixels))
-        scale = std::sqrt(double(Max_Picture_Pixels) / (width * height));
+    if (width * height > double(Max_Drawn_Page_Pixels))
+        scale = std::sqrt(double(Max_Drawn_Page_Pixels) / (width * height));
     scale = std::min({scale, double(Max_Picture_Side) / width, double(Max_Picture_Side) / height});
     return QSize(std::max(1, int(width * scale)), std::max(1, int(height * scale)));
 }

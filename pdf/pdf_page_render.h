@@ -11,8 +11,8 @@ class QPdfDocument;
 constexpr double Pdf_Page_Dpi = 150;
 
 // The pixel size of a page of `points` (1/72 inch) at `dpi`, made smaller in
-// proportion where it would pass the panes' picture limit. Empty for a page
-// without area.
+// proportion where it would pass the limit of a drawn page (or a side the
+// panes' limit). Empty for a page without area.
 QSize Pdf_Page_Pixels(const QSizeF& points, double dpi = Pdf_Page_Dpi);
 
 // Page `page` of an opened document on a white background, at `dpi`; a null

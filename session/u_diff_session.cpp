@@ -11,6 +11,8 @@
 #include <tuple>
 
 #include <future>
+#include <mutex>
+#include <map>
 
 namespace {
 // Visio drawings are drawn by MS Visio on Windows, by LibreOffice elsewhere.
@@ -217,9 +219,42 @@ int T_Diff_Session::Changes(int Left_Page, int Right_Page) const
     return found == Page_Pair_Changes.end() ? -1 : found->second;
 }
 
+namespace {
+
+// The private copies of paged bases, and the names the user gave them:
+// messages name the user's file, never the copy.
+std::mutex Copies_Lock;
+std::map<std::string, std::string> Copies_Of;
+
+std::string Replace_All(std::string Text, const std::string& From, const std::string& To)
+{
+    if (From.empty())
+        return Text;
+    for (std::size_t at = Text.find(From); at != std::string::npos;
+         at = Text.find(From, at + To.size()))
+        Text.replace(at, From.size(), To);
+    return Text;
+}
+
+} // namespace
+
 void Copy_Paged_Base(std::string& Base, const std::string& Modified)
 {
+    const std::string original = Base;
     Copy_Base_To_Temp(Base, Fit_File_Name(File_Name_Part(Modified), Max_File_Name_Bytes - 24));
+    if (Base != original) {
+        const std::lock_guard<std::mutex> lock(Copies_Lock);
+        Copies_Of[Base] = original;
+    }
+}
+
+std::string In_Users_Names(const std::string& Message)
+{
+    const std::lock_guard<std::mutex> lock(Copies_Lock);
+    std::string text = Message;
+    for (const auto& [copy, original] : Copies_Of)
+        text = Replace_All(std::move(text), copy, original);
+    return text;
 }
 
 T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
@@ -232,9 +267,9 @@ T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
     if (code == T_Open_Result::Ok)
         return T_Work_Result::Made({});
     std::string gap = "\r\n\r\n";
-    return T_Work_Result::Failure(
+    return T_Work_Result::Failure(In_Users_Names(
         Get_Msg(code == T_Open_Result::No_File ? cap_File_Not_Found : cap_Cant_Open_File) + gap +
-        File_Name + gap + error_text);
+        File_Name + gap + error_text));
 }
 
 T_Work_Result Compare_Images(T_Diff_Session& Session, const T_Compare_Input& Left,

@@ -141,6 +141,10 @@ private:
 // they never land in the user's folder. On success Base names the copy.
 void Copy_Paged_Base(std::string& Base, const std::string& Modified);
 
+// A message with every private copy's name replaced by the name of the
+// user's file it was made from.
+std::string In_Users_Names(const std::string& Message);
+
 // Opens one document of a paged pair in the session's exporter into
 // `Doc_Index`. Failed with cap_File_Not_Found or cap_Cant_Open_File, the name
 // and the application's message.

@@ -38,3 +38,21 @@ bool Is_Valid_Utf8(const std::string& text)
     }
     return true;
 }
+
+std::string Terminal_Safe(const std::string& text)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string safe;
+    safe.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            safe += "\\x";
+            safe += digits[byte >> 4];
+            safe += digits[byte & 15];
+        } else {
+            safe += c;
+        }
+    }
+    return safe;
+}

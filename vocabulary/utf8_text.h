@@ -1,5 +1,7 @@
-// Whether text is UTF-8. File names on POSIX are bytes: a name need not be
-// valid UTF-8, and what reads or prints it must say so rather than mangle it.
+// Whether text is UTF-8, and text made safe for a terminal. File names on
+// POSIX are bytes: a name need not be valid UTF-8, and may hold line feeds
+// or a terminal's escape sequences; what reads or prints it must neither
+// mangle it nor let it act on the terminal.
 #pragma once
 
 #include <cstddef>
@@ -11,3 +13,8 @@
 std::size_t Utf8_Sequence_Length(const std::string& text, std::size_t at);
 
 bool Is_Valid_Utf8(const std::string& text);
+
+// The text with every control character (below 0x20, and 0x7F) written as
+// \xNN, so that a name printed to a terminal is one line that moves no
+// cursor and changes no colour.
+std::string Terminal_Safe(const std::string& text);

@@ -4,6 +4,7 @@
 #include "U_Varnolt_File_Select.h"
 #include "command_line.h"
 #include "command_options.h"
+#include "utf8_text.h"
 #include "folder_list_form.h"
 #include "headless_compare.h"
 #include "message_box_presenter.h"
@@ -106,7 +107,8 @@ int main(int argc, char** argv)
         std::cout << program << " " << VARNOLT_VERSION << "\n";
         return 0;
     case T_Command_Options::T_Action::Usage_Error:
-        std::cerr << program << ": " << options.Error << "\n\n" << Options_Usage_Text(program);
+        std::cerr << program << ": " << Terminal_Safe(options.Error) << "\n\n"
+                  << Options_Usage_Text(program);
         return 2;
     case T_Command_Options::T_Action::Compare:
         return Compare_Headless(argv[0], executable, options);

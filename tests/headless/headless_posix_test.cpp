@@ -4,6 +4,7 @@
 
 #include "os_platform.h"
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -129,4 +130,16 @@ TEST_F(Headless, AnOutputNeverReplacesAnInputAndAFailedWriteLeavesNothing)
     EXPECT_EQ(status, 2);
     EXPECT_NE(Err.find("No space left on device"), std::string::npos) << Err;
     EXPECT_FALSE(left_behind);
+}
+
+TEST_F(Headless, NamesWithLineFeedsAndEscapesPrintAsOneHarmlessLine)
+{
+    Make_Png(dir / "a.png", 20, 20);
+    const std::string odd = dir / "line\nfeed \x1b[31mred.png";
+    EXPECT_EQ(Compare({dir / "a.png", odd}), 2);
+    EXPECT_EQ(std::count(Out.begin(), Out.end(), '\n'), 1) << Out;
+    EXPECT_EQ(Out.find('\x1b'), std::string::npos);
+    EXPECT_NE(Out.find("line\\x0Afeed \\x1B[31mred.png"), std::string::npos) << Out;
+    EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << Err;
+    EXPECT_EQ(Err.find('\x1b'), std::string::npos);
 }

@@ -155,10 +155,15 @@ TEST_F(Pdf_Diff, DocumentsThatCannotBeShownAreRefusedWithTheirReason)
 TEST_F(Pdf_Diff, PageSizesStayWithinWhatThePanesShow)
 {
     EXPECT_EQ(Pdf_Page_Pixels(QSizeF(595, 842)), QSize(1239, 1754));
-    // A plot several metres long is drawn smaller, in proportion.
+    // An A0 sheet is drawn whole at the panes' resolution.
+    EXPECT_EQ(Pdf_Page_Pixels(QSizeF(2384, 3370)), QSize(4966, 7020));
+    // A plot several metres long is drawn smaller, in proportion, and a
+    // 200 m one no larger than a sheet is.
     QSize plot = Pdf_Page_Pixels(QSizeF(14400, 2000));
     EXPECT_TRUE(Picture_Fits(plot.width(), plot.height()));
     EXPECT_NEAR(double(plot.width()) / plot.height(), 7.2, 0.01);
+    const QSize long_plot = Pdf_Page_Pixels(QSizeF(200 / 0.0254 * 72, 842));
+    EXPECT_LE(std::int64_t{long_plot.width()} * long_plot.height(), Max_Drawn_Page_Pixels);
     QSize strip = Pdf_Page_Pixels(QSizeF(200000, 10));
     EXPECT_TRUE(Picture_Fits(strip.width(), strip.height())) << strip.width();
     EXPECT_TRUE(Pdf_Page_Pixels(QSizeF(0, 842)).isEmpty());

@@ -209,6 +209,18 @@ TEST_F(Pair_Pipeline_Pages, ATextPageThatDrawsNothingIsAnErrorNotIdentical)
     EXPECT_EQ(Compare(dir / "empty.pdf", dir / "empty.pdf").Verdict, T_Verdict::Identical);
 }
 
+TEST_F(Pair_Pipeline_Pages, ADamagedBaseIsNamedAsTheUserGaveIt)
+{
+    // The base of a paged pair is read from a private copy; the message
+    // names the user's file.
+    test::Write_File(dir / "old.pdf", "%PDF-1.4\nnot a document at all");
+    test::Write_File(dir / "new.pdf", test::Make_Pdf({Sheet_Page(1)}));
+    const T_Pair_Outcome outcome = Compare(dir / "old.pdf", dir / "new.pdf");
+    EXPECT_EQ(outcome.Verdict, T_Verdict::Error);
+    EXPECT_NE(outcome.Error.find(dir / "old.pdf"), std::string::npos) << outcome.Error;
+    EXPECT_EQ(outcome.Error.find(Temp_Dir()), std::string::npos) << outcome.Error;
+}
+
 TEST_F(Pair_Pipeline_Pages, ASheetWithABoxAddedPairsWithItsOldSelf)
 {
     // 72 points are 150 pixels at 150 dpi: a box of about 1 % of the page.
