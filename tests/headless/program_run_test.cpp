@@ -1,5 +1,6 @@
 // The built program run as a script runs it, with no display at all: what
 // needs no window must neither want one nor open one.
+#include "test_pdf_writer.h"
 #include "test_support.h"
 
 #include <QImage>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 namespace {
 
@@ -108,3 +110,36 @@ TEST(Program, ComparesPicturesWithoutTheConverterBesideIt)
     EXPECT_NE(converted.Err.find("Application components not found!"), std::string::npos)
         << converted.Err;
 }
+
+#ifndef VARNOLT_TEST_NO_PDF
+// Two pairs whose files have the same names, compared by four runs at once:
+// each run draws its pages in a folder of its own, so no run reads another's.
+TEST(Program, RunsAtTheSameTimeKeepTheirPagesApart)
+{
+    test::Scratch_Dir dir;
+    auto sheet = [](double x) {
+        return test::Pdf_Page{595, 842, test::Sheet_Frame() + test::Box(x, 400, 120, 80)};
+    };
+    for (const char* side : {"changed", "same"})
+        std::filesystem::create_directories(dir.Path / side);
+    test::Write_File(dir / "changed/old.pdf", test::Make_Pdf({sheet(100), sheet(300)}));
+    test::Write_File(dir / "changed/new.pdf", test::Make_Pdf({sheet(100), sheet(350)}));
+    test::Write_File(dir / "same/old.pdf", test::Make_Pdf({sheet(200), sheet(250)}));
+    test::Write_File(dir / "same/new.pdf", test::Make_Pdf({sheet(200), sheet(250)}));
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int round = 0; round < 2; ++round)
+        for (const char* side : {"changed", "same"}) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(QStringLiteral(VARNOLT_BUILD_DIR "/varnolt"),
+                               {QStringLiteral("--compare"),
+                                QString::fromStdString(dir / side + "/old.pdf"),
+                                QString::fromStdString(dir / side + "/new.pdf")});
+        }
+    for (std::size_t run = 0; run < runs.size(); ++run) {
+        ASSERT_TRUE(runs[run]->waitForFinished(120000));
+        EXPECT_EQ(runs[run]->exitCode(), run % 2 == 0 ? 1 : 0)
+            << runs[run]->readAllStandardOutput().toStdString()
+            << runs[run]->readAllStandardError().toStdString();
+    }
+}
+#endif
