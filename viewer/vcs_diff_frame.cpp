@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <filesystem>
 #include <optional>
 #include <tuple>
 
@@ -517,6 +518,18 @@ void TView_diff_frame::Export_Compared_Img_AExecute()
     if (!Compared_Shown() || Running != 0 || !SaveDialog1->Execute(this))
         return;
     std::string target = SaveDialog1->FileName.toStdString();
+    // The export never takes the place of a version being compared (or of
+    // a device), whatever the dialog was told.
+    std::error_code error;
+    const std::filesystem::path chosen = os::Utf8_Path(target);
+    const std::filesystem::file_status status = std::filesystem::status(chosen, error);
+    bool refused = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    for (const std::string* version : {&Session().LeftFile, &Session().RightFile})
+        refused = refused || std::filesystem::equivalent(chosen, os::Utf8_Path(*version), error);
+    if (refused) {
+        Show_Msg("The compared image cannot be saved over a file being compared:\r\n" + target);
+        return;
+    }
     if (Panes->View_Image_Frame3->Copy_File_To(target)) {
         // An export is the user's own file, not one of the program's private ones.
         os::Give_User_Permissions(target);

@@ -689,6 +689,15 @@ TEST_F(Diff_Frame, ExportOffersTheRightNameOverwritesAndShowsTheCopy)
     EXPECT_EQ(test::Read_File(dir / "out.png"),
               test::Read_File(test::Find_Pane(*frame, "View_Image_Frame3")->Get_File_Name()));
     EXPECT_EQ(shell.Shown, std::vector<std::string>{dir / "out.png"});
+
+    // Never over a version being compared.
+    const std::string base_bytes = test::Read_File(dir / "a.png");
+    save->Answer = dir / "a.png";
+    frame->Export_Compared_Img_AExecute();
+    EXPECT_EQ(test::Read_File(dir / "a.png"), base_bytes);
+    ASSERT_FALSE(messages.Messages.empty());
+    EXPECT_NE(messages.Messages.back().Text.find("cannot be saved over a file being compared"),
+              std::string::npos);
 }
 
 namespace {
