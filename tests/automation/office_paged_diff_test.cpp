@@ -63,6 +63,19 @@ protected:
         Unregister_Automation_Server("Word.Application");
     }
 
+    // A drawing, and the same drawing with its first page renamed from
+    // "Flow 1" to "Ground floor".
+    static void Write_Renamed_Pair(const std::string& old_file, const std::string& new_file)
+    {
+        fs::copy_file(VARNOLT_TEST_DATA "/office/RetrievePageInfo.vdx", old_file);
+        std::string drawing = test::Read_File(old_file);
+        const std::string name = "Name='Flow 1' NameU='Page-1'";
+        ASSERT_NE(drawing.find(name), std::string::npos);
+        drawing.replace(drawing.find(name), name.size(),
+                        "Name='Ground floor' NameU='Ground floor'");
+        test::Write_File(new_file, drawing);
+    }
+
     test::Private_Tmpdir tmp;
     test::Scratch_Dir dir;
     test::Msg_Recorder messages;
@@ -111,12 +124,7 @@ TEST_F(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
 TEST_F(Office_Paged_Diff, ARenamedPageIsPairedByWhatItShows)
 {
     const std::string old_file = dir / "flow v1.vdx", new_file = dir / "flow v2.vdx";
-    fs::copy_file(VARNOLT_TEST_DATA "/office/RetrievePageInfo.vdx", old_file);
-    std::string drawing = test::Read_File(old_file);
-    const std::string name = "Name='Flow 1' NameU='Page-1'";
-    ASSERT_NE(drawing.find(name), std::string::npos);
-    drawing.replace(drawing.find(name), name.size(), "Name='Ground floor' NameU='Ground floor'");
-    test::Write_File(new_file, drawing);
+    ASSERT_NO_FATAL_FAILURE(Write_Renamed_Pair(old_file, new_file));
 
     std::vector<T_Compared_Pair> pages;
     T_Pair_Settings settings;
@@ -147,12 +155,7 @@ TEST_F(Office_Paged_Diff, ARenamedPageIsPairedByWhatItShows)
 TEST_F(Office_Paged_Diff, TheWindowPairsARenamedPageByWhatItShows)
 {
     const std::string old_file = dir / "flow v1.vdx", new_file = dir / "flow v2.vdx";
-    fs::copy_file(VARNOLT_TEST_DATA "/office/RetrievePageInfo.vdx", old_file);
-    std::string drawing = test::Read_File(old_file);
-    const std::string name = "Name='Flow 1' NameU='Page-1'";
-    ASSERT_NE(drawing.find(name), std::string::npos);
-    drawing.replace(drawing.find(name), name.size(), "Name='Ground floor' NameU='Ground floor'");
-    test::Write_File(new_file, drawing);
+    ASSERT_NO_FATAL_FAILURE(Write_Renamed_Pair(old_file, new_file));
 
     auto frame = std::make_unique<TView_diff_frame>(
         nullptr, old_file, "Base version", new_file, "", [](QObject*) {}, T_Converter_Kind::None,
