@@ -1,5 +1,7 @@
 #include "command_options.h"
 
+#include "git_diff_arguments.h"
+
 #include <charconv>
 
 namespace {
@@ -37,6 +39,12 @@ bool Take_Option(const std::string& option, std::vector<std::string>::const_iter
         // they stand.
         if (options.Action == T_Action::Window)
             options.Action = T_Action::Compare;
+    } else if (option == "--git-diff") {
+        // Everything after it is git's, taken as it is: a path may look like
+        // an option or be "--".
+        options.Git_Diff = true;
+        options.Git_Diff_Arguments.assign(rest, end);
+        rest = end;
     } else if (option == "--json")
         options.Json = true;
     else if (option == "--no-ignore-antialiasing")
@@ -85,6 +93,19 @@ T_Command_Options Parse_Command_Options(const std::vector<std::string>& Argument
             options.Names.push_back(argument);
         }
     }
+    if (options.Git_Diff && options.Action != T_Action::Help &&
+        options.Action != T_Action::Version) {
+        if (options.Action == T_Action::Compare) {
+            options.Action = T_Action::Usage_Error;
+            options.Error = "--git-diff opens the window; it cannot go with --compare";
+        } else if (!Is_Git_Diff_Argument_Count(options.Git_Diff_Arguments.size())) {
+            options.Action = T_Action::Usage_Error;
+            options.Error = "--git-diff needs the seven arguments git passes (path old-file "
+                            "old-hex old-mode new-file new-hex new-mode), not " +
+                            std::to_string(options.Git_Diff_Arguments.size());
+        }
+        return options;
+    }
     if (options.Action == T_Action::Compare && options.Names.size() != 2) {
         options.Action = T_Action::Usage_Error;
         options.Error = "--compare needs two names, the old and the new version";
@@ -116,6 +137,11 @@ std::string Options_Usage_Text(const std::string& Program)
            "                            pair's own path inside it\n"
            "  --json                    one JSON object per pair instead of a line,\n"
            "                            after a first line with the format's version\n"
+           "  --git-diff PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE\n"
+           "                            as git's diff driver (diff.NAME.command): the\n"
+           "                            window for the pair git passes, captioned with\n"
+           "                            the path and the versions; exit status 0 once\n"
+           "                            it is closed, 1 when the pair cannot be shown\n"
            "  --help                    this text\n"
            "  --version                 the program's version\n"
            "  --                        the end of the options\n";

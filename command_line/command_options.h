@@ -23,6 +23,9 @@ struct T_Command_Options {
     bool Ignore_Antialiasing = true;
     std::string Output; // the differences picture, when asked for
     bool Json = false;
+    // --git-diff: what git passed after it, as it was (see git_diff_arguments.h).
+    bool Git_Diff = false;
+    std::vector<std::string> Git_Diff_Arguments;
     // The names after the options, empty ones skipped.
     std::vector<std::string> Names;
 };

@@ -4,6 +4,7 @@
 #include "U_Varnolt_File_Select.h"
 #include "command_line.h"
 #include "command_options.h"
+#include "git_diff_arguments.h"
 #include "utf8_text.h"
 #include "folder_list_form.h"
 #include "headless_compare.h"
@@ -143,6 +144,15 @@ int main(int argc, char** argv)
     T_Start_Hooks hooks;
     hooks.Launch.Left_Title = options.Left_Title;
     hooks.Launch.Right_Title = options.Right_Title;
+    if (options.Git_Diff) {
+        // Titles given before --git-diff still win over the computed ones.
+        const T_Git_Diff_Pair pair = Git_Diff_Pair(options.Git_Diff_Arguments);
+        names = {pair.Left, pair.Right};
+        if (hooks.Launch.Left_Title.empty())
+            hooks.Launch.Left_Title = pair.Left_Title;
+        if (hooks.Launch.Right_Title.empty())
+            hooks.Launch.Right_Title = pair.Right_Title;
+    }
     hooks.Select_Files = Select_Files;
     hooks.Folder_List = Show_Folder_List;
     hooks.Launch.Show_Diff_Form = Show_Diff_Form;

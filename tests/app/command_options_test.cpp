@@ -86,3 +86,51 @@ TEST(CommandOptions, CompareWantsTwoNamesAndYieldsToHelpAndVersion)
     EXPECT_EQ(Parse({"-h", "--compare", "a", "b"}).Action, T_Action::Help);
     EXPECT_EQ(Parse({"--version", "--compare", "a", "b"}).Action, T_Action::Version);
 }
+
+TEST(CommandOptions, GitDiffTakesGitsArgumentsAsTheyAre)
+{
+    const Names seven = {"-a.png", "/tmp/x_a.png", "1234567890", "100644",
+                         "--",     "0000000000",   "100644"};
+    Names arguments = seven;
+    arguments.insert(arguments.begin(), {"--left-title", "Mine", "--git-diff"});
+    T_Command_Options options = Parse(arguments);
+    EXPECT_EQ(options.Action, T_Action::Window);
+    EXPECT_TRUE(options.Git_Diff);
+    EXPECT_EQ(options.Git_Diff_Arguments, seven); // "-a.png" and "--" are git's, not options
+    EXPECT_EQ(options.Left_Title, "Mine");
+    EXPECT_TRUE(options.Names.empty());
+
+    // A rename adds the new path and a note.
+    arguments.insert(arguments.end(), {"b.png", "similarity index 100%\nrename from a.png\n"});
+    EXPECT_EQ(Parse(arguments).Action, T_Action::Window);
+}
+
+TEST(CommandOptions, GitDiffRefusesAWrongCountAndCompare)
+{
+    for (std::size_t count : {0, 1, 6, 8, 10}) {
+        Names arguments(count, "x");
+        arguments.insert(arguments.begin(), "--git-diff");
+        T_Command_Options options = Parse(arguments);
+        EXPECT_EQ(options.Action, T_Action::Usage_Error) << count;
+        EXPECT_NE(options.Error.find("--git-diff needs the seven arguments git passes"),
+                  std::string::npos)
+            << options.Error;
+        EXPECT_TRUE(options.Error.ends_with(", not " + std::to_string(count))) << options.Error;
+    }
+    Names with_compare(7, "x");
+    with_compare.insert(with_compare.begin(), {"--compare", "--git-diff"});
+    EXPECT_EQ(Parse(with_compare).Action, T_Action::Usage_Error);
+    with_compare.front() = "--version";
+    EXPECT_EQ(Parse(with_compare).Action, T_Action::Version);
+}
+
+TEST(CommandOptions, UsageListsGitDiffBesideTheOtherOptions)
+{
+    const std::string usage = Options_Usage_Text("varnolt");
+    EXPECT_NE(
+        usage.find("\n  --git-diff PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE\n"),
+        std::string::npos)
+        << usage;
+    EXPECT_LT(usage.find("--json"), usage.find("--git-diff"));
+    EXPECT_LT(usage.find("--git-diff"), usage.find("--help"));
+}

@@ -60,6 +60,15 @@ TEST(Program, AnswersHelpVersionAndUsageErrorsWithoutADisplay)
     EXPECT_EQ(wrong.Code, 2);
     EXPECT_EQ(wrong.Out, "");
     EXPECT_TRUE(wrong.Err.starts_with("varnolt: unknown option --colour\n\nUsage:\n")) << wrong.Err;
+
+    // git's driver call with an argument short: refused before any window.
+    Run_Result short_call =
+        Run_Program({"--git-diff", "a.png", "/dev/null", ".", ".", "a.png", std::string(40, '0')});
+    EXPECT_EQ(short_call.Code, 2);
+    EXPECT_TRUE(short_call.Err.starts_with("varnolt: --git-diff needs the seven arguments git "
+                                           "passes (path old-file old-hex old-mode new-file "
+                                           "new-hex new-mode), not 6\n\nUsage:\n"))
+        << short_call.Err;
 }
 
 TEST(Program, ComparesTwoPicturesOffscreen)
