@@ -3,6 +3,7 @@
 // pages and pictures; broken inputs and an office or helper that is killed
 // mid-run give automation errors, never a hang or a process left behind.
 #include "office_bridge_server.h"
+#include "office_processes.h"
 #include "test_support.h"
 #include "u_ms_word_compare.h"
 #include "visio_converter.h"
@@ -35,38 +36,18 @@ std::string Sample(const std::string& name) { return VARNOLT_TEST_DATA "/office/
 // Every live process whose command line mentions `text` (our scratch folder:
 // the office's profile and the helper's argument lie there); with `helper`
 // set only the helper, with it clear only the others (the office).
-std::vector<pid_t> Processes_Mentioning(const std::string& text, int helper = -1);
 
 // The processes mentioning the text once those being ended have gone: a
 // killed process takes a moment to leave the process table on a busy
 // machine. Waits at most five seconds.
 std::vector<pid_t> Processes_Left(const std::string& text)
 {
-    std::vector<pid_t> left = Processes_Mentioning(text);
+    std::vector<pid_t> left = test::Processes_Mentioning(text);
     for (int i = 0; i < 100 && !left.empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        left = Processes_Mentioning(text);
+        left = test::Processes_Mentioning(text);
     }
     return left;
-}
-
-std::vector<pid_t> Processes_Mentioning(const std::string& text, int helper)
-{
-    std::vector<pid_t> found;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string cmdline = test::Read_File(entry.path().string() + "/cmdline");
-        std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
-        std::string state = test::Read_File(entry.path().string() + "/stat");
-        bool zombie = state.find(") Z") != std::string::npos;
-        bool is_helper = cmdline.find("varnolt_office_helper") != std::string::npos;
-        if (!zombie && cmdline.find(text) != std::string::npos &&
-            (helper < 0 || is_helper == (helper == 1)))
-            found.push_back(static_cast<pid_t>(std::stoi(name)));
-    }
-    return found;
 }
 
 // Width and height from a PNG's header; {0, 0} when it is none.
@@ -287,7 +268,7 @@ TEST_F(Office_Bridge, AnOfficeKilledMidRunIsAnAutomationError)
     std::string error;
     int doc = Open(Sample("test1.vsdx"), error);
     ASSERT_GE(doc, 0) << error;
-    Kill(Processes_Mentioning(folder.Str(), 0));
+    Kill(test::Processes_Mentioning(folder.Str(), 0));
     EXPECT_FALSE(exporter->Export_Pages(doc, out / "k", 1, error, false));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(Open(Sample("test2.vsdx"), error), -1);
@@ -299,7 +280,7 @@ TEST_F(Office_Bridge, AHelperKilledMidRunIsAnAutomationErrorAndTakesItsOfficeAlo
     std::string error;
     int doc = Open(Sample("test1.vsdx"), error);
     ASSERT_GE(doc, 0) << error;
-    Kill(Processes_Mentioning(folder.Str(), 1));
+    Kill(test::Processes_Mentioning(folder.Str(), 1));
     EXPECT_FALSE(exporter->Export_Pages(doc, out / "h", 0, error, false));
     EXPECT_NE(error.find("stopped"), std::string::npos) << error;
     // TearDown checks that the office went with it.
@@ -314,13 +295,13 @@ TEST(Office_Helper, AHungOfficeIsGivenUpAndKilled)
                             std::chrono::seconds(10));
     ASSERT_TRUE(office) << error;
     std::string doc = office->Request({"OPEN", Sample("test1.vsdx")}).at(0);
-    ASSERT_FALSE(Processes_Mentioning(folder.Str(), 0).empty());
+    ASSERT_FALSE(test::Processes_Mentioning(folder.Str(), 0).empty());
     // A first start on a new profile replaces its process once: every
     // process of the office is stopped, until a scan finds no new one.
     std::set<pid_t> stopped;
     for (int round = 0; round < 30; ++round) {
         bool fresh = false;
-        for (pid_t pid : Processes_Mentioning(folder.Str(), 0))
+        for (pid_t pid : test::Processes_Mentioning(folder.Str(), 0))
             if (stopped.insert(pid).second) {
                 kill(pid, SIGSTOP);
                 fresh = true;
@@ -408,7 +389,7 @@ protected:
         Unregister_Automation_Server("Visio.InvisibleApp");
         Unregister_Automation_Server("Word.Application");
         // The comparisons' windows stay open by design: close them here.
-        for (pid_t pid : Processes_Mentioning(folder.Str()))
+        for (pid_t pid : test::Processes_Mentioning(folder.Str()))
             kill(pid, SIGKILL);
     }
 
@@ -433,8 +414,8 @@ TEST_F(Word_Bridge, TheComparisonStaysOpenWithTheUsersFilesUntouched)
     EXPECT_EQ(MS_Word_Compare(base, revised, error), Word_Compared) << error;
     // The server is gone and its helper with it; the office with the
     // comparison's window is the user's now.
-    EXPECT_EQ(Processes_Mentioning(folder.Str(), 1), std::vector<pid_t>{});
-    EXPECT_FALSE(Processes_Mentioning(folder.Str(), 0).empty());
+    EXPECT_EQ(test::Processes_Mentioning(folder.Str(), 1), std::vector<pid_t>{});
+    EXPECT_FALSE(test::Processes_Mentioning(folder.Str(), 0).empty());
     for (const auto& entry : fs::directory_iterator(out.Path))
         EXPECT_EQ(entry.path().filename().string().rfind(".~lock", 0), std::string::npos)
             << entry.path();
@@ -484,7 +465,7 @@ TEST_F(Word_Bridge, UnreadableDocumentsGiveTheOpenFailureCodes)
     // Without anyone to ask for the password: refused, not waiting.
     EXPECT_EQ(MS_Word_Compare(Sample("password.doc"), good, error), Word_Cant_Open_Base);
     // Without a comparison to show, quitting ends the office.
-    EXPECT_EQ(Processes_Mentioning(folder.Str()), std::vector<pid_t>{});
+    EXPECT_EQ(test::Processes_Mentioning(folder.Str()), std::vector<pid_t>{});
 }
 
 } // namespace

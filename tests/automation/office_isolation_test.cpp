@@ -3,6 +3,8 @@
 // every question it would ask into an error, words its failures for the
 // user, and leaves neither profile nor pipe sockets behind.
 #include "office_bridge_server.h"
+#include "office_leftovers.h"
+#include "office_processes.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -198,44 +200,6 @@ private:
     int events = 0;
 };
 
-// The pipe sockets of this user in /tmp that nothing listens on: what a
-// killed office leaves.
-std::set<std::string> Stale_Pipe_Sockets()
-{
-    std::set<std::string> stale;
-    std::string start = "OSL_PIPE_" + std::to_string(getuid()) + "_";
-    for (const auto& entry : fs::directory_iterator("/tmp")) {
-        if (entry.path().filename().string().rfind(start, 0) != 0)
-            continue;
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::string path = entry.path().string();
-        path.copy(address.sun_path, sizeof address.sun_path - 1);
-        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            stale.insert(path);
-        close(fd);
-    }
-    return stale;
-}
-
-// The office's processes: those mentioning the private folder, the helper
-// aside.
-std::vector<pid_t> Office_Processes(const std::string& folder)
-{
-    std::vector<pid_t> found;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string cmdline = test::Read_File(entry.path().string() + "/cmdline");
-        if (cmdline.find(folder) != std::string::npos &&
-            cmdline.find("varnolt_office_helper") == std::string::npos)
-            found.push_back(static_cast<pid_t>(std::stoi(name)));
-    }
-    return found;
-}
-
 std::unique_ptr<T_Office_Channel> Start(const test::Scratch_Dir& folder)
 {
     std::string error;
@@ -312,14 +276,18 @@ TEST(Office_Isolation, ADamagedDocumentIsAPlainErrorAndTheOfficeGoesOn)
 
 TEST(Office_Isolation, AKilledOfficeIsAPlainErrorAndLeavesNothingBehind)
 {
-    std::set<std::string> stale_before = Stale_Pipe_Sockets();
     test::Scratch_Dir folder;
     auto office = Start(folder);
     ASSERT_TRUE(office);
     std::string doc = office->Request({"OPEN", VARNOLT_TEST_DATA "/office/test1.vsdx"}).at(0);
     EXPECT_FALSE(fs::is_empty(folder.Path)); // the office's profile is there
-    std::vector<pid_t> processes = Office_Processes(folder.Str());
+    std::vector<pid_t> processes = test::Processes_Mentioning(folder.Str(), 0);
     ASSERT_FALSE(processes.empty());
+    // The sockets of this office's pipes (other tests' offices may come and
+    // go meanwhile).
+    const std::vector<std::string> sockets =
+        office_leftovers::Pipe_Sockets_Of(getpgid(processes.front()));
+    EXPECT_FALSE(sockets.empty());
     for (pid_t pid : processes)
         kill(pid, SIGKILL);
     std::string refusal = Refusal(*office, {"EXPORT", doc, "0", folder / "page.png"});
@@ -329,9 +297,8 @@ TEST(Office_Isolation, AKilledOfficeIsAPlainErrorAndLeavesNothingBehind)
     office->Close();
 
     EXPECT_TRUE(fs::is_empty(folder.Path));
-    std::set<std::string> stale_after = Stale_Pipe_Sockets();
-    for (const std::string& socket : stale_after)
-        EXPECT_TRUE(stale_before.count(socket)) << socket << " was left behind";
+    for (const std::string& socket : sockets)
+        EXPECT_FALSE(fs::exists(socket)) << socket << " was left behind";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "document_exporters.h"
 #include "pair_pipeline.h"
 #include "office_bridge_server.h"
+#include "office_processes.h"
 #include "test_support.h"
 #include "u_exporters.h"
 #include "u_program_paths.h"
@@ -22,22 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Names = std::vector<std::string>;
-
-// Processes whose command line names the folder (the helper and its office).
-std::vector<int> Processes_Using(const std::string& folder)
-{
-    std::vector<int> found;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string cmdline = test::Read_File(entry.path().string() + "/cmdline");
-        std::string state = test::Read_File(entry.path().string() + "/stat");
-        if (cmdline.find(folder) != std::string::npos && state.find(") Z") == std::string::npos)
-            found.push_back(std::stoi(name));
-    }
-    return found;
-}
 
 Names Tab_Texts(TDiff_Pagelist_Frame* tabs)
 {
@@ -116,7 +101,7 @@ TEST_F(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     EXPECT_TRUE(messages.Messages.empty());
 
     frame.reset();
-    EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
+    EXPECT_EQ(test::Processes_Mentioning(Temp_Dir()), std::vector<pid_t>{});
 }
 
 // A page renamed between two revisions of a drawing finds its counterpart
@@ -146,7 +131,7 @@ TEST_F(Office_Paged_Diff, ARenamedPageIsPairedByWhatItShows)
         EXPECT_TRUE(page.Old_Page.empty() || page.New_Page.empty())
             << page.Old_Page << " / " << page.New_Page;
     EXPECT_EQ(pages.size(), 6u);
-    EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
+    EXPECT_EQ(test::Processes_Mentioning(Temp_Dir()), std::vector<pid_t>{});
 }
 
 // The same renamed page in the window: paired by what it shows in the
@@ -179,7 +164,7 @@ TEST_F(Office_Paged_Diff, TheWindowPairsARenamedPageByWhatItShows)
     EXPECT_TRUE(messages.Messages.empty());
 
     frame.reset();
-    EXPECT_EQ(Processes_Using(Temp_Dir()), std::vector<int>{});
+    EXPECT_EQ(test::Processes_Mentioning(Temp_Dir()), std::vector<pid_t>{});
 }
 
 } // namespace
