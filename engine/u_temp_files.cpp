@@ -41,6 +41,22 @@ long Run_Owner(const std::string& name)
     return pid;
 }
 
+// Removes a folder and everything below it. The program's copies are
+// read-only, which Windows will not delete: the owner's write right is given
+// back first (links are not followed).
+void Remove_Tree(const std::filesystem::path& folder, std::error_code& error)
+{
+    namespace fs = std::filesystem;
+    std::error_code walk_error;
+    for (fs::recursive_directory_iterator entry(folder, walk_error), end;
+         !walk_error && entry != end; entry.increment(walk_error)) {
+        std::error_code ignored;
+        if (!entry->is_symlink(ignored))
+            fs::permissions(entry->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(folder, error);
+}
+
 // Removes the folders of runs that have ended and not been touched for a
 // while. A failure leaves the folder for a later run.
 void Remove_Finished_Runs(const std::string& folder)
@@ -57,7 +73,7 @@ void Remove_Finished_Runs(const std::string& folder)
             continue;
         const auto touched = fs::last_write_time(entry->path(), status_error);
         if (!status_error && now - touched > Finished_Run_Grace)
-            fs::remove_all(entry->path(), status_error);
+            Remove_Tree(entry->path(), status_error);
     }
 }
 
@@ -105,6 +121,18 @@ void Prepare_Temp_Folder()
     // The converter's own scratch files (and its pixel cache, gigabytes
     // for a large picture) go with ours; every converter run inherits this.
     os::Set_Environment("MAGICK_TEMPORARY_PATH", folder);
+}
+
+void Remove_Temp_Folder()
+{
+    if (temp_dir.empty())
+        return;
+    const std::string folder = temp_dir.substr(0, temp_dir.size() - 1);
+    if (Run_Owner(File_Name_Part(folder)) != os::Process_Id())
+        return;
+    std::error_code error;
+    Remove_Tree(os::Utf8_Path(folder), error);
+    temp_dir.clear();
 }
 
 const std::string& Temp_Dir()

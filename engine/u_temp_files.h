@@ -15,6 +15,11 @@
 // sent there too (MAGICK_TEMPORARY_PATH, inherited by children).
 void Prepare_Temp_Folder();
 
+// Removes this run's folder with everything in it (read-only copies too),
+// for a run that leaves nothing behind; the next Temp_Dir() prepares a new
+// one. A folder that is not a run's own (a fallback) is left alone.
+void Remove_Temp_Folder();
+
 // The private temporary folder, with a trailing separator.
 const std::string& Temp_Dir();
 

@@ -283,6 +283,11 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
         return 2;
     }
     Prepare_Temp_Folder();
+    // A run without a window keeps nothing for later: its pages, copies and
+    // the converter's files go when it ends, however it ends.
+    struct T_Temp_Folder_Removal {
+        ~T_Temp_Folder_Removal() { Remove_Temp_Folder(); }
+    } removal;
     if (Options.Json)
         Print_Json_Header(Out, Options, T_Difference_Options{});
     T_Headless_Run run(Options, Out, Err);

@@ -123,7 +123,7 @@ TEST(Program, ComparesPicturesWithoutTheConverterBesideIt)
 #ifndef VARNOLT_TEST_NO_PDF
 // Two pairs whose files have the same names, compared by four runs at once:
 // each run draws its pages in a folder of its own, so no run reads another's.
-TEST(Program, RunsAtTheSameTimeKeepTheirPagesApart)
+TEST(Program, RunsAtTheSameTimeKeepTheirPagesApartAndLeaveNothing)
 {
     test::Scratch_Dir dir;
     auto sheet = [](double x) {
@@ -135,10 +135,16 @@ TEST(Program, RunsAtTheSameTimeKeepTheirPagesApart)
     test::Write_File(dir / "changed/new.pdf", test::Make_Pdf({sheet(100), sheet(350)}));
     test::Write_File(dir / "same/old.pdf", test::Make_Pdf({sheet(200), sheet(250)}));
     test::Write_File(dir / "same/new.pdf", test::Make_Pdf({sheet(200), sheet(250)}));
+    // Their private folders lie in a temporary folder of the test's own, so
+    // that what they leave behind can be seen.
+    std::filesystem::create_directories(dir.Path / "tmp");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), QString::fromStdString(dir / "tmp"));
     std::vector<std::unique_ptr<QProcess>> runs;
     for (int round = 0; round < 2; ++round)
         for (const char* side : {"changed", "same"}) {
             runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setProcessEnvironment(environment);
             runs.back()->start(QStringLiteral(VARNOLT_BUILD_DIR "/varnolt"),
                                {QStringLiteral("--compare"),
                                 QString::fromStdString(dir / side + "/old.pdf"),
@@ -150,5 +156,9 @@ TEST(Program, RunsAtTheSameTimeKeepTheirPagesApart)
             << runs[run]->readAllStandardOutput().toStdString()
             << runs[run]->readAllStandardError().toStdString();
     }
+    // Each run removed its own pages and copies, and none removed another's
+    // while it worked.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path / "tmp/Quorbit_tmp"))
+        ADD_FAILURE() << "left behind: " << entry.path();
 }
 #endif
