@@ -9,6 +9,7 @@
 #include "bench_timing.h"
 #include "pdf_exporter.h"
 #include "pdf_page_render.h"
+#include "pdf_page_signatures.h"
 #include "test_pdf_writer.h"
 #include "u_program_paths.h"
 #include "u_temp_files.h"
@@ -110,8 +111,18 @@ int main(int argc, char** argv)
         paired = Elapsed_Ms(timer);
         return paired;
     });
+    const std::atomic<bool> never(false);
+    double signatures = Median_Of(3, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        Pdf_Page_Signatures(left, never);
+        Pdf_Page_Signatures(right, never);
+        return Elapsed_Ms(timer);
+    });
     Report("start to window shown", window, "drawing one page pair", one_pair);
+    Report("start to pages paired", paired, "drawing one page pair", one_pair);
     Report("start to pages paired", paired, "drawing every page once", all_pages);
+    Report("signatures of both sets", signatures, "drawing one page pair", one_pair);
 
     // Page switches once the pages are paired, each from a settled window
     // (the previous pair's differences known, as when a reviewer has looked
