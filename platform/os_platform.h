@@ -61,6 +61,8 @@ T_File_Check Check_Input_File(const std::string& name);
 // "NUL", and "/dev/null" as git passes it there too): version control gives
 // it for the missing side of an added or deleted file.
 bool Is_Null_Device(const std::string& name);
+// The system's empty device, to pass for a version that does not exist.
+std::string Null_Device();
 
 // Makes every file and folder the process (and the children it starts)
 // creates from now on private to the user. Called first thing in main.

@@ -2,6 +2,7 @@
 
 #include "folder_files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -44,28 +45,93 @@ T_Pair_Outcome T_Folder_Comparison::Measure(const T_Folder_Row& Row) const
     return Compare_Pair(Old_Path(Row), New_Path(Row), Row.Name, Row.Name, Settings_);
 }
 
-std::string Change_Words(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome)
+T_Folder_Change Folder_Change(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome)
 {
     switch (Outcome.Verdict) {
     case T_Verdict::Identical:
-        return "identical";
+        return T_Folder_Change::Identical;
+    // A file present on both sides that comes out one-sided (a document
+    // whose pages are all gone) has changed, not been added or removed.
     case T_Verdict::Only_Old:
-        return Row.In_New ? "changed" : "removed (only in the old folder)";
+        return Row.In_New ? T_Folder_Change::Changed : T_Folder_Change::Removed;
     case T_Verdict::Only_New:
-        return Row.In_Old ? "changed" : "added (only in the new folder)";
+        return Row.In_Old ? T_Folder_Change::Changed : T_Folder_Change::Added;
     case T_Verdict::Error:
-        return "error: " + Outcome.Error;
+        return T_Folder_Change::Error;
     case T_Verdict::Different:
         break;
     }
-    if (Outcome.Changed_Pixels == 0)
-        return "changed";
-    std::string words = Grouped(Outcome.Changed_Pixels) + " px changed";
-    if (Outcome.Compared_Pictures == 1) {
-        char share[32];
-        std::snprintf(share, sizeof share, " (%.2f %%)", Outcome.Changed_Share * 100);
-        words += share;
+    return T_Folder_Change::Changed;
+}
+
+std::string Change_Word(T_Folder_Change Change)
+{
+    switch (Change) {
+    case T_Folder_Change::Identical:
+        return "identical";
+    case T_Folder_Change::Changed:
+        break;
+    case T_Folder_Change::Added:
+        return "added";
+    case T_Folder_Change::Removed:
+        return "removed";
+    case T_Folder_Change::Error:
+        return "error";
     }
-    return words + ", " + std::to_string(Outcome.Regions) +
-           (Outcome.Regions == 1 ? " region" : " regions");
+    return "changed";
+}
+
+namespace {
+
+// "0.52 %"; a change too small to show in two decimals still reads as one.
+std::string Share_Text(double Share)
+{
+    const double percent = Share * 100;
+    if (percent > 0 && percent < 0.005)
+        return "< 0.01 %";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f %%", percent);
+    return text;
+}
+
+} // namespace
+
+T_Folder_Columns Folder_Columns(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome)
+{
+    T_Folder_Columns columns;
+    columns.Change = Folder_Change(Row, Outcome);
+    columns.Verdict = Change_Word(columns.Change);
+    if (columns.Change == T_Folder_Change::Error) {
+        columns.Reason = Outcome.Error;
+        return columns;
+    }
+    columns.In_Pixels = Outcome.Compared_Pictures > 0;
+    columns.Has_Share = Outcome.Compared_Pictures == 1;
+    if (columns.In_Pixels) {
+        columns.Changed_Pixels = Grouped(Outcome.Changed_Pixels);
+        columns.Regions = Grouped(Outcome.Regions);
+    }
+    if (columns.Has_Share)
+        columns.Share = Share_Text(Outcome.Changed_Share);
+    return columns;
+}
+
+std::string Folder_Summary(const std::vector<T_Folder_Change>& Changes)
+{
+    const std::size_t total = Changes.size();
+    std::string summary = Grouped(total) + (total == 1 ? " file" : " files");
+    const char* separator = ": ";
+    for (T_Folder_Change change :
+         {T_Folder_Change::Changed, T_Folder_Change::Added, T_Folder_Change::Removed,
+          T_Folder_Change::Identical, T_Folder_Change::Error}) {
+        const auto count = std::size_t(std::count(Changes.begin(), Changes.end(), change));
+        if (count == 0)
+            continue;
+        const std::string word = change == T_Folder_Change::Error
+                                     ? (count == 1 ? "error" : "errors")
+                                     : Change_Word(change);
+        summary += separator + Grouped(count) + " " + word;
+        separator = ", ";
+    }
+    return summary;
 }

@@ -40,7 +40,28 @@ private:
     std::string Folder_Error_;
 };
 
-// A row's change in a few words: "identical", "added", "removed",
-// "1,234 px changed (0.50 %), 3 regions", "changed" (by bytes, or pages
-// added or removed), or the error.
-std::string Change_Words(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome);
+// What became of a row's file between the folders, in the list's words.
+enum class T_Folder_Change { Identical, Changed, Added, Removed, Error };
+T_Folder_Change Folder_Change(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome);
+// "identical", "changed", "added", "removed", "error".
+std::string Change_Word(T_Folder_Change Change);
+
+// One measured row as the list's columns show it. A pair compared by its
+// bytes (or a file on one side only) has no pixel columns; only a picture
+// pair has a share, since a document's pages differ in size and the share of
+// their sum would mislead.
+struct T_Folder_Columns {
+    T_Folder_Change Change = T_Folder_Change::Identical;
+    std::string Verdict;
+    std::string Changed_Pixels; // "1,234"
+    std::string Share;          // "0.52 %"
+    std::string Regions;
+    std::string Reason; // why an error row could not be compared
+    bool In_Pixels = false;
+    bool Has_Share = false;
+};
+T_Folder_Columns Folder_Columns(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome);
+
+// "5 files: 2 changed, 1 added, 1 removed, 1 identical" over the measured
+// rows (categories with no file left out, errors last).
+std::string Folder_Summary(const std::vector<T_Folder_Change>& Changes);

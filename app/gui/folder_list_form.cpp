@@ -1,24 +1,70 @@
 #include "folder_list_form.h"
 
 #include "document_exporters.h"
+#include "os_platform.h"
 #include "u_ole_automation.h"
 
+#include <QCheckBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMetaObject>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace {
 
-enum T_Column { File_Column = 0, Change_Column = 1 };
+// The comparison's row of an item (-1 for the line of a folder that could
+// not be read), and the number a numeric column sorts by.
+constexpr int Row_Role = Qt::UserRole;
+constexpr int Sort_Role = Qt::UserRole + 1;
+
+// Sorts the numeric columns by their numbers ("9" before "1,000"); a cell
+// without a number (not measured in pixels, not measured yet) comes first.
+class T_Folder_Item : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    bool operator<(const QTreeWidgetItem& Other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QVariant mine = data(column, Sort_Role), theirs = Other.data(column, Sort_Role);
+        if (!mine.isValid() && !theirs.isValid())
+            return QTreeWidgetItem::operator<(Other);
+        if (!mine.isValid() || !theirs.isValid())
+            return !mine.isValid();
+        return mine.toDouble() < theirs.toDouble();
+    }
+};
 
 T_Pair_Settings Folder_Settings()
 {
     T_Pair_Settings settings;
     settings.Make_Exporter = Create_Document_Exporter;
     return settings;
+}
+
+void Set_Number(QTreeWidgetItem* Item, int Column, const std::string& Text, double Number)
+{
+    Item->setText(Column, QString::fromStdString(Text));
+    Item->setData(Column, Sort_Role, Number);
+}
+
+void Show_Columns(QTreeWidgetItem* Item, const T_Folder_Columns& Columns,
+                  const T_Pair_Outcome& Outcome)
+{
+    using F = T_Folder_List_F;
+    Item->setText(F::Verdict_Column, QString::fromStdString(Columns.Verdict));
+    if (Columns.In_Pixels) {
+        Set_Number(Item, F::Pixels_Column, Columns.Changed_Pixels, double(Outcome.Changed_Pixels));
+        Set_Number(Item, F::Regions_Column, Columns.Regions, double(Outcome.Regions));
+    }
+    if (Columns.Has_Share)
+        Set_Number(Item, F::Share_Column, Columns.Share, Outcome.Changed_Share);
+    // The reason is long: the whole row shows it when pointed at.
+    if (!Columns.Reason.empty())
+        for (int column = 0; column < Item->columnCount(); ++column)
+            Item->setToolTip(column, QString::fromStdString(Columns.Reason));
 }
 
 } // namespace
@@ -31,32 +77,64 @@ T_Folder_List_F::T_Folder_List_F(std::string Old_Folder, std::string New_Folder,
     setWindowTitle(QStringLiteral("Folders: %1 and %2")
                        .arg(QString::fromStdString(Comparison.Old_Folder()),
                             QString::fromStdString(Comparison.New_Folder())));
-    auto* layout = new QVBoxLayout(this);
     Files_L = new QTreeWidget(this);
-    Files_L->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Change")});
+    Files_L->setHeaderLabels({QStringLiteral("Path"), QStringLiteral("Verdict"),
+                              QStringLiteral("Changed pixels"), QStringLiteral("Share"),
+                              QStringLiteral("Regions")});
     Files_L->setRootIsDecorated(false);
-    Files_L->header()->setSectionResizeMode(File_Column, QHeaderView::Stretch);
+    Files_L->setUniformRowHeights(true);
+    Files_L->header()->setSectionResizeMode(Path_Column, QHeaderView::Stretch);
+    Files_L->header()->setStretchLastSection(false);
+    for (int column : {Pixels_Column, Share_Column, Regions_Column})
+        Files_L->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    Hide_Identical_C = new QCheckBox(QStringLiteral("Hide identical"), this);
+    Hide_Identical_C->setChecked(true);
+    Progress_L = new QLabel(this);
+    Hint_L = new QLabel(QStringLiteral("Enter or double-click opens a file's comparison."), this);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Progress_L, 1);
+    top->addWidget(Hide_Identical_C);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
     layout->addWidget(Files_L);
+    layout->addWidget(Hint_L);
+    setTabOrder(Files_L, Hide_Identical_C);
     connect(Files_L, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* row) { Open_Row(row); });
+    connect(Hide_Identical_C, &QCheckBox::toggled, this, [this] { Apply_Filter_To_All(); });
 
     // A folder that cannot be read is not an empty one.
-    if (!Comparison.Folder_Error().empty())
-        new QTreeWidgetItem(Files_L, {QString::fromStdString(Comparison.Folder_Error()),
-                                      QStringLiteral("cannot read the folder")});
+    if (!Comparison.Folder_Error().empty()) {
+        auto* item = new T_Folder_Item(
+            Files_L, {QString::fromStdString(Comparison.Folder_Error()), QStringLiteral("error")});
+        item->setData(Path_Column, Row_Role, -1);
+    }
     Outcomes_.resize(Comparison.Rows().size());
     for (const T_Folder_Row& row : Comparison.Rows()) {
-        // A file on one side only is known at once; pairs wait for their measure.
-        const std::string change = row.In_Old && row.In_New
-                                       ? std::string("...")
-                                       : Change_Words(row, Comparison.Measure(row));
-        auto* item = new QTreeWidgetItem(
-            Files_L, {QString::fromStdString(row.Name), QString::fromStdString(change)});
-        item->setData(File_Column, Qt::UserRole, row.In_Old && row.In_New);
+        // A pair waits for its measure; a file on one side only is known at
+        // once, and the worker confirms it in passing.
+        auto* item = new T_Folder_Item(Files_L, {QString::fromStdString(row.Name)});
+        item->setData(Path_Column, Row_Role, int(Row_Items.size()));
+        const T_Pair_Outcome known =
+            row.In_Old && row.In_New ? T_Pair_Outcome{} : Comparison.Measure(row);
+        if (row.In_Old && row.In_New)
+            item->setText(Verdict_Column, QStringLiteral("..."));
+        else
+            Show_Columns(item, Folder_Columns(row, known), known);
+        for (int column : {Pixels_Column, Share_Column, Regions_Column})
+            item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         Row_Items.push_back(item);
     }
+    Files_L->setSortingEnabled(true);
+    Files_L->sortByColumn(Path_Column, Qt::AscendingOrder);
     Files_L->setCurrentItem(Files_L->topLevelItem(0));
-    resize(720, 480);
+    Files_L->setFocus();
+    Show_Progress();
+    resize(820, 520);
+    Files_L->setColumnWidth(Verdict_Column, 90);
+    for (int column : {Pixels_Column, Share_Column, Regions_Column})
+        Files_L->setColumnWidth(column, 115);
     Worker = std::thread([this] { Measure(); });
 }
 
@@ -83,19 +161,80 @@ void T_Folder_List_F::Show_Outcome(std::size_t Row, const T_Pair_Outcome& Outcom
 {
     Outcomes_[Row] = Outcome;
     ++Measured_Rows;
-    Row_Items[Row]->setText(Change_Column,
-                            QString::fromStdString(Change_Words(Comparison.Rows()[Row], Outcome)));
+    Show_Columns(Row_Items[Row], Folder_Columns(Comparison.Rows()[Row], Outcome), Outcome);
+    Apply_Filter(Row_Items[Row], true);
+    Show_Progress();
+}
+
+void T_Folder_List_F::Show_Progress()
+{
+    const std::size_t total = Comparison.Rows().size();
+    if (Measured_Rows < total) {
+        Progress_L->setText(QStringLiteral("Comparing %1 of %2 ...")
+                                .arg(QString::fromStdString(Grouped(Measured_Rows + 1)),
+                                     QString::fromStdString(Grouped(total))));
+        return;
+    }
+    std::vector<T_Folder_Change> changes;
+    for (std::size_t row = 0; row < total; ++row)
+        changes.push_back(Folder_Change(Comparison.Rows()[row], *Outcomes_[row]));
+    Progress_L->setText(QString::fromStdString(Folder_Summary(changes)));
+}
+
+void T_Folder_List_F::Apply_Filter(QTreeWidgetItem* Item, bool Keep_Current)
+{
+    const int row = Item->data(Path_Column, Row_Role).toInt();
+    const bool identical =
+        row >= 0 && Outcomes_[std::size_t(row)] &&
+        Folder_Change(Comparison.Rows()[std::size_t(row)], *Outcomes_[std::size_t(row)]) ==
+            T_Folder_Change::Identical;
+    const bool hide = identical && Hide_Identical_C->isChecked();
+    if (hide && Keep_Current && Item == Files_L->currentItem())
+        return;
+    Item->setHidden(hide);
+}
+
+void T_Folder_List_F::Apply_Filter_To_All()
+{
+    for (QTreeWidgetItem* item : Row_Items)
+        Apply_Filter(item, false);
+    // The cursor stays on a visible row: the one it was on, or the first.
+    QTreeWidgetItem* current = Files_L->currentItem();
+    if (current && current->isHidden()) {
+        QTreeWidgetItem* first = nullptr;
+        for (int index = 0; index < Files_L->topLevelItemCount() && !first; ++index)
+            if (!Files_L->topLevelItem(index)->isHidden())
+                first = Files_L->topLevelItem(index);
+        Files_L->setCurrentItem(first);
+    }
+}
+
+QTreeWidgetItem* T_Folder_List_F::Item_Of(const std::string& Name) const
+{
+    for (std::size_t row = 0; row < Row_Items.size(); ++row)
+        if (Comparison.Rows()[row].Name == Name)
+            return Row_Items[row];
+    return nullptr;
 }
 
 void T_Folder_List_F::Open_Row(QTreeWidgetItem* Row)
 {
-    if (!Row || !Row->data(File_Column, Qt::UserRole).toBool())
+    const int index = Row ? Row->data(Path_Column, Row_Role).toInt() : -1;
+    if (index < 0 || std::size_t(index) >= Row_Items.size())
         return;
-    const auto found = std::find(Row_Items.begin(), Row_Items.end(), Row);
-    if (found == Row_Items.end())
-        return;
-    const T_Folder_Row& row = Comparison.Rows()[std::size_t(found - Row_Items.begin())];
-    Run_Diff(Comparison.Old_Path(row), Comparison.New_Path(row), Hooks_);
+    const T_Folder_Row& row = Comparison.Rows()[std::size_t(index)];
+    // The panes are captioned with the file's place in the folders, not with
+    // the temporary names a version-control client made for it; titles given
+    // on the command line belong to no single file of the list.
+    T_Launch_Hooks hooks = Hooks_;
+    hooks.Left_Title = row.Name + " (old)";
+    hooks.Right_Title = row.Name + " (new)";
+    Run_Diff(row.In_Old ? Comparison.Old_Path(row) : os::Null_Device(),
+             row.In_New ? Comparison.New_Path(row) : os::Null_Device(), hooks);
+    Files_L->setCurrentItem(Row);
+    Row->setSelected(true);
+    Files_L->scrollToItem(Row);
+    Files_L->setFocus();
 }
 
 int Show_Folder_List(const std::string& Old_Folder, const std::string& New_Folder,

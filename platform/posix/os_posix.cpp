@@ -182,6 +182,8 @@ T_File_Check Check_Input_File(const std::string& name)
 
 bool Is_Null_Device(const std::string& name) { return name == "/dev/null"; }
 
+std::string Null_Device() { return "/dev/null"; }
+
 namespace {
 // The user's own file mode mask, from before the program made its files
 // private: what the files the user asked for (an export) are made with.

@@ -275,6 +275,8 @@ bool Is_Null_Device(const std::string& name)
            CompareStringOrdinal(Widen(name).c_str(), -1, L"NUL", -1, TRUE) == CSTR_EQUAL;
 }
 
+std::string Null_Device() { return "NUL"; }
+
 // Files made here inherit the access rights of the user's own folders.
 void Restrict_New_Files() {}
 

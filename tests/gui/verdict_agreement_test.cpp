@@ -125,11 +125,9 @@ protected:
         T_Folder_List_F list(dir / "old", dir / "new", T_Launch_Hooks{});
         EXPECT_TRUE(QTest::qWaitFor([&] { return list.Measured(); }, 60000));
         std::map<std::string, T_Judged> judged;
-        // The rows' own words agree with their verdicts.
-        for (int row = 0; row < list.Files_L->topLevelItemCount(); ++row) {
-            const std::string name = list.Files_L->topLevelItem(row)->text(0).toStdString();
-            const T_Pair_Outcome& outcome = *list.Outcomes()[std::size_t(row)];
-            judged[name] = {outcome.Verdict, outcome.Changed_Pixels};
+        for (std::size_t row = 0; row < list.Rows().size(); ++row) {
+            const T_Pair_Outcome& outcome = *list.Outcomes()[row];
+            judged[list.Rows()[row].Name] = {outcome.Verdict, outcome.Changed_Pixels};
         }
         return judged;
     }

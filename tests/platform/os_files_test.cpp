@@ -63,6 +63,7 @@ TEST(IsNullDevice, KnowsOnlyTheNameVersionControlGivesForAMissingSide)
     EXPECT_TRUE(os::Is_Null_Device("nul"));
 #endif
     EXPECT_TRUE(os::Is_Null_Device("/dev/null"));
+    EXPECT_TRUE(os::Is_Null_Device(os::Null_Device())); // what the folder list passes
     for (const char* name : {"", "null", "/dev/zero", "/dev/null/", "dev/null", "/dev/nul"})
         EXPECT_FALSE(os::Is_Null_Device(name)) << name;
 }
