@@ -20,6 +20,7 @@ done
 packages=(
   g++ cmake ninja-build pkg-config          # compiler and build
   git clang-format                          # the formatting check of CI; git runs the diff driver test
+  subversion mercurial                      # the Subversion and Mercurial recipes' tests
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
   qt6-pdf-dev qpdf                          # PDF pages (qpdf encrypts the tests' PDFs)
   desktop-file-utils appstream dpkg-dev     # checks of the installed files, the .deb

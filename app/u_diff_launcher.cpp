@@ -21,18 +21,24 @@ bool Check_File_Exists(const std::string& name)
     return false;
 }
 
-bool Run_Diff(const std::string& left_name, const std::string& right_name,
-              const T_Launch_Hooks& hooks)
+namespace {
+
+T_Diff_Result Outcome(bool shown) { return shown ? T_Diff_Result::Shown : T_Diff_Result::Failed; }
+
+} // namespace
+
+T_Diff_Result Run_Diff(const std::string& left_name, const std::string& right_name,
+                       const T_Launch_Hooks& hooks)
 {
     if (!Check_File_Exists(left_name) || !Check_File_Exists(right_name))
-        return false;
+        return T_Diff_Result::Failed;
     // The null device stands for a version that does not exist (git passes
     // it for an added or deleted file): the pair is judged by the other one.
     bool left_exists = !os::Is_Null_Device(left_name);
     bool right_exists = !os::Is_Null_Device(right_name);
     if (!left_exists && !right_exists) {
         Show_Error(Get_Msg(cap_No_Version_Exists));
-        return false;
+        return T_Diff_Result::Failed;
     }
     std::string left = left_exists ? os::Full_Path_Name(left_name) : left_name;
     std::string right = right_exists ? os::Full_Path_Name(right_name) : right_name;
@@ -41,7 +47,7 @@ bool Run_Diff(const std::string& left_name, const std::string& right_name,
     T_Diff_Kind kind = Classify_File(right_exists ? right : left, converter_kind, paged_kind);
     if ((kind == dk_Word || kind == dk_Paged) && !(left_exists && right_exists)) {
         Show_Msg(Get_Msg(cap_Pair_Needed) + "\r\n" + (left_exists ? left : right));
-        return false;
+        return T_Diff_Result::Failed;
     }
     const std::string left_caption = hooks.Left_Title.empty() ? "Base version" : hooks.Left_Title;
     std::string right_caption = hooks.Right_Title;
@@ -57,26 +63,30 @@ bool Run_Diff(const std::string& left_name, const std::string& right_name,
     }
     switch (kind) {
     case dk_Word:
-        return hooks.Word_Diff(left, right);
+        return Outcome(hooks.Word_Diff(left, right));
     case dk_Paged:
         if (std::string why = hooks.Paged_Refusal ? hooks.Paged_Refusal(right) : ""; !why.empty()) {
             Show_Msg(why + "\r\n" + right);
-            return false;
+            return T_Diff_Result::Failed;
         }
         // The page images are named after the left file: working on a copy
         // in the temporary folder keeps them out of the user's folder. The
         // copy's name is shortened to leave room for the page endings.
         Copy_Paged_Base(left, right);
-        return hooks.Show_Diff_Form(left, left_caption, right, right_caption,
-                                    T_Converter_Kind::None, paged_kind);
+        return Outcome(hooks.Show_Diff_Form(left, left_caption, right, right_caption,
+                                            T_Converter_Kind::None, paged_kind));
     case dk_Image:
     case dk_Convert:
-        return hooks.Show_Diff_Form(left, left_caption, right, right_caption, converter_kind,
-                                    T_Paged_Kind::None);
+        return Outcome(hooks.Show_Diff_Form(left, left_caption, right, right_caption,
+                                            converter_kind, T_Paged_Kind::None));
     case dk_Unsupported:
         break;
     }
-    Show_Msg("File format is not supported!");
-    hooks.Show_About();
-    return false;
+    // Named as the file was judged, not as the link a name Qt cannot spell
+    // is read through.
+    Show_Msg("File format is not supported!\r\n" +
+             os::Full_Path_Name(right_exists ? right_name : left_name));
+    if (!hooks.Version_Control_Viewer)
+        hooks.Show_About();
+    return T_Diff_Result::Unsupported;
 }

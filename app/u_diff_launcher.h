@@ -31,9 +31,20 @@ struct T_Launch_Hooks {
     // The panes' captions; empty: "Base version" and the modified file's name.
     std::string Left_Title;
     std::string Right_Title;
+    // A version-control client runs the program as its viewer (see
+    // Runs_As_Version_Control_Viewer): a refused format shows no About box.
+    bool Version_Control_Viewer = false;
+};
+
+// How a launch ended.
+enum class T_Diff_Result {
+    Shown,       // the comparison was shown and the user closed it
+    Failed,      // it ended on an error message
+    Unsupported, // the file is of a kind that is not compared
 };
 
 // Checks both files, classifies the pair by the right file (by the left one
 // when the right is the null device) and starts the comparison; returns when
-// it has finished or was refused. False when it ended on an error message.
-bool Run_Diff(const std::string& left, const std::string& right, const T_Launch_Hooks& hooks);
+// it has finished or was refused.
+T_Diff_Result Run_Diff(const std::string& left, const std::string& right,
+                       const T_Launch_Hooks& hooks);

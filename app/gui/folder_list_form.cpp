@@ -229,6 +229,9 @@ void T_Folder_List_F::Open_Row(QTreeWidgetItem* Row)
     T_Launch_Hooks hooks = Hooks_;
     hooks.Left_Title = row.Name + " (old)";
     hooks.Right_Title = row.Name + " (new)";
+    // The list is a review of many files: a row of a kind the window does
+    // not show is refused in one box, without the About box after it.
+    hooks.Version_Control_Viewer = true;
     Run_Diff(row.In_Old ? Comparison.Old_Path(row) : os::Null_Device(),
              row.In_New ? Comparison.New_Path(row) : os::Null_Device(), hooks);
     Files_L->setCurrentItem(Row);

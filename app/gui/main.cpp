@@ -4,7 +4,6 @@
 #include "U_Varnolt_File_Select.h"
 #include "command_line.h"
 #include "command_options.h"
-#include "git_diff_arguments.h"
 #include "utf8_text.h"
 #include "folder_list_form.h"
 #include "headless_compare.h"
@@ -110,7 +109,7 @@ int main(int argc, char** argv)
     case T_Command_Options::T_Action::Usage_Error:
         std::cerr << program << ": " << Terminal_Safe(options.Error) << "\n\n"
                   << Options_Usage_Text(program);
-        return 2;
+        return ec_Usage;
     case T_Command_Options::T_Action::Compare:
         return Compare_Headless(argv[0], executable, options);
     case T_Command_Options::T_Action::Window:
@@ -120,7 +119,7 @@ int main(int argc, char** argv)
         std::string text = Get_Msg(cap_No_Display);
         std::erase(text, '\r');
         std::cerr << text << std::endl;
-        return 2;
+        return ec_Usage;
     }
 
     // The toolkit sees only the program's name: a file named like one of its
@@ -139,20 +138,8 @@ int main(int argc, char** argv)
     Set_Program_Folder(os::Utf8_Name(executable.parent_path()));
     bool office_bridge = Register_Office_Bridge(executable);
 
-    std::vector<std::string> names = options.Names;
-    names.resize(2);
     T_Start_Hooks hooks;
-    hooks.Launch.Left_Title = options.Left_Title;
-    hooks.Launch.Right_Title = options.Right_Title;
-    if (options.Git_Diff) {
-        // Titles given before --git-diff still win over the computed ones.
-        const T_Git_Diff_Pair pair = Git_Diff_Pair(options.Git_Diff_Arguments);
-        names = {pair.Left, pair.Right};
-        if (hooks.Launch.Left_Title.empty())
-            hooks.Launch.Left_Title = pair.Left_Title;
-        if (hooks.Launch.Right_Title.empty())
-            hooks.Launch.Right_Title = pair.Right_Title;
-    }
+    const std::vector<std::string> names = Window_Run_Names(options, hooks.Launch);
     hooks.Select_Files = Select_Files;
     hooks.Folder_List = Show_Folder_List;
     hooks.Launch.Show_Diff_Form = Show_Diff_Form;
@@ -165,7 +152,7 @@ int main(int argc, char** argv)
     // The launcher runs outside the event loop, so the application object's
     // error report does not reach it: an error that escapes opening the pair
     // (a server refusing an interface, say) is reported here.
-    int code = 1;
+    int code = ec_Not_Shown;
     try {
         code = Run_Main_Sequence(names[0], names[1], hooks);
     } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
 #include "U_Msg.h"
 #include "launch_record.h"
 #include "image_format_registry.h"
+#include "launch_record.h"
 #include "os_platform.h"
 #include "test_support.h"
 #include "u_diff_launcher.h"
@@ -93,7 +94,8 @@ protected:
 
 TEST_F(Launcher, ReportsOnlyTheLeftFileWhenBothAreMissing)
 {
-    EXPECT_FALSE(Run_Diff("missing left.png", "missing right.png", record.Hooks()));
+    EXPECT_EQ(Run_Diff("missing left.png", "missing right.png", record.Hooks()),
+              T_Diff_Result::Failed);
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Caption, "Error!");
     EXPECT_EQ(messages.Messages[0].Text, "File not found!\r\nmissing left.png");
@@ -209,7 +211,7 @@ TEST_F(Launcher, OpensImagesWithAbsoluteNamesAndTheLeftFileUnchanged)
     test::Write_File(user / "a.bmp", "");
     test::Write_File(user / "b.PNG", "");
     fs::current_path(user.Path);
-    EXPECT_TRUE(Run_Diff("a.bmp", "b.PNG", record.Hooks()));
+    EXPECT_EQ(Run_Diff("a.bmp", "b.PNG", record.Hooks()), T_Diff_Result::Shown);
     EXPECT_EQ(record.Calls, std::vector<std::string>{"diff:Base version|"});
     EXPECT_EQ(record.Left, fs::current_path() / "a.bmp");
     EXPECT_EQ(record.Right, fs::current_path() / "b.PNG");
@@ -223,7 +225,7 @@ TEST_F(Launcher, OpensImagesWithAbsoluteNamesAndTheLeftFileUnchanged)
     hooks.Left_Title = "r41";
     hooks.Right_Title = "working copy";
     record.Result = false;
-    EXPECT_FALSE(Run_Diff("a.bmp", "b.jp2", hooks));
+    EXPECT_EQ(Run_Diff("a.bmp", "b.jp2", hooks), T_Diff_Result::Failed);
     EXPECT_EQ(record.Calls.back(), "diff:r41|working copy");
     EXPECT_EQ(record.Converter, 2);
     EXPECT_EQ(record.Left, fs::current_path() / "a.bmp");
@@ -280,15 +282,29 @@ TEST_F(Launcher, HandsWordDocumentsToWordAndRefusesUnknownFormats)
     test::Write_File(user / "Report.DOCX", "");
     test::Write_File(user / "Report2.DOCX", "");
     test::Write_File(user / "pack.tar.gz", "");
-    EXPECT_TRUE(Run_Diff(user / "Report.DOCX", user / "Report2.DOCX", record.Hooks()));
+    EXPECT_EQ(Run_Diff(user / "Report.DOCX", user / "Report2.DOCX", record.Hooks()),
+              T_Diff_Result::Shown);
     EXPECT_EQ(record.Calls, std::vector<std::string>{"word"});
     EXPECT_EQ(record.Left, user / "Report.DOCX");
 
-    EXPECT_FALSE(Run_Diff(user / "Report.DOCX", user / "pack.tar.gz", record.Hooks()));
+    EXPECT_EQ(Run_Diff(user / "Report.DOCX", user / "pack.tar.gz", record.Hooks()),
+              T_Diff_Result::Unsupported);
     EXPECT_EQ(record.Calls, (std::vector<std::string>{"word", "about"}));
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Kind, T_Msg_Kind::Plain);
-    EXPECT_EQ(messages.Messages[0].Text, "File format is not supported!");
+    EXPECT_EQ(messages.Messages[0].Text,
+              "File format is not supported!\r\n" + (user / "pack.tar.gz"));
+
+    // A deleted file of that kind is named by the side that exists; a
+    // version-control client's viewer skips the About box.
+    T_Launch_Hooks viewer = record.Hooks();
+    viewer.Version_Control_Viewer = true;
+    fs::current_path(user.Path);
+    EXPECT_EQ(Run_Diff("pack.tar.gz", "/dev/null", viewer), T_Diff_Result::Unsupported);
+    EXPECT_EQ(record.Calls, (std::vector<std::string>{"word", "about"}));
+    ASSERT_EQ(messages.Messages.size(), 2u);
+    EXPECT_EQ(messages.Messages[1].Text,
+              "File format is not supported!\r\n" + (user / "pack.tar.gz"));
 }
 
 TEST(CheckConverter, WantsAFileAtTheFixedPlaceBesideTheProgram)
@@ -341,7 +357,8 @@ TEST(MainSequence, PreparesTheTempFolderBeforeReportingAMissingConverter)
                                          "Please, check for you have unpack application properly!");
 
     // With the converter in place: 0 when the comparison was closed, 1 when
-    // it or the launch ended on an error message.
+    // it or the launch ended on an error message, 3 for a format that is not
+    // compared.
     fs::create_directory(program / "imagemagick");
     test::Write_File(program / "imagemagick/convert", "");
     test::Write_File(program / "a.png", "");
@@ -352,10 +369,49 @@ TEST(MainSequence, PreparesTheTempFolderBeforeReportingAMissingConverter)
     EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "a.png", hooks), 0);
     EXPECT_EQ(record.Calls, std::vector<std::string>{"diff:Base version|theirs"});
     EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "gone.png", hooks), 1);
-    EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "b.txt", hooks), 1);
+    EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "b.txt", hooks), 3);
     record.Result = false;
     EXPECT_EQ(Run_Main_Sequence(program / "a.png", program / "a.png", hooks), 1);
     EXPECT_EQ(record.Calls, (std::vector<std::string>{"diff:Base version|theirs", "about",
                                                       "diff:Base version|theirs"}));
     EXPECT_EQ(messages.Messages.size(), 3u);
+}
+
+TEST(MainSequence, AVersionControlViewerGetsNoAboutBoxAfterAFormatItDoesNotCompare)
+{
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir program;
+    Set_Program_Folder(program.Str());
+    fs::create_directory(program / "imagemagick");
+    test::Write_File(program / "imagemagick/convert", "");
+    const std::string notes = program / "notes.txt";
+    test::Write_File(notes, "");
+    const std::string zeros(40, '0');
+    struct Case {
+        std::vector<std::string> Line;
+        bool About;
+    };
+    const std::vector<Case> cases = {
+        {{"varnolt", notes, notes}, true},
+        // An empty title is no title: the usual captions, a plain run.
+        {{"varnolt", "--left-title", "", notes, notes}, true},
+        {{"varnolt", "--left-title", "r41", notes, notes}, false},
+        {{"varnolt", "--right-title", "working copy", notes, notes}, false},
+        {{"varnolt", "--git-diff", "notes.txt", notes, zeros, "100644", notes, zeros, "100644"},
+         false},
+    };
+    for (const Case& c : cases) {
+        test::Msg_Recorder messages;
+        const T_Command_Options options = Parse_Command_Options(c.Line);
+        Launch_Record record;
+        T_Start_Hooks hooks;
+        hooks.Launch = record.Hooks();
+        const std::vector<std::string> names = Window_Run_Names(options, hooks.Launch);
+        EXPECT_EQ(Run_Main_Sequence(names[0], names[1], hooks), 3) << c.Line[1];
+        EXPECT_EQ(record.Calls,
+                  c.About ? std::vector<std::string>{"about"} : std::vector<std::string>{})
+            << c.Line[1];
+        ASSERT_EQ(messages.Messages.size(), 1u);
+        EXPECT_EQ(messages.Messages[0].Text, "File format is not supported!\r\n" + notes);
+    }
 }
