@@ -44,11 +44,9 @@ T_Diff_Result Run_Diff(const std::string& left_name, const std::string& right_na
     std::string right = right_exists ? os::Full_Path_Name(right_name) : right_name;
     T_Converter_Kind converter_kind;
     T_Paged_Kind paged_kind;
-    T_Diff_Kind kind = Classify_File(right_exists ? right : left, converter_kind, paged_kind);
-    if ((kind == dk_Word || kind == dk_Paged) && !(left_exists && right_exists)) {
-        Show_Msg(Get_Msg(cap_Pair_Needed) + "\r\n" + (left_exists ? left : right));
-        return T_Diff_Result::Failed;
-    }
+    // A document on one side only opens alone, as a picture does.
+    const std::string& existing = right_exists ? right : left;
+    T_Diff_Kind kind = Classify_File(existing, converter_kind, paged_kind);
     const std::string left_caption = hooks.Left_Title.empty() ? "Base version" : hooks.Left_Title;
     std::string right_caption = hooks.Right_Title;
     // A name Qt cannot spell is read through a link; the caption keeps the
@@ -65,8 +63,9 @@ T_Diff_Result Run_Diff(const std::string& left_name, const std::string& right_na
     case dk_Word:
         return Outcome(hooks.Word_Diff(left, right));
     case dk_Paged:
-        if (std::string why = hooks.Paged_Refusal ? hooks.Paged_Refusal(right) : ""; !why.empty()) {
-            Show_Msg(why + "\r\n" + right);
+        if (std::string why = hooks.Paged_Refusal ? hooks.Paged_Refusal(existing) : "";
+            !why.empty()) {
+            Show_Msg(why + "\r\n" + existing);
             return T_Diff_Result::Failed;
         }
         // The page images are named after the left file: working on a copy

@@ -335,18 +335,33 @@ class T_Office_Text_Documents : public T_Office_Object {
 public:
     using T_Office_Object::T_Office_Object;
 
+    // Always read-only, whatever the caller asks for; hidden unless the
+    // caller asks for a visible document, which is then the user's to read.
+    T_Variant Invoke(const T_Member& member, T_Invoke_Kind kind, const T_Args& args,
+                     const T_Named_Args& named) override
+    {
+        shown = false;
+        for (const T_Named_Arg& arg : named)
+            if (Lower(arg.Name) == "visible")
+                shown = arg.Value.As_Bool();
+        return T_Office_Object::Invoke(member, kind, args, named);
+    }
+
 protected:
     T_Variant Answer(const std::string& name, const std::string& as_called, T_Invoke_Kind,
                      const T_Args& args) override
     {
-        // Always read-only and hidden, whatever the caller asks for.
         if (name != "opennorepairdialog" && name != "open")
             throw T_Unknown_Member_Error(as_called);
-        std::vector<std::string> opened = bridge->Request({"OPENTEXT", Arg(args, 0).As_String()});
+        std::vector<std::string> opened =
+            bridge->Request({shown ? "SHOWTEXT" : "OPENTEXT", Arg(args, 0).As_String()});
         if (opened.empty())
             throw T_Server_Exception("The office helper gave no document", Server_Source);
         return T_Variant::Object(std::make_shared<T_Office_Text_Document>(bridge, opened[0]));
     }
+
+private:
+    bool shown = false; // the call being answered asked for a visible document
 };
 
 // Word's application object as MS_Word_Compare uses it: LibreOffice Writer

@@ -40,11 +40,12 @@ std::shared_ptr<T_Dispatch> Make_Office_Drawing_Server(std::shared_ptr<T_Office_
 
 // The application object of a document-comparison server over `channel`
 // (a helper started with a visible office): it answers the Word members that
-// MS_Word_Compare calls (Documents.OpenNoRepairDialog, Visible,
+// MS_Word_Compare and MS_Word_Show call (Documents.OpenNoRepairDialog, Visible,
 // CompareDocuments, Document.Close, Activate, Quit). CompareDocuments shows
 // LibreOffice Writer's comparison of an untitled copy of the revised
 // document in a window that stays open: after it, closing the channel leaves
-// that office running.
+// that office running. A document opened with Visible=true (MS_Word_Show) is
+// shown alone in such a window, read-only, and stays open the same way.
 std::shared_ptr<T_Dispatch> Make_Office_Word_Server(std::shared_ptr<T_Office_Channel> channel);
 
 // The process side (POSIX only).

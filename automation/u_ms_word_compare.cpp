@@ -10,7 +10,7 @@
 #include <exception>
 
 bool Open_Word_Doc(T_Dispatch& Word_App, const std::string& File_Name, T_Variant& Doc,
-                   std::string& Error_Text)
+                   std::string& Error_Text, bool Visible)
 {
     try {
         T_Variant documents = Word_App.Get("Documents");
@@ -18,7 +18,7 @@ bool Open_Word_Doc(T_Dispatch& Word_App, const std::string& File_Name, T_Variant
             "OpenNoRepairDialog",
             {T_Variant::String_Ref(std::make_shared<std::string>(File_Name)),
              T_Variant::Boolean(false)},
-            {{"ReadOnly", T_Variant::Boolean(true)}, {"Visible", T_Variant::Boolean(false)}});
+            {{"ReadOnly", T_Variant::Boolean(true)}, {"Visible", T_Variant::Boolean(Visible)}});
         // Without a document the comparison and the closing would fail later
         // with a less telling error; this is a failure to open the file.
         if (doc.Kind() != T_Variant_Kind::Dispatch) {
@@ -76,8 +76,63 @@ unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& M
     }
 }
 
+unsigned char MS_Word_Show(const std::string& File, std::string& Error_Text)
+{
+    Error_Text.clear();
+    if (!os::File_Exists(File))
+        return Word_No_Base_File;
+    T_Variant app_object;
+    std::string creation_error;
+    if (!Try_Create_Ole_Object("Word.Application", app_object, creation_error) ||
+        app_object.Kind() != T_Variant_Kind::Dispatch)
+        return Word_Not_Found;
+    std::shared_ptr<T_Dispatch> app = app_object.As_Dispatch();
+    T_Variant doc;
+    if (!Open_Word_Doc(*app, File, doc, Error_Text, true)) {
+        app->Call("Quit");
+        return Word_Cant_Open_Base;
+    }
+    app->Put("Visible", T_Variant::Boolean(true));
+    app->Call("Activate");
+    return Word_Shown;
+}
+
+namespace {
+
+// The one version of a document that exists, shown alone: from a read-only
+// copy in the private folder, so that nothing the user does in Word can
+// write over their file.
+T_Work_Result Word_Show_Alone(const std::string& file)
+{
+    std::string copy = file;
+    Copy_Base_To_Temp(copy, File_Name_Part(file));
+    if (copy == file)
+        return T_Work_Result::Failure(Get_Msg(cap_Cant_Open_File) + "\r\n" + file +
+                                      "\r\nIt could not be copied into the temporary folder.");
+    std::string error;
+    switch (MS_Word_Show(copy, error)) {
+    case Word_Shown:
+        return T_Work_Result::Made({});
+    case Word_No_Base_File:
+        return T_Work_Result::Failure(Get_Msg(cap_File_Not_Found) + "\r\n" + file);
+    case Word_Not_Found:
+        return T_Work_Result::Failure(Get_Msg(cap_MSWord_Not_Found));
+    default:
+        // Messages name the user's file, not the private copy.
+        for (std::size_t at = error.find(copy); at != std::string::npos;
+             at = error.find(copy, at + file.size()))
+            error.replace(at, copy.size(), file);
+        return T_Work_Result::Failure(Get_Msg(cap_Cant_Open_File) + "\r\n" + error);
+    }
+}
+
+} // namespace
+
 T_Work_Result Word_Diff(const std::string& base_file, const std::string& modified_file)
 {
+    if (os::Is_Null_Device(base_file) != os::Is_Null_Device(modified_file))
+        return Word_Show_Alone(os::Is_Null_Device(base_file) ? modified_file : base_file);
+
     // Word compares a read-only copy of the base file in the temporary
     // folder, named like the modified file; the given path when no copy
     // could be made.

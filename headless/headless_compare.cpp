@@ -257,19 +257,11 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
     }
     std::set<std::string> all = old_files;
     all.insert(new_files.begin(), new_files.end());
-    for (const std::string& name : all) {
-        T_Pair_Report report;
-        report.Old_Name = report.New_Name = name;
-        if (!new_files.count(name))
-            report.Result = T_Pair_Report::T_Result::Only_Old;
-        else if (!old_files.count(name))
-            report.Result = T_Pair_Report::T_Result::Only_New;
-        else {
-            Compare_Files(Path_In(Old, name), Path_In(New, name), name, name, true);
-            continue;
-        }
-        Report(report);
-    }
+    // A file on one side only goes through the pipeline too, which counts
+    // its pages.
+    for (const std::string& name : all)
+        Compare_Files(old_files.count(name) ? Path_In(Old, name) : No_Version,
+                      new_files.count(name) ? Path_In(New, name) : No_Version, name, name, true);
     Print_Totals(Out_, Totals_, Options_.Json);
 }
 

@@ -108,6 +108,14 @@ const char* Kind_Word(T_Change_Region::T_Kind Kind)
     return "changed";
 }
 
+// A whole file on one side only, not a page of a document on one side only.
+bool One_Sided_File(const T_Pair_Report& Report)
+{
+    return (Report.Result == T_Pair_Report::T_Result::Only_Old ||
+            Report.Result == T_Pair_Report::T_Result::Only_New) &&
+           Report.Old_Page.empty() && Report.New_Page.empty();
+}
+
 std::string Label(const T_Pair_Report& Report)
 {
     std::string label = Report.Old_Name;
@@ -176,6 +184,8 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report)
         << ",\"result\":" << Json_Text(Result_Word(Report.Result, true));
     if (!Report.Error.empty())
         Out << ",\"error\":" << Json_Text(Report.Error);
+    if (One_Sided_File(Report) && Report.Pages > 0)
+        Out << ",\"pages\":" << Report.Pages;
     if (Report.Difference)
         Print_Json_Difference(Out, Report);
     if (!Report.Output.empty()) {
@@ -241,6 +251,11 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
             Print_Move(Out << ", ", Report, false);
     } else if (Report.Result == T_Pair_Report::T_Result::Error) {
         Out << "error: " << Terminal_Safe(Report.Error);
+    } else if (One_Sided_File(Report)) {
+        Out << (Report.Result == T_Pair_Report::T_Result::Only_Old ? "only in the old version"
+                                                                   : "only in the new version");
+        if (Report.Pages > 0)
+            Out << " (" << Report.Pages << (Report.Pages == 1 ? " page)" : " pages)");
     } else {
         Out << Result_Word(Report.Result, false);
     }

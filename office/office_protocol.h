@@ -13,11 +13,14 @@
 //   EXPORT <document> <page> <png file>  -> OK <width> <height>
 //   CLOSE <document>            -> OK
 //   QUIT                        -> OK, then the helper ends; "OK LEFT" when
-//                                  its office shows a comparison and stays
+//                                  its office shows a comparison (or a shown
+//                                  document) and stays
 //
 // A helper started with --visible (document comparison) also takes
 //   OPENTEXT <file>             -> OK <document>
 //   COMPARE <base> <revised>    -> OK <changes marked>
+//   SHOWTEXT <file>             -> OK <document> <window title>  (the file
+//                                  alone, read-only, in a window of its own)
 //   ACTIVATE                    -> OK   (the comparison's window to the front)
 //
 // Any request may be answered by ERR and a text for the user instead.

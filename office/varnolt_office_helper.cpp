@@ -13,7 +13,8 @@
 // office's pipe sockets are removed then, also after an office that was
 // killed. It runs headless for drawings; with
 // --visible (document comparison) it has windows, and once it shows a
-// comparison it is the user's: QUIT then leaves it running.
+// comparison (or a document alone) it is the user's: QUIT then leaves it
+// running.
 #include "dxf_layout.h"
 #include "office_leftovers.h"
 #include "office_protocol.h"
@@ -46,6 +47,8 @@
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -432,6 +435,8 @@ public:
                 Send({"OK", std::to_string(Open(request[1]))});
             else if (command == "OPENTEXT" && request.size() == 2)
                 Send({"OK", std::to_string(Open_Text(request[1]))});
+            else if (command == "SHOWTEXT" && request.size() == 2)
+                Send(Show_Text(request[1]));
             else if (command == "COMPARE" && request.size() == 3)
                 Compare(request[1], request[2]);
             else if (command == "ACTIVATE" && request.size() == 1)
@@ -492,7 +497,8 @@ private:
         std::cerr << "varnolt_office_helper: " << request[0] << ": " << detail << std::endl;
         std::string subject;
         const std::string& command = request[0];
-        if ((command == "OPEN" || command == "OPENTEXT") && request.size() > 1)
+        if ((command == "OPEN" || command == "OPENTEXT" || command == "SHOWTEXT") &&
+            request.size() > 1)
             subject = request[1];
         else if (request.size() > 1 && docs.count(std::atoi(request[1].c_str())))
             subject = docs[std::atoi(request[1].c_str())].Name;
@@ -508,8 +514,11 @@ private:
     // is left of it after a short wait.
     void End_Office()
     {
+        // A document shown to the user stays open with its window.
+        const Reference<lang::XComponent> shown(comparison, UNO_QUERY);
         for (auto& [id, doc] : docs)
-            Close_Component(doc.Component);
+            if (!shown.is() || doc.Component != shown)
+                Close_Component(doc.Component);
         docs.clear();
         if (comparison.is()) {
             // The comparison's window is the user's now: the office stays.
@@ -620,14 +629,36 @@ private:
     // or was only readable as plain text (an empty, random or foreign file).
     int Open_Text(const std::string& file)
     {
+        std::string absolute = Text_File(file);
+        Reference<lang::XComponent> doc = Load(absolute, file, "");
+        Keep_Only_Text_Document(doc, file);
+        Open_Document record;
+        record.Component = doc;
+        record.File = absolute;
+        record.Name = file;
+        docs[++last_doc] = record;
+        return last_doc;
+    }
+
+    // The absolute name of a file to open as a document; refused when it
+    // is no regular file, or empty (the office makes a new blank document
+    // of an empty file).
+    static std::string Text_File(const std::string& file)
+    {
         std::error_code ec;
         std::string absolute = fs::absolute(file, ec).string();
         if (!fs::is_regular_file(absolute, ec))
             throw Request_Error{"No such file: " + file};
-        // The office makes a new blank document of an empty file.
         if (fs::file_size(absolute, ec) == 0)
             throw Request_Error{"LibreOffice cannot open " + file + ": the file is empty"};
-        Reference<lang::XComponent> doc = Load(absolute, file, "");
+        return absolute;
+    }
+
+    // Closes and refuses a loaded document that is no text document or was
+    // only readable as plain text (an empty, random or foreign file).
+    static void Keep_Only_Text_Document(const Reference<lang::XComponent>& doc,
+                                        const std::string& file)
+    {
         Reference<lang::XServiceInfo> info(doc, UNO_QUERY);
         Reference<frame::XModel> model(doc, UNO_QUERY);
         std::string filter;
@@ -643,12 +674,39 @@ private:
             Close_Component(doc);
             throw Request_Error{"LibreOffice cannot open " + file + " as a document"};
         }
+    }
+
+    // A document whose other version does not exist, in a window of its
+    // own as the user will read it: read-only, so that it says it cannot be
+    // edited (the program hands over a private copy, so the user's file is
+    // never locked or saved over). An untitled document (AsTemplate) would
+    // come out editable whatever the load asks for. The window is the
+    // user's, like a comparison's. Answers the document and the window's
+    // title.
+    std::vector<std::string> Show_Text(const std::string& file)
+    {
+        if (!with_windows)
+            throw Request_Error{"Documents are shown in a visible office only"};
+        std::string absolute = Text_File(file);
+        std::vector<beans::PropertyValue> properties = Load_Properties(false);
+        properties.push_back(Prop("ReadOnly", uno::Any(true)));
+        Reference<lang::XComponent> doc =
+            Load_Url(office_protocol::File_Url(absolute), file, properties);
+        Keep_Only_Text_Document(doc, file);
+        Reference<frame::XModel> model(doc, UNO_QUERY);
+        Reference<frame::XStorable> storable(doc, UNO_QUERY);
+        // Only a document the office holds read-only is left to the user.
+        if (!model.is() || !storable.is() || !storable->isReadonly()) {
+            Close_Component(doc);
+            throw Request_Error{"LibreOffice did not open " + file + " read-only"};
+        }
+        Reference<frame::XTitle> title(model->getCurrentController()->getFrame(), UNO_QUERY);
+        comparison = model;
         Open_Document record;
         record.Component = doc;
-        record.File = absolute;
         record.Name = file;
         docs[++last_doc] = record;
-        return last_doc;
+        return {"OK", std::to_string(last_doc), title.is() ? S(title->getTitle()) : ""};
     }
 
     // LibreOffice Writer's comparison in a window of its own, as the user
@@ -835,6 +893,9 @@ private:
     {
         Reference<lang::XComponent> doc = Doc(id);
         docs.erase(std::atoi(id.c_str()));
+        // A shown document that is closed leaves nothing to the user.
+        if (doc == Reference<lang::XComponent>(comparison, UNO_QUERY))
+            comparison.clear();
         Close_Component(doc);
         Send({"OK"});
     }

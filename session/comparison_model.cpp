@@ -65,10 +65,7 @@ void T_Comparison_Model::Draw_Ahead()
         });
 }
 
-bool T_Comparison_Model::Missing(T_Side Side) const
-{
-    return os::Is_Null_Device(Side == T_Side::Left ? Session_.LeftFile : Session_.RightFile);
-}
+bool T_Comparison_Model::Missing(T_Side Side) const { return Session_.Missing(Side); }
 
 const std::string& T_Comparison_Model::Display(T_Side Side) const
 {

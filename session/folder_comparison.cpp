@@ -37,12 +37,10 @@ std::string T_Folder_Comparison::New_Path(const T_Folder_Row& Row) const
 
 T_Pair_Outcome T_Folder_Comparison::Measure(const T_Folder_Row& Row) const
 {
-    if (!Row.In_Old || !Row.In_New) {
-        T_Pair_Outcome outcome;
-        outcome.Verdict = Row.In_Old ? T_Verdict::Only_Old : T_Verdict::Only_New;
-        return outcome;
-    }
-    return Compare_Pair(Old_Path(Row), New_Path(Row), Row.Name, Row.Name, Settings_);
+    // A file on one side only goes through the pipeline too, which counts
+    // its pages.
+    return Compare_Pair(Row.In_Old ? Old_Path(Row) : No_Version,
+                        Row.In_New ? New_Path(Row) : No_Version, Row.Name, Row.Name, Settings_);
 }
 
 T_Folder_Change Folder_Change(const T_Folder_Row& Row, const T_Pair_Outcome& Outcome)

@@ -49,6 +49,8 @@ void T_Pair_Outcome::Add(const T_Compared_Pair& Pair)
         Changed_Share = Pair.Difference->Changed_Share();
         ++Compared_Pictures;
     }
+    if (Pair.Pages > 0)
+        Pages = Pair.Pages;
     // An error outweighs a difference, a difference an identical pair.
     if (Pair.Result == T_Verdict::Error) {
         if (Verdict != T_Verdict::Error)
@@ -104,6 +106,8 @@ public:
 
 private:
     bool Both_Files_Readable(const std::string& Old, const std::string& New);
+    void Count_One_Side(const std::string& Old, const std::string& New);
+    int Count_Pages(std::string Old, const std::string& New, T_Paged_Kind Kind, std::string& Error);
     void Compare_Pictures(const std::string& Old, const std::string& New);
     void Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind);
     std::vector<int> Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind);
@@ -134,14 +138,13 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
     // The null device stands for a version that does not exist (git passes
     // it for an added or deleted file): the other one was added or removed.
     const bool old_missing = os::Is_Null_Device(Old), new_missing = os::Is_Null_Device(New);
-    if (old_missing || new_missing) {
-        T_Compared_Pair pair = Names_;
-        pair.Result = old_missing && new_missing ? T_Verdict::Identical
-                      : old_missing              ? T_Verdict::Only_New
-                                                 : T_Verdict::Only_Old;
-        Judge(pair);
+    if (old_missing && new_missing) {
+        Judge(Names_);
         return;
     }
+    if (old_missing || new_missing)
+        return Count_One_Side(old_missing ? Old : Readable_Name(Old),
+                              new_missing ? New : Readable_Name(New));
     T_Converter_Kind converter;
     T_Paged_Kind paged;
     switch (Classify_File(New, converter, paged)) {
@@ -164,6 +167,46 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
     T_Compared_Pair pair = Names_;
     pair.Result = Same_Bytes(Old, New) ? T_Verdict::Identical : T_Verdict::Different;
     Judge(pair);
+}
+
+// A file on one side only is added or removed, and says how much: a
+// document its pages, opened as the window opens it; a picture one page. A
+// document that cannot be opened is an error, as it would be in a pair.
+void T_Pair_Run::Count_One_Side(const std::string& Old, const std::string& New)
+{
+    const bool old_missing = os::Is_Null_Device(Old);
+    T_Compared_Pair pair = Names_;
+    pair.Result = old_missing ? T_Verdict::Only_New : T_Verdict::Only_Old;
+    T_Converter_Kind converter;
+    T_Paged_Kind paged;
+    switch (Classify_File(old_missing ? New : Old, converter, paged)) {
+    case dk_Image:
+    case dk_Convert:
+        pair.Pages = 1;
+        break;
+    case dk_Paged:
+        if (std::string error; (pair.Pages = Count_Pages(Old, New, paged, error)) < 0) {
+            Judge(Failed(Names_, error));
+            return;
+        }
+        break;
+    case dk_Word:
+    case dk_Unsupported:
+        break;
+    }
+    Judge(pair);
+}
+
+int T_Pair_Run::Count_Pages(std::string Old, const std::string& New, T_Paged_Kind Kind,
+                            std::string& Error)
+{
+    Copy_Paged_Base(Old, New);
+    T_Diff_Session session(Old, New, T_Converter_Kind::None, Kind, {Settings_.Make_Exporter, {}});
+    if (T_Work_Result opened = session.Open(); !opened.Done()) {
+        Error = opened.Message;
+        return -1;
+    }
+    return session.Pages(session.Missing(T_Side::Left) ? T_Side::Right : T_Side::Left).Count();
 }
 
 void T_Pair_Run::Compare_Pictures(const std::string& Old, const std::string& New)

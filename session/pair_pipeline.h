@@ -43,6 +43,9 @@ struct T_Compared_Pair {
     // not known: a page that holds something and comes out as one flat
     // colour was not drawn, and cannot be judged.
     int Old_Content = -1, New_Content = -1;
+    // Of a file on one side only: the pages of a document, 1 for a picture;
+    // 0 when not counted (a kind the program does not show).
+    int Pages = 0;
     // When pictures were compared.
     std::shared_ptr<const T_Difference> Difference;
     QImage Modified;   // the modified picture, for a picture of the differences
@@ -62,6 +65,7 @@ struct T_Pair_Outcome {
     int Compared_Pictures = 0;
     double Changed_Share = 0; // of the last pair of pictures (the only one of a picture pair)
     std::string Error;        // the first error, one line
+    int Pages = 0;            // of a file on one side only (see T_Compared_Pair)
 
     void Add(const T_Compared_Pair& Pair);
 };
@@ -76,6 +80,10 @@ struct T_Pair_Settings {
     // judged (documents have several).
     std::function<void(const T_Compared_Pair&)> On_Pair;
 };
+
+// The name that stands for a version that does not exist (the null device,
+// on every system the program runs on).
+inline constexpr const char* No_Version = "/dev/null";
 
 // Compares the files Old and New (the null device for a version that does
 // not exist), reported under Old_Name and New_Name.

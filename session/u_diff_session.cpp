@@ -3,6 +3,7 @@
 #include "U_Msg.h"
 #include "file_name_fit.h"
 #include "file_names.h"
+#include "os_platform.h"
 #include "pair_kinds.h"
 #include "u_temp_files.h"
 #include "u_image_compare.h"
@@ -111,34 +112,65 @@ T_Work_Result T_Diff_Session::Open_Documents()
     if (!Exporter || !Exporter->Init({}))
         return T_Work_Result::Failure(Get_Msg(
             PagedKind == T_Paged_Kind::Visio ? cap_MSVisio_Not_Found : cap_Kompas_Not_Found));
-    // The right document is opened only when the left one opened.
-    for (auto [file, doc] : {std::pair{&LeftFile, &LeftDoc}, std::pair{&RightFile, &RightDoc}})
-        if (T_Work_Result opened = Open_Paged_Document(*file, *doc, *this); !opened.Done())
+    Page_Names_ = Page_Names();
+    // The right document is opened only when the left one opened. A version
+    // that does not exist is never handed to the exporter: its side keeps
+    // no document and no pages.
+    for (auto [side, file, doc] : {std::tuple{T_Side::Left, &LeftFile, &LeftDoc},
+                                   std::tuple{T_Side::Right, &RightFile, &RightDoc}})
+        if (T_Work_Result opened =
+                Missing(side) ? T_Work_Result::Made({}) : Open_Paged_Document(*file, *doc, *this);
+            !opened.Done())
             return opened;
     // The window waits for both first pages: where the exporter allows it,
     // they are made at the same time.
+    const bool both = !Missing(T_Side::Left) && !Missing(T_Side::Right);
     std::future<T_Work_Result> left_page;
-    if (Exporter->Exports_In_Parallel())
+    if (both && Exporter->Exports_In_Parallel())
         left_page = std::async(std::launch::async, [this] { return Fetch_Page(T_Side::Left, 0); });
-    T_Work_Result left = left_page.valid() ? T_Work_Result() : Fetch_Page(T_Side::Left, 0);
-    T_Work_Result right = Fetch_Page(T_Side::Right, 0);
+    T_Work_Result left = left_page.valid()       ? T_Work_Result()
+                         : Missing(T_Side::Left) ? T_Work_Result::Made({})
+                                                 : Fetch_Page(T_Side::Left, 0);
+    T_Work_Result right =
+        Missing(T_Side::Right) ? T_Work_Result::Made({}) : Fetch_Page(T_Side::Right, 0);
     if (left_page.valid())
         left = left_page.get();
     for (T_Work_Result* page : {&left, &right})
         if (!page->Done())
             return *page;
-    LeftImage = Left_Display = left.File;
-    RightImage = Right_Display = right.File;
-    LeftPage = RightPage = 0;
+    if (!Missing(T_Side::Left)) {
+        LeftImage = Left_Display = left.File;
+        LeftPage = 0;
+    }
+    if (!Missing(T_Side::Right)) {
+        RightImage = Right_Display = right.File;
+        RightPage = 0;
+    }
     return T_Work_Result::Made({});
 }
 
-// Both documents' pages are named after the left document, so that with
-// the launcher's copy of the base they all land in the temporary folder.
+bool T_Diff_Session::Missing(T_Side Side) const
+{
+    return os::Is_Null_Device(Side == T_Side::Left ? LeftFile : RightFile);
+}
+
+std::string T_Diff_Session::Page_Names() const
+{
+    // Named after the left document, so that with the launcher's copy of
+    // the base they all land in the temporary folder. Without a base, a
+    // private name after the modified document takes its place: never the
+    // null device's folder, nor the user's.
+    return Missing(T_Side::Left) ? Output_Name(RightFile, "") : LeftFile;
+}
+
 T_Work_Result T_Diff_Session::Fetch_Page(T_Side Side, int Page_Index)
 {
+    if (Missing(Side))
+        return T_Work_Result::Failure(std::string("The ") +
+                                      (Side == T_Side::Left ? "base" : "modified") +
+                                      " version does not exist: it has no pages.");
     std::string error;
-    std::string prefix = LeftFile + (Side == T_Side::Left ? "_l" : "_r");
+    std::string prefix = Page_Names_ + (Side == T_Side::Left ? "_l" : "_r");
     if (!Exporter || !Exporter->Export_Pages(Doc(Side), prefix, Page_Index, error, true)) {
         // The drawings' applications have always been reported in Visio's
         // words; pages drawn here, and drawings that only LibreOffice draws
@@ -240,8 +272,13 @@ std::string Replace_All(std::string Text, const std::string& From, const std::st
 
 void Copy_Paged_Base(std::string& Base, const std::string& Modified)
 {
+    // Without a base there is nothing to copy (the session names the pages
+    // privately); without a modified version the copy keeps its own name.
+    if (os::Is_Null_Device(Base))
+        return;
     const std::string original = Base;
-    Copy_Base_To_Temp(Base, Fit_File_Name(File_Name_Part(Modified), Max_File_Name_Bytes - 24));
+    const std::string& name = os::Is_Null_Device(Modified) ? Base : Modified;
+    Copy_Base_To_Temp(Base, Fit_File_Name(File_Name_Part(name), Max_File_Name_Bytes - 24));
     if (Base != original) {
         const std::lock_guard<std::mutex> lock(Copies_Lock);
         Copies_Of[Base] = original;

@@ -61,6 +61,9 @@ public:
     T_Work_Result Show_Page(T_Side Side, int Page_Index);
 
     bool Is_Paged() const { return PagedKind != T_Paged_Kind::None; }
+    // The side's version does not exist (the null device): a paged document
+    // on one side only shows its pages there, and that side has none.
+    bool Missing(T_Side Side) const;
     // One side's pages (empty for a pair of pictures).
     T_Page_List Pages(T_Side Side) const;
     // The ID that pairs a page with the other side's pages; -1 when none.
@@ -129,16 +132,22 @@ private:
     T_Work_Result Draw_Single_Page(const std::string& File);
     T_Work_Result Fetch_Page(T_Side Side, int Page_Index);
     int Doc(T_Side Side) const { return Side == T_Side::Left ? LeftDoc : RightDoc; }
+    // What every page picture's name starts with, chosen as the documents
+    // open.
+    std::string Page_Names() const;
 
     T_Session_Seams Seams_;
     std::optional<T_Content_Pairing> Content_Pairing_;
     std::map<std::pair<int, int>, int> Page_Pair_Changes;
+    std::string Page_Names_; // see Page_Names
 };
 
 // The page images of a paged pair are named after the base file: it is
 // copied, read-only, into the private folder under the modified file's name
 // (shortened to leave room for "_l_page_", ten digits and ".png"), so that
 // they never land in the user's folder. On success Base names the copy.
+// A base that does not exist (the null device) is left as it is; against a
+// modified version that does not exist the copy keeps the base's name.
 void Copy_Paged_Base(std::string& Base, const std::string& Modified);
 
 // A message with every private copy's name replaced by the name of the

@@ -2,6 +2,7 @@
 
 #include "comparison_model.h"
 #include "diff_view_actions.h"
+#include "page_tab_marks.h"
 #include "pane_grid.h"
 #include "u_blend_frame.h"
 #include "u_pane_synchronizer.h"
@@ -187,6 +188,19 @@ void T_Change_Navigator::Reveal_Change()
 }
 
 QString T_Change_Navigator::Change_Status() const
+{
+    // A page of a document whose other version does not exist says so, in
+    // the words of its tab.
+    // Against a version that does not exist no differences are looked for:
+    // there are none to wait for.
+    if (!Model_ || (!Model_->Missing(T_Side::Left) && !Model_->Missing(T_Side::Right)))
+        return Changes_Words();
+    if (!Model_->Session().Is_Paged())
+        return {};
+    return Page_On_One_Side_Words(Model_->Missing(T_Side::Left) ? T_Side::Right : T_Side::Left);
+}
+
+QString T_Change_Navigator::Changes_Words() const
 {
     if (Model_ && !Model_->Drawing_Failure().empty())
         return QString::fromStdString(Model_->Drawing_Failure());

@@ -46,6 +46,8 @@ public:
     QString Change_Status() const;
 
 private:
+    // The changes found, without what the page is.
+    QString Changes_Words() const;
     bool Differences_Wanted() const;
     // Scrolls every pane, zooming out when needed, to the current region.
     void Reveal_Change();

@@ -60,9 +60,7 @@ QString Mark_Tooltip(T_Side Side, T_Page_Match Match, const QString& Partner_Nam
         return QStringLiteral("Differs from page \"%1\" of the %2 version")
             .arg(Partner_Name, other);
     case T_Page_Match::Unpaired:
-        return Side == T_Side::Left
-                   ? QStringLiteral("Not in the modified version: this sheet was removed")
-                   : QStringLiteral("Not in the base version: this sheet was added");
+        return Page_On_One_Side_Words(Side);
     case T_Page_Match::Unknown:
         break;
     }
@@ -124,6 +122,20 @@ void Mark_Page_Tabs(T_Page_Tab_Bar& Tabs, T_Side Side, const std::vector<T_Page_
             // find that a sheet did not move after all.
             Set_Mark(Tabs, tab, QColor(), QString());
     }
+}
+
+QString Page_On_One_Side_Words(T_Side Side)
+{
+    return Side == T_Side::Left
+               ? QStringLiteral("Not in the modified version: this sheet was removed")
+               : QStringLiteral("Not in the base version: this sheet was added");
+}
+
+void Mark_All_One_Sided(T_Page_Tab_Bar& Tabs, T_Side Side)
+{
+    const std::size_t count = static_cast<std::size_t>(Tabs.count());
+    Mark_Page_Tabs(Tabs, Side, std::vector<T_Page_Match>(count, T_Page_Match::Unpaired), {},
+                   std::vector<int>(count, -1), T_Page_List());
 }
 
 void Mark_Undrawn_Page(T_Page_Tab_Bar& Tabs, int Tab, const QString& Why)

@@ -20,6 +20,14 @@ void Mark_Page_Tabs(T_Page_Tab_Bar& Tabs, T_Side Side, const std::vector<T_Page_
                     const std::vector<bool>& Moved, const std::vector<int>& Partners,
                     const T_Page_List& Other_Pages);
 
+// What a page on one side only is, in the words of its tab's tooltip: "Not
+// in the base version: this sheet was added" on the modified side.
+QString Page_On_One_Side_Words(T_Side Side);
+
+// Marks every tab of a document whose other version does not exist as a
+// page on that side only.
+void Mark_All_One_Sided(T_Page_Tab_Bar& Tabs, T_Side Side);
+
 // Marks a tab whose page came out blank though it holds something to draw
 // (a dark dot and the reason as its tooltip): its comparison says nothing.
 void Mark_Undrawn_Page(T_Page_Tab_Bar& Tabs, int Tab, const QString& Why);

@@ -127,14 +127,23 @@ void TView_diff_frame::Show_Page_Tabs()
 {
     if (!Session().Is_Paged())
         return;
-    LeftTabs = Panes->View_Image_Frame1->Create_Page_Tabs();
-    RightTabs = Panes->View_Image_Frame2->Create_Page_Tabs();
-    LeftTabs->setObjectName(QStringLiteral("LeftTabs"));
-    RightTabs->setObjectName(QStringLiteral("RightTabs"));
-    LeftTabs->Fill_Pages(Session().Pages(T_Side::Left));
-    RightTabs->Fill_Pages(Session().Pages(T_Side::Right));
-    LeftTabs->On_Page_Change = [this](std::int32_t page) { Left_Page_Change(page); };
-    RightTabs->On_Page_Change = [this](std::int32_t page) { Right_Page_Change(page); };
+    // A version that does not exist has no pages and no tabs; the other's
+    // pages are all on that side only.
+    for (auto [side, pane, tabs, name] :
+         {std::tuple{T_Side::Left, Panes->View_Image_Frame1, &LeftTabs, "LeftTabs"},
+          std::tuple{T_Side::Right, Panes->View_Image_Frame2, &RightTabs, "RightTabs"}}) {
+        if (Model_->Missing(side))
+            continue;
+        *tabs = pane->Create_Page_Tabs();
+        (*tabs)->setObjectName(QString::fromLatin1(name));
+        (*tabs)->Fill_Pages(Session().Pages(side));
+        (*tabs)->On_Page_Change = [this, side](std::int32_t page) { Page_Change(side, page); };
+    }
+    if (!LeftTabs || !RightTabs) {
+        TDiff_Pagelist_Frame* tabs = LeftTabs ? LeftTabs : RightTabs;
+        Mark_All_One_Sided(*tabs->TabControl1, LeftTabs ? T_Side::Left : T_Side::Right);
+        return;
+    }
     // Drawings' pages pair by their names from the start: the sheets that
     // changed places are known before any page but the first is exported.
     if (Session().PagedKind != T_Paged_Kind::Pdf)
@@ -152,6 +161,9 @@ void TView_diff_frame::Mark_Page_Pairs(const T_Content_Pairing& Pairing)
 void TView_diff_frame::Start_Content_Pairing()
 {
     T_Diff_Session& session = Session();
+    // A document on one side only has nothing to pair.
+    if (Model_->Missing(T_Side::Left) || Model_->Missing(T_Side::Right))
+        return;
     T_Page_Pairing_Task::T_Work work;
     if (session.PagedKind == T_Paged_Kind::Pdf)
         work = Pdf_Pairing_Work(session.LeftFile, session.RightFile);

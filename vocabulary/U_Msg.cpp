@@ -3,7 +3,7 @@
 #include <iostream>
 
 // Rows 24 to 35 are the texts the program has always shown; rows 0 to 12 are
-// texts of its own newer checks; the remaining rows are unused.
+// texts of its own newer checks (but row 8); the remaining rows are unused.
 const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Display",
      "Varnolt needs a graphical display for its window, and none was found.\\nTo compare "
@@ -15,8 +15,7 @@ const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_File_Not_Regular", "This is not a regular file (a pipe, socket or device)!"},
     {"cap_File_Not_Readable", "Permission denied: the file cannot be read!"},
     {"cap_No_Version_Exists", "Nothing to compare: neither version exists."},
-    {"cap_Pair_Needed", "This kind of document can only be compared as a pair, and the other "
-                        "version does not exist."},
+    {"cap_Unused_8", ""},
     {"cap_Dwg_Needs_Visio", "DWG drawings can only be compared by MS Visio, which is not installed "
                             "here.\\nSave both drawings as DXF and compare those."},
     {"cap_Page_Export_Fail", "The page could not be drawn."},

@@ -23,7 +23,6 @@ enum T_Msg_Id : unsigned char {
     cap_File_Not_Regular = 5,
     cap_File_Not_Readable = 6,
     cap_No_Version_Exists = 7,
-    cap_Pair_Needed = 8,
     cap_Dwg_Needs_Visio = 9,
     cap_Page_Export_Fail = 10,
     cap_Components_Not_Found = 11,

@@ -112,12 +112,13 @@ T_Folder_List_F::T_Folder_List_F(std::string Old_Folder, std::string New_Folder,
     }
     Outcomes_.resize(Comparison.Rows().size());
     for (const T_Folder_Row& row : Comparison.Rows()) {
-        // A pair waits for its measure; a file on one side only is known at
-        // once, and the worker confirms it in passing.
+        // A pair waits for its measure; a file on one side only is known to
+        // be added or removed at once, and the worker opens it later (a
+        // document, to count its pages: too slow to wait for here).
         auto* item = new T_Folder_Item(Files_L, {QString::fromStdString(row.Name)});
         item->setData(Path_Column, Row_Role, int(Row_Items.size()));
-        const T_Pair_Outcome known =
-            row.In_Old && row.In_New ? T_Pair_Outcome{} : Comparison.Measure(row);
+        T_Pair_Outcome known;
+        known.Verdict = row.In_Old ? T_Verdict::Only_Old : T_Verdict::Only_New;
         if (row.In_Old && row.In_New)
             item->setText(Verdict_Column, QStringLiteral("..."));
         else

@@ -181,15 +181,62 @@ TEST_F(Launcher, TheEmptyDeviceIsAVersionThatDoesNotExist)
     EXPECT_EQ(record.Right, "/dev/null");
     EXPECT_TRUE(messages.Messages.empty());
 
-    // Word and drawings compare only as pairs; two missing versions are
-    // nothing at all.
-    test::Write_File(user / "new.docx", "");
-    Run_Diff("/dev/null", user / "new.docx", record.Hooks());
-    Run_Diff("/dev/null", "/dev/null", record.Hooks());
+    // Two missing versions are nothing at all.
+    EXPECT_EQ(Run_Diff("/dev/null", "/dev/null", record.Hooks()), T_Diff_Result::Failed);
     EXPECT_EQ(record.Calls.size(), 2u);
-    ASSERT_EQ(messages.Messages.size(), 2u);
-    EXPECT_EQ(messages.Messages[0].Text, Get_Msg(cap_Pair_Needed) + "\r\n" + (user / "new.docx"));
-    EXPECT_EQ(messages.Messages[1].Text, Get_Msg(cap_No_Version_Exists));
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text, Get_Msg(cap_No_Version_Exists));
+}
+
+TEST_F(Launcher, DocumentsOnOneSideOnlyOpenAloneAndTheClosedWindowEndsWithZero)
+{
+    // An added Word document goes to Word with the null device as its base.
+    test::Write_File(user / "new.docx", "new");
+    EXPECT_EQ(Run_Diff("/dev/null", user / "new.docx", record.Hooks()), T_Diff_Result::Shown);
+    EXPECT_EQ(record.Calls, std::vector<std::string>{"word"});
+    EXPECT_EQ(record.Left, "/dev/null");
+    EXPECT_EQ(record.Right, user / "new.docx");
+
+    // An added PDF: no base to copy, the pages are drawn on the right.
+    test::Write_File(user / "new.pdf", "new");
+    EXPECT_EQ(Run_Diff("/dev/null", user / "new.pdf", record.Hooks()), T_Diff_Result::Shown);
+    EXPECT_EQ(record.Calls.back(), "diff:Base version|");
+    EXPECT_EQ(record.Paged, static_cast<int>(T_Paged_Kind::Pdf));
+    EXPECT_EQ(record.Left, "/dev/null");
+    EXPECT_EQ(record.Right, user / "new.pdf");
+
+    // A deleted drawing: classified by the left file, whose private copy
+    // keeps its own name (not the null device's).
+    test::Write_File(user / "old.cdw", "old");
+    EXPECT_EQ(Run_Diff(user / "old.cdw", "/dev/null", record.Hooks()), T_Diff_Result::Shown);
+    EXPECT_EQ(record.Paged, static_cast<int>(T_Paged_Kind::Kompas));
+    EXPECT_EQ(record.Left, Temp_Dir() + "old.cdw");
+    EXPECT_EQ(test::Read_File(record.Left), "old");
+    EXPECT_EQ(record.Right, "/dev/null");
+    EXPECT_TRUE(messages.Messages.empty());
+
+    // A deleted drawing the stand-in cannot read is refused by its own name.
+    T_Launch_Hooks hooks = record.Hooks();
+    hooks.Paged_Refusal = [](const std::string& drawing) {
+        return File_Extension(drawing) == "dwg" ? Get_Msg(cap_Dwg_Needs_Visio) : std::string();
+    };
+    test::Write_File(user / "old.dwg", "");
+    EXPECT_EQ(Run_Diff(user / "old.dwg", "/dev/null", hooks), T_Diff_Result::Failed);
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text,
+              Get_Msg(cap_Dwg_Needs_Visio) + "\r\n" + (user / "old.dwg"));
+
+    // The whole sequence: a shown one-sided window that the user closed
+    // ends with 0.
+    test::Scratch_Dir program;
+    Set_Program_Folder(program.Str());
+    fs::create_directory(program / "imagemagick");
+    test::Write_File(program / "imagemagick/convert", "");
+    T_Start_Hooks start;
+    start.Launch = record.Hooks();
+    EXPECT_EQ(Run_Main_Sequence(user / "new.pdf", "/dev/null", start), 0);
+    EXPECT_EQ(Run_Main_Sequence("/dev/null", user / "new.docx", start), 0);
+    EXPECT_EQ(record.Calls.back(), "word");
 }
 
 TEST_F(Launcher, ShowsTheFileThatWasCheckedWhenTheNameGoesUpFromALinkedFolder)

@@ -6,6 +6,7 @@
 #include "office_processes.h"
 #include "test_support.h"
 #include "u_ms_word_compare.h"
+#include "u_temp_files.h"
 #include "visio_converter.h"
 
 #include <gtest/gtest.h>
@@ -421,6 +422,38 @@ TEST_F(Word_Bridge, TheComparisonStaysOpenWithTheUsersFilesUntouched)
             << entry.path();
     EXPECT_EQ(test::Read_File(base), test::Read_File(Sample("nwe_test14.doc")));
     EXPECT_EQ(test::Read_File(revised), test::Read_File(Sample("nwe_test01.doc")));
+}
+
+TEST_F(Word_Bridge, ADocumentAloneOpensReadOnlyOnAPrivateCopyAndTheUsersFileStaysAsItWas)
+{
+    test::Private_Tmpdir tmp;
+    Prepare_Temp_Folder();
+    std::string added = Copy("nwe_test10.docx", "added version.docx");
+    const auto written = fs::last_write_time(added);
+    EXPECT_TRUE(Word_Diff("/dev/null", added).Done());
+    // The helper is gone; the office with the document's window is the
+    // user's now.
+    EXPECT_EQ(test::Processes_Mentioning(folder.Str(), 1), std::vector<pid_t>{});
+    EXPECT_FALSE(test::Processes_Mentioning(folder.Str(), 0).empty());
+    EXPECT_EQ(test::Read_File(added), test::Read_File(Sample("nwe_test10.docx")));
+    EXPECT_EQ(fs::last_write_time(added), written);
+    for (const auto& entry : fs::directory_iterator(out.Path))
+        EXPECT_EQ(entry.path().filename().string().rfind(".~lock", 0), std::string::npos)
+            << entry.path();
+
+    // The window says it is read-only (the helper refuses to show a
+    // document the office holds editable).
+    std::string error;
+    std::unique_ptr<T_Office_Channel> office =
+        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), Find_Soffice(), true, error);
+    ASSERT_TRUE(office) << error;
+    std::vector<std::string> shown = office->Request({"SHOWTEXT", added});
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[1].find("read-only"), std::string::npos) << shown[1];
+    // What is no document is refused, as for a comparison.
+    test::Write_File(out / "empty.docx", "");
+    EXPECT_THROW(office->Request({"SHOWTEXT", out / "empty.docx"}), T_Server_Exception);
+    EXPECT_EQ(test::Read_File(added), test::Read_File(Sample("nwe_test10.docx")));
 }
 
 TEST_F(Word_Bridge, ChangesAreMarkedWhereTheTextDiffers)

@@ -11,10 +11,11 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-Calls Open_Calls(const std::string& file)
+Calls Open_Calls(const std::string& file, bool visible = false)
 {
     return {"word.Documents get()", "docs.OpenNoRepairDialog call(str& '" + file +
-                                        "', bool false; ReadOnly=bool true, Visible=bool false)"};
+                                        "', bool false; ReadOnly=bool true, Visible=bool " +
+                                        (visible ? "true" : "false") + ")"};
 }
 
 Calls Join(std::initializer_list<Calls> parts)
@@ -127,6 +128,40 @@ TEST_F(Word, EveryFailureHasItsCodeCallsAndMessage)
         std::string used_base = std::filesystem::exists(copy) ? copy : base;
         EXPECT_EQ(MS_Word_Compare(used_base, modified, error), c.Code);
     }
+}
+
+TEST_F(Word, ADocumentWithoutItsOtherVersionIsShownAloneFromAReadOnlyCopy)
+{
+    // Added: the modified document, copied under its own name.
+    EXPECT_TRUE(Word_Diff("/dev/null", modified).Done());
+    EXPECT_EQ(*server.Trace, Join({Open_Calls(copy, true),
+                                   {"word.Visible put(bool true)", "word.Activate call()"}}));
+    EXPECT_EQ(test::Read_File(copy), "modified");
+    EXPECT_EQ(std::filesystem::status(copy).permissions(), std::filesystem::perms(0400));
+    EXPECT_EQ(test::Read_File(modified), "modified");
+
+    // Deleted: the base, copied under its own name.
+    server.Trace->clear();
+    EXPECT_TRUE(Word_Diff(base, "/dev/null").Done());
+    EXPECT_EQ(*server.Trace, Join({Open_Calls(Temp_Dir() + "old.docx", true),
+                                   {"word.Visible put(bool true)", "word.Activate call()"}}));
+    EXPECT_TRUE(messages.Messages.empty());
+
+    // A document Word refuses: Word quits, and the message names the
+    // user's file, not the copy.
+    server.Trace->clear();
+    server.Refused = {copy};
+    T_Work_Result refused = Word_Diff("/dev/null", modified);
+    EXPECT_EQ(refused.Outcome, T_Work_Result::T_Outcome::Failed);
+    EXPECT_EQ(refused.Message,
+              Get_Msg(cap_Cant_Open_File) + "\r\n" + "Word cannot open " + modified);
+    EXPECT_EQ(*server.Trace, Join({Open_Calls(copy, true), {"word.Quit call()"}}));
+
+    // Without Word, and without the file.
+    registration.reset();
+    EXPECT_EQ(Word_Diff("/dev/null", modified).Message, Get_Msg(cap_MSWord_Not_Found));
+    std::string error;
+    EXPECT_EQ(MS_Word_Show(dir / "gone.docx", error), Word_No_Base_File);
 }
 
 TEST_F(Word, ANonDocumentAnswerIsAFailedOpen)

@@ -172,6 +172,53 @@ TEST_F(Headless, PairsPdfPagesByContentAndListsAnInsertedPage)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2);
 }
 
+TEST_F(Headless, AFileOnOneSideOnlyCountsItsPages)
+{
+#ifdef VARNOLT_TEST_NO_PDF
+    GTEST_SKIP() << "built without PDF support";
+#endif
+    auto page = [](double x) {
+        return test::Pdf_Page{595, 842, test::Sheet_Frame() + test::Box(x, 400, 120, 80)};
+    };
+    test::Write_File(dir / "three.pdf", test::Make_Pdf({page(100), page(200), page(300)}));
+    Make_Png(dir / "a.png", 10, 10);
+
+    // An added document: its pages, as a line and as JSON.
+    EXPECT_EQ(Compare({"/dev/null", dir / "three.pdf"}), 1) << Err;
+    EXPECT_EQ(Out, "/dev/null " + dir / "three.pdf" + ": only in the new version (3 pages)\n");
+    EXPECT_EQ(Compare({"--json", "/dev/null", dir / "three.pdf"}), 1) << Err;
+    std::vector<QJsonObject> lines = Json_Lines(Out);
+    ASSERT_EQ(lines.size(), 2u) << Out;
+    EXPECT_EQ(lines[1][u"result"].toString(), QLatin1String("only_in_new"));
+    EXPECT_EQ(lines[1][u"pages"].toInt(), 3);
+    EXPECT_TRUE(lines[1][u"old"].isNull());
+    EXPECT_NE(Out.find("\"pages\":3"), std::string::npos) << Out;
+
+    // A deleted picture is one page.
+    EXPECT_EQ(Compare({"--json", dir / "a.png", "/dev/null"}), 1) << Err;
+    lines = Json_Lines(Out);
+    ASSERT_EQ(lines.size(), 2u) << Out;
+    EXPECT_EQ(lines[1][u"result"].toString(), QLatin1String("only_in_old"));
+    EXPECT_EQ(lines[1][u"pages"].toInt(), 1);
+
+    // A document that cannot be opened on its one side is an error, as in a pair.
+    test::Write_File(dir / "broken.pdf", "not a PDF at all");
+    EXPECT_EQ(Compare({"/dev/null", dir / "broken.pdf"}), 2);
+    EXPECT_NE(Out.find(": error: "), std::string::npos) << Out;
+    EXPECT_NE(Err.find("broken.pdf"), std::string::npos) << Err;
+
+    // A folder's added document is counted the same way; its pages are
+    // drawn in the private folder, not beside it.
+    fs::create_directories(dir.Path / "old");
+    fs::create_directories(dir.Path / "new");
+    fs::copy_file(dir / "three.pdf", dir / "old/gone.pdf");
+    EXPECT_EQ(Compare({dir / "old", dir / "new"}), 1) << Err;
+    EXPECT_EQ(Out, "gone.pdf: only in the old version (3 pages)\n"
+                   "Totals: 0 identical, 0 different, 1 only in old, 0 only in new, 0 errors\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path / "old"), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 5);
+}
+
 TEST_F(Headless, ComparesFoldersFileByFileAndTotalsThem)
 {
     for (const char* side : {"old", "new"}) {
@@ -186,8 +233,8 @@ TEST_F(Headless, ComparesFoldersFileByFileAndTotalsThem)
     Make_Png(dir / "old/gone.png", 10, 10);
     Make_Png(dir / "new/added.png", 10, 10);
     EXPECT_EQ(Compare({"--output", dir / "pictures", dir / "old", dir / "new"}), 1) << Err;
-    EXPECT_EQ(Out, "added.png: only in new\n"
-                   "gone.png: only in old\n"
+    EXPECT_EQ(Out, "added.png: only in the new version (1 page)\n"
+                   "gone.png: only in the old version (1 page)\n"
                    "notes.txt: different\n"
                    "readme.txt: identical\n"
                    "same.png: identical\n"

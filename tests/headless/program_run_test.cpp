@@ -162,3 +162,25 @@ TEST(Program, RunsAtTheSameTimeKeepTheirPagesApartAndLeaveNothing)
         ADD_FAILURE() << "left behind: " << entry.path();
 }
 #endif
+
+#ifndef VARNOLT_TEST_NO_PDF
+// What git's added file comes to without a window: the document's pages.
+TEST(Program, AnAddedDocumentIsOnlyInTheNewVersionWithItsPageCount)
+{
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    auto sheet = [](double x) {
+        return test::Pdf_Page{595, 842, test::Sheet_Frame() + test::Box(x, 400, 120, 80)};
+    };
+    test::Write_File(dir / "added.pdf", test::Make_Pdf({sheet(100), sheet(200), sheet(300)}));
+    Run_Result added = Run_Program({"--compare", "--json", "/dev/null", dir / "added.pdf"});
+    EXPECT_EQ(added.Code, 1) << added.Err;
+    EXPECT_NE(added.Out.find("\"result\":\"only_in_new\",\"pages\":3"), std::string::npos)
+        << added.Out;
+    EXPECT_EQ(added.Err, "");
+    // Nothing was drawn beside the user's file.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+#endif

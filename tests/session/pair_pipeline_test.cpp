@@ -1,6 +1,7 @@
 // The pair pipeline on pairs whose two sides are of different kinds, and
 // without the converter.
 #include "document_exporters.h"
+#include "folder_comparison.h"
 #include "pair_kinds.h"
 #include "pair_pipeline.h"
 #include "test_pdf_writer.h"
@@ -169,6 +170,31 @@ test::Pdf_Page Sheet_Page(int number, const std::string& extra = "")
 {
     return {595, 842, test::Sheet_Frame() + Sheet_Drawing(number) + extra};
 }
+
+#ifndef VARNOLT_TEST_NO_PDF
+// A folder's file on one side only goes through the pipeline: the outcome
+// the folder list shows carries its pages, and its document is never read
+// from the null device nor drawn beside the user's file.
+TEST_F(Pair_Pipeline, AFolderFileOnOneSideOnlyCarriesItsPages)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.Path / "old");
+    fs::create_directories(dir.Path / "new");
+    test::Write_File(dir / "new/added.pdf",
+                     test::Make_Pdf({{200, 100, ""}, {200, 100, ""}, {200, 100, ""}}));
+    test::Write_File(dir / "old/gone.pdf", "damaged");
+    T_Folder_Comparison folders(dir / "old", dir / "new", Settings);
+    ASSERT_EQ(folders.Rows().size(), 2u);
+    const T_Pair_Outcome added = folders.Measure(folders.Rows()[0]);
+    EXPECT_EQ(added.Verdict, T_Verdict::Only_New);
+    EXPECT_EQ(added.Pages, 3);
+    const T_Pair_Outcome gone = folders.Measure(folders.Rows()[1]);
+    EXPECT_EQ(gone.Verdict, T_Verdict::Error);
+    EXPECT_NE(gone.Error.find("gone.pdf"), std::string::npos) << gone.Error;
+    EXPECT_EQ(gone.Error.find(Temp_Dir()), std::string::npos) << gone.Error;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path / "new"), fs::directory_iterator()), 1);
+}
+#endif
 
 class Pair_Pipeline_Pages : public Pair_Pipeline {
 protected:

@@ -1,7 +1,9 @@
 // The diff view end to end: real panes, the real converter, and for paged
 // drawings an exporter whose "server" paints real PNG pages.
+#include "../pdf/test_pdf_writer.h"
 #include "U_ShellOp.h"
 #include "diff_view_support.h"
+#include "document_exporters.h"
 #include "os_platform.h"
 #include "slow_converter.h"
 #include "test_support.h"
@@ -855,3 +857,66 @@ TEST_F(Diff_Frame, ANullDeviceIsAVersionThatDoesNotExist)
     EXPECT_FALSE(test::Find_Action(*deleted, "Compare_A")->isEnabled());
     EXPECT_TRUE(messages.Messages.empty()) << messages.Messages[0].Text;
 }
+
+#ifndef VARNOLT_TEST_NO_PDF
+// A PDF added or deleted in version control (the null device on the other
+// side): its pages on its own side only, drawn by the real PDF exporter.
+TEST_F(Paged_Frame, ADocumentOnOneSideOnlyShowsItsPagesThereAlone)
+{
+    Exporters = Create_Document_Exporter;
+    // Pages of three widths, so that each switch shows in the picture.
+    test::Write_File(dir / "doc.pdf", test::Make_Pdf({{200, 100, test::Box(20, 20, 40, 30)},
+                                                      {300, 100, test::Box(120, 20, 40, 30)},
+                                                      {250, 100, test::Box(60, 20, 40, 30)}}));
+    for (const bool added : {true, false}) {
+        SCOPED_TRACE(added ? "added" : "deleted");
+        // The base is copied into the private folder, as the launcher does.
+        std::string left = added ? "/dev/null" : dir / "doc.pdf";
+        const std::string right = added ? dir / "doc.pdf" : "/dev/null";
+        Copy_Paged_Base(left, right);
+        auto frame = Open(left, right, T_Converter_Kind::None, T_Paged_Kind::Pdf);
+        ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+        const T_Side side = added ? T_Side::Right : T_Side::Left;
+        TView_Image_Frame* shown =
+            test::Find_Pane(*frame, added ? "View_Image_Frame2" : "View_Image_Frame1");
+        TView_Image_Frame* none =
+            test::Find_Pane(*frame, added ? "View_Image_Frame1" : "View_Image_Frame2");
+        EXPECT_EQ(none->Caption_E->text(), QStringLiteral("(none)"));
+        EXPECT_EQ(none->Picture_Width(), 0);
+        EXPECT_EQ(test::Find_Tabs(*frame, added ? "LeftTabs" : "RightTabs"), nullptr);
+        TDiff_Pagelist_Frame* tabs = test::Find_Tabs(*frame, added ? "RightTabs" : "LeftTabs");
+        ASSERT_NE(tabs, nullptr);
+        ASSERT_EQ(tabs->TabControl1->count(), 3);
+        const QString words =
+            added ? QStringLiteral("Not in the base version: this sheet was added")
+                  : QStringLiteral("Not in the modified version: this sheet was removed");
+        EXPECT_EQ(tabs->TabControl1->tabToolTip(0), words);
+
+        // Switching pages shows the page asked for.
+        const int first_width = shown->Picture_Width();
+        ASSERT_GT(first_width, 0);
+        Click_Tab(tabs, 1);
+        EXPECT_EQ(frame->Session().Page(side), 1);
+        EXPECT_NEAR(shown->Picture_Width(), first_width * 3 / 2, 2);
+        Click_Tab(tabs, 2);
+        EXPECT_NEAR(shown->Picture_Width(), first_width * 5 / 4, 2);
+
+        // As with a picture on one side only: nothing to compare, no
+        // differences to wait for, and the status line says where the page
+        // is.
+        EXPECT_FALSE(test::Find_Action(*frame, "Compare_A")->isEnabled());
+        EXPECT_TRUE(test::Find_Action(*frame, "Compare_A")
+                        ->toolTip()
+                        .contains(QStringLiteral("version does not exist")));
+        frame->Show_Layout(T_Pane_Layout::Differences);
+        EXPECT_EQ(frame->Differences(), nullptr);
+        frame->Update_Status();
+        const QString status = test::Find<QLabel>(*frame, "Status_L")->text();
+        EXPECT_TRUE(status.contains(words)) << status.toStdString();
+        EXPECT_FALSE(status.contains(QStringLiteral("Finding"))) << status.toStdString();
+        EXPECT_TRUE(messages.Messages.empty()) << messages.Messages[0].Text;
+    }
+    // The pages were drawn in the private folder, never beside the file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 1);
+}
+#endif
