@@ -35,3 +35,6 @@ if cmake --build build --target varnolt_office_bench >/dev/null 2>&1; then
   cp tests/data/office/tdf76829-datetime-format.vsd "$work/new.vsd"
   build/bench/varnolt_office_bench build/varnolt_office_helper "$work/old.vsd" "$work/new.vsd"
 fi
+
+# Two folders of 200 screenshots, several pairs at once.
+bench/folders.sh

@@ -6,6 +6,9 @@
 
 namespace {
 
+// More workers than this only wait for the disk and hold more pictures.
+constexpr int Max_Jobs = 64;
+
 bool Is_Option(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
 
 // A whole number within [low, high]; false otherwise.
@@ -61,6 +64,15 @@ bool Take_Option(const std::string& option, std::vector<std::string>::const_iter
             return false;
         if (!Parse_Int(text, 0, 100, options.Tolerance)) {
             options.Error = "--tolerance takes a whole number from 0 to 100, not \"" + text + "\"";
+            return false;
+        }
+    } else if (option == "--jobs") {
+        std::string text;
+        if (!value(text))
+            return false;
+        if (!Parse_Int(text, 1, Max_Jobs, options.Jobs)) {
+            options.Error = "--jobs takes a whole number from 1 to " + std::to_string(Max_Jobs) +
+                            ", not \"" + text + "\"";
             return false;
         }
     } else {
@@ -122,7 +134,7 @@ std::string Options_Usage_Text(const std::string& Program)
            "  " +
            Program +
            " --compare [--tolerance N] [--no-ignore-antialiasing] [--output FILE.png]\n"
-           "        [--json] Old New\n"
+           "        [--jobs N] [--json] Old New\n"
            "\n"
            "Options:\n"
            "  --left-title TEXT         caption of the base version's pane\n"
@@ -135,6 +147,9 @@ std::string Options_Usage_Text(const std::string& Program)
            "                            first as FILE_2.png ...); for two folders a\n"
            "                            folder: one picture per changed pair, at the\n"
            "                            pair's own path inside it\n"
+           "  --jobs N                  compare N pairs of two folders at once, from 1\n"
+           "                            to 64 (default: one per core); the report keeps\n"
+           "                            the files' order\n"
            "  --json                    one JSON object per pair instead of a line,\n"
            "                            after a first line with the format's version\n"
            "  --git-diff PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE\n"

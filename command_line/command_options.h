@@ -23,6 +23,8 @@ struct T_Command_Options {
     bool Ignore_Antialiasing = true;
     std::string Output; // the differences picture, when asked for
     bool Json = false;
+    // How many pairs of two folders are compared at once; 0: one per core.
+    int Jobs = 0;
     // --git-diff: what git passed after it, as it was (see git_diff_arguments.h).
     bool Git_Diff = false;
     std::vector<std::string> Git_Diff_Arguments;

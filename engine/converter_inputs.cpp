@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 
 std::string Converter_Format_Word(const std::string& decoded_format)
 {
@@ -61,7 +62,10 @@ std::string Converter_Word_For_File(const std::string& file, const std::string& 
 
 std::string Private_Input_Name(const std::string& file)
 {
+    // Pairs are compared on several threads at once.
+    static std::mutex lock;
     static std::map<std::string, std::string> made;
+    const std::lock_guard guard(lock);
     auto known = made.find(file);
     if (known != made.end() && os::File_Exists(known->second))
         return known->second;

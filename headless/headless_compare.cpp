@@ -7,6 +7,7 @@
 #include "pair_pipeline.h"
 #include "pair_report.h"
 #include "picture_limit.h"
+#include "rows_in_order.h"
 #include "u_temp_files.h"
 #include "utf8_text.h"
 
@@ -102,6 +103,11 @@ public:
     }
     void Compare_Folders(const std::string& Old, const std::string& New);
     void Report(T_Pair_Report Report);
+    // Compares one file of two folders (on a worker thread), putting out
+    // a report per pair of pictures or pages as each is judged.
+    void Folder_Row(const std::string& Old, const std::string& New, const std::string& Name,
+                    bool In_Old, bool In_New,
+                    const std::function<void(T_Pair_Report&&)>& Put) const;
     // What the run ends with: 2 also when a differences picture asked for
     // could not be written.
     int Exit_Code() const { return Output_Failed ? 2 : Totals_.Exit_Code(); }
@@ -257,18 +263,49 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
     }
     std::set<std::string> all = old_files;
     all.insert(new_files.begin(), new_files.end());
+    const std::vector<std::string> names(all.begin(), all.end());
+    // Several pairs are compared at once; their reports come out in the
+    // files' order all the same, each as soon as the files before it are
+    // done.
+    Run_Rows_In_Order<T_Pair_Report>(
+        names.size(), unsigned(Options_.Jobs),
+        [&](std::size_t row, const std::function<void(T_Pair_Report &&)>& put) {
+            const std::string& name = names[row];
+            Folder_Row(Old, New, name, old_files.count(name) > 0, new_files.count(name) > 0, put);
+        },
+        [this](T_Pair_Report&& report) { Report(std::move(report)); });
+    Print_Totals(Out_, Totals_, Options_.Json);
+}
+
+void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New,
+                                const std::string& Name, bool In_Old, bool In_New,
+                                const std::function<void(T_Pair_Report&&)>& Put) const
+{
+    T_Pair_Settings settings = Settings;
+    settings.Bytes_Otherwise = true;
+    // A report may wait for the files before it: without a picture of the
+    // differences to write, it need not hold the decoded modified picture.
+    const bool keep_picture = !Options_.Output.empty();
+    settings.On_Pair = [&](const T_Compared_Pair& pair) {
+        T_Pair_Report report = pair;
+        if (!keep_picture)
+            report.Modified = QImage();
+        Put(std::move(report));
+    };
     // A file on one side only goes through the pipeline too, which counts
     // its pages.
-    for (const std::string& name : all)
-        Compare_Files(old_files.count(name) ? Path_In(Old, name) : No_Version,
-                      new_files.count(name) ? Path_In(New, name) : No_Version, name, name, true);
-    Print_Totals(Out_, Totals_, Options_.Json);
+    Compare_Pair(In_Old ? Path_In(Old, Name) : No_Version, In_New ? Path_In(New, Name) : No_Version,
+                 Name, Name, settings);
 }
 
 } // namespace
 
 int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, std::ostream& Err)
 {
+    // The options in effect, as the JSON header names them.
+    T_Command_Options in_effect = Options;
+    if (in_effect.Jobs <= 0)
+        in_effect.Jobs = int(Default_Workers());
     if (!Options.Output.empty() && Is_Input_Or_Inside(Options, Options.Output)) {
         Err << "varnolt: --output must not name a file compared or lie inside a folder compared: "
             << Terminal_Safe(Options.Output) << "\n";
@@ -281,8 +318,8 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
         ~T_Temp_Folder_Removal() { Remove_Temp_Folder(); }
     } removal;
     if (Options.Json)
-        Print_Json_Header(Out, Options, T_Difference_Options{});
-    T_Headless_Run run(Options, Out, Err);
+        Print_Json_Header(Out, in_effect, T_Difference_Options{});
+    T_Headless_Run run(in_effect, Out, Err);
     const std::string& old_name = Options.Names[0];
     const std::string& new_name = Options.Names[1];
     std::error_code error;

@@ -284,7 +284,8 @@ void Print_Json_Header(std::ostream& Out, const T_Command_Options& Options,
     Print_Name(Out, "new", Options.Names.size() > 1 ? Options.Names[1] : "", true);
     Out << ",\"options\":{\"tolerance\":"
         << (Options.Tolerance >= 0 ? Options.Tolerance : Defaults.Tolerance)
-        << ",\"ignore_antialiasing\":" << (Options.Ignore_Antialiasing ? "true" : "false") << ",";
+        << ",\"ignore_antialiasing\":" << (Options.Ignore_Antialiasing ? "true" : "false")
+        << ",\"jobs\":" << Options.Jobs << ",";
     Print_Name(Out, "output", Options.Output, !Options.Output.empty());
     Out << "}}\n";
 }

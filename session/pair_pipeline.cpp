@@ -246,8 +246,9 @@ std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind
 void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind)
 {
     // The page pictures are named after the base: a copy of it in the
-    // private folder keeps them out of the user's folder.
-    Copy_Paged_Base(Old, New);
+    // private folder keeps them out of the user's folder, and one folder per
+    // pair keeps pairs compared at once apart.
+    Copy_Paged_Base_Apart(Old, New);
     T_Diff_Session session(Old, New, T_Converter_Kind::None, Kind, {Settings_.Make_Exporter, {}});
     if (T_Work_Result opened = session.Open(); !opened.Done()) {
         Judge(Failed(Names_, opened.Message));

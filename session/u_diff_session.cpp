@@ -268,9 +268,9 @@ std::string Replace_All(std::string Text, const std::string& From, const std::st
     return Text;
 }
 
-} // namespace
-
-void Copy_Paged_Base(std::string& Base, const std::string& Modified)
+// Copies Base into the private folder's sub-folder Folder ("" for the
+// private folder itself) under the modified file's name.
+void Copy_Paged_Base_Into(std::string& Base, const std::string& Modified, const std::string& Folder)
 {
     // Without a base there is nothing to copy (the session names the pages
     // privately); without a modified version the copy keeps its own name.
@@ -278,11 +278,26 @@ void Copy_Paged_Base(std::string& Base, const std::string& Modified)
         return;
     const std::string original = Base;
     const std::string& name = os::Is_Null_Device(Modified) ? Base : Modified;
-    Copy_Base_To_Temp(Base, Fit_File_Name(File_Name_Part(name), Max_File_Name_Bytes - 24));
+    Copy_Base_To_Temp(Base, Folder + Fit_File_Name(File_Name_Part(name), Max_File_Name_Bytes - 24));
     if (Base != original) {
         const std::lock_guard<std::mutex> lock(Copies_Lock);
         Copies_Of[Base] = original;
     }
+}
+
+} // namespace
+
+void Copy_Paged_Base(std::string& Base, const std::string& Modified)
+{
+    Copy_Paged_Base_Into(Base, Modified, "");
+}
+
+void Copy_Paged_Base_Apart(std::string& Base, const std::string& Modified)
+{
+    const std::string folder = Temp_File_Name();
+    if (!os::Ensure_Private_Folder(Temp_Dir() + folder))
+        return Copy_Paged_Base(Base, Modified);
+    Copy_Paged_Base_Into(Base, Modified, folder + os::Path_Separator());
 }
 
 std::string In_Users_Names(const std::string& Message)

@@ -149,6 +149,11 @@ private:
 // A base that does not exist (the null device) is left as it is; against a
 // modified version that does not exist the copy keeps the base's name.
 void Copy_Paged_Base(std::string& Base, const std::string& Modified);
+// The same in a new folder of its own inside the private folder: pairs
+// compared at the same time (two folders' files named alike in different
+// sub-folders, the window beside the folder list) never share a copy, nor
+// the page images named after it.
+void Copy_Paged_Base_Apart(std::string& Base, const std::string& Modified);
 
 // A message with every private copy's name replaced by the name of the
 // user's file it was made from.

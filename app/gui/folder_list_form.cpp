@@ -2,7 +2,6 @@
 
 #include "document_exporters.h"
 #include "os_platform.h"
-#include "u_ole_automation.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -70,7 +69,7 @@ void Show_Columns(QTreeWidgetItem* Item, const T_Folder_Columns& Columns,
 } // namespace
 
 T_Folder_List_F::T_Folder_List_F(std::string Old_Folder, std::string New_Folder,
-                                 T_Launch_Hooks Hooks, QWidget* parent)
+                                 T_Launch_Hooks Hooks, QWidget* parent, unsigned Workers)
     : QDialog(parent), Comparison(std::move(Old_Folder), std::move(New_Folder), Folder_Settings()),
       Hooks_(std::move(Hooks))
 {
@@ -136,26 +135,23 @@ T_Folder_List_F::T_Folder_List_F(std::string Old_Folder, std::string New_Folder,
     Files_L->setColumnWidth(Verdict_Column, 90);
     for (int column : {Pixels_Column, Share_Column, Regions_Column})
         Files_L->setColumnWidth(column, 115);
-    Worker = std::thread([this] { Measure(); });
+    Workers_ = std::make_unique<T_Row_Workers>(Comparison.Rows().size(), Workers,
+                                               [this](std::size_t row) { Measure(row); });
 }
 
 T_Folder_List_F::~T_Folder_List_F()
 {
-    Stop = true;
-    Worker.join();
+    // No pair is started any more; those under way end before the list
+    // they report to goes.
+    Workers_.reset();
 }
 
-void T_Folder_List_F::Measure()
+// On a worker thread.
+void T_Folder_List_F::Measure(std::size_t Row)
 {
-    // Drawings go through their application's automation server, which is
-    // entered from this thread as well.
-    T_Automation_Apartment apartment;
-    const std::vector<T_Folder_Row>& rows = Comparison.Rows();
-    for (std::size_t index = 0; index < rows.size() && !Stop; ++index) {
-        T_Pair_Outcome outcome = Comparison.Measure(rows[index]);
-        QMetaObject::invokeMethod(
-            this, [this, index, outcome] { Show_Outcome(index, outcome); }, Qt::QueuedConnection);
-    }
+    T_Pair_Outcome outcome = Comparison.Measure(Comparison.Rows()[Row]);
+    QMetaObject::invokeMethod(
+        this, [this, Row, outcome] { Show_Outcome(Row, outcome); }, Qt::QueuedConnection);
 }
 
 void T_Folder_List_F::Show_Outcome(std::size_t Row, const T_Pair_Outcome& Outcome)

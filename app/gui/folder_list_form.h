@@ -6,14 +6,14 @@
 #pragma once
 
 #include "folder_comparison.h"
+#include "row_workers.h"
 #include "u_diff_launcher.h"
 
 #include <QDialog>
 
-#include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 class QCheckBox;
 class QLabel;
@@ -25,10 +25,11 @@ public:
     enum T_Column { Path_Column, Verdict_Column, Pixels_Column, Share_Column, Regions_Column };
 
     // Lists the files at once; the change of each pair present on both
-    // sides is measured on another thread, through the same pair pipeline
-    // as the window and --compare, and filled in as it is known.
+    // sides is measured on Workers other threads (several pairs at once),
+    // through the same pair pipeline as the window and --compare, and
+    // filled in as it is known.
     T_Folder_List_F(std::string Old_Folder, std::string New_Folder, T_Launch_Hooks Hooks,
-                    QWidget* parent = nullptr);
+                    QWidget* parent = nullptr, unsigned Workers = Default_Workers());
     ~T_Folder_List_F() override;
 
     QTreeWidget* Files_L = nullptr;
@@ -47,7 +48,7 @@ public:
     QTreeWidgetItem* Item_Of(const std::string& Name) const;
 
 private:
-    void Measure();
+    void Measure(std::size_t Row);
     void Show_Outcome(std::size_t Row, const T_Pair_Outcome& Outcome);
     void Show_Progress();
     // Hides or shows a row by the checkbox; the current row is left visible
@@ -60,8 +61,7 @@ private:
     std::vector<std::optional<T_Pair_Outcome>> Outcomes_;
     std::vector<QTreeWidgetItem*> Row_Items; // one per row of the comparison
     std::size_t Measured_Rows = 0;
-    std::atomic<bool> Stop{false};
-    std::thread Worker;
+    std::unique_ptr<T_Row_Workers> Workers_;
 };
 
 // Shows the list of two folders modally; 0 when it was closed.

@@ -72,6 +72,26 @@ TEST(CommandOptions, RefusesABadToleranceAndUnknownOptions)
     EXPECT_TRUE(unknown.Names.empty());
 }
 
+TEST(CommandOptions, JobsTakesACountFrom1To64AndDefaultsToOnePerCore)
+{
+    EXPECT_EQ(Parse({"--compare", "a", "b"}).Jobs, 0);
+    for (const auto& [text, jobs] : {std::pair{"1", 1}, {"4", 4}, {"64", 64}}) {
+        T_Command_Options options = Parse({"--compare", "--jobs", text, "a", "b"});
+        EXPECT_EQ(options.Action, T_Action::Compare) << text;
+        EXPECT_EQ(options.Jobs, jobs);
+    }
+    for (const char* value : {"0", "-2", "65", "2x", "", "four", "99999999999"}) {
+        T_Command_Options options = Parse({"--compare", "--jobs", value, "a", "b"});
+        EXPECT_EQ(options.Action, T_Action::Usage_Error) << value;
+        EXPECT_EQ(options.Error,
+                  "--jobs takes a whole number from 1 to 64, not \"" + std::string(value) + "\"");
+    }
+    T_Command_Options missing = Parse({"--compare", "--jobs"});
+    EXPECT_EQ(missing.Action, T_Action::Usage_Error);
+    EXPECT_EQ(missing.Error, "--jobs needs a value");
+    EXPECT_NE(Options_Usage_Text("varnolt").find("--jobs N"), std::string::npos);
+}
+
 TEST(CommandOptions, CompareWantsTwoNamesAndYieldsToHelpAndVersion)
 {
     for (const Names& names : {Names{}, Names{"a"}, Names{"a", "b", "c"}}) {

@@ -120,9 +120,30 @@ protected:
         return judged;
     }
 
-    std::map<std::string, T_Judged> By_Folder_List()
+    // Each row's outcome and the list's columns for it, by row name.
+    std::map<std::string, std::string> By_Folder_List_Rows(unsigned Workers)
     {
-        T_Folder_List_F list(dir / "old", dir / "new", T_Launch_Hooks{});
+        T_Folder_List_F list(dir / "old", dir / "new", T_Launch_Hooks{}, nullptr, Workers);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return list.Measured(); }, 60000));
+        std::map<std::string, std::string> rows;
+        for (std::size_t row = 0; row < list.Rows().size(); ++row) {
+            const T_Pair_Outcome& outcome = *list.Outcomes()[row];
+            const std::string& name = list.Rows()[row].Name;
+            QTreeWidgetItem* item = list.Item_Of(name);
+            std::string& text = rows[name];
+            for (int column = 0; column < item->columnCount(); ++column)
+                text += item->text(column).toStdString() + "|";
+            text += std::to_string(int(outcome.Verdict)) + "|" +
+                    std::to_string(outcome.Changed_Pixels) + "|" + std::to_string(outcome.Regions) +
+                    "|" + std::to_string(outcome.Compared_Pictures) + "|" +
+                    std::to_string(outcome.Changed_Share) + "|" + outcome.Error;
+        }
+        return rows;
+    }
+
+    std::map<std::string, T_Judged> By_Folder_List(unsigned Workers = 1)
+    {
+        T_Folder_List_F list(dir / "old", dir / "new", T_Launch_Hooks{}, nullptr, Workers);
         EXPECT_TRUE(QTest::qWaitFor([&] { return list.Measured(); }, 60000));
         std::map<std::string, T_Judged> judged;
         for (std::size_t row = 0; row < list.Rows().size(); ++row) {
@@ -153,8 +174,9 @@ protected:
 TEST_F(Verdict_Agreement, WindowFolderListAndCommandLineGiveOneVerdict)
 {
     const std::map<std::string, T_Judged> command_line = By_Compare();
-    const std::map<std::string, T_Judged> folder_list = By_Folder_List();
+    const std::map<std::string, T_Judged> folder_list = By_Folder_List(1);
     EXPECT_EQ(folder_list, command_line);
+    EXPECT_EQ(By_Folder_List(4), command_line);
     const std::vector<std::string> pictures =
         test::Converter_Is_ImageMagick
             ? std::vector<std::string>{"plan.png", "same.png", "icon.tif", "scan.bmp",
@@ -176,6 +198,23 @@ TEST_F(Verdict_Agreement, WindowFolderListAndCommandLineGiveOneVerdict)
     EXPECT_EQ(command_line.at("removed.png").Verdict, T_Verdict::Only_Old);
     if (test::Converter_Is_ImageMagick)
         EXPECT_EQ(command_line.at("text_form.svg"), (T_Judged{T_Verdict::Identical, 0}));
+}
+
+// The list's workers measure several rows at once; every row comes out as
+// with one worker, whatever order the rows end in.
+TEST_F(Verdict_Agreement, FolderListFillsEveryRowAlikeWithOneOrSeveralWorkers)
+{
+    for (int copy = 0; copy < 6; ++copy)
+        for (const char* side : {"old", "new"})
+            std::filesystem::copy_file(dir / side + "/plan.png",
+                                       dir / side + "/plan_" + std::to_string(copy) + ".png");
+    const std::map<std::string, std::string> one = By_Folder_List_Rows(1);
+    EXPECT_GE(one.size(), 13u);
+    for (const auto& [name, row] : one)
+        EXPECT_FALSE(row.starts_with(name + "|...|")) << row;
+    EXPECT_TRUE(one.at("plan_5.png").starts_with("plan_5.png|changed|")) << one.at("plan_5.png");
+    EXPECT_EQ(By_Folder_List_Rows(4), one);
+    EXPECT_EQ(By_Folder_List_Rows(16), one);
 }
 
 } // namespace

@@ -60,6 +60,11 @@ TEST(Program, AnswersHelpVersionAndUsageErrorsWithoutADisplay)
     EXPECT_EQ(wrong.Code, 2);
     EXPECT_EQ(wrong.Out, "");
     EXPECT_TRUE(wrong.Err.starts_with("varnolt: unknown option --colour\n\nUsage:\n")) << wrong.Err;
+    Run_Result no_workers = Run_Program({"--compare", "--jobs", "0", "a", "b"});
+    EXPECT_EQ(no_workers.Code, 2);
+    EXPECT_TRUE(no_workers.Err.starts_with(
+        "varnolt: --jobs takes a whole number from 1 to 64, not \"0\"\n\nUsage:\n"))
+        << no_workers.Err;
 
     // git's driver call with an argument short: refused before any window.
     Run_Result short_call =
