@@ -26,6 +26,8 @@ packages=(
   desktop-file-utils appstream dpkg-dev     # checks of the installed files, the .deb
   zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt's readers for the other formats
   libpng-dev libtiff-dev                    # PNG and TIFF through their reference libraries
+  libjpeg62-turbo-dev                       # JPEG row by row, with the library behind Qt's reader
+  libspng-dev libturbojpeg0-dev             # the other decoders the benchmark measures
   valgrind                                  # the format suites' run under memcheck
   libgtest-dev libgmock-dev                 # tests
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader

@@ -21,6 +21,41 @@ build/bench/varnolt_bench "$work/left.png" "$work/right.png"
 cmake --build build --target varnolt_diff_bench >/dev/null
 build/bench/varnolt_diff_bench "$work/left.png" "$work/right.png"
 
+# Two 1280 x 800 screenshots of a window, one button's label changed.
+screenshot() { # file, button label
+  /usr/bin/convert -size 1280x800 xc:'#f3f3f3' -fill '#2b579a' -draw "rectangle 0,0 1280,48" \
+    -fill white -pointsize 18 -draw "text 16,31 'Project Explorer'" \
+    -stroke '#c8c8c8' -draw "rectangle 16,64 300,780" -draw "rectangle 320,64 1264,780" \
+    -stroke none -fill '#202020' -pointsize 14 -draw "text 32,96 'Drawings'" \
+    -draw "text 48,122 'site_plan.dwg'" -draw "text 48,148 'elevation_north.pdf'" \
+    -pointsize 16 -draw "text 340,100 'Revision notes'" -pointsize 13 \
+    -draw "text 340,130 'Wall moved 300 mm to the east; door schedule updated.'" \
+    -fill '#e8eef8' -stroke '#2b579a' -draw "roundrectangle 1100,730 1250,766 6,6" \
+    -stroke none -fill '#2b579a' -draw "text 1140,754 '$2'" "$1"
+}
+screenshot "$work/shot_left.png" Save
+screenshot "$work/shot_right.png" Apply
+
+# The PNG and JPEG decoders at hand, against today's whole-picture path.
+if cmake --build build --target varnolt_decode_bench >/dev/null 2>&1; then
+  for picture in left right shot_left; do
+    /usr/bin/convert "$work/$picture.png" -quality 90 "$work/$picture.jpg"
+  done
+  build/bench/varnolt_decode_bench "$work/left.png" "$work/right.png" "$work/shot_left.png" \
+    "$work/left.jpg" "$work/right.jpg" "$work/shot_left.jpg"
+else
+  echo "decoder benchmark not built (needs libspng-dev and libturbojpeg0-dev): skipped"
+fi
+
+# varnolt --compare against odiff, whole processes: wall time and peak memory.
+if ! command -v odiff >/dev/null 2>&1; then
+  npm install -g odiff-bin >/dev/null 2>&1 || echo "odiff could not be installed"
+fi
+cmake --build build --target varnolt >/dev/null
+bench/compare_vs_odiff.sh build/varnolt "$work/left.png" "$work/right.png" "8000 x 6000 drawings"
+bench/compare_vs_odiff.sh build/varnolt "$work/shot_left.png" "$work/shot_right.png" \
+  "1280 x 800 screenshots"
+
 # Two 50-page PDF drawing sets, the second with a sheet inserted.
 cmake --build build --target varnolt_pdf_bench >/dev/null
 build/bench/varnolt_pdf_bench 50

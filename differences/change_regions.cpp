@@ -228,16 +228,16 @@ bool Join_Neighbours(const std::vector<T_Change_Tile>& Tiles, const T_Cells& Cel
 // What share of the pixels inked in either place have ink in only one: the
 // base's ink in the removed box against the modified picture's in the added.
 // Returns more than `Limit` as soon as the answer is known to pass it.
-double Mask_Mismatch(const T_Placed_Picture& Base, const T_Change_Region& Removed,
-                     const T_Placed_Picture& Modified, const T_Change_Region& Added,
-                     double Max_Delta, double Limit, const std::atomic<bool>* Cancel)
+double Mask_Mismatch(const T_Ink_Reader& Base, const T_Change_Region& Removed,
+                     const T_Ink_Reader& Modified, const T_Change_Region& Added, double Limit,
+                     const std::atomic<bool>* Cancel)
 {
     const double Box = double(Removed.Width) * Removed.Height;
     std::size_t Inked = 0, Differing = 0;
     for (int Y = 0; Y < Removed.Height; ++Y) {
         for (int X = 0; X < Removed.Width; ++X) {
-            const bool Old = Has_Ink_At(Base, Removed.Left + X, Removed.Top + Y, Max_Delta);
-            const bool New = Has_Ink_At(Modified, Added.Left + X, Added.Top + Y, Max_Delta);
+            const bool Old = Base.Has_Ink(Removed.Left + X, Removed.Top + Y);
+            const bool New = Modified.Has_Ink(Added.Left + X, Added.Top + Y);
             Inked += Old || New;
             Differing += Old != New;
         }
@@ -310,9 +310,8 @@ bool Find_Regions(const std::vector<T_Change_Tile>& Tiles, int Region_Gap,
     return true;
 }
 
-bool Find_Moved_Shapes(const T_Placed_Picture& Base, const T_Placed_Picture& Modified,
-                       double Max_Delta, int Move_Reach, const std::atomic<bool>* Cancel,
-                       std::vector<T_Change_Region>& Regions)
+bool Find_Moved_Shapes(const T_Ink_Reader& Base, const T_Ink_Reader& Modified, int Move_Reach,
+                       const std::atomic<bool>* Cancel, std::vector<T_Change_Region>& Regions)
 {
     using T_Kind = T_Change_Region::T_Kind;
     std::map<std::pair<int, int>, std::vector<std::size_t>> Added_By_Size;
@@ -340,7 +339,7 @@ bool Find_Moved_Shapes(const T_Placed_Picture& Base, const T_Placed_Picture& Mod
                 std::abs(std::int64_t(Added.Top) - Removed.Top) > Move_Reach)
                 continue;
             const double Mismatch =
-                Mask_Mismatch(Base, Removed, Modified, Added, Max_Delta, Best_Mismatch, Cancel);
+                Mask_Mismatch(Base, Removed, Modified, Added, Best_Mismatch, Cancel);
             if (Cancelled(Cancel))
                 return false;
             if (Mismatch <= Best_Mismatch) {

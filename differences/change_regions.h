@@ -7,6 +7,7 @@
 #include "pixel_comparison.h"
 
 #include <atomic>
+#include <cstdint>
 #include <vector>
 
 namespace differences {
@@ -20,13 +21,37 @@ namespace differences {
 bool Find_Regions(const std::vector<T_Change_Tile>& Tiles, int Region_Gap,
                   const std::atomic<bool>* Cancel, std::vector<T_Change_Region>& Regions);
 
+// Where a picture has ink, in the area's pixels: the pictures compared, or
+// the parts of them kept around the changes.
+class T_Ink_Reader {
+public:
+    virtual ~T_Ink_Reader() = default;
+    virtual bool Has_Ink(std::int64_t X, std::int64_t Y) const = 0;
+};
+
+// The ink of a whole picture placed in the area.
+class T_Picture_Ink final : public T_Ink_Reader {
+public:
+    T_Picture_Ink(const T_Placed_Picture& Picture, double Max_Delta)
+        : Picture_(Picture), Max_Delta_(Max_Delta)
+    {
+    }
+    bool Has_Ink(std::int64_t X, std::int64_t Y) const override
+    {
+        return Has_Ink_At(Picture_, X, Y, Max_Delta_);
+    }
+
+private:
+    const T_Placed_Picture& Picture_;
+    double Max_Delta_;
+};
+
 // Replaces each Removed region whose ink reappears in an Added region of the
 // same size no more than `Move_Reach` away, with (nearly) the same mask, by
-// one Moved region. The pictures are those compared, placed in the area.
+// one Moved region. The ink is that of the pictures compared.
 // Returns false when `Cancel` is set meanwhile.
-bool Find_Moved_Shapes(const T_Placed_Picture& Base, const T_Placed_Picture& Modified,
-                       double Max_Delta, int Move_Reach, const std::atomic<bool>* Cancel,
-                       std::vector<T_Change_Region>& Regions);
+bool Find_Moved_Shapes(const T_Ink_Reader& Base, const T_Ink_Reader& Modified, int Move_Reach,
+                       const std::atomic<bool>* Cancel, std::vector<T_Change_Region>& Regions);
 
 // Top to bottom, then left to right.
 void Sort_Regions(std::vector<T_Change_Region>& Regions);

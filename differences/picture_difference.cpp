@@ -3,6 +3,7 @@
 // then merges the bands' tiles and groups the changes into regions.
 #include "picture_difference.h"
 
+#include "band_comparison.h"
 #include "change_regions.h"
 #include "pixel_comparison.h"
 
@@ -13,70 +14,12 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 
 using namespace differences;
 
 namespace {
 
 constexpr int Side = T_Change_Tile::Side;
-// Rows between two looks at the cancel flag: about a millisecond on the
-// widest identical rows, a few tens where every pixel changed.
-constexpr int Rows_Between_Checks = 16;
-
-// The result of one band of Side rows: its tiles, by Left.
-struct T_Band {
-    std::int64_t Top = 0;
-    std::vector<T_Change_Tile> Tiles;
-    std::size_t Changed = 0;
-};
-
-// Writes the changes of a band's rows into its tiles, making a tile when its
-// first change arrives.
-class T_Band_Sink final : public T_Change_Sink {
-public:
-    explicit T_Band_Sink(T_Band& Target) : Band(Target) {}
-    void Start_Row(std::int64_t Y)
-    {
-        Row = int(Y - Band.Top);
-        Row_Changes = nullptr;
-    }
-    void Record(std::int64_t X, T_Pixel_Change Change) override
-    {
-        if (Row_Changes == nullptr || std::uint64_t(X - Tile_Left) >= std::uint64_t(Side))
-            Enter_Tile(X);
-        Row_Changes[X - Tile_Left] = std::uint8_t(Change);
-        ++Changed;
-    }
-    void Finish()
-    {
-        Band.Changed = Changed;
-        std::sort(Band.Tiles.begin(), Band.Tiles.end(),
-                  [](const T_Change_Tile& A, const T_Change_Tile& B) { return A.Left < B.Left; });
-    }
-
-private:
-    // Points Row_Changes at the current row of the tile holding column X.
-    // A tile's bytes stay where they are when the list of tiles grows.
-    void Enter_Tile(std::int64_t X)
-    {
-        const int Column = int(X / Side);
-        const auto [Found, Made] = Slots.try_emplace(Column, Band.Tiles.size());
-        if (Made)
-            Band.Tiles.push_back({Column * Side, int(Band.Top),
-                                  std::vector<std::uint8_t>(std::size_t(Side) * Side, 0)});
-        T_Change_Tile& Tile = Band.Tiles[Found->second];
-        Tile_Left = Tile.Left;
-        Row_Changes = Tile.Changes.data() + std::size_t(Row) * Side;
-    }
-
-    T_Band& Band;
-    int Row = 0;
-    std::unordered_map<int, std::size_t> Slots;
-    std::int64_t Tile_Left = 0;
-    std::uint8_t* Row_Changes = nullptr;
-    std::size_t Changed = 0;
-};
 
 struct T_Layout {
     T_Placed_Picture Base;
@@ -143,17 +86,11 @@ bool Compare_Bands(const T_Layout& Layout, const T_Comparison_Rules& Rules,
     const auto Work = [&] {
         try {
             for (std::size_t Index = Next++; Index < Bands.size() && !Stopped; Index = Next++) {
-                T_Band_Sink Sink(Bands[Index]);
-                const std::int64_t End = std::min(Bands[Index].Top + Side, Layout.Height);
-                for (std::int64_t Y = Bands[Index].Top; Y < End; ++Y) {
-                    if ((Y - Bands[Index].Top) % Rows_Between_Checks == 0 && Cancelled(Cancel)) {
-                        Stopped = true;
-                        return;
-                    }
-                    Sink.Start_Row(Y);
-                    Compare_Row(Layout.Base, Layout.Modified, Rules, Y, Layout.Width, Sink);
+                if (!Compare_Band(Layout.Base, Layout.Modified, Rules, Layout.Width, Layout.Height,
+                                  Cancel, Bands[Index])) {
+                    Stopped = true;
+                    return;
                 }
-                Sink.Finish();
             }
         } catch (...) {
             const std::lock_guard<std::mutex> Lock(Failure_Lock);
@@ -225,12 +162,10 @@ T_Difference Compare_Pictures(const T_Pixels& Base, const T_Pixels& Modified,
     Difference.Modified_Width = Layout.Modified.Width;
     Difference.Modified_Height = Layout.Modified.Height;
 
-    const T_Comparison_Rules Rules{
-        Max_Delta_For(Options.Tolerance), Max_Alpha_Delta_For(Options.Tolerance),
-        Options.Ignore_Antialiasing,
-        // Against no picture at all (a page on one side only)
-        // its ink is what tells the reviewer what is missing.
-        Difference.Size_Differs() && !Layout.Base.Empty() && !Layout.Modified.Empty()};
+    // Against no picture at all (a page on one side only) its ink is what
+    // tells the reviewer what is missing.
+    const T_Comparison_Rules Rules = Comparison_Rules_For(
+        Options, Difference.Size_Differs() && !Layout.Base.Empty() && !Layout.Modified.Empty());
     std::vector<T_Band> Bands;
     for (std::int64_t Band : Bands_To_Compare(Layout))
         Bands.push_back({Band * Side, {}, 0});
@@ -242,7 +177,8 @@ T_Difference Compare_Pictures(const T_Pixels& Base, const T_Pixels& Modified,
         std::move(Band.Tiles.begin(), Band.Tiles.end(), std::back_inserter(Difference.Tiles));
     }
     if (!Find_Regions(Difference.Tiles, Options.Region_Gap, Cancel, Difference.Regions) ||
-        !Find_Moved_Shapes(Layout.Base, Layout.Modified, Rules.Max_Delta,
+        !Find_Moved_Shapes(T_Picture_Ink(Layout.Base, Rules.Max_Delta),
+                           T_Picture_Ink(Layout.Modified, Rules.Max_Delta),
                            std::max(Options.Move_Reach, 0), Cancel, Difference.Regions))
         return Incomplete(Difference);
     return Difference;

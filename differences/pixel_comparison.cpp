@@ -104,11 +104,7 @@ private:
         const int Alpha_Delta = std::abs(int(Old >> 24) - int(New >> 24));
         if (Yiq_Delta(Old_Yiq, New_Yiq) <= Max_Delta && Alpha_Delta <= Max_Alpha_Delta)
             return T_Pixel_Change::Same;
-        const bool Old_Ink = Stands_Out(Old, Old_Yiq, Base, Max_Delta);
-        const bool New_Ink = Stands_Out(New, New_Yiq, Modified, Max_Delta);
-        if (Old_Ink != New_Ink)
-            return Old_Ink ? T_Pixel_Change::Removed : T_Pixel_Change::Added;
-        return T_Pixel_Change::Changed;
+        return Ink_Change(Old, Old_Yiq, New, New_Yiq, Base, Modified, Max_Delta);
     }
 
     const T_Placed_Picture& Base;
@@ -265,25 +261,46 @@ std::uint32_t Estimate_Background(const T_Placed_Picture& Picture)
 {
     if (Picture.Empty())
         return 0xFFFFFFFFu;
-    // The commonest colour of the border and of a grid over the whole
-    // picture: a frame drawn along the edges (or a renderer's dark edge
-    // line) must not pass for the paper, or every line on it would count as
-    // removed where it was added.
-    std::vector<std::uint32_t> Samples;
-    Samples.reserve(2 * (std::size_t(Picture.Width) + std::size_t(Picture.Height)) + 70000);
-    for (int X = 0; X < Picture.Width; ++X) {
-        Samples.push_back(Picture.At(X, 0));
-        Samples.push_back(Picture.At(X, Picture.Height - 1));
-    }
-    for (int Y = 0; Y < Picture.Height; ++Y) {
-        Samples.push_back(Picture.At(0, Y));
-        Samples.push_back(Picture.At(Picture.Width - 1, Y));
-    }
-    const double Area = double(Picture.Width) * Picture.Height;
-    const int Step = std::max(1, int(std::sqrt(Area / 65536.0)));
-    for (int Y = Step / 2; Y < Picture.Height; Y += Step)
-        for (int X = Step / 2; X < Picture.Width; X += Step)
-            Samples.push_back(Picture.At(X, Y));
+    T_Background_Samples Samples(Picture.Width, Picture.Height);
+    for (int Y = 0; Y < Picture.Height; ++Y)
+        Samples.Take_Row(Y, Picture.Row(Y));
+    return Samples.Most_Common();
+}
+
+// The commonest colour of the border and of a grid over the whole picture: a
+// frame drawn along the edges (or a renderer's dark edge line) must not pass
+// for the paper, or every line on it would count as removed where it was
+// added.
+T_Background_Samples::T_Background_Samples(int Picture_Width, int Picture_Height)
+    : Width(Picture_Width), Height(Picture_Height),
+      Step(std::max(1, int(std::sqrt(double(Picture_Width) * Picture_Height / 65536.0))))
+{
+    Samples.reserve(2 * (std::size_t(std::max(Width, 0)) + std::size_t(std::max(Height, 0))) +
+                    70000);
+}
+
+void T_Background_Samples::Take_Row(int Y, const std::uint8_t* Row)
+{
+    const auto At = [Row](int X) {
+        std::uint32_t Word;
+        std::memcpy(&Word, Row + std::ptrdiff_t{X} * 4, 4);
+        return Word;
+    };
+    for (int Edge : {0, Height - 1})
+        if (Y == Edge)
+            for (int X = 0; X < Width; ++X)
+                Samples.push_back(At(X));
+    Samples.push_back(At(0));
+    Samples.push_back(At(Width - 1));
+    if (Y >= Step / 2 && (Y - Step / 2) % Step == 0)
+        for (int X = Step / 2; X < Width; X += Step)
+            Samples.push_back(At(X));
+}
+
+std::uint32_t T_Background_Samples::Most_Common()
+{
+    if (Samples.empty())
+        return 0xFFFFFFFFu;
     std::sort(Samples.begin(), Samples.end());
     std::uint32_t Best = Samples.front();
     std::size_t Best_Run = 0;
@@ -372,6 +389,22 @@ void Compare_Row(const T_Placed_Picture& Base, const T_Placed_Picture& Modified,
         else if (In_Modified)
             Compare_Alone(Modified, T_Pixel_Change::Added, Rules, Y, From, To, Sink);
     }
+}
+
+T_Pixel_Change Ink_Change(std::uint32_t Old, const T_Yiq& Old_Yiq, std::uint32_t New,
+                          const T_Yiq& New_Yiq, const T_Placed_Picture& Base,
+                          const T_Placed_Picture& Modified, double Max_Delta)
+{
+    const bool Old_Ink = Stands_Out(Old, Old_Yiq, Base, Max_Delta);
+    const bool New_Ink = Stands_Out(New, New_Yiq, Modified, Max_Delta);
+    if (Old_Ink != New_Ink)
+        return Old_Ink ? T_Pixel_Change::Removed : T_Pixel_Change::Added;
+    return T_Pixel_Change::Changed;
+}
+
+bool Is_Ink(std::uint32_t Colour, const T_Placed_Picture& Picture, double Max_Delta)
+{
+    return Stands_Out(Colour, Picture, Max_Delta);
 }
 
 bool Has_Ink_At(const T_Placed_Picture& Picture, std::int64_t X, std::int64_t Y, double Max_Delta)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace differences {
 
@@ -40,13 +41,20 @@ struct T_Placed_Picture {
     std::int64_t Top = 0;
     std::uint32_t Background = 0xFFFFFFFFu;
     T_Yiq Paper; // the background in YIQ
+    // 0 when Data holds every row; else Data is a ring of this many rows
+    // that holds the picture's rows Y at Y % Rows_Kept (a picture that
+    // arrives row by row keeps only the rows around those compared).
+    int Rows_Kept = 0;
 
     bool Empty() const { return Data == nullptr || Width <= 0 || Height <= 0; }
     bool Inside(std::int64_t X, std::int64_t Y) const
     {
         return !Empty() && X >= 0 && Y >= 0 && X < Width && Y < Height;
     }
-    const std::uint8_t* Row(int Y) const { return Data + Stride * Y; }
+    const std::uint8_t* Row(int Y) const
+    {
+        return Data + Stride * (Rows_Kept > 0 ? Y % Rows_Kept : Y);
+    }
     // A pixel in the picture's own coordinates; the caller checks Inside.
     std::uint32_t At(int X, int Y) const
     {
@@ -64,6 +72,23 @@ T_Placed_Picture Place_Picture(const T_Pixels& Pixels, std::int64_t Left, std::i
 // samples over all of it: the paper a drawing is drawn on, also where a
 // frame runs along the edges. White for an empty picture.
 std::uint32_t Estimate_Background(const T_Placed_Picture& Picture);
+
+// The samples behind Estimate_Background, taken row by row: where they lie
+// follows from the picture's size alone, so a picture that arrives row by
+// row is sampled as it comes.
+class T_Background_Samples {
+public:
+    T_Background_Samples(int Width, int Height);
+    // Row Y of the picture (Width pixels 0xAARRGGBB); each row once.
+    void Take_Row(int Y, const std::uint8_t* Row);
+    // The most common sample (the smallest colour among equally common
+    // ones); white without samples.
+    std::uint32_t Most_Common();
+
+private:
+    int Width, Height, Step;
+    std::vector<std::uint32_t> Samples;
+};
 
 // A pixel on an intensity slope beside a flat area: it has at most two
 // neighbours of its own colour, it lies strictly between its darkest and
@@ -100,6 +125,15 @@ public:
 void Compare_Row(const T_Placed_Picture& Base, const T_Placed_Picture& Modified,
                  const T_Comparison_Rules& Rules, std::int64_t Y, std::int64_t Area_Width,
                  T_Change_Sink& Sink);
+
+// What a pair of colours that differ beyond the tolerance amounts to, by
+// which side has ink against its own paper: Removed, Added or Changed.
+T_Pixel_Change Ink_Change(std::uint32_t Old, const T_Yiq& Old_Yiq, std::uint32_t New,
+                          const T_Yiq& New_Yiq, const T_Placed_Picture& Base,
+                          const T_Placed_Picture& Modified, double Max_Delta);
+
+// Whether a colour stands out from the picture's paper by more than `Max_Delta`.
+bool Is_Ink(std::uint32_t Colour, const T_Placed_Picture& Picture, double Max_Delta);
 
 // Whether the picture has ink at area position (X, Y): a pixel there that
 // stands out from its background by more than `Max_Delta`.

@@ -91,6 +91,7 @@ public:
         if (Options.Tolerance >= 0)
             Settings.Differences.Tolerance = Options.Tolerance;
         Settings.Make_Exporter = Create_Document_Exporter;
+        Settings.Keep_Modified_Picture = !Options.Output.empty();
         Settings.On_Pair = [this](const T_Compared_Pair& pair) { Report(pair); };
     }
 

@@ -11,12 +11,14 @@
 #include "pair_kinds.h"
 #include "pdf_page_signatures.h"
 #include "picture_compare.h"
+#include "streamed_files.h"
 #include "u_image_load.h"
 #include "u_temp_files.h"
 
 #include <algorithm>
 #include <atomic>
 #include <future>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -109,6 +111,7 @@ private:
     void Count_One_Side(const std::string& Old, const std::string& New);
     int Count_Pages(std::string Old, const std::string& New, T_Paged_Kind Kind, std::string& Error);
     void Compare_Pictures(const std::string& Old, const std::string& New);
+    bool Compare_While_Read(const std::string& Old, const std::string& New);
     void Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind);
     std::vector<int> Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind);
 
@@ -147,10 +150,12 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
                               new_missing ? New : Readable_Name(New));
     T_Converter_Kind converter;
     T_Paged_Kind paged;
-    switch (Classify_File(New, converter, paged)) {
+    switch (const auto kind = Classify_File(New, converter, paged)) {
     case dk_Image:
     case dk_Convert:
         Compared_By_ = T_Compared_By::Pixels;
+        if (kind == dk_Image && !Settings_.Keep_Modified_Picture && Compare_While_Read(Old, New))
+            return;
         return Compare_Pictures(Readable_Name(Old), Readable_Name(New));
     case dk_Paged:
         Compared_By_ = T_Compared_By::Pages;
@@ -221,6 +226,30 @@ void T_Pair_Run::Compare_Pictures(const std::string& Old, const std::string& New
     }
     Judge(Compare_Shown_Pictures(session.Left_Display, session.Right_Display, New,
                                  Settings_.Differences, Names_));
+}
+
+// Two PNG or JPEG files compared as they are read; false when they are not
+// such files and must be decoded whole.
+bool T_Pair_Run::Compare_While_Read(const std::string& Old, const std::string& New)
+{
+    // The base too must be a picture shown as it is, not one converted.
+    T_Converter_Kind converter;
+    T_Paged_Kind paged;
+    if (Classify_File(Old, converter, paged) != dk_Image)
+        return false;
+    std::optional<T_Difference> difference =
+        Compare_Files_Streamed(Old, New, Settings_.Differences);
+    if (!difference)
+        return false;
+    T_Compared_Pair pair = Names_;
+    pair.Old_Width = difference->Base_Width;
+    pair.Old_Height = difference->Base_Height;
+    pair.New_Width = difference->Modified_Width;
+    pair.New_Height = difference->Modified_Height;
+    pair.Result = Verdict_Of(*difference);
+    pair.Difference = std::make_shared<const T_Difference>(std::move(*difference));
+    Judge(pair);
+    return true;
 }
 
 std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind)

@@ -76,6 +76,10 @@ struct T_Pair_Settings {
     // compared by their bytes; otherwise they are an error.
     bool Bytes_Otherwise = false;
     T_Exporter_Factory Make_Exporter;
+    // Pairs of pictures keep the modified picture (for a picture of the
+    // differences). Without it, two PNG or JPEG files are compared while they
+    // are read, in the memory of a few rows.
+    bool Keep_Modified_Picture = true;
     // Called with each pair of pictures, page or one-sided file as it is
     // judged (documents have several).
     std::function<void(const T_Compared_Pair&)> On_Pair;
