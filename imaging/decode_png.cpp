@@ -7,6 +7,7 @@
 // are shown as stored, as Qt shows them. A file that ends or breaks before
 // its last row is refused.
 #include "image_decoders.h"
+#include "png_checks.h"
 
 #include <png.h>
 
@@ -101,6 +102,7 @@ bool Decode_Png(const T_Source& source, QImage& out, std::string& error)
     png_set_read_fn(png, &input, Read_From_Memory);
     // The picture's size is checked against the limits, not libpng's own.
     png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    Skip_Stream_Checksum(png);
     T_Png_Layout layout;
     bool ok = Read_Png_Header(png, info, layout);
     if (ok)

@@ -13,6 +13,7 @@
 #include "file_names.h"
 #include "image_format_registry.h"
 #include "picture_limit.h"
+#include "png_checks.h"
 
 #include <jpeglib.h>
 #include <png.h>
@@ -67,6 +68,7 @@ public:
             return false;
         png_init_io(Png, File.get());
         png_set_user_limits(Png, 0x7FFFFFFF, 0x7FFFFFFF);
+        Skip_Stream_Checksum(Png);
         return Set_Up() && Picture_Fits(Width_, Height_);
     }
     int Width() const override { return Width_; }
