@@ -1,6 +1,7 @@
 #include "u_multi_page_const.h"
 
 #include "os_platform.h"
+#include "pending_files.h"
 
 bool T_Base_Multipage_Wrapper::Init(T_Error_Event handler)
 {
@@ -56,7 +57,9 @@ bool T_Base_Multipage_Wrapper::Export_One(T_Paged_Doc_Rec& doc, int Doc_Index,
     std::string file_name = Page_File_Name(Name_Prefix, page);
     if (Reuse_Existing) {
         const T_Page_rec& rec = doc.Pages[page];
-        if (!rec.File_Name.empty() && os::File_Exists(rec.File_Name))
+        // A page drawn in memory counts as exported: its file is written
+        // when something reads it by name.
+        if (!rec.File_Name.empty() && Exists_Or_Pending(rec.File_Name))
             return true;
     }
     Export_Page_File(Doc_Index, page, file_name);

@@ -84,9 +84,10 @@ public:
                                    std::string& Error_Text) = 0;
     // Writes page Page_Index (or every page for -1) of a document as
     // Name_Prefix + "_page_" + n + ".png" and records the name in the page
-    // list. With Reuse_Existing a page whose recorded file still exists is
-    // not written again. False for an invalid document or page, and with the
-    // server's message in Error_Text after an automation error.
+    // list. With Reuse_Existing a page whose recorded file still exists (or
+    // is still promised, see pending_files.h) is not written again. An
+    // exporter may hold a page in memory instead of writing its file. False for an invalid document
+    // or page, and with the server's message in Error_Text after an automation error.
     virtual bool Export_Pages(int Doc_Index, const std::string& Name_Prefix, int Page_Index,
                               std::string& Error_Text, bool Reuse_Existing);
 

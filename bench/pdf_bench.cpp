@@ -5,11 +5,14 @@
 //   3. a page switch, both sides following (to the next sheet, and to a far
 //      one) / drawing one page
 //   4. all pages of one set as PNG / the same with poppler's pdftoppm
+// and, first, the time and size of one sheet written at a few PNG levels.
 // Usage: varnolt_pdf_bench [PAGES]   (run by bench/run.sh; 50 pages at first)
 #include "bench_timing.h"
 #include "pdf_exporter.h"
 #include "pdf_page_render.h"
 #include "pdf_page_signatures.h"
+#include "pending_files.h"
+#include "pending_pages.h"
 #include "test_pdf_writer.h"
 #include "u_program_paths.h"
 #include "u_temp_files.h"
@@ -17,10 +20,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QPdfDocument>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -55,6 +61,29 @@ std::string Write_Set(const QString& folder, const char* name, const std::vector
     return path;
 }
 
+// The time and size of one A3 sheet written as PNG at zlib levels 0, 1, 2
+// and 6 (Qt's writer maps a quality q to level (100 - q) * 9 / 91).
+void Report_Png_Levels(const std::string& file)
+{
+    QPdfDocument document;
+    document.load(QString::fromStdString(file));
+    const QImage sheet = Render_Pdf_Page(document, 0);
+    for (auto [level, quality] : {std::pair{0, 90}, {1, 89}, {2, 79}, {6, 39}}) {
+        const QString name = QString::fromStdString(Temp_Path(".png"));
+        const double ms = Median_Of(3, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            QImageWriter writer(name, "png");
+            writer.setQuality(quality);
+            writer.write(sheet);
+            return Elapsed_Ms(timer);
+        });
+        std::printf("PNG zlib level %d, %dx%d sheet: %.0f ms, %.2f MB\n", level, sheet.width(),
+                    sheet.height(), ms, double(QFileInfo(name).size()) / 1e6);
+    }
+    std::fflush(stdout);
+}
+
 double Render_All(const std::string& file)
 {
     QElapsedTimer timer;
@@ -84,6 +113,7 @@ int main(int argc, char** argv)
     b.insert(b.end(), a.begin() + 1, a.end() - 1);
     std::string left = Write_Set(folder.path(), "rev_a.pdf", a);
     std::string right = Write_Set(folder.path(), "rev_b.pdf", b);
+    Report_Png_Levels(left);
 
     double one_pair = Median_Of(3, [&] {
         QElapsedTimer timer;
@@ -181,6 +211,12 @@ int main(int argc, char** argv)
         std::string error;
         exporter->Open_Doc(left, doc, error);
         exporter->Export_Pages(doc, Temp_Path("qtpdf"), -1, error, false);
+        // Pages are held in memory until read by name: write them all.
+        T_Page_List drawn;
+        exporter->Get_Page_List(doc, drawn);
+        for (int page = 0; page < drawn.Count(); ++page)
+            Materialise_File(drawn[page].File_Name);
+        Finish_Pending_Writes();
     }
     double qtpdf = Elapsed_Ms(timer);
     timer.restart();

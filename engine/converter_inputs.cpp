@@ -1,6 +1,7 @@
 #include "converter_inputs.h"
 
 #include "os_platform.h"
+#include "pending_files.h"
 #include "u_temp_files.h"
 
 #include <filesystem>
@@ -69,6 +70,10 @@ std::string Private_Input_Name(const std::string& file)
     auto known = made.find(file);
     if (known != made.end() && os::File_Exists(known->second))
         return known->second;
+    // A page drawn in memory is written now, the first time it is read by
+    // name.
+    if (!Materialise_File(file))
+        return {};
     std::string name = Temp_Path(".input");
     if (!os::Link_Or_Copy(file, name))
         return {};

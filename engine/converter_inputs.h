@@ -30,7 +30,8 @@ std::string Converter_Format_Word(const std::string& decoded_format);
 std::string Converter_Word_For_File(const std::string& file, const std::string& decoded_format);
 
 // A name in the private folder that reads as `file`: a link to it (or a
-// copy where the system has no links), made once per file and process.
+// copy where the system has no links), made once per file and process. A
+// promised file (see pending_files.h) is written first.
 // Empty when it cannot be made.
 std::string Private_Input_Name(const std::string& file);
 

@@ -1,6 +1,7 @@
 #include "u_image_load.h"
 
 #include "drawn_pages.h"
+#include "pending_pages.h"
 #include "file_names.h"
 #include "image_format_registry.h"
 #include "image_decoders.h"
@@ -171,7 +172,9 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
 
 T_Loaded_Picture Load_Drawn_Or_Decoded(const std::string& File_Name, const std::string& Format_Hint)
 {
-    QImage drawn = Take_Drawn_Page(File_Name);
+    QImage drawn = Pending_Page(File_Name);
+    if (drawn.isNull())
+        drawn = Take_Drawn_Page(File_Name);
     if (drawn.isNull())
         return Load_Picture(File_Name, Format_Hint);
     T_Loaded_Picture picture;

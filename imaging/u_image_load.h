@@ -57,8 +57,8 @@ struct T_Loaded_Picture {
 // Safe to call from several threads at once.
 T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& Format_Hint = {});
 
-// A page drawn a moment ago (see drawn_pages.h) is taken as it was drawn,
-// without decoding the PNG just written; anything else goes through
-// Load_Picture.
+// A page drawn in memory whose file is not written yet (see pending_pages.h),
+// or one drawn a moment ago (see drawn_pages.h), is taken as it was drawn,
+// without decoding its PNG; anything else goes through Load_Picture.
 T_Loaded_Picture Load_Drawn_Or_Decoded(const std::string& File_Name,
                                        const std::string& Format_Hint = {});

@@ -1,19 +1,35 @@
 #include "pdf_exporter.h"
 
-#include "drawn_pages.h"
 #include "u_image_load.h"
 #include "os_platform.h"
+#include "pending_files.h"
+#include "pending_pages.h"
 #include "pdf_page_render.h"
 #include "picture_compare.h"
 
-#include <QImageWriter>
 #include <QPdfDocument>
 #include <QPdfSelection>
 
 #include <algorithm>
 #include <fstream>
 
-T_Pdf_Multipage_Wrapper::T_Pdf_Multipage_Wrapper() = default;
+namespace {
+
+// Pages held in memory are files promised to the layers that know pages by
+// name only (the converter's inputs, the reuse of exported pages).
+void Promise_Pending_Pages()
+{
+    static std::once_flag registered;
+    std::call_once(registered, [] {
+        Register_Pending_Files({Is_Pending_Page, [](const std::string& File, std::string& Error) {
+                                    return Write_Pending_Page(File, &Error);
+                                }});
+    });
+}
+
+} // namespace
+
+T_Pdf_Multipage_Wrapper::T_Pdf_Multipage_Wrapper() { Promise_Pending_Pages(); }
 
 T_Pdf_Multipage_Wrapper::~T_Pdf_Multipage_Wrapper() = default;
 
@@ -125,13 +141,9 @@ void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
         const std::lock_guard<std::mutex> lock(Blank_Pages_Lock);
         Blank_Pages.insert({Doc_Index, page});
     }
-    QImageWriter writer(QString::fromStdString(File_Name), "png");
-    // Written once and read at once: speed matters more than size.
-    writer.setQuality(90);
-    if (!writer.write(picture))
-        throw T_Automation_Error("Cannot write \"" + File_Name +
-                                 "\": " + writer.errorString().toStdString());
-    Keep_Drawn_Page(File_Name, picture);
+    // The panes and the difference engine take the picture from memory; the
+    // file is written only when something reads it by name.
+    Hold_Pending_Page(File_Name, picture);
 }
 
 int T_Pdf_Multipage_Wrapper::Page_Content(int Doc_Index, int page)

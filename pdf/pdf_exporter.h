@@ -23,8 +23,7 @@ public:
     ~T_Pdf_Multipage_Wrapper() override;
 
     bool Start_App() override { return true; }
-    // Each document draws its own pages; the drawing itself takes turns, the
-    // writing of the PNGs does not.
+    // Each document draws its own pages; the drawing itself takes turns.
     bool Exports_In_Parallel() const override { return true; }
     bool Quit_App() override { return true; }
     bool Close_Doc(int Doc_Index) override;
@@ -39,7 +38,8 @@ public:
                       std::string& Error_Text, bool Reuse_Existing) override;
 
 protected:
-    // Draws the page at the panes' resolution and writes it as PNG.
+    // Draws the page at the panes' resolution and holds it in memory as a
+    // pending page (pending_pages.h): its PNG is written when read by name.
     void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
     // The characters of the text of a page that came out blank; -1 (not
     // known) for a page without text, whose drawing the document's reader

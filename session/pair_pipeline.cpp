@@ -10,6 +10,7 @@
 #include "page_moves.h"
 #include "pair_kinds.h"
 #include "pdf_page_signatures.h"
+#include "pending_pages.h"
 #include "picture_compare.h"
 #include "streamed_files.h"
 #include "u_image_load.h"
@@ -339,6 +340,9 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                    [&] { return Load_Drawn_Or_Decoded(Old_Display, New_File); });
     T_Loaded_Picture new_picture = Load_Drawn_Or_Decoded(New_Display);
     T_Loaded_Picture old_picture = old_decoding.get();
+    // Pages drawn in memory are compared once and never read by name.
+    for (const std::string* page : {&Old_Display, &New_Display})
+        Let_Go_Pending_Page(*page);
     for (const T_Loaded_Picture* picture : {&old_picture, &new_picture}) {
         if (picture->Result == T_Picture_Load_Result::Loaded)
             continue;

@@ -97,8 +97,8 @@ T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
 
 // The two pictures of an opened pair of pictures or pages, decoded as the
 // panes show them (the base with the modified file's name as hint; a page
-// drawn a moment ago is taken from memory). Sets the sizes, the modified
-// picture and the differences, or Error.
+// drawn in memory is taken from there, and let go unwritten afterwards).
+// Sets the sizes, the modified picture and the differences, or Error.
 T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                        const std::string& New_Display, const std::string& New_File,
                                        const T_Difference_Options& Options, T_Compared_Pair Names);

@@ -191,6 +191,8 @@ T_Work_Result T_Diff_Session::Show_Page(T_Side Side, int Page_Index)
     T_Work_Result page = Fetch_Page(Side, Page_Index);
     if (!page.Done())
         return page;
+    // The pane shows the page, and "Compare images" reads what it shows.
+    (Side == T_Side::Left ? Left_Display : Right_Display) = page.File;
     (Side == T_Side::Left ? LeftImage : RightImage) = page.File;
     (Side == T_Side::Left ? LeftPage : RightPage) = Page_Index;
     return page;

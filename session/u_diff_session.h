@@ -57,7 +57,8 @@ public:
 
     // Shows page `Page_Index` of one side, exporting it when first asked for
     // (an export that still exists is reused). Done with the page's PNG: the
-    // side's image and page are the new ones. Failed: nothing changed.
+    // side's display, image and page are the new ones. Failed: nothing
+    // changed.
     T_Work_Result Show_Page(T_Side Side, int Page_Index);
 
     bool Is_Paged() const { return PagedKind != T_Paged_Kind::None; }

@@ -1,13 +1,17 @@
-// Comparisons without a window that need POSIX: links in a folder, and a
-// folder that an ordinary user cannot read.
+// Comparisons without a window that need POSIX: links in a folder, a
+// folder that an ordinary user cannot read, and what a run writes into its
+// private folder.
 #include "headless_fixture.h"
 
 #include "os_platform.h"
+#include "test_pdf_writer.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <random>
 
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -142,4 +146,55 @@ TEST_F(Headless, NamesWithLineFeedsAndEscapesPrintAsOneHarmlessLine)
     EXPECT_NE(Out.find("line\\x0Afeed \\x1B[31mred.png"), std::string::npos) << Out;
     EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << Err;
     EXPECT_EQ(Err.find('\x1b'), std::string::npos);
+}
+
+// The names of the files made in `folder` (created or renamed into it)
+// while Run runs.
+std::vector<std::string> Files_Made_In(const std::string& folder, const std::function<void()>& Run)
+{
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    if (watch < 0 || ::inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_MOVED_TO) < 0) {
+        ADD_FAILURE() << "cannot watch " << folder << ": " << std::strerror(errno);
+        return {};
+    }
+    Run();
+    std::vector<std::string> names;
+    alignas(inotify_event) char events[64 * 1024];
+    for (ssize_t got; (got = ::read(watch, events, sizeof events)) > 0;)
+        for (char* at = events; at < events + got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            if (event->len > 0)
+                names.emplace_back(event->name);
+            at += sizeof(inotify_event) + event->len;
+        }
+    ::close(watch);
+    return names;
+}
+
+TEST_F(Headless, PdfPagesAreComparedInMemoryWithoutWritingAPageFile)
+{
+#ifdef VARNOLT_TEST_NO_PDF
+    GTEST_SKIP() << "built without PDF support";
+#endif
+    auto sheet = [](double x) {
+        return test::Pdf_Page{1191, 842, test::Sheet_Frame(1191, 842) + test::Box(x, 400, 120, 80)};
+    };
+    test::Write_File(dir / "old.pdf",
+                     test::Make_Pdf({sheet(100), sheet(300), sheet(500), sheet(700)}));
+    test::Write_File(dir / "new.pdf",
+                     test::Make_Pdf({sheet(100), sheet(310), sheet(500), sheet(700)}));
+    int status = -1;
+    const std::vector<std::string> made = Files_Made_In(Temp_Dir(), [&] {
+        status = Compare({"--output", dir / "diff.png", dir / "old.pdf", dir / "new.pdf"});
+    });
+    EXPECT_EQ(status, 1) << Err;
+    EXPECT_NE(Out.find("(page 2 / 2): "), std::string::npos) << Out;
+    for (const std::string& name : made)
+        EXPECT_EQ(name.find("_page_"), std::string::npos) << name;
+    // The picture of the differences is made from the page in memory.
+    QImage differences;
+    for (const auto& entry : fs::directory_iterator(dir.Path))
+        if (entry.path().filename().string().starts_with("diff"))
+            differences.load(QString::fromStdString(entry.path().string()));
+    EXPECT_EQ(differences.size(), QSize(2481, 1754)); // A3 at 150 dpi
 }

@@ -4,6 +4,8 @@
 #include "diff_view_support.h"
 #include "pdf_exporter.h"
 #include "pdf_page_render.h"
+#include "pending_files.h"
+#include "pending_pages.h"
 #include "picture_limit.h"
 #include "test_pdf_writer.h"
 #include "test_support.h"
@@ -20,6 +22,7 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -62,11 +65,25 @@ protected:
 
     // Page pictures are named after the left file, beside it here (the
     // launcher would have made that a copy in the private folder).
-    int Page_Pictures() const
+    std::vector<std::string> Page_Files() const
+    {
+        std::vector<std::string> names;
+        for (auto& entry : fs::directory_iterator(dir.Path))
+            if (entry.path().filename().string().find("_page_") != std::string::npos)
+                names.push_back(entry.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Pages drawn so far: held in memory, or written out.
+    static int Drawn_Pages(const std::string& left, int pages)
     {
         int count = 0;
-        for (auto& entry : fs::directory_iterator(dir.Path))
-            count += entry.path().filename().string().find("_page_") != std::string::npos;
+        for (const char* side : {"_l_page_", "_r_page_"})
+            for (int page = 0; page < pages; ++page) {
+                std::string name = left + side + std::to_string(page) + ".png";
+                count += Is_Pending_Page(name) || fs::exists(name);
+            }
         return count;
     }
 
@@ -100,12 +117,15 @@ TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
               (std::vector<std::string>{"i", "A-1"}));
     EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "RightTabs")),
               (std::vector<std::string>{"1", "2"}));
-    // Only the first page pair is drawn to open the window.
-    EXPECT_EQ(Page_Pictures(), 2);
+    // Only the first page pair is drawn to open the window, and shown from
+    // memory without writing a file.
+    EXPECT_EQ(Drawn_Pages(left, 2), 2);
+    EXPECT_TRUE(Page_Files().empty());
 
     test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
     EXPECT_EQ(frame->Session().LeftImage, left + "_l_page_1.png");
-    QImage page(QString::fromStdString(frame->Session().LeftImage));
+    EXPECT_TRUE(Page_Files().empty());
+    const QImage page = frame->Model().Picture(T_Side::Left).Image;
     EXPECT_EQ(page.size(), QSize(1754, 1239)); // 842 x 595 points at 150 dpi
     EXPECT_EQ(page.pixelColor(5, 5), QColor(Qt::white));
     // The box from (100, 100) points, with the PDF's y axis upwards.
@@ -113,10 +133,21 @@ TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
     // Sync pages by position: the right side followed.
     EXPECT_EQ(frame->Session().RightPage, 1);
 
+    // The converter reads pages by name: exactly the pair it compares is
+    // written, as the panes show it.
     test::Find_Action(*frame, "Compare_A")->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 30000));
     EXPECT_TRUE(frame->Compared_Shown());
     EXPECT_TRUE(messages.Messages.empty());
+    ASSERT_EQ(Page_Files(),
+              (std::vector<std::string>{left + "_l_page_1.png", left + "_r_page_1.png"}));
+    for (T_Side side : {T_Side::Left, T_Side::Right}) {
+        const std::string file =
+            side == T_Side::Left ? frame->Session().LeftImage : frame->Session().RightImage;
+        EXPECT_EQ(QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32),
+                  frame->Model().Picture(side).Image)
+            << file;
+    }
 }
 
 TEST_F(Pdf_Diff, DocumentsThatCannotBeShownAreRefusedWithTheirReason)
@@ -178,7 +209,40 @@ TEST_F(Pdf_Diff, AManyPageDocumentOpensWithItsFirstPagesOnly)
     auto frame = Open(left, right);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_EQ(test::Find_Tabs(*frame, "LeftTabs")->TabControl1->count(), 200);
-    EXPECT_EQ(Page_Pictures(), 2);
+    EXPECT_EQ(Drawn_Pages(left, 200), 2);
+    EXPECT_TRUE(Page_Files().empty());
+}
+
+TEST_F(Pdf_Diff, ADrawnPageIsReusedFromMemoryAndWrittenWhenReadByName)
+{
+    std::string file = Pdf("set.pdf", {Sheet(0), Sheet(1)});
+    auto exporter = Make_Exporter<T_Pdf_Multipage_Wrapper>();
+    int doc = -1;
+    std::string error;
+    ASSERT_EQ(exporter->Open_Doc(file, doc, error), T_Open_Result::Ok) << error;
+    const std::string prefix = dir / "set", page = prefix + "_page_1.png";
+    ASSERT_TRUE(exporter->Export_Pages(doc, prefix, 1, error, true)) << error;
+    const QImage drawn = Pending_Page(page);
+    ASSERT_FALSE(drawn.isNull());
+    EXPECT_FALSE(fs::exists(page));
+    EXPECT_TRUE(Exists_Or_Pending(page));
+    // Asked for again, the page held in memory counts as exported.
+    ASSERT_TRUE(exporter->Export_Pages(doc, prefix, 1, error, true));
+    EXPECT_EQ(Pending_Page(page).cacheKey(), drawn.cacheKey());
+
+    // Read by name, the file is written, whole, as the page was drawn.
+    ASSERT_TRUE(Materialise_File(page, &error)) << error;
+    EXPECT_FALSE(Is_Pending_Page(page));
+    EXPECT_EQ(QImage(QString::fromStdString(page)).convertToFormat(QImage::Format_RGB32), drawn);
+    EXPECT_TRUE(Exists_Or_Pending(page));
+
+    // A page let go unwritten is drawn again when asked for.
+    ASSERT_TRUE(exporter->Export_Pages(doc, prefix, 0, error, true));
+    Let_Go_Pending_Page(prefix + "_page_0.png");
+    EXPECT_FALSE(Exists_Or_Pending(prefix + "_page_0.png"));
+    ASSERT_TRUE(exporter->Export_Pages(doc, prefix, 0, error, true));
+    EXPECT_TRUE(Is_Pending_Page(prefix + "_page_0.png"));
+    Let_Go_Pending_Page(prefix + "_page_0.png");
 }
 
 // Waits, within a bound, for the background pairing to arrive.
