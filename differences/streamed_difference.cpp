@@ -45,11 +45,14 @@ static_assert(Ring_Rows % Rows_Per_Read == 0 && Ring_Rows >= 2 * Side + Context_
 // comparison.
 class T_Row_Ring {
 public:
-    explicit T_Row_Ring(T_Row_Source& Source)
+    // On a thread of its own the decoder works ahead of the comparison;
+    // without one, the rows are decoded when the comparison waits for them.
+    T_Row_Ring(T_Row_Source& Source, bool Own_Thread)
         : Source_(Source), Width_(Source.Width()), Height_(Source.Height()),
           Stride_(std::ptrdiff_t{Width_} * 4), Rows_(std::size_t(Stride_) * Ring_Rows)
     {
-        Thread_ = std::thread([this] { Decode(); });
+        if (Own_Thread)
+            Thread_ = std::thread([this] { Decode(); });
     }
     ~T_Row_Ring()
     {
@@ -58,7 +61,8 @@ public:
             Stopping_ = true;
         }
         Changed_.notify_all();
-        Thread_.join();
+        if (Thread_.joinable())
+            Thread_.join();
     }
     T_Row_Ring(const T_Row_Ring&) = delete;
     T_Row_Ring& operator=(const T_Row_Ring&) = delete;
@@ -68,6 +72,13 @@ public:
     bool Wait_For(int Row)
     {
         Row = std::min(Row, Height_);
+        if (!Thread_.joinable()) {
+            // Nothing else writes the ring: no lock, and no waiting.
+            while (Decoded_ < Row && !Failed_ &&
+                   Decoded_ + std::min(Rows_Per_Read, Height_ - Decoded_) <= Released_ + Ring_Rows)
+                Read_Next(Decoded_);
+            return Decoded_ >= Row;
+        }
         std::unique_lock<std::mutex> Lock(Lock_);
         Changed_.wait(Lock, [&] { return Decoded_ >= Row || Failed_; });
         return Decoded_ >= Row;
@@ -105,24 +116,31 @@ private:
                 if (Stopping_)
                     return;
             }
-            bool Read = false;
-            try {
-                Read =
-                    Source_.Read_Rows(Rows_.data() + Stride_ * (Row % Ring_Rows), Stride_, Count);
-            } catch (...) {
-                Read = false; // no memory for the decoder: the whole pictures are compared
-            }
-            {
-                const std::lock_guard<std::mutex> Lock(Lock_);
-                if (Read)
-                    Decoded_ = Row + Count;
-                else
-                    Failed_ = true;
-            }
-            Changed_.notify_all();
-            if (!Read)
+            if (!Read_Next(Row))
                 return;
         }
+    }
+
+    // Decodes the rows from `Row` on into the ring; false when the picture
+    // cannot be read on.
+    bool Read_Next(int Row)
+    {
+        const int Count = std::min(Rows_Per_Read, Height_ - Row);
+        bool Read = false;
+        try {
+            Read = Source_.Read_Rows(Rows_.data() + Stride_ * (Row % Ring_Rows), Stride_, Count);
+        } catch (...) {
+            Read = false; // no memory for the decoder: the whole pictures are compared
+        }
+        {
+            const std::lock_guard<std::mutex> Lock(Lock_);
+            if (Read)
+                Decoded_ = Row + Count;
+            else
+                Failed_ = true;
+        }
+        Changed_.notify_all();
+        return Read;
     }
 
     T_Row_Source& Source_;
@@ -259,7 +277,8 @@ T_Placed_Picture Paper_Of(int Width, int Height, std::uint32_t Background)
 class T_Streamed_Comparison {
 public:
     T_Streamed_Comparison(T_Row_Source& Base, T_Row_Source& Modified,
-                          const T_Difference_Options& Options, T_Difference& Difference)
+                          const T_Difference_Options& Options, T_Difference& Difference,
+                          bool Decoders_Apart)
         : Options_(Options), Difference_(Difference),
           Rules_(Comparison_Rules_For(Options, Difference.Size_Differs())),
           Columns_((std::int64_t{Difference.Width} + Side - 1) / Side),
@@ -267,8 +286,8 @@ public:
           Base_Samples_(Base.Width(), Base.Height()),
           Modified_Samples_(Modified.Width(), Modified.Height()),
           Base_Kept_(Base.Width(), Base.Height()),
-          Modified_Kept_(Modified.Width(), Modified.Height()), Base_Ring_(Base),
-          Modified_Ring_(Modified)
+          Modified_Kept_(Modified.Width(), Modified.Height()), Base_Ring_(Base, Decoders_Apart),
+          Modified_Ring_(Modified, Decoders_Apart)
     {
     }
 
@@ -402,7 +421,8 @@ private:
 } // namespace
 
 std::optional<T_Difference> Compare_Streamed(T_Row_Source& Base, T_Row_Source& Modified,
-                                             const T_Difference_Options& Options)
+                                             const T_Difference_Options& Options,
+                                             T_Stream_Threads Threads)
 {
     if (Options.Offset_X != 0 || Options.Offset_Y != 0)
         return std::nullopt;
@@ -417,7 +437,8 @@ std::optional<T_Difference> Compare_Streamed(T_Row_Source& Base, T_Row_Source& M
     Difference.Modified_Width = Modified.Width();
     Difference.Modified_Height = Modified.Height();
     try {
-        T_Streamed_Comparison Comparison(Base, Modified, Options, Difference);
+        T_Streamed_Comparison Comparison(Base, Modified, Options, Difference,
+                                         Threads == T_Stream_Threads::Decoders_Apart);
         if (!Comparison.Compare_Bands() || !Comparison.Finish())
             return std::nullopt;
     } catch (const std::system_error&) {

@@ -24,10 +24,17 @@ public:
     virtual bool Read_Rows(std::uint8_t* Rows, std::ptrdiff_t Stride, int Count) = 0;
 };
 
-// What Compare_Pictures gives for the whole pictures, each source read on a
-// thread of its own while the bands are compared. Empty when that answer
+// Where the two sources are decoded: each on a thread of its own, working
+// ahead of the comparison (one pair on two cores), or on the comparison's
+// thread as it needs their rows (one core per pair, for several pairs
+// compared at once).
+enum class T_Stream_Threads { Decoders_Apart, One_Thread };
+
+// What Compare_Pictures gives for the whole pictures, each source read as
+// `Threads` says while the bands are compared. Empty when that answer
 // cannot be promised: a source failed or has no pixels, the options place
 // the modified picture at an offset, or the test of a moved shape needs
 // pixels that were not kept. The caller then compares the whole pictures.
-std::optional<T_Difference> Compare_Streamed(T_Row_Source& Base, T_Row_Source& Modified,
-                                             const T_Difference_Options& Options);
+std::optional<T_Difference>
+Compare_Streamed(T_Row_Source& Base, T_Row_Source& Modified, const T_Difference_Options& Options,
+                 T_Stream_Threads Threads = T_Stream_Threads::Decoders_Apart);

@@ -284,6 +284,7 @@ void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New,
 {
     T_Pair_Settings settings = Settings;
     settings.Bytes_Otherwise = true;
+    settings.One_Thread_Per_Pair = true; // --jobs counts the cores at work
     // A report may wait for the files before it: without a picture of the
     // differences to write, it need not hold the decoded modified picture.
     const bool keep_picture = !Options_.Output.empty();

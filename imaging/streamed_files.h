@@ -2,6 +2,7 @@
 #pragma once
 
 #include "picture_difference.h"
+#include "streamed_difference.h"
 
 #include <optional>
 #include <string>
@@ -11,5 +12,7 @@
 // when either file is not a PNG or JPEG that decodes row by row (see
 // Open_Picture_Rows) or the streamed comparison cannot give the same answer:
 // the caller decodes the whole pictures then.
-std::optional<T_Difference> Compare_Files_Streamed(const std::string& Old, const std::string& New,
-                                                   const T_Difference_Options& Options);
+std::optional<T_Difference>
+Compare_Files_Streamed(const std::string& Old, const std::string& New,
+                       const T_Difference_Options& Options,
+                       T_Stream_Threads Threads = T_Stream_Threads::Decoders_Apart);

@@ -12,6 +12,10 @@ T_Folder_Comparison::T_Folder_Comparison(std::string Old_Folder, std::string New
       Settings_(std::move(Settings))
 {
     Settings_.Bytes_Otherwise = true;
+    // A row is measured, not shown: its pictures are compared while they
+    // are read, each pair on one of the workers' threads.
+    Settings_.Keep_Modified_Picture = false;
+    Settings_.One_Thread_Per_Pair = true;
     Settings_.On_Pair = nullptr;
     std::error_code old_error, new_error;
     const std::set<std::string> old_files = Files_Below(Old_Folder_, &old_error);

@@ -239,7 +239,9 @@ bool T_Pair_Run::Compare_While_Read(const std::string& Old, const std::string& N
     if (Classify_File(Old, converter, paged) != dk_Image)
         return false;
     std::optional<T_Difference> difference =
-        Compare_Files_Streamed(Old, New, Settings_.Differences);
+        Compare_Files_Streamed(Old, New, Settings_.Differences,
+                               Settings_.One_Thread_Per_Pair ? T_Stream_Threads::One_Thread
+                                                             : T_Stream_Threads::Decoders_Apart);
     if (!difference)
         return false;
     T_Compared_Pair pair = Names_;

@@ -80,6 +80,9 @@ struct T_Pair_Settings {
     // differences). Without it, two PNG or JPEG files are compared while they
     // are read, in the memory of a few rows.
     bool Keep_Modified_Picture = true;
+    // Several pairs compared at once each read their two files on one
+    // thread, so that N pairs take N cores; a lone pair reads them on two.
+    bool One_Thread_Per_Pair = false;
     // Called with each pair of pictures, page or one-sided file as it is
     // judged (documents have several).
     std::function<void(const T_Compared_Pair&)> On_Pair;

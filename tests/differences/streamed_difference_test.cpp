@@ -96,10 +96,11 @@ private:
 };
 
 std::optional<T_Difference> Streamed(const T_Canvas& Base, const T_Canvas& Modified,
-                                     const T_Difference_Options& Options = {})
+                                     const T_Difference_Options& Options = {},
+                                     T_Stream_Threads Threads = T_Stream_Threads::Decoders_Apart)
 {
     T_Canvas_Rows Base_Rows(Base), Modified_Rows(Modified);
-    return Compare_Streamed(Base_Rows, Modified_Rows, Options);
+    return Compare_Streamed(Base_Rows, Modified_Rows, Options, Threads);
 }
 
 // A drawing on a sheet: a frame, walls, a circle of short strokes.
@@ -164,9 +165,14 @@ TEST_P(StreamedDifference, EqualsTheComparisonOfTheWholePictures)
     }
     Case.Edit(Base, Modified);
     const T_Difference Whole = Compare_Pictures(Base.View(), Modified.View(), Case.Options);
-    const std::optional<T_Difference> Rows = Streamed(Base, Modified, Case.Options);
-    ASSERT_TRUE(Rows.has_value());
-    test::Expect_Same_Difference(*Rows, Whole);
+    // Decoded ahead on threads of their own, or on the comparison's thread
+    // as it reaches their rows.
+    for (const T_Stream_Threads Threads :
+         {T_Stream_Threads::Decoders_Apart, T_Stream_Threads::One_Thread}) {
+        const std::optional<T_Difference> Rows = Streamed(Base, Modified, Case.Options, Threads);
+        ASSERT_TRUE(Rows.has_value());
+        test::Expect_Same_Difference(*Rows, Whole);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -266,10 +272,13 @@ TEST(StreamedDifferenceDeclines, WhenARowSourceBreaksOrHasNoPixels)
     T_Canvas Base(200, 300), Modified(200, 300), Empty(0, 0);
     Draw_Sheet(Base);
     Draw_Sheet(Modified);
-    for (int Fail_At : {0, 70, 299}) {
-        T_Canvas_Rows Broken(Modified, Fail_At), Whole(Base);
-        EXPECT_FALSE(Compare_Streamed(Whole, Broken, {}).has_value()) << "broken at " << Fail_At;
-    }
+    for (const T_Stream_Threads Threads :
+         {T_Stream_Threads::Decoders_Apart, T_Stream_Threads::One_Thread})
+        for (int Fail_At : {0, 70, 299}) {
+            T_Canvas_Rows Broken(Modified, Fail_At), Whole(Base);
+            EXPECT_FALSE(Compare_Streamed(Whole, Broken, {}, Threads).has_value())
+                << "broken at " << Fail_At;
+        }
     EXPECT_FALSE(Streamed(Base, Empty).has_value());
 }
 
