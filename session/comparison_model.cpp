@@ -46,9 +46,21 @@ void T_Comparison_Model::Finish_Drawing_Ahead()
         Drawing_Ahead_.wait();
 }
 
+void T_Comparison_Model::Set_Content_Pairing(T_Content_Pairing Pairing)
+{
+    Session_.Set_Content_Pairing(std::move(Pairing));
+    Draw_Ahead();
+}
+
 void T_Comparison_Model::Draw_Ahead()
 {
     if (!Session_.Exporter || !Session_.Exporter->Exports_In_Parallel())
+        return;
+    // Until a PDF's pages are paired by what they show, the next sheet's
+    // counterpart is not known, and drawing it would hold the renderer that
+    // the pairing's small drawings wait for.
+    if (Session_.PagedKind == T_Paged_Kind::Pdf && !Session_.Content_Pairing() &&
+        !Missing(T_Side::Left) && !Missing(T_Side::Right))
         return;
     const int next = Session_.LeftPage + 1;
     if (next <= 0 || next >= Session_.Pages(T_Side::Left).Count())

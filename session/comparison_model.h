@@ -83,6 +83,9 @@ public:
     // (a sheet put elsewhere): a change of the document however alike they
     // look. Known once the pages are paired by content.
     bool Pages_Moved() const;
+    // Pairs the pages by what they show from now on, and draws ahead the
+    // next sheet's counterpart, which is known only now.
+    void Set_Content_Pairing(T_Content_Pairing Pairing);
 
     // The change region the user stepped to; -1 for none.
     int Current_Change = -1;

@@ -191,7 +191,7 @@ void TView_diff_frame::Apply_Content_Pairing(T_Content_Pairing Pairing)
         static_cast<int>(Pairing.Right.size()) != RightTabs->Page_List().Count())
         return;
     Mark_Page_Pairs(Pairing);
-    Session().Set_Content_Pairing(std::move(Pairing));
+    Model_->Set_Content_Pairing(std::move(Pairing));
 }
 
 void TView_diff_frame::Load_Panes(const std::string& Left_Caption, const std::string& Right_Caption)
