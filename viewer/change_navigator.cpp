@@ -1,5 +1,7 @@
 #include "change_navigator.h"
 
+#include "change_region_colour.h"
+
 #include "comparison_model.h"
 #include "diff_view_actions.h"
 #include "page_tab_marks.h"
@@ -19,21 +21,9 @@ namespace {
 
 // Room around a change when it is brought into view, in screen pixels.
 constexpr int Reveal_Margin = 40;
-
-QColor Region_Colour(T_Change_Region::T_Kind Kind)
-{
-    switch (Kind) {
-    case T_Change_Region::T_Kind::Removed:
-        return QColor(0xE0, 0x1B, 0x24);
-    case T_Change_Region::T_Kind::Added:
-        return QColor(0x1F, 0xA0, 0x30);
-    case T_Change_Region::T_Kind::Moved:
-        return QColor(0x1C, 0x71, 0xD8);
-    case T_Change_Region::T_Kind::Changed:
-        break;
-    }
-    return QColor(0xE0, 0x90, 0x00);
-}
+// How far a change chosen from the list is enlarged at most: beyond this a
+// few pixels fill the pane and say nothing about where they are.
+constexpr double Reveal_Zoom_Limit = 8.0;
 
 } // namespace
 
@@ -106,18 +96,22 @@ void T_Change_Navigator::Show_Change_Frames()
     const int current = Current_Change();
     const bool shown =
         difference && Controls_.Show_Changes_C && Controls_.Show_Changes_C->isChecked();
+    // The change stepped to stays outlined while the others are not shown.
+    const bool current_only = difference && !shown && current >= 0;
     // Regions are in the base's pixels; the modified pane shows its own.
     auto frames = [&](QPoint shift) {
         std::vector<T_Change_Frame> list;
-        if (!shown)
+        if (!shown && !current_only)
             return list;
         for (std::size_t index = 0; index < difference->Regions.size(); ++index) {
+            if (current_only && int(index) != current)
+                continue;
             const T_Change_Region& region = difference->Regions[index];
             T_Change_Frame frame;
             frame.Box = QRect(region.Left + difference->Left, region.Top + difference->Top,
                               region.Width, region.Height)
                             .translated(-shift);
-            frame.Colour = Region_Colour(region.Kind);
+            frame.Colour = Change_Region_Colour(region.Kind);
             frame.Current = int(index) == current;
             if (region.Kind == T_Change_Region::T_Kind::Moved) {
                 frame.Moved = true;
@@ -140,6 +134,9 @@ void T_Change_Navigator::Show_Change_Frames()
             pane->Image1->Set_Change_Frames(frames(QPoint()));
     if (Panes_.View_Image_Frame2->Image1)
         Panes_.View_Image_Frame2->Image1->Set_Change_Frames(frames(Panes_.Offset()));
+    for (const auto& [context, listener] : Listeners_)
+        if (context)
+            listener();
 }
 
 void T_Change_Navigator::Step_Change(int Direction)
@@ -156,11 +153,22 @@ void T_Change_Navigator::Step_Change(int Direction)
     int& current = Model_->Current_Change;
     current = current < 0 ? (Direction > 0 ? 0 : count - 1) : (current + Direction + count) % count;
     Show_Change_Frames();
-    Reveal_Change();
+    Reveal_Change(false);
     Update_Status();
 }
 
-void T_Change_Navigator::Reveal_Change()
+void T_Change_Navigator::Go_To_Change(int Index)
+{
+    const T_Difference* difference = Differences();
+    if (!difference || Index < 0 || Index >= int(difference->Regions.size()))
+        return;
+    Model_->Current_Change = Index;
+    Show_Change_Frames();
+    Reveal_Change(true);
+    Update_Status();
+}
+
+void T_Change_Navigator::Reveal_Change(bool Zoom_In)
 {
     TView_Image_Frame* pane = Panes_.Main_Pane();
     const T_Difference* difference = Differences();
@@ -169,12 +177,19 @@ void T_Change_Navigator::Reveal_Change()
         return;
     const T_Change_Region& region = difference->Regions[std::size_t(current)];
     const QSize view = pane->ScrollBox1->viewport()->size();
-    // Zoom out until the region and its margin fit; never zoom in for it.
+    // Zoom out until the region and its margin fit; zoom in, when asked,
+    // only while it still fits and no further than Reveal_Zoom_Limit.
     const bool fitted = Panes_.View_Mode() == T_View_Mode::Fit;
     double zoom = fitted ? Panes_.Current_Scale() : Panes_.Synchronizer().Zoom();
-    while (zoom > Min_Zoom && (region.Width * zoom + 2 * Reveal_Margin > view.width() ||
-                               region.Height * zoom + 2 * Reveal_Margin > view.height()))
+    auto fits = [&](double at) {
+        return region.Width * at + 2 * Reveal_Margin <= view.width() &&
+               region.Height * at + 2 * Reveal_Margin <= view.height();
+    };
+    while (zoom > Min_Zoom && !fits(zoom))
         zoom = Zoomed_Out(zoom);
+    while (Zoom_In && Zoomed_In(zoom) <= Reveal_Zoom_Limit && Zoomed_In(zoom) > zoom &&
+           fits(Zoomed_In(zoom)))
+        zoom = Zoomed_In(zoom);
     if (fitted)
         Leave_Fit_();
     // The region's centre, in the pane's content pixels.

@@ -4,10 +4,13 @@
 // on, and steps from one change to the next, bringing it into view.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class T_Comparison_Model;
 class T_Diff_View_Actions;
@@ -41,6 +44,16 @@ public:
     void Show_Change_Frames();
     // Steps to the next or previous change region (wrapping around).
     void Step_Change(int Direction);
+    // Makes region Index the current change and centres it in every pane,
+    // zoomed in or out as far as it takes to show it whole.
+    void Go_To_Change(int Index);
+    // Listener runs whenever the differences or the current change may have
+    // changed (after the panes' outlines were set), for as long as Context
+    // lives.
+    void Add_Listener(QObject* Context, std::function<void()> Listener)
+    {
+        Listeners_.push_back({Context, std::move(Listener)});
+    }
     int Current_Change() const;
     // The changes' part of the status line.
     QString Change_Status() const;
@@ -49,8 +62,9 @@ private:
     // The changes found, without what the page is.
     QString Changes_Words() const;
     bool Differences_Wanted() const;
-    // Scrolls every pane, zooming out when needed, to the current region.
-    void Reveal_Change();
+    // Scrolls every pane, zooming out when needed (and in, with Zoom_In),
+    // to the current region.
+    void Reveal_Change(bool Zoom_In);
     void Update_Status() { Status_Changed_(); }
 
     T_Pane_Grid& Panes_;
@@ -58,4 +72,5 @@ private:
     std::function<void()> Status_Changed_;
     std::function<void()> Leave_Fit_;
     T_Comparison_Model* Model_ = nullptr;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> Listeners_;
 };

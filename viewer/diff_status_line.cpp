@@ -73,4 +73,6 @@ void T_Diff_Status_Line::Update()
     if (QString pixel = Pixel_Status(); !pixel.isEmpty())
         parts << pixel;
     Status_L->setText(parts.join(QStringLiteral("   |   ")));
+    if (On_Update)
+        On_Update();
 }

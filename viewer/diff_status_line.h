@@ -6,6 +6,8 @@
 #include <QPointF>
 #include <QString>
 
+#include <functional>
+
 class QLabel;
 class QVBoxLayout;
 class QWidget;
@@ -26,6 +28,8 @@ public:
     void Update();
 
     QLabel* Status_L = nullptr;
+    // Runs after every update, for controls that show the zoom too.
+    std::function<void()> On_Update;
 
 private:
     // The pixel inspector's part of the line.

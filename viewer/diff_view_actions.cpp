@@ -1,5 +1,6 @@
 #include "diff_view_actions.h"
 
+#include "flow_tool_bar.h"
 #include "picture_difference.h"
 
 #include <QAbstractSpinBox>
@@ -98,7 +99,7 @@ T_Diff_View_Actions::T_Diff_View_Actions(QWidget* View) : View_(View) {}
 
 void T_Diff_View_Actions::Build_Tool_Row(QVBoxLayout* Layout)
 {
-    ToolBar1 = new QToolBar(View_);
+    ToolBar1 = new T_Flow_Tool_Bar(View_);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
     ToolBar1->setMovable(false);
@@ -158,7 +159,7 @@ QAction* T_Diff_View_Actions::Add_Row_Action(QToolBar* Row, const char* Name,
 
 void T_Diff_View_Actions::Build_View_Row(QVBoxLayout* Layout)
 {
-    ToolBar2 = new QToolBar(QStringLiteral("View"), View_);
+    ToolBar2 = new T_Flow_Tool_Bar(QStringLiteral("View"), View_);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
     ToolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
     ToolBar2->setMovable(false);
@@ -210,7 +211,7 @@ void T_Diff_View_Actions::Build_View_Row(QVBoxLayout* Layout)
 
 void T_Diff_View_Actions::Build_Changes_Row(QVBoxLayout* Layout)
 {
-    ToolBar3 = new QToolBar(QStringLiteral("Changes"), View_);
+    ToolBar3 = new T_Flow_Tool_Bar(QStringLiteral("Changes"), View_);
     ToolBar3->setObjectName(QStringLiteral("ToolBar3"));
     ToolBar3->setToolButtonStyle(Qt::ToolButtonTextOnly);
     ToolBar3->setMovable(false);

@@ -171,6 +171,23 @@ void TPane_Image::Set_Change_Frames(std::vector<T_Change_Frame> Frames)
     update();
 }
 
+void TPane_Image::Paint_Current_Ring(QPainter& Painter, const QRectF& Box)
+{
+    // Drawn in the control's pixels, so it keeps its width at every zoom:
+    // a dark line and a bright dashed one over it, one of which stands out
+    // on any picture.
+    const QRectF ring = Box.adjusted(-3, -3, 3, 3);
+    QPen dark(Current_Change_Dark, 4);
+    dark.setJoinStyle(Qt::MiterJoin);
+    Painter.setPen(dark);
+    Painter.drawRect(ring);
+    QPen bright(Current_Change_Bright, 2, Qt::CustomDashLine);
+    bright.setDashPattern({3, 2});
+    bright.setJoinStyle(Qt::MiterJoin);
+    Painter.setPen(bright);
+    Painter.drawRect(ring);
+}
+
 void TPane_Image::Paint_Frames(QPainter& Painter, const QRect& Target) const
 {
     const QRect content = Content_Rect();
@@ -191,6 +208,8 @@ void TPane_Image::Paint_Frames(QPainter& Painter, const QRect& Target) const
         box.adjust(-3, -3, 2, 2);
         Painter.setPen(QPen(frame.Colour, frame.Current ? 2 : 1));
         Painter.drawRect(box);
+        if (frame.Current)
+            Paint_Current_Ring(Painter, box);
         if (frame.Moved) {
             const QPointF from = to_widget(frame.Moved_From);
             const QPointF to = to_widget(frame.Moved_To);

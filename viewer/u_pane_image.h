@@ -29,6 +29,10 @@ struct T_Change_Frame {
     bool Current = false; // the change stepped to: drawn bolder
 };
 
+// The colours of the ring around the current change.
+inline const QColor Current_Change_Dark(0x10, 0x10, 0x10);
+inline const QColor Current_Change_Bright(0xFF, 0xE6, 0x00);
+
 // The control that draws the picture. The picture is never centred: it is
 // drawn from the top left, at the zoom factor (1:1 at first) unless
 // stretching is on or it is larger than the control, in which case it is
@@ -80,6 +84,7 @@ protected:
 
 private:
     void Paint_Frames(QPainter& Painter, const QRect& Target) const;
+    static void Paint_Current_Ring(QPainter& Painter, const QRectF& Box);
 
     std::vector<T_Change_Frame> Frames_;
     QString Message_;

@@ -16,6 +16,7 @@
 #include "u_zoom.h"
 #include "u_run_progress.h"
 #include "vcs_diff_pagelist_frame.h"
+#include "zoom_box.h"
 
 #include <QAction>
 #include <QScopedValueRollback>
@@ -25,6 +26,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -245,6 +247,7 @@ void TView_diff_frame::Build_Controls()
     View_Row = std::make_unique<T_View_Row_Controller>(Actions, *Panes, *Changes, *Status_Line,
                                                        [this] { Fit_AExecute(); });
     View_Row->Add_Shortcuts();
+    Add_Zoom_Box(Actions, *Panes, *View_Row, *Status_Line, [this] { Fit_AExecute(); });
     Show_Layout(T_Pane_Layout::Side_By_Side);
 }
 
@@ -675,3 +678,12 @@ const T_Difference* TView_diff_frame::Differences() const { return Changes->Diff
 void TView_diff_frame::Step_Change(int Direction) { Changes->Step_Change(Direction); }
 
 int TView_diff_frame::Current_Change() const { return Changes->Current_Change(); }
+
+void TView_diff_frame::Show_Change(int Index) { Changes->Go_To_Change(Index); }
+
+void TView_diff_frame::Add_Changes_Listener(QObject* Context, std::function<void()> Listener)
+{
+    Changes->Add_Listener(Context, std::move(Listener));
+}
+
+void TView_diff_frame::Add_To_Changes_Row(QAction* Action) { Actions.ToolBar3->addAction(Action); }

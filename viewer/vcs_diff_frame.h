@@ -123,6 +123,13 @@ public:
     // Steps to the next or previous change region (wrapping around).
     void Step_Change(int Direction);
     int Current_Change() const;
+    // Makes region Index the current change and centres it in every pane.
+    void Show_Change(int Index);
+    // Listener runs whenever the differences or the current change may
+    // have changed, for as long as Context lives.
+    void Add_Changes_Listener(QObject* Context, std::function<void()> Listener);
+    // Puts Action at the end of the changes row.
+    void Add_To_Changes_Row(QAction* Action);
 
     // Action handlers.
     void Fit_AExecute();

@@ -96,11 +96,13 @@ void T_View_Row_Controller::Zoom_Out()
     Zoom_To(Zoomed_Out(Panes.Current_Scale()), pane, Viewport_Centre(pane));
 }
 
-void T_View_Row_Controller::Zoom_100()
+void T_View_Row_Controller::Zoom_Centred(double Zoom)
 {
     TView_Image_Frame* pane = Panes.Main_Pane();
-    Zoom_To(1.0, pane, Viewport_Centre(pane));
+    Zoom_To(Zoom, pane, Viewport_Centre(pane));
 }
+
+void T_View_Row_Controller::Zoom_100() { Zoom_Centred(1.0); }
 
 void T_View_Row_Controller::Show_Layout(T_Pane_Layout Layout)
 {

@@ -28,6 +28,8 @@ public:
     // Zooms every pane to Zoom (within the steps' range), keeping the
     // picture point under At, a point of Pane's viewport, where it is.
     void Zoom_To(double Zoom, TView_Image_Frame* Pane, const QPoint& At);
+    // Zooms every pane to Zoom about the centre of the main pane.
+    void Zoom_Centred(double Zoom);
     void Zoom_In();
     void Zoom_Out();
     void Zoom_100();

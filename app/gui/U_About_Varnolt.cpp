@@ -16,7 +16,13 @@ std::string Usage_Text()
            " OldFile NewFile\r\n"
            "\r\n"
            "Support for common image format (BMP, GIF, JPG, PNG, PSD, SVG etc.),\r\n"
+#ifdef _WIN32
            "MS Visio drawings (need MS Visio to be installed)\r\n"
+#else
+           // Visio drawings, DXF drawings and Word documents are read
+           // through LibreOffice here.
+           "MS Visio, DXF and Word files (need LibreOffice to be installed)\r\n"
+#endif
            "KOMPAS-Graphics CDW drawings (need Kompas to be installed)";
 }
 

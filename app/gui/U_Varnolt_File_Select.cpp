@@ -33,6 +33,12 @@ TFile_Select_F::TFile_Select_F(std::unique_ptr<T_Open_Dialog> open_dialog, QWidg
     Cancel_B = new QPushButton(QStringLiteral("Cancel"), this);
     for (QPushButton* browse : {Button1, Button2})
         browse->setFixedWidth(45);
+    // The fields' labels sit above them and the buttons show only "...":
+    // screen readers get names that say what each one is for.
+    Left_E->setAccessibleName(QStringLiteral("Base file"));
+    Right_E->setAccessibleName(QStringLiteral("Modified file"));
+    Button1->setAccessibleName(QStringLiteral("Browse for the base file"));
+    Button2->setAccessibleName(QStringLiteral("Browse for the modified file"));
     OK_B->setMinimumWidth(137);
     Cancel_B->setMinimumWidth(121);
     OK_B->setDefault(true);

@@ -1,10 +1,14 @@
 #include "varnolt_application.h"
 
 #include "U_Msg.h"
+#include "program_identity.h"
 
 #include <exception>
 
-T_Varnolt_Application::T_Varnolt_Application(int& argc, char** argv) : QApplication(argc, argv) {}
+T_Varnolt_Application::T_Varnolt_Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    Set_Program_Identity(*this);
+}
 
 bool T_Varnolt_Application::notify(QObject* receiver, QEvent* event)
 {

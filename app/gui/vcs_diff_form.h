@@ -5,8 +5,11 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 
+class QAction;
+class T_Change_List;
 class TView_diff_frame;
 
 // The window around the diff view: caption "Diff", no minimizing, at least
@@ -17,11 +20,26 @@ public:
             const std::string& right_caption, T_Converter_Kind converter_kind,
             T_Paged_Kind paged_kind, QWidget* parent = nullptr);
 
+    ~TDiff_F() override;
+
     TView_diff_frame* View = nullptr;
+    // The change list beside the view, in a splitter: the window is a
+    // dialog (it runs modally), which has no dock areas.
+    T_Change_List* Change_List = nullptr;
+    // The checkable action that shows and hides the change list.
+    QAction* Change_List_Action() const;
+    // Ends the program once the window has closed after Quit; by default it
+    // closes every other window (the folder list), as the user would.
+    std::function<void()> On_Quit;
+    // Closes the window as Close does, then runs On_Quit.
+    void Quit();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+
+private:
+    bool Quitting = false;
 };
 
 // Creates the main window for the pair and shows it maximized and modally;

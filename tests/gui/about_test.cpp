@@ -15,7 +15,11 @@ TEST(About, ShowsProductVersionAndTheSixLineUsage)
               std::string("Usage:\r\nvarnolt") + os::Executable_Suffix() +
                   " OldFile NewFile\r\n\r\n"
                   "Support for common image format (BMP, GIF, JPG, PNG, PSD, SVG etc.),\r\n"
+#ifdef _WIN32
                   "MS Visio drawings (need MS Visio to be installed)\r\n"
+#else
+                  "MS Visio, DXF and Word files (need LibreOffice to be installed)\r\n"
+#endif
                   "KOMPAS-Graphics CDW drawings (need Kompas to be installed)");
     EXPECT_EQ(box.Info_M->toPlainText().split(QLatin1Char('\n')).size(), 6);
     EXPECT_TRUE(box.Info_M->isReadOnly());

@@ -1,4 +1,5 @@
 #include "U_ShellOp.h"
+#include "change_list.h"
 #include "diff_view_support.h"
 #include "slow_converter.h"
 #include "test_support.h"
@@ -19,6 +20,8 @@
 #include <QImage>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -189,4 +192,25 @@ TEST_F(Diff_Window, CoversTheScreenWithoutAWindowManager)
     });
     Show_Diff_Form(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
                    T_Paged_Kind::None);
+}
+
+TEST_F(Diff_Window, TheChangeListOpensBesideTheViewAndItsActionHidesAndShowsIt)
+{
+    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
+                   T_Paged_Kind::None);
+    window.resize(1000, 600);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QAction* toggle = window.Change_List_Action();
+    EXPECT_EQ(toggle->text(), QStringLiteral("Change list"));
+    EXPECT_TRUE(test::Find<QToolBar>(*window.View, "ToolBar3")->actions().contains(toggle));
+    // The pair differs in one pixel: the list opens with its one row.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.Change_List->isVisible(); }, 10000));
+    EXPECT_EQ(window.Change_List->Rows()->topLevelItemCount(), 1);
+    EXPECT_EQ(window.Change_List->Rows()->accessibleName(), QStringLiteral("Change list"));
+    EXPECT_GT(window.Change_List->x(), window.View->x());
+    toggle->trigger();
+    EXPECT_FALSE(window.Change_List->isVisible());
+    toggle->trigger();
+    EXPECT_TRUE(window.Change_List->isVisible());
 }

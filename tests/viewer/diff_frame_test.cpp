@@ -2,6 +2,8 @@
 // drawings an exporter whose "server" paints real PNG pages.
 #include "../pdf/test_pdf_writer.h"
 #include "U_ShellOp.h"
+#include "diff_keyboard_access.h"
+#include "diff_menu_bar.h"
 #include "diff_view_support.h"
 #include "document_exporters.h"
 #include "os_platform.h"
@@ -19,6 +21,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
@@ -509,6 +512,54 @@ TEST_F(Paged_Frame, PagesPairByPositionWithSyncAndStopWhereTheOtherSideEnds)
     Click_Tab(test::Find_Tabs(*frame, "RightTabs"), 0);
     EXPECT_EQ(frame->Session().LeftPage, 2);
     EXPECT_EQ(frame->Session().RightPage, 0);
+}
+
+TEST_F(Paged_Frame, TheMenusPageEntriesStepTheTabsAsAClickDoes)
+{
+    Install({{"0", 0, 200, 100}, {"1", 1, 200, 100}, {"2", 2, 200, 100}},
+            {{"0", 0, 200, 100}, {"1", 1, 200, 100}, {"2", 2, 200, 100}});
+    auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Kompas);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+    QWidget window;
+    QMenuBar* menus = Build_Diff_Menu_Bar(&window, frame.get(), {});
+    QAction* next = menus->findChild<QAction*>(QStringLiteral("Menu_Next_Page"));
+    QAction* previous = menus->findChild<QAction*>(QStringLiteral("Menu_Previous_Page"));
+    ASSERT_TRUE(next && previous);
+    ASSERT_TRUE(next->isEnabled());
+    auto* left = test::Find_Tabs(*frame, "LeftTabs");
+    auto step = [left](QAction* entry) {
+        entry->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([left] { return left->isEnabled(); }, 30000));
+    };
+
+    step(previous); // already on the first page: stays
+    EXPECT_EQ(frame->Session().LeftPage, 0);
+    step(next);
+    EXPECT_EQ(frame->Session().LeftPage, 1);
+    EXPECT_EQ(frame->Session().RightPage, 1);
+    step(next);
+    step(next); // past the last page: stays
+    EXPECT_EQ(frame->Session().LeftPage, 2);
+    EXPECT_EQ(frame->Session().RightPage, 2);
+
+    // Without sync only the stepped strip moves.
+    menus->findChild<QAction*>(QStringLiteral("Menu_Sync_Pages_A"))->trigger();
+    EXPECT_FALSE(test::Find_Action(*frame, "Sync_Pages_A")->isChecked());
+    step(previous);
+    EXPECT_EQ(frame->Session().LeftPage, 1);
+    EXPECT_EQ(frame->Session().RightPage, 2);
+
+    // The strips are named for screen readers and reached with Tab after
+    // their panes.
+    Make_Diff_View_Accessible(frame.get());
+    EXPECT_EQ(left->TabControl1->accessibleName(), QStringLiteral("Base version pages"));
+    EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->TabControl1->accessibleName(),
+              QStringLiteral("Modified version pages"));
+    QWidget* after_pane = test::Find_Pane(*frame, "View_Image_Frame1")->ScrollBox1;
+    do
+        after_pane = after_pane->nextInFocusChain();
+    while (!(after_pane->focusPolicy() & Qt::TabFocus));
+    EXPECT_EQ(after_pane, left->TabControl1);
 }
 
 TEST_F(Paged_Frame, PagesPairByIdNotPositionAndRecompareFromTheCache)

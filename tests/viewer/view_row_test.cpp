@@ -343,7 +343,7 @@ TEST_F(View_Row, TheModelHoldsTheModeZoomAndOffsetThePanesShow)
     const T_View_State& view = frame->Model().View;
     EXPECT_EQ(view.Mode, T_View_Mode::Actual_Size);
     test::Find_Action(*frame, "Zoom_In_A")->trigger();
-    EXPECT_DOUBLE_EQ(view.Zoom, 1.25);
+    EXPECT_DOUBLE_EQ(view.Zoom, Zoom_Step);
     EXPECT_DOUBLE_EQ(test::Find_Pane(*frame, "View_Image_Frame2")->Zoom(), view.Zoom);
     frame->Nudge_Offset(QPoint(3, -2));
     EXPECT_EQ(view.Offset_X, 3);

@@ -1,0 +1,303 @@
+// The change list beside a diff view: its rows for known regions, numeric
+// sorting, choosing a row to centre the change in every pane, following the
+// view's own steps, page switches and new differences, and the ring drawn
+// around the current change at every zoom.
+#include "change_list.h"
+#include "change_list_rows.h"
+#include "diff_view_support.h"
+#include "test_support.h"
+#include "view_test_support.h"
+#include "u_multi_page_const.h"
+#include "u_pane_image.h"
+#include "u_temp_files.h"
+#include "vcs_diff_frame.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
+#include <QSpinBox>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+using test::Wait_For;
+
+struct Square {
+    QRect Box;
+    QColor Colour = Qt::black;
+};
+
+QImage Paper(QSize size, std::initializer_list<Square> squares = {})
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (const Square& square : squares)
+        painter.fillRect(square.Box, square.Colour);
+    return image;
+}
+
+// Two pages a document; page n of the modified document has 2n squares,
+// the base's pages are blank.
+class Square_Pages : public T_Base_Multipage_Wrapper {
+public:
+    bool Start_App() override { return true; }
+    bool Quit_App() override { return true; }
+    bool Close_Doc(int) override { return true; }
+    T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index, std::string&) override
+    {
+        Docs.push_back({T_Variant(), true, {}});
+        for (int page = 0; page < 2; ++page)
+            Docs.back().Pages.Items->push_back({std::to_string(page), page, ""});
+        Modified.push_back(File_Name.ends_with("b.cdw"));
+        Doc_Index = int(Docs.size()) - 1;
+        return T_Open_Result::Ok;
+    }
+
+protected:
+    void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override
+    {
+        QImage picture = Paper({200, 100});
+        for (int square = 0; Modified[std::size_t(Doc_Index)] && square < page * 2; ++square)
+            QPainter(&picture).fillRect(20 + 80 * square, 30, 20, 20, Qt::black);
+        picture.save(QString::fromStdString(File_Name), "PNG");
+    }
+    std::vector<bool> Modified;
+};
+
+class Change_List : public ::testing::Test {
+protected:
+    void SetUp() override { Prepare_Temp_Folder(); }
+
+    // The view with its list beside it, once the differences are known.
+    void Open(const QImage& base, const QImage& modified, T_Paged_Kind paged = T_Paged_Kind::None)
+    {
+        std::string left = dir / "a.png", right = dir / "b.png";
+        if (paged == T_Paged_Kind::None) {
+            EXPECT_TRUE(base.save(QString::fromStdString(left), "PNG"));
+            EXPECT_TRUE(modified.save(QString::fromStdString(right), "PNG"));
+        } else {
+            test::Write_File(left = dir / "a.cdw", "");
+            test::Write_File(right = dir / "b.cdw", "");
+        }
+        list.reset();
+        frame =
+            std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "", nullptr,
+                                               T_Converter_Kind::None, paged, Exporters);
+        list = std::make_unique<T_Change_List>(*frame, nullptr);
+        frame->resize(1000, 700);
+        frame->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        EXPECT_TRUE(Settled());
+    }
+    bool Settled() const
+    {
+        return Wait_For([&] { return frame->Differences() != nullptr; });
+    }
+    QTreeWidget& Rows() const { return *list->Rows(); }
+    QString Cell(int row, T_Change_Column column) const
+    {
+        return Rows().topLevelItem(row)->text(int(column));
+    }
+    std::vector<std::string> Column(T_Change_Column column) const
+    {
+        std::vector<std::string> cells;
+        for (int row = 0; row < Rows().topLevelItemCount(); ++row)
+            cells.push_back(Cell(row, column).toStdString());
+        return cells;
+    }
+    // The row that lists region Index.
+    QTreeWidgetItem* Row_Of(int index) const
+    {
+        for (int row = 0; row < Rows().topLevelItemCount(); ++row)
+            if (T_Change_List::Region_Of(Rows().topLevelItem(row)) == index)
+                return Rows().topLevelItem(row);
+        return nullptr;
+    }
+    TView_Image_Frame* Pane(const char* name) const { return test::Find_Pane(*frame, name); }
+
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+    T_Exporter_Factory Exporters = [](T_Paged_Kind) { return nullptr; };
+    std::unique_ptr<TView_diff_frame> frame;
+    std::unique_ptr<T_Change_List> list; // declared after the view: it goes first
+};
+
+} // namespace
+
+TEST_F(Change_List, RowsGiveKindSizePositionPixelsAndHowFarAShapeMoved)
+{
+    const Square removed{{40, 40, 10, 10}}, added{{200, 40, 30, 20}},
+        recoloured{{40, 200, 20, 20}, Qt::red}, moved_from{{200, 200, 20, 20}};
+    Open(Paper({400, 300}, {removed, {recoloured.Box}, moved_from}),
+         Paper({400, 300}, {added, recoloured, {moved_from.Box.translated(50, 10)}}));
+    ASSERT_EQ(Rows().topLevelItemCount(), 4);
+    EXPECT_FALSE(list->Empty_Line()->isVisibleTo(list.get()));
+    // Found top to bottom, then left to right.
+    EXPECT_EQ(Column(T_Change_Column::Kind),
+              (std::vector<std::string>{"Removed", "Added", "Changed", "Moved"}));
+    EXPECT_EQ(Column(T_Change_Column::Size),
+              (std::vector<std::string>{"10 x 10", "30 x 20", "20 x 20", "70 x 30"}));
+    EXPECT_EQ(Column(T_Change_Column::Position),
+              (std::vector<std::string>{"40, 40", "200, 40", "40, 200", "200, 200"}));
+    EXPECT_EQ(Column(T_Change_Column::Pixels),
+              (std::vector<std::string>{"100", "600", "400",
+                                        Cell(3, T_Change_Column::Pixels).toStdString()}));
+    EXPECT_EQ(Column(T_Change_Column::Moved),
+              (std::vector<std::string>{"", "", "", "moved by 50, 10"}));
+    // Every row has its picture: removed ink from the base, the rest from
+    // the modified picture.
+    for (int row = 0; row < 4; ++row)
+        EXPECT_FALSE(Rows().topLevelItem(row)->icon(int(T_Change_Column::Number)).isNull()) << row;
+    const T_Difference& difference = *frame->Differences();
+    const QImage base = frame->Model().Picture(T_Side::Left).Image;
+    const QImage modified = frame->Model().Picture(T_Side::Right).Image;
+    const QImage gone = Change_Thumbnail(difference, difference.Regions[0], base, modified, {}, 48);
+    ASSERT_EQ(gone.size(), QSize(48, 48));
+    EXPECT_EQ(gone.pixelColor(24, 24), QColor(Qt::black));
+    const QImage red = Change_Thumbnail(difference, difference.Regions[2], base, modified, {}, 48);
+    EXPECT_EQ(red.pixelColor(24, 24), QColor(Qt::red));
+    EXPECT_TRUE(list->Toggle_Action()->isChecked()); // opened by the changes found
+}
+
+TEST_F(Change_List, PixelsAndSizesSortAsNumbers)
+{
+    Open(Paper({400, 100}),
+         Paper({400, 100}, {{{10, 10, 10, 10}}, {{100, 10, 4, 4}}, {{200, 10, 30, 30}}}));
+    Rows().sortByColumn(int(T_Change_Column::Pixels), Qt::AscendingOrder);
+    EXPECT_EQ(Column(T_Change_Column::Pixels), (std::vector<std::string>{"16", "100", "900"}));
+    Rows().sortByColumn(int(T_Change_Column::Size), Qt::DescendingOrder);
+    EXPECT_EQ(Column(T_Change_Column::Size),
+              (std::vector<std::string>{"30 x 30", "10 x 10", "4 x 4"}));
+    // Sorted, a row still stands for its own region.
+    Rows().setCurrentItem(Rows().topLevelItem(0));
+    EXPECT_EQ(frame->Current_Change(), 2);
+}
+
+TEST_F(Change_List, AChosenRowIsCentredInEveryPaneZoomedToShowItWhole)
+{
+    const Square small{{2000, 1500, 20, 10}}, large{{200, 200, 1400, 1000}};
+    Open(Paper({2400, 1800}), Paper({2400, 1800}, {small, large}));
+    ASSERT_EQ(Rows().topLevelItemCount(), 2);
+    for (const Square& square : {small, large}) {
+        const int index = square.Box == small.Box ? 1 : 0;
+        Rows().setCurrentItem(Row_Of(index));
+        ASSERT_EQ(frame->Current_Change(), index);
+        EXPECT_TRUE(test::Find<QLabel>(*frame, "Status_L")
+                        ->text()
+                        .contains(QStringLiteral("Change %1 of 2").arg(index + 1)));
+        for (const char* name : {"View_Image_Frame1", "View_Image_Frame2"}) {
+            TView_Image_Frame* pane = Pane(name);
+            const double zoom = pane->Zoom();
+            const QSize view = pane->ScrollBox1->viewport()->size();
+            // Whole, and no more than enlarged as far as it takes.
+            EXPECT_LE(square.Box.width() * zoom, view.width()) << name;
+            EXPECT_LE(square.Box.height() * zoom, view.height()) << name;
+            EXPECT_LE(zoom, 8.0);
+            if (square.Box == small.Box)
+                EXPECT_GT(zoom, 2.0) << name;
+            else
+                EXPECT_LT(zoom, 1.0) << name;
+            const QRectF shown(
+                QPointF(pane->ScrollBox1->Horz_Position(), pane->ScrollBox1->Vert_Position()),
+                QSizeF(view));
+            EXPECT_TRUE(shown.contains(
+                QRectF(square.Box.topLeft() * zoom, QSizeF(square.Box.size()) * zoom)))
+                << name;
+            // Centred where the picture scrolls at all.
+            const QPointF centre = QRectF(square.Box).center() * zoom;
+            if (square.Box != small.Box)
+                continue;
+            EXPECT_NEAR(pane->ScrollBox1->Horz_Position() + view.width() / 2.0, centre.x(),
+                        zoom + 2)
+                << name;
+            EXPECT_NEAR(pane->ScrollBox1->Vert_Position() + view.height() / 2.0, centre.y(),
+                        zoom + 2)
+                << name;
+        }
+    }
+    // The arrow keys move the choice.
+    Rows().setFocus();
+    Rows().setCurrentItem(Row_Of(0));
+    QTest::keyClick(&Rows(), Qt::Key_Down);
+    EXPECT_EQ(frame->Current_Change(), 1);
+}
+
+TEST_F(Change_List, TheViewsStepsMoveTheSelection)
+{
+    Open(Paper({400, 300}), Paper({400, 300}, {{{40, 40, 10, 10}}, {{40, 200, 10, 10}}}));
+    EXPECT_EQ(Rows().currentItem(), nullptr);
+    test::Find_Action(*frame, "Next_Change_A")->trigger();
+    EXPECT_EQ(T_Change_List::Region_Of(Rows().currentItem()), 0);
+    test::Find_Action(*frame, "Next_Change_A")->trigger();
+    EXPECT_EQ(T_Change_List::Region_Of(Rows().currentItem()), 1);
+    EXPECT_EQ(frame->Current_Change(), 1);
+    // Stepping leaves the zoom alone, as it did without the list.
+    EXPECT_EQ(Pane("View_Image_Frame1")->Zoom(), 1.0);
+    test::Find_Action(*frame, "Previous_Change_A")->trigger();
+    EXPECT_EQ(Rows().selectedItems(), QList<QTreeWidgetItem*>{Row_Of(0)});
+}
+
+TEST_F(Change_List, FollowsNewDifferencesAndPageSwitches)
+{
+    Open(Paper({300, 100}), Paper({300, 100}, {{{20, 20, 10, 10}, QColor(210, 210, 210)}}));
+    ASSERT_EQ(Rows().topLevelItemCount(), 1);
+    // A tolerance that accepts the near-white square leaves nothing to list.
+    test::Find<QSpinBox>(*frame, "Tolerance_E")->setValue(60);
+    EXPECT_EQ(list->Empty_Line()->text(), QStringLiteral("Finding differences..."));
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(Rows().topLevelItemCount(), 0);
+    EXPECT_EQ(list->Empty_Line()->text(), QStringLiteral("No differences"));
+    EXPECT_TRUE(list->Empty_Line()->isVisibleTo(list.get()));
+
+    Exporters = [](T_Paged_Kind) { return Make_Exporter<Square_Pages>(); };
+    Open({}, {}, T_Paged_Kind::Kompas);
+    EXPECT_EQ(Rows().topLevelItemCount(), 0);
+    EXPECT_FALSE(list->Toggle_Action()->isChecked()); // nothing to show yet
+    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
+    ASSERT_TRUE(Settled());
+    EXPECT_EQ(Column(T_Change_Column::Position), (std::vector<std::string>{"20, 30", "100, 30"}));
+    EXPECT_TRUE(list->Toggle_Action()->isChecked());
+    // Hidden by the user, it stays hidden when more changes come.
+    list->Toggle_Action()->trigger();
+    EXPECT_FALSE(list->isVisibleTo(nullptr) && list->Toggle_Action()->isChecked());
+    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(0);
+    ASSERT_TRUE(Settled());
+    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
+    ASSERT_TRUE(Settled());
+    EXPECT_FALSE(list->Toggle_Action()->isChecked());
+}
+
+TEST_F(Change_List, TheCurrentChangeIsRingedWithShowChangesOffAtTheSameWidthAtEveryZoom)
+{
+    const Square changed{{100, 100, 20, 20}};
+    Open(Paper({400, 300}), Paper({400, 300}, {changed}));
+    ASSERT_FALSE(test::Find<QCheckBox>(*frame, "Show_Changes_C")->isChecked());
+    TView_Image_Frame* pane = Pane("View_Image_Frame1");
+    // Ring pixels on the row through the change's middle, left of it.
+    auto ring_width = [&] {
+        const QImage drawn = pane->Image1->grab().toImage();
+        const QRect box = pane->Image1->Draw_Rect();
+        const double zoom = pane->Zoom();
+        const int y = box.top() + int((changed.Box.center().y() + 0.5) * zoom);
+        const int left = box.left() + int(changed.Box.left() * zoom);
+        int ring = 0;
+        for (int x = std::max(0, left - 20); x < left; ++x) {
+            const QColor colour = drawn.pixelColor(x, y);
+            ring += colour == Current_Change_Dark || colour == Current_Change_Bright;
+        }
+        return ring;
+    };
+    EXPECT_EQ(ring_width(), 0); // no current change yet
+    Rows().setCurrentItem(Row_Of(0));
+    const double chosen_zoom = pane->Zoom();
+    const int at_chosen = ring_width();
+    EXPECT_GE(at_chosen, 3);
+    frame->Zoom_100();
+    ASSERT_NE(pane->Zoom(), chosen_zoom);
+    EXPECT_EQ(ring_width(), at_chosen);
+}

@@ -1,0 +1,212 @@
+#include "change_list.h"
+
+#include "change_list_rows.h"
+#include "change_region_colour.h"
+#include "vcs_diff_frame.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int Region_Role = Qt::UserRole;
+constexpr int Sort_Role = Qt::UserRole + 1;
+// Past this many rows the pictures are left out: cutting them would keep
+// the window waiting, and nobody reads that far for pictures.
+constexpr int Thumbnail_Row_Limit = 1000;
+
+// A row that sorts numeric columns by number, not by their text.
+class T_Change_Item : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    bool operator<(const QTreeWidgetItem& Other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QVariant mine = data(column, Sort_Role), theirs = Other.data(column, Sort_Role);
+        if (mine.typeId() == QMetaType::QString || theirs.typeId() == QMetaType::QString)
+            return mine.toString() < theirs.toString();
+        return mine.toDouble() < theirs.toDouble();
+    }
+};
+
+QIcon Colour_Swatch(const QColor& Colour)
+{
+    QPixmap swatch(12, 12);
+    swatch.fill(Colour);
+    QPainter(&swatch).drawRect(0, 0, 11, 11);
+    return QIcon(swatch);
+}
+
+} // namespace
+
+T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent) : QWidget(Parent), View_(View)
+{
+    setObjectName(QStringLiteral("Change_List_Panel"));
+    setWindowTitle(QStringLiteral("Changes"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+
+    Toggle_ = new QAction(QStringLiteral("Change list"), this);
+    Toggle_->setObjectName(QStringLiteral("Change_List_A"));
+    Toggle_->setCheckable(true);
+    Toggle_->setToolTip(QStringLiteral("Show or hide the list of changes"));
+    connect(Toggle_, &QAction::toggled, this, [this](bool shown) { setVisible(shown); });
+    connect(Toggle_, &QAction::triggered, this, [this] { User_Chose_ = true; });
+
+    auto* title_row = new QHBoxLayout;
+    auto* title = new QLabel(QStringLiteral("<b>Changes</b>"), this);
+    auto* close = new QToolButton(this);
+    close->setObjectName(QStringLiteral("Change_List_Close"));
+    close->setText(QStringLiteral("x"));
+    close->setToolTip(QStringLiteral("Hide the list of changes"));
+    close->setAccessibleName(QStringLiteral("Hide the change list"));
+    close->setAutoRaise(true);
+    connect(close, &QToolButton::clicked, this, [this] {
+        User_Chose_ = true;
+        Toggle_->setChecked(false);
+    });
+    title_row->addWidget(title, 1);
+    title_row->addWidget(close);
+    layout->addLayout(title_row);
+
+    Empty_ = new QLabel(this);
+    Empty_->setObjectName(QStringLiteral("Change_List_Empty_L"));
+    Empty_->setWordWrap(true);
+    layout->addWidget(Empty_);
+
+    Rows_ = new QTreeWidget(this);
+    Rows_->setObjectName(QStringLiteral("Change_List"));
+    Rows_->setAccessibleName(QStringLiteral("Change list"));
+    Rows_->setRootIsDecorated(false);
+    Rows_->setUniformRowHeights(true);
+    Rows_->setAllColumnsShowFocus(true);
+    Rows_->setSelectionMode(QAbstractItemView::SingleSelection);
+    Rows_->setIconSize(QSize(Thumbnail_Side, Thumbnail_Side));
+    QStringList titles;
+    for (int column = 0; column < Change_Column_Count; ++column)
+        titles << Change_Column_Title(T_Change_Column(column));
+    Rows_->setHeaderLabels(titles);
+    Rows_->setSortingEnabled(true);
+    Rows_->sortByColumn(int(T_Change_Column::Number), Qt::AscendingOrder);
+    Rows_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    layout->addWidget(Rows_, 1);
+    // Clicks and the arrow keys move the current row; Enter and double
+    // clicks choose the row again, bringing it back into view.
+    connect(Rows_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* row) { Choose(row); });
+    connect(Rows_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* row) {
+        if (row)
+            View_.Show_Change(Region_Of(row));
+    });
+
+    setMinimumWidth(220);
+    hide();
+    View_.Add_Changes_Listener(this, [this] { Follow_View(); });
+    Follow_View();
+}
+
+T_Change_List::~T_Change_List() = default;
+
+QSize T_Change_List::sizeHint() const
+{
+    return {Thumbnail_Side + 360, QWidget::sizeHint().height()};
+}
+
+int T_Change_List::Region_Of(const QTreeWidgetItem* Row)
+{
+    return Row ? Row->data(int(T_Change_Column::Number), Region_Role).toInt() : -1;
+}
+
+void T_Change_List::Follow_View()
+{
+    QScopedValueRollback<bool> following(Following_, true);
+    std::shared_ptr<const T_Difference> difference = View_.Model().Shared_Differences();
+    if (!Filled_ || difference != Shown_) {
+        Shown_ = difference;
+        Filled_ = true;
+        Fill_Rows(difference.get());
+    }
+    Select_Current();
+}
+
+void T_Change_List::Fill_Rows(const T_Difference* Difference)
+{
+    Rows_->clear();
+    const T_Comparison_Model& model = View_.Model();
+    if (!Difference) {
+        const std::string& failure = model.Drawing_Failure();
+        Empty_->setText(!failure.empty() ? QString::fromStdString(failure)
+                        : model.Missing(T_Side::Left) || model.Missing(T_Side::Right)
+                            ? QStringLiteral("Nothing to compare: one version does not exist.")
+                            : QStringLiteral("Finding differences..."));
+    } else if (Difference->Regions.empty())
+        Empty_->setText(QStringLiteral("No differences"));
+    Empty_->setVisible(!Difference || Difference->Regions.empty());
+    Rows_->setVisible(!Empty_->isVisible());
+    if (!Difference)
+        return;
+    const QImage& base = model.Picture(T_Side::Left).Image;
+    const QImage& modified = model.Picture(T_Side::Right).Image;
+    // Sorting while rows are added would move them about once per row.
+    Rows_->setSortingEnabled(false);
+    QList<QTreeWidgetItem*> rows;
+    for (std::size_t index = 0; index < Difference->Regions.size(); ++index) {
+        const T_Change_Region& region = Difference->Regions[index];
+        const T_Change_Row texts = Make_Change_Row(*Difference, index);
+        auto* row = new T_Change_Item;
+        for (int column = 0; column < Change_Column_Count; ++column) {
+            row->setText(column, texts.Texts[std::size_t(column)]);
+            row->setData(column, Sort_Role, texts.Keys[std::size_t(column)]);
+        }
+        row->setData(int(T_Change_Column::Number), Region_Role, int(index));
+        for (int column : {int(T_Change_Column::Size), int(T_Change_Column::Position),
+                           int(T_Change_Column::Pixels)})
+            row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+        row->setIcon(int(T_Change_Column::Kind), Colour_Swatch(Change_Region_Colour(region.Kind)));
+        if (int(index) < Thumbnail_Row_Limit) {
+            const QImage thumbnail = Change_Thumbnail(*Difference, region, base, modified,
+                                                      View_.Offset(), Thumbnail_Side);
+            if (!thumbnail.isNull())
+                row->setIcon(int(T_Change_Column::Number), QIcon(QPixmap::fromImage(thumbnail)));
+        }
+        rows.push_back(row);
+    }
+    Rows_->addTopLevelItems(rows);
+    Rows_->setSortingEnabled(true);
+    // The panel opens by itself when there is something to list, unless the
+    // user has shown or hidden it already.
+    if (!User_Chose_ && !Difference->Regions.empty())
+        Toggle_->setChecked(true);
+}
+
+void T_Change_List::Select_Current()
+{
+    const int current = View_.Current_Change();
+    for (int at = 0; at < Rows_->topLevelItemCount(); ++at) {
+        QTreeWidgetItem* row = Rows_->topLevelItem(at);
+        if (Region_Of(row) != current)
+            continue;
+        Rows_->setCurrentItem(row);
+        Rows_->scrollToItem(row);
+        return;
+    }
+    Rows_->setCurrentItem(nullptr);
+    Rows_->clearSelection();
+}
+
+void T_Change_List::Choose(QTreeWidgetItem* Row)
+{
+    // Rows selected to follow the view do not act on it again.
+    if (Following_ || !Row)
+        return;
+    QScopedValueRollback<bool> following(Following_, true);
+    View_.Show_Change(Region_Of(Row));
+}

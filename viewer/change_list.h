@@ -1,0 +1,57 @@
+// The change list: a side panel titled "Changes" that lists every change
+// region of the pictures a diff view shows, with its kind (in its outline's
+// colour), size, position, changed pixels, how far a moved shape went and a
+// small picture of it. Choosing a row makes it the view's current change;
+// stepping through the changes in the view moves the list's selection. It
+// follows page switches and new differences.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TView_diff_frame;
+struct T_Difference;
+
+class T_Change_List : public QWidget {
+public:
+    // Side length of the rows' pictures, in screen pixels.
+    static constexpr int Thumbnail_Side = 48;
+
+    T_Change_List(TView_diff_frame& View, QWidget* Parent);
+    ~T_Change_List() override;
+
+    // The checkable "Change list" action that shows and hides the panel.
+    // Until the user uses it, the panel opens by itself the first time the
+    // pair shows changes.
+    QAction* Toggle_Action() const { return Toggle_; }
+    QTreeWidget* Rows() const { return Rows_; }
+    // Wide enough for every column of a typical row.
+    QSize sizeHint() const override;
+    // The line shown instead of the rows when there are none to list.
+    QLabel* Empty_Line() const { return Empty_; }
+    // The region index of a row.
+    static int Region_Of(const QTreeWidgetItem* Row);
+
+private:
+    // Rebuilds the rows when the differences are new, then selects the
+    // view's current change.
+    void Follow_View();
+    void Fill_Rows(const T_Difference* Difference);
+    void Select_Current();
+    void Choose(QTreeWidgetItem* Row);
+
+    TView_diff_frame& View_;
+    QAction* Toggle_ = nullptr;
+    QTreeWidget* Rows_ = nullptr;
+    QLabel* Empty_ = nullptr;
+    // The differences the rows show; compared by identity.
+    std::shared_ptr<const T_Difference> Shown_;
+    bool Filled_ = false;
+    bool Following_ = false;
+    bool User_Chose_ = false;
+};
