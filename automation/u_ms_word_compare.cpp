@@ -33,6 +33,21 @@ bool Open_Word_Doc(T_Dispatch& Word_App, const std::string& File_Name, T_Variant
     }
 }
 
+namespace {
+
+// Word's application object; null when Word cannot be started.
+std::shared_ptr<T_Dispatch> Start_Word()
+{
+    T_Variant app_object;
+    std::string creation_error;
+    if (!Try_Create_Ole_Object("Word.Application", app_object, creation_error) ||
+        app_object.Kind() != T_Variant_Kind::Dispatch)
+        return nullptr;
+    return app_object.As_Dispatch();
+}
+
+} // namespace
+
 unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& Modified_File,
                               std::string& Error_Text)
 {
@@ -42,12 +57,9 @@ unsigned char MS_Word_Compare(const std::string& Base_File, const std::string& M
     if (!os::File_Exists(Modified_File))
         return Word_No_Modified_File;
 
-    T_Variant app_object;
-    std::string creation_error;
-    if (!Try_Create_Ole_Object("Word.Application", app_object, creation_error) ||
-        app_object.Kind() != T_Variant_Kind::Dispatch)
+    const std::shared_ptr<T_Dispatch> app = Start_Word();
+    if (!app)
         return Word_Not_Found;
-    std::shared_ptr<T_Dispatch> app = app_object.As_Dispatch();
 
     T_Variant base_doc;
     if (!Open_Word_Doc(*app, Base_File, base_doc, Error_Text)) {
@@ -81,12 +93,9 @@ unsigned char MS_Word_Show(const std::string& File, std::string& Error_Text)
     Error_Text.clear();
     if (!os::File_Exists(File))
         return Word_No_Base_File;
-    T_Variant app_object;
-    std::string creation_error;
-    if (!Try_Create_Ole_Object("Word.Application", app_object, creation_error) ||
-        app_object.Kind() != T_Variant_Kind::Dispatch)
+    const std::shared_ptr<T_Dispatch> app = Start_Word();
+    if (!app)
         return Word_Not_Found;
-    std::shared_ptr<T_Dispatch> app = app_object.As_Dispatch();
     T_Variant doc;
     if (!Open_Word_Doc(*app, File, doc, Error_Text, true)) {
         app->Call("Quit");

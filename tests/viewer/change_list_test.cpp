@@ -5,6 +5,7 @@
 #include "change_list.h"
 #include "change_list_rows.h"
 #include "diff_view_support.h"
+#include "square_pages.h"
 #include "test_support.h"
 #include "view_test_support.h"
 #include "u_multi_page_const.h"
@@ -23,50 +24,10 @@
 
 namespace {
 
+using test::Paper;
+using test::Square;
+using test::Square_Pages;
 using test::Wait_For;
-
-struct Square {
-    QRect Box;
-    QColor Colour = Qt::black;
-};
-
-QImage Paper(QSize size, std::initializer_list<Square> squares = {})
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    for (const Square& square : squares)
-        painter.fillRect(square.Box, square.Colour);
-    return image;
-}
-
-// Two pages a document; page n of the modified document has 2n squares,
-// the base's pages are blank.
-class Square_Pages : public T_Base_Multipage_Wrapper {
-public:
-    bool Start_App() override { return true; }
-    bool Quit_App() override { return true; }
-    bool Close_Doc(int) override { return true; }
-    T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index, std::string&) override
-    {
-        Docs.push_back({T_Variant(), true, {}});
-        for (int page = 0; page < 2; ++page)
-            Docs.back().Pages.Items->push_back({std::to_string(page), page, ""});
-        Modified.push_back(File_Name.ends_with("b.cdw"));
-        Doc_Index = int(Docs.size()) - 1;
-        return T_Open_Result::Ok;
-    }
-
-protected:
-    void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override
-    {
-        QImage picture = Paper({200, 100});
-        for (int square = 0; Modified[std::size_t(Doc_Index)] && square < page * 2; ++square)
-            QPainter(&picture).fillRect(20 + 80 * square, 30, 20, 20, Qt::black);
-        picture.save(QString::fromStdString(File_Name), "PNG");
-    }
-    std::vector<bool> Modified;
-};
 
 class Change_List : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 // through the changes, their outlines in every pane, and the count a paged
 // pair keeps per page pair.
 #include "diff_view_support.h"
+#include "square_pages.h"
 #include "test_support.h"
 #include "view_test_support.h"
 #include "u_blend_frame.h"
@@ -25,25 +26,12 @@
 namespace {
 
 using test::Near;
+using test::Paper;
+using test::Square;
+using test::Square_Pages;
 using test::Wait_For;
 
 const QColor Red(0xE0, 0x1B, 0x24), Green(0x1F, 0xA0, 0x30), Amber(0xF0, 0xA0, 0x00);
-
-struct Square {
-    QRect Box;
-    QColor Colour = Qt::black;
-};
-
-// White paper with solid squares: no edge pixel passes for anti-aliasing.
-QImage Paper(QSize size, std::initializer_list<Square> squares = {})
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    for (const Square& square : squares)
-        painter.fillRect(square.Box, square.Colour);
-    return image;
-}
 
 // Whether a box of picture pixels lies inside the pane's viewport at its
 // scroll position and zoom.
@@ -281,34 +269,6 @@ TEST_F(Differences_View, ShowChangesOutlinesEveryPaneAndTheModifiedPaneInItsOwnP
 }
 
 namespace {
-
-// Two pages a document; page n of the modified document has n squares, the
-// base's pages are blank.
-class Square_Pages : public T_Base_Multipage_Wrapper {
-public:
-    bool Start_App() override { return true; }
-    bool Quit_App() override { return true; }
-    bool Close_Doc(int) override { return true; }
-    T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index, std::string&) override
-    {
-        Docs.push_back({T_Variant(), true, {}});
-        for (int page = 0; page < 2; ++page)
-            Docs.back().Pages.Items->push_back({std::to_string(page), page, ""});
-        Modified.push_back(File_Name.ends_with("b.cdw"));
-        Doc_Index = int(Docs.size()) - 1;
-        return T_Open_Result::Ok;
-    }
-
-protected:
-    void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override
-    {
-        QImage picture = Paper({200, 100});
-        for (int square = 0; Modified[std::size_t(Doc_Index)] && square < page * 2; ++square)
-            QPainter(&picture).fillRect(20 + 80 * square, 30, 20, 20, Qt::black);
-        picture.save(QString::fromStdString(File_Name), "PNG");
-    }
-    std::vector<bool> Modified;
-};
 
 // The base's second page claims four shapes, and comes out blank.
 class Undrawn_Pages : public Square_Pages {
