@@ -131,9 +131,17 @@ TEST_F(Folder_Jobs, FourWorkersWriteTheSameJsonAndPictures)
     EXPECT_EQ(jobs(one.substr(0, one_end)), 1);
     EXPECT_EQ(jobs(four.substr(0, four_end)), 4);
     std::string records = one.substr(one_end);
-    for (std::size_t at = records.find(dir / "one"); at != std::string::npos;
-         at = records.find(dir / "one", at))
-        records.replace(at, (dir / "one").size(), dir / "four");
+    // The folders as JSON writes them (a Windows path's backslashes doubled).
+    const auto in_json = [](std::string path) {
+        for (std::size_t at = path.find('\\'); at != std::string::npos;
+             at = path.find('\\', at + 2))
+            path.insert(at, 1, '\\');
+        return path;
+    };
+    const std::string one_folder = in_json(dir / "one"), four_folder = in_json(dir / "four");
+    for (std::size_t at = records.find(one_folder); at != std::string::npos;
+         at = records.find(one_folder, at))
+        records.replace(at, one_folder.size(), four_folder);
     EXPECT_EQ(four.substr(four_end), records);
     const std::map<std::string, std::string> pictures = Files_In(dir.Path / "one");
     EXPECT_TRUE(pictures.count("a_large.png"));

@@ -22,7 +22,7 @@ struct Row_Window {
         Row->setToolButtonStyle(Qt::ToolButtonTextOnly);
         layout->addWidget(Row);
         layout->addStretch();
-        for (int i = 0; i < 8; ++i)
+        for (int i = 0; i < 4; ++i)
             Row->addAction(QStringLiteral("A rather long caption %1").arg(i));
         Field = new QSpinBox(Row);
         Row->addWidget(Field);
@@ -64,12 +64,14 @@ struct Row_Window {
 TEST(Flow_Tool_Bar, ANarrowRowWrapsIntoLinesAndHidesNothing)
 {
     Row_Window window;
-    window.Show_At(2400);
+    // Wide enough for one line, and within every test screen (a window system
+    // keeps a window inside its screen).
+    window.Show_At(1200);
     EXPECT_FALSE(window.Row->Wrapped());
     const int one_line = window.Row->height();
     window.Expect_All_Items_Whole();
 
-    window.Window.resize(500, 400);
+    window.Window.resize(300, 400);
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
     EXPECT_TRUE(window.Row->Wrapped());
@@ -91,7 +93,7 @@ TEST(Flow_Tool_Bar, ANarrowRowWrapsIntoLinesAndHidesNothing)
 
     // Wide again: one line, by the toolbar's own layout.
     window.Last->setVisible(true);
-    window.Window.resize(2400, 400);
+    window.Window.resize(1200, 400);
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
     EXPECT_FALSE(window.Row->Wrapped());
