@@ -2,6 +2,7 @@
 
 #include "differences_picture.h"
 #include "document_exporters.h"
+#include "folder_comparison.h"
 #include "folder_files.h"
 #include "os_platform.h"
 #include "pair_pipeline.h"
@@ -282,18 +283,10 @@ void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New,
                                 const std::string& Name, bool In_Old, bool In_New,
                                 const std::function<void(T_Pair_Report&&)>& Put) const
 {
-    T_Pair_Settings settings = Settings;
-    settings.Bytes_Otherwise = true;
-    settings.One_Thread_Per_Pair = true; // --jobs counts the cores at work
-    // A report may wait for the files before it: without a picture of the
-    // differences to write, it need not hold the decoded modified picture.
-    const bool keep_picture = !Options_.Output.empty();
-    settings.On_Pair = [&](const T_Compared_Pair& pair) {
-        T_Pair_Report report = pair;
-        if (!keep_picture)
-            report.Modified = QImage();
-        Put(std::move(report));
-    };
+    // A report may wait for the files before it; without a picture of the
+    // differences to write, it holds no decoded picture (see the settings).
+    T_Pair_Settings settings = Folder_Row_Settings(Settings);
+    settings.On_Pair = [&](const T_Compared_Pair& pair) { Put(T_Pair_Report(pair)); };
     // A file on one side only goes through the pipeline too, which counts
     // its pages.
     Compare_Pair(In_Old ? Path_In(Old, Name) : No_Version, In_New ? Path_In(New, Name) : No_Version,

@@ -6,16 +6,21 @@
 #include <cstdio>
 #include <set>
 
+T_Pair_Settings Folder_Row_Settings(T_Pair_Settings Settings)
+{
+    Settings.Bytes_Otherwise = true;
+    Settings.One_Thread_Per_Pair = true;
+    return Settings;
+}
+
 T_Folder_Comparison::T_Folder_Comparison(std::string Old_Folder, std::string New_Folder,
                                          T_Pair_Settings Settings)
     : Old_Folder_(std::move(Old_Folder)), New_Folder_(std::move(New_Folder)),
-      Settings_(std::move(Settings))
+      Settings_(Folder_Row_Settings(std::move(Settings)))
 {
-    Settings_.Bytes_Otherwise = true;
     // A row is measured, not shown: its pictures are compared while they
-    // are read, each pair on one of the workers' threads.
+    // are read.
     Settings_.Keep_Modified_Picture = false;
-    Settings_.One_Thread_Per_Pair = true;
     Settings_.On_Pair = nullptr;
     std::error_code old_error, new_error;
     const std::set<std::string> old_files = Files_Below(Old_Folder_, &old_error);

@@ -14,6 +14,12 @@ struct T_Folder_Row {
     bool In_New = false;
 };
 
+// What a folder's rows are compared with, from the settings of a pair:
+// files that are neither pictures nor documents by their bytes, and each
+// pair read on the one thread that measures it, so that N workers take N
+// cores.
+T_Pair_Settings Folder_Row_Settings(T_Pair_Settings Settings);
+
 class T_Folder_Comparison {
 public:
     // Lists both folders at once; nothing is compared yet.

@@ -225,8 +225,13 @@ void T_Pair_Run::Compare_Pictures(const std::string& Old, const std::string& New
         Judge(Failed(Names_, opened.Message));
         return;
     }
-    Judge(Compare_Shown_Pictures(session.Left_Display, session.Right_Display, New,
-                                 Settings_.Differences, Names_));
+    T_Compared_Pair pair = Compare_Shown_Pictures(session.Left_Display, session.Right_Display, New,
+                                                  Settings_.Differences, Names_);
+    // Read whole all the same (a kind not read row by row): the picture is
+    // let go here, not kept by whoever waits for the report.
+    if (!Settings_.Keep_Modified_Picture)
+        pair.Modified = QImage();
+    Judge(pair);
 }
 
 // Two PNG or JPEG files compared as they are read; false when they are not

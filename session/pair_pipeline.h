@@ -78,7 +78,7 @@ struct T_Pair_Settings {
     T_Exporter_Factory Make_Exporter;
     // Pairs of pictures keep the modified picture (for a picture of the
     // differences). Without it, two PNG or JPEG files are compared while they
-    // are read, in the memory of a few rows.
+    // are read, in the memory of a few rows, and no pair holds its picture.
     bool Keep_Modified_Picture = true;
     // Several pairs compared at once each read their two files on one
     // thread, so that N pairs take N cores; a lone pair reads them on two.

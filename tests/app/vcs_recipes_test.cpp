@@ -27,6 +27,15 @@ namespace {
 
 using Names = std::vector<std::string>;
 
+// A run handed two folders: the command line is the program, empty titles
+// (which leave the usual captions), "--" and the two folders.
+void Expect_Folders_Without_Titles(const Names& line)
+{
+    ASSERT_EQ(line.size(), 8u);
+    EXPECT_EQ((Names{line[1], line[2], line[3], line[4], line[5]}),
+              (Names{"--left-title", "", "--right-title", "", "--"}));
+}
+
 const std::string Source_Dir = VARNOLT_SOURCE_DIR;
 
 // The README's line that starts with `start` (leading blanks ignored).
@@ -266,10 +275,7 @@ TEST_F(Git_Difftool, ADirDiffOpensTheFolderListWithTheWorkingTreesFilesListed)
     const std::vector<Names> calls = Calls();
     ASSERT_EQ(calls.size(), 1u);
     const Names& line = calls[0];
-    ASSERT_EQ(line.size(), 8u);
-    // No path: empty titles, which leave the usual captions.
-    EXPECT_EQ((Names{line[1], line[2], line[3], line[4], line[5]}),
-              (Names{"--left-title", "", "--right-title", "", "--"}));
+    ASSERT_NO_FATAL_FAILURE(Expect_Folders_Without_Titles(line));
     // The working tree's side is made of links into the working tree; the
     // folder list counts the files they lead to.
     const std::string right = Kept(0, 7, line[7]);
@@ -426,9 +432,7 @@ TEST_F(Hg_Extdiff, SeveralFilesOpenTheFolderListWithoutTitles)
     const std::vector<Names> calls = Calls();
     ASSERT_EQ(calls.size(), 1u);
     const Names& line = calls[0];
-    ASSERT_EQ(line.size(), 8u);
-    EXPECT_EQ((Names{line[1], line[2], line[3], line[4], line[5]}),
-              (Names{"--left-title", "", "--right-title", "", "--"}));
+    ASSERT_NO_FATAL_FAILURE(Expect_Folders_Without_Titles(line));
     EXPECT_EQ(Files_Below(Kept(0, 6, line[6])),
               (std::set<std::string>{"-gone.png", "my 'plan'.png"}));
     EXPECT_EQ(Files_Below(Kept(0, 7, line[7])),

@@ -36,14 +36,8 @@ protected:
     // The view with its list beside it, once the differences are known.
     void Open(const QImage& base, const QImage& modified, T_Paged_Kind paged = T_Paged_Kind::None)
     {
-        std::string left = dir / "a.png", right = dir / "b.png";
-        if (paged == T_Paged_Kind::None) {
-            EXPECT_TRUE(base.save(QString::fromStdString(left), "PNG"));
-            EXPECT_TRUE(modified.save(QString::fromStdString(right), "PNG"));
-        } else {
-            test::Write_File(left = dir / "a.cdw", "");
-            test::Write_File(right = dir / "b.cdw", "");
-        }
+        const auto [left, right] =
+            test::Write_Picture_Pair(dir, base, modified, paged != T_Paged_Kind::None);
         list.reset();
         frame =
             std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "", nullptr,

@@ -2,6 +2,7 @@
 // edge pixel passes for anti-aliasing, so every square counts whole.
 #pragma once
 
+#include "test_support.h"
 #include "u_multi_page_const.h"
 
 #include <QColor>
@@ -10,6 +11,7 @@
 #include <QRect>
 
 #include <initializer_list>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -57,5 +59,21 @@ protected:
     }
     std::vector<bool> Modified;
 };
+
+// Writes a pair for the view in `dir`: the two pictures as PNG files, or,
+// for a paged kind, two empty documents whose pages the exporter draws.
+// The names of the pair, base first.
+inline std::pair<std::string, std::string>
+Write_Picture_Pair(const Scratch_Dir& dir, const QImage& base, const QImage& modified, bool paged)
+{
+    if (paged) {
+        Write_File(dir / "a.cdw", "");
+        Write_File(dir / "b.cdw", "");
+        return {dir / "a.cdw", dir / "b.cdw"};
+    }
+    base.save(QString::fromStdString(dir / "a.png"), "PNG");
+    modified.save(QString::fromStdString(dir / "b.png"), "PNG");
+    return {dir / "a.png", dir / "b.png"};
+}
 
 } // namespace test
