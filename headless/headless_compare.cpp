@@ -96,12 +96,11 @@ public:
         Settings.On_Pair = [this](const T_Compared_Pair& pair) { Report(pair); };
     }
 
-    // Compares one pair of files under the names they are reported by.
-    void Compare_Files(const std::string& Old, const std::string& New, const std::string& Old_Name,
-                       const std::string& New_Name, bool Bytes_Otherwise)
+    // Compares one pair of files, reported under the names given (a file
+    // of no kind the program compares is an error here).
+    void Compare_Files(const std::string& Old, const std::string& New)
     {
-        Settings.Bytes_Otherwise = Bytes_Otherwise;
-        Compare_Pair(Old, New, Old_Name, New_Name, Settings);
+        Compare_Pair(Old, New, Old, New, Settings);
     }
     void Compare_Folders(const std::string& Old, const std::string& New);
     void Report(T_Pair_Report Report);
@@ -321,6 +320,6 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
     if (fs::is_directory(old_name, error) && fs::is_directory(new_name, error))
         run.Compare_Folders(old_name, new_name);
     else
-        run.Compare_Files(old_name, new_name, old_name, new_name, false);
+        run.Compare_Files(old_name, new_name);
     return run.Exit_Code();
 }
