@@ -22,7 +22,7 @@ packages=(
   git clang-format                          # the formatting check of CI; git runs the diff driver test
   subversion mercurial                      # the Subversion and Mercurial recipes' tests
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
-  qt6-pdf-dev qpdf                          # PDF pages (qpdf encrypts the tests' PDFs)
+  qt6-pdf-dev qpdf libqpdf-dev              # PDF pages (qpdf reads what pages are drawn from, encrypts the tests' PDFs)
   desktop-file-utils appstream dpkg-dev     # checks of the installed files, the .deb
   zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt's readers for the other formats
   libpng-dev libtiff-dev                    # PNG and TIFF through their reference libraries

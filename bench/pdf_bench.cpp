@@ -159,10 +159,9 @@ int main(int argc, char** argv)
     double signatures = Median_Of(3, [&] {
         QElapsedTimer timer;
         timer.start();
-        const auto old_signatures = Pdf_Page_Signatures(left, never);
-        const auto new_signatures = Pdf_Page_Signatures(right, never);
+        const T_Pair_Signatures both = Pdf_Pair_Signatures(left, right, never);
         const double drawn = Elapsed_Ms(timer);
-        Pair_By_Content(old_signatures, new_signatures);
+        Pair_By_Content(both.Left, both.Right);
         pairing = Elapsed_Ms(timer) - drawn;
         return drawn;
     });

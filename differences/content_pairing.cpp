@@ -10,6 +10,18 @@ bool Drawn(const std::vector<T_Page_Signature>& pages, int page)
            !pages[static_cast<std::size_t>(page)].Ink.empty();
 }
 
+// Same only where the pages are known to show exactly the same, changed
+// where their drawings differ; a page drawn small that looks the same as its
+// partner may still differ in a detail, so nothing is said of it.
+T_Page_Match Match_Of(const T_Page_Signature& Own, const T_Page_Signature& Other)
+{
+    if (Own.Content_Hash != 0 && Own.Content_Hash == Other.Content_Hash)
+        return T_Page_Match::Same;
+    if (Own.Sketch_Hash != 0 && Other.Sketch_Hash != 0 && Own.Sketch_Hash != Other.Sketch_Hash)
+        return T_Page_Match::Changed;
+    return T_Page_Match::Unknown;
+}
+
 std::vector<T_Page_Match> Matches(const std::vector<int>& partners,
                                   const std::vector<T_Page_Signature>& own,
                                   const std::vector<T_Page_Signature>& other)
@@ -22,10 +34,8 @@ std::vector<T_Page_Match> Matches(const std::vector<int>& partners,
             matches.push_back(T_Page_Match::Unpaired);
         else if (!Drawn(own, static_cast<int>(page)) || !Drawn(other, partner))
             matches.push_back(T_Page_Match::Unknown);
-        else if (own[page].Content_Hash == other[static_cast<std::size_t>(partner)].Content_Hash)
-            matches.push_back(T_Page_Match::Same);
         else
-            matches.push_back(T_Page_Match::Changed);
+            matches.push_back(Match_Of(own[page], other[static_cast<std::size_t>(partner)]));
     }
     return matches;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 enum class T_Page_Match {
-    Unknown,  // not paired yet
+    Unknown,  // not paired yet, or not known whether it changed
     Same,     // its counterpart shows exactly the same
     Changed,  // its counterpart differs
     Unpaired, // no page of the other version shows this sheet
@@ -24,8 +24,9 @@ struct T_Content_Pairing {
     std::vector<bool> Right_Moved;
 };
 
-// Pairs the pages and judges each pair by the pages' full-resolution
-// pictures (their content hashes).
+// Pairs the pages and judges each pair by what is known of them: the same
+// by equal content hashes, changed by differing sketches (see
+// T_Page_Signature), otherwise Unknown.
 T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,
                                   const std::vector<T_Page_Signature>& right);
 

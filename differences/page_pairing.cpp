@@ -599,6 +599,7 @@ T_Page_Signature Make_Page_Signature(const std::uint8_t* grey, int width, int he
 {
     T_Page_Signature signature;
     signature.Content_Hash = content_hash;
+    signature.Sketch_Hash = content_hash;
     if (grey == nullptr || width <= 0 || height <= 0 || stride < width)
         return signature;
     signature.Ink = Cell_Ink(grey, width, height, stride);

@@ -22,9 +22,15 @@ struct T_Page_Signature {
     std::vector<float> Column_Profile;
     // Width / height of the page.
     double Aspect = 1.0;
-    // A hash of the page's full-resolution picture: equal hashes mean the
-    // page shows exactly the same.
+    // Equal nonzero hashes mean the pages show exactly the same: a hash of
+    // the page's full-resolution picture, or of what the page is drawn
+    // from. 0: not known.
     std::uint64_t Content_Hash = 0;
+    // A hash of a drawing of the page at a resolution fixed by its paper
+    // size (the full one, or a small one for the signature): nonzero hashes
+    // that differ mean the pages differ; equal ones prove nothing when the
+    // drawing was small. 0: not known.
+    std::uint64_t Sketch_Hash = 0;
     // The picture's size in pixels. Both sides' pages are drawn at one
     // resolution, so sizes compare as paper sizes; 0 when unknown.
     int Width = 0, Height = 0;

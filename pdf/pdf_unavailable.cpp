@@ -38,3 +38,9 @@ std::vector<T_Page_Signature> Pdf_Page_Signatures(const std::string&, const std:
 {
     return {};
 }
+
+T_Pair_Signatures Pdf_Pair_Signatures(const std::string&, const std::string&,
+                                      const std::atomic<bool>&)
+{
+    return {};
+}

@@ -267,11 +267,10 @@ std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind
     if (Kind != T_Paged_Kind::Pdf)
         return Pair_Drawing_Pages(Session);
     const std::atomic<bool> never(false);
-    auto old_signatures = std::async(std::launch::async,
-                                     [&] { return Pdf_Page_Signatures(Session.LeftFile, never); });
-    std::vector<T_Page_Signature> new_signatures = Pdf_Page_Signatures(Session.RightFile, never);
+    const T_Pair_Signatures signatures =
+        Pdf_Pair_Signatures(Session.LeftFile, Session.RightFile, never);
     std::vector<int> partner =
-        Pair_By_Content(old_signatures.get(), new_signatures).Pairs.Left_To_Right;
+        Pair_By_Content(signatures.Left, signatures.Right).Pairs.Left_To_Right;
     // Pages that could not be drawn have no signature and no counterpart.
     partner.resize(std::size_t(Session.Pages(T_Side::Left).Count()), -1);
     for (int& other : partner)

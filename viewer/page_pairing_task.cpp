@@ -5,8 +5,6 @@
 #include <QMetaObject>
 #include <QObject>
 
-#include <future>
-
 T_Page_Pairing_Task::T_Page_Pairing_Task(QObject* Context, T_Work Work, T_Ready Ready)
     : Worker([this, Context, work = std::move(Work), ready = std::move(Ready)] {
           Run(Context, work, ready);
@@ -36,14 +34,9 @@ T_Page_Pairing_Task::T_Work Pdf_Pairing_Work(std::string Left_File, std::string 
 {
     return [left_file = std::move(Left_File), right_file = std::move(Right_File)](
                const std::atomic<bool>& Stop) -> std::optional<T_Content_Pairing> {
-        // The two documents on two cores: the drawing itself takes turns,
-        // the signatures and hashes do not.
-        auto left =
-            std::async(std::launch::async, [&] { return Pdf_Page_Signatures(left_file, Stop); });
-        std::vector<T_Page_Signature> right = Pdf_Page_Signatures(right_file, Stop);
-        std::vector<T_Page_Signature> left_signatures = left.get();
-        if (Stop || left_signatures.empty() || right.empty())
+        T_Pair_Signatures signatures = Pdf_Pair_Signatures(left_file, right_file, Stop);
+        if (Stop || signatures.Left.empty() || signatures.Right.empty())
             return std::nullopt;
-        return Pair_By_Content(left_signatures, right);
+        return Pair_By_Content(signatures.Left, signatures.Right);
     };
 }

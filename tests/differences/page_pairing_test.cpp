@@ -287,7 +287,7 @@ TEST(PageMoves, OnlyPagesOutOfTheCommonOrderMoved)
 TEST(PageMoves, PairsMadeByNameAreJudgedAndTheirMovesKnownOnBothSides)
 {
     T_Page_Signature sheet = Drawing(1).Signature(), other = Drawing(2).Signature();
-    sheet.Content_Hash = 1, other.Content_Hash = 2;
+    sheet.Content_Hash = sheet.Sketch_Hash = 1, other.Content_Hash = other.Sketch_Hash = 2;
     // A page that could not be drawn has no ink (and no hash): against
     // another such page it is not "the same".
     const T_Page_Signature undrawn;
@@ -302,6 +302,26 @@ TEST(PageMoves, PairsMadeByNameAreJudgedAndTheirMovesKnownOnBothSides)
     // The last sheet put first: it moved, and so did its counterpart.
     EXPECT_EQ(judged.Left_Moved, (std::vector<bool>{true, false, false, false}));
     EXPECT_EQ(judged.Right_Moved, (std::vector<bool>{false, false, true, false}));
+}
+
+TEST(PageMoves, PagesDrawnSmallAreTheSameOnlyByWhatTheyAreDrawnFrom)
+{
+    // Small drawings (sketches) that differ prove a change; equal ones do
+    // not prove sameness: a changed digit may vanish at that size.
+    T_Page_Signature base = Drawing(1).Signature(), look_alike = base, other = base;
+    base.Content_Hash = 0, base.Sketch_Hash = 5;
+    look_alike.Content_Hash = 0, look_alike.Sketch_Hash = 5;
+    other.Content_Hash = 0, other.Sketch_Hash = 6;
+    T_Page_Signature same_source = base, other_source = base;
+    same_source.Content_Hash = 9;
+    other_source.Content_Hash = 10;
+    T_Page_Pairing pairs;
+    pairs.Left_To_Right = {0, 1, 2, 3};
+    pairs.Right_To_Left = {0, 1, 2, 3};
+    const T_Content_Pairing judged = Judge_Pairing(pairs, {base, base, same_source, same_source},
+                                                   {look_alike, other, same_source, other_source});
+    using M = T_Page_Match;
+    EXPECT_EQ(judged.Left, (std::vector<M>{M::Unknown, M::Changed, M::Same, M::Unknown}));
 }
 
 TEST(PagePairing, LongSetsPairSameContentFirstAndTheEditedRestInTheirBands)
