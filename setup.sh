@@ -30,6 +30,7 @@ packages=(
   libspng-dev libturbojpeg0-dev             # the other decoders the benchmark measures
   valgrind                                  # the format suites' run under memcheck
   libgtest-dev libgmock-dev                 # tests
+  libxml2-utils                             # xmllint checks the JUnit reports against their schema
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts
   libreoffice-draw libreoffice-writer libreoffice-dev  # Visio, DXF and Word through LibreOffice

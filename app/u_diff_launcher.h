@@ -4,6 +4,7 @@
 #include "document_kinds.h"
 #include "file_names.h"
 #include "pair_kinds.h"
+#include "pair_request.h"
 
 #include <functional>
 #include <string>
@@ -34,6 +35,12 @@ struct T_Launch_Hooks {
     // A version-control client runs the program as its viewer (see
     // Runs_As_Version_Control_Viewer): a refused format shows no About box.
     bool Version_Control_Viewer = false;
+    // Used by Run_Diff_Sequence, optional: told the user's names of a pair
+    // whose comparison window is about to open; asked, once the window has
+    // closed, what it wants opened next; told every pair that was shown.
+    std::function<void(const std::string& left, const std::string& right)> Pair_Opening;
+    std::function<T_Pair_Request()> Take_Pair_Request;
+    std::function<void(const std::string& left, const std::string& right)> Remember_Pair;
 };
 
 // How a launch ended.

@@ -3,6 +3,7 @@
 #include "U_Msg.h"
 #include "git_diff_arguments.h"
 #include "os_platform.h"
+#include "pair_sequence.h"
 #include "u_temp_files.h"
 
 bool Check_Converter()
@@ -66,5 +67,5 @@ int Run_Main_Sequence(std::string left, std::string right, const T_Start_Hooks& 
         os::Check_Input_File(right) == os::T_File_Check::Folder)
         return hooks.Folder_List(left, right, hooks.Launch);
     // A version-control client tells by the code whether the pair was shown.
-    return Exit_Code(Run_Diff(left, right, hooks.Launch));
+    return Exit_Code(Run_Diff_Sequence(left, right, hooks.Launch));
 }

@@ -20,7 +20,7 @@ constexpr int Rows_Between_Checks = 16;
 // first change arrives.
 class T_Band_Sink final : public T_Change_Sink {
 public:
-    explicit T_Band_Sink(T_Band& Target) : Band(Target) {}
+    T_Band_Sink(T_Band& Target, const T_Comparison_Rules& Rules) : Band(Target), Rules_(Rules) {}
     void Start_Row(std::int64_t Y)
     {
         Row = int(Y - Band.Top);
@@ -28,6 +28,9 @@ public:
     }
     void Record(std::int64_t X, T_Pixel_Change Change) override
     {
+        if (Rules_.Ignore != nullptr &&
+            Rules_.Ignore->Ignores(X + Rules_.Area_Left, Band.Top + Row + Rules_.Area_Top))
+            return;
         if (Row_Changes == nullptr || std::uint64_t(X - Tile_Left) >= std::uint64_t(Side))
             Enter_Tile(X);
         Row_Changes[X - Tile_Left] = std::uint8_t(Change);
@@ -56,6 +59,7 @@ private:
     }
 
     T_Band& Band;
+    const T_Comparison_Rules& Rules_;
     int Row = 0;
     std::unordered_map<int, std::size_t> Slots;
     std::int64_t Tile_Left = 0;
@@ -69,7 +73,7 @@ bool Compare_Band(const T_Placed_Picture& Base, const T_Placed_Picture& Modified
                   const T_Comparison_Rules& Rules, std::int64_t Area_Width,
                   std::int64_t Area_Height, const std::atomic<bool>* Cancel, T_Band& Band)
 {
-    T_Band_Sink Sink(Band);
+    T_Band_Sink Sink(Band, Rules);
     const std::int64_t End = std::min(Band.Top + Side, Area_Height);
     for (std::int64_t Y = Band.Top; Y < End; ++Y) {
         if ((Y - Band.Top) % Rows_Between_Checks == 0 && Cancelled(Cancel))
@@ -83,8 +87,12 @@ bool Compare_Band(const T_Placed_Picture& Base, const T_Placed_Picture& Modified
 
 T_Comparison_Rules Comparison_Rules_For(const T_Difference_Options& Options, bool Sizes_Differ)
 {
-    return {Max_Delta_For(Options.Tolerance), Max_Alpha_Delta_For(Options.Tolerance),
-            Options.Ignore_Antialiasing, Sizes_Differ};
+    T_Comparison_Rules Rules{Max_Delta_For(Options.Tolerance),
+                             Max_Alpha_Delta_For(Options.Tolerance), Options.Ignore_Antialiasing,
+                             Sizes_Differ};
+    if (!Options.Ignore.Empty())
+        Rules.Ignore = &Options.Ignore;
+    return Rules;
 }
 
 } // namespace differences

@@ -164,8 +164,10 @@ T_Difference Compare_Pictures(const T_Pixels& Base, const T_Pixels& Modified,
 
     // Against no picture at all (a page on one side only) its ink is what
     // tells the reviewer what is missing.
-    const T_Comparison_Rules Rules = Comparison_Rules_For(
+    T_Comparison_Rules Rules = Comparison_Rules_For(
         Options, Difference.Size_Differs() && !Layout.Base.Empty() && !Layout.Modified.Empty());
+    Rules.Area_Left = Layout.Left;
+    Rules.Area_Top = Layout.Top;
     std::vector<T_Band> Bands;
     for (std::int64_t Band : Bands_To_Compare(Layout))
         Bands.push_back({Band * Side, {}, 0});

@@ -4,6 +4,8 @@
 // apart from shapes that were removed in one place and added in another.
 #pragma once
 
+#include "ignore_areas.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -45,6 +47,9 @@ struct T_Difference_Options {
     // A removed shape whose ink reappears this close with the same shape is
     // one moved change.
     int Move_Reach = 64;
+    // Pixels that count as unchanged whatever they show (a date stamp, a
+    // rendered clock), in the base's pixels.
+    T_Ignore_Areas Ignore;
 };
 
 // A square block of the comparison's area where something changed: one

@@ -106,6 +106,10 @@ struct T_Comparison_Rules {
     bool Ignore_Antialiasing = true;
     // Every pixel outside the other picture counts, not only its ink.
     bool Sizes_Differ = false;
+    // Pixels never reported as changed (null: none), and where the area's
+    // top left lies in the base's pixels, in which they are given.
+    const T_Ignore_Areas* Ignore = nullptr;
+    std::int64_t Area_Left = 0, Area_Top = 0;
 };
 
 // The opacity difference that still counts as the same for a Tolerance of

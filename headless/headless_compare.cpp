@@ -4,9 +4,13 @@
 #include "document_exporters.h"
 #include "folder_comparison.h"
 #include "folder_files.h"
+#include "folder_shards.h"
+#include "ignore_mask.h"
+#include "junit_report.h"
 #include "os_platform.h"
 #include "pair_pipeline.h"
 #include "pair_report.h"
+#include "report_records.h"
 #include "picture_limit.h"
 #include "rows_in_order.h"
 #include "u_temp_files.h"
@@ -16,9 +20,11 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include <chrono>
 #include <filesystem>
 #include <ostream>
 #include <set>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -83,34 +89,70 @@ std::string Save_Png(const QImage& Picture, const std::string& Path)
     return {};
 }
 
+using T_Clock = std::chrono::steady_clock;
+
+double Seconds_Since(T_Clock::time_point& Mark)
+{
+    const T_Clock::time_point now = T_Clock::now();
+    const double seconds = std::chrono::duration<double>(now - Mark).count();
+    Mark = now;
+    return seconds;
+}
+
+// A pair's report and the time its comparison took.
+struct T_Timed_Report {
+    T_Pair_Report Report;
+    double Seconds = 0;
+};
+
+// What the comparison leaves out, from the options: false with the reason
+// (naming the bad file or line) when a file cannot be read or is wrong.
+bool Ignore_Areas_From(const T_Command_Options& Options, T_Ignore_Areas& Areas, std::string& Error)
+{
+    Areas.Rectangles = Options.Ignore;
+    return (Options.Ignore_File.empty() || Load_Ignore_File(Options.Ignore_File, Areas, Error)) &&
+           (Options.Mask.empty() || Load_Ignore_Mask(Options.Mask, Areas, Error));
+}
+
 class T_Headless_Run {
 public:
-    T_Headless_Run(const T_Command_Options& Options, std::ostream& Out, std::ostream& Err)
-        : Options_(Options), Out_(Out), Err_(Err)
+    T_Headless_Run(const T_Command_Options& Options, T_Ignore_Areas Ignore, std::ostream& Out,
+                   std::ostream& Err)
+        : Options_(Options), Out_(Out), Err_(Err), Rules_(T_Acceptance_Rules::From(Options))
     {
         Settings.Differences.Ignore_Antialiasing = Options.Ignore_Antialiasing;
         if (Options.Tolerance >= 0)
             Settings.Differences.Tolerance = Options.Tolerance;
+        Settings.Differences.Ignore = std::move(Ignore);
         Settings.Make_Exporter = Create_Document_Exporter;
         Settings.Keep_Modified_Picture = !Options.Output.empty();
-        Settings.On_Pair = [this](const T_Compared_Pair& pair) { Report(pair); };
+        Settings.On_Pair = [this](const T_Compared_Pair& pair) {
+            Report(pair, Seconds_Since(Pair_Start_));
+        };
     }
 
     // Compares one pair of files, reported under the names given (a file
-    // of no kind the program compares is an error here).
+    // of no kind the program compares is an error here). Of parts of a
+    // run, the pair belongs to the part of the new file's name.
     void Compare_Files(const std::string& Old, const std::string& New)
     {
+        if (Options_.Shard_Count > 0 && Shard_Of(New, Options_.Shard_Count) != Options_.Shard)
+            return;
+        Pair_Start_ = T_Clock::now();
         Compare_Pair(Old, New, Old, New, Settings);
     }
     void Compare_Folders(const std::string& Old, const std::string& New);
-    void Report(T_Pair_Report Report);
+    void Report(T_Pair_Report Report, double Seconds);
     // Compares one file of two folders (on a worker thread), putting out
     // a report per pair of pictures or pages as each is judged.
     void Folder_Row(const std::string& Old, const std::string& New, const std::string& Name,
                     bool In_Old, bool In_New,
-                    const std::function<void(T_Pair_Report&&)>& Put) const;
-    // What the run ends with: 2 also when a differences picture asked for
-    // could not be written.
+                    const std::function<void(T_Timed_Report&&)>& Put) const;
+    // Prints what waited for the end (the totals, and the pairs when the
+    // totals go first) and writes the JUnit report.
+    void Finish();
+    // What the run ends with: 2 also when a differences picture or a report
+    // asked for could not be written.
     int Exit_Code() const { return Output_Failed ? 2 : Totals_.Exit_Code(); }
 
 private:
@@ -121,14 +163,20 @@ private:
     const T_Command_Options& Options_;
     std::ostream& Out_;
     std::ostream& Err_;
+    const T_Acceptance_Rules Rules_;
     T_Pair_Settings Settings;
     T_Report_Totals Totals_;
+    bool Totals_Wanted_ = false;           // a folder comparison ends with its totals
+    std::string Held_;                     // the pairs' lines, when the totals go first
+    std::vector<T_Report_Record> Records_; // for the JUnit report
+    const T_Clock::time_point Start_ = T_Clock::now();
+    T_Clock::time_point Pair_Start_ = Start_;
     int Outputs = 0;
     bool Output_Failed = false;
     bool Folder_Run = false; // the output is a folder of pictures
 };
 
-void T_Headless_Run::Report(T_Pair_Report Report)
+void T_Headless_Run::Report(T_Pair_Report Report, double Seconds)
 {
     if (Report.Difference && !Options_.Output.empty()) {
         const std::string name = Output_Name(Report);
@@ -138,12 +186,41 @@ void T_Headless_Run::Report(T_Pair_Report Report)
     // The message names the file at fault itself.
     if (Report.Result == T_Pair_Report::T_Result::Error)
         Err_ << "varnolt: " << Terminal_Safe(Report.Error) << "\n";
-    Totals_.Count(Report.Result);
-    Print_Report(Out_, Report, Options_.Json);
+    const T_Acceptance acceptance = Judge_Acceptance(Report, Rules_);
+    Totals_.Count(Report.Result, acceptance.Accepted);
+    if (!Options_.Junit.empty())
+        Records_.push_back(Record_Of(Report, acceptance, Seconds));
+    if (Options_.Only_Changes && Report.Result == T_Pair_Report::T_Result::Identical)
+        return;
+    if (Options_.Summary_First) {
+        std::ostringstream line;
+        Print_Report(line, Report, Options_.Json, acceptance, Rules_.Limits);
+        Held_ += line.str();
+        return;
+    }
+    Print_Report(Out_, Report, Options_.Json, acceptance, Rules_.Limits);
     // Each page pair's line is out as soon as the pair is judged: a run
     // over thousands of pages shows its progress, and a reader of the
     // stream need not wait for the end.
     Out_.flush();
+}
+
+void T_Headless_Run::Finish()
+{
+    if (Totals_Wanted_ && Options_.Summary_First)
+        Print_Totals(Out_, Totals_, Options_.Json, Rules_.Limits);
+    Out_ << Held_;
+    if (Totals_Wanted_ && !Options_.Summary_First)
+        Print_Totals(Out_, Totals_, Options_.Json, Rules_.Limits);
+    Out_.flush();
+    if (Options_.Junit.empty())
+        return;
+    T_Clock::time_point start = Start_;
+    std::string why;
+    if (!os::Write_File_Whole(Options_.Junit, Junit_Xml(Records_, Seconds_Since(start)), why)) {
+        Err_ << "varnolt: cannot write " << Terminal_Safe(Options_.Junit) << ": " << why << "\n";
+        Output_Failed = true;
+    }
 }
 
 std::string T_Headless_Run::Output_Name(const T_Pair_Report& Report)
@@ -207,10 +284,10 @@ bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string
         Output_Failed = true;
         return false;
     }
-    const std::string why =
-        Save_Png(Differences_Picture(Report.Modified, *Report.Difference,
-                                     Settings.Differences.Offset_X, Settings.Differences.Offset_Y),
-                 Name);
+    const std::string why = Save_Png(
+        Differences_Picture(Report.Modified, *Report.Difference, Settings.Differences.Offset_X,
+                            Settings.Differences.Offset_Y, Settings.Differences.Ignore),
+        Name);
     if (!why.empty()) {
         Err_ << "varnolt: cannot write " << Terminal_Safe(Name) << ": " << why << "\n";
         Output_Failed = true;
@@ -247,6 +324,7 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
     std::error_code old_error, new_error;
     const std::set<std::string> old_files = Files_Below(Old, &old_error),
                                 new_files = Files_Below(New, &new_error);
+    Totals_Wanted_ = true;
     if (old_error || new_error) {
         T_Pair_Report report;
         report.Old_Name = Old;
@@ -254,38 +332,40 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
         report.Result = T_Pair_Report::T_Result::Error;
         report.Error =
             "cannot read the folder (" + (old_error ? old_error : new_error).message() + ")";
-        Report(report);
-        Print_Totals(Out_, Totals_, Options_.Json);
+        Report(report, 0);
         return;
     }
-    if (!Prepare_Output_Folder()) {
-        Print_Totals(Out_, Totals_, Options_.Json);
+    if (!Prepare_Output_Folder())
         return;
-    }
     std::set<std::string> all = old_files;
     all.insert(new_files.begin(), new_files.end());
-    const std::vector<std::string> names(all.begin(), all.end());
+    std::vector<std::string> names;
+    for (const std::string& name : all)
+        if (Options_.Shard_Count == 0 || Shard_Of(name, Options_.Shard_Count) == Options_.Shard)
+            names.push_back(name);
     // Several pairs are compared at once; their reports come out in the
     // files' order all the same, each as soon as the files before it are
     // done.
-    Run_Rows_In_Order<T_Pair_Report>(
+    Run_Rows_In_Order<T_Timed_Report>(
         names.size(), unsigned(Options_.Jobs),
-        [&](std::size_t row, const std::function<void(T_Pair_Report &&)>& put) {
+        [&](std::size_t row, const std::function<void(T_Timed_Report &&)>& put) {
             const std::string& name = names[row];
             Folder_Row(Old, New, name, old_files.count(name) > 0, new_files.count(name) > 0, put);
         },
-        [this](T_Pair_Report&& report) { Report(std::move(report)); });
-    Print_Totals(Out_, Totals_, Options_.Json);
+        [this](T_Timed_Report&& timed) { Report(std::move(timed.Report), timed.Seconds); });
 }
 
 void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New,
                                 const std::string& Name, bool In_Old, bool In_New,
-                                const std::function<void(T_Pair_Report&&)>& Put) const
+                                const std::function<void(T_Timed_Report&&)>& Put) const
 {
     // A report may wait for the files before it; without a picture of the
     // differences to write, it holds no decoded picture (see the settings).
     T_Pair_Settings settings = Folder_Row_Settings(Settings);
-    settings.On_Pair = [&](const T_Compared_Pair& pair) { Put(T_Pair_Report(pair)); };
+    T_Clock::time_point start = T_Clock::now();
+    settings.On_Pair = [&](const T_Compared_Pair& pair) {
+        Put(T_Timed_Report{T_Pair_Report(pair), Seconds_Since(start)});
+    };
     // A file on one side only goes through the pipeline too, which counts
     // its pages.
     Compare_Pair(In_Old ? Path_In(Old, Name) : No_Version, In_New ? Path_In(New, Name) : No_Version,
@@ -311,9 +391,14 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
     struct T_Temp_Folder_Removal {
         ~T_Temp_Folder_Removal() { Remove_Temp_Folder(); }
     } removal;
+    T_Ignore_Areas ignore;
+    if (std::string why; !Ignore_Areas_From(Options, ignore, why)) {
+        Err << "varnolt: " << Terminal_Safe(why) << "\n";
+        return 2;
+    }
     if (Options.Json)
         Print_Json_Header(Out, in_effect, T_Difference_Options{});
-    T_Headless_Run run(in_effect, Out, Err);
+    T_Headless_Run run(in_effect, std::move(ignore), Out, Err);
     const std::string& old_name = Options.Names[0];
     const std::string& new_name = Options.Names[1];
     std::error_code error;
@@ -321,5 +406,6 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
         run.Compare_Folders(old_name, new_name);
     else
         run.Compare_Files(old_name, new_name);
+    run.Finish();
     return run.Exit_Code();
 }

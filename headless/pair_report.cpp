@@ -163,7 +163,7 @@ void Print_Move(std::ostream& Out, const T_Pair_Report& Report, bool Json)
             << Report.New_Page_Number;
 }
 
-void Print_Json(std::ostream& Out, const T_Pair_Report& Report)
+void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptance& Acceptance)
 {
     using T_Result = T_Pair_Report::T_Result;
     const bool paged = Report.Compared_By == T_Compared_By::Pages;
@@ -193,13 +193,51 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report)
         Print_Name(Out, "output", Report.Output, true);
     }
     Print_Move(Out, Report, true);
-    Out << "}\n";
+    Out << ",\"accepted\":" << (Acceptance.Accepted ? "true" : "false")
+        << ",\"reason\":" << Json_Text(Acceptance.Reason) << "}\n";
+}
+
+// The options that leave pixels out, decide what passes or pick the pairs,
+// when given.
+void Print_Json_Limits(std::ostream& Out, const T_Command_Options& Options)
+{
+    if (!Options.Ignore.empty()) {
+        Out << ",\"ignore\":[";
+        for (std::size_t i = 0; i < Options.Ignore.size(); ++i) {
+            const T_Ignore_Rectangle& box = Options.Ignore[i];
+            Out << (i ? "," : "") << "[" << box.Left << "," << box.Top << "," << box.Width << ","
+                << box.Height << "]";
+        }
+        Out << "]";
+    }
+    if (!Options.Ignore_File.empty()) {
+        Out << ",";
+        Print_Name(Out, "ignore_file", Options.Ignore_File, true);
+    }
+    if (!Options.Mask.empty()) {
+        Out << ",";
+        Print_Name(Out, "mask", Options.Mask, true);
+    }
+    if (Options.Max_Changed_Pixels >= 0)
+        Out << ",\"max_changed_pixels\":" << Options.Max_Changed_Pixels;
+    if (Options.Max_Changed_Share >= 0) {
+        char share[32];
+        std::snprintf(share, sizeof share, "%.6g", Options.Max_Changed_Share);
+        Out << ",\"max_changed_share\":" << share;
+    }
+    if (Options.Fail_On_Missing)
+        Out << ",\"fail_on_missing\":true";
+    if (Options.Shard_Count > 0)
+        Out << ",\"shard\":\"" << Options.Shard << "/" << Options.Shard_Count << "\"";
+    if (Options.Only_Changes)
+        Out << ",\"only_changes\":true";
 }
 
 } // namespace
 
-void T_Report_Totals::Count(T_Pair_Report::T_Result Result)
+void T_Report_Totals::Count(T_Pair_Report::T_Result Result, bool Is_Accepted)
 {
+    Accepted += Is_Accepted;
     switch (Result) {
     case T_Pair_Report::T_Result::Identical:
         ++Identical;
@@ -223,13 +261,14 @@ int T_Report_Totals::Exit_Code() const
 {
     if (Errors > 0)
         return 2;
-    return Different + Only_Old + Only_New > 0 ? 1 : 0;
+    return Accepted < Identical + Different + Only_Old + Only_New ? 1 : 0;
 }
 
-void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
+void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
+                  const T_Acceptance& Acceptance, bool Show_Acceptance)
 {
     if (Json) {
-        Print_Json(Out, Report);
+        Print_Json(Out, Report, Acceptance);
         return;
     }
     // Names may hold line feeds or escape sequences: one line, no effect.
@@ -259,10 +298,14 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json)
     } else {
         Out << Result_Word(Report.Result, false);
     }
+    if (Show_Acceptance && Report.Result != T_Pair_Report::T_Result::Identical &&
+        Report.Result != T_Pair_Report::T_Result::Error)
+        Out << (Acceptance.Accepted ? "; accepted (" : "; not accepted (") << Acceptance.Reason
+            << ")";
     Out << "\n";
 }
 
-void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json)
+void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json, bool Show_Accepted)
 {
     if (Json) {
         Out << "{\"totals\":{\"identical\":" << Totals.Identical
@@ -272,7 +315,10 @@ void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json)
     }
     Out << "Totals: " << Totals.Identical << " identical, " << Totals.Different << " different, "
         << Totals.Only_Old << " only in old, " << Totals.Only_New << " only in new, "
-        << Totals.Errors << " errors\n";
+        << Totals.Errors << " errors";
+    if (Show_Accepted)
+        Out << ", " << Totals.Accepted << " accepted";
+    Out << "\n";
 }
 
 void Print_Json_Header(std::ostream& Out, const T_Command_Options& Options,
@@ -287,5 +333,6 @@ void Print_Json_Header(std::ostream& Out, const T_Command_Options& Options,
         << ",\"ignore_antialiasing\":" << (Options.Ignore_Antialiasing ? "true" : "false")
         << ",\"jobs\":" << Options.Jobs << ",";
     Print_Name(Out, "output", Options.Output, !Options.Output.empty());
+    Print_Json_Limits(Out, Options);
     Out << "}}\n";
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "command_options.h"
+#include "pair_acceptance.h"
 #include "pair_pipeline.h"
 
 #include <iosfwd>
@@ -14,14 +15,19 @@ using T_Pair_Report = T_Compared_Pair;
 
 struct T_Report_Totals {
     int Identical = 0, Different = 0, Only_Old = 0, Only_New = 0, Errors = 0;
-    void Count(T_Pair_Report::T_Result Result);
-    // 0 when everything was identical, 1 when something differed, 2 when
-    // something could not be compared.
+    int Accepted = 0;
+    void Count(T_Pair_Report::T_Result Result, bool Is_Accepted);
+    // 2 when something could not be compared, 1 when a pair was not
+    // accepted, else 0.
     int Exit_Code() const;
 };
 
-void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json);
-void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json);
+// With Show_Acceptance (limits were given) the line says whether the pair
+// passed; JSON always does.
+void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
+                  const T_Acceptance& Acceptance, bool Show_Acceptance);
+void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json,
+                  bool Show_Accepted = false);
 
 // The first line of a JSON run: the format and its version, the names
 // compared and the options in effect (the program's defaults filled in).

@@ -99,6 +99,17 @@ public:
     void Judge(T_Compared_Pair Pair)
     {
         Pair.Compared_By = Compared_By_;
+        // A mask made for other pictures would leave out the wrong pixels:
+        // the pair cannot be judged with it.
+        if (Pair.Difference) {
+            if (const std::string mismatch =
+                    Settings_.Differences.Ignore.Mask_Mismatch(Pair.Old_Width, Pair.Old_Height);
+                !mismatch.empty()) {
+                Pair.Difference.reset();
+                Pair.Modified = QImage();
+                Pair = Failed(Pair, Pair.Old_Name + ": " + mismatch);
+            }
+        }
         Outcome.Add(Pair);
         if (Settings_.On_Pair)
             Settings_.On_Pair(Pair);

@@ -1,6 +1,7 @@
 #include "diff_menu_bar.h"
 
 #include "keyboard_help.h"
+#include "recent_pairs.h"
 #include "vcs_diff_pagelist_frame.h"
 
 #include <QAbstractSpinBox>
@@ -14,6 +15,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -187,6 +189,40 @@ private:
 
 QKeySequence Key(QKeyCombination Combination) { return QKeySequence(Combination); }
 
+// The commands that open another pair, or this one again: the recent pairs,
+// swapping the sides, reading the files again.
+void Add_Pair_Entries(T_Menu_Builder& b, QMenu* File, const T_Diff_Menu_Hooks& Hooks)
+{
+    if (Hooks.Open_Recent) {
+        QMenu* recent = File->addMenu(QStringLiteral("Recent pairs"));
+        recent->setObjectName(QStringLiteral("Recent_Pairs_M"));
+        recent->menuAction()->setObjectName(QStringLiteral("Menu_Recent_Pairs"));
+        // Filled when opened: the files may have come or gone since.
+        QObject::connect(recent, &QMenu::aboutToShow, recent, [recent, open = Hooks.Open_Recent] {
+            Fill_Recent_Pairs_Menu(*recent, open);
+        });
+        Fill_Recent_Pairs_Menu(*recent, Hooks.Open_Recent);
+    }
+    const std::tuple<const std::function<void()>*, const char*, const char*, T_Keys> commands[] = {
+        {&Hooks.Swap_Sides,
+         "Menu_Swap_Sides",
+         "Swap sides",
+         {{Key(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, {}}},
+        {&Hooks.Reload,
+         "Menu_Reload",
+         "Reload",
+         {With_Standard({Key(Qt::Key_F5)}, QKeySequence::Refresh), {}}}};
+    for (const auto& [run, name, caption, keys] : commands) {
+        if (!*run)
+            continue;
+        QAction* entry = b.Entry(File, QString::fromLatin1(caption), keys);
+        entry->setObjectName(QString::fromLatin1(name));
+        QObject::connect(entry, &QAction::triggered, b.Bar, *run);
+    }
+    if (Hooks.Open_Recent || Hooks.Swap_Sides || Hooks.Reload)
+        File->addSeparator();
+}
+
 } // namespace
 
 QMenuBar* Build_Diff_Menu_Bar(QWidget* Window, QWidget* View, T_Diff_Menu_Hooks Hooks)
@@ -195,6 +231,7 @@ QMenuBar* Build_Diff_Menu_Bar(QWidget* Window, QWidget* View, T_Diff_Menu_Hooks 
     b.Bar->setObjectName(QStringLiteral("Diff_Menu_Bar"));
 
     QMenu* file = b.Menu(QStringLiteral("&File"), "File_M");
+    Add_Pair_Entries(b, file, Hooks);
     b.Mirror(file, "Export_Compared_Img_A", QStringLiteral("Export compared image..."),
              {{Key(Qt::CTRL | Qt::Key_E)}, {}});
     b.Mirror(file, "Execute_Compared_Img_A", QStringLiteral("Execute compared image"),

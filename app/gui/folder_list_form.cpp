@@ -2,6 +2,7 @@
 
 #include "document_exporters.h"
 #include "os_platform.h"
+#include "pair_sequence.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -229,8 +230,8 @@ void T_Folder_List_F::Open_Row(QTreeWidgetItem* Row)
     // The list is a review of many files: a row of a kind the window does
     // not show is refused in one box, without the About box after it.
     hooks.Version_Control_Viewer = true;
-    Run_Diff(row.In_Old ? Comparison.Old_Path(row) : os::Null_Device(),
-             row.In_New ? Comparison.New_Path(row) : os::Null_Device(), hooks);
+    Run_Diff_Sequence(row.In_Old ? Comparison.Old_Path(row) : os::Null_Device(),
+                      row.In_New ? Comparison.New_Path(row) : os::Null_Device(), hooks);
     Files_L->setCurrentItem(Row);
     Row->setSelected(true);
     Files_L->scrollToItem(Row);

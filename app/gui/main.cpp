@@ -7,8 +7,10 @@
 #include "utf8_text.h"
 #include "folder_list_form.h"
 #include "headless_compare.h"
+#include "report_merge.h"
 #include "message_box_presenter.h"
 #include "os_platform.h"
+#include "recent_pairs.h"
 #include "u_ole_automation.h"
 #include "u_image_load.h"
 #include "u_varnolt_start.h"
@@ -112,6 +114,8 @@ int main(int argc, char** argv)
         return ec_Usage;
     case T_Command_Options::T_Action::Compare:
         return Compare_Headless(argv[0], executable, options);
+    case T_Command_Options::T_Action::Merge:
+        return Run_Merge_Reports(options, std::cout, std::cerr);
     case T_Command_Options::T_Action::Window:
         break;
     }
@@ -145,6 +149,11 @@ int main(int argc, char** argv)
     hooks.Launch.Show_Diff_Form = Show_Diff_Form;
     hooks.Launch.Show_About = Show_About;
     hooks.Launch.Word_Diff = Show_Word_Diff;
+    hooks.Launch.Pair_Opening = Announce_Diff_Pair;
+    hooks.Launch.Take_Pair_Request = Take_Diff_Form_Request;
+    hooks.Launch.Remember_Pair = [](const std::string& left, const std::string& right) {
+        Remember_Recent_Pair(QString::fromStdString(left), QString::fromStdString(right));
+    };
     if (office_bridge)
         hooks.Launch.Paged_Refusal = [](const std::string& drawing) {
             return File_Extension(drawing) == "dwg" ? Get_Msg(cap_Dwg_Needs_Visio) : std::string();

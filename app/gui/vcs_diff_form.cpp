@@ -1,10 +1,14 @@
 #include "vcs_diff_form.h"
 
 #include "U_About_Varnolt.h"
+#include "U_Msg.h"
 #include "change_list.h"
 #include "diff_keyboard_access.h"
 #include "diff_menu_bar.h"
+#include "file_change_bar.h"
 #include "fit_when_opened.h"
+#include "pair_drop.h"
+#include "recent_pairs.h"
 #include "vcs_diff_frame.h"
 
 #include <QApplication>
@@ -14,6 +18,9 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <optional>
+#include <utility>
 
 TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const std::string& right,
                  const std::string& right_caption, T_Converter_Kind converter_kind,
@@ -43,14 +50,81 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
     splitter->setStretchFactor(1, 0);
     View->Add_To_Changes_Row(Change_List->Toggle_Action());
     layout->addWidget(splitter);
-    QMenuBar* menus = Build_Diff_Menu_Bar(this, View, {[this] { Quit(); }});
+    using T_Kind = T_Pair_Request::T_Kind;
+    T_Diff_Menu_Hooks menu_hooks;
+    menu_hooks.Quit = [this] { Quit(); };
+    menu_hooks.Swap_Sides = [this] { Request_Pair({T_Kind::Swap, {}, {}}); };
+    menu_hooks.Reload = [this] { Request_Pair({T_Kind::Reload, {}, {}}); };
+    menu_hooks.Open_Recent = [this](const T_Recent_Pair& pair) {
+        Request_Pair({T_Kind::Open, pair.Left.toStdString(), pair.Right.toStdString()});
+    };
+    QMenuBar* menus = Build_Diff_Menu_Bar(this, View, menu_hooks);
     // The change list's toggle goes with the other views' commands.
     for (QAction* menu : menus->actions())
         if (menu->menu() && menu->text().remove(QLatin1Char('&')) == QStringLiteral("View"))
             menu->menu()->addAction(Change_List->Toggle_Action());
     layout->setMenuBar(menus);
     Make_Diff_View_Accessible(View);
+    // A drop is handled once the drag has ended: what it opens may ask
+    // questions in a window of its own.
+    new T_Pair_Drop_Target(
+        this,
+        [this](QPoint at) {
+            auto* base = View->findChild<QWidget*>(QStringLiteral("View_Image_Frame1"));
+            return base && base->isVisible() && base->rect().contains(base->mapFrom(this, at))
+                       ? T_Drop_Side::Base
+                       : T_Drop_Side::Modified;
+        },
+        [this](const T_Pair_Drop& drop) {
+            QTimer::singleShot(0, this, [this, drop] { Pair_Dropped(drop); });
+        });
+    Set_User_Pair(left, right);
     On_Quit = [] { QTimer::singleShot(0, qApp, [] { QApplication::closeAllWindows(); }); };
+}
+
+void TDiff_F::Set_User_Pair(const std::string& Left, const std::string& Right)
+{
+    User_Left = Left;
+    User_Right = Right;
+    delete Change_Bar;
+    Change_Bar =
+        new T_File_Change_Bar(this, QString::fromStdString(Left), QString::fromStdString(Right));
+    Change_Bar->On_Reload = [this] { Request_Pair({T_Pair_Request::T_Kind::Reload, {}, {}}); };
+    // Above the panes, under the menu bar.
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, Change_Bar);
+}
+
+bool TDiff_F::Request_Pair(const T_Pair_Request& Request)
+{
+    if (View->Is_Running()) {
+        Show_Msg("Please wait until the work in progress has finished, or cancel it, then try "
+                 "again.");
+        return false;
+    }
+    Next_Request = Request;
+    Reopen_State = Capture_Reopen_State(*this, *View);
+    close();
+    return true;
+}
+
+void TDiff_F::Pair_Dropped(const T_Pair_Drop& Drop)
+{
+    using T_Kind = T_Pair_Drop::T_Kind;
+    const std::string first = Drop.First.toStdString();
+    switch (Drop.Kind) {
+    case T_Kind::Refused:
+        Show_Msg(Drop.Reason.toStdString());
+        return;
+    case T_Kind::Pair:
+        Request_Pair({T_Pair_Request::T_Kind::Open, first, Drop.Second.toStdString()});
+        return;
+    case T_Kind::Base:
+        Request_Pair({T_Pair_Request::T_Kind::Open, first, User_Right});
+        return;
+    case T_Kind::Modified:
+        Request_Pair({T_Pair_Request::T_Kind::Open, User_Left, first});
+        return;
+    }
 }
 
 void TDiff_F::Quit()
@@ -93,18 +167,61 @@ void TDiff_F::reject()
     QDialog::reject();
 }
 
+namespace {
+
+// Between one window and the next of a sequence (see Run_Diff_Sequence).
+std::optional<std::pair<std::string, std::string>> Announced_Pair;
+T_Pair_Request Pending_Request;
+std::optional<T_Reopen_State> Pending_State;
+// The request that made the window of Pending_State go.
+T_Pair_Request::T_Kind Pending_Kind = T_Pair_Request::T_Kind::None;
+
+} // namespace
+
+void Announce_Diff_Pair(const std::string& left, const std::string& right)
+{
+    Announced_Pair = {left, right};
+}
+
+T_Pair_Request Take_Diff_Form_Request()
+{
+    T_Pair_Request request = std::exchange(Pending_Request, {});
+    if (request.Kind == T_Pair_Request::T_Kind::None)
+        Pending_State.reset();
+    return request;
+}
+
 bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
                     T_Converter_Kind converter_kind, T_Paged_Kind paged_kind)
 {
     TDiff_F window(left, left_caption, right, right_caption, converter_kind, paged_kind);
+    if (Announced_Pair)
+        window.Set_User_Pair(Announced_Pair->first, Announced_Pair->second);
+    Announced_Pair.reset();
+    // A window that failed leaves the place of the one before it to the
+    // window that opens instead.
     if (window.View->ViewMode() == T_View_Mode::None)
         return window.View->Open_Stopped();
-    // Without a window manager nothing maximizes the window; covering the
-    // screen's free area first gives the same result there.
-    if (QScreen* screen = window.screen())
-        window.setGeometry(screen->availableGeometry());
-    window.setWindowState(Qt::WindowMaximized);
+    if (Pending_State) {
+        Restore_Placement(window, *Pending_State);
+        // Other files keep only the window's place.
+        using T_Kind = T_Pair_Request::T_Kind;
+        if (Pending_Kind == T_Kind::Reload || Pending_Kind == T_Kind::Swap)
+            Restore_View(*window.View, *Pending_State, Pending_Kind == T_Kind::Swap);
+        Pending_State.reset();
+    } else {
+        // Without a window manager nothing maximizes the window; covering
+        // the screen's free area first gives the same result there.
+        if (QScreen* screen = window.screen())
+            window.setGeometry(screen->availableGeometry());
+        window.setWindowState(Qt::WindowMaximized);
+    }
     window.exec();
+    Pending_Request = window.Next_Request;
+    if (Pending_Request.Kind != T_Pair_Request::T_Kind::None) {
+        Pending_State = window.Reopen_State;
+        Pending_Kind = Pending_Request.Kind;
+    }
     return true;
 }

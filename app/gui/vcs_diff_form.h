@@ -2,6 +2,8 @@
 #pragma once
 
 #include "document_kinds.h"
+#include "pair_request.h"
+#include "reopen_state.h"
 
 #include <QDialog>
 
@@ -10,6 +12,8 @@
 
 class QAction;
 class T_Change_List;
+class T_File_Change_Bar;
+struct T_Pair_Drop;
 class TView_diff_frame;
 
 // The window around the diff view: caption "Diff", no minimizing, at least
@@ -34,12 +38,30 @@ public:
     // Closes the window as Close does, then runs On_Quit.
     void Quit();
 
+    // The pair as the user named it (not the private copy a paged base is
+    // shown from): the files watched for changes on disk, and the version
+    // kept when one file is dropped. By default the files shown.
+    void Set_User_Pair(const std::string& Left, const std::string& Right);
+    // The bar that says a file changed on disk; hidden until one does.
+    T_File_Change_Bar* Change_Bar = nullptr;
+    // Closes the window asking for Request to be opened next; while work
+    // runs it says so and returns false instead.
+    bool Request_Pair(const T_Pair_Request& Request);
+    // Opens what was dropped, or says why not.
+    void Pair_Dropped(const T_Pair_Drop& Drop);
+    // What the window asked for as it closed (None: closed for good), and
+    // how it looked then.
+    T_Pair_Request Next_Request;
+    T_Reopen_State Reopen_State;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
 private:
     bool Quitting = false;
+    std::string User_Left;
+    std::string User_Right;
 };
 
 // Creates the main window for the pair and shows it maximized and modally;
@@ -48,3 +70,9 @@ private:
 bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
                     T_Converter_Kind converter_kind, T_Paged_Kind paged_kind);
+
+// Gives the next window Show_Diff_Form opens the user's names of its pair.
+void Announce_Diff_Pair(const std::string& left, const std::string& right);
+// What the last window Show_Diff_Form showed asked to open next; the next
+// window then takes its place and, for the same files, its view.
+T_Pair_Request Take_Diff_Form_Request();

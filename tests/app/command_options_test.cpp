@@ -154,3 +154,96 @@ TEST(CommandOptions, UsageListsGitDiffBesideTheOtherOptions)
     EXPECT_LT(usage.find("--json"), usage.find("--git-diff"));
     EXPECT_LT(usage.find("--git-diff"), usage.find("--help"));
 }
+
+TEST(CommandOptions, TakesTheReportLimitAndPartOptionsOfACompare)
+{
+    T_Command_Options options = Parse({"--compare",
+                                       "--ignore",
+                                       "1,2,3,4",
+                                       "--ignore",
+                                       " -5, 6 ,7,8",
+                                       "--ignore-file",
+                                       "areas.txt",
+                                       "--mask",
+                                       "m.png",
+                                       "--max-changed-pixels",
+                                       "100",
+                                       "--max-changed-share",
+                                       "0.5",
+                                       "--fail-on-missing",
+                                       "--shard",
+                                       "2/3",
+                                       "--only-changes",
+                                       "--summary-first",
+                                       "--junit",
+                                       "r.xml",
+                                       "a",
+                                       "b"});
+    ASSERT_EQ(options.Action, T_Action::Compare) << options.Error;
+    ASSERT_EQ(options.Ignore.size(), 2u);
+    EXPECT_EQ(options.Ignore[1].Left, -5); // a rectangle may start beyond the picture
+    EXPECT_EQ(options.Ignore[1].Height, 8);
+    EXPECT_EQ(options.Ignore_File, "areas.txt");
+    EXPECT_EQ(options.Mask, "m.png");
+    EXPECT_EQ(options.Max_Changed_Pixels, 100);
+    EXPECT_DOUBLE_EQ(options.Max_Changed_Share, 0.5);
+    EXPECT_TRUE(options.Fail_On_Missing && options.Only_Changes && options.Summary_First);
+    EXPECT_EQ(options.Shard, 2);
+    EXPECT_EQ(options.Shard_Count, 3);
+    EXPECT_EQ(options.Junit, "r.xml");
+    EXPECT_TRUE(Has_Acceptance_Limits(options));
+    EXPECT_FALSE(Has_Acceptance_Limits(Parse({"--compare", "--shard", "1/1", "a", "b"})));
+}
+
+TEST(CommandOptions, RefusesBadLimitsRectanglesAndPartsNamingTheValue)
+{
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--ignore", "1,2,3"}, "\"1,2,3\""},
+        {{"--ignore", "1,2,x,4"}, "\"1,2,x,4\""},
+        {{"--ignore", "1,2,-3,4"}, "width and a height of at least 1"},
+        {{"--ignore", "1,2,3,0"}, "\"1,2,3,0\""},
+        {{"--max-changed-pixels", "-1"}, "\"-1\""},
+        {{"--max-changed-pixels", "1e3"}, "\"1e3\""},
+        {{"--max-changed-share", "101"}, "\"101\""},
+        {{"--max-changed-share", "0.5%"}, "\"0.5%\""},
+        {{"--shard", "4/3"}, "\"4/3\""},
+        {{"--shard", "0/3"}, "\"0/3\""},
+        {{"--shard", "3"}, "\"3\""},
+    };
+    for (const auto& [arguments, named] : cases) {
+        std::vector<std::string> line = {"--compare"};
+        line.insert(line.end(), arguments.begin(), arguments.end());
+        line.insert(line.end(), {"a", "b"});
+        const T_Command_Options options = Parse(line);
+        EXPECT_EQ(options.Action, T_Action::Usage_Error) << arguments[1];
+        EXPECT_NE(options.Error.find(named), std::string::npos) << options.Error;
+    }
+}
+
+TEST(CommandOptions, ReportOptionsNeedCompareAndMergeStandsAlone)
+{
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--junit", "r.xml"},
+                                                      {"--ignore", "1,1,1,1"},
+                                                      {"--max-changed-share", "1"},
+                                                      {"--shard", "1/2"},
+                                                      {"--only-changes"},
+                                                      {"--fail-on-missing"}}) {
+        std::vector<std::string> line = arguments;
+        line.insert(line.end(), {"a", "b"});
+        const T_Command_Options options = Parse(line);
+        EXPECT_EQ(options.Action, T_Action::Usage_Error) << arguments[0];
+        EXPECT_EQ(options.Error, arguments[0] + " works only with --compare");
+    }
+    T_Command_Options merge = Parse({"--merge-reports", "--junit", "r.xml", "-", "1.json"});
+    EXPECT_EQ(merge.Action, T_Action::Merge) << merge.Error;
+    EXPECT_EQ(merge.Names, (Names{"-", "1.json"}));
+    EXPECT_EQ(Parse({"--merge-reports", "out.json"}).Action, T_Action::Usage_Error);
+    EXPECT_EQ(Parse({"--compare", "--merge-reports", "o", "i"}).Action, T_Action::Usage_Error);
+    EXPECT_EQ(Parse({"--merge-reports", "--compare", "o", "i"}).Action, T_Action::Usage_Error);
+    EXPECT_EQ(Parse({"--merge-reports", "--help"}).Action, T_Action::Help);
+    const std::string usage = Options_Usage_Text("varnolt");
+    for (const char* option :
+         {"--junit", "--ignore-file", "--mask", "--max-changed-pixels", "--max-changed-share",
+          "--fail-on-missing", "--shard", "--only-changes", "--summary-first", "--merge-reports"})
+        EXPECT_NE(usage.find(std::string("\n  ") + option), std::string::npos) << option;
+}

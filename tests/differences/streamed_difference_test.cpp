@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -147,6 +148,26 @@ T_Difference_Options Strict()
     return Options;
 }
 
+// Left out: the given rectangles, and with a mask the pixels of a diagonal
+// band across the picture (a shape no set of rectangles gives cheaply).
+T_Difference_Options Ignoring(std::vector<T_Ignore_Rectangle> Rectangles, int Mask_Width = 0,
+                              int Mask_Height = 0)
+{
+    T_Difference_Options Options;
+    Options.Ignore.Rectangles = std::move(Rectangles);
+    if (Mask_Width > 0) {
+        auto Mask = std::make_shared<T_Ignore_Mask>();
+        Mask->Width = Mask_Width;
+        Mask->Height = Mask_Height;
+        Mask->Ignored.resize(std::size_t(Mask_Width) * Mask_Height);
+        for (int Y = 0; Y < Mask_Height; ++Y)
+            for (int X = 0; X < Mask_Width; ++X)
+                Mask->Ignored[std::size_t(Y) * Mask_Width + X] = std::abs(X - Y) < 20;
+        Options.Ignore.Mask = Mask;
+    }
+    return Options;
+}
+
 void PrintTo(const T_Pair_Case& Case, std::ostream* Out) { *Out << Case.Name; }
 
 class StreamedDifference : public ::testing::TestWithParam<T_Pair_Case> {};
@@ -177,95 +198,158 @@ TEST_P(StreamedDifference, EqualsTheComparisonOfTheWholePictures)
 
 INSTANTIATE_TEST_SUITE_P(
     DrawnPairs, StreamedDifference,
-    ::testing::Values(
-        T_Pair_Case{"Identical", [](T_Canvas&, T_Canvas&) {}},
-        T_Pair_Case{"LineAdded",
-                    [](T_Canvas&, T_Canvas& M) { M.Line(30, 200, 280, 150, 2, Black); }},
-        T_Pair_Case{"LineRemoved",
-                    [](T_Canvas& B, T_Canvas&) { B.Line(30, 200, 280, 150, 2, Black); }},
-        T_Pair_Case{"LineRecoloured",
-                    [](T_Canvas& B, T_Canvas& M) {
-                        B.Line(30, 120, 280, 120, 4, Black);
-                        M.Line(30, 120, 280, 120, 4, Blue);
-                    }},
-        T_Pair_Case{"ShapeMovedWithinReach",
-                    [](T_Canvas& B, T_Canvas& M) {
-                        B.Fill(200, 150, 12, 3, Black);
-                        B.Fill(200, 150, 3, 14, Black);
-                        M.Fill(240, 170, 12, 3, Black);
-                        M.Fill(240, 170, 3, 14, Black);
-                    }},
-        T_Pair_Case{"ShapeMovedAcrossABandEdge",
-                    [](T_Canvas& B, T_Canvas& M) {
-                        B.Fill(100, 40, 9, 9, Black);
-                        M.Fill(110, 70, 9, 9, Black);
-                    }},
-        // Changes on the rows and columns where bands and tiles meet, and
-        // on the last row, where the context of a row runs out.
-        T_Pair_Case{"ChangesAtBandAndTileEdges",
-                    [](T_Canvas&, T_Canvas& M) {
-                        M.Line(20, 63, 290, 64.5, 1.5, Black);
-                        M.Line(127.5, 20, 128.5, 250, 1.5, Black);
-                        M.Fill(0, 259, 300, 1, Black);
-                        M.Fill(299, 0, 1, 260, Blue);
-                    }},
-        T_Pair_Case{"ModifiedLarger",
-                    [](T_Canvas&, T_Canvas& M) { M.Fill(290, 250, 40, 40, Blue); }, 300, 260, 340,
-                    300},
-        T_Pair_Case{"ModifiedNarrowerAndTaller", [](T_Canvas&, T_Canvas&) {}, 300, 260, 250, 330},
-        T_Pair_Case{"TransparentPaper",
-                    [](T_Canvas& B, T_Canvas& M) {
-                        B.Fill(50, 150, 60, 40, 0x80FF0000);
-                        M.Fill(50, 150, 60, 40, 0x40FF0000);
-                        M.Fill(150, 200, 30, 30, 0x00000000);
-                    },
-                    300, 260, 300, 260, 0x00FFFFFF},
-        // On dark paper white ink is what was added or removed: the kinds
-        // follow the paper, which is known only at the end.
-        T_Pair_Case{"DarkPaper",
-                    [](T_Canvas& B, T_Canvas& M) {
-                        B.Line(30, 220, 200, 220, 3, White);
-                        M.Line(30, 100, 200, 180, 3, White);
-                    },
-                    300, 260, 300, 260, Black},
-        T_Pair_Case{"MostlyInkedSheet",
-                    [](T_Canvas& B, T_Canvas& M) {
-                        B.Fill(20, 20, 260, 220, Blue);
-                        M.Fill(20, 20, 260, 220, Blue);
-                        M.Line(40, 40, 260, 200, 3, White);
-                    }},
-        T_Pair_Case{"StrictTolerance",
-                    [](T_Canvas&, T_Canvas& M) {
-                        M.Fill(10, 100, 280, 30, 0xFFFEFEFE);
-                        M.Line(30, 200, 280, 150, 2, Black);
-                    },
-                    300, 260, 300, 260, White, Strict()},
-        T_Pair_Case{"SmallGapAndNoMoves",
-                    [](T_Canvas& B, T_Canvas& M) {
-                        B.Fill(200, 150, 12, 12, Black);
-                        M.Fill(230, 150, 12, 12, Black);
-                    },
-                    300, 260, 300, 260, White,
-                    [] {
-                        T_Difference_Options Options;
-                        Options.Region_Gap = 2;
-                        Options.Move_Reach = 0;
-                        return Options;
-                    }()},
-        // The test of the moved stroke reads the paper over its whole box,
-        // far from any change: tiles of one colour answer for it.
-        T_Pair_Case{"LongStrokeMovedOnBlankPaper",
-                    Move_Dotted_Diagonal,
-                    700,
-                    700,
-                    700,
-                    700,
-                    White,
-                    {},
-                    false},
-        T_Pair_Case{"SmallerThanABand", [](T_Canvas&, T_Canvas& M) { M.Fill(5, 5, 3, 3, Blue); },
-                    20, 30, 20, 30}),
+    ::testing::Values(T_Pair_Case{"Identical", [](T_Canvas&, T_Canvas&) {}},
+                      T_Pair_Case{
+                          "LineAdded",
+                          [](T_Canvas&, T_Canvas& M) { M.Line(30, 200, 280, 150, 2, Black); }},
+                      T_Pair_Case{
+                          "LineRemoved",
+                          [](T_Canvas& B, T_Canvas&) { B.Line(30, 200, 280, 150, 2, Black); }},
+                      T_Pair_Case{"LineRecoloured",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Line(30, 120, 280, 120, 4, Black);
+                                      M.Line(30, 120, 280, 120, 4, Blue);
+                                  }},
+                      T_Pair_Case{"ShapeMovedWithinReach",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Fill(200, 150, 12, 3, Black);
+                                      B.Fill(200, 150, 3, 14, Black);
+                                      M.Fill(240, 170, 12, 3, Black);
+                                      M.Fill(240, 170, 3, 14, Black);
+                                  }},
+                      T_Pair_Case{"ShapeMovedAcrossABandEdge",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Fill(100, 40, 9, 9, Black);
+                                      M.Fill(110, 70, 9, 9, Black);
+                                  }},
+                      // Changes on the rows and columns where bands and tiles meet, and
+                      // on the last row, where the context of a row runs out.
+                      T_Pair_Case{"ChangesAtBandAndTileEdges",
+                                  [](T_Canvas&, T_Canvas& M) {
+                                      M.Line(20, 63, 290, 64.5, 1.5, Black);
+                                      M.Line(127.5, 20, 128.5, 250, 1.5, Black);
+                                      M.Fill(0, 259, 300, 1, Black);
+                                      M.Fill(299, 0, 1, 260, Blue);
+                                  }},
+                      T_Pair_Case{"ModifiedLarger",
+                                  [](T_Canvas&, T_Canvas& M) { M.Fill(290, 250, 40, 40, Blue); },
+                                  300, 260, 340, 300},
+                      T_Pair_Case{"ModifiedNarrowerAndTaller", [](T_Canvas&, T_Canvas&) {}, 300,
+                                  260, 250, 330},
+                      T_Pair_Case{"TransparentPaper",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Fill(50, 150, 60, 40, 0x80FF0000);
+                                      M.Fill(50, 150, 60, 40, 0x40FF0000);
+                                      M.Fill(150, 200, 30, 30, 0x00000000);
+                                  },
+                                  300, 260, 300, 260, 0x00FFFFFF},
+                      // On dark paper white ink is what was added or removed: the kinds
+                      // follow the paper, which is known only at the end.
+                      T_Pair_Case{"DarkPaper",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Line(30, 220, 200, 220, 3, White);
+                                      M.Line(30, 100, 200, 180, 3, White);
+                                  },
+                                  300, 260, 300, 260, Black},
+                      T_Pair_Case{"MostlyInkedSheet",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Fill(20, 20, 260, 220, Blue);
+                                      M.Fill(20, 20, 260, 220, Blue);
+                                      M.Line(40, 40, 260, 200, 3, White);
+                                  }},
+                      T_Pair_Case{"StrictTolerance",
+                                  [](T_Canvas&, T_Canvas& M) {
+                                      M.Fill(10, 100, 280, 30, 0xFFFEFEFE);
+                                      M.Line(30, 200, 280, 150, 2, Black);
+                                  },
+                                  300, 260, 300, 260, White, Strict()},
+                      T_Pair_Case{"SmallGapAndNoMoves",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Fill(200, 150, 12, 12, Black);
+                                      M.Fill(230, 150, 12, 12, Black);
+                                  },
+                                  300, 260, 300, 260, White,
+                                  [] {
+                                      T_Difference_Options Options;
+                                      Options.Region_Gap = 2;
+                                      Options.Move_Reach = 0;
+                                      return Options;
+                                  }()},
+                      // The test of the moved stroke reads the paper over its whole box,
+                      // far from any change: tiles of one colour answer for it.
+                      T_Pair_Case{"LongStrokeMovedOnBlankPaper",
+                                  Move_Dotted_Diagonal,
+                                  700,
+                                  700,
+                                  700,
+                                  700,
+                                  White,
+                                  {},
+                                  false},
+                      // Left-out pixels count nothing on both paths, also where a left-out
+                      // area cuts through a change, a tile or a band edge.
+                      T_Pair_Case{"ChangeInsideAnIgnoredRectangle",
+                                  [](T_Canvas&, T_Canvas& M) { M.Fill(200, 150, 20, 20, Black); },
+                                  300, 260, 300, 260, White, Ignoring({{190, 140, 40, 40}})},
+                      T_Pair_Case{"IgnoredRectanglesAcrossChangesAndTiles",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Line(30, 120, 280, 120, 4, Black);
+                                      M.Line(30, 200, 280, 150, 2, Black);
+                                      M.Fill(100, 40, 9, 9, Blue);
+                                  },
+                                  300, 260, 300, 260, White,
+                                  Ignoring({{60, 0, 70, 260}, {0, 60, 300, 8}})},
+                      T_Pair_Case{"IgnoredByAMaskAndBeyondAGrownPicture",
+                                  [](T_Canvas& B, T_Canvas& M) {
+                                      B.Line(30, 220, 200, 220, 3, Black);
+                                      M.Line(30, 100, 280, 180, 3, Black);
+                                      M.Fill(290, 250, 40, 40, Blue);
+                                  },
+                                  300, 260, 340, 300, White,
+                                  Ignoring({{300, 270, 40, 30}}, 300, 260)},
+                      T_Pair_Case{"SmallerThanABand",
+                                  [](T_Canvas&, T_Canvas& M) { M.Fill(5, 5, 3, 3, Blue); }, 20, 30,
+                                  20, 30}),
     [](const ::testing::TestParamInfo<T_Pair_Case>& Info) { return Info.param.Name; });
+
+TEST(IgnoredPixels, CountNothingWhereTheOnlyChangeLiesButCountOutside)
+{
+    T_Canvas Base(300, 260, White), Modified(300, 260, White);
+    Draw_Sheet(Base);
+    Draw_Sheet(Modified);
+    Modified.Fill(200, 150, 20, 20, Black);
+    const T_Difference Inside =
+        Compare_Pictures(Base.View(), Modified.View(), Ignoring({{195, 145, 30, 30}}));
+    EXPECT_EQ(Inside.Changed_Pixels, 0u);
+    EXPECT_TRUE(Inside.Regions.empty() && Inside.Tiles.empty());
+    // Half of the square left out: the other half is still a change.
+    const T_Difference Half =
+        Compare_Pictures(Base.View(), Modified.View(), Ignoring({{200, 150, 10, 20}}));
+    EXPECT_EQ(Half.Changed_Pixels, 200u);
+    ASSERT_EQ(Half.Regions.size(), 1u);
+    EXPECT_EQ(Half.Regions[0].Left, 210);
+    // The rectangles are in the base's pixels: with the modified picture
+    // placed 10 pixels right, the same place of the base is left out.
+    T_Difference_Options Offset = Ignoring({{140, 100, 40, 40}}); // across a wall
+
+    Offset.Offset_X = 10;
+    Modified = T_Canvas(300, 260, White);
+    Draw_Sheet(Modified);
+    const T_Difference Moved = Compare_Pictures(Base.View(), Modified.View(), Offset);
+    EXPECT_GT(Moved.Changed_Pixels, 0u);
+    std::size_t Left_Out = 0;
+    for (int Y = 100; Y < 140; ++Y)
+        for (int X = 140; X < 180; ++X)
+            Left_Out += Moved.At(X - Moved.Left, Y - Moved.Top) != T_Pixel_Change::Same;
+    EXPECT_EQ(Left_Out, 0u);
+    // ...where the same pair without the rectangle has changes.
+    const T_Difference All = Compare_Pictures(Base.View(), Modified.View(), [] {
+        T_Difference_Options Options;
+        Options.Offset_X = 10;
+        return Options;
+    }());
+    EXPECT_GT(All.Changed_Pixels, Moved.Changed_Pixels);
+}
 
 TEST(StreamedDifferenceDeclines, WhenARowSourceBreaksOrHasNoPixels)
 {

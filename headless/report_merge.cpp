@@ -1,0 +1,220 @@
+#include "report_merge.h"
+
+#include "junit_report.h"
+#include "os_platform.h"
+#include "utf8_text.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+// Options that say how a run was split or printed, not how it compared:
+// the parts may differ in them.
+const char* const Presentation_Options[] = {"shard", "jobs", "output", "only_changes"};
+
+T_Verdict Verdict_Of_Word(const QString& Word, bool& Known)
+{
+    Known = true;
+    if (Word == u"identical")
+        return T_Verdict::Identical;
+    if (Word == u"different")
+        return T_Verdict::Different;
+    if (Word == u"only_in_old")
+        return T_Verdict::Only_Old;
+    if (Word == u"only_in_new")
+        return T_Verdict::Only_New;
+    Known = Word == u"error";
+    return T_Verdict::Error;
+}
+
+// A name as the report gave it: its exact bytes when they were not UTF-8.
+std::string Name_Of(const QJsonObject& Object, const char* Key)
+{
+    const QString bytes =
+        Object.value(QString::fromLatin1(Key) + QStringLiteral("_bytes")).toString();
+    if (!bytes.isEmpty())
+        return QByteArray::fromHex(bytes.toLatin1()).toStdString();
+    return Object.value(QLatin1String(Key)).toString().toStdString();
+}
+
+T_Report_Record Record_From(const QJsonObject& Object, const std::string& Line, bool& Known)
+{
+    T_Report_Record record;
+    record.Old_Name = Name_Of(Object, "old");
+    record.New_Name = Name_Of(Object, "new");
+    record.Old_Page = Name_Of(Object, "old_page");
+    record.New_Page = Name_Of(Object, "new_page");
+    record.Result = Verdict_Of_Word(Object.value(u"result").toString(), Known);
+    // Reports without the verdict's acceptance passed only what was identical.
+    record.Accepted = Object.value(u"accepted").toBool(record.Result == T_Verdict::Identical);
+    record.Reason = Object.value(u"reason").toString().toStdString();
+    record.Error = Object.value(u"error").toString().toStdString();
+    if (Object.contains(u"changed_pixels")) {
+        record.Compared_Pixels = true;
+        record.Changed_Pixels = std::size_t(Object.value(u"changed_pixels").toDouble());
+        record.Changed_Share = Object.value(u"changed_share").toDouble();
+        record.Regions = std::size_t(Object.value(u"regions").toArray().size());
+    }
+    record.Json = Line;
+    return record;
+}
+
+QJsonObject Comparison_Options(QJsonObject Header)
+{
+    QJsonObject options = Header.value(u"options").toObject();
+    for (const char* key : Presentation_Options)
+        options.remove(QLatin1String(key));
+    return options;
+}
+
+// One report's records added to Merged, its totals checked against them.
+bool Merge_One(const std::string& Text, const std::string& Name, T_Merged_Report& Merged,
+               QJsonObject& First_Options, std::string& Error)
+{
+    std::istringstream lines(Text);
+    T_Report_Totals counted;
+    QJsonObject totals;
+    bool header = false;
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++number;
+        if (line.empty())
+            continue;
+        QJsonParseError parse;
+        const QJsonDocument document =
+            QJsonDocument::fromJson(QByteArray::fromStdString(line), &parse);
+        const QJsonObject object = document.object();
+        const std::string where = Name + ", line " + std::to_string(number) + ": ";
+        if (parse.error != QJsonParseError::NoError || !document.isObject()) {
+            Error = where + "not a JSON object";
+            return false;
+        }
+        if (object.contains(u"format")) {
+            if (object.value(u"format").toString() != u"varnolt-compare" ||
+                object.value(u"version").toInt() != 1) {
+                Error = where + "not a report of varnolt --compare --json";
+                return false;
+            }
+            const QJsonObject options = Comparison_Options(object);
+            if (Merged.Header.empty()) {
+                QJsonObject first = object;
+                QJsonObject all_options = first.value(u"options").toObject();
+                all_options.remove(u"shard");
+                first.insert(u"options", all_options);
+                Merged.Header = QJsonDocument(first).toJson(QJsonDocument::Compact).toStdString();
+                First_Options = options;
+            } else if (options != First_Options) {
+                Error = Name + " was compared with other options than the first report";
+                return false;
+            }
+            header = true;
+        } else if (object.contains(u"totals")) {
+            totals = object.value(u"totals").toObject();
+        } else {
+            bool known = true;
+            T_Report_Record record = Record_From(object, line, known);
+            if (!known) {
+                Error = where + "a pair without a known result";
+                return false;
+            }
+            counted.Count(record.Result, record.Accepted);
+            Merged.Records.push_back(std::move(record));
+        }
+    }
+    if (!header) {
+        Error = Name + " is not a report of varnolt --compare --json (no first line)";
+        return false;
+    }
+    if (totals.isEmpty()) {
+        Error = Name + " has no totals: its run did not end";
+        return false;
+    }
+    // Identical pairs a run with --only-changes left out count all the same.
+    const int left_out = totals.value(u"identical").toInt() - counted.Identical;
+    if (left_out < 0 || totals.value(u"different").toInt() != counted.Different ||
+        totals.value(u"only_in_old").toInt() != counted.Only_Old ||
+        totals.value(u"only_in_new").toInt() != counted.Only_New ||
+        totals.value(u"errors").toInt() != counted.Errors) {
+        Error = Name + ": its pairs do not add up to its totals";
+        return false;
+    }
+    for (int i = 0; i < left_out; ++i)
+        counted.Count(T_Verdict::Identical, true);
+    T_Report_Totals& sum = Merged.Totals;
+    sum.Identical += counted.Identical;
+    sum.Different += counted.Different;
+    sum.Only_Old += counted.Only_Old;
+    sum.Only_New += counted.Only_New;
+    sum.Errors += counted.Errors;
+    sum.Accepted += counted.Accepted;
+    return true;
+}
+
+} // namespace
+
+bool Merge_Reports(const std::vector<std::string>& Texts, const std::vector<std::string>& Names,
+                   T_Merged_Report& Merged, std::string& Error)
+{
+    QJsonObject first_options;
+    for (std::size_t i = 0; i < Texts.size(); ++i)
+        if (!Merge_One(Texts[i], Names[i], Merged, first_options, Error))
+            return false;
+    // One run lists the files in the order of their names' bytes, each
+    // file's pages in their order; a file's records all come from one part.
+    std::stable_sort(
+        Merged.Records.begin(), Merged.Records.end(),
+        [](const T_Report_Record& A, const T_Report_Record& B) { return File_Of(A) < File_Of(B); });
+    return true;
+}
+
+void Print_Merged_Report(std::ostream& Out, const T_Merged_Report& Merged, bool Only_Changes,
+                         bool Summary_First)
+{
+    Out << Merged.Header << "\n";
+    if (Summary_First)
+        Print_Totals(Out, Merged.Totals, true);
+    for (const T_Report_Record& record : Merged.Records)
+        if (!Only_Changes || record.Result != T_Verdict::Identical)
+            Out << record.Json << "\n";
+    if (!Summary_First)
+        Print_Totals(Out, Merged.Totals, true);
+}
+
+int Run_Merge_Reports(const T_Command_Options& Options, std::ostream& Out, std::ostream& Err)
+{
+    const std::string& target = Options.Names[0];
+    const std::vector<std::string> names(Options.Names.begin() + 1, Options.Names.end());
+    std::vector<std::string> texts(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!os::Read_File(names[i], texts[i])) {
+            Err << "varnolt: cannot read the report " << Terminal_Safe(names[i]) << "\n";
+            return 2;
+        }
+    }
+    T_Merged_Report merged;
+    std::string error;
+    if (!Merge_Reports(texts, names, merged, error)) {
+        Err << "varnolt: " << Terminal_Safe(error) << "\n";
+        return 2;
+    }
+    std::ostringstream text;
+    Print_Merged_Report(text, merged, Options.Only_Changes, Options.Summary_First);
+    if (target == "-")
+        Out << text.str() << std::flush;
+    else if (!os::Write_File_Whole(target, text.str(), error)) {
+        Err << "varnolt: cannot write " << Terminal_Safe(target) << ": " << error << "\n";
+        return 2;
+    }
+    if (!Options.Junit.empty() &&
+        !os::Write_File_Whole(Options.Junit, Junit_Xml(merged.Records, 0), error)) {
+        Err << "varnolt: cannot write " << Terminal_Safe(Options.Junit) << ": " << error << "\n";
+        return 2;
+    }
+    return merged.Totals.Exit_Code();
+}
