@@ -33,6 +33,7 @@ packages=(
   libxml2-utils                             # xmllint checks the JUnit reports against their schema
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts
+  at-spi2-core dbus python3-pyatspi         # the window read as a screen reader reads it (AT-SPI test)
   libreoffice-draw libreoffice-writer libreoffice-dev  # Visio, DXF and Word through LibreOffice
 )
 if ((windows_tests)); then

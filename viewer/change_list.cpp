@@ -1,6 +1,7 @@
 #include "change_list.h"
 
 #include "change_list_rows.h"
+#include "change_list_width.h"
 #include "change_region_colour.h"
 #include "vcs_diff_frame.h"
 
@@ -10,9 +11,13 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -34,6 +39,22 @@ public:
         if (mine.typeId() == QMetaType::QString || theirs.typeId() == QMetaType::QString)
             return mine.toString() < theirs.toString();
         return mine.toDouble() < theirs.toDouble();
+    }
+};
+
+// Rows as tall as their pictures with a margin, whatever the font: a row
+// height taken from the text alone lets the pictures of neighbouring rows
+// touch or overlap.
+class T_Thumbnail_Row_Delegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& Option, const QModelIndex& Index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(Option, Index);
+        size.setHeight(std::max(size.height(), T_Change_List::Thumbnail_Side +
+                                                   2 * T_Change_List::Thumbnail_Margin));
+        return size;
     }
 };
 
@@ -69,9 +90,10 @@ T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent) : QWidget(
     close->setToolTip(QStringLiteral("Hide the list of changes"));
     close->setAccessibleName(QStringLiteral("Hide the change list"));
     close->setAutoRaise(true);
+    // Hiding by the button is the same choice as by the action.
     connect(close, &QToolButton::clicked, this, [this] {
-        User_Chose_ = true;
-        Toggle_->setChecked(false);
+        if (Toggle_->isChecked())
+            Toggle_->trigger();
     });
     title_row->addWidget(title, 1);
     title_row->addWidget(close);
@@ -90,6 +112,7 @@ T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent) : QWidget(
     Rows_->setAllColumnsShowFocus(true);
     Rows_->setSelectionMode(QAbstractItemView::SingleSelection);
     Rows_->setIconSize(QSize(Thumbnail_Side, Thumbnail_Side));
+    Rows_->setItemDelegate(new T_Thumbnail_Row_Delegate(Rows_));
     QStringList titles;
     for (int column = 0; column < Change_Column_Count; ++column)
         titles << Change_Column_Title(T_Change_Column(column));
@@ -107,7 +130,7 @@ T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent) : QWidget(
             View_.Show_Change(Region_Of(row));
     });
 
-    setMinimumWidth(220);
+    setMinimumWidth(180);
     hide();
     View_.Add_Changes_Listener(this, [this] { Follow_View(); });
     Follow_View();
@@ -117,7 +140,13 @@ T_Change_List::~T_Change_List() = default;
 
 QSize T_Change_List::sizeHint() const
 {
-    return {Thumbnail_Side + 360, QWidget::sizeHint().height()};
+    return {Default_Change_List_Width, QWidget::sizeHint().height()};
+}
+
+void T_Change_List::Show_As_Chosen(bool Shown)
+{
+    User_Chose_ = true;
+    Toggle_->setChecked(Shown);
 }
 
 int T_Change_List::Region_Of(const QTreeWidgetItem* Row)
@@ -172,8 +201,12 @@ void T_Change_List::Fill_Rows(const T_Difference* Difference)
             row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         row->setIcon(int(T_Change_Column::Kind), Colour_Swatch(Change_Region_Colour(region.Kind)));
         if (int(index) < Thumbnail_Row_Limit) {
-            const QImage thumbnail = Change_Thumbnail(*Difference, region, base, modified,
-                                                      View_.Offset(), Thumbnail_Side);
+            // Cut at the screen's own density, so the pictures stay sharp
+            // on a high-density screen.
+            const double density = devicePixelRatioF();
+            QImage thumbnail = Change_Thumbnail(*Difference, region, base, modified, View_.Offset(),
+                                                int(std::lround(Thumbnail_Side * density)));
+            thumbnail.setDevicePixelRatio(density);
             if (!thumbnail.isNull())
                 row->setIcon(int(T_Change_Column::Number), QIcon(QPixmap::fromImage(thumbnail)));
         }

@@ -19,8 +19,10 @@ struct T_Difference;
 
 class T_Change_List : public QWidget {
 public:
-    // Side length of the rows' pictures, in screen pixels.
-    static constexpr int Thumbnail_Side = 48;
+    // Side length of the rows' pictures, in logical pixels; every row is
+    // as tall as a picture and a margin above and below it.
+    static constexpr int Thumbnail_Side = 40;
+    static constexpr int Thumbnail_Margin = 3;
 
     T_Change_List(TView_diff_frame& View, QWidget* Parent);
     ~T_Change_List() override;
@@ -29,8 +31,12 @@ public:
     // Until the user uses it, the panel opens by itself the first time the
     // pair shows changes.
     QAction* Toggle_Action() const { return Toggle_; }
+    // Shows or hides the panel as the user chose before (in an earlier
+    // window): it then no longer opens by itself.
+    void Show_As_Chosen(bool Shown);
     QTreeWidget* Rows() const { return Rows_; }
-    // Wide enough for every column of a typical row.
+    // Narrow beside the pictures: the number, kind and size of a change
+    // show, the further columns are a scroll or a wider panel away.
     QSize sizeHint() const override;
     // The line shown instead of the rows when there are none to list.
     QLabel* Empty_Line() const { return Empty_; }

@@ -29,6 +29,9 @@ T_Diff_Status_Line::T_Diff_Status_Line(QWidget* View, QVBoxLayout* Layout, const
     Status_L->setObjectName(QStringLiteral("Status_L"));
     Status_L->setContentsMargins(4, 1, 4, 1);
     Status_L->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A narrow view (the change list beside it, a large scale factor) takes
+    // the line onto a second one rather than cutting off its end.
+    Status_L->setWordWrap(true);
     Layout->addWidget(Status_L);
 }
 
@@ -73,6 +76,9 @@ void T_Diff_Status_Line::Update()
     if (QString pixel = Pixel_Status(); !pixel.isEmpty())
         parts << pixel;
     Status_L->setText(parts.join(QStringLiteral("   |   ")));
+    // The label is named "Status" for screen readers, which then read that
+    // name instead of its text; the text goes with it as its description.
+    Status_L->setAccessibleDescription(Status_L->text());
     if (On_Update)
         On_Update();
 }

@@ -31,9 +31,17 @@ void T_Picture_Drawer::Adopt_Finished_Copy()
     ++Scaled_Copies;
 }
 
-bool T_Picture_Drawer::Make_Smooth(const QSize& Drawn, std::function<void()> Ready)
+QSize T_Picture_Drawer::Device_Size(const QSize& Drawn) const
+{
+    return Density_ == 1.0 ? Drawn
+                           : QSize(int(std::lround(Drawn.width() * Density_)),
+                                   int(std::lround(Drawn.height() * Density_)));
+}
+
+bool T_Picture_Drawer::Make_Smooth(const QSize& Shown, std::function<void()> Ready)
 {
     Adopt_Finished_Copy();
+    const QSize Drawn = Device_Size(Shown);
     if (Drawn.isEmpty() || Scaled_.size() == Drawn || Drawn.width() >= Picture_.width())
         return false;
     if (Making.valid()) {
@@ -85,16 +93,24 @@ bool T_Picture_Drawer::Draw(QPainter& Painter, const QRect& Exposed, const QPoin
         Painter.drawImage(area.topLeft(), Picture_, area.translated(-Origin));
         return true;
     }
-    if (Drawn.width() < Picture_.width()) {
+    Density_ = Painter.device() ? Painter.device()->devicePixelRatioF() : 1.0;
+    const QSize device = Device_Size(Drawn);
+    if (device.width() < Picture_.width()) {
         Adopt_Finished_Copy();
         const bool big =
             std::int64_t{Picture_.width()} * Picture_.height() > Deferred_Smoothing_Pixels;
-        if (Scaled_.size() != Drawn && !big) {
-            Scaled_ = Picture_.scaled(Drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (Scaled_.size() != device && !big) {
+            Scaled_ = Picture_.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             ++Scaled_Copies;
         }
-        if (Scaled_.size() == Drawn) {
-            Painter.drawImage(area.topLeft(), Scaled_, area.translated(-Origin));
+        if (Scaled_.size() == device) {
+            // The copy's pixels are the device's: one to one on the screen.
+            const QRectF source = area.translated(-Origin);
+            Painter.drawImage(QRectF(area), Scaled_,
+                              QRectF(source.x() * device.width() / Drawn.width(),
+                                     source.y() * device.height() / Drawn.height(),
+                                     source.width() * device.width() / Drawn.width(),
+                                     source.height() * device.height() / Drawn.height()));
             return true;
         }
         Draw_Scaled_Part(Painter, area, Origin, Drawn);

@@ -18,6 +18,8 @@ class QPainter;
 // noticeable moment, so until it is ready the exposed part is reduced
 // directly (fast, without smoothing) and the copy is made on another thread
 // once the scale has settled (a window being resized, a zoom being stepped).
+// On a high-density screen the smooth copy has the screen's own pixels, so a
+// reduced picture is as sharp there as on any other screen.
 class T_Picture_Drawer {
 public:
     T_Picture_Drawer() = default;
@@ -43,10 +45,14 @@ private:
     void Adopt_Finished_Copy();
     void Draw_Scaled_Part(QPainter& Painter, const QRect& Area, const QPoint& Origin,
                           const QSize& Drawn) const;
+    // Drawn, in the device pixels of the last paint.
+    QSize Device_Size(const QSize& Drawn) const;
 
     QImage Picture_;
     QImage Scaled_;
     int Scaled_Copies = 0;
     std::future<QImage> Making;
     QSize Making_Size;
+    // Device pixels per logical pixel where the picture was last painted.
+    double Density_ = 1.0;
 };

@@ -108,6 +108,8 @@ void TView_Image_Frame::Build_Controls(const std::string& Caption,
     Caption_E->setReadOnly(true);
     // Read-only: it can be clicked to copy the name, but Tab passes it by.
     Caption_E->setFocusPolicy(Qt::ClickFocus);
+    // Its text is the file's name or title; a screen reader says what it is.
+    Caption_E->setAccessibleName(QStringLiteral("Caption"));
     QPalette caption_palette = Caption_E->palette();
     caption_palette.setColor(QPalette::Base, caption_palette.color(QPalette::Button));
     Caption_E->setPalette(caption_palette);

@@ -6,6 +6,7 @@
 #include "u_zoom.h"
 #include "view_row_controller.h"
 
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QToolBar>
 
@@ -53,6 +54,10 @@ T_Zoom_Box::T_Zoom_Box(QWidget* Parent) : QComboBox(Parent)
     Show_Zoom(1.0);
     // No completion: "20" typed must not become the "200 %" it begins.
     setCompleter(nullptr);
+    // The typing field and the list of presets are controls of their own
+    // for a screen reader, which asks each for its name.
+    lineEdit()->setAccessibleName(QStringLiteral("Zoom"));
+    view()->setAccessibleName(QStringLiteral("Zoom presets"));
     connect(this, &QComboBox::textActivated, this, [this](const QString& text) { Choose(text); });
     // Enter on text that is not in the list activates nothing by itself;
     // on a preset's text both run, and a second identical choice changes

@@ -9,6 +9,7 @@
 #include "fit_when_opened.h"
 #include "pair_drop.h"
 #include "recent_pairs.h"
+#include "remembered_view_settings.h"
 #include "vcs_diff_frame.h"
 
 #include <QApplication>
@@ -49,6 +50,7 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
     View->Add_To_Changes_Row(Change_List->Toggle_Action());
+    Remember_View_Settings(*View, *Change_List, *splitter);
     layout->addWidget(splitter);
     using T_Kind = T_Pair_Request::T_Kind;
     T_Diff_Menu_Hooks menu_hooks;
@@ -59,6 +61,7 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
         Request_Pair({T_Kind::Open, pair.Left.toStdString(), pair.Right.toStdString()});
     };
     QMenuBar* menus = Build_Diff_Menu_Bar(this, View, menu_hooks);
+    menus->setAccessibleName(QStringLiteral("Menu bar"));
     // The change list's toggle goes with the other views' commands.
     for (QAction* menu : menus->actions())
         if (menu->menu() && menu->text().remove(QLatin1Char('&')) == QStringLiteral("View"))

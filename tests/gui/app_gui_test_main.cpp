@@ -1,7 +1,28 @@
 // The application's own QApplication, so that its event handling is tested.
 #include "varnolt_application.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+namespace {
+
+// The windows remember their settings: every test starts from none, in a
+// folder of the run's own, and the user's settings are never read or
+// written.
+class T_Fresh_Settings : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Folder.path());
+        QSettings().clear();
+    }
+
+private:
+    QTemporaryDir Folder;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -10,5 +31,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     T_Varnolt_Application application(argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new T_Fresh_Settings);
     return RUN_ALL_TESTS();
 }

@@ -119,6 +119,30 @@ TEST_F(Change_List, RowsGiveKindSizePositionPixelsAndHowFarAShapeMoved)
     EXPECT_TRUE(list->Toggle_Action()->isChecked()); // opened by the changes found
 }
 
+TEST_F(Change_List, EveryRowHoldsItsPictureWithRoomAboveAndBelow)
+{
+    Open(Paper({400, 300}),
+         Paper({400, 300}, {{{20, 20, 8, 60}}, {{200, 40, 60, 60}}, {{100, 200, 5, 5}}}));
+    list->resize(300, 400);
+    list->show();
+    ASSERT_EQ(Rows().topLevelItemCount(), 3);
+    const int tallest = T_Change_List::Thumbnail_Side;
+    QRect previous;
+    for (int row = 0; row < 3; ++row) {
+        QTreeWidgetItem* item = Rows().topLevelItem(row);
+        const QRect rect = Rows().visualItemRect(item);
+        EXPECT_GE(rect.height(), tallest + 2 * T_Change_List::Thumbnail_Margin) << row;
+        EXPECT_GE(rect.top(), previous.bottom()) << "rows do not overlap";
+        previous = rect;
+        // The picture fits the row at its largest side.
+        const QSize picture =
+            item->icon(int(T_Change_Column::Number)).actualSize(QSize(tallest, tallest));
+        EXPECT_LE(picture.height(), tallest) << row;
+        EXPECT_LE(picture.width(), tallest) << row;
+    }
+    EXPECT_LE(list->sizeHint().width(), 320) << "narrow beside the pictures";
+}
+
 TEST_F(Change_List, PixelsAndSizesSortAsNumbers)
 {
     Open(Paper({400, 100}),

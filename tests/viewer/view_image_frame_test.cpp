@@ -1,4 +1,5 @@
 #include "test_support.h"
+#include "u_picture_drawer.h"
 #include "vcs_diff_pagelist_frame.h"
 #include "vcs_view_image_frame.h"
 
@@ -6,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -144,6 +146,30 @@ TEST(Image_Pane, FitModeDrawsTheScaledPictureAtTheTopLeftWithoutScrollBars)
     ASSERT_TRUE(pane.Reload_File(Make_Png(dir, "tall.png", 100, 300)));
     EXPECT_EQ(pane.Image1->Draw_Rect(), QRect(0, 0, 133, 400));
     EXPECT_EQ(pane.Image1->grab().toImage().pixelColor(132, 399), Ink);
+}
+
+TEST(Image_Pane, AReducedPictureIsSmoothedAtTheScreensOwnDensity)
+{
+    // A two-pixel line, drawn at a quarter of its size on a screen of
+    // density 2: one device pixel wide and black, not a grey logical pixel.
+    QImage picture(200, 100, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int y = 0; y < 100; ++y)
+        for (int x : {100, 101})
+            picture.setPixelColor(x, y, Qt::black);
+    T_Picture_Drawer drawer;
+    drawer.Set_Picture(picture);
+    QImage screen(100, 50, QImage::Format_RGB32);
+    screen.setDevicePixelRatio(2.0);
+    screen.fill(Qt::white);
+    {
+        QPainter painter(&screen);
+        EXPECT_TRUE(drawer.Draw(painter, QRect(0, 0, 50, 25), QPoint(), QSize(50, 25)));
+    }
+    EXPECT_EQ(drawer.Scaled_Copies_Made(), 1);
+    EXPECT_LT(screen.pixelColor(50, 20).lightness(), 40);
+    EXPECT_EQ(screen.pixelColor(48, 20), QColor(Qt::white));
+    EXPECT_EQ(screen.pixelColor(52, 20), QColor(Qt::white));
 }
 
 TEST(Image_Pane, ActualSizeScrollsALargePictureAndLeavesASmallOneAlone)
