@@ -26,11 +26,13 @@ packages=(
   desktop-file-utils appstream dpkg-dev     # checks of the installed files, the .deb
   zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt's readers for the other formats
   libpng-dev libtiff-dev                    # PNG and TIFF through their reference libraries
+  libkissfft-dev                            # the FFT behind picture alignment
   libjpeg62-turbo-dev                       # JPEG row by row, with the library behind Qt's reader
   libspng-dev libturbojpeg0-dev             # the other decoders the benchmark measures
   valgrind                                  # the format suites' run under memcheck
   libgtest-dev libgmock-dev                 # tests
   libxml2-utils                             # xmllint checks the JUnit reports against their schema
+  chromium chromium-driver python3-selenium  # the HTML report's test opens it in a real browser
   imagemagick libmagickcore-6.q16-6-extra   # the converter, with its SVG reader
   xvfb xauth x11-apps fonts-dejavu-core      # a virtual display and fonts
   at-spi2-core dbus python3-pyatspi         # the window read as a screen reader reads it (AT-SPI test)

@@ -119,7 +119,17 @@ bool Take_Option(const std::string& option, std::vector<std::string>::const_iter
         return value(options.Mask);
     else if (option == "--junit")
         return value(options.Junit);
-    else if (option == "--max-changed-pixels") {
+    else if (option == "--report")
+        return value(options.Report);
+    else if (option == "--align") {
+        std::string text;
+        if (!value(text))
+            return false;
+        if (!Parse_Align_Mode(text, options.Align)) {
+            options.Error = "--align takes shift, bands or off, not \"" + text + "\"";
+            return false;
+        }
+    } else if (option == "--max-changed-pixels") {
         std::string text;
         if (!value(text))
             return false;
@@ -181,6 +191,8 @@ std::string Compare_Only_Option(const T_Command_Options& options)
         {options.Only_Changes, "--only-changes"},
         {options.Summary_First, "--summary-first"},
         {!options.Junit.empty(), "--junit"},
+        {!options.Report.empty(), "--report"},
+        {options.Align != T_Align_Mode::Off, "--align"},
     };
     for (const auto& [is_given, name] : given)
         if (is_given)
@@ -269,7 +281,8 @@ std::string Options_Usage_Text(const std::string& Program)
            "        [--jobs N] [--json] [--junit FILE.xml] [--ignore X,Y,W,H]...\n"
            "        [--ignore-file FILE] [--mask FILE.png] [--max-changed-pixels N]\n"
            "        [--max-changed-share P] [--fail-on-missing] [--shard K/N]\n"
-           "        [--only-changes] [--summary-first] Old New\n"
+           "        [--only-changes] [--summary-first] [--report FOLDER]\n"
+           "        [--align shift|bands|off] Old New\n"
            "  " +
            Program +
            " --merge-reports [--junit FILE.xml] OUT REPORT...\n"
@@ -308,10 +321,22 @@ std::string Options_Usage_Text(const std::string& Program)
            "                            file's part fixed by a hash of its path\n"
            "  --only-changes            leave identical pairs out (the totals count them)\n"
            "  --summary-first           print the totals before the pairs\n"
+           "  --report FOLDER           also write an HTML report into FOLDER (made when\n"
+           "                            missing; an empty folder or an earlier report's):\n"
+           "                            index.html with the pairs and, of changed pairs,\n"
+           "                            their pictures; opens from the disk, no network\n"
+           "  --align shift|bands|off   lay the modified picture on the base first:\n"
+           "                            shift finds how far it moved (and, for scans,\n"
+           "                            how much it was scaled and turned); bands pairs\n"
+           "                            rows as a text diff pairs lines, so inserted or\n"
+           "                            removed content is one band; off (the default)\n"
+           "                            compares pixel with pixel. Without a clear match\n"
+           "                            the pictures are compared as they are\n"
            "  --merge-reports OUT REPORT...\n"
            "                            merge the --json reports of shards into OUT (-\n"
            "                            for the standard output), totals and exit status\n"
-           "                            recomputed\n"
+           "                            recomputed; given --report folders, merge them\n"
+           "                            into the report folder OUT\n"
            "  --git-diff PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE\n"
            "                            as git's diff driver (diff.NAME.command): the\n"
            "                            window for the pair git passes, captioned with\n"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ignore_areas.h"
+#include "picture_alignment.h"
 
 #include <string>
 #include <vector>
@@ -13,7 +14,8 @@ struct T_Command_Options {
         Help,        // print the usage and end with 0
         Version,     // print the version and end with 0
         Compare,     // compare without a window, print a summary
-        Merge,       // merge the JSON reports of shards (Names: the output, then the reports)
+        Merge,       // merge the JSON reports or report folders of shards (Names: the
+                     // output, then the reports)
         Usage_Error, // print Error and the usage to standard error, end with 2
     };
     T_Action Action = T_Action::Window;
@@ -45,6 +47,9 @@ struct T_Command_Options {
     bool Only_Changes = false;  // leave identical pairs out of the report
     bool Summary_First = false; // the totals before the pairs
     std::string Junit;          // a JUnit XML report, when asked for
+    std::string Report;         // the folder of an HTML report, when asked for
+    // Lay the modified picture on the base before comparing.
+    T_Align_Mode Align = T_Align_Mode::Off;
     // --git-diff: what git passed after it, as it was (see git_diff_arguments.h).
     bool Git_Diff = false;
     std::vector<std::string> Git_Diff_Arguments;

@@ -5,6 +5,7 @@
 #include "folder_comparison.h"
 #include "folder_files.h"
 #include "folder_shards.h"
+#include "html_report_folder.h"
 #include "ignore_mask.h"
 #include "junit_report.h"
 #include "os_platform.h"
@@ -12,16 +13,16 @@
 #include "pair_report.h"
 #include "report_records.h"
 #include "picture_limit.h"
+#include "png_file.h"
 #include "rows_in_order.h"
 #include "u_temp_files.h"
 #include "utf8_text.h"
 
-#include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 
 #include <chrono>
 #include <filesystem>
+#include <cmath>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -64,29 +65,24 @@ bool Is_Input_Or_Inside(const T_Command_Options& Options, const std::string& Pat
     return false;
 }
 
-// Writes the picture as PNG, put in place only once every byte is out: a
-// full disk leaves no partial file. The reason when it fails, empty when it
-// is written.
-std::string Save_Png(const QImage& Picture, const std::string& Path)
+// Whether a report folder would overlap what is compared: it is a name
+// compared, lies inside a folder compared, or holds a name compared (its
+// previous pictures are removed).
+bool Overlaps_An_Input(const T_Command_Options& Options, const std::string& Folder)
 {
-    // A device or a pipe is no picture file, and the name of one must never
-    // be replaced by a file.
+    if (Is_Input_Or_Inside(Options, Folder))
+        return true;
     std::error_code error;
-    const fs::file_status status = fs::symlink_status(os::Utf8_Path(Path), error);
-    if (fs::exists(status) && !fs::is_regular_file(status))
-        return "it is not a regular file";
-    // Encoded in memory first: the file's own errors (a full disk) then
-    // come from the file, in the system's words.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(Picture))
-        return writer.errorString().toStdString();
-    std::string why;
-    if (!os::Write_File_Whole(Path, png.toStdString(), why))
-        return why;
-    return {};
+    const fs::path folder = fs::weakly_canonical(os::Utf8_Path(Folder), error);
+    if (error)
+        return false;
+    for (const std::string& input : Options.Names) {
+        const fs::path source = fs::weakly_canonical(os::Utf8_Path(input), error);
+        const fs::path inside = source.lexically_relative(folder);
+        if (!error && !inside.empty() && *inside.begin() != "..")
+            return true;
+    }
+    return false;
 }
 
 using T_Clock = std::chrono::steady_clock;
@@ -99,10 +95,12 @@ double Seconds_Since(T_Clock::time_point& Mark)
     return seconds;
 }
 
-// A pair's report and the time its comparison took.
+// A pair's report, the time its comparison took and the pictures written
+// for it into an HTML report.
 struct T_Timed_Report {
     T_Pair_Report Report;
     double Seconds = 0;
+    T_Report_Pictures Pictures;
 };
 
 // What the comparison leaves out, from the options: false with the reason
@@ -125,10 +123,16 @@ public:
             Settings.Differences.Tolerance = Options.Tolerance;
         Settings.Differences.Ignore = std::move(Ignore);
         Settings.Make_Exporter = Create_Document_Exporter;
-        Settings.Keep_Modified_Picture = !Options.Output.empty();
+        Settings.Keep_Modified_Picture = !Options.Output.empty() || !Options.Report.empty();
+        Settings.Align = Options.Align;
         Settings.On_Pair = [this](const T_Compared_Pair& pair) {
-            Report(pair, Seconds_Since(Pair_Start_));
+            const double seconds = Seconds_Since(Pair_Start_);
+            Report(pair, seconds, Report_Pictures(pair, 1, ++Pictures_Of_File_));
         };
+        Html_.Old_Name = Options.Names[0];
+        Html_.New_Name = Options.Names[1];
+        Html_.Program_Version = VARNOLT_VERSION;
+        Html_.Options = Html_Options_Of(Options, T_Difference_Options{}.Tolerance);
     }
 
     // Compares one pair of files, reported under the names given (a file
@@ -142,11 +146,11 @@ public:
         Compare_Pair(Old, New, Old, New, Settings);
     }
     void Compare_Folders(const std::string& Old, const std::string& New);
-    void Report(T_Pair_Report Report, double Seconds);
+    void Report(T_Pair_Report Report, double Seconds, const T_Report_Pictures& Pictures = {});
     // Compares one file of two folders (on a worker thread), putting out
     // a report per pair of pictures or pages as each is judged.
-    void Folder_Row(const std::string& Old, const std::string& New, const std::string& Name,
-                    bool In_Old, bool In_New,
+    void Folder_Row(const std::string& Old, const std::string& New, std::size_t Row,
+                    const std::string& Name, bool In_Old, bool In_New,
                     const std::function<void(T_Timed_Report&&)>& Put) const;
     // Prints what waited for the end (the totals, and the pairs when the
     // totals go first) and writes the JUnit report.
@@ -156,6 +160,13 @@ public:
     int Exit_Code() const { return Output_Failed ? 2 : Totals_.Exit_Code(); }
 
 private:
+    // The pictures of a changed pair written into the HTML report, when
+    // one is asked for: as soon as the pair is judged, on the thread that
+    // judged it, so that no picture waits for the pairs before it.
+    T_Report_Pictures Report_Pictures(const T_Compared_Pair& Pair, std::size_t File_Number,
+                                      int Picture_Number) const;
+    void Add_Html_Entry(const T_Pair_Report& Report, const T_Acceptance& Acceptance,
+                        const T_Report_Pictures& Pictures);
     std::string Output_Name(const T_Pair_Report& Report);
     bool Write_Output(const T_Pair_Report& Report, const std::string& Name);
     bool Prepare_Output_Folder();
@@ -169,6 +180,8 @@ private:
     bool Totals_Wanted_ = false;           // a folder comparison ends with its totals
     std::string Held_;                     // the pairs' lines, when the totals go first
     std::vector<T_Report_Record> Records_; // for the JUnit report
+    T_Html_Report Html_;                   // for the HTML report
+    int Pictures_Of_File_ = 0;             // the pairs of a single pair of files so far
     const T_Clock::time_point Start_ = T_Clock::now();
     T_Clock::time_point Pair_Start_ = Start_;
     int Outputs = 0;
@@ -176,7 +189,16 @@ private:
     bool Folder_Run = false; // the output is a folder of pictures
 };
 
-void T_Headless_Run::Report(T_Pair_Report Report, double Seconds)
+T_Report_Pictures T_Headless_Run::Report_Pictures(const T_Compared_Pair& Pair,
+                                                  std::size_t File_Number, int Picture_Number) const
+{
+    if (Options_.Report.empty())
+        return {};
+    return Write_Report_Pictures(Options_.Report, Pair, Settings.Differences, File_Number,
+                                 Picture_Number);
+}
+
+void T_Headless_Run::Report(T_Pair_Report Report, double Seconds, const T_Report_Pictures& Pictures)
 {
     if (Report.Difference && !Options_.Output.empty()) {
         const std::string name = Output_Name(Report);
@@ -190,6 +212,8 @@ void T_Headless_Run::Report(T_Pair_Report Report, double Seconds)
     Totals_.Count(Report.Result, acceptance.Accepted);
     if (!Options_.Junit.empty())
         Records_.push_back(Record_Of(Report, acceptance, Seconds));
+    if (!Options_.Report.empty())
+        Add_Html_Entry(Report, acceptance, Pictures);
     if (Options_.Only_Changes && Report.Result == T_Pair_Report::T_Result::Identical)
         return;
     if (Options_.Summary_First) {
@@ -205,6 +229,25 @@ void T_Headless_Run::Report(T_Pair_Report Report, double Seconds)
     Out_.flush();
 }
 
+void T_Headless_Run::Add_Html_Entry(const T_Pair_Report& Report, const T_Acceptance& Acceptance,
+                                    const T_Report_Pictures& Pictures)
+{
+    if (!Pictures.Error.empty()) {
+        Err_ << "varnolt: " << Terminal_Safe(Pictures.Error) << "\n";
+        Output_Failed = true;
+    }
+    Html_.Totals.Count(Report.Result, Acceptance.Accepted);
+    if (Options_.Only_Changes && Report.Result == T_Pair_Report::T_Result::Identical)
+        return;
+    T_Html_Entry entry = Html_Entry_Of(Report, Acceptance);
+    if (Pictures.Written()) {
+        entry.Base = Pictures.Base;
+        entry.Modified = Pictures.Modified;
+        entry.Differences = Pictures.Differences;
+    }
+    Html_.Entries.push_back(std::move(entry));
+}
+
 void T_Headless_Run::Finish()
 {
     if (Totals_Wanted_ && Options_.Summary_First)
@@ -213,6 +256,12 @@ void T_Headless_Run::Finish()
     if (Totals_Wanted_ && !Options_.Summary_First)
         Print_Totals(Out_, Totals_, Options_.Json, Rules_.Limits);
     Out_.flush();
+    if (!Options_.Report.empty()) {
+        if (std::string why; !Write_Report_Files(Options_.Report, Html_, why)) {
+            Err_ << "varnolt: " << Terminal_Safe(why) << "\n";
+            Output_Failed = true;
+        }
+    }
     if (Options_.Junit.empty())
         return;
     T_Clock::time_point start = Start_;
@@ -284,10 +333,17 @@ bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string
         Output_Failed = true;
         return false;
     }
-    const std::string why = Save_Png(
-        Differences_Picture(Report.Modified, *Report.Difference, Settings.Differences.Offset_X,
-                            Settings.Differences.Offset_Y, Settings.Differences.Ignore),
-        Name);
+    // A picture shifted by whole pixels is drawn where it was compared.
+    int offset_x = Settings.Differences.Offset_X, offset_y = Settings.Differences.Offset_Y;
+    if (const T_Alignment* alignment = Report.Alignment.get();
+        alignment && alignment->Aligned && alignment->Mode == T_Align_Mode::Shift) {
+        offset_x = -int(std::lround(alignment->Dx));
+        offset_y = -int(std::lround(alignment->Dy));
+    }
+    const std::string why =
+        Save_Png(Differences_Picture(Report.Modified, *Report.Difference, offset_x, offset_y,
+                                     Settings.Differences.Ignore),
+                 Name);
     if (!why.empty()) {
         Err_ << "varnolt: cannot write " << Terminal_Safe(Name) << ": " << why << "\n";
         Output_Failed = true;
@@ -350,21 +406,32 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
         names.size(), unsigned(Options_.Jobs),
         [&](std::size_t row, const std::function<void(T_Timed_Report &&)>& put) {
             const std::string& name = names[row];
-            Folder_Row(Old, New, name, old_files.count(name) > 0, new_files.count(name) > 0, put);
+            Folder_Row(Old, New, row, name, old_files.count(name) > 0, new_files.count(name) > 0,
+                       put);
         },
-        [this](T_Timed_Report&& timed) { Report(std::move(timed.Report), timed.Seconds); });
+        [this](T_Timed_Report&& timed) {
+            Report(std::move(timed.Report), timed.Seconds, timed.Pictures);
+        });
 }
 
-void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New,
+void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New, std::size_t Row,
                                 const std::string& Name, bool In_Old, bool In_New,
                                 const std::function<void(T_Timed_Report&&)>& Put) const
 {
     // A report may wait for the files before it; without a picture of the
     // differences to write, it holds no decoded picture (see the settings).
+    // The HTML report's pictures are written here and let go at once.
     T_Pair_Settings settings = Folder_Row_Settings(Settings);
     T_Clock::time_point start = T_Clock::now();
+    int pictures = 0;
     settings.On_Pair = [&](const T_Compared_Pair& pair) {
-        Put(T_Timed_Report{T_Pair_Report(pair), Seconds_Since(start)});
+        T_Timed_Report timed{T_Pair_Report(pair), Seconds_Since(start),
+                             Report_Pictures(pair, Row + 1, ++pictures)};
+        if (Options_.Output.empty()) {
+            timed.Report.Base = QImage();
+            timed.Report.Modified = QImage();
+        }
+        Put(std::move(timed));
     };
     // A file on one side only goes through the pipeline too, which counts
     // its pages.
@@ -395,6 +462,16 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
     if (std::string why; !Ignore_Areas_From(Options, ignore, why)) {
         Err << "varnolt: " << Terminal_Safe(why) << "\n";
         return 2;
+    }
+    if (!Options.Report.empty()) {
+        std::string why;
+        if (Overlaps_An_Input(Options, Options.Report))
+            why = "it must not be one of the names compared, lie inside one or hold one";
+        if (!why.empty() || !Prepare_Report_Folder(Options.Report, why)) {
+            Err << "varnolt: --report " << Terminal_Safe(Options.Report) << ": "
+                << Terminal_Safe(why) << "\n";
+            return 2;
+        }
     }
     if (Options.Json)
         Print_Json_Header(Out, in_effect, T_Difference_Options{});

@@ -93,7 +93,9 @@ const char* Compared_By_Word(T_Compared_By By)
     return "none";
 }
 
-const char* Kind_Word(T_Change_Region::T_Kind Kind)
+} // namespace
+
+const char* Region_Kind_Word(T_Change_Region::T_Kind Kind)
 {
     switch (Kind) {
     case T_Change_Region::T_Kind::Added:
@@ -108,6 +110,8 @@ const char* Kind_Word(T_Change_Region::T_Kind Kind)
     return "changed";
 }
 
+namespace {
+
 // A whole file on one side only, not a page of a document on one side only.
 bool One_Sided_File(const T_Pair_Report& Report)
 {
@@ -116,7 +120,9 @@ bool One_Sided_File(const T_Pair_Report& Report)
            Report.Old_Page.empty() && Report.New_Page.empty();
 }
 
-std::string Label(const T_Pair_Report& Report)
+} // namespace
+
+std::string Pair_Label(const T_Pair_Report& Report)
 {
     std::string label = Report.Old_Name;
     if (Report.New_Name != Report.Old_Name)
@@ -127,9 +133,48 @@ std::string Label(const T_Pair_Report& Report)
     return label;
 }
 
+namespace {
+
+std::string Rect_Json(const T_Rectangle& Box)
+{
+    return "[" + std::to_string(Box.Left) + "," + std::to_string(Box.Top) + "," +
+           std::to_string(Box.Width) + "," + std::to_string(Box.Height) + "]";
+}
+
+std::string Json_Number(double Value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", Value);
+    return text;
+}
+
+// How the modified picture was laid on the base.
+void Print_Json_Alignment(std::ostream& Out, const T_Alignment& Alignment)
+{
+    Out << ",\"alignment\":{\"mode\":\"" << Align_Mode_Word(Alignment.Mode)
+        << "\",\"status\":" << Json_Text(Alignment.Status());
+    if (Alignment.Aligned && Alignment.Mode == T_Align_Mode::Shift)
+        Out << ",\"shift\":[" << Json_Number(Alignment.Dx) << "," << Json_Number(Alignment.Dy)
+            << "],\"scale\":" << Json_Number(Alignment.Scale)
+            << ",\"rotation_degrees\":" << Json_Number(Alignment.Rotation_Degrees);
+    if (Alignment.Aligned && Alignment.Mode == T_Align_Mode::Bands) {
+        Out << ",\"bands\":[";
+        for (std::size_t i = 0; i < Alignment.Bands.size(); ++i) {
+            const T_Row_Band& band = Alignment.Bands[i];
+            Out << (i ? "," : "") << "{\"kind\":\""
+                << (band.Kind == T_Row_Band::T_Kind::Added ? "added" : "removed") << "\",\"rows\":["
+                << band.From << "," << band.To << "]}";
+        }
+        Out << "]";
+    }
+    Out << ",\"summary\":" << Json_Text(Alignment.Summary()) << "}";
+}
+
 void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
 {
     const T_Difference& difference = *Report.Difference;
+    if (Report.Alignment)
+        Print_Json_Alignment(Out, *Report.Alignment);
     char share[32];
     std::snprintf(share, sizeof share, "%.6f", difference.Changed_Share());
     Out << ",\"old_size\":[" << Report.Old_Width << "," << Report.Old_Height << "]"
@@ -139,12 +184,18 @@ void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
         << ",\"regions\":[";
     for (std::size_t i = 0; i < difference.Regions.size(); ++i) {
         const T_Change_Region& region = difference.Regions[i];
-        Out << (i ? "," : "") << "{\"kind\":\"" << Kind_Word(region.Kind)
+        Out << (i ? "," : "") << "{\"kind\":\"" << Region_Kind_Word(region.Kind)
             << "\",\"x\":" << region.Left + difference.Left
             << ",\"y\":" << region.Top + difference.Top << ",\"width\":" << region.Width
             << ",\"height\":" << region.Height << ",\"pixels\":" << region.Pixels;
         if (region.Kind == T_Change_Region::T_Kind::Moved)
             Out << ",\"dx\":" << region.Dx << ",\"dy\":" << region.Dy;
+        if (Report.Alignment) {
+            const T_Rectangle in_base{region.Left + difference.Left, region.Top + difference.Top,
+                                      region.Width, region.Height};
+            Out << ",\"old_rect\":" << Rect_Json(in_base)
+                << ",\"new_rect\":" << Rect_Json(Report.Alignment->To_Modified(in_base));
+        }
         Out << "}";
     }
     Out << "]";
@@ -231,6 +282,8 @@ void Print_Json_Limits(std::ostream& Out, const T_Command_Options& Options)
         Out << ",\"shard\":\"" << Options.Shard << "/" << Options.Shard_Count << "\"";
     if (Options.Only_Changes)
         Out << ",\"only_changes\":true";
+    if (Options.Align != T_Align_Mode::Off)
+        Out << ",\"align\":\"" << Align_Mode_Word(Options.Align) << "\"";
 }
 
 } // namespace
@@ -272,7 +325,7 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
         return;
     }
     // Names may hold line feeds or escape sequences: one line, no effect.
-    Out << Terminal_Safe(Label(Report)) << ": ";
+    Out << Terminal_Safe(Pair_Label(Report)) << ": ";
     const T_Difference* difference = Report.Difference.get();
     if (Report.Moved && Report.Result != T_Pair_Report::T_Result::Error &&
         (!difference || difference->Changed_Pixels == 0)) {
@@ -298,6 +351,8 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
     } else {
         Out << Result_Word(Report.Result, false);
     }
+    if (Report.Alignment && Report.Result != T_Pair_Report::T_Result::Error)
+        Out << "; " << Report.Alignment->Summary();
     if (Show_Acceptance && Report.Result != T_Pair_Report::T_Result::Identical &&
         Report.Result != T_Pair_Report::T_Result::Error)
         Out << (Acceptance.Accepted ? "; accepted (" : "; not accepted (") << Acceptance.Reason

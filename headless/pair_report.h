@@ -22,6 +22,13 @@ struct T_Report_Totals {
     int Exit_Code() const;
 };
 
+// The pair's name as its line gives it: the file, the new file's name
+// when it differs, and of a page pair "(page OLD / NEW)".
+std::string Pair_Label(const T_Pair_Report& Report);
+
+// A change region's kind: added, removed, moved or changed.
+const char* Region_Kind_Word(T_Change_Region::T_Kind Kind);
+
 // With Show_Acceptance (limits were given) the line says whether the pair
 // passed; JSON always does.
 void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,

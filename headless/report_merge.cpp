@@ -1,5 +1,6 @@
 #include "report_merge.h"
 
+#include "html_report_merge.h"
 #include "junit_report.h"
 #include "os_platform.h"
 #include "utf8_text.h"
@@ -190,6 +191,8 @@ int Run_Merge_Reports(const T_Command_Options& Options, std::ostream& Out, std::
 {
     const std::string& target = Options.Names[0];
     const std::vector<std::string> names(Options.Names.begin() + 1, Options.Names.end());
+    if (Are_Report_Folders(names))
+        return Run_Merge_Report_Folders(Options, Err);
     std::vector<std::string> texts(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (!os::Read_File(names[i], texts[i])) {

@@ -32,6 +32,14 @@ T_Difference Compare_Decoded_Pictures(const QImage& Base, const QImage& Modified
     return Compare_Pictures(Pixels_Of(base), Pixels_Of(modified), Options, Cancel);
 }
 
+T_Aligned_Difference Compare_Decoded_Aligned(const QImage& Base, const QImage& Modified,
+                                             T_Align_Mode Mode, const T_Difference_Options& Options,
+                                             const std::atomic<bool>* Cancel)
+{
+    const QImage base = As_32_Bit(Base), modified = As_32_Bit(Modified);
+    return Compare_Aligned(Pixels_Of(base), Pixels_Of(modified), Mode, Options, Cancel);
+}
+
 bool Is_One_Colour(const QImage& Picture)
 {
     if (Picture.isNull())

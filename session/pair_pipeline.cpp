@@ -107,8 +107,15 @@ public:
                 !mismatch.empty()) {
                 Pair.Difference.reset();
                 Pair.Modified = QImage();
+                Pair.Base = QImage();
                 Pair = Failed(Pair, Pair.Old_Name + ": " + mismatch);
             }
+        }
+        // Pages are decoded whole; without a use for them their pictures
+        // go here, not with the report of the page.
+        if (!Settings_.Keep_Modified_Picture) {
+            Pair.Modified = QImage();
+            Pair.Base = QImage();
         }
         Outcome.Add(Pair);
         if (Settings_.On_Pair)
@@ -166,7 +173,8 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
     case dk_Image:
     case dk_Convert:
         Compared_By_ = T_Compared_By::Pixels;
-        if (kind == dk_Image && !Settings_.Keep_Modified_Picture && Compare_While_Read(Old, New))
+        if (kind == dk_Image && !Settings_.Keep_Modified_Picture &&
+            Settings_.Align == T_Align_Mode::Off && Compare_While_Read(Old, New))
             return;
         return Compare_Pictures(Readable_Name(Old), Readable_Name(New));
     case dk_Paged:
@@ -237,11 +245,9 @@ void T_Pair_Run::Compare_Pictures(const std::string& Old, const std::string& New
         return;
     }
     T_Compared_Pair pair = Compare_Shown_Pictures(session.Left_Display, session.Right_Display, New,
-                                                  Settings_.Differences, Names_);
-    // Read whole all the same (a kind not read row by row): the picture is
-    // let go here, not kept by whoever waits for the report.
-    if (!Settings_.Keep_Modified_Picture)
-        pair.Modified = QImage();
+                                                  Settings_.Differences, Names_, Settings_.Align);
+    // Read whole all the same (a kind not read row by row): Judge lets the
+    // pictures go unless they are kept.
     Judge(pair);
 }
 
@@ -328,8 +334,8 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         }
         pair.Old_Content = old_pages[page].Content;
         pair.New_Content = new_pages[other].Content;
-        pair =
-            Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences, pair);
+        pair = Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences,
+                                      pair, Settings_.Align);
         // A sheet put elsewhere changes the document, however alike it looks.
         if (pair.Moved && pair.Result == T_Verdict::Identical)
             pair.Result = T_Verdict::Different;
@@ -350,7 +356,8 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
 
 T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                        const std::string& New_Display, const std::string& New_File,
-                                       const T_Difference_Options& Options, T_Compared_Pair Pair)
+                                       const T_Difference_Options& Options, T_Compared_Pair Pair,
+                                       T_Align_Mode Align)
 {
     // Both pictures decode at the same time, on two cores.
     auto old_decoding = std::async(std::launch::async,
@@ -372,8 +379,16 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
     if (std::string blank = Blank_Page_Error(Pair, old_picture.Image, new_picture.Image);
         !blank.empty())
         return Failed(Pair, blank);
-    auto difference = std::make_shared<const T_Difference>(
-        Compare_Decoded_Pictures(old_picture.Image, new_picture.Image, Options));
+    std::shared_ptr<const T_Difference> difference;
+    if (Align == T_Align_Mode::Off) {
+        difference = std::make_shared<const T_Difference>(
+            Compare_Decoded_Pictures(old_picture.Image, new_picture.Image, Options));
+    } else {
+        T_Aligned_Difference aligned =
+            Compare_Decoded_Aligned(old_picture.Image, new_picture.Image, Align, Options);
+        difference = std::make_shared<const T_Difference>(std::move(aligned.Difference));
+        Pair.Alignment = std::make_shared<const T_Alignment>(std::move(aligned.Alignment));
+    }
     Pair.Old_Width = old_picture.Image.width();
     Pair.Old_Height = old_picture.Image.height();
     Pair.New_Width = new_picture.Image.width();
@@ -381,6 +396,7 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
     Pair.Result = Verdict_Of(*difference);
     Pair.Difference = std::move(difference);
     Pair.Modified = new_picture.Image;
+    Pair.Base = old_picture.Image;
     return Pair;
 }
 

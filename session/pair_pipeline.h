@@ -5,6 +5,7 @@
 // compared.
 #pragma once
 
+#include "picture_alignment.h"
 #include "picture_difference.h"
 #include "u_diff_session.h"
 
@@ -48,6 +49,10 @@ struct T_Compared_Pair {
     int Pages = 0;
     // When pictures were compared.
     std::shared_ptr<const T_Difference> Difference;
+    QImage Base; // the base picture, for a report that shows both
+    // How the modified picture was laid on the base before the comparison,
+    // when alignment was asked for (the regions are in the base's pixels).
+    std::shared_ptr<const T_Alignment> Alignment;
     QImage Modified;   // the modified picture, for a picture of the differences
     std::string Error; // one line
     // Where its picture of the differences was written, when one was asked for.
@@ -76,13 +81,16 @@ struct T_Pair_Settings {
     // compared by their bytes; otherwise they are an error.
     bool Bytes_Otherwise = false;
     T_Exporter_Factory Make_Exporter;
-    // Pairs of pictures keep the modified picture (for a picture of the
-    // differences). Without it, two PNG or JPEG files are compared while they
-    // are read, in the memory of a few rows, and no pair holds its picture.
+    // Pairs of pictures keep their two pictures (for a picture of the
+    // differences, a report that shows them). Without it, two PNG or JPEG files are compared while
+    // they are read, in the memory of a few rows, and no pair holds its picture.
     bool Keep_Modified_Picture = true;
     // Several pairs compared at once each read their two files on one
     // thread, so that N pairs take N cores; a lone pair reads them on two.
     bool One_Thread_Per_Pair = false;
+    // Lay the modified picture on the base before comparing (whole pictures
+    // are needed, so pairs are then never compared while they are read).
+    T_Align_Mode Align = T_Align_Mode::Off;
     // Called with each pair of pictures, page or one-sided file as it is
     // judged (documents have several).
     std::function<void(const T_Compared_Pair&)> On_Pair;
@@ -104,7 +112,8 @@ T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
 // Sets the sizes, the modified picture and the differences, or Error.
 T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                        const std::string& New_Display, const std::string& New_File,
-                                       const T_Difference_Options& Options, T_Compared_Pair Names);
+                                       const T_Difference_Options& Options, T_Compared_Pair Names,
+                                       T_Align_Mode Align = T_Align_Mode::Off);
 
 // Why a pair of page pictures cannot be judged: a page whose source holds
 // something to draw came out as one flat colour. Empty when both were drawn.

@@ -1,0 +1,88 @@
+#include "resampled_changes.h"
+
+#include "band_comparison.h"
+#include "change_regions.h"
+#include "ink_grid.h"
+#include "pixel_comparison.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace differences {
+
+namespace {
+
+int Brightness_At(const T_Pixels& Picture, int X, int Y)
+{
+    std::uint32_t Colour;
+    std::memcpy(&Colour, Picture.Data + Picture.Stride * Y + std::ptrdiff_t{X} * 4, 4);
+    return 255 - Ink_Level(Colour, 255);
+}
+
+// Whether the base pixel's brightness is one the modified picture shows
+// within a pixel of where the pixel maps.
+bool Explained_By_Resampling(const T_Pixels& Base, const T_Pixels& Modified,
+                             const T_Similarity& Transform, int X, int Y, int Slack)
+{
+    if (X < 0 || Y < 0 || X >= Base.Width || Y >= Base.Height)
+        return false;
+    double To_X, To_Y;
+    Transform.Apply(X, Y, To_X, To_Y);
+    const int Left = int(std::floor(To_X)) - 1, Top = int(std::floor(To_Y)) - 1;
+    if (Left < 0 || Top < 0 || Left + 3 >= Modified.Width || Top + 3 >= Modified.Height)
+        return false;
+    int Darkest = 255, Brightest = 0;
+    for (int Dy = 0; Dy < 4; ++Dy)
+        for (int Dx = 0; Dx < 4; ++Dx) {
+            const int Level = Brightness_At(Modified, Left + Dx, Top + Dy);
+            Darkest = std::min(Darkest, Level);
+            Brightest = std::max(Brightest, Level);
+        }
+    const int Level = Brightness_At(Base, X, Y);
+    return Level >= Darkest - Slack && Level <= Brightest + Slack;
+}
+
+} // namespace
+
+void Forgive_Resampling(const T_Pixels& Base, const T_Pixels& Modified, const T_Pixels& Aligned,
+                        const T_Similarity& Transform, const T_Difference_Options& Options,
+                        T_Difference& Difference)
+{
+    // The tolerance's colour distance as a step of brightness.
+    const int Slack = int(std::sqrt(Max_Delta_For(Options.Tolerance)));
+    constexpr int Side = T_Change_Tile::Side;
+    std::vector<T_Change_Tile> Kept;
+    for (T_Change_Tile& Tile : Difference.Tiles) {
+        bool Any = false;
+        for (int Row = 0; Row < Side; ++Row)
+            for (int Column = 0; Column < Side; ++Column) {
+                std::uint8_t& Change = Tile.Changes[std::size_t(Row) * Side + std::size_t(Column)];
+                if ((Change & 3u) == 0)
+                    continue;
+                const int X = Difference.Left + Tile.Left + Column;
+                const int Y = Difference.Top + Tile.Top + Row;
+                if (Explained_By_Resampling(Base, Modified, Transform, X, Y, Slack)) {
+                    Change = 0;
+                    --Difference.Changed_Pixels;
+                } else {
+                    Any = true;
+                }
+            }
+        if (Any)
+            Kept.push_back(std::move(Tile));
+    }
+    Difference.Tiles = std::move(Kept);
+    Difference.Regions.clear();
+    const T_Comparison_Rules Rules = Comparison_Rules_For(Options, false);
+    const T_Placed_Picture Placed_Base = Place_Picture(Base, -Difference.Left, -Difference.Top);
+    const T_Placed_Picture Placed_Aligned =
+        Place_Picture(Aligned, -Difference.Left, -Difference.Top);
+    if (!Find_Regions(Difference.Tiles, Options.Region_Gap, nullptr, Difference.Regions) ||
+        !Find_Moved_Shapes(T_Picture_Ink(Placed_Base, Rules.Max_Delta),
+                           T_Picture_Ink(Placed_Aligned, Rules.Max_Delta),
+                           std::max(Options.Move_Reach, 0), nullptr, Difference.Regions))
+        Difference.Complete = false;
+}
+
+} // namespace differences

@@ -1,0 +1,21 @@
+// A picture redrawn onto another's pixel grid (turned, scaled or moved by a
+// fraction of a pixel) has every line's edge blended anew: a pixel of the
+// base that shows what the modified picture shows within one pixel of
+// where it maps is no change. Internal to the difference engine.
+#pragma once
+
+#include "global_alignment.h"
+#include "picture_difference.h"
+
+namespace differences {
+
+// Clears the changed pixels of `Difference` (compared against the redrawn
+// picture) whose base brightness lies within the range of brightness of the
+// modified picture's pixels around where `Transform` maps them, widened by
+// the tolerance; then groups what is left into regions again, with `Aligned`
+// (the redrawn picture) for moved shapes.
+void Forgive_Resampling(const T_Pixels& Base, const T_Pixels& Modified, const T_Pixels& Aligned,
+                        const T_Similarity& Transform, const T_Difference_Options& Options,
+                        T_Difference& Difference);
+
+} // namespace differences

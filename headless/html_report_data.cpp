@@ -1,0 +1,257 @@
+#include "html_report_data.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace {
+
+QString Text(const std::string& Value) { return QString::fromStdString(Value); }
+
+std::string Text(const QJsonValue& Value) { return Value.toString().toStdString(); }
+
+T_Verdict Verdict_From_Word(const QString& Word, bool& Known)
+{
+    Known = true;
+    for (T_Verdict verdict : {T_Verdict::Identical, T_Verdict::Different, T_Verdict::Only_Old,
+                              T_Verdict::Only_New, T_Verdict::Error})
+        if (Word == QLatin1String(Html_Verdict_Word(verdict)))
+            return verdict;
+    Known = false;
+    return T_Verdict::Error;
+}
+
+QJsonObject Picture_Json(const T_Html_Picture& Picture)
+{
+    return {{QStringLiteral("file"), Text(Picture.File)},
+            {QStringLiteral("x"), Picture.X},
+            {QStringLiteral("y"), Picture.Y},
+            {QStringLiteral("width"), Picture.Width},
+            {QStringLiteral("height"), Picture.Height}};
+}
+
+T_Html_Picture Picture_From(const QJsonObject& Object)
+{
+    return {Text(Object.value(u"file")), Object.value(u"x").toInt(), Object.value(u"y").toInt(),
+            Object.value(u"width").toInt(), Object.value(u"height").toInt()};
+}
+
+QJsonObject Entry_Json(const T_Html_Entry& Entry)
+{
+    QJsonObject object{{QStringLiteral("name"), Text(Entry.Name)},
+                       {QStringLiteral("file"), Text(Entry.File)},
+                       {QStringLiteral("result"), QLatin1String(Html_Verdict_Word(Entry.Result))},
+                       {QStringLiteral("accepted"), Entry.Accepted},
+                       {QStringLiteral("reason"), Text(Entry.Reason)}};
+    if (!Entry.Error.empty())
+        object.insert(u"error", Text(Entry.Error));
+    if (Entry.Compared_Pixels) {
+        object.insert(u"changed_pixels", double(Entry.Changed_Pixels));
+        object.insert(u"changed_share", Entry.Changed_Share);
+        QJsonArray regions;
+        for (const T_Html_Region& region : Entry.Regions)
+            regions.append(QJsonObject{{QStringLiteral("kind"), Text(region.Kind)},
+                                       {QStringLiteral("x"), region.X},
+                                       {QStringLiteral("y"), region.Y},
+                                       {QStringLiteral("width"), region.Width},
+                                       {QStringLiteral("height"), region.Height},
+                                       {QStringLiteral("pixels"), double(region.Pixels)}});
+        object.insert(u"regions", regions);
+    }
+    if (Entry.Has_Pictures())
+        object.insert(
+            u"pictures",
+            QJsonObject{{QStringLiteral("left"), Entry.Left},
+                        {QStringLiteral("top"), Entry.Top},
+                        {QStringLiteral("base"), Picture_Json(Entry.Base)},
+                        {QStringLiteral("modified"), Picture_Json(Entry.Modified)},
+                        {QStringLiteral("differences"), Picture_Json(Entry.Differences)}});
+    return object;
+}
+
+bool Entry_From(const QJsonObject& Object, T_Html_Entry& Entry)
+{
+    bool known = false;
+    Entry.Name = Text(Object.value(u"name"));
+    Entry.File = Text(Object.value(u"file"));
+    Entry.Result = Verdict_From_Word(Object.value(u"result").toString(), known);
+    Entry.Accepted = Object.value(u"accepted").toBool();
+    Entry.Reason = Text(Object.value(u"reason"));
+    Entry.Error = Text(Object.value(u"error"));
+    Entry.Compared_Pixels = Object.contains(u"changed_pixels");
+    Entry.Changed_Pixels = std::size_t(Object.value(u"changed_pixels").toDouble());
+    Entry.Changed_Share = Object.value(u"changed_share").toDouble();
+    for (const QJsonValue& value : Object.value(u"regions").toArray()) {
+        const QJsonObject region = value.toObject();
+        Entry.Regions.push_back({Text(region.value(u"kind")), region.value(u"x").toInt(),
+                                 region.value(u"y").toInt(), region.value(u"width").toInt(),
+                                 region.value(u"height").toInt(),
+                                 std::size_t(region.value(u"pixels").toDouble())});
+    }
+    const QJsonObject pictures = Object.value(u"pictures").toObject();
+    Entry.Left = pictures.value(u"left").toInt();
+    Entry.Top = pictures.value(u"top").toInt();
+    Entry.Base = Picture_From(pictures.value(u"base").toObject());
+    Entry.Modified = Picture_From(pictures.value(u"modified").toObject());
+    Entry.Differences = Picture_From(pictures.value(u"differences").toObject());
+    return known && !Entry.Name.empty();
+}
+
+std::string Percent(double Share)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g %%", Share);
+    return text;
+}
+
+std::string Ignore_Areas_Text(const T_Command_Options& Options)
+{
+    std::string text;
+    const auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+    for (const T_Ignore_Rectangle& box : Options.Ignore)
+        add(std::to_string(box.Left) + "," + std::to_string(box.Top) + " " +
+            std::to_string(box.Width) + " x " + std::to_string(box.Height));
+    if (!Options.Ignore_File.empty())
+        add("file " + Options.Ignore_File);
+    if (!Options.Mask.empty())
+        add("mask " + Options.Mask);
+    return text.empty() ? "none" : text;
+}
+
+std::string Thresholds_Text(const T_Command_Options& Options)
+{
+    if (!Has_Acceptance_Limits(Options))
+        return "none (only identical pairs pass)";
+    std::string text;
+    const auto add = [&](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
+    if (Options.Max_Changed_Pixels >= 0)
+        add("at most " + Grouped(std::size_t(Options.Max_Changed_Pixels)) + " changed pixels");
+    if (Options.Max_Changed_Share >= 0)
+        add("at most " + Percent(Options.Max_Changed_Share) + " changed");
+    add(Options.Fail_On_Missing ? "files on one side only fail" : "files on one side only pass");
+    return text;
+}
+
+} // namespace
+
+const char* Html_Verdict_Word(T_Verdict Verdict)
+{
+    switch (Verdict) {
+    case T_Verdict::Identical:
+        return "identical";
+    case T_Verdict::Different:
+        return "different";
+    case T_Verdict::Only_Old:
+        return "only_old";
+    case T_Verdict::Only_New:
+        return "only_new";
+    case T_Verdict::Error:
+        break;
+    }
+    return "error";
+}
+
+T_Html_Entry Html_Entry_Of(const T_Compared_Pair& Pair, const T_Acceptance& Acceptance)
+{
+    T_Html_Entry entry;
+    entry.Name = Pair_Label(Pair);
+    entry.File =
+        Pair.Result == T_Verdict::Only_Old && Pair.Old_Page.empty() && Pair.New_Page.empty()
+            ? Pair.Old_Name
+            : Pair.New_Name;
+    entry.Result = Pair.Result;
+    entry.Accepted = Acceptance.Accepted;
+    entry.Reason = Acceptance.Reason;
+    entry.Error = Pair.Error;
+    if (const T_Difference* difference = Pair.Difference.get()) {
+        entry.Compared_Pixels = true;
+        entry.Changed_Pixels = difference->Changed_Pixels;
+        entry.Changed_Share = difference->Changed_Share();
+        entry.Left = difference->Left;
+        entry.Top = difference->Top;
+        for (const T_Change_Region& region : difference->Regions)
+            entry.Regions.push_back({Region_Kind_Word(region.Kind), region.Left + difference->Left,
+                                     region.Top + difference->Top, region.Width, region.Height,
+                                     region.Pixels});
+    }
+    return entry;
+}
+
+std::vector<std::pair<std::string, std::string>> Html_Options_Of(const T_Command_Options& Options,
+                                                                 int Default_Tolerance)
+{
+    std::vector<std::pair<std::string, std::string>> shown = {
+        {"Tolerance",
+         std::to_string(Options.Tolerance >= 0 ? Options.Tolerance : Default_Tolerance)},
+        {"Anti-aliasing", Options.Ignore_Antialiasing ? "ignored" : "counted as a change"},
+        {"Ignore areas", Ignore_Areas_Text(Options)},
+        {"Thresholds", Thresholds_Text(Options)},
+    };
+    if (Options.Only_Changes)
+        shown.emplace_back("Listed", "changed pairs only");
+    if (Options.Shard_Count > 0)
+        shown.emplace_back("Shard", std::to_string(Options.Shard) + " of " +
+                                        std::to_string(Options.Shard_Count));
+    return shown;
+}
+
+std::string Html_Report_Json(const T_Html_Report& Report)
+{
+    QJsonArray options, entries;
+    for (const auto& [label, value] : Report.Options)
+        options.append(QJsonArray{Text(label), Text(value)});
+    for (const T_Html_Entry& entry : Report.Entries)
+        entries.append(Entry_Json(entry));
+    const T_Report_Totals& totals = Report.Totals;
+    const QJsonObject object{
+        {QStringLiteral("format"), QStringLiteral("varnolt-report")},
+        {QStringLiteral("version"), 1},
+        {QStringLiteral("program_version"), Text(Report.Program_Version)},
+        {QStringLiteral("old"), Text(Report.Old_Name)},
+        {QStringLiteral("new"), Text(Report.New_Name)},
+        {QStringLiteral("options"), options},
+        {QStringLiteral("totals"), QJsonObject{{QStringLiteral("identical"), totals.Identical},
+                                               {QStringLiteral("different"), totals.Different},
+                                               {QStringLiteral("only_old"), totals.Only_Old},
+                                               {QStringLiteral("only_new"), totals.Only_New},
+                                               {QStringLiteral("errors"), totals.Errors},
+                                               {QStringLiteral("accepted"), totals.Accepted}}},
+        {QStringLiteral("pairs"), entries}};
+    return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+bool Html_Report_From_Json(const std::string& Text_, T_Html_Report& Report, std::string& Error)
+{
+    QJsonParseError parse;
+    const QJsonObject object =
+        QJsonDocument::fromJson(QByteArray::fromStdString(Text_), &parse).object();
+    if (parse.error != QJsonParseError::NoError ||
+        object.value(u"format").toString() != u"varnolt-report" ||
+        object.value(u"version").toInt() != 1) {
+        Error = "it is not a report of this program";
+        return false;
+    }
+    Report.Program_Version = Text(object.value(u"program_version"));
+    Report.Old_Name = Text(object.value(u"old"));
+    Report.New_Name = Text(object.value(u"new"));
+    for (const QJsonValue& option : object.value(u"options").toArray())
+        Report.Options.emplace_back(Text(option.toArray().at(0)), Text(option.toArray().at(1)));
+    const QJsonObject totals = object.value(u"totals").toObject();
+    Report.Totals.Identical = totals.value(u"identical").toInt();
+    Report.Totals.Different = totals.value(u"different").toInt();
+    Report.Totals.Only_Old = totals.value(u"only_old").toInt();
+    Report.Totals.Only_New = totals.value(u"only_new").toInt();
+    Report.Totals.Errors = totals.value(u"errors").toInt();
+    Report.Totals.Accepted = totals.value(u"accepted").toInt();
+    for (const QJsonValue& value : object.value(u"pairs").toArray()) {
+        T_Html_Entry entry;
+        if (!Entry_From(value.toObject(), entry)) {
+            Error = "a pair of it has no name or an unknown verdict";
+            return false;
+        }
+        Report.Entries.push_back(std::move(entry));
+    }
+    return true;
+}

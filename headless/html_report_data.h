@@ -1,0 +1,69 @@
+// What an HTML report shows, as data: the run's names and options, its
+// totals, and one entry per pair with the pictures written for it. A report
+// folder keeps it as report.json beside index.html, so that the reports of
+// a folder pair's parts can be merged into one.
+#pragma once
+
+#include "pair_pipeline.h"
+#include "pair_report.h"
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct T_Html_Region {
+    std::string Kind;                        // added, removed, moved, changed
+    int X = 0, Y = 0, Width = 0, Height = 0; // in the base picture's pixels
+    std::size_t Pixels = 0;
+};
+
+// A picture of a pair in the report folder: its file (relative to the
+// folder) and where it stands on the differences picture's area.
+struct T_Html_Picture {
+    std::string File;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+};
+
+struct T_Html_Entry {
+    std::string Name; // "file", or "file (page N / M)" for a page pair
+    std::string File; // the file it belongs to, the order of a merged report
+    T_Verdict Result = T_Verdict::Identical;
+    bool Accepted = true;
+    std::string Reason;
+    std::string Error;
+    bool Compared_Pixels = false;
+    std::size_t Changed_Pixels = 0;
+    double Changed_Share = 0; // 0..1
+    std::vector<T_Html_Region> Regions;
+    // The differences picture's area starts at (Left, Top) of the base.
+    int Left = 0, Top = 0;
+    // Written for a changed pair of pictures only; Differences spans the
+    // whole area.
+    T_Html_Picture Base, Modified, Differences;
+    bool Has_Pictures() const { return !Differences.File.empty(); }
+};
+
+struct T_Html_Report {
+    std::string Old_Name, New_Name;
+    std::string Program_Version;
+    // What the comparison ran with, as label and value, in showing order.
+    std::vector<std::pair<std::string, std::string>> Options;
+    T_Report_Totals Totals;
+    std::vector<T_Html_Entry> Entries;
+};
+
+// An entry of a judged pair; the pictures are added by whoever wrote them.
+T_Html_Entry Html_Entry_Of(const T_Compared_Pair& Pair, const T_Acceptance& Acceptance);
+
+// The options shown in the summary, as the run had them in effect.
+std::vector<std::pair<std::string, std::string>> Html_Options_Of(const T_Command_Options& Options,
+                                                                 int Default_Tolerance);
+
+// report.json's text, and back: false with the reason when the text is not
+// such a report.
+std::string Html_Report_Json(const T_Html_Report& Report);
+bool Html_Report_From_Json(const std::string& Text, T_Html_Report& Report, std::string& Error);
+
+// The word of a verdict as the report's data and its filter name it.
+const char* Html_Verdict_Word(T_Verdict Verdict);

@@ -1,0 +1,215 @@
+#include "html_report_folder.h"
+
+#include "differences_picture.h"
+#include "html_report_page.h"
+#include "os_platform.h"
+#include "picture_limit.h"
+#include "png_file.h"
+
+#include <cctype>
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const Picture_Roles[] = {"base", "modified", "differences"};
+
+bool All_Digits(const std::string& Text)
+{
+    if (Text.empty())
+        return false;
+    for (char c : Text)
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+// Whether a file directly in the folder is one a report writes.
+bool Is_Report_File(const fs::path& Name)
+{
+    return Name == Report_Page_File || Name == Report_Data_File;
+}
+
+// The previous report's pictures, or false with the first entry that is
+// not one (then nothing is removed).
+bool Previous_Pictures(const fs::path& Pictures, std::vector<fs::path>& Found, std::string& Foreign)
+{
+    std::error_code error;
+    for (fs::directory_iterator at(Pictures, error), end; !error && at != end;
+         at.increment(error)) {
+        const std::string name = os::Utf8_Name(at->path().filename());
+        if (!at->is_regular_file(error) || at->is_symlink(error) ||
+            !Is_Report_Picture_Name(std::string(Report_Pictures_Folder) + "/" + name)) {
+            Foreign = std::string(Report_Pictures_Folder) + "/" + name;
+            return false;
+        }
+        Found.push_back(at->path());
+    }
+    if (error)
+        Foreign = std::string(Report_Pictures_Folder) + " (" + error.message() + ")";
+    return !error;
+}
+
+// The report files and pictures a folder holds when it holds a previous
+// report and nothing else; false with the reason otherwise.
+bool Previous_Report(const fs::path& Folder, std::vector<fs::path>& Pictures, std::string& Error)
+{
+    std::error_code error;
+    bool has_data = false;
+    for (fs::directory_iterator at(Folder, error), end; !error && at != end; at.increment(error)) {
+        const fs::path name = at->path().filename();
+        const fs::file_status status = at->symlink_status(error);
+        if (Is_Report_File(name) && fs::is_regular_file(status)) {
+            has_data = has_data || name == Report_Data_File;
+            continue;
+        }
+        std::string foreign;
+        if (name == Report_Pictures_Folder && fs::is_directory(status) &&
+            Previous_Pictures(at->path(), Pictures, foreign))
+            continue;
+        Error = "it holds " + (foreign.empty() ? os::Utf8_Name(name) : foreign) +
+                ", which no report of this program writes";
+        return false;
+    }
+    if (error) {
+        Error = "cannot read it (" + error.message() + ")";
+        return false;
+    }
+    // Folders of pictures and pages alone are no report: report.json says
+    // the folder was one.
+    if (!has_data && !Pictures.empty()) {
+        Error = "it holds pictures but no " + std::string(Report_Data_File);
+        return false;
+    }
+    return true;
+}
+
+bool Make_Folder(const fs::path& Folder, std::string& Error)
+{
+    std::error_code error;
+    std::vector<fs::path> made;
+    for (fs::path at = Folder; !at.empty() && !fs::exists(at, error); at = at.parent_path())
+        made.push_back(at);
+    fs::create_directories(Folder, error);
+    if (error || !fs::is_directory(Folder, error)) {
+        Error = "cannot make the folder (" + error.message() + ")";
+        return false;
+    }
+    for (const fs::path& path : made)
+        os::Give_User_Permissions(os::Utf8_Name(path));
+    return true;
+}
+
+std::string Picture_Name(std::size_t Pair_Number, int Picture_Number, const char* Role)
+{
+    return std::string(Report_Pictures_Folder) + "/" + std::to_string(Pair_Number) + "-" +
+           std::to_string(Picture_Number) + "-" + Role + ".png";
+}
+
+} // namespace
+
+bool Is_Report_Picture_Name(const std::string& Name)
+{
+    const std::string prefix = std::string(Report_Pictures_Folder) + "/";
+    if (Name.rfind(prefix, 0) != 0 || Name.size() < prefix.size() + 4 ||
+        Name.compare(Name.size() - 4, 4, ".png") != 0)
+        return false;
+    const std::string stem = Name.substr(prefix.size(), Name.size() - prefix.size() - 4);
+    const std::size_t first = stem.find('-');
+    const std::size_t second = first == std::string::npos ? first : stem.find('-', first + 1);
+    if (second == std::string::npos)
+        return false;
+    const std::string role = stem.substr(second + 1);
+    bool known_role = false;
+    for (const char* known : Picture_Roles)
+        known_role = known_role || role == known;
+    return known_role && All_Digits(stem.substr(0, first)) &&
+           All_Digits(stem.substr(first + 1, second - first - 1));
+}
+
+bool Prepare_Report_Folder(const std::string& Folder, std::string& Error)
+{
+    const fs::path folder = os::Utf8_Path(Folder);
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(folder, error);
+    std::vector<fs::path> previous;
+    if (!fs::exists(status)) {
+        if (!Make_Folder(folder, Error))
+            return false;
+    } else if (!fs::is_directory(fs::status(folder, error))) {
+        Error = "it is not a folder";
+        return false;
+    } else if (!Previous_Report(folder, previous, Error)) {
+        return false;
+    }
+    for (const fs::path& picture : previous)
+        if (!fs::remove(picture, error)) {
+            Error = "cannot remove the previous report's " + os::Utf8_Name(picture.filename()) +
+                    " (" + error.message() + ")";
+            return false;
+        }
+    return Make_Folder(folder / Report_Pictures_Folder, Error);
+}
+
+T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compared_Pair& Pair,
+                                        const T_Difference_Options& Options,
+                                        std::size_t Pair_Number, int Picture_Number)
+{
+    T_Report_Pictures pictures;
+    const T_Difference* difference = Pair.Difference.get();
+    if (Pair.Result != T_Verdict::Different || !difference || Pair.Modified.isNull() ||
+        Pair.Base.isNull())
+        return pictures;
+    // The area's size is known before a pixel of it is made: two cheap files
+    // of very different shapes would otherwise make gigabytes.
+    if (!Picture_Fits(difference->Width, difference->Height)) {
+        pictures.Error = "the differences picture of " + Pair_Label(Pair) + " would be " +
+                         std::to_string(difference->Width) + " x " +
+                         std::to_string(difference->Height) + " pixels, more than the limit";
+        return pictures;
+    }
+    pictures.Left = difference->Left;
+    pictures.Top = difference->Top;
+    // Where each picture stands on the area (see Differences_Picture).
+    const T_Html_Picture placed[] = {
+        {Picture_Name(Pair_Number, Picture_Number, "base"), -difference->Left, -difference->Top,
+         Pair.Base.width(), Pair.Base.height()},
+        {Picture_Name(Pair_Number, Picture_Number, "modified"), Options.Offset_X - difference->Left,
+         Options.Offset_Y - difference->Top, Pair.Modified.width(), Pair.Modified.height()},
+        {Picture_Name(Pair_Number, Picture_Number, "differences"), 0, 0, difference->Width,
+         difference->Height}};
+    const QImage images[] = {Pair.Base, Pair.Modified,
+                             Differences_Picture(Pair.Modified, *difference, Options.Offset_X,
+                                                 Options.Offset_Y, Options.Ignore)};
+    for (int i = 0; i < 3; ++i) {
+        const std::string path =
+            os::Utf8_Name(os::Utf8_Path(Folder) / os::Utf8_Path(placed[i].File));
+        if (std::string why = Save_Png(images[i], path, true); !why.empty()) {
+            pictures.Error = "cannot write " + path + ": " + why;
+            return pictures;
+        }
+        os::Give_User_Permissions(path);
+    }
+    pictures.Base = placed[0];
+    pictures.Modified = placed[1];
+    pictures.Differences = placed[2];
+    return pictures;
+}
+
+bool Write_Report_Files(const std::string& Folder, const T_Html_Report& Report, std::string& Error)
+{
+    const fs::path folder = os::Utf8_Path(Folder);
+    for (const auto& [name, text] : {std::pair{Report_Data_File, Html_Report_Json(Report)},
+                                     std::pair{Report_Page_File, Html_Report_Page(Report)}}) {
+        const std::string path = os::Utf8_Name(folder / name);
+        std::string why;
+        if (!os::Write_File_Whole(path, text, why)) {
+            Error = "cannot write " + path + ": " + why;
+            return false;
+        }
+        os::Give_User_Permissions(path);
+    }
+    return true;
+}

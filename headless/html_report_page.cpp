@@ -1,0 +1,289 @@
+#include "html_report_page.h"
+
+#include "utf8_text.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+const char* Verdict_Title(T_Verdict Verdict)
+{
+    switch (Verdict) {
+    case T_Verdict::Identical:
+        return "Identical";
+    case T_Verdict::Different:
+        return "Different";
+    case T_Verdict::Only_Old:
+        return "Only in old";
+    case T_Verdict::Only_New:
+        return "Only in new";
+    case T_Verdict::Error:
+        break;
+    }
+    return "Error";
+}
+
+constexpr T_Verdict All_Verdicts[] = {T_Verdict::Identical, T_Verdict::Different,
+                                      T_Verdict::Only_Old, T_Verdict::Only_New, T_Verdict::Error};
+
+int Count_Of(const T_Report_Totals& Totals, T_Verdict Verdict)
+{
+    switch (Verdict) {
+    case T_Verdict::Identical:
+        return Totals.Identical;
+    case T_Verdict::Different:
+        return Totals.Different;
+    case T_Verdict::Only_Old:
+        return Totals.Only_Old;
+    case T_Verdict::Only_New:
+        return Totals.Only_New;
+    case T_Verdict::Error:
+        break;
+    }
+    return Totals.Errors;
+}
+
+// A length as a share of the area, for boxes and pictures that scale with it.
+std::string Percent_Of(int Part, int Whole)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f%%", Whole > 0 ? 100.0 * Part / Whole : 0.0);
+    return text;
+}
+
+std::string Share_Text(double Share)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f %%", Share * 100);
+    return text;
+}
+
+std::string Placed(const T_Html_Picture& Picture, int Width, int Height)
+{
+    return "left:" + Percent_Of(Picture.X, Width) + ";top:" + Percent_Of(Picture.Y, Height) +
+           ";width:" + Percent_Of(Picture.Width, Width) +
+           ";height:" + Percent_Of(Picture.Height, Height);
+}
+
+void Print_Summary(std::ostream& Out, const T_Html_Report& Report)
+{
+    const int total = Report.Totals.Identical + Report.Totals.Different + Report.Totals.Only_Old +
+                      Report.Totals.Only_New + Report.Totals.Errors;
+    Out << "<section class=\"summary\"><div class=\"counts\">";
+    for (T_Verdict verdict : All_Verdicts)
+        Out << "<div class=\"count v-" << Html_Verdict_Word(verdict) << "\" data-count=\""
+            << Html_Verdict_Word(verdict) << "\"><b>" << Count_Of(Report.Totals, verdict)
+            << "</b><span>" << Verdict_Title(verdict) << "</span></div>";
+    Out << "<div class=\"count v-accepted\" data-count=\"accepted\"><b>" << Report.Totals.Accepted
+        << "</b><span>Accepted</span></div><div class=\"count v-total\" data-count=\"total\"><b>"
+        << total << "</b><span>Pairs</span></div></div>";
+    Out << "<table class=\"options\"><tbody>";
+    Out << "<tr><th>Old</th><td>" << Html_Escape(Report.Old_Name) << "</td></tr>";
+    Out << "<tr><th>New</th><td>" << Html_Escape(Report.New_Name) << "</td></tr>";
+    for (const auto& [label, value] : Report.Options)
+        Out << "<tr><th>" << Html_Escape(label) << "</th><td>" << Html_Escape(value)
+            << "</td></tr>";
+    Out << "<tr><th>Program</th><td>Varnolt " << Html_Escape(Report.Program_Version)
+        << "</td></tr></tbody></table></section>\n";
+}
+
+void Print_Filters(std::ostream& Out)
+{
+    Out << "<div class=\"filters\"><span class=\"label\">Show</span>";
+    for (T_Verdict verdict : All_Verdicts)
+        Out << "<label class=\"chip v-" << Html_Verdict_Word(verdict)
+            << "\"><input type=\"checkbox\" name=\"verdict\" value=\"" << Html_Verdict_Word(verdict)
+            << "\" checked> " << Verdict_Title(verdict) << "</label>";
+    Out << "<label class=\"share\">Changed at least <input type=\"number\" id=\"min-share\" "
+           "min=\"0\" max=\"100\" step=\"0.01\" value=\"0\"> %</label>"
+           "<span id=\"shown\" class=\"shown\"></span></div>\n";
+}
+
+void Print_Row(std::ostream& Out, const T_Html_Entry& Entry, std::size_t Number)
+{
+    const std::string name = Html_Escape(Entry.Name);
+    Out << "<tr data-verdict=\"" << Html_Verdict_Word(Entry.Result) << "\" data-share=\""
+        << Entry.Changed_Share << "\"><td class=\"name\" data-key=\"" << name << "\">";
+    if (Entry.Has_Pictures())
+        Out << "<a href=\"#pair-" << Number << "\">" << name << "</a>";
+    else
+        Out << name;
+    if (!Entry.Error.empty())
+        Out << "<div class=\"error\">" << Html_Escape(Entry.Error) << "</div>";
+    Out << "</td><td data-key=\"" << Html_Verdict_Word(Entry.Result) << "\"><span class=\"badge v-"
+        << Html_Verdict_Word(Entry.Result) << "\">" << Verdict_Title(Entry.Result)
+        << "</span></td><td data-key=\"" << Entry.Accepted << "\" title=\""
+        << Html_Escape(Entry.Reason) << "\">" << (Entry.Accepted ? "yes" : "no") << "</td>";
+    if (Entry.Compared_Pixels)
+        Out << "<td class=\"num\" data-key=\"" << Entry.Changed_Pixels << "\">"
+            << Grouped(Entry.Changed_Pixels) << "</td><td class=\"num\" data-key=\""
+            << Entry.Changed_Share << "\">" << Share_Text(Entry.Changed_Share)
+            << "</td><td class=\"num\" data-key=\"" << Entry.Regions.size() << "\">"
+            << Entry.Regions.size() << "</td>";
+    else
+        Out << "<td class=\"num\" data-key=\"-1\">–</td><td class=\"num\" data-key=\"-1\">–</td>"
+               "<td class=\"num\" data-key=\"-1\">–</td>";
+    Out << "</tr>\n";
+}
+
+void Print_Table(std::ostream& Out, const T_Html_Report& Report)
+{
+    Out << "<section class=\"pairs\"><h2>Pairs</h2>";
+    Print_Filters(Out);
+    Out << "<table id=\"pairs\"><thead><tr><th data-type=\"text\">Name</th>"
+           "<th data-type=\"text\">Verdict</th><th data-type=\"text\">Accepted</th>"
+           "<th data-type=\"num\">Changed pixels</th><th data-type=\"num\">Share</th>"
+           "<th data-type=\"num\">Regions</th></tr></thead><tbody>\n";
+    for (std::size_t i = 0; i < Report.Entries.size(); ++i)
+        Print_Row(Out, Report.Entries[i], i + 1);
+    Out << "</tbody></table></section>\n";
+}
+
+// The change regions as boxes over a picture of the area.
+void Print_Boxes(std::ostream& Out, const T_Html_Entry& Entry)
+{
+    const int width = Entry.Differences.Width, height = Entry.Differences.Height;
+    for (const T_Html_Region& region : Entry.Regions)
+        Out << "<div class=\"box k-" << Html_Escape(region.Kind)
+            << "\" style=\"left:" << Percent_Of(region.X - Entry.Left, width)
+            << ";top:" << Percent_Of(region.Y - Entry.Top, height)
+            << ";width:" << Percent_Of(region.Width, width)
+            << ";height:" << Percent_Of(region.Height, height) << "\"></div>";
+}
+
+// One picture (or several, stacked) on the area, scaled with it. A slider
+// cuts the top one: it lies on a layer the size of the whole area, so that
+// the cut is where the divider is whatever the picture's own size.
+void Print_Stage(std::ostream& Out, const T_Html_Entry& Entry, const std::string& Class,
+                 const std::vector<std::pair<const T_Html_Picture*, const char*>>& Layers,
+                 bool Cut_Top = false)
+{
+    const int width = Entry.Differences.Width, height = Entry.Differences.Height;
+    Out << "<div class=\"stage " << Class << "\" style=\"aspect-ratio:" << width << "/" << height
+        << ";--w:" << width << "px\">";
+    for (std::size_t i = 0; i < Layers.size(); ++i) {
+        const auto& [picture, role] = Layers[i];
+        const bool cut = Cut_Top && i + 1 == Layers.size();
+        Out << (cut ? "<div class=\"cut\">" : "") << "<img class=\"" << role << "\" src=\""
+            << Html_Escape(picture->File) << "\" alt=\"" << role << "\" loading=\"lazy\" style=\""
+            << Placed(*picture, width, height) << "\">" << (cut ? "</div>" : "");
+    }
+    Print_Boxes(Out, Entry);
+    Out << "</div>";
+}
+
+void Print_Regions(std::ostream& Out, const T_Html_Entry& Entry)
+{
+    if (Entry.Regions.empty())
+        return;
+    Out << "<table class=\"regions\"><thead><tr><th>#</th><th>Kind</th><th>Position</th>"
+           "<th>Size</th><th>Pixels</th></tr></thead><tbody>";
+    for (std::size_t i = 0; i < Entry.Regions.size(); ++i) {
+        const T_Html_Region& region = Entry.Regions[i];
+        Out << "<tr><td>" << i + 1 << "</td><td><span class=\"kind k-" << Html_Escape(region.Kind)
+            << "\">" << Html_Escape(region.Kind) << "</span></td><td>" << region.X << ", "
+            << region.Y << "</td><td>" << region.Width << " × " << region.Height
+            << "</td><td class=\"num\">" << Grouped(region.Pixels) << "</td></tr>";
+    }
+    Out << "</tbody></table>";
+}
+
+void Print_Pair(std::ostream& Out, const T_Html_Entry& Entry, std::size_t Number)
+{
+    Out << "<article class=\"pair\" id=\"pair-" << Number << "\" data-verdict=\""
+        << Html_Verdict_Word(Entry.Result) << "\" data-share=\"" << Entry.Changed_Share
+        << "\"><header><h3>" << Html_Escape(Entry.Name) << "</h3><span class=\"facts\">"
+        << Grouped(Entry.Changed_Pixels) << " px changed (" << Share_Text(Entry.Changed_Share)
+        << "), " << Entry.Regions.size() << (Entry.Regions.size() == 1 ? " region" : " regions")
+        << "</span><div class=\"tools\" role=\"tablist\">"
+           "<button type=\"button\" data-view=\"side\" class=\"on\">Side by side</button>"
+           "<button type=\"button\" data-view=\"swipe\">Slider</button>"
+           "<button type=\"button\" data-view=\"blink\">Blink</button>"
+           "<button type=\"button\" class=\"zoom\" title=\"Show the pictures at their own "
+           "size\">100 %</button></div></header>";
+    Out << "<div class=\"view side\"><figure><figcaption>Base</figcaption>";
+    Print_Stage(Out, Entry, "", {{&Entry.Base, "base"}});
+    Out << "</figure><figure><figcaption>Modified</figcaption>";
+    Print_Stage(Out, Entry, "", {{&Entry.Modified, "modified"}});
+    Out << "</figure><figure><figcaption>Differences</figcaption>";
+    Print_Stage(Out, Entry, "", {{&Entry.Differences, "differences"}});
+    Out << "</figure></div>";
+    Out << "<div class=\"view swipe\" hidden style=\"--w:" << Entry.Differences.Width
+        << "px\"><div class=\"caption\"><span>Modified</span><span>Base</span></div>";
+    Print_Stage(Out, Entry, "swipe-stage", {{&Entry.Base, "base"}, {&Entry.Modified, "modified"}},
+                true);
+    Out << "<input type=\"range\" class=\"divider\" min=\"0\" max=\"100\" step=\"0.1\" "
+           "value=\"50\" aria-label=\"Divider\"></div>";
+    Out << "<div class=\"view blink\" hidden><div class=\"caption\"><span class=\"showing\">"
+           "Modified</span><button type=\"button\" class=\"pause\">Pause</button></div>";
+    Print_Stage(Out, Entry, "blink-stage", {{&Entry.Base, "base"}, {&Entry.Modified, "modified"}});
+    Out << "</div>";
+    Print_Regions(Out, Entry);
+    Out << "</article>\n";
+}
+
+} // namespace
+
+std::string Html_Escape(const std::string& Text)
+{
+    std::string escaped;
+    escaped.reserve(Text.size());
+    for (std::size_t at = 0; at < Text.size();) {
+        const std::size_t length = Utf8_Sequence_Length(Text, at);
+        if (length == 0) {
+            escaped += "\xEF\xBF\xBD";
+            ++at;
+            continue;
+        }
+        switch (Text[at]) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&#39;";
+            break;
+        default:
+            escaped.append(Text, at, length);
+        }
+        at += length;
+    }
+    return escaped;
+}
+
+std::string Html_Report_Page(const T_Html_Report& Report)
+{
+    std::ostringstream out;
+    out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+           "<meta name=\"generator\" content=\"Varnolt "
+        << Html_Escape(Report.Program_Version)
+        << "\"><link rel=\"icon\" href=\"data:,\"><title>Varnolt report: "
+        << Html_Escape(Report.Old_Name) << " → " << Html_Escape(Report.New_Name)
+        << "</title><style>" << Html_Report_Style << "</style></head><body>\n"
+        << "<header class=\"top\"><h1>Comparison report</h1><p class=\"names\">"
+        << Html_Escape(Report.Old_Name) << " <span>→</span> " << Html_Escape(Report.New_Name)
+        << "</p></header><main>\n";
+    Print_Summary(out, Report);
+    Print_Table(out, Report);
+    out << "<section class=\"details\">";
+    bool any = false;
+    for (std::size_t i = 0; i < Report.Entries.size(); ++i)
+        if (Report.Entries[i].Has_Pictures()) {
+            if (!any)
+                out << "<h2>Changed pairs</h2>\n";
+            any = true;
+            Print_Pair(out, Report.Entries[i], i + 1);
+        }
+    out << "</section></main><script>" << Html_Report_Script << "</script></body></html>\n";
+    return out.str();
+}

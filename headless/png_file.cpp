@@ -1,0 +1,36 @@
+#include "png_file.h"
+
+#include "os_platform.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+std::string Save_Png(const QImage& Picture, const std::string& Path, bool Compressed)
+{
+    // A device or a pipe is no picture file, and the name of one must never
+    // be replaced by a file.
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(os::Utf8_Path(Path), error);
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return "it is not a regular file";
+    // Encoded in memory first: the file's own errors (a full disk) then
+    // come from the file, in the system's words.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    // Qt's PNG writer takes the quality as the inverse of zlib's level:
+    // 0 is the strongest compression.
+    if (Compressed)
+        writer.setQuality(0);
+    if (!writer.write(Picture))
+        return writer.errorString().toStdString();
+    std::string why;
+    if (!os::Write_File_Whole(Path, png.toStdString(), why))
+        return why;
+    return {};
+}

@@ -1,0 +1,214 @@
+// The HTML report: names kept as text, the folder it may be written into,
+// pictures for changed pairs only, and the reports of parts merged.
+#include "headless_fixture.h"
+#include "html_report_folder.h"
+#include "html_report_page.h"
+#include "report_merge.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <set>
+
+namespace {
+
+std::set<std::string> Files_In(const fs::path& Folder)
+{
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(Folder, error))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A folder pair of five files: two identical, two changed (one of them in
+// a sub-folder), one on the old side only.
+class Html_Report : public Headless {
+protected:
+    void SetUp() override
+    {
+        Headless::SetUp();
+        for (const char* side : {"a", "b"})
+            fs::create_directories(dir.Path / side / "sub");
+        for (const char* name : {"same1.png", "same2.png", "changed.png", "sub/changed.png"}) {
+            Make_Png(dir / ("a/" + std::string(name)), 40, 30, {{5, 5, 4, 4}});
+            Make_Png(dir / ("b/" + std::string(name)), 40, 30,
+                     {{5, 5, 4, 4},
+                      {20, 10, std::string(name).find("changed") != std::string::npos ? 3 : 0, 3}});
+        }
+        Make_Png(dir / "a/gone.png", 10, 10);
+    }
+    QJsonObject Report_Data(const std::string& Folder)
+    {
+        return QJsonDocument::fromJson(
+                   QByteArray::fromStdString(test::Read_File(Folder + "/report.json")))
+            .object();
+    }
+};
+
+} // namespace
+
+TEST(Html_Report_Page, NamesStayTextWhateverTheyHold)
+{
+    EXPECT_EQ(Html_Escape("a<b>&\"c\"'d'"), "a&lt;b&gt;&amp;&quot;c&quot;&#39;d&#39;");
+    EXPECT_EQ(Html_Escape("caf\xC3\xA9"), "caf\xC3\xA9"); // UTF-8 kept
+    EXPECT_EQ(Html_Escape("bad\xFF"), "bad\xEF\xBF\xBD"); // not UTF-8: replaced
+
+    const std::string hostile = "<img src=x onerror=alert(1)>&\"'.png";
+    T_Html_Report report;
+    report.Old_Name = hostile;
+    report.New_Name = "new</title><script>";
+    report.Options = {{"Ignore areas", "mask <m>.png"}};
+    T_Html_Entry entry;
+    entry.Name = hostile;
+    entry.Result = T_Verdict::Different;
+    entry.Compared_Pixels = true;
+    entry.Regions = {{"added", 1, 2, 3, 4, 5}};
+    entry.Base = entry.Modified = entry.Differences = {"pictures/1-1-base.png", 0, 0, 10, 10};
+    report.Entries = {entry};
+    const std::string page = Html_Report_Page(report);
+    EXPECT_EQ(page.find("<img src=x"), std::string::npos);
+    EXPECT_EQ(page.find("</title><script>"), std::string::npos);
+    EXPECT_EQ(page.find("<m>"), std::string::npos);
+    EXPECT_NE(page.find("&lt;img src=x onerror=alert(1)&gt;&amp;&quot;&#39;.png"),
+              std::string::npos);
+    // Nothing is fetched from elsewhere: no address but the report's own files.
+    EXPECT_EQ(page.find("http"), std::string::npos);
+
+    // The data file gives back what was written, names included.
+    T_Html_Report back;
+    std::string error;
+    ASSERT_TRUE(Html_Report_From_Json(Html_Report_Json(report), back, error)) << error;
+    ASSERT_EQ(back.Entries.size(), 1u);
+    EXPECT_EQ(back.Entries[0].Name, hostile);
+    EXPECT_EQ(back.Entries[0].Regions.size(), 1u);
+    EXPECT_EQ(back.Entries[0].Differences.File, "pictures/1-1-base.png");
+    EXPECT_FALSE(Html_Report_From_Json("{\"format\":\"other\"}", back, error));
+}
+
+TEST(Html_Report_Page, PictureNamesAreOnlyTheGeneratedOnes)
+{
+    EXPECT_TRUE(Is_Report_Picture_Name("pictures/12-3-differences.png"));
+    for (const char* name :
+         {"pictures/../1-1-base.png", "../pictures/1-1-base.png", "pictures/1-1-base.png/x",
+          "pictures/a-1-base.png", "pictures/1-1-other.png", "pictures/1--base.png", "index.html",
+          "pictures/1-1-base.jpg"})
+        EXPECT_FALSE(Is_Report_Picture_Name(name)) << name;
+}
+
+TEST_F(Html_Report, PicturesAreWrittenForChangedPairsOnly)
+{
+    for (const char* jobs : {"1", "2"}) {
+        const std::string report = dir / (std::string("report") + jobs);
+        EXPECT_EQ(Compare({"--jobs", jobs, "--report", report, dir / "a", dir / "b"}), 1) << Err;
+        EXPECT_EQ(Files_In(report),
+                  (std::set<std::string>{"index.html", "report.json", "pictures"}));
+        // The changed pairs are the 1st and 5th file in the names' order.
+        EXPECT_EQ(
+            Files_In(report + "/pictures"),
+            (std::set<std::string>{"1-1-base.png", "1-1-modified.png", "1-1-differences.png",
+                                   "5-1-base.png", "5-1-modified.png", "5-1-differences.png"}));
+        const QJsonObject data = Report_Data(report);
+        EXPECT_EQ(data[u"totals"][u"identical"].toInt(), 2);
+        EXPECT_EQ(data[u"totals"][u"different"].toInt(), 2);
+        EXPECT_EQ(data[u"totals"][u"only_old"].toInt(), 1);
+        int with_pictures = 0;
+        for (const QJsonValue& pair : data[u"pairs"].toArray()) {
+            const bool changed = pair[u"result"].toString() == u"different";
+            EXPECT_EQ(pair.toObject().contains(u"pictures"), changed);
+            with_pictures += changed;
+        }
+        EXPECT_EQ(with_pictures, 2);
+        // Each picture at its size: the base of the changed pair.
+        EXPECT_EQ(QImage(QString::fromStdString(report + "/pictures/1-1-base.png")).size(),
+                  QSize(40, 30));
+    }
+}
+
+TEST_F(Html_Report, AFolderTakesAReportOnlyWhenItHoldsNothingElse)
+{
+    const std::string report = dir / "report";
+    // A new folder, made; then the same folder again: the previous
+    // report's pictures go, a stale one included.
+    EXPECT_EQ(Compare({"--report", report, dir / "a", dir / "b"}), 1) << Err;
+    Make_Png(report + "/pictures/9-1-base.png", 4, 4);
+    EXPECT_EQ(Compare({"--report", report, dir / "a/same1.png", dir / "b/same1.png"}), 0) << Err;
+    EXPECT_TRUE(Files_In(report + "/pictures").empty());
+    EXPECT_EQ(Report_Data(report)[u"totals"][u"identical"].toInt(), 1);
+
+    // An empty folder is taken.
+    fs::create_directories(dir.Path / "empty");
+    EXPECT_EQ(Compare({"--report", dir / "empty", dir / "a", dir / "b"}), 1) << Err;
+    EXPECT_TRUE(fs::exists(dir.Path / "empty/index.html"));
+
+    // A folder of the user's, or a report with a file of the user's in it:
+    // refused, nothing in it touched.
+    fs::create_directories(dir.Path / "mine");
+    test::Write_File(dir / "mine/notes.txt", "keep");
+    test::Write_File(report + "/pictures/holiday.png", "keep");
+    for (const std::string& folder : {dir / "mine", report}) {
+        EXPECT_EQ(Compare({"--report", folder, dir / "a", dir / "b"}), 2);
+        EXPECT_NE(Err.find("no report of this program writes"), std::string::npos) << Err;
+    }
+    EXPECT_EQ(test::Read_File(dir / "mine/notes.txt"), "keep");
+    EXPECT_EQ(test::Read_File(report + "/pictures/holiday.png"), "keep");
+    EXPECT_FALSE(fs::exists(dir.Path / "mine/index.html"));
+
+    // A file, a folder compared, one inside it or one holding it: refused.
+    for (const std::string& folder :
+         {dir / "a/same1.png", dir / "a", dir / "b/sub/report", dir.Str()}) {
+        EXPECT_EQ(Compare({"--report", folder, dir / "a", dir / "b"}), 2) << folder;
+        EXPECT_FALSE(fs::exists(folder + "/index.html")) << folder;
+    }
+    EXPECT_FALSE(fs::exists(dir.Path / "b/sub/report"));
+}
+
+TEST_F(Html_Report, ReportFoldersOfPartsMergeIntoTheWholeRun)
+{
+    ASSERT_EQ(Compare({"--report", dir / "whole", dir / "a", dir / "b"}), 1) << Err;
+    std::vector<std::string> merge = {"varnolt", "--merge-reports", dir / "merged"};
+    for (int part = 1; part <= 3; ++part) {
+        const std::string folder = dir / ("part" + std::to_string(part));
+        EXPECT_LE(Compare({"--shard", std::to_string(part) + "/3", "--report", folder, dir / "a",
+                           dir / "b"}),
+                  1)
+            << Err;
+        merge.push_back(folder);
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(Run_Merge_Reports(Parse_Command_Options(merge), out, err), 1) << err.str();
+    const QJsonObject whole = Report_Data(dir / "whole"), merged = Report_Data(dir / "merged");
+    EXPECT_EQ(merged[u"totals"], whole[u"totals"]);
+    EXPECT_EQ(merged[u"pairs"], whole[u"pairs"]); // same order, same picture names
+    EXPECT_EQ(merged[u"options"], whole[u"options"]);
+    EXPECT_EQ(Files_In(dir.Path / "merged/pictures"), Files_In(dir.Path / "whole/pictures"));
+
+    // A report whose data names a file outside its pictures is refused.
+    bool tampered = false;
+    for (int part = 1; part <= 3 && !tampered; ++part) {
+        const std::string file = dir / ("part" + std::to_string(part) + "/report.json");
+        std::string data = test::Read_File(file);
+        if (const std::size_t at = data.find("pictures/"); at != std::string::npos) {
+            data.replace(at, 9, "../../");
+            test::Write_File(file, data);
+            tampered = true;
+        }
+    }
+    ASSERT_TRUE(tampered);
+    merge[2] = dir / "merged2";
+    std::ostringstream out2, err2;
+    EXPECT_EQ(Run_Merge_Reports(Parse_Command_Options(merge), out2, err2), 2);
+    EXPECT_NE(err2.str().find("is not a picture of a report"), std::string::npos) << err2.str();
+}
+
+TEST(Html_Report_Options, ReportGoesWithCompareOnly)
+{
+    const T_Command_Options window = Parse_Command_Options({"varnolt", "--report", "r", "a", "b"});
+    EXPECT_EQ(window.Action, T_Command_Options::T_Action::Usage_Error);
+    EXPECT_EQ(window.Error, "--report works only with --compare");
+    const T_Command_Options compare =
+        Parse_Command_Options({"varnolt", "--compare", "--report", "r", "a", "b"});
+    EXPECT_EQ(compare.Action, T_Command_Options::T_Action::Compare);
+    EXPECT_EQ(compare.Report, "r");
+}
