@@ -24,6 +24,7 @@ packages=(
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
   qt6-pdf-dev qpdf libqpdf-dev              # PDF pages (qpdf reads what pages are drawn from, encrypts the tests' PDFs)
   desktop-file-utils appstream dpkg-dev     # checks of the installed files, the .deb
+  lintian                                   # checks the .deb packages as Debian's archive does
   zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt's readers for the other formats
   libpng-dev libtiff-dev                    # PNG and TIFF through their reference libraries
   libkissfft-dev                            # the FFT behind picture alignment

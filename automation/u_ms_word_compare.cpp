@@ -1,6 +1,7 @@
 #include "u_ms_word_compare.h"
 
 #include "U_Msg.h"
+#include "office_not_found.h"
 #include "u_ms_ole_common.h"
 #include "file_names.h"
 #include "u_temp_files.h"
@@ -125,7 +126,8 @@ T_Work_Result Word_Show_Alone(const std::string& file)
     case Word_No_Base_File:
         return T_Work_Result::Failure(Get_Msg(cap_File_Not_Found) + "\r\n" + file);
     case Word_Not_Found:
-        return T_Work_Result::Failure(Get_Msg(cap_MSWord_Not_Found));
+        return T_Work_Result::Failure(
+            Get_Msg(Office_Not_Found_Message("Word.Application", cap_MSWord_Not_Found)));
     default:
         // Messages name the user's file, not the private copy.
         for (std::size_t at = error.find(copy); at != std::string::npos;
@@ -161,7 +163,8 @@ T_Work_Result Word_Diff(const std::string& base_file, const std::string& modifie
     case Word_Cant_Open_Modified:
         return T_Work_Result::Failure(Get_Msg(cap_Cant_Open_File) + "\r\n" + error);
     case Word_Not_Found:
-        return T_Work_Result::Failure(Get_Msg(cap_MSWord_Not_Found));
+        return T_Work_Result::Failure(
+            Get_Msg(Office_Not_Found_Message("Word.Application", cap_MSWord_Not_Found)));
     case Word_Compare_Failed:
         return T_Work_Result::Failure("MS Word can't compare file!\r\n" + error);
     default:

@@ -32,7 +32,7 @@ std::vector<T_Image_Format> Build_Registry()
         {"jpe", "JPE images", jpegs, {"jpeg"}},
         {"jpeg", "JPEG images", jpegs, {"jpeg"}},
         {"rle", "Run length encoded Windows bitmaps", bitmaps, {"bmp"}},
-        {"dib", "Device independant Windows bitmaps", bitmaps, {"bmp"}},
+        {"dib", "Device independent Windows bitmaps", bitmaps, {"bmp"}},
         {"win", "", targa, targa_readers},
         {"vst", "", targa, targa_readers},
         {"vda", "", targa, targa_readers},

@@ -3,11 +3,13 @@
 #include "U_Msg.h"
 #include "file_name_fit.h"
 #include "file_names.h"
+#include "office_not_found.h"
 #include "os_platform.h"
 #include "pair_kinds.h"
 #include "u_temp_files.h"
 #include "u_image_compare.h"
 #include "u_program_paths.h"
+#include "visio_converter.h"
 
 #include <tuple>
 
@@ -110,8 +112,11 @@ T_Work_Result T_Diff_Session::Open_Documents()
 {
     Exporter = Seams_.Make_Exporter ? Seams_.Make_Exporter(PagedKind) : nullptr;
     if (!Exporter || !Exporter->Init({}))
-        return T_Work_Result::Failure(Get_Msg(
-            PagedKind == T_Paged_Kind::Visio ? cap_MSVisio_Not_Found : cap_Kompas_Not_Found));
+        return T_Work_Result::Failure(
+            Get_Msg(PagedKind == T_Paged_Kind::Visio
+                        ? Office_Not_Found_Message(T_Visio_Multipage_Wrapper::Prog_ID,
+                                                   cap_MSVisio_Not_Found)
+                        : cap_Kompas_Not_Found));
     Page_Names_ = Page_Names();
     // The right document is opened only when the left one opened. A version
     // that does not exist is never handed to the exporter: its side keeps

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-// Rows 24 to 35 are the texts the program has always shown; rows 0 to 12 are
+// Rows 24 to 35 are the texts the program has always shown; rows 0 to 13 are
 // texts of its own newer checks (but row 8); the remaining rows are unused.
 const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_No_Display",
@@ -22,7 +22,10 @@ const TTxtRes_Record Msg_Catalogue[Msg_Catalogue_Size] = {
     {"cap_Components_Not_Found", "Application components not found!\\nPlease, check for you have "
                                  "unpack application properly!"},
     {"cap_Office_Export_Fail", "LibreOffice could not draw the page."},
-    {"cap_Unused_13", ""},
+    {"cap_Office_Not_Installed",
+     "Visio, DXF and Word files are opened with LibreOffice through the package "
+     "varnolt-office, which is not installed.\\nInstall it, with LibreOffice Draw and Writer: "
+     "sudo apt install varnolt-office"},
     {"cap_Unused_14", ""},
     {"cap_Unused_15", ""},
     {"cap_Unused_16", ""},

@@ -27,6 +27,7 @@ enum T_Msg_Id : unsigned char {
     cap_Page_Export_Fail = 10,
     cap_Components_Not_Found = 11,
     cap_Office_Export_Fail = 12,
+    cap_Office_Not_Installed = 13,
     cap_Image_Compare_Fail = 24,
     cap_Image_Compare = 25,
     cap_Image_Compare_Size_Is_Different = 26,

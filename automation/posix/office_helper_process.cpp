@@ -3,6 +3,7 @@
 // that it reports when ready, so that nothing it started outlives it.
 #include "office_bridge_server.h"
 
+#include "office_helper_environment.h"
 #include "office_protocol.h"
 #include "u_temp_files.h"
 
@@ -36,6 +37,17 @@ constexpr auto Ready_Timeout = std::chrono::seconds(120);
 // QUIT waits for the office to terminate (the helper kills it after 8 s).
 constexpr auto Quit_Timeout = std::chrono::seconds(15);
 
+// The argument or environment vector of posix_spawn over `strings`, which
+// must outlive it.
+std::vector<char*> Null_Terminated(std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (std::string& text : strings)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 class T_Helper_Process : public T_Office_Channel {
 public:
     // A request is one document or one page: a large drawing takes long, a
@@ -59,10 +71,15 @@ public:
         all.push_back(private_folder);
         if (!soffice.empty())
             all.push_back(soffice);
-        std::vector<char*> argv;
-        for (std::string& argument : all)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
+        std::vector<char*> argv = Null_Terminated(all);
+        // The UNO runtime the helper links comes from the office's program
+        // folder (see office_helper_environment.h).
+        std::vector<std::string> current;
+        for (char** entry = environ; *entry; ++entry)
+            current.emplace_back(*entry);
+        std::vector<std::string> helper_environment = Office_Helper_Environment(
+            current, Office_Program_Folder(soffice.empty() ? Find_Soffice() : soffice));
+        std::vector<char*> envp = Null_Terminated(helper_environment);
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -82,7 +99,7 @@ public:
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
                                                   POSIX_SPAWN_SETSIGDEF);
         int status =
-            posix_spawn(&pid, helper_path.c_str(), &actions, &attributes, argv.data(), environ);
+            posix_spawn(&pid, helper_path.c_str(), &actions, &attributes, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attributes);
         close(pair[1]);

@@ -74,7 +74,7 @@ TEST(ImageRegistry, HoldsThirtySevenExtensionsInOrder)
     EXPECT_EQ(registry.front().Extension, "bmp");
     EXPECT_EQ(registry.front().Description, "Windows bitmaps");
     EXPECT_EQ(registry[3].Description, "Windows enhanced meta files");
-    EXPECT_EQ(registry[9].Description, "Device independant Windows bitmaps");
+    EXPECT_EQ(registry[9].Description, "Device independent Windows bitmaps");
     EXPECT_EQ(registry.back().Extension, "png");
     EXPECT_EQ(registry.back().Description, "Portable network graphic images");
 }

@@ -3,11 +3,14 @@
 // helper, driven by the real Visio exporter.
 #include "dxf_layout.h"
 #include "office_bridge_server.h"
+#include "office_helper_environment.h"
 #include "office_protocol.h"
 #include "visio_converter.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace {
@@ -334,6 +337,41 @@ TEST(Office_Registration, NothingIsRegisteredWithoutTheHelper)
     Unregister_Automation_Server("Visio.InvisibleApp");
     EXPECT_FALSE(Register_Office_Bridge_Servers("/nonexistent/varnolt_office_helper", "/tmp"));
     EXPECT_FALSE(Find_Automation_Server("Visio.InvisibleApp"));
+}
+
+TEST(Office_Helper_Environment, TheOfficeProgramFolderLeadsTheLibraryPathAndNothingElseChanges)
+{
+    using Environment = std::vector<std::string>;
+    const std::string folder = "/usr/lib/libreoffice/program";
+    const std::string alone = "LD_LIBRARY_PATH=" + folder;
+    EXPECT_EQ(Office_Helper_Environment(
+                  {"HOME=/home/u", "LD_LIBRARY_PATH=/opt/lib:/x", "LD_LIBRARY_PATHS=/y"}, folder),
+              (Environment{"HOME=/home/u", "LD_LIBRARY_PATHS=/y", alone + ":/opt/lib:/x"}));
+    // Missing or empty, it becomes the folder alone: an empty element would
+    // search the current directory.
+    EXPECT_EQ(Office_Helper_Environment({"HOME=/home/u"}, folder),
+              (Environment{"HOME=/home/u", alone}));
+    EXPECT_EQ(Office_Helper_Environment({"LD_LIBRARY_PATH="}, folder), Environment{alone});
+    // No office found: the helper starts as the program did, and says why it
+    // cannot go on.
+    EXPECT_EQ(Office_Helper_Environment({"LD_LIBRARY_PATH=/x"}, ""),
+              Environment{"LD_LIBRARY_PATH=/x"});
+}
+
+TEST(Office_Helper_Environment, TheProgramFolderIsWhereTheStartProgramResolvesTo)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(::testing::TempDir()) / "office_program_folder";
+    fs::remove_all(root);
+    fs::create_directories(root / "office" / "program");
+    fs::create_directories(root / "bin");
+    std::ofstream(root / "office" / "program" / "soffice") << "#!/bin/sh\n";
+    fs::create_symlink("../office/program/soffice", root / "bin" / "soffice");
+    const std::string program = fs::canonical(root / "office" / "program").string();
+    EXPECT_EQ(Office_Program_Folder((root / "bin" / "soffice").string()), program);
+    EXPECT_EQ(Office_Program_Folder((root / "office" / "program" / "soffice").string()), program);
+    EXPECT_EQ(Office_Program_Folder((root / "bin" / "missing").string()), "");
+    fs::remove_all(root);
 }
 
 } // namespace

@@ -26,6 +26,17 @@ Calls Join(std::initializer_list<Calls> parts)
     return all;
 }
 
+// Without a Word server: on Windows Word itself is missing; elsewhere the
+// package with LibreOffice's helper is, and the message names it.
+std::string Word_Missing_Message()
+{
+#ifdef _WIN32
+    return Get_Msg(cap_MSWord_Not_Found);
+#else
+    return Get_Msg(cap_Office_Not_Installed);
+#endif
+}
+
 class Word : public ::testing::Test {
 protected:
     void SetUp() override
@@ -95,8 +106,8 @@ TEST_F(Word, EveryFailureHasItsCodeCallsAndMessage)
                           Open_Calls(modified),
                           {"doc0.Close call()", "word.Quit call()"}});
          }},
-        {"no Word", [&] { registration.reset(); }, Word_Not_Found,
-         [] { return Get_Msg(cap_MSWord_Not_Found); }, [] { return Calls{}; }},
+        {"no Word", [&] { registration.reset(); }, Word_Not_Found, Word_Missing_Message,
+         [] { return Calls{}; }},
         {"compare refused", [&] { server.Compare_Fails = true; }, Word_Compare_Failed,
          [] { return std::string("MS Word can't compare file!\r\nCompare refused"); },
          [&] {
@@ -111,6 +122,7 @@ TEST_F(Word, EveryFailureHasItsCodeCallsAndMessage)
         SetUp();
         server = test::Fake_Word();
         registration.reset(); // before registering again under the same ProgID
+        registration.reset(); // its end unregisters the ProgID
         registration = std::make_unique<test::Server_Registration>(
             "Word.Application", [this] { return server.Make_App(); });
         messages.Messages.clear();
@@ -164,7 +176,7 @@ TEST_F(Word, ADocumentWithoutItsOtherVersionIsShownAloneFromAReadOnlyCopy)
 
     // Without Word, and without the file.
     registration.reset();
-    EXPECT_EQ(Word_Diff("/dev/null", modified).Message, Get_Msg(cap_MSWord_Not_Found));
+    EXPECT_EQ(Word_Diff("/dev/null", modified).Message, Word_Missing_Message());
     std::string error;
     EXPECT_EQ(MS_Word_Show(dir / "gone.docx", error), Word_No_Base_File);
 }
@@ -191,6 +203,17 @@ TEST_F(Word, AnErrorWithoutResultCodeLeavesAsTheAutomationError)
         EXPECT_NE(std::string(error.what()).find("Quit refused"), std::string::npos);
     }
     EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Word, AServerThatFailsToStartIsReportedAsWordNotFoundNotAsAMissingPackage)
+{
+    // The office helper is there but could not start its office: the reason
+    // is on the error output, and installing the package would not help.
+    registration.reset(); // its end unregisters the ProgID
+    registration = std::make_unique<test::Server_Registration>(
+        "Word.Application", [] { return std::shared_ptr<T_Dispatch>(); });
+    EXPECT_EQ(Word_Diff(base, modified).Message, Get_Msg(cap_MSWord_Not_Found));
+    EXPECT_EQ(Word_Diff("/dev/null", modified).Message, Get_Msg(cap_MSWord_Not_Found));
 }
 
 } // namespace

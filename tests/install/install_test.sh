@@ -21,9 +21,17 @@ grep -q 'change regions' "$prefix/out.txt"
   >/dev/null
 test -L "$prefix/lib/varnolt/imagemagick/convert"
 test -f "$prefix/lib/varnolt/imagemagick/policy.xml"
-test -f "$prefix/share/man/man1/varnolt.1"
+# Manual pages and the changelog compressed as packages want them: gzip
+# -n, whose header has no flags (no file name) and no time stamp.
+for compressed in share/man/man1/varnolt.1.gz share/man/man1/varnolt-svn-diff.1.gz \
+  share/doc/varnolt/changelog.Debian.gz; do
+  gzip -t "$prefix/$compressed"
+  header=$(od -An -tx1 -j3 -N5 "$prefix/$compressed" | tr -d ' \n')
+  [ "$header" = 0000000000 ] || { echo "$compressed keeps a name or time: $header"; exit 1; }
+done
+test -f "$prefix/share/doc/varnolt/copyright"
 test -f "$prefix/share/icons/hicolor/scalable/apps/varnolt.svg"
 desktop-file-validate "$prefix/share/applications/example.quorbit.varnolt.desktop"
-appstreamcli validate --no-net "$prefix/share/metainfo/example.quorbit.varnolt.metainfo.xml" \
+appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/example.quorbit.varnolt.metainfo.xml" \
   >/dev/null
 echo "installed program runs from $prefix"
