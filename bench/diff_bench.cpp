@@ -5,13 +5,17 @@
 //   2. ImageMagick's compare         / request to differences ready
 //   3. odiff on the same files       / request to differences ready
 //                                      (and / decoding both PNGs + differences)
+//   4. alignment (shift) + differences / differences as the pair lies, and
+//      the pair with its modified picture moved by (13, -9) px aligned
 // Usage: varnolt_diff_bench LEFT.png RIGHT.png   (run by bench/run.sh)
 #include "bench_timing.h"
+#include "picture_alignment.h"
 #include "picture_difference.h"
 
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -108,6 +112,42 @@ const char* Kind_Name(T_Change_Region::T_Kind kind)
     return "?";
 }
 
+const char* Summary_Of(const T_Difference& Difference, char (&Text)[96])
+{
+    std::snprintf(Text, sizeof Text, "%zu regions, %zu changed pixels", Difference.Regions.size(),
+                  Difference.Changed_Pixels);
+    return Text;
+}
+
+// 4. Finding how the modified picture lies on the base, and comparing the
+// pair so laid, against the differences of the pair as it lies (min,
+// median and max of 5); then the modified picture moved by (13, -9) px: the
+// aligned comparison must report what the unmoved pair's does.
+void Report_Alignment(const QImage& Left, const QImage& Right, double Plain)
+{
+    std::vector<double> times;
+    T_Aligned_Difference aligned;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        aligned = Compare_Aligned(Pixels_Of(Left), Pixels_Of(Right), T_Align_Mode::Shift, {});
+        times.push_back(bench::Elapsed_Ms(timer));
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("  alignment min %.1f, median %.1f, max %.1f ms: %s\n", times.front(), times[2],
+                times.back(), aligned.Alignment.Summary().c_str());
+    Report("alignment + differences", times[2], "differences as the pair lies", Plain);
+    QImage moved(Right.size(), Right.format());
+    moved.fill(Qt::white);
+    QPainter(&moved).drawImage(13, -9, Right);
+    const T_Aligned_Difference found =
+        Compare_Aligned(Pixels_Of(Left), Pixels_Of(moved), T_Align_Mode::Shift, {});
+    char as_moved[96], as_lying[96];
+    std::printf("  moved by (13, -9) and aligned: %s; %s (as the pair lies: %s)\n",
+                found.Alignment.Summary().c_str(), Summary_Of(found.Difference, as_moved),
+                Summary_Of(aligned.Difference, as_lying));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -152,6 +192,7 @@ int main(int argc, char** argv)
                     Kind_Name(region.Kind), region.Width, region.Height, region.Left, region.Top,
                     region.Dx, region.Dy);
     Report("differences ready, reach 400", moved, "reading both pictures once", floor);
+    Report_Alignment(left, right, ready);
 
     QTemporaryDir out;
     const auto quoted = [](const std::string& file) { return " '" + file + "'"; };

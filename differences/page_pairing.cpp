@@ -1,6 +1,7 @@
 #include "page_pairing.h"
 
 #include "page_alignment.h"
+#include "shifted_ink.h"
 
 #include <algorithm>
 #include <cmath>
@@ -208,6 +209,56 @@ std::vector<float> Side_Common_Ink(const std::vector<T_Page_Signature>& side,
     return side.size() >= Fewest_Pages ? Common_Ink(side, {}) : Common_Ink(side, other);
 }
 
+// How much of a page's ink the common ink covers.
+double Covered_Ink(const std::vector<float>& ink, const std::vector<float>& common)
+{
+    double covered = 0;
+    for (std::size_t cell = 0; cell < ink.size() && cell < common.size(); ++cell)
+        covered += std::min(ink[cell], common[cell]);
+    return covered;
+}
+
+// The common ink laid where it covers the most of the page's: a sheet
+// exported with its origin moved carries the set's frame a cell or two off,
+// and left there the frame would count as the sheet's own ink. Whole cells
+// within a few each way are tried, then quarters of a cell around the best;
+// a move must cover clearly more than the ink as it lies.
+std::vector<float> Common_Ink_Over(const std::vector<float>& ink, const std::vector<float>& common)
+{
+    constexpr int Reach = 3;
+    constexpr double Clearly_More = 1.1;
+    const double unmoved = Covered_Ink(ink, common);
+    T_Cell_Shift best;
+    double best_covered = unmoved * Clearly_More;
+    auto attempt = [&](T_Cell_Shift shift) {
+        const double covered = Covered_Ink(ink, Shifted_Cells(common, Cells, shift));
+        if (covered > best_covered)
+            best_covered = covered, best = shift;
+    };
+    for (int dy = -Reach; dy <= Reach; ++dy)
+        for (int dx = -Reach; dx <= Reach; ++dx)
+            if (dx != 0 || dy != 0)
+                attempt({double(dx), double(dy)});
+    const T_Cell_Shift whole = best;
+    if (whole.Dx == 0 && whole.Dy == 0)
+        return common;
+    for (int qy = -2; qy <= 2; ++qy)
+        for (int qx = -2; qx <= 2; ++qx)
+            if (qx != 0 || qy != 0)
+                attempt({whole.Dx + qx / 4.0, whole.Dy + qy / 4.0});
+    // Moved by a fraction of a cell the common ink is blended over two
+    // cells each way while the page's own copy of it is not; the most of
+    // the whole shifts around the best covers both cells it may fall in.
+    std::vector<float> over(common.size(), 0.0f);
+    for (const double dy : {std::floor(best.Dy), std::ceil(best.Dy)})
+        for (const double dx : {std::floor(best.Dx), std::ceil(best.Dx)}) {
+            const std::vector<float> moved = Shifted_Cells(common, Cells, {dx, dy});
+            for (std::size_t cell = 0; cell < over.size(); ++cell)
+                over[cell] = std::max(over[cell], moved[cell]);
+        }
+    return over;
+}
+
 // The pages' signatures with the ink common to the set taken out.
 std::vector<T_Page_Signature> Own_Ink(const std::vector<T_Page_Signature>& pages,
                                       const std::vector<float>& common)
@@ -216,8 +267,9 @@ std::vector<T_Page_Signature> Own_Ink(const std::vector<T_Page_Signature>& pages
     for (T_Page_Signature& page : own) {
         if (page.Ink.size() != common.size())
             continue;
+        const std::vector<float> over = Common_Ink_Over(page.Ink, common);
         for (std::size_t cell = 0; cell < common.size(); ++cell)
-            page.Ink[cell] = std::max(page.Ink[cell] - common[cell], 0.0f);
+            page.Ink[cell] = std::max(page.Ink[cell] - over[cell], 0.0f);
         page.Row_Profile = Ink_Profile(page.Ink, true);
         page.Column_Profile = Ink_Profile(page.Ink, false);
     }
@@ -340,15 +392,49 @@ double Rescaled_Distance(const T_Compared_Page& a, const T_Compared_Page& b)
     return best;
 }
 
+// The cells compared as they lie and with the second page laid back by the
+// shift its row and column profiles show (up to Reach cells each way, as a
+// sheet exported with its origin moved), the nearer reading counting. The
+// shifted reading pays Shift_Cost per cell moved: the best of several
+// shifts brings any two sheets a little closer by chance, and unpaid that
+// would narrow the gap between another sheet and an edit.
+double Aligned_Dissimilarity(const T_Compared_Page& a, const T_Compared_Page& b)
+{
+    constexpr int Reach = 3;
+    constexpr double Shift_Cost = 0.03;
+    const double straight = Ink_Dissimilarity(a.Cells, b.Cells);
+    const T_Cell_Shift shift = Profile_Shift(a.Cells, b.Cells, Cells, Reach);
+    if (shift.Dx == 0 && shift.Dy == 0)
+        return straight;
+    auto reading = [&](T_Cell_Shift tried) {
+        return Shifted_Ink_Dissimilarity(a.Cells, b.Cells, Cells, tried) +
+               Shift_Cost * (std::fabs(tried.Dx) + std::fabs(tried.Dy));
+    };
+    // The profiles' shift is refined by quarter cells along each axis in
+    // turn: they say where the ink lies, not where its lines meet.
+    T_Cell_Shift best_shift = shift;
+    double best = reading(shift);
+    for (int round = 0; round < 2; ++round)
+        for (const T_Cell_Shift step : {T_Cell_Shift{0.25, 0}, T_Cell_Shift{0, 0.25}})
+            for (const double sign : {-1.0, 1.0}) {
+                const T_Cell_Shift tried{best_shift.Dx + sign * step.Dx,
+                                         best_shift.Dy + sign * step.Dy};
+                if (const double value = reading(tried); value < best)
+                    best = value, best_shift = tried;
+            }
+    return std::min(straight, best);
+}
+
 double Compared_Distance(const T_Compared_Page& a, const T_Compared_Page& b)
 {
     if (a.Content_Hash != 0 && a.Content_Hash == b.Content_Hash)
         return 0;
     // Only the cells count: the row and column profiles bring different
     // sheets closer by more than they bring a shifted page back, so blending
-    // them in would narrow the gap between an edit and another sheet.
+    // them in would narrow the gap between an edit and another sheet; they
+    // only say where to lay one page on the other.
     const double aspect = Aspect_Penalty(a.Aspect, b.Aspect);
-    return std::min(Ink_Dissimilarity(a.Cells, b.Cells), Rescaled_Distance(a, b)) + aspect;
+    return std::min(Aligned_Dissimilarity(a, b), Rescaled_Distance(a, b)) + aspect;
 }
 
 // ---- The pairing ---------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "html_report_folder.h"
 #include "ignore_mask.h"
 #include "junit_report.h"
+#include "office_text_compare.h"
 #include "os_platform.h"
 #include "pair_pipeline.h"
 #include "pair_report.h"
@@ -123,6 +124,7 @@ public:
             Settings.Differences.Tolerance = Options.Tolerance;
         Settings.Differences.Ignore = std::move(Ignore);
         Settings.Make_Exporter = Create_Document_Exporter;
+        Settings.Compare_Text = Compare_Text_Documents;
         Settings.Keep_Modified_Picture = !Options.Output.empty() || !Options.Report.empty();
         Settings.Align = Options.Align;
         Settings.On_Pair = [this](const T_Compared_Pair& pair) {

@@ -87,6 +87,8 @@ const char* Compared_By_Word(T_Compared_By By)
         return "pages";
     case T_Compared_By::Bytes:
         return "bytes";
+    case T_Compared_By::Text:
+        return "text";
     case T_Compared_By::Nothing:
         break;
     }
@@ -170,9 +172,25 @@ void Print_Json_Alignment(std::ostream& Out, const T_Alignment& Alignment)
     Out << ",\"summary\":" << Json_Text(Alignment.Summary()) << "}";
 }
 
+// The text a region covers on each side (PDF pages), and what became of it.
+void Print_Json_Region_Text(std::ostream& Out, const T_Pair_Report& Report, std::size_t Region)
+{
+    if (!Report.Text || !Report.Text->Available() || Region >= Report.Text->Regions.size())
+        return;
+    const T_Region_Text& text = Report.Text->Regions[Region];
+    if (!text.Old_Text.empty())
+        Out << ",\"old_text\":" << Json_Text(text.Old_Text);
+    if (!text.New_Text.empty())
+        Out << ",\"new_text\":" << Json_Text(text.New_Text);
+    Out << ",\"text_change\":\"" << Text_Change_Word(text.Change) << "\"";
+}
+
 void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
 {
     const T_Difference& difference = *Report.Difference;
+    // Pages without a text layer (scans) have no text to tell per region.
+    if (Report.Text && !Report.Text->Available())
+        Out << ",\"text\":\"not available\"";
     if (Report.Alignment)
         Print_Json_Alignment(Out, *Report.Alignment);
     char share[32];
@@ -196,9 +214,28 @@ void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
             Out << ",\"old_rect\":" << Rect_Json(in_base)
                 << ",\"new_rect\":" << Rect_Json(Report.Alignment->To_Modified(in_base));
         }
+        Print_Json_Region_Text(Out, Report, i);
         Out << "}";
     }
     Out << "]";
+}
+
+// The changes of two documents compared by their text: counted by kind,
+// and the first few one by one.
+void Print_Json_Text_Changes(std::ostream& Out, const T_Text_Changes& Changes)
+{
+    Out << ",\"insertions\":" << Changes.Insertions << ",\"deletions\":" << Changes.Deletions
+        << ",\"format_changes\":" << Changes.Format_Changes << ",\"changes\":[";
+    for (std::size_t i = 0; i < Changes.Changes.size(); ++i)
+        Out << (i ? "," : "") << "{\"kind\":" << Json_Text(Changes.Changes[i].Kind)
+            << ",\"text\":" << Json_Text(Changes.Changes[i].Text) << "}";
+    Out << "]";
+}
+
+// "3 insertions", "1 deletion".
+std::string Counted(int Count, const char* One, const char* Many)
+{
+    return std::to_string(Count) + " " + (Count == 1 ? One : Many);
 }
 
 // A page put elsewhere in its document: where it was and where it is now.
@@ -239,6 +276,8 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptan
         Out << ",\"pages\":" << Report.Pages;
     if (Report.Difference)
         Print_Json_Difference(Out, Report);
+    if (Report.Text_Changes)
+        Print_Json_Text_Changes(Out, *Report.Text_Changes);
     if (!Report.Output.empty()) {
         Out << ",";
         Print_Name(Out, "output", Report.Output, true);
@@ -341,6 +380,11 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
                 << Report.New_Width << " x " << Report.New_Height << ")";
         if (Report.Moved)
             Print_Move(Out << ", ", Report, false);
+    } else if (Report.Result == T_Pair_Report::T_Result::Different && Report.Text_Changes) {
+        const T_Text_Changes& changes = *Report.Text_Changes;
+        Out << "different (" << Counted(changes.Insertions, "insertion", "insertions") << ", "
+            << Counted(changes.Deletions, "deletion", "deletions") << ", "
+            << Counted(changes.Format_Changes, "format change", "format changes") << ")";
     } else if (Report.Result == T_Pair_Report::T_Result::Error) {
         Out << "error: " << Terminal_Safe(Report.Error);
     } else if (One_Sided_File(Report)) {

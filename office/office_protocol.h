@@ -23,6 +23,12 @@
 //                                  alone, read-only, in a window of its own)
 //   ACTIVATE                    -> OK   (the comparison's window to the front)
 //
+// A headless helper also takes
+//   TEXTCHANGES <base file> <revised file>
+//       -> OK <insertions> <deletions> <format changes> then, for the first
+//          Max_Listed_Changes changes, <kind> <text> each (kind as
+//          Change_Kind_Word gives it; text the change's first line, or "")
+//
 // Any request may be answered by ERR and a text for the user instead.
 #pragma once
 
@@ -134,6 +140,23 @@ inline std::string Drawing_Filter(const std::string& file_name)
     if (ext == "dxf")
         return "DXF - AutoCAD Interchange";
     return {};
+}
+
+// How many changes a TEXTCHANGES answer lists one by one; it counts all.
+constexpr int Max_Listed_Changes = 20;
+
+// What a change the office's document comparison marks amounts to, by its
+// redline type: "insertion", "deletion" or, for every change of attributes,
+// paragraph or table format, "format".
+inline const char* Change_Kind_Word(const std::string& redline_type)
+{
+    if (redline_type == "Insert" || redline_type == "TableRowInsert" ||
+        redline_type == "TableCellInsert")
+        return "insertion";
+    if (redline_type == "Delete" || redline_type == "TableRowDelete" ||
+        redline_type == "TableCellDelete")
+        return "deletion";
+    return "format";
 }
 
 // The pixel size of a page of `width` x `height` hundredths of a millimetre

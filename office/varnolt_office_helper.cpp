@@ -54,6 +54,9 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/ref.hxx>
@@ -439,6 +442,8 @@ public:
                 Send(Show_Text(request[1]));
             else if (command == "COMPARE" && request.size() == 3)
                 Compare(request[1], request[2]);
+            else if (command == "TEXTCHANGES" && request.size() == 3)
+                Send(Text_Changes(request[1], request[2]));
             else if (command == "ACTIVATE" && request.size() == 1)
                 Activate();
             else if (command == "COUNT" && request.size() == 2)
@@ -497,9 +502,10 @@ private:
         std::cerr << "varnolt_office_helper: " << request[0] << ": " << detail << std::endl;
         std::string subject;
         const std::string& command = request[0];
-        if ((command == "OPEN" || command == "OPENTEXT" || command == "SHOWTEXT") &&
+        if ((command == "OPEN" || command == "OPENTEXT" || command == "SHOWTEXT" ||
+             command == "TEXTCHANGES") &&
             request.size() > 1)
-            subject = request[1];
+            subject = request.size() > 2 ? request[1] + " and " + request[2] : request[1];
         else if (request.size() > 1 && docs.count(std::atoi(request[1].c_str())))
             subject = docs[std::atoi(request[1].c_str())].Name;
         std::string on = subject.empty() ? "" : " on " + subject;
@@ -747,6 +753,82 @@ private:
                 each->nextElement();
         }
         Send({"OK", std::to_string(changes)});
+    }
+
+    // Writer's document comparison without a window: a hidden, untitled
+    // copy of the revised document gets the changes from the base marked,
+    // which are counted by kind and then thrown away with the copy. Both
+    // files are first opened as documents, so that a damaged or foreign
+    // file is refused with a reason instead of compared as plain text.
+    std::vector<std::string> Text_Changes(const std::string& base, const std::string& revised)
+    {
+        if (with_windows)
+            throw Request_Error{"Documents are counted in a headless office only"};
+        std::string base_file = Text_File(base);
+        std::string revised_file = Text_File(revised);
+        Reference<lang::XComponent> check = Load(base_file, base, "");
+        Keep_Only_Text_Document(check, base);
+        Close_Component(check);
+        std::vector<beans::PropertyValue> properties = Load_Properties(true);
+        properties.push_back(Prop("AsTemplate", uno::Any(true)));
+        Reference<lang::XComponent> copy =
+            Load_Url(office_protocol::File_Url(revised_file), revised, properties);
+        struct Closing {
+            Reference<lang::XComponent> Doc;
+            ~Closing() { Close_Component(Doc); }
+        } closing{copy};
+        Keep_Only_Text_Document(copy, revised);
+        Reference<frame::XModel> model(copy, UNO_QUERY_THROW);
+        Reference<frame::XDispatchProvider> frame(model->getCurrentController()->getFrame(),
+                                                  UNO_QUERY_THROW);
+        frame::DispatchHelper::create(context)->executeDispatch(
+            frame, ".uno:CompareDocuments", "", 0,
+            Props({Prop("URL", uno::Any(U(office_protocol::File_Url(base_file)))),
+                   Prop("NoAcceptDialog", uno::Any(true))}));
+        long insertions = 0, deletions = 0, formats = 0;
+        std::vector<std::string> listed;
+        Reference<document::XRedlinesSupplier> redlines(model, UNO_QUERY_THROW);
+        Reference<container::XEnumeration> each = redlines->getRedlines()->createEnumeration();
+        while (each->hasMoreElements()) {
+            Reference<beans::XPropertySet> redline(each->nextElement(), UNO_QUERY);
+            if (!redline.is())
+                continue;
+            OUString type;
+            redline->getPropertyValue("RedlineType") >>= type;
+            std::string kind = office_protocol::Change_Kind_Word(S(type));
+            (kind == "insertion" ? insertions : kind == "deletion" ? deletions : formats)++;
+            if (listed.size() < 2 * office_protocol::Max_Listed_Changes) {
+                listed.push_back(kind);
+                listed.push_back(Redline_Text(redline));
+            }
+        }
+        std::vector<std::string> answer{"OK", std::to_string(insertions), std::to_string(deletions),
+                                        std::to_string(formats)};
+        answer.insert(answer.end(), listed.begin(), listed.end());
+        return answer;
+    }
+
+    // The first line of the text a change spans, at most 100 characters;
+    // "" where the office gives no text range for it (a table's change).
+    static std::string Redline_Text(const Reference<beans::XPropertySet>& redline)
+    {
+        try {
+            Reference<text::XTextRange> start(redline->getPropertyValue("RedlineStart"), UNO_QUERY);
+            Reference<text::XTextRange> end(redline->getPropertyValue("RedlineEnd"), UNO_QUERY);
+            if (!start.is() || !end.is())
+                return {};
+            Reference<text::XTextCursor> cursor = start->getText()->createTextCursorByRange(start);
+            cursor->gotoRange(end, true);
+            OUString text = cursor->getString();
+            sal_Int32 line = 0;
+            while (line < text.getLength() && text[line] != '\n' && text[line] != '\r' &&
+                   text[line] != 0x2029 && text[line] != 0x2028)
+                ++line;
+            bool cut = line > 100;
+            return S(text.copy(0, cut ? 100 : line)) + (cut ? "..." : "");
+        } catch (const uno::Exception&) {
+            return {};
+        }
     }
 
     // Brings the comparison's window to the front.

@@ -3,6 +3,7 @@
 #include "document_exporters.h"
 #include "os_platform.h"
 #include "pdf_page_signatures.h"
+#include "pdf_region_text.h"
 #include "u_exporters.h"
 
 namespace {
@@ -44,3 +45,11 @@ T_Pair_Signatures Pdf_Pair_Signatures(const std::string&, const std::string&,
 {
     return {};
 }
+
+struct T_Pdf_Text_Layer::T_Document {};
+
+T_Pdf_Text_Layer::T_Pdf_Text_Layer(const std::string& File) : File_(File) {}
+
+T_Pdf_Text_Layer::~T_Pdf_Text_Layer() = default;
+
+const T_Page_Words& T_Pdf_Text_Layer::Words(int Page) { return Pages_[Page]; }

@@ -16,13 +16,16 @@ T_Comparison_Model::T_Comparison_Model(std::string Left_File, std::string Right_
                std::move(Seams)),
       Differences_Ready_(std::move(Differences_Ready))
 {
-    Task_ = std::make_unique<T_Difference_Task>(Context,
-                                                [this](std::shared_ptr<const T_Difference> result) {
-                                                    Difference_ = std::move(result);
-                                                    Current_Change = -1;
-                                                    if (Differences_Ready_)
-                                                        Differences_Ready_();
-                                                });
+    Task_ = std::make_unique<T_Difference_Task>(
+        Context, [this](std::shared_ptr<const T_Aligned_Difference> result) {
+            // The differences share the
+            // result's lifetime.
+            Difference_ = std::shared_ptr<const T_Difference>(result, &result->Difference);
+            Aligned_ = std::move(result);
+            Current_Change = -1;
+            if (Differences_Ready_)
+                Differences_Ready_();
+        });
 }
 
 T_Comparison_Model::~T_Comparison_Model()
@@ -155,6 +158,7 @@ T_Work_Result T_Comparison_Model::Show_Pages(int Left_Page, int Right_Page)
 void T_Comparison_Model::Forget_Differences()
 {
     Difference_.reset();
+    Aligned_.reset();
     Current_Change = -1;
 }
 
@@ -185,7 +189,7 @@ void T_Comparison_Model::Request_Differences(const T_Difference_Options& Options
     Options_ = Options;
     Forget_Differences();
     Drawing_Failure_ = Find_Drawing_Failure();
-    Task_->Request(Picture(T_Side::Left).Image, Picture(T_Side::Right).Image, Options);
+    Task_->Request(Picture(T_Side::Left).Image, Picture(T_Side::Right).Image, Align_Mode, Options);
 }
 
 bool T_Comparison_Model::Differences_Busy() const { return Task_->Busy(); }

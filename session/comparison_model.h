@@ -8,6 +8,7 @@
 
 #include "converter_inputs.h"
 #include "pair_pipeline.h"
+#include "picture_alignment.h"
 #include "u_diff_session.h"
 #include "u_image_load.h"
 #include "view_state.h"
@@ -72,6 +73,10 @@ public:
     const T_Difference* Differences() const { return Difference_.get(); }
     std::shared_ptr<const T_Difference> Shared_Differences() const { return Difference_; }
     const T_Difference_Options& Difference_Options() const { return Options_; }
+    // The alignment the known differences were found under, with the
+    // modified picture as it was compared when it had to be redrawn; null
+    // while the differences are not known.
+    const T_Aligned_Difference* Aligned() const { return Aligned_.get(); }
     // The pair's verdict as the folder list and --compare give it; Error
     // while the differences are not known, and for pages not drawn.
     T_Verdict Verdict() const;
@@ -87,6 +92,12 @@ public:
     // next sheet's counterpart, which is known only now.
     void Set_Content_Pairing(T_Content_Pairing Pairing);
 
+    // How the modified picture is laid on the base before the differences
+    // are found, from the next request on.
+    T_Align_Mode Align_Mode = T_Align_Mode::Off;
+    // The parts of the base picture the differences leave out, from the
+    // next request on.
+    T_Ignore_Areas Ignore;
     // The change region the user stepped to; -1 for none.
     int Current_Change = -1;
     // The view mode, zoom and offset every pane shows.
@@ -113,6 +124,7 @@ private:
     T_Difference_Options Options_;
     std::unique_ptr<T_Difference_Task> Task_;
     std::shared_ptr<const T_Difference> Difference_;
+    std::shared_ptr<const T_Aligned_Difference> Aligned_;
     std::string Drawing_Failure_;
     std::function<void()> Differences_Ready_;
     std::future<void> Drawing_Ahead_;

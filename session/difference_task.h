@@ -3,6 +3,7 @@
 // an older one, and the interface never waits.
 #pragma once
 
+#include "picture_alignment.h"
 #include "picture_difference.h"
 
 #include <QImage>
@@ -16,7 +17,9 @@ class QObject;
 
 class T_Difference_Task {
 public:
-    using T_Ready = std::function<void(std::shared_ptr<const T_Difference> Result)>;
+    // The differences with the alignment they were found under (Off: the
+    // pictures compared as they are).
+    using T_Ready = std::function<void(std::shared_ptr<const T_Aligned_Difference> Result)>;
 
     // Ready runs on the thread of Context (the user interface) with each
     // request's result that was not superseded first.
@@ -26,7 +29,8 @@ public:
     T_Difference_Task(const T_Difference_Task&) = delete;
     T_Difference_Task& operator=(const T_Difference_Task&) = delete;
 
-    void Request(const QImage& Base, const QImage& Modified, const T_Difference_Options& Options);
+    void Request(const QImage& Base, const QImage& Modified, T_Align_Mode Mode,
+                 const T_Difference_Options& Options);
     // True while a request has not been answered.
     bool Busy() const { return Pending > 0; }
 

@@ -40,6 +40,13 @@ T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKi
     return ConverterKind != T_Converter_Kind::None ? dk_Convert : dk_Unsupported;
 }
 
+bool Is_Text_Document(const std::string& name)
+{
+    const std::string ext = File_Extension(name);
+    return ext == "doc" || ext == "docx" || ext == "docm" || ext == "odt" || ext == "fodt" ||
+           ext == "rtf";
+}
+
 namespace {
 
 // The first bytes of a file; empty when it cannot be read.

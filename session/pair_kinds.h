@@ -14,6 +14,10 @@ enum T_Diff_Kind { dk_Word, dk_Paged, dk_Image, dk_Convert, dk_Unsupported };
 T_Diff_Kind Classify_File(const std::string& name, T_Converter_Kind& ConverterKind,
                           T_Paged_Kind& PagedKind);
 
+// Whether the name is of a document that Writer's document comparison
+// takes: Word (.doc, .docx, .docm), Writer (.odt, .fodt) or RTF.
+bool Is_Text_Document(const std::string& name);
+
 // How one side of a pair of pictures is prepared. The pair's route follows
 // the modified file, but each side is read as what it is: an SVG base against
 // a PNG modified version is converted, the PNG is decoded.

@@ -130,6 +130,7 @@ private:
     void Count_One_Side(const std::string& Old, const std::string& New);
     int Count_Pages(std::string Old, const std::string& New, T_Paged_Kind Kind, std::string& Error);
     void Compare_Pictures(const std::string& Old, const std::string& New);
+    void Compare_Text(const std::string& Old, const std::string& New);
     bool Compare_While_Read(const std::string& Old, const std::string& New);
     void Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind);
     std::vector<int> Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind);
@@ -183,6 +184,10 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
     case dk_Word:
     case dk_Unsupported:
         break;
+    }
+    if (Settings_.Compare_Text && Is_Text_Document(New)) {
+        Compared_By_ = T_Compared_By::Text;
+        return Compare_Text(Old, New);
     }
     if (!Settings_.Bytes_Otherwise) {
         Judge(Failed(Names_, "File format is not supported!"));
@@ -251,6 +256,26 @@ void T_Pair_Run::Compare_Pictures(const std::string& Old, const std::string& New
     Judge(pair);
 }
 
+// Two documents compared by their text; the same bytes are the same
+// document without asking the office.
+void T_Pair_Run::Compare_Text(const std::string& Old, const std::string& New)
+{
+    T_Compared_Pair pair = Names_;
+    if (Same_Bytes(Old, New)) {
+        pair.Text_Changes = std::make_shared<const T_Text_Changes>();
+        Judge(pair);
+        return;
+    }
+    T_Text_Changes changes;
+    if (std::string error; !Settings_.Compare_Text(Old, New, changes, error)) {
+        Judge(Failed(Names_, error));
+        return;
+    }
+    pair.Result = changes.Total() > 0 ? T_Verdict::Different : T_Verdict::Identical;
+    pair.Text_Changes = std::make_shared<const T_Text_Changes>(std::move(changes));
+    Judge(pair);
+}
+
 // Two PNG or JPEG files compared as they are read; false when they are not
 // such files and must be decoded whole.
 bool T_Pair_Run::Compare_While_Read(const std::string& Old, const std::string& New)
@@ -296,6 +321,20 @@ std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind
     return partner;
 }
 
+// The text of a page pair's change regions; the regions are in the base's
+// pixels, and lie in the modified page where the alignment put them.
+std::shared_ptr<const T_Page_Pair_Text>
+Pair_Text(const T_Compared_Pair& Pair, const T_Page_Words& Old_Page, const T_Page_Words& New_Page)
+{
+    T_To_New_Page to_new;
+    if (Pair.Alignment) {
+        std::shared_ptr<const T_Alignment> alignment = Pair.Alignment;
+        to_new = [alignment](const T_Rectangle& box) { return alignment->To_Modified(box); };
+    }
+    return std::make_shared<const T_Page_Pair_Text>(
+        Page_Pair_Text(Old_Page, New_Page, *Pair.Difference, to_new));
+}
+
 void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind)
 {
     // The page pictures are named after the base: a copy of it in the
@@ -311,6 +350,8 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
     const T_Page_List new_pages = session.Pages(T_Side::Right);
     const std::vector<int> partner = Page_Partners(session, Kind);
     const std::vector<bool> moved = Moved_Pages(partner);
+    // Read only when a page pair has changes: most pages of a set have none.
+    std::unique_ptr<T_Pdf_Text_Layer> old_text, new_text;
     std::set<int> paired;
     for (int page = 0; page < old_pages.Count(); ++page) {
         T_Compared_Pair pair = Names_;
@@ -339,6 +380,13 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         // A sheet put elsewhere changes the document, however alike it looks.
         if (pair.Moved && pair.Result == T_Verdict::Identical)
             pair.Result = T_Verdict::Different;
+        if (Kind == T_Paged_Kind::Pdf && pair.Difference && !pair.Difference->Regions.empty()) {
+            if (!old_text) {
+                old_text = std::make_unique<T_Pdf_Text_Layer>(session.LeftFile);
+                new_text = std::make_unique<T_Pdf_Text_Layer>(session.RightFile);
+            }
+            pair.Text = Pair_Text(pair, old_text->Words(page), new_text->Words(other));
+        }
         Judge(pair);
     }
     for (int page = 0; page < new_pages.Count(); ++page) {

@@ -5,6 +5,8 @@
 // compared.
 #pragma once
 
+#include "office_text_compare.h"
+#include "page_pair_text.h"
 #include "picture_alignment.h"
 #include "picture_difference.h"
 #include "u_diff_session.h"
@@ -19,8 +21,8 @@
 enum class T_Verdict { Identical, Different, Only_Old, Only_New, Error };
 
 // How a pair was compared: as pictures, page pair by page pair, by its
-// bytes, or not at all (a file on one side only).
-enum class T_Compared_By { Nothing, Pixels, Pages, Bytes };
+// bytes, as documents by their text, or not at all (a file on one side only).
+enum class T_Compared_By { Nothing, Pixels, Pages, Bytes, Text };
 
 // What one pair came to: a pair of pictures, a pair of pages of two
 // documents, a page or file present on one side only, or an error.
@@ -49,10 +51,14 @@ struct T_Compared_Pair {
     int Pages = 0;
     // When pictures were compared.
     std::shared_ptr<const T_Difference> Difference;
+    // When documents were compared by their text: the changes counted.
+    std::shared_ptr<const T_Text_Changes> Text_Changes;
     QImage Base; // the base picture, for a report that shows both
     // How the modified picture was laid on the base before the comparison,
     // when alignment was asked for (the regions are in the base's pixels).
     std::shared_ptr<const T_Alignment> Alignment;
+    // Of a pair of PDF pages with changes: the text of each change region.
+    std::shared_ptr<const T_Page_Pair_Text> Text;
     QImage Modified;   // the modified picture, for a picture of the differences
     std::string Error; // one line
     // Where its picture of the differences was written, when one was asked for.
@@ -91,6 +97,11 @@ struct T_Pair_Settings {
     // Lay the modified picture on the base before comparing (whole pictures
     // are needed, so pairs are then never compared while they are read).
     T_Align_Mode Align = T_Align_Mode::Off;
+    // Compares two documents (Word, Writer, RTF) by their text, when set;
+    // without it they are not supported. False with the reason.
+    std::function<bool(const std::string& Old, const std::string& New, T_Text_Changes& Changes,
+                       std::string& Error)>
+        Compare_Text;
     // Called with each pair of pictures, page or one-sided file as it is
     // judged (documents have several).
     std::function<void(const T_Compared_Pair&)> On_Pair;

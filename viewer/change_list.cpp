@@ -1,6 +1,7 @@
 #include "change_list.h"
 
 #include "change_list_rows.h"
+#include "change_list_text.h"
 #include "change_list_width.h"
 #include "change_region_colour.h"
 #include "vcs_diff_frame.h"
@@ -68,7 +69,8 @@ QIcon Colour_Swatch(const QColor& Colour)
 
 } // namespace
 
-T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent) : QWidget(Parent), View_(View)
+T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent)
+    : QWidget(Parent), View_(View), Texts_(std::make_unique<T_Change_List_Text>())
 {
     setObjectName(QStringLiteral("Change_List_Panel"));
     setWindowTitle(QStringLiteral("Changes"));
@@ -179,6 +181,8 @@ void T_Change_List::Fill_Rows(const T_Difference* Difference)
     } else if (Difference->Regions.empty())
         Empty_->setText(QStringLiteral("No differences"));
     Empty_->setVisible(!Difference || Difference->Regions.empty());
+    if (!Difference)
+        Show_Region_Texts(*Rows_, nullptr);
     Rows_->setVisible(!Empty_->isVisible());
     if (!Difference)
         return;
@@ -213,6 +217,7 @@ void T_Change_List::Fill_Rows(const T_Difference* Difference)
         rows.push_back(row);
     }
     Rows_->addTopLevelItems(rows);
+    Show_Region_Texts(*Rows_, Texts_->Text_Of(model, *Difference, View_.Offset()).get());
     Rows_->setSortingEnabled(true);
     // The panel opens by itself when there is something to list, unless the
     // user has shown or hidden it already.

@@ -15,6 +15,7 @@ class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TView_diff_frame;
+class T_Change_List_Text;
 struct T_Difference;
 
 class T_Change_List : public QWidget {
@@ -55,6 +56,7 @@ private:
     QAction* Toggle_ = nullptr;
     QTreeWidget* Rows_ = nullptr;
     QLabel* Empty_ = nullptr;
+    std::unique_ptr<T_Change_List_Text> Texts_;
     // The differences the rows show; compared by identity.
     std::shared_ptr<const T_Difference> Shown_;
     bool Filled_ = false;

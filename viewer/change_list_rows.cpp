@@ -17,6 +17,10 @@ QString Change_Column_Title(T_Change_Column Column)
         return QStringLiteral("Position");
     case T_Change_Column::Pixels:
         return QStringLiteral("Pixels");
+    case T_Change_Column::Old_Text:
+        return QStringLiteral("Old text");
+    case T_Change_Column::New_Text:
+        return QStringLiteral("New text");
     case T_Change_Column::Moved:
     case T_Change_Column::Count:
         break;
@@ -64,6 +68,8 @@ T_Change_Row Make_Change_Row(const T_Difference& Difference, std::size_t Index)
         moved ? QStringLiteral("moved by %1, %2").arg(region.Dx).arg(region.Dy) : QString();
     row.Keys[at(T_Change_Column::Moved)] =
         moved ? std::hypot(double(region.Dx), double(region.Dy)) : -1.0;
+    row.Keys[at(T_Change_Column::Old_Text)] = QString();
+    row.Keys[at(T_Change_Column::New_Text)] = QString();
     return row;
 }
 

@@ -12,7 +12,18 @@
 #include <array>
 
 // The change list's columns, from the left.
-enum class T_Change_Column { Number, Kind, Size, Position, Pixels, Moved, Count };
+// The text columns are filled for PDF pages only (see change_list_text.h).
+enum class T_Change_Column {
+    Number,
+    Kind,
+    Size,
+    Position,
+    Pixels,
+    Moved,
+    Old_Text,
+    New_Text,
+    Count
+};
 
 constexpr int Change_Column_Count = int(T_Change_Column::Count);
 

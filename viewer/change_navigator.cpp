@@ -71,6 +71,7 @@ void T_Change_Navigator::Refresh_Differences()
     options.Ignore_Antialiasing = Controls_.Ignore_Antialiasing_C->isChecked();
     options.Offset_X = Panes_.Offset().x();
     options.Offset_Y = Panes_.Offset().y();
+    options.Ignore = Model_->Ignore;
     // What was known belongs to other pictures or settings now.
     Model_->Request_Differences(options);
     Show_Change_Frames();

@@ -73,6 +73,9 @@ void T_Diff_Status_Line::Update()
                  .arg(size_text(Panes_.View_Image_Frame1), size_text(Panes_.View_Image_Frame2));
     if (QString changes = Changes_.Change_Status(); !changes.isEmpty())
         parts << changes;
+    for (const std::function<QString()>& note : Notes)
+        if (QString text = note(); !text.isEmpty())
+            parts << text;
     if (QString pixel = Pixel_Status(); !pixel.isEmpty())
         parts << pixel;
     Status_L->setText(parts.join(QStringLiteral("   |   ")));

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QLabel;
 class QVBoxLayout;
@@ -28,6 +29,9 @@ public:
     void Update();
 
     QLabel* Status_L = nullptr;
+    // Further parts of the line, after the changes; an empty text says
+    // nothing.
+    std::vector<std::function<QString()>> Notes;
     // Runs after every update, for controls that show the zoom too.
     std::function<void()> On_Update;
 

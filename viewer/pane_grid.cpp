@@ -107,7 +107,9 @@ void T_Pane_Grid::Show_Blend_Pictures()
     auto picture = [](TView_Image_Frame* pane) {
         return pane->Image1 ? pane->Image1->Picture() : QImage();
     };
-    View_Image_Frame4->Show_Pair(picture(View_Image_Frame1), picture(View_Image_Frame2),
+    const QImage modified =
+        Aligned_Modified_.isNull() ? picture(View_Image_Frame2) : Aligned_Modified_;
+    View_Image_Frame4->Show_Pair(picture(View_Image_Frame1), modified,
                                  [this](TMyScrollBox* sender) { Sync_Scroll(sender); });
     View_Image_Frame4->Set_View_Mode(State_->Mode);
     View_Image_Frame4->Set_Offset(Offset());
@@ -205,6 +207,12 @@ void T_Pane_Grid::Use_State(T_View_State& State)
     State = *State_;
     State_ = &State;
     Synchronizer_->Keep_Zoom_In(State.Zoom);
+}
+
+void T_Pane_Grid::Set_Aligned_Modified(const QImage& Picture)
+{
+    Aligned_Modified_ = Picture;
+    Show_Blend_Pictures();
 }
 
 void T_Pane_Grid::Set_Offset(const QPoint& Offset)

@@ -9,6 +9,7 @@
 
 #include "document_kinds.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QPointF>
 #include <QTimer>
@@ -77,6 +78,11 @@ public:
     // Shifts the modified picture against the base, in picture pixels.
     QPoint Offset() const { return {State_->Offset_X, State_->Offset_Y}; }
     void Set_Offset(const QPoint& Offset);
+    // The modified picture redrawn on the base's pixels by an alignment:
+    // the one-pane views show it in place of the modified pane's picture.
+    // A null picture gives them the modified pane's again.
+    void Set_Aligned_Modified(const QImage& Picture);
+    const QImage& Aligned_Modified() const { return Aligned_Modified_; }
 
 private:
     void Blink_Tick();
@@ -87,4 +93,5 @@ private:
     T_Pane_Layout Layout_ = T_Pane_Layout::Side_By_Side;
     QTimer Blink_Timer;
     bool Blink_Paused = false;
+    QImage Aligned_Modified_;
 };

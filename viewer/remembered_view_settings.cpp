@@ -7,12 +7,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -25,6 +27,7 @@ const QString Layout_Key = QStringLiteral("comparison/view");
 const QString Opacity_Key = QStringLiteral("comparison/overlay_opacity");
 const QString Blink_Key = QStringLiteral("comparison/blink_interval");
 const QString Show_Changes_Key = QStringLiteral("comparison/show_changes");
+const QString Align_Key = QStringLiteral("comparison/align");
 const QString List_Shown_Key = QStringLiteral("comparison/change_list_shown");
 const QString List_Width_Key = QStringLiteral("comparison/change_list_width");
 
@@ -80,6 +83,15 @@ double Stored_Blink_Seconds(const QSettings& Settings)
     return number && std::isfinite(seconds) && seconds >= 0.1 && seconds <= 5.0 ? seconds : 0.5;
 }
 
+// Stored as the command line's words for the modes.
+T_Align_Mode Stored_Align(const QSettings& Settings)
+{
+    T_Align_Mode mode = T_Align_Mode::Off;
+    return Parse_Align_Mode(Settings.value(Align_Key).toString().toStdString(), mode)
+               ? mode
+               : T_Align_Mode::Off;
+}
+
 void Store(const QString& Key, const QVariant& Value) { QSettings().setValue(Key, Value); }
 
 template <class T> T* Named(TView_diff_frame& View, const char* Name)
@@ -101,6 +113,9 @@ void Apply(const T_Remembered_View_Settings& Settings, TView_diff_frame& View, T
     Named<QSlider>(View, "Opacity_S")->setValue(Settings.Opacity_Percent);
     Named<QDoubleSpinBox>(View, "Blink_Interval_E")->setValue(Settings.Blink_Seconds);
     Named<QCheckBox>(View, "Show_Changes_C")->setChecked(Settings.Show_Changes);
+    auto* align = Named<QComboBox>(View, "Align_C");
+    align->setCurrentIndex(
+        std::max(0, align->findData(QString::fromLatin1(Align_Mode_Word(Settings.Align)))));
     if (Settings.Layout != T_Pane_Layout::Side_By_Side && Shows_Both_Versions(View))
         for (const T_Layout_Name& layout : Layout_Names)
             if (layout.Layout == Settings.Layout)
@@ -122,6 +137,9 @@ void Store_Changes(TView_diff_frame& View, T_Change_List& List)
                      &View, [](double seconds) { Store(Blink_Key, seconds); });
     QObject::connect(Named<QCheckBox>(View, "Show_Changes_C"), &QCheckBox::toggled, &View,
                      [](bool on) { Store(Show_Changes_Key, on); });
+    auto* align = Named<QComboBox>(View, "Align_C");
+    QObject::connect(align, &QComboBox::currentIndexChanged, &View,
+                     [align] { Store(Align_Key, align->currentData()); });
     for (const T_Layout_Name& layout : Layout_Names)
         QObject::connect(
             Named<QAction>(View, layout.Action), &QAction::triggered, &View,
@@ -145,6 +163,7 @@ T_Remembered_View_Settings Remembered_View_Settings()
     remembered.Opacity_Percent = Stored_Int(settings, Opacity_Key, 0, 100).value_or(50);
     remembered.Blink_Seconds = Stored_Blink_Seconds(settings);
     remembered.Show_Changes = Stored_Bool(settings, Show_Changes_Key).value_or(false);
+    remembered.Align = Stored_Align(settings);
     remembered.Change_List_Shown = Stored_Bool(settings, List_Shown_Key);
     remembered.Change_List_Width =
         Stored_Int(settings, List_Width_Key, 1, Largest_Change_List_Width);

@@ -1,12 +1,14 @@
 // The comparison window's own settings, kept in the user's settings from one
 // window to the next: the differences' tolerance and anti-aliasing, the view
 // the versions are shown in (side by side or a one-pane view, with the
-// overlay's opacity and the blink interval), Show changes, and whether the
+// overlay's opacity and the blink interval), Show changes, the alignment,
+// and whether the
 // change list is shown and how wide it is. The toolbar's first row keeps its
 // usual start state; only these later controls are remembered.
 #pragma once
 
 #include "pane_grid.h"
+#include "picture_alignment.h"
 
 #include <optional>
 
@@ -21,6 +23,7 @@ struct T_Remembered_View_Settings {
     int Opacity_Percent;
     double Blink_Seconds;
     bool Show_Changes;
+    T_Align_Mode Align;
     // Unset until the user shows or hides the list, or resizes it.
     std::optional<bool> Change_List_Shown;
     std::optional<int> Change_List_Width;

@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
+#include <QTransform>
 
 #include <cmath>
 #include <cstdint>
@@ -162,6 +163,7 @@ void TPane_Image::paintEvent(QPaintEvent* event)
         return;
     if (!Paint_Content(painter, exposed, target))
         Smooth_Timer.start();
+    Paint_Ignored(painter, target);
     Paint_Frames(painter, target);
 }
 
@@ -169,6 +171,34 @@ void TPane_Image::Set_Change_Frames(std::vector<T_Change_Frame> Frames)
 {
     Frames_ = std::move(Frames);
     update();
+}
+
+void TPane_Image::Set_Ignored(const QRegion& Ignored)
+{
+    Ignored_ = Ignored;
+    update();
+}
+
+void TPane_Image::Paint_Ignored(QPainter& Painter, const QRect& Target) const
+{
+    const QRect content = Content_Rect();
+    if (Ignored_.isEmpty() || content.isEmpty())
+        return;
+    QTransform to_widget;
+    to_widget.translate(Target.left(), Target.top());
+    to_widget.scale(double(Target.width()) / content.width(),
+                    double(Target.height()) / content.height());
+    to_widget.translate(-content.left(), -content.top());
+    // A light wash with diagonal stripes in the control's pixels: the
+    // picture stays readable under it, and the stripes keep their spacing
+    // at every zoom.
+    const QColor wash(0x60, 0x70, 0x90, 0x30);
+    const QColor stripes(0x50, 0x60, 0x88, 0xA0);
+    Painter.save();
+    Painter.setClipRegion(to_widget.map(Ignored_) & Target);
+    Painter.fillRect(Target, wash);
+    Painter.fillRect(Target, QBrush(stripes, Qt::BDiagPattern));
+    Painter.restore();
 }
 
 void TPane_Image::Paint_Current_Ring(QPainter& Painter, const QRectF& Box)

@@ -6,6 +6,7 @@
 #include "u_picture_drawer.h"
 
 #include <QImage>
+#include <QRegion>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -66,6 +67,10 @@ public:
     // Outlines drawn over the content; none at first.
     void Set_Change_Frames(std::vector<T_Change_Frame> Frames);
     const std::vector<T_Change_Frame>& Change_Frames() const { return Frames_; }
+    // Parts of the content the differences leave out, in content pixels:
+    // drawn hatched over the picture. None at first.
+    void Set_Ignored(const QRegion& Ignored);
+    const QRegion& Ignored() const { return Ignored_; }
 
 protected:
     void paintEvent(class QPaintEvent* event) override;
@@ -84,9 +89,11 @@ protected:
 
 private:
     void Paint_Frames(QPainter& Painter, const QRect& Target) const;
+    void Paint_Ignored(QPainter& Painter, const QRect& Target) const;
     static void Paint_Current_Ring(QPainter& Painter, const QRectF& Box);
 
     std::vector<T_Change_Frame> Frames_;
+    QRegion Ignored_;
     QString Message_;
     bool Stretch_ = false;
     double Zoom_ = 1.0;

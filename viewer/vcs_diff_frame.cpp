@@ -6,6 +6,7 @@
 #include "change_navigator.h"
 #include "diff_status_line.h"
 #include "drawing_page_pairing.h"
+#include "ignore_align_controls.h"
 #include "view_row_controller.h"
 #include "file_names.h"
 #include "page_pairing_task.h"
@@ -55,6 +56,7 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
                                                   T_Session_Seams{std::move(Make_Exporter), {}},
                                                   this, [this] { Changes->Differences_Ready(); });
     Changes->Set_Model(Model_.get());
+    Ignore_Align_->Set_Model(Model_.get());
     Panes->Use_State(Model_->View);
     Panes->Set_View_Mode(T_View_Mode::Actual_Size);
     if (!Open_Session()) {
@@ -244,6 +246,8 @@ void TView_diff_frame::Build_Controls()
         *Panes, Actions, [this] { Update_Status(); }, [this] { Fit_AExecute(); });
     Status_Line = std::make_unique<T_Diff_Status_Line>(this, layout, *Panes, *Changes);
     Connect_Controls();
+    Ignore_Align_ = std::make_unique<T_Ignore_Align_Controls>(
+        *Actions.ToolBar3, *Panes, *Changes, *Status_Line, [this] { Refresh_Differences(); });
     View_Row = std::make_unique<T_View_Row_Controller>(Actions, *Panes, *Changes, *Status_Line,
                                                        [this] { Fit_AExecute(); });
     View_Row->Add_Shortcuts();

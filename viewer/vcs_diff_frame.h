@@ -26,6 +26,7 @@
 class QVBoxLayout;
 class T_Change_Navigator;
 class T_Diff_Status_Line;
+class T_Ignore_Align_Controls;
 struct T_Difference;
 class TDiff_Pagelist_Frame;
 class T_Page_Pairing_Task;
@@ -128,6 +129,8 @@ public:
     // Listener runs whenever the differences or the current change may
     // have changed, for as long as Context lives.
     void Add_Changes_Listener(QObject* Context, std::function<void()> Listener);
+    // The ignore regions and the alignment of the changes row.
+    T_Ignore_Align_Controls& Ignore_Align() { return *Ignore_Align_; }
     // Puts Action at the end of the changes row.
     void Add_To_Changes_Row(QAction* Action);
 
@@ -188,6 +191,7 @@ private:
     std::unique_ptr<T_Change_Navigator> Changes;
     std::unique_ptr<T_Diff_Status_Line> Status_Line;
     std::unique_ptr<T_View_Row_Controller> View_Row;
+    std::unique_ptr<T_Ignore_Align_Controls> Ignore_Align_;
     // The page tab strips of a paged pair, under the two versions' panes.
     TDiff_Pagelist_Frame* LeftTabs = nullptr;
     TDiff_Pagelist_Frame* RightTabs = nullptr;

@@ -5,6 +5,7 @@
 
 #include "office_helper_environment.h"
 #include "office_protocol.h"
+#include "office_text_compare.h"
 #include "u_temp_files.h"
 
 #include <cerrno>
@@ -298,6 +299,8 @@ bool Register_Office_Bridge_Servers(const std::string& helper_path,
     std::string soffice = Find_Soffice();
     if (!Executable(helper_path) || soffice.empty())
         return false;
+    // Documents compared without a window need a headless helper of their own.
+    Set_Text_Compare_Helper(helper_path, soffice);
     auto start = [=](bool visible) {
         std::string folder = private_folder.empty() ? Temp_Dir() : private_folder;
         std::string error;

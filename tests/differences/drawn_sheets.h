@@ -24,6 +24,9 @@ struct T_Sheet_Plan {
     double Added_Box_Share = 0;
     // The drawing turned a quarter, as on landscape paper.
     bool Turned = false;
+    // Everything on the paper (frame included) moved by this many pixels
+    // right and down, as by an export whose origin moved.
+    int Shift_X = 0, Shift_Y = 0;
 };
 
 class T_Drawn_Sheet {
@@ -57,6 +60,7 @@ private:
 
     void Fill(int x0, int y0, int x1, int y1)
     {
+        x0 += Plan.Shift_X, x1 += Plan.Shift_X, y0 += Plan.Shift_Y, y1 += Plan.Shift_Y;
         for (int y = std::max(y0, 0); y < std::min(y1, Height); ++y)
             std::fill(
                 &Grey[std::size_t(y) * Width + std::max(x0, 0)],

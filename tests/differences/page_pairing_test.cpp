@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -347,4 +349,56 @@ TEST(PagePairing, LongSetsPairSameContentFirstAndTheEditedRestInTheirBands)
         EXPECT_EQ(pairing.Left_To_Right[sheet], sheet < 5 ? sheet : sheet + 1) << sheet;
     EXPECT_EQ(pairing.Left_To_Right[599], -1);
     EXPECT_EQ(pairing.Right_To_Left[5], -1);
+}
+
+namespace {
+
+// A page's signature with its hashes taken from its pixels, as a document's
+// reader gives them.
+T_Page_Signature Hashed_Sheet(const T_Sheet_Plan& plan)
+{
+    const test::T_Drawn_Sheet sheet(plan);
+    T_Page_Signature signature = sheet.Signature();
+    std::uint64_t hash = 1469598103934665603u;
+    for (std::uint8_t grey : sheet.Grey)
+        hash = (hash ^ grey) * 1099511628211u;
+    signature.Content_Hash = signature.Sketch_Hash = hash;
+    return signature;
+}
+
+T_Sheet_Plan Shifted(T_Sheet_Plan plan, int x, int y)
+{
+    plan.Shift_X = x, plan.Shift_Y = y;
+    return plan;
+}
+
+} // namespace
+
+TEST(PagePairing, ASheetWhoseContentShiftedPairsWithItsOldSelfAndIsChanged)
+{
+    // Revision b's sheet 2 is revision a's moved 40 px (about a cell at 150
+    // dpi) right, down or both, on A4 and on A3 paper.
+    for (const auto& [x, y, a3] :
+         {std::tuple{40, 0, false}, std::tuple{0, 40, false}, std::tuple{40, -40, false},
+          std::tuple{40, 0, true}, std::tuple{0, 40, true}}) {
+        SCOPED_TRACE(testing::Message() << x << ", " << y << (a3 ? " on A3" : " on A4"));
+        std::vector<T_Page_Signature> old_set, new_set;
+        for (int number = 1; number <= 5; ++number) {
+            const T_Sheet_Plan plan = a3 ? On_Paper(Numbered(number), 297, 420) : Numbered(number);
+            old_set.push_back(Hashed_Sheet(plan));
+            new_set.push_back(Hashed_Sheet(number == 2 ? Shifted(plan, x, y) : plan));
+        }
+        const T_Content_Pairing judged =
+            Judge_Pairing(Pair_Pages(old_set, new_set), old_set, new_set);
+        EXPECT_EQ(judged.Pairs.Left_To_Right, (std::vector<int>{0, 1, 2, 3, 4}));
+        using M = T_Page_Match;
+        EXPECT_EQ(judged.Left, (std::vector<M>{M::Same, M::Changed, M::Same, M::Same, M::Same}));
+
+        // One page against one, each side's frame left in.
+        EXPECT_EQ(Pair_Pages({old_set[1]}, {new_set[1]}).Left_To_Right[0], 0);
+    }
+    // Shifted, a different sheet still does not pair.
+    T_Sheet_Plan bare = Numbered(1), other = Numbered(2);
+    bare.Frame = other.Frame = false;
+    EXPECT_EQ(Pair_Pages({Sheet(bare)}, {Sheet(Shifted(other, 40, 40))}).Left_To_Right[0], -1);
 }

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QImage>
 #include <QMouseEvent>
@@ -96,6 +97,7 @@ TEST_F(Remembered_Settings, TheLaterControlsCarryOverToTheNextWindowTheFirstRowD
         Find<QSlider>(*window, "Opacity_S")->setValue(70);
         Find<QDoubleSpinBox>(*window, "Blink_Interval_E")->setValue(1.5);
         Find<QCheckBox>(*window, "Show_Changes_C")->setChecked(true);
+        Find<QComboBox>(*window, "Align_C")->setCurrentIndex(2);
         window->Change_List_Action()->trigger();
         ASSERT_FALSE(window->Change_List->isVisible());
         // The first row's controls keep their start state in every window.
@@ -112,6 +114,10 @@ TEST_F(Remembered_Settings, TheLaterControlsCarryOverToTheNextWindowTheFirstRowD
     EXPECT_EQ(Find<QSlider>(*window, "Opacity_S")->value(), 70);
     EXPECT_DOUBLE_EQ(Find<QDoubleSpinBox>(*window, "Blink_Interval_E")->value(), 1.5);
     EXPECT_TRUE(Find<QCheckBox>(*window, "Show_Changes_C")->isChecked());
+    EXPECT_EQ(Find<QComboBox>(*window, "Align_C")->currentData().toString(),
+              QStringLiteral("bands"));
+    EXPECT_EQ(window->View->Model().Align_Mode, T_Align_Mode::Bands);
+    EXPECT_EQ(Stored("comparison/align").toString(), QStringLiteral("bands"));
     EXPECT_FALSE(window->Change_List->isVisible()) << "hidden by the user, not opened again";
     EXPECT_FALSE(window->Change_List_Action()->isChecked());
     EXPECT_FALSE(test::Find_Action(*window->View, "Trim_Compared_A")->isChecked());
@@ -132,6 +138,7 @@ TEST_F(Remembered_Settings, StoredValuesThatNoControlTakesReadAsTheDefaults)
     settings.setValue(QStringLiteral("comparison/blink_interval"), 0.01);
     settings.setValue(QStringLiteral("comparison/show_changes"), 3);
     settings.setValue(QStringLiteral("comparison/change_list_shown"), QStringLiteral(""));
+    settings.setValue(QStringLiteral("comparison/align"), QStringLiteral("sideways"));
     settings.setValue(QStringLiteral("comparison/change_list_width"), -40);
     const T_Remembered_View_Settings read = Remembered_View_Settings();
     EXPECT_EQ(read.Tolerance, 10);
@@ -140,6 +147,7 @@ TEST_F(Remembered_Settings, StoredValuesThatNoControlTakesReadAsTheDefaults)
     EXPECT_EQ(read.Opacity_Percent, 50);
     EXPECT_DOUBLE_EQ(read.Blink_Seconds, 0.5);
     EXPECT_FALSE(read.Show_Changes);
+    EXPECT_EQ(read.Align, T_Align_Mode::Off);
     EXPECT_FALSE(read.Change_List_Shown);
     EXPECT_FALSE(read.Change_List_Width);
 

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 TEST_F(Headless, ReportsIdenticalAndDifferentPicturesWithTheirCounts)
@@ -170,6 +171,94 @@ TEST_F(Headless, PairsPdfPagesByContentAndListsAnInsertedPage)
                        pair + " (page - / 2): only in new\n");
     // The page pictures stay out of the user's folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2);
+}
+
+TEST_F(Headless, PdfRegionsTellTheirTextAndWhetherItChangedOrMoved)
+{
+#ifdef VARNOLT_TEST_NO_PDF
+    GTEST_SKIP() << "built without PDF support";
+#endif
+    // A dimension changed in one digit, a label moved, on a shared sheet.
+    auto page = [](const std::string& number, int label_x) {
+        return test::Pdf_Page{595, 842,
+                              test::Sheet_Frame() + test::Box(300, 300, 120, 80) +
+                                  "BT /F1 24 Tf 100 700 Td (" + number + ") Tj ET BT /F1 18 Tf " +
+                                  std::to_string(label_x) + " 450 Td (Title block) Tj ET",
+                              test::Helvetica_Font};
+    };
+    test::Write_File(dir / "old.pdf", test::Make_Pdf({page("5600", 100)}));
+    test::Write_File(dir / "new.pdf", test::Make_Pdf({page("5650", 250)}));
+    EXPECT_EQ(Compare({"--json", dir / "old.pdf", dir / "new.pdf"}), 1) << Err;
+    EXPECT_NE(Out.find(R"("old_text":"5600","new_text":"5650","text_change":"changed")"),
+              std::string::npos)
+        << Out;
+    EXPECT_NE(Out.find(R"("new_text":"Title block","text_change":"moved")"), std::string::npos)
+        << Out;
+    EXPECT_NE(Out.find(R"("old_text":"Title block","text_change":"moved")"), std::string::npos)
+        << Out;
+    EXPECT_EQ(Out.find("not available"), std::string::npos) << Out;
+
+    // Pages without a text layer (scans) say so once, not per region.
+    auto scan = [](double x) {
+        return test::Pdf_Page{595, 842, test::Sheet_Frame() + test::Box(x, 600, 80, 30)};
+    };
+    test::Write_File(dir / "old.pdf", test::Make_Pdf({scan(100)}));
+    test::Write_File(dir / "new.pdf", test::Make_Pdf({scan(110)}));
+    EXPECT_EQ(Compare({"--json", dir / "old.pdf", dir / "new.pdf"}), 1) << Err;
+    EXPECT_NE(Out.find(R"("text":"not available")"), std::string::npos) << Out;
+    EXPECT_EQ(Out.find("text_change"), std::string::npos) << Out;
+}
+
+namespace {
+
+// A text document with a two-row table whose first cell on the right holds
+// Length, as an office suite saves it in one XML file.
+std::string Table_Document(const std::string& Length)
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.text"><office:body><office:text>
+<text:p>Dimensions</text:p><table:table table:name="T">
+<table:table-column table:number-columns-repeated="2"/>
+<table:table-row><table:table-cell><text:p>Length</text:p></table:table-cell>
+<table:table-cell><text:p>)" +
+           Length + R"(</text:p></table:table-cell></table:table-row>
+<table:table-row><table:table-cell><text:p>Width</text:p></table:table-cell>
+<table:table-cell><text:p>1200</text:p></table:table-cell></table:table-row>
+</table:table></office:text></office:body></office:document>
+)";
+}
+
+} // namespace
+
+TEST_F(Headless, TheChangedCellOfAnOfficeTableIsReadFromItsPdf)
+{
+#ifdef VARNOLT_TEST_NO_PDF
+    GTEST_SKIP() << "built without PDF support";
+#endif
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "soffice is not installed";
+    test::Write_File(dir / "old.fodt", Table_Document("5600"));
+    test::Write_File(dir / "new.fodt", Table_Document("5650"));
+    // Saved as .odt first, then printed to PDF, as a user's documents are;
+    // a profile of its own keeps the office's settings out of the way.
+    const std::string office =
+        "soffice -env:UserInstallation=file://" + dir / "profile" + " --headless --convert-to ";
+    const std::string quiet = " >/dev/null 2>&1";
+    ASSERT_EQ(std::system((office + "odt --outdir " + dir / "odt" + " " + dir / "old.fodt" + " " +
+                           dir / "new.fodt" + quiet)
+                              .c_str()),
+              0);
+    ASSERT_EQ(std::system((office + "pdf --outdir " + dir / "pdf" + " " + dir / "odt/old.odt" +
+                           " " + dir / "odt/new.odt" + quiet)
+                              .c_str()),
+              0);
+    EXPECT_EQ(Compare({"--json", dir / "pdf/old.pdf", dir / "pdf/new.pdf"}), 1) << Err;
+    EXPECT_NE(Out.find(R"("old_text":"5600","new_text":"5650","text_change":"changed")"),
+              std::string::npos)
+        << Out;
 }
 
 TEST_F(Headless, AFileOnOneSideOnlyCountsItsPages)

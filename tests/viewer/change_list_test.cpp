@@ -102,6 +102,9 @@ TEST_F(Change_List, RowsGiveKindSizePositionPixelsAndHowFarAShapeMoved)
     EXPECT_EQ(Column(T_Change_Column::Pixels),
               (std::vector<std::string>{"100", "600", "400",
                                         Cell(3, T_Change_Column::Pixels).toStdString()}));
+    // Pictures have no text layer: the text columns are not shown.
+    EXPECT_TRUE(Rows().isColumnHidden(int(T_Change_Column::Old_Text)));
+    EXPECT_TRUE(Rows().isColumnHidden(int(T_Change_Column::New_Text)));
     EXPECT_EQ(Column(T_Change_Column::Moved),
               (std::vector<std::string>{"", "", "", "moved by 50, 10"}));
     // Every row has its picture: removed ink from the base, the rest from

@@ -1,0 +1,99 @@
+#include "change_list_text.h"
+
+#include "change_list.h"
+#include "change_list_rows.h"
+#include "comparison_model.h"
+
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int Old_Column = int(T_Change_Column::Old_Text);
+constexpr int New_Column = int(T_Change_Column::New_Text);
+
+const QString No_Text_Layer = QStringLiteral("No text layer");
+
+QString Row_Tip(const T_Region_Text& Text)
+{
+    auto shown = [](const std::string& text) {
+        return text.empty() ? QStringLiteral("(none)") : QString::fromStdString(text);
+    };
+    return QStringLiteral("Old text: %1\nNew text: %2")
+        .arg(shown(Text.Old_Text), shown(Text.New_Text));
+}
+
+// A side without a text layer (a scan, or text drawn as curves) says so in
+// its column's title, so that empty cells are not read as "no text here".
+void Title_Columns(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
+{
+    QTreeWidgetItem* header = Rows.headerItem();
+    const bool old_missing = Text && !Text->Old_Has_Text;
+    const bool new_missing = Text && !Text->New_Has_Text;
+    header->setText(Old_Column, old_missing ? QStringLiteral("Old text: ") + No_Text_Layer
+                                            : Change_Column_Title(T_Change_Column::Old_Text));
+    header->setText(New_Column, new_missing ? QStringLiteral("New text: ") + No_Text_Layer
+                                            : Change_Column_Title(T_Change_Column::New_Text));
+    const QString missing =
+        QStringLiteral("%1 has no text layer (a scanned page, or text drawn as shapes): "
+                       "its text cannot be read.");
+    header->setToolTip(Old_Column, old_missing ? missing.arg(QStringLiteral("The old page"))
+                                               : QStringLiteral("Text in the region, old page"));
+    header->setToolTip(New_Column, new_missing ? missing.arg(QStringLiteral("The new page"))
+                                               : QStringLiteral("Text in the region, new page"));
+}
+
+} // namespace
+
+T_Change_List_Text::T_Change_List_Text() = default;
+T_Change_List_Text::~T_Change_List_Text() = default;
+
+std::shared_ptr<const T_Page_Pair_Text> T_Change_List_Text::Text_Of(const T_Comparison_Model& Model,
+                                                                    const T_Difference& Difference,
+                                                                    QPoint Offset)
+{
+    const T_Diff_Session& session = Model.Session();
+    if (session.PagedKind != T_Paged_Kind::Pdf || Model.Missing(T_Side::Left) ||
+        Model.Missing(T_Side::Right))
+        return nullptr;
+    const std::string files[2] = {session.LeftFile, session.RightFile};
+    for (int side = 0; side < 2; ++side)
+        if (!Layers_[side] || Layers_[side]->File() != files[side])
+            Layers_[side] = std::make_unique<T_Pdf_Text_Layer>(files[side]);
+    // The modified page lies at Offset in the base's pixels.
+    const T_To_New_Page to_new = [Offset](const T_Rectangle& box) {
+        return T_Rectangle{box.Left - Offset.x(), box.Top - Offset.y(), box.Width, box.Height};
+    };
+    return std::make_shared<const T_Page_Pair_Text>(
+        Page_Pair_Text(Layers_[0]->Words(session.Page(T_Side::Left)),
+                       Layers_[1]->Words(session.Page(T_Side::Right)), Difference, to_new));
+}
+
+void Show_Region_Texts(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
+{
+    Rows.setColumnHidden(Old_Column, !Text);
+    Rows.setColumnHidden(New_Column, !Text);
+    Title_Columns(Rows, Text);
+    if (!Text)
+        return;
+    for (int at = 0; at < Rows.topLevelItemCount(); ++at) {
+        QTreeWidgetItem* row = Rows.topLevelItem(at);
+        const int region = T_Change_List::Region_Of(row);
+        if (region < 0 || std::size_t(region) >= Text->Regions.size()) {
+            // Pages without any text layer: the tooltip says why the
+            // columns are empty.
+            if (!Text->Available())
+                for (int column = 0; column < Rows.columnCount(); ++column)
+                    row->setToolTip(column, No_Text_Layer);
+            continue;
+        }
+        const T_Region_Text& text = Text->Regions[std::size_t(region)];
+        row->setText(Old_Column, QString::fromStdString(text.Old_Text));
+        row->setText(New_Column, QString::fromStdString(text.New_Text));
+        // The list sorts by its sort role (Qt::UserRole + 1, see
+        // change_list.cpp): texts sort as texts.
+        row->setData(Old_Column, Qt::UserRole + 1, row->text(Old_Column));
+        row->setData(New_Column, Qt::UserRole + 1, row->text(New_Column));
+        for (int column = 0; column < Rows.columnCount(); ++column)
+            row->setToolTip(column, Row_Tip(text));
+    }
+}
