@@ -425,7 +425,8 @@ double Aligned_Dissimilarity(const T_Compared_Page& a, const T_Compared_Page& b)
     return std::min(straight, best);
 }
 
-double Compared_Distance(const T_Compared_Page& a, const T_Compared_Page& b)
+// The pages compared as they lie, or the smaller laid on the larger.
+double Straight_Distance(const T_Compared_Page& a, const T_Compared_Page& b)
 {
     if (a.Content_Hash != 0 && a.Content_Hash == b.Content_Hash)
         return 0;
@@ -433,21 +434,67 @@ double Compared_Distance(const T_Compared_Page& a, const T_Compared_Page& b)
     // sheets closer by more than they bring a shifted page back, so blending
     // them in would narrow the gap between an edit and another sheet; they
     // only say where to lay one page on the other.
-    const double aspect = Aspect_Penalty(a.Aspect, b.Aspect);
-    return std::min(Aligned_Dissimilarity(a, b), Rescaled_Distance(a, b)) + aspect;
+    return std::min(Ink_Dissimilarity(a.Cells, b.Cells), Rescaled_Distance(a, b)) +
+           Aspect_Penalty(a.Aspect, b.Aspect);
+}
+
+// The straight distance, or less where one page laid a few cells off the
+// other matches it better.
+double Aligned_Distance(const T_Compared_Page& a, const T_Compared_Page& b, double Straight)
+{
+    if (Straight == 0)
+        return 0;
+    return std::min(Straight, Aligned_Dissimilarity(a, b) + Aspect_Penalty(a.Aspect, b.Aspect));
+}
+
+double Compared_Distance(const T_Compared_Page& a, const T_Compared_Page& b)
+{
+    return Aligned_Distance(a, b, Straight_Distance(a, b));
 }
 
 // ---- The pairing ---------------------------------------------------------
 
+// Marks, in a matrix of distances, the `count` smallest entries of each of
+// `lines` lines of `length` entries, entry k of line l lying at
+// l * across + k * along.
+void Mark_Nearest(const std::vector<double>& distances, std::size_t lines, std::size_t length,
+                  std::size_t along, std::size_t across, std::size_t count,
+                  std::vector<char>& marked)
+{
+    std::vector<std::size_t> order(length);
+    const std::size_t kept = std::min(count, length);
+    for (std::size_t line = 0; line < lines; ++line) {
+        for (std::size_t k = 0; k < length; ++k)
+            order[k] = line * across + k * along;
+        std::partial_sort(
+            order.begin(), order.begin() + std::ptrdiff_t(kept), order.end(),
+            [&](std::size_t x, std::size_t y) { return distances[x] < distances[y]; });
+        for (std::size_t k = 0; k < kept; ++k)
+            marked[order[k]] = 1;
+    }
+}
+
 // Every distance between the pages of `rows` and those of `columns`, row by
-// row.
+// row. Laying one page a few cells off another costs a hundred times the
+// straight reading, and it only decides between a page's nearest
+// candidates (a sheet exported with its origin moved is still among its
+// counterpart's nearest as it lies): those alone are read again laid off.
 std::vector<double> Distances(const std::vector<T_Compared_Page>& rows,
                               const std::vector<T_Compared_Page>& columns)
 {
-    std::vector<double> distances(rows.size() * columns.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t j = 0; j < columns.size(); ++j)
-            distances[i * columns.size() + j] = Compared_Distance(rows[i], columns[j]);
+    constexpr std::size_t Candidates = 4;
+    const std::size_t n = rows.size(), m = columns.size();
+    std::vector<double> distances(n * m);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < m; ++j)
+            distances[i * m + j] = Straight_Distance(rows[i], columns[j]);
+    std::vector<char> nearest(distances.size(), 0);
+    Mark_Nearest(distances, n, m, 1, m, Candidates, nearest);
+    Mark_Nearest(distances, m, n, m, 1, Candidates, nearest);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < m; ++j)
+            if (nearest[i * m + j])
+                distances[i * m + j] = Aligned_Distance(rows[i], columns[j], distances[i * m + j]);
     return distances;
 }
 
