@@ -23,16 +23,6 @@ std::vector<std::pair<std::string, std::string>> Comparison_Options(const T_Html
     return options;
 }
 
-void Add_Totals(T_Report_Totals& Sum, const T_Report_Totals& Part)
-{
-    Sum.Identical += Part.Identical;
-    Sum.Different += Part.Different;
-    Sum.Only_Old += Part.Only_Old;
-    Sum.Only_New += Part.Only_New;
-    Sum.Errors += Part.Errors;
-    Sum.Accepted += Part.Accepted;
-}
-
 bool Read_Part(const std::string& Folder, T_Html_Report& Part, std::string& Error)
 {
     std::string text;
@@ -94,7 +84,7 @@ bool Merge_Html_Reports(const std::vector<T_Html_Report>& Parts, T_Merged_Html_R
             Error = "the reports compared other folders or with other options";
             return false;
         }
-        Add_Totals(report.Totals, part.Totals);
+        report.Totals += part.Totals;
         for (const T_Html_Entry& entry : part.Entries)
             entries.emplace_back(entry, i);
     }

@@ -349,6 +349,17 @@ void T_Report_Totals::Count(T_Pair_Report::T_Result Result, bool Is_Accepted)
     }
 }
 
+T_Report_Totals& T_Report_Totals::operator+=(const T_Report_Totals& Part)
+{
+    Identical += Part.Identical;
+    Different += Part.Different;
+    Only_Old += Part.Only_Old;
+    Only_New += Part.Only_New;
+    Errors += Part.Errors;
+    Accepted += Part.Accepted;
+    return *this;
+}
+
 int T_Report_Totals::Exit_Code() const
 {
     if (Errors > 0)

@@ -17,6 +17,8 @@ struct T_Report_Totals {
     int Identical = 0, Different = 0, Only_Old = 0, Only_New = 0, Errors = 0;
     int Accepted = 0;
     void Count(T_Pair_Report::T_Result Result, bool Is_Accepted);
+    // Adds the counts of another part of the same run.
+    T_Report_Totals& operator+=(const T_Report_Totals& Part);
     // 2 when something could not be compared, 1 when a pair was not
     // accepted, else 0.
     int Exit_Code() const;

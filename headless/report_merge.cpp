@@ -147,13 +147,7 @@ bool Merge_One(const std::string& Text, const std::string& Name, T_Merged_Report
     }
     for (int i = 0; i < left_out; ++i)
         counted.Count(T_Verdict::Identical, true);
-    T_Report_Totals& sum = Merged.Totals;
-    sum.Identical += counted.Identical;
-    sum.Different += counted.Different;
-    sum.Only_Old += counted.Only_Old;
-    sum.Only_New += counted.Only_New;
-    sum.Errors += counted.Errors;
-    sum.Accepted += counted.Accepted;
+    Merged.Totals += counted;
     return true;
 }
 
