@@ -6,18 +6,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace differences {
 
 namespace {
 
 // The coarse correlation's grid: the long side of the larger picture in
-// this many cells, enough to find a shift to a few pixels and cheap to
-// transform.
-constexpr int Coarse_Side = 1024;
+// this many cells, enough to find a shift to within the windows' reach and
+// cheap to transform.
+constexpr int Coarse_Side = 512;
+// Windows whose shifts all lie this close to their mean say the picture
+// merely moved: no turn or scale is fitted.
+constexpr double Translation_Agreement = 0.4;
 // Windows of full resolution: at most this many, this many pixels square.
-constexpr int Window_Sectors = 5; // per side: up to 25 windows
-constexpr int Largest_Window = 256;
+constexpr int Window_Sectors = 3; // per side: up to 9 windows
+constexpr int Largest_Window = 128;
 constexpr double Least_Window_Clarity = 2.0;
 
 struct T_Match {
@@ -163,6 +167,75 @@ T_Similarity Robust_Fit(std::vector<T_Match>& Matches, double Least_Spread)
     return Transform;
 }
 
+// The matches' common shift when they all agree on it to a fraction of a
+// pixel: then the picture merely moved, and a fitted turn or scale would
+// only be noise.
+std::optional<T_Similarity> Common_Shift(const std::vector<T_Match>& Matches)
+{
+    if (Matches.empty())
+        return std::nullopt;
+    T_Similarity Shift;
+    for (const T_Match& Match : Matches) {
+        Shift.Dx += Match.To_X - Match.X;
+        Shift.Dy += Match.To_Y - Match.Y;
+    }
+    Shift.Dx /= double(Matches.size());
+    Shift.Dy /= double(Matches.size());
+    for (const T_Match& Match : Matches)
+        if (std::max(std::abs(Match.To_X - Match.X - Shift.Dx),
+                     std::abs(Match.To_Y - Match.Y - Shift.Dy)) > Translation_Agreement)
+            return std::nullopt;
+    return Shift;
+}
+
+// How unlike the windows of the base are to the modified picture moved
+// back by (Dx, Dy), read bilinearly between its pixels: the sum of the
+// absolute differences of their ink.
+double Mismatch(const T_Pixels& Base, int Base_Paper, const T_Pixels& Modified, int Modified_Paper,
+                const std::vector<T_Match>& Windows, int Window, double Dx, double Dy)
+{
+    const double Floor_X = std::floor(Dx), Floor_Y = std::floor(Dy);
+    const float Fx = float(Dx - Floor_X), Fy = float(Dy - Floor_Y);
+    double Sum = 0;
+    for (const T_Match& At : Windows) {
+        const int Left = int(std::lround(At.X)) - Window / 2;
+        const int Top = int(std::lround(At.Y)) - Window / 2;
+        const T_Grid Still = Ink_Window(Base, Base_Paper, Left, Top, Window);
+        const T_Grid Moved = Ink_Window(Modified, Modified_Paper, Left + int(Floor_X),
+                                        Top + int(Floor_Y), Window + 1);
+        for (int Y = 0; Y < Window; ++Y)
+            for (int X = 0; X < Window; ++X) {
+                const float Top_Row = Moved.At(X, Y) * (1 - Fx) + Moved.At(X + 1, Y) * Fx;
+                const float Bottom_Row =
+                    Moved.At(X, Y + 1) * (1 - Fx) + Moved.At(X + 1, Y + 1) * Fx;
+                Sum += std::abs(Still.At(X, Y) - (Top_Row * (1 - Fy) + Bottom_Row * Fy));
+            }
+    }
+    return Sum;
+}
+
+// A shift by whole pixels when the windows compare at least as well moved
+// by the rounded shift as by the fractional one: a drawing moved by whole
+// pixels must not be redrawn, blurring every line, over a fraction the
+// peaks' interpolation made up.
+T_Similarity Whole_Pixels_If_As_Good(const T_Pixels& Base, int Base_Paper, const T_Pixels& Modified,
+                                     int Modified_Paper, const std::vector<T_Match>& Windows,
+                                     int Window, T_Similarity Shift)
+{
+    const double Whole_X = std::round(Shift.Dx), Whole_Y = std::round(Shift.Dy);
+    if (Whole_X == Shift.Dx && Whole_Y == Shift.Dy)
+        return Shift;
+    const double Whole =
+        Mismatch(Base, Base_Paper, Modified, Modified_Paper, Windows, Window, Whole_X, Whole_Y);
+    const double Fraction =
+        Mismatch(Base, Base_Paper, Modified, Modified_Paper, Windows, Window, Shift.Dx, Shift.Dy);
+    if (Whole <= Fraction) {
+        Shift.Dx = Whole_X;
+        Shift.Dy = Whole_Y;
+    }
+    return Shift;
+}
+
 } // namespace
 
 void T_Similarity::Apply(double X, double Y, double& To_X, double& To_Y) const
@@ -199,8 +272,8 @@ T_Global_Alignment Estimate_Alignment(const T_Pixels& Base, const T_Pixels& Modi
     const int Grid_W = kiss_fft_next_fast_size(std::max(8, Cells_W + Cells_W / 4));
     const int Grid_H = kiss_fft_next_fast_size(std::max(8, Cells_H + Cells_H / 4));
     const int Base_Paper = Paper_Brightness(Base), Modified_Paper = Paper_Brightness(Modified);
-    const T_Grid Base_Ink = Coarse_Ink(Base, Base_Paper, Factor, Grid_W, Grid_H);
-    const T_Grid Modified_Ink = Coarse_Ink(Modified, Modified_Paper, Factor, Grid_W, Grid_H);
+    T_Grid Base_Ink(Grid_W, Grid_H), Modified_Ink(Grid_W, Grid_H);
+    Coarse_Ink_Pair(Base, Base_Paper, Modified, Modified_Paper, Factor, Base_Ink, Modified_Ink);
     const auto Has_Ink = [](const T_Grid& Grid) {
         return std::any_of(Grid.Values.begin(), Grid.Values.end(),
                            [](float Value) { return Value > 0.02f; });
@@ -226,6 +299,8 @@ T_Global_Alignment Estimate_Alignment(const T_Pixels& Base, const T_Pixels& Modi
         Window_Centres(Base_Ink, Factor, Base.Width, Base.Height, Window);
     // First around the coarse guess (off by up to a few cells, more at the
     // far edges of a scaled or turned scan), then around the first fit.
+    std::vector<T_Match> Agreeing;
+    bool Moved_Only = false;
     for (const int Reach : {Window / 4, Window / 16, Window / 16}) {
         std::vector<T_Match> Matches = Match_Windows(Base, Base_Paper, Modified, Modified_Paper,
                                                      Centres, Window, Transform, Reach);
@@ -233,14 +308,27 @@ T_Global_Alignment Estimate_Alignment(const T_Pixels& Base, const T_Pixels& Modi
             break;
         Transform = Robust_Fit(Matches, Window);
         Result.Windows_Agreeing = int(Matches.size());
+        Agreeing = std::move(Matches);
+        // Once the windows sit on their content, a plain move needs no
+        // further round.
+        if (Reach < Window / 4)
+            if (const std::optional<T_Similarity> Shift = Common_Shift(Agreeing)) {
+                Transform = *Shift;
+                Moved_Only = true;
+                break;
+            }
     }
     // A turn or scale too small to move any pixel by half of one is noise
     // of the fit: the pictures are merely shifted.
-    if (Transform.Largest_Departure_From_Shift(Base.Width, Base.Height) < 0.5) {
+    if (!Moved_Only && Transform.Largest_Departure_From_Shift(Base.Width, Base.Height) < 0.5) {
         double Centre_X, Centre_Y;
         Transform.Apply(Base.Width / 2.0, Base.Height / 2.0, Centre_X, Centre_Y);
         Transform = {1, 0, Centre_X - Base.Width / 2.0, Centre_Y - Base.Height / 2.0};
+        Moved_Only = true;
     }
+    if (Moved_Only)
+        Transform = Whole_Pixels_If_As_Good(Base, Base_Paper, Modified, Modified_Paper, Agreeing,
+                                            Window, Transform);
     Result.Transform = Transform;
     Result.Found = true;
     return Result;

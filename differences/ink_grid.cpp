@@ -24,17 +24,27 @@ void Sum_Cell_Rows(const T_Pixels& Picture, int Paper, int Factor, int First, in
 {
     const float Scale = 1.0f / (255.0f * float(Factor) * float(Factor));
     std::vector<std::uint32_t> Sums;
+    std::uint32_t Last_Colour = 0, Last_Level = std::uint32_t(Ink_Level(0, Paper));
     for (int Cell_Y = First; Cell_Y < Last; ++Cell_Y) {
         const int Cells = std::min(Grid.Width, (Picture.Width + Factor - 1) / Factor);
         Sums.assign(std::size_t(Cells), 0);
         const int Bottom = std::min(Picture.Height, (Cell_Y + 1) * Factor);
         for (int Y = Cell_Y * Factor; Y < Bottom; ++Y) {
             const std::uint8_t* Row = Picture.Data + Picture.Stride * Y;
-            const int Right = std::min(Picture.Width, Cells * Factor);
-            for (int X = 0; X < Right; ++X) {
-                std::uint32_t Colour;
-                std::memcpy(&Colour, Row + std::ptrdiff_t{X} * 4, 4);
-                Sums[std::size_t(X / Factor)] += std::uint32_t(Ink_Level(Colour, Paper));
+            for (int Cell_X = 0; Cell_X < Cells; ++Cell_X) {
+                const int Right = std::min(Picture.Width, (Cell_X + 1) * Factor);
+                std::uint32_t Sum = 0;
+                for (int X = Cell_X * Factor; X < Right; ++X) {
+                    std::uint32_t Colour;
+                    std::memcpy(&Colour, Row + std::ptrdiff_t{X} * 4, 4);
+                    // Runs of one colour (the paper, mostly) are weighed once.
+                    if (Colour != Last_Colour) {
+                        Last_Colour = Colour;
+                        Last_Level = std::uint32_t(Ink_Level(Colour, Paper));
+                    }
+                    Sum += Last_Level;
+                }
+                Sums[std::size_t(Cell_X)] += Sum;
             }
         }
         for (int Cell_X = 0; Cell_X < Cells; ++Cell_X)
@@ -62,19 +72,40 @@ int Paper_Brightness(const T_Pixels& Picture)
 T_Grid Coarse_Ink(const T_Pixels& Picture, int Paper, int Factor, int Width, int Height)
 {
     T_Grid Grid(Width, Height);
-    if (Picture.Data == nullptr || Factor < 1)
-        return Grid;
-    const int Rows = std::min(Height, (Picture.Height + Factor - 1) / Factor);
+    T_Grid Unused(Width, Height);
+    Coarse_Ink_Pair(Picture, Paper, T_Pixels{}, 0, Factor, Grid, Unused);
+    return Grid;
+}
+
+void Coarse_Ink_Pair(const T_Pixels& First, int First_Paper, const T_Pixels& Second,
+                     int Second_Paper, int Factor, T_Grid& First_Grid, T_Grid& Second_Grid)
+{
+    if (Factor < 1)
+        return;
+    // Both pictures' cell rows as one list of jobs, split evenly among the
+    // cores: one start and one join for the pair.
+    const auto Rows_Of = [&](const T_Pixels& Picture, const T_Grid& Grid) {
+        return Picture.Data == nullptr
+                   ? 0
+                   : std::min(Grid.Height, (Picture.Height + Factor - 1) / Factor);
+    };
+    const int First_Rows = Rows_Of(First, First_Grid);
+    const int All_Rows = First_Rows + Rows_Of(Second, Second_Grid);
+    const auto Sum = [&](int From, int To) {
+        if (From < First_Rows)
+            Sum_Cell_Rows(First, First_Paper, Factor, From, std::min(To, First_Rows), First_Grid);
+        if (To > First_Rows)
+            Sum_Cell_Rows(Second, Second_Paper, Factor, std::max(From, First_Rows) - First_Rows,
+                          To - First_Rows, Second_Grid);
+    };
     const int Cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    const int Share = (Rows + Cores - 1) / Cores;
+    const int Share = std::max(1, (All_Rows + Cores - 1) / Cores);
     std::vector<std::thread> Helpers;
-    for (int First = Share; First < Rows; First += Share)
-        Helpers.emplace_back(Sum_Cell_Rows, std::cref(Picture), Paper, Factor, First,
-                             std::min(Rows, First + Share), std::ref(Grid));
-    Sum_Cell_Rows(Picture, Paper, Factor, 0, std::min(Rows, Share), Grid);
+    for (int From = Share; From < All_Rows; From += Share)
+        Helpers.emplace_back(Sum, From, std::min(All_Rows, From + Share));
+    Sum(0, std::min(All_Rows, Share));
     for (std::thread& Helper : Helpers)
         Helper.join();
-    return Grid;
 }
 
 T_Grid Ink_Window(const T_Pixels& Picture, int Paper, int Left, int Top, int Size)

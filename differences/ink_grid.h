@@ -23,6 +23,11 @@ int Paper_Brightness(const T_Pixels& Picture);
 // content to move). Rows are shared among the cores.
 T_Grid Coarse_Ink(const T_Pixels& Picture, int Paper, int Factor, int Width, int Height);
 
+// Coarse_Ink of two pictures into grids made by the caller, in one pass
+// whose rows are shared among the cores.
+void Coarse_Ink_Pair(const T_Pixels& First, int First_Paper, const T_Pixels& Second,
+                     int Second_Paper, int Factor, T_Grid& First_Grid, T_Grid& Second_Grid);
+
 // The ink of the Size x Size pixels whose top left is (Left, Top); what
 // lies outside the picture is paper.
 T_Grid Ink_Window(const T_Pixels& Picture, int Paper, int Left, int Top, int Size);

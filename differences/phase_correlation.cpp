@@ -126,14 +126,19 @@ T_Correlation_Peak Correlate_Phases(const T_Grid& Still, const T_Grid& Moved, in
 
 void Taper_Edges(T_Grid& Grid)
 {
-    const auto Weight = [](int At, int Size) {
-        return 0.5 - 0.5 * std::cos(2 * std::numbers::pi * (At + 0.5) / Size);
+    // The weights along each side once: a cosine per cell would cost more
+    // than the transform itself.
+    const auto Weights = [](int Size) {
+        std::vector<float> Out(std::size_t(std::max(Size, 0)));
+        for (int At = 0; At < Size; ++At)
+            Out[std::size_t(At)] =
+                float(0.5 - 0.5 * std::cos(2 * std::numbers::pi * (At + 0.5) / Size));
+        return Out;
     };
-    for (int Y = 0; Y < Grid.Height; ++Y) {
-        const double Row_Weight = Weight(Y, Grid.Height);
+    const std::vector<float> Across = Weights(Grid.Width), Down = Weights(Grid.Height);
+    for (int Y = 0; Y < Grid.Height; ++Y)
         for (int X = 0; X < Grid.Width; ++X)
-            Grid.At(X, Y) = float(Grid.At(X, Y) * Row_Weight * Weight(X, Grid.Width));
-    }
+            Grid.At(X, Y) *= Down[std::size_t(Y)] * Across[std::size_t(X)];
 }
 
 } // namespace differences

@@ -154,6 +154,29 @@ TEST(Shift_Alignment, Whole_Pixel_Shift_Is_Exact_And_Leaves_Nothing_Else)
     EXPECT_EQ(In_Modified.Width, 20);
 }
 
+// Thick lines with hard corners bias the correlation peaks' fractions; a
+// plain move by whole pixels must still come out whole, compared with an
+// offset, and show only the moved wall.
+TEST(Shift_Alignment, Thick_Lines_Moved_By_Whole_Pixels_Stay_Whole)
+{
+    const std::vector<T_Segment> Frame = {
+        {60, 60, 580, 60},   {580, 60, 580, 420},  {580, 420, 60, 420},  {60, 420, 60, 60},
+        {60, 240, 200, 240}, {120, 330, 220, 400}, {420, 120, 520, 200}, {450, 300, 450, 420}};
+    std::vector<T_Segment> Old_Wall = Frame, New_Wall = Frame;
+    Old_Wall.push_back({300, 60, 300, 300});
+    New_Wall.push_back({330, 60, 330, 300});
+    const auto Base = Render(Old_Wall, Width, Height, {}, 24);
+    const auto Modified = Render(New_Wall, Width, Height, T_Placement{13, -9}, 24);
+    const T_Aligned_Difference Result =
+        Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Shift, {});
+    EXPECT_EQ(Result.Alignment.Summary(), "Aligned: modified shifted by 13, -9 px");
+    EXPECT_TRUE(Result.Aligned_Pixels.empty());
+    const T_Difference Unmoved =
+        Compare_Pictures(Base.View(), Render(New_Wall, Width, Height, {}, 24).View(), {});
+    EXPECT_EQ(Result.Difference.Changed_Pixels, Unmoved.Changed_Pixels);
+    EXPECT_EQ(Result.Difference.Regions.size(), Unmoved.Regions.size());
+}
+
 TEST(Shift_Alignment, Recovers_A_Scan_Scaled_And_Turned)
 {
     const auto Drawing = test::Random_Drawing(Width, Height, 21, 200);
