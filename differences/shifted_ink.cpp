@@ -95,16 +95,31 @@ std::vector<float> Shifted_Cells(const std::vector<float>& grid, int cells, T_Ce
         return std::vector<float>(size, 0.0f);
     const int whole_x = static_cast<int>(floor_x), whole_y = static_cast<int>(floor_y);
     const double part_x = shift.Dx - floor_x, part_y = shift.Dy - floor_y;
-    std::vector<float> moved(size);
+    // The grid framed by a border of empty cells, so that every read of
+    // the four neighbours stays within it: this runs for every page pair
+    // laid off, and a check per read cost more than the blend.
+    const int framed = cells + 2;
+    std::vector<float> frame(static_cast<std::size_t>(framed) * framed, 0.0f);
     for (int y = 0; y < cells; ++y)
+        std::copy_n(grid.begin() + std::ptrdiff_t(y) * cells, cells,
+                    frame.begin() + std::ptrdiff_t(y + 1) * framed + 1);
+    const float w00 = float((1 - part_y) * (1 - part_x)), w01 = float((1 - part_y) * part_x);
+    const float w10 = float(part_y * (1 - part_x)), w11 = float(part_y * part_x);
+    std::vector<float> moved(size, 0.0f);
+    for (int y = 0; y < cells; ++y) {
+        const int from_y = y + whole_y;
+        if (from_y < -1 || from_y >= cells)
+            continue;
         for (int x = 0; x < cells; ++x) {
-            const int from_x = x + whole_x, from_y = y + whole_y;
-            moved[static_cast<std::size_t>(y) * cells + x] = static_cast<float>(
-                (1 - part_y) * ((1 - part_x) * Cell(grid, cells, from_x, from_y) +
-                                part_x * Cell(grid, cells, from_x + 1, from_y)) +
-                part_y * ((1 - part_x) * Cell(grid, cells, from_x, from_y + 1) +
-                          part_x * Cell(grid, cells, from_x + 1, from_y + 1)));
+            const int from_x = x + whole_x;
+            if (from_x < -1 || from_x >= cells)
+                continue;
+            const float* top = &frame[std::size_t(from_y + 1) * framed + std::size_t(from_x + 1)];
+            const float* below = top + framed;
+            moved[static_cast<std::size_t>(y) * cells + x] =
+                w00 * top[0] + w01 * top[1] + w10 * below[0] + w11 * below[1];
         }
+    }
     return moved;
 }
 
