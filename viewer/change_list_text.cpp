@@ -13,15 +13,6 @@ constexpr int New_Column = int(T_Change_Column::New_Text);
 
 const QString No_Text_Layer = QStringLiteral("No text layer");
 
-QString Row_Tip(const T_Region_Text& Text)
-{
-    auto shown = [](const std::string& text) {
-        return text.empty() ? QStringLiteral("(none)") : QString::fromStdString(text);
-    };
-    return QStringLiteral("Old text: %1\nNew text: %2")
-        .arg(shown(Text.Old_Text), shown(Text.New_Text));
-}
-
 // A side without a text layer (a scan, or text drawn as curves) says so in
 // its column's title, so that empty cells are not read as "no text here".
 void Title_Columns(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
@@ -43,6 +34,15 @@ void Title_Columns(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
 }
 
 } // namespace
+
+QString Region_Text_Tip(const T_Region_Text& Text)
+{
+    auto shown = [](const std::string& text) {
+        return text.empty() ? QStringLiteral("(none)") : QString::fromStdString(text);
+    };
+    return QStringLiteral("Old text: %1\nNew text: %2")
+        .arg(shown(Text.Old_Text), shown(Text.New_Text));
+}
 
 T_Change_List_Text::T_Change_List_Text() = default;
 T_Change_List_Text::~T_Change_List_Text() = default;
@@ -94,6 +94,6 @@ void Show_Region_Texts(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
         row->setData(Old_Column, Qt::UserRole + 1, row->text(Old_Column));
         row->setData(New_Column, Qt::UserRole + 1, row->text(New_Column));
         for (int column = 0; column < Rows.columnCount(); ++column)
-            row->setToolTip(column, Row_Tip(text));
+            row->setToolTip(column, Region_Text_Tip(text));
     }
 }

@@ -7,6 +7,7 @@
 #include "page_pair_text.h"
 
 #include <QPoint>
+#include <QString>
 
 #include <memory>
 
@@ -29,6 +30,10 @@ private:
     // pages reads each page's text once.
     std::unique_ptr<T_Pdf_Text_Layer> Layers_[2];
 };
+
+// "Old text: ...\nNew text: ...", "(none)" standing for an empty side: the
+// tooltip of a region's row, and of the region in the panes.
+QString Region_Text_Tip(const T_Region_Text& Text);
 
 // Fills the rows' text columns and tooltips, titles the columns (a side
 // without a text layer says so), and shows them only when there is Text.

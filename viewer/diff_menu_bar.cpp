@@ -286,6 +286,8 @@ QMenuBar* Build_Diff_Menu_Bar(QWidget* Window, QWidget* View, T_Diff_Menu_Hooks 
                          [entry, b] { entry->setEnabled(b.Has_Pages()); });
     }
     b.Mirror(go, "Sync_Pages_A", QStringLiteral("Sync pages"));
+    go->addSeparator();
+    b.Mirror(go, "Find_A", QStringLiteral("Find..."), {{}, QStringLiteral("F3, Shift+F3")});
 
     QMenu* compare = b.Menu(QStringLiteral("&Compare"), "Compare_M");
     b.Mirror(compare, "Compare_A", QStringLiteral("Compare images"));

@@ -165,6 +165,7 @@ void TPane_Image::paintEvent(QPaintEvent* event)
         Smooth_Timer.start();
     Paint_Ignored(painter, target);
     Paint_Frames(painter, target);
+    Paint_Found(painter, target);
 }
 
 void TPane_Image::Set_Change_Frames(std::vector<T_Change_Frame> Frames)
@@ -177,6 +178,41 @@ void TPane_Image::Set_Ignored(const QRegion& Ignored)
 {
     Ignored_ = Ignored;
     update();
+}
+
+void TPane_Image::Set_Found_Boxes(std::vector<QRect> Boxes, int Current)
+{
+    Found_ = std::move(Boxes);
+    Found_Current_ = Current;
+    update();
+}
+
+void TPane_Image::Paint_Found(QPainter& Painter, const QRect& Target) const
+{
+    const QRect content = Content_Rect();
+    if (Found_.empty() || content.isEmpty())
+        return;
+    const double sx = double(Target.width()) / content.width();
+    const double sy = double(Target.height()) / content.height();
+    // In the control's pixels with a margin, so that a word stays outlined
+    // and readable however far the view is zoomed out.
+    const QColor found(0xE0, 0x40, 0xC0);
+    Painter.save();
+    Painter.setRenderHint(QPainter::Antialiasing, false);
+    Painter.setBrush(Qt::NoBrush);
+    for (std::size_t index = 0; index < Found_.size(); ++index) {
+        const QRect& box = Found_[index];
+        QRectF drawn(Target.left() + (box.left() - content.left()) * sx,
+                     Target.top() + (box.top() - content.top()) * sy, box.width() * sx,
+                     box.height() * sy);
+        drawn.adjust(-2, -2, 2, 2);
+        const bool current = int(index) == Found_Current_;
+        if (current)
+            Painter.fillRect(drawn, QColor(found.red(), found.green(), found.blue(), 0x30));
+        Painter.setPen(QPen(found, current ? 3 : 1));
+        Painter.drawRect(drawn);
+    }
+    Painter.restore();
 }
 
 void TPane_Image::Paint_Ignored(QPainter& Painter, const QRect& Target) const

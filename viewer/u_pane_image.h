@@ -71,6 +71,10 @@ public:
     // drawn hatched over the picture. None at first.
     void Set_Ignored(const QRegion& Ignored);
     const QRegion& Ignored() const { return Ignored_; }
+    // Text found by the find bar, in content pixels: outlined over
+    // everything else; the hit gone to (Current, an index) drawn bolder.
+    void Set_Found_Boxes(std::vector<QRect> Boxes, int Current);
+    const std::vector<QRect>& Found_Boxes() const { return Found_; }
 
 protected:
     void paintEvent(class QPaintEvent* event) override;
@@ -91,9 +95,12 @@ private:
     void Paint_Frames(QPainter& Painter, const QRect& Target) const;
     void Paint_Ignored(QPainter& Painter, const QRect& Target) const;
     static void Paint_Current_Ring(QPainter& Painter, const QRectF& Box);
+    void Paint_Found(QPainter& Painter, const QRect& Target) const;
 
     std::vector<T_Change_Frame> Frames_;
     QRegion Ignored_;
+    std::vector<QRect> Found_;
+    int Found_Current_ = -1;
     QString Message_;
     bool Stretch_ = false;
     double Zoom_ = 1.0;

@@ -6,6 +6,8 @@
 #include "change_navigator.h"
 #include "diff_status_line.h"
 #include "drawing_page_pairing.h"
+#include "find_bar.h"
+#include "region_text_tips.h"
 #include "ignore_align_controls.h"
 #include "view_row_controller.h"
 #include "file_names.h"
@@ -65,6 +67,9 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     }
     Show_Page_Tabs();
     Load_Panes(Left_Caption, Right_Caption.empty() ? Right_File : Right_Caption);
+    // Once the panes hold their picture controls; the window places the bar.
+    Find_Bar_ = Add_Find_Bar(*this, *Panes);
+    Region_Tips_ = new T_Region_Text_Tips(*this, *Panes);
     Set_Busy(false);
     Set_Shave_Limit();
     Set_Compared_Row(false);

@@ -26,6 +26,8 @@
 class QVBoxLayout;
 class T_Change_Navigator;
 class T_Diff_Status_Line;
+class T_Find_Bar;
+class T_Region_Text_Tips;
 class T_Ignore_Align_Controls;
 struct T_Difference;
 class TDiff_Pagelist_Frame;
@@ -133,6 +135,11 @@ public:
     T_Ignore_Align_Controls& Ignore_Align() { return *Ignore_Align_; }
     // Puts Action at the end of the changes row.
     void Add_To_Changes_Row(QAction* Action);
+    // The find bar, which the window holding the view places (it is
+    // hidden until Ctrl+F), and the change regions' text tooltips; null
+    // when the pair could not be opened.
+    T_Find_Bar* Find_Bar() const { return Find_Bar_; }
+    T_Region_Text_Tips* Region_Tips() const { return Region_Tips_; }
 
     // Action handlers.
     void Fit_AExecute();
@@ -195,6 +202,8 @@ private:
     // The page tab strips of a paged pair, under the two versions' panes.
     TDiff_Pagelist_Frame* LeftTabs = nullptr;
     TDiff_Pagelist_Frame* RightTabs = nullptr;
+    T_Find_Bar* Find_Bar_ = nullptr;
+    T_Region_Text_Tips* Region_Tips_ = nullptr;
 
     bool Open_Stopped_ = false;
     TNotifyEvent CloseHandler;

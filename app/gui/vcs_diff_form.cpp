@@ -6,6 +6,7 @@
 #include "diff_keyboard_access.h"
 #include "diff_menu_bar.h"
 #include "file_change_bar.h"
+#include "find_bar.h"
 #include "fit_when_opened.h"
 #include "pair_drop.h"
 #include "recent_pairs.h"
@@ -52,6 +53,9 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
     View->Add_To_Changes_Row(Change_List->Toggle_Action());
     Remember_View_Settings(*View, *Change_List, *splitter);
     layout->addWidget(splitter);
+    // The find bar spans the panes and the change list, under both.
+    if (View->Find_Bar())
+        layout->addWidget(View->Find_Bar());
     using T_Kind = T_Pair_Request::T_Kind;
     T_Diff_Menu_Hooks menu_hooks;
     menu_hooks.Quit = [this] { Quit(); };

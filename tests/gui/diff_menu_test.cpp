@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QShortcut>
@@ -271,4 +272,22 @@ TEST(File_Select_Names, FieldsAndBrowseButtonsHaveAccessibleNames)
               QStringList({QStringLiteral("Base file"), QStringLiteral("Browse for the base file"),
                            QStringLiteral("Browse for the modified file"),
                            QStringLiteral("Modified file")}));
+}
+
+TEST_F(Diff_Menus, CtrlFOpensTheFindBarWhoseEscapeLeavesTheWindowOpen)
+{
+    QAction* entry = Entry("Menu_Find_A");
+    EXPECT_TRUE(entry->text().startsWith(QStringLiteral("Find...")));
+    auto* pane = test::Find_Pane(*window->View, "View_Image_Frame1")->ScrollBox1;
+    pane->setFocus();
+    QTest::keyClick(pane, Qt::Key_F, Qt::ControlModifier);
+    auto* field = test::Find<QLineEdit>(*window, "Find_E");
+    ASSERT_TRUE(field->isVisible());
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_EQ(field->accessibleName().toStdString(), "Find text");
+    // Pictures have no text to find.
+    EXPECT_EQ(test::Find<QLabel>(*window, "Find_Message_L")->text().toStdString(), "No text layer");
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(field->isVisible());
+    EXPECT_TRUE(window->isVisible());
 }

@@ -1,0 +1,216 @@
+// Finding text in a PDF pair's pages (Ctrl+F): occurrences on both sides,
+// outlined in their panes, the change holding one made the current change,
+// pages switched to reach one on another page, and what the bar says when
+// nothing is found or the pair has no text; and the change regions' text
+// told by a tooltip in the panes.
+#include "../pdf/test_pdf_writer.h"
+#include "change_list.h"
+#include "change_list_rows.h"
+#include "diff_view_support.h"
+#include "find_bar.h"
+#include "page_text_search.h"
+#include "region_text_tips.h"
+#include "square_pages.h"
+#include "test_support.h"
+#include "u_pane_image.h"
+#include "u_temp_files.h"
+#include "vcs_diff_frame.h"
+#include "view_test_support.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+using test::Wait_For;
+
+// A sheet with a word at (x, y) in points from the bottom left, a box that
+// is the same on both sides, and More drawn besides.
+test::Pdf_Page Text_Page(const std::string& text, double x = 100, double y = 700,
+                         const std::string& more = "")
+{
+    return {595, 842,
+            test::Sheet_Frame() + test::Box(300, 300, 120, 80) + "BT /F1 24 Tf " +
+                std::to_string(x) + " " + std::to_string(y) + " Td (" + text + ") Tj ET " + more,
+            test::Helvetica_Font};
+}
+
+class Find_Text : public ::testing::Test {
+protected:
+    void SetUp() override { Prepare_Temp_Folder(); }
+
+    std::string Pdf(const std::string& name, const std::vector<test::Pdf_Page>& pages)
+    {
+        std::string path = dir / name;
+        test::Write_File(path, test::Make_Pdf(pages));
+        return path;
+    }
+    // The view with its change list, once the differences are known.
+    void Open(const std::string& left, const std::string& right, T_Paged_Kind paged)
+    {
+        list.reset();
+        frame = std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "",
+                                                   nullptr, T_Converter_Kind::None, paged);
+        list = std::make_unique<T_Change_List>(*frame, nullptr);
+        frame->resize(1000, 700);
+        frame->show();
+        ASSERT_TRUE(Wait_For([&] { return frame->Differences() != nullptr; }, 30000));
+    }
+    T_Find_Bar& Bar() const { return *frame->Find_Bar(); }
+    QLineEdit& Field() const { return *test::Find<QLineEdit>(*frame, "Find_E"); }
+    // Opens the bar as Ctrl+F does and types Text into it.
+    void Find(const QString& text)
+    {
+        test::Find_Action(*frame, "Find_A")->trigger();
+        Field().clear();
+        QTest::keyClicks(&Field(), text);
+    }
+    const std::vector<QRect>& Outlined(const char* pane) const
+    {
+        return test::Find_Pane(*frame, pane)->Image1->Found_Boxes();
+    }
+    // The new text of the change list's selected row: the change made current.
+    std::string Selected_New_Text() const
+    {
+        QTreeWidgetItem* row = list->Rows()->currentItem();
+        return row ? row->text(int(T_Change_Column::New_Text)).toStdString() : "(no row)";
+    }
+
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    test::Msg_Recorder messages;
+    std::unique_ptr<TView_diff_frame> frame;
+    std::unique_ptr<T_Change_List> list; // declared after the view: it goes first
+};
+
+} // namespace
+
+TEST(Page_Text_Search, FindsEveryOccurrenceIgnoringCaseAcrossWordsWithTheWordsBoxes)
+{
+    const T_Page_Words page{true,
+                            {{"Length", 10, 10, 60, 30},
+                             {"5600", 70, 12, 110, 32},
+                             {"mm", 120, 10, 140, 30},
+                             {"length", 10, 100, 60, 120}}};
+    const std::vector<T_Rectangle> lengths = Find_On_Page(page, QStringLiteral("LENGTH"));
+    ASSERT_EQ(lengths.size(), 2u);
+    EXPECT_EQ(lengths[1].Top, 100);
+    // Two words: one box over both; part of a word outlines the whole word.
+    const std::vector<T_Rectangle> span = Find_On_Page(page, QStringLiteral("600  mm"));
+    ASSERT_EQ(span.size(), 1u);
+    EXPECT_EQ(span[0].Left, 70);
+    EXPECT_EQ(span[0].Left + span[0].Width, 140);
+    EXPECT_EQ(span[0].Top, 10);
+    EXPECT_EQ(span[0].Top + span[0].Height, 32);
+    EXPECT_TRUE(Find_On_Page(page, QStringLiteral("5650")).empty());
+    EXPECT_TRUE(Find_On_Page(page, QStringLiteral("  ")).empty());
+}
+
+TEST_F(Find_Text, FindingTheNewTextMakesTheChangeHoldingItCurrentAndOutlinesIt)
+{
+    // Two changes: the dimension, and a box added far from it.
+    Open(Pdf("old.pdf", {Text_Page("5600")}),
+         Pdf("new.pdf", {Text_Page("5650", 100, 700, test::Box(400, 100, 60, 40))}),
+         T_Paged_Kind::Pdf);
+    ASSERT_EQ(frame->Differences()->Regions.size(), 2u);
+    Find(QStringLiteral("5650"));
+    ASSERT_EQ(Bar().Hits().size(), 1u);
+    const T_Text_Hit& hit = Bar().Hits()[0];
+    EXPECT_EQ(hit.Side, T_Side::Right);
+    EXPECT_EQ(Bar().Message().toStdString(), "1 of 1");
+    // The change list selects the dimension's row, not the box's.
+    EXPECT_GE(frame->Current_Change(), 0);
+    EXPECT_EQ(Selected_New_Text(), "5650");
+    // Outlined in the modified pane only, where it is.
+    ASSERT_EQ(Outlined("View_Image_Frame2").size(), 1u);
+    EXPECT_EQ(Outlined("View_Image_Frame2")[0].left(), hit.Box.Left);
+    EXPECT_TRUE(Outlined("View_Image_Frame1").empty());
+
+    // "56" is on both sides: Enter and F3 step through them and wrap.
+    Find(QStringLiteral("56"));
+    ASSERT_EQ(Bar().Hits().size(), 2u);
+    EXPECT_EQ(Bar().Current_Hit(), 0);
+    EXPECT_EQ(Outlined("View_Image_Frame1").size(), 1u);
+    EXPECT_EQ(Outlined("View_Image_Frame2").size(), 1u);
+    QTest::keyClick(&Field(), Qt::Key_Return);
+    EXPECT_EQ(Bar().Current_Hit(), 1);
+    test::Find_Action(*frame, "Find_Next_A")->trigger();
+    EXPECT_EQ(Bar().Current_Hit(), 0);
+    test::Find_Action(*frame, "Find_Previous_A")->trigger();
+    EXPECT_EQ(Bar().Current_Hit(), 1);
+    EXPECT_EQ(Bar().Message().toStdString(), "2 of 2");
+}
+
+TEST_F(Find_Text, TextOnAnotherPageSwitchesToItAndNothingFoundSaysSo)
+{
+    const std::vector<test::Pdf_Page> old_pages{Text_Page("5600"), Text_Page("Revision A")};
+    const std::vector<test::Pdf_Page> new_pages{Text_Page("5600"), Text_Page("Revision B")};
+    Open(Pdf("old.pdf", old_pages), Pdf("new.pdf", new_pages), T_Paged_Kind::Pdf);
+    EXPECT_EQ(frame->Session().Page(T_Side::Left), 0);
+    Find(QStringLiteral("revision b"));
+    ASSERT_EQ(Bar().Hits().size(), 1u);
+    EXPECT_EQ(frame->Session().Page(T_Side::Right), 1);
+    // Sync pages brings the base's counterpart along.
+    EXPECT_EQ(frame->Session().Page(T_Side::Left), 1);
+    EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 1);
+    EXPECT_EQ(Outlined("View_Image_Frame2").size(), 1u);
+    // The change waits for the differences of the page switched to.
+    ASSERT_TRUE(Wait_For([&] { return frame->Current_Change() >= 0; }, 30000));
+    EXPECT_EQ(Selected_New_Text(), "B");
+
+    Find(QStringLiteral("Revision C"));
+    EXPECT_TRUE(Bar().Hits().empty());
+    EXPECT_EQ(Bar().Message().toStdString(), "Not found");
+    EXPECT_TRUE(Outlined("View_Image_Frame1").empty());
+    EXPECT_TRUE(Outlined("View_Image_Frame2").empty());
+}
+
+TEST_F(Find_Text, EscapeClosesTheBarNotTheWindowAndPicturesHaveNoText)
+{
+    const QImage base = test::Paper({200, 100}, {{QRect(20, 20, 30, 30)}});
+    const QImage modified = test::Paper({200, 100}, {{QRect(60, 20, 30, 30)}});
+    const auto [left, right] = test::Write_Picture_Pair(dir, base, modified, false);
+    Open(left, right, T_Paged_Kind::None);
+    Find(QStringLiteral("5600"));
+    EXPECT_TRUE(Bar().isVisible());
+    EXPECT_EQ(Bar().Message().toStdString(), "No text layer");
+    EXPECT_TRUE(Bar().Hits().empty());
+    QTest::keyClick(&Field(), Qt::Key_Escape);
+    EXPECT_FALSE(Bar().isVisible());
+    EXPECT_TRUE(frame->isVisible());
+}
+
+TEST_F(Find_Text, AnOutlinedRegionTellsItsTextOnEachSide)
+{
+    Open(Pdf("old.pdf", {Text_Page("5600")}), Pdf("new.pdf", {Text_Page("5650")}),
+         T_Paged_Kind::Pdf);
+    ASSERT_EQ(frame->Differences()->Regions.size(), 1u);
+    const T_Difference& difference = *frame->Differences();
+    const T_Change_Region& region = difference.Regions[0];
+    TPane_Image& image = *test::Find_Pane(*frame, "View_Image_Frame1")->Image1;
+    const QRect draw = image.Draw_Rect();
+    const double scale = image.Zoom();
+    auto at = [&](double x, double y) {
+        return QPoint(int(draw.left() + x * scale), int(draw.top() + y * scale));
+    };
+    const QPoint inside = at(region.Left + difference.Left + region.Width / 2.0,
+                             region.Top + difference.Top + region.Height / 2.0);
+    T_Region_Text_Tips& tips = *frame->Region_Tips();
+    // Not outlined: no tip.
+    test::Find<QCheckBox>(*frame, "Show_Changes_C")->setChecked(false);
+    ASSERT_LT(frame->Current_Change(), 0);
+    EXPECT_TRUE(tips.Tip_At(image, inside).isEmpty());
+    test::Find<QCheckBox>(*frame, "Show_Changes_C")->setChecked(true);
+    EXPECT_EQ(tips.Tip_At(image, inside).toStdString(), "Old text: 5600\nNew text: 5650");
+    EXPECT_TRUE(tips.Tip_At(image, at(5, 5)).isEmpty());
+    // The current change is outlined with Show changes off: it has its tip.
+    test::Find<QCheckBox>(*frame, "Show_Changes_C")->setChecked(false);
+    frame->Show_Change(0);
+    EXPECT_EQ(tips.Tip_At(image, image.Draw_Rect().topLeft() +
+                                     (inside - draw.topLeft()) * image.Zoom() / scale)
+                  .toStdString(),
+              "Old text: 5600\nNew text: 5650");
+}
