@@ -8,9 +8,9 @@
 
 namespace {
 
-QString Text(const std::string& Value) { return QString::fromStdString(Value); }
+QString Json_Text_Of(const std::string& Value) { return QString::fromStdString(Value); }
 
-std::string Text(const QJsonValue& Value) { return Value.toString().toStdString(); }
+std::string String_Of(const QJsonValue& Value) { return Value.toString().toStdString(); }
 
 T_Verdict Verdict_From_Word(const QString& Word, bool& Known)
 {
@@ -25,7 +25,7 @@ T_Verdict Verdict_From_Word(const QString& Word, bool& Known)
 
 QJsonObject Picture_Json(const T_Html_Picture& Picture)
 {
-    return {{QStringLiteral("file"), Text(Picture.File)},
+    return {{QStringLiteral("file"), Json_Text_Of(Picture.File)},
             {QStringLiteral("x"), Picture.X},
             {QStringLiteral("y"), Picture.Y},
             {QStringLiteral("width"), Picture.Width},
@@ -34,25 +34,26 @@ QJsonObject Picture_Json(const T_Html_Picture& Picture)
 
 T_Html_Picture Picture_From(const QJsonObject& Object)
 {
-    return {Text(Object.value(u"file")), Object.value(u"x").toInt(), Object.value(u"y").toInt(),
-            Object.value(u"width").toInt(), Object.value(u"height").toInt()};
+    return {String_Of(Object.value(u"file")), Object.value(u"x").toInt(),
+            Object.value(u"y").toInt(), Object.value(u"width").toInt(),
+            Object.value(u"height").toInt()};
 }
 
 QJsonObject Entry_Json(const T_Html_Entry& Entry)
 {
-    QJsonObject object{{QStringLiteral("name"), Text(Entry.Name)},
-                       {QStringLiteral("file"), Text(Entry.File)},
+    QJsonObject object{{QStringLiteral("name"), Json_Text_Of(Entry.Name)},
+                       {QStringLiteral("file"), Json_Text_Of(Entry.File)},
                        {QStringLiteral("result"), QLatin1String(Html_Verdict_Word(Entry.Result))},
                        {QStringLiteral("accepted"), Entry.Accepted},
-                       {QStringLiteral("reason"), Text(Entry.Reason)}};
+                       {QStringLiteral("reason"), Json_Text_Of(Entry.Reason)}};
     if (!Entry.Error.empty())
-        object.insert(u"error", Text(Entry.Error));
+        object.insert(u"error", Json_Text_Of(Entry.Error));
     if (Entry.Compared_Pixels) {
         object.insert(u"changed_pixels", double(Entry.Changed_Pixels));
         object.insert(u"changed_share", Entry.Changed_Share);
         QJsonArray regions;
         for (const T_Html_Region& region : Entry.Regions)
-            regions.append(QJsonObject{{QStringLiteral("kind"), Text(region.Kind)},
+            regions.append(QJsonObject{{QStringLiteral("kind"), Json_Text_Of(region.Kind)},
                                        {QStringLiteral("x"), region.X},
                                        {QStringLiteral("y"), region.Y},
                                        {QStringLiteral("width"), region.Width},
@@ -74,18 +75,18 @@ QJsonObject Entry_Json(const T_Html_Entry& Entry)
 bool Entry_From(const QJsonObject& Object, T_Html_Entry& Entry)
 {
     bool known = false;
-    Entry.Name = Text(Object.value(u"name"));
-    Entry.File = Text(Object.value(u"file"));
+    Entry.Name = String_Of(Object.value(u"name"));
+    Entry.File = String_Of(Object.value(u"file"));
     Entry.Result = Verdict_From_Word(Object.value(u"result").toString(), known);
     Entry.Accepted = Object.value(u"accepted").toBool();
-    Entry.Reason = Text(Object.value(u"reason"));
-    Entry.Error = Text(Object.value(u"error"));
+    Entry.Reason = String_Of(Object.value(u"reason"));
+    Entry.Error = String_Of(Object.value(u"error"));
     Entry.Compared_Pixels = Object.contains(u"changed_pixels");
     Entry.Changed_Pixels = std::size_t(Object.value(u"changed_pixels").toDouble());
     Entry.Changed_Share = Object.value(u"changed_share").toDouble();
     for (const QJsonValue& value : Object.value(u"regions").toArray()) {
         const QJsonObject region = value.toObject();
-        Entry.Regions.push_back({Text(region.value(u"kind")), region.value(u"x").toInt(),
+        Entry.Regions.push_back({String_Of(region.value(u"kind")), region.value(u"x").toInt(),
                                  region.value(u"y").toInt(), region.value(u"width").toInt(),
                                  region.value(u"height").toInt(),
                                  std::size_t(region.value(u"pixels").toDouble())});
@@ -201,16 +202,16 @@ std::string Html_Report_Json(const T_Html_Report& Report)
 {
     QJsonArray options, entries;
     for (const auto& [label, value] : Report.Options)
-        options.append(QJsonArray{Text(label), Text(value)});
+        options.append(QJsonArray{Json_Text_Of(label), Json_Text_Of(value)});
     for (const T_Html_Entry& entry : Report.Entries)
         entries.append(Entry_Json(entry));
     const T_Report_Totals& totals = Report.Totals;
     const QJsonObject object{
         {QStringLiteral("format"), QStringLiteral("varnolt-report")},
         {QStringLiteral("version"), 1},
-        {QStringLiteral("program_version"), Text(Report.Program_Version)},
-        {QStringLiteral("old"), Text(Report.Old_Name)},
-        {QStringLiteral("new"), Text(Report.New_Name)},
+        {QStringLiteral("program_version"), Json_Text_Of(Report.Program_Version)},
+        {QStringLiteral("old"), Json_Text_Of(Report.Old_Name)},
+        {QStringLiteral("new"), Json_Text_Of(Report.New_Name)},
         {QStringLiteral("options"), options},
         {QStringLiteral("totals"), QJsonObject{{QStringLiteral("identical"), totals.Identical},
                                                {QStringLiteral("different"), totals.Different},
@@ -233,11 +234,12 @@ bool Html_Report_From_Json(const std::string& Text_, T_Html_Report& Report, std:
         Error = "it is not a report of this program";
         return false;
     }
-    Report.Program_Version = Text(object.value(u"program_version"));
-    Report.Old_Name = Text(object.value(u"old"));
-    Report.New_Name = Text(object.value(u"new"));
+    Report.Program_Version = String_Of(object.value(u"program_version"));
+    Report.Old_Name = String_Of(object.value(u"old"));
+    Report.New_Name = String_Of(object.value(u"new"));
     for (const QJsonValue& option : object.value(u"options").toArray())
-        Report.Options.emplace_back(Text(option.toArray().at(0)), Text(option.toArray().at(1)));
+        Report.Options.emplace_back(String_Of(option.toArray().at(0)),
+                                    String_Of(option.toArray().at(1)));
     const QJsonObject totals = object.value(u"totals").toObject();
     Report.Totals.Identical = totals.value(u"identical").toInt();
     Report.Totals.Different = totals.value(u"different").toInt();
