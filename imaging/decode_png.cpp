@@ -120,10 +120,12 @@ bool Decode_Png(const T_Source& source, QImage& out, std::string& error)
     png_destroy_read_struct(&png, &info, nullptr);
     if (ok && layout.Deep) {
         // Opaque 16-bit pictures are marked so, as Qt marks them.
+        // The sizes are read once: QImage's getters are calls, not inlined.
         bool opaque = true;
-        for (int y = 0; y < out.height() && opaque; ++y) {
+        const int width = out.width(), height = out.height();
+        for (int y = 0; y < height && opaque; ++y) {
             const auto* row = reinterpret_cast<const std::uint16_t*>(out.constScanLine(y));
-            for (int x = 0; x < out.width() && opaque; ++x)
+            for (int x = 0; x < width && opaque; ++x)
                 opaque = row[4 * x + 3] == 0xFFFF;
         }
         if (opaque)

@@ -54,10 +54,13 @@ void Settle_Alpha(QImage& image, bool empty_is_opaque)
 {
     if (image.format() != QImage::Format_RGBA8888)
         return;
+    // The sizes are read once: QImage's getters are calls, not inlined, and
+    // this visits every pixel.
     bool opaque = true, empty = true;
-    for (int y = 0; y < image.height() && (opaque || empty); ++y) {
+    const int width = image.width(), height = image.height();
+    for (int y = 0; y < height && (opaque || empty); ++y) {
         const u8* row = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < width; ++x)
             opaque = opaque && row[4 * x + 3] == 255, empty = empty && row[4 * x + 3] == 0;
     }
     if (opaque || (empty && empty_is_opaque))
