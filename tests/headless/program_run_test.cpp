@@ -1,5 +1,6 @@
 // The built program run as a script runs it, with no display at all: what
 // needs no window must neither want one nor open one.
+#include "program_run.h"
 #include "test_pdf_writer.h"
 #include "test_support.h"
 
@@ -10,39 +11,8 @@
 #include <filesystem>
 #include <memory>
 
-namespace {
-
-struct Run_Result {
-    int Code = -1;
-    std::string Out, Err;
-};
-
-Run_Result Run_Program(const std::vector<std::string>& arguments,
-                       const std::string& program_file = VARNOLT_BUILD_DIR "/varnolt")
-{
-    QStringList list;
-    for (const std::string& argument : arguments)
-        list << QString::fromStdString(argument);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    QProcess program;
-    program.setProcessEnvironment(environment);
-    program.start(QString::fromStdString(program_file), list);
-    Run_Result result;
-    if (!program.waitForFinished(120000)) {
-        program.kill();
-        program.waitForFinished();
-        ADD_FAILURE() << "varnolt did not end";
-        return result;
-    }
-    result.Code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    result.Out = program.readAllStandardOutput().toStdString();
-    result.Err = program.readAllStandardError().toStdString();
-    return result;
-}
-
-} // namespace
+using test::Run_Program;
+using test::Run_Result;
 
 TEST(Program, AnswersHelpVersionAndUsageErrorsWithoutADisplay)
 {

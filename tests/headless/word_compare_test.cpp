@@ -4,6 +4,7 @@
 // the tests that need it are skipped where it is not installed.
 #include "office_protocol.h"
 #include "office_text_compare.h"
+#include "program_run.h"
 #include "test_support.h"
 
 #include <QProcess>
@@ -16,34 +17,12 @@ using namespace test;
 
 namespace {
 
-struct Run_Result {
-    int Code = -1;
-    std::string Out, Err;
-};
-
+// Writer's comparison starts an office: it may take minutes on a busy
+// machine.
 Run_Result Run_Varnolt(const std::vector<std::string>& arguments,
                        const std::string& program_file = VARNOLT_BUILD_DIR "/varnolt")
 {
-    QStringList list;
-    for (const std::string& argument : arguments)
-        list << QString::fromStdString(argument);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    QProcess program;
-    program.setProcessEnvironment(environment);
-    program.start(QString::fromStdString(program_file), list);
-    Run_Result result;
-    if (!program.waitForFinished(300000)) {
-        program.kill();
-        program.waitForFinished();
-        ADD_FAILURE() << "varnolt did not end";
-        return result;
-    }
-    result.Code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    result.Out = program.readAllStandardOutput().toStdString();
-    result.Err = program.readAllStandardError().toStdString();
-    return result;
+    return Run_Program(arguments, program_file, 300000);
 }
 
 bool Soffice_Installed()

@@ -17,15 +17,7 @@
 
 namespace {
 
-// A sheet with text at (x, y) in points from the bottom left, the PDF's way.
-test::Pdf_Page Text_Page(const std::string& text, double x = 100, double y = 700,
-                         const std::string& more = "")
-{
-    return {595, 842,
-            test::Sheet_Frame() + test::Box(300, 300, 120, 80) + "BT /F1 24 Tf " +
-                std::to_string(x) + " " + std::to_string(y) + " Td (" + text + ") Tj ET " + more,
-            test::Helvetica_Font};
-}
+using test::Text_Page;
 
 class Region_Text : public ::testing::Test {
 protected:

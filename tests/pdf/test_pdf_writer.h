@@ -41,6 +41,18 @@ inline std::string Box(double x, double y, double w, double h, double shade = 0)
     return ops.str();
 }
 
+// An A4 sheet with the frame, a box that is the same on every such sheet,
+// a word in Helvetica 24 at (x, y) in points from the bottom left (the
+// PDF's way), and `more` drawn besides.
+inline Pdf_Page Text_Page(const std::string& text, double x = 100, double y = 700,
+                          const std::string& more = "")
+{
+    return {595, 842,
+            Sheet_Frame() + Box(300, 300, 120, 80) + "BT /F1 24 Tf " + std::to_string(x) + " " +
+                std::to_string(y) + " Td (" + text + ") Tj ET " + more,
+            Helvetica_Font};
+}
+
 // The file's bytes; `labels`, when given, names every page (the document's
 // page labels, one prefix per page).
 inline std::string Make_Pdf(const std::vector<Pdf_Page>& pages,

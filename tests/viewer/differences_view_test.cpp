@@ -25,6 +25,9 @@
 
 namespace {
 
+using test::Settled;
+using test::Status;
+
 using test::Near;
 using test::Paper;
 using test::Square;
@@ -71,16 +74,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
         EXPECT_TRUE(Settled(*frame));
         return frame;
-    }
-    // Until the differences of what the panes show now are known.
-    static bool Settled(const TView_diff_frame& frame)
-    {
-        return Wait_For([&] { return frame.Differences() != nullptr; });
-    }
-    // What the status line says.
-    static QString Status(const TView_diff_frame& frame)
-    {
-        return test::Find<QLabel>(frame, "Status_L")->text();
     }
     // The one-pane view as drawn, in its picture control's pixels.
     static QImage Shown(const TView_diff_frame& frame)

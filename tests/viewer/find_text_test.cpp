@@ -27,16 +27,7 @@ namespace {
 
 using test::Wait_For;
 
-// A sheet with a word at (x, y) in points from the bottom left, a box that
-// is the same on both sides, and More drawn besides.
-test::Pdf_Page Text_Page(const std::string& text, double x = 100, double y = 700,
-                         const std::string& more = "")
-{
-    return {595, 842,
-            test::Sheet_Frame() + test::Box(300, 300, 120, 80) + "BT /F1 24 Tf " +
-                std::to_string(x) + " " + std::to_string(y) + " Td (" + text + ") Tj ET " + more,
-            test::Helvetica_Font};
-}
+using test::Text_Page;
 
 class Find_Text : public ::testing::Test {
 protected:

@@ -20,6 +20,9 @@
 
 namespace {
 
+using test::Settled;
+using test::Status;
+
 using test::Paper;
 using test::Square;
 using test::Wait_For;
@@ -56,14 +59,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
         EXPECT_TRUE(Settled(*frame));
         return frame;
-    }
-    static bool Settled(const TView_diff_frame& frame)
-    {
-        return Wait_For([&] { return frame.Differences() != nullptr; });
-    }
-    static QString Status(const TView_diff_frame& frame)
-    {
-        return test::Find<QLabel>(frame, "Status_L")->text();
     }
     // Chooses File through the button, as the user does.
     static void Choose(TView_diff_frame& frame, const std::string& file)

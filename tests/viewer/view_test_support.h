@@ -2,9 +2,13 @@
 // on what the event loop brings about.
 #pragma once
 
+#include "diff_view_support.h"
+#include "vcs_diff_frame.h"
+
 #include <QColor>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 
 #include <cstdlib>
 
@@ -25,6 +29,18 @@ template <class Condition> bool Wait_For(Condition done, int bound_ms = 10000)
     while (!done() && timer.elapsed() < bound_ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
+}
+
+// Waits until the differences of what the panes show now are known.
+inline bool Settled(const TView_diff_frame& frame)
+{
+    return Wait_For([&] { return frame.Differences() != nullptr; });
+}
+
+// What the status line says.
+inline QString Status(const TView_diff_frame& frame)
+{
+    return Find<QLabel>(frame, "Status_L")->text();
 }
 
 } // namespace test
