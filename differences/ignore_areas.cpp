@@ -1,5 +1,7 @@
 #include "ignore_areas.h"
 
+#include "os_platform.h"
+
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -73,8 +75,32 @@ bool Parse_Ignore_Rectangle(const std::string& Text, T_Ignore_Rectangle& Rectang
     return true;
 }
 
+// Why a name cannot be read as an ignore file, found without opening it (a
+// pipe would wait for a writer forever); empty when it can.
+std::string Unreadable_Reason(const std::string& Path)
+{
+    switch (os::Check_Input_File(Path)) {
+    case os::T_File_Check::Regular:
+        return {};
+    case os::T_File_Check::Missing:
+        return "the ignore file " + Path + " does not exist";
+    case os::T_File_Check::Folder:
+        return "the ignore file " + Path + " is a folder";
+    case os::T_File_Check::Not_Regular:
+        return "the ignore file " + Path + " is not a regular file";
+    case os::T_File_Check::No_Permission:
+        break;
+    }
+    return "the ignore file " + Path + " may not be read";
+}
+
 bool Load_Ignore_File(const std::string& Path, T_Ignore_Areas& Areas, std::string& Error)
 {
+    // Every changed pixel is looked up in every rectangle: far more than a
+    // person or a script would list means a wrong file, not a slow run.
+    constexpr std::size_t Most_Rectangles = 10000;
+    if (Error = Unreadable_Reason(Path); !Error.empty())
+        return false;
     // The name is UTF-8 on every system (a Windows name too).
     std::ifstream file(std::filesystem::path(std::u8string(Path.begin(), Path.end())));
     if (!file) {
@@ -94,6 +120,11 @@ bool Load_Ignore_File(const std::string& Path, T_Ignore_Areas& Areas, std::strin
             return false;
         }
         found.push_back(rectangle);
+        if (found.size() > Most_Rectangles) {
+            Error = Path + ": more than " + std::to_string(Most_Rectangles) +
+                    " ignored rectangles; use a mask (--mask) for areas of that many parts";
+            return false;
+        }
     }
     if (file.bad()) {
         Error = "cannot read the ignore file " + Path;

@@ -1,17 +1,26 @@
 #include "ignore_mask.h"
 
+#include "os_platform.h"
+#include "u_image_load.h"
+
 #include <QImage>
-#include <QImageReader>
 
 bool Load_Ignore_Mask(const std::string& Path, T_Ignore_Areas& Areas, std::string& Error)
 {
-    QImageReader reader(QString::fromStdString(Path));
-    const QImage read = reader.read();
-    if (read.isNull()) {
-        Error = "cannot read the mask " + Path + " (" + reader.errorString().toStdString() + ")";
+    // Checked before anything opens it: a pipe would wait for a writer
+    // forever. The picture is then read as the compared ones are, within
+    // the same size limits.
+    if (os::Check_Input_File(Path) != os::T_File_Check::Regular) {
+        Error = "the mask " + Path + " is not a file that can be read";
         return false;
     }
-    const QImage picture = read.convertToFormat(QImage::Format_ARGB32);
+    const T_Loaded_Picture read = Load_Picture(Path);
+    if (read.Result != T_Picture_Load_Result::Loaded) {
+        Error = "cannot read the mask " + Path +
+                (read.Reason.empty() ? std::string() : " (" + read.Reason + ")");
+        return false;
+    }
+    const QImage picture = read.Image.convertToFormat(QImage::Format_ARGB32);
     auto mask = std::make_shared<T_Ignore_Mask>();
     mask->Name = Path;
     mask->Width = picture.width();

@@ -8,6 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 TEST(IgnoreAreas, ReadsAFileOfRectanglesWithCommentsAndNamesTheBadLine)
 {
     const std::string path =
@@ -28,7 +32,36 @@ TEST(IgnoreAreas, ReadsAFileOfRectanglesWithCommentsAndNamesTheBadLine)
     EXPECT_EQ(areas.Rectangles.size(), 2u);
     std::remove(path.c_str());
     EXPECT_FALSE(Load_Ignore_File(path, areas, error));
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
+}
+
+TEST(IgnoreAreas, AFolderAPipeOrAnEndlessListIsRefusedWithoutWaiting)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "varnolt_ignore_areas_kinds";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    T_Ignore_Areas areas;
+    std::string error;
+    EXPECT_FALSE(Load_Ignore_File(folder.string(), areas, error));
+    EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
+#ifndef _WIN32
+    // Opening a pipe would wait for a writer that never comes.
+    const std::string pipe = (folder / "pipe").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(Load_Ignore_File(pipe, areas, error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+#endif
+    const std::string many = (folder / "many.txt").string();
+    {
+        std::ofstream list(many);
+        for (int line = 0; line < 10001; ++line)
+            list << line << ",0,1,1\n";
+    }
+    EXPECT_FALSE(Load_Ignore_File(many, areas, error));
+    EXPECT_NE(error.find("more than 10000"), std::string::npos) << error;
+    EXPECT_TRUE(areas.Rectangles.empty());
+    std::filesystem::remove_all(folder);
 }
 
 TEST(IgnoreAreas, AMaskLeavesOutItsFlaggedPixelsAndMustHaveThePicturesSize)
