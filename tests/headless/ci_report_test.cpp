@@ -86,7 +86,7 @@ TEST_F(Ci_Report, IgnoredRectanglesFilesAndMasksPassAChangeInsideAndNotOutside)
     // Outside the mask the change counts.
     EXPECT_EQ(Compare({"--mask", dir / "mask.png", dir / "old.png", dir / "old.png"}), 0);
     // A folder given as the mask is named as what it is not, and ends the run.
-    EXPECT_EQ(Compare({"--mask", dir.Path, dir / "old.png", dir / "new.png"}), 2);
+    EXPECT_EQ(Compare({"--mask", dir.Path.string(), dir / "old.png", dir / "new.png"}), 2);
     EXPECT_NE(Err.find("is not a file that can be read"), std::string::npos) << Err;
     Make_Png(dir / "other.png", 100, 80, {{10, 10, 20, 20}, {80, 5, 10, 10}});
     EXPECT_EQ(Compare({"--mask", dir / "mask.png", "--output", dir / "d.png", dir / "old.png",
