@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class T_Align_Mode {
@@ -38,6 +39,26 @@ struct T_Row_Band {
     int To = 0;
 };
 
+// Columns present on one side only, within a stretch of rows whose content
+// moved sideways (a table column widened pushes the columns right of it).
+struct T_Column_Band {
+    T_Row_Band::T_Kind Kind = T_Row_Band::T_Kind::Added;
+    // Columns [From, To) of the modified picture (Added) or of the base
+    // (Removed), through its rows [Top, Bottom).
+    int From = 0;
+    int To = 0;
+    int Top = 0;
+    int Bottom = 0;
+};
+
+// Base rows [Top, Bottom) compared column by column with the modified
+// columns Column_Map gives for each base column (-1: a removed column).
+struct T_Column_Block {
+    int Top = 0;
+    int Bottom = 0;
+    std::vector<int> Column_Map;
+};
+
 struct T_Alignment {
     T_Align_Mode Mode = T_Align_Mode::Off;
     // False: the pictures were compared as they are (no clear match, or Off).
@@ -50,9 +71,15 @@ struct T_Alignment {
     double Scale = 1;
     double Rotation_Degrees = 0;
     // Bands: the bands, top to bottom on each side, and for each base row
-    // the modified row compared with it (-1: a removed row).
+    // the modified row compared with it (-1: a removed row). Before the
+    // rows are aligned, a clear sideways move of the whole modified picture
+    // is taken off (Dx; Dy stays 0, as the rows take up a move down).
     std::vector<T_Row_Band> Bands;
     std::vector<int> Row_Map;
+    // Bands: stretches of paired rows whose content moved sideways, aligned
+    // column by column, and the columns present on one side only there.
+    std::vector<T_Column_Block> Column_Blocks;
+    std::vector<T_Column_Band> Column_Bands;
 
     // "aligned" or "no clear match" (also "off").
     std::string Status() const;
@@ -60,13 +87,19 @@ struct T_Alignment {
     std::string Summary() const;
     // Where a rectangle of the base's pixels lies in the modified picture.
     T_Rectangle To_Modified(const T_Rectangle& In_Base) const;
+
+private:
+    // Bands: the modified columns a rectangle of base columns lies on (its
+    // left and width), through a column block its rows meet.
+    std::pair<int, int> Columns_In_Modified(const T_Rectangle& In_Base) const;
 };
 
 struct T_Aligned_Difference {
     T_Alignment Alignment;
     // In the base's pixels, as Compare_Pictures gives it. Aligned by bands,
     // the added bands' ink counts among the changed pixels and each band is
-    // an Added region of no height at the base row where it goes in.
+    // an Added region of no height at the base row where it goes in (a band
+    // of columns: of no width at the base column where it goes in).
     T_Difference Difference;
     // The modified picture as it was compared, on the base's pixels, when it
     // had to be redrawn (turned, scaled, moved by a fraction of a pixel, or

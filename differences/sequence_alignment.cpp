@@ -95,4 +95,24 @@ std::optional<std::vector<T_Common_Run>> Common_Runs(const std::vector<std::uint
     return Runs;
 }
 
+std::vector<int> Map_Of_Runs(const std::vector<T_Common_Run>& Runs, int First_Count,
+                             int Second_Count)
+{
+    std::vector<int> Map(std::size_t(std::max(First_Count, 0)), -1);
+    const auto Pair_Gap = [&](int A_From, int A_To, int B_From, int B_To) {
+        for (int Offset = 0; A_From + Offset < A_To && B_From + Offset < B_To; ++Offset)
+            Map[std::size_t(A_From + Offset)] = B_From + Offset;
+    };
+    int A = 0, B = 0;
+    for (const T_Common_Run& Run : Runs) {
+        Pair_Gap(A, Run.A_From, B, Run.B_From);
+        for (int I = 0; I < Run.Length; ++I)
+            Map[std::size_t(Run.A_From + I)] = Run.B_From + I;
+        A = Run.A_From + Run.Length;
+        B = Run.B_From + Run.Length;
+    }
+    Pair_Gap(A, First_Count, B, Second_Count);
+    return Map;
+}
+
 } // namespace differences

@@ -23,4 +23,11 @@ std::optional<std::vector<T_Common_Run>> Common_Runs(const std::vector<std::uint
                                                      const std::vector<std::uint64_t>& Second,
                                                      int Most_Edits);
 
+// For each of the first sequence's `First_Count` elements, the element of
+// the second that it pairs with (-1: none). Elements between two runs pair
+// in order as far as both sides have elements; the rest of the longer side
+// has no partner (inserted or removed).
+std::vector<int> Map_Of_Runs(const std::vector<T_Common_Run>& Runs, int First_Count,
+                             int Second_Count);
+
 } // namespace differences

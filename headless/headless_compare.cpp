@@ -335,17 +335,22 @@ bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string
         Output_Failed = true;
         return false;
     }
-    // A picture shifted by whole pixels is drawn where it was compared.
+    // The modified picture is drawn as it was compared: redrawn on the
+    // base's pixels when the alignment redrew it, else moved by the whole
+    // pixels it was compared at.
     int offset_x = Settings.Differences.Offset_X, offset_y = Settings.Differences.Offset_Y;
-    if (const T_Alignment* alignment = Report.Alignment.get();
-        alignment && alignment->Aligned && alignment->Mode == T_Align_Mode::Shift) {
+    const QImage& compared =
+        Report.Compared_Modified.isNull() ? Report.Modified : Report.Compared_Modified;
+    if (!Report.Compared_Modified.isNull()) {
+        offset_x = offset_y = 0;
+    } else if (const T_Alignment* alignment = Report.Alignment.get();
+               alignment && alignment->Aligned && alignment->Mode == T_Align_Mode::Shift) {
         offset_x = -int(std::lround(alignment->Dx));
         offset_y = -int(std::lround(alignment->Dy));
     }
-    const std::string why =
-        Save_Png(Differences_Picture(Report.Modified, *Report.Difference, offset_x, offset_y,
-                                     Settings.Differences.Ignore),
-                 Name);
+    const std::string why = Save_Png(Differences_Picture(compared, *Report.Difference, offset_x,
+                                                         offset_y, Settings.Differences.Ignore),
+                                     Name);
     if (!why.empty()) {
         Err_ << "varnolt: cannot write " << Terminal_Safe(Name) << ": " << why << "\n";
         Output_Failed = true;
@@ -432,6 +437,7 @@ void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New, 
         if (Options_.Output.empty()) {
             timed.Report.Base = QImage();
             timed.Report.Modified = QImage();
+            timed.Report.Compared_Modified = QImage();
         }
         Put(std::move(timed));
     };

@@ -160,13 +160,23 @@ void Print_Json_Alignment(std::ostream& Out, const T_Alignment& Alignment)
             << "],\"scale\":" << Json_Number(Alignment.Scale)
             << ",\"rotation_degrees\":" << Json_Number(Alignment.Rotation_Degrees);
     if (Alignment.Aligned && Alignment.Mode == T_Align_Mode::Bands) {
+        if (Alignment.Dx != 0)
+            Out << ",\"shift\":[" << Json_Number(Alignment.Dx) << ",0]";
         Out << ",\"bands\":[";
         for (std::size_t i = 0; i < Alignment.Bands.size(); ++i) {
             const T_Row_Band& band = Alignment.Bands[i];
             Out << (i ? "," : "") << "{\"kind\":\""
                 << (band.Kind == T_Row_Band::T_Kind::Added ? "added" : "removed") << "\",\"rows\":["
-                << band.From << "," << band.To << "]}";
+                << band.From << "," << band.To << "],\"orientation\":\"rows\"}";
         }
+        // Columns inserted or removed inside a stretch of rows: the rows
+        // they run through and the columns, of the same side.
+        for (const T_Column_Band& band : Alignment.Column_Bands)
+            Out << (Alignment.Bands.empty() && &band == Alignment.Column_Bands.data() ? "" : ",")
+                << "{\"kind\":\"" << (band.Kind == T_Row_Band::T_Kind::Added ? "added" : "removed")
+                << "\",\"rows\":[" << band.Top << "," << band.Bottom
+                << "],\"orientation\":\"columns\",\"columns\":[" << band.From << "," << band.To
+                << "]}";
         Out << "]";
     }
     Out << ",\"summary\":" << Json_Text(Alignment.Summary()) << "}";

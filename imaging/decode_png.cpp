@@ -128,8 +128,11 @@ bool Decode_Png(const T_Source& source, QImage& out, std::string& error)
             for (int x = 0; x < width && opaque; ++x)
                 opaque = row[4 * x + 3] == 0xFFFF;
         }
+        // Every alpha sample is already 0xFFFF, as RGBX64 stores it: the
+        // layout is renamed, not converted (a conversion would go through
+        // Qt's shared thread pool, which the window's painting waits on).
         if (opaque)
-            out.convertTo(QImage::Format_RGBX64);
+            out.reinterpretAsFormat(QImage::Format_RGBX64);
     }
     return ok;
 }

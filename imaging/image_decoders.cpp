@@ -63,7 +63,11 @@ void Settle_Alpha(QImage& image, bool empty_is_opaque)
         for (int x = 0; x < width; ++x)
             opaque = opaque && row[4 * x + 3] == 255, empty = empty && row[4 * x + 3] == 0;
     }
-    if (opaque || (empty && empty_is_opaque))
+    // An opaque picture's alpha bytes are already 255, as RGBX8888 stores
+    // them: renamed, not converted.
+    if (opaque)
+        image.reinterpretAsFormat(QImage::Format_RGBX8888);
+    else if (empty && empty_is_opaque)
         image.convertTo(QImage::Format_RGBX8888);
 }
 

@@ -1,10 +1,13 @@
 #include "picture_compare.h"
 
+#include "private_conversion.h"
+
 #include <algorithm>
 
 namespace {
 
-// The engine reads 32-bit pixels 0xAARRGGBB; other layouts are converted.
+// The engine reads 32-bit pixels 0xAARRGGBB; other layouts are converted,
+// off the thread pool that the window's painting shares.
 QImage As_32_Bit(const QImage& Picture)
 {
     switch (Picture.format()) {
@@ -12,8 +15,8 @@ QImage As_32_Bit(const QImage& Picture)
     case QImage::Format_ARGB32:
         return Picture;
     default:
-        return Picture.convertToFormat(Picture.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                                 : QImage::Format_RGB32);
+        return Converted_Privately(Picture, Picture.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                      : QImage::Format_RGB32);
     }
 }
 

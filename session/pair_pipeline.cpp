@@ -107,6 +107,7 @@ public:
                 !mismatch.empty()) {
                 Pair.Difference.reset();
                 Pair.Modified = QImage();
+                Pair.Compared_Modified = QImage();
                 Pair.Base = QImage();
                 Pair = Failed(Pair, Pair.Old_Name + ": " + mismatch);
             }
@@ -115,6 +116,7 @@ public:
         // go here, not with the report of the page.
         if (!Settings_.Keep_Modified_Picture) {
             Pair.Modified = QImage();
+            Pair.Compared_Modified = QImage();
             Pair.Base = QImage();
         }
         Outcome.Add(Pair);
@@ -435,6 +437,12 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
         T_Aligned_Difference aligned =
             Compare_Decoded_Aligned(old_picture.Image, new_picture.Image, Align, Options);
         difference = std::make_shared<const T_Difference>(std::move(aligned.Difference));
+        if (!aligned.Aligned_Pixels.empty())
+            Pair.Compared_Modified =
+                QImage(reinterpret_cast<const uchar*>(aligned.Aligned_Pixels.data()),
+                       aligned.Aligned_Width, aligned.Aligned_Height,
+                       qsizetype(aligned.Aligned_Width) * 4, QImage::Format_ARGB32)
+                    .copy();
         Pair.Alignment = std::make_shared<const T_Alignment>(std::move(aligned.Alignment));
     }
     Pair.Old_Width = old_picture.Image.width();

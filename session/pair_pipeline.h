@@ -59,7 +59,12 @@ struct T_Compared_Pair {
     std::shared_ptr<const T_Alignment> Alignment;
     // Of a pair of PDF pages with changes: the text of each change region.
     std::shared_ptr<const T_Page_Pair_Text> Text;
-    QImage Modified;   // the modified picture, for a picture of the differences
+    QImage Modified; // the modified picture, for a picture of the differences
+    // The modified picture as it was compared, on the base's pixels, when
+    // the alignment had to redraw it (turned, scaled, moved by a fraction
+    // of a pixel, its rows or columns rearranged); null otherwise. A
+    // picture of the differences shows this one, where the changes lie.
+    QImage Compared_Modified;
     std::string Error; // one line
     // Where its picture of the differences was written, when one was asked for.
     std::string Output;

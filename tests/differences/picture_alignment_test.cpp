@@ -265,6 +265,123 @@ TEST(Band_Alignment, Inserted_Content_Is_One_Added_Band)
               2 * Result.Difference.Changed_Pixels);
 }
 
+// The text page of Inserted_Content_Is_One_Added_Band: 24 lines in the
+// base, 4 more after the 10th in the modified page.
+std::pair<std::vector<T_Segment>, std::vector<T_Segment>> Page_With_Inserted_Lines()
+{
+    auto Before = Text_Lines(0, 10, 1), After = Text_Lines(10, 24, 2);
+    std::vector<T_Segment> Base_Drawing = Before, Modified_Drawing = Before;
+    Base_Drawing.insert(Base_Drawing.end(), After.begin(), After.end());
+    for (const T_Segment& Inserted : Text_Lines(10, 14, 3))
+        Modified_Drawing.push_back(Inserted);
+    for (T_Segment Moved : After) {
+        Moved.Y0 += 4 * 14;
+        Moved.Y1 += 4 * 14;
+        Modified_Drawing.push_back(Moved);
+    }
+    return {Base_Drawing, Modified_Drawing};
+}
+
+// Rows that show the same content further right do not match as rows: the
+// whole page's sideways move is taken off first.
+TEST(Band_Alignment, A_Page_Moved_Sideways_With_Inserted_Lines_Shows_Only_The_Lines)
+{
+    const auto [Base_Drawing, Modified_Drawing] = Page_With_Inserted_Lines();
+    const auto Base = Render(Base_Drawing, Width, Height);
+    const auto Modified = Render(Modified_Drawing, Width, Height, T_Placement{17, 0});
+    const T_Aligned_Difference Result =
+        Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Bands, {});
+    ASSERT_TRUE(Result.Alignment.Aligned);
+    EXPECT_EQ(Result.Alignment.Dx, 17);
+    EXPECT_NE(Result.Alignment.Summary().find("shifted sideways by 17 px"), std::string::npos)
+        << Result.Alignment.Summary();
+    ASSERT_EQ(Result.Difference.Regions.size(), 1u);
+    const T_Change_Region& Region = Result.Difference.Regions[0];
+    EXPECT_EQ(Region.Kind, T_Change_Region::T_Kind::Added);
+    EXPECT_EQ(Region.Height, 0);
+    EXPECT_NEAR(Region.Top, 20 + 10 * 14 - 7, 7);
+    // Its words start where the base's do (x = 30), not 17 px further.
+    EXPECT_NEAR(Region.Left + Result.Difference.Left, 30, 2);
+    // A base line below the insertion lies 4 lines down and 17 px right.
+    const T_Rectangle Line = Result.Alignment.To_Modified({30, 20 + 15 * 14 - 4, 100, 7});
+    EXPECT_EQ(Line.Left, 47);
+    EXPECT_EQ(Line.Top, 20 + 19 * 14 - 4);
+}
+
+// A table whose third column got 30 px wider: the columns right of it,
+// and the table's rules, move sideways inside the table's rows only.
+std::vector<T_Segment> Table(int Widened)
+{
+    std::vector<T_Segment> Segments = Text_Lines(0, 5, 5);
+    const std::vector<double> Rules = {40, 140, 240, 330, 430, 530};
+    const auto At = [&](std::size_t Rule) { return Rules[Rule] + (Rule >= 3 ? Widened : 0); };
+    for (int Row = 0; Row <= 8; ++Row)
+        Segments.push_back({At(0), 100.0 + Row * 24, At(5), 100.0 + Row * 24});
+    for (std::size_t Rule = 0; Rule < Rules.size(); ++Rule)
+        Segments.push_back({At(Rule), 100, At(Rule), 100 + 8 * 24});
+    std::mt19937 Random(8);
+    std::uniform_int_distribution<int> Word(10, 50);
+    for (int Row = 0; Row < 8; ++Row)
+        for (std::size_t Cell = 0; Cell + 1 < Rules.size(); ++Cell) {
+            const double Y = 100 + Row * 24 + 14, X = At(Cell) + 8;
+            Segments.push_back({X, Y, X + Word(Random), Y});
+        }
+    for (T_Segment Line : Text_Lines(22, 30, 6))
+        Segments.push_back(Line);
+    return Segments;
+}
+
+TEST(Band_Alignment, A_Widened_Table_Column_Is_One_Added_Band_Of_Columns)
+{
+    const auto Base = Render(Table(0), Width, Height);
+    const auto Modified = Render(Table(30), Width, Height);
+    const T_Aligned_Difference Result =
+        Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Bands, {});
+    ASSERT_TRUE(Result.Alignment.Aligned);
+    EXPECT_EQ(Result.Alignment.Dx, 0);
+    for (const T_Row_Band& Band : Result.Alignment.Bands)
+        EXPECT_EQ(Band.Kind, T_Row_Band::T_Kind::Removed) << "rows added " << Band.From;
+    ASSERT_EQ(Result.Alignment.Column_Bands.size(), 1u) << Result.Alignment.Summary();
+    const T_Column_Band& Band = Result.Alignment.Column_Bands[0];
+    EXPECT_EQ(Band.Kind, T_Row_Band::T_Kind::Added);
+    EXPECT_EQ(Band.To - Band.From, 30);
+    // Inside the widened column, through the table's rows.
+    EXPECT_GE(Band.From, 240);
+    EXPECT_LE(Band.To, 330 + 30 + 2);
+    EXPECT_LE(Band.Top, 100);
+    EXPECT_GE(Band.Bottom, 100 + 8 * 24);
+    // The one change shown: the rules' ink in the added columns, going in
+    // where the column widened.
+    ASSERT_EQ(Result.Difference.Regions.size(), 1u);
+    const T_Change_Region& Region = Result.Difference.Regions[0];
+    EXPECT_EQ(Region.Kind, T_Change_Region::T_Kind::Added);
+    EXPECT_EQ(Region.Width, 0);
+    EXPECT_NEAR(Region.Top + Result.Difference.Top, 100, 3);
+    EXPECT_NEAR(Region.Height, 8 * 24, 4);
+    EXPECT_GT(Compare_Pictures(Base.View(), Modified.View(), {}).Changed_Pixels,
+              5 * Result.Difference.Changed_Pixels);
+    // A cell right of the widened column lies 30 px further right; one left
+    // of it and the text above the table stay.
+    EXPECT_EQ(Result.Alignment.To_Modified({440, 130, 20, 10}).Left, 470);
+    EXPECT_EQ(Result.Alignment.To_Modified({150, 130, 20, 10}).Left, 150);
+    EXPECT_EQ(Result.Alignment.To_Modified({440, 20, 20, 10}).Left, 440);
+}
+
+// An edit that keeps the width of what it changes is compared in place:
+// a diff of columns would show it as removed and added columns.
+TEST(Band_Alignment, An_Edit_In_Place_Is_No_Band_Of_Columns)
+{
+    std::vector<T_Segment> Edited = Table(0);
+    Edited.push_back({300, 150, 320, 170});
+    const auto Base = Render(Table(0), Width, Height);
+    const auto Modified = Render(Edited, Width, Height);
+    const T_Aligned_Difference Result =
+        Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Bands, {});
+    EXPECT_TRUE(Result.Alignment.Column_Bands.empty()) << Result.Alignment.Summary();
+    const T_Difference Plain = Compare_Pictures(Base.View(), Modified.View(), {});
+    EXPECT_EQ(Result.Difference.Changed_Pixels, Plain.Changed_Pixels);
+}
+
 TEST(Band_Alignment, Same_Rows_Compare_As_Without_Alignment)
 {
     const auto Drawing = test::Random_Drawing(Width, Height, 9);

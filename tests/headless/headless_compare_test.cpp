@@ -401,3 +401,37 @@ TEST_F(Headless, RefusesADifferencesPictureOverTheLimitBeforeMakingIt)
     EXPECT_NE(Out.find("sizes differ (30000 x 1 / 1 x 30000)"), std::string::npos) << Out;
     EXPECT_FALSE(fs::exists(dir / "d.png"));
 }
+
+// Aligned by bands, the modified picture is redrawn with its rows at their
+// base rows: the picture of the differences shows it so, under the changes
+// found there, not as it lies in its file.
+TEST_F(Headless, TheDifferencesPictureOfAnAlignedPairShowsTheModifiedPictureAsCompared)
+{
+    Make_Png(dir / "old.png", 200, 200,
+             {{20, 20, 100, 6}, {20, 60, 80, 6}, {20, 100, 60, 6}, {20, 140, 40, 6}});
+    // 40 rows with a wide box go in between the second and third boxes.
+    Make_Png(
+        dir / "new.png", 200, 240,
+        {{20, 20, 100, 6}, {20, 60, 80, 6}, {20, 85, 150, 6}, {20, 140, 60, 6}, {20, 180, 40, 6}});
+    EXPECT_EQ(Compare({"--json", "--align", "bands", "--output", dir / "d.png", dir / "old.png",
+                       dir / "new.png"}),
+              1)
+        << Err;
+    const std::vector<QJsonObject> lines = Json_Lines(Out);
+    ASSERT_EQ(lines.size(), 2u) << Out;
+    const QJsonObject alignment = lines[1][u"alignment"].toObject();
+    EXPECT_EQ(alignment[u"status"].toString().toStdString(), "aligned") << Out;
+    const QJsonArray bands = alignment[u"bands"].toArray();
+    ASSERT_FALSE(bands.isEmpty()) << Out;
+    for (const QJsonValue band : bands)
+        EXPECT_EQ(band[u"orientation"].toString().toStdString(), "rows");
+    EXPECT_EQ(lines[1][u"regions"].toArray().size(), 1) << Out; // the inserted box only
+
+    const QImage picture(QString::fromStdString(dir / "d.png"));
+    ASSERT_EQ(picture.size(), QSize(200, 200));
+    // The last box, at row 180 of the new file, lies washed out at its base
+    // row 140; nothing is drawn 40 rows further down.
+    EXPECT_LT(qGray(picture.pixel(30, 142)), 230);
+    EXPECT_EQ(picture.pixel(30, 142), picture.pixel(30, 22)); // an unchanged box
+    EXPECT_EQ(picture.pixel(30, 182), qRgb(255, 255, 255));
+}
