@@ -7,6 +7,7 @@
 #include "ignore_areas.h"
 #include "ignore_mask.h"
 #include "pane_grid.h"
+#include "row_band_view.h"
 #include "u_blend_frame.h"
 #include "u_file_dialog.h"
 #include "u_pane_image.h"
@@ -210,6 +211,7 @@ void T_Ignore_Align_Controls::Apply_Alignment(const T_Aligned_Difference* Aligne
 {
     // Until the differences are known the one-pane views show the modified
     // picture as it is: a redrawn one may belong to other pictures.
+    Show_Row_Bands(Panes_, Aligned ? &Aligned->Alignment : nullptr);
     if (!Aligned || Aligned->Alignment.Mode == T_Align_Mode::Off || !Aligned->Alignment.Aligned) {
         if (!Panes_.Aligned_Modified().isNull())
             Panes_.Set_Aligned_Modified(QImage());

@@ -164,6 +164,7 @@ void TPane_Image::paintEvent(QPaintEvent* event)
     if (!Paint_Content(painter, exposed, target))
         Smooth_Timer.start();
     Paint_Ignored(painter, target);
+    Paint_Row_Marks(painter, Row_Marks_, Content_Rect(), target);
     Paint_Frames(painter, target);
     Paint_Found(painter, target);
 }
@@ -177,6 +178,14 @@ void TPane_Image::Set_Change_Frames(std::vector<T_Change_Frame> Frames)
 void TPane_Image::Set_Ignored(const QRegion& Ignored)
 {
     Ignored_ = Ignored;
+    update();
+}
+
+void TPane_Image::Set_Row_Marks(std::vector<T_Row_Mark> Marks)
+{
+    if (Marks == Row_Marks_)
+        return;
+    Row_Marks_ = std::move(Marks);
     update();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "picture_difference.h"
+#include "row_band_marks.h"
 #include "u_picture_drawer.h"
 
 #include <QImage>
@@ -71,6 +72,10 @@ public:
     // drawn hatched over the picture. None at first.
     void Set_Ignored(const QRegion& Ignored);
     const QRegion& Ignored() const { return Ignored_; }
+    // Rows inserted or removed between the versions, in content rows:
+    // tinted, or a line where a band of the other version goes in.
+    void Set_Row_Marks(std::vector<T_Row_Mark> Marks);
+    const std::vector<T_Row_Mark>& Row_Marks() const { return Row_Marks_; }
     // Text found by the find bar, in content pixels: outlined over
     // everything else; the hit gone to (Current, an index) drawn bolder.
     void Set_Found_Boxes(std::vector<QRect> Boxes, int Current);
@@ -99,6 +104,7 @@ private:
 
     std::vector<T_Change_Frame> Frames_;
     QRegion Ignored_;
+    std::vector<T_Row_Mark> Row_Marks_;
     std::vector<QRect> Found_;
     int Found_Current_ = -1;
     QString Message_;
