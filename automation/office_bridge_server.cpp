@@ -8,6 +8,8 @@
 namespace {
 
 constexpr const char* Server_Source = "LibreOffice";
+// Visio's code for PDF among the fixed formats a document exports to.
+constexpr std::int32_t Fixed_Format_Pdf = 1;
 
 std::string Lower(const std::string& text)
 {
@@ -227,12 +229,20 @@ public:
 
 protected:
     T_Variant Answer(const std::string& name, const std::string& as_called, T_Invoke_Kind,
-                     const T_Args&) override
+                     const T_Args& args) override
     {
         if (doc->Closed)
             throw T_Server_Exception("The document is closed", Server_Source);
         if (name == "pages")
             return T_Variant::Object(std::make_shared<T_Office_Pages>(bridge, doc));
+        if (name == "exportasfixedformat") {
+            // Visio's (format, file, intent, range): the whole drawing as
+            // one PDF, every page of it.
+            if (Arg(args, 0).As_Int() != Fixed_Format_Pdf)
+                throw T_Server_Exception("Drawings export as PDF only", Server_Source);
+            bridge->Request({"EXPORTPDF", doc->Id, Arg(args, 1).As_String()});
+            return T_Variant();
+        }
         if (name == "close") {
             doc->Closed = true;
             bridge->Request({"CLOSE", doc->Id});

@@ -32,10 +32,10 @@ public:
 // The application object of a drawing server over `channel`: it answers the
 // Visio members that T_Visio_Multipage_Wrapper calls (Visible, AlertResponse,
 // Documents.OpenEx, Pages.Count, Pages.Item(i).Name/ID, Page.Export,
-// Document.Close, Quit), with member names compared without regard to case.
-// Page IDs: one per distinct page name, shared by every document opened
-// through this object, a name repeated within a document told apart by its
-// occurrence. The channel is closed when the last object of the server goes.
+// Document.ExportAsFixedFormat to PDF, Document.Close, Quit), with member names compared without
+// regard to case. Page IDs: one per distinct page name, shared by every document opened through
+// this object, a name repeated within a document told apart by its occurrence. The channel is
+// closed when the last object of the server goes.
 std::shared_ptr<T_Dispatch> Make_Office_Drawing_Server(std::shared_ptr<T_Office_Channel> channel);
 
 // The application object of a document-comparison server over `channel`

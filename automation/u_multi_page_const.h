@@ -95,6 +95,10 @@ public:
     // time from two threads; automation servers take calls from one thread.
     virtual bool Exports_In_Parallel() const { return false; }
 
+    // The PDF whose text layer holds the text of a document's pages, page n
+    // of the one being page n of the other; "" when the pages have none.
+    virtual std::string Text_Layer_File(int /*Doc_Index*/) const { return {}; }
+
     // Stores the handler and starts the server; called once after creation.
     bool Init(T_Error_Event handler);
     bool Is_Valid_Doc(int Doc_Index) const;

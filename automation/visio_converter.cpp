@@ -10,6 +10,11 @@ namespace {
 
 // The server's answer to every alert it would otherwise show: No.
 constexpr std::int32_t Alert_Answer_No = 7;
+// ExportAsFixedFormat's format, intent and range: PDF, for printing, every
+// page.
+constexpr std::int32_t Fixed_Format_Pdf = 1;
+constexpr std::int32_t Intent_Print = 1;
+constexpr std::int32_t Print_All = 0;
 // Open flags 2 + 16 + 64 + 128 + 256: read-only, minimized, hidden, macros
 // disabled, no workspace, so that opening shows nothing and runs nothing.
 constexpr std::int32_t Open_Flags = 466;
@@ -117,4 +122,12 @@ void T_Visio_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
 {
     Page_Object(Docs[static_cast<size_t>(Doc_Index)].Doc, page)
         ->Call("Export", {T_Variant::String_Ref(std::make_shared<std::string>(File_Name))});
+}
+
+void T_Visio_Multipage_Wrapper::Export_Pdf_File(int Doc_Index, const std::string& File_Name)
+{
+    Docs[static_cast<size_t>(Doc_Index)].Doc.As_Dispatch()->Call(
+        "ExportAsFixedFormat", {T_Variant::Int32(Fixed_Format_Pdf),
+                                T_Variant::String_Ref(std::make_shared<std::string>(File_Name)),
+                                T_Variant::Int32(Intent_Print), T_Variant::Int32(Print_All)});
 }

@@ -19,6 +19,13 @@ public:
     // The application object; empty until a successful start.
     T_Variant Visio_App;
 
+    // Writes the whole drawing as one PDF, a page for every drawing page.
+    // Raises the server's automation error, T_Unknown_Member_Error (or
+    // T_Call_Failed_Error) from a server that has no such export.
+    void Export_Pdf_File(int Doc_Index, const std::string& File_Name);
+    // The number of shapes on a page; -1 when the server does not say.
+    int Shape_Count(int Doc_Index, int page) { return Page_Content(Doc_Index, page); }
+
 protected:
     void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
     // The number of shapes on the page.

@@ -11,6 +11,9 @@
 //   NAME <document> <page>      -> OK <name>            (pages from 0)
 //   SHAPES <document> <page>    -> OK <shapes on the page>
 //   EXPORT <document> <page> <png file>  -> OK <width> <height>
+//   EXPORTPDF <document> <pdf file>      -> OK <pages>   (the whole drawing
+//                                  as one PDF, a page for every drawing page
+//                                  at its own size)
 //   CLOSE <document>            -> OK
 //   QUIT                        -> OK, then the helper ends; "OK LEFT" when
 //                                  its office shows a comparison (or a shown

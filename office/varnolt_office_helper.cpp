@@ -460,6 +460,10 @@ public:
                 if (Record(request[1]).Has_Extents)
                     Lay_Out_Dxf(Record(request[1]));
                 Send(Export(Page(request[1], request[2]), request[3]));
+            } else if (command == "EXPORTPDF" && request.size() == 3) {
+                if (Record(request[1]).Has_Extents)
+                    Lay_Out_Dxf(Record(request[1]));
+                Send(Export_Pdf(Record(request[1]), request[2]));
             } else if (command == "CLOSE" && request.size() == 2)
                 Close(request[1]);
             else
@@ -969,6 +973,42 @@ private:
         if (!fs::is_regular_file(absolute, ec) || fs::file_size(absolute, ec) == 0)
             throw Request_Error{"LibreOffice wrote no picture of the page (an empty page?)"};
         return {"OK", std::to_string(size.Width), std::to_string(size.Height)};
+    }
+
+    // The whole drawing as one PDF: a page for every drawing page, each at
+    // that page's own size, empty pages included, so that PDF page n is
+    // drawing page n. The program draws the pages from it and reads their
+    // text layer. Answers the number of pages written.
+    std::vector<std::string> Export_Pdf(const Open_Document& record, const std::string& pdf)
+    {
+        std::error_code ec;
+        std::string absolute = fs::absolute(pdf, ec).string();
+        // A file left from an earlier export must not pass for this one.
+        fs::remove(absolute, ec);
+        const sal_Int32 pages = Pages(record.Component)->getCount();
+        uno::Sequence<beans::PropertyValue> data = Props({
+            Prop("IsSkipEmptyPages", uno::Any(false)),
+            Prop("ExportHiddenSlides", uno::Any(true)),
+            Prop("ExportNotesPages", uno::Any(false)),
+            Prop("ExportBookmarks", uno::Any(false)),
+            Prop("ReduceImageResolution", uno::Any(false)),
+            Prop("UseLosslessCompression", uno::Any(true)),
+        });
+        Reference<frame::XStorable> storable(record.Component, UNO_QUERY_THROW);
+        try {
+            storable->storeToURL(U(office_protocol::File_Url(absolute)),
+                                 Props({Prop("FilterName", uno::Any(OUString("draw_pdf_Export"))),
+                                        Prop("FilterData", uno::Any(data))}));
+        } catch (const uno::RuntimeException&) {
+            throw; // the office itself failed
+        } catch (const uno::Exception& failure) {
+            std::cerr << "varnolt_office_helper: EXPORTPDF: " << S(failure.Message) << std::endl;
+            fs::remove(absolute, ec);
+            throw Request_Error{"LibreOffice could not write " + record.Name + " as a PDF"};
+        }
+        if (!fs::is_regular_file(absolute, ec) || fs::file_size(absolute, ec) == 0)
+            throw Request_Error{"LibreOffice wrote no PDF of " + record.Name};
+        return {"OK", std::to_string(pages)};
     }
 
     void Close(const std::string& id)

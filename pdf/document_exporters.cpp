@@ -1,5 +1,6 @@
 #include "document_exporters.h"
 
+#include "office_pdf_exporter.h"
 #include "pdf_exporter.h"
 #include "u_exporters.h"
 
@@ -7,5 +8,11 @@ std::unique_ptr<T_Base_Multipage_Wrapper> Create_Document_Exporter(T_Paged_Kind 
 {
     if (paged_kind == T_Paged_Kind::Pdf)
         return Make_Exporter<T_Pdf_Multipage_Wrapper>();
+#ifndef _WIN32
+    // Where no Visio runs, LibreOffice writes each drawing as one PDF and
+    // its pages are drawn here, with their text.
+    if (paged_kind == T_Paged_Kind::Visio)
+        return Make_Exporter<T_Office_Pdf_Multipage_Wrapper>();
+#endif
     return Create_Exporter(paged_kind);
 }

@@ -1,5 +1,6 @@
 // The exporter of every paged kind the program shows: PDF documents drawn
-// inside the program, drawings through their applications.
+// inside the program, drawings through their applications (where
+// LibreOffice stands in for Visio, drawn here from a PDF it writes).
 #pragma once
 
 #include "document_kinds.h"

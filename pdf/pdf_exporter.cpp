@@ -77,6 +77,7 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Doc(const std::string& File_Name, in
     Docs.push_back(std::move(rec));
     Documents.push_back(std::move(document));
     Pictures.emplace_back();
+    Files.push_back(File_Name);
     Doc_Index = static_cast<int>(Docs.size()) - 1;
     return T_Open_Result::Ok;
 }
@@ -89,6 +90,7 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Picture(const QImage& Picture, int& 
     Docs.push_back(std::move(rec));
     Documents.push_back(nullptr);
     Pictures.push_back(Picture);
+    Files.emplace_back();
     Doc_Index = static_cast<int>(Docs.size()) - 1;
     return T_Open_Result::Ok;
 }
@@ -100,6 +102,13 @@ bool T_Pdf_Multipage_Wrapper::Close_Doc(int Doc_Index)
     if (QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get())
         document->close();
     return true;
+}
+
+std::string T_Pdf_Multipage_Wrapper::Text_Layer_File(int Doc_Index) const
+{
+    if (!Is_Valid_Doc(Doc_Index) || !Docs[static_cast<size_t>(Doc_Index)].Opened)
+        return {};
+    return Files[static_cast<size_t>(Doc_Index)];
 }
 
 bool Is_Pdf_File(const std::string& file_name)

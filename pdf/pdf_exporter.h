@@ -36,6 +36,8 @@ public:
     // Also every page at once (Page_Index -1).
     bool Export_Pages(int Doc_Index, const std::string& Name_Prefix, int Page_Index,
                       std::string& Error_Text, bool Reuse_Existing) override;
+    // The document's own file; "" for a picture opened as a page.
+    std::string Text_Layer_File(int Doc_Index) const override;
 
 protected:
     // Draws the page at the panes' resolution and holds it in memory as a
@@ -52,6 +54,7 @@ private:
     // Per document: the PDF, or (null there) the picture of a one-page one.
     std::vector<std::unique_ptr<QPdfDocument>> Documents;
     std::vector<QImage> Pictures;
+    std::vector<std::string> Files; // "" for a picture
     // Pages drawn as one flat colour, by document and page (pages of the
     // two documents are drawn on two threads).
     std::set<std::pair<int, int>> Blank_Pages;

@@ -382,10 +382,15 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         // A sheet put elsewhere changes the document, however alike it looks.
         if (pair.Moved && pair.Result == T_Verdict::Identical)
             pair.Result = T_Verdict::Different;
-        if (Kind == T_Paged_Kind::Pdf && pair.Difference && !pair.Difference->Regions.empty()) {
+        // PDF pages, and drawings drawn from a PDF, have their text.
+        if (pair.Difference && !pair.Difference->Regions.empty() &&
+            !session.Text_Layer_File(T_Side::Left).empty() &&
+            !session.Text_Layer_File(T_Side::Right).empty()) {
             if (!old_text) {
-                old_text = std::make_unique<T_Pdf_Text_Layer>(session.LeftFile);
-                new_text = std::make_unique<T_Pdf_Text_Layer>(session.RightFile);
+                old_text =
+                    std::make_unique<T_Pdf_Text_Layer>(session.Text_Layer_File(T_Side::Left));
+                new_text =
+                    std::make_unique<T_Pdf_Text_Layer>(session.Text_Layer_File(T_Side::Right));
             }
             pair.Text = Pair_Text(pair, old_text->Words(page), new_text->Words(other));
         }

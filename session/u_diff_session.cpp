@@ -184,7 +184,9 @@ T_Work_Result T_Diff_Session::Fetch_Page(T_Side Side, int Page_Index)
                            : PagedKind == T_Paged_Kind::Visio && !Visio_Is_Native
                                ? cap_Office_Export_Fail
                                : cap_MSVisio_Export_Fail;
-        return T_Work_Result::Failure(Get_Msg(failure) + "\r\n" + error);
+        // The application names the private copy it was given; the user
+        // knows the file by its own name.
+        return T_Work_Result::Failure(In_Users_Names(Get_Msg(failure) + "\r\n" + error));
     }
     T_Page_List pages = Pages(Side);
     return T_Work_Result::Made(pages.Is_Valid_Index(Page_Index) ? pages[Page_Index].File_Name
@@ -209,6 +211,15 @@ T_Page_List T_Diff_Session::Pages(T_Side Side) const
     if (Exporter)
         Exporter->Get_Page_List(Doc(Side), pages);
     return pages;
+}
+
+std::string T_Diff_Session::Text_Layer_File(T_Side Side) const
+{
+    if (Missing(Side))
+        return {};
+    if (PagedKind == T_Paged_Kind::Pdf)
+        return Side == T_Side::Left ? LeftFile : RightFile;
+    return Exporter ? Exporter->Text_Layer_File(Doc(Side)) : std::string();
 }
 
 std::int32_t T_Diff_Session::Page_ID(T_Side Side, int Page_Index) const

@@ -67,6 +67,15 @@ public:
     bool Missing(T_Side Side) const;
     // One side's pages (empty for a pair of pictures).
     T_Page_List Pages(T_Side Side) const;
+    // The PDF whose text layer holds the text of the side's pages: the
+    // side's own file for a PDF pair, the PDF a drawing's pages are drawn
+    // from once it is written; "" when the pages have no text layer.
+    std::string Text_Layer_File(T_Side Side) const;
+    // True when a side's pages can be searched for text.
+    bool Has_Text_Layer() const
+    {
+        return !Text_Layer_File(T_Side::Left).empty() || !Text_Layer_File(T_Side::Right).empty();
+    }
     // The ID that pairs a page with the other side's pages; -1 when none.
     std::int32_t Page_ID(T_Side Side, int Page_Index) const;
     // Pairs the pages by what they show, from now on; until then pages pair

@@ -52,10 +52,12 @@ std::shared_ptr<const T_Page_Pair_Text> T_Change_List_Text::Text_Of(const T_Comp
                                                                     QPoint Offset)
 {
     const T_Diff_Session& session = Model.Session();
-    if (session.PagedKind != T_Paged_Kind::Pdf || Model.Missing(T_Side::Left) ||
-        Model.Missing(T_Side::Right))
+    if (Model.Missing(T_Side::Left) || Model.Missing(T_Side::Right))
         return nullptr;
-    const std::string files[2] = {session.LeftFile, session.RightFile};
+    const std::string files[2] = {session.Text_Layer_File(T_Side::Left),
+                                  session.Text_Layer_File(T_Side::Right)};
+    if (files[0].empty() || files[1].empty())
+        return nullptr;
     for (int side = 0; side < 2; ++side)
         if (!Layers_[side] || Layers_[side]->File() != files[side])
             Layers_[side] = std::make_unique<T_Pdf_Text_Layer>(files[side]);

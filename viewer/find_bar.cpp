@@ -87,7 +87,7 @@ void T_Find_Bar::Open()
     show();
     Field_->setFocus(Qt::ShortcutFocusReason);
     Field_->selectAll();
-    if (View_.Session().PagedKind != T_Paged_Kind::Pdf)
+    if (!View_.Session().Has_Text_Layer())
         Say(No_Text_Layer);
 }
 
@@ -121,13 +121,14 @@ std::vector<T_Text_Hit> T_Find_Bar::Find_All(const QString& Query, bool& Any_Tex
     const T_Diff_Session& session = View_.Session();
     std::vector<T_Text_Hit> hits;
     Any_Text_Layer = false;
-    const std::string files[2] = {session.LeftFile, session.RightFile};
+    const std::string files[2] = {session.Text_Layer_File(T_Side::Left),
+                                  session.Text_Layer_File(T_Side::Right)};
     const int pages[2] = {session.Pages(T_Side::Left).Count(),
                           session.Pages(T_Side::Right).Count()};
     for (int page = 0; page < std::max(pages[0], pages[1]); ++page)
         for (T_Side side : {T_Side::Left, T_Side::Right}) {
             const int at = Side_Index(side);
-            if (View_.Model().Missing(side) || page >= pages[at])
+            if (View_.Model().Missing(side) || files[at].empty() || page >= pages[at])
                 continue;
             // Kept while the view shows the pair: each page is read once.
             if (!Layers_[at] || Layers_[at]->File() != files[at])
@@ -146,7 +147,7 @@ void T_Find_Bar::Search()
     Hits_.clear();
     Current_ = -1;
     Change_Pending_ = false;
-    if (View_.Session().PagedKind != T_Paged_Kind::Pdf) {
+    if (!View_.Session().Has_Text_Layer()) {
         Say(No_Text_Layer);
         return;
     }

@@ -162,6 +162,10 @@ public:
             Exported.push_back(fields[3]);
             return {"10", "10"};
         }
+        if (command == "EXPORTPDF") {
+            Exported.push_back(fields[2]);
+            return {std::to_string(names.size())};
+        }
         if (command == "SHAPES") // the second page of every document holds three
             return {fields[2] == "1" ? "3" : "0"};
         return {};
@@ -276,6 +280,25 @@ TEST_F(Office_Server, ExportGoesToTheHelperAndARefusedOpenIsAnAutomationError)
     EXPECT_EQ(pages[0].Content, -1); // not exported yet
     ASSERT_TRUE(exporter->Export_Pages(doc, "/tmp/out", 0, error, false)) << error;
     EXPECT_EQ(pages[0].Content, 0);
+}
+
+TEST_F(Office_Server, TheWholeDrawingExportsAsOnePdfAndOnlyAsPdf)
+{
+    auto exporter = Start();
+    int doc = Open(*exporter, "whole.vsd", {"One", "Two"});
+    ASSERT_EQ(doc, 0);
+    auto& visio = static_cast<T_Visio_Multipage_Wrapper&>(*exporter);
+    visio.Export_Pdf_File(doc, "/tmp/whole.pdf");
+    EXPECT_EQ(helper->Requests.back(), "EXPORTPDF\t1\t/tmp/whole.pdf");
+    EXPECT_EQ(helper->Exported, (std::vector<std::string>{"/tmp/whole.pdf"}));
+    // Another fixed format (XPS) is refused without asking the helper.
+    const size_t asked = helper->Requests.size();
+    EXPECT_THROW(exporter->Docs[0].Doc.As_Dispatch()->Call(
+                     "ExportAsFixedFormat",
+                     {T_Variant::Int32(2),
+                      T_Variant::String_Ref(std::make_shared<std::string>("/tmp/whole.xps"))}),
+                 T_Server_Exception);
+    EXPECT_EQ(helper->Requests.size(), asked);
 }
 
 TEST_F(Office_Server, AHelperThatStoppedFailsEveryLaterCall)

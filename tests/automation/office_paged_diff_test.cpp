@@ -5,6 +5,8 @@
 #include "diff_view_support.h"
 #include "document_exporters.h"
 #include "pair_pipeline.h"
+#include "pdf_exporter.h"
+#include "pending_files.h"
 #include "office_bridge_server.h"
 #include "office_processes.h"
 #include "test_support.h"
@@ -84,8 +86,10 @@ TEST_F(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
               (Names{"Page-1", "Page-2", "Page-3"}));
     EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "RightTabs")),
               (Names{"Page-1", "Page-2", "Page-3"}));
-    EXPECT_TRUE(fs::exists(frame->Session().LeftImage));
-    EXPECT_TRUE(fs::exists(frame->Session().RightImage));
+    // Pages drawn from the drawings' PDFs are held in memory until read.
+    EXPECT_TRUE(Exists_Or_Pending(frame->Session().LeftImage));
+    EXPECT_TRUE(Exists_Or_Pending(frame->Session().RightImage));
+    EXPECT_TRUE(Is_Pdf_File(frame->Session().Text_Layer_File(T_Side::Left)));
 
     // "Page-3" has a different Visio page ID in each file; the bridge pairs
     // pages by name, so Sync pages still finds it.
@@ -93,7 +97,7 @@ TEST_F(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(2);
     EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 2);
     EXPECT_EQ(frame->Session().RightPage, 2);
-    EXPECT_TRUE(fs::exists(frame->Session().RightImage));
+    EXPECT_TRUE(Exists_Or_Pending(frame->Session().RightImage));
 
     test::Find_Action(*frame, "Compare_A")->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 30000));
