@@ -8,6 +8,7 @@
 #include "column_bands.h"
 #include "phase_correlation.h"
 #include "global_alignment.h"
+#include "in_place_check.h"
 #include "ink_grid.h"
 #include "picture_warp.h"
 #include "pixel_comparison.h"
@@ -57,13 +58,20 @@ T_Aligned_Difference Compare_Shifted(const T_Pixels& Base, const T_Pixels& Modif
                                      T_Difference_Options Options, const std::atomic<bool>* Cancel)
 {
     T_Aligned_Difference Result;
-    Result.Alignment.Mode = T_Align_Mode::Shift;
-    const T_Global_Alignment Found = Estimate_Alignment(Base, Modified);
-    if (!Found.Found) {
-        Result.Difference = Compare_Pictures(Base, Modified, Options, Cancel);
+    T_Alignment& Alignment = Result.Alignment;
+    Alignment.Mode = T_Align_Mode::Shift;
+    // The pair as it lies first: what is shown when no move is found, and
+    // enough on its own when most of the ink already compares the same.
+    Result.Difference = Compare_Pictures(Base, Modified, Options, Cancel);
+    if (!Result.Difference.Complete)
+        return Result;
+    if (Options.Offset_X == 0 && Options.Offset_Y == 0 && Lies_In_Place(Base, Result.Difference)) {
+        Alignment.Aligned = true;
         return Result;
     }
-    T_Alignment& Alignment = Result.Alignment;
+    const T_Global_Alignment Found = Estimate_Alignment(Base, Modified);
+    if (!Found.Found)
+        return Result;
     const T_Similarity& Transform = Found.Transform;
     Alignment.Aligned = true;
     Alignment.Dx = Transform.Dx;
