@@ -210,6 +210,26 @@ TEST(Shift_Alignment, Refuses_Pictures_That_Do_Not_Match)
     }
 }
 
+// A pair that already lies in place is taken as it lies, change and all;
+// two blank pages have no ink to vouch for any placing.
+TEST(Shift_Alignment, A_Pair_In_Place_Is_Compared_As_It_Lies_And_Blank_Pages_Are_Not_Aligned)
+{
+    const auto Drawing = test::Random_Drawing(Width, Height, 7);
+    const auto Base = Render(Drawing, Width, Height);
+    const auto Modified = Render(With_Change(Drawing), Width, Height);
+    const T_Aligned_Difference Result =
+        Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Shift, {});
+    EXPECT_EQ(Result.Alignment.Summary(), "Aligned: modified shifted by 0, 0 px");
+    const T_Difference Plain = Compare_Pictures(Base.View(), Modified.View(), {});
+    EXPECT_EQ(Result.Difference.Changed_Pixels, Plain.Changed_Pixels);
+    EXPECT_EQ(Result.Difference.Regions.size(), Plain.Regions.size());
+    Expect_Only_The_Change(Result.Difference);
+
+    const auto Blank = Render({}, Width, Height);
+    EXPECT_FALSE(
+        Compare_Aligned(Blank.View(), Blank.View(), T_Align_Mode::Shift, {}).Alignment.Aligned);
+}
+
 // Rows of text-like strokes: a page where content is inserted in the middle.
 std::vector<T_Segment> Text_Lines(int First, int Last, unsigned Seed)
 {
