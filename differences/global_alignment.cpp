@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <optional>
+#include <thread>
 
 namespace differences {
 
@@ -73,30 +75,63 @@ std::vector<T_Match> Window_Centres(const T_Grid& Coarse, int Factor, int Width,
     return Centres;
 }
 
+// Where one window's content lies in the modified picture, if clearly
+// anywhere.
+std::optional<T_Match> Match_Window(const T_Pixels& Base, int Base_Paper, const T_Pixels& Modified,
+                                    int Modified_Paper, const T_Match& Centre, int Window,
+                                    const T_Similarity& Guess, int Reach)
+{
+    const int Left = int(std::lround(Centre.X)) - Window / 2;
+    const int Top = int(std::lround(Centre.Y)) - Window / 2;
+    double Guess_X, Guess_Y;
+    Guess.Apply(Left + Window / 2.0, Top + Window / 2.0, Guess_X, Guess_Y);
+    const int To_Left = int(std::lround(Guess_X)) - Window / 2;
+    const int To_Top = int(std::lround(Guess_Y)) - Window / 2;
+    T_Grid Still = Ink_Window(Base, Base_Paper, Left, Top, Window);
+    T_Grid Moved = Ink_Window(Modified, Modified_Paper, To_Left, To_Top, Window);
+    Taper_Edges(Still);
+    Taper_Edges(Moved);
+    const T_Correlation_Peak Peak = Correlate_Phases(Still, Moved, Reach);
+    if (Peak.Clarity < Least_Window_Clarity)
+        return std::nullopt;
+    return T_Match{Left + Window / 2.0, Top + Window / 2.0, To_Left + Window / 2.0 + Peak.Dx,
+                   To_Top + Window / 2.0 + Peak.Dy};
+}
+
 // Where each window's content lies in the modified picture, searched
 // around where `Guess` puts it; windows without a clear match are dropped.
 std::vector<T_Match> Match_Windows(const T_Pixels& Base, int Base_Paper, const T_Pixels& Modified,
                                    int Modified_Paper, std::vector<T_Match> Centres, int Window,
                                    const T_Similarity& Guess, int Reach)
 {
-    std::vector<T_Match> Matches;
-    for (T_Match& Centre : Centres) {
-        const int Left = int(std::lround(Centre.X)) - Window / 2;
-        const int Top = int(std::lround(Centre.Y)) - Window / 2;
-        double Guess_X, Guess_Y;
-        Guess.Apply(Left + Window / 2.0, Top + Window / 2.0, Guess_X, Guess_Y);
-        const int To_Left = int(std::lround(Guess_X)) - Window / 2;
-        const int To_Top = int(std::lround(Guess_Y)) - Window / 2;
-        T_Grid Still = Ink_Window(Base, Base_Paper, Left, Top, Window);
-        T_Grid Moved = Ink_Window(Modified, Modified_Paper, To_Left, To_Top, Window);
-        Taper_Edges(Still);
-        Taper_Edges(Moved);
-        const T_Correlation_Peak Peak = Correlate_Phases(Still, Moved, Reach);
-        if (Peak.Clarity < Least_Window_Clarity)
-            continue;
-        Matches.push_back({Left + Window / 2.0, Top + Window / 2.0,
-                           To_Left + Window / 2.0 + Peak.Dx, To_Top + Window / 2.0 + Peak.Dy});
+    // The windows are independent: shared between two threads.
+    std::vector<std::optional<T_Match>> Found(Centres.size());
+    const auto Match_From = [&](std::size_t First) {
+        for (std::size_t At = First; At < Centres.size(); At += 2)
+            Found[At] = Match_Window(Base, Base_Paper, Modified, Modified_Paper, Centres[At],
+                                     Window, Guess, Reach);
+    };
+    std::exception_ptr Failure;
+    std::thread Other([&] {
+        try {
+            Match_From(1);
+        } catch (...) {
+            Failure = std::current_exception();
+        }
+    });
+    try {
+        Match_From(0);
+    } catch (...) {
+        Other.join();
+        throw;
     }
+    Other.join();
+    if (Failure)
+        std::rethrow_exception(Failure);
+    std::vector<T_Match> Matches;
+    for (const std::optional<T_Match>& Match : Found)
+        if (Match)
+            Matches.push_back(*Match);
     return Matches;
 }
 

@@ -4,14 +4,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <memory>
 #include <new>
 #include <numbers>
 #include <stdexcept>
+#include <thread>
 
 namespace differences {
 
 namespace {
+
+// Grids of at least this many cells have their two forward transforms made
+// on two threads.
+constexpr std::size_t Threaded_Cells = 64 * 1024;
 
 struct T_Fft_Plan_Free {
     void operator()(kiss_fftnd_cfg Plan) const { kiss_fft_free(Plan); }
@@ -60,9 +66,33 @@ T_Correlation_Peak Correlate_Phases(const T_Grid& Still, const T_Grid& Moved, in
     const int W = Still.Width, H = Still.Height;
     if (W < 4 || H < 4)
         return {};
+    // The two forward transforms at once, each with a plan of its own (a
+    // plan holds its scratch space). Small grids are not worth a thread.
     const T_Fft_Plan Forward = Make_Plan(Still, false), Inverse = Make_Plan(Still, true);
-    const std::vector<kiss_fft_cpx> A = Transform(Still, Forward.get());
-    const std::vector<kiss_fft_cpx> B = Transform(Moved, Forward.get());
+    std::vector<kiss_fft_cpx> A, B;
+    if (std::size_t(W) * std::size_t(H) >= Threaded_Cells) {
+        const T_Fft_Plan Second_Forward = Make_Plan(Moved, false);
+        std::exception_ptr Failure;
+        std::thread Other([&] {
+            try {
+                B = Transform(Moved, Second_Forward.get());
+            } catch (...) {
+                Failure = std::current_exception();
+            }
+        });
+        try {
+            A = Transform(Still, Forward.get());
+        } catch (...) {
+            Other.join();
+            throw;
+        }
+        Other.join();
+        if (Failure)
+            std::rethrow_exception(Failure);
+    } else {
+        A = Transform(Still, Forward.get());
+        B = Transform(Moved, Forward.get());
+    }
 
     // The cross power spectrum, whitened: only the phase difference stays.
     // A small floor keeps frequencies with no energy in either grid (the
@@ -90,6 +120,9 @@ T_Correlation_Peak Correlate_Phases(const T_Grid& Still, const T_Grid& Moved, in
         Y = (Y % H + H) % H;
         return double(Surface[std::size_t(Y) * std::size_t(W) + std::size_t(X)].r);
     };
+    const auto Inside = [&](int X, int Y) {
+        return double(Surface[std::size_t(Y) * std::size_t(W) + std::size_t(X)].r);
+    };
     const auto Allowed = [&](int X, int Y) {
         return Max_Shift < 0 ||
                (std::abs(Signed(X, W)) <= Max_Shift && std::abs(Signed(Y, H)) <= Max_Shift);
@@ -98,8 +131,8 @@ T_Correlation_Peak Correlate_Phases(const T_Grid& Still, const T_Grid& Moved, in
     double Best = -1e300;
     for (int Y = 0; Y < H; ++Y)
         for (int X = 0; X < W; ++X)
-            if (Allowed(X, Y) && Value_At(X, Y) > Best) {
-                Best = Value_At(X, Y);
+            if (Allowed(X, Y) && Inside(X, Y) > Best) {
+                Best = Inside(X, Y);
                 Best_X = X;
                 Best_Y = Y;
             }
@@ -113,7 +146,7 @@ T_Correlation_Peak Correlate_Phases(const T_Grid& Still, const T_Grid& Moved, in
             const int Apart_X = std::abs(Signed((X - Best_X + W) % W, W));
             const int Apart_Y = std::abs(Signed((Y - Best_Y + H) % H, H));
             if ((Apart_X > Reach || Apart_Y > Reach) && Allowed(X, Y))
-                Second = std::max(Second, Value_At(X, Y));
+                Second = std::max(Second, Inside(X, Y));
         }
     T_Correlation_Peak Peak;
     Peak.Dx = Signed(Best_X, W) +
