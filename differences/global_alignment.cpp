@@ -1,14 +1,13 @@
 #include "global_alignment.h"
 
+#include "beside.h"
 #include "ink_grid.h"
 
 #include <kiss_fft.h>
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <optional>
-#include <thread>
 
 namespace differences {
 
@@ -111,23 +110,7 @@ std::vector<T_Match> Match_Windows(const T_Pixels& Base, int Base_Paper, const T
             Found[At] = Match_Window(Base, Base_Paper, Modified, Modified_Paper, Centres[At],
                                      Window, Guess, Reach);
     };
-    std::exception_ptr Failure;
-    std::thread Other([&] {
-        try {
-            Match_From(1);
-        } catch (...) {
-            Failure = std::current_exception();
-        }
-    });
-    try {
-        Match_From(0);
-    } catch (...) {
-        Other.join();
-        throw;
-    }
-    Other.join();
-    if (Failure)
-        std::rethrow_exception(Failure);
+    Run_Beside([&] { Match_From(1); }, [&] { Match_From(0); });
     std::vector<T_Match> Matches;
     for (const std::optional<T_Match>& Match : Found)
         if (Match)

@@ -1,15 +1,15 @@
 #include "phase_correlation.h"
 
+#include "beside.h"
+
 #include <kiss_fftnd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <memory>
 #include <new>
 #include <numbers>
 #include <stdexcept>
-#include <thread>
 
 namespace differences {
 
@@ -72,23 +72,8 @@ T_Correlation_Peak Correlate_Phases(const T_Grid& Still, const T_Grid& Moved, in
     std::vector<kiss_fft_cpx> A, B;
     if (std::size_t(W) * std::size_t(H) >= Threaded_Cells) {
         const T_Fft_Plan Second_Forward = Make_Plan(Moved, false);
-        std::exception_ptr Failure;
-        std::thread Other([&] {
-            try {
-                B = Transform(Moved, Second_Forward.get());
-            } catch (...) {
-                Failure = std::current_exception();
-            }
-        });
-        try {
-            A = Transform(Still, Forward.get());
-        } catch (...) {
-            Other.join();
-            throw;
-        }
-        Other.join();
-        if (Failure)
-            std::rethrow_exception(Failure);
+        Run_Beside([&] { B = Transform(Moved, Second_Forward.get()); },
+                   [&] { A = Transform(Still, Forward.get()); });
     } else {
         A = Transform(Still, Forward.get());
         B = Transform(Moved, Forward.get());
