@@ -85,6 +85,11 @@ pointer-events:none;min-width:4px;min-height:4px}
 table.regions{margin-top:12px;font-size:13px;border:1px solid var(--line)}
 table.regions th{background:#eef1f5;text-align:left;padding:4px 10px;font-weight:600}
 table.regions td{padding:3px 10px;border-top:1px solid #eef0f3}
+table.regions td.text{white-space:pre-wrap;max-width:28em}
+.no-text{color:#6b7280;font-style:italic}
+.text-change.t-changed{font-weight:600;color:#b45309}.text-change.t-moved{color:#1565c0}
+.text-changes{margin-top:4px;font-size:13px}.text-changes ul{margin:2px 0 0;padding-left:18px}
+.change-kind{font-weight:600}
 .hidden{display:none!important}
 )CSS";
 

@@ -1,5 +1,7 @@
 #include "html_report_data.h"
 
+#include "report_text.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -39,6 +41,59 @@ T_Html_Picture Picture_From(const QJsonObject& Object)
             Object.value(u"height").toInt()};
 }
 
+QJsonObject Region_Json(const T_Html_Region& Region)
+{
+    QJsonObject object{{QStringLiteral("kind"), Json_Text_Of(Region.Kind)},
+                       {QStringLiteral("x"), Region.X},
+                       {QStringLiteral("y"), Region.Y},
+                       {QStringLiteral("width"), Region.Width},
+                       {QStringLiteral("height"), Region.Height},
+                       {QStringLiteral("pixels"), double(Region.Pixels)}};
+    if (!Region.Text.Old_Text.empty())
+        object.insert(u"old_text", Json_Text_Of(Region.Text.Old_Text));
+    if (!Region.Text.New_Text.empty())
+        object.insert(u"new_text", Json_Text_Of(Region.Text.New_Text));
+    if (Region.Text.Change != T_Text_Change::None)
+        object.insert(u"text_change", QLatin1String(Text_Change_Word(Region.Text.Change)));
+    return object;
+}
+
+T_Html_Region Region_From(const QJsonObject& Object)
+{
+    return {String_Of(Object.value(u"kind")),
+            Object.value(u"x").toInt(),
+            Object.value(u"y").toInt(),
+            Object.value(u"width").toInt(),
+            Object.value(u"height").toInt(),
+            std::size_t(Object.value(u"pixels").toDouble()),
+            {String_Of(Object.value(u"old_text")), String_Of(Object.value(u"new_text")),
+             Text_Change_From_Word(String_Of(Object.value(u"text_change")))}};
+}
+
+QJsonObject Text_Changes_Json(const T_Text_Changes& Changes)
+{
+    QJsonArray listed;
+    for (const T_Tracked_Change& change : Changes.Changes)
+        listed.append(QJsonObject{{QStringLiteral("kind"), Json_Text_Of(change.Kind)},
+                                  {QStringLiteral("text"), Json_Text_Of(change.Text)}});
+    return {{QStringLiteral("insertions"), Changes.Insertions},
+            {QStringLiteral("deletions"), Changes.Deletions},
+            {QStringLiteral("format_changes"), Changes.Format_Changes},
+            {QStringLiteral("changes"), listed}};
+}
+
+T_Text_Changes Text_Changes_From(const QJsonObject& Object)
+{
+    T_Text_Changes changes;
+    changes.Insertions = Object.value(u"insertions").toInt();
+    changes.Deletions = Object.value(u"deletions").toInt();
+    changes.Format_Changes = Object.value(u"format_changes").toInt();
+    for (const QJsonValue& value : Object.value(u"changes").toArray())
+        changes.Changes.push_back({String_Of(value.toObject().value(u"kind")),
+                                   String_Of(value.toObject().value(u"text"))});
+    return changes;
+}
+
 QJsonObject Entry_Json(const T_Html_Entry& Entry)
 {
     QJsonObject object{{QStringLiteral("name"), Json_Text_Of(Entry.Name)},
@@ -53,14 +108,14 @@ QJsonObject Entry_Json(const T_Html_Entry& Entry)
         object.insert(u"changed_share", Entry.Changed_Share);
         QJsonArray regions;
         for (const T_Html_Region& region : Entry.Regions)
-            regions.append(QJsonObject{{QStringLiteral("kind"), Json_Text_Of(region.Kind)},
-                                       {QStringLiteral("x"), region.X},
-                                       {QStringLiteral("y"), region.Y},
-                                       {QStringLiteral("width"), region.Width},
-                                       {QStringLiteral("height"), region.Height},
-                                       {QStringLiteral("pixels"), double(region.Pixels)}});
+            regions.append(Region_Json(region));
         object.insert(u"regions", regions);
     }
+    if (Entry.Has_Page_Text)
+        object.insert(u"text_layer", QJsonObject{{QStringLiteral("old"), Entry.Old_Has_Text},
+                                                 {QStringLiteral("new"), Entry.New_Has_Text}});
+    if (Entry.Text_Changes)
+        object.insert(u"text_changes", Text_Changes_Json(*Entry.Text_Changes));
     if (Entry.Has_Pictures())
         object.insert(
             u"pictures",
@@ -84,13 +139,15 @@ bool Entry_From(const QJsonObject& Object, T_Html_Entry& Entry)
     Entry.Compared_Pixels = Object.contains(u"changed_pixels");
     Entry.Changed_Pixels = std::size_t(Object.value(u"changed_pixels").toDouble());
     Entry.Changed_Share = Object.value(u"changed_share").toDouble();
-    for (const QJsonValue& value : Object.value(u"regions").toArray()) {
-        const QJsonObject region = value.toObject();
-        Entry.Regions.push_back({String_Of(region.value(u"kind")), region.value(u"x").toInt(),
-                                 region.value(u"y").toInt(), region.value(u"width").toInt(),
-                                 region.value(u"height").toInt(),
-                                 std::size_t(region.value(u"pixels").toDouble())});
+    for (const QJsonValue& value : Object.value(u"regions").toArray())
+        Entry.Regions.push_back(Region_From(value.toObject()));
+    if (const QJsonValue layers = Object.value(u"text_layer"); layers.isObject()) {
+        Entry.Has_Page_Text = true;
+        Entry.Old_Has_Text = layers.toObject().value(u"old").toBool();
+        Entry.New_Has_Text = layers.toObject().value(u"new").toBool();
     }
+    if (const QJsonValue changes = Object.value(u"text_changes"); changes.isObject())
+        Entry.Text_Changes = Text_Changes_From(changes.toObject());
     const QJsonObject pictures = Object.value(u"pictures").toObject();
     Entry.Left = pictures.value(u"left").toInt();
     Entry.Top = pictures.value(u"top").toInt();
@@ -177,6 +234,15 @@ T_Html_Entry Html_Entry_Of(const T_Compared_Pair& Pair, const T_Acceptance& Acce
                                      region.Top + difference->Top, region.Width, region.Height,
                                      region.Pixels});
     }
+    if (const T_Page_Pair_Text* text = Pair.Text.get()) {
+        entry.Has_Page_Text = true;
+        entry.Old_Has_Text = text->Old_Has_Text;
+        entry.New_Has_Text = text->New_Has_Text;
+        for (std::size_t i = 0; i < text->Regions.size() && i < entry.Regions.size(); ++i)
+            entry.Regions[i].Text = text->Regions[i];
+    }
+    if (Pair.Text_Changes)
+        entry.Text_Changes = *Pair.Text_Changes;
     return entry;
 }
 

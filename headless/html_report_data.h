@@ -8,6 +8,7 @@
 #include "pair_report.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,7 @@ struct T_Html_Region {
     std::string Kind;                        // added, removed, moved, changed
     int X = 0, Y = 0, Width = 0, Height = 0; // in the base picture's pixels
     std::size_t Pixels = 0;
+    T_Region_Text Text = {}; // of a pair of PDF pages
 };
 
 // A picture of a pair in the report folder: its file (relative to the
@@ -36,6 +38,12 @@ struct T_Html_Entry {
     std::size_t Changed_Pixels = 0;
     double Changed_Share = 0; // 0..1
     std::vector<T_Html_Region> Regions;
+    // Of a pair of PDF pages with changes: whether each page has a text
+    // layer; the regions then hold their text.
+    bool Has_Page_Text = false;
+    bool Old_Has_Text = false, New_Has_Text = false;
+    // Of two documents compared by their text.
+    std::optional<T_Text_Changes> Text_Changes;
     // The differences picture's area starts at (Left, Top) of the base.
     int Left = 0, Top = 0;
     // Written for a changed pair of pictures only; Differences spans the

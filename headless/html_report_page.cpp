@@ -1,5 +1,6 @@
 #include "html_report_page.h"
 
+#include "report_text.h"
 #include "utf8_text.h"
 
 #include <cstdio>
@@ -100,6 +101,22 @@ void Print_Filters(std::ostream& Out)
            "<span id=\"shown\" class=\"shown\"></span></div>\n";
 }
 
+// The changes of two documents compared by their text: counted, and the
+// first ones by kind and text.
+void Print_Text_Changes(std::ostream& Out, const T_Text_Changes& Changes)
+{
+    Out << "<div class=\"text-changes\"><span class=\"counts\">"
+        << Html_Escape(Text_Change_Counts(Changes)) << "</span>";
+    if (!Changes.Changes.empty()) {
+        Out << "<ul>";
+        for (const T_Tracked_Change& change : Changes.Changes)
+            Out << "<li><span class=\"change-kind\">" << Html_Escape(change.Kind)
+                << "</span> <span class=\"text\">" << Html_Escape(change.Text) << "</span></li>";
+        Out << "</ul>";
+    }
+    Out << "</div>";
+}
+
 void Print_Row(std::ostream& Out, const T_Html_Entry& Entry, std::size_t Number)
 {
     const std::string name = Html_Escape(Entry.Name);
@@ -111,6 +128,8 @@ void Print_Row(std::ostream& Out, const T_Html_Entry& Entry, std::size_t Number)
         Out << name;
     if (!Entry.Error.empty())
         Out << "<div class=\"error\">" << Html_Escape(Entry.Error) << "</div>";
+    if (Entry.Text_Changes && Entry.Text_Changes->Total() > 0)
+        Print_Text_Changes(Out, *Entry.Text_Changes);
     Out << "</td><td data-key=\"" << Html_Verdict_Word(Entry.Result) << "\"><span class=\"badge v-"
         << Html_Verdict_Word(Entry.Result) << "\">" << Verdict_Title(Entry.Result)
         << "</span></td><td data-key=\"" << Entry.Accepted << "\" title=\""
@@ -173,18 +192,38 @@ void Print_Stage(std::ostream& Out, const T_Html_Entry& Entry, const std::string
     Out << "</div>";
 }
 
+// One side's text of a region: the page may have no text layer at all.
+std::string Region_Text_Cell(const std::string& Text, bool Page_Has_Text)
+{
+    if (!Page_Has_Text)
+        return "<td class=\"no-text\">No text layer</td>";
+    return "<td class=\"text\">" + Html_Escape(Text) + "</td>";
+}
+
 void Print_Regions(std::ostream& Out, const T_Html_Entry& Entry)
 {
     if (Entry.Regions.empty())
         return;
+    // Pages without any text (scans) say so once, not in every row.
+    const bool with_text = Entry.Has_Page_Text && (Entry.Old_Has_Text || Entry.New_Has_Text);
+    if (Entry.Has_Page_Text && !with_text)
+        Out << "<p class=\"no-text\">No text layer on either page</p>";
     Out << "<table class=\"regions\"><thead><tr><th>#</th><th>Kind</th><th>Position</th>"
-           "<th>Size</th><th>Pixels</th></tr></thead><tbody>";
+           "<th>Size</th><th>Pixels</th>"
+        << (with_text ? "<th>Old text</th><th>New text</th><th>Text</th>" : "")
+        << "</tr></thead><tbody>";
     for (std::size_t i = 0; i < Entry.Regions.size(); ++i) {
         const T_Html_Region& region = Entry.Regions[i];
         Out << "<tr><td>" << i + 1 << "</td><td><span class=\"kind k-" << Html_Escape(region.Kind)
             << "\">" << Html_Escape(region.Kind) << "</span></td><td>" << region.X << ", "
             << region.Y << "</td><td>" << region.Width << " × " << region.Height
-            << "</td><td class=\"num\">" << Grouped(region.Pixels) << "</td></tr>";
+            << "</td><td class=\"num\">" << Grouped(region.Pixels) << "</td>";
+        if (with_text)
+            Out << Region_Text_Cell(region.Text.Old_Text, Entry.Old_Has_Text)
+                << Region_Text_Cell(region.Text.New_Text, Entry.New_Has_Text)
+                << "<td><span class=\"text-change t-" << Text_Change_Word(region.Text.Change)
+                << "\">" << Text_Change_Word(region.Text.Change) << "</span></td>";
+        Out << "</tr>";
     }
     Out << "</tbody></table>";
 }

@@ -1,5 +1,7 @@
 #include "junit_report.h"
 
+#include "report_text.h"
+
 #include <QXmlStreamWriter>
 
 #include <cstdio>
@@ -49,16 +51,45 @@ void Write_Names(QXmlStreamWriter& Xml, const T_Report_Record& Record)
     Xml.writeAttribute(QStringLiteral("name"), Xml_Text(name));
 }
 
-// The counts of a pair of pictures, and why it failed.
+// The counts of a pair of pictures or of documents compared by their text,
+// why it failed, and the first texts that changed.
 std::string Failure_Message(const T_Report_Record& Record)
 {
+    if (Record.Text_Changes) {
+        const std::string listed = Listed_Text_Changes(*Record.Text_Changes);
+        return Text_Change_Counts(*Record.Text_Changes) + ": " + Record.Reason +
+               (listed.empty() ? "" : "; " + listed);
+    }
     if (!Record.Compared_Pixels)
         return Record.Reason;
     char share[32];
     std::snprintf(share, sizeof share, "%.2f", Record.Changed_Share * 100);
+    const std::string texts = Changed_Region_Texts(Record.Region_Texts);
     return std::to_string(Record.Changed_Pixels) + " changed pixels (" + share + " %), " +
            std::to_string(Record.Regions) +
-           (Record.Regions == 1 ? " change region: " : " change regions: ") + Record.Reason;
+           (Record.Regions == 1 ? " change region: " : " change regions: ") + Record.Reason +
+           (texts.empty() ? "" : "; text: " + texts);
+}
+
+// The failure's body: every region's text and what became of it, or every
+// change listed of two documents, one a line; "" when there is no text.
+std::string Failure_Text(const T_Report_Record& Record)
+{
+    std::string text;
+    if (Record.No_Text_Layer)
+        text += "No text layer on either page\n";
+    for (std::size_t i = 0; i < Record.Region_Texts.size(); ++i) {
+        const T_Region_Text& region = Record.Region_Texts[i];
+        if (region.Change != T_Text_Change::None)
+            text += "Region " + std::to_string(i + 1) + ", text " +
+                    Text_Change_Word(region.Change) + ": " + Region_Text_Phrase(region) + "\n";
+    }
+    if (Record.Text_Changes) {
+        text += Text_Change_Counts(*Record.Text_Changes) + "\n";
+        for (const T_Tracked_Change& change : Record.Text_Changes->Changes)
+            text += change.Kind + ": " + change.Text + "\n";
+    }
+    return text;
 }
 
 void Write_Case(QXmlStreamWriter& Xml, const T_Report_Record& Record)
@@ -75,6 +106,8 @@ void Write_Case(QXmlStreamWriter& Xml, const T_Report_Record& Record)
         Xml.writeStartElement(QStringLiteral("failure"));
         Xml.writeAttribute(QStringLiteral("type"), QStringLiteral("different"));
         Xml.writeAttribute(QStringLiteral("message"), Xml_Text(Failure_Message(Record)));
+        if (const std::string text = Failure_Text(Record); !text.empty())
+            Xml.writeCharacters(Xml_Text(text));
         Xml.writeEndElement();
     } else if (Record.Result == T_Verdict::Only_Old || Record.Result == T_Verdict::Only_New) {
         Xml.writeStartElement(QStringLiteral("skipped"));

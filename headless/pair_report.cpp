@@ -1,5 +1,6 @@
 #include "pair_report.h"
 
+#include "report_text.h"
 #include "utf8_text.h"
 
 #include <cstdio>
@@ -242,12 +243,6 @@ void Print_Json_Text_Changes(std::ostream& Out, const T_Text_Changes& Changes)
     Out << "]";
 }
 
-// "3 insertions", "1 deletion".
-std::string Counted(int Count, const char* One, const char* Many)
-{
-    return std::to_string(Count) + " " + (Count == 1 ? One : Many);
-}
-
 // A page put elsewhere in its document: where it was and where it is now.
 void Print_Move(std::ostream& Out, const T_Pair_Report& Report, bool Json)
 {
@@ -403,9 +398,7 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
             Print_Move(Out << ", ", Report, false);
     } else if (Report.Result == T_Pair_Report::T_Result::Different && Report.Text_Changes) {
         const T_Text_Changes& changes = *Report.Text_Changes;
-        Out << "different (" << Counted(changes.Insertions, "insertion", "insertions") << ", "
-            << Counted(changes.Deletions, "deletion", "deletions") << ", "
-            << Counted(changes.Format_Changes, "format change", "format changes") << ")";
+        Out << "different (" << Text_Change_Counts(changes) << ")";
     } else if (Report.Result == T_Pair_Report::T_Result::Error) {
         Out << "error: " << Terminal_Safe(Report.Error);
     } else if (One_Sided_File(Report)) {
@@ -422,6 +415,10 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
         Report.Result != T_Pair_Report::T_Result::Error)
         Out << (Acceptance.Accepted ? "; accepted (" : "; not accepted (") << Acceptance.Reason
             << ")";
+    // Last, so that what scripts read at the line's start stays in place.
+    if (Report.Text && Report.Result == T_Pair_Report::T_Result::Different)
+        if (const std::string texts = Changed_Region_Texts(Report.Text->Regions); !texts.empty())
+            Out << "; text: " << Terminal_Safe(texts);
     Out << "\n";
 }
 

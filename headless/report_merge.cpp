@@ -3,6 +3,7 @@
 #include "html_report_merge.h"
 #include "junit_report.h"
 #include "os_platform.h"
+#include "report_text.h"
 #include "utf8_text.h"
 
 #include <QJsonArray>
@@ -44,6 +45,33 @@ std::string Name_Of(const QJsonObject& Object, const char* Key)
     return Object.value(QLatin1String(Key)).toString().toStdString();
 }
 
+std::string Text_Of(const QJsonObject& Object, const char16_t* Key)
+{
+    return Object.value(QStringView(Key)).toString().toStdString();
+}
+
+// The text of the pair's regions, or of its documents' changes, as its
+// report gave them.
+void Read_Pair_Text(const QJsonObject& Object, T_Report_Record& Record)
+{
+    Record.No_Text_Layer = Object.value(u"text").toString() == u"not available";
+    for (const QJsonValue& value : Object.value(u"regions").toArray()) {
+        const QJsonObject region = value.toObject();
+        Record.Region_Texts.push_back({Text_Of(region, u"old_text"), Text_Of(region, u"new_text"),
+                                       Text_Change_From_Word(Text_Of(region, u"text_change"))});
+    }
+    if (Object.value(u"compared_by").toString() != u"text" || !Object.contains(u"insertions"))
+        return;
+    T_Text_Changes changes;
+    changes.Insertions = Object.value(u"insertions").toInt();
+    changes.Deletions = Object.value(u"deletions").toInt();
+    changes.Format_Changes = Object.value(u"format_changes").toInt();
+    for (const QJsonValue& value : Object.value(u"changes").toArray())
+        changes.Changes.push_back(
+            {Text_Of(value.toObject(), u"kind"), Text_Of(value.toObject(), u"text")});
+    Record.Text_Changes = changes;
+}
+
 T_Report_Record Record_From(const QJsonObject& Object, const std::string& Line, bool& Known)
 {
     T_Report_Record record;
@@ -62,6 +90,7 @@ T_Report_Record Record_From(const QJsonObject& Object, const std::string& Line, 
         record.Changed_Share = Object.value(u"changed_share").toDouble();
         record.Regions = std::size_t(Object.value(u"regions").toArray().size());
     }
+    Read_Pair_Text(Object, record);
     record.Json = Line;
     return record;
 }

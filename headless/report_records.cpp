@@ -21,6 +21,12 @@ T_Report_Record Record_Of(const T_Compared_Pair& Pair, const T_Acceptance& Accep
         record.Changed_Share = Pair.Difference->Changed_Share();
         record.Regions = Pair.Difference->Regions.size();
     }
+    if (Pair.Text) {
+        record.No_Text_Layer = !Pair.Text->Available();
+        record.Region_Texts = Pair.Text->Regions;
+    }
+    if (Pair.Text_Changes)
+        record.Text_Changes = *Pair.Text_Changes;
     record.Seconds = Seconds;
     return record;
 }

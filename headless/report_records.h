@@ -7,6 +7,7 @@
 #include "pair_pipeline.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,12 @@ struct T_Report_Record {
     std::size_t Changed_Pixels = 0;
     double Changed_Share = 0; // 0..1
     std::size_t Regions = 0;
+    // Of a pair of PDF pages: the text of each change region, in the
+    // regions' order, or that neither page has a text layer.
+    std::vector<T_Region_Text> Region_Texts;
+    bool No_Text_Layer = false;
+    // Of two documents compared by their text.
+    std::optional<T_Text_Changes> Text_Changes;
     double Seconds = 0; // the time its comparison took, when known
     std::string Json;   // its line of a JSON report, without the line end
 };

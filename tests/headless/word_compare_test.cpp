@@ -140,11 +140,22 @@ TEST(HeadlessWordCompare, CountsInsertionsAndDeletionsLeavingTheFilesAlone)
     EXPECT_NE(json.Out.find("{\"kind\":\"deletion\",\"text\":\"lazy"), std::string::npos)
         << json.Out;
 
-    Run_Result line = Run_Varnolt({"--compare", dir / "old.docx", dir / "new.docx"});
+    Run_Result line = Run_Varnolt({"--compare", "--junit", dir / "r.xml", "--report",
+                                   dir / "report", dir / "old.docx", dir / "new.docx"});
     EXPECT_EQ(line.Code, 1);
     EXPECT_NE(line.Out.find("new.docx: different (1 insertion, 1 deletion, 0 format changes)\n"),
               std::string::npos)
         << line.Out;
+    // The JUnit file and the HTML report tell the counts and the changes.
+    const std::string xml = Read_File(dir / "r.xml");
+    EXPECT_NE(xml.find("message=\"1 insertion, 1 deletion, 0 format changes: "), std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("insertion: A new paragraph was inserted."), std::string::npos) << xml;
+    const std::string page = Read_File(dir / "report/index.html");
+    EXPECT_NE(page.find("<span class=\"change-kind\">insertion</span> <span class=\"text\">"
+                        "A new paragraph was inserted.</span>"),
+              std::string::npos)
+        << page;
 
     // The office had copies only: the user's files are as they were.
     EXPECT_EQ(Read_File(dir / "old.docx"), old_bytes);
