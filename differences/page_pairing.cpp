@@ -221,15 +221,18 @@ double Covered_Ink(const std::vector<float>& ink, const std::vector<float>& comm
 // The common ink laid where it covers the most of the page's: a sheet
 // exported with its origin moved carries the set's frame a cell or two off,
 // and left there the frame would count as the sheet's own ink. Whole cells
-// within a few each way are tried, then quarters of a cell around the best;
-// a move must cover clearly more than the ink as it lies.
+// within a few each way are tried, then quarters of a cell around the best
+// of them when it covers more than the ink as it lies at all (a frame moved
+// by most of a cell each way is covered only a little better by a whole
+// cell's move, and best by a fraction); the move found must cover clearly
+// more than the ink as it lies.
 std::vector<float> Common_Ink_Over(const std::vector<float>& ink, const std::vector<float>& common)
 {
     constexpr int Reach = 3;
     constexpr double Clearly_More = 1.1;
     const double unmoved = Covered_Ink(ink, common);
     T_Cell_Shift best;
-    double best_covered = unmoved * Clearly_More;
+    double best_covered = unmoved;
     auto attempt = [&](T_Cell_Shift shift) {
         const double covered = Covered_Ink(ink, Shifted_Cells(common, Cells, shift));
         if (covered > best_covered)
@@ -246,6 +249,8 @@ std::vector<float> Common_Ink_Over(const std::vector<float>& ink, const std::vec
         for (int qx = -2; qx <= 2; ++qx)
             if (qx != 0 || qy != 0)
                 attempt({whole.Dx + qx / 4.0, whole.Dy + qy / 4.0});
+    if (!(best_covered > unmoved * Clearly_More))
+        return common;
     // Moved by a fraction of a cell the common ink is blended over two
     // cells each way while the page's own copy of it is not; the most of
     // the whole shifts around the best covers both cells it may fall in.

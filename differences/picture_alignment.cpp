@@ -559,6 +559,27 @@ std::pair<int, int> T_Alignment::Columns_In_Modified(const T_Rectangle& In_Base)
     return {In_Base.Left + Shift, In_Base.Width};
 }
 
+std::pair<int, int> T_Alignment::Added_Band_Size(const T_Rectangle& In_Base) const
+{
+    if (!Aligned || Mode != T_Align_Mode::Bands)
+        return {In_Base.Width, In_Base.Height};
+    if (In_Base.Height == 0)
+        for (const T_Row_Band& Band : Bands)
+            if (Band.Kind == T_Row_Band::T_Kind::Added &&
+                Insertion_Row(Row_Map, Band.From) == In_Base.Top)
+                return {In_Base.Width, Band.To - Band.From};
+    if (In_Base.Width == 0) {
+        const int Shift = int(std::lround(Dx));
+        for (const T_Column_Band& Band : Column_Bands)
+            for (const T_Column_Block& Block : Column_Blocks)
+                if (Band.Kind == T_Row_Band::T_Kind::Added && In_Base.Top >= Block.Top &&
+                    In_Base.Top < Block.Bottom && Row_Map[std::size_t(Block.Top)] == Band.Top &&
+                    Insertion_Column(Block.Column_Map, Band.From - Shift) == In_Base.Left)
+                    return {Band.To - Band.From, In_Base.Height};
+    }
+    return {In_Base.Width, In_Base.Height};
+}
+
 T_Rectangle T_Alignment::To_Modified(const T_Rectangle& In_Base) const
 {
     if (!Aligned)

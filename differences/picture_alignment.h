@@ -87,6 +87,10 @@ struct T_Alignment {
     std::string Summary() const;
     // Where a rectangle of the base's pixels lies in the modified picture.
     T_Rectangle To_Modified(const T_Rectangle& In_Base) const;
+    // Bands: the width and height in the modified picture of the added band
+    // that goes in at `In_Base`, a rectangle of no height (rows added) or no
+    // width (columns added) in the base's pixels; its own size otherwise.
+    std::pair<int, int> Added_Band_Size(const T_Rectangle& In_Base) const;
 
 private:
     // Bands: the modified columns a rectangle of base columns lies on (its

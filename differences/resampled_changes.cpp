@@ -13,6 +13,15 @@ namespace differences {
 
 namespace {
 
+// Half a pixel's worth of ink: around a pixel with less there is no line on
+// that side.
+constexpr int Least_Ink_Nearby = 128;
+// What a renderer's other sampling of the same line or glyph may move
+// between 3 x 3 pixels: most of one pixel's ink.
+constexpr int Ink_Difference_Slack = 200;
+// A pixel with no more ink than this is paper beside a line.
+constexpr int Most_Paper_Ink = 32;
+
 int Brightness_At(const T_Pixels& Picture, int X, int Y)
 {
     std::uint32_t Colour;
@@ -43,6 +52,41 @@ bool Explained_By_Resampling(const T_Pixels& Base, const T_Pixels& Modified,
     return Level >= Darkest - Slack && Level <= Brightest + Slack;
 }
 
+// The ink of the 3 x 3 pixels around (X, Y), in steps of 1/255 of a pixel,
+// and the least ink among them.
+struct T_Ink_Around {
+    int Sum = 0;
+    int Least = 255;
+};
+
+T_Ink_Around Ink_Around(const T_Pixels& Picture, int X, int Y)
+{
+    T_Ink_Around Ink;
+    for (int Row = std::max(0, Y - 1); Row <= std::min(Picture.Height - 1, Y + 1); ++Row)
+        for (int Column = std::max(0, X - 1); Column <= std::min(Picture.Width - 1, X + 1);
+             ++Column) {
+            const int Level = 255 - Brightness_At(Picture, Column, Row);
+            Ink.Sum += Level;
+            Ink.Least = std::min(Ink.Least, Level);
+        }
+    return Ink;
+}
+
+// Whether (X, Y) lies on the anti-aliased fringe of ink that both the base
+// and the redrawn picture have there, in nearly the same amount: a thin
+// line or a glyph's stem that the renderer drew at another fraction of a
+// pixel lays the same ink on other pixels (one dark pixel against two half
+// dark ones), which no bilinear redraw reproduces; a line or stroke added,
+// removed or changed brings a pixel's worth of ink or more. Inside a filled
+// area (no paper around in the base) a lighter or darker shade is a change.
+bool Same_Ink_Nearby(const T_Pixels& Base, const T_Pixels& Aligned, int X, int Y)
+{
+    const T_Ink_Around In_Base = Ink_Around(Base, X, Y), In_Aligned = Ink_Around(Aligned, X, Y);
+    return In_Base.Least <= Most_Paper_Ink && In_Base.Sum >= Least_Ink_Nearby &&
+           In_Aligned.Sum >= Least_Ink_Nearby &&
+           std::abs(In_Base.Sum - In_Aligned.Sum) <= Ink_Difference_Slack;
+}
+
 } // namespace
 
 void Forgive_Resampling(const T_Pixels& Base, const T_Pixels& Modified, const T_Pixels& Aligned,
@@ -62,7 +106,8 @@ void Forgive_Resampling(const T_Pixels& Base, const T_Pixels& Modified, const T_
                     continue;
                 const int X = Difference.Left + Tile.Left + Column;
                 const int Y = Difference.Top + Tile.Top + Row;
-                if (Explained_By_Resampling(Base, Modified, Transform, X, Y, Slack)) {
+                if (Explained_By_Resampling(Base, Modified, Transform, X, Y, Slack) ||
+                    Same_Ink_Nearby(Base, Aligned, X, Y)) {
                     Change = 0;
                     --Difference.Changed_Pixels;
                 } else {

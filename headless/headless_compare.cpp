@@ -5,6 +5,7 @@
 #include "folder_comparison.h"
 #include "folder_files.h"
 #include "folder_shards.h"
+#include "compared_modified.h"
 #include "html_report_folder.h"
 #include "ignore_mask.h"
 #include "junit_report.h"
@@ -338,19 +339,12 @@ bool T_Headless_Run::Write_Output(const T_Pair_Report& Report, const std::string
     // The modified picture is drawn as it was compared: redrawn on the
     // base's pixels when the alignment redrew it, else moved by the whole
     // pixels it was compared at.
-    int offset_x = Settings.Differences.Offset_X, offset_y = Settings.Differences.Offset_Y;
-    const QImage& compared =
-        Report.Compared_Modified.isNull() ? Report.Modified : Report.Compared_Modified;
-    if (!Report.Compared_Modified.isNull()) {
-        offset_x = offset_y = 0;
-    } else if (const T_Alignment* alignment = Report.Alignment.get();
-               alignment && alignment->Aligned && alignment->Mode == T_Align_Mode::Shift) {
-        offset_x = -int(std::lround(alignment->Dx));
-        offset_y = -int(std::lround(alignment->Dy));
-    }
-    const std::string why = Save_Png(Differences_Picture(compared, *Report.Difference, offset_x,
-                                                         offset_y, Settings.Differences.Ignore),
-                                     Name);
+    const T_Compared_Modified compared =
+        Compared_Modified(Report, Settings.Differences.Offset_X, Settings.Differences.Offset_Y);
+    const std::string why =
+        Save_Png(Differences_Picture(compared.Picture, *Report.Difference, compared.Offset_X,
+                                     compared.Offset_Y, Settings.Differences.Ignore),
+                 Name);
     if (!why.empty()) {
         Err_ << "varnolt: cannot write " << Terminal_Safe(Name) << ": " << why << "\n";
         Output_Failed = true;

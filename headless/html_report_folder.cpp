@@ -1,5 +1,6 @@
 #include "html_report_folder.h"
 
+#include "compared_modified.h"
 #include "differences_picture.h"
 #include "html_report_page.h"
 #include "os_platform.h"
@@ -172,17 +173,22 @@ T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compa
     }
     pictures.Left = difference->Left;
     pictures.Top = difference->Top;
-    // Where each picture stands on the area (see Differences_Picture).
+    // The modified picture as it was compared (redrawn, or moved by the
+    // shift found), so that it lies under the changes found on it. Where
+    // each picture stands on the area: see Differences_Picture.
+    const T_Compared_Modified modified =
+        Compared_Modified(Pair, Options.Offset_X, Options.Offset_Y);
     const T_Html_Picture placed[] = {
         {Picture_Name(Pair_Number, Picture_Number, "base"), -difference->Left, -difference->Top,
          Pair.Base.width(), Pair.Base.height()},
-        {Picture_Name(Pair_Number, Picture_Number, "modified"), Options.Offset_X - difference->Left,
-         Options.Offset_Y - difference->Top, Pair.Modified.width(), Pair.Modified.height()},
+        {Picture_Name(Pair_Number, Picture_Number, "modified"),
+         modified.Offset_X - difference->Left, modified.Offset_Y - difference->Top,
+         modified.Picture.width(), modified.Picture.height()},
         {Picture_Name(Pair_Number, Picture_Number, "differences"), 0, 0, difference->Width,
          difference->Height}};
-    const QImage images[] = {Pair.Base, Pair.Modified,
-                             Differences_Picture(Pair.Modified, *difference, Options.Offset_X,
-                                                 Options.Offset_Y, Options.Ignore)};
+    const QImage images[] = {Pair.Base, modified.Picture,
+                             Differences_Picture(modified.Picture, *difference, modified.Offset_X,
+                                                 modified.Offset_Y, Options.Ignore)};
     for (int i = 0; i < 3; ++i) {
         const std::string path =
             os::Utf8_Name(os::Utf8_Path(Folder) / os::Utf8_Path(placed[i].File));

@@ -188,12 +188,16 @@ void T_Change_List::Fill_Rows(const T_Difference* Difference)
         return;
     const QImage& base = model.Picture(T_Side::Left).Image;
     const QImage& modified = model.Picture(T_Side::Right).Image;
+    // The alignment that found these differences, for the added bands' sizes.
+    const T_Aligned_Difference* aligned = model.Aligned();
+    const T_Alignment* alignment =
+        aligned && &aligned->Difference == Difference ? &aligned->Alignment : nullptr;
     // Sorting while rows are added would move them about once per row.
     Rows_->setSortingEnabled(false);
     QList<QTreeWidgetItem*> rows;
     for (std::size_t index = 0; index < Difference->Regions.size(); ++index) {
         const T_Change_Region& region = Difference->Regions[index];
-        const T_Change_Row texts = Make_Change_Row(*Difference, index);
+        const T_Change_Row texts = Make_Change_Row(*Difference, index, alignment);
         auto* row = new T_Change_Item;
         for (int column = 0; column < Change_Column_Count; ++column) {
             row->setText(column, texts.Texts[std::size_t(column)]);

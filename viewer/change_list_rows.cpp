@@ -3,6 +3,8 @@
 #include <QLocale>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 QString Change_Column_Title(T_Change_Column Column)
 {
@@ -43,7 +45,8 @@ QString Change_Kind_Name(T_Change_Region::T_Kind Kind)
     return QStringLiteral("Changed");
 }
 
-T_Change_Row Make_Change_Row(const T_Difference& Difference, std::size_t Index)
+T_Change_Row Make_Change_Row(const T_Difference& Difference, std::size_t Index,
+                             const T_Alignment* Alignment)
 {
     const T_Change_Region& region = Difference.Regions[Index];
     const int x = region.Left + Difference.Left;
@@ -55,9 +58,11 @@ T_Change_Row Make_Change_Row(const T_Difference& Difference, std::size_t Index)
     row.Keys[at(T_Change_Column::Number)] = qlonglong(Index);
     row.Texts[at(T_Change_Column::Kind)] = Change_Kind_Name(region.Kind);
     row.Keys[at(T_Change_Column::Kind)] = row.Texts[at(T_Change_Column::Kind)];
-    row.Texts[at(T_Change_Column::Size)] =
-        QStringLiteral("%1 x %2").arg(region.Width).arg(region.Height);
-    row.Keys[at(T_Change_Column::Size)] = qlonglong(region.Width) * region.Height;
+    auto [width, height] = std::pair{region.Width, region.Height};
+    if (Alignment && region.Kind == T_Change_Region::T_Kind::Added)
+        std::tie(width, height) = Alignment->Added_Band_Size({x, y, width, height});
+    row.Texts[at(T_Change_Column::Size)] = QStringLiteral("%1 x %2").arg(width).arg(height);
+    row.Keys[at(T_Change_Column::Size)] = qlonglong(width) * height;
     row.Texts[at(T_Change_Column::Position)] = QStringLiteral("%1, %2").arg(x).arg(y);
     // Top to bottom, then left to right, as the regions are found.
     row.Keys[at(T_Change_Column::Position)] = qlonglong(y) * (qlonglong(1) << 32) + x;

@@ -2,6 +2,7 @@
 // the keys its columns sort by, and a small picture of it.
 #pragma once
 
+#include "picture_alignment.h"
 #include "picture_difference.h"
 
 #include <QImage>
@@ -37,7 +38,11 @@ QString Change_Column_Title(T_Change_Column Column);
 QString Change_Kind_Name(T_Change_Region::T_Kind Kind);
 
 // Region Index of Difference as a row; positions are in the base's pixels.
-T_Change_Row Make_Change_Row(const T_Difference& Difference, std::size_t Index);
+// The size of a band of rows or columns that `Alignment` (when given) found
+// added is its size in the modified picture, where it exists: in the base's
+// pixels it has no height or no width.
+T_Change_Row Make_Change_Row(const T_Difference& Difference, std::size_t Index,
+                             const T_Alignment* Alignment = nullptr);
 
 // The region cut from the picture it shows in (the base for removed ink,
 // the modified picture, placed at Offset in the base's pixels, otherwise)

@@ -380,7 +380,7 @@ TEST(PagePairing, ASheetWhoseContentShiftedPairsWithItsOldSelfAndIsChanged)
     // dpi) right, down or both, on A4 and on A3 paper.
     for (const auto& [x, y, a3] :
          {std::tuple{40, 0, false}, std::tuple{0, 40, false}, std::tuple{40, -40, false},
-          std::tuple{40, 0, true}, std::tuple{0, 40, true}}) {
+          std::tuple{40, 0, true}, std::tuple{0, 40, true}, std::tuple{40, 40, true}}) {
         SCOPED_TRACE(testing::Message() << x << ", " << y << (a3 ? " on A3" : " on A4"));
         std::vector<T_Page_Signature> old_set, new_set;
         for (int number = 1; number <= 5; ++number) {

@@ -280,6 +280,13 @@ TEST(Band_Alignment, Inserted_Content_Is_One_Added_Band)
     EXPECT_EQ(Region.Height, 0);
     EXPECT_NEAR(Region.Top, 20 + 10 * 14 - 7, 7);
     EXPECT_GT(Region.Pixels, 1000u);
+    // Where it exists, in the modified picture, the band has its rows.
+    const T_Rectangle In_Base{Region.Left + Result.Difference.Left,
+                              Region.Top + Result.Difference.Top, Region.Width, 0};
+    EXPECT_EQ(Result.Alignment.Added_Band_Size(In_Base), std::pair(Region.Width, Added_Rows));
+    // Elsewhere a rectangle of no height is no band.
+    EXPECT_EQ(Result.Alignment.Added_Band_Size({In_Base.Left, In_Base.Top + 30, 10, 0}),
+              std::pair(10, 0));
     // Without alignment everything below the insertion differs.
     EXPECT_GT(Compare_Pictures(Base.View(), Modified.View(), {}).Changed_Pixels,
               2 * Result.Difference.Changed_Pixels);
@@ -378,6 +385,10 @@ TEST(Band_Alignment, A_Widened_Table_Column_Is_One_Added_Band_Of_Columns)
     EXPECT_EQ(Region.Width, 0);
     EXPECT_NEAR(Region.Top + Result.Difference.Top, 100, 3);
     EXPECT_NEAR(Region.Height, 8 * 24, 4);
+    EXPECT_EQ(
+        Result.Alignment.Added_Band_Size({Region.Left + Result.Difference.Left,
+                                          Region.Top + Result.Difference.Top, 0, Region.Height}),
+        std::pair(30, Region.Height));
     EXPECT_GT(Compare_Pictures(Base.View(), Modified.View(), {}).Changed_Pixels,
               5 * Result.Difference.Changed_Pixels);
     // A cell right of the widened column lies 30 px further right; one left

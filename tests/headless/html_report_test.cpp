@@ -202,6 +202,62 @@ TEST_F(Html_Report, ReportFoldersOfPartsMergeIntoTheWholeRun)
     EXPECT_NE(err2.str().find("is not a picture of a report"), std::string::npos) << err2.str();
 }
 
+// An aligned pair's pictures show the modified picture as it was compared:
+// moved back by the shift found, or redrawn with its rows at their base
+// rows, so that the changes marked lie on what they were found on.
+TEST_F(Html_Report, TheDifferencesPictureOfAnAlignedPairShowsThePairAsCompared)
+{
+    const std::vector<QRect> boxes = {
+        {20, 20, 100, 6}, {20, 60, 80, 30}, {130, 100, 50, 6}, {20, 140, 40, 40}, {90, 150, 6, 40}};
+    Make_Png(dir / "old.png", 200, 200, boxes);
+    // The whole drawing 9 px right and 5 down, and one box more.
+    std::vector<QRect> moved;
+    for (const QRect& box : boxes)
+        moved.push_back(box.translated(9, 5));
+    moved.push_back({150, 20, 20, 20});
+    Make_Png(dir / "shifted.png", 200, 200, moved);
+    // 40 rows with a wide box go in between the second and third boxes.
+    Make_Png(dir / "banded.png", 200, 240,
+             {{20, 20, 100, 6},
+              {20, 60, 80, 30},
+              {20, 95, 150, 6},
+              {130, 140, 50, 6},
+              {20, 180, 40, 40},
+              {90, 190, 6, 40}});
+    for (const char* mode : {"shift", "bands"}) {
+        SCOPED_TRACE(mode);
+        const std::string report = dir / (std::string("report-") + mode);
+        const bool shift = std::string(mode) == "shift";
+        ASSERT_EQ(Compare({"--align", mode, "--report", report, dir / "old.png",
+                           dir / (shift ? "shifted.png" : "banded.png")}),
+                  1)
+            << Err;
+        const QJsonObject pictures =
+            Report_Data(report)[u"pairs"].toArray()[0][u"pictures"].toObject();
+        // The area's top left in the base's pixels.
+        const QPoint origin(pictures[u"left"].toInt(), pictures[u"top"].toInt());
+        const QImage picture(QString::fromStdString(report + "/pictures/1-1-differences.png"));
+        ASSERT_FALSE(picture.isNull());
+        const auto at = [&](int x, int y) { return picture.pixel(QPoint(x, y) - origin); };
+        // The box at row 140 (x 20 to 60) of the base lies washed out where
+        // the base has it, unchanged; nothing is drawn where the modified
+        // file has it.
+        EXPECT_LT(qGray(at(30, 150)), 230);
+        EXPECT_EQ(at(30, 150), at(30, 22)); // another unchanged box
+        EXPECT_EQ(at(62, 150), qRgb(255, 255, 255));
+        EXPECT_EQ(at(30, 195), qRgb(255, 255, 255));
+        // The overlay's modified picture stands where it was compared.
+        const QJsonObject placed = pictures[u"modified"].toObject();
+        const QImage modified(
+            QString::fromStdString(report + "/" + placed[u"file"].toString().toStdString()));
+        ASSERT_FALSE(modified.isNull());
+        const QPoint box_in_modified =
+            QPoint(30, 150) - origin - QPoint(placed[u"x"].toInt(), placed[u"y"].toInt());
+        EXPECT_LT(qGray(modified.pixel(box_in_modified)), 100)
+            << box_in_modified.x() << ", " << box_in_modified.y();
+    }
+}
+
 TEST(Html_Report_Options, ReportGoesWithCompareOnly)
 {
     const T_Command_Options window = Parse_Command_Options({"varnolt", "--report", "r", "a", "b"});

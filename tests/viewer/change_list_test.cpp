@@ -122,6 +122,38 @@ TEST_F(Change_List, RowsGiveKindSizePositionPixelsAndHowFarAShapeMoved)
     EXPECT_TRUE(list->Toggle_Action()->isChecked()); // opened by the changes found
 }
 
+// Rows added by a band alignment have no height in the base's pixels: the
+// row gives their size in the modified picture, where they exist.
+TEST(Change_List_Rows, AnAddedBandOfRowsHasItsSizeInTheModifiedPicture)
+{
+    T_Difference difference;
+    difference.Left = 5;
+    difference.Regions = {{T_Change_Region::T_Kind::Added, 10, 100, 430, 0, 2000},
+                          {T_Change_Region::T_Kind::Changed, 10, 20, 30, 6, 80}};
+    T_Alignment alignment;
+    alignment.Mode = T_Align_Mode::Bands;
+    alignment.Aligned = true;
+    // Base rows 0-99 are modified rows 0-99, base rows 100-199 modified
+    // rows 140-239: modified rows 100-139 went in before base row 100.
+    for (int row = 0; row < 200; ++row)
+        alignment.Row_Map.push_back(row < 100 ? row : row + 40);
+    alignment.Bands = {{T_Row_Band::T_Kind::Added, 100, 140}};
+    const auto size = [](const T_Change_Row& row) {
+        return row.Texts[std::size_t(T_Change_Column::Size)].toStdString();
+    };
+    EXPECT_EQ(size(Make_Change_Row(difference, 0, &alignment)), "430 x 40");
+    EXPECT_EQ(Make_Change_Row(difference, 0, &alignment).Keys[std::size_t(T_Change_Column::Size)],
+              QVariant(qlonglong(430 * 40)));
+    // Everything else as without the alignment; other regions keep their size.
+    EXPECT_EQ(Make_Change_Row(difference, 0, &alignment).Texts, [&] {
+        T_Change_Row row = Make_Change_Row(difference, 0);
+        row.Texts[std::size_t(T_Change_Column::Size)] = QStringLiteral("430 x 40");
+        return row.Texts;
+    }());
+    EXPECT_EQ(size(Make_Change_Row(difference, 1, &alignment)), "30 x 6");
+    EXPECT_EQ(size(Make_Change_Row(difference, 0)), "430 x 0");
+}
+
 TEST_F(Change_List, EveryRowHoldsItsPictureWithRoomAboveAndBelow)
 {
     Open(Paper({400, 300}),
