@@ -135,14 +135,21 @@ int Insertion_Row(const std::vector<int>& Map, int Row)
     return int(Map.size());
 }
 
+// The picture placed at the origin with its paper found, so that ink can
+// be told from paper.
+T_Placed_Picture On_Its_Paper(const T_Pixels& Picture)
+{
+    T_Placed_Picture Painted = Place_Picture(Picture, 0, 0);
+    Painted.Background = Estimate_Background(Painted);
+    Painted.Paper = To_Yiq(Painted.Background);
+    return Painted;
+}
+
 // Each added band's ink as an Added region of no height where it goes in.
 void Add_Band_Regions(const T_Pixels& Modified, const T_Alignment& Alignment,
                       const T_Difference_Options& Options, T_Difference& Difference)
 {
-    const T_Placed_Picture Placed = Place_Picture(Modified, 0, 0);
-    T_Placed_Picture Painted = Placed;
-    Painted.Background = Estimate_Background(Placed);
-    Painted.Paper = To_Yiq(Painted.Background);
+    const T_Placed_Picture Painted = On_Its_Paper(Modified);
     const double Max_Delta = Max_Delta_For(Options.Tolerance);
     for (const T_Row_Band& Band : Alignment.Bands) {
         if (Band.Kind != T_Row_Band::T_Kind::Added)
@@ -365,10 +372,7 @@ int Insertion_Column(const std::vector<int>& Map, int Column)
 void Add_Column_Band_Regions(const T_Pixels& Source, int Shift, const T_Alignment& Alignment,
                              const T_Difference_Options& Options, T_Difference& Difference)
 {
-    const T_Placed_Picture Placed = Place_Picture(Source, 0, 0);
-    T_Placed_Picture Painted = Placed;
-    Painted.Background = Estimate_Background(Placed);
-    Painted.Paper = To_Yiq(Painted.Background);
+    const T_Placed_Picture Painted = On_Its_Paper(Source);
     const double Max_Delta = Max_Delta_For(Options.Tolerance);
     for (const T_Column_Band& Band : Alignment.Column_Bands) {
         if (Band.Kind != T_Row_Band::T_Kind::Added)

@@ -50,6 +50,20 @@ void Expect_Only_The_Change(const T_Difference& Difference, std::size_t Stray_Pi
     }
 }
 
+// A drawing and the same with the change drawn in, in place: aligned in
+// `Mode`, the pair compares as it does without alignment.
+T_Aligned_Difference Expect_As_Without_Alignment(T_Align_Mode Mode, unsigned Seed)
+{
+    const auto Drawing = test::Random_Drawing(Width, Height, Seed);
+    const auto Base = Render(Drawing, Width, Height);
+    const auto Modified = Render(With_Change(Drawing), Width, Height);
+    T_Aligned_Difference Result = Compare_Aligned(Base.View(), Modified.View(), Mode, {});
+    const T_Difference Plain = Compare_Pictures(Base.View(), Modified.View(), {});
+    EXPECT_EQ(Result.Difference.Changed_Pixels, Plain.Changed_Pixels);
+    EXPECT_EQ(Result.Difference.Regions.size(), Plain.Regions.size());
+    return Result;
+}
+
 TEST(Phase_Correlation, Finds_A_Known_Shift_And_Rejects_Noise)
 {
     std::mt19937 Random(7);
@@ -214,15 +228,8 @@ TEST(Shift_Alignment, Refuses_Pictures_That_Do_Not_Match)
 // two blank pages have no ink to vouch for any placing.
 TEST(Shift_Alignment, A_Pair_In_Place_Is_Compared_As_It_Lies_And_Blank_Pages_Are_Not_Aligned)
 {
-    const auto Drawing = test::Random_Drawing(Width, Height, 7);
-    const auto Base = Render(Drawing, Width, Height);
-    const auto Modified = Render(With_Change(Drawing), Width, Height);
-    const T_Aligned_Difference Result =
-        Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Shift, {});
+    const T_Aligned_Difference Result = Expect_As_Without_Alignment(T_Align_Mode::Shift, 7);
     EXPECT_EQ(Result.Alignment.Summary(), "Aligned: modified shifted by 0, 0 px");
-    const T_Difference Plain = Compare_Pictures(Base.View(), Modified.View(), {});
-    EXPECT_EQ(Result.Difference.Changed_Pixels, Plain.Changed_Pixels);
-    EXPECT_EQ(Result.Difference.Regions.size(), Plain.Regions.size());
     Expect_Only_The_Change(Result.Difference);
 
     const auto Blank = Render({}, Width, Height);
@@ -415,14 +422,7 @@ TEST(Band_Alignment, An_Edit_In_Place_Is_No_Band_Of_Columns)
 
 TEST(Band_Alignment, Same_Rows_Compare_As_Without_Alignment)
 {
-    const auto Drawing = test::Random_Drawing(Width, Height, 9);
-    const auto Base = Render(Drawing, Width, Height);
-    const auto Modified = Render(With_Change(Drawing), Width, Height);
-    const T_Aligned_Difference Result =
-        Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Bands, {});
-    const T_Difference Plain = Compare_Pictures(Base.View(), Modified.View(), {});
-    EXPECT_EQ(Result.Difference.Changed_Pixels, Plain.Changed_Pixels);
-    EXPECT_EQ(Result.Difference.Regions.size(), Plain.Regions.size());
+    Expect_As_Without_Alignment(T_Align_Mode::Bands, 9);
 }
 
 TEST(Align_Mode, Words)
