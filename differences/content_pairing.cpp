@@ -10,12 +10,17 @@ bool Drawn(const std::vector<T_Page_Signature>& pages, int page)
            !pages[static_cast<std::size_t>(page)].Ink.empty();
 }
 
+bool Same_Hash(const T_Page_Signature& Own, const T_Page_Signature& Other)
+{
+    return Own.Content_Hash != 0 && Own.Content_Hash == Other.Content_Hash;
+}
+
 // Same only where the pages are known to show exactly the same, changed
 // where their drawings differ; a page drawn small that looks the same as its
 // partner may still differ in a detail, so nothing is said of it.
 T_Page_Match Match_Of(const T_Page_Signature& Own, const T_Page_Signature& Other)
 {
-    if (Own.Content_Hash != 0 && Own.Content_Hash == Other.Content_Hash)
+    if (Same_Hash(Own, Other))
         return T_Page_Match::Same;
     if (Own.Sketch_Hash != 0 && Other.Sketch_Hash != 0 && Own.Sketch_Hash != Other.Sketch_Hash)
         return T_Page_Match::Changed;
@@ -32,6 +37,9 @@ std::vector<T_Page_Match> Matches(const std::vector<int>& partners,
         int partner = partners[page];
         if (partner < 0 || partner >= static_cast<int>(other.size()))
             matches.push_back(T_Page_Match::Unpaired);
+        // Pages known to show exactly the same need no drawing to say so.
+        else if (Same_Hash(own[page], other[static_cast<std::size_t>(partner)]))
+            matches.push_back(T_Page_Match::Same);
         else if (!Drawn(own, static_cast<int>(page)) || !Drawn(other, partner))
             matches.push_back(T_Page_Match::Unknown);
         else

@@ -31,7 +31,9 @@ T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,
                                   const std::vector<T_Page_Signature>& right);
 
 // Judges pages paired by other means (drawings' page names first) the same
-// way. A page without a signature (an empty Ink: it could not be drawn) is
-// Unknown unless it has no counterpart: nothing says whether it changed.
+// way. A page without cells (an empty Ink: it could not be drawn, or was not
+// drawn because its hash named its counterpart) is Unknown unless it has no
+// counterpart or its hash equals its counterpart's: nothing else says
+// whether it changed.
 T_Content_Pairing Judge_Pairing(T_Page_Pairing Pairs, const std::vector<T_Page_Signature>& left,
                                 const std::vector<T_Page_Signature>& right);

@@ -548,28 +548,49 @@ std::vector<double> Unpaired_Costs(const std::vector<double>& across, std::size_
     return costs;
 }
 
-// The cost of pairing left page i with right page j. A tiny term for how far
-// apart the two pages sit in their documents makes pages that look the same
-// pair in order. A pair costing more than `never` is never chosen, so such
-// costs (and any that are not numbers) are capped there, which keeps the
-// arithmetic finite.
-double Pair_Cost(double distance, int i, int n, int j, int m, double never)
+// Where each of `count` pages lies along its document, from 0 to 1.
+std::vector<double> Places(std::size_t count)
+{
+    std::vector<double> places(count);
+    for (std::size_t page = 0; page < count; ++page)
+        places[page] = (page + 0.5) / count;
+    return places;
+}
+
+// Where the pages `pages` of a document of `count` pages lie along it.
+std::vector<double> Places_Of(const std::vector<int>& pages, int count)
+{
+    std::vector<double> places;
+    places.reserve(pages.size());
+    for (int page : pages)
+        places.push_back((page + 0.5) / count);
+    return places;
+}
+
+// The cost of pairing a left page with a right page. A tiny term for how far
+// apart the two pages sit in their documents (their places, from 0 to 1)
+// makes pages that look the same pair in order. A pair costing more than
+// `never` is never chosen, so such costs (and any that are not numbers) are
+// capped there, which keeps the arithmetic finite.
+double Pair_Cost(double distance, double left_place, double right_place, double never)
 {
     constexpr double Order_Weight = 1e-6;
     if (!(distance < never))
         return never;
-    const double order = std::fabs((i + 0.5) / n - (j + 0.5) / m);
-    return std::max(distance, 0.0) + Order_Weight * order;
+    return std::max(distance, 0.0) + Order_Weight * std::fabs(left_place - right_place);
 }
 
 // The square problem: rows are the left pages then one stand-in per right
 // page, columns the right pages then one stand-in per left page. A page
 // assigned a stand-in stays unpaired at its own cost; stand-ins assigned to
 // each other cost nothing.
-std::vector<double> Assignment_Costs(const std::vector<double>& distances, int n, int m,
+std::vector<double> Assignment_Costs(const std::vector<double>& distances,
+                                     const std::vector<double>& left_places,
+                                     const std::vector<double>& right_places,
                                      const std::vector<double>& left_alone,
                                      const std::vector<double>& right_alone)
 {
+    const int n = static_cast<int>(left_places.size()), m = static_cast<int>(right_places.size());
     const int size = n + m;
     double never = 1;
     for (const auto* alone : {&left_alone, &right_alone})
@@ -580,8 +601,8 @@ std::vector<double> Assignment_Costs(const std::vector<double>& distances, int n
         double* row = &cost[static_cast<std::size_t>(i) * size];
         for (int j = 0; j < size; ++j) {
             if (i < n && j < m)
-                row[j] =
-                    Pair_Cost(distances[static_cast<std::size_t>(i) * m + j], i, n, j, m, never);
+                row[j] = Pair_Cost(distances[static_cast<std::size_t>(i) * m + j], left_places[i],
+                                   right_places[j], never);
             else if (i < n)
                 row[j] = left_alone[i];
             else if (j < m)
@@ -589,6 +610,26 @@ std::vector<double> Assignment_Costs(const std::vector<double>& distances, int n
         }
     }
     return cost;
+}
+
+// One assignment of the left pages `rows` against the right pages `columns`
+// (`distances` between them row by row, their places along the documents
+// and the costs of leaving each alone); the pairs found go into `pairing`.
+void Assign(const std::vector<double>& distances, const std::vector<int>& rows,
+            const std::vector<int>& columns, const std::vector<double>& row_places,
+            const std::vector<double>& column_places, const std::vector<double>& rows_alone,
+            const std::vector<double>& columns_alone, T_Page_Pairing& pairing)
+{
+    const int n = static_cast<int>(rows.size()), m = static_cast<int>(columns.size());
+    if (n == 0 || m == 0)
+        return;
+    const std::vector<int> column_of_row = Solve_Assignment(
+        Assignment_Costs(distances, row_places, column_places, rows_alone, columns_alone), n + m);
+    for (int i = 0; i < n; ++i)
+        if (const int j = column_of_row[static_cast<std::size_t>(i)]; j < m) {
+            pairing.Left_To_Right[static_cast<std::size_t>(rows[i])] = columns[j];
+            pairing.Right_To_Left[static_cast<std::size_t>(columns[j])] = rows[i];
+        }
 }
 
 // A rule whose numbers make no sense (negative, not numbers, endless) is
@@ -645,8 +686,8 @@ double Sampled_Unpaired_Cost(const std::vector<T_Compared_Page>& pages, std::siz
 // Pages that show exactly the same (equal content hashes) pair first, the
 // k-th such page on the left with the k-th on the right, which keeps them in
 // order as the assignment would.
-void Pair_Same_Content(const std::vector<T_Compared_Page>& left,
-                       const std::vector<T_Compared_Page>& right, T_Page_Pairing& pairing)
+void Pair_Same_Content(const std::vector<T_Page_Signature>& left,
+                       const std::vector<T_Page_Signature>& right, T_Page_Pairing& pairing)
 {
     std::unordered_map<std::uint64_t, std::deque<int>> right_by_hash;
     for (std::size_t j = 0; j < right.size(); ++j)
@@ -671,9 +712,6 @@ void Assign_Pages(const std::vector<T_Compared_Page>& left, const std::vector<in
                   const std::vector<double>& left_alone, const std::vector<double>& right_alone,
                   T_Page_Pairing& pairing)
 {
-    const int n = static_cast<int>(rows.size()), m = static_cast<int>(columns.size());
-    if (n == 0 || m == 0)
-        return;
     std::vector<double> distances(rows.size() * columns.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         for (std::size_t j = 0; j < columns.size(); ++j)
@@ -685,32 +723,19 @@ void Assign_Pages(const std::vector<T_Compared_Page>& left, const std::vector<in
         rows_alone.push_back(left_alone[static_cast<std::size_t>(row)]);
     for (int column : columns)
         columns_alone.push_back(right_alone[static_cast<std::size_t>(column)]);
-    const std::vector<int> column_of_row =
-        Solve_Assignment(Assignment_Costs(distances, n, m, rows_alone, columns_alone), n + m);
-    for (int i = 0; i < n; ++i)
-        if (const int j = column_of_row[static_cast<std::size_t>(i)]; j < m) {
-            pairing.Left_To_Right[static_cast<std::size_t>(rows[i])] = columns[j];
-            pairing.Right_To_Left[static_cast<std::size_t>(columns[j])] = rows[i];
-        }
+    Assign(distances, rows, columns, Places(rows.size()), Places(columns.size()), rows_alone,
+           columns_alone, pairing);
 }
 
-// A long set: the same pages pair by their hashes, and the pages left over
-// by assignments over bands of them taken in document order (the k-th band
-// of the left's leftovers against the k-th of the right's), so that the cost
+// A long set: the pages not paired yet (`rows` and `columns`) by
+// assignments over bands of them taken in document order (the k-th band of
+// the left's leftovers against the k-th of the right's), so that the cost
 // stays about linear in the page count. A sheet that moved further than a
 // band's reach is then reported as removed and added.
-void Pair_Long_Sets(const std::vector<T_Compared_Page>& left,
-                    const std::vector<T_Compared_Page>& right, const T_Pairing_Rule& rule,
-                    T_Page_Pairing& pairing)
+void Pair_Long_Sets(const std::vector<T_Compared_Page>& left, const std::vector<int>& rows,
+                    const std::vector<T_Compared_Page>& right, const std::vector<int>& columns,
+                    const T_Pairing_Rule& rule, T_Page_Pairing& pairing)
 {
-    Pair_Same_Content(left, right, pairing);
-    std::vector<int> rows, columns;
-    for (std::size_t i = 0; i < left.size(); ++i)
-        if (pairing.Left_To_Right[i] < 0)
-            rows.push_back(static_cast<int>(i));
-    for (std::size_t j = 0; j < right.size(); ++j)
-        if (pairing.Right_To_Left[j] < 0)
-            columns.push_back(static_cast<int>(j));
     std::vector<double> left_alone(left.size()), right_alone(right.size());
     for (int row : rows)
         left_alone[static_cast<std::size_t>(row)] =
@@ -728,6 +753,67 @@ void Pair_Long_Sets(const std::vector<T_Compared_Page>& left,
         };
         Assign_Pages(left, slice(rows), right, slice(columns), left_alone, right_alone, pairing);
     }
+}
+
+// A set small enough for every distance: the pages not paired yet (`rows`
+// and `columns`) in one assignment, each page's cost of being left alone
+// measured against all the pages read. `left_places` and `right_places`
+// say where the pages read lie in their documents.
+void Pair_Small_Set(const std::vector<T_Compared_Page>& left, const std::vector<int>& rows,
+                    const std::vector<T_Compared_Page>& right, const std::vector<int>& columns,
+                    const std::vector<double>& left_places, const std::vector<double>& right_places,
+                    const T_Pairing_Rule& rule, T_Page_Pairing& pairing)
+{
+    const std::size_t n = left.size(), m = right.size();
+    const std::vector<double> across = Distances(left, right);
+    const std::vector<double> left_alone =
+        Unpaired_Costs(across, n, m, true, Distances(left, left), rule);
+    const std::vector<double> right_alone =
+        Unpaired_Costs(across, m, n, false, Distances(right, right), rule);
+    std::vector<double> distances, row_places, column_places, rows_alone, columns_alone;
+    for (int row : rows) {
+        for (int column : columns)
+            distances.push_back(across[std::size_t(row) * m + std::size_t(column)]);
+        row_places.push_back(left_places[std::size_t(row)]);
+        rows_alone.push_back(left_alone[std::size_t(row)]);
+    }
+    for (int column : columns) {
+        column_places.push_back(right_places[std::size_t(column)]);
+        columns_alone.push_back(right_alone[std::size_t(column)]);
+    }
+    Assign(distances, rows, columns, row_places, column_places, rows_alone, columns_alone, pairing);
+}
+
+// The pages a side is read from: all but those already paired by their
+// hashes that were never drawn (their cells are unknown, not blank).
+std::vector<int> Read_Pages(const std::vector<T_Page_Signature>& pages,
+                            const std::vector<int>& partners)
+{
+    std::vector<int> read;
+    for (std::size_t page = 0; page < pages.size(); ++page)
+        if (partners[page] < 0 || !pages[page].Ink.empty())
+            read.push_back(static_cast<int>(page));
+    return read;
+}
+
+std::vector<T_Page_Signature> Pages_At(const std::vector<T_Page_Signature>& pages,
+                                       const std::vector<int>& at)
+{
+    std::vector<T_Page_Signature> picked;
+    picked.reserve(at.size());
+    for (int page : at)
+        picked.push_back(pages[static_cast<std::size_t>(page)]);
+    return picked;
+}
+
+// The positions, within the pages read, of those not paired yet.
+std::vector<int> Unpaired_Among(const std::vector<int>& read, const std::vector<int>& partners)
+{
+    std::vector<int> unpaired;
+    for (std::size_t at = 0; at < read.size(); ++at)
+        if (partners[static_cast<std::size_t>(read[at])] < 0)
+            unpaired.push_back(static_cast<int>(at));
+    return unpaired;
 }
 
 } // namespace
@@ -762,27 +848,32 @@ T_Page_Pairing Pair_Pages(const std::vector<T_Page_Signature>& left,
     if (n == 0 || m == 0)
         return pairing;
     const T_Pairing_Rule sane = Sane(rule);
+    Pair_Same_Content(left, right, pairing);
+    // The rest pair by what they show, the set's common ink taken from the
+    // pages that were drawn: a page known only by its hash adds nothing.
+    const std::vector<int> left_read = Read_Pages(left, pairing.Left_To_Right);
+    const std::vector<int> right_read = Read_Pages(right, pairing.Right_To_Left);
+    const std::vector<T_Page_Signature> left_pages = Pages_At(left, left_read);
+    const std::vector<T_Page_Signature> right_pages = Pages_At(right, right_read);
     const std::vector<T_Compared_Page> old_pages =
-        Compared_Pages(Own_Ink(left, Side_Common_Ink(left, right)));
+        Compared_Pages(Own_Ink(left_pages, Side_Common_Ink(left_pages, right_pages)));
     const std::vector<T_Compared_Page> new_pages =
-        Compared_Pages(Own_Ink(right, Side_Common_Ink(right, left)));
-    if (n + m > Most_Pages_Paired_At_Once) {
-        Pair_Long_Sets(old_pages, new_pages, sane, pairing);
-        return pairing;
+        Compared_Pages(Own_Ink(right_pages, Side_Common_Ink(right_pages, left_pages)));
+    const std::vector<int> rows = Unpaired_Among(left_read, pairing.Left_To_Right);
+    const std::vector<int> columns = Unpaired_Among(right_read, pairing.Right_To_Left);
+    T_Page_Pairing read{std::vector<int>(left_read.size(), -1),
+                        std::vector<int>(right_read.size(), -1)};
+    if (left_read.size() + right_read.size() > std::size_t(Most_Pages_Paired_At_Once)) {
+        Pair_Long_Sets(old_pages, rows, new_pages, columns, sane, read);
+    } else {
+        Pair_Small_Set(old_pages, rows, new_pages, columns, Places_Of(left_read, n),
+                       Places_Of(right_read, m), sane, read);
     }
-    const std::vector<double> across = Distances(old_pages, new_pages);
-    const std::vector<double> left_alone =
-        Unpaired_Costs(across, n, m, true, Distances(old_pages, old_pages), sane);
-    const std::vector<double> right_alone =
-        Unpaired_Costs(across, m, n, false, Distances(new_pages, new_pages), sane);
-    const std::vector<int> column_of_row =
-        Solve_Assignment(Assignment_Costs(across, n, m, left_alone, right_alone), n + m);
-    for (int i = 0; i < n; ++i) {
-        const int j = column_of_row[i];
-        if (j < m) {
-            pairing.Left_To_Right[i] = j;
-            pairing.Right_To_Left[j] = i;
+    for (std::size_t i = 0; i < read.Left_To_Right.size(); ++i)
+        if (const int j = read.Left_To_Right[i]; j >= 0) {
+            const int page = left_read[i], partner = right_read[std::size_t(j)];
+            pairing.Left_To_Right[std::size_t(page)] = partner;
+            pairing.Right_To_Left[std::size_t(partner)] = page;
         }
-    }
     return pairing;
 }

@@ -92,9 +92,13 @@ struct T_Page_Pairing {
 // its own position). The distances are taken without the ink that most
 // pages of both sides share (a drawing set's frame and title block), which
 // would otherwise make every sheet look like every other; with fewer than
-// four pages in all nothing is taken out. Long sets (hundreds of pages)
-// pair the pages that show exactly the same first and the rest in bands
-// along the documents, so that thousands of pages pair in seconds.
+// four pages in all nothing is taken out. Pages that show exactly the same
+// (equal nonzero content hashes, the k-th such page on the left with the
+// k-th on the right) pair first, and only the rest are assigned; such a page
+// may come without cells (an empty Ink: not drawn, as its hash already names
+// its counterpart), and then nothing is read from it. Long sets (hundreds of
+// pages) pair the rest in bands along the documents, so that thousands of
+// pages pair in seconds.
 T_Page_Pairing Pair_Pages(const std::vector<T_Page_Signature>& left,
                           const std::vector<T_Page_Signature>& right,
                           const T_Pairing_Rule& rule = {});

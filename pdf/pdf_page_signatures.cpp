@@ -9,6 +9,7 @@
 #include <QPdfDocument>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <future>
 #include <unordered_map>
@@ -86,6 +87,44 @@ void Set_Content_Hashes(std::vector<T_Page_Signature>& signatures,
         signatures[page].Content_Hash = fingerprints[page];
 }
 
+// For each page of `own`, the page of `other` with the same fingerprint, the
+// k-th such page to the k-th (as the pairing pairs them), -1 for none.
+std::vector<int> Fingerprint_Twins(const std::vector<std::uint64_t>& own,
+                                   const std::vector<std::uint64_t>& other)
+{
+    std::unordered_map<std::uint64_t, std::deque<int>> other_pages;
+    for (std::size_t page = 0; page < other.size(); ++page)
+        other_pages[other[page]].push_back(static_cast<int>(page));
+    std::vector<int> twins(own.size(), -1);
+    for (std::size_t page = 0; page < own.size(); ++page) {
+        auto found = other_pages.find(own[page]);
+        if (found == other_pages.end() || found->second.empty())
+            continue;
+        twins[page] = found->second.front();
+        found->second.pop_front();
+    }
+    return twins;
+}
+
+// Whether each base page is drawn: those without a twin, and a few twins
+// spread evenly over the set, from which (with the others drawn) the ink
+// that the set's sheets share is still seen.
+std::vector<bool> Base_Pages_Drawn(const std::vector<int>& twins)
+{
+    constexpr std::size_t Twins_Drawn = 6;
+    std::vector<bool> drawn(twins.size());
+    std::vector<std::size_t> twinned;
+    for (std::size_t page = 0; page < twins.size(); ++page) {
+        drawn[page] = twins[page] < 0;
+        if (twins[page] >= 0)
+            twinned.push_back(page);
+    }
+    const std::size_t count = std::min(Twins_Drawn, twinned.size());
+    for (std::size_t k = 0; k < count; ++k)
+        drawn[twinned[(2 * k + 1) * twinned.size() / (2 * count)]] = true;
+    return drawn;
+}
+
 } // namespace
 
 std::vector<T_Page_Signature> Pdf_Page_Signatures(const std::string& file,
@@ -97,31 +136,38 @@ std::vector<T_Page_Signature> Pdf_Page_Signatures(const std::string& file,
 T_Pair_Signatures Pdf_Pair_Signatures(const std::string& left, const std::string& right,
                                       const std::atomic<bool>& stop)
 {
-    // Reading the fingerprints takes no turn at the drawing library, and
-    // every base page is drawn anyway: all three start at once.
+    // Which pages need drawing follows from the fingerprints, which take no
+    // turn at the drawing library: both are read first, at once.
     auto left_prints = std::async(std::launch::async, [&] { return Checked_Fingerprints(left); });
-    auto right_prints = std::async(std::launch::async, [&] { return Checked_Fingerprints(right); });
-    auto left_drawn =
-        std::async(std::launch::async, [&] { return Drawn_Signatures(left, stop, {}); });
+    const std::vector<std::uint64_t> right_fingerprints = Checked_Fingerprints(right);
     const std::vector<std::uint64_t> left_fingerprints = left_prints.get();
-    const std::vector<std::uint64_t> right_fingerprints = right_prints.get();
-    std::unordered_map<std::uint64_t, int> base_page_of;
-    for (std::size_t page = 0; page < left_fingerprints.size(); ++page)
-        base_page_of.emplace(left_fingerprints[page], static_cast<int>(page));
-    auto base_copy = [&](int page) {
-        if (page >= static_cast<int>(right_fingerprints.size()))
-            return -1;
-        auto found = base_page_of.find(right_fingerprints[std::size_t(page)]);
-        return found == base_page_of.end() ? -1 : found->second;
+    // Without fingerprints on both sides every page is drawn.
+    const bool known = !left_fingerprints.empty() && !right_fingerprints.empty();
+    const std::vector<int> left_twins =
+        known ? Fingerprint_Twins(left_fingerprints, right_fingerprints) : std::vector<int>{};
+    const std::vector<int> right_twins =
+        known ? Fingerprint_Twins(right_fingerprints, left_fingerprints) : std::vector<int>{};
+    const std::vector<bool> left_wanted = Base_Pages_Drawn(left_twins);
+    auto twinned = [](const std::vector<int>& twins, int page) {
+        return page < static_cast<int>(twins.size()) && twins[std::size_t(page)] >= 0;
     };
+    auto left_drawn = std::async(std::launch::async, [&] {
+        return Drawn_Signatures(left, stop, [&](int page) {
+            return !twinned(left_twins, page) || left_wanted[std::size_t(page)];
+        });
+    });
     T_Pair_Signatures signatures;
-    signatures.Right = Drawn_Signatures(right, stop, [&](int page) { return base_copy(page) < 0; });
+    signatures.Right =
+        Drawn_Signatures(right, stop, [&](int page) { return !twinned(right_twins, page); });
     signatures.Left = left_drawn.get();
-    for (std::size_t page = 0; page < signatures.Right.size(); ++page) {
-        const int base = base_copy(static_cast<int>(page));
-        if (base >= 0 && base < static_cast<int>(signatures.Left.size()))
-            signatures.Right[page] = signatures.Left[std::size_t(base)];
-    }
+    // A twin takes its base page's signature where that was drawn; the
+    // others stay without cells, known by their fingerprints alone.
+    for (std::size_t page = 0; page < signatures.Right.size(); ++page)
+        if (twinned(right_twins, static_cast<int>(page))) {
+            const std::size_t base = std::size_t(right_twins[page]);
+            if (base < signatures.Left.size())
+                signatures.Right[page] = signatures.Left[base];
+        }
     Set_Content_Hashes(signatures.Left, left_fingerprints);
     Set_Content_Hashes(signatures.Right, right_fingerprints);
     return signatures;

@@ -20,10 +20,13 @@ struct T_Pair_Signatures {
     std::vector<T_Page_Signature> Right;
 };
 
-// The signatures of both versions' pages. A page of the modified version
-// drawn from exactly what a base page is drawn from (see
-// Pdf_Page_Fingerprints) takes that page's signature instead of being
-// drawn again, and such pages count as the same; the others are drawn as
-// above, on two threads.
+// The signatures of both versions' pages. Pages of the two versions drawn
+// from exactly the same (equal fingerprints, see Pdf_Page_Fingerprints,
+// the k-th such page of one to the k-th of the other) count as the same and
+// are not drawn, but for a few spread over the set (their signatures shared
+// by both sides) from which the ink that all sheets share is seen: the
+// others keep their fingerprint as Content_Hash and an empty Ink. All other
+// pages are drawn as above, on two threads; all are drawn when either file
+// has no fingerprints.
 T_Pair_Signatures Pdf_Pair_Signatures(const std::string& left, const std::string& right,
                                       const std::atomic<bool>& stop);

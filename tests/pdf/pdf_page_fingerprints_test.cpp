@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -108,6 +109,80 @@ TEST_F(Pdf_Fingerprints, PagesDrawnFromTheSameAreTheSameAndAChangedDimensionIsNo
     EXPECT_EQ(pairing.Left[0], T_Page_Match::Same);
     EXPECT_NE(pairing.Left[1], T_Page_Match::Same);
     EXPECT_EQ(pairing.Left[2], T_Page_Match::Same);
+}
+
+// A sheet of a longer set: a frame, and a box at its own place on a grid.
+test::Pdf_Page Set_Sheet(int Content, const std::string& Extra = {})
+{
+    test::Pdf_Page page;
+    page.Content = test::Sheet_Frame() +
+                   test::Box(60 + (Content % 5) * 90, 120 + (Content / 5) * 150, 80, 120) + Extra;
+    return page;
+}
+
+int Drawn_Count(const std::vector<T_Page_Signature>& Pages)
+{
+    return int(std::count_if(Pages.begin(), Pages.end(),
+                             [](const T_Page_Signature& Page) { return !Page.Ink.empty(); }));
+}
+
+TEST_F(Pdf_Fingerprints, TwinsAreNotDrawnAndTheSetPairsAsWhenEveryPageIsDrawn)
+{
+    // Twenty sheets; the revision has one inserted near the front, one
+    // changed by a small mark, two swapped and the last removed.
+    std::vector<test::Pdf_Page> base, modified;
+    for (int sheet = 0; sheet < 20; ++sheet)
+        base.push_back(Set_Sheet(sheet));
+    modified = base;
+    modified[7] = Set_Sheet(7, test::Box(300, 700, 30, 20));
+    std::swap(modified[12], modified[13]);
+    modified.pop_back();
+    modified.insert(modified.begin() + 2, Set_Sheet(2, test::Box(420, 650, 60, 60)));
+    const std::string left = Pdf("a.pdf", base), right = Pdf("b.pdf", modified);
+    const std::atomic<bool> never(false);
+
+    const T_Pair_Signatures known = Pdf_Pair_Signatures(left, right, never);
+    ASSERT_EQ(known.Left.size(), 20u);
+    ASSERT_EQ(known.Right.size(), 20u);
+    // Drawn: the changed and the removed base sheets, and a few twins for the
+    // set's frame; on the revision its two new sheets and those same twins.
+    EXPECT_LE(Drawn_Count(known.Left), 2 + 6);
+    EXPECT_LE(Drawn_Count(known.Right), 2 + 6);
+    EXPECT_GE(Drawn_Count(known.Left), 2 + 4);
+    const T_Content_Pairing pairing = Pair_By_Content(known.Left, known.Right);
+
+    const T_Content_Pairing drawn =
+        Pair_By_Content(Pdf_Page_Signatures(left, never), Pdf_Page_Signatures(right, never));
+    EXPECT_EQ(pairing.Pairs.Left_To_Right, drawn.Pairs.Left_To_Right);
+    EXPECT_EQ(pairing.Pairs.Right_To_Left, drawn.Pairs.Right_To_Left);
+    EXPECT_EQ(pairing.Left_Moved, drawn.Left_Moved);
+    EXPECT_EQ(pairing.Pairs.Left_To_Right[7], 8);
+    EXPECT_EQ(pairing.Pairs.Left_To_Right[12], 14);
+    EXPECT_EQ(pairing.Pairs.Right_To_Left[2], -1) << "the inserted sheet";
+    using M = T_Page_Match;
+    EXPECT_EQ(pairing.Left[19], M::Unpaired);
+    EXPECT_EQ(pairing.Left[7], M::Changed);
+    for (int sheet : {0, 1, 5, 12, 13, 18})
+        EXPECT_EQ(pairing.Left[std::size_t(sheet)], M::Same) << "sheet " << sheet;
+}
+
+TEST_F(Pdf_Fingerprints, WithoutFingerprintsOnOneSideEveryPageIsDrawn)
+{
+    std::vector<test::Pdf_Page> sheets;
+    for (int sheet = 0; sheet < 8; ++sheet)
+        sheets.push_back(Set_Sheet(sheet));
+    std::string damaged = test::Make_Pdf(sheets);
+    const std::size_t xref = damaged.find("0000000009 00000 n");
+    ASSERT_NE(xref, std::string::npos);
+    damaged.replace(xref, 10, "0000000010");
+    const std::atomic<bool> never(false);
+    const T_Pair_Signatures signatures =
+        Pdf_Pair_Signatures(Pdf("a.pdf", sheets), Write("damaged.pdf", damaged), never);
+    ASSERT_EQ(signatures.Right.size(), 8u);
+    EXPECT_EQ(Drawn_Count(signatures.Left), 8);
+    EXPECT_EQ(Drawn_Count(signatures.Right), 8);
+    EXPECT_EQ(Pair_By_Content(signatures.Left, signatures.Right).Pairs.Left_To_Right,
+              (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
 }
 
 } // namespace
