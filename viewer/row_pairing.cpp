@@ -4,6 +4,14 @@
 
 T_Row_Pairing::T_Row_Pairing(const T_Alignment& Alignment)
 {
+    if (Alignment.Mode == T_Align_Mode::Shift) {
+        // A picture moved as a whole (neither scaled nor turned) faces the
+        // base that many rows further down or up, everywhere.
+        if (Alignment.Aligned && Alignment.Scale == 1 && Alignment.Rotation_Degrees == 0 &&
+            Alignment.Dy != 0)
+            Knots_.push_back({0, Alignment.Dy});
+        return;
+    }
     if (Alignment.Mode != T_Align_Mode::Bands || !Alignment.Aligned || Alignment.Row_Map.empty())
         return;
     Knots_.push_back({0, 0});

@@ -10,12 +10,13 @@
 // A monotone, piecewise linear pairing of base and modified rows, in
 // picture pixels (fractions of a row included). Rows that match advance
 // together; inside a band present on one side only that side advances while
-// the other stays at the gap where the band goes in. Without bands the
-// pairing is the identity.
+// the other stays at the gap where the band goes in. A picture moved as a
+// whole faces the base rows it was moved by; otherwise the pairing is the
+// identity.
 class T_Row_Pairing {
 public:
     T_Row_Pairing() = default;
-    // The identity unless Alignment is a band alignment that found a match.
+    // The identity unless Alignment found bands or a move up or down.
     explicit T_Row_Pairing(const T_Alignment& Alignment);
 
     bool Identity() const { return Knots_.empty(); }

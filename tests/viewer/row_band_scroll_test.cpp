@@ -82,6 +82,25 @@ TEST(Aligned_Row_Pairing, IsTheIdentityWithoutABandAlignment)
     EXPECT_TRUE(Band_Marks(alignment, none).Base.empty());
 }
 
+// A picture moved up by 9 rows faces its base 9 rows higher, both ways; a
+// scaled one is left as it lies.
+TEST(Aligned_Row_Pairing, AShiftedPictureFacesItsBaseByTheMove)
+{
+    T_Alignment alignment;
+    alignment.Mode = T_Align_Mode::Shift;
+    alignment.Aligned = true;
+    alignment.Dx = 13;
+    alignment.Dy = -9;
+    const T_Row_Pairing pairing(alignment);
+    ASSERT_FALSE(pairing.Identity());
+    EXPECT_DOUBLE_EQ(pairing.Modified_Y(100), 91);
+    EXPECT_DOUBLE_EQ(pairing.Base_Y(91), 100);
+    EXPECT_DOUBLE_EQ(pairing.Modified_Y(2.5), -6.5);
+    EXPECT_TRUE(Band_Marks(alignment, pairing).Modified.empty());
+    alignment.Scale = 1.005;
+    EXPECT_TRUE(T_Row_Pairing(alignment).Identity());
+}
+
 TEST(Aligned_Row_Pairing, RowsPairedAgainstTheOrderDoNotRunTheOtherSideBackwards)
 {
     T_Alignment alignment;
