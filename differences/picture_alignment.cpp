@@ -84,6 +84,9 @@ T_Aligned_Difference Compare_Shifted(const T_Pixels& Base, const T_Pixels& Modif
         std::abs(Transform.Dy - Whole_Y) <= Whole_Pixel_Slack) {
         Alignment.Dx = Whole_X;
         Alignment.Dy = Whole_Y;
+        // A move found to be none is the comparison already made.
+        if (Whole_X == 0 && Whole_Y == 0 && Options.Offset_X == 0 && Options.Offset_Y == 0)
+            return Result;
         Options.Offset_X = -int(Whole_X);
         Options.Offset_Y = -int(Whole_Y);
         Result.Difference = Compare_Pictures(Base, Modified, Options, Cancel);

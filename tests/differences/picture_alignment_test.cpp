@@ -255,14 +255,13 @@ std::vector<T_Segment> Text_Lines(int First, int Last, unsigned Seed)
     return Segments;
 }
 
-TEST(Band_Alignment, Inserted_Content_Is_One_Added_Band)
+// A text page: 24 lines in the base, 4 more after the 10th in the
+// modified page, pushing the rest down.
+std::pair<std::vector<T_Segment>, std::vector<T_Segment>> Page_With_Inserted_Lines()
 {
-    // The base has 24 lines of text and blank paper below; the modified page
-    // has 4 more lines after the 10th, pushing the rest down.
     auto Before = Text_Lines(0, 10, 1), After = Text_Lines(10, 24, 2);
-    std::vector<T_Segment> Base_Drawing = Before;
+    std::vector<T_Segment> Base_Drawing = Before, Modified_Drawing = Before;
     Base_Drawing.insert(Base_Drawing.end(), After.begin(), After.end());
-    std::vector<T_Segment> Modified_Drawing = Before;
     for (const T_Segment& Inserted : Text_Lines(10, 14, 3))
         Modified_Drawing.push_back(Inserted);
     for (T_Segment Moved : After) {
@@ -270,6 +269,12 @@ TEST(Band_Alignment, Inserted_Content_Is_One_Added_Band)
         Moved.Y1 += 4 * 14;
         Modified_Drawing.push_back(Moved);
     }
+    return {Base_Drawing, Modified_Drawing};
+}
+
+TEST(Band_Alignment, Inserted_Content_Is_One_Added_Band)
+{
+    const auto [Base_Drawing, Modified_Drawing] = Page_With_Inserted_Lines();
     const auto Base = Render(Base_Drawing, Width, Height);
     const auto Modified = Render(Modified_Drawing, Width, Height);
     const T_Aligned_Difference Result =
@@ -297,23 +302,6 @@ TEST(Band_Alignment, Inserted_Content_Is_One_Added_Band)
     // Without alignment everything below the insertion differs.
     EXPECT_GT(Compare_Pictures(Base.View(), Modified.View(), {}).Changed_Pixels,
               2 * Result.Difference.Changed_Pixels);
-}
-
-// The text page of Inserted_Content_Is_One_Added_Band: 24 lines in the
-// base, 4 more after the 10th in the modified page.
-std::pair<std::vector<T_Segment>, std::vector<T_Segment>> Page_With_Inserted_Lines()
-{
-    auto Before = Text_Lines(0, 10, 1), After = Text_Lines(10, 24, 2);
-    std::vector<T_Segment> Base_Drawing = Before, Modified_Drawing = Before;
-    Base_Drawing.insert(Base_Drawing.end(), After.begin(), After.end());
-    for (const T_Segment& Inserted : Text_Lines(10, 14, 3))
-        Modified_Drawing.push_back(Inserted);
-    for (T_Segment Moved : After) {
-        Moved.Y0 += 4 * 14;
-        Moved.Y1 += 4 * 14;
-        Modified_Drawing.push_back(Moved);
-    }
-    return {Base_Drawing, Modified_Drawing};
 }
 
 // Rows that show the same content further right do not match as rows: the
