@@ -689,19 +689,18 @@ double Sampled_Unpaired_Cost(const std::vector<T_Compared_Page>& pages, std::siz
 void Pair_Same_Content(const std::vector<T_Page_Signature>& left,
                        const std::vector<T_Page_Signature>& right, T_Page_Pairing& pairing)
 {
-    std::unordered_map<std::uint64_t, std::deque<int>> right_by_hash;
-    for (std::size_t j = 0; j < right.size(); ++j)
-        if (right[j].Content_Hash != 0)
-            right_by_hash[right[j].Content_Hash].push_back(static_cast<int>(j));
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        auto found = right_by_hash.find(left[i].Content_Hash);
-        if (left[i].Content_Hash == 0 || found == right_by_hash.end() || found->second.empty())
-            continue;
-        const int j = found->second.front();
-        found->second.pop_front();
-        pairing.Left_To_Right[i] = j;
-        pairing.Right_To_Left[static_cast<std::size_t>(j)] = static_cast<int>(i);
-    }
+    const auto Hashes = [](const std::vector<T_Page_Signature>& pages) {
+        std::vector<std::uint64_t> out;
+        for (const T_Page_Signature& page : pages)
+            out.push_back(page.Content_Hash);
+        return out;
+    };
+    const std::vector<int> twins = Same_Hash_Pages(Hashes(left), Hashes(right));
+    for (std::size_t i = 0; i < twins.size(); ++i)
+        if (const int j = twins[i]; j >= 0) {
+            pairing.Left_To_Right[i] = j;
+            pairing.Right_To_Left[static_cast<std::size_t>(j)] = static_cast<int>(i);
+        }
 }
 
 // One assignment over some left pages (`rows`) and some right pages
@@ -833,6 +832,24 @@ T_Page_Signature Make_Page_Signature(const std::uint8_t* grey, int width, int he
     signature.Width = width;
     signature.Height = height;
     return signature;
+}
+
+std::vector<int> Same_Hash_Pages(const std::vector<std::uint64_t>& own,
+                                 const std::vector<std::uint64_t>& other)
+{
+    std::unordered_map<std::uint64_t, std::deque<int>> other_by_hash;
+    for (std::size_t j = 0; j < other.size(); ++j)
+        if (other[j] != 0)
+            other_by_hash[other[j]].push_back(static_cast<int>(j));
+    std::vector<int> twins(own.size(), -1);
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        auto found = other_by_hash.find(own[i]);
+        if (own[i] == 0 || found == other_by_hash.end() || found->second.empty())
+            continue;
+        twins[i] = found->second.front();
+        found->second.pop_front();
+    }
+    return twins;
 }
 
 double Page_Distance(const T_Page_Signature& a, const T_Page_Signature& b)

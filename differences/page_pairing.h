@@ -49,6 +49,12 @@ T_Page_Signature Make_Page_Signature(const std::uint8_t* grey, int width, int he
 // their pixels, and the nearer of the two readings counts.
 double Page_Distance(const T_Page_Signature& a, const T_Page_Signature& b);
 
+// For each page of `own`, the page of `other` with the same content hash,
+// the k-th such page to the k-th (which keeps them in order); -1 for none
+// and for a hash of 0 (unknown).
+std::vector<int> Same_Hash_Pages(const std::vector<std::uint64_t>& own,
+                                 const std::vector<std::uint64_t>& other);
+
 // When two pages count as the same sheet. A distance alone cannot say: an
 // edited sheet of a sparse drawing may be further from its old self than
 // two dense sheets of text are from each other. So each page is measured

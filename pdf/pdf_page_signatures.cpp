@@ -1,6 +1,7 @@
 #include "pdf_page_signatures.h"
 
 #include "pdf_exporter.h"
+#include "page_pairing.h"
 #include "pdf_page_fingerprints.h"
 #include "pdf_page_render.h"
 #include "picture_signature.h"
@@ -9,10 +10,8 @@
 #include <QPdfDocument>
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 #include <future>
-#include <unordered_map>
 
 namespace {
 
@@ -87,25 +86,6 @@ void Set_Content_Hashes(std::vector<T_Page_Signature>& signatures,
         signatures[page].Content_Hash = fingerprints[page];
 }
 
-// For each page of `own`, the page of `other` with the same fingerprint, the
-// k-th such page to the k-th (as the pairing pairs them), -1 for none.
-std::vector<int> Fingerprint_Twins(const std::vector<std::uint64_t>& own,
-                                   const std::vector<std::uint64_t>& other)
-{
-    std::unordered_map<std::uint64_t, std::deque<int>> other_pages;
-    for (std::size_t page = 0; page < other.size(); ++page)
-        other_pages[other[page]].push_back(static_cast<int>(page));
-    std::vector<int> twins(own.size(), -1);
-    for (std::size_t page = 0; page < own.size(); ++page) {
-        auto found = other_pages.find(own[page]);
-        if (found == other_pages.end() || found->second.empty())
-            continue;
-        twins[page] = found->second.front();
-        found->second.pop_front();
-    }
-    return twins;
-}
-
 // Whether each base page is drawn: those without a twin, and a few twins
 // spread evenly over the set, from which (with the others drawn) the ink
 // that the set's sheets share is still seen.
@@ -144,9 +124,9 @@ T_Pair_Signatures Pdf_Pair_Signatures(const std::string& left, const std::string
     // Without fingerprints on both sides every page is drawn.
     const bool known = !left_fingerprints.empty() && !right_fingerprints.empty();
     const std::vector<int> left_twins =
-        known ? Fingerprint_Twins(left_fingerprints, right_fingerprints) : std::vector<int>{};
+        known ? Same_Hash_Pages(left_fingerprints, right_fingerprints) : std::vector<int>{};
     const std::vector<int> right_twins =
-        known ? Fingerprint_Twins(right_fingerprints, left_fingerprints) : std::vector<int>{};
+        known ? Same_Hash_Pages(right_fingerprints, left_fingerprints) : std::vector<int>{};
     const std::vector<bool> left_wanted = Base_Pages_Drawn(left_twins);
     auto twinned = [](const std::vector<int>& twins, int page) {
         return page < static_cast<int>(twins.size()) && twins[std::size_t(page)] >= 0;
