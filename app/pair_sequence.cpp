@@ -1,6 +1,6 @@
-#include "pair_sequence.h"
+#include "app/pair_sequence.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <optional>
 

@@ -4,8 +4,8 @@
 // on the command line would be.
 #pragma once
 
-#include "pair_request.h"
-#include "u_diff_launcher.h"
+#include "app/pair_request.h"
+#include "app/u_diff_launcher.h"
 
 #include <string>
 

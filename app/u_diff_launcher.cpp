@@ -1,9 +1,9 @@
-#include "u_diff_launcher.h"
+#include "app/u_diff_launcher.h"
 
-#include "U_Msg.h"
-#include "os_platform.h"
-#include "pair_kinds.h"
-#include "u_diff_session.h"
+#include "vocabulary/U_Msg.h"
+#include "platform/os_platform.h"
+#include "session/pair_kinds.h"
+#include "session/u_diff_session.h"
 
 bool Check_File_Exists(const std::string& name)
 {

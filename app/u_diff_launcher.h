@@ -1,10 +1,10 @@
 // Classification of a pair of files and the launch of the matching comparison.
 #pragma once
 
-#include "document_kinds.h"
-#include "file_names.h"
-#include "pair_kinds.h"
-#include "pair_request.h"
+#include "vocabulary/document_kinds.h"
+#include "vocabulary/file_names.h"
+#include "session/pair_kinds.h"
+#include "app/pair_request.h"
 
 #include <functional>
 #include <string>

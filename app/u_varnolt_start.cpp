@@ -1,10 +1,10 @@
-#include "u_varnolt_start.h"
+#include "app/u_varnolt_start.h"
 
-#include "U_Msg.h"
-#include "git_diff_arguments.h"
-#include "os_platform.h"
-#include "pair_sequence.h"
-#include "u_temp_files.h"
+#include "vocabulary/U_Msg.h"
+#include "command_line/git_diff_arguments.h"
+#include "platform/os_platform.h"
+#include "app/pair_sequence.h"
+#include "engine/u_temp_files.h"
 
 bool Check_Converter()
 {

@@ -2,9 +2,9 @@
 // converter check, launch.
 #pragma once
 
-#include "command_options.h"
-#include "u_diff_launcher.h"
-#include "u_program_paths.h"
+#include "command_line/command_options.h"
+#include "app/u_diff_launcher.h"
+#include "engine/u_program_paths.h"
 
 #include <functional>
 #include <string>

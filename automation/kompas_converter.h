@@ -2,7 +2,7 @@
 // numbers of its application interface; only closing a document goes by name.
 #pragma once
 
-#include "u_multi_page_const.h"
+#include "automation/u_multi_page_const.h"
 
 #include <memory>
 #include <string>

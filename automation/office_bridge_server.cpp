@@ -1,4 +1,4 @@
-#include "office_bridge_server.h"
+#include "automation/office_bridge_server.h"
 
 #include <algorithm>
 #include <cctype>

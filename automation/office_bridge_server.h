@@ -7,7 +7,7 @@
 // error of one call.
 #pragma once
 
-#include "u_ole_automation.h"
+#include "automation/u_ole_automation.h"
 
 #include <chrono>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "office_not_found.h"
+#include "automation/office_not_found.h"
 
-#include "u_ole_automation.h"
+#include "automation/u_ole_automation.h"
 
 T_Msg_Id Office_Not_Found_Message(const std::string& prog_id, T_Msg_Id application_not_found)
 {

@@ -8,7 +8,7 @@
 // application's own "not found" message.
 #pragma once
 
-#include "U_Msg.h"
+#include "vocabulary/U_Msg.h"
 
 #include <string>
 

@@ -1,12 +1,12 @@
-#include "office_text_compare.h"
+#include "automation/office_text_compare.h"
 
-#include "U_Msg.h"
-#include "file_names.h"
-#include "os_platform.h"
-#include "u_temp_files.h"
+#include "vocabulary/U_Msg.h"
+#include "vocabulary/file_names.h"
+#include "platform/os_platform.h"
+#include "engine/u_temp_files.h"
 
 #ifndef _WIN32
-#include "office_bridge_server.h"
+#include "automation/office_bridge_server.h"
 #endif
 
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "u_exporters.h"
+#include "automation/u_exporters.h"
 
-#include "kompas_converter.h"
-#include "visio_converter.h"
+#include "automation/kompas_converter.h"
+#include "automation/visio_converter.h"
 
 std::unique_ptr<T_Base_Multipage_Wrapper> Create_Exporter(T_Paged_Kind paged_kind)
 {

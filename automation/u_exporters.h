@@ -1,7 +1,7 @@
 // The exporter for each kind of paged drawing.
 #pragma once
 
-#include "u_multi_page_const.h"
+#include "automation/u_multi_page_const.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "u_ms_ole_common.h"
+#include "automation/u_ms_ole_common.h"
 
 bool Try_Create_Ole_Object(const std::string& Prog_ID, T_Variant& Object, std::string& Error_Text)
 {

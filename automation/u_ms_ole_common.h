@@ -1,7 +1,7 @@
 // Creating an automation server's object without raising.
 #pragma once
 
-#include "u_ole_automation.h"
+#include "automation/u_ole_automation.h"
 
 #include <string>
 

@@ -1,12 +1,12 @@
-#include "u_ms_word_compare.h"
+#include "automation/u_ms_word_compare.h"
 
-#include "U_Msg.h"
-#include "office_not_found.h"
-#include "u_ms_ole_common.h"
-#include "file_names.h"
-#include "u_temp_files.h"
+#include "vocabulary/U_Msg.h"
+#include "automation/office_not_found.h"
+#include "automation/u_ms_ole_common.h"
+#include "vocabulary/file_names.h"
+#include "engine/u_temp_files.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <exception>
 

@@ -3,8 +3,8 @@
 // document whose other version does not exist is shown alone, read-only.
 #pragma once
 
-#include "u_ole_automation.h"
-#include "work_result.h"
+#include "automation/u_ole_automation.h"
+#include "engine/work_result.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "u_multi_page_const.h"
+#include "automation/u_multi_page_const.h"
 
-#include "os_platform.h"
-#include "pending_files.h"
+#include "platform/os_platform.h"
+#include "engine/pending_files.h"
 
 bool T_Base_Multipage_Wrapper::Init(T_Error_Event handler)
 {

@@ -2,8 +2,8 @@
 // drives an automation server to write one PNG per page.
 #pragma once
 
-#include "document_kinds.h"
-#include "u_ole_automation.h"
+#include "vocabulary/document_kinds.h"
+#include "automation/u_ole_automation.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "u_ole_automation.h"
+#include "automation/u_ole_automation.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 // The automation backend where there is no COM: servers are the objects
 // registered in this process by ProgID.
-#include "u_ole_automation.h"
+#include "automation/u_ole_automation.h"
 
 std::shared_ptr<T_Dispatch> Create_Automation_Object(const std::string& prog_id)
 {

@@ -1,8 +1,8 @@
-#include "visio_converter.h"
+#include "automation/visio_converter.h"
 
-#include "u_ms_ole_common.h"
+#include "automation/u_ms_ole_common.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // Every call goes by member name.
 #pragma once
 
-#include "u_multi_page_const.h"
+#include "automation/u_multi_page_const.h"
 
 #include <string>
 

@@ -7,10 +7,10 @@
 //   libjpeg-turbo rows (Open_Picture_Rows), and tjDecompress2 whole, with
 //   the accurate and the fast DCT and upsampling
 // Usage: varnolt_decode_bench FILE...   (run by bench/run.sh)
-#include "bench_timing.h"
-#include "picture_compare.h"
-#include "picture_rows.h"
-#include "u_image_load.h"
+#include "bench/bench_timing.h"
+#include "imaging/picture_compare.h"
+#include "imaging/picture_rows.h"
+#include "imaging/u_image_load.h"
 
 #include <QImage>
 

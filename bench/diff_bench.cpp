@@ -8,9 +8,9 @@
 //   4. alignment (shift) + differences / differences as the pair lies, and
 //      the pair with its modified picture moved by (13, -9) px aligned
 // Usage: varnolt_diff_bench LEFT.png RIGHT.png   (run by bench/run.sh)
-#include "bench_timing.h"
-#include "picture_alignment.h"
-#include "picture_difference.h"
+#include "bench/bench_timing.h"
+#include "differences/picture_alignment.h"
+#include "differences/picture_difference.h"
 
 #include <QDir>
 #include <QImage>

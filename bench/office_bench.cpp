@@ -3,12 +3,12 @@
 //   1. start to window shown  / starting the office helper and its office
 //   2. one page switch        / the same office start
 // Usage: varnolt_office_bench HELPER LEFT.vsd RIGHT.vsd   (run by bench/run.sh)
-#include "bench_timing.h"
-#include "office_bridge_server.h"
-#include "u_exporters.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
+#include "bench/bench_timing.h"
+#include "automation/office_bridge_server.h"
+#include "automation/u_exporters.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,9 +3,9 @@
 // as a ratio against 100 tabs in the same run, so a strip that grows with the
 // page count shows ratios near 10 / 50 / 100.
 // Usage: varnolt_page_tabs_bench   (run by bench/run.sh)
-#include "bench_timing.h"
-#include "page_tab_marks.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "bench/bench_timing.h"
+#include "viewer/page_tab_marks.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QApplication>
 

@@ -7,17 +7,17 @@
 //   4. all pages of one set as PNG / the same with poppler's pdftoppm
 // and, first, the time and size of one sheet written at a few PNG levels.
 // Usage: varnolt_pdf_bench [PAGES]   (run by bench/run.sh; 50 pages at first)
-#include "bench_timing.h"
-#include "content_pairing.h"
-#include "pdf_exporter.h"
-#include "pdf_page_render.h"
-#include "pdf_page_signatures.h"
-#include "pending_files.h"
-#include "pending_pages.h"
-#include "test_pdf_writer.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
+#include "bench/bench_timing.h"
+#include "differences/content_pairing.h"
+#include "pdf/pdf_exporter.h"
+#include "pdf/pdf_page_render.h"
+#include "pdf/pdf_page_signatures.h"
+#include "engine/pending_files.h"
+#include "imaging/pending_pages.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QApplication>
 #include <QDir>

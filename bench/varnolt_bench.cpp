@@ -5,14 +5,14 @@
 //   3. a comparison run             / running the same convert line directly
 //   4. zoomed repaint of a pane     / painting a picture of the pane's size
 // Usage: varnolt_bench LEFT.png RIGHT.png   (run by bench/run.sh)
-#include "U_ShellOp.h"
-#include "bench_timing.h"
-#include "batch_dialect.h"
-#include "u_image_compare.h"
-#include "u_image_load.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
+#include "engine/U_ShellOp.h"
+#include "bench/bench_timing.h"
+#include "engine/batch_dialect.h"
+#include "engine/u_image_compare.h"
+#include "imaging/u_image_load.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "command_line.h"
+#include "command_line/command_line.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 namespace {
 

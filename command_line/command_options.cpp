@@ -1,6 +1,6 @@
-#include "command_options.h"
+#include "command_line/command_options.h"
 
-#include "git_diff_arguments.h"
+#include "command_line/git_diff_arguments.h"
 
 #include <charconv>
 

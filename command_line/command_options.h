@@ -2,8 +2,8 @@
 // clients. Two plain names (or fewer) mean what they always have.
 #pragma once
 
-#include "ignore_areas.h"
-#include "picture_alignment.h"
+#include "differences/ignore_areas.h"
+#include "differences/picture_alignment.h"
 
 #include <string>
 #include <vector>

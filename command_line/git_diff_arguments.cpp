@@ -1,6 +1,6 @@
-#include "git_diff_arguments.h"
+#include "command_line/git_diff_arguments.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The band's rows compared one after the other, each change written into
 // the tile that holds it.
-#include "band_comparison.h"
+#include "differences/band_comparison.h"
 
-#include "change_regions.h"
+#include "differences/change_regions.h"
 
 #include <algorithm>
 #include <unordered_map>

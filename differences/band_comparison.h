@@ -4,8 +4,8 @@
 // rows arrive. Internal to the difference engine.
 #pragma once
 
-#include "picture_difference.h"
-#include "pixel_comparison.h"
+#include "differences/picture_difference.h"
+#include "differences/pixel_comparison.h"
 
 #include <atomic>
 #include <cstddef>

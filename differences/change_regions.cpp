@@ -3,7 +3,7 @@
 // union-find, and each group's box is taken from its actual pixels. Cells
 // exist only inside the tiles that hold changes, so a large picture with a
 // few changes costs little, and the work grows with the changes.
-#include "change_regions.h"
+#include "differences/change_regions.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "column_bands.h"
+#include "differences/column_bands.h"
 
-#include "ink_grid.h"
-#include "row_bands.h"
-#include "sequence_alignment.h"
+#include "differences/ink_grid.h"
+#include "differences/row_bands.h"
+#include "differences/sequence_alignment.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "content_pairing.h"
+#include "differences/content_pairing.h"
 
-#include "page_moves.h"
+#include "differences/page_moves.h"
 
 namespace {
 

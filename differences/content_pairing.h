@@ -3,7 +3,7 @@
 // sheet added or removed).
 #pragma once
 
-#include "page_pairing.h"
+#include "differences/page_pairing.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
-#include "global_alignment.h"
+#include "differences/global_alignment.h"
 
-#include "beside.h"
-#include "ink_grid.h"
+#include "differences/beside.h"
+#include "differences/ink_grid.h"
 
 #include <kiss_fft.h>
 

@@ -6,7 +6,7 @@
 // Internal to the difference engine.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "ignore_areas.h"
+#include "differences/ignore_areas.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <charconv>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "in_place_check.h"
+#include "differences/in_place_check.h"
 
-#include "ink_grid.h"
-#include "pixel_comparison.h"
+#include "differences/ink_grid.h"
+#include "differences/pixel_comparison.h"
 
 #include <algorithm>
 #include <cstring>

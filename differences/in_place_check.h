@@ -4,7 +4,7 @@
 // so that a pair needing no move costs little more than that comparison.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 namespace differences {
 

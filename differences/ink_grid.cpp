@@ -1,6 +1,6 @@
-#include "ink_grid.h"
+#include "differences/ink_grid.h"
 
-#include "pixel_comparison.h"
+#include "differences/pixel_comparison.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 // the paper's brightness as it can be. Internal to the difference engine.
 #pragma once
 
-#include "phase_correlation.h"
-#include "picture_difference.h"
+#include "differences/phase_correlation.h"
+#include "differences/picture_difference.h"
 
 #include <cstdint>
 

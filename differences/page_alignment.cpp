@@ -1,4 +1,4 @@
-#include "page_alignment.h"
+#include "differences/page_alignment.h"
 
 #include <algorithm>
 #include <cmath>

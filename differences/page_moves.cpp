@@ -1,4 +1,4 @@
-#include "page_moves.h"
+#include "differences/page_moves.h"
 
 #include <algorithm>
 #include <cstddef>

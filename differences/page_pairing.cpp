@@ -1,7 +1,7 @@
-#include "page_pairing.h"
+#include "differences/page_pairing.h"
 
-#include "page_alignment.h"
-#include "shifted_ink.h"
+#include "differences/page_alignment.h"
+#include "differences/shifted_ink.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "phase_correlation.h"
+#include "differences/phase_correlation.h"
 
-#include "beside.h"
+#include "differences/beside.h"
 
 #include <kiss_fftnd.h>
 

@@ -2,18 +2,18 @@
 // whole-picture transform, or rows aligned as lines), lays it there as
 // cheaply as it can (an offset when it merely moved by whole pixels, else
 // a redrawn copy) and hands both to the difference engine.
-#include "picture_alignment.h"
+#include "differences/picture_alignment.h"
 
-#include "change_regions.h"
-#include "column_bands.h"
-#include "phase_correlation.h"
-#include "global_alignment.h"
-#include "in_place_check.h"
-#include "ink_grid.h"
-#include "picture_warp.h"
-#include "pixel_comparison.h"
-#include "resampled_changes.h"
-#include "row_bands.h"
+#include "differences/change_regions.h"
+#include "differences/column_bands.h"
+#include "differences/phase_correlation.h"
+#include "differences/global_alignment.h"
+#include "differences/in_place_check.h"
+#include "differences/ink_grid.h"
+#include "differences/picture_warp.h"
+#include "differences/pixel_comparison.h"
+#include "differences/resampled_changes.h"
+#include "differences/row_bands.h"
 
 #include <kiss_fft.h>
 

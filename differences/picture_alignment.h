@@ -5,7 +5,7 @@
 // compare through Compare_Aligned.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // The difference engine's frame: lays out the compared area, splits its
 // rows into bands of one tile row each and hands the bands to all cores,
 // then merges the bands' tiles and groups the changes into regions.
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
-#include "band_comparison.h"
-#include "change_regions.h"
-#include "pixel_comparison.h"
+#include "differences/band_comparison.h"
+#include "differences/change_regions.h"
+#include "differences/pixel_comparison.h"
 
 #include <algorithm>
 #include <exception>

@@ -4,7 +4,7 @@
 // apart from shapes that were removed in one place and added in another.
 #pragma once
 
-#include "ignore_areas.h"
+#include "differences/ignore_areas.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "picture_warp.h"
+#include "differences/picture_warp.h"
 
 #include <algorithm>
 #include <cmath>

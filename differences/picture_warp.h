@@ -3,7 +3,7 @@
 // pixel for pixel with its base. Internal to the difference engine.
 #pragma once
 
-#include "global_alignment.h"
+#include "differences/global_alignment.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,7 +2,7 @@
 // so a row is compared in blocks of whole 32-bit words first and only the
 // blocks that differ are looked at pixel by pixel; the colour arithmetic
 // runs for the few pixels whose words differ.
-#include "pixel_comparison.h"
+#include "differences/pixel_comparison.h"
 
 #include <algorithm>
 #include <bit>

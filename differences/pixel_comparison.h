@@ -3,7 +3,7 @@
 // one row of the compared area. Internal to the difference engine.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <cstdint>
 #include <cstring>

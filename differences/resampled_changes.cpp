@@ -1,9 +1,9 @@
-#include "resampled_changes.h"
+#include "differences/resampled_changes.h"
 
-#include "band_comparison.h"
-#include "change_regions.h"
-#include "ink_grid.h"
-#include "pixel_comparison.h"
+#include "differences/band_comparison.h"
+#include "differences/change_regions.h"
+#include "differences/ink_grid.h"
+#include "differences/pixel_comparison.h"
 
 #include <algorithm>
 #include <cmath>

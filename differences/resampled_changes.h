@@ -6,8 +6,8 @@
 // the difference engine.
 #pragma once
 
-#include "global_alignment.h"
-#include "picture_difference.h"
+#include "differences/global_alignment.h"
+#include "differences/picture_difference.h"
 
 namespace differences {
 

@@ -1,7 +1,7 @@
-#include "row_bands.h"
+#include "differences/row_bands.h"
 
-#include "ink_grid.h"
-#include "sequence_alignment.h"
+#include "differences/ink_grid.h"
+#include "differences/sequence_alignment.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 // difference engine.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <cstdint>
 #include <optional>

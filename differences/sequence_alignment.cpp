@@ -1,4 +1,4 @@
-#include "sequence_alignment.h"
+#include "differences/sequence_alignment.h"
 
 #include <algorithm>
 

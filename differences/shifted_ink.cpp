@@ -1,4 +1,4 @@
-#include "shifted_ink.h"
+#include "differences/shifted_ink.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,11 +7,11 @@
 // kinds are settled at the end from them; the same pixels, and the colours
 // of the tiles of one colour, serve the test of moved shapes, which looks for
 // ink over the boxes of removed and added regions.
-#include "streamed_difference.h"
+#include "differences/streamed_difference.h"
 
-#include "band_comparison.h"
-#include "change_regions.h"
-#include "pixel_comparison.h"
+#include "differences/band_comparison.h"
+#include "differences/change_regions.h"
+#include "differences/pixel_comparison.h"
 
 #include <algorithm>
 #include <array>

@@ -6,7 +6,7 @@
 // both files were read once.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "U_ShellOp.h"
+#include "engine/U_ShellOp.h"
 
-#include "U_Msg.h"
-#include "batch_dialect.h"
-#include "os_platform.h"
-#include "u_temp_files.h"
+#include "vocabulary/U_Msg.h"
+#include "engine/batch_dialect.h"
+#include "platform/os_platform.h"
+#include "engine/u_temp_files.h"
 
 #include <sstream>
 #include <stdexcept>

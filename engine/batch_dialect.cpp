@@ -1,7 +1,7 @@
-#include "batch_dialect.h"
+#include "engine/batch_dialect.h"
 
-#include "U_ShellOp.h"
-#include "os_platform.h"
+#include "engine/U_ShellOp.h"
+#include "platform/os_platform.h"
 
 namespace {
 

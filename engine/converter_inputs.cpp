@@ -1,8 +1,8 @@
-#include "converter_inputs.h"
+#include "engine/converter_inputs.h"
 
-#include "os_platform.h"
-#include "pending_files.h"
-#include "u_temp_files.h"
+#include "platform/os_platform.h"
+#include "engine/pending_files.h"
+#include "engine/u_temp_files.h"
 
 #include <filesystem>
 #include <fstream>

@@ -7,7 +7,7 @@
 // with the format named explicitly and the first picture selected.
 #pragma once
 
-#include "batch_dialect.h"
+#include "engine/batch_dialect.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "declared_size.h"
+#include "engine/declared_size.h"
 
-#include "os_platform.h"
-#include "xml_text.h"
+#include "platform/os_platform.h"
+#include "engine/xml_text.h"
 
 #include <algorithm>
 #include <cctype>

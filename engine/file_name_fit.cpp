@@ -1,4 +1,4 @@
-#include "file_name_fit.h"
+#include "engine/file_name_fit.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "pending_files.h"
+#include "engine/pending_files.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <mutex>
 

@@ -1,7 +1,7 @@
-#include "svg_references.h"
+#include "engine/svg_references.h"
 
-#include "os_platform.h"
-#include "xml_text.h"
+#include "platform/os_platform.h"
+#include "engine/xml_text.h"
 
 #include <algorithm>
 #include <cctype>

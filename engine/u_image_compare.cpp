@@ -1,15 +1,15 @@
-#include "u_image_compare.h"
+#include "engine/u_image_compare.h"
 
-#include "U_Msg.h"
-#include "U_ShellOp.h"
-#include "declared_size.h"
-#include "file_name_fit.h"
-#include "file_names.h"
-#include "os_platform.h"
-#include "picture_limit.h"
-#include "svg_references.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
+#include "vocabulary/U_Msg.h"
+#include "engine/U_ShellOp.h"
+#include "engine/declared_size.h"
+#include "engine/file_name_fit.h"
+#include "vocabulary/file_names.h"
+#include "platform/os_platform.h"
+#include "vocabulary/picture_limit.h"
+#include "engine/svg_references.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
 
 #include <algorithm>
 

@@ -6,11 +6,11 @@
 // and what it prints decide nothing.
 #pragma once
 
-#include "U_ShellOp.h"
-#include "batch_dialect.h"
-#include "converter_inputs.h"
-#include "document_kinds.h"
-#include "work_result.h"
+#include "engine/U_ShellOp.h"
+#include "engine/batch_dialect.h"
+#include "engine/converter_inputs.h"
+#include "vocabulary/document_kinds.h"
+#include "engine/work_result.h"
 
 #include <string>
 

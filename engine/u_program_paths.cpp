@@ -1,6 +1,6 @@
-#include "u_program_paths.h"
+#include "engine/u_program_paths.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "u_temp_files.h"
+#include "engine/u_temp_files.h"
 
-#include "file_names.h"
-#include "os_platform.h"
+#include "vocabulary/file_names.h"
+#include "platform/os_platform.h"
 
 #include <chrono>
 #include <filesystem>

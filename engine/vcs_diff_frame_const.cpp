@@ -1,6 +1,6 @@
-#include "vcs_diff_frame_const.h"
+#include "engine/vcs_diff_frame_const.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 int T_Compare_Files_Cash::Find(std::int32_t shave, std::int32_t left_page,
                                std::int32_t right_page) const

@@ -1,4 +1,4 @@
-#include "xml_text.h"
+#include "engine/xml_text.h"
 
 #include <charconv>
 

@@ -3,7 +3,7 @@
 // Decode_Picture, as the image plugin's handler runs it. The limits are small so
 // that the fuzzer's memory limit catches leaks and runaway allocations rather
 // than large pictures.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <QImage>
 

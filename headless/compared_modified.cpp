@@ -1,4 +1,4 @@
-#include "compared_modified.h"
+#include "headless/compared_modified.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 // that the changes marked lie on the content they were found on.
 #pragma once
 
-#include "pair_pipeline.h"
+#include "session/pair_pipeline.h"
 
 #include <QImage>
 

@@ -1,4 +1,4 @@
-#include "differences_picture.h"
+#include "headless/differences_picture.h"
 
 #include <QPainter>
 

@@ -3,7 +3,7 @@
 // in amber; what the comparison left out hatched in grey-blue stripes.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <QImage>
 

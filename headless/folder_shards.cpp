@@ -1,4 +1,4 @@
-#include "folder_shards.h"
+#include "headless/folder_shards.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 // not be compared (the program's message on the error stream).
 #pragma once
 
-#include "command_options.h"
+#include "command_line/command_options.h"
 
 #include <iosfwd>
 

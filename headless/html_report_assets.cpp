@@ -1,6 +1,6 @@
 // The report page's style and script, inline in the page so that it opens
 // from the file system alone, without a server or a network.
-#include "html_report_page.h"
+#include "headless/html_report_page.h"
 
 const char* const Html_Report_Style = R"CSS(
 :root{--ink:#1d2430;--muted:#5b6575;--line:#dde2ea;--bg:#f5f7fa;--card:#fff;

@@ -1,6 +1,6 @@
-#include "html_report_data.h"
+#include "headless/html_report_data.h"
 
-#include "report_text.h"
+#include "headless/report_text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

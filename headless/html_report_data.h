@@ -4,8 +4,8 @@
 // a folder pair's parts can be merged into one.
 #pragma once
 
-#include "pair_pipeline.h"
-#include "pair_report.h"
+#include "session/pair_pipeline.h"
+#include "headless/pair_report.h"
 
 #include <cstddef>
 #include <optional>

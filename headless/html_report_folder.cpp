@@ -1,11 +1,11 @@
-#include "html_report_folder.h"
+#include "headless/html_report_folder.h"
 
-#include "compared_modified.h"
-#include "differences_picture.h"
-#include "html_report_page.h"
-#include "os_platform.h"
-#include "picture_limit.h"
-#include "png_file.h"
+#include "headless/compared_modified.h"
+#include "headless/differences_picture.h"
+#include "headless/html_report_page.h"
+#include "platform/os_platform.h"
+#include "vocabulary/picture_limit.h"
+#include "headless/png_file.h"
 
 #include <cctype>
 #include <filesystem>

@@ -8,7 +8,7 @@
 // the folder means it is the user's, and it is refused, never emptied.
 #pragma once
 
-#include "html_report_data.h"
+#include "headless/html_report_data.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "html_report_merge.h"
+#include "headless/html_report_merge.h"
 
-#include "html_report_folder.h"
-#include "os_platform.h"
-#include "utf8_text.h"
+#include "headless/html_report_folder.h"
+#include "platform/os_platform.h"
+#include "vocabulary/utf8_text.h"
 
 #include <algorithm>
 #include <filesystem>

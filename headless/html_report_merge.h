@@ -4,7 +4,7 @@
 // numbers, the totals added up.
 #pragma once
 
-#include "html_report_data.h"
+#include "headless/html_report_data.h"
 
 #include <iosfwd>
 #include <string>

@@ -1,7 +1,7 @@
-#include "html_report_page.h"
+#include "headless/html_report_page.h"
 
-#include "report_text.h"
-#include "utf8_text.h"
+#include "headless/report_text.h"
+#include "vocabulary/utf8_text.h"
 
 #include <cstdio>
 #include <sstream>

@@ -4,7 +4,7 @@
 // blinking, the change regions outlined.
 #pragma once
 
-#include "html_report_data.h"
+#include "headless/html_report_data.h"
 
 #include <string>
 

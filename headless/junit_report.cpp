@@ -1,6 +1,6 @@
-#include "junit_report.h"
+#include "headless/junit_report.h"
 
-#include "report_text.h"
+#include "headless/report_text.h"
 
 #include <QXmlStreamWriter>
 

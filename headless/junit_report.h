@@ -4,7 +4,7 @@
 // compared, and a skipped case for a file on one side only that passed.
 #pragma once
 
-#include "report_records.h"
+#include "headless/report_records.h"
 
 #include <string>
 #include <vector>

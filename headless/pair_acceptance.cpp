@@ -1,4 +1,4 @@
-#include "pair_acceptance.h"
+#include "headless/pair_acceptance.h"
 
 #include <cstdio>
 

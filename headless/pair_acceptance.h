@@ -4,8 +4,8 @@
 // pair passes only when identical, as the exit status always said.
 #pragma once
 
-#include "command_options.h"
-#include "pair_pipeline.h"
+#include "command_line/command_options.h"
+#include "session/pair_pipeline.h"
 
 #include <string>
 

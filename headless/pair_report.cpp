@@ -1,7 +1,7 @@
-#include "pair_report.h"
+#include "headless/pair_report.h"
 
-#include "report_text.h"
-#include "utf8_text.h"
+#include "headless/report_text.h"
+#include "vocabulary/utf8_text.h"
 
 #include <cstdio>
 #include <ostream>

@@ -2,9 +2,9 @@
 // compared, and the totals of a folder comparison.
 #pragma once
 
-#include "command_options.h"
-#include "pair_acceptance.h"
-#include "pair_pipeline.h"
+#include "command_line/command_options.h"
+#include "headless/pair_acceptance.h"
+#include "session/pair_pipeline.h"
 
 #include <iosfwd>
 #include <string>

@@ -1,6 +1,6 @@
-#include "png_file.h"
+#include "headless/png_file.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <QBuffer>
 #include <QImageWriter>

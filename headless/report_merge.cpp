@@ -1,10 +1,10 @@
-#include "report_merge.h"
+#include "headless/report_merge.h"
 
-#include "html_report_merge.h"
-#include "junit_report.h"
-#include "os_platform.h"
-#include "report_text.h"
-#include "utf8_text.h"
+#include "headless/html_report_merge.h"
+#include "headless/junit_report.h"
+#include "platform/os_platform.h"
+#include "headless/report_text.h"
+#include "vocabulary/utf8_text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -3,9 +3,9 @@
 // the records in the files' order, the totals and exit status recomputed.
 #pragma once
 
-#include "command_options.h"
-#include "pair_report.h"
-#include "report_records.h"
+#include "command_line/command_options.h"
+#include "headless/pair_report.h"
+#include "headless/report_records.h"
 
 #include <iosfwd>
 #include <string>

@@ -1,4 +1,4 @@
-#include "report_records.h"
+#include "headless/report_records.h"
 
 T_Report_Record Record_Of(const T_Compared_Pair& Pair, const T_Acceptance& Acceptance,
                           double Seconds)

@@ -3,8 +3,8 @@
 // compared or read back from a JSON report.
 #pragma once
 
-#include "pair_acceptance.h"
-#include "pair_pipeline.h"
+#include "headless/pair_acceptance.h"
+#include "session/pair_pipeline.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "report_text.h"
+#include "headless/report_text.h"
 
-#include "utf8_text.h"
+#include "vocabulary/utf8_text.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 // the HTML report phrase it alike.
 #pragma once
 
-#include "office_text_compare.h"
-#include "page_pair_text.h"
+#include "automation/office_text_compare.h"
+#include "pdf/page_pair_text.h"
 
 #include <cstddef>
 #include <string>

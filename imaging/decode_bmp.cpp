@@ -15,7 +15,7 @@
 // black, and pixels that run-length escapes skip have colour 0. Run-length
 // data that ends before its end-of-bitmap escape is refused, as there is no
 // telling where its pixels were meant to go.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 // Encapsulated PostScript: only the binary header of DOS EPS files points at
 // a picture this program can draw, a TIFF or a Windows metafile preview.
 // PostScript itself is not interpreted.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <QBuffer>
 #include <QImageReader>

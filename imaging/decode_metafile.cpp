@@ -16,7 +16,7 @@
 // A budget of work (path elements, and the pixels each figure can cover)
 // keeps a hostile metafile (millions of huge polygons) from running for
 // minutes: past it the drawing stops with an error.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>

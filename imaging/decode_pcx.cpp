@@ -1,7 +1,7 @@
 // ZSoft Paintbrush: monochrome, CGA 4-colour, EGA 16-colour (one 4-bit plane
 // or four 1-bit planes), 256-colour with the palette at the end, and 24- and
 // 32-bit pictures as three or four 8-bit planes; run-length encoded or raw.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <vector>
 

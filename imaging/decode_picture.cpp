@@ -1,7 +1,7 @@
 // Choosing one of the program's decoders, by a file's signature or by a
 // format name, and running it on a whole file's bytes, as the image plugin's
 // handler does.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <QIODevice>
 

@@ -6,8 +6,8 @@
 // as Qt keeps them. No gamma or colour correction is applied: the samples
 // are shown as stored, as Qt shows them. A file that ends or breaks before
 // its last row is refused.
-#include "image_decoders.h"
-#include "png_checks.h"
+#include "imaging/image_decoders.h"
+#include "imaging/png_checks.h"
 
 #include <png.h>
 

@@ -3,7 +3,7 @@
 // indexed, RGB, CMYK, multichannel and Lab modes at 1, 8, 16 or 32 bits.
 // Layers themselves are not composed: the stored composite is what Photoshop
 // itself shows as the flattened picture.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <cmath>
 #include <cstring>

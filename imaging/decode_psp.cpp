@@ -5,7 +5,7 @@
 // deflated; 1-, 4- and 8-bit palette pictures, 8-bit grey and 24-bit colour
 // are read. Vector, adjustment and group layers are skipped, and only the
 // first raster layer is shown, not a composition of all layers.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <cstring>
 #include <vector>

@@ -1,6 +1,6 @@
 // The less common raster formats: Dr. Halo, Alias/Wavefront, Autodesk
 // Animator and Kodak Photo-CD.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // SGI image files: 1 to 4 channels (grey, grey and alpha, RGB, RGBA) of 8 or
 // 16 bits, verbatim or run-length encoded. The obsolete dithered, screen and
 // colour-map variants are refused.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <vector>
 

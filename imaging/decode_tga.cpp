@@ -1,7 +1,7 @@
 // Truevision Targa: colour-mapped, true-colour and greyscale pictures,
 // uncompressed or run-length encoded, at 8, 15, 16, 24 and 32 bits, in any of
 // the four origins. The Huffman-coded types 32 and 33 are not read.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <cstring>
 #include <vector>

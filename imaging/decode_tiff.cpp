@@ -6,7 +6,7 @@
 // turned upright by its orientation tag. Alpha comes out premultiplied, as
 // the interface gives it. A file whose pixels libtiff cannot read in full is
 // refused with libtiff's reason.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <tiffio.h>
 

@@ -1,4 +1,4 @@
-#include "drawn_pages.h"
+#include "imaging/drawn_pages.h"
 
 #include <deque>
 #include <mutex>

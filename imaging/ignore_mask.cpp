@@ -1,7 +1,7 @@
-#include "ignore_mask.h"
+#include "imaging/ignore_mask.h"
 
-#include "os_platform.h"
-#include "u_image_load.h"
+#include "platform/os_platform.h"
+#include "imaging/u_image_load.h"
 
 #include <QImage>
 

@@ -2,7 +2,7 @@
 // transparent is left out of the comparison (see ignore_areas.h).
 #pragma once
 
-#include "ignore_areas.h"
+#include "differences/ignore_areas.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <cstring>
 

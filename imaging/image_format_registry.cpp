@@ -1,4 +1,4 @@
-#include "image_format_registry.h"
+#include "imaging/image_format_registry.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // readers: by their names (image_plugin.json: the reader names of the format
 // registry and the extensions that only these formats use) and by their
 // signatures. It is linked statically into the program.
-#include "image_decoders.h"
+#include "imaging/image_decoders.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "pending_pages.h"
+#include "imaging/pending_pages.h"
 
 #include <QImageWriter>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
-#include "picture_compare.h"
+#include "imaging/picture_compare.h"
 
-#include "private_conversion.h"
+#include "imaging/private_conversion.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The differences of two decoded pictures, whatever their pixel layout.
 #pragma once
 
-#include "picture_alignment.h"
-#include "picture_difference.h"
+#include "differences/picture_alignment.h"
+#include "differences/picture_difference.h"
 
 #include <QImage>
 

@@ -6,14 +6,14 @@
 // written straight into 0xAARRGGBB words. A file that breaks, or a JPEG
 // that the library can only read with warnings, fails the source, and the
 // whole pictures are then decoded as usual.
-#include "picture_rows.h"
+#include "imaging/picture_rows.h"
 
 #if VARNOLT_REFERENCE_DECODERS
 
-#include "file_names.h"
-#include "image_format_registry.h"
-#include "picture_limit.h"
-#include "png_checks.h"
+#include "vocabulary/file_names.h"
+#include "imaging/image_format_registry.h"
+#include "vocabulary/picture_limit.h"
+#include "imaging/png_checks.h"
 
 #include <jpeglib.h>
 #include <png.h>

@@ -3,7 +3,7 @@
 // compares the rows as they arrive.
 #pragma once
 
-#include "streamed_difference.h"
+#include "differences/streamed_difference.h"
 
 #include <memory>
 #include <string>

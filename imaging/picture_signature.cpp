@@ -1,4 +1,4 @@
-#include "picture_signature.h"
+#include "imaging/picture_signature.h"
 
 #include <QPainter>
 

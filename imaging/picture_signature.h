@@ -3,7 +3,7 @@
 // application exported alike.
 #pragma once
 
-#include "page_pairing.h"
+#include "differences/page_pairing.h"
 
 #include <QImage>
 

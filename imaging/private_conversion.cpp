@@ -1,4 +1,4 @@
-#include "private_conversion.h"
+#include "imaging/private_conversion.h"
 
 #include <algorithm>
 #include <atomic>

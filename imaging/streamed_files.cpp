@@ -1,6 +1,6 @@
-#include "streamed_files.h"
+#include "imaging/streamed_files.h"
 
-#include "picture_rows.h"
+#include "imaging/picture_rows.h"
 
 std::optional<T_Difference> Compare_Files_Streamed(const std::string& Old, const std::string& New,
                                                    const T_Difference_Options& Options,

@@ -1,8 +1,8 @@
 // Two picture files compared while they are read, in little memory.
 #pragma once
 
-#include "picture_difference.h"
-#include "streamed_difference.h"
+#include "differences/picture_difference.h"
+#include "differences/streamed_difference.h"
 
 #include <optional>
 #include <string>

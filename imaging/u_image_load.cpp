@@ -1,10 +1,10 @@
-#include "u_image_load.h"
+#include "imaging/u_image_load.h"
 
-#include "drawn_pages.h"
-#include "pending_pages.h"
-#include "file_names.h"
-#include "image_format_registry.h"
-#include "image_decoders.h"
+#include "imaging/drawn_pages.h"
+#include "imaging/pending_pages.h"
+#include "vocabulary/file_names.h"
+#include "imaging/image_format_registry.h"
+#include "imaging/image_decoders.h"
 
 #include <QByteArray>
 #include <QFile>

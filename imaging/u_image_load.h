@@ -1,7 +1,7 @@
 // Decoding of the pictures the panes show, and the limit on their size.
 #pragma once
 
-#include "picture_limit.h"
+#include "vocabulary/picture_limit.h"
 
 #include <QImage>
 #include <QSize>

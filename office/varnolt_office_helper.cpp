@@ -15,11 +15,11 @@
 // --visible (document comparison) it has windows, and once it shows a
 // comparison (or a document alone) it is the user's: QUIT then leaves it
 // running.
-#include "dxf_layout.h"
-#include "office_leftovers.h"
-#include "office_protocol.h"
-#include "office_settings.h"
-#include "refusing_interaction.h"
+#include "office/dxf_layout.h"
+#include "office/office_leftovers.h"
+#include "office/office_protocol.h"
+#include "office/office_settings.h"
+#include "office/refusing_interaction.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>

@@ -1,8 +1,8 @@
-#include "document_exporters.h"
+#include "pdf/document_exporters.h"
 
-#include "office_pdf_exporter.h"
-#include "pdf_exporter.h"
-#include "u_exporters.h"
+#include "pdf/office_pdf_exporter.h"
+#include "pdf/pdf_exporter.h"
+#include "automation/u_exporters.h"
 
 std::unique_ptr<T_Base_Multipage_Wrapper> Create_Document_Exporter(T_Paged_Kind paged_kind)
 {

@@ -3,8 +3,8 @@
 // LibreOffice stands in for Visio, drawn here from a PDF it writes).
 #pragma once
 
-#include "document_kinds.h"
-#include "u_multi_page_const.h"
+#include "vocabulary/document_kinds.h"
+#include "automation/u_multi_page_const.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
-#include "office_pdf_exporter.h"
+#include "pdf/office_pdf_exporter.h"
 
-#include "os_platform.h"
-#include "pdf_exporter.h"
-#include "visio_converter.h"
+#include "platform/os_platform.h"
+#include "pdf/pdf_exporter.h"
+#include "automation/visio_converter.h"
 
 #include <filesystem>
 

@@ -3,7 +3,7 @@
 // are drawn from that PDF inside the program like any PDF's.
 #pragma once
 
-#include "u_multi_page_const.h"
+#include "automation/u_multi_page_const.h"
 
 #include <memory>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "page_pair_text.h"
+#include "pdf/page_pair_text.h"
 
 #include <algorithm>
 

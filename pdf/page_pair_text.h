@@ -3,8 +3,8 @@
 // change is in the drawing around it), or no text at all.
 #pragma once
 
-#include "pdf_region_text.h"
-#include "picture_difference.h"
+#include "pdf/pdf_region_text.h"
+#include "differences/picture_difference.h"
 
 #include <functional>
 #include <string>

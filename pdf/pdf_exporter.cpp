@@ -1,11 +1,11 @@
-#include "pdf_exporter.h"
+#include "pdf/pdf_exporter.h"
 
-#include "u_image_load.h"
-#include "os_platform.h"
-#include "pending_files.h"
-#include "pending_pages.h"
-#include "pdf_page_render.h"
-#include "picture_compare.h"
+#include "imaging/u_image_load.h"
+#include "platform/os_platform.h"
+#include "engine/pending_files.h"
+#include "imaging/pending_pages.h"
+#include "pdf/pdf_page_render.h"
+#include "imaging/picture_compare.h"
 
 #include <QPdfDocument>
 #include <QPdfSelection>

@@ -2,7 +2,7 @@
 // has no application to start and nothing to quit.
 #pragma once
 
-#include "u_multi_page_const.h"
+#include "automation/u_multi_page_const.h"
 
 #include <QImage>
 

@@ -1,4 +1,4 @@
-#include "pdf_page_fingerprints.h"
+#include "pdf/pdf_page_fingerprints.h"
 
 #include <QCryptographicHash>
 

@@ -1,6 +1,6 @@
-#include "pdf_page_render.h"
+#include "pdf/pdf_page_render.h"
 
-#include "picture_limit.h"
+#include "vocabulary/picture_limit.h"
 
 #include <QPainter>
 #include <QPdfDocument>

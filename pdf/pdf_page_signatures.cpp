@@ -1,11 +1,11 @@
-#include "pdf_page_signatures.h"
+#include "pdf/pdf_page_signatures.h"
 
-#include "pdf_exporter.h"
-#include "page_pairing.h"
-#include "pdf_page_fingerprints.h"
-#include "pdf_page_render.h"
-#include "picture_signature.h"
-#include "u_image_load.h"
+#include "pdf/pdf_exporter.h"
+#include "differences/page_pairing.h"
+#include "pdf/pdf_page_fingerprints.h"
+#include "pdf/pdf_page_render.h"
+#include "imaging/picture_signature.h"
+#include "imaging/u_image_load.h"
 
 #include <QPdfDocument>
 

@@ -1,7 +1,7 @@
 // Signatures of the pages of a PDF, for pairing pages by what they show.
 #pragma once
 
-#include "page_pairing.h"
+#include "differences/page_pairing.h"
 
 #include <atomic>
 #include <string>

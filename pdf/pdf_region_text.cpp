@@ -1,6 +1,6 @@
-#include "pdf_region_text.h"
+#include "pdf/pdf_region_text.h"
 
-#include "pdf_page_render.h"
+#include "pdf/pdf_page_render.h"
 
 #include <QPdfDocument>
 #include <QPdfSelection>

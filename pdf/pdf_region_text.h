@@ -2,7 +2,7 @@
 // lies in a rectangle of the page's picture.
 #pragma once
 
-#include "picture_alignment.h"
+#include "differences/picture_alignment.h"
 
 #include <map>
 #include <memory>

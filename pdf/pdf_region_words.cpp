@@ -1,4 +1,4 @@
-#include "pdf_region_text.h"
+#include "pdf/pdf_region_text.h"
 
 std::string Text_In(const T_Page_Words& Page, const T_Rectangle& Box)
 {

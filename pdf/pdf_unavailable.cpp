@@ -1,10 +1,10 @@
 // The paged documents of a build without Qt's PDF module: PDF files are
 // refused with the reason, every other paged kind goes to its application.
-#include "document_exporters.h"
-#include "os_platform.h"
-#include "pdf_page_signatures.h"
-#include "pdf_region_text.h"
-#include "u_exporters.h"
+#include "pdf/document_exporters.h"
+#include "platform/os_platform.h"
+#include "pdf/pdf_page_signatures.h"
+#include "pdf/pdf_region_text.h"
+#include "automation/u_exporters.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell_system.h"
+#include "platform/shell_system.h"
 
 namespace os {
 

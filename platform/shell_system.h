@@ -2,7 +2,7 @@
 // Shell_Services() hands out unless a test has replaced them.
 #pragma once
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 namespace os {
 

@@ -1,4 +1,4 @@
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 namespace os {
 

@@ -1,4 +1,4 @@
-#include "background_run.h"
+#include "session/background_run.h"
 
 #include <QMetaObject>
 

@@ -4,8 +4,8 @@
 // spins a loop of its own inside the wait.
 #pragma once
 
-#include "U_ShellOp.h"
-#include "work_result.h"
+#include "engine/U_ShellOp.h"
+#include "engine/work_result.h"
 
 #include <QPointer>
 #include <QObject>

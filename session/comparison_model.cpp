@@ -1,8 +1,8 @@
-#include "comparison_model.h"
+#include "session/comparison_model.h"
 
-#include "difference_task.h"
-#include "os_platform.h"
-#include "u_temp_files.h"
+#include "session/difference_task.h"
+#include "platform/os_platform.h"
+#include "engine/u_temp_files.h"
 
 #include <QImageWriter>
 

@@ -6,12 +6,12 @@
 // nothing reads a picture back out of a pane.
 #pragma once
 
-#include "converter_inputs.h"
-#include "pair_pipeline.h"
-#include "picture_alignment.h"
-#include "u_diff_session.h"
-#include "u_image_load.h"
-#include "view_state.h"
+#include "engine/converter_inputs.h"
+#include "session/pair_pipeline.h"
+#include "differences/picture_alignment.h"
+#include "session/u_diff_session.h"
+#include "imaging/u_image_load.h"
+#include "session/view_state.h"
 
 #include <atomic>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "difference_task.h"
+#include "session/difference_task.h"
 
-#include "picture_compare.h"
+#include "imaging/picture_compare.h"
 
 #include <QMetaObject>
 #include <QObject>

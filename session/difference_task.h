@@ -3,8 +3,8 @@
 // an older one, and the interface never waits.
 #pragma once
 
-#include "picture_alignment.h"
-#include "picture_difference.h"
+#include "differences/picture_alignment.h"
+#include "differences/picture_difference.h"
 
 #include <QImage>
 

@@ -1,12 +1,12 @@
-#include "drawing_page_pairing.h"
+#include "session/drawing_page_pairing.h"
 
-#include "file_names.h"
-#include "os_platform.h"
-#include "page_pairing.h"
-#include "picture_signature.h"
-#include "u_image_load.h"
-#include "u_ole_automation.h"
-#include "u_temp_files.h"
+#include "vocabulary/file_names.h"
+#include "platform/os_platform.h"
+#include "differences/page_pairing.h"
+#include "imaging/picture_signature.h"
+#include "imaging/u_image_load.h"
+#include "automation/u_ole_automation.h"
+#include "engine/u_temp_files.h"
 
 #include <functional>
 

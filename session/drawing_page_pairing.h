@@ -4,8 +4,8 @@
 // revisions ("Page-1" to "Ground floor") still meets its counterpart.
 #pragma once
 
-#include "content_pairing.h"
-#include "u_diff_session.h"
+#include "differences/content_pairing.h"
+#include "session/u_diff_session.h"
 
 #include <atomic>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "folder_comparison.h"
+#include "session/folder_comparison.h"
 
-#include "folder_files.h"
+#include "session/folder_files.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // pair pipeline, so that a row says what --compare says of the same files.
 #pragma once
 
-#include "pair_pipeline.h"
+#include "session/pair_pipeline.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "folder_files.h"
+#include "session/folder_files.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <algorithm>
 #include <fstream>

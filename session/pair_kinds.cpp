@@ -1,10 +1,10 @@
-#include "pair_kinds.h"
+#include "session/pair_kinds.h"
 
-#include "file_names.h"
-#include "image_format_registry.h"
-#include "os_platform.h"
-#include "u_temp_files.h"
-#include "utf8_text.h"
+#include "vocabulary/file_names.h"
+#include "imaging/image_format_registry.h"
+#include "platform/os_platform.h"
+#include "engine/u_temp_files.h"
+#include "vocabulary/utf8_text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,9 +2,9 @@
 // of pictures reaches a decoded picture.
 #pragma once
 
-#include "U_Msg.h"
-#include "document_kinds.h"
-#include "os_platform.h"
+#include "vocabulary/U_Msg.h"
+#include "vocabulary/document_kinds.h"
+#include "platform/os_platform.h"
 
 #include <string>
 

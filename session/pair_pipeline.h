@@ -5,11 +5,11 @@
 // compared.
 #pragma once
 
-#include "office_text_compare.h"
-#include "page_pair_text.h"
-#include "picture_alignment.h"
-#include "picture_difference.h"
-#include "u_diff_session.h"
+#include "automation/office_text_compare.h"
+#include "pdf/page_pair_text.h"
+#include "differences/picture_alignment.h"
+#include "differences/picture_difference.h"
+#include "session/u_diff_session.h"
 
 #include <QImage>
 

@@ -1,6 +1,6 @@
-#include "row_workers.h"
+#include "session/row_workers.h"
 
-#include "u_ole_automation.h"
+#include "automation/u_ole_automation.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 // document still shows its progress page by page.
 #pragma once
 
-#include "row_workers.h"
+#include "session/row_workers.h"
 
 #include <algorithm>
 #include <deque>

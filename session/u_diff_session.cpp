@@ -1,15 +1,15 @@
-#include "u_diff_session.h"
+#include "session/u_diff_session.h"
 
-#include "U_Msg.h"
-#include "file_name_fit.h"
-#include "file_names.h"
-#include "office_not_found.h"
-#include "os_platform.h"
-#include "pair_kinds.h"
-#include "u_temp_files.h"
-#include "u_image_compare.h"
-#include "u_program_paths.h"
-#include "visio_converter.h"
+#include "vocabulary/U_Msg.h"
+#include "engine/file_name_fit.h"
+#include "vocabulary/file_names.h"
+#include "automation/office_not_found.h"
+#include "platform/os_platform.h"
+#include "session/pair_kinds.h"
+#include "engine/u_temp_files.h"
+#include "engine/u_image_compare.h"
+#include "engine/u_program_paths.h"
+#include "automation/visio_converter.h"
 
 #include <tuple>
 

@@ -5,13 +5,13 @@
 // forwards the user's actions, and the session never calls into it.
 #pragma once
 
-#include "U_ShellOp.h"
-#include "content_pairing.h"
-#include "converter_inputs.h"
-#include "document_kinds.h"
-#include "u_multi_page_const.h"
-#include "vcs_diff_frame_const.h"
-#include "work_result.h"
+#include "engine/U_ShellOp.h"
+#include "differences/content_pairing.h"
+#include "engine/converter_inputs.h"
+#include "vocabulary/document_kinds.h"
+#include "automation/u_multi_page_const.h"
+#include "engine/vcs_diff_frame_const.h"
+#include "engine/work_result.h"
 
 #include <cstdint>
 #include <functional>

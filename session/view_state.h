@@ -3,7 +3,7 @@
 // the base. The comparison model owns it; the panes show it.
 #pragma once
 
-#include "document_kinds.h"
+#include "vocabulary/document_kinds.h"
 
 struct T_View_State {
     // None until the view has opened its pair, and again once it is unloaded.

@@ -3,9 +3,9 @@
 // A control that should be there and is not fails the test that asked.
 #pragma once
 
-#include "u_blend_frame.h"
-#include "vcs_diff_pagelist_frame.h"
-#include "vcs_view_image_frame.h"
+#include "viewer/u_blend_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <QAction>
 #include <QWidget>

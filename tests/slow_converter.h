@@ -2,7 +2,7 @@
 // a running comparison.
 #pragma once
 
-#include "test_support.h"
+#include "tests/test_support.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,7 +2,7 @@
 // folder, and a presenter that records messages instead of showing them.
 #pragma once
 
-#include "U_Msg.h"
+#include "vocabulary/U_Msg.h"
 
 #include <cstdlib>
 #ifdef _WIN32

@@ -2,8 +2,8 @@
 // file attributes.
 #pragma once
 
-#include "os_platform.h"
-#include "test_support.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
 
 #include <windows.h>
 

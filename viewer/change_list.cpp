@@ -1,10 +1,10 @@
-#include "change_list.h"
+#include "viewer/change_list.h"
 
-#include "change_list_rows.h"
-#include "change_list_text.h"
-#include "change_list_width.h"
-#include "change_region_colour.h"
-#include "vcs_diff_frame.h"
+#include "viewer/change_list_rows.h"
+#include "viewer/change_list_text.h"
+#include "viewer/change_list_width.h"
+#include "viewer/change_region_colour.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "change_list_rows.h"
+#include "viewer/change_list_rows.h"
 
 #include <QLocale>
 

@@ -2,8 +2,8 @@
 // the keys its columns sort by, and a small picture of it.
 #pragma once
 
-#include "picture_alignment.h"
-#include "picture_difference.h"
+#include "differences/picture_alignment.h"
+#include "differences/picture_difference.h"
 
 #include <QImage>
 #include <QPoint>

@@ -1,8 +1,8 @@
-#include "change_list_text.h"
+#include "viewer/change_list_text.h"
 
-#include "change_list.h"
-#include "change_list_rows.h"
-#include "comparison_model.h"
+#include "viewer/change_list.h"
+#include "viewer/change_list_rows.h"
+#include "session/comparison_model.h"
 
 #include <QTreeWidget>
 

@@ -4,7 +4,7 @@
 // text columns are hidden.
 #pragma once
 
-#include "page_pair_text.h"
+#include "pdf/page_pair_text.h"
 
 #include <QPoint>
 #include <QString>

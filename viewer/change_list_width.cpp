@@ -1,4 +1,4 @@
-#include "change_list_width.h"
+#include "viewer/change_list_width.h"
 
 #include <QEvent>
 #include <QPointer>

@@ -1,14 +1,14 @@
-#include "change_navigator.h"
+#include "viewer/change_navigator.h"
 
-#include "change_region_colour.h"
+#include "viewer/change_region_colour.h"
 
-#include "comparison_model.h"
-#include "diff_view_actions.h"
-#include "page_tab_marks.h"
-#include "pane_grid.h"
-#include "u_blend_frame.h"
-#include "u_pane_synchronizer.h"
-#include "u_zoom.h"
+#include "session/comparison_model.h"
+#include "viewer/diff_view_actions.h"
+#include "viewer/page_tab_marks.h"
+#include "viewer/pane_grid.h"
+#include "viewer/u_blend_frame.h"
+#include "viewer/u_pane_synchronizer.h"
+#include "viewer/u_zoom.h"
 
 #include <QCheckBox>
 #include <QLocale>

@@ -3,7 +3,7 @@
 // recoloured ink, and blue for a shape that moved.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <QColor>
 

@@ -1,7 +1,7 @@
-#include "diff_keyboard_access.h"
+#include "viewer/diff_keyboard_access.h"
 
-#include "vcs_diff_pagelist_frame.h"
-#include "vcs_view_image_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <QAction>
 #include <QToolBar>

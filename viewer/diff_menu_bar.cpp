@@ -1,8 +1,8 @@
-#include "diff_menu_bar.h"
+#include "viewer/diff_menu_bar.h"
 
-#include "keyboard_help.h"
-#include "recent_pairs.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "viewer/keyboard_help.h"
+#include "viewer/recent_pairs.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>

@@ -1,8 +1,8 @@
-#include "diff_status_line.h"
+#include "viewer/diff_status_line.h"
 
-#include "change_navigator.h"
-#include "pane_grid.h"
-#include "vcs_view_image_frame.h"
+#include "viewer/change_navigator.h"
+#include "viewer/pane_grid.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <QLabel>
 #include <QStringList>

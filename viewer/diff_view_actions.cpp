@@ -1,7 +1,7 @@
-#include "diff_view_actions.h"
+#include "viewer/diff_view_actions.h"
 
-#include "flow_tool_bar.h"
-#include "picture_difference.h"
+#include "viewer/flow_tool_bar.h"
+#include "differences/picture_difference.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>

@@ -1,6 +1,6 @@
-#include "file_change_bar.h"
+#include "viewer/file_change_bar.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>

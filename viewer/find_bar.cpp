@@ -1,12 +1,12 @@
-#include "find_bar.h"
+#include "viewer/find_bar.h"
 
-#include "page_text_search.h"
-#include "pane_grid.h"
-#include "pdf_region_text.h"
-#include "u_pane_image.h"
-#include "vcs_diff_frame.h"
-#include "vcs_diff_pagelist_frame.h"
-#include "vcs_view_image_frame.h"
+#include "viewer/page_text_search.h"
+#include "viewer/pane_grid.h"
+#include "pdf/pdf_region_text.h"
+#include "viewer/u_pane_image.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <QAction>
 #include <QHBoxLayout>

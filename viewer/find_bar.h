@@ -6,8 +6,8 @@
 // Escape closes it. A pair of pictures has no text to find: the bar says so.
 #pragma once
 
-#include "picture_alignment.h"
-#include "u_diff_session.h"
+#include "differences/picture_alignment.h"
+#include "session/u_diff_session.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "fit_when_opened.h"
+#include "viewer/fit_when_opened.h"
 
-#include "vcs_diff_frame.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QSettings>

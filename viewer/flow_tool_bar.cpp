@@ -1,4 +1,4 @@
-#include "flow_tool_bar.h"
+#include "viewer/flow_tool_bar.h"
 
 #include <QAction>
 #include <QEvent>

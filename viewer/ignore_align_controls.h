@@ -5,7 +5,7 @@
 // the status line says what was done).
 #pragma once
 
-#include "picture_alignment.h"
+#include "differences/picture_alignment.h"
 
 #include <QRegion>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "keyboard_help.h"
+#include "viewer/keyboard_help.h"
 
 #include <QAction>
 #include <QDialog>

@@ -1,6 +1,6 @@
-#include "page_pairing_task.h"
+#include "viewer/page_pairing_task.h"
 
-#include "pdf_page_signatures.h"
+#include "pdf/pdf_page_signatures.h"
 
 #include <QMetaObject>
 #include <QObject>

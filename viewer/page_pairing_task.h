@@ -3,7 +3,7 @@
 // arrives when every page has been drawn once.
 #pragma once
 
-#include "content_pairing.h"
+#include "differences/content_pairing.h"
 
 #include <atomic>
 #include <functional>

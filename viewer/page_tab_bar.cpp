@@ -1,4 +1,4 @@
-#include "page_tab_bar.h"
+#include "viewer/page_tab_bar.h"
 
 #include <QCoreApplication>
 #include <QHelpEvent>

@@ -1,7 +1,7 @@
 // The tab row of a page strip, fit for tens of thousands of pages.
 #pragma once
 
-#include "page_tab_layout.h"
+#include "viewer/page_tab_layout.h"
 
 #include <QColor>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "page_tab_layout.h"
+#include "viewer/page_tab_layout.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "page_tab_marks.h"
+#include "viewer/page_tab_marks.h"
 
-#include "page_tab_bar.h"
+#include "viewer/page_tab_bar.h"
 
 #include <QColor>
 #include <QHash>

@@ -1,9 +1,9 @@
 // What a page tab shows of its page's counterpart in the other version.
 #pragma once
 
-#include "content_pairing.h"
-#include "u_diff_session.h"
-#include "u_multi_page_const.h"
+#include "differences/content_pairing.h"
+#include "session/u_diff_session.h"
+#include "automation/u_multi_page_const.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "page_text_search.h"
+#include "viewer/page_text_search.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // its occurrences, in the page picture's pixels.
 #pragma once
 
-#include "pdf_region_text.h"
+#include "pdf/pdf_region_text.h"
 
 #include <QString>
 

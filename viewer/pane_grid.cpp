@@ -1,7 +1,7 @@
-#include "pane_grid.h"
+#include "viewer/pane_grid.h"
 
-#include "u_blend_frame.h"
-#include "u_pane_synchronizer.h"
+#include "viewer/u_blend_frame.h"
+#include "viewer/u_pane_synchronizer.h"
 
 #include <QGridLayout>
 

@@ -5,9 +5,9 @@
 // offset of the modified picture against the base.
 #pragma once
 
-#include "view_state.h"
+#include "session/view_state.h"
 
-#include "document_kinds.h"
+#include "vocabulary/document_kinds.h"
 
 #include <QImage>
 #include <QPoint>

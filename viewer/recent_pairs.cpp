@@ -1,6 +1,6 @@
-#include "recent_pairs.h"
+#include "viewer/recent_pairs.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <QAction>
 #include <QDir>

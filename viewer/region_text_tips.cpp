@@ -1,11 +1,11 @@
-#include "region_text_tips.h"
+#include "viewer/region_text_tips.h"
 
-#include "change_list_text.h"
-#include "pane_grid.h"
-#include "u_blend_frame.h"
-#include "u_pane_image.h"
-#include "vcs_diff_frame.h"
-#include "vcs_view_image_frame.h"
+#include "viewer/change_list_text.h"
+#include "viewer/pane_grid.h"
+#include "viewer/u_blend_frame.h"
+#include "viewer/u_pane_image.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <QCheckBox>
 #include <QHelpEvent>

@@ -1,9 +1,9 @@
-#include "remembered_view_settings.h"
+#include "viewer/remembered_view_settings.h"
 
-#include "change_list.h"
-#include "change_list_width.h"
-#include "picture_difference.h"
-#include "vcs_diff_frame.h"
+#include "viewer/change_list.h"
+#include "viewer/change_list_width.h"
+#include "differences/picture_difference.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -7,8 +7,8 @@
 // usual start state; only these later controls are remembered.
 #pragma once
 
-#include "pane_grid.h"
-#include "picture_alignment.h"
+#include "viewer/pane_grid.h"
+#include "differences/picture_alignment.h"
 
 #include <optional>
 

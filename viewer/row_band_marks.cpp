@@ -1,6 +1,6 @@
-#include "row_band_marks.h"
+#include "viewer/row_band_marks.h"
 
-#include "row_pairing.h"
+#include "viewer/row_pairing.h"
 
 #include <QPainter>
 

@@ -3,7 +3,7 @@
 // a line on the other side where the band goes in.
 #pragma once
 
-#include "picture_alignment.h"
+#include "differences/picture_alignment.h"
 
 #include <QColor>
 #include <QRect>

@@ -1,10 +1,10 @@
-#include "row_band_view.h"
+#include "viewer/row_band_view.h"
 
-#include "pane_grid.h"
-#include "row_band_marks.h"
-#include "row_pairing.h"
-#include "u_pane_synchronizer.h"
-#include "vcs_view_image_frame.h"
+#include "viewer/pane_grid.h"
+#include "viewer/row_band_marks.h"
+#include "viewer/row_pairing.h"
+#include "viewer/u_pane_synchronizer.h"
+#include "viewer/vcs_view_image_frame.h"
 
 void Show_Row_Bands(T_Pane_Grid& Panes, const T_Alignment* Alignment)
 {

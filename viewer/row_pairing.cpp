@@ -1,4 +1,4 @@
-#include "row_pairing.h"
+#include "viewer/row_pairing.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // a text comparer keeps matching lines side by side.
 #pragma once
 
-#include "picture_alignment.h"
+#include "differences/picture_alignment.h"
 
 #include <vector>
 

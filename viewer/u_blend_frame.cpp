@@ -1,4 +1,4 @@
-#include "u_blend_frame.h"
+#include "viewer/u_blend_frame.h"
 
 #include <QLineEdit>
 

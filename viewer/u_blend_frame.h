@@ -1,7 +1,7 @@
 // The pane of the one-pane views: both versions drawn in one place.
 #pragma once
 
-#include "vcs_view_image_frame.h"
+#include "viewer/vcs_view_image_frame.h"
 
 class T_Blend_Frame : public TView_Image_Frame {
 public:

@@ -1,4 +1,4 @@
-#include "u_file_dialog.h"
+#include "viewer/u_file_dialog.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

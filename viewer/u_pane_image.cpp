@@ -1,4 +1,4 @@
-#include "u_pane_image.h"
+#include "viewer/u_pane_image.h"
 
 #include <QPaintEvent>
 #include <QPainter>

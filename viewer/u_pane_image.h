@@ -2,9 +2,9 @@
 // two versions blended into one pane.
 #pragma once
 
-#include "picture_difference.h"
-#include "row_band_marks.h"
-#include "u_picture_drawer.h"
+#include "differences/picture_difference.h"
+#include "viewer/row_band_marks.h"
+#include "viewer/u_picture_drawer.h"
 
 #include <QImage>
 #include <QRegion>

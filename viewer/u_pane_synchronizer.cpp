@@ -1,6 +1,6 @@
-#include "u_pane_synchronizer.h"
+#include "viewer/u_pane_synchronizer.h"
 
-#include "vcs_view_image_frame.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Keeps the image panes of a diff view in step.
 #pragma once
 
-#include "row_pairing.h"
+#include "viewer/row_pairing.h"
 
 #include <QPoint>
 #include <QPointF>

@@ -1,4 +1,4 @@
-#include "u_picture_drawer.h"
+#include "viewer/u_picture_drawer.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "u_run_progress.h"
+#include "viewer/u_run_progress.h"
 
 #include <QProgressDialog>
 

@@ -8,14 +8,14 @@
 // enabled (Set_Busy, Update_Compare_State).
 #pragma once
 
-#include "background_run.h"
-#include "comparison_model.h"
-#include "diff_view_actions.h"
-#include "document_exporters.h"
-#include "document_kinds.h"
-#include "pane_grid.h"
-#include "u_file_dialog.h"
-#include "vcs_view_image_frame.h"
+#include "session/background_run.h"
+#include "session/comparison_model.h"
+#include "viewer/diff_view_actions.h"
+#include "pdf/document_exporters.h"
+#include "vocabulary/document_kinds.h"
+#include "viewer/pane_grid.h"
+#include "viewer/u_file_dialog.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <QPointF>
 #include <QWidget>

@@ -2,8 +2,8 @@
 // bottom edge, shown under an image pane.
 #pragma once
 
-#include "page_tab_bar.h"
-#include "u_multi_page_const.h"
+#include "viewer/page_tab_bar.h"
+#include "automation/u_multi_page_const.h"
 
 #include <QWidget>
 

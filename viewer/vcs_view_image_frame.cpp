@@ -1,10 +1,10 @@
-#include "vcs_view_image_frame.h"
+#include "viewer/vcs_view_image_frame.h"
 
-#include "U_Msg.h"
-#include "os_platform.h"
-#include "u_image_load.h"
-#include "u_temp_files.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "vocabulary/U_Msg.h"
+#include "platform/os_platform.h"
+#include "imaging/u_image_load.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QApplication>
 #include <QLineEdit>

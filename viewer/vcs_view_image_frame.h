@@ -2,9 +2,9 @@
 // page tab strip under it and a one-line caption at the bottom.
 #pragma once
 
-#include "document_kinds.h"
-#include "u_image_load.h"
-#include "u_pane_image.h"
+#include "vocabulary/document_kinds.h"
+#include "imaging/u_image_load.h"
+#include "viewer/u_pane_image.h"
 
 #include <QScrollArea>
 #include <QTimer>

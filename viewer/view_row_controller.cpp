@@ -1,15 +1,15 @@
 // The diff view's "View" row and changes row at work: zoom in steps, the
 // one-pane views, the offset between the versions, the keys, and the pixel
 // inspector's hover.
-#include "view_row_controller.h"
+#include "viewer/view_row_controller.h"
 
-#include "change_navigator.h"
-#include "diff_status_line.h"
-#include "diff_view_actions.h"
-#include "pane_grid.h"
-#include "u_blend_frame.h"
-#include "u_pane_synchronizer.h"
-#include "u_zoom.h"
+#include "viewer/change_navigator.h"
+#include "viewer/diff_status_line.h"
+#include "viewer/diff_view_actions.h"
+#include "viewer/pane_grid.h"
+#include "viewer/u_blend_frame.h"
+#include "viewer/u_pane_synchronizer.h"
+#include "viewer/u_zoom.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 // divider follow. The view owns it and forwards its public operations.
 #pragma once
 
-#include "pane_grid.h"
+#include "viewer/pane_grid.h"
 
 #include <QPoint>
 #include <QPointF>

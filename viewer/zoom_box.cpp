@@ -1,10 +1,10 @@
-#include "zoom_box.h"
+#include "viewer/zoom_box.h"
 
-#include "diff_status_line.h"
-#include "diff_view_actions.h"
-#include "pane_grid.h"
-#include "u_zoom.h"
-#include "view_row_controller.h"
+#include "viewer/diff_status_line.h"
+#include "viewer/diff_view_actions.h"
+#include "viewer/pane_grid.h"
+#include "viewer/u_zoom.h"
+#include "viewer/view_row_controller.h"
 
 #include <QAbstractItemView>
 #include <QLineEdit>

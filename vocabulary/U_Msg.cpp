@@ -1,4 +1,4 @@
-#include "U_Msg.h"
+#include "vocabulary/U_Msg.h"
 
 #include <iostream>
 

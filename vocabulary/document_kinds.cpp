@@ -1,4 +1,4 @@
-#include "document_kinds.h"
+#include "vocabulary/document_kinds.h"
 
 // "jp2" is read by the same coder as "j2k".
 const T_Converter_Input Converter_Input_Table[4] = {

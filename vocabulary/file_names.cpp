@@ -1,4 +1,4 @@
-#include "file_names.h"
+#include "vocabulary/file_names.h"
 
 namespace {
 

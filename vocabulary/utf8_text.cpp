@@ -1,4 +1,4 @@
-#include "utf8_text.h"
+#include "vocabulary/utf8_text.h"
 
 std::size_t Utf8_Sequence_Length(const std::string& text, std::size_t at)
 {

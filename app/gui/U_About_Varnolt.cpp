@@ -1,7 +1,7 @@
-#include "U_About_Varnolt.h"
+#include "app/gui/U_About_Varnolt.h"
 
-#include "U_ShellOp.h"
-#include "os_platform.h"
+#include "engine/U_ShellOp.h"
+#include "platform/os_platform.h"
 
 #include <QFrame>
 #include <QLabel>

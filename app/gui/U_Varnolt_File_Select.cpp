@@ -1,6 +1,6 @@
-#include "U_Varnolt_File_Select.h"
+#include "app/gui/U_Varnolt_File_Select.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 // The dialog that asks for the two files when the command line lacks one.
 #pragma once
 
-#include "u_file_dialog.h"
+#include "viewer/u_file_dialog.h"
 
 #include <QDialog>
 

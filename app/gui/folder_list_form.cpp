@@ -1,8 +1,8 @@
-#include "folder_list_form.h"
+#include "app/gui/folder_list_form.h"
 
-#include "document_exporters.h"
-#include "os_platform.h"
-#include "pair_sequence.h"
+#include "pdf/document_exporters.h"
+#include "platform/os_platform.h"
+#include "app/pair_sequence.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

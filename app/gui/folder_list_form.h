@@ -5,9 +5,9 @@
 // to the list.
 #pragma once
 
-#include "folder_comparison.h"
-#include "row_workers.h"
-#include "u_diff_launcher.h"
+#include "session/folder_comparison.h"
+#include "session/row_workers.h"
+#include "app/u_diff_launcher.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "message_box_presenter.h"
+#include "app/gui/message_box_presenter.h"
 
 #include <QApplication>
 #include <QMessageBox>

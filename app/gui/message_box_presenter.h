@@ -1,7 +1,7 @@
 // Shows the program's messages in modal message boxes.
 #pragma once
 
-#include "U_Msg.h"
+#include "vocabulary/U_Msg.h"
 
 class T_Message_Box_Presenter : public T_Msg_Presenter {
 public:

@@ -1,4 +1,4 @@
-#include "pair_drop.h"
+#include "app/gui/pair_drop.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

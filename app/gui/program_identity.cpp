@@ -1,4 +1,4 @@
-#include "program_identity.h"
+#include "app/gui/program_identity.h"
 
 #include <QGuiApplication>
 

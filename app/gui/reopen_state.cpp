@@ -1,7 +1,7 @@
-#include "reopen_state.h"
+#include "app/gui/reopen_state.h"
 
-#include "vcs_diff_frame.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QWidget>
 

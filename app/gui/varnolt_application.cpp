@@ -1,7 +1,7 @@
-#include "varnolt_application.h"
+#include "app/gui/varnolt_application.h"
 
-#include "U_Msg.h"
-#include "program_identity.h"
+#include "vocabulary/U_Msg.h"
+#include "app/gui/program_identity.h"
 
 #include <exception>
 

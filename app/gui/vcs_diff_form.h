@@ -1,9 +1,9 @@
 // The main window that holds one comparison.
 #pragma once
 
-#include "document_kinds.h"
-#include "pair_request.h"
-#include "reopen_state.h"
+#include "vocabulary/document_kinds.h"
+#include "app/pair_request.h"
+#include "app/gui/reopen_state.h"
 
 #include <QDialog>
 

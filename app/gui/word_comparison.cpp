@@ -1,7 +1,7 @@
-#include "word_comparison.h"
+#include "app/gui/word_comparison.h"
 
-#include "U_Msg.h"
-#include "u_ms_word_compare.h"
+#include "vocabulary/U_Msg.h"
+#include "automation/u_ms_word_compare.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "office_helper_environment.h"
+#include "automation/posix/office_helper_environment.h"
 
 #include <filesystem>
 

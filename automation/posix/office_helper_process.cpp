@@ -1,12 +1,12 @@
 // The office helper as a child process (POSIX): a socket pair on its standard
 // input and output, its own process group, and the office's process group
 // that it reports when ready, so that nothing it started outlives it.
-#include "office_bridge_server.h"
+#include "automation/office_bridge_server.h"
 
-#include "office_helper_environment.h"
-#include "office_protocol.h"
-#include "office_text_compare.h"
-#include "u_temp_files.h"
+#include "automation/posix/office_helper_environment.h"
+#include "office/office_protocol.h"
+#include "automation/office_text_compare.h"
+#include "engine/u_temp_files.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,9 +1,9 @@
 // The automation backend over COM: objects are created by ProgID through the
 // system's class registry and called through IDispatch. Servers registered in
 // this process by ProgID (Register_Automation_Server) are looked up first.
-#include "u_ole_com.h"
+#include "automation/win32/u_ole_com.h"
 
-#include "win32/win32_text.h"
+#include "platform/win32/win32_text.h"
 
 #include <objbase.h>
 #include <oleauto.h>

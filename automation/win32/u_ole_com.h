@@ -2,7 +2,7 @@
 // IDispatch interface, as callers see every object on Windows.
 #pragma once
 
-#include "u_ole_automation.h"
+#include "automation/u_ole_automation.h"
 
 #include <oaidl.h>
 

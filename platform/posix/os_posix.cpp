@@ -1,5 +1,5 @@
 // POSIX implementation of the operating-system layer.
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // Desktop services on a freedesktop system: xdg-open for associations, the
 // FileManager1 D-Bus interface to show a file in its folder.
-#include "shell_system.h"
+#include "platform/shell_system.h"
 
 #include <cstdio>
 #include <cstdlib>

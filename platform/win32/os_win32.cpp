@@ -1,8 +1,8 @@
 // Windows implementation of the operating-system layer. Names travel as UTF-8
 // and meet the system through its wide-character calls; only command scripts
 // are 8-bit, in the console code page that cmd reads them in.
-#include "os_platform.h"
-#include "win32_text.h"
+#include "platform/os_platform.h"
+#include "platform/win32/win32_text.h"
 
 #include <shellapi.h>
 

@@ -1,8 +1,8 @@
 // The Windows shell's services: the program associated with a file, a file
 // shown selected in its folder, a document or address opened by the "open"
 // verb. The folder view needs COM, which the program initialises at start-up.
-#include "shell_system.h"
-#include "win32_text.h"
+#include "platform/shell_system.h"
+#include "platform/win32/win32_text.h"
 
 #include <shellapi.h>
 #include <shlobj.h>

@@ -1,12 +1,12 @@
 // The command line, the converter check and the launch of a paged pair on
 // Windows, with the system's own command line and file attributes.
-#include "command_line.h"
-#include "os_platform.h"
-#include "test_support.h"
-#include "u_diff_launcher.h"
-#include "u_temp_files.h"
-#include "u_varnolt_start.h"
-#include "win32_test_support.h"
+#include "command_line/command_line.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
+#include "app/u_diff_launcher.h"
+#include "engine/u_temp_files.h"
+#include "app/u_varnolt_start.h"
+#include "tests/win32_test_support.h"
 
 #include <gtest/gtest.h>
 

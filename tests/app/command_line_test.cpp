@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "command_line/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "command_options.h"
+#include "command_line/command_options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "git_diff_arguments.h"
+#include "command_line/git_diff_arguments.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Real git calling a diff driver set up as the README says, with a stand-in
 // script in the program's place that keeps what git passed it; the program's
 // parser then reads those arguments as it would read its own.
-#include "command_options.h"
-#include "git_diff_arguments.h"
-#include "test_support.h"
+#include "command_line/command_options.h"
+#include "command_line/git_diff_arguments.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // which files and captions.
 #pragma once
 
-#include "u_diff_launcher.h"
+#include "app/u_diff_launcher.h"
 
 #include <string>
 #include <vector>

@@ -1,12 +1,12 @@
-#include "U_Msg.h"
-#include "launch_record.h"
-#include "image_format_registry.h"
-#include "launch_record.h"
-#include "os_platform.h"
-#include "test_support.h"
-#include "u_diff_launcher.h"
-#include "u_temp_files.h"
-#include "u_varnolt_start.h"
+#include "vocabulary/U_Msg.h"
+#include "tests/app/launch_record.h"
+#include "imaging/image_format_registry.h"
+#include "tests/app/launch_record.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
+#include "app/u_diff_launcher.h"
+#include "engine/u_temp_files.h"
+#include "app/u_varnolt_start.h"
 
 #include <gtest/gtest.h>
 

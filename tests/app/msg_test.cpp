@@ -1,5 +1,5 @@
-#include "U_Msg.h"
-#include "test_support.h"
+#include "vocabulary/U_Msg.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // One comparison after another: what a closed window asks for is opened
 // through the same classification as the command line's pair.
-#include "launch_record.h"
-#include "pair_sequence.h"
-#include "test_support.h"
-#include "u_temp_files.h"
+#include "tests/app/launch_record.h"
+#include "app/pair_sequence.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
 
 #include <gtest/gtest.h>
 

@@ -4,13 +4,13 @@
 // they name: the clients remove their temporary copies afterwards). The
 // recorded command lines then go through the program's parser and main
 // sequence, with windows that only record what they were asked to show.
-#include "U_Msg.h"
-#include "command_options.h"
-#include "folder_files.h"
-#include "launch_record.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "u_varnolt_start.h"
+#include "vocabulary/U_Msg.h"
+#include "command_line/command_options.h"
+#include "session/folder_files.h"
+#include "tests/app/launch_record.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "app/u_varnolt_start.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The automation layer: values, calls, the error family and creation of
 // servers by ProgID.
-#include "fake_server.h"
-#include "u_ms_ole_common.h"
+#include "tests/automation/fake_server.h"
+#include "automation/u_ms_ole_common.h"
 
 #include <gtest/gtest.h>
 

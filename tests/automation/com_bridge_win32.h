@@ -4,7 +4,7 @@
 // arguments, by-reference strings, QueryInterface) and back.
 #pragma once
 
-#include "u_ole_com.h"
+#include "automation/win32/u_ole_com.h"
 
 #include <windows.h>
 

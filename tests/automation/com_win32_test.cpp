@@ -1,8 +1,8 @@
 // The COM backend against automation servers that the system itself
 // provides, and against a class that is not registered.
-#include "u_ms_ole_common.h"
-#include "u_ole_com.h"
-#include "test_support.h"
+#include "automation/u_ms_ole_common.h"
+#include "automation/win32/u_ole_com.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The page model and the exporter base, driven through a test exporter whose
 // server writes a real PNG for each exported page.
-#include "fake_server.h"
-#include "test_support.h"
-#include "u_ms_ole_common.h"
-#include "u_multi_page_const.h"
+#include "tests/automation/fake_server.h"
+#include "tests/test_support.h"
+#include "automation/u_ms_ole_common.h"
+#include "automation/u_multi_page_const.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <gtest/gtest.h>
 

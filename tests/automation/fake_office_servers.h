@@ -4,7 +4,7 @@
 // page they are asked to export.
 #pragma once
 
-#include "fake_server.h"
+#include "tests/automation/fake_server.h"
 
 #include <functional>
 #include <map>

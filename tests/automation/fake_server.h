@@ -2,9 +2,9 @@
 // handlers, every call is logged, unknown names fail as a server would.
 #pragma once
 
-#include "u_ole_automation.h"
+#include "automation/u_ole_automation.h"
 #ifdef VARNOLT_FAKES_THROUGH_COM
-#include "com_bridge_win32.h"
+#include "tests/automation/com_bridge_win32.h"
 #endif
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 // The KOMPAS exporter against a recording fake of KOMPAS: the exact calls by
 // dispatch number, the page list, and the faults a server can cause.
-#include "fake_office_servers.h"
-#include "kompas_converter.h"
-#include "test_support.h"
+#include "tests/automation/fake_office_servers.h"
+#include "automation/kompas_converter.h"
+#include "tests/test_support.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The LibreOffice bridge without an office: the helper's line protocol, file
 // URLs, export sizes, and the drawing server's objects over a scripted
 // helper, driven by the real Visio exporter.
-#include "dxf_layout.h"
-#include "office_bridge_server.h"
-#include "office_helper_environment.h"
-#include "office_protocol.h"
-#include "visio_converter.h"
+#include "office/dxf_layout.h"
+#include "automation/office_bridge_server.h"
+#include "automation/posix/office_helper_environment.h"
+#include "office/office_protocol.h"
+#include "automation/visio_converter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // helper, which drives a LibreOffice of its own. Sample drawings give their
 // pages and pictures; broken inputs and an office or helper that is killed
 // mid-run give automation errors, never a hang or a process left behind.
-#include "office_bridge_server.h"
-#include "office_processes.h"
-#include "test_support.h"
-#include "u_ms_word_compare.h"
-#include "u_temp_files.h"
-#include "visio_converter.h"
+#include "automation/office_bridge_server.h"
+#include "tests/automation/office_processes.h"
+#include "tests/test_support.h"
+#include "automation/u_ms_word_compare.h"
+#include "engine/u_temp_files.h"
+#include "automation/visio_converter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // documents: it fetches and reads nothing a document only links to, turns
 // every question it would ask into an error, words its failures for the
 // user, and leaves neither profile nor pipe sockets behind.
-#include "office_bridge_server.h"
-#include "office_leftovers.h"
-#include "office_processes.h"
-#include "test_support.h"
+#include "automation/office_bridge_server.h"
+#include "office/office_leftovers.h"
+#include "tests/automation/office_processes.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,19 +2,19 @@
 // tabs with the drawings' own page names, pages paired by name, a real
 // comparison, and no office left once the view is closed. The pair
 // pipeline and the window on drawings whose page names do not match.
-#include "diff_view_support.h"
-#include "document_exporters.h"
-#include "pair_pipeline.h"
-#include "pdf_exporter.h"
-#include "pending_files.h"
-#include "office_bridge_server.h"
-#include "office_processes.h"
-#include "test_support.h"
-#include "u_exporters.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "tests/diff_view_support.h"
+#include "pdf/document_exporters.h"
+#include "session/pair_pipeline.h"
+#include "pdf/pdf_exporter.h"
+#include "engine/pending_files.h"
+#include "automation/office_bridge_server.h"
+#include "tests/automation/office_processes.h"
+#include "tests/test_support.h"
+#include "automation/u_exporters.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QAction>
 #include <QTest>

@@ -2,20 +2,20 @@
 // drawing's page count and page names, pages at the office's export
 // resolution with a text layer, the text of a changed label in the
 // comparison's regions, and a failed PDF export told in plain words.
-#include "change_list.h"
-#include "change_list_rows.h"
-#include "document_exporters.h"
-#include "fake_office_servers.h"
-#include "office_bridge_server.h"
-#include "office_processes.h"
-#include "pair_pipeline.h"
-#include "pdf_exporter.h"
-#include "pending_files.h"
-#include "test_support.h"
-#include "u_image_load.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
+#include "viewer/change_list.h"
+#include "viewer/change_list_rows.h"
+#include "pdf/document_exporters.h"
+#include "tests/automation/fake_office_servers.h"
+#include "automation/office_bridge_server.h"
+#include "tests/automation/office_processes.h"
+#include "session/pair_pipeline.h"
+#include "pdf/pdf_exporter.h"
+#include "engine/pending_files.h"
+#include "tests/test_support.h"
+#include "imaging/u_image_load.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QTest>
 #include <QTreeWidget>

@@ -2,7 +2,7 @@
 // line mentions a text (the private folder), zombies left out.
 #pragma once
 
-#include "test_support.h"
+#include "tests/test_support.h"
 
 #include <algorithm>
 #include <filesystem>

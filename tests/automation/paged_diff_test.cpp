@@ -2,14 +2,14 @@
 // the server starts, both documents open, pages are exported as the tabs are
 // chosen, compared with the real converter, and closing the view closes both
 // documents and quits the server.
-#include "diff_view_support.h"
-#include "fake_office_servers.h"
-#include "test_support.h"
-#include "u_exporters.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "tests/diff_view_support.h"
+#include "tests/automation/fake_office_servers.h"
+#include "tests/test_support.h"
+#include "automation/u_exporters.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QAction>
 #include <QTest>

@@ -1,9 +1,9 @@
 // The Visio exporter against a recording fake of Visio: calls by name, pages
 // with the server's names and identifiers, and which documents stay listed
 // after a failure.
-#include "fake_office_servers.h"
-#include "test_support.h"
-#include "visio_converter.h"
+#include "tests/automation/fake_office_servers.h"
+#include "tests/test_support.h"
+#include "automation/visio_converter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Word's document comparison against a recording fake of Word: the call table
 // in order, every result code with its calls, and what Word_Diff returns.
-#include "fake_office_servers.h"
-#include "test_support.h"
-#include "u_ms_word_compare.h"
-#include "u_temp_files.h"
+#include "tests/automation/fake_office_servers.h"
+#include "tests/test_support.h"
+#include "automation/u_ms_word_compare.h"
+#include "engine/u_temp_files.h"
 
 #include <gtest/gtest.h>
 

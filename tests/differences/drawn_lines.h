@@ -3,7 +3,7 @@
 // re-export or a scan would give it. Coverage is sampled 4 x 4 per pixel.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <algorithm>
 #include <cmath>

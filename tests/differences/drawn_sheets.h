@@ -4,7 +4,7 @@
 // edited (a filled box added), drawn on other paper, or drawn larger.
 #pragma once
 
-#include "page_pairing.h"
+#include "differences/page_pairing.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // Ignore rectangles as the command line and the ignore files give them.
-#include "ignore_areas.h"
-#include "picture_difference.h"
+#include "differences/ignore_areas.h"
+#include "differences/picture_difference.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Pages of a drawing set drawn small: a frame and a title block that every
 // sheet carries, and a few shapes of each sheet's own.
-#include "page_pairing.h"
+#include "differences/page_pairing.h"
 
-#include "content_pairing.h"
-#include "drawn_sheets.h"
-#include "page_moves.h"
+#include "differences/content_pairing.h"
+#include "tests/differences/drawn_sheets.h"
+#include "differences/page_moves.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "drawn_lines.h"
-#include "phase_correlation.h"
-#include "picture_alignment.h"
-#include "sequence_alignment.h"
+#include "tests/differences/drawn_lines.h"
+#include "differences/phase_correlation.h"
+#include "differences/picture_alignment.h"
+#include "differences/sequence_alignment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // changed pixel with its kind, the count, and every region.
 #pragma once
 
-#include "picture_difference.h"
+#include "differences/picture_difference.h"
 
 #include <gtest/gtest.h>
 

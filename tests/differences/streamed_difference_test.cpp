@@ -1,8 +1,8 @@
 // The streamed comparison against the comparison of the whole pictures, on
 // drawn pairs fed to it in rows of awkward counts, and the cases in which
 // it declines so that the whole pictures are compared.
-#include "same_difference.h"
-#include "streamed_difference.h"
+#include "tests/differences/same_difference.h"
+#include "differences/streamed_difference.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "test_support.h"
-#include "vcs_diff_frame_const.h"
+#include "tests/test_support.h"
+#include "engine/vcs_diff_frame_const.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The silent copy behaves alike on every system.
-#include "U_ShellOp.h"
-#include "test_support.h"
+#include "engine/U_ShellOp.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Picture sizes read from SVG, PNM and JPEG 2000 headers. The SVG sizes are
 // the ones the converter's own renderer produced for the same files.
-#include "declared_size.h"
+#include "engine/declared_size.h"
 
-#include "test_support.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Batch runs with real cmd batch files.
-#include "U_ShellOp.h"
-#include "batch_dialect.h"
-#include "os_platform.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "win32_test_support.h"
+#include "engine/U_ShellOp.h"
+#include "engine/batch_dialect.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "tests/win32_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "os_platform.h"
-#include "test_support.h"
-#include "u_temp_files.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
 
 #include <gtest/gtest.h>
 

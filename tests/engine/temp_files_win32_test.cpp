@@ -1,7 +1,7 @@
-#include "os_platform.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "win32_test_support.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "tests/win32_test_support.h"
 
 #include <gtest/gtest.h>
 

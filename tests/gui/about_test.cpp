@@ -1,5 +1,5 @@
-#include "U_About_Varnolt.h"
-#include "os_platform.h"
+#include "app/gui/U_About_Varnolt.h"
+#include "platform/os_platform.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,5 +1,5 @@
 // The application's own QApplication, so that its event handling is tested.
-#include "varnolt_application.h"
+#include "app/gui/varnolt_application.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

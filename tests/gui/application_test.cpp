@@ -1,5 +1,5 @@
-#include "test_support.h"
-#include "varnolt_application.h"
+#include "tests/test_support.h"
+#include "app/gui/varnolt_application.h"
 
 #include <QPushButton>
 #include <QTest>

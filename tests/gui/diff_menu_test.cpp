@@ -1,13 +1,13 @@
 // The Diff window's menu bar, its keys, the keyboard help, and the reach of
 // the window's controls by keyboard and screen reader.
-#include "U_ShellOp.h"
-#include "U_Varnolt_File_Select.h"
-#include "diff_view_support.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "u_program_paths.h"
-#include "vcs_diff_form.h"
-#include "vcs_diff_frame.h"
+#include "engine/U_ShellOp.h"
+#include "app/gui/U_Varnolt_File_Select.h"
+#include "tests/diff_view_support.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "engine/u_program_paths.h"
+#include "app/gui/vcs_diff_form.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,12 +1,12 @@
-#include "U_ShellOp.h"
-#include "change_list.h"
-#include "diff_view_support.h"
-#include "slow_converter.h"
-#include "test_support.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_form.h"
-#include "vcs_diff_frame.h"
+#include "engine/U_ShellOp.h"
+#include "viewer/change_list.h"
+#include "tests/diff_view_support.h"
+#include "tests/slow_converter.h"
+#include "tests/test_support.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "app/gui/vcs_diff_form.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QApplication>

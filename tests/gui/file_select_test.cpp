@@ -1,5 +1,5 @@
-#include "U_Varnolt_File_Select.h"
-#include "test_support.h"
+#include "app/gui/U_Varnolt_File_Select.h"
+#include "tests/test_support.h"
 
 #include <QApplication>
 #include <QLabel>

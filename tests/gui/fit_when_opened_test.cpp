@@ -1,12 +1,12 @@
 // The remembered choice whether pages open fitted to their pane, in the
 // window around the diff view.
-#include "../pdf/test_pdf_writer.h"
-#include "diff_view_support.h"
-#include "fit_when_opened.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "vcs_diff_form.h"
-#include "vcs_diff_frame.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "tests/diff_view_support.h"
+#include "viewer/fit_when_opened.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "app/gui/vcs_diff_form.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QImage>

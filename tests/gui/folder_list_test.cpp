@@ -1,10 +1,10 @@
 // The folder list as a review screen, on folders drawn here and measured by
 // the real pair pipeline: its columns, the hidden identical pairs, numeric
 // sorting, the summary, and opening rows through the launcher.
-#include "../app/launch_record.h"
-#include "../headless/headless_fixture.h"
-#include "folder_list_form.h"
-#include "os_platform.h"
+#include "tests/app/launch_record.h"
+#include "tests/headless/headless_fixture.h"
+#include "app/gui/folder_list_form.h"
+#include "platform/os_platform.h"
 
 #include <QCheckBox>
 #include <QHeaderView>

@@ -1,16 +1,16 @@
 // Opening another pair from the comparison window: swapping the sides,
 // reading the files again, dropping files. Real windows, opened one after
 // another by the launcher's sequence as the program does.
-#include "diff_view_support.h"
-#include "file_change_bar.h"
-#include "pair_drop.h"
-#include "pair_sequence.h"
-#include "test_support.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_form.h"
-#include "vcs_diff_frame.h"
-#include "../viewer/view_test_support.h"
+#include "tests/diff_view_support.h"
+#include "viewer/file_change_bar.h"
+#include "app/gui/pair_drop.h"
+#include "app/pair_sequence.h"
+#include "tests/test_support.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "app/gui/vcs_diff_form.h"
+#include "viewer/vcs_diff_frame.h"
+#include "tests/viewer/view_test_support.h"
 
 #include <QApplication>
 #include <QDropEvent>

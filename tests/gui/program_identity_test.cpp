@@ -1,7 +1,7 @@
 // The program as the desktop sees it: names, desktop entry, window icon, and
 // the About box's word on what Visio, DXF and Word files need.
-#include "U_About_Varnolt.h"
-#include "program_identity.h"
+#include "app/gui/U_About_Varnolt.h"
+#include "app/gui/program_identity.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -3,14 +3,14 @@
 // stored values that no control takes read as the defaults; a pair that
 // cannot show the stored view falls back without forgetting it; and the
 // change list's width.
-#include "change_list.h"
-#include "change_list_width.h"
-#include "diff_view_support.h"
-#include "remembered_view_settings.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "vcs_diff_form.h"
-#include "vcs_diff_frame.h"
+#include "viewer/change_list.h"
+#include "viewer/change_list_width.h"
+#include "tests/diff_view_support.h"
+#include "viewer/remembered_view_settings.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "app/gui/vcs_diff_form.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QApplication>

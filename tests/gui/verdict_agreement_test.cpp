@@ -1,11 +1,11 @@
 // One pair, one verdict: the window's model, the folder list and --compare
 // --json judge the same pairs of files alike, with the same changed-pixel
 // counts, whatever kind of file each pair holds.
-#include "../headless/headless_fixture.h"
-#include "../pdf/test_pdf_writer.h"
-#include "comparison_model.h"
-#include "document_exporters.h"
-#include "folder_list_form.h"
+#include "tests/headless/headless_fixture.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "session/comparison_model.h"
+#include "pdf/document_exporters.h"
+#include "app/gui/folder_list_form.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,12 +1,12 @@
 // Every control of the comparison window, the change list and the zoom box
 // included, is reached with Tab, and each one a screen reader can land on
 // says what it is.
-#include "change_list.h"
-#include "diff_view_support.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "vcs_diff_form.h"
-#include "vcs_diff_frame.h"
+#include "viewer/change_list.h"
+#include "tests/diff_view_support.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "app/gui/vcs_diff_form.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -1,9 +1,9 @@
 // What the application shows of Word's comparison: a failure in a plain
 // message, an error of Word without a result code as an unexpected error.
-#include "automation/fake_office_servers.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "word_comparison.h"
+#include "tests/automation/fake_office_servers.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "app/gui/word_comparison.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // What a CI run of the comparison asks for: pixels left out, limits a pair
 // passes within, a JUnit report, parts of a folder pair merged, shorter
 // output.
-#include "headless_fixture.h"
-#include "report_merge.h"
+#include "tests/headless/headless_fixture.h"
+#include "headless/report_merge.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

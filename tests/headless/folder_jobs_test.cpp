@@ -1,9 +1,9 @@
 // Two folders compared several pairs at once: the report is the one a
 // single worker gives, record for record, in the files' order, and so are
 // the pictures of the differences.
-#include "headless_fixture.h"
-#include "row_workers.h"
-#include "test_pdf_writer.h"
+#include "tests/headless/headless_fixture.h"
+#include "session/row_workers.h"
+#include "tests/pdf/test_pdf_writer.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

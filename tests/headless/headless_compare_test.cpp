@@ -1,7 +1,7 @@
 // Comparisons without a window, end to end: real PNG and PDF files and the
 // real converter, run the way the command line runs them.
-#include "headless_fixture.h"
-#include "test_pdf_writer.h"
+#include "tests/headless/headless_fixture.h"
+#include "tests/pdf/test_pdf_writer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

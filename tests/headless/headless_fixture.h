@@ -2,11 +2,11 @@
 // the options after "--compare" parsed and run, what it printed kept.
 #pragma once
 
-#include "command_options.h"
-#include "headless_compare.h"
-#include "test_support.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
+#include "command_line/command_options.h"
+#include "headless/headless_compare.h"
+#include "tests/test_support.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
 
 #include <QImage>
 #include <QPainter>

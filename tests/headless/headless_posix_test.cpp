@@ -1,10 +1,10 @@
 // Comparisons without a window that need POSIX: links in a folder, a
 // folder that an ordinary user cannot read, and what a run writes into its
 // private folder.
-#include "headless_fixture.h"
+#include "tests/headless/headless_fixture.h"
 
-#include "os_platform.h"
-#include "test_pdf_writer.h"
+#include "platform/os_platform.h"
+#include "tests/pdf/test_pdf_writer.h"
 
 #include <algorithm>
 #include <functional>

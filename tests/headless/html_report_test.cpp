@@ -1,9 +1,9 @@
 // The HTML report: names kept as text, the folder it may be written into,
 // pictures for changed pairs only, and the reports of parts merged.
-#include "headless_fixture.h"
-#include "html_report_folder.h"
-#include "html_report_page.h"
-#include "report_merge.h"
+#include "tests/headless/headless_fixture.h"
+#include "headless/html_report_folder.h"
+#include "headless/html_report_page.h"
+#include "headless/report_merge.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 // The built program run as a script runs it, with no display at all: what
 // needs no window must neither want one nor open one.
-#include "program_run.h"
-#include "test_pdf_writer.h"
-#include "test_support.h"
+#include "tests/headless/program_run.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "tests/test_support.h"
 
 #include <QImage>
 #include <QProcess>

@@ -1,12 +1,12 @@
 // The text of a pair in every report: the changed region texts of two PDF
 // pages on the line, in the JUnit file and in the HTML report, and the
 // changes of two documents compared by their text.
-#include "headless_fixture.h"
-#include "html_report_page.h"
-#include "junit_report.h"
-#include "report_merge.h"
-#include "report_text.h"
-#include "test_pdf_writer.h"
+#include "tests/headless/headless_fixture.h"
+#include "headless/html_report_page.h"
+#include "headless/junit_report.h"
+#include "headless/report_merge.h"
+#include "headless/report_text.h"
+#include "tests/pdf/test_pdf_writer.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // runs LibreOffice Writer's document comparison through a headless office
 // helper. The documents are made by LibreOffice itself from small HTML texts;
 // the tests that need it are skipped where it is not installed.
-#include "office_protocol.h"
-#include "office_text_compare.h"
-#include "program_run.h"
-#include "test_support.h"
+#include "office/office_protocol.h"
+#include "automation/office_text_compare.h"
+#include "tests/headless/program_run.h"
+#include "tests/test_support.h"
 
 #include <QProcess>
 #include <QStandardPaths>

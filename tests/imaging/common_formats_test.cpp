@@ -1,6 +1,6 @@
 // The sample files, each loaded as a pane loads it: Qt's readers for the
 // common formats, the program's image handlers for the rest.
-#include "decoder_test_support.h"
+#include "tests/imaging/decoder_test_support.h"
 
 #include <QImageReader>
 

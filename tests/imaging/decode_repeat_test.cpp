@@ -3,8 +3,8 @@
 // with itself must show no changed pixel. A pixel that a decoder never
 // wrote would make the two differ (and memcheck, which runs this test,
 // report it).
-#include "picture_compare.h"
-#include "suite_support.h"
+#include "imaging/picture_compare.h"
+#include "tests/imaging/suite_support.h"
 
 using namespace test;
 

@@ -2,9 +2,9 @@
 // through the panes' path, and checks on the result.
 #pragma once
 
-#include "image_decoders.h"
-#include "test_support.h"
-#include "u_image_load.h"
+#include "imaging/image_decoders.h"
+#include "tests/test_support.h"
+#include "imaging/u_image_load.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

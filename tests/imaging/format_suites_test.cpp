@@ -3,7 +3,7 @@
 // PngSuite against Qt's PNG reader where Qt is right (else against a file of
 // the suite that shows the same picture), libtiff's test pictures against
 // libtiff's own RGBA interface.
-#include "suite_support.h"
+#include "tests/imaging/suite_support.h"
 
 #include <QImageReader>
 

@@ -1,8 +1,8 @@
 // Pages drawn in memory: served without a file, written whole only when
 // asked, let go unwritten, and bounded in number.
-#include "pending_pages.h"
-#include "test_support.h"
-#include "u_image_load.h"
+#include "imaging/pending_pages.h"
+#include "tests/test_support.h"
+#include "imaging/u_image_load.h"
 
 #include <QImage>
 #include <QPainter>

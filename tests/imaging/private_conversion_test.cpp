@@ -1,6 +1,6 @@
 // Converting on the program's own threads must give exactly what Qt's own
 // conversion gives, strip seams and odd widths included.
-#include "private_conversion.h"
+#include "imaging/private_conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The program's own image handlers (the rarer formats and the metafiles),
 // and how Load_Picture chooses a reader for a file.
-#include "decoder_test_support.h"
-#include "file_names.h"
-#include "image_format_registry.h"
+#include "tests/imaging/decoder_test_support.h"
+#include "vocabulary/file_names.h"
+#include "imaging/image_format_registry.h"
 
 #include <QImageReader>
 

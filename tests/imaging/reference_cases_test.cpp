@@ -1,7 +1,7 @@
 // Cases that the suites cover only in part, built here byte by byte: a
 // Targa file with an image-ID field, bit fields that must be scaled (not
 // shifted) to 8 bits, and a metafile that draws beyond its header's frame.
-#include "decoder_test_support.h"
+#include "tests/imaging/decoder_test_support.h"
 
 #include <QBuffer>
 

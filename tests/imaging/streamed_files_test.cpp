@@ -4,12 +4,12 @@
 // transparency, pixel layouts) and the suite's files against edited copies
 // come to the same differences, and files the row decoders do not take are
 // left to the whole comparison.
-#include "picture_compare.h"
-#include "picture_rows.h"
-#include "same_difference.h"
-#include "streamed_files.h"
-#include "suite_support.h"
-#include "u_image_load.h"
+#include "imaging/picture_compare.h"
+#include "imaging/picture_rows.h"
+#include "tests/differences/same_difference.h"
+#include "imaging/streamed_files.h"
+#include "tests/imaging/suite_support.h"
+#include "imaging/u_image_load.h"
 
 #include <QBuffer>
 #include <QFont>

@@ -2,7 +2,7 @@
 // see SOURCES there) and pixel comparisons against a reference decoding.
 #pragma once
 
-#include "decoder_test_support.h"
+#include "tests/imaging/decoder_test_support.h"
 
 #include <QImage>
 

@@ -2,7 +2,7 @@
 // the panes load them: run-length bitmaps with their escapes, colour-mapped
 // and 16-bit Targa and its alpha channel, EGA planes in PCX, 16-bit SGI, and
 // the Photoshop colour modes besides RGB.
-#include "decoder_test_support.h"
+#include "tests/imaging/decoder_test_support.h"
 
 using namespace test;
 

@@ -1,18 +1,18 @@
 // PDF drawings in the diff view: pages drawn inside the program, refused
 // documents, and pages paired by what they show.
-#include "U_Msg.h"
-#include "diff_view_support.h"
-#include "pdf_exporter.h"
-#include "pdf_page_render.h"
-#include "pending_files.h"
-#include "pending_pages.h"
-#include "picture_limit.h"
-#include "test_pdf_writer.h"
-#include "test_support.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "vocabulary/U_Msg.h"
+#include "tests/diff_view_support.h"
+#include "pdf/pdf_exporter.h"
+#include "pdf/pdf_page_render.h"
+#include "engine/pending_files.h"
+#include "imaging/pending_pages.h"
+#include "vocabulary/picture_limit.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "tests/test_support.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QAction>
 #include <QTest>

@@ -1,11 +1,11 @@
 // Pages known to be the same by what they are drawn from, read with qpdf:
 // equal however the file numbers its objects, different for any change
 // that shows, and not concluded from files that are damaged or locked.
-#include "content_pairing.h"
-#include "pdf_page_fingerprints.h"
-#include "pdf_page_signatures.h"
-#include "test_pdf_writer.h"
-#include "test_support.h"
+#include "differences/content_pairing.h"
+#include "pdf/pdf_page_fingerprints.h"
+#include "pdf/pdf_page_signatures.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

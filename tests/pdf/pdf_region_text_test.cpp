@@ -2,14 +2,14 @@
 // with their boxes in the page picture's pixels, regions grown to whole
 // words, what became of a region's text, and the change list's text
 // columns for PDF pages, scans included.
-#include "change_list.h"
-#include "change_list_rows.h"
-#include "page_pair_text.h"
-#include "pdf_region_text.h"
-#include "test_pdf_writer.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
+#include "viewer/change_list.h"
+#include "viewer/change_list_rows.h"
+#include "pdf/page_pair_text.h"
+#include "pdf/pdf_region_text.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QTest>
 #include <QTreeWidget>

@@ -2,10 +2,10 @@
 // of a point the second time: the alignment finds the move to a quarter of
 // a pixel and redraws the page so that nothing shows as changed, yet a
 // changed digit in the moved page is still found.
-#include "pdf_page_render.h"
-#include "picture_compare.h"
-#include "test_pdf_writer.h"
-#include "test_support.h"
+#include "pdf/pdf_page_render.h"
+#include "imaging/picture_compare.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "tests/test_support.h"
 
 #include <QPdfDocument>
 

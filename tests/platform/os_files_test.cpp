@@ -1,6 +1,6 @@
 // File operations of the system layer that behave alike on every system.
-#include "os_platform.h"
-#include "test_support.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "os_platform.h"
-#include "test_support.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

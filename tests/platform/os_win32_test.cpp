@@ -1,6 +1,6 @@
-#include "os_platform.h"
-#include "test_support.h"
-#include "win32_test_support.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
+#include "tests/win32_test_support.h"
 
 #include <gtest/gtest.h>
 

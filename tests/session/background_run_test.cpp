@@ -1,9 +1,9 @@
 // Work that waits for a child on a worker thread: its end reaches the
 // interface's thread, a stop ends the child, and a run dropped midway
 // reports nothing.
-#include "background_run.h"
-#include "slow_converter.h"
-#include "u_temp_files.h"
+#include "session/background_run.h"
+#include "tests/slow_converter.h"
+#include "engine/u_temp_files.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

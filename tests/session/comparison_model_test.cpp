@@ -1,10 +1,10 @@
 // The comparison model's page switches: both sides drawn once, the next
 // sheet drawn ahead in the background, and documents closed only once that
 // drawing is done.
-#include "comparison_model.h"
-#include "drawn_pages.h"
-#include "test_support.h"
-#include "u_temp_files.h"
+#include "session/comparison_model.h"
+#include "imaging/drawn_pages.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
 
 #include <QImage>
 #include <QTest>

@@ -1,6 +1,6 @@
 // What the folder list's columns and summary make of the outcomes that the
 // real folders of the list's own test do not produce.
-#include "folder_comparison.h"
+#include "session/folder_comparison.h"
 
 #include <gtest/gtest.h>
 

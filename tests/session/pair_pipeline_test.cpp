@@ -1,13 +1,13 @@
 // The pair pipeline on pairs whose two sides are of different kinds, and
 // without the converter.
-#include "document_exporters.h"
-#include "folder_comparison.h"
-#include "pair_kinds.h"
-#include "pair_pipeline.h"
-#include "test_pdf_writer.h"
-#include "test_support.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
+#include "pdf/document_exporters.h"
+#include "session/folder_comparison.h"
+#include "session/pair_kinds.h"
+#include "session/pair_pipeline.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "tests/test_support.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,7 +1,7 @@
 // Rows worked through on several threads: each exactly once, no further
 // ahead of their reader than allowed, none started once stopped, and
 // results taken in the rows' order whatever order they end in.
-#include "rows_in_order.h"
+#include "session/rows_in_order.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // without a window does when no picture of the differences is asked for:
 // the same verdict, count and regions as decoding both whole, and damaged
 // or other files still judged by the whole comparison.
-#include "document_exporters.h"
-#include "pair_pipeline.h"
-#include "test_support.h"
-#include "u_temp_files.h"
+#include "pdf/document_exporters.h"
+#include "session/pair_pipeline.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
 
 #include <QImage>
 #include <QPainter>

@@ -2,16 +2,16 @@
 // sorting, choosing a row to centre the change in every pane, following the
 // view's own steps, page switches and new differences, and the ring drawn
 // around the current change at every zoom.
-#include "change_list.h"
-#include "change_list_rows.h"
-#include "diff_view_support.h"
-#include "square_pages.h"
-#include "test_support.h"
-#include "view_test_support.h"
-#include "u_multi_page_const.h"
-#include "u_pane_image.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
+#include "viewer/change_list.h"
+#include "viewer/change_list_rows.h"
+#include "tests/diff_view_support.h"
+#include "tests/viewer/square_pages.h"
+#include "tests/test_support.h"
+#include "tests/viewer/view_test_support.h"
+#include "automation/u_multi_page_const.h"
+#include "viewer/u_pane_image.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,19 +1,19 @@
 // The diff view end to end: real panes, the real converter, and for paged
 // drawings an exporter whose "server" paints real PNG pages.
-#include "../pdf/test_pdf_writer.h"
-#include "U_ShellOp.h"
-#include "diff_keyboard_access.h"
-#include "diff_menu_bar.h"
-#include "diff_view_support.h"
-#include "document_exporters.h"
-#include "os_platform.h"
-#include "slow_converter.h"
-#include "test_support.h"
-#include "u_program_paths.h"
-#include "u_run_progress.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "engine/U_ShellOp.h"
+#include "viewer/diff_keyboard_access.h"
+#include "viewer/diff_menu_bar.h"
+#include "tests/diff_view_support.h"
+#include "pdf/document_exporters.h"
+#include "platform/os_platform.h"
+#include "tests/slow_converter.h"
+#include "tests/test_support.h"
+#include "engine/u_program_paths.h"
+#include "viewer/u_run_progress.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -2,15 +2,15 @@
 // Differences view's colours, the settings that recompute them, stepping
 // through the changes, their outlines in every pane, and the count a paged
 // pair keeps per page pair.
-#include "diff_view_support.h"
-#include "square_pages.h"
-#include "test_support.h"
-#include "view_test_support.h"
-#include "u_blend_frame.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
-#include "vcs_diff_pagelist_frame.h"
+#include "tests/diff_view_support.h"
+#include "tests/viewer/square_pages.h"
+#include "tests/test_support.h"
+#include "tests/viewer/view_test_support.h"
+#include "viewer/u_blend_frame.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,12 +3,12 @@
 // is (the same, changed, moved, added), the synced switch follows the
 // pairing, and the pages are exported for it in a session of its own only
 // when names leave pages over, never after the window closed.
-#include "diff_view_support.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
-#include "vcs_diff_pagelist_frame.h"
-#include "view_test_support.h"
+#include "tests/diff_view_support.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
+#include "tests/viewer/view_test_support.h"
 
 #include <QImage>
 #include <QPainter>

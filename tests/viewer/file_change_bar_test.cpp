@@ -1,8 +1,8 @@
 // The bar that reports a compared file changed on disk, driven by real
 // files rewritten and replaced.
-#include "file_change_bar.h"
-#include "test_support.h"
-#include "view_test_support.h"
+#include "viewer/file_change_bar.h"
+#include "tests/test_support.h"
+#include "tests/viewer/view_test_support.h"
 
 #include <QLabel>
 #include <QPushButton>

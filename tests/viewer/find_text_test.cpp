@@ -3,19 +3,19 @@
 // pages switched to reach one on another page, and what the bar says when
 // nothing is found or the pair has no text; and the change regions' text
 // told by a tooltip in the panes.
-#include "../pdf/test_pdf_writer.h"
-#include "change_list.h"
-#include "change_list_rows.h"
-#include "diff_view_support.h"
-#include "find_bar.h"
-#include "page_text_search.h"
-#include "region_text_tips.h"
-#include "square_pages.h"
-#include "test_support.h"
-#include "u_pane_image.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
-#include "view_test_support.h"
+#include "tests/pdf/test_pdf_writer.h"
+#include "viewer/change_list.h"
+#include "viewer/change_list_rows.h"
+#include "tests/diff_view_support.h"
+#include "viewer/find_bar.h"
+#include "viewer/page_text_search.h"
+#include "viewer/region_text_tips.h"
+#include "tests/viewer/square_pages.h"
+#include "tests/test_support.h"
+#include "viewer/u_pane_image.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
+#include "tests/viewer/view_test_support.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 // The toolbar rows that wrap instead of hiding their last items.
-#include "diff_view_support.h"
-#include "flow_tool_bar.h"
+#include "tests/diff_view_support.h"
+#include "viewer/flow_tool_bar.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,14 +2,14 @@
 // regions out of the differences and hatches them in the panes, a file that
 // cannot be used is reported and changes nothing, and an aligned comparison
 // finds only what changed on a moved drawing, shows it moved, and says so.
-#include "diff_view_support.h"
-#include "ignore_align_controls.h"
-#include "square_pages.h"
-#include "test_support.h"
-#include "view_test_support.h"
-#include "u_file_dialog.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
+#include "tests/diff_view_support.h"
+#include "viewer/ignore_align_controls.h"
+#include "tests/viewer/square_pages.h"
+#include "tests/test_support.h"
+#include "tests/viewer/view_test_support.h"
+#include "viewer/u_file_dialog.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QComboBox>
 #include <QLabel>

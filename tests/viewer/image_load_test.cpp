@@ -1,6 +1,6 @@
-#include "test_support.h"
-#include "u_image_load.h"
-#include "vcs_view_image_frame.h"
+#include "tests/test_support.h"
+#include "imaging/u_image_load.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <QCoreApplication>
 #include <QImageReader>

@@ -1,5 +1,5 @@
-#include "page_tab_bar.h"
-#include "page_tab_layout.h"
+#include "viewer/page_tab_bar.h"
+#include "viewer/page_tab_layout.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "vcs_diff_pagelist_frame.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
 
-#include "page_tab_marks.h"
+#include "viewer/page_tab_marks.h"
 
 #include <QApplication>
 #include <QTest>

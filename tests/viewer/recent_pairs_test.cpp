@@ -1,6 +1,6 @@
 // The recent pairs kept with the user's settings, and their File submenu.
-#include "recent_pairs.h"
-#include "test_support.h"
+#include "viewer/recent_pairs.h"
+#include "tests/test_support.h"
 
 #include <QAction>
 #include <QCoreApplication>

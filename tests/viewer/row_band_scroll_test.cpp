@@ -1,14 +1,14 @@
 // Side-by-side panes over a band alignment: the modified pane shows the rows
 // that face the base's, stays at the gap while the other side scrolls
 // through a band it lacks, and the bands are marked in both panes.
-#include "diff_view_support.h"
-#include "row_band_marks.h"
-#include "row_pairing.h"
-#include "square_pages.h"
-#include "test_support.h"
-#include "u_temp_files.h"
-#include "vcs_diff_frame.h"
-#include "view_test_support.h"
+#include "tests/diff_view_support.h"
+#include "viewer/row_band_marks.h"
+#include "viewer/row_pairing.h"
+#include "tests/viewer/square_pages.h"
+#include "tests/test_support.h"
+#include "engine/u_temp_files.h"
+#include "viewer/vcs_diff_frame.h"
+#include "tests/viewer/view_test_support.h"
 
 #include <QComboBox>
 #include <QPainter>

@@ -2,8 +2,8 @@
 // edge pixel passes for anti-aliasing, so every square counts whole.
 #pragma once
 
-#include "test_support.h"
-#include "u_multi_page_const.h"
+#include "tests/test_support.h"
+#include "automation/u_multi_page_const.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,7 +1,7 @@
-#include "test_support.h"
-#include "u_picture_drawer.h"
-#include "vcs_diff_pagelist_frame.h"
-#include "vcs_view_image_frame.h"
+#include "tests/test_support.h"
+#include "viewer/u_picture_drawer.h"
+#include "viewer/vcs_diff_pagelist_frame.h"
+#include "viewer/vcs_view_image_frame.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

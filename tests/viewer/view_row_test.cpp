@@ -1,13 +1,13 @@
 // The diff view's "View" row on real panes: zoom about a point, live panning,
 // the one-pane views, the offset between the versions, the pixel inspector
 // and the keys.
-#include "diff_view_support.h"
-#include "test_support.h"
-#include "view_test_support.h"
-#include "u_blend_frame.h"
-#include "u_temp_files.h"
-#include "u_zoom.h"
-#include "vcs_diff_frame.h"
+#include "tests/diff_view_support.h"
+#include "tests/test_support.h"
+#include "tests/viewer/view_test_support.h"
+#include "viewer/u_blend_frame.h"
+#include "engine/u_temp_files.h"
+#include "viewer/u_zoom.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QAction>
 #include <QApplication>

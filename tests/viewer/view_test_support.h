@@ -2,8 +2,8 @@
 // on what the event loop brings about.
 #pragma once
 
-#include "diff_view_support.h"
-#include "vcs_diff_frame.h"
+#include "tests/diff_view_support.h"
+#include "viewer/vcs_diff_frame.h"
 
 #include <QColor>
 #include <QCoreApplication>

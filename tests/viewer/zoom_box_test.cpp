@@ -1,12 +1,12 @@
 // The zoom ladder and the "View" row's zoom box on a real diff view.
-#include "diff_view_support.h"
-#include "test_support.h"
-#include "view_test_support.h"
-#include "u_temp_files.h"
-#include "u_zoom.h"
-#include "vcs_diff_frame.h"
-#include "u_pane_image.h"
-#include "zoom_box.h"
+#include "tests/diff_view_support.h"
+#include "tests/test_support.h"
+#include "tests/viewer/view_test_support.h"
+#include "engine/u_temp_files.h"
+#include "viewer/u_zoom.h"
+#include "viewer/vcs_diff_frame.h"
+#include "viewer/u_pane_image.h"
+#include "viewer/zoom_box.h"
 
 #include <QAction>
 #include <QComboBox>

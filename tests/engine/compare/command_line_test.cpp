@@ -1,7 +1,7 @@
 // The converter command lines as text, the format prefix and the shave rules.
-#include "file_name_fit.h"
-#include "file_names.h"
-#include "u_image_compare.h"
+#include "engine/file_name_fit.h"
+#include "vocabulary/file_names.h"
+#include "engine/u_image_compare.h"
 
 #include <gtest/gtest.h>
 

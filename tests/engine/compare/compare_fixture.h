@@ -3,14 +3,14 @@
 // compared through a diff session.
 #pragma once
 
-#include "test_support.h"
-#include "U_Msg.h"
-#include "u_diff_session.h"
-#include "u_image_compare.h"
-#include "u_program_paths.h"
-#include "u_temp_files.h"
+#include "tests/test_support.h"
+#include "vocabulary/U_Msg.h"
+#include "session/u_diff_session.h"
+#include "engine/u_image_compare.h"
+#include "engine/u_program_paths.h"
+#include "engine/u_temp_files.h"
 
-#include "os_platform.h"
+#include "platform/os_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Conversion and comparison through real cmd batch files, with a stand-in
 // converter (the Windows tests' child program under the name convert.exe)
 // that copies its first input to its output and logs what started it.
-#include "compare_fixture.h"
-#include "win32_test_support.h"
+#include "tests/engine/compare/compare_fixture.h"
+#include "tests/win32_test_support.h"
 
 #include <regex>
 

@@ -1,7 +1,7 @@
 // Conversion and comparison with the real converter.
-#include "compare_fixture.h"
+#include "tests/engine/compare/compare_fixture.h"
 
-#include "U_ShellOp.h"
+#include "engine/U_ShellOp.h"
 
 #include <chrono>
 

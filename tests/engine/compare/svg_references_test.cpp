@@ -1,9 +1,9 @@
 // The checked copy of an SVG: which references survive, what the copy looks
 // like, and what the real converter renders from it.
-#include "svg_references.h"
+#include "engine/svg_references.h"
 
-#include "os_platform.h"
-#include "test_support.h"
+#include "platform/os_platform.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 
