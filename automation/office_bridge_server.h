@@ -60,14 +60,3 @@ Start_Office_Helper(const std::string& helper_path, const std::string& private_f
                     const std::string& soffice, bool visible, std::string& error,
                     std::chrono::milliseconds request_timeout = std::chrono::minutes(5));
 
-// The office's start program: "soffice" on PATH, else LibreOffice's usual
-// place; "" when LibreOffice is not installed.
-std::string Find_Soffice();
-
-// Registers "Visio.InvisibleApp" and "Word.Application" to start a helper
-// for every new server object, when the helper executable and LibreOffice
-// are both there; else registers nothing, so that the program reports Visio
-// and Word as not found, as it does without a bridge. `private_folder` ""
-// means the program's private temporary folder. True when registered.
-bool Register_Office_Bridge_Servers(const std::string& helper_path,
-                                    const std::string& private_folder = "");

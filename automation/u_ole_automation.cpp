@@ -244,11 +244,6 @@ T_Server_Exception::T_Server_Exception(const std::string& description, const std
 {
 }
 
-T_Call_Failed_Error::T_Call_Failed_Error(std::int32_t status)
-    : T_Automation_Error(Status_Message(status)), Status(status)
-{
-}
-
 bool T_Guid::operator==(const T_Guid& other) const { return Upper(Text) == Upper(other.Text); }
 
 std::string T_Member::Display() const { return By_Id ? "#" + std::to_string(Dispid) : Name; }

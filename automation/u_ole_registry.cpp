@@ -15,6 +15,13 @@ std::shared_ptr<T_Dispatch> Create_Automation_Object(const std::string& prog_id)
 
 std::string Status_Message(std::int32_t status) { return Standard_Status_Text(status); }
 
+// The failure carries the text this backend gives its status, so the
+// automation core never calls back into the backend.
+T_Call_Failed_Error::T_Call_Failed_Error(std::int32_t status)
+    : T_Automation_Error(Status_Message(status)), Status(status)
+{
+}
+
 T_Automation_Apartment::T_Automation_Apartment() = default;
 
 T_Automation_Apartment::~T_Automation_Apartment() = default;

@@ -3,8 +3,10 @@
 //   1. start to window shown  / starting the office helper and its office
 //   2. one page switch        / the same office start
 // Usage: varnolt_office_bench HELPER LEFT.vsd RIGHT.vsd   (run by bench/run.sh)
+#include "automation/posix/office_bridge_registration.h"
 #include "bench/bench_timing.h"
 #include "automation/office_bridge_server.h"
+#include "office/office_location.h"
 #include "automation/u_exporters.h"
 #include "engine/u_program_paths.h"
 #include "engine/u_temp_files.h"
@@ -52,7 +54,7 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         std::string error;
-        auto channel = Start_Office_Helper(helper, Temp_Dir(), Find_Soffice(), false, error);
+        auto channel = Start_Office_Helper(helper, Temp_Dir(), office_location::Find_Soffice(), false, error);
         double started = Elapsed_Ms(timer);
         if (!channel)
             std::fprintf(stderr, "office did not start: %s\n", error.c_str());

@@ -105,18 +105,6 @@ bool Copy_File_Silent(const std::string& source, const std::string& destination)
     return Shell_File_Operation(FO_COPY, source, destination, nullptr, true, false);
 }
 
-std::string Double_Percent(const std::string& text)
-{
-    std::string doubled;
-    doubled.reserve(text.size());
-    for (char c : text) {
-        if (c == '%')
-            doubled += '%';
-        doubled += c;
-    }
-    return doubled;
-}
-
 void Shell_Open(const std::string& file_or_address) { os::Shell_Services().Open(file_or_address); }
 
 std::string System_Temp_Path() { return os::System_Temp_Path(); }

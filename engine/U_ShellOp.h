@@ -2,6 +2,8 @@
 // external command of the program runs through Run_Batch.
 #pragma once
 
+#include "engine/batch_dialect.h" // Double_Percent, for callers that write batch text
+
 #include <functional>
 #include <string>
 
@@ -48,9 +50,6 @@ bool Shell_File_Operation(int operation, const std::string& source, const std::s
                           void* owner, bool silent, bool allow_undo);
 // Copies without questions, replacing an existing (even read-only) target.
 bool Copy_File_Silent(const std::string& source, const std::string& destination);
-
-// Every "%" doubled, so that a batch line hands it on as one "%".
-std::string Double_Percent(const std::string& text);
 
 // Opens a file or web address with the shell's "open" verb.
 void Shell_Open(const std::string& file_or_address);

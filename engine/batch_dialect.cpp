@@ -1,6 +1,5 @@
 #include "engine/batch_dialect.h"
 
-#include "engine/U_ShellOp.h"
 #include "platform/os_platform.h"
 
 namespace {
@@ -59,4 +58,16 @@ const T_Batch_Dialect& Native_Dialect()
 {
     return os::Native_Script_Kind() == os::T_Script_Kind::Windows_Batch ? Windows_Batch_Dialect()
                                                                         : Posix_Sh_Dialect();
+}
+
+std::string Double_Percent(const std::string& text)
+{
+    std::string doubled;
+    doubled.reserve(text.size());
+    for (char c : text) {
+        if (c == '%')
+            doubled += '%';
+        doubled += c;
+    }
+    return doubled;
 }

@@ -34,3 +34,6 @@ const T_Batch_Dialect& Windows_Batch_Dialect();
 const T_Batch_Dialect& Posix_Sh_Dialect();
 // The dialect of the running system.
 const T_Batch_Dialect& Native_Dialect();
+
+// Every "%" doubled, so that a batch line hands it on as one "%".
+std::string Double_Percent(const std::string& text);

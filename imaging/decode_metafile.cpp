@@ -155,7 +155,15 @@ QImage Dib_Picture(const u8* dib, std::size_t size, bool core, std::int64_t widt
     const auto pixel_bytes = static_cast<qsizetype>((width * bits + 31) / 32 * 4 * height);
     if (compression != 1 && compression != 2)
         file += QByteArray(pixel_bytes, 0);
-    Decode_Picture(file, T_Image_Decoder::Bitmap, {}, {}, picture, ignored);
+    // The bitmap decoder itself, not the dispatch by content: a metafile
+    // inside an EPS preview must not lead back into the EPS decoder.
+    const T_Source source{reinterpret_cast<const u8*>(file.constData()),
+                          static_cast<std::size_t>(file.size()),
+                          {},
+                          {}};
+    if (!Decode_Bitmap(source, picture, ignored))
+        return QImage();
+    Settle_Alpha(picture, false);
     return picture;
 }
 

@@ -17,6 +17,7 @@
 // running.
 #include "office/dxf_layout.h"
 #include "office/office_leftovers.h"
+#include "office/office_location.h"
 #include "office/office_protocol.h"
 #include "office/office_settings.h"
 #include "office/refusing_interaction.h"
@@ -262,28 +263,6 @@ std::string Pipe_Socket(const std::string& pipe_name)
     return "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipe_name;
 }
 
-// Finds soffice: the given name, else on PATH, else the usual place.
-std::string Find_Soffice(const std::string& given)
-{
-    if (!given.empty())
-        return given;
-    if (const char* path = std::getenv("PATH")) {
-        std::string list = path;
-        size_t from = 0;
-        while (from <= list.size()) {
-            size_t to = list.find(':', from);
-            std::string dir =
-                list.substr(from, to == std::string::npos ? std::string::npos : to - from);
-            if (!dir.empty() && access((dir + "/soffice").c_str(), X_OK) == 0)
-                return dir + "/soffice";
-            if (to == std::string::npos)
-                break;
-            from = to + 1;
-        }
-    }
-    return "/usr/lib/libreoffice/program/soffice";
-}
-
 // An open document, and for a DXF drawing what its common scale needs: the
 // extents its header declares and its shapes as the office placed them.
 struct Open_Document {
@@ -337,7 +316,8 @@ public:
         profile = Make_Profile(folder, error);
         if (profile.empty())
             return false;
-        std::string soffice = Find_Soffice(soffice_given);
+        std::string soffice =
+            soffice_given.empty() ? office_location::Find_Soffice() : soffice_given;
         std::string real = fs::canonical(soffice, ec).string();
         if (real.empty()) {
             error = "LibreOffice (soffice) is not installed";

@@ -198,8 +198,7 @@ T_Verdict T_Comparison_Model::Verdict() const
 {
     if (!Drawing_Failure().empty() || !Difference_)
         return T_Verdict::Error;
-    const T_Verdict verdict = Verdict_Of(*Difference_);
-    return verdict == T_Verdict::Identical && Pages_Moved() ? T_Verdict::Different : verdict;
+    return Verdict_Of(*Difference_, Pages_Moved());
 }
 
 bool T_Comparison_Model::Pages_Moved() const

@@ -38,10 +38,11 @@ std::string Grouped(std::size_t Number)
     return digits;
 }
 
-T_Verdict Verdict_Of(const T_Difference& Difference)
+T_Verdict Verdict_Of(const T_Difference& Difference, bool Moved)
 {
-    return Difference.Changed_Pixels == 0 && !Difference.Size_Differs() ? T_Verdict::Identical
-                                                                        : T_Verdict::Different;
+    return Difference.Changed_Pixels == 0 && !Difference.Size_Differs() && !Moved
+               ? T_Verdict::Identical
+               : T_Verdict::Different;
 }
 
 void T_Pair_Outcome::Add(const T_Compared_Pair& Pair)
@@ -379,9 +380,6 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         pair.New_Content = new_pages[other].Content;
         pair = Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences,
                                       pair, Settings_.Align);
-        // A sheet put elsewhere changes the document, however alike it looks.
-        if (pair.Moved && pair.Result == T_Verdict::Identical)
-            pair.Result = T_Verdict::Different;
         // PDF pages, and drawings drawn from a PDF, have their text.
         if (pair.Difference && !pair.Difference->Regions.empty() &&
             !session.Text_Layer_File(T_Side::Left).empty() &&
@@ -454,7 +452,7 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
     Pair.Old_Height = old_picture.Image.height();
     Pair.New_Width = new_picture.Image.width();
     Pair.New_Height = new_picture.Image.height();
-    Pair.Result = Verdict_Of(*difference);
+    Pair.Result = Verdict_Of(*difference, Pair.Moved);
     Pair.Difference = std::move(difference);
     Pair.Modified = new_picture.Image;
     Pair.Base = old_picture.Image;

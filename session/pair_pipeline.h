@@ -70,8 +70,9 @@ struct T_Compared_Pair {
     std::string Output;
 };
 
-// The verdict of two decoded pictures' differences.
-T_Verdict Verdict_Of(const T_Difference& Difference);
+// The verdict of two decoded pictures' differences. A page put elsewhere in
+// its document (`Moved`) changes the document, however alike it looks.
+T_Verdict Verdict_Of(const T_Difference& Difference, bool Moved = false);
 
 // The verdict of a whole pair of files, over all its pairs of pictures.
 struct T_Pair_Outcome {

@@ -18,7 +18,7 @@
 #include "app/gui/vcs_diff_form.h"
 #include "app/gui/word_comparison.h"
 #ifndef _WIN32
-#include "automation/office_bridge_server.h"
+#include "automation/posix/office_bridge_registration.h"
 #endif
 
 #include <QGuiApplication>

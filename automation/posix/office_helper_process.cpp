@@ -4,8 +4,8 @@
 #include "automation/office_bridge_server.h"
 
 #include "automation/posix/office_helper_environment.h"
+#include "office/office_location.h"
 #include "office/office_protocol.h"
-#include "automation/office_text_compare.h"
 #include "engine/u_temp_files.h"
 
 #include <cerrno>
@@ -79,7 +79,8 @@ public:
         for (char** entry = environ; *entry; ++entry)
             current.emplace_back(*entry);
         std::vector<std::string> helper_environment = Office_Helper_Environment(
-            current, Office_Program_Folder(soffice.empty() ? Find_Soffice() : soffice));
+            current,
+            Office_Program_Folder(soffice.empty() ? office_location::Find_Soffice() : soffice));
         std::vector<char*> envp = Null_Terminated(helper_environment);
 
         posix_spawn_file_actions_t actions;
@@ -254,11 +255,6 @@ private:
     std::string stop_reason = "The office helper has stopped";
 };
 
-bool Executable(const std::string& path)
-{
-    return !path.empty() && access(path.c_str(), X_OK) == 0;
-}
-
 } // namespace
 
 std::unique_ptr<T_Office_Channel> Start_Office_Helper(const std::string& helper_path,
@@ -271,52 +267,4 @@ std::unique_ptr<T_Office_Channel> Start_Office_Helper(const std::string& helper_
     if (!process->Start(helper_path, private_folder, soffice, visible, error))
         return nullptr;
     return process;
-}
-
-std::string Find_Soffice()
-{
-    if (const char* path = std::getenv("PATH")) {
-        std::string list = path;
-        size_t from = 0;
-        for (;;) {
-            size_t to = list.find(':', from);
-            std::string dir =
-                list.substr(from, to == std::string::npos ? std::string::npos : to - from);
-            if (!dir.empty() && Executable(dir + "/soffice"))
-                return dir + "/soffice";
-            if (to == std::string::npos)
-                break;
-            from = to + 1;
-        }
-    }
-    const std::string usual = "/usr/lib/libreoffice/program/soffice";
-    return Executable(usual) ? usual : std::string();
-}
-
-bool Register_Office_Bridge_Servers(const std::string& helper_path,
-                                    const std::string& private_folder)
-{
-    std::string soffice = Find_Soffice();
-    if (!Executable(helper_path) || soffice.empty())
-        return false;
-    // Documents compared without a window need a headless helper of their own.
-    Set_Text_Compare_Helper(helper_path, soffice);
-    auto start = [=](bool visible) {
-        std::string folder = private_folder.empty() ? Temp_Dir() : private_folder;
-        std::string error;
-        std::unique_ptr<T_Office_Channel> channel =
-            Start_Office_Helper(helper_path, folder, soffice, visible, error);
-        if (!channel) {
-            // The user is told that the application is not found; the
-            // reason is here.
-            std::cerr << Helper_Name << ": " << error << std::endl;
-            throw T_Call_Failed_Error(ole_status::Server_Exec_Failure);
-        }
-        return std::shared_ptr<T_Office_Channel>(std::move(channel));
-    };
-    Register_Automation_Server("Visio.InvisibleApp",
-                               [=] { return Make_Office_Drawing_Server(start(false)); });
-    Register_Automation_Server("Word.Application",
-                               [=] { return Make_Office_Word_Server(start(true)); });
-    return true;
 }

@@ -336,6 +336,13 @@ std::string Status_Message(std::int32_t status)
     return text.empty() ? Standard_Status_Text(status) : text;
 }
 
+// The failure carries the text this backend gives its status, so the
+// automation core never calls back into the backend.
+T_Call_Failed_Error::T_Call_Failed_Error(std::int32_t status)
+    : T_Automation_Error(Status_Message(status)), Status(status)
+{
+}
+
 T_Automation_Apartment::T_Automation_Apartment()
 {
     // S_FALSE: this thread is already in an apartment of that kind; it is

@@ -1,6 +1,7 @@
 // The LibreOffice bridge without an office: the helper's line protocol, file
 // URLs, export sizes, and the drawing server's objects over a scripted
 // helper, driven by the real Visio exporter.
+#include "automation/posix/office_bridge_registration.h"
 #include "office/dxf_layout.h"
 #include "automation/office_bridge_server.h"
 #include "automation/posix/office_helper_environment.h"

@@ -2,7 +2,9 @@
 // helper, which drives a LibreOffice of its own. Sample drawings give their
 // pages and pictures; broken inputs and an office or helper that is killed
 // mid-run give automation errors, never a hang or a process left behind.
+#include "automation/posix/office_bridge_registration.h"
 #include "automation/office_bridge_server.h"
+#include "office/office_location.h"
 #include "tests/automation/office_processes.h"
 #include "tests/test_support.h"
 #include "automation/u_ms_word_compare.h"
@@ -292,7 +294,7 @@ TEST(Office_Helper, AHungOfficeIsGivenUpAndKilled)
     test::Scratch_Dir folder;
     std::string error;
     std::unique_ptr<T_Office_Channel> office =
-        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), Find_Soffice(), false, error,
+        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), false, error,
                             std::chrono::seconds(10));
     ASSERT_TRUE(office) << error;
     std::string doc = office->Request({"OPEN", Sample("test1.vsdx")}).at(0);
@@ -445,7 +447,7 @@ TEST_F(Word_Bridge, ADocumentAloneOpensReadOnlyOnAPrivateCopyAndTheUsersFileStay
     // document the office holds editable).
     std::string error;
     std::unique_ptr<T_Office_Channel> office =
-        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), Find_Soffice(), true, error);
+        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), true, error);
     ASSERT_TRUE(office) << error;
     std::vector<std::string> shown = office->Request({"SHOWTEXT", added});
     ASSERT_EQ(shown.size(), 2u);
@@ -460,7 +462,7 @@ TEST_F(Word_Bridge, ChangesAreMarkedWhereTheTextDiffers)
 {
     std::string error;
     std::unique_ptr<T_Office_Channel> office =
-        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), Find_Soffice(), true, error);
+        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), true, error);
     ASSERT_TRUE(office) << error;
     std::string doc10 = office->Request({"OPENTEXT", Sample("nwe_test10.doc")}).at(0);
     std::string docx10 = office->Request({"OPENTEXT", Sample("nwe_test10.docx")}).at(0);

@@ -3,6 +3,7 @@
 // every question it would ask into an error, words its failures for the
 // user, and leaves neither profile nor pipe sockets behind.
 #include "automation/office_bridge_server.h"
+#include "office/office_location.h"
 #include "office/office_leftovers.h"
 #include "tests/automation/office_processes.h"
 #include "tests/test_support.h"
@@ -203,7 +204,7 @@ private:
 std::unique_ptr<T_Office_Channel> Start(const test::Scratch_Dir& folder)
 {
     std::string error;
-    auto office = Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), Find_Soffice(), false,
+    auto office = Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), false,
                                       error, std::chrono::seconds(90));
     EXPECT_TRUE(office) << error;
     return office;

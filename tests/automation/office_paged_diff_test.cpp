@@ -2,6 +2,7 @@
 // tabs with the drawings' own page names, pages paired by name, a real
 // comparison, and no office left once the view is closed. The pair
 // pipeline and the window on drawings whose page names do not match.
+#include "automation/posix/office_bridge_registration.h"
 #include "tests/diff_view_support.h"
 #include "pdf/document_exporters.h"
 #include "session/pair_pipeline.h"

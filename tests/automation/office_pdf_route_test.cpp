@@ -2,6 +2,7 @@
 // drawing's page count and page names, pages at the office's export
 // resolution with a text layer, the text of a changed label in the
 // comparison's regions, and a failed PDF export told in plain words.
+#include "automation/posix/office_bridge_registration.h"
 #include "viewer/change_list.h"
 #include "viewer/change_list_rows.h"
 #include "pdf/document_exporters.h"
