@@ -59,4 +59,3 @@ std::unique_ptr<T_Office_Channel>
 Start_Office_Helper(const std::string& helper_path, const std::string& private_folder,
                     const std::string& soffice, bool visible, std::string& error,
                     std::chrono::milliseconds request_timeout = std::chrono::minutes(5));
-

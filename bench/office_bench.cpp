@@ -54,7 +54,8 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         std::string error;
-        auto channel = Start_Office_Helper(helper, Temp_Dir(), office_location::Find_Soffice(), false, error);
+        auto channel =
+            Start_Office_Helper(helper, Temp_Dir(), office_location::Find_Soffice(), false, error);
         double started = Elapsed_Ms(timer);
         if (!channel)
             std::fprintf(stderr, "office did not start: %s\n", error.c_str());

@@ -294,8 +294,8 @@ TEST(Office_Helper, AHungOfficeIsGivenUpAndKilled)
     test::Scratch_Dir folder;
     std::string error;
     std::unique_ptr<T_Office_Channel> office =
-        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), false, error,
-                            std::chrono::seconds(10));
+        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(),
+                            false, error, std::chrono::seconds(10));
     ASSERT_TRUE(office) << error;
     std::string doc = office->Request({"OPEN", Sample("test1.vsdx")}).at(0);
     ASSERT_FALSE(test::Processes_Mentioning(folder.Str(), 0).empty());
@@ -446,8 +446,8 @@ TEST_F(Word_Bridge, ADocumentAloneOpensReadOnlyOnAPrivateCopyAndTheUsersFileStay
     // The window says it is read-only (the helper refuses to show a
     // document the office holds editable).
     std::string error;
-    std::unique_ptr<T_Office_Channel> office =
-        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), true, error);
+    std::unique_ptr<T_Office_Channel> office = Start_Office_Helper(
+        VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), true, error);
     ASSERT_TRUE(office) << error;
     std::vector<std::string> shown = office->Request({"SHOWTEXT", added});
     ASSERT_EQ(shown.size(), 2u);
@@ -461,8 +461,8 @@ TEST_F(Word_Bridge, ADocumentAloneOpensReadOnlyOnAPrivateCopyAndTheUsersFileStay
 TEST_F(Word_Bridge, ChangesAreMarkedWhereTheTextDiffers)
 {
     std::string error;
-    std::unique_ptr<T_Office_Channel> office =
-        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), true, error);
+    std::unique_ptr<T_Office_Channel> office = Start_Office_Helper(
+        VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), true, error);
     ASSERT_TRUE(office) << error;
     std::string doc10 = office->Request({"OPENTEXT", Sample("nwe_test10.doc")}).at(0);
     std::string docx10 = office->Request({"OPENTEXT", Sample("nwe_test10.docx")}).at(0);

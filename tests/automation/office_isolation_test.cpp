@@ -204,8 +204,9 @@ private:
 std::unique_ptr<T_Office_Channel> Start(const test::Scratch_Dir& folder)
 {
     std::string error;
-    auto office = Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), false,
-                                      error, std::chrono::seconds(90));
+    auto office =
+        Start_Office_Helper(VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(),
+                            false, error, std::chrono::seconds(90));
     EXPECT_TRUE(office) << error;
     return office;
 }
