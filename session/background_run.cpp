@@ -1,39 +1,27 @@
 #include "session/background_run.h"
 
-#include <QMetaObject>
+namespace {
 
-T_Background_Run::T_Background_Run(QObject* Context, T_Work Work, T_Finished Finished)
-    : State_(std::make_shared<T_State>())
+T_Background_Run::T_Finished Marking_Finished(std::shared_ptr<bool> Finished_Flag,
+                                              T_Background_Run::T_Finished Finished)
 {
-    Worker_ =
-        std::async(std::launch::async, [state = State_, context = QPointer<QObject>(Context),
-                                        work = std::move(Work), finished = std::move(Finished)] {
-            // Polled by the wait about every 100 ms, on this thread.
-            T_Run_Watch watch{[state] { return !state->Stop.load(); }};
-            T_Work_Result result;
-            try {
-                result = work(watch);
-            } catch (const std::exception& error) {
-                result = T_Work_Result::Failure(error.what());
-            }
-            if (!context)
-                return;
-            QMetaObject::invokeMethod(
-                context.data(),
-                [state, finished, result] {
-                    if (!state->Alive)
-                        return;
-                    state->Finished = true;
-                    finished(result);
-                },
-                Qt::QueuedConnection);
-        });
+    return [Finished_Flag, Finished](const T_Work_Result& Result) {
+        *Finished_Flag = true;
+        Finished(Result);
+    };
 }
 
-T_Background_Run::~T_Background_Run()
+} // namespace
+
+T_Background_Run::T_Background_Run(QObject* Context, T_Work Work, T_Finished Finished)
+    : Task_(Context, Marking_Finished(Finished_, Finished),
+            [finished = Marking_Finished(Finished_, Finished)](const std::string& Reason) {
+                finished(T_Work_Result::Failure(Reason));
+            })
 {
-    State_->Alive = false;
-    State_->Stop = true;
-    if (Worker_.valid())
-        Worker_.wait();
+    Task_.Start([stop = Stop_, work = std::move(Work)](const T_Cancel_Flag& Cancel) {
+        // Polled by the wait about every 100 ms, on the worker's thread.
+        T_Run_Watch watch{[stop, &Cancel] { return !stop->load() && !Cancel.Cancelled(); }};
+        return work(watch);
+    });
 }

@@ -6,13 +6,12 @@
 
 #include "engine/U_ShellOp.h"
 #include "engine/work_result.h"
+#include "session/latest_task.h"
 
-#include <QPointer>
 #include <QObject>
 
 #include <atomic>
 #include <functional>
-#include <future>
 #include <memory>
 
 class T_Background_Run {
@@ -21,24 +20,19 @@ public:
     using T_Finished = std::function<void(const T_Work_Result& Result)>;
 
     // Starts Work at once on another thread; Finished runs on Context's
-    // thread with what it came to, unless the run was destroyed first.
+    // thread with what it came to (a thrown error as a failure), unless the
+    // run was destroyed first.
     T_Background_Run(QObject* Context, T_Work Work, T_Finished Finished);
-    // Stops the child and waits for the worker; Finished is not called then.
-    ~T_Background_Run();
-    T_Background_Run(const T_Background_Run&) = delete;
-    T_Background_Run& operator=(const T_Background_Run&) = delete;
+    // Ending the run stops the child and waits for the worker; Finished is
+    // not called then.
 
     // Asks the child and everything it started to stop; the run then ends
     // as Stopped (Finished is still called).
-    void Stop() { State_->Stop = true; }
-    bool Finished() const { return State_->Finished; }
+    void Stop() { *Stop_ = true; }
+    bool Finished() const { return *Finished_; }
 
 private:
-    struct T_State {
-        std::atomic<bool> Stop{false};
-        std::atomic<bool> Alive{true};
-        bool Finished = false;
-    };
-    std::shared_ptr<T_State> State_;
-    std::future<void> Worker_;
+    std::shared_ptr<std::atomic<bool>> Stop_ = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<bool> Finished_ = std::make_shared<bool>(false);
+    T_Latest_Task<T_Work_Result> Task_;
 };

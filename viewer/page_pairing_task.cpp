@@ -2,32 +2,14 @@
 
 #include "pdf/pdf_page_signatures.h"
 
-#include <QMetaObject>
-#include <QObject>
-
 T_Page_Pairing_Task::T_Page_Pairing_Task(QObject* Context, T_Work Work, T_Ready Ready)
-    : Worker([this, Context, work = std::move(Work), ready = std::move(Ready)] {
-          Run(Context, work, ready);
+    : Task_(Context, [ready = std::move(Ready)](std::optional<T_Content_Pairing> Pairing) {
+          if (Pairing)
+              ready(std::move(*Pairing));
       })
 {
-}
-
-T_Page_Pairing_Task::~T_Page_Pairing_Task()
-{
-    Stop = true;
-    Worker.join();
-}
-
-void T_Page_Pairing_Task::Run(QObject* Context, const T_Work& Work, const T_Ready& Ready)
-{
-    std::optional<T_Content_Pairing> pairing = Work(Stop);
-    if (Stop || !pairing)
-        return;
-    // Delivered through the context's event queue: dropped when the context
-    // is gone by then.
-    QMetaObject::invokeMethod(
-        Context, [Ready, pairing = std::move(*pairing)]() mutable { Ready(std::move(pairing)); },
-        Qt::QueuedConnection);
+    Task_.Start(
+        [work = std::move(Work)](const T_Cancel_Flag& Cancel) { return work(Cancel.Flag()); });
 }
 
 T_Page_Pairing_Task::T_Work Pdf_Pairing_Work(std::string Left_File, std::string Right_File)

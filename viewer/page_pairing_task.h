@@ -4,12 +4,12 @@
 #pragma once
 
 #include "differences/content_pairing.h"
+#include "session/latest_task.h"
 
 #include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 
 class QObject;
 
@@ -24,17 +24,12 @@ public:
     // interface) with what it came to, not at all when the task ends first
     // or Work comes to nothing.
     T_Page_Pairing_Task(QObject* Context, T_Work Work, T_Ready Ready);
-    // Asks the worker to stop and waits for it: at most one page, and for
-    // drawings the start or the closing of the office that exports them.
-    ~T_Page_Pairing_Task();
-    T_Page_Pairing_Task(const T_Page_Pairing_Task&) = delete;
-    T_Page_Pairing_Task& operator=(const T_Page_Pairing_Task&) = delete;
+    // Ending the task asks the worker to stop and waits for it: at most one
+    // page, and for drawings the start or the closing of the office that
+    // exports them.
 
 private:
-    void Run(QObject* Context, const T_Work& Work, const T_Ready& Ready);
-
-    std::atomic<bool> Stop{false};
-    std::thread Worker;
+    T_Latest_Task<std::optional<T_Content_Pairing>> Task_;
 };
 
 // The work of pairing two PDFs' pages: both drawn at once, on two cores.
