@@ -299,6 +299,21 @@ TEST_F(Ci_Report, AMissingDoubledOrForeignPartIsNamedAndNeverPasses)
     EXPECT_NE(err.find("given twice"), std::string::npos) << err;
 }
 
+// One changed pixel of 2000 x 2000 is a share that six decimals round to
+// nothing: each report keeps the digits that show it.
+TEST_F(Ci_Report, ASingleChangedPixelIsANonZeroShareInEveryReport)
+{
+    QImage picture(2000, 2000, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "big_old.png")));
+    picture.setPixel(1000, 1000, 0);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "big_new.png")));
+    EXPECT_EQ(Compare({"--json", dir / "big_old.png", dir / "big_new.png"}), 1);
+    EXPECT_NE(Out.find("\"changed_share\":0.00000025,"), std::string::npos) << Out;
+    EXPECT_EQ(Compare({dir / "big_old.png", dir / "big_new.png"}), 1);
+    EXPECT_NE(Out.find("1 px changed (0.000025 %)"), std::string::npos) << Out;
+}
+
 TEST_F(Ci_Report, OnlyChangesAndSummaryFirstShortenTheOutputNotTheTotals)
 {
     Make_Folders();
