@@ -11,10 +11,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/old" "$work/new"
 runs=3
+font=$(fc-match -f '%{file}' sans)
 
 screenshot() { # file, number, variant
   local n=$2 v=$3
-  /usr/bin/convert -size 1280x800 xc:'#f4f4f4' -depth 8 \
+  /usr/bin/convert -size 1280x800 xc:'#f4f4f4' -depth 8 -font "$font" \
     -fill '#2b5797' -draw "rectangle 0,0 1280,56" \
     -fill white -pointsize 22 -annotate +24+36 "Orders - screen $n" \
     -fill white -stroke '#c8c8c8' -draw "rectangle 40,100 $((340 + (n % 5) * 40)),360" \
@@ -34,7 +35,7 @@ cmake --build build --target varnolt >/dev/null
 run() { # extra options; prints "cpu_seconds wall_seconds"
   /usr/bin/time -f '%U %S %e' -o "$work/time" build/varnolt --compare --jobs 2 "$@" \
     "$work/old" "$work/new" >/dev/null 2>&1 || [ $? -le 1 ]
-  awk '{ printf "%.3f %.3f\n", $1 + $2, $3 }' "$work/time"
+  tail -n 1 "$work/time" | awk '{ printf "%.3f %.3f\n", $1 + $2, $3 }'
 }
 
 summary() {
