@@ -154,6 +154,8 @@ bool Take_Option(const std::string& option, std::vector<std::string>::const_iter
         options.Only_Changes = true;
     else if (option == "--summary-first")
         options.Summary_First = true;
+    else if (option == "--allow-partial")
+        options.Allow_Partial = true;
     else if (option == "--shard") {
         std::string text;
         if (!value(text))
@@ -241,6 +243,12 @@ T_Command_Options Parse_Command_Options(const std::vector<std::string>& Argument
             return options;
         }
     }
+    if (options.Allow_Partial && options.Action != T_Action::Merge &&
+        options.Action != T_Action::Help && options.Action != T_Action::Version) {
+        options.Action = T_Action::Usage_Error;
+        options.Error = "--allow-partial works only with --merge-reports";
+        return options;
+    }
     if (options.Action == T_Action::Merge) {
         if (options.Names.size() < 2) {
             options.Action = T_Action::Usage_Error;
@@ -285,7 +293,7 @@ std::string Options_Usage_Text(const std::string& Program)
            "        [--align shift|bands|off] Old New\n"
            "  " +
            Program +
-           " --merge-reports [--junit FILE.xml] OUT REPORT...\n"
+           " --merge-reports [--junit FILE.xml] [--allow-partial] OUT REPORT...\n"
            "\n"
            "Options:\n"
            "  --left-title TEXT         caption of the base version's pane\n"
@@ -336,7 +344,10 @@ std::string Options_Usage_Text(const std::string& Program)
            "                            merge the --json reports of shards into OUT (-\n"
            "                            for the standard output), totals and exit status\n"
            "                            recomputed; given --report folders, merge them\n"
-           "                            into the report folder OUT\n"
+           "                            into the report folder OUT. The reports must be\n"
+           "                            every part of one run, each once\n"
+           "  --allow-partial           merge the parts given though some are missing;\n"
+           "                            each missing part counts as an error\n"
            "  --git-diff PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE\n"
            "                            as git's diff driver (diff.NAME.command): the\n"
            "                            window for the pair git passes, captioned with\n"

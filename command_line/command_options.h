@@ -47,7 +47,10 @@ struct T_Command_Options {
     bool Only_Changes = false;  // leave identical pairs out of the report
     bool Summary_First = false; // the totals before the pairs
     std::string Junit;          // a JUnit XML report, when asked for
-    std::string Report;         // the folder of an HTML report, when asked for
+    // --merge-reports merges the parts given though some are missing (they
+    // count as errors).
+    bool Allow_Partial = false;
+    std::string Report; // the folder of an HTML report, when asked for
     // Lay the modified picture on the base before comparing.
     T_Align_Mode Align = T_Align_Mode::Off;
     // --git-diff: what git passed after it, as it was (see git_diff_arguments.h).

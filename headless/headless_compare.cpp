@@ -160,7 +160,14 @@ public:
     void Finish();
     // What the run ends with: 2 also when a differences picture or a report
     // asked for could not be written.
-    int Exit_Code() const { return Output_Failed ? 2 : Totals_.Exit_Code(); }
+    // An interrupted run ends as the signal would have ended it (130 for
+    // SIGINT), after its reports.
+    int Exit_Code() const
+    {
+        if (Interrupt_ != 0)
+            return 128 + Interrupt_;
+        return Output_Failed ? 2 : Totals_.Exit_Code();
+    }
 
 private:
     // The pictures of a changed pair written into the HTML report, when
@@ -190,6 +197,7 @@ private:
     int Outputs = 0;
     bool Output_Failed = false;
     bool Folder_Run = false; // the output is a folder of pictures
+    int Interrupt_ = 0;      // the signal that stopped the run, or 0
 };
 
 T_Report_Pictures T_Headless_Run::Report_Pictures(const T_Compared_Pair& Pair,
@@ -253,6 +261,18 @@ void T_Headless_Run::Add_Html_Entry(const T_Pair_Report& Report, const T_Accepta
 
 void T_Headless_Run::Finish()
 {
+    if (Interrupt_ != 0) {
+        Totals_.Interrupted = Html_.Totals.Interrupted = true;
+        Err_ << "varnolt: interrupted; the reports hold the pairs compared until then\n";
+        // The JUnit report says so as an error of its own: a CI server
+        // must not take the pairs so far for the whole run.
+        T_Report_Record stopped;
+        stopped.Old_Name = stopped.New_Name = "interrupted";
+        stopped.Result = T_Verdict::Error;
+        stopped.Accepted = false;
+        stopped.Error = "the run was interrupted before every pair was compared";
+        Records_.push_back(stopped);
+    }
     if (Totals_Wanted_ && Options_.Summary_First)
         Print_Totals(Out_, Totals_, Options_.Json, Rules_.Limits);
     Out_ << Held_;
@@ -400,6 +420,9 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
     for (const std::string& name : all)
         if (Options_.Shard_Count == 0 || Shard_Of(name, Options_.Shard_Count) == Options_.Shard)
             names.push_back(name);
+    // An interrupt stops the rows not begun; those under way finish, and
+    // the reports are written for what was compared.
+    os::Note_Interrupts();
     // Several pairs are compared at once; their reports come out in the
     // files' order all the same, each as soon as the files before it are
     // done.
@@ -413,6 +436,7 @@ void T_Headless_Run::Compare_Folders(const std::string& Old, const std::string& 
         [this](T_Timed_Report&& timed) {
             Report(std::move(timed.Report), timed.Seconds, timed.Pictures);
         });
+    Interrupt_ = os::Interrupt_Noted();
 }
 
 void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New, std::size_t Row,
@@ -422,6 +446,8 @@ void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New, 
     // A report may wait for the files before it; without a picture of the
     // differences to write, it holds no decoded picture (see the settings).
     // The HTML report's pictures are written here and let go at once.
+    if (os::Interrupt_Noted() != 0)
+        return;
     T_Pair_Settings settings = Folder_Row_Settings(Settings);
     T_Clock::time_point start = T_Clock::now();
     int pictures = 0;
@@ -469,7 +495,16 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
         std::string why;
         if (Overlaps_An_Input(Options, Options.Report))
             why = "it must not be one of the names compared, lie inside one or hold one";
-        if (!why.empty() || !Prepare_Report_Folder(Options.Report, why)) {
+        // The folder holds a report from the start (marked interrupted
+        // until the run ends), so that however the run ends, the next one
+        // may take the folder.
+        T_Html_Report started;
+        started.Old_Name = Options.Names[0];
+        started.New_Name = Options.Names[1];
+        started.Program_Version = VARNOLT_VERSION;
+        started.Totals.Interrupted = true;
+        if (!why.empty() || !Prepare_Report_Folder(Options.Report, why) ||
+            !Write_Report_Files(Options.Report, started, why)) {
             Err << "varnolt: --report " << Terminal_Safe(Options.Report) << ": "
                 << Terminal_Safe(why) << "\n";
             return 2;

@@ -7,6 +7,7 @@ const char* const Html_Report_Style = R"CSS(
 --identical:#2e7d4f;--different:#c62828;--only_old:#b26a00;--only_new:#1565c0;--error:#6a1b9a;
 --accepted:#00796b;--total:#37474f}
 *{box-sizing:border-box}
+[hidden]{display:none!important}
 body{margin:0;font:14px/1.45 system-ui,-apple-system,"Segoe UI",Roboto,"DejaVu Sans",sans-serif;
 color:var(--ink);background:var(--bg)}
 header.top{background:#1f2d3d;color:#fff;padding:18px 32px}
@@ -34,6 +35,9 @@ table.options td{padding:4px 12px;word-break:break-all}
 .chip{border:1px solid var(--line);border-left:4px solid var(--c);background:var(--card);
 border-radius:4px;padding:3px 10px;cursor:pointer;user-select:none}
 .share{margin-left:12px}.share input{width:80px;padding:2px 4px}
+.search{margin-left:12px}.search input{width:200px;padding:2px 4px}
+.steps{display:flex;gap:4px;margin-left:8px}
+article.pair.current{outline:3px solid #1565c0;outline-offset:2px}
 .shown{margin-left:auto;color:var(--muted)}
 #pairs{width:100%;border:1px solid var(--line)}
 #pairs th{position:sticky;top:0;background:#eef1f5;text-align:left;font-weight:600;
@@ -91,6 +95,8 @@ table.regions td.text{white-space:pre-wrap;max-width:28em}
 .text-changes{margin-top:4px;font-size:13px}.text-changes ul{margin:2px 0 0;padding-left:18px}
 .change-kind{font-weight:600}
 .hidden{display:none!important}
+.interrupted{background:#fff3e0;border:1px solid #ffb74d;border-radius:6px;padding:8px 14px;
+font-weight:600}
 )CSS";
 
 const char* const Html_Report_Script = R"JS(
@@ -101,17 +107,43 @@ const char* const Html_Report_Script = R"JS(
   var articles = Array.prototype.slice.call(document.querySelectorAll("article.pair"));
   var boxes = Array.prototype.slice.call(document.querySelectorAll("input[name=verdict]"));
   var minShare = document.getElementById("min-share");
+  var search = document.getElementById("search");
   var shown = document.getElementById("shown");
+  var current = -1;
+
+  // The filter lives in the address (?hide=identical&min=1&name=plan), so
+  // that a reload, a bookmark or a link sent on keeps what was shown.
+  function readState() {
+    var query = new URLSearchParams(location.search);
+    var hidden = (query.get("hide") || "").split(",");
+    boxes.forEach(function (box) { box.checked = hidden.indexOf(box.value) < 0; });
+    if (query.has("min")) minShare.value = query.get("min");
+    if (query.has("name")) search.value = query.get("name");
+  }
+  function writeState() {
+    var query = new URLSearchParams();
+    var hidden = boxes.filter(function (box) { return !box.checked; })
+      .map(function (box) { return box.value; });
+    if (hidden.length) query.set("hide", hidden.join(","));
+    if (parseFloat(minShare.value) > 0) query.set("min", minShare.value);
+    if (search.value) query.set("name", search.value);
+    var text = query.toString();
+    try {
+      history.replaceState(null, "", location.pathname + (text ? "?" + text : "") + location.hash);
+    } catch (e) { /* an address the page may not change */ }
+  }
 
   // Rows and changed pairs that pass the verdicts ticked and the least share.
   function filter() {
     var verdicts = {};
     boxes.forEach(function (box) { verdicts[box.value] = box.checked; });
     var least = parseFloat(minShare.value) / 100 || 0;
+    var part = search.value.toLowerCase();
     var count = 0;
     function passes(element) {
       return verdicts[element.dataset.verdict] &&
-        (least <= 0 || parseFloat(element.dataset.share) >= least);
+        (least <= 0 || parseFloat(element.dataset.share) >= least) &&
+        (!part || element.dataset.name.toLowerCase().indexOf(part) >= 0);
     }
     rows.forEach(function (row) {
       var pass = passes(row);
@@ -123,8 +155,35 @@ const char* const Html_Report_Script = R"JS(
     });
     shown.textContent = count + " of " + rows.length + " shown";
   }
-  boxes.forEach(function (box) { box.addEventListener("change", filter); });
-  minShare.addEventListener("input", filter);
+  function refilter() { filter(); writeState(); }
+  boxes.forEach(function (box) { box.addEventListener("change", refilter); });
+  minShare.addEventListener("input", refilter);
+  search.addEventListener("input", refilter);
+
+  // The pair before or after the current one among those shown.
+  function step(by) {
+    var visible = articles.filter(function (article) { return !article.classList.contains("hidden"); });
+    if (!visible.length) return;
+    var at = visible.indexOf(articles[current]);
+    var next = visible[at < 0 ? (by > 0 ? 0 : visible.length - 1)
+                              : Math.min(Math.max(at + by, 0), visible.length - 1)];
+    select(articles.indexOf(next));
+    next.scrollIntoView({block: "start"});
+    try { history.replaceState(null, "", location.pathname + location.search + "#" + next.id); }
+    catch (e) { /* an address the page may not change */ }
+  }
+  function select(index) {
+    if (articles[current]) articles[current].classList.remove("current");
+    current = index;
+    if (articles[current]) articles[current].classList.add("current");
+  }
+  document.addEventListener("keydown", function (event) {
+    var target = event.target;
+    if (event.ctrlKey || event.metaKey || event.altKey ||
+        (target && (target.tagName === "INPUT" || target.tagName === "TEXTAREA"))) return;
+    if (event.key === "n" || event.key === "j") { step(1); event.preventDefault(); }
+    else if (event.key === "p" || event.key === "k") { step(-1); event.preventDefault(); }
+  });
 
   // Sorting by a column: numbers as numbers, names as text; again reverses.
   Array.prototype.forEach.call(table.tHead.rows[0].cells, function (cell, column) {
@@ -144,10 +203,23 @@ const char* const Html_Report_Script = R"JS(
     });
   });
 
-  articles.forEach(function (article) {
+  articles.forEach(function (article, index) {
+    article.querySelector(".previous").addEventListener("click", function () {
+      select(index); step(-1);
+    });
+    article.querySelector(".next").addEventListener("click", function () {
+      select(index); step(1);
+    });
+    var zoom = article.querySelector(".zoom");
+    zoom.addEventListener("click", function () {
+      var actual = article.classList.toggle("actual");
+      zoom.classList.toggle("on", actual);
+      zoom.textContent = actual ? "Fit" : "100 %";
+    });
+    var blinkStage = article.querySelector(".blink-stage");
+    if (!blinkStage) return; // a file on one side only has one view
     var views = article.querySelectorAll(".view");
     var buttons = article.querySelectorAll("button[data-view]");
-    var blinkStage = article.querySelector(".blink-stage");
     var showing = article.querySelector(".showing");
     var pause = article.querySelector(".pause");
     var timer = null;
@@ -188,14 +260,12 @@ const char* const Html_Report_Script = R"JS(
     }
     divider.addEventListener("input", swipe);
     swipe();
-
-    var zoom = article.querySelector(".zoom");
-    zoom.addEventListener("click", function () {
-      var actual = article.classList.toggle("actual");
-      zoom.classList.toggle("on", actual);
-      zoom.textContent = actual ? "Fit" : "100 %";
-    });
   });
+  readState();
   filter();
+  if (location.hash) {
+    var target = document.getElementById(location.hash.slice(1));
+    if (target && articles.indexOf(target) >= 0) select(articles.indexOf(target));
+  }
 })();
 )JS";

@@ -285,7 +285,8 @@ std::string Html_Report_Json(const T_Html_Report& Report)
                                                {QStringLiteral("only_new"), totals.Only_New},
                                                {QStringLiteral("errors"), totals.Errors},
                                                {QStringLiteral("accepted"), totals.Accepted}}},
-        {QStringLiteral("pairs"), entries}};
+        {QStringLiteral("pairs"), entries},
+        {QStringLiteral("interrupted"), totals.Interrupted}};
     return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -313,6 +314,7 @@ bool Html_Report_From_Json(const std::string& Text_, T_Html_Report& Report, std:
     Report.Totals.Only_New = totals.value(u"only_new").toInt();
     Report.Totals.Errors = totals.value(u"errors").toInt();
     Report.Totals.Accepted = totals.value(u"accepted").toInt();
+    Report.Totals.Interrupted = object.value(u"interrupted").toBool();
     for (const QJsonValue& value : object.value(u"pairs").toArray()) {
         T_Html_Entry entry;
         if (!Entry_From(value.toObject(), entry)) {

@@ -1,6 +1,7 @@
 #include "headless/html_report_merge.h"
 
 #include "headless/html_report_folder.h"
+#include "headless/report_parts.h"
 #include "platform/os_platform.h"
 #include "vocabulary/utf8_text.h"
 
@@ -21,6 +22,28 @@ std::vector<std::pair<std::string, std::string>> Comparison_Options(const T_Html
         if (option.first != "Shard")
             options.push_back(option);
     return options;
+}
+
+// Which part of its run a report holds, from the options it shows.
+bool Part_Of(const T_Html_Report& Report, T_Report_Part& Part)
+{
+    for (const auto& [label, value] : Report.Options)
+        if (label == "Shard")
+            return Report_Part_From_Text(value, Part);
+    return true;
+}
+
+// The entry of a part whose report was not given: an error, so that the
+// merged report never passes for what it could not see.
+T_Html_Entry Missing_Part_Entry(int Shard, int Count)
+{
+    T_Html_Entry entry;
+    entry.Name = entry.File = Report_Part_Label(Shard, Count);
+    entry.Result = T_Verdict::Error;
+    entry.Accepted = false;
+    entry.Reason = "error";
+    entry.Error = "the report of " + entry.Name + " was not merged: its pairs are unknown";
+    return entry;
 }
 
 bool Read_Part(const std::string& Folder, T_Html_Report& Part, std::string& Error)
@@ -67,13 +90,23 @@ bool Copy_Pictures(const std::string& From, const std::string& Folder, std::size
 
 } // namespace
 
-bool Merge_Html_Reports(const std::vector<T_Html_Report>& Parts, T_Merged_Html_Report& Merged,
-                        std::string& Error)
+bool Merge_Html_Reports(const std::vector<T_Html_Report>& Parts,
+                        const std::vector<std::string>& Names, bool Allow_Partial,
+                        T_Merged_Html_Report& Merged, std::string& Error)
 {
     T_Html_Report& report = Merged.Report;
     std::vector<std::pair<T_Html_Entry, std::size_t>> entries;
+    std::vector<T_Report_Part> numbers(Parts.size());
     for (std::size_t i = 0; i < Parts.size(); ++i) {
         const T_Html_Report& part = Parts[i];
+        if (part.Totals.Interrupted) {
+            Error = Names[i] + " is the report of an interrupted run: it lacks pairs of its part";
+            return false;
+        }
+        if (!Part_Of(part, numbers[i])) {
+            Error = Names[i] + ": the part it ran is not \"K of N\"";
+            return false;
+        }
         if (i == 0) {
             report.Old_Name = part.Old_Name;
             report.New_Name = part.New_Name;
@@ -81,7 +114,7 @@ bool Merge_Html_Reports(const std::vector<T_Html_Report>& Parts, T_Merged_Html_R
             report.Options = Comparison_Options(part);
         } else if (part.Old_Name != report.Old_Name || part.New_Name != report.New_Name ||
                    Comparison_Options(part) != report.Options) {
-            Error = "the reports compared other folders or with other options";
+            Error = Names[i] + " compared other folders or with other options than " + Names[0];
             return false;
         }
         report.Totals += part.Totals;
@@ -96,6 +129,22 @@ bool Merge_Html_Reports(const std::vector<T_Html_Report>& Parts, T_Merged_Html_R
         report.Entries.push_back(std::move(entry));
         Merged.From.push_back(from);
     }
+    std::vector<int> missing;
+    if (!Check_Report_Parts(numbers, Names, Allow_Partial, missing, Error))
+        return false;
+    for (int shard : missing) {
+        report.Entries.push_back(Missing_Part_Entry(shard, numbers[0].Count));
+        Merged.From.push_back(0);
+        report.Totals.Count(T_Verdict::Error, false);
+    }
+    if (!missing.empty()) {
+        std::string parts;
+        for (int shard : missing)
+            parts += (parts.empty() ? "" : ", ") + std::to_string(shard);
+        report.Options.emplace_back("Missing parts",
+                                    parts + " of " + std::to_string(numbers[0].Count));
+    }
+    Merged.Missing_Parts = missing.size();
     return true;
 }
 
@@ -123,8 +172,11 @@ int Run_Merge_Report_Folders(const T_Command_Options& Options, std::ostream& Err
         if (!Read_Part(folders[i], parts[i], error))
             return fail(error);
     T_Merged_Html_Report merged;
-    if (!Merge_Html_Reports(parts, merged, error))
+    if (!Merge_Html_Reports(parts, folders, Options.Allow_Partial, merged, error))
         return fail(error);
+    if (merged.Missing_Parts > 0)
+        Err << "varnolt: merged without " << merged.Missing_Parts
+            << (merged.Missing_Parts == 1 ? " part" : " parts") << ", which count as errors\n";
     // The merged report replaces no part: that would remove the pictures
     // it is about to copy.
     std::error_code same;

@@ -1,8 +1,10 @@
 #include "headless/html_report_page.h"
 
 #include "headless/report_text.h"
+#include "headless/share_text.h"
 #include "vocabulary/utf8_text.h"
 
+#include <cctype>
 #include <cstdio>
 #include <sstream>
 
@@ -53,11 +55,26 @@ std::string Percent_Of(int Part, int Whole)
     return text;
 }
 
-std::string Share_Text(double Share)
+std::string Share_Text(double Share) { return Share_Percent(Share) + " %"; }
+
+// A pair's anchor, from its name rather than its place in the list, so that
+// a link to it still holds in the next run's report or a merged one: the
+// name's bytes percent-encoded, which an id and a link's fragment carry as
+// they are.
+std::string Anchor_Of(const std::string& Name)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f %%", Share * 100);
-    return text;
+    static const char Hex[] = "0123456789ABCDEF";
+    std::string anchor = "pair=";
+    for (unsigned char c : Name) {
+        if (std::isalnum(c) || c == '.' || c == '_' || c == '-' || c == '~') {
+            anchor += char(c);
+        } else {
+            anchor += '%';
+            anchor += Hex[c >> 4];
+            anchor += Hex[c & 15];
+        }
+    }
+    return anchor;
 }
 
 std::string Placed(const T_Html_Picture& Picture, int Width, int Height)
@@ -98,6 +115,8 @@ void Print_Filters(std::ostream& Out)
             << "\" checked> " << Verdict_Title(verdict) << "</label>";
     Out << "<label class=\"share\">Changed at least <input type=\"number\" id=\"min-share\" "
            "min=\"0\" max=\"100\" step=\"0.01\" value=\"0\"> %</label>"
+           "<label class=\"search\">Name <input type=\"search\" id=\"search\" "
+           "placeholder=\"part of a name\" autocomplete=\"off\"></label>"
            "<span id=\"shown\" class=\"shown\"></span></div>\n";
 }
 
@@ -117,15 +136,15 @@ void Print_Text_Changes(std::ostream& Out, const T_Text_Changes& Changes)
     Out << "</div>";
 }
 
-void Print_Row(std::ostream& Out, const T_Html_Entry& Entry, std::size_t Number)
+void Print_Row(std::ostream& Out, const T_Html_Entry& Entry)
 {
     const std::string name = Html_Escape(Entry.Name);
-    Out << "<tr data-verdict=\"" << Html_Verdict_Word(Entry.Result) << "\" data-share=\""
-        << Entry.Changed_Share << "\"><td class=\"name\" data-key=\"" << name << "\">";
-    if (Entry.Has_Pictures())
-        Out << "<a href=\"#pair-" << Number << "\">" << name << "</a>";
-    else
-        Out << name;
+    const std::string anchor = Anchor_Of(Entry.Name);
+    Out << "<tr id=\"row-" << anchor << "\" data-verdict=\"" << Html_Verdict_Word(Entry.Result)
+        << "\" data-share=\"" << Entry.Changed_Share << "\" data-name=\"" << name
+        << "\"><td class=\"name\" data-key=\"" << name << "\">";
+    Out << "<a href=\"#" << (Entry.Has_Pictures() ? anchor : "row-" + anchor) << "\">" << name
+        << "</a>";
     if (!Entry.Error.empty())
         Out << "<div class=\"error\">" << Html_Escape(Entry.Error) << "</div>";
     if (Entry.Text_Changes && Entry.Text_Changes->Total() > 0)
@@ -155,7 +174,7 @@ void Print_Table(std::ostream& Out, const T_Html_Report& Report)
            "<th data-type=\"num\">Changed pixels</th><th data-type=\"num\">Share</th>"
            "<th data-type=\"num\">Regions</th></tr></thead><tbody>\n";
     for (std::size_t i = 0; i < Report.Entries.size(); ++i)
-        Print_Row(Out, Report.Entries[i], i + 1);
+        Print_Row(Out, Report.Entries[i]);
     Out << "</tbody></table></section>\n";
 }
 
@@ -228,24 +247,67 @@ void Print_Regions(std::ostream& Out, const T_Html_Entry& Entry)
     Out << "</tbody></table>";
 }
 
-void Print_Pair(std::ostream& Out, const T_Html_Entry& Entry, std::size_t Number)
+// The facts of a pair in its header: its changes, or the side it is on.
+std::string Pair_Facts(const T_Html_Entry& Entry)
 {
-    Out << "<article class=\"pair\" id=\"pair-" << Number << "\" data-verdict=\""
+    if (Entry.Result == T_Verdict::Only_Old)
+        return "only in the old version";
+    if (Entry.Result == T_Verdict::Only_New)
+        return "only in the new version";
+    return Grouped(Entry.Changed_Pixels) + " px changed (" + Share_Text(Entry.Changed_Share) +
+           "), " + std::to_string(Entry.Regions.size()) +
+           (Entry.Regions.size() == 1 ? " region" : " regions");
+}
+
+// A file on one side only: its one picture, as the single view.
+void Print_One_Sided(std::ostream& Out, const T_Html_Entry& Entry)
+{
+    const bool old_side = Entry.Result == T_Verdict::Only_Old;
+    const T_Html_Picture& picture = old_side ? Entry.Base : Entry.Modified;
+    Out << "<div class=\"view single\"><figure><figcaption>"
+        << (old_side ? "Removed (old)" : "Added (new)") << "</figcaption>";
+    Print_Stage(Out, Entry, "", {{&picture, old_side ? "base" : "modified"}});
+    Out << "</figure></div>";
+}
+
+// Moving from changed pair to changed pair; keys n and p do the same.
+const char* const Pair_Steps =
+    "<div class=\"steps\"><button type=\"button\" class=\"previous\" title=\"Previous pair "
+    "(p)\">&#8592;</button><button type=\"button\" class=\"next\" title=\"Next pair "
+    "(n)\">&#8594;</button></div>";
+
+void Print_Pair(std::ostream& Out, const T_Html_Entry& Entry)
+{
+    const bool one_sided =
+        Entry.Result == T_Verdict::Only_Old || Entry.Result == T_Verdict::Only_New;
+    Out << "<article class=\"pair\" id=\"" << Anchor_Of(Entry.Name) << "\" data-verdict=\""
         << Html_Verdict_Word(Entry.Result) << "\" data-share=\"" << Entry.Changed_Share
-        << "\"><header><h3>" << Html_Escape(Entry.Name) << "</h3><span class=\"facts\">"
-        << Grouped(Entry.Changed_Pixels) << " px changed (" << Share_Text(Entry.Changed_Share)
-        << "), " << Entry.Regions.size() << (Entry.Regions.size() == 1 ? " region" : " regions")
-        << "</span><div class=\"tools\" role=\"tablist\">"
-           "<button type=\"button\" data-view=\"side\" class=\"on\">Side by side</button>"
+        << "\" data-name=\"" << Html_Escape(Entry.Name) << "\"><header><h3>"
+        << Html_Escape(Entry.Name) << "</h3><span class=\"facts\">" << Pair_Facts(Entry)
+        << "</span><div class=\"tools\" role=\"tablist\">";
+    if (one_sided) {
+        Out << "<button type=\"button\" class=\"zoom\" title=\"Show the picture at its own "
+               "size\">100 %</button>"
+            << Pair_Steps << "</div></header>";
+        Print_One_Sided(Out, Entry);
+        Out << "</article>\n";
+        return;
+    }
+    Out << "<button type=\"button\" data-view=\"side\" class=\"on\">Side by side</button>"
+           "<button type=\"button\" data-view=\"diff\">Differences</button>"
            "<button type=\"button\" data-view=\"swipe\">Slider</button>"
            "<button type=\"button\" data-view=\"blink\">Blink</button>"
            "<button type=\"button\" class=\"zoom\" title=\"Show the pictures at their own "
-           "size\">100 %</button></div></header>";
+           "size\">100 %</button>"
+        << Pair_Steps << "</div></header>";
     Out << "<div class=\"view side\"><figure><figcaption>Base</figcaption>";
     Print_Stage(Out, Entry, "", {{&Entry.Base, "base"}});
     Out << "</figure><figure><figcaption>Modified</figcaption>";
     Print_Stage(Out, Entry, "", {{&Entry.Modified, "modified"}});
     Out << "</figure><figure><figcaption>Differences</figcaption>";
+    Print_Stage(Out, Entry, "", {{&Entry.Differences, "differences"}});
+    Out << "</figure></div>";
+    Out << "<div class=\"view diff\" hidden><figure><figcaption>Differences</figcaption>";
     Print_Stage(Out, Entry, "", {{&Entry.Differences, "differences"}});
     Out << "</figure></div>";
     Out << "<div class=\"view swipe\" hidden style=\"--w:" << Entry.Differences.Width
@@ -312,6 +374,9 @@ std::string Html_Report_Page(const T_Html_Report& Report)
         << "<header class=\"top\"><h1>Comparison report</h1><p class=\"names\">"
         << Html_Escape(Report.Old_Name) << " <span>→</span> " << Html_Escape(Report.New_Name)
         << "</p></header><main>\n";
+    if (Report.Totals.Interrupted)
+        out << "<p class=\"interrupted\">The run was interrupted: this report holds the pairs "
+               "compared until then.</p>\n";
     Print_Summary(out, Report);
     Print_Table(out, Report);
     out << "<section class=\"details\">";
@@ -321,7 +386,7 @@ std::string Html_Report_Page(const T_Html_Report& Report)
             if (!any)
                 out << "<h2>Changed pairs</h2>\n";
             any = true;
-            Print_Pair(out, Report.Entries[i], i + 1);
+            Print_Pair(out, Report.Entries[i]);
         }
     out << "</section></main><script>" << Html_Report_Script << "</script></body></html>\n";
     return out.str();

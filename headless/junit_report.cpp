@@ -1,6 +1,7 @@
 #include "headless/junit_report.h"
 
 #include "headless/report_text.h"
+#include "headless/share_text.h"
 
 #include <QXmlStreamWriter>
 
@@ -62,8 +63,7 @@ std::string Failure_Message(const T_Report_Record& Record)
     }
     if (!Record.Compared_Pixels)
         return Record.Reason;
-    char share[32];
-    std::snprintf(share, sizeof share, "%.2f", Record.Changed_Share * 100);
+    const std::string share = Share_Percent(Record.Changed_Share);
     const std::string texts = Changed_Region_Texts(Record.Region_Texts);
     return std::to_string(Record.Changed_Pixels) + " changed pixels (" + share + " %), " +
            std::to_string(Record.Regions) +

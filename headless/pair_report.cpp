@@ -1,6 +1,7 @@
 #include "headless/pair_report.h"
 
 #include "headless/report_text.h"
+#include "headless/share_text.h"
 #include "vocabulary/utf8_text.h"
 
 #include <cstdio>
@@ -204,8 +205,7 @@ void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
         Out << ",\"text\":\"not available\"";
     if (Report.Alignment)
         Print_Json_Alignment(Out, *Report.Alignment);
-    char share[32];
-    std::snprintf(share, sizeof share, "%.6f", difference.Changed_Share());
+    const std::string share = Share_Json_Number(difference.Changed_Share());
     Out << ",\"old_size\":[" << Report.Old_Width << "," << Report.Old_Height << "]"
         << ",\"new_size\":[" << Report.New_Width << "," << Report.New_Height << "]"
         << ",\"size_differs\":" << (difference.Size_Differs() ? "true" : "false")
@@ -386,8 +386,7 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
         (!difference || difference->Changed_Pixels == 0)) {
         Print_Move(Out, Report, false);
     } else if (Report.Result == T_Pair_Report::T_Result::Different && difference) {
-        char share[32];
-        std::snprintf(share, sizeof share, "%.2f", difference->Changed_Share() * 100);
+        const std::string share = Share_Percent(difference->Changed_Share());
         Out << Grouped(difference->Changed_Pixels) << " px changed (" << share << " %), "
             << difference->Regions.size()
             << (difference->Regions.size() == 1 ? " change region" : " change regions");
@@ -427,7 +426,8 @@ void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json, b
     if (Json) {
         Out << "{\"totals\":{\"identical\":" << Totals.Identical
             << ",\"different\":" << Totals.Different << ",\"only_in_old\":" << Totals.Only_Old
-            << ",\"only_in_new\":" << Totals.Only_New << ",\"errors\":" << Totals.Errors << "}}\n";
+            << ",\"only_in_new\":" << Totals.Only_New << ",\"errors\":" << Totals.Errors << "}"
+            << (Totals.Interrupted ? ",\"interrupted\":true" : "") << "}\n";
         return;
     }
     Out << "Totals: " << Totals.Identical << " identical, " << Totals.Different << " different, "
@@ -435,6 +435,8 @@ void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json, b
         << Totals.Errors << " errors";
     if (Show_Accepted)
         Out << ", " << Totals.Accepted << " accepted";
+    if (Totals.Interrupted)
+        Out << " (interrupted: the pairs so far)";
     Out << "\n";
 }
 

@@ -16,6 +16,8 @@ using T_Pair_Report = T_Compared_Pair;
 struct T_Report_Totals {
     int Identical = 0, Different = 0, Only_Old = 0, Only_New = 0, Errors = 0;
     int Accepted = 0;
+    // The run was stopped (Ctrl+C, SIGTERM): the counts are those so far.
+    bool Interrupted = false;
     void Count(T_Pair_Report::T_Result Result, bool Is_Accepted);
     // Adds the counts of another part of the same run.
     T_Report_Totals& operator+=(const T_Report_Totals& Part);

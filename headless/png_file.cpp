@@ -23,10 +23,12 @@ std::string Save_Png(const QImage& Picture, const std::string& Path, bool Compre
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
-    // Qt's PNG writer takes the quality as the inverse of zlib's level:
-    // 0 is the strongest compression.
+    // Qt's PNG writer takes the quality as the inverse of zlib's level
+    // ((100 - quality) * 9 / 91): 85 is level 1. The strongest level costs
+    // many times the comparison itself and saves little on pictures with
+    // large flat areas, which screenshots and drawings are.
     if (Compressed)
-        writer.setQuality(0);
+        writer.setQuality(85);
     if (!writer.write(Picture))
         return writer.errorString().toStdString();
     std::string why;

@@ -3,6 +3,7 @@
 #include "headless/html_report_merge.h"
 #include "headless/junit_report.h"
 #include "platform/os_platform.h"
+#include "headless/report_parts.h"
 #include "headless/report_text.h"
 #include "vocabulary/utf8_text.h"
 
@@ -95,21 +96,51 @@ T_Report_Record Record_From(const QJsonObject& Object, const std::string& Line, 
     return record;
 }
 
-QJsonObject Comparison_Options(QJsonObject Header)
+// What makes reports parts of one run: the names compared and the options
+// they were compared with.
+QJsonObject Run_Of(const QJsonObject& Header)
 {
     QJsonObject options = Header.value(u"options").toObject();
     for (const char* key : Presentation_Options)
         options.remove(QLatin1String(key));
-    return options;
+    QJsonObject run;
+    for (const char16_t* key : {u"old", u"old_bytes", u"new", u"new_bytes"})
+        if (Header.contains(QStringView(key)))
+            run.insert(QStringView(key), Header.value(QStringView(key)));
+    run.insert(u"options", options);
+    return run;
+}
+
+// The record of a part whose report was not given: an error, so that the
+// merged run never passes for what it could not see.
+T_Report_Record Missing_Part_Record(int Shard, int Count)
+{
+    T_Report_Record record;
+    record.Old_Name = record.New_Name = Report_Part_Label(Shard, Count);
+    record.Result = T_Verdict::Error;
+    record.Accepted = false;
+    record.Reason = "error";
+    record.Error = "the report of " + record.Old_Name + " was not merged: its pairs are unknown";
+    QJsonObject line;
+    line.insert(u"old", QString::fromStdString(record.Old_Name));
+    line.insert(u"new", QString::fromStdString(record.New_Name));
+    line.insert(u"missing_part",
+                QString::fromStdString(std::to_string(Shard) + "/" + std::to_string(Count)));
+    line.insert(u"result", QStringLiteral("error"));
+    line.insert(u"error", QString::fromStdString(record.Error));
+    line.insert(u"accepted", false);
+    line.insert(u"reason", QStringLiteral("error"));
+    record.Json = QJsonDocument(line).toJson(QJsonDocument::Compact).toStdString();
+    return record;
 }
 
 // One report's records added to Merged, its totals checked against them.
 bool Merge_One(const std::string& Text, const std::string& Name, T_Merged_Report& Merged,
-               QJsonObject& First_Options, std::string& Error)
+               QJsonObject& First_Run, T_Report_Part& Part, std::string& Error)
 {
     std::istringstream lines(Text);
     T_Report_Totals counted;
-    QJsonObject totals;
+    QJsonObject totals, totals_line;
     bool header = false;
     int number = 0;
     for (std::string line; std::getline(lines, line);) {
@@ -131,21 +162,31 @@ bool Merge_One(const std::string& Text, const std::string& Name, T_Merged_Report
                 Error = where + "not a report of varnolt --compare --json";
                 return false;
             }
-            const QJsonObject options = Comparison_Options(object);
+            const QJsonValue shard = object.value(u"options").toObject().value(u"shard");
+            if (!shard.isUndefined() &&
+                !Report_Part_From_Text(shard.toString().toStdString(), Part)) {
+                Error = where + "the part it ran is not K/N";
+                return false;
+            }
+            const QJsonObject run = Run_Of(object);
             if (Merged.Header.empty()) {
                 QJsonObject first = object;
                 QJsonObject all_options = first.value(u"options").toObject();
                 all_options.remove(u"shard");
                 first.insert(u"options", all_options);
                 Merged.Header = QJsonDocument(first).toJson(QJsonDocument::Compact).toStdString();
-                First_Options = options;
-            } else if (options != First_Options) {
+                First_Run = run;
+            } else if (run.value(u"options") != First_Run.value(u"options")) {
                 Error = Name + " was compared with other options than the first report";
+                return false;
+            } else if (run != First_Run) {
+                Error = Name + " compared other folders than the first report";
                 return false;
             }
             header = true;
         } else if (object.contains(u"totals")) {
             totals = object.value(u"totals").toObject();
+            totals_line = object;
         } else {
             bool known = true;
             T_Report_Record record = Record_From(object, line, known);
@@ -163,6 +204,10 @@ bool Merge_One(const std::string& Text, const std::string& Name, T_Merged_Report
     }
     if (totals.isEmpty()) {
         Error = Name + " has no totals: its run did not end";
+        return false;
+    }
+    if (totals_line.value(u"interrupted").toBool()) {
+        Error = Name + " is the report of an interrupted run: it lacks pairs of its part";
         return false;
     }
     // Identical pairs a run with --only-changes left out count all the same.
@@ -183,17 +228,37 @@ bool Merge_One(const std::string& Text, const std::string& Name, T_Merged_Report
 } // namespace
 
 bool Merge_Reports(const std::vector<std::string>& Texts, const std::vector<std::string>& Names,
-                   T_Merged_Report& Merged, std::string& Error)
+                   bool Allow_Partial, T_Merged_Report& Merged, std::string& Error)
 {
-    QJsonObject first_options;
+    QJsonObject first_run;
+    std::vector<T_Report_Part> parts(Texts.size());
     for (std::size_t i = 0; i < Texts.size(); ++i)
-        if (!Merge_One(Texts[i], Names[i], Merged, first_options, Error))
+        if (!Merge_One(Texts[i], Names[i], Merged, first_run, parts[i], Error))
             return false;
+    std::vector<int> missing;
+    if (!Check_Report_Parts(parts, Names, Allow_Partial, missing, Error))
+        return false;
     // One run lists the files in the order of their names' bytes, each
     // file's pages in their order; a file's records all come from one part.
     std::stable_sort(
         Merged.Records.begin(), Merged.Records.end(),
         [](const T_Report_Record& A, const T_Report_Record& B) { return File_Of(A) < File_Of(B); });
+    for (int shard : missing) {
+        Merged.Records.push_back(Missing_Part_Record(shard, parts[0].Count));
+        Merged.Totals.Count(T_Verdict::Error, false);
+    }
+    Merged.Missing_Parts = missing;
+    if (!missing.empty()) {
+        // The header says the merge is partial, and which parts it lacks.
+        QJsonObject header =
+            QJsonDocument::fromJson(QByteArray::fromStdString(Merged.Header)).object();
+        QJsonArray lacking;
+        for (int shard : missing)
+            lacking.append(shard);
+        header.insert(u"parts", parts[0].Count);
+        header.insert(u"missing_parts", lacking);
+        Merged.Header = QJsonDocument(header).toJson(QJsonDocument::Compact).toStdString();
+    }
     return true;
 }
 
@@ -225,10 +290,14 @@ int Run_Merge_Reports(const T_Command_Options& Options, std::ostream& Out, std::
     }
     T_Merged_Report merged;
     std::string error;
-    if (!Merge_Reports(texts, names, merged, error)) {
+    if (!Merge_Reports(texts, names, Options.Allow_Partial, merged, error)) {
         Err << "varnolt: " << Terminal_Safe(error) << "\n";
         return 2;
     }
+    if (!merged.Missing_Parts.empty())
+        Err << "varnolt: merged without " << merged.Missing_Parts.size()
+            << (merged.Missing_Parts.size() == 1 ? " part" : " parts")
+            << ", which count as errors\n";
     std::ostringstream text;
     Print_Merged_Report(text, merged, Options.Only_Changes, Options.Summary_First);
     if (target == "-")

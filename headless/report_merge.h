@@ -15,14 +15,17 @@ struct T_Merged_Report {
     std::string Header; // the first line, without the part a shard ran
     std::vector<T_Report_Record> Records;
     T_Report_Totals Totals;
+    std::vector<int> Missing_Parts; // merged without them (--allow-partial)
 };
 
 // Reads and merges the reports (JSON text, one object a line). False with
 // the reason in Error: a report cannot be read, is not a report of this
 // program, did not end (no totals), its records do not add up to its
-// totals, or it was made with other options than the first.
+// totals, it compared other names or with other options than the first,
+// or the reports are not every part of one run once (see report_parts.h).
+// With Allow_Partial, each part missing is merged as an error record.
 bool Merge_Reports(const std::vector<std::string>& Texts, const std::vector<std::string>& Names,
-                   T_Merged_Report& Merged, std::string& Error);
+                   bool Allow_Partial, T_Merged_Report& Merged, std::string& Error);
 
 // The merged report as one run prints it (identical pairs left out with
 // Only_Changes, the totals first with Summary_First).

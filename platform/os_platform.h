@@ -28,6 +28,17 @@ const char* Executable_Suffix();
 // programs receive their arguments already split (POSIX).
 std::string Native_Command_Line();
 
+// From now on an interrupt (Ctrl+C, SIGINT, SIGTERM; Ctrl+C or Ctrl+Break
+// in a Windows console) is noted instead of ending the process, so that a
+// long run can finish what it has written; a second one ends it at once.
+void Note_Interrupts();
+// The signal noted since (SIGINT 2, SIGTERM 15), or 0.
+int Interrupt_Noted();
+
+// The processors this process may run on (its affinity: taskset, a CI
+// runner's or a container's CPU set), at least 1.
+unsigned Usable_Processors();
+
 // Milliseconds since the system started, wrapping as an unsigned 32-bit value.
 std::uint32_t Tick_Count();
 

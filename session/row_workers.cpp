@@ -1,10 +1,13 @@
 #include "session/row_workers.h"
 
 #include "automation/u_ole_automation.h"
+#include "platform/os_platform.h"
 
 #include <algorithm>
 
-unsigned Default_Workers() { return std::max(1u, std::thread::hardware_concurrency()); }
+// The processors the process may use, not all the machine has: under
+// taskset or a CI runner's CPU set more workers only take turns.
+unsigned Default_Workers() { return os::Usable_Processors(); }
 
 T_Row_Workers::T_Row_Workers(std::size_t Rows, unsigned Workers, T_Work Work, std::size_t Ahead)
     : Rows_(Rows), Ahead_(std::max<std::size_t>(Ahead, 1)), Work_(std::move(Work))

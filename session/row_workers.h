@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-// One worker per core (at least one): what --jobs and the folder list use
-// unless told otherwise.
+// One worker per processor the process may use (at least one): what --jobs
+// and the folder list use unless told otherwise.
 unsigned Default_Workers();
 
 class T_Row_Workers {

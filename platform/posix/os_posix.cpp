@@ -1,6 +1,7 @@
 // POSIX implementation of the operating-system layer.
 #include "platform/os_platform.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -112,6 +114,36 @@ char Path_Separator() { return '/'; }
 const char* Executable_Suffix() { return ""; }
 
 std::string Native_Command_Line() { return {}; }
+
+namespace {
+volatile std::sig_atomic_t Noted_Signal = 0;
+extern "C" void Note_Signal(int Signal) { Noted_Signal = Signal; }
+} // namespace
+
+void Note_Interrupts()
+{
+    struct sigaction action = {};
+    action.sa_handler = Note_Signal;
+    sigemptyset(&action.sa_mask);
+    // The first interrupt is noted; the next one has the default effect.
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int Interrupt_Noted() { return Noted_Signal; }
+
+unsigned Usable_Processors()
+{
+#ifdef __linux__
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return unsigned(std::max(1, CPU_COUNT(&set)));
+#endif
+    const long online = sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? unsigned(online) : 1u;
+}
 
 std::uint32_t Tick_Count() { return static_cast<std::uint32_t>(Monotonic_Ns() / 1000000u); }
 

@@ -164,6 +164,37 @@ const char* Executable_Suffix() { return ".exe"; }
 
 std::string Native_Command_Line() { return Narrow(GetCommandLineW()); }
 
+namespace {
+std::atomic<int> Noted_Signal{0};
+BOOL WINAPI Note_Console_Event(DWORD Event)
+{
+    if (Event != CTRL_C_EVENT && Event != CTRL_BREAK_EVENT)
+        return FALSE;
+    // The first interrupt is noted; the next one has the default effect.
+    int none = 0;
+    return Noted_Signal.compare_exchange_strong(none, Event == CTRL_C_EVENT ? 2 : 15) ? TRUE
+                                                                                      : FALSE;
+}
+} // namespace
+
+void Note_Interrupts() { SetConsoleCtrlHandler(Note_Console_Event, TRUE); }
+
+int Interrupt_Noted() { return Noted_Signal.load(); }
+
+unsigned Usable_Processors()
+{
+    DWORD_PTR process = 0, system = 0;
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) && process != 0) {
+        unsigned count = 0;
+        for (; process != 0; process &= process - 1)
+            ++count;
+        return count;
+    }
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 0 ? unsigned(info.dwNumberOfProcessors) : 1u;
+}
+
 std::uint32_t Tick_Count() { return GetTickCount(); }
 
 std::uint32_t Performance_Counter_Low()

@@ -4,6 +4,7 @@
 #include "tests/headless/headless_fixture.h"
 #include "headless/report_merge.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -216,6 +217,101 @@ TEST_F(Ci_Report, PartsOfAFolderPairMergeIntoTheWholeRun)
     test::Write_File(dir / "cut.json", Out);
     EXPECT_EQ(Run_Merge_Reports(Parse_Command_Options(merge), out, err), 2);
     EXPECT_NE(err.str().find("other options"), std::string::npos) << err.str();
+}
+
+// A CI job that lost a part's artifact, or merged one twice, must not pass:
+// only every part of one run, each once, merges; --allow-partial merges the
+// others and counts each missing part as an error.
+TEST_F(Ci_Report, AMissingDoubledOrForeignPartIsNamedAndNeverPasses)
+{
+    Make_Folders();
+    const auto part = [&](const std::string& Shard, const std::string& Name,
+                          std::vector<std::string> More = {}) {
+        More.insert(More.end(), {"--json", "--shard", Shard, dir / "a", dir / "b"});
+        EXPECT_LE(Compare(More), 1) << Err;
+        test::Write_File(dir / Name, Out);
+        return dir / Name;
+    };
+    const std::string one = part("1/3", "1.json"), two = part("2/3", "2.json"),
+                      three = part("3/3", "3.json"), other = part("2/4", "2of4.json");
+    const auto merge = [&](std::vector<std::string> Reports, std::string& Err_Text,
+                           bool Allow_Partial = false) {
+        std::vector<std::string> line = {"varnolt", "--merge-reports"};
+        if (Allow_Partial)
+            line.push_back("--allow-partial");
+        line.push_back(dir / "merged.json");
+        line.insert(line.end(), Reports.begin(), Reports.end());
+        std::ostringstream out, err;
+        const int code = Run_Merge_Reports(Parse_Command_Options(line), out, err);
+        Err_Text = err.str();
+        return code;
+    };
+    std::string err;
+    EXPECT_EQ(merge({one, three}, err), 2);
+    EXPECT_NE(err.find("part 2 of 3 is missing"), std::string::npos) << err;
+    EXPECT_EQ(merge({one, one, two, three}, err), 2);
+    EXPECT_NE(err.find("part 1 of 3 is given twice: " + one + " and " + one), std::string::npos)
+        << err;
+    EXPECT_EQ(merge({one, other, three}, err), 2);
+    EXPECT_NE(err.find(other + " is part 2 of 4 but " + one + " is part 1 of 3"), std::string::npos)
+        << err;
+    // A part of a run over other folders is no part of this one.
+    fs::copy(dir.Path / "a", dir.Path / "a2", fs::copy_options::recursive);
+    const std::string elsewhere = dir / "elsewhere.json";
+    EXPECT_LE(Compare({"--json", "--shard", "2/3", dir / "a2", dir / "b"}), 1);
+    test::Write_File(elsewhere, Out);
+    EXPECT_EQ(merge({one, elsewhere, three}, err), 2);
+    EXPECT_NE(err.find("other folders"), std::string::npos) << err;
+    // A whole run is part 1 of 1: given twice, it is doubled.
+    const std::string whole = dir / "whole.json";
+    EXPECT_EQ(Compare({"--json", dir / "a", dir / "b"}), 1);
+    test::Write_File(whole, Out);
+    EXPECT_EQ(merge({whole}, err), 1) << err;
+    EXPECT_EQ(merge({whole, whole}, err), 2);
+    EXPECT_NE(err.find("part 1 of 1 is given twice"), std::string::npos) << err;
+
+    // Partial: the parts given merge, the missing one is an error record,
+    // counted, named in the header and in the JUnit report.
+    std::vector<std::string> line = {"varnolt",
+                                     "--merge-reports",
+                                     "--allow-partial",
+                                     "--junit",
+                                     dir / "partial.xml",
+                                     dir / "partial.json",
+                                     one,
+                                     three};
+    std::ostringstream out, partial_err;
+    EXPECT_EQ(Run_Merge_Reports(Parse_Command_Options(line), out, partial_err), 2);
+    EXPECT_NE(partial_err.str().find("merged without 1 part"), std::string::npos);
+    std::istringstream lines(test::Read_File(dir / "partial.json"));
+    std::vector<QJsonObject> objects;
+    for (std::string text; std::getline(lines, text);)
+        objects.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(text)).object());
+    ASSERT_GE(objects.size(), 3u);
+    EXPECT_EQ(objects.front()[u"missing_parts"].toArray(), QJsonArray{2});
+    const QJsonObject& missing = objects[objects.size() - 2];
+    EXPECT_EQ(missing[u"missing_part"].toString(), u"2/3");
+    EXPECT_EQ(missing[u"result"].toString(), u"error");
+    EXPECT_GE(objects.back()[u"totals"].toObject()[u"errors"].toInt(), 1);
+    EXPECT_NE(test::Read_File(dir / "partial.xml").find("part 2 of 3"), std::string::npos);
+    // Doubled parts are refused even then.
+    EXPECT_EQ(merge({one, one}, err, true), 2);
+    EXPECT_NE(err.find("given twice"), std::string::npos) << err;
+}
+
+// One changed pixel of 2000 x 2000 is a share that six decimals round to
+// nothing: each report keeps the digits that show it.
+TEST_F(Ci_Report, ASingleChangedPixelIsANonZeroShareInEveryReport)
+{
+    QImage picture(2000, 2000, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "big_old.png")));
+    picture.setPixel(1000, 1000, 0);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "big_new.png")));
+    EXPECT_EQ(Compare({"--json", dir / "big_old.png", dir / "big_new.png"}), 1);
+    EXPECT_NE(Out.find("\"changed_share\":0.00000025,"), std::string::npos) << Out;
+    EXPECT_EQ(Compare({dir / "big_old.png", dir / "big_new.png"}), 1);
+    EXPECT_NE(Out.find("1 px changed (0.000025 %)"), std::string::npos) << Out;
 }
 
 TEST_F(Ci_Report, OnlyChangesAndSummaryFirstShortenTheOutputNotTheTotals)

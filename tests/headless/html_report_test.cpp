@@ -202,6 +202,44 @@ TEST_F(Html_Report, ReportFoldersOfPartsMergeIntoTheWholeRun)
     EXPECT_NE(err2.str().find("is not a picture of a report"), std::string::npos) << err2.str();
 }
 
+TEST_F(Html_Report, ReportFoldersMergeOnlyAsEveryPartOfOneRun)
+{
+    std::vector<std::string> folders;
+    for (const char* shard : {"1/3", "3/3", "2/4"}) {
+        folders.push_back(dir / ("part" + std::string(1, shard[0]) + "of" + (shard + 2)));
+        EXPECT_LE(Compare({"--shard", shard, "--report", folders.back(), dir / "a", dir / "b"}), 1)
+            << Err;
+    }
+    const auto merge = [&](std::vector<std::string> Parts, bool Allow_Partial, std::string& Why) {
+        std::vector<std::string> line = {"varnolt", "--merge-reports"};
+        if (Allow_Partial)
+            line.push_back("--allow-partial");
+        line.push_back(dir / "merged");
+        line.insert(line.end(), Parts.begin(), Parts.end());
+        std::ostringstream out, err;
+        const int code = Run_Merge_Reports(Parse_Command_Options(line), out, err);
+        Why = err.str();
+        return code;
+    };
+    std::string why;
+    EXPECT_EQ(merge({folders[0], folders[1]}, false, why), 2);
+    EXPECT_NE(why.find("part 2 of 3 is missing"), std::string::npos) << why;
+    EXPECT_FALSE(fs::exists(dir.Path / "merged"));
+    EXPECT_EQ(merge({folders[0], folders[0], folders[1]}, false, why), 2);
+    EXPECT_NE(why.find("part 1 of 3 is given twice"), std::string::npos) << why;
+    EXPECT_EQ(merge({folders[0], folders[2], folders[1]}, false, why), 2);
+    EXPECT_NE(why.find("is part 2 of 4"), std::string::npos) << why;
+
+    // Partial: an error entry for the part missing, in the totals too.
+    EXPECT_EQ(merge({folders[0], folders[1]}, true, why), 2) << why;
+    const QJsonObject merged = Report_Data(dir / "merged");
+    EXPECT_GE(merged[u"totals"].toObject()[u"errors"].toInt(), 1);
+    const QJsonArray pairs = merged[u"pairs"].toArray();
+    ASSERT_FALSE(pairs.isEmpty());
+    EXPECT_EQ(pairs.last().toObject()[u"name"].toString(), u"part 2 of 3");
+    EXPECT_NE(test::Read_File(dir / "merged/index.html").find("Missing parts"), std::string::npos);
+}
+
 // An aligned pair's pictures show the modified picture as it was compared:
 // moved back by the shift found, or redrawn with its rows at their base
 // rows, so that the changes marked lie on what they were found on.

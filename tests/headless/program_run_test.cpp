@@ -5,11 +5,17 @@
 #include "tests/test_support.h"
 
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
+
+#include <sys/types.h>
 
 using test::Run_Program;
 using test::Run_Result;
@@ -159,3 +165,85 @@ TEST(Program, AnAddedDocumentIsOnlyInTheNewVersionWithItsPageCount)
               1);
 }
 #endif
+
+// Ctrl+C during a folder run: the reports so far are written, valid and
+// marked interrupted, the private folder is left empty, and the next run
+// takes the same report folder.
+TEST(Program, AnInterruptedFolderRunLeavesAPartialReportThatTheNextRunReplaces)
+{
+    test::Scratch_Dir dir;
+    for (const char* side : {"a", "b", "tmp"})
+        std::filesystem::create_directories(dir.Path / side);
+    QImage picture(300, 200, QImage::Format_RGB32);
+    constexpr int Pairs = 300;
+    for (int i = 0; i < Pairs; ++i) {
+        const std::string name = "p" + std::to_string(1000 + i) + ".png";
+        picture.fill(Qt::white);
+        ASSERT_TRUE(picture.save(QString::fromStdString(dir / ("a/" + name))));
+        picture.setPixel(i % 300, 10, 0);
+        ASSERT_TRUE(picture.save(QString::fromStdString(dir / ("b/" + name))));
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), QString::fromStdString(dir / "tmp"));
+    const QStringList arguments = {QStringLiteral("--compare"),
+                                   QStringLiteral("--jobs"),
+                                   QStringLiteral("1"),
+                                   QStringLiteral("--report"),
+                                   QString::fromStdString(dir / "report"),
+                                   QStringLiteral("--junit"),
+                                   QString::fromStdString(dir / "junit.xml"),
+                                   QString::fromStdString(dir / "a"),
+                                   QString::fromStdString(dir / "b")};
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(VARNOLT_BUILD_DIR "/varnolt"), arguments);
+    // Interrupted once the first pair is out.
+    ASSERT_TRUE(run.waitForReadyRead(60000));
+    ::kill(pid_t(run.processId()), SIGINT);
+    ASSERT_TRUE(run.waitForFinished(120000));
+    if (run.exitCode() == 1)
+        GTEST_SKIP() << "every pair was compared before the interrupt arrived";
+    EXPECT_EQ(run.exitCode(), 128 + SIGINT) << run.readAllStandardError().toStdString();
+    const QJsonObject report =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(test::Read_File(dir / "report/report.json")))
+            .object();
+    EXPECT_TRUE(report[u"interrupted"].toBool());
+    const int different = report[u"totals"].toObject()[u"different"].toInt();
+    EXPECT_GT(different, 0);
+    EXPECT_LT(different, Pairs);
+    EXPECT_EQ(report[u"pairs"].toArray().size(), different);
+    const std::string junit = test::Read_File(dir / "junit.xml");
+    EXPECT_NE(junit.find("interrupted"), std::string::npos);
+    EXPECT_EQ(std::system(("xmllint --noout '" + dir / "junit.xml" + "'").c_str()), 0);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path / "tmp/Quorbit_tmp"))
+        ADD_FAILURE() << "left behind: " << entry.path();
+
+    // The next run takes the folder and replaces the partial report.
+    QProcess rerun;
+    rerun.setProcessEnvironment(environment);
+    rerun.start(QStringLiteral(VARNOLT_BUILD_DIR "/varnolt"), arguments);
+    ASSERT_TRUE(rerun.waitForFinished(240000));
+    EXPECT_EQ(rerun.exitCode(), 1) << rerun.readAllStandardError().toStdString();
+    const QJsonObject whole =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(test::Read_File(dir / "report/report.json")))
+            .object();
+    EXPECT_FALSE(whole[u"interrupted"].toBool());
+    EXPECT_EQ(whole[u"totals"].toObject()[u"different"].toInt(), Pairs);
+}
+
+// The default --jobs is the processors the process may use.
+TEST(Program, JobsFollowTheProcessorsTheProcessMayUse)
+{
+    if (std::system("taskset -c 0 true >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "taskset cannot run here";
+    test::Scratch_Dir dir;
+    std::filesystem::create_directories(dir.Path / "a");
+    std::filesystem::create_directories(dir.Path / "b");
+    const test::Run_Result pinned = test::Run_Program(
+        {"-c", "0", VARNOLT_BUILD_DIR "/varnolt", "--compare", "--json", dir / "a", dir / "b"},
+        "/usr/bin/taskset");
+    EXPECT_EQ(pinned.Code, 0) << pinned.Err;
+    EXPECT_NE(pinned.Out.find("\"jobs\":1,"), std::string::npos) << pinned.Out;
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The HTML report of a folder comparison, opened in a real browser (headless
 Chromium driven by Selenium): it loads without console errors, its counts
-are the JSON run's, and its filter, slider, blink and region outlines work.
+are the JSON run's, and its filter, search, slider, blink, one view at a time, the filter kept in
+the address, the steps between pairs and the region outlines work.
 
 Usage: report_browser_test.py VARNOLT pdf|nopdf
 Exits 77 (skipped) when Chromium, its driver or Selenium are missing."""
@@ -217,8 +218,76 @@ def check_page(driver, records, totals, with_pdf):
     time.sleep(1.6)
     check(stage.get_attribute("data-shown") == paused, "pause stops the blinking")
 
+    check_views(driver, article)
+    check_search_and_address(driver, rows)
+    check_steps(driver)
+
     errors = [entry for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
     check(not errors, "console errors after use: %s" % errors)
+
+
+def painted(driver, element):
+    """Whether the element takes room on the page (a hidden one takes none)."""
+    return driver.execute_script(
+        "var r = arguments[0].getBoundingClientRect();"
+        "return getComputedStyle(arguments[0]).display !== 'none' && r.width > 0 && r.height > 0",
+        element)
+
+
+def check_views(driver, article):
+    """Each view button shows its view alone: the others are hidden and not painted."""
+    views = article.find_elements(By.CSS_SELECTOR, ".view")
+    for name in ("swipe", "blink", "diff", "side"):
+        article.find_element(By.CSS_SELECTOR, "button[data-view=%s]" % name).click()
+        shown = [view.get_attribute("class") for view in views if painted(driver, view)]
+        check(shown == ["view " + name], "only the %s view painted, not %s" % (name, shown))
+        check(all(view.is_displayed() == (view.get_attribute("class") == "view " + name)
+                  for view in views), "the %s view alone displayed" % name)
+    # 100 % shows the view at the pictures' own size, and back.
+    zoom = article.find_element(By.CSS_SELECTOR, ".zoom")
+    zoom.click()
+    check("actual" in article.get_attribute("class"), "100 % shows the pictures at their size")
+    zoom.click()
+
+
+def check_search_and_address(driver, rows):
+    """The name search filters rows; the filter is kept in the address and restored."""
+    search = driver.find_element(By.ID, "search")
+    search.send_keys("changed1")
+    shown = [row.get_attribute("data-name") for row in rows if row.is_displayed()]
+    check(shown == ["changed1.png"], "the search leaves changed1.png alone: %s" % shown)
+    driver.find_element(By.CSS_SELECTOR, "input[name=verdict][value=identical]").click()
+    address = driver.current_url
+    check("name=changed1" in address and "hide=identical" in address,
+          "the filter in the address: %s" % address)
+    driver.get(address)
+    check(driver.find_element(By.ID, "search").get_attribute("value") == "changed1" and
+          not driver.find_element(By.CSS_SELECTOR,
+                                  "input[name=verdict][value=identical]").is_selected(),
+          "the filter restored from the address")
+    rows = driver.find_elements(By.CSS_SELECTOR, "#pairs tbody tr")
+    check(sum(row.is_displayed() for row in rows) == 1, "one row shown after the reload")
+    driver.get(address.split("?")[0])
+
+
+def check_steps(driver):
+    """n and p move between the changed pairs; each pair is linked by its name."""
+    articles = driver.find_elements(By.CSS_SELECTOR, "article.pair")
+    body = driver.find_element(By.TAG_NAME, "body")
+    body.send_keys("n")
+    check("current" in articles[0].get_attribute("class"), "n goes to the first pair")
+    body.send_keys("n")
+    check("current" in articles[1].get_attribute("class") and
+          driver.current_url.endswith("#" + articles[1].get_attribute("id")),
+          "n goes to the next pair and names it in the address")
+    body.send_keys("p")
+    check("current" in articles[0].get_attribute("class"), "p goes back")
+    link = driver.find_element(By.CSS_SELECTOR, "#pairs a[href='#pair=changed1.png']")
+    check(articles[1].get_attribute("id") == "pair=changed1.png" and link is not None,
+          "the pair is linked by its name")
+    gone = [a.get_attribute("href") for a in
+            driver.find_elements(By.CSS_SELECTOR, "#pairs td.name a") if GONE in a.text]
+    check(gone and "%3Cb%3E" in gone[0], "a name with markup is linked encoded: %s" % gone)
 
 
 def main():

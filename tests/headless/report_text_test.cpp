@@ -109,7 +109,7 @@ TEST(Report_Text, MergedReportsKeepTheTextForTheJunitFile)
         "\"errors\":0}}\n";
     T_Merged_Report merged;
     std::string error;
-    ASSERT_TRUE(Merge_Reports({report}, {"r.json"}, merged, error)) << error;
+    ASSERT_TRUE(Merge_Reports({report}, {"r.json"}, false, merged, error)) << error;
     const std::string xml = Junit_Xml(merged.Records, 0);
     EXPECT_NE(xml.find("message=\"2 insertions, 0 deletions, 1 format change: different; "
                        "insertion &quot;x &lt; y &amp; z&quot;\""),

@@ -32,6 +32,22 @@ done
 test -f "$prefix/share/doc/varnolt/copyright"
 test -f "$prefix/share/icons/hicolor/scalable/apps/varnolt.svg"
 desktop-file-validate "$prefix/share/applications/example.quorbit.varnolt.desktop"
+# Beside a PDF viewer, in a desktop root of its own, the viewer stays the
+# default for PDF and PNG files.
+if command -v xdg-mime >/dev/null && command -v update-desktop-database >/dev/null; then
+  root=$(mktemp -d)
+  mkdir -p "$root/share/applications" "$root/data" "$root/config"
+  cp "$prefix/share/applications/example.quorbit.varnolt.desktop" "$root/share/applications/"
+  printf '[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer %%f\nMimeType=application/pdf;image/png;\n' \
+    >"$root/share/applications/zz.viewer.desktop"
+  update-desktop-database "$root/share/applications"
+  for type in application/pdf image/png; do
+    default=$(env -i PATH="$PATH" HOME="$root" XDG_DATA_HOME="$root/data" XDG_DATA_DIRS="$root/share" \
+      XDG_CONFIG_HOME="$root/config" XDG_CONFIG_DIRS="$root/config" xdg-mime query default "$type")
+    [ "$default" = zz.viewer.desktop ] || { echo "default for $type: $default"; exit 1; }
+  done
+  rm -rf "$root"
+fi
 appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/example.quorbit.varnolt.metainfo.xml" \
   >/dev/null
 echo "installed program runs from $prefix"
