@@ -482,11 +482,17 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
             << Terminal_Safe(Options.Output) << "\n";
         return 2;
     }
-    Prepare_Temp_Folder();
+    // The folders earlier runs left are swept after the work, never
+    // before the first pair, and only for a moment.
+    Prepare_Temp_Folder(T_Earlier_Runs::Swept_Later);
     // A run without a window keeps nothing for later: its pages, copies and
     // the converter's files go when it ends, however it ends.
     struct T_Temp_Folder_Removal {
-        ~T_Temp_Folder_Removal() { Remove_Temp_Folder(); }
+        ~T_Temp_Folder_Removal()
+        {
+            Remove_Temp_Folder();
+            Sweep_Earlier_Runs(std::chrono::milliseconds(50));
+        }
     } removal;
     T_Ignore_Areas ignore;
     if (std::string why; !Ignore_Areas_From(Options, ignore, why)) {

@@ -115,6 +115,15 @@ TEST_F(Headless, AnOutputNeverReplacesAnInputAndAFailedWriteLeavesNothing)
     EXPECT_EQ(Compare({"--output", "/dev/null", dir / "old.png", dir / "new.png"}), 1) << Err;
     EXPECT_EQ(Err, "");
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    // So are the reports: the HTML report's page alone goes to a device.
+    for (const char* option : {"--report", "--junit"}) {
+        EXPECT_EQ(Compare({option, "/dev/full", dir / "old.png", dir / "new.png"}), 2) << option;
+        EXPECT_NE(Err.find("cannot write /dev/full: No space left on device"), std::string::npos)
+            << option << ": " << Err;
+        EXPECT_EQ(Compare({option, "/dev/null", dir / "old.png", dir / "new.png"}), 1) << Err;
+        EXPECT_EQ(Err, "") << option;
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
 
     // A full disk: the reason, exit 2, and no partial picture.
     const fs::path small = dir.Path / "small";
