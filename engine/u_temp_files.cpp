@@ -62,8 +62,7 @@ std::string shared_folder;
 
 // Removes the folders of runs that have ended and not been touched for a
 // while, until Deadline. A failure leaves the folder for a later run.
-void Remove_Finished_Runs(const std::string& folder,
-                          std::chrono::steady_clock::time_point Deadline)
+void Remove_Finished_Runs(const std::string& folder, std::chrono::steady_clock::time_point Deadline)
 {
     namespace fs = std::filesystem;
     std::error_code error;

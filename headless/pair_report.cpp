@@ -280,8 +280,7 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptan
     if (Report.Checked != T_Bytes_Check::None)
         Out << ",\"checked\":\""
             << (Report.Checked == T_Bytes_Check::Structure ? "structure" : "decoded") << "\"";
-    Out
-        << ",\"result\":" << Json_Text(Result_Word(Report.Result, true));
+    Out << ",\"result\":" << Json_Text(Result_Word(Report.Result, true));
     if (!Report.Error.empty())
         Out << ",\"error\":" << Json_Text(Report.Error);
     if (One_Sided_File(Report) && Report.Pages > 0)

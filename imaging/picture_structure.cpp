@@ -257,7 +257,8 @@ T_Picture_Structure Check_Jpeg(T_Byte_Reader& In)
             return result;
         }
         // A second start, or a marker that stands only inside scan data.
-        if (marker == 0xD8 || marker == 0x01 || marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7))
+        if (marker == 0xD8 || marker == 0x01 || marker == 0x00 ||
+            (marker >= 0xD0 && marker <= 0xD7))
             return {};
         unsigned char length_bytes[2];
         if (!In.Read(length_bytes, 2))

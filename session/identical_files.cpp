@@ -57,8 +57,7 @@ bool Decoded_Size(const std::string& Display, const std::string& File, QImage& P
     return true;
 }
 
-std::optional<std::vector<T_Compared_Pair>> Same_Picture(const std::string& File,
-                                                         T_Diff_Kind Kind,
+std::optional<std::vector<T_Compared_Pair>> Same_Picture(const std::string& File, T_Diff_Kind Kind,
                                                          const T_Compared_Pair& Names,
                                                          const T_Pair_Settings& Settings)
 {
@@ -75,8 +74,7 @@ std::optional<std::vector<T_Compared_Pair>> Same_Picture(const std::string& File
     QImage picture;
     if (!session.Open().Done() || !Decoded_Size(session.Left_Display, File, picture))
         return std::nullopt;
-    return std::vector{
-        Identical(Names, picture.width(), picture.height(), T_Bytes_Check::Decoded)};
+    return std::vector{Identical(Names, picture.width(), picture.height(), T_Bytes_Check::Decoded)};
 }
 
 // Every page drawn once, paired with itself; nothing when a page cannot be

@@ -216,7 +216,8 @@ bool T_Pair_Run::Judged_By_Bytes(const std::string& Old, const std::string& New,
     const T_Difference_Options& options = Settings_.Differences;
     // Only names that lead to the same readers; pictures laid on each
     // other or moved apart are not a copy on a copy.
-    if (!Settings_.Same_Bytes_First || Settings_.Align != T_Align_Mode::Off || options.Offset_X != 0 || options.Offset_Y != 0 ||
+    if (!Settings_.Same_Bytes_First || Settings_.Align != T_Align_Mode::Off ||
+        options.Offset_X != 0 || options.Offset_Y != 0 ||
         File_Extension(Old) != File_Extension(New) || !Same_Bytes(Old, New))
         return false;
     std::optional<std::vector<T_Compared_Pair>> pairs =

@@ -358,8 +358,8 @@ bool Write_Device(const std::string& path, const std::string& data, std::string&
 
 bool Write_File_Whole(const std::string& path, const std::string& data, std::string& error)
 {
-    if (struct stat status; ::stat(path.c_str(), &status) == 0 &&
-                            (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)))
+    if (struct stat status;
+        ::stat(path.c_str(), &status) == 0 && (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)))
         return Write_Device(path, data, error);
     std::string temporary = path + ".XXXXXX";
     T_Fd out(::mkstemp(temporary.data()));
