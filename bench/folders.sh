@@ -3,7 +3,8 @@
 # ImageMagick; a few changed, a few removed and added) compared at once,
 # as ratios to same-run baselines, each the median of 5 paired runs with
 # the smallest and largest:
-#   1. one varnolt --compare of the folders / odiff started once per pair
+#   1. one varnolt --compare of the folders / odiff's native binary started
+#      once per pair, wall and CPU
 #      (and / odiff on every core, started by xargs -P)
 #   2. varnolt --compare --jobs 2 / --jobs 1
 # Usage: bench/folders.sh   (run by bench/run.sh; needs the varnolt target)
@@ -55,12 +56,13 @@ summary() {
     printf "median %.2f (min %.2f, max %.2f)", v[int((NR + 1) / 2)], v[1], v[NR] }'
 }
 
+# "wall-ms cpu-ms" of one run (CPU: user + system, children included).
+timed_ms() {
+  /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>&1 || true
+  awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }' "$work/time"
+}
 varnolt_ms() { # extra options
-  local start end
-  start=$(now)
-  build/varnolt --compare "$@" "$work/old" "$work/new" >/dev/null 2>&1 || [ $? -le 1 ]
-  end=$(now)
-  ms "$start" "$end"
+  timed_ms build/varnolt --compare "$@" "$work/old" "$work/new"
 }
 
 pairs() { # the names on both sides
@@ -70,38 +72,37 @@ pairs() { # the names on both sides
 }
 pairs >"$work/pairs"
 
+odiff=$(bench/odiff_binary.sh)
 odiff_ms() { # parallel runs
-  local start end
-  start=$(now)
-  xargs -P "$1" -I{} sh -c 'odiff "$1/old/$2" "$1/new/$2" "$1/odiff/$2" >/dev/null 2>&1; true' \
-    _ "$work" {} <"$work/pairs"
-  end=$(now)
-  ms "$start" "$end"
+  timed_ms xargs -P "$1" -I{} sh -c '"$0" "$1/old/$2" "$1/new/$2" "$1/odiff/$2" >/dev/null 2>&1; true' \
+    "$odiff" "$work" {} <"$work/pairs"
 }
 
 echo "Folders of 200 screenshots, 1280 x 800 (10 changed, 4 removed, 4 added), $cores cores:"
-if command -v odiff >/dev/null 2>&1; then
-  ratios=() ratios_all=() mine=() theirs=()
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print (b > 0 ? a / b : 0) }'; }
+if [ -n "$odiff" ]; then
+  ratios=() ratios_all=() cpu_ratios=() mine=() theirs=()
   for _ in $(seq $runs); do
-    v=$(varnolt_ms)
-    o=$(odiff_ms 1)
-    p=$(odiff_ms "$cores")
+    read -r v vc < <(varnolt_ms)
+    read -r o oc < <(odiff_ms 1)
+    read -r p _ < <(odiff_ms "$cores")
     mine+=("$v") theirs+=("$o")
-    ratios+=("$(awk -v a="$v" -v b="$o" 'BEGIN { print a / b }')")
-    ratios_all+=("$(awk -v a="$v" -v b="$p" 'BEGIN { print a / b }')")
+    ratios+=("$(ratio "$v" "$o")") cpu_ratios+=("$(ratio "$vc" "$oc")")
+    ratios_all+=("$(ratio "$v" "$p")")
   done
   echo "  varnolt --compare (one per core) $(summary "${mine[@]}") ms"
   echo "  odiff, one per pair              $(summary "${theirs[@]}") ms"
-  echo "  varnolt --compare / odiff once per pair:          $(summary "${ratios[@]}")"
+  echo "  varnolt --compare / odiff once per pair, wall:    $(summary "${ratios[@]}")"
+  echo "  varnolt --compare / odiff once per pair, CPU:     $(summary "${cpu_ratios[@]}")"
   echo "  varnolt --compare / odiff per pair on every core: $(summary "${ratios_all[@]}")"
 else
-  echo "  odiff not installed (npm install -g odiff-bin): varnolt / odiff skipped"
+  echo "  odiff's binary is not installed (npm install odiff-bin): varnolt / odiff skipped"
 fi
 
 ratios=() one=() two=()
 for _ in $(seq $runs); do
-  a=$(varnolt_ms --jobs 1)
-  b=$(varnolt_ms --jobs 2)
+  read -r a _ < <(varnolt_ms --jobs 1)
+  read -r b _ < <(varnolt_ms --jobs 2)
   one+=("$a") two+=("$b")
   ratios+=("$(awk -v a="$b" -v b="$a" 'BEGIN { print a / b }')")
 done

@@ -47,14 +47,19 @@ else
   echo "decoder benchmark not built (needs libspng-dev and libturbojpeg0-dev): skipped"
 fi
 
-# varnolt --compare against odiff, whole processes: wall time and peak memory.
-if ! command -v odiff >/dev/null 2>&1; then
+# varnolt --compare against odiff's native binary, whole processes: wall
+# time, CPU time and peak memory.
+if [ -z "$(bench/odiff_binary.sh)" ]; then
   npm install -g odiff-bin >/dev/null 2>&1 || echo "odiff could not be installed"
 fi
 cmake --build build --target varnolt >/dev/null
 bench/compare_vs_odiff.sh build/varnolt "$work/left.png" "$work/right.png" "8000 x 6000 drawings"
 bench/compare_vs_odiff.sh build/varnolt "$work/shot_left.png" "$work/shot_right.png" \
   "1280 x 800 screenshots"
+/usr/bin/convert -size 16x16 xc:white "$work/tiny_left.png"
+/usr/bin/convert -size 16x16 xc:white -fill black -draw "point 3,3" "$work/tiny_right.png"
+bench/compare_vs_odiff.sh build/varnolt "$work/tiny_left.png" "$work/tiny_right.png" \
+  "16 x 16 pictures"
 
 # Two 50-page PDF drawing sets, the second with a sheet inserted.
 cmake --build build --target varnolt_pdf_bench >/dev/null
@@ -73,3 +78,5 @@ fi
 
 # Two folders of 200 screenshots, several pairs at once.
 bench/folders.sh
+# A folder of 1,000 pairs, nearly all identical files, against cmp and odiff.
+bench/identical_folders.sh

@@ -57,14 +57,18 @@ void Remove_Tree(const std::filesystem::path& folder, std::error_code& error)
     fs::remove_all(folder, error);
 }
 
+// The shared folder the runs' folders lie in, once one was made.
+std::string shared_folder;
+
 // Removes the folders of runs that have ended and not been touched for a
-// while. A failure leaves the folder for a later run.
-void Remove_Finished_Runs(const std::string& folder)
+// while, until Deadline. A failure leaves the folder for a later run.
+void Remove_Finished_Runs(const std::string& folder, std::chrono::steady_clock::time_point Deadline)
 {
     namespace fs = std::filesystem;
     std::error_code error;
     const auto now = fs::file_time_type::clock::now();
-    for (fs::directory_iterator entry(os::Utf8_Path(folder), error), end; !error && entry != end;
+    for (fs::directory_iterator entry(os::Utf8_Path(folder), error), end;
+         !error && entry != end && std::chrono::steady_clock::now() < Deadline;
          entry.increment(error)) {
         const long owner = Run_Owner(os::Utf8_Name(entry->path().filename()));
         std::error_code status_error;
@@ -95,7 +99,7 @@ std::string Make_Run_Folder(const std::string& folder)
 
 } // namespace
 
-void Prepare_Temp_Folder()
+void Prepare_Temp_Folder(T_Earlier_Runs Earlier)
 {
     std::string base = os::System_Temp_Path();
     std::string folder = base + "Quorbit_tmp";
@@ -114,8 +118,11 @@ void Prepare_Temp_Folder()
     // pictures of two runs at once never meet, whatever their names.
     // Only our own folder is swept: the Windows fallback is the user's
     // temporary folder, where other programs' folders live.
-    if (File_Name_Part(folder).rfind("Quorbit_tmp", 0) == 0)
-        Remove_Finished_Runs(folder);
+    if (File_Name_Part(folder).rfind("Quorbit_tmp", 0) == 0) {
+        shared_folder = folder;
+        if (Earlier == T_Earlier_Runs::Swept_Now)
+            Remove_Finished_Runs(folder, std::chrono::steady_clock::time_point::max());
+    }
     folder = Make_Run_Folder(folder);
     temp_dir = folder + os::Path_Separator();
     // The converter's own scratch files (and its pixel cache, gigabytes
@@ -133,6 +140,12 @@ void Remove_Temp_Folder()
     std::error_code error;
     Remove_Tree(os::Utf8_Path(folder), error);
     temp_dir.clear();
+}
+
+void Sweep_Earlier_Runs(std::chrono::milliseconds Budget)
+{
+    if (!shared_folder.empty())
+        Remove_Finished_Runs(shared_folder, std::chrono::steady_clock::now() + Budget);
 }
 
 const std::string& Temp_Dir()

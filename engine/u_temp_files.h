@@ -2,6 +2,7 @@
 // program writes on its own account.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 // Sets Temp_Dir: a new private folder of this run, "run_<process id>_<n>",
@@ -11,9 +12,16 @@
 // or another user's folder) the run's folder goes into a new private folder
 // "Quorbit_tmp_" plus six random characters there (Windows: the user's own
 // temporary folder), and nothing is reported. The folders of runs that
-// ended over an hour ago are removed. The converter's temporary files are
-// sent there too (MAGICK_TEMPORARY_PATH, inherited by children).
-void Prepare_Temp_Folder();
+// ended over an hour ago are removed now, or left for Sweep_Earlier_Runs.
+// The converter's temporary files are sent there too (MAGICK_TEMPORARY_PATH,
+// inherited by children).
+enum class T_Earlier_Runs { Swept_Now, Swept_Later };
+void Prepare_Temp_Folder(T_Earlier_Runs Earlier = T_Earlier_Runs::Swept_Now);
+
+// Removes the folders of runs that ended over an hour ago, for as long as
+// Budget allows: a run that sweeps after its work keeps its start cheap and
+// its length bounded, and what is left waits for a later run.
+void Sweep_Earlier_Runs(std::chrono::milliseconds Budget);
 
 // Removes this run's folder with everything in it (read-only copies too),
 // for a run that leaves nothing behind; the next Temp_Dir() prepares a new

@@ -7,6 +7,7 @@
 #include "headless/folder_shards.h"
 #include "headless/compared_modified.h"
 #include "headless/html_report_folder.h"
+#include "headless/html_report_page.h"
 #include "imaging/ignore_mask.h"
 #include "headless/junit_report.h"
 #include "automation/office_text_compare.h"
@@ -87,6 +88,22 @@ bool Overlaps_An_Input(const T_Command_Options& Options, const std::string& Fold
     return false;
 }
 
+// A device or a pipe (links followed: /dev/stdout): written in place,
+// never made or replaced.
+bool Is_Device(const std::string& Path)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(os::Utf8_Path(Path), error);
+    return fs::is_character_file(status) || fs::is_fifo(status);
+}
+
+bool Is_Folder_Pair(const T_Command_Options& Options)
+{
+    std::error_code error;
+    return fs::is_directory(os::Utf8_Path(Options.Names[0]), error) &&
+           fs::is_directory(os::Utf8_Path(Options.Names[1]), error);
+}
+
 using T_Clock = std::chrono::steady_clock;
 
 double Seconds_Since(T_Clock::time_point& Mark)
@@ -128,6 +145,9 @@ public:
         Settings.Compare_Text = Compare_Text_Documents;
         Settings.Keep_Modified_Picture = !Options.Output.empty() || !Options.Report.empty();
         Settings.Align = Options.Align;
+        // A lone pair's picture of the differences is written even when the
+        // pair is identical; a folder's only for changed pairs.
+        Settings.Same_Bytes_First = Options.Output.empty() || Is_Folder_Pair(Options);
         Settings.On_Pair = [this](const T_Compared_Pair& pair) {
             const double seconds = Seconds_Since(Pair_Start_);
             Report(pair, seconds, Report_Pictures(pair, 1, ++Pictures_Of_File_));
@@ -203,7 +223,7 @@ private:
 T_Report_Pictures T_Headless_Run::Report_Pictures(const T_Compared_Pair& Pair,
                                                   std::size_t File_Number, int Picture_Number) const
 {
-    if (Options_.Report.empty())
+    if (Options_.Report.empty() || Is_Device(Options_.Report))
         return {};
     return Write_Report_Pictures(Options_.Report, Pair, Settings.Differences, File_Number,
                                  Picture_Number);
@@ -279,7 +299,15 @@ void T_Headless_Run::Finish()
     if (Totals_Wanted_ && !Options_.Summary_First)
         Print_Totals(Out_, Totals_, Options_.Json, Rules_.Limits);
     Out_.flush();
-    if (!Options_.Report.empty()) {
+    if (!Options_.Report.empty() && Is_Device(Options_.Report)) {
+        // A device or a pipe takes the page alone: it holds its data and
+        // script, and shows every pair without pictures.
+        if (std::string why; !os::Write_File_Whole(Options_.Report, Html_Report_Page(Html_), why)) {
+            Err_ << "varnolt: cannot write " << Terminal_Safe(Options_.Report) << ": " << why
+                 << "\n";
+            Output_Failed = true;
+        }
+    } else if (!Options_.Report.empty()) {
         if (std::string why; !Write_Report_Files(Options_.Report, Html_, why)) {
             Err_ << "varnolt: " << Terminal_Safe(why) << "\n";
             Output_Failed = true;
@@ -480,18 +508,24 @@ int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, st
             << Terminal_Safe(Options.Output) << "\n";
         return 2;
     }
-    Prepare_Temp_Folder();
+    // The folders earlier runs left are swept after the work, never
+    // before the first pair, and only for a moment.
+    Prepare_Temp_Folder(T_Earlier_Runs::Swept_Later);
     // A run without a window keeps nothing for later: its pages, copies and
     // the converter's files go when it ends, however it ends.
     struct T_Temp_Folder_Removal {
-        ~T_Temp_Folder_Removal() { Remove_Temp_Folder(); }
+        ~T_Temp_Folder_Removal()
+        {
+            Remove_Temp_Folder();
+            Sweep_Earlier_Runs(std::chrono::milliseconds(50));
+        }
     } removal;
     T_Ignore_Areas ignore;
     if (std::string why; !Ignore_Areas_From(Options, ignore, why)) {
         Err << "varnolt: " << Terminal_Safe(why) << "\n";
         return 2;
     }
-    if (!Options.Report.empty()) {
+    if (!Options.Report.empty() && !Is_Device(Options.Report)) {
         std::string why;
         if (Overlaps_An_Input(Options, Options.Report))
             why = "it must not be one of the names compared, lie inside one or hold one";

@@ -259,7 +259,10 @@ void Print_Move(std::ostream& Out, const T_Pair_Report& Report, bool Json)
 void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptance& Acceptance)
 {
     using T_Result = T_Pair_Report::T_Result;
-    const bool paged = Report.Compared_By == T_Compared_By::Pages;
+    // Pages judged by their document's bytes keep their pages' names.
+    const bool paged = Report.Compared_By == T_Compared_By::Pages ||
+                       (Report.Compared_By == T_Compared_By::Bytes &&
+                        (!Report.Old_Page.empty() || !Report.New_Page.empty()));
     // Of a page or file on one side only, the other side's name is null.
     const bool old_present = Report.Result != T_Result::Only_New;
     const bool new_present = Report.Result != T_Result::Only_Old;
@@ -273,8 +276,11 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptan
         Out << ",";
         Print_Name(Out, "new_page", Report.New_Page, new_present && !Report.New_Page.empty());
     }
-    Out << ",\"compared_by\":\"" << Compared_By_Word(Report.Compared_By) << "\""
-        << ",\"result\":" << Json_Text(Result_Word(Report.Result, true));
+    Out << ",\"compared_by\":\"" << Compared_By_Word(Report.Compared_By) << "\"";
+    if (Report.Checked != T_Bytes_Check::None)
+        Out << ",\"checked\":\""
+            << (Report.Checked == T_Bytes_Check::Structure ? "structure" : "decoded") << "\"";
+    Out << ",\"result\":" << Json_Text(Result_Word(Report.Result, true));
     if (!Report.Error.empty())
         Out << ",\"error\":" << Json_Text(Report.Error);
     if (One_Sided_File(Report) && Report.Pages > 0)

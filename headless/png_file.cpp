@@ -11,11 +11,15 @@ namespace fs = std::filesystem;
 
 std::string Save_Png(const QImage& Picture, const std::string& Path, bool Compressed)
 {
-    // A device or a pipe is no picture file, and the name of one must never
-    // be replaced by a file.
+    // A folder, a socket or a link to nothing is no place for a picture; a
+    // device or a pipe is written in place (never replaced by a file).
+    // A link to a device (/dev/stdout) is that device; a link to a file
+    // would be replaced by the picture, not followed.
     std::error_code error;
-    const fs::file_status status = fs::symlink_status(os::Utf8_Path(Path), error);
-    if (fs::exists(status) && !fs::is_regular_file(status))
+    const fs::file_status status = fs::status(os::Utf8_Path(Path), error);
+    const bool device = fs::is_character_file(status) || fs::is_fifo(status);
+    if (const fs::file_status own = fs::symlink_status(os::Utf8_Path(Path), error);
+        fs::exists(own) && !fs::is_regular_file(own) && !device)
         return "it is not a regular file";
     // Encoded in memory first: the file's own errors (a full disk) then
     // come from the file, in the system's words.

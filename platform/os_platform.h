@@ -139,7 +139,8 @@ bool Write_File(const std::string& path, const std::string& data, std::string& e
 // Writes `data` to a new file beside `path` and puts it in place of `path`
 // only once every byte is written and the file is closed: a full disk or
 // any other failure leaves no partial file and an earlier file of that name
-// as it was. False with the system's reason in `error`.
+// as it was. A device or a pipe of that name is written in place, never
+// replaced. False with the system's reason in `error`.
 bool Write_File_Whole(const std::string& path, const std::string& data, std::string& error);
 
 // The whole content of a file; false when it cannot be read.

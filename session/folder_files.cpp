@@ -3,8 +3,10 @@
 #include "platform/os_platform.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -34,12 +36,25 @@ std::set<std::string> Files_Below(const std::string& Folder, std::error_code* Er
 
 bool Same_Bytes(const std::string& First, const std::string& Second)
 {
+    // Files of different lengths differ without a byte read.
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(os::Utf8_Path(First), error);
+    if (!error && size != fs::file_size(os::Utf8_Path(Second), error) && !error)
+        return false;
     std::ifstream a(os::Utf8_Path(First), std::ios::binary),
         b(os::Utf8_Path(Second), std::ios::binary);
-    std::istreambuf_iterator<char> end;
-    return a && b &&
-           std::equal(std::istreambuf_iterator<char>(a), end, std::istreambuf_iterator<char>(b),
-                      end);
+    if (!a || !b)
+        return false;
+    std::vector<char> block_a(1 << 16), block_b(1 << 16);
+    for (;;) {
+        a.read(block_a.data(), std::streamsize(block_a.size()));
+        b.read(block_b.data(), std::streamsize(block_b.size()));
+        if (a.gcount() != b.gcount() ||
+            std::memcmp(block_a.data(), block_b.data(), std::size_t(a.gcount())) != 0)
+            return false;
+        if (a.gcount() == 0 || !a || !b)
+            return !a == !b && a.eof() && b.eof();
+    }
 }
 
 std::string Path_In(const std::string& Folder, const std::string& Name)

@@ -10,6 +10,7 @@
 #include "differences/page_moves.h"
 #include "session/pair_kinds.h"
 #include "pdf/pdf_page_signatures.h"
+#include "session/identical_files.h"
 #include "imaging/pending_pages.h"
 #include "imaging/picture_compare.h"
 #include "imaging/streamed_files.h"
@@ -130,6 +131,8 @@ public:
 
 private:
     bool Both_Files_Readable(const std::string& Old, const std::string& New);
+    bool Judged_By_Bytes(const std::string& Old, const std::string& New, T_Diff_Kind Kind,
+                         T_Paged_Kind Paged);
     void Count_One_Side(const std::string& Old, const std::string& New);
     int Count_Pages(std::string Old, const std::string& New, T_Paged_Kind Kind, std::string& Error);
     void Compare_Pictures(const std::string& Old, const std::string& New);
@@ -173,7 +176,10 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
                               new_missing ? New : Readable_Name(New));
     T_Converter_Kind converter;
     T_Paged_Kind paged;
-    switch (const auto kind = Classify_File(New, converter, paged)) {
+    const auto kind = Classify_File(New, converter, paged);
+    if (Judged_By_Bytes(Old, New, kind, paged))
+        return;
+    switch (kind) {
     case dk_Image:
     case dk_Convert:
         Compared_By_ = T_Compared_By::Pixels;
@@ -200,6 +206,29 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
     T_Compared_Pair pair = Names_;
     pair.Result = Same_Bytes(Old, New) ? T_Verdict::Identical : T_Verdict::Different;
     Judge(pair);
+}
+
+// A picture or document with the same bytes on both sides is identical
+// once the file is shown sound; false when it must be compared the whole
+// way (the bytes differ, or the file may be damaged).
+bool T_Pair_Run::Judged_By_Bytes(const std::string& Old, const std::string& New, T_Diff_Kind Kind,
+                                 T_Paged_Kind Paged)
+{
+    const T_Difference_Options& options = Settings_.Differences;
+    // Only names that lead to the same readers; pictures laid on each
+    // other or moved apart are not a copy on a copy.
+    if (!Settings_.Same_Bytes_First || Settings_.Align != T_Align_Mode::Off ||
+        options.Offset_X != 0 || options.Offset_Y != 0 ||
+        File_Extension(Old) != File_Extension(New) || !Same_Bytes(Old, New))
+        return false;
+    std::optional<std::vector<T_Compared_Pair>> pairs =
+        Judge_Same_Bytes(Readable_Name(New), Kind, Paged, Names_, Settings_);
+    if (!pairs)
+        return false;
+    Compared_By_ = T_Compared_By::Bytes;
+    for (T_Compared_Pair& pair : *pairs)
+        Judge(std::move(pair));
+    return true;
 }
 
 // A file on one side only is added or removed, and says how much: a

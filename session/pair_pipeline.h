@@ -24,12 +24,17 @@ enum class T_Verdict { Identical, Different, Only_Old, Only_New, Error };
 // bytes, as documents by their text, or not at all (a file on one side only).
 enum class T_Compared_By { Nothing, Pixels, Pages, Bytes, Text };
 
+// What proved a pair of pictures or documents with the same bytes sound: the
+// file's structure, or one decode of one side.
+enum class T_Bytes_Check { None, Structure, Decoded };
+
 // What one pair came to: a pair of pictures, a pair of pages of two
 // documents, a page or file present on one side only, or an error.
 struct T_Compared_Pair {
     using T_Result = T_Verdict;
     T_Result Result = T_Result::Identical;
     T_Compared_By Compared_By = T_Compared_By::Nothing;
+    T_Bytes_Check Checked = T_Bytes_Check::None;
     std::string Old_Name;
     std::string New_Name;
     std::string Old_Page; // the pages' names, for paged documents
@@ -92,6 +97,12 @@ struct T_Pair_Settings {
     // Files that are neither pictures nor documents (text, data) are
     // compared by their bytes; otherwise they are an error.
     bool Bytes_Otherwise = false;
+    // Pictures and documents with the same bytes are judged identical once
+    // the file is shown sound (by its structure, else one side decoded),
+    // without decoding both; such pairs hold no pictures, so this is for
+    // runs that need none of an identical pair. Pictures aligned or moved
+    // against each other are compared the whole way.
+    bool Same_Bytes_First = false;
     T_Exporter_Factory Make_Exporter;
     // Pairs of pictures keep their two pictures (for a picture of the
     // differences, a report that shows them). Without it, two PNG or JPEG files are compared while

@@ -369,8 +369,30 @@ bool Write_File(const std::string& path, const std::string& data, std::string& e
     return ok;
 }
 
+// A device or a pipe named as the output (/dev/null, /dev/stdout, a named
+// pipe) cannot be replaced by a file: it is written in place, and its own
+// errors (a full device, a reader gone) are the answer.
+bool Write_Device(const std::string& path, const std::string& data, std::string& error)
+{
+    T_Fd out(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (out.Fd < 0 || !Write_All(out.Fd, data.data(), data.size())) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const int fd = out.Fd;
+    out.Fd = -1;
+    if (::close(fd) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 bool Write_File_Whole(const std::string& path, const std::string& data, std::string& error)
 {
+    if (struct stat status;
+        ::stat(path.c_str(), &status) == 0 && (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)))
+        return Write_Device(path, data, error);
     std::string temporary = path + ".XXXXXX";
     T_Fd out(::mkstemp(temporary.data()));
     if (out.Fd < 0) {

@@ -106,10 +106,23 @@ TEST_F(Headless, AnOutputNeverReplacesAnInputAndAFailedWriteLeavesNothing)
     EXPECT_EQ(Compare({"--output", dir / "a/pictures", dir / "a", dir / "b"}), 2);
     EXPECT_FALSE(fs::exists(dir.Path / "a/pictures"));
 
-    // A device is refused, never replaced by a file.
+    // A device is written in place, never replaced by a file; a device
+    // that takes nothing is a failed write like a full disk.
     EXPECT_EQ(Compare({"--output", "/dev/full", dir / "old.png", dir / "new.png"}), 2);
-    EXPECT_NE(Err.find("cannot write /dev/full: it is not a regular file"), std::string::npos)
+    EXPECT_NE(Err.find("cannot write /dev/full: No space left on device"), std::string::npos)
         << Err;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_EQ(Compare({"--output", "/dev/null", dir / "old.png", dir / "new.png"}), 1) << Err;
+    EXPECT_EQ(Err, "");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    // So are the reports: the HTML report's page alone goes to a device.
+    for (const char* option : {"--report", "--junit"}) {
+        EXPECT_EQ(Compare({option, "/dev/full", dir / "old.png", dir / "new.png"}), 2) << option;
+        EXPECT_NE(Err.find("cannot write /dev/full: No space left on device"), std::string::npos)
+            << option << ": " << Err;
+        EXPECT_EQ(Compare({option, "/dev/null", dir / "old.png", dir / "new.png"}), 1) << Err;
+        EXPECT_EQ(Err, "") << option;
+    }
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
 
     // A full disk: the reason, exit 2, and no partial picture.

@@ -1,0 +1,128 @@
+#include "session/identical_files.h"
+
+#include "imaging/pending_pages.h"
+#include "imaging/picture_structure.h"
+#include "imaging/u_image_load.h"
+#include "session/pair_kinds.h"
+#include "vocabulary/file_names.h"
+
+#include <memory>
+
+namespace {
+
+// The differences of a picture with itself: none, over its whole area.
+std::shared_ptr<const T_Difference> No_Differences(int Width, int Height)
+{
+    auto difference = std::make_shared<T_Difference>();
+    difference->Width = difference->Base_Width = difference->Modified_Width = Width;
+    difference->Height = difference->Base_Height = difference->Modified_Height = Height;
+    return difference;
+}
+
+T_Compared_Pair Identical(T_Compared_Pair Pair, int Width, int Height, T_Bytes_Check Checked)
+{
+    Pair.Result = T_Verdict::Identical;
+    Pair.Checked = Checked;
+    Pair.Old_Width = Pair.New_Width = Width;
+    Pair.Old_Height = Pair.New_Height = Height;
+    Pair.Difference = No_Differences(Width, Height);
+    return Pair;
+}
+
+// Whether the file's name leads to the reader its content is for: a PNG
+// named .bmp is read by whatever the name picks, and must be decoded.
+bool Named_For(T_Picture_Structure::T_Format Format, const std::string& File)
+{
+    const std::string extension = File_Extension(File);
+    switch (Format) {
+    case T_Picture_Structure::T_Format::Png:
+        return extension == "png";
+    case T_Picture_Structure::T_Format::Jpeg:
+        return extension == "jpg" || extension == "jpeg" || extension == "jpe" ||
+               extension == "jfif";
+    case T_Picture_Structure::T_Format::None:
+        break;
+    }
+    return false;
+}
+
+// One decode of a shown picture or page; false when it cannot be decoded.
+bool Decoded_Size(const std::string& Display, const std::string& File, QImage& Picture)
+{
+    T_Loaded_Picture loaded = Load_Drawn_Or_Decoded(Display, File);
+    Let_Go_Pending_Page(Display);
+    if (loaded.Result != T_Picture_Load_Result::Loaded)
+        return false;
+    Picture = std::move(loaded.Image);
+    return true;
+}
+
+std::optional<std::vector<T_Compared_Pair>> Same_Picture(const std::string& File, T_Diff_Kind Kind,
+                                                         const T_Compared_Pair& Names,
+                                                         const T_Pair_Settings& Settings)
+{
+    if (Kind == dk_Image) {
+        const T_Picture_Structure structure = Check_Picture_Structure(File);
+        if (structure.Sound && Named_For(structure.Format, File))
+            return std::vector{
+                Identical(Names, structure.Width, structure.Height, T_Bytes_Check::Structure)};
+    }
+    // One side prepared (converted or drawn) and decoded, as the pipeline
+    // would prepare each.
+    T_Diff_Session session(File, No_Version, T_Converter_Kind::None, T_Paged_Kind::None,
+                           {Settings.Make_Exporter, {}});
+    QImage picture;
+    if (!session.Open().Done() || !Decoded_Size(session.Left_Display, File, picture))
+        return std::nullopt;
+    return std::vector{Identical(Names, picture.width(), picture.height(), T_Bytes_Check::Decoded)};
+}
+
+// Every page drawn once, paired with itself; nothing when a page cannot be
+// drawn or comes out blank though it holds something.
+std::optional<std::vector<T_Compared_Pair>> Same_Document(std::string File, T_Paged_Kind Paged,
+                                                          const T_Compared_Pair& Names,
+                                                          const T_Pair_Settings& Settings)
+{
+    const std::string named = File;
+    Copy_Paged_Base_Apart(File, named);
+    T_Diff_Session session(File, No_Version, T_Converter_Kind::None, Paged,
+                           {Settings.Make_Exporter, {}});
+    if (!session.Open().Done())
+        return std::nullopt;
+    const T_Page_List pages = session.Pages(T_Side::Left);
+    std::vector<T_Compared_Pair> pairs;
+    for (int page = 0; page < pages.Count(); ++page) {
+        T_Compared_Pair pair = Names;
+        pair.Old_Page = pair.New_Page = pages[page].Name;
+        pair.Old_Page_Number = pair.New_Page_Number = page + 1;
+        pair.Old_Content = pair.New_Content = pages[page].Content;
+        const T_Work_Result shown = session.Show_Page(T_Side::Left, page);
+        QImage picture;
+        if (!shown.Done() || !Decoded_Size(shown.File, shown.File, picture) ||
+            !Blank_Page_Error(pair, picture, picture).empty())
+            return std::nullopt;
+        pairs.push_back(
+            Identical(std::move(pair), picture.width(), picture.height(), T_Bytes_Check::Decoded));
+    }
+    return pairs;
+}
+
+} // namespace
+
+std::optional<std::vector<T_Compared_Pair>> Judge_Same_Bytes(const std::string& File,
+                                                             T_Diff_Kind Kind, T_Paged_Kind Paged,
+                                                             const T_Compared_Pair& Names,
+                                                             const T_Pair_Settings& Settings)
+{
+    switch (Kind) {
+    case dk_Image:
+    case dk_Convert:
+        return Same_Picture(File, Kind, Names, Settings);
+    case dk_Paged:
+        return Same_Document(File, Paged, Names, Settings);
+    case dk_Word:
+    case dk_Unsupported:
+        break;
+    }
+    return std::nullopt;
+}
