@@ -33,14 +33,6 @@ void Pair_Leftover_Pages(T_Page_Pairing& Pairing, const T_May_Pair& May_Pair)
 {
     const int left_count = int(Pairing.Left_To_Right.size());
     const int right_count = int(Pairing.Right_To_Left.size());
-    const std::vector<int> all_left = Alone(Pairing.Left_To_Right, 0, left_count);
-    const std::vector<int> all_right = Alone(Pairing.Right_To_Left, 0, right_count);
-    if (all_left.empty() || all_right.empty())
-        return;
-    if (all_left.size() == 1 && all_right.size() == 1) {
-        Pair_In_Order(Pairing, all_left, all_right, May_Pair);
-        return;
-    }
     // The pairs in the order of both documents are the neighbours; a page
     // moved against that order is none, as the gap around it is not one
     // place in both.

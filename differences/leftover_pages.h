@@ -14,7 +14,9 @@
 using T_May_Pair = std::function<bool(int Left, int Right)>;
 
 // Pairs, in order, the pages left alone between the same two paired
-// neighbours (or before the first, or after the last) when both sides have
-// the same number of them there; and the only page left on each side,
-// wherever it lies. Pages paired already keep their partners.
+// neighbours (or before the first, or after the last, or anywhere in two
+// documents of which no page paired) when both sides have the same number
+// of them there. A page inserted in one place and another removed elsewhere
+// stay alone: their places tell what happened. Pages paired already keep
+// their partners.
 void Pair_Leftover_Pages(T_Page_Pairing& Pairing, const T_May_Pair& May_Pair = {});

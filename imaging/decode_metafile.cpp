@@ -990,9 +990,12 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
                         QImage::Format_RGB32, limits, error))
         return false;
     out.fill(Qt::white);
-    T_Drawer d(out, limits.Max_Draw_Work);
-    if (!Play_Wmf(play, d, framed.size(), whole.topLeft(), scale, error))
-        return false;
+    {
+        // The drawer paints on the picture until it goes.
+        T_Drawer d(out, limits.Max_Draw_Work);
+        if (!Play_Wmf(play, d, framed.size(), whole.topLeft(), scale, error))
+            return false;
+    }
     if (out.size() != framed.size()) {
         const QRectF frame_rect(-whole.left() * scale, -whole.top() * scale, framed.width() * scale,
                                 framed.height() * scale);
