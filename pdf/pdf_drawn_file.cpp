@@ -7,12 +7,14 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -23,6 +25,40 @@ bool Has_Form_Fields(QPDF& Pdf)
         return false;
     QPDFObjectHandle fields = form.getKey("/Fields");
     return fields.isArray() && fields.getArrayNItems() > 0;
+}
+
+// Takes the annotations other than form fields' widgets off the page.
+std::vector<QPDFObjectHandle> Set_Aside_Other_Annotations(QPDFObjectHandle Page)
+{
+    std::vector<QPDFObjectHandle> others;
+    QPDFObjectHandle annotations = Page.getKey("/Annots");
+    if (!annotations.isArray())
+        return others;
+    QPDFObjectHandle widgets = QPDFObjectHandle::newArray();
+    for (int i = 0; i < annotations.getArrayNItems(); ++i) {
+        QPDFObjectHandle annotation = annotations.getArrayItem(i);
+        QPDFObjectHandle subtype =
+            annotation.isDictionary() ? annotation.getKey("/Subtype") : QPDFObjectHandle();
+        if (subtype.isName() && subtype.getName() == "/Widget")
+            widgets.appendItem(annotation);
+        else
+            others.push_back(annotation);
+    }
+    Page.replaceKey("/Annots", widgets);
+    return others;
+}
+
+void Put_Back_Annotations(QPDFObjectHandle Page, const std::vector<QPDFObjectHandle>& Others)
+{
+    if (Others.empty())
+        return;
+    QPDFObjectHandle annotations = Page.getKey("/Annots");
+    if (!annotations.isArray()) {
+        annotations = QPDFObjectHandle::newArray();
+        Page.replaceKey("/Annots", annotations);
+    }
+    for (const QPDFObjectHandle& annotation : Others)
+        annotations.appendItem(annotation);
 }
 
 // The copy with its fields drawn in; "" when there is nothing to draw in or
@@ -37,10 +73,16 @@ std::string Flattened_Copy(const std::string& File)
         if (!Has_Form_Fields(pdf))
             return {};
         QPDFAcroFormDocumentHelper(pdf).generateAppearancesIfNeeded();
-        // Annotations with appearances go into the content with the fields,
-        // drawn as the PDF module would draw them; those without stay
-        // annotations, which the module draws itself.
+        // Only the fields go into the content: flattening drops other
+        // annotations without an appearance of their own, which the PDF
+        // module draws itself, so those are set aside and put back.
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        std::vector<std::vector<QPDFObjectHandle>> others(pages.size());
+        for (std::size_t page = 0; page < pages.size(); ++page)
+            others[page] = Set_Aside_Other_Annotations(pages[page].getObjectHandle());
         QPDFPageDocumentHelper(pdf).flattenAnnotations(0, an_invisible | an_hidden | an_no_view);
+        for (std::size_t page = 0; page < pages.size(); ++page)
+            Put_Back_Annotations(pages[page].getObjectHandle(), others[page]);
         if (pdf.anyWarnings())
             return {};
         const std::string copy = Temp_Path(".pdf");
