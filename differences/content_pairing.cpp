@@ -1,5 +1,6 @@
 #include "differences/content_pairing.h"
 
+#include "differences/leftover_pages.h"
 #include "differences/page_moves.h"
 
 namespace {
@@ -71,5 +72,9 @@ T_Content_Pairing Judge_Pairing(T_Page_Pairing Pairs, const std::vector<T_Page_S
 T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,
                                   const std::vector<T_Page_Signature>& right)
 {
-    return Judge_Pairing(Pair_Pages(left, right), left, right);
+    T_Page_Pairing pairs = Pair_Pages(left, right);
+    // Pages that could not be drawn show nothing to pair by.
+    Pair_Leftover_Pages(
+        pairs, [&](int Left, int Right) { return Drawn(left, Left) && Drawn(right, Right); });
+    return Judge_Pairing(std::move(pairs), left, right);
 }

@@ -24,7 +24,8 @@ struct T_Content_Pairing {
     std::vector<bool> Right_Moved;
 };
 
-// Pairs the pages and judges each pair by what is known of them: the same
+// Pairs the pages (Pair_Pages, then the drawn pages left alone on both sides
+// by Pair_Leftover_Pages) and judges each pair by what is known of them: the same
 // by equal content hashes, changed by differing sketches (see
 // T_Page_Signature), otherwise Unknown.
 T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,

@@ -80,7 +80,7 @@ std::string Failure_Text(const T_Report_Record& Record)
         text += "No text layer on either page\n";
     for (std::size_t i = 0; i < Record.Region_Texts.size(); ++i) {
         const T_Region_Text& region = Record.Region_Texts[i];
-        if (region.Change != T_Text_Change::None)
+        if (region.Change != T_Text_Change::None || !region.Annotations.empty())
             text += "Region " + std::to_string(i + 1) + ", text " +
                     Text_Change_Word(region.Change) + ": " + Region_Text_Phrase(region) + "\n";
     }

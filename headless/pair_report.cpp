@@ -195,6 +195,8 @@ void Print_Json_Region_Text(std::ostream& Out, const T_Pair_Report& Report, std:
     if (!text.New_Text.empty())
         Out << ",\"new_text\":" << Json_Text(text.New_Text);
     Out << ",\"text_change\":\"" << Text_Change_Word(text.Change) << "\"";
+    if (!text.Annotations.empty())
+        Out << ",\"annotations\":" << Json_Text(text.Annotations);
 }
 
 void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)

@@ -37,14 +37,20 @@ std::string Counted(int Count, const char* One, const char* Many)
 
 bool Region_Text_Changed(const T_Region_Text& Text)
 {
-    return Text.Change == T_Text_Change::Changed || Text.Change == T_Text_Change::Moved;
+    return Text.Change == T_Text_Change::Changed || Text.Change == T_Text_Change::Moved ||
+           !Text.Annotations.empty();
 }
 
 std::string Region_Text_Phrase(const T_Region_Text& Text)
 {
+    std::string phrase;
     if (Text.Change == T_Text_Change::Moved)
-        return Quoted(Text.Old_Text.empty() ? Text.New_Text : Text.Old_Text) + " moved";
-    return Quoted(Text.Old_Text) + " -> " + Quoted(Text.New_Text);
+        phrase = Quoted(Text.Old_Text.empty() ? Text.New_Text : Text.Old_Text) + " moved";
+    else if (Text.Change == T_Text_Change::Changed)
+        phrase = Quoted(Text.Old_Text) + " -> " + Quoted(Text.New_Text);
+    if (!Text.Annotations.empty())
+        phrase += (phrase.empty() ? "" : "; ") + Text.Annotations;
+    return phrase;
 }
 
 std::string Changed_Region_Texts(const std::vector<T_Region_Text>& Regions, std::size_t Most)

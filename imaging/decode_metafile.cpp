@@ -920,6 +920,30 @@ QRectF Extent_With(QSize frame, const QRectF& drawn)
     return whole;
 }
 
+// The picture cut to the header's frame and what shows beyond it: shapes
+// that reach out of the frame but leave nothing there but paper (a white
+// background larger than the frame, an outline in the paper's colour) would
+// otherwise give the picture an empty margin that viewers never show.
+QImage Cropped_To_Ink(const QImage& Drawn, const QRect& Frame)
+{
+    const QRect inside = Frame.intersected(Drawn.rect());
+    QRect kept = inside;
+    const QRgb paper = qRgb(255, 255, 255);
+    for (int y = 0; y < Drawn.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(Drawn.constScanLine(y));
+        const bool inside_rows = y >= inside.top() && y <= inside.bottom();
+        for (int x = 0; x < Drawn.width(); ++x) {
+            if (inside_rows && x == inside.left()) {
+                x = inside.right(); // the frame's own pixels are kept whole
+                continue;
+            }
+            if ((row[x] | 0xFF000000u) != paper)
+                kept = kept.united(QRect(x, y, 1, 1));
+        }
+    }
+    return kept == Drawn.rect() ? Drawn : Drawn.copy(kept);
+}
+
 bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
               const T_Decode_Limits& limits)
 {
@@ -974,8 +998,18 @@ bool Draw_Wmf(const u8* data, std::size_t size, QImage& out, std::string& error,
                         QImage::Format_RGB32, limits, error))
         return false;
     out.fill(Qt::white);
-    T_Drawer d(out, limits.Max_Draw_Work);
-    return Play_Wmf(play, d, framed.size(), whole.topLeft(), scale, error);
+    {
+        // The drawer paints on the picture until it goes.
+        T_Drawer d(out, limits.Max_Draw_Work);
+        if (!Play_Wmf(play, d, framed.size(), whole.topLeft(), scale, error))
+            return false;
+    }
+    if (out.size() != framed.size()) {
+        const QRectF frame_rect(-whole.left() * scale, -whole.top() * scale, framed.width() * scale,
+                                framed.height() * scale);
+        out = Cropped_To_Ink(out, frame_rect.toAlignedRect());
+    }
+    return true;
 }
 
 bool Is_Emf(const u8* data, std::size_t size)

@@ -3,9 +3,9 @@
 // LogLuv) at every sample depth, in strips or tiles, chunky or planar. Qt's
 // TIFF reader refuses 16-bit RGB as corrupted or shows it garbled, and
 // leaves parts of 16-bit planar strips undefined. The first page is read,
-// turned upright by its orientation tag. Alpha comes out premultiplied, as
-// the interface gives it. A file whose pixels libtiff cannot read in full is
-// refused with libtiff's reason.
+// turned upright by its orientation tag (any of the eight). Alpha comes out
+// premultiplied, as the interface gives it. A file whose pixels libtiff
+// cannot read in full is refused with libtiff's reason.
 #include "imaging/image_decoders.h"
 
 #include <tiffio.h>
@@ -93,6 +93,33 @@ bool Looks_Like_Tiff(const u8* data, std::size_t size)
             (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && (data[3] == 42 || data[3] == 43)));
 }
 
+namespace {
+
+// libtiff's RGBA interface flips a picture upright but does not turn it: of
+// orientations 5 to 8 (rows stored as columns) it gives only the flip. Those
+// are read as stored and turned here, as viewers and EXIF readers turn them.
+bool Turned(std::uint16_t Orientation)
+{
+    return Orientation >= ORIENTATION_LEFTTOP && Orientation <= ORIENTATION_LEFTBOT;
+}
+
+// Where the shown pixel (X, Y) of a turned picture lies in the stored one of
+// Width x Height: row and column, from the stored top left.
+std::size_t Stored_Index(std::uint16_t Orientation, std::uint32_t X, std::uint32_t Y,
+                         std::uint32_t Width, std::uint32_t Height)
+{
+    std::uint32_t row = X, column = Y; // 5: the first row is the left column
+    if (Orientation == ORIENTATION_RIGHTTOP)
+        row = Height - 1 - X;
+    else if (Orientation == ORIENTATION_RIGHTBOT)
+        row = Height - 1 - X, column = Width - 1 - Y;
+    else if (Orientation == ORIENTATION_LEFTBOT)
+        column = Width - 1 - Y;
+    return static_cast<std::size_t>(row) * Width + column;
+}
+
+} // namespace
+
 bool Decode_Tiff(const T_Source& source, QImage& out, std::string& error)
 {
     T_Tiff_Input input{source.Data, source.Size};
@@ -102,29 +129,37 @@ bool Decode_Tiff(const T_Source& source, QImage& out, std::string& error)
     std::uint32_t width = 0, height = 0;
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    const bool turned = Turned(orientation);
+    const std::uint32_t shown_width = turned ? height : width;
+    const std::uint32_t shown_height = turned ? width : height;
     char message[1024] = "";
     bool ok = TIFFRGBAImageOK(tiff, message) ||
               Fail(error, std::string("The TIFF file cannot be read: ") + message);
-    ok = ok &&
-         New_Image(out, width, height, QImage::Format_RGBA8888_Premultiplied, source.Limits, error);
+    ok = ok && New_Image(out, shown_width, shown_height, QImage::Format_RGBA8888_Premultiplied,
+                         source.Limits, error);
     std::vector<std::uint32_t> raster;
     if (ok) {
         raster.assign(static_cast<std::size_t>(width) * height, 0);
-        ok =
-            TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 1) ||
-            Fail(error, Reason(input, "its pixels are damaged."));
+        // Asked for in its own orientation, a picture comes as stored.
+        const int wanted = turned ? orientation : ORIENTATION_TOPLEFT;
+        ok = TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), wanted, 1) ||
+             Fail(error, Reason(input, "its pixels are damaged."));
     }
     TIFFClose(tiff);
     if (!ok)
         return false;
     bool opaque = true;
-    for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t y = 0; y < shown_height; ++y) {
         u8* row = out.scanLine(static_cast<int>(y));
-        const std::uint32_t* abgr = &raster[static_cast<std::size_t>(y) * width];
-        for (std::uint32_t x = 0; x < width; ++x) {
+        for (std::uint32_t x = 0; x < shown_width; ++x) {
+            const std::uint32_t abgr =
+                raster[turned ? Stored_Index(orientation, x, y, width, height)
+                              : static_cast<std::size_t>(y) * width + x];
             u8* p = row + 4 * x;
-            p[0] = static_cast<u8>(TIFFGetR(abgr[x])), p[1] = static_cast<u8>(TIFFGetG(abgr[x]));
-            p[2] = static_cast<u8>(TIFFGetB(abgr[x])), p[3] = static_cast<u8>(TIFFGetA(abgr[x]));
+            p[0] = static_cast<u8>(TIFFGetR(abgr)), p[1] = static_cast<u8>(TIFFGetG(abgr));
+            p[2] = static_cast<u8>(TIFFGetB(abgr)), p[3] = static_cast<u8>(TIFFGetA(abgr));
             opaque = opaque && p[3] == 255;
         }
     }

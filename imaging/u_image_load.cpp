@@ -49,7 +49,12 @@ std::vector<QByteArray> Formats_To_Try(const QString& File, const std::string& F
             return;
         QImageReader reader(&device);
         reader.setDecideFormatFromContent(true);
-        add(reader.format().toLower());
+        const QByteArray found = reader.format().toLower();
+        // Qt's Targa reader shifts a file with an image-ID field: the
+        // program's own reads it first, on every path a file takes.
+        if (found == "tga")
+            add("targa");
+        add(found);
     };
     // A file with the signature of one of the program's own formats goes to
     // its handler alone: these signatures are specific, and a broken file

@@ -1,5 +1,7 @@
 #include "pdf/page_pair_text.h"
 
+#include "pdf/annotation_changes.h"
+
 #include <algorithm>
 
 namespace {
@@ -77,6 +79,7 @@ T_Page_Pair_Text Page_Pair_Text(const T_Page_Words& Old_Page, const T_Page_Words
     T_Page_Pair_Text text;
     text.Old_Has_Text = Old_Page.Has_Text_Layer;
     text.New_Has_Text = New_Page.Has_Text_Layer;
+    text.Has_Annotations = !Old_Page.Annotations.empty() || !New_Page.Annotations.empty();
     if (!text.Available())
         return text;
     for (const T_Change_Region& region : Difference.Regions) {
@@ -86,6 +89,9 @@ T_Page_Pair_Text Page_Pair_Text(const T_Page_Words& Old_Page, const T_Page_Words
         T_Region_Text texts{Text_In(Old_Page, in_old), Text_In(New_Page, in_new)};
         texts.Change = Classify_Text_Change(texts, Old_Page, in_old, New_Page, in_new,
                                             region.Kind == T_Change_Region::T_Kind::Moved);
+        if (text.Has_Annotations)
+            texts.Annotations =
+                Annotation_Changes(Old_Page.Annotations, in_old, New_Page.Annotations, in_new);
         text.Regions.push_back(std::move(texts));
     }
     return text;

@@ -18,16 +18,21 @@ const char* Text_Change_Word(T_Text_Change Change);
 struct T_Region_Text {
     std::string Old_Text, New_Text;
     T_Text_Change Change = T_Text_Change::None;
+    // The annotations of the region that were removed, added or changed
+    // ("stamp APPROVED removed"); empty when none was.
+    std::string Annotations;
 };
 
 struct T_Page_Pair_Text {
     // Whether each page has a text layer at all (a scan has none).
     bool Old_Has_Text = false, New_Has_Text = false;
+    // Whether either page shows annotations.
+    bool Has_Annotations = false;
     // One per region of the differences, in their order.
     std::vector<T_Region_Text> Regions;
 
-    // Neither page has a text layer: there is no text to tell.
-    bool Available() const { return Old_Has_Text || New_Has_Text; }
+    // Neither page has a text layer nor annotations: there is no text to tell.
+    bool Available() const { return Old_Has_Text || New_Has_Text || Has_Annotations; }
 };
 
 // Where a rectangle of the base's pixels lies in the modified page's picture

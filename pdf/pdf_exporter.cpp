@@ -4,6 +4,7 @@
 #include "platform/os_platform.h"
 #include "engine/pending_files.h"
 #include "imaging/pending_pages.h"
+#include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_render.h"
 #include "imaging/picture_compare.h"
 
@@ -35,7 +36,7 @@ T_Pdf_Multipage_Wrapper::~T_Pdf_Multipage_Wrapper() = default;
 
 std::string Pdf_Open_Failure(QPdfDocument& document, const std::string& file_name)
 {
-    switch (document.load(QString::fromStdString(file_name))) {
+    switch (document.load(QString::fromStdString(Pdf_File_To_Draw(file_name)))) {
     case QPdfDocument::Error::None:
         break;
     case QPdfDocument::Error::InvalidFileFormat:

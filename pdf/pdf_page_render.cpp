@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPdfDocument>
+#include <QPdfDocumentRenderOptions>
 
 #include <cmath>
 
@@ -27,7 +28,11 @@ QImage Render_Pdf_Page(QPdfDocument& document, int page, double dpi)
     QSize size = Pdf_Page_Pixels(document.pagePointSize(page), dpi);
     if (size.isEmpty())
         return {};
-    QImage drawn = document.render(page, size);
+    // Stamps, markup, ink, notes and filled-in form fields are drawn as a
+    // reader shows them: a reviewer's marks are part of what a page shows.
+    QPdfDocumentRenderOptions options;
+    options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
+    QImage drawn = document.render(page, size, options);
     if (drawn.isNull())
         return {};
     // Pages are transparent where nothing is drawn; paper is white. The

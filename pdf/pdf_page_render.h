@@ -15,6 +15,6 @@ constexpr double Pdf_Page_Dpi = 150;
 // panes' limit). Empty for a page without area.
 QSize Pdf_Page_Pixels(const QSizeF& points, double dpi = Pdf_Page_Dpi);
 
-// Page `page` of an opened document on a white background, at `dpi`; a null
-// picture when it cannot be drawn.
+// Page `page` of an opened document, with its annotations and form fields,
+// on a white background, at `dpi`; a null picture when it cannot be drawn.
 QImage Render_Pdf_Page(QPdfDocument& document, int page, double dpi = Pdf_Page_Dpi);

@@ -2,6 +2,7 @@
 
 #include "pdf/pdf_exporter.h"
 #include "differences/page_pairing.h"
+#include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_fingerprints.h"
 #include "pdf/pdf_page_render.h"
 #include "imaging/picture_signature.h"
@@ -56,7 +57,7 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
             signatures.push_back(Picture_Signature(picture.Image));
         return signatures;
     }
-    if (document.load(QString::fromStdString(file)) != QPdfDocument::Error::None)
+    if (document.load(QString::fromStdString(Pdf_File_To_Draw(file))) != QPdfDocument::Error::None)
         return signatures;
     // A page that cannot be drawn still takes its place, blank.
     for (int page = 0; page < document.pageCount() && !stop; ++page)
@@ -73,7 +74,8 @@ std::vector<std::uint64_t> Checked_Fingerprints(const std::string& file)
         return {};
     std::vector<std::uint64_t> fingerprints = Pdf_Page_Fingerprints(file);
     QPdfDocument document;
-    if (document.load(QString::fromStdString(file)) != QPdfDocument::Error::None ||
+    if (document.load(QString::fromStdString(Pdf_File_To_Draw(file))) !=
+            QPdfDocument::Error::None ||
         document.pageCount() != static_cast<int>(fingerprints.size()))
         return {};
     return fingerprints;

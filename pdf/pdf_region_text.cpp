@@ -1,5 +1,6 @@
 #include "pdf/pdf_region_text.h"
 
+#include "pdf/pdf_page_annotations.h"
 #include "pdf/pdf_page_render.h"
 
 #include <QPdfDocument>
@@ -36,11 +37,13 @@ std::vector<T_Page_Word> Read_Words(QPdfDocument& Document, int Page, double Sca
 } // namespace
 
 struct T_Pdf_Text_Layer::T_Document {
+    explicit T_Document(const std::string& File) : Annotations(File) {}
     QPdfDocument Pdf;
+    T_Pdf_Annotation_Reader Annotations;
 };
 
 T_Pdf_Text_Layer::T_Pdf_Text_Layer(const std::string& File)
-    : File_(File), Document_(std::make_unique<T_Document>())
+    : File_(File), Document_(std::make_unique<T_Document>(File))
 {
     if (Document_->Pdf.load(QString::fromStdString(File)) != QPdfDocument::Error::None)
         Document_.reset();
@@ -62,5 +65,7 @@ const T_Page_Words& T_Pdf_Text_Layer::Words(int Page)
     place->second.Words = Read_Words(Document_->Pdf, Page, pixels.width() / points.width(),
                                      pixels.height() / points.height());
     place->second.Has_Text_Layer = !place->second.Words.empty();
+    place->second.Annotations = Document_->Annotations.Of_Page(
+        Page, pixels.width() / points.width(), pixels.height() / points.height());
     return place->second;
 }

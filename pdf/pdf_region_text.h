@@ -16,12 +16,22 @@ struct T_Page_Word {
     double Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
+// An annotation a page shows: what it is ("stamp", "ink", "form field"),
+// its name where it has one (a form field's), the text it carries (a note's
+// or stamp's text, a field's value), and its box like a word's.
+struct T_Page_Annotation {
+    std::string Kind, Name, Text; // UTF-8
+    double Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
 struct T_Page_Words {
     // False for a page that holds no characters: a scan, vector text drawn
     // as curves, or a page without text.
     bool Has_Text_Layer = false;
     // In reading order, as the text layer gives it.
     std::vector<T_Page_Word> Words;
+    // Drawn over the page's own content; not part of the text layer.
+    std::vector<T_Page_Annotation> Annotations;
 };
 
 // One PDF document's text layer, read page by page when first asked for.

@@ -3,6 +3,7 @@
 #include "vocabulary/file_names.h"
 #include "platform/os_platform.h"
 #include "differences/page_pairing.h"
+#include "differences/leftover_pages.h"
 #include "imaging/picture_signature.h"
 #include "imaging/u_image_load.h"
 #include "automation/u_ole_automation.h"
@@ -74,7 +75,8 @@ std::vector<int> Pair_Names_Then_Content(const T_Page_List& Left, const T_Page_L
         left.push_back(Signature_Of(T_Side::Left, page));
     for (int page : alone.Right)
         right.push_back(Signature_Of(T_Side::Right, page));
-    const T_Page_Pairing by_content = Pair_Pages(left, right);
+    T_Page_Pairing by_content = Pair_Pages(left, right);
+    Pair_Leftover_Pages(by_content);
     for (std::size_t i = 0; i < alone.Left.size(); ++i) {
         const int j = by_content.Left_To_Right[i];
         // Pages without a picture look blank, and blank pages are alike:

@@ -40,8 +40,12 @@ QString Region_Text_Tip(const T_Region_Text& Text)
     auto shown = [](const std::string& text) {
         return text.empty() ? QStringLiteral("(none)") : QString::fromStdString(text);
     };
-    return QStringLiteral("Old text: %1\nNew text: %2")
-        .arg(shown(Text.Old_Text), shown(Text.New_Text));
+    QString tip = QStringLiteral("Old text: %1\nNew text: %2")
+                      .arg(shown(Text.Old_Text), shown(Text.New_Text));
+    // A change in a reviewer's mark or a form field names that annotation.
+    if (!Text.Annotations.empty())
+        tip += QStringLiteral("\nAnnotations: %1").arg(QString::fromStdString(Text.Annotations));
+    return tip;
 }
 
 T_Change_List_Text::T_Change_List_Text() = default;

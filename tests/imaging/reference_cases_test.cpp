@@ -132,3 +132,105 @@ TEST(ReferenceCases, ExifOrientationIsApplied)
 }
 
 } // namespace
+
+namespace {
+
+int Shell(const std::string& Command) { return std::system(Command.c_str()); }
+
+// Pixels that differ between two pictures of one size; -1 for sizes apart.
+long Differing(const QImage& A, const QImage& B)
+{
+    if (A.size() != B.size())
+        return -1;
+    const QImage a = A.convertToFormat(QImage::Format_RGB32);
+    const QImage b = B.convertToFormat(QImage::Format_RGB32);
+    long count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y);
+    return count;
+}
+
+} // namespace
+
+// Each of the eight orientations, stored turned the other way by the
+// converter, shows as the upright picture, as viewers show it.
+TEST(ReferenceCases, TiffOrientationsOneToEightShowUpright)
+{
+    Scratch_Dir dir;
+    const std::string up = dir / "up.png";
+    ASSERT_EQ(Shell("convert -size 60x40 xc:white -fill red -draw 'rectangle 0,0 19,9' -fill blue "
+                    "-draw 'rectangle 40,30 59,39' '" +
+                    up + "'"),
+              0);
+    const char* stored[8][2] = {{"", "TopLeft"},
+                                {"-flop", "TopRight"},
+                                {"-rotate 180", "BottomRight"},
+                                {"-flip", "BottomLeft"},
+                                {"-transpose", "LeftTop"},
+                                {"-rotate 270", "RightTop"},
+                                {"-transverse", "RightBottom"},
+                                {"-rotate 90", "LeftBottom"}};
+    const QImage upright = Load_Ok(up);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string tiff = dir / ("o" + std::to_string(orientation) + ".tif");
+        ASSERT_EQ(Shell("convert '" + up + "' " + stored[orientation - 1][0] + " -orient " +
+                        stored[orientation - 1][1] + " '" + tiff + "'"),
+                  0);
+        EXPECT_EQ(Differing(Load_Ok(tiff), upright), 0) << "orientation " << orientation;
+    }
+}
+
+// A Targa file without its footer but with an image-ID field reads the same
+// whichever way it is reached: by its name or by its content (the base of a
+// pair, told the modified file's name).
+TEST(ReferenceCases, TargaWithAnImageIdReadsAlikeOnEveryPath)
+{
+    Scratch_Dir dir;
+    Bytes tga = {5, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 24, 0x20};
+    for (char c : std::string("NOTE!"))
+        tga.push_back(std::uint8_t(c));
+    for (int pixel = 0; pixel < 8; ++pixel) // blue, green, red per pixel
+        tga.insert(tga.end(), {std::uint8_t(pixel * 30), 0, std::uint8_t(255 - pixel * 30)});
+    Write_File(dir / "id.tga", As_Text(tga));
+    const std::string file = dir / "id.tga";
+    const QImage by_name = Load_Ok(file);
+    ASSERT_EQ(by_name.size(), QSize(4, 2));
+    EXPECT_TRUE(Color_At(by_name, 0, 0, 255, 0, 0));
+    EXPECT_EQ(Differing(Load_Ok(file, file), by_name), 0);
+}
+
+// A placeable metafile whose white background reaches past its frame shows
+// at its frame: paper beyond it is no drawing.
+TEST(ReferenceCases, MetafileShowsAtItsFrameWhenOnlyPaperLiesBeyond)
+{
+    Bytes wmf;
+    Put32(wmf, 0x9AC6CDD7), Put16(wmf, 0);
+    Put16(wmf, 0), Put16(wmf, 0), Put16(wmf, 110), Put16(wmf, 110), Put16(wmf, 96);
+    Put32(wmf, 0), Put16(wmf, 0);
+    Bytes records;
+    auto record = [&](unsigned function, std::initializer_list<unsigned> words) {
+        Put32(records, static_cast<std::uint32_t>(3 + words.size()));
+        Put16(records, function);
+        for (unsigned w : words)
+            Put16(records, w);
+    };
+    record(0x02FC, {0, 0xFFFF, 0x00FF, 0}); // a white brush
+    record(0x012D, {0});
+    record(0x02FA, {0, 1, 0, 0xFFFF, 0x00FF}); // a white pen
+    record(0x012D, {1});
+    record(0x041B, {128, 128, 0, 0});       // the background, larger than the frame
+    record(0x02FC, {0, 0x00FF, 0x0000, 0}); // a red brush
+    record(0x012D, {2});
+    record(0x041B, {60, 60, 10, 10});
+    record(0x0000, {});
+    Put16(wmf, 1), Put16(wmf, 9), Put16(wmf, 0x0300);
+    Put32(wmf, static_cast<std::uint32_t>((18 + records.size()) / 2));
+    Put16(wmf, 3), Put32(wmf, 7), Put16(wmf, 0);
+    wmf.insert(wmf.end(), records.begin(), records.end());
+    Scratch_Dir dir;
+    Write_File(dir / "framed.wmf", As_Text(wmf));
+    const QImage image = Load_Ok(dir / "framed.wmf");
+    EXPECT_EQ(image.size(), QSize(110, 110));
+    EXPECT_TRUE(Color_At(image, 30, 30, 255, 0, 0));
+}

@@ -16,7 +16,13 @@ struct Pdf_Page {
     std::string Content;
     // The page's resources, e.g. Helvetica_Font for text set in /F1.
     std::string Resources = "<< >>";
+    // The items of the page's annotation array, e.g. "<< /Type /Annot ... >>"
+    // or "7 0 R" for one of the extra objects; none when empty.
+    std::string Annotations;
 };
+
+// The number of extra object `index` (from 0) of a file of `pages` pages.
+inline int Extra_Object(std::size_t pages, std::size_t index) { return int(3 + 2 * pages + index); }
 
 // Resources that name Helvetica /F1, for text such as
 // "BT /F1 24 Tf 100 700 Td (Sheet) Tj ET".
@@ -56,7 +62,9 @@ inline Pdf_Page Text_Page(const std::string& text, double x = 100, double y = 70
 // The file's bytes; `labels`, when given, names every page (the document's
 // page labels, one prefix per page).
 inline std::string Make_Pdf(const std::vector<Pdf_Page>& pages,
-                            const std::vector<std::string>& labels = {})
+                            const std::vector<std::string>& labels = {},
+                            const std::vector<std::string>& extra_objects = {},
+                            const std::string& catalog_entries = "")
 {
     std::vector<std::string> objects; // object n is objects[n - 1]
     std::ostringstream catalog;
@@ -67,7 +75,7 @@ inline std::string Make_Pdf(const std::vector<Pdf_Page>& pages,
             catalog << " " << i << " << /P (" << labels[i] << ") >>";
         catalog << " ] >>";
     }
-    catalog << " >>";
+    catalog << " " << catalog_entries << " >>";
     objects.push_back(catalog.str());
     std::ostringstream kids;
     for (std::size_t i = 0; i < pages.size(); ++i)
@@ -78,11 +86,15 @@ inline std::string Make_Pdf(const std::vector<Pdf_Page>& pages,
         std::ostringstream page;
         page << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " << pages[i].Width << " "
              << pages[i].Height << "] /Contents " << 4 + 2 * i << " 0 R /Resources "
-             << pages[i].Resources << " >>";
+             << pages[i].Resources;
+        if (!pages[i].Annotations.empty())
+            page << " /Annots [ " << pages[i].Annotations << " ]";
+        page << " >>";
         objects.push_back(page.str());
         objects.push_back("<< /Length " + std::to_string(pages[i].Content.size()) +
                           " >>\nstream\n" + pages[i].Content + "\nendstream");
     }
+    objects.insert(objects.end(), extra_objects.begin(), extra_objects.end());
     std::string file = "%PDF-1.4\n";
     std::vector<std::size_t> offsets;
     for (std::size_t n = 0; n < objects.size(); ++n) {

@@ -1,0 +1,120 @@
+#include "pdf/pdf_drawn_file.h"
+
+#include "engine/u_temp_files.h"
+#include "platform/os_platform.h"
+
+#include <qpdf/Constants.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+bool Has_Form_Fields(QPDF& Pdf)
+{
+    QPDFObjectHandle form = Pdf.getRoot().getKey("/AcroForm");
+    if (!form.isDictionary())
+        return false;
+    QPDFObjectHandle fields = form.getKey("/Fields");
+    return fields.isArray() && fields.getArrayNItems() > 0;
+}
+
+// Takes the annotations other than form fields' widgets off the page.
+std::vector<QPDFObjectHandle> Set_Aside_Other_Annotations(QPDFObjectHandle Page)
+{
+    std::vector<QPDFObjectHandle> others;
+    QPDFObjectHandle annotations = Page.getKey("/Annots");
+    if (!annotations.isArray())
+        return others;
+    QPDFObjectHandle widgets = QPDFObjectHandle::newArray();
+    for (int i = 0; i < annotations.getArrayNItems(); ++i) {
+        QPDFObjectHandle annotation = annotations.getArrayItem(i);
+        QPDFObjectHandle subtype =
+            annotation.isDictionary() ? annotation.getKey("/Subtype") : QPDFObjectHandle();
+        if (subtype.isName() && subtype.getName() == "/Widget")
+            widgets.appendItem(annotation);
+        else
+            others.push_back(annotation);
+    }
+    Page.replaceKey("/Annots", widgets);
+    return others;
+}
+
+void Put_Back_Annotations(QPDFObjectHandle Page, const std::vector<QPDFObjectHandle>& Others)
+{
+    if (Others.empty())
+        return;
+    QPDFObjectHandle annotations = Page.getKey("/Annots");
+    if (!annotations.isArray()) {
+        annotations = QPDFObjectHandle::newArray();
+        Page.replaceKey("/Annots", annotations);
+    }
+    for (const QPDFObjectHandle& annotation : Others)
+        annotations.appendItem(annotation);
+}
+
+// The copy with its fields drawn in; "" when there is nothing to draw in or
+// the file is not read cleanly.
+std::string Flattened_Copy(const std::string& File)
+{
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.setAttemptRecovery(false);
+        pdf.processFile(File.c_str());
+        if (!Has_Form_Fields(pdf))
+            return {};
+        QPDFAcroFormDocumentHelper(pdf).generateAppearancesIfNeeded();
+        // Only the fields go into the content: flattening drops other
+        // annotations without an appearance of their own, which the PDF
+        // module draws itself, so those are set aside and put back.
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        std::vector<std::vector<QPDFObjectHandle>> others(pages.size());
+        for (std::size_t page = 0; page < pages.size(); ++page)
+            others[page] = Set_Aside_Other_Annotations(pages[page].getObjectHandle());
+        QPDFPageDocumentHelper(pdf).flattenAnnotations(0, an_invisible | an_hidden | an_no_view);
+        for (std::size_t page = 0; page < pages.size(); ++page)
+            Put_Back_Annotations(pages[page].getObjectHandle(), others[page]);
+        if (pdf.anyWarnings())
+            return {};
+        const std::string copy = Temp_Path(".pdf");
+        if (copy.empty())
+            return {};
+        QPDFWriter writer(pdf, copy.c_str());
+        writer.setStaticID(true); // the same copy for the same file
+        writer.write();
+        return copy;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+using T_File_State = std::tuple<std::string, std::uintmax_t, std::filesystem::file_time_type>;
+
+} // namespace
+
+std::string Pdf_File_To_Draw(const std::string& File)
+{
+    std::error_code error;
+    const std::filesystem::path path = os::Utf8_Path(File);
+    const T_File_State state{File, std::filesystem::file_size(path, error),
+                             std::filesystem::last_write_time(path, error)};
+    if (error)
+        return File;
+    // Pages of one file are drawn on several threads and by several readers.
+    static std::mutex lock;
+    static std::map<T_File_State, std::string> made;
+    const std::lock_guard guard(lock);
+    auto known = made.find(state);
+    if (known == made.end() || (!known->second.empty() && !os::File_Exists(known->second)))
+        known = made.insert_or_assign(state, Flattened_Copy(File)).first;
+    return known->second.empty() ? File : known->second;
+}
