@@ -21,7 +21,7 @@ screenshot() { # file, number, variant (0: as before)
   local top=$((100 + (n % 7) * 10)) width=$((300 + (n % 5) * 40))
   /usr/bin/convert -size 1280x800 xc:'#f4f4f4' -depth 8 \
     -fill '#2b5797' -draw "rectangle 0,0 1280,56" \
-    -fill white -pointsize 22 -annotate +24+36 "Orders - screen $n" \
+    -font DejaVu-Sans -fill white -pointsize 22 -annotate +24+36 "Orders - screen $n" \
     -fill white -stroke '#c8c8c8' -draw "rectangle 40,$top $((40 + width)),$((top + 260))" \
     -draw "rectangle 700,100 1240,700" -stroke none \
     -fill '#333333' -pointsize 16 \
@@ -59,7 +59,7 @@ summary() {
 # "wall-ms cpu-ms" of one run (CPU: user + system, children included).
 timed_ms() {
   /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>&1 || true
-  awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }' "$work/time"
+  tail -n 1 "$work/time" | awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }'
 }
 varnolt_ms() { # extra options
   timed_ms build/varnolt --compare "$@" "$work/old" "$work/new"

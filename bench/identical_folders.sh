@@ -16,7 +16,7 @@ runs=5 pairs=1000 changed_every=20 # 50 changed pairs
 screenshot() { # file, number, variant
   /usr/bin/convert -size 1280x800 xc:'#f4f4f4' -depth 8 \
     -fill '#2b5797' -draw "rectangle 0,0 1280,56" \
-    -fill white -pointsize 22 -annotate +24+36 "Orders - screen $2" \
+    -font DejaVu-Sans -fill white -pointsize 22 -annotate +24+36 "Orders - screen $2" \
     -fill '#333333' -pointsize 16 -annotate +60+200 "Revenue: $(($2 * 137 + $3 * 11))" \
     -fill '#4caf50' -draw "rectangle 720,$((200 + $3 * 30)) 900,240" "$1"
 }
@@ -69,7 +69,7 @@ cmake --build build --target varnolt >/dev/null
 # CPU seconds (user + system of the children) and wall seconds of a command.
 timed() {
   /usr/bin/time -f "%U %S %e" -o "$work/time" "$@" >/dev/null 2>&1 || true
-  awk '{ print $1 + $2, $3 }' "$work/time"
+  tail -n 1 "$work/time" | awk '{ print $1 + $2, $3 }'
 }
 cmp_all() {
   cd "$work/old" && for name in *; do cmp -s "$name" "../new/$name" || true; done
