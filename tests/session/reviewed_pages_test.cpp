@@ -38,8 +38,8 @@ std::string Marked_Sheet(bool Stamp, bool Square, bool Ink, const std::string& N
                             "/Approved /Contents (APPROVED) /AP << /N " +
                             std::to_string(stamp_look) + " 0 R >> >> ";
     if (Square)
-        page.Annotations +=
-            "<< /Type /Annot /Subtype /Square /Rect [100 100 200 180] /C [1 0 0] /BS << /W 3 >> >> ";
+        page.Annotations += "<< /Type /Annot /Subtype /Square /Rect [100 100 200 180] /C [1 0 0] "
+                            "/BS << /W 3 >> >> ";
     if (Ink)
         page.Annotations += "<< /Type /Annot /Subtype /Ink /Rect [300 100 450 200] /C [0 0.6 0] "
                             "/BS << /W 3 >> /InkList [[310 110 350 190 400 120 440 190]] >> ";
