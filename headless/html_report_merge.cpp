@@ -42,7 +42,7 @@ T_Html_Entry Missing_Part_Entry(int Shard, int Count)
     entry.Result = T_Verdict::Error;
     entry.Accepted = false;
     entry.Reason = "error";
-    entry.Error = "the report of " + entry.Name + " was not merged: its pairs are unknown";
+    entry.Error = Missing_Part_Error(Shard, Count);
     return entry;
 }
 

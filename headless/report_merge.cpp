@@ -120,7 +120,7 @@ T_Report_Record Missing_Part_Record(int Shard, int Count)
     record.Result = T_Verdict::Error;
     record.Accepted = false;
     record.Reason = "error";
-    record.Error = "the report of " + record.Old_Name + " was not merged: its pairs are unknown";
+    record.Error = Missing_Part_Error(Shard, Count);
     QJsonObject line;
     line.insert(u"old", QString::fromStdString(record.Old_Name));
     line.insert(u"new", QString::fromStdString(record.New_Name));

@@ -56,6 +56,12 @@ std::string Report_Part_Label(int Shard, int Count)
     return "part " + std::to_string(Shard) + " of " + std::to_string(Count);
 }
 
+std::string Missing_Part_Error(int Shard, int Count)
+{
+    return "the report of " + Report_Part_Label(Shard, Count) +
+           " was not merged: its pairs are unknown";
+}
+
 bool Check_Report_Parts(const std::vector<T_Report_Part>& Parts,
                         const std::vector<std::string>& Names, bool Allow_Partial,
                         std::vector<int>& Missing, std::string& Error)

@@ -19,6 +19,10 @@ bool Report_Part_From_Text(const std::string& Text, T_Report_Part& Part);
 // "part 2 of 3".
 std::string Report_Part_Label(int Shard, int Count);
 
+// The error that stands for a part whose report was not merged, in the JSON
+// lines and in the report folder alike.
+std::string Missing_Part_Error(int Shard, int Count);
+
 // Checks that Parts (Parts[i] read from the report Names[i]) are one run's:
 // the same number of parts, each part from 1 to that number once. False
 // with the reason, naming the reports at fault and the parts missing or
