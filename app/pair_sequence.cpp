@@ -50,8 +50,11 @@ T_Launch_Outcome Launch(const T_Named_Pair& Pair, const T_Launch_Hooks& Hooks)
         shown = Hooks.Show_Diff_Form(left, left_caption, right, right_caption, converter, paged);
         return shown;
     };
-    const T_Diff_Result result = Run_Diff(Pair.Left, Pair.Right, hooks);
-    return {result, shown && result == T_Diff_Result::Shown};
+    T_Diff_Result result = Run_Diff(Pair.Left, Pair.Right, hooks);
+    const bool window_shown = shown && result == T_Diff_Result::Shown;
+    if (window_shown && Hooks.Version_Unread && Hooks.Version_Unread())
+        result = T_Diff_Result::Failed;
+    return {result, window_shown};
 }
 
 } // namespace

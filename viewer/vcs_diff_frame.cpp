@@ -310,6 +310,16 @@ void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog)
 
 bool TView_diff_frame::Compared_Shown() const { return Panes->Compared_Shown(); }
 
+bool TView_diff_frame::Version_Unread() const
+{
+    // A page of a document that could not be drawn is an error of that page
+    // alone; the document itself was read.
+    if (Session().Is_Paged())
+        return false;
+    return !Panes->View_Image_Frame1->Load_Error().empty() ||
+           !Panes->View_Image_Frame2->Load_Error().empty();
+}
+
 bool TView_diff_frame::Trim_Checked() const { return Actions.Trim_Compared_A->isChecked(); }
 
 int TView_diff_frame::Shave_Value() const { return Actions.Shave_Value(); }

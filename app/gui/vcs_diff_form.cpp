@@ -182,6 +182,7 @@ T_Pair_Request Pending_Request;
 std::optional<T_Reopen_State> Pending_State;
 // The request that made the window of Pending_State go.
 T_Pair_Request::T_Kind Pending_Kind = T_Pair_Request::T_Kind::None;
+bool Last_Version_Unread = false;
 
 } // namespace
 
@@ -198,10 +199,13 @@ T_Pair_Request Take_Diff_Form_Request()
     return request;
 }
 
+bool Last_Diff_Form_Version_Unread() { return Last_Version_Unread; }
+
 bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
                     T_Converter_Kind converter_kind, T_Paged_Kind paged_kind)
 {
+    Last_Version_Unread = false;
     TDiff_F window(left, left_caption, right, right_caption, converter_kind, paged_kind);
     if (Announced_Pair)
         window.Set_User_Pair(Announced_Pair->first, Announced_Pair->second);
@@ -225,6 +229,7 @@ bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
         window.setWindowState(Qt::WindowMaximized);
     }
     window.exec();
+    Last_Version_Unread = window.View->Version_Unread();
     Pending_Request = window.Next_Request;
     if (Pending_Request.Kind != T_Pair_Request::T_Kind::None) {
         Pending_State = window.Reopen_State;

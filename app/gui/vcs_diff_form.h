@@ -76,3 +76,6 @@ void Announce_Diff_Pair(const std::string& left, const std::string& right);
 // What the last window Show_Diff_Form showed asked to open next; the next
 // window then takes its place and, for the same files, its view.
 T_Pair_Request Take_Diff_Form_Request();
+// True when the last window Show_Diff_Form showed still held a version it
+// could not read as it closed.
+bool Last_Diff_Form_Version_Unread();
