@@ -6,6 +6,7 @@
 #include "platform/os_platform.h"
 #include "vocabulary/picture_limit.h"
 #include "headless/png_file.h"
+#include "imaging/picture_structure.h"
 
 #include <cctype>
 #include <filesystem>
@@ -154,6 +155,30 @@ bool Prepare_Report_Folder(const std::string& Folder, std::string& Error)
     return Make_Folder(folder / Report_Pictures_Folder, Error);
 }
 
+namespace {
+
+// A picture of the report as its file holds it: a PNG that a browser shows
+// as it was compared is copied, not decoded and encoded again.
+bool Is_Shown_As_Stored(const std::string& File, const QImage& Picture)
+{
+    if (File.empty())
+        return false;
+    const T_Picture_Structure structure = Check_Picture_Structure(File);
+    return structure.Format == T_Picture_Structure::T_Format::Png && structure.Sound &&
+           !structure.Exif && structure.Width == Picture.width() &&
+           structure.Height == Picture.height();
+}
+
+std::string Write_Picture(const QImage& Picture, const std::string& Stored_In,
+                          const std::string& Path)
+{
+    if (Is_Shown_As_Stored(Stored_In, Picture) && os::Copy_File_Replace(Stored_In, Path))
+        return {};
+    return Save_Png(Picture, Path, true);
+}
+
+} // namespace
+
 T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compared_Pair& Pair,
                                         const T_Difference_Options& Options,
                                         std::size_t Pair_Number, int Picture_Number)
@@ -189,10 +214,17 @@ T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compa
     const QImage images[] = {Pair.Base, modified.Picture,
                              Differences_Picture(modified.Picture, *difference, modified.Offset_X,
                                                  modified.Offset_Y, Options.Ignore)};
+    // The files the pictures came from, where they are shown as they lie:
+    // pictures, not pages of documents, and not redrawn by an alignment.
+    const bool pictures_of_files = Pair.Old_Page.empty() && Pair.New_Page.empty();
+    const std::string stored_in[] = {
+        pictures_of_files ? Pair.Old_File : std::string(),
+        pictures_of_files && Pair.Compared_Modified.isNull() ? Pair.New_File : std::string(),
+        {}};
     for (int i = 0; i < 3; ++i) {
         const std::string path =
             os::Utf8_Name(os::Utf8_Path(Folder) / os::Utf8_Path(placed[i].File));
-        if (std::string why = Save_Png(images[i], path, true); !why.empty()) {
+        if (std::string why = Write_Picture(images[i], stored_in[i], path); !why.empty()) {
             pictures.Error = "cannot write " + path + ": " + why;
             return pictures;
         }

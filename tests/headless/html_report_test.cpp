@@ -123,6 +123,12 @@ TEST_F(Html_Report, PicturesAreWrittenForChangedPairsOnly)
         // Each picture at its size: the base of the changed pair.
         EXPECT_EQ(QImage(QString::fromStdString(report + "/pictures/1-1-base.png")).size(),
                   QSize(40, 30));
+        // A PNG shown as it was compared is its file's bytes; the
+        // differences are drawn anew.
+        EXPECT_EQ(test::Read_File(report + "/pictures/1-1-modified.png"),
+                  test::Read_File(dir / "b/changed.png"));
+        EXPECT_EQ(QImage(QString::fromStdString(report + "/pictures/1-1-differences.png")).size(),
+                  QSize(40, 30));
     }
 }
 
