@@ -7,6 +7,8 @@
 #include "vocabulary/picture_limit.h"
 #include "headless/png_file.h"
 #include "imaging/picture_structure.h"
+#include "imaging/u_image_load.h"
+#include "session/pair_kinds.h"
 
 #include <cctype>
 #include <filesystem>
@@ -177,12 +179,48 @@ std::string Write_Picture(const QImage& Picture, const std::string& Stored_In,
     return Save_Png(Picture, Path, true);
 }
 
+// The one picture of a picture file on one side only (added or removed),
+// under its side's role; its area is the picture itself. Pages of documents
+// on one side only get none: that would draw every page.
+T_Report_Pictures Write_One_Side_Picture(const std::string& Folder, const T_Compared_Pair& Pair,
+                                         std::size_t Pair_Number, int Picture_Number)
+{
+    T_Report_Pictures pictures;
+    const bool old_side = Pair.Result == T_Verdict::Only_Old;
+    const std::string& file = old_side ? Pair.Old_File : Pair.New_File;
+    T_Converter_Kind converter;
+    T_Paged_Kind paged;
+    if (file.empty() || Classify_File(file, converter, paged) != dk_Image)
+        return pictures;
+    const T_Loaded_Picture loaded = Load_Picture(file);
+    // A picture that cannot be read is shown as a row without one: its pair
+    // is not an error, it is only on one side.
+    if (loaded.Result != T_Picture_Load_Result::Loaded)
+        return pictures;
+    const char* role = old_side ? "base" : "modified";
+    const T_Html_Picture placed{Picture_Name(Pair_Number, Picture_Number, role), 0, 0,
+                                loaded.Image.width(), loaded.Image.height()};
+    const std::string path = os::Utf8_Name(os::Utf8_Path(Folder) / os::Utf8_Path(placed.File));
+    if (std::string why = Write_Picture(loaded.Image, loaded.Oriented ? std::string() : file, path);
+        !why.empty()) {
+        pictures.Error = "cannot write " + path + ": " + why;
+        return pictures;
+    }
+    os::Give_User_Permissions(path);
+    (old_side ? pictures.Base : pictures.Modified) = placed;
+    pictures.Differences = placed;
+    return pictures;
+}
+
 } // namespace
 
 T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compared_Pair& Pair,
                                         const T_Difference_Options& Options,
                                         std::size_t Pair_Number, int Picture_Number)
 {
+    if ((Pair.Result == T_Verdict::Only_Old || Pair.Result == T_Verdict::Only_New) &&
+        Pair.Old_Page.empty() && Pair.New_Page.empty())
+        return Write_One_Side_Picture(Folder, Pair, Pair_Number, Picture_Number);
     T_Report_Pictures pictures;
     const T_Difference* difference = Pair.Difference.get();
     if (Pair.Result != T_Verdict::Different || !difference || Pair.Modified.isNull() ||
