@@ -73,7 +73,10 @@ int Compare_Headless(char* argv0, const std::filesystem::path& executable,
     Configure_Image_Limits();
     int toolkit_argc = 1;
     char* toolkit_argv[] = {argv0, nullptr};
-    QGuiApplication application(toolkit_argc, toolkit_argv);
+    // Never destroyed: the process ends as the run does, and tearing down
+    // the offscreen platform would first load the whole font configuration
+    // only to free it, a third of a small pair's time.
+    new QGuiApplication(toolkit_argc, toolkit_argv);
     T_Automation_Apartment apartment;
     Set_Program_Folder(os::Utf8_Name(executable.parent_path()));
     // Only conversions need the converter: pairs that must be converted
