@@ -5,6 +5,7 @@
 #include "platform/os_platform.h"
 #include "viewer/change_navigator.h"
 #include "viewer/diff_status_line.h"
+#include "viewer/export_name.h"
 #include "session/drawing_page_pairing.h"
 #include "viewer/find_bar.h"
 #include "viewer/region_text_tips.h"
@@ -548,7 +549,8 @@ void TView_diff_frame::Export_Compared_Img_AExecute()
 {
     SaveDialog1->DefaultExt = QStringLiteral("png");
     SaveDialog1->Filter = QStringLiteral("PNG (*.png)");
-    SaveDialog1->FileName = QString::fromStdString(Session().RightFile + "_compared.png");
+    SaveDialog1->FileName = QString::fromStdString(Suggested_Export_Name(
+        Session().RightFile, Session().Is_Paged() ? Session().Page(T_Side::Right) : -1));
     if (!Compared_Shown() || Running != 0 || !SaveDialog1->Execute(this))
         return;
     std::string target = SaveDialog1->FileName.toStdString();

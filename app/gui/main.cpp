@@ -153,6 +153,7 @@ int main(int argc, char** argv)
     hooks.Launch.Show_About = Show_About;
     hooks.Launch.Word_Diff = Show_Word_Diff;
     hooks.Launch.Pair_Opening = Announce_Diff_Pair;
+    hooks.Launch.Window_Up = Expect_Diff_Form_Up;
     hooks.Launch.Take_Pair_Request = Take_Diff_Form_Request;
     hooks.Launch.Version_Unread = Last_Diff_Form_Version_Unread;
     hooks.Launch.Remember_Pair = [](const std::string& left, const std::string& right) {
