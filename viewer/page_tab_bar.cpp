@@ -50,7 +50,7 @@ void T_Page_Tab_Bar::Append_Tabs(const QStringList& Texts)
     const bool was_empty = Tabs.empty();
     Tabs.reserve(Tabs.size() + static_cast<std::size_t>(Texts.size()));
     for (const QString& text : Texts)
-        Tabs.push_back({text, {}, {}, {}});
+        Tabs.push_back({text, {}, {}, {}, {}});
     Tab_Size_Changed();
     if (was_empty)
         setCurrentIndex(0);

@@ -815,9 +815,10 @@ TEST_F(Paged_Frame, ExportOffersTheSheetShownAndCopyPutsThePictureOnTheClipboard
     // The name of the sheet shown, not one shared by every sheet.
     EXPECT_EQ(save->Offered, QString::fromStdString(dir / "b.cdw.sheet-3.compared.png"));
     Click_Tab(test::Find_Tabs(*frame, "RightTabs"), 1);
-    Press(*frame, "Compare_A");
+    if (!test::Find_Action(*frame, "Compare_A")->isChecked())
+        Press(*frame, "Compare_A");
     test::Find_Action(*frame, "Export_Compared_Img_A")->trigger();
-    EXPECT_EQ(save->Offered, QString::fromStdString(dir / "b.cdw.sheet-2.compared.png"));
+    EXPECT_EQ(save->Offered.toStdString(), dir / "b.cdw.sheet-2.compared.png");
     os::Set_Shell_Services(nullptr);
 
     ASSERT_TRUE(copy->isEnabled());

@@ -58,7 +58,7 @@ TEST(Page_Tab_Accessibility, EveryPageIsATabNamedByItsLabelAndDescribedByItsStat
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->role(), QAccessible::PageTabList);
     ASSERT_EQ(row->childCount(), count);
-    const std::vector<std::pair<int, QString>> states = {{0, "identical"},
+    const std::vector<std::pair<int, const char*>> states = {{0, "identical"},
                                                          {1, "changed"},
                                                          {2, "moved from 4"},
                                                          {3, "moved from 3, changed"},
@@ -70,7 +70,7 @@ TEST(Page_Tab_Accessibility, EveryPageIsATabNamedByItsLabelAndDescribedByItsStat
         ASSERT_NE(tab, nullptr);
         EXPECT_EQ(tab->role(), QAccessible::PageTab);
         EXPECT_EQ(tab->text(QAccessible::Name), QStringLiteral("Sheet %1").arg(index + 1));
-        EXPECT_EQ(tab->text(QAccessible::Description), state) << index;
+        EXPECT_EQ(tab->text(QAccessible::Description), QString::fromLatin1(state)) << index;
         EXPECT_EQ(tab->parent(), row);
         EXPECT_EQ(row->indexOfChild(tab), index);
     }
@@ -87,7 +87,7 @@ TEST(Page_Tab_Accessibility, EveryPageIsATabNamedByItsLabelAndDescribedByItsStat
 TEST(Page_Tab_Accessibility, AReaderSelectsAPageAndTheFocusFollows)
 {
     T_Page_Tab_Bar tabs;
-    tabs.Append_Tabs({"A1", "A2", "A3", "A4"});
+    tabs.Append_Tabs({QStringLiteral("A1"), QStringLiteral("A2"), QStringLiteral("A3"), QStringLiteral("A4")});
     std::vector<int> changes;
     tabs.On_Current_Changed = [&](int index) { changes.push_back(index); };
     tabs.resize(300, tabs.sizeHint().height());
