@@ -59,12 +59,12 @@ TEST(Page_Tab_Accessibility, EveryPageIsATabNamedByItsLabelAndDescribedByItsStat
     EXPECT_EQ(row->role(), QAccessible::PageTabList);
     ASSERT_EQ(row->childCount(), count);
     const std::vector<std::pair<int, const char*>> states = {{0, "identical"},
-                                                         {1, "changed"},
-                                                         {2, "moved from 4"},
-                                                         {3, "moved from 3, changed"},
-                                                         {4, "added"},
-                                                         {5, "could not be drawn"},
-                                                         {6, ""}};
+                                                             {1, "changed"},
+                                                             {2, "moved from 4"},
+                                                             {3, "moved from 3, changed"},
+                                                             {4, "added"},
+                                                             {5, "could not be drawn"},
+                                                             {6, ""}};
     for (const auto& [index, state] : states) {
         QAccessibleInterface* tab = Tab(*row, index);
         ASSERT_NE(tab, nullptr);
@@ -87,7 +87,8 @@ TEST(Page_Tab_Accessibility, EveryPageIsATabNamedByItsLabelAndDescribedByItsStat
 TEST(Page_Tab_Accessibility, AReaderSelectsAPageAndTheFocusFollows)
 {
     T_Page_Tab_Bar tabs;
-    tabs.Append_Tabs({QStringLiteral("A1"), QStringLiteral("A2"), QStringLiteral("A3"), QStringLiteral("A4")});
+    tabs.Append_Tabs(
+        {QStringLiteral("A1"), QStringLiteral("A2"), QStringLiteral("A3"), QStringLiteral("A4")});
     std::vector<int> changes;
     tabs.On_Current_Changed = [&](int index) { changes.push_back(index); };
     tabs.resize(300, tabs.sizeHint().height());
