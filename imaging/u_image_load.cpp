@@ -5,6 +5,7 @@
 #include "vocabulary/file_names.h"
 #include "imaging/image_format_registry.h"
 #include "imaging/image_decoders.h"
+#include "imaging/jpeg_completeness.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -148,6 +149,11 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
             image.fill(0);
         }
         if (reader.read(&image)) {
+            if (format == "jpeg" && Jpeg_Cut_Short(File_Name)) {
+                picture.Reason = "The JPEG file is cut short: it ends before the end of its "
+                                 "picture, whose missing part a reader would make up.";
+                return picture;
+            }
             picture.Result = T_Picture_Load_Result::Loaded;
             picture.Image = std::move(image);
             picture.Qt_Format = format.toStdString();
