@@ -144,6 +144,7 @@ public:
         Settings.Make_Exporter = Create_Document_Exporter;
         Settings.Compare_Text = Compare_Text_Documents;
         Settings.Keep_Modified_Picture = !Options.Output.empty() || !Options.Report.empty();
+        Settings.Stream_Stored_Pngs = Options.Output.empty();
         Settings.Align = Options.Align;
         // A lone pair's picture of the differences is written even when the
         // pair is identical; a folder's only for changed pairs.

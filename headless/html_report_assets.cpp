@@ -76,6 +76,8 @@ repeating-conic-gradient(#eceff3 0 25%,#fff 0 50%) 0 0/16px 16px;border:1px soli
 .stage img{position:absolute;display:block;image-rendering:auto}
 .actual .stage img{image-rendering:pixelated}
 .stage .cut{position:absolute;inset:0;clip-path:inset(0 50% 0 0)}
+.diff-stage{background:#fff}
+.stage img.faded{opacity:.25}
 .swipe-stage::after{content:"";position:absolute;top:0;bottom:0;left:var(--cut,50%);width:2px;
 margin-left:-1px;background:#ff6d00;box-shadow:0 0 0 1px rgba(255,255,255,.7);pointer-events:none}
 .divider{width:100%;max-width:var(--w);margin:6px 0 0;display:block}

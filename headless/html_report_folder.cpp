@@ -161,22 +161,36 @@ namespace {
 
 // A picture of the report as its file holds it: a PNG that a browser shows
 // as it was compared is copied, not decoded and encoded again.
-bool Is_Shown_As_Stored(const std::string& File, const QImage& Picture)
+bool Is_Shown_As_Stored(const std::string& File, int Width, int Height)
 {
     if (File.empty())
         return false;
     const T_Picture_Structure structure = Check_Picture_Structure(File);
     return structure.Format == T_Picture_Structure::T_Format::Png && structure.Sound &&
-           !structure.Exif && structure.Width == Picture.width() &&
-           structure.Height == Picture.height();
+           !structure.Exif && structure.Width == Width && structure.Height == Height;
+}
+
+// Writes the picture of a version, of the given size: copied from the file
+// Stored_In where it shows as it lies there, else encoded from Picture,
+// else decoded from Stored_In first (a pair compared while it was read
+// holds no picture). The reason when nothing could be written.
+std::string Write_Picture(const QImage& Picture, const std::string& Stored_In, int Width,
+                          int Height, const std::string& Path)
+{
+    if (Is_Shown_As_Stored(Stored_In, Width, Height) && os::Copy_File_Replace(Stored_In, Path))
+        return {};
+    if (!Picture.isNull() || Stored_In.empty())
+        return Save_Png(Picture, Path, true);
+    const T_Loaded_Picture loaded = Load_Picture(Stored_In);
+    if (loaded.Result != T_Picture_Load_Result::Loaded)
+        return "cannot read " + Stored_In;
+    return Save_Png(loaded.Image, Path, true);
 }
 
 std::string Write_Picture(const QImage& Picture, const std::string& Stored_In,
                           const std::string& Path)
 {
-    if (Is_Shown_As_Stored(Stored_In, Picture) && os::Copy_File_Replace(Stored_In, Path))
-        return {};
-    return Save_Png(Picture, Path, true);
+    return Write_Picture(Picture, Stored_In, Picture.width(), Picture.height(), Path);
 }
 
 // The one picture of a picture file on one side only (added or removed),
@@ -223,8 +237,13 @@ T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compa
         return Write_One_Side_Picture(Folder, Pair, Pair_Number, Picture_Number);
     T_Report_Pictures pictures;
     const T_Difference* difference = Pair.Difference.get();
-    if (Pair.Result != T_Verdict::Different || !difference || Pair.Modified.isNull() ||
-        Pair.Base.isNull())
+    // The pictures of files are copied or read again from their files when
+    // the pair holds none (it was compared while read); pages always come
+    // with theirs.
+    const bool pictures_of_files = Pair.Old_Page.empty() && Pair.New_Page.empty();
+    const bool pictures_held = !Pair.Modified.isNull() && !Pair.Base.isNull();
+    if (Pair.Result != T_Verdict::Different || !difference ||
+        !(pictures_held || (pictures_of_files && !Pair.Old_File.empty() && !Pair.New_File.empty())))
         return pictures;
     // The area's size is known before a pixel of it is made: two cheap files
     // of very different shapes would otherwise make gigabytes.
@@ -237,24 +256,26 @@ T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compa
     pictures.Left = difference->Left;
     pictures.Top = difference->Top;
     // The modified picture as it was compared (redrawn, or moved by the
-    // shift found), so that it lies under the changes found on it. Where
-    // each picture stands on the area: see Differences_Picture.
+    // shift found), so that it lies under the changes found on it; the
+    // page lays the changes over it. Where each picture stands on the area:
+    // see Differences_Picture.
     const T_Compared_Modified modified =
         Compared_Modified(Pair, Options.Offset_X, Options.Offset_Y);
+    const int modified_width = pictures_held ? modified.Picture.width() : Pair.New_Width;
+    const int modified_height = pictures_held ? modified.Picture.height() : Pair.New_Height;
     const T_Html_Picture placed[] = {
         {Picture_Name(Pair_Number, Picture_Number, "base"), -difference->Left, -difference->Top,
-         Pair.Base.width(), Pair.Base.height()},
+         pictures_held ? Pair.Base.width() : Pair.Old_Width,
+         pictures_held ? Pair.Base.height() : Pair.Old_Height},
         {Picture_Name(Pair_Number, Picture_Number, "modified"),
-         modified.Offset_X - difference->Left, modified.Offset_Y - difference->Top,
-         modified.Picture.width(), modified.Picture.height()},
+         modified.Offset_X - difference->Left, modified.Offset_Y - difference->Top, modified_width,
+         modified_height},
         {Picture_Name(Pair_Number, Picture_Number, "differences"), 0, 0, difference->Width,
          difference->Height}};
     const QImage images[] = {Pair.Base, modified.Picture,
-                             Differences_Picture(modified.Picture, *difference, modified.Offset_X,
-                                                 modified.Offset_Y, Options.Ignore)};
+                             Differences_Overlay(*difference, Options.Ignore)};
     // The files the pictures came from, where they are shown as they lie:
     // pictures, not pages of documents, and not redrawn by an alignment.
-    const bool pictures_of_files = Pair.Old_Page.empty() && Pair.New_Page.empty();
     const std::string stored_in[] = {
         pictures_of_files ? Pair.Old_File : std::string(),
         pictures_of_files && Pair.Compared_Modified.isNull() ? Pair.New_File : std::string(),
@@ -262,7 +283,9 @@ T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compa
     for (int i = 0; i < 3; ++i) {
         const std::string path =
             os::Utf8_Name(os::Utf8_Path(Folder) / os::Utf8_Path(placed[i].File));
-        if (std::string why = Write_Picture(images[i], stored_in[i], path); !why.empty()) {
+        if (std::string why =
+                Write_Picture(images[i], stored_in[i], placed[i].Width, placed[i].Height, path);
+            !why.empty()) {
             pictures.Error = "cannot write " + path + ": " + why;
             return pictures;
         }

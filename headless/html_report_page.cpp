@@ -211,6 +211,14 @@ void Print_Stage(std::ostream& Out, const T_Html_Entry& Entry, const std::string
     Out << "</div>";
 }
 
+// The differences: the changes' own picture (clear where nothing changed)
+// over the modified picture washed out on white.
+void Print_Differences_Stage(std::ostream& Out, const T_Html_Entry& Entry)
+{
+    Print_Stage(Out, Entry, "diff-stage",
+                {{&Entry.Modified, "faded"}, {&Entry.Differences, "differences"}});
+}
+
 // One side's text of a region: the page may have no text layer at all.
 std::string Region_Text_Cell(const std::string& Text, bool Page_Has_Text)
 {
@@ -305,10 +313,10 @@ void Print_Pair(std::ostream& Out, const T_Html_Entry& Entry)
     Out << "</figure><figure><figcaption>Modified</figcaption>";
     Print_Stage(Out, Entry, "", {{&Entry.Modified, "modified"}});
     Out << "</figure><figure><figcaption>Differences</figcaption>";
-    Print_Stage(Out, Entry, "", {{&Entry.Differences, "differences"}});
+    Print_Differences_Stage(Out, Entry);
     Out << "</figure></div>";
     Out << "<div class=\"view diff\" hidden><figure><figcaption>Differences</figcaption>";
-    Print_Stage(Out, Entry, "", {{&Entry.Differences, "differences"}});
+    Print_Differences_Stage(Out, Entry);
     Out << "</figure></div>";
     Out << "<div class=\"view swipe\" hidden style=\"--w:" << Entry.Differences.Width
         << "px\"><div class=\"caption\"><span>Modified</span><span>Base</span></div>";

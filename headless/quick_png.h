@@ -8,6 +8,7 @@
 
 #include <string>
 
-// The PNG file's bytes; 8-bit RGB, or RGBA when the picture has alpha.
-// Empty for a null picture.
+// The PNG file's bytes; 8-bit RGB, or RGBA when the picture has alpha, or
+// an 8-bit palette (with its opacities) for an indexed picture. Empty for a
+// null picture.
 std::string Quick_Png(const QImage& Picture);

@@ -13,6 +13,7 @@
 #include "session/identical_files.h"
 #include "imaging/pending_pages.h"
 #include "imaging/picture_compare.h"
+#include "imaging/picture_structure.h"
 #include "imaging/streamed_files.h"
 #include "imaging/u_image_load.h"
 #include "engine/u_temp_files.h"
@@ -83,6 +84,14 @@ std::string Blank_Page_Error(const T_Compared_Pair& Pair, const QImage& Old_Pict
 }
 
 namespace {
+
+// A PNG file that shows as it is stored: whole, and without an orientation.
+bool Stored_Png(const std::string& File)
+{
+    const T_Picture_Structure structure = Check_Picture_Structure(File);
+    return structure.Format == T_Picture_Structure::T_Format::Png && structure.Sound &&
+           !structure.Exif;
+}
 
 T_Compared_Pair Failed(T_Compared_Pair Pair, const std::string& Message)
 {
@@ -183,8 +192,10 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
     case dk_Image:
     case dk_Convert:
         Compared_By_ = T_Compared_By::Pixels;
-        if (kind == dk_Image && !Settings_.Keep_Modified_Picture &&
-            Settings_.Align == T_Align_Mode::Off && Compare_While_Read(Old, New))
+        if (kind == dk_Image && Settings_.Align == T_Align_Mode::Off &&
+            (!Settings_.Keep_Modified_Picture ||
+             (Settings_.Stream_Stored_Pngs && Stored_Png(Old) && Stored_Png(New))) &&
+            Compare_While_Read(Old, New))
             return;
         return Compare_Pictures(Readable_Name(Old), Readable_Name(New));
     case dk_Paged:

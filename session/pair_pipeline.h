@@ -112,6 +112,10 @@ struct T_Pair_Settings {
     // differences, a report that shows them). Without it, two PNG or JPEG files are compared while
     // they are read, in the memory of a few rows, and no pair holds its picture.
     bool Keep_Modified_Picture = true;
+    // Pairs of two PNG files that a browser shows as they are stored (whole,
+    // without Exif) are compared while read all the same: a report copies
+    // such files, and draws their changes from the comparison alone.
+    bool Stream_Stored_Pngs = false;
     // Several pairs compared at once each read their two files on one
     // thread, so that N pairs take N cores; a lone pair reads them on two.
     bool One_Thread_Per_Pair = false;

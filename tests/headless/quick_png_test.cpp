@@ -51,3 +51,27 @@ TEST(Quick_Png, ReadsBackAsTheSamePixels)
         }
     EXPECT_TRUE(Quick_Png(QImage()).empty());
 }
+
+// An indexed picture keeps its palette, its clear entries clear: the
+// report's changes are laid over another picture through them.
+TEST(Quick_Png, AnIndexedPictureKeepsItsPaletteAndItsClearColour)
+{
+    for (QSize size : {QSize(1, 1), QSize(257, 9)}) {
+        QImage picture(size, QImage::Format_Indexed8);
+        picture.setColorTable(
+            {qRgba(0, 0, 0, 0), qRgb(224, 27, 36), qRgba(31, 160, 48, 128), qRgb(240, 160, 0)});
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                picture.setPixel(x, y, uint((x * 7 + y) % 4));
+        const QImage back = Read_Back(Quick_Png(picture));
+        ASSERT_EQ(back.size(), size);
+        EXPECT_EQ(back.convertToFormat(QImage::Format_ARGB32),
+                  picture.convertToFormat(QImage::Format_ARGB32));
+    }
+    // A palette of opaque colours needs no opacities.
+    QImage opaque(4, 4, QImage::Format_Indexed8);
+    opaque.setColorTable({qRgb(1, 2, 3), qRgb(250, 250, 250)});
+    opaque.fill(1);
+    EXPECT_EQ(Quick_Png(opaque).find("tRNS"), std::string::npos);
+    EXPECT_EQ(Read_Back(Quick_Png(opaque)).pixel(2, 2), qRgb(250, 250, 250));
+}
