@@ -2,7 +2,9 @@
 ; folder> -DOUTPUT_FILE=<setup.exe> varnolt.nsi (the build's "installer"
 ; target). Per-machine into Program Files when the user may, else (or with
 ; /CurrentUser) per-user; /S installs silently, /D=<folder> chooses the folder.
-Unicode true
+; A 64-bit installer for the 64-bit program: it also runs where Windows (or
+; wine) has no 32-bit subsystem.
+Target amd64-unicode
 !include LogicLib.nsh
 !include "program_files.nsh"
 
