@@ -32,6 +32,8 @@ std::string Absolute(const std::string& Name)
 struct T_Launch_Outcome {
     T_Diff_Result Result;
     bool Window_Shown;
+    // The pair reached the recent pairs while its window was up.
+    bool Remembered = false;
 };
 
 T_Launch_Outcome Launch(const T_Named_Pair& Pair, const T_Launch_Hooks& Hooks)
@@ -40,6 +42,7 @@ T_Launch_Outcome Launch(const T_Named_Pair& Pair, const T_Launch_Hooks& Hooks)
     hooks.Left_Title = Pair.Left_Title;
     hooks.Right_Title = Pair.Right_Title;
     bool shown = false;
+    bool remembered = false;
     hooks.Show_Diff_Form = [&](const std::string& left, const std::string& left_caption,
                                const std::string& right, const std::string& right_caption,
                                T_Converter_Kind converter, T_Paged_Kind paged) {
@@ -47,11 +50,21 @@ T_Launch_Outcome Launch(const T_Named_Pair& Pair, const T_Launch_Hooks& Hooks)
         // from a private copy, which is not what changes on disk.
         if (Hooks.Pair_Opening)
             Hooks.Pair_Opening(Absolute(Pair.Left), Absolute(Pair.Right));
+        // Recorded as soon as the window is up: a window ended by a signal
+        // or a logout never returns here.
+        if (Hooks.Window_Up && Hooks.Remember_Pair && !Hooks.Version_Control_Viewer)
+            Hooks.Window_Up([&] {
+                Hooks.Remember_Pair(Absolute(Pair.Left), Absolute(Pair.Right));
+                remembered = true;
+            });
         shown = Hooks.Show_Diff_Form(left, left_caption, right, right_caption, converter, paged);
         return shown;
     };
-    const T_Diff_Result result = Run_Diff(Pair.Left, Pair.Right, hooks);
-    return {result, shown && result == T_Diff_Result::Shown};
+    T_Diff_Result result = Run_Diff(Pair.Left, Pair.Right, hooks);
+    const bool window_shown = shown && result == T_Diff_Result::Shown;
+    if (window_shown && Hooks.Version_Unread && Hooks.Version_Unread())
+        result = T_Diff_Result::Failed;
+    return {result, window_shown, remembered};
 }
 
 } // namespace
@@ -66,7 +79,7 @@ T_Diff_Result Run_Diff_Sequence(const std::string& Left, const std::string& Righ
         T_Launch_Outcome outcome = Launch(pair, Hooks);
         if (outcome.Window_Shown) {
             last_shown = pair;
-            if (Hooks.Remember_Pair && !Hooks.Version_Control_Viewer)
+            if (Hooks.Remember_Pair && !Hooks.Version_Control_Viewer && !outcome.Remembered)
                 Hooks.Remember_Pair(Absolute(pair.Left), Absolute(pair.Right));
         }
         const T_Pair_Request request = outcome.Window_Shown && Hooks.Take_Pair_Request

@@ -1,6 +1,7 @@
 #include "app/u_diff_launcher.h"
 
 #include "vocabulary/U_Msg.h"
+#include "vocabulary/pane_captions.h"
 #include "platform/os_platform.h"
 #include "session/pair_kinds.h"
 #include "session/u_diff_session.h"
@@ -47,7 +48,8 @@ T_Diff_Result Run_Diff(const std::string& left_name, const std::string& right_na
     // A document on one side only opens alone, as a picture does.
     const std::string& existing = right_exists ? right : left;
     T_Diff_Kind kind = Classify_File(existing, converter_kind, paged_kind);
-    const std::string left_caption = hooks.Left_Title.empty() ? "Base version" : hooks.Left_Title;
+    const std::string left_caption =
+        hooks.Left_Title.empty() ? Base_Version_Caption : hooks.Left_Title;
     std::string right_caption = hooks.Right_Title;
     // A name Qt cannot spell is read through a link; the caption keeps the
     // name the user gave.

@@ -41,12 +41,20 @@ struct T_Launch_Hooks {
     std::function<void(const std::string& left, const std::string& right)> Pair_Opening;
     std::function<T_Pair_Request()> Take_Pair_Request;
     std::function<void(const std::string& left, const std::string& right)> Remember_Pair;
+    // Optional: given, before each window opens, what to run once that
+    // window is on the screen (it remembers the pair then); a pair whose
+    // window never came up is remembered when it closes instead.
+    std::function<void(std::function<void()> Up)> Window_Up;
+    // Optional: asked once a window has closed whether it still showed a
+    // version it could not read (a damaged picture): the pair was then not
+    // compared, and a version-control client must not go on as if it was.
+    std::function<bool()> Version_Unread;
 };
 
 // How a launch ended.
 enum class T_Diff_Result {
     Shown,       // the comparison was shown and the user closed it
-    Failed,      // it ended on an error message
+    Failed,      // it ended on an error message, or showed a version it could not read
     Unsupported, // the file is of a kind that is not compared
 };
 

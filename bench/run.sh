@@ -65,6 +65,10 @@ bench/compare_vs_odiff.sh build/varnolt "$work/tiny_left.png" "$work/tiny_right.
 cmake --build build --target varnolt_pdf_bench >/dev/null
 build/bench/varnolt_pdf_bench 50
 
+# The window thread's longest stall on an every-sheet-changed 50-sheet set.
+cmake --build build --target varnolt_stall_bench >/dev/null
+build/bench/varnolt_stall_bench 50
+
 # The page tabs of 1,000 to 10,000 pages.
 cmake --build build --target varnolt_page_tabs_bench >/dev/null
 build/bench/varnolt_page_tabs_bench

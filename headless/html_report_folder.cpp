@@ -6,6 +6,9 @@
 #include "platform/os_platform.h"
 #include "vocabulary/picture_limit.h"
 #include "headless/png_file.h"
+#include "imaging/picture_structure.h"
+#include "imaging/u_image_load.h"
+#include "session/pair_kinds.h"
 
 #include <cctype>
 #include <filesystem>
@@ -154,10 +157,70 @@ bool Prepare_Report_Folder(const std::string& Folder, std::string& Error)
     return Make_Folder(folder / Report_Pictures_Folder, Error);
 }
 
+namespace {
+
+// A picture of the report as its file holds it: a PNG that a browser shows
+// as it was compared is copied, not decoded and encoded again.
+bool Is_Shown_As_Stored(const std::string& File, const QImage& Picture)
+{
+    if (File.empty())
+        return false;
+    const T_Picture_Structure structure = Check_Picture_Structure(File);
+    return structure.Format == T_Picture_Structure::T_Format::Png && structure.Sound &&
+           !structure.Exif && structure.Width == Picture.width() &&
+           structure.Height == Picture.height();
+}
+
+std::string Write_Picture(const QImage& Picture, const std::string& Stored_In,
+                          const std::string& Path)
+{
+    if (Is_Shown_As_Stored(Stored_In, Picture) && os::Copy_File_Replace(Stored_In, Path))
+        return {};
+    return Save_Png(Picture, Path, true);
+}
+
+// The one picture of a picture file on one side only (added or removed),
+// under its side's role; its area is the picture itself. Pages of documents
+// on one side only get none: that would draw every page.
+T_Report_Pictures Write_One_Side_Picture(const std::string& Folder, const T_Compared_Pair& Pair,
+                                         std::size_t Pair_Number, int Picture_Number)
+{
+    T_Report_Pictures pictures;
+    const bool old_side = Pair.Result == T_Verdict::Only_Old;
+    const std::string& file = old_side ? Pair.Old_File : Pair.New_File;
+    T_Converter_Kind converter;
+    T_Paged_Kind paged;
+    if (file.empty() || Classify_File(file, converter, paged) != dk_Image)
+        return pictures;
+    const T_Loaded_Picture loaded = Load_Picture(file);
+    // A picture that cannot be read is shown as a row without one: its pair
+    // is not an error, it is only on one side.
+    if (loaded.Result != T_Picture_Load_Result::Loaded)
+        return pictures;
+    const char* role = old_side ? "base" : "modified";
+    const T_Html_Picture placed{Picture_Name(Pair_Number, Picture_Number, role), 0, 0,
+                                loaded.Image.width(), loaded.Image.height()};
+    const std::string path = os::Utf8_Name(os::Utf8_Path(Folder) / os::Utf8_Path(placed.File));
+    if (std::string why = Write_Picture(loaded.Image, loaded.Oriented ? std::string() : file, path);
+        !why.empty()) {
+        pictures.Error = "cannot write " + path + ": " + why;
+        return pictures;
+    }
+    os::Give_User_Permissions(path);
+    (old_side ? pictures.Base : pictures.Modified) = placed;
+    pictures.Differences = placed;
+    return pictures;
+}
+
+} // namespace
+
 T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compared_Pair& Pair,
                                         const T_Difference_Options& Options,
                                         std::size_t Pair_Number, int Picture_Number)
 {
+    if ((Pair.Result == T_Verdict::Only_Old || Pair.Result == T_Verdict::Only_New) &&
+        Pair.Old_Page.empty() && Pair.New_Page.empty())
+        return Write_One_Side_Picture(Folder, Pair, Pair_Number, Picture_Number);
     T_Report_Pictures pictures;
     const T_Difference* difference = Pair.Difference.get();
     if (Pair.Result != T_Verdict::Different || !difference || Pair.Modified.isNull() ||
@@ -189,10 +252,17 @@ T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compa
     const QImage images[] = {Pair.Base, modified.Picture,
                              Differences_Picture(modified.Picture, *difference, modified.Offset_X,
                                                  modified.Offset_Y, Options.Ignore)};
+    // The files the pictures came from, where they are shown as they lie:
+    // pictures, not pages of documents, and not redrawn by an alignment.
+    const bool pictures_of_files = Pair.Old_Page.empty() && Pair.New_Page.empty();
+    const std::string stored_in[] = {
+        pictures_of_files ? Pair.Old_File : std::string(),
+        pictures_of_files && Pair.Compared_Modified.isNull() ? Pair.New_File : std::string(),
+        {}};
     for (int i = 0; i < 3; ++i) {
         const std::string path =
             os::Utf8_Name(os::Utf8_Path(Folder) / os::Utf8_Path(placed[i].File));
-        if (std::string why = Save_Png(images[i], path, true); !why.empty()) {
+        if (std::string why = Write_Picture(images[i], stored_in[i], path); !why.empty()) {
             pictures.Error = "cannot write " + path + ": " + why;
             return pictures;
         }

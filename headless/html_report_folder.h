@@ -34,7 +34,9 @@ struct T_Report_Pictures {
 };
 
 // Writes the base, modified and differences pictures of a pair of pictures
-// that differ, compressed, at their own size. Nothing for other pairs.
+// that differ, compressed, at their own size; of a picture file on one side
+// only, its one picture (as base or modified, and as the area: Differences
+// names the same file). Nothing for other pairs.
 // Safe to call from several threads for different numbers.
 T_Report_Pictures Write_Report_Pictures(const std::string& Folder, const T_Compared_Pair& Pair,
                                         const T_Difference_Options& Options,

@@ -67,9 +67,17 @@ bool Read_Part(const std::string& Folder, T_Html_Report& Part, std::string& Erro
 bool Copy_Pictures(const std::string& From, const std::string& Folder, std::size_t Number,
                    T_Html_Entry& Entry, std::string& Error)
 {
+    // A file on one side only has one picture, which is also its area.
+    std::string copied_from, copied_to;
     for (auto [picture, role] :
          {std::pair{&Entry.Base, "base"}, std::pair{&Entry.Modified, "modified"},
           std::pair{&Entry.Differences, "differences"}}) {
+        if (picture->File.empty() && picture != &Entry.Differences)
+            continue;
+        if (!copied_from.empty() && picture->File == copied_from) {
+            picture->File = copied_to;
+            continue;
+        }
         if (!Is_Report_Picture_Name(picture->File)) {
             Error = From + ": " + picture->File + " is not a picture of a report";
             return false;
@@ -83,6 +91,8 @@ bool Copy_Pictures(const std::string& From, const std::string& Folder, std::size
             return false;
         }
         os::Give_User_Permissions(target);
+        copied_from = picture->File;
+        copied_to = name;
         picture->File = name;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "headless/png_file.h"
 
+#include "headless/quick_png.h"
 #include "platform/os_platform.h"
 
 #include <QBuffer>
@@ -23,20 +24,22 @@ std::string Save_Png(const QImage& Picture, const std::string& Path, bool Compre
         return "it is not a regular file";
     // Encoded in memory first: the file's own errors (a full disk) then
     // come from the file, in the system's words.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    // Qt's PNG writer takes the quality as the inverse of zlib's level
-    // ((100 - quality) * 9 / 91): 85 is level 1. The strongest level costs
-    // many times the comparison itself and saves little on pictures with
-    // large flat areas, which screenshots and drawings are.
-    if (Compressed)
-        writer.setQuality(85);
-    if (!writer.write(Picture))
-        return writer.errorString().toStdString();
+    std::string png;
+    if (Compressed) {
+        png = Quick_Png(Picture);
+        if (png.empty())
+            return "the picture could not be encoded";
+    } else {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(Picture))
+            return writer.errorString().toStdString();
+        png = bytes.toStdString();
+    }
     std::string why;
-    if (!os::Write_File_Whole(Path, png.toStdString(), why))
+    if (!os::Write_File_Whole(Path, png, why))
         return why;
     return {};
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-// The reason when it fails, empty when it is written. Compressed: at zlib's
-// fastest level, for the many pictures of a report, which must not cost
+// The reason when it fails, empty when it is written. Compressed: quickly
+// (see quick_png.h), for the many pictures of a report, which must not cost
 // more than the comparison that made them.
 std::string Save_Png(const QImage& Picture, const std::string& Path, bool Compressed = false);

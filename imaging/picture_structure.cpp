@@ -181,6 +181,8 @@ T_Picture_Structure Check_Png(T_Byte_Reader& In)
                     return {};
             }
             data = true;
+        } else if (name == "eXIf") {
+            result.Exif = true;
         } else if (name == "PLTE") {
             if (palette || data || length == 0 || length % 3 != 0 || length > 768)
                 return {};

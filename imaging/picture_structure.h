@@ -10,6 +10,9 @@ struct T_Picture_Structure {
     T_Format Format = T_Format::None;
     bool Sound = false; // the structure holds together; false for any doubt
     int Width = 0, Height = 0;
+    // A PNG that carries Exif data, which may turn the picture as a browser
+    // shows it.
+    bool Exif = false;
 };
 
 // PNG: the signature, every chunk whole with its CRC, a valid header, the

@@ -18,6 +18,7 @@
 #include "office/dxf_layout.h"
 #include "office/office_leftovers.h"
 #include "office/office_location.h"
+#include "office/margin_texts.h"
 #include "office/office_protocol.h"
 #include "office/office_settings.h"
 #include "office/refusing_interaction.h"
@@ -752,6 +753,7 @@ private:
         std::string revised_file = Text_File(revised);
         Reference<lang::XComponent> check = Load(base_file, base, "");
         Keep_Only_Text_Document(check, base);
+        const T_Margin_Texts base_margins = Margin_Texts(check);
         Close_Component(check);
         std::vector<beans::PropertyValue> properties = Load_Properties(true);
         properties.push_back(Prop("AsTemplate", uno::Any(true)));
@@ -762,6 +764,7 @@ private:
             ~Closing() { Close_Component(Doc); }
         } closing{copy};
         Keep_Only_Text_Document(copy, revised);
+        const T_Margin_Texts revised_margins = Margin_Texts(copy);
         Reference<frame::XModel> model(copy, UNO_QUERY_THROW);
         Reference<frame::XDispatchProvider> frame(model->getCurrentController()->getFrame(),
                                                   UNO_QUERY_THROW);
@@ -786,14 +789,33 @@ private:
                 listed.push_back(Redline_Text(redline));
             }
         }
+        // Headers and footers, which the comparison does not look at.
+        for (const T_Margin_Change& change : Margin_Changes(base_margins, revised_margins)) {
+            (change.Inserted ? insertions : deletions)++;
+            if (listed.size() < 2 * office_protocol::Max_Listed_Changes) {
+                listed.push_back(change.Inserted ? "insertion" : "deletion");
+                listed.push_back(First_Line(U(change.Text)));
+            }
+        }
         std::vector<std::string> answer{"OK", std::to_string(insertions), std::to_string(deletions),
                                         std::to_string(formats)};
         answer.insert(answer.end(), listed.begin(), listed.end());
         return answer;
     }
 
-    // The first line of the text a change spans, at most 100 characters;
-    // "" where the office gives no text range for it (a table's change).
+    // The first line of a text, at most 100 characters.
+    static std::string First_Line(const OUString& text)
+    {
+        sal_Int32 line = 0;
+        while (line < text.getLength() && text[line] != '\n' && text[line] != '\r' &&
+               text[line] != 0x2029 && text[line] != 0x2028)
+            ++line;
+        bool cut = line > 100;
+        return S(text.copy(0, cut ? 100 : line)) + (cut ? "..." : "");
+    }
+
+    // The first line of the text a change spans (see First_Line); "" where
+    // the office gives no text range for it (a table's change).
     static std::string Redline_Text(const Reference<beans::XPropertySet>& redline)
     {
         try {
@@ -803,13 +825,7 @@ private:
                 return {};
             Reference<text::XTextCursor> cursor = start->getText()->createTextCursorByRange(start);
             cursor->gotoRange(end, true);
-            OUString text = cursor->getString();
-            sal_Int32 line = 0;
-            while (line < text.getLength() && text[line] != '\n' && text[line] != '\r' &&
-                   text[line] != 0x2029 && text[line] != 0x2028)
-                ++line;
-            bool cut = line > 100;
-            return S(text.copy(0, cut ? 100 : line)) + (cut ? "..." : "");
+            return First_Line(cursor->getString());
         } catch (const uno::Exception&) {
             return {};
         }

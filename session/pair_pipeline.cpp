@@ -495,6 +495,8 @@ T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
     T_Compared_Pair names;
     names.Old_Name = Old_Name;
     names.New_Name = New_Name;
+    names.Old_File = Old;
+    names.New_File = New;
     T_Pair_Run run(Settings, names);
     run.Compare_Files(Old, New);
     return run.Outcome;

@@ -37,6 +37,10 @@ struct T_Compared_Pair {
     T_Bytes_Check Checked = T_Bytes_Check::None;
     std::string Old_Name;
     std::string New_Name;
+    // The files compared, as opened (Old_Name and New_Name are how reports
+    // name them).
+    std::string Old_File;
+    std::string New_File;
     std::string Old_Page; // the pages' names, for paged documents
     std::string New_Page;
     // The pages' places in their documents, from 1; 0 for no page.

@@ -70,7 +70,9 @@ QIcon Colour_Swatch(const QColor& Colour)
 } // namespace
 
 T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent)
-    : QWidget(Parent), View_(View), Texts_(std::make_unique<T_Change_List_Text>())
+    : QWidget(Parent), View_(View),
+      Texts_(std::make_unique<T_Change_List_Text>(
+          this, [this](T_Change_List_Text::T_Text Text) { Show_Texts(Text.get()); }))
 {
     setObjectName(QStringLiteral("Change_List_Panel"));
     setWindowTitle(QStringLiteral("Changes"));
@@ -181,8 +183,10 @@ void T_Change_List::Fill_Rows(const T_Difference* Difference)
     } else if (Difference->Regions.empty())
         Empty_->setText(QStringLiteral("No differences"));
     Empty_->setVisible(!Difference || Difference->Regions.empty());
-    if (!Difference)
+    if (!Difference) {
+        Texts_->Drop();
         Show_Region_Texts(*Rows_, nullptr);
+    }
     Rows_->setVisible(!Empty_->isVisible());
     if (!Difference)
         return;
@@ -221,12 +225,30 @@ void T_Change_List::Fill_Rows(const T_Difference* Difference)
         rows.push_back(row);
     }
     Rows_->addTopLevelItems(rows);
-    Show_Region_Texts(*Rows_, Texts_->Text_Of(model, *Difference, View_.Offset()).get());
+    // The text arrives later: the rows are usable meanwhile.
+    if (T_Change_List_Text::Has_Text(model)) {
+        Show_Texts_Being_Read(*Rows_);
+        Texts_->Request(model, Shown_, View_.Offset());
+    } else {
+        Texts_->Drop();
+        Show_Region_Texts(*Rows_, nullptr);
+    }
     Rows_->setSortingEnabled(true);
     // The panel opens by itself when there is something to list, unless the
     // user has shown or hidden it already.
     if (!User_Chose_ && !Difference->Regions.empty())
         Toggle_->setChecked(true);
+}
+
+bool T_Change_List::Reading_Texts() const { return Texts_->Reading(); }
+
+void T_Change_List::Show_Texts(const T_Page_Pair_Text* Text)
+{
+    // Sorting while the cells change would move the rows about once each.
+    const bool sorted = Rows_->isSortingEnabled();
+    Rows_->setSortingEnabled(false);
+    Show_Region_Texts(*Rows_, Text);
+    Rows_->setSortingEnabled(sorted);
 }
 
 void T_Change_List::Select_Current()

@@ -17,6 +17,7 @@ class QTreeWidgetItem;
 class TView_diff_frame;
 class T_Change_List_Text;
 struct T_Difference;
+struct T_Page_Pair_Text;
 
 class T_Change_List : public QWidget {
 public:
@@ -43,12 +44,15 @@ public:
     QLabel* Empty_Line() const { return Empty_; }
     // The region index of a row.
     static int Region_Of(const QTreeWidgetItem* Row);
+    // True while the rows' text is being read (their text cells say so).
+    bool Reading_Texts() const;
 
 private:
     // Rebuilds the rows when the differences are new, then selects the
     // view's current change.
     void Follow_View();
     void Fill_Rows(const T_Difference* Difference);
+    void Show_Texts(const T_Page_Pair_Text* Text);
     void Select_Current();
     void Choose(QTreeWidgetItem* Row);
 

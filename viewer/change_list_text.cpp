@@ -48,30 +48,68 @@ QString Region_Text_Tip(const T_Region_Text& Text)
     return tip;
 }
 
-T_Change_List_Text::T_Change_List_Text() = default;
+struct T_Change_List_Text::T_Layers {
+    std::mutex Lock;
+    std::unique_ptr<T_Pdf_Text_Layer> Sides[2];
+};
+
+T_Change_List_Text::T_Change_List_Text(QObject* Receiver, T_Delivered Delivered)
+    : Layers_(std::make_shared<T_Layers>()), Task_(Receiver, std::move(Delivered))
+{
+}
+
 T_Change_List_Text::~T_Change_List_Text() = default;
 
-std::shared_ptr<const T_Page_Pair_Text> T_Change_List_Text::Text_Of(const T_Comparison_Model& Model,
-                                                                    const T_Difference& Difference,
-                                                                    QPoint Offset)
+bool T_Change_List_Text::Has_Text(const T_Comparison_Model& Model)
 {
     const T_Diff_Session& session = Model.Session();
-    if (Model.Missing(T_Side::Left) || Model.Missing(T_Side::Right))
-        return nullptr;
+    return !Model.Missing(T_Side::Left) && !Model.Missing(T_Side::Right) &&
+           !session.Text_Layer_File(T_Side::Left).empty() &&
+           !session.Text_Layer_File(T_Side::Right).empty();
+}
+
+void T_Change_List_Text::Request(const T_Comparison_Model& Model,
+                                 std::shared_ptr<const T_Difference> Difference, QPoint Offset)
+{
+    if (!Difference || !Has_Text(Model)) {
+        Task_.Start([](const T_Cancel_Flag&) { return T_Text(); });
+        return;
+    }
+    // Everything the reading needs is taken here: the model is the window's.
+    const T_Diff_Session& session = Model.Session();
     const std::string files[2] = {session.Text_Layer_File(T_Side::Left),
                                   session.Text_Layer_File(T_Side::Right)};
-    if (files[0].empty() || files[1].empty())
-        return nullptr;
-    for (int side = 0; side < 2; ++side)
-        if (!Layers_[side] || Layers_[side]->File() != files[side])
-            Layers_[side] = std::make_unique<T_Pdf_Text_Layer>(files[side]);
-    // The modified page lies at Offset in the base's pixels.
-    const T_To_New_Page to_new = [Offset](const T_Rectangle& box) {
-        return T_Rectangle{box.Left - Offset.x(), box.Top - Offset.y(), box.Width, box.Height};
-    };
-    return std::make_shared<const T_Page_Pair_Text>(
-        Page_Pair_Text(Layers_[0]->Words(session.Page(T_Side::Left)),
-                       Layers_[1]->Words(session.Page(T_Side::Right)), Difference, to_new));
+    const int pages[2] = {session.Page(T_Side::Left), session.Page(T_Side::Right)};
+    Task_.Start([layers = Layers_, left_file = files[0], right_file = files[1],
+                 left_page = pages[0], right_page = pages[1], difference = std::move(Difference),
+                 Offset](const T_Cancel_Flag&) {
+        const std::lock_guard<std::mutex> lock(layers->Lock);
+        const std::string* side_files[2] = {&left_file, &right_file};
+        for (int side = 0; side < 2; ++side)
+            if (!layers->Sides[side] || layers->Sides[side]->File() != *side_files[side])
+                layers->Sides[side] = std::make_unique<T_Pdf_Text_Layer>(*side_files[side]);
+        // The modified page lies at Offset in the base's pixels.
+        const T_To_New_Page to_new = [Offset](const T_Rectangle& box) {
+            return T_Rectangle{box.Left - Offset.x(), box.Top - Offset.y(), box.Width, box.Height};
+        };
+        return T_Text(std::make_shared<const T_Page_Pair_Text>(
+            Page_Pair_Text(layers->Sides[0]->Words(left_page), layers->Sides[1]->Words(right_page),
+                           *difference, to_new)));
+    });
+}
+
+QString Reading_Text_Placeholder() { return QStringLiteral("reading text ..."); }
+
+void Show_Texts_Being_Read(QTreeWidget& Rows)
+{
+    Rows.setColumnHidden(Old_Column, false);
+    Rows.setColumnHidden(New_Column, false);
+    Title_Columns(Rows, nullptr);
+    for (int at = 0; at < Rows.topLevelItemCount(); ++at) {
+        QTreeWidgetItem* row = Rows.topLevelItem(at);
+        row->setText(Old_Column, Reading_Text_Placeholder());
+        row->setText(New_Column, Reading_Text_Placeholder());
+    }
 }
 
 void Show_Region_Texts(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
@@ -85,6 +123,8 @@ void Show_Region_Texts(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
         QTreeWidgetItem* row = Rows.topLevelItem(at);
         const int region = T_Change_List::Region_Of(row);
         if (region < 0 || std::size_t(region) >= Text->Regions.size()) {
+            row->setText(Old_Column, QString());
+            row->setText(New_Column, QString());
             // Pages without any text layer: the tooltip says why the
             // columns are empty.
             if (!Text->Available())

@@ -193,6 +193,13 @@ QKeySequence Key(QKeyCombination Combination) { return QKeySequence(Combination)
 // swapping the sides, reading the files again.
 void Add_Pair_Entries(T_Menu_Builder& b, QMenu* File, const T_Diff_Menu_Hooks& Hooks)
 {
+    if (Hooks.Open_Pair) {
+        QAction* open =
+            b.Entry(File, QStringLiteral("Open pair..."),
+                    {With_Standard({Key(Qt::CTRL | Qt::Key_O)}, QKeySequence::Open), {}});
+        open->setObjectName(QStringLiteral("Menu_Open_Pair"));
+        QObject::connect(open, &QAction::triggered, b.Bar, Hooks.Open_Pair);
+    }
     if (Hooks.Open_Recent) {
         QMenu* recent = File->addMenu(QStringLiteral("Recent pairs"));
         recent->setObjectName(QStringLiteral("Recent_Pairs_M"));
@@ -219,7 +226,7 @@ void Add_Pair_Entries(T_Menu_Builder& b, QMenu* File, const T_Diff_Menu_Hooks& H
         entry->setObjectName(QString::fromLatin1(name));
         QObject::connect(entry, &QAction::triggered, b.Bar, *run);
     }
-    if (Hooks.Open_Recent || Hooks.Swap_Sides || Hooks.Reload)
+    if (Hooks.Open_Pair || Hooks.Open_Recent || Hooks.Swap_Sides || Hooks.Reload)
         File->addSeparator();
 }
 
@@ -234,6 +241,8 @@ QMenuBar* Build_Diff_Menu_Bar(QWidget* Window, QWidget* View, T_Diff_Menu_Hooks 
     Add_Pair_Entries(b, file, Hooks);
     b.Mirror(file, "Export_Compared_Img_A", QStringLiteral("Export compared image..."),
              {{Key(Qt::CTRL | Qt::Key_E)}, {}});
+    b.Mirror(file, "Copy_Compared_Img_A", QStringLiteral("Copy compared image"),
+             {With_Standard({Key(Qt::CTRL | Qt::Key_C)}, QKeySequence::Copy), {}});
     b.Mirror(file, "Execute_Compared_Img_A", QStringLiteral("Execute compared image"),
              {{Key(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, {}});
     file->addSeparator();

@@ -17,8 +17,10 @@ struct T_Diff_Menu_Hooks {
     // Ends the program the way closing the window does.
     std::function<void()> Quit;
     // The window's commands on the pair; an unset one has no entry.
-    // Swap_Sides exchanges base and modified, Reload reads both files
-    // again, Open_Recent opens a pair of the "Recent pairs" submenu.
+    // Open_Pair asks for another pair to open, Swap_Sides exchanges base
+    // and modified, Reload reads both files again, Open_Recent opens a pair
+    // of the "Recent pairs" submenu.
+    std::function<void()> Open_Pair;
     std::function<void()> Swap_Sides;
     std::function<void()> Reload;
     std::function<void(const T_Recent_Pair&)> Open_Recent;

@@ -1,5 +1,7 @@
 #include "viewer/page_tab_bar.h"
 
+#include "viewer/page_tab_accessible.h"
+
 #include <QCoreApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -33,6 +35,7 @@ T_Page_Tab_Bar::T_Page_Tab_Bar(QWidget* parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setFocusPolicy(Qt::TabFocus);
+    Install_Page_Tab_Accessibility();
     setMouseTracking(true);
     Scroll_Left = Make_Scroll_Button(this, Qt::LeftArrow, "Scroll_Left");
     Scroll_Right = Make_Scroll_Button(this, Qt::RightArrow, "Scroll_Right");
@@ -47,7 +50,7 @@ void T_Page_Tab_Bar::Append_Tabs(const QStringList& Texts)
     const bool was_empty = Tabs.empty();
     Tabs.reserve(Tabs.size() + static_cast<std::size_t>(Texts.size()));
     for (const QString& text : Texts)
-        Tabs.push_back({text, {}, {}, {}});
+        Tabs.push_back({text, {}, {}, {}, {}});
     Tab_Size_Changed();
     if (was_empty)
         setCurrentIndex(0);
@@ -66,6 +69,7 @@ void T_Page_Tab_Bar::setCurrentIndex(int Index)
     Current = Index;
     Show_Tab(Index);
     update();
+    Announce_Current_Page_Tab(*this);
     if (On_Current_Changed)
         On_Current_Changed(Index);
 }
@@ -88,6 +92,17 @@ QColor T_Page_Tab_Bar::tabTextColor(int Index) const
 QIcon T_Page_Tab_Bar::tabIcon(int Index) const
 {
     return Is_Tab(Index) ? Tabs[static_cast<std::size_t>(Index)].Icon : QIcon();
+}
+
+QString T_Page_Tab_Bar::tabState(int Index) const
+{
+    return Is_Tab(Index) ? Tabs[static_cast<std::size_t>(Index)].State : QString();
+}
+
+void T_Page_Tab_Bar::setTabState(int Index, const QString& State)
+{
+    if (Is_Tab(Index))
+        Tabs[static_cast<std::size_t>(Index)].State = State;
 }
 
 void T_Page_Tab_Bar::setTabToolTip(int Index, const QString& Tip)

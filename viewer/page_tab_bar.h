@@ -49,6 +49,11 @@ public:
     void setTabToolTip(int Index, const QString& Tip);
     void setTabTextColor(int Index, const QColor& Colour);
     void setTabIcon(int Index, const QIcon& Icon);
+    // The page's state in a few words ("changed", "identical", "added",
+    // "moved from 4", "could not be drawn"): what a screen reader says of the
+    // tab in place of its dot. Empty until the page is known.
+    QString tabState(int Index) const;
+    void setTabState(int Index, const QString& State);
 
     // Where tab Index is drawn, in this widget's coordinates (outside the
     // widget when scrolled out of view); empty for no such tab.
@@ -82,6 +87,7 @@ private:
         QString Tip;
         QColor Colour;
         QIcon Icon;
+        QString State;
         mutable int Text_Width = -1; // measured when first laid out
     };
 

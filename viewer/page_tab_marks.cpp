@@ -90,8 +90,32 @@ QString Moved_Tooltip(T_Side Side, T_Page_Match Match, int Partner, const QStrin
     return QStringLiteral("Moved: %1 is this sheet, in another place in the order").arg(where);
 }
 
-void Set_Mark(T_Page_Tab_Bar& Tabs, int Tab, const QColor& Colour, const QString& Tooltip)
+// The state a screen reader gives for a page, in place of its dot.
+QString Mark_State(T_Side Side, T_Page_Match Match)
 {
+    switch (Match) {
+    case T_Page_Match::Same:
+        return QStringLiteral("identical");
+    case T_Page_Match::Changed:
+        return QStringLiteral("changed");
+    case T_Page_Match::Unpaired:
+        return Side == T_Side::Left ? QStringLiteral("removed") : QStringLiteral("added");
+    case T_Page_Match::Unknown:
+        break;
+    }
+    return {};
+}
+
+QString Moved_State(T_Page_Match Match, int Partner)
+{
+    const QString moved = QStringLiteral("moved from %1").arg(Partner + 1);
+    return Match == T_Page_Match::Changed ? moved + QStringLiteral(", changed") : moved;
+}
+
+void Set_Mark(T_Page_Tab_Bar& Tabs, int Tab, const QColor& Colour, const QString& Tooltip,
+              const QString& State)
+{
+    Tabs.setTabState(Tab, State);
     Tabs.setTabTextColor(Tab, Colour);
     Tabs.setTabToolTip(Tab, Tooltip);
     Tabs.setTabIcon(Tab, Colour.isValid() ? Dot(Colour) : QIcon());
@@ -114,13 +138,15 @@ void Mark_Page_Tabs(T_Page_Tab_Bar& Tabs, T_Side Side, const std::vector<T_Page_
                                          : QString();
         // A sheet without a counterpart cannot have moved, whatever it says.
         if (at < Moved.size() && Moved[at] && Other_Pages.Is_Valid_Index(partner))
-            Set_Mark(Tabs, tab, Moved_Colour, Moved_Tooltip(Side, match, partner, partner_name));
+            Set_Mark(Tabs, tab, Moved_Colour, Moved_Tooltip(Side, match, partner, partner_name),
+                     Moved_State(match, partner));
         else if (match != T_Page_Match::Unknown)
-            Set_Mark(Tabs, tab, Mark_Colour(Side, match), Mark_Tooltip(Side, match, partner_name));
+            Set_Mark(Tabs, tab, Mark_Colour(Side, match), Mark_Tooltip(Side, match, partner_name),
+                     Mark_State(Side, match));
         else if (Tabs.tabTextColor(tab) == Moved_Colour)
             // A later pairing (by what the pages show, after the names) may
             // find that a sheet did not move after all.
-            Set_Mark(Tabs, tab, QColor(), QString());
+            Set_Mark(Tabs, tab, QColor(), QString(), QString());
     }
 }
 
@@ -142,5 +168,5 @@ void Mark_Undrawn_Page(T_Page_Tab_Bar& Tabs, int Tab, const QString& Why)
 {
     if (Tab < 0 || Tab >= Tabs.count())
         return;
-    Set_Mark(Tabs, Tab, QColor(0x37, 0x47, 0x4F), Why);
+    Set_Mark(Tabs, Tab, QColor(0x37, 0x47, 0x4F), Why, QStringLiteral("could not be drawn"));
 }

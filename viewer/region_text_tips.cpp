@@ -12,7 +12,9 @@
 #include <QToolTip>
 
 T_Region_Text_Tips::T_Region_Text_Tips(TView_diff_frame& View, T_Pane_Grid& Panes)
-    : QObject(&View), View_(View), Panes_(Panes), Texts_(std::make_unique<T_Change_List_Text>())
+    : QObject(&View), View_(View), Panes_(Panes),
+      Texts_(std::make_unique<T_Change_List_Text>(
+          this, [this](T_Change_List_Text::T_Text Text) { Texts_Shown_ = std::move(Text); }))
 {
     for (TView_Image_Frame* pane : {Panes.View_Image_Frame1, Panes.View_Image_Frame2,
                                     static_cast<TView_Image_Frame*>(Panes.View_Image_Frame4)})
@@ -65,8 +67,12 @@ QString T_Region_Text_Tips::Tip_At(const TPane_Image& Image, QPoint At)
     if (difference != Texts_Of_ || View_.Offset() != Texts_Offset_) {
         Texts_Of_ = difference;
         Texts_Offset_ = View_.Offset();
-        Texts_Shown_ = Texts_->Text_Of(View_.Model(), *difference, Texts_Offset_);
+        Texts_Shown_.reset();
+        Texts_->Request(View_.Model(), difference, Texts_Offset_);
     }
+    // The text is read off the window's thread; the next tooltip has it.
+    if (Texts_->Reading())
+        return Reading_Text_Placeholder();
     if (!Texts_Shown_ || std::size_t(region) >= Texts_Shown_->Regions.size())
         return {};
     return Region_Text_Tip(Texts_Shown_->Regions[std::size_t(region)]);

@@ -13,8 +13,8 @@ public:
     virtual ~T_File_Dialog() = default;
     // Shows the dialog preset to FileName (no title, no initial folder but
     // the preset's); on OK, FileName is the chosen file's full name. A saved
-    // name without extension gets DefaultExt; an existing file is replaced
-    // without a question.
+    // name without extension gets DefaultExt; replacing an existing file is
+    // confirmed in the dialog first.
     virtual bool Execute(QWidget* parent);
 
     T_Kind Kind;

@@ -1,7 +1,10 @@
 #include "viewer/u_picture_drawer.h"
 
+#include "viewer/area_reduction.h"
+
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -20,7 +23,34 @@ void T_Picture_Drawer::Set_Picture(const QImage& Picture)
     Making = {};
     Picture_ = Picture;
     Scaled_ = QImage();
+    Quick_ = QImage();
+    Quick_Factor_ = 0;
     Scaled_Copies = 0;
+}
+
+void T_Picture_Drawer::Draw_Quick_Reduction(QPainter& Painter, const QRect& Area,
+                                            const QPoint& Origin, const QSize& Device,
+                                            const QSize& Drawn)
+{
+    // The smallest whole factor that brings the picture to the device's
+    // size or below: the rest is a slight enlargement, which loses nothing.
+    const int factor = std::max({1, (Picture_.width() + Device.width() - 1) / Device.width(),
+                                 (Picture_.height() + Device.height() - 1) / Device.height()});
+    if (Quick_Factor_ != factor) {
+        Quick_ = Area_Averaged_Reduction(Picture_, factor);
+        Quick_Factor_ = factor;
+    }
+    // Logical pixels of the drawn picture to pixels of the reduction.
+    const double to_quick_x = double(Picture_.width()) / factor / Drawn.width();
+    const double to_quick_y = double(Picture_.height()) / factor / Drawn.height();
+    const QRectF local = QRectF(Area.translated(-Origin));
+    const QRectF source(local.x() * to_quick_x, local.y() * to_quick_y, local.width() * to_quick_x,
+                        local.height() * to_quick_y);
+    Painter.save();
+    Painter.setClipRect(Area);
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    Painter.drawImage(QRectF(Area), Quick_, source);
+    Painter.restore();
 }
 
 void T_Picture_Drawer::Adopt_Finished_Copy()
@@ -113,7 +143,9 @@ bool T_Picture_Drawer::Draw(QPainter& Painter, const QRect& Exposed, const QPoin
                                      source.height() * device.height() / Drawn.height()));
             return true;
         }
-        Draw_Scaled_Part(Painter, area, Origin, Drawn);
+        // Until the smooth copy is ready, a quick area-averaged one: thin
+        // lines stay on the screen from the first paint.
+        Draw_Quick_Reduction(Painter, area, Origin, device, Drawn);
         return false;
     }
     Draw_Scaled_Part(Painter, area, Origin, Drawn);

@@ -15,8 +15,9 @@ class QPainter;
 // exposed part, without smoothing: every pixel stays a sharp square, which
 // is what a difference viewer must show. Reduced, it copies from a smooth
 // copy kept for the current scale; a big picture's smooth copy takes a
-// noticeable moment, so until it is ready the exposed part is reduced
-// directly (fast, without smoothing) and the copy is made on another thread
+// noticeable moment, so until it is ready a quick area-averaged reduction
+// by a whole factor is shown (every thin line stays visible, slightly
+// softer) and the smooth copy is made on another thread
 // once the scale has settled (a window being resized, a zoom being stepped).
 // On a high-density screen the smooth copy has the screen's own pixels, so a
 // reduced picture is as sharp there as on any other screen.
@@ -43,6 +44,9 @@ public:
 private:
     // Takes over a smooth copy that has been finished meanwhile.
     void Adopt_Finished_Copy();
+    // Draws Area from the quick reduction for Device, made when first needed.
+    void Draw_Quick_Reduction(QPainter& Painter, const QRect& Area, const QPoint& Origin,
+                              const QSize& Device, const QSize& Drawn);
     void Draw_Scaled_Part(QPainter& Painter, const QRect& Area, const QPoint& Origin,
                           const QSize& Drawn) const;
     // Drawn, in the device pixels of the last paint.
@@ -50,6 +54,9 @@ private:
 
     QImage Picture_;
     QImage Scaled_;
+    // The quick reduction and the factor it was made with (0: none).
+    QImage Quick_;
+    int Quick_Factor_ = 0;
     int Scaled_Copies = 0;
     std::future<QImage> Making;
     QSize Making_Size;

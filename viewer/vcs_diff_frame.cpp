@@ -5,6 +5,7 @@
 #include "platform/os_platform.h"
 #include "viewer/change_navigator.h"
 #include "viewer/diff_status_line.h"
+#include "viewer/export_name.h"
 #include "session/drawing_page_pairing.h"
 #include "viewer/find_bar.h"
 #include "viewer/region_text_tips.h"
@@ -310,6 +311,16 @@ void TView_diff_frame::Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog)
 
 bool TView_diff_frame::Compared_Shown() const { return Panes->Compared_Shown(); }
 
+bool TView_diff_frame::Version_Unread() const
+{
+    // A page of a document that could not be drawn is an error of that page
+    // alone; the document itself was read.
+    if (Session().Is_Paged())
+        return false;
+    return !Panes->View_Image_Frame1->Load_Error().empty() ||
+           !Panes->View_Image_Frame2->Load_Error().empty();
+}
+
 bool TView_diff_frame::Trim_Checked() const { return Actions.Trim_Compared_A->isChecked(); }
 
 int TView_diff_frame::Shave_Value() const { return Actions.Shave_Value(); }
@@ -538,7 +549,8 @@ void TView_diff_frame::Export_Compared_Img_AExecute()
 {
     SaveDialog1->DefaultExt = QStringLiteral("png");
     SaveDialog1->Filter = QStringLiteral("PNG (*.png)");
-    SaveDialog1->FileName = QString::fromStdString(Session().RightFile + "_compared.png");
+    SaveDialog1->FileName = QString::fromStdString(Suggested_Export_Name(
+        Session().RightFile, Session().Is_Paged() ? Session().Page(T_Side::Right) : -1));
     if (!Compared_Shown() || Running != 0 || !SaveDialog1->Execute(this))
         return;
     std::string target = SaveDialog1->FileName.toStdString();

@@ -55,6 +55,9 @@ public:
     // nothing went wrong.
     bool Open_Stopped() const { return Open_Stopped_; }
     bool Compared_Shown() const;
+    // True when a pane shows a version it could not read (damaged, too
+    // large) instead of its picture.
+    bool Version_Unread() const;
     // True while a converter run or a page export is in progress.
     bool Is_Running() const { return Running > 0; }
     // Stops the running work and closes the view once it has reported.

@@ -1,6 +1,7 @@
 #include "viewer/vcs_view_image_frame.h"
 
 #include "vocabulary/U_Msg.h"
+#include "vocabulary/pane_captions.h"
 #include "platform/os_platform.h"
 #include "imaging/u_image_load.h"
 #include "engine/u_temp_files.h"
@@ -146,8 +147,11 @@ bool TView_Image_Frame::Load_File(const std::string& File_Name, const std::strin
     // give its space away in the layout and take it back after the load.
     setUpdatesEnabled(false);
     File_Name_ = File_Name;
-    if (!Image1)
+    if (!Image1) {
         Build_Controls(Caption, std::move(Scroll_Handler));
+        if (!Caption.empty() && Caption != File_Name && Caption != Base_Version_Caption)
+            Version_Name_ = Caption;
+    }
     const bool loaded = Show_Picture(Picture);
     setUpdatesEnabled(true);
     if (!loaded)
@@ -186,6 +190,13 @@ bool TView_Image_Frame::Reload_File(const std::string& File_Name, const T_Loaded
     return loaded;
 }
 
+std::string TView_Image_Frame::Named_File() const
+{
+    if (Version_Name_.empty())
+        return File_Name_;
+    return Version_Name_ + " (read from " + File_Name_ + ")";
+}
+
 bool TView_Image_Frame::Show_Picture(const T_Loaded_Picture& picture)
 {
     Decoded_Format_ = picture.Qt_Format;
@@ -194,7 +205,7 @@ bool TView_Image_Frame::Show_Picture(const T_Loaded_Picture& picture)
         Load_Error_.clear();
         break;
     case T_Picture_Load_Result::Too_Large:
-        Load_Error_ = Get_Msg(cap_Image_Too_Large) + "\r\nFile: " + File_Name_ +
+        Load_Error_ = Get_Msg(cap_Image_Too_Large) + "\r\nFile: " + Named_File() +
                       "\r\nSize: " + std::to_string(picture.Stored_Size.width()) + " x " +
                       std::to_string(picture.Stored_Size.height()) + " pixels (at most " +
                       std::to_string(Max_Picture_Pixels) + " pixels can be shown)";
@@ -202,7 +213,7 @@ bool TView_Image_Frame::Show_Picture(const T_Loaded_Picture& picture)
     case T_Picture_Load_Result::Unreadable: {
         std::error_code ec;
         const auto bytes = std::filesystem::file_size(os::Utf8_Path(File_Name_), ec);
-        Load_Error_ = Get_Msg(cap_Image_Unreadable) + "\r\nFile: " + File_Name_ + "\r\nSize: " +
+        Load_Error_ = Get_Msg(cap_Image_Unreadable) + "\r\nFile: " + Named_File() + "\r\nSize: " +
                       (ec ? std::string("file not found") : std::to_string(bytes) + " bytes");
         if (!picture.Reason.empty())
             Load_Error_ += "\r\n" + picture.Reason;

@@ -148,6 +148,9 @@ protected:
 
 private:
     bool Show_Picture(const T_Loaded_Picture& Picture);
+    // The file as messages name it: the version's name first where a client
+    // gave one.
+    std::string Named_File() const;
     bool Zoom_Wheel(class QWheelEvent* event);
     void Image1MouseDown(class QMouseEvent* event);
     void Image1MouseMove(class QMouseEvent* event);
@@ -162,6 +165,10 @@ private:
     TDiff_Pagelist_Frame* Page_Tabs_ = nullptr;
     std::string File_Name_;
     std::string Load_Error_;
+    // The version's name as the client gave it (git's path and object
+    // name), when it is not the file's: git hands over a temporary copy,
+    // whose name tells the user nothing.
+    std::string Version_Name_;
     std::string Decoded_Format_;
     bool Missing_Version = false;
     T_View_Mode View_Mode_ = T_View_Mode::None;

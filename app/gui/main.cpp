@@ -73,7 +73,10 @@ int Compare_Headless(char* argv0, const std::filesystem::path& executable,
     Configure_Image_Limits();
     int toolkit_argc = 1;
     char* toolkit_argv[] = {argv0, nullptr};
-    QGuiApplication application(toolkit_argc, toolkit_argv);
+    // Never destroyed: the process ends as the run does, and tearing down
+    // the offscreen platform would first load the whole font configuration
+    // only to free it, a third of a small pair's time.
+    new QGuiApplication(toolkit_argc, toolkit_argv);
     T_Automation_Apartment apartment;
     Set_Program_Folder(os::Utf8_Name(executable.parent_path()));
     // Only conversions need the converter: pairs that must be converted
@@ -150,7 +153,9 @@ int main(int argc, char** argv)
     hooks.Launch.Show_About = Show_About;
     hooks.Launch.Word_Diff = Show_Word_Diff;
     hooks.Launch.Pair_Opening = Announce_Diff_Pair;
+    hooks.Launch.Window_Up = Expect_Diff_Form_Up;
     hooks.Launch.Take_Pair_Request = Take_Diff_Form_Request;
+    hooks.Launch.Version_Unread = Last_Diff_Form_Version_Unread;
     hooks.Launch.Remember_Pair = [](const std::string& left, const std::string& right) {
         Remember_Recent_Pair(QString::fromStdString(left), QString::fromStdString(right));
     };

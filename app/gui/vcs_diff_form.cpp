@@ -1,14 +1,17 @@
 #include "app/gui/vcs_diff_form.h"
 
 #include "app/gui/U_About_Varnolt.h"
+#include "app/gui/U_Varnolt_File_Select.h"
 #include "vocabulary/U_Msg.h"
 #include "viewer/change_list.h"
+#include "viewer/compared_image_clipboard.h"
 #include "viewer/diff_keyboard_access.h"
 #include "viewer/diff_menu_bar.h"
 #include "viewer/file_change_bar.h"
 #include "viewer/find_bar.h"
 #include "viewer/fit_when_opened.h"
 #include "app/gui/pair_drop.h"
+#include "viewer/pane_name_line.h"
 #include "viewer/recent_pairs.h"
 #include "viewer/remembered_view_settings.h"
 #include "viewer/vcs_diff_frame.h"
@@ -40,6 +43,7 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
         this, left, left_caption, right, right_caption, [this](QObject*) { close(); },
         converter_kind, paged_kind);
     View->About_Handler = Show_About;
+    Add_Copy_Compared_Action(*View);
     Add_Fit_When_Opened_Action(*View);
     Fit_If_Chosen(*View);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -59,6 +63,7 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
     using T_Kind = T_Pair_Request::T_Kind;
     T_Diff_Menu_Hooks menu_hooks;
     menu_hooks.Quit = [this] { Quit(); };
+    menu_hooks.Open_Pair = [this] { Open_Other_Pair(); };
     menu_hooks.Swap_Sides = [this] { Request_Pair({T_Kind::Swap, {}, {}}); };
     menu_hooks.Reload = [this] { Request_Pair({T_Kind::Reload, {}, {}}); };
     menu_hooks.Open_Recent = [this](const T_Recent_Pair& pair) {
@@ -93,6 +98,7 @@ void TDiff_F::Set_User_Pair(const std::string& Left, const std::string& Right)
 {
     User_Left = Left;
     User_Right = Right;
+    Show_Pane_File_Names(*View, Left, Right);
     delete Change_Bar;
     Change_Bar =
         new T_File_Change_Bar(this, QString::fromStdString(Left), QString::fromStdString(Right));
@@ -132,6 +138,16 @@ void TDiff_F::Pair_Dropped(const T_Pair_Drop& Drop)
         Request_Pair({T_Pair_Request::T_Kind::Open, User_Left, first});
         return;
     }
+}
+
+void TDiff_F::Open_Other_Pair()
+{
+    // The dialog starts with the pair shown; the window closes only once
+    // another pair has been chosen.
+    std::string left = User_Left;
+    std::string right = User_Right;
+    if (Select_Files(left, right))
+        Request_Pair({T_Pair_Request::T_Kind::Open, left, right});
 }
 
 void TDiff_F::Quit()
@@ -178,10 +194,13 @@ namespace {
 
 // Between one window and the next of a sequence (see Run_Diff_Sequence).
 std::optional<std::pair<std::string, std::string>> Announced_Pair;
+// Run once the next window is on the screen (see Expect_Diff_Form_Up).
+std::function<void()> Window_Up_Handler;
 T_Pair_Request Pending_Request;
 std::optional<T_Reopen_State> Pending_State;
 // The request that made the window of Pending_State go.
 T_Pair_Request::T_Kind Pending_Kind = T_Pair_Request::T_Kind::None;
+bool Last_Version_Unread = false;
 
 } // namespace
 
@@ -198,14 +217,20 @@ T_Pair_Request Take_Diff_Form_Request()
     return request;
 }
 
+void Expect_Diff_Form_Up(std::function<void()> Up) { Window_Up_Handler = std::move(Up); }
+
+bool Last_Diff_Form_Version_Unread() { return Last_Version_Unread; }
+
 bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
                     T_Converter_Kind converter_kind, T_Paged_Kind paged_kind)
 {
+    Last_Version_Unread = false;
     TDiff_F window(left, left_caption, right, right_caption, converter_kind, paged_kind);
     if (Announced_Pair)
         window.Set_User_Pair(Announced_Pair->first, Announced_Pair->second);
     Announced_Pair.reset();
+    std::function<void()> up = std::exchange(Window_Up_Handler, {});
     // A window that failed leaves the place of the one before it to the
     // window that opens instead.
     if (window.View->ViewMode() == T_View_Mode::None)
@@ -224,7 +249,10 @@ bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
             window.setGeometry(screen->availableGeometry());
         window.setWindowState(Qt::WindowMaximized);
     }
+    if (up)
+        QTimer::singleShot(0, &window, up);
     window.exec();
+    Last_Version_Unread = window.View->Version_Unread();
     Pending_Request = window.Next_Request;
     if (Pending_Request.Kind != T_Pair_Request::T_Kind::None) {
         Pending_State = window.Reopen_State;

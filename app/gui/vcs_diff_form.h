@@ -47,6 +47,9 @@ public:
     // Closes the window asking for Request to be opened next; while work
     // runs it says so and returns false instead.
     bool Request_Pair(const T_Pair_Request& Request);
+    // File > Open pair...: asks for two files, starting from the pair
+    // shown, and opens them as Request_Pair does; Cancel keeps this pair.
+    void Open_Other_Pair();
     // Opens what was dropped, or says why not.
     void Pair_Dropped(const T_Pair_Drop& Drop);
     // What the window asked for as it closed (None: closed for good), and
@@ -73,6 +76,12 @@ bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
 
 // Gives the next window Show_Diff_Form opens the user's names of its pair.
 void Announce_Diff_Pair(const std::string& left, const std::string& right);
+// Runs Up once the next window Show_Diff_Form opens is on the screen; a
+// window that could not be set up forgets it.
+void Expect_Diff_Form_Up(std::function<void()> Up);
 // What the last window Show_Diff_Form showed asked to open next; the next
 // window then takes its place and, for the same files, its view.
 T_Pair_Request Take_Diff_Form_Request();
+// True when the last window Show_Diff_Form showed still held a version it
+// could not read as it closed.
+bool Last_Diff_Form_Version_Unread();

@@ -131,3 +131,22 @@ TEST_F(Diff_Pair_Sequence, AVersionControlRunIsNotRemembered)
     Run_Diff_Sequence("/dev/null", user / "a.png", hooks);
     EXPECT_EQ(remembered, (std::vector<std::string>{"/dev/null|" + (user / "a.png")}));
 }
+
+TEST_F(Diff_Pair_Sequence, AWindowThatCouldNotReadAVersionEndsAsAFailureOnlyIfItClosesSo)
+{
+    const std::string a = user / "a.png", b = user / "b.png";
+    // The first window could not read a version; the user reloads and the
+    // second one could.
+    std::deque<bool> unread = {true, false};
+    hooks.Version_Unread = [&] {
+        const bool now = unread.front();
+        unread.pop_front();
+        return now;
+    };
+    requests = {{T_Kind::Reload, {}, {}}};
+    EXPECT_EQ(Run_Diff_Sequence(a, b, hooks), T_Diff_Result::Shown);
+    EXPECT_EQ(record.Calls.size(), 2u);
+
+    unread = {true};
+    EXPECT_EQ(Run_Diff_Sequence(a, b, hooks), T_Diff_Result::Failed);
+}

@@ -204,6 +204,7 @@ TEST_F(Office_Pdf_Route, TheChangeListOfADrawingGivesTheRegionsText)
     frame.show();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return frame.Differences() && !frame.Differences()->Regions.empty(); }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.Reading_Texts(); }, 60000));
     QTreeWidget& rows = *list.Rows();
     ASSERT_GT(rows.topLevelItemCount(), 0);
     EXPECT_FALSE(rows.isColumnHidden(int(T_Change_Column::Old_Text)));

@@ -6,7 +6,10 @@ D-Bus session of its own.
 It walks the accessible tree and checks that the toolbar buttons are found by
 their captions and the other controls by their names, that no focusable
 control showing on the screen lacks a name, and that pressing "Zoom in"
-through the action interface zooms (the zoom box's text follows).
+through the action interface zooms (the zoom box's text follows). A PDF
+pair's page tab strips list their pages as page tabs with their states, one
+is chosen through the reader, and the pair is among the recent pairs after
+the window was ended by SIGTERM.
 
 usage: accessibility_atspi_test.py VARNOLT EXAMPLES_FOLDER
 Exits with 77 (skipped) when Xvfb, dbus-run-session, the AT-SPI registry or
@@ -268,12 +271,100 @@ def check_file_dialog(pyatspi, checks, program, config_home):
         stop(process)
 
 
+def write_pdf(path, pages):
+    """A PDF of one page per entry, each a list of filled boxes (x, y, w, h)
+    in points on an A5 landscape sheet."""
+    objects = ["<< /Type /Catalog /Pages 2 0 R >>", None]
+    kids = []
+    for boxes in pages:
+        stream = "".join("%d %d %d %d re f\n" % box for box in boxes)
+        objects.append("<< /Length %d >>\nstream\n%sendstream" % (len(stream), stream))
+        objects.append("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 420] /Contents %d 0 R >>"
+                       % (len(objects)))
+        kids.append("%d 0 R" % len(objects))
+    objects[1] = "<< /Type /Pages /Kids [%s] /Count %d >>" % (" ".join(kids), len(kids))
+    out, offsets = "%PDF-1.4\n", []
+    for number, body in enumerate(objects, 1):
+        offsets.append(len(out))
+        out += "%d 0 obj\n%s\nendobj\n" % (number, body)
+    xref = len(out)
+    out += "xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
+    out += "".join("%010d 00000 n \n" % offset for offset in offsets)
+    out += "trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (
+        len(objects) + 1, xref)
+    with open(path, "w", encoding="ascii") as pdf:
+        pdf.write(out)
+
+
+def tab_description(node):
+    try:
+        return node.description or ""
+    except Exception:
+        return ""
+
+
+def check_page_tabs(pyatspi, checks, program, folder, config_home):
+    """A three-sheet set against its revision (sheet 2 changed): each strip
+    lists its sheets as page tabs with their states, a tab is chosen through
+    the reader, and the pair is in the recent pairs although the window was
+    ended by a signal."""
+    base, revision = os.path.join(folder, "set A.pdf"), os.path.join(folder, "set B.pdf")
+    write_pdf(base, [[(50, 50, 100, 60)], [(200, 100, 80, 80)], [(300, 200, 40, 120)]])
+    write_pdf(revision, [[(50, 50, 100, 60)], [(220, 100, 80, 80)], [(300, 200, 40, 120)]])
+    process = start(program, [base, revision], config_home)
+    try:
+        application = wait_for(lambda: application_of(pyatspi, process))
+        if not checks.expect(application, "the PDF pair never showed on the AT-SPI bus"):
+            return
+
+        def strips():
+            tree = nodes(application)
+            found = [node for node, role, _ in tree if role == "page tab list"
+                     and node.childCount == 3]
+            return len(found) == 2 and found
+
+        lists = wait_for(strips)
+        if not checks.expect(lists, "no two page tab lists of three pages"):
+            return
+        modified = lists[1]
+        tabs = [modified.getChildAtIndex(i) for i in range(3)]
+        checks.expect([tab.getRoleName() for tab in tabs] == ["page tab"] * 3,
+                      "the strip's children are not page tabs")
+        checks.expect([tab.name for tab in tabs] == ["1", "2", "3"],
+                      "the page tabs are named %r" % [tab.name for tab in tabs])
+        states = wait_for(lambda: (lambda d: d[1] == "changed" and d)(
+            [tab_description(tab) for tab in tabs]))
+        checks.expect(states == ["identical", "changed", "identical"],
+                      "the page tabs' states read %r" % [tab_description(t) for t in tabs])
+        checks.expect(tabs[0].getState().contains(pyatspi.STATE_SELECTED),
+                      "the first page tab is not selected")
+        press(tabs[2])
+        checks.expect(wait_for(lambda: tabs[2].getState().contains(pyatspi.STATE_SELECTED)),
+                      "pressing the third page tab through AT-SPI did not select it")
+        # The other strip follows with Sync pages.
+        checks.expect(wait_for(lambda: lists[0].getChildAtIndex(2).getState().contains(
+            pyatspi.STATE_SELECTED)), "the base strip did not follow to the third page")
+        process.terminate()
+        process.wait(timeout=WAIT_SECONDS)
+        recorded = ""
+        for root, _, files in os.walk(config_home):
+            for name in files:
+                with open(os.path.join(root, name), encoding="utf-8", errors="replace") as f:
+                    recorded += f.read()
+        checks.expect("set B.pdf" in recorded,
+                      "a window ended by SIGTERM left no recent pair")
+    finally:
+        stop(process)
+
+
 def run_inside(program, examples):
     import pyatspi
     checks = Checks()
     with tempfile.TemporaryDirectory() as config_home:
         check_window(pyatspi, checks, program, examples, config_home)
         check_file_dialog(pyatspi, checks, program, config_home)
+    with tempfile.TemporaryDirectory() as config_home, tempfile.TemporaryDirectory() as folder:
+        check_page_tabs(pyatspi, checks, program, folder, config_home)
     for failure in checks.failures:
         print("FAILED: " + failure)
     if not checks.failures:

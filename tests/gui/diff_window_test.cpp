@@ -214,3 +214,26 @@ TEST_F(Diff_Window, TheChangeListOpensBesideTheViewAndItsActionHidesAndShowsIt)
     toggle->trigger();
     EXPECT_TRUE(window.Change_List->isVisible());
 }
+
+TEST_F(Diff_Window, AVersionThatCannotBeReadIsNamedAsTheClientNamedItAndCounts)
+{
+    // git hands over a temporary copy of a committed version and names it
+    // in the caption: the message names the version first.
+    const std::string copy = dir / "Xy12ab_logo.png";
+    test::Write_File(copy, "\x89PNG\r\n\x1a\nnot really a picture");
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_TRUE(Show_Diff_Form(copy, "logo.png (1a2b3c4)", dir / "b.png", "logo.png (working tree)",
+                               T_Converter_Kind::None, T_Paged_Kind::None));
+    EXPECT_TRUE(Last_Diff_Form_Version_Unread());
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_NE(messages.Messages[0].Text.find("File: logo.png (1a2b3c4) (read from " + copy + ")"),
+              std::string::npos)
+        << messages.Messages[0].Text;
+
+    // Both versions read: the window's end says nothing went wrong.
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    Show_Diff_Form(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
+                   T_Paged_Kind::None);
+    EXPECT_FALSE(Last_Diff_Form_Version_Unread());
+    EXPECT_EQ(messages.Messages.size(), 1u);
+}

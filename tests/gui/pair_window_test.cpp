@@ -8,7 +8,9 @@
 #include "tests/test_support.h"
 #include "engine/u_program_paths.h"
 #include "engine/u_temp_files.h"
+#include "app/gui/U_Varnolt_File_Select.h"
 #include "app/gui/vcs_diff_form.h"
+#include "viewer/recent_pairs.h"
 #include "viewer/vcs_diff_frame.h"
 #include "tests/viewer/view_test_support.h"
 
@@ -21,6 +23,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -35,6 +38,8 @@ struct Seen_Window {
     std::string Left_File;
     QString Left_Caption;
     QString Right_Caption;
+    // The panes' name lines and their tooltips.
+    QString Left_Name, Right_Name, Left_Path;
     int Left_Width = 0;
     int Right_Width = 0;
     std::size_t Regions = 0;
@@ -64,9 +69,13 @@ private:
         TView_diff_frame& view = *window->View;
         TView_Image_Frame* left = test::Find_Pane(view, "View_Image_Frame1");
         TView_Image_Frame* right = test::Find_Pane(view, "View_Image_Frame2");
+        auto* left_name = left->findChild<QLabel*>(QStringLiteral("Pane_File_Name"));
+        auto* right_name = right->findChild<QLabel*>(QStringLiteral("Pane_File_Name"));
         Seen.push_back({view.Session().LeftFile, left->Caption_E->text(), right->Caption_E->text(),
-                        left->Picture_Width(), right->Picture_Width(),
-                        view.Differences()->Regions.size()});
+                        left_name ? left_name->text() : QString(),
+                        right_name ? right_name->text() : QString(),
+                        left_name ? left_name->toolTip() : QString(), left->Picture_Width(),
+                        right->Picture_Width(), view.Differences()->Regions.size()});
         if (Seen.size() <= Steps.size())
             Steps[Seen.size() - 1](*window);
         else
@@ -159,6 +168,12 @@ TEST_F(Diff_Window_Pairs, SwapSidesExchangesCaptionsPicturesAndDifferencesAndTwi
     EXPECT_EQ(swapped.Right_Width, 120);
     EXPECT_EQ(swapped.Right_Caption, Name("a.png"));
     EXPECT_EQ(swapped.Left_Caption, first.Left_Caption);
+    // Each pane names its own file; the names go with their files.
+    EXPECT_EQ(first.Left_Name, QStringLiteral("a.png"));
+    EXPECT_EQ(first.Right_Name, QStringLiteral("b.png"));
+    EXPECT_EQ(first.Left_Path, Name("a.png"));
+    EXPECT_EQ(swapped.Left_Name, QStringLiteral("b.png"));
+    EXPECT_EQ(swapped.Right_Name, QStringLiteral("a.png"));
     EXPECT_EQ(swapped.Regions, first.Regions);
     const Seen_Window& again = script.Seen[2];
     EXPECT_EQ(again.Left_File, first.Left_File);
@@ -245,4 +260,59 @@ TEST_F(Diff_Window_Pairs, TheFileMenuOffersThePairCommandsAndReloadClosesForTheS
     test::Find_Action(window, "Menu_Reload")->trigger();
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.Next_Request.Kind, T_Pair_Request::T_Kind::Reload);
+}
+
+TEST_F(Diff_Window_Pairs, APairIsARecentPairWhileItsWindowIsStillOpen)
+{
+    hooks.Window_Up = Expect_Diff_Form_Up;
+    hooks.Remember_Pair = [](const std::string& left, const std::string& right) {
+        Remember_Recent_Pair(QString::fromStdString(left), QString::fromStdString(right));
+    };
+    QList<T_Recent_Pair> while_open;
+    Window_Script script({[&](TDiff_F& window) {
+        while_open = Recent_Pairs();
+        window.close();
+    }});
+    EXPECT_EQ(Run_Diff_Sequence(dir / "a.png", dir / "b.png", hooks), T_Diff_Result::Shown);
+    ASSERT_EQ(while_open.size(), 1);
+    EXPECT_EQ(while_open[0], (T_Recent_Pair{Name("a.png"), Name("b.png")}));
+    // Not a second time when the window closes.
+    EXPECT_EQ(Recent_Pairs().size(), 1);
+}
+
+TEST_F(Diff_Window_Pairs, OpenPairAsksForTheFilesStartingFromThePairShown)
+{
+    TDiff_F window(dir / "a.png", "Base version", dir / "b.png", "", T_Converter_Kind::None,
+                   T_Paged_Kind::None);
+    QAction* open = test::Find_Action(window, "Menu_Open_Pair");
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->shortcuts().first(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    window.show();
+    // Cancel keeps the window and its pair.
+    QString offered_left, offered_right;
+    QTimer::singleShot(0, [&] {
+        QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
+        auto* dialog = dynamic_cast<TFile_Select_F*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        offered_left = dialog->Left_E->text();
+        offered_right = dialog->Right_E->text();
+        dialog->reject();
+    });
+    open->trigger();
+    EXPECT_EQ(offered_left, Name("a.png"));
+    EXPECT_EQ(offered_right, Name("b.png"));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.Next_Request.Kind, T_Pair_Request::T_Kind::None);
+    // OK asks for the pair in the fields.
+    QTimer::singleShot(0, [&] {
+        QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
+        auto* dialog = dynamic_cast<TFile_Select_F*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->Right_E->setText(Name("c.png"));
+        dialog->OK_B->click();
+    });
+    open->trigger();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.Next_Request.Kind, T_Pair_Request::T_Kind::Open);
+    EXPECT_EQ(window.Next_Request.Right, dir / "c.png");
 }

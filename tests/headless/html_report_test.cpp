@@ -97,31 +97,41 @@ TEST(Html_Report_Page, PictureNamesAreOnlyTheGeneratedOnes)
         EXPECT_FALSE(Is_Report_Picture_Name(name)) << name;
 }
 
-TEST_F(Html_Report, PicturesAreWrittenForChangedPairsOnly)
+TEST_F(Html_Report, PicturesAreWrittenForChangedAndOneSidedPairsOnly)
 {
     for (const char* jobs : {"1", "2"}) {
         const std::string report = dir / (std::string("report") + jobs);
         EXPECT_EQ(Compare({"--jobs", jobs, "--report", report, dir / "a", dir / "b"}), 1) << Err;
         EXPECT_EQ(Files_In(report),
                   (std::set<std::string>{"index.html", "report.json", "pictures"}));
-        // The changed pairs are the 1st and 5th file in the names' order.
-        EXPECT_EQ(
-            Files_In(report + "/pictures"),
-            (std::set<std::string>{"1-1-base.png", "1-1-modified.png", "1-1-differences.png",
-                                   "5-1-base.png", "5-1-modified.png", "5-1-differences.png"}));
+        // The changed pairs are the 1st and 5th file in the names' order;
+        // the 2nd is on the old side only: its one picture.
+        EXPECT_EQ(Files_In(report + "/pictures"),
+                  (std::set<std::string>{"1-1-base.png", "1-1-modified.png", "1-1-differences.png",
+                                         "2-1-base.png", "5-1-base.png", "5-1-modified.png",
+                                         "5-1-differences.png"}));
         const QJsonObject data = Report_Data(report);
         EXPECT_EQ(data[u"totals"][u"identical"].toInt(), 2);
         EXPECT_EQ(data[u"totals"][u"different"].toInt(), 2);
         EXPECT_EQ(data[u"totals"][u"only_old"].toInt(), 1);
         int with_pictures = 0;
         for (const QJsonValue& pair : data[u"pairs"].toArray()) {
-            const bool changed = pair[u"result"].toString() == u"different";
-            EXPECT_EQ(pair.toObject().contains(u"pictures"), changed);
-            with_pictures += changed;
+            const bool shown = pair[u"result"].toString() == u"different" ||
+                               pair[u"result"].toString() == u"only_old";
+            EXPECT_EQ(pair.toObject().contains(u"pictures"), shown);
+            with_pictures += shown;
         }
-        EXPECT_EQ(with_pictures, 2);
+        EXPECT_EQ(with_pictures, 3);
+        EXPECT_EQ(test::Read_File(report + "/pictures/2-1-base.png"),
+                  test::Read_File(dir / "a/gone.png"));
         // Each picture at its size: the base of the changed pair.
         EXPECT_EQ(QImage(QString::fromStdString(report + "/pictures/1-1-base.png")).size(),
+                  QSize(40, 30));
+        // A PNG shown as it was compared is its file's bytes; the
+        // differences are drawn anew.
+        EXPECT_EQ(test::Read_File(report + "/pictures/1-1-modified.png"),
+                  test::Read_File(dir / "b/changed.png"));
+        EXPECT_EQ(QImage(QString::fromStdString(report + "/pictures/1-1-differences.png")).size(),
                   QSize(40, 30));
     }
 }

@@ -31,9 +31,11 @@ bool Soffice_Installed()
 }
 
 // Word documents made by LibreOffice from HTML texts, in `folder`: for each
-// name "x" the text x.html becomes x.docx.
+// name "x" the text x.html becomes x.docx. With another source extension
+// the texts are whole files of that kind.
 void Make_Word_Documents(const Scratch_Dir& folder,
-                         const std::vector<std::pair<std::string, std::string>>& texts)
+                         const std::vector<std::pair<std::string, std::string>>& texts,
+                         const std::string& source = "html")
 {
     QStringList arguments{QStringLiteral("-env:UserInstallation=file://") +
                               QString::fromStdString(folder / "profile"),
@@ -43,8 +45,9 @@ void Make_Word_Documents(const Scratch_Dir& folder,
                           QStringLiteral("--outdir"),
                           QString::fromStdString(folder.Str())};
     for (const auto& [name, body] : texts) {
-        Write_File(folder / (name + ".html"), "<html><body>" + body + "</body></html>");
-        arguments << QString::fromStdString(folder / (name + ".html"));
+        Write_File(folder / (name + "." + source),
+                   source == "html" ? "<html><body>" + body + "</body></html>" : body);
+        arguments << QString::fromStdString(folder / (name + "." + source));
     }
     QProcess soffice;
     soffice.start(QStringLiteral("soffice"), arguments);

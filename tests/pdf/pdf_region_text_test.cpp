@@ -118,6 +118,7 @@ protected:
         frame->show();
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return frame->Differences() && !frame->Differences()->Regions.empty(); }, 30000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !list->Reading_Texts(); }, 30000));
     }
     QTreeWidget& Rows() const { return *list->Rows(); }
     QString Header(T_Change_Column column) const { return Rows().headerItem()->text(int(column)); }
@@ -140,6 +141,23 @@ TEST_F(Change_List_Text, RowsOfPdfPagesGiveTheRegionsTextOnEachSide)
     EXPECT_EQ(row->text(int(T_Change_Column::New_Text)).toStdString(), "5650");
     EXPECT_EQ(row->toolTip(int(T_Change_Column::Kind)).toStdString(),
               "Old text: 5600\nNew text: 5650");
+}
+
+TEST_F(Change_List_Text, RowsAreListedAtOnceAndTheirTextFollows)
+{
+    Open(Pdf("old.pdf", Text_Page("5600")), Pdf("new.pdf", Text_Page("5650")));
+    // A list made for differences already found lists its rows at once,
+    // each text cell saying that its text is on its way.
+    T_Change_List later(*frame, nullptr);
+    ASSERT_EQ(later.Rows()->topLevelItemCount(), 1);
+    EXPECT_TRUE(later.Reading_Texts());
+    QTreeWidgetItem* row = later.Rows()->topLevelItem(0);
+    EXPECT_FALSE(later.Rows()->isColumnHidden(int(T_Change_Column::Old_Text)));
+    EXPECT_EQ(row->text(int(T_Change_Column::Old_Text)).toStdString(), "reading text ...");
+    EXPECT_EQ(row->text(int(T_Change_Column::New_Text)).toStdString(), "reading text ...");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !later.Reading_Texts(); }, 10000));
+    EXPECT_EQ(row->text(int(T_Change_Column::Old_Text)).toStdString(), "5600");
+    EXPECT_EQ(row->text(int(T_Change_Column::New_Text)).toStdString(), "5650");
 }
 
 TEST_F(Change_List_Text, AScanSaysItHasNoTextLayer)

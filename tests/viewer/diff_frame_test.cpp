@@ -2,6 +2,7 @@
 // drawings an exporter whose "server" paints real PNG pages.
 #include "tests/pdf/test_pdf_writer.h"
 #include "engine/U_ShellOp.h"
+#include "viewer/compared_image_clipboard.h"
 #include "viewer/diff_keyboard_access.h"
 #include "viewer/diff_menu_bar.h"
 #include "tests/diff_view_support.h"
@@ -16,6 +17,11 @@
 #include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QImage>
@@ -755,6 +761,74 @@ TEST_F(Diff_Frame, ExportOffersTheRightNameOverwritesAndShowsTheCopy)
     ASSERT_FALSE(messages.Messages.empty());
     EXPECT_NE(messages.Messages.back().Text.find("cannot be saved over a file being compared"),
               std::string::npos);
+}
+
+TEST_F(Diff_Frame, TheSaveDialogAsksBeforeReplacingAFile)
+{
+    test::Write_File(dir / "kept.png", "an older export");
+    T_File_Dialog save(T_File_Dialog::T_Kind::Save);
+    save.FileName = QString::fromStdString(dir / "kept");
+    save.Filter = QStringLiteral("PNG (*.png)");
+    save.DefaultExt = QStringLiteral("png");
+    // The dialog is accepted with the name typed without its extension;
+    // the question that comes then is answered No, and the dialog left.
+    QString asked;
+    int step = 0;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* question = qobject_cast<QMessageBox*>(modal)) {
+            asked = question->text();
+            question->button(QMessageBox::No) ? question->button(QMessageBox::No)->click()
+                                              : question->reject();
+        } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            if (step++ == 0)
+                QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+            else if (!asked.isEmpty())
+                files->reject();
+        }
+    });
+    answer.start(50);
+    EXPECT_FALSE(save.Execute(nullptr));
+    answer.stop();
+    EXPECT_TRUE(asked.contains(QStringLiteral("kept.png"))) << asked.toStdString();
+    EXPECT_EQ(test::Read_File(dir / "kept.png"), "an older export");
+}
+
+TEST_F(Paged_Frame, ExportOffersTheSheetShownAndCopyPutsThePictureOnTheClipboard)
+{
+    Install({{"0", 0, 200, 100}, {"1", 1, 200, 100}, {"2", 2, 200, 100}},
+            {{"0", 0, 200, 100}, {"1", 1, 200, 100}, {"2", 2, 200, 100}});
+    auto frame = Open(dir / "a.cdw", dir / "b.cdw", T_Converter_Kind::None, T_Paged_Kind::Kompas);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+    QAction* copy = Add_Copy_Compared_Action(*frame);
+    auto dialog = std::make_unique<Answering_Save_Dialog>(dir / "sheet.png");
+    Answering_Save_Dialog* save = dialog.get();
+    frame->Set_Save_Dialog(std::move(dialog));
+    Recording_Shell shell;
+    os::Set_Shell_Services(&shell);
+    EXPECT_FALSE(copy->isEnabled()); // nothing compared yet
+
+    Click_Tab(test::Find_Tabs(*frame, "RightTabs"), 2);
+    Press(*frame, "Compare_A");
+    test::Find_Action(*frame, "Export_Compared_Img_A")->trigger();
+    // The name of the sheet shown, not one shared by every sheet.
+    EXPECT_EQ(save->Offered, QString::fromStdString(dir / "b.cdw.sheet-3.compared.png"));
+    Click_Tab(test::Find_Tabs(*frame, "RightTabs"), 1);
+    if (!test::Find_Action(*frame, "Compare_A")->isChecked())
+        Press(*frame, "Compare_A");
+    test::Find_Action(*frame, "Export_Compared_Img_A")->trigger();
+    EXPECT_EQ(save->Offered.toStdString(), dir / "b.cdw.sheet-2.compared.png");
+    os::Set_Shell_Services(nullptr);
+
+    ASSERT_TRUE(copy->isEnabled());
+    QGuiApplication::clipboard()->clear();
+    copy->trigger();
+    const QImage shown(
+        QString::fromStdString(test::Find_Pane(*frame, "View_Image_Frame3")->Get_File_Name()));
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+              shown.convertToFormat(QImage::Format_RGB32));
 }
 
 namespace {

@@ -66,6 +66,9 @@ protected:
     // The new text of the change list's selected row: the change made current.
     std::string Selected_New_Text() const
     {
+        // The rows' text is read off the window's thread.
+        if (!QTest::qWaitFor([&] { return !list->Reading_Texts(); }, 10000))
+            return "(text not read)";
         QTreeWidgetItem* row = list->Rows()->currentItem();
         return row ? row->text(int(T_Change_Column::New_Text)).toStdString() : "(no row)";
     }
@@ -195,6 +198,11 @@ TEST_F(Find_Text, AnOutlinedRegionTellsItsTextOnEachSide)
     ASSERT_LT(frame->Current_Change(), 0);
     EXPECT_TRUE(tips.Tip_At(image, inside).isEmpty());
     test::Find<QCheckBox>(*frame, "Show_Changes_C")->setChecked(true);
+    // The text is read off the window's thread: until it is there, the tip
+    // says so.
+    EXPECT_EQ(tips.Tip_At(image, inside).toStdString(), "reading text ...");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return tips.Tip_At(image, inside) != QStringLiteral("reading text ..."); }, 10000));
     EXPECT_EQ(tips.Tip_At(image, inside).toStdString(), "Old text: 5600\nNew text: 5650");
     EXPECT_TRUE(tips.Tip_At(image, at(5, 5)).isEmpty());
     // The current change is outlined with Show changes off: it has its tip.

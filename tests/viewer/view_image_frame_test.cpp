@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,6 +172,51 @@ TEST(Image_Pane, AReducedPictureIsSmoothedAtTheScreensOwnDensity)
     EXPECT_LT(screen.pixelColor(50, 20).lightness(), 40);
     EXPECT_EQ(screen.pixelColor(48, 20), QColor(Qt::white));
     EXPECT_EQ(screen.pixelColor(52, 20), QColor(Qt::white));
+}
+
+TEST(Image_Pane, AThinCircleOnALargeSheetIsWholeOnTheFirstReducedPaint)
+{
+    // An A3 sheet at the compare resolution, too big for its smooth copy to
+    // be made during a paint, with a circle one pixel wide.
+    QImage sheet(1754, 2480, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    const QPointF centre(877, 1240);
+    const double radius = 600;
+    {
+        QPainter painter(&sheet);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawEllipse(centre, radius, radius);
+    }
+    T_Picture_Drawer drawer;
+    drawer.Set_Picture(sheet);
+    const QSize shown(400, 566);
+    QImage screen(shown, QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    {
+        QPainter painter(&screen);
+        // The first paint is the quick one: a smooth copy is still to come.
+        EXPECT_FALSE(drawer.Draw(painter, QRect(QPoint(), shown), QPoint(), shown));
+    }
+    const double scale = double(shown.width()) / sheet.width();
+    int missing = 0;
+    for (int degree = 0; degree < 360; ++degree) {
+        const double angle = degree * M_PI / 180;
+        const QPointF on_screen =
+            (centre + radius * QPointF(std::cos(angle), std::sin(angle))) * scale;
+        // The darkest screen pixel next to the outline's point.
+        int darkest = 255;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const QPoint at(int(on_screen.x()) + dx, int(on_screen.y()) + dy);
+                if (screen.rect().contains(at))
+                    darkest = std::min(darkest, screen.pixelColor(at).lightness());
+            }
+        if (darkest > 235)
+            ++missing;
+    }
+    EXPECT_EQ(missing, 0);
+    // Away from the line the sheet stays white.
+    EXPECT_EQ(screen.pixelColor(200, 283), QColor(Qt::white));
 }
 
 TEST(Image_Pane, ActualSizeScrollsALargePictureAndLeavesASmallOneAlone)
