@@ -238,24 +238,35 @@ bool Exif_Segment(int Marker, const std::vector<unsigned char>& Segment)
 T_Picture_Structure Check_Jpeg(T_Byte_Reader& In)
 {
     T_Picture_Structure result;
+    // The file ends before its end-of-image marker: the reader makes up what
+    // is missing.
+    auto cut_short = [] {
+        T_Picture_Structure cut;
+        cut.Cut_Short = true;
+        return cut;
+    };
     bool frame = false, scanned = false;
     int marker = -1; // a marker already read (the one after a scan's data)
     for (;;) {
         if (marker < 0) {
-            if (In.Next() != 0xFF)
+            const int start = In.Next();
+            if (start < 0)
+                return cut_short();
+            if (start != 0xFF)
                 return {};
             marker = In.Next();
             while (marker == 0xFF)
                 marker = In.Next();
             if (marker < 0)
-                return {};
+                return cut_short();
         }
         if (marker == 0xD9) {
             // The end of the image, after a frame and its scans, and
-            // nothing after it.
+            // nothing after it; an orientation would turn the picture as it
+            // is read.
             if (!frame || !scanned || !In.At_End())
                 return {};
-            result.Sound = true;
+            result.Sound = !result.Exif;
             return result;
         }
         // A second start, or a marker that stands only inside scan data.
@@ -264,13 +275,14 @@ T_Picture_Structure Check_Jpeg(T_Byte_Reader& In)
             return {};
         unsigned char length_bytes[2];
         if (!In.Read(length_bytes, 2))
-            return {};
+            return cut_short();
         const unsigned length = Big_Endian_16(length_bytes);
         if (length < 2)
             return {};
         std::vector<unsigned char> segment(length - 2);
-        if (!In.Read(segment.data(), segment.size()) || Exif_Segment(marker, segment))
-            return {};
+        if (!In.Read(segment.data(), segment.size()))
+            return cut_short();
+        result.Exif = result.Exif || Exif_Segment(marker, segment);
         if (Frame_Marker(marker)) {
             // One frame: precision, height, width, components.
             if (frame || segment.size() < 6)
@@ -291,7 +303,7 @@ T_Picture_Structure Check_Jpeg(T_Byte_Reader& In)
             scanned = true;
             marker = Skip_Scan_Data(In);
             if (marker < 0)
-                return {};
+                return cut_short();
             continue;
         }
         marker = -1;

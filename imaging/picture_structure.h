@@ -10,9 +10,12 @@ struct T_Picture_Structure {
     T_Format Format = T_Format::None;
     bool Sound = false; // the structure holds together; false for any doubt
     int Width = 0, Height = 0;
-    // A PNG that carries Exif data, which may turn the picture as a browser
-    // shows it.
+    // A PNG or JPEG that carries Exif data, which may turn the picture as a
+    // browser shows it.
     bool Exif = false;
+    // A JPEG whose file ends before its end-of-image marker (cut short in a
+    // download or a copy); not known for other files.
+    bool Cut_Short = false;
 };
 
 // PNG: the signature, every chunk whole with its CRC, a valid header, the
@@ -22,6 +25,7 @@ struct T_Picture_Structure {
 // JPEG: the markers from start to end of image, each segment whole, a
 // frame header of a kind the reader decodes, scans after it, and no
 // orientation that would turn the picture as it is read.
+// A JPEG that ends before its end-of-image marker is Cut_Short.
 // Any other content, or anything unusual, is not sound: such a file must
 // be decoded to be judged.
 T_Picture_Structure Check_Picture_Structure(const std::string& File_Name);

@@ -5,6 +5,8 @@
 #include "vocabulary/file_names.h"
 #include "imaging/image_format_registry.h"
 #include "imaging/image_decoders.h"
+#include "imaging/gif_completeness.h"
+#include "imaging/jpeg_completeness.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -81,6 +83,18 @@ std::vector<QByteArray> Formats_To_Try(const QString& File, const std::string& F
     return formats;
 }
 
+// Why a picture that a reader decoded is no picture of the file: readers of
+// JPEG and GIF files cut short make up the missing part and report success.
+std::string Cut_Short_Reason(const QByteArray& Format, const std::string& File_Name)
+{
+    if ((Format == "jpeg" && Jpeg_Cut_Short(File_Name)) ||
+        (Format == "gif" && Gif_Cut_Short(File_Name)))
+        return "The " + Format.toUpper().toStdString() +
+               " file is cut short: it ends before the end of its picture, whose missing part "
+               "a reader would make up.";
+    return {};
+}
+
 // True when Qt's allocation limit, not the data, is what stopped a reader.
 bool Over_Allocation_Limit(const QSize& Size)
 {
@@ -148,6 +162,10 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
             image.fill(0);
         }
         if (reader.read(&image)) {
+            if (const std::string cut = Cut_Short_Reason(format, File_Name); !cut.empty()) {
+                picture.Reason = cut;
+                return picture;
+            }
             picture.Result = T_Picture_Load_Result::Loaded;
             picture.Image = std::move(image);
             picture.Qt_Format = format.toStdString();

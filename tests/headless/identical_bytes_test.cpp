@@ -5,6 +5,7 @@
 
 #include "imaging/image_format_registry.h"
 #include "imaging/picture_structure.h"
+#include "imaging/u_image_load.h"
 #include "tests/pdf/test_pdf_writer.h"
 
 #include <QImageWriter>
@@ -163,3 +164,41 @@ TEST_F(Identical_Bytes, EveryPageOfTheSameDocumentIsReportedAsTheWholeComparison
         << Out;
 }
 #endif
+
+// JPEG readers fill the missing part of a file cut short with grey and call
+// it read: such a file is an error on every path, never "identical" to
+// itself nor "changed" in rows nobody drew.
+TEST_F(Identical_Bytes, AJpegCutShortIsAnErrorAndOneLackingOnlyItsEndMarkerIsWhole)
+{
+    QImage photo(240, 160, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb((x * 7 + y * 3) % 256, (x * y) % 256, (y * 11) % 256));
+    for (const bool progressive : {false, true}) {
+        SCOPED_TRACE(progressive ? "progressive" : "baseline");
+        QImageWriter writer(QString::fromStdString(dir / "whole.jpg"), "jpeg");
+        writer.setProgressiveScanWrite(progressive);
+        ASSERT_TRUE(writer.write(photo));
+        const std::string jpeg = test::Read_File(dir / "whole.jpg");
+        test::Write_File(dir / "cut.jpg", jpeg.substr(0, jpeg.size() * 2 / 3));
+        EXPECT_TRUE(Check_Picture_Structure(dir / "cut.jpg").Cut_Short);
+        fs::copy_file(dir / "cut.jpg", dir / "cut copy.jpg", fs::copy_options::overwrite_existing);
+        for (const char* other : {"cut copy.jpg", "whole.jpg"}) {
+            EXPECT_EQ(Compare({"--json", dir / "cut.jpg", dir / other}), 2) << Out;
+            EXPECT_NE(Out.find("\"result\":\"error\""), std::string::npos) << Out;
+        }
+        const T_Loaded_Picture shown = Load_Picture(dir / "cut.jpg");
+        EXPECT_EQ(shown.Result, T_Picture_Load_Result::Unreadable);
+        EXPECT_NE(shown.Reason.find("cut short"), std::string::npos) << shown.Reason;
+    }
+#ifdef VARNOLT_REFERENCE_DECODERS
+    // Without its end-of-image marker the picture is whole: readers show it
+    // whole. (Builds without the reference JPEG library cannot tell, and
+    // refuse it.)
+    ASSERT_TRUE(photo.save(QString::fromStdString(dir / "whole.jpg"), "JPEG"));
+    const std::string jpeg = test::Read_File(dir / "whole.jpg");
+    test::Write_File(dir / "no end.jpg", jpeg.substr(0, jpeg.size() - 2));
+    EXPECT_TRUE(Check_Picture_Structure(dir / "no end.jpg").Cut_Short);
+    EXPECT_EQ(Compare({dir / "no end.jpg", dir / "whole.jpg"}), 0) << Out << Err;
+#endif
+}

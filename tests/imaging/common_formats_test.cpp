@@ -114,8 +114,8 @@ TEST(CommonFormats, BilevelPicturesShowBlackAndWhite)
 TEST(CommonFormats, TruncatedFilesAreUnreadable)
 {
     Scratch_Dir dir;
-    for (const char* name :
-         {"rgb8.png", "rgb.jpg", "lzw.tif", "raw.tga", "rgb.psd", "verbatim.sgi"}) {
+    for (const char* name : {"rgb8.png", "rgb.jpg", "lzw.tif", "raw.tga", "rgb.psd", "verbatim.sgi",
+                             "palette.gif", "interlaced.gif"}) {
         Bytes data = Sample(name);
         data.resize(data.size() / 2);
         Write_File(dir / name, As_Text(data));
@@ -124,6 +124,21 @@ TEST(CommonFormats, TruncatedFilesAreUnreadable)
         EXPECT_FALSE(picture.Reason.empty()) << name;
         EXPECT_TRUE(picture.Image.isNull()) << name;
     }
+}
+
+// Viewers show a GIF that lacks only its closing trailer whole.
+TEST(CommonFormats, AGifWithoutItsTrailerIsWhole)
+{
+    Scratch_Dir dir;
+    Bytes data = Sample("palette.gif");
+    ASSERT_EQ(data.back(), 0x3B);
+    const QImage whole = Load_Bytes_Ok(dir, data, "whole.gif");
+    data.pop_back();
+    EXPECT_EQ(Load_Bytes_Ok(dir, data, "no trailer.gif"), whole);
+    // Cut inside the picture's data, Qt's reader fills in the rest.
+    data.resize(data.size() - 6);
+    Write_File(dir / "cut.gif", As_Text(data));
+    EXPECT_EQ(Load_Picture(dir / "cut.gif").Result, T_Picture_Load_Result::Unreadable);
 }
 
 TEST(CommonFormats, HugeDimensionsAreRefusedBeforeDecoding)
