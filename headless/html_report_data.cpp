@@ -1,6 +1,7 @@
 #include "headless/html_report_data.h"
 
 #include "headless/report_text.h"
+#include "vocabulary/utf8_text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,6 +14,28 @@ namespace {
 QString Json_Text_Of(const std::string& Value) { return QString::fromStdString(Value); }
 
 std::string String_Of(const QJsonValue& Value) { return Value.toString().toStdString(); }
+
+// A file's name under Key: a name that is not valid UTF-8 is shown with its
+// other bytes as \xNN (two names apart only there must not read alike), and
+// its exact bytes, in hexadecimal, go beside it as Key_bytes.
+void Insert_Name(QJsonObject& Object, const QString& Key, const std::string& Name)
+{
+    if (Is_Valid_Utf8(Name)) {
+        Object.insert(Key, Json_Text_Of(Name));
+        return;
+    }
+    Object.insert(Key, Json_Text_Of(Invalid_Bytes_Shown(Name)));
+    Object.insert(Key + QStringLiteral("_bytes"), Json_Text_Of(Hex_Bytes(Name)));
+}
+
+std::string Name_From(const QJsonObject& Object, const QString& Key)
+{
+    const QJsonValue bytes = Object.value(Key + QStringLiteral("_bytes"));
+    if (bytes.isString())
+        if (std::string name = From_Hex_Bytes(String_Of(bytes)); !name.empty())
+            return name;
+    return String_Of(Object.value(Key));
+}
 
 T_Verdict Verdict_From_Word(const QString& Word, bool& Known)
 {
@@ -96,11 +119,11 @@ T_Text_Changes Text_Changes_From(const QJsonObject& Object)
 
 QJsonObject Entry_Json(const T_Html_Entry& Entry)
 {
-    QJsonObject object{{QStringLiteral("name"), Json_Text_Of(Entry.Name)},
-                       {QStringLiteral("file"), Json_Text_Of(Entry.File)},
-                       {QStringLiteral("result"), QLatin1String(Html_Verdict_Word(Entry.Result))},
+    QJsonObject object{{QStringLiteral("result"), QLatin1String(Html_Verdict_Word(Entry.Result))},
                        {QStringLiteral("accepted"), Entry.Accepted},
                        {QStringLiteral("reason"), Json_Text_Of(Entry.Reason)}};
+    Insert_Name(object, QStringLiteral("name"), Entry.Name);
+    Insert_Name(object, QStringLiteral("file"), Entry.File);
     if (!Entry.Error.empty())
         object.insert(u"error", Json_Text_Of(Entry.Error));
     if (Entry.Compared_Pixels) {
@@ -130,8 +153,8 @@ QJsonObject Entry_Json(const T_Html_Entry& Entry)
 bool Entry_From(const QJsonObject& Object, T_Html_Entry& Entry)
 {
     bool known = false;
-    Entry.Name = String_Of(Object.value(u"name"));
-    Entry.File = String_Of(Object.value(u"file"));
+    Entry.Name = Name_From(Object, QStringLiteral("name"));
+    Entry.File = Name_From(Object, QStringLiteral("file"));
     Entry.Result = Verdict_From_Word(Object.value(u"result").toString(), known);
     Entry.Accepted = Object.value(u"accepted").toBool();
     Entry.Reason = String_Of(Object.value(u"reason"));
@@ -272,12 +295,10 @@ std::string Html_Report_Json(const T_Html_Report& Report)
     for (const T_Html_Entry& entry : Report.Entries)
         entries.append(Entry_Json(entry));
     const T_Report_Totals& totals = Report.Totals;
-    const QJsonObject object{
+    QJsonObject object{
         {QStringLiteral("format"), QStringLiteral("varnolt-report")},
         {QStringLiteral("version"), 1},
         {QStringLiteral("program_version"), Json_Text_Of(Report.Program_Version)},
-        {QStringLiteral("old"), Json_Text_Of(Report.Old_Name)},
-        {QStringLiteral("new"), Json_Text_Of(Report.New_Name)},
         {QStringLiteral("options"), options},
         {QStringLiteral("totals"), QJsonObject{{QStringLiteral("identical"), totals.Identical},
                                                {QStringLiteral("different"), totals.Different},
@@ -287,6 +308,8 @@ std::string Html_Report_Json(const T_Html_Report& Report)
                                                {QStringLiteral("accepted"), totals.Accepted}}},
         {QStringLiteral("pairs"), entries},
         {QStringLiteral("interrupted"), totals.Interrupted}};
+    Insert_Name(object, QStringLiteral("old"), Report.Old_Name);
+    Insert_Name(object, QStringLiteral("new"), Report.New_Name);
     return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -302,8 +325,8 @@ bool Html_Report_From_Json(const std::string& Text_, T_Html_Report& Report, std:
         return false;
     }
     Report.Program_Version = String_Of(object.value(u"program_version"));
-    Report.Old_Name = String_Of(object.value(u"old"));
-    Report.New_Name = String_Of(object.value(u"new"));
+    Report.Old_Name = Name_From(object, QStringLiteral("old"));
+    Report.New_Name = Name_From(object, QStringLiteral("new"));
     for (const QJsonValue& option : object.value(u"options").toArray())
         Report.Options.emplace_back(String_Of(option.toArray().at(0)),
                                     String_Of(option.toArray().at(1)));

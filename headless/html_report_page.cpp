@@ -333,7 +333,9 @@ std::string Html_Escape(const std::string& Text)
     for (std::size_t at = 0; at < Text.size();) {
         const std::size_t length = Utf8_Sequence_Length(Text, at);
         if (length == 0) {
-            escaped += "\xEF\xBF\xBD";
+            // Shown as its value, so that names apart only in such bytes
+            // do not read alike.
+            escaped += Invalid_Bytes_Shown(Text.substr(at, 1));
             ++at;
             continue;
         }

@@ -9,8 +9,8 @@
 #include <string>
 
 // Text safe inside an element and inside a quoted attribute: & < > " '
-// replaced by references, and each byte that is not part of valid UTF-8 by
-// U+FFFD (the page declares UTF-8).
+// replaced by references, and each byte that is not part of valid UTF-8
+// written as \xNN (the page declares UTF-8).
 std::string Html_Escape(const std::string& Text);
 
 std::string Html_Report_Page(const T_Html_Report& Report);

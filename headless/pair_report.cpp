@@ -37,17 +37,6 @@ std::string Json_Text(const std::string& text)
     return quoted + "\"";
 }
 
-std::string Hex_Bytes(const std::string& text)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : text) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
-}
-
 // "key":"name", or null for a version that does not exist; a name that is
 // not valid UTF-8 also gets its exact bytes, in hexadecimal, as key_bytes.
 void Print_Name(std::ostream& Out, const char* Key, const std::string& Name, bool Present)

@@ -56,3 +56,59 @@ std::string Terminal_Safe(const std::string& text)
     }
     return safe;
 }
+
+std::string Invalid_Bytes_Shown(const std::string& text)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string shown;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8_Sequence_Length(text, at);
+        if (length > 0) {
+            shown.append(text, at, length);
+            at += length;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(text[at++]);
+        shown += "\\x";
+        shown += digits[byte >> 4];
+        shown += digits[byte & 15];
+    }
+    return shown;
+}
+
+std::string Hex_Bytes(const std::string& text)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(2 * text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
+std::string From_Hex_Bytes(const std::string& hex)
+{
+    auto value = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    if (hex.size() % 2 != 0)
+        return {};
+    std::string bytes;
+    bytes.reserve(hex.size() / 2);
+    for (std::size_t at = 0; at < hex.size(); at += 2) {
+        const int high = value(hex[at]), low = value(hex[at + 1]);
+        if (high < 0 || low < 0)
+            return {};
+        bytes += char(high * 16 + low);
+    }
+    return bytes;
+}

@@ -18,3 +18,12 @@ bool Is_Valid_Utf8(const std::string& text);
 // \xNN, so that a name printed to a terminal is one line that moves no
 // cursor and changes no colour.
 std::string Terminal_Safe(const std::string& text);
+
+// The text with each byte that is not part of valid UTF-8 written as \xNN,
+// so that two names that differ only in such bytes read differently.
+std::string Invalid_Bytes_Shown(const std::string& text);
+
+// Every byte of the text in two lower-case hexadecimal digits, and back;
+// From_Hex_Bytes gives "" for anything but pairs of hexadecimal digits.
+std::string Hex_Bytes(const std::string& text);
+std::string From_Hex_Bytes(const std::string& hex);

@@ -53,7 +53,7 @@ TEST(Html_Report_Page, NamesStayTextWhateverTheyHold)
 {
     EXPECT_EQ(Html_Escape("a<b>&\"c\"'d'"), "a&lt;b&gt;&amp;&quot;c&quot;&#39;d&#39;");
     EXPECT_EQ(Html_Escape("caf\xC3\xA9"), "caf\xC3\xA9"); // UTF-8 kept
-    EXPECT_EQ(Html_Escape("bad\xFF"), "bad\xEF\xBF\xBD"); // not UTF-8: replaced
+    EXPECT_EQ(Html_Escape("bad\xFF"), "bad\\xFF");        // not UTF-8: its value shown
 
     const std::string hostile = "<img src=x onerror=alert(1)>&\"'.png";
     T_Html_Report report;
@@ -85,6 +85,43 @@ TEST(Html_Report_Page, NamesStayTextWhateverTheyHold)
     EXPECT_EQ(back.Entries[0].Regions.size(), 1u);
     EXPECT_EQ(back.Entries[0].Differences.File, "pictures/1-1-base.png");
     EXPECT_FALSE(Html_Report_From_Json("{\"format\":\"other\"}", back, error));
+}
+
+// Names are bytes: two that differ only in bytes that are not UTF-8 read
+// apart on the page and in its data, and merge back to their exact bytes.
+TEST(Html_Report_Page, NamesApartOnlyInBytesThatAreNotUtf8StayApart)
+{
+    T_Html_Report report;
+    report.Old_Name = "old\xE9";
+    report.New_Name = "new";
+    for (const char* name : {"pl\xE9"
+                             "an.png",
+                             "pl\xE8"
+                             "an.png"}) {
+        T_Html_Entry entry;
+        entry.Name = entry.File = name;
+        entry.Result = T_Verdict::Identical;
+        report.Entries.push_back(entry);
+    }
+    const std::string page = Html_Report_Page(report);
+    EXPECT_NE(page.find("pl\\xE9an.png"), std::string::npos);
+    EXPECT_NE(page.find("pl\\xE8an.png"), std::string::npos);
+    const std::string data = Html_Report_Json(report);
+    const QJsonArray pairs =
+        QJsonDocument::fromJson(QByteArray::fromStdString(data)).object().value(u"pairs").toArray();
+    ASSERT_EQ(pairs.size(), 2);
+    EXPECT_NE(pairs[0].toObject().value(u"name"), pairs[1].toObject().value(u"name"));
+    EXPECT_EQ(pairs[0].toObject().value(u"name_bytes").toString(), u"706ce9616e2e706e67");
+
+    T_Html_Report back;
+    std::string error;
+    ASSERT_TRUE(Html_Report_From_Json(data, back, error)) << error;
+    ASSERT_EQ(back.Entries.size(), 2u);
+    EXPECT_EQ(back.Entries[0].Name, "pl\xE9"
+                                    "an.png");
+    EXPECT_EQ(back.Entries[1].File, "pl\xE8"
+                                    "an.png");
+    EXPECT_EQ(back.Old_Name, "old\xE9");
 }
 
 TEST(Html_Report_Page, PictureNamesAreOnlyTheGeneratedOnes)

@@ -180,9 +180,9 @@ TEST_F(Identical_Bytes, AJpegCutShortIsAnErrorAndOneLackingOnlyItsEndMarkerIsWho
         writer.setProgressiveScanWrite(progressive);
         ASSERT_TRUE(writer.write(photo));
         const std::string jpeg = test::Read_File(dir / "whole.jpg");
-        test::Write_File(dir / "cut.jpg", jpeg.substr(0, jpeg.size() * 2 / 3));
+        for (const char* name : {"cut.jpg", "cut copy.jpg"})
+            test::Write_File(dir / name, jpeg.substr(0, jpeg.size() * 2 / 3));
         EXPECT_TRUE(Check_Picture_Structure(dir / "cut.jpg").Cut_Short);
-        fs::copy_file(dir / "cut.jpg", dir / "cut copy.jpg", fs::copy_options::overwrite_existing);
         for (const char* other : {"cut copy.jpg", "whole.jpg"}) {
             EXPECT_EQ(Compare({"--json", dir / "cut.jpg", dir / other}), 2) << Out;
             EXPECT_NE(Out.find("\"result\":\"error\""), std::string::npos) << Out;
