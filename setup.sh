@@ -41,8 +41,9 @@ packages=(
 )
 if ((windows_tests)); then
   # The Windows builds under wine: the core, and the whole program against a
-  # Qt built from Debian's sources (zlib for mingw, xdotool to drive its window).
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev xdotool)
+  # Qt and an ImageMagick built from Debian's sources (zlib for mingw, xdotool
+  # to drive its window, NSIS to make its installer).
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev xdotool nsis)
 fi
 missing=()
 for package in "${packages[@]}"; do

@@ -35,8 +35,8 @@ std::string Converter_Output_Name(const std::string& name)
 }
 
 // Written in front of the converter on POSIX systems: the converter reads
-// the program's own policy.xml beside it, not only the system's. A portable
-// converter on Windows reads the file beside itself unasked.
+// the program's own policy.xml beside it, not only the system's. On Windows
+// the program's environment names that folder (Set_Converter_Path).
 std::string Converter_Environment(const T_Batch_Dialect& dialect, const std::string& converter)
 {
     if (&dialect == &Windows_Batch_Dialect())

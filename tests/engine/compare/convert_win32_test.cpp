@@ -47,6 +47,15 @@ protected:
 
 } // namespace
 
+// Without it the converter would read no policy.xml: no limits, and the
+// refused coders allowed.
+TEST_F(Stand_In_Converter, ConverterReadsItsConfigurationFromItsOwnFolder)
+{
+    const char* folder = std::getenv("MAGICK_CONFIGURE_PATH");
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(std::string(folder), program.Str() + "\\imagemagick\\");
+}
+
 TEST_F(Stand_In_Converter, ConvertPairRunsOneTwoLineBatchRightFileFirst)
 {
     frame.Converter = T_Converter_Kind::Svg;
