@@ -3,8 +3,12 @@
 #include "engine/u_temp_files.h"
 #include "platform/os_platform.h"
 
+#include <QPdfDocument>
+#include <QString>
+
 #include <qpdf/Constants.h>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -97,24 +101,75 @@ std::string Flattened_Copy(const std::string& File)
     }
 }
 
+// Whether the drawing library opens the file as it is (a password asked
+// for counts as opened: the reason it gives is the one to show).
+bool Drawing_Library_Opens(const std::string& File)
+{
+    QPdfDocument document;
+    const QPdfDocument::Error error = document.load(QString::fromStdString(File));
+    return error == QPdfDocument::Error::None || error == QPdfDocument::Error::IncorrectPassword ||
+           error == QPdfDocument::Error::UnsupportedSecurityScheme ||
+           error == QPdfDocument::Error::FileNotFound;
+}
+
+// A copy of a damaged file rebuilt by qpdf (its cross-reference table
+// reconstructed from the objects themselves), with form fields drawn in as
+// in a clean file; the reason when qpdf cannot rebuild it either.
+T_Drawn_Pdf Repaired_Copy(const std::string& File)
+{
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(File.c_str());
+        if (QPDFPageDocumentHelper(pdf).getAllPages().empty())
+            return {File, false, "no page of it can be found."};
+        const std::string copy = Temp_Path(".pdf");
+        if (copy.empty())
+            return {File, false, "no private copy of it can be written."};
+        QPDFWriter writer(pdf, copy.c_str());
+        writer.setStaticID(true);
+        writer.write();
+        // The rebuilt copy may hold form fields to draw in, read cleanly now.
+        const std::string flattened = Flattened_Copy(copy);
+        return {flattened.empty() ? copy : flattened, true, {}};
+    } catch (const QPDFExc& error) {
+        // The message without the file's name, which the caller shows.
+        return {File, false, error.getMessageDetail()};
+    } catch (const std::exception& error) {
+        return {File, false, error.what()};
+    }
+}
+
+T_Drawn_Pdf Made_Drawn_Pdf(const std::string& File)
+{
+    const std::string flattened = Flattened_Copy(File);
+    if (!flattened.empty())
+        return {flattened, false, {}};
+    if (Drawing_Library_Opens(File))
+        return {File, false, {}};
+    return Repaired_Copy(File);
+}
+
 using T_File_State = std::tuple<std::string, std::uintmax_t, std::filesystem::file_time_type>;
 
 } // namespace
 
-std::string Pdf_File_To_Draw(const std::string& File)
+T_Drawn_Pdf Pdf_Drawn_File(const std::string& File)
 {
     std::error_code error;
     const std::filesystem::path path = os::Utf8_Path(File);
     const T_File_State state{File, std::filesystem::file_size(path, error),
                              std::filesystem::last_write_time(path, error)};
     if (error)
-        return File;
+        return {File, false, {}};
     // Pages of one file are drawn on several threads and by several readers.
     static std::mutex lock;
-    static std::map<T_File_State, std::string> made;
+    static std::map<T_File_State, T_Drawn_Pdf> made;
     const std::lock_guard guard(lock);
     auto known = made.find(state);
-    if (known == made.end() || (!known->second.empty() && !os::File_Exists(known->second)))
-        known = made.insert_or_assign(state, Flattened_Copy(File)).first;
-    return known->second.empty() ? File : known->second;
+    if (known == made.end() || (known->second.Path != File && !os::File_Exists(known->second.Path)))
+        known = made.insert_or_assign(state, Made_Drawn_Pdf(File)).first;
+    return known->second;
 }
+
+std::string Pdf_File_To_Draw(const std::string& File) { return Pdf_Drawn_File(File).Path; }

@@ -341,8 +341,10 @@ std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind
     if (Kind != T_Paged_Kind::Pdf)
         return Pair_Drawing_Pages(Session);
     const std::atomic<bool> never(false);
-    const T_Pair_Signatures signatures =
-        Pdf_Pair_Signatures(Session.LeftFile, Session.RightFile, never);
+    T_Pair_Signatures signatures = Pdf_Pair_Signatures(Session.LeftFile, Session.RightFile, never);
+    // Pages that could not be drawn small still take their places.
+    signatures.Left.resize(std::size_t(Session.Pages(T_Side::Left).Count()));
+    signatures.Right.resize(std::size_t(Session.Pages(T_Side::Right).Count()));
     std::vector<int> partner =
         Pair_By_Content(signatures.Left, signatures.Right).Pairs.Left_To_Right;
     // Pages that could not be drawn have no signature and no counterpart.
@@ -378,6 +380,9 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         Judge(Failed(Names_, opened.Message));
         return;
     }
+    // Every page of a repaired document says so.
+    T_Compared_Pair names = Names_;
+    names.Repaired = session.Repaired(T_Side::Left) || session.Repaired(T_Side::Right);
     const T_Page_List old_pages = session.Pages(T_Side::Left);
     const T_Page_List new_pages = session.Pages(T_Side::Right);
     const std::vector<int> partner = Page_Partners(session, Kind);
@@ -386,7 +391,7 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
     std::unique_ptr<T_Pdf_Text_Layer> old_text, new_text;
     std::set<int> paired;
     for (int page = 0; page < old_pages.Count(); ++page) {
-        T_Compared_Pair pair = Names_;
+        T_Compared_Pair pair = names;
         pair.Old_Page = old_pages[page].Name;
         pair.Old_Page_Number = page + 1;
         const int other = partner[std::size_t(page)];
@@ -426,7 +431,7 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
     for (int page = 0; page < new_pages.Count(); ++page) {
         if (paired.count(page))
             continue;
-        T_Compared_Pair pair = Names_;
+        T_Compared_Pair pair = names;
         pair.New_Page = new_pages[page].Name;
         pair.New_Page_Number = page + 1;
         pair.Result = T_Verdict::Only_New;

@@ -166,8 +166,10 @@ TEST_F(Pdf_Diff, DocumentsThatCannotBeShownAreRefusedWithTheirReason)
     struct Case {
         std::string File, Reason;
     };
-    for (const Case& c : {Case{damaged, "The file is not a PDF document, or it is damaged."},
-                          Case{text, "The file is not a PDF document, or it is damaged."},
+    const std::string beyond_repair =
+        "The file is not a PDF document, or it is damaged beyond repair: unable to find trailer "
+        "dictionary while recovering damaged file";
+    for (const Case& c : {Case{damaged, beyond_repair}, Case{text, beyond_repair},
                           Case{empty, "The document has no pages."},
                           Case{locked, "The document is protected by a password."}}) {
         messages.Messages.clear();
