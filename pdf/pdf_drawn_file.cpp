@@ -14,6 +14,7 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -65,8 +66,50 @@ void Put_Back_Annotations(QPDFObjectHandle Page, const std::vector<QPDFObjectHan
         annotations.appendItem(annotation);
 }
 
-// The copy with its fields drawn in; "" when there is nothing to draw in or
-// the file is not read cleanly.
+// Pdf written to a private file; "" when none can be written.
+std::string Written_Copy(QPDF& Pdf)
+{
+    const std::string copy = Temp_Path(".pdf");
+    if (copy.empty())
+        return {};
+    QPDFWriter writer(Pdf, copy.c_str());
+    writer.setStaticID(true); // the same copy for the same file
+    writer.write();
+    return copy;
+}
+
+// Whether two rectangles share an area.
+bool Overlap(const QPDFObjectHandle::Rectangle& A, const QPDFObjectHandle::Rectangle& B)
+{
+    const auto low = [](double a, double b) { return std::min(a, b); };
+    const auto high = [](double a, double b) { return std::max(a, b); };
+    const double left = high(low(A.llx, A.urx), low(B.llx, B.urx));
+    const double right = low(high(A.llx, A.urx), high(B.llx, B.urx));
+    const double bottom = high(low(A.lly, A.ury), low(B.lly, B.ury));
+    const double top = low(high(A.lly, A.ury), high(B.lly, B.ury));
+    return right > left && top > bottom;
+}
+
+// Takes off the crop boxes that lie wholly outside their page's media box:
+// the drawing library would show nothing of such a page and refuse it,
+// where readers show the whole media box. True when one was taken off.
+bool Drop_Crop_Boxes_Off_The_Page(QPDF& Pdf)
+{
+    bool dropped = false;
+    for (QPDFPageObjectHelper page : QPDFPageDocumentHelper(Pdf).getAllPages()) {
+        QPDFObjectHandle crop = page.getObjectHandle().getKey("/CropBox");
+        QPDFObjectHandle media = page.getMediaBox();
+        if (!crop.isRectangle() || !media.isRectangle() ||
+            Overlap(crop.getArrayAsRectangle(), media.getArrayAsRectangle()))
+            continue;
+        page.getObjectHandle().removeKey("/CropBox");
+        dropped = true;
+    }
+    return dropped;
+}
+
+// The copy with its fields drawn in and its pages' boxes mended; "" when
+// there is nothing to mend or the file is not read cleanly.
 std::string Flattened_Copy(const std::string& File)
 {
     try {
@@ -74,8 +117,9 @@ std::string Flattened_Copy(const std::string& File)
         pdf.setSuppressWarnings(true);
         pdf.setAttemptRecovery(false);
         pdf.processFile(File.c_str());
+        const bool boxes_mended = Drop_Crop_Boxes_Off_The_Page(pdf);
         if (!Has_Form_Fields(pdf))
-            return {};
+            return boxes_mended ? Written_Copy(pdf) : std::string();
         QPDFAcroFormDocumentHelper(pdf).generateAppearancesIfNeeded();
         // Only the fields go into the content: flattening drops other
         // annotations without an appearance of their own, which the PDF
@@ -89,13 +133,7 @@ std::string Flattened_Copy(const std::string& File)
             Put_Back_Annotations(pages[page].getObjectHandle(), others[page]);
         if (pdf.anyWarnings())
             return {};
-        const std::string copy = Temp_Path(".pdf");
-        if (copy.empty())
-            return {};
-        QPDFWriter writer(pdf, copy.c_str());
-        writer.setStaticID(true); // the same copy for the same file
-        writer.write();
-        return copy;
+        return Written_Copy(pdf);
     } catch (const std::exception&) {
         return {};
     }

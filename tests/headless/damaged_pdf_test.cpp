@@ -67,6 +67,25 @@ TEST_F(Headless, ADamagedPdfIsComparedFromARepairedCopyAndTheFileIsLeftAlone)
         << Out;
 }
 
+TEST_F(Headless, APageCroppedToNothingIsDrawnWholeAmongTheOthers)
+{
+#ifdef VARNOLT_TEST_NO_PDF
+    GTEST_SKIP() << "built without PDF support";
+#endif
+    // The crop box lies beyond the page's corner: readers show the page whole.
+    test::Pdf_Page off_page = test::Text_Page("Sheet 2");
+    off_page.Resources += " /CropBox [600 850 1000 1000]";
+    test::Pdf_Page edited = off_page;
+    edited.Content = test::Text_Page("Sheet 9").Content;
+    test::Write_File(dir / "old.pdf", test::Make_Pdf({test::Text_Page("Sheet 1"), off_page}));
+    test::Write_File(dir / "new.pdf", test::Make_Pdf({test::Text_Page("Sheet 1"), edited}));
+    EXPECT_EQ(Compare({dir / "old.pdf", dir / "new.pdf"}), 1) << Err;
+    const std::string pair = dir / "old.pdf" + " " + dir / "new.pdf";
+    EXPECT_EQ(Out.find(pair + " (page 1 / 1): identical\n" + pair + " (page 2 / 2): "), 0u) << Out;
+    EXPECT_NE(Out.find("px changed"), std::string::npos) << Out;
+    EXPECT_EQ(Out.find("error"), std::string::npos) << Out;
+}
+
 TEST_F(Headless, TwoOnePageDocumentsAlwaysCompareTheirPagesAsAPair)
 {
 #ifdef VARNOLT_TEST_NO_PDF
