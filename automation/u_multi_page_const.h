@@ -98,6 +98,9 @@ public:
     // The PDF whose text layer holds the text of a document's pages, page n
     // of the one being page n of the other; "" when the pages have none.
     virtual std::string Text_Layer_File(int /*Doc_Index*/) const { return {}; }
+    // Whether the document was opened from a copy rebuilt from a damaged
+    // file.
+    virtual bool Repaired(int /*Doc_Index*/) const { return false; }
 
     // Stores the handler and starts the server; called once after creation.
     bool Init(T_Error_Event handler);

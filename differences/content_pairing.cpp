@@ -76,5 +76,11 @@ T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,
     // Pages that could not be drawn show nothing to pair by.
     Pair_Leftover_Pages(
         pairs, [&](int Left, int Right) { return Drawn(left, Left) && Drawn(right, Right); });
+    // Documents of as many pages whose pairs keep their order: a page left
+    // alone at the same place on both sides is that page, edited, even when
+    // it could not be drawn small or changed beyond recognition (two
+    // documents of one page each always compare that page).
+    if (left.size() == right.size())
+        Pair_Leftover_Pages(pairs);
     return Judge_Pairing(std::move(pairs), left, right);
 }

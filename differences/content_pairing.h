@@ -25,9 +25,10 @@ struct T_Content_Pairing {
 };
 
 // Pairs the pages (Pair_Pages, then the drawn pages left alone on both sides
-// by Pair_Leftover_Pages) and judges each pair by what is known of them: the same
-// by equal content hashes, changed by differing sketches (see
-// T_Page_Signature), otherwise Unknown.
+// by Pair_Leftover_Pages, and when both sides have as many pages, any page
+// left alone at a place that is one place in both) and judges each pair by what is known of them:
+// the same by equal content hashes, changed by differing sketches (see T_Page_Signature), otherwise
+// Unknown.
 T_Content_Pairing Pair_By_Content(const std::vector<T_Page_Signature>& left,
                                   const std::vector<T_Page_Signature>& right);
 

@@ -274,6 +274,8 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptan
     Out << ",\"result\":" << Json_Text(Result_Word(Report.Result, true));
     if (!Report.Error.empty())
         Out << ",\"error\":" << Json_Text(Report.Error);
+    if (Report.Repaired)
+        Out << ",\"repaired\":true";
     if (One_Sided_File(Report) && Report.Pages > 0)
         Out << ",\"pages\":" << Report.Pages;
     if (Report.Difference)
@@ -407,6 +409,8 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
     }
     if (Report.Alignment && Report.Result != T_Pair_Report::T_Result::Error)
         Out << "; " << Report.Alignment->Summary();
+    if (Report.Repaired)
+        Out << "; repaired";
     if (Show_Acceptance && Report.Result != T_Pair_Report::T_Result::Identical &&
         Report.Result != T_Pair_Report::T_Result::Error)
         Out << (Acceptance.Accepted ? "; accepted (" : "; not accepted (") << Acceptance.Reason

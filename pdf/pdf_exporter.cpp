@@ -36,10 +36,14 @@ T_Pdf_Multipage_Wrapper::~T_Pdf_Multipage_Wrapper() = default;
 
 std::string Pdf_Open_Failure(QPdfDocument& document, const std::string& file_name)
 {
-    switch (document.load(QString::fromStdString(Pdf_File_To_Draw(file_name)))) {
+    const T_Drawn_Pdf drawn = Pdf_Drawn_File(file_name);
+    switch (document.load(QString::fromStdString(drawn.Path))) {
     case QPdfDocument::Error::None:
         break;
     case QPdfDocument::Error::InvalidFileFormat:
+        if (!drawn.Repair_Failure.empty())
+            return "The file is not a PDF document, or it is damaged beyond repair: " +
+                   drawn.Repair_Failure;
         return "The file is not a PDF document, or it is damaged.";
     case QPdfDocument::Error::IncorrectPassword:
         return "The document is protected by a password.";
@@ -79,8 +83,14 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Doc(const std::string& File_Name, in
     Documents.push_back(std::move(document));
     Pictures.emplace_back();
     Files.push_back(File_Name);
+    Repaired_Files.push_back(Pdf_Drawn_File(File_Name).Repaired);
     Doc_Index = static_cast<int>(Docs.size()) - 1;
     return T_Open_Result::Ok;
+}
+
+bool T_Pdf_Multipage_Wrapper::Repaired(int Doc_Index) const
+{
+    return Is_Valid_Doc(Doc_Index) && Repaired_Files[static_cast<size_t>(Doc_Index)];
 }
 
 T_Open_Result T_Pdf_Multipage_Wrapper::Open_Picture(const QImage& Picture, int& Doc_Index)
@@ -92,6 +102,7 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Picture(const QImage& Picture, int& 
     Documents.push_back(nullptr);
     Pictures.push_back(Picture);
     Files.emplace_back();
+    Repaired_Files.push_back(false);
     Doc_Index = static_cast<int>(Docs.size()) - 1;
     return T_Open_Result::Ok;
 }

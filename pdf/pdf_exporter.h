@@ -27,7 +27,9 @@ public:
     bool Exports_In_Parallel() const override { return true; }
     bool Quit_App() override { return true; }
     bool Close_Doc(int Doc_Index) override;
-    // A file that is not a PDF, is damaged, needs a password or has no pages
+    // A damaged file that the PDF module cannot open is opened from a copy
+    // that qpdf rebuilt (Repaired). A file that is not a PDF, is damaged
+    // beyond repair, needs a password or has no pages
     // is refused with the reason in Error_Text. A picture (the base of a
     // sheet that was a PNG before it became a PDF) opens as a document of
     // one page.
@@ -38,6 +40,7 @@ public:
                       std::string& Error_Text, bool Reuse_Existing) override;
     // The document's own file; "" for a picture opened as a page.
     std::string Text_Layer_File(int Doc_Index) const override;
+    bool Repaired(int Doc_Index) const override;
 
 protected:
     // Draws the page at the panes' resolution and holds it in memory as a
@@ -55,6 +58,7 @@ private:
     std::vector<std::unique_ptr<QPdfDocument>> Documents;
     std::vector<QImage> Pictures;
     std::vector<std::string> Files; // "" for a picture
+    std::vector<bool> Repaired_Files;
     // Pages drawn as one flat colour, by document and page (pages of the
     // two documents are drawn on two threads).
     std::set<std::pair<int, int>> Blank_Pages;

@@ -50,12 +50,14 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
 {
     std::vector<T_Page_Signature> signatures;
     QPdfDocument document;
-    // A picture on one side is a document of one page.
+    // A picture on one side is a document of one page; a file that is no
+    // picture is read as a PDF, its header missing or not.
     if (!Is_Pdf_File(file)) {
         T_Loaded_Picture picture = Load_Picture(file);
-        if (picture.Result == T_Picture_Load_Result::Loaded)
+        if (picture.Result == T_Picture_Load_Result::Loaded) {
             signatures.push_back(Picture_Signature(picture.Image));
-        return signatures;
+            return signatures;
+        }
     }
     if (document.load(QString::fromStdString(Pdf_File_To_Draw(file))) != QPdfDocument::Error::None)
         return signatures;

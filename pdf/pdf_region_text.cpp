@@ -1,5 +1,6 @@
 #include "pdf/pdf_region_text.h"
 
+#include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_annotations.h"
 #include "pdf/pdf_page_render.h"
 
@@ -45,7 +46,11 @@ struct T_Pdf_Text_Layer::T_Document {
 T_Pdf_Text_Layer::T_Pdf_Text_Layer(const std::string& File)
     : File_(File), Document_(std::make_unique<T_Document>(File))
 {
-    if (Document_->Pdf.load(QString::fromStdString(File)) != QPdfDocument::Error::None)
+    // A damaged file is read from the copy rebuilt from it.
+    if (Document_->Pdf.load(QString::fromStdString(File)) != QPdfDocument::Error::None &&
+        (!Pdf_Drawn_File(File).Repaired ||
+         Document_->Pdf.load(QString::fromStdString(Pdf_Drawn_File(File).Path)) !=
+             QPdfDocument::Error::None))
         Document_.reset();
 }
 

@@ -9,6 +9,7 @@
 #include "platform/os_platform.h"
 #include "differences/page_moves.h"
 #include "session/pair_kinds.h"
+#include "pdf/pdf_page_redraw.h"
 #include "pdf/pdf_page_signatures.h"
 #include "session/identical_files.h"
 #include "imaging/pending_pages.h"
@@ -100,6 +101,8 @@ T_Compared_Pair Failed(T_Compared_Pair Pair, const std::string& Message)
     return Pair;
 }
 
+struct T_Redraws;
+
 class T_Pair_Run {
 public:
     T_Pair_Run(const T_Pair_Settings& Settings, T_Compared_Pair Names)
@@ -149,6 +152,10 @@ private:
     bool Compare_While_Read(const std::string& Old, const std::string& New);
     void Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind);
     std::vector<int> Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind);
+    T_Compared_Pair Compared_Again(T_Diff_Session& Session, int Old_Page, int New_Page,
+                                   const std::string& Old_File, const std::string& New_File,
+                                   const T_Compared_Pair& First,
+                                   std::unique_ptr<T_Redraws>& Redraws);
 
     const T_Pair_Settings& Settings_;
     const T_Compared_Pair Names_;
@@ -345,6 +352,40 @@ bool T_Pair_Run::Compare_While_Read(const std::string& Old, const std::string& N
     return true;
 }
 
+// Both sides' documents opened a second time, for pages drawn again.
+struct T_Redraws {
+    T_Redraws(const std::string& Old, const std::string& New) : Old_Pages(Old), New_Pages(New) {}
+    T_Pdf_Page_Redraw Old_Pages, New_Pages;
+};
+
+// A PDF page pair found different, drawn again on both sides and compared
+// once more (see T_Pdf_Page_Redraw): the second drawings decide. The first
+// comparison stands when a page cannot be drawn again.
+T_Compared_Pair T_Pair_Run::Compared_Again(T_Diff_Session& Session, int Old_Page, int New_Page,
+                                           const std::string& Old_File, const std::string& New_File,
+                                           const T_Compared_Pair& First,
+                                           std::unique_ptr<T_Redraws>& Redraws)
+{
+    if (!Redraws)
+        Redraws = std::make_unique<T_Redraws>(Session.Text_Layer_File(T_Side::Left),
+                                              Session.Text_Layer_File(T_Side::Right));
+    const QImage old_picture = Redraws->Old_Pages.Page(Old_Page);
+    const QImage new_picture = Redraws->New_Pages.Page(New_Page);
+    if (old_picture.isNull() || new_picture.isNull())
+        return First;
+    const std::string old_again = Old_File + ".again.png";
+    const std::string new_again = New_File + ".again.png";
+    Hold_Pending_Page(old_again, old_picture);
+    Hold_Pending_Page(new_again, new_picture);
+    // Nothing of the first comparison is kept.
+    T_Compared_Pair pair = First;
+    pair.Difference.reset();
+    pair.Alignment.reset();
+    pair.Compared_Modified = QImage();
+    return Compare_Shown_Pictures(old_again, new_again, new_again, Settings_.Differences, pair,
+                                  Settings_.Align);
+}
+
 std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind)
 {
     // PDF pages pair by what they show; drawings by their page identifiers
@@ -352,8 +393,10 @@ std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind
     if (Kind != T_Paged_Kind::Pdf)
         return Pair_Drawing_Pages(Session);
     const std::atomic<bool> never(false);
-    const T_Pair_Signatures signatures =
-        Pdf_Pair_Signatures(Session.LeftFile, Session.RightFile, never);
+    T_Pair_Signatures signatures = Pdf_Pair_Signatures(Session.LeftFile, Session.RightFile, never);
+    // Pages that could not be drawn small still take their places.
+    signatures.Left.resize(std::size_t(Session.Pages(T_Side::Left).Count()));
+    signatures.Right.resize(std::size_t(Session.Pages(T_Side::Right).Count()));
     std::vector<int> partner =
         Pair_By_Content(signatures.Left, signatures.Right).Pairs.Left_To_Right;
     // Pages that could not be drawn have no signature and no counterpart.
@@ -389,15 +432,19 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         Judge(Failed(Names_, opened.Message));
         return;
     }
+    // Every page of a repaired document says so.
+    T_Compared_Pair names = Names_;
+    names.Repaired = session.Repaired(T_Side::Left) || session.Repaired(T_Side::Right);
     const T_Page_List old_pages = session.Pages(T_Side::Left);
     const T_Page_List new_pages = session.Pages(T_Side::Right);
     const std::vector<int> partner = Page_Partners(session, Kind);
     const std::vector<bool> moved = Moved_Pages(partner);
     // Read only when a page pair has changes: most pages of a set have none.
     std::unique_ptr<T_Pdf_Text_Layer> old_text, new_text;
+    std::unique_ptr<T_Redraws> redraws;
     std::set<int> paired;
     for (int page = 0; page < old_pages.Count(); ++page) {
-        T_Compared_Pair pair = Names_;
+        T_Compared_Pair pair = names;
         pair.Old_Page = old_pages[page].Name;
         pair.Old_Page_Number = page + 1;
         const int other = partner[std::size_t(page)];
@@ -420,6 +467,8 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         pair.New_Content = new_pages[other].Content;
         pair = Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences,
                                       pair, Settings_.Align);
+        if (Kind == T_Paged_Kind::Pdf && pair.Result == T_Verdict::Different)
+            pair = Compared_Again(session, page, other, left.File, right.File, pair, redraws);
         // PDF pages, and drawings drawn from a PDF, have their text.
         if (pair.Difference && !pair.Difference->Regions.empty() &&
             !session.Text_Layer_File(T_Side::Left).empty() &&
@@ -437,7 +486,7 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
     for (int page = 0; page < new_pages.Count(); ++page) {
         if (paired.count(page))
             continue;
-        T_Compared_Pair pair = Names_;
+        T_Compared_Pair pair = names;
         pair.New_Page = new_pages[page].Name;
         pair.New_Page_Number = page + 1;
         pair.Result = T_Verdict::Only_New;

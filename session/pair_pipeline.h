@@ -58,6 +58,8 @@ struct T_Compared_Pair {
     // Of a file on one side only: the pages of a document, 1 for a picture;
     // 0 when not counted (a kind the program does not show).
     int Pages = 0;
+    // A damaged document of the pair was read from a copy rebuilt from it.
+    bool Repaired = false;
     // When pictures were compared.
     std::shared_ptr<const T_Difference> Difference;
     // When documents were compared by their text: the changes counted.

@@ -222,6 +222,11 @@ std::string T_Diff_Session::Text_Layer_File(T_Side Side) const
     return Exporter ? Exporter->Text_Layer_File(Doc(Side)) : std::string();
 }
 
+bool T_Diff_Session::Repaired(T_Side Side) const
+{
+    return !Missing(Side) && Exporter && Exporter->Repaired(Doc(Side));
+}
+
 std::int32_t T_Diff_Session::Page_ID(T_Side Side, int Page_Index) const
 {
     return Exporter ? Exporter->Get_Page_ID(Doc(Side), Page_Index) : -1;

@@ -71,6 +71,9 @@ public:
     // side's own file for a PDF pair, the PDF a drawing's pages are drawn
     // from once it is written; "" when the pages have no text layer.
     std::string Text_Layer_File(T_Side Side) const;
+    // True when the side's document was damaged and is shown from a copy
+    // rebuilt from it.
+    bool Repaired(T_Side Side) const;
     // True when a side's pages can be searched for text.
     bool Has_Text_Layer() const
     {

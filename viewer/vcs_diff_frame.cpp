@@ -251,6 +251,18 @@ void TView_diff_frame::Build_Controls()
     Changes = std::make_unique<T_Change_Navigator>(
         *Panes, Actions, [this] { Update_Status(); }, [this] { Fit_AExecute(); });
     Status_Line = std::make_unique<T_Diff_Status_Line>(this, layout, *Panes, *Changes);
+    // A damaged document shown from a copy rebuilt from it says so.
+    Status_Line->Notes.push_back([this] {
+        if (!Model_)
+            return QString();
+        const bool old_repaired = Session().Repaired(T_Side::Left);
+        const bool new_repaired = Session().Repaired(T_Side::Right);
+        if (old_repaired && new_repaired)
+            return tr("both documents repaired");
+        if (old_repaired || new_repaired)
+            return old_repaired ? tr("old document repaired") : tr("new document repaired");
+        return QString();
+    });
     Connect_Controls();
     Ignore_Align_ = std::make_unique<T_Ignore_Align_Controls>(
         *Actions.ToolBar3, *Panes, *Changes, *Status_Line, [this] { Refresh_Differences(); });

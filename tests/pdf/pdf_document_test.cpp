@@ -24,6 +24,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -166,8 +168,10 @@ TEST_F(Pdf_Diff, DocumentsThatCannotBeShownAreRefusedWithTheirReason)
     struct Case {
         std::string File, Reason;
     };
-    for (const Case& c : {Case{damaged, "The file is not a PDF document, or it is damaged."},
-                          Case{text, "The file is not a PDF document, or it is damaged."},
+    const std::string beyond_repair =
+        "The file is not a PDF document, or it is damaged beyond repair: unable to find trailer "
+        "dictionary while recovering damaged file";
+    for (const Case& c : {Case{damaged, beyond_repair}, Case{text, beyond_repair},
                           Case{empty, "The document has no pages."},
                           Case{locked, "The document is protected by a password."}}) {
         messages.Messages.clear();
@@ -181,6 +185,30 @@ TEST_F(Pdf_Diff, DocumentsThatCannotBeShownAreRefusedWithTheirReason)
             EXPECT_EQ(message.Text,
                       Get_Msg(cap_Cant_Open_File) + "\r\n\r\n" + c.File + "\r\n\r\n" + c.Reason);
     }
+}
+
+TEST_F(Pdf_Diff, ADamagedDocumentIsShownFromARepairedCopyAndSaysSo)
+{
+    // The header line lost, and with it every offset of the cross-reference
+    // table: the PDF module refuses the file as it is.
+    const std::string whole = test::Make_Pdf({Sheet(1), Sheet(2)});
+    const std::string damaged = dir / "damaged.pdf";
+    const std::string bytes = "%\xe2\xe3\n" + whole.substr(std::string("%PDF-1.4\n").size());
+    test::Write_File(damaged, bytes);
+    const std::string good = Pdf("good.pdf", {Sheet(1), Sheet(2, true)});
+    auto frame = Open(damaged, good);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+    EXPECT_TRUE(messages.Messages.empty());
+    EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "LeftTabs")), (std::vector<std::string>{"1", "2"}));
+    const QLabel* status = test::Find<QLabel>(*frame, "Status_L");
+    EXPECT_TRUE(status->text().contains(QStringLiteral("old document repaired")))
+        << status->text().toStdString();
+    EXPECT_FALSE(status->text().contains(QStringLiteral("new document repaired")));
+    EXPECT_EQ(frame->Model().Picture(T_Side::Left).Image,
+              frame->Model().Picture(T_Side::Right).Image);
+    // The user's file is only read.
+    std::ifstream in(damaged, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
 }
 
 TEST_F(Pdf_Diff, PageSizesStayWithinWhatThePanesShow)

@@ -1,0 +1,30 @@
+// Pages of a PDF drawn a second time, from a document opened for that alone.
+// The drawing library's first drawing of a page in a process can set text in
+// a font put in for one the file lacks otherwise than every later drawing of
+// it does (glyphs a pixel apart along whole lines): two files drawn from the
+// same content then compared as different. A page pair found different is
+// drawn again on both sides, and the second drawings decide.
+#pragma once
+
+#include <QImage>
+
+#include <memory>
+#include <string>
+
+// Used on one thread at a time.
+class T_Pdf_Page_Redraw {
+public:
+    // File as the user gave it; its pages are drawn from the file that its
+    // first drawings were drawn from (a repaired or flattened copy).
+    explicit T_Pdf_Page_Redraw(const std::string& File);
+    ~T_Pdf_Page_Redraw();
+    T_Pdf_Page_Redraw(const T_Pdf_Page_Redraw&) = delete;
+    T_Pdf_Page_Redraw& operator=(const T_Pdf_Page_Redraw&) = delete;
+
+    // Page Page (from 0) as the panes show it; null when it cannot be drawn.
+    QImage Page(int Page);
+
+private:
+    struct T_Document;
+    std::unique_ptr<T_Document> Document_;
+};
