@@ -19,6 +19,7 @@
 #include "viewer/u_pane_synchronizer.h"
 #include "viewer/u_zoom.h"
 #include "viewer/u_run_progress.h"
+#include "viewer/shown_place_watch.h"
 #include "viewer/vcs_diff_pagelist_frame.h"
 #include "viewer/zoom_box.h"
 
@@ -258,6 +259,7 @@ void TView_diff_frame::Build_Controls()
                                                        [this] { Fit_AExecute(); });
     View_Row->Add_Shortcuts();
     Add_Zoom_Box(Actions, *Panes, *View_Row, *Status_Line, [this] { Fit_AExecute(); });
+    Place_Watch = std::make_unique<T_Shown_Place_Watch>(*Panes, *Status_Line);
     Show_Layout(T_Pane_Layout::Side_By_Side);
 }
 
