@@ -288,8 +288,19 @@ void TView_diff_frame::Connect_Controls()
         {Actions.Blink_A, T_Pane_Layout::Blink},
         {Actions.Swipe_A, T_Pane_Layout::Swipe},
         {Actions.Differences_A, T_Pane_Layout::Differences}};
-    for (const auto& [action, layout] : layouts)
+    // A screen reader toggles the button, which checks the action without
+    // triggering it; the view then follows its check, once a click's own
+    // trigger (which comes after the check) has had its turn.
+    for (const auto& [action, layout] : layouts) {
         connect(action, &QAction::triggered, this, [this, layout] { Show_Layout(layout); });
+        connect(action, &QAction::toggled, this, [this, layout](bool checked) {
+            if (checked)
+                QTimer::singleShot(0, this, [this, layout] {
+                    if (Layout() != layout && ViewMode() != T_View_Mode::None)
+                        Show_Layout(layout);
+                });
+        });
+    }
     connect(Actions.Opacity_S, &QSlider::valueChanged, this,
             [this](int value) { Panes->Set_Opacity(value / 100.0); });
     connect(Actions.Blink_Interval_E, &QDoubleSpinBox::valueChanged, this, [this](double seconds) {

@@ -353,6 +353,18 @@ TEST_F(View_Row, TheReadOutFollowsThePictureMovedUnderARestingMouse)
     EXPECT_EQ(Status(*frame).section(QStringLiteral("   |   "), -1), left_at);
 }
 
+TEST_F(View_Row, AViewCheckedWithoutAClickIsShown)
+{
+    // As a screen reader toggles the button: the action is checked, never
+    // triggered.
+    auto frame = Open();
+    test::Find_Action(*frame, "Swipe_A")->setChecked(true);
+    EXPECT_TRUE(Wait_For([&] { return frame->Layout() == T_Pane_Layout::Swipe; }));
+    EXPECT_TRUE(test::Find_Blend_Pane(*frame)->isVisible());
+    test::Find_Action(*frame, "Side_By_Side_A")->setChecked(true);
+    EXPECT_TRUE(Wait_For([&] { return frame->Layout() == T_Pane_Layout::Side_By_Side; }));
+}
+
 TEST_F(View_Row, KeysWaitWhileATextFieldHasTheFocus)
 {
     auto frame = Open();
