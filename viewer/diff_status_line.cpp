@@ -35,17 +35,21 @@ T_Diff_Status_Line::T_Diff_Status_Line(QWidget* View, QVBoxLayout* Layout, const
     Layout->addWidget(Status_L);
 }
 
-void T_Diff_Status_Line::Set_Hover(QPointF At)
-{
-    Hover_At = At;
-    Hover_Known = true;
-}
+void T_Diff_Status_Line::Set_Hover(TView_Image_Frame* Pane, QPointF At) { Pointer.Rest(Pane, At); }
+
+void T_Diff_Status_Line::Pointer_Left(const TView_Image_Frame* Pane) { Pointer.Leave(Pane); }
 
 QString T_Diff_Status_Line::Pixel_Status() const
 {
-    if (!Hover_Known)
+    if (!Pointer.Known())
         return {};
-    const QPoint at(int(std::floor(Hover_At.x())), int(std::floor(Hover_At.y())));
+    // The inspector reads base picture points; over the modified version's
+    // own pane the mouse is on a modified picture point, which the offset
+    // puts elsewhere on the base.
+    QPointF hover = Pointer.Picture_Point();
+    if (Pointer.Pane() == Panes_.View_Image_Frame2)
+        hover += QPointF(Panes_.Offset());
+    const QPoint at(int(std::floor(hover.x())), int(std::floor(hover.y())));
     const TView_Image_Frame* base_pane = Panes_.View_Image_Frame1;
     const TView_Image_Frame* modified_pane = Panes_.View_Image_Frame2;
     const QImage base = base_pane->Image1 ? base_pane->Image1->Picture() : QImage();

@@ -3,6 +3,8 @@
 // versions' colours under the mouse).
 #pragma once
 
+#include "viewer/pointer_place.h"
+
 #include <QPointF>
 #include <QString>
 
@@ -14,6 +16,7 @@ class QVBoxLayout;
 class QWidget;
 class T_Change_Navigator;
 class T_Pane_Grid;
+class TView_Image_Frame;
 
 class T_Diff_Status_Line {
 public:
@@ -23,8 +26,12 @@ public:
     T_Diff_Status_Line(const T_Diff_Status_Line&) = delete;
     T_Diff_Status_Line& operator=(const T_Diff_Status_Line&) = delete;
 
-    // The base picture point under the mouse, for the pixel inspector.
-    void Set_Hover(QPointF At);
+    // The mouse over Pane's picture at picture point At, for the pixel
+    // inspector, which reads the point under the resting mouse again at
+    // every update (a zoom, a scroll, another page move the picture under it).
+    void Set_Hover(TView_Image_Frame* Pane, QPointF At);
+    // The mouse left Pane's picture: the inspector keeps its last point.
+    void Pointer_Left(const TView_Image_Frame* Pane);
     // Says again what the panes and the changes show now.
     void Update();
 
@@ -41,7 +48,5 @@ private:
 
     const T_Pane_Grid& Panes_;
     const T_Change_Navigator& Changes_;
-    // The picture point under the mouse, while it is over a picture.
-    QPointF Hover_At;
-    bool Hover_Known = false;
+    T_Pointer_Place Pointer;
 };

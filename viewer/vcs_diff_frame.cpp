@@ -19,6 +19,7 @@
 #include "viewer/u_pane_synchronizer.h"
 #include "viewer/u_zoom.h"
 #include "viewer/u_run_progress.h"
+#include "viewer/shown_place_watch.h"
 #include "viewer/vcs_diff_pagelist_frame.h"
 #include "viewer/zoom_box.h"
 
@@ -270,6 +271,7 @@ void TView_diff_frame::Build_Controls()
                                                        [this] { Fit_AExecute(); });
     View_Row->Add_Shortcuts();
     Add_Zoom_Box(Actions, *Panes, *View_Row, *Status_Line, [this] { Fit_AExecute(); });
+    Place_Watch = std::make_unique<T_Shown_Place_Watch>(*Panes, *Status_Line);
     Show_Layout(T_Pane_Layout::Side_By_Side);
 }
 
@@ -298,8 +300,19 @@ void TView_diff_frame::Connect_Controls()
         {Actions.Blink_A, T_Pane_Layout::Blink},
         {Actions.Swipe_A, T_Pane_Layout::Swipe},
         {Actions.Differences_A, T_Pane_Layout::Differences}};
-    for (const auto& [action, layout] : layouts)
+    // A screen reader toggles the button, which checks the action without
+    // triggering it; the view then follows its check, once a click's own
+    // trigger (which comes after the check) has had its turn.
+    for (const auto& [action, layout] : layouts) {
         connect(action, &QAction::triggered, this, [this, layout] { Show_Layout(layout); });
+        connect(action, &QAction::toggled, this, [this, layout](bool checked) {
+            if (checked)
+                QTimer::singleShot(0, this, [this, layout] {
+                    if (Layout() != layout && ViewMode() != T_View_Mode::None)
+                        Show_Layout(layout);
+                });
+        });
+    }
     connect(Actions.Opacity_S, &QSlider::valueChanged, this,
             [this](int value) { Panes->Set_Opacity(value / 100.0); });
     connect(Actions.Blink_Interval_E, &QDoubleSpinBox::valueChanged, this, [this](double seconds) {

@@ -33,6 +33,7 @@ struct T_Difference;
 class TDiff_Pagelist_Frame;
 class T_Page_Pairing_Task;
 class T_Run_Progress;
+class T_Shown_Place_Watch;
 class T_View_Row_Controller;
 
 class TView_diff_frame : public QWidget {
@@ -220,4 +221,6 @@ private:
     std::unique_ptr<T_Page_Pairing_Task> Pairing_Task;
     // Set while Page_Change moves the other side's tab strip.
     bool Following_Page = false;
+    // Last: it unhooks itself from the panes before the status line goes.
+    std::unique_ptr<T_Shown_Place_Watch> Place_Watch;
 };

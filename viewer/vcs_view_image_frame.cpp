@@ -286,6 +286,15 @@ bool TView_Image_Frame::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonRelease:
             Image1MouseUp(static_cast<QMouseEvent*>(event));
             break;
+        case QEvent::Move:
+        case QEvent::Resize:
+            if (On_Picture_Moved)
+                On_Picture_Moved(this);
+            break;
+        case QEvent::Leave:
+            if (On_Pointer_Left)
+                On_Pointer_Left(this);
+            break;
         default:
             break;
         }

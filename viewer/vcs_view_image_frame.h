@@ -138,6 +138,11 @@ public:
     std::function<void(TView_Image_Frame* Pane, int Steps, QPoint At)> On_Zoom_Wheel;
     // The mouse over the picture, at a content point (picture pixels).
     std::function<void(TView_Image_Frame* Pane, QPointF At)> On_Hover;
+    // The picture control moved or changed size in the pane (a scroll, a
+    // zoom, a new size of the pane in fit mode, the pane shown).
+    std::function<void(TView_Image_Frame* Pane)> On_Picture_Moved;
+    // The mouse left the picture control.
+    std::function<void(TView_Image_Frame* Pane)> On_Pointer_Left;
 
 protected:
     bool eventFilter(QObject* watched, class QEvent* event) override;

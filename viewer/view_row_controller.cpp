@@ -139,10 +139,7 @@ void T_View_Row_Controller::Reset_Offset()
 
 void T_View_Row_Controller::Hover(TView_Image_Frame* Pane, QPointF At)
 {
-    // The inspector reads base picture points; over the modified version's
-    // own pane the mouse is on a modified picture point, which the offset
-    // puts elsewhere on the base.
-    Status_Line.Set_Hover(Pane == Panes.View_Image_Frame2 ? At + QPointF(Panes.Offset()) : At);
+    Status_Line.Set_Hover(Pane, At);
     // The divider follows the mouse.
     Panes.Follow_Hover(Pane, At);
     Status_Line.Update();

@@ -11,6 +11,7 @@
 #include "viewer/find_bar.h"
 #include "viewer/fit_when_opened.h"
 #include "app/gui/pair_drop.h"
+#include "viewer/page_indicator.h"
 #include "viewer/pane_name_line.h"
 #include "viewer/recent_pairs.h"
 #include "viewer/remembered_view_settings.h"
@@ -46,6 +47,7 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
     Add_Copy_Compared_Action(*View);
     Add_Fit_When_Opened_Action(*View);
     Fit_If_Chosen(*View);
+    Add_Page_Indicator(*View);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("Diff_Splitter"));
     splitter->setChildrenCollapsible(false);

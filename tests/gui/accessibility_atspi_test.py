@@ -8,7 +8,8 @@ their captions and the other controls by their names, that no focusable
 control showing on the screen lacks a name, and that pressing "Zoom in"
 through the action interface zooms (the zoom box's text follows). A PDF
 pair's page tab strips list their pages as page tabs with their states, one
-is chosen through the reader, and the pair is among the recent pairs after
+is chosen through the reader, the overlay's page indicator reads where both
+sides are, and the pair is among the recent pairs after
 the window was ended by SIGTERM.
 
 usage: accessibility_atspi_test.py VARNOLT EXAMPLES_FOLDER
@@ -344,6 +345,15 @@ def check_page_tabs(pyatspi, checks, program, folder, config_home):
         # The other strip follows with Sync pages.
         checks.expect(wait_for(lambda: lists[0].getChildAtIndex(2).getState().contains(
             pyatspi.STATE_SELECTED)), "the base strip did not follow to the third page")
+        # In a one-pane view the strips are hidden; the page indicator says
+        # where both sides are.
+        overlay = next((node for node, role, name in nodes(application)
+                        if role in BUTTON_ROLES and name == "Overlay"), None)
+        if checks.expect(overlay, "no Overlay button"):
+            press(overlay)
+            wanted = "Base page 3 of 3   |   Modified page 3 of 3"
+            checks.expect(wait_for(lambda: find(nodes(application), "label", wanted)),
+                          "the overlay names no pages: no label %r" % wanted)
         process.terminate()
         process.wait(timeout=WAIT_SECONDS)
         recorded = ""

@@ -20,6 +20,8 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using test::Near;
@@ -316,6 +318,51 @@ TEST_F(View_Row, TheStatusLineNamesBothColoursUnderTheMouse)
     EXPECT_TRUE(shows(QStringLiteral("x 170, y 50: base #FFFFFF, modified #808080")));
     Hover(test::Find_Pane(*frame, "View_Image_Frame2"), QPoint(340, 100));
     EXPECT_TRUE(shows(QStringLiteral("x 190, y 50: base #FFFFFF, modified #0000FF")));
+}
+
+TEST_F(View_Row, TheReadOutFollowsThePictureMovedUnderARestingMouse)
+{
+    auto frame = Open({2000, 1500}, {2000, 1500});
+    TView_Image_Frame* base = test::Find_Pane(*frame, "View_Image_Frame1");
+    QWidget* viewport = base->ScrollBox1->viewport();
+    const QPoint rest(121, 101);
+    Hover(base, base->Image1->mapFrom(viewport, rest));
+    // What the line must say: the picture point now under the resting mouse.
+    auto reads_under_mouse = [&] {
+        const QPointF under = Under(base, rest);
+        const QString point = QStringLiteral("x %1, y %2:")
+                                  .arg(int(std::floor(under.x())))
+                                  .arg(int(std::floor(under.y())));
+        return Wait_For([&] { return Status(*frame).contains(point); }, 3000);
+    };
+    ASSERT_TRUE(Status(*frame).contains(QStringLiteral("x 121, y 101: base #FFFFFF")));
+    base->ScrollBox1->setFocus();
+    QTest::keyClick(base->ScrollBox1, Qt::Key_Plus);
+    ASSERT_EQ(base->Zoom(), Zoom_Step);
+    EXPECT_TRUE(reads_under_mouse()) << "zoomed by key: " << Status(*frame).toStdString();
+    base->ScrollBox1->Set_Horz_Position(base->ScrollBox1->Horz_Position() + 230);
+    EXPECT_TRUE(reads_under_mouse()) << "scrolled: " << Status(*frame).toStdString();
+    test::Find_Action(*frame, "Fit_A")->trigger();
+    EXPECT_TRUE(reads_under_mouse()) << "fitted: " << Status(*frame).toStdString();
+    // Once the mouse has left the picture, the last point read stays.
+    const QString left_at = Status(*frame).section(QStringLiteral("   |   "), -1);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(base->Image1, &leave);
+    test::Find_Action(*frame, "Fit_A")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(Status(*frame).section(QStringLiteral("   |   "), -1), left_at);
+}
+
+TEST_F(View_Row, AViewCheckedWithoutAClickIsShown)
+{
+    // As a screen reader toggles the button: the action is checked, never
+    // triggered.
+    auto frame = Open();
+    test::Find_Action(*frame, "Swipe_A")->setChecked(true);
+    EXPECT_TRUE(Wait_For([&] { return frame->Layout() == T_Pane_Layout::Swipe; }));
+    EXPECT_TRUE(test::Find_Blend_Pane(*frame)->isVisible());
+    test::Find_Action(*frame, "Side_By_Side_A")->setChecked(true);
+    EXPECT_TRUE(Wait_For([&] { return frame->Layout() == T_Pane_Layout::Side_By_Side; }));
 }
 
 TEST_F(View_Row, KeysWaitWhileATextFieldHasTheFocus)
