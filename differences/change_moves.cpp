@@ -76,6 +76,20 @@ T_Match Shift_Mismatch(const T_Ink_Reader& Base, const T_Ink_Reader& Modified,
     return Match;
 }
 
+// The base's ink in Old against the modified ink moved there, and the
+// modified ink in New against the base's moved there: a small shape lies
+// inside a larger one, but the larger one does not lie in it.
+T_Match Two_Way_Mismatch(const T_Ink_Reader& Base, const T_Ink_Reader& Modified,
+                         const T_Rectangle& Old, const T_Rectangle& New, int Dx, int Dy)
+{
+    T_Match Match = Shift_Mismatch(Base, Modified, Old, Dx, Dy);
+    const T_Match Back = Shift_Mismatch(Modified, Base, New, -Dx, -Dy);
+    Match.Inked += Back.Inked;
+    Match.Differing += Back.Differing;
+    Match.Mismatch = Match.Inked == 0 ? 1.0 : double(Match.Differing) / double(Match.Inked);
+    return Match;
+}
+
 // The best of the moves that lay Old's corners or centre on New's, each
 // tried a pixel either way.
 T_Match Best_Move(const T_Ink_Reader& Base, const T_Ink_Reader& Modified, const T_Rectangle& Old,
@@ -95,7 +109,7 @@ T_Match Best_Move(const T_Ink_Reader& Base, const T_Ink_Reader& Modified, const 
                     if (!Tried.emplace(Move, true).second)
                         continue;
                     const T_Match Match =
-                        Shift_Mismatch(Base, Modified, Old, Move.first, Move.second);
+                        Two_Way_Mismatch(Base, Modified, Old, New, Move.first, Move.second);
                     if (Match.Mismatch < Best.Mismatch)
                         Best = Match;
                 }
