@@ -1,6 +1,6 @@
 // What grouping change regions into edits costs, against the differences
 // it groups, on an 8000 x 6000 drawing pair with 10,000 small changes
-// scattered over it (glyph-sized marks, some in rows like words):
+// scattered over it (glyph-sized marks in words of five):
 //   grouping (gathering and settling) / the differences as the pair lies
 // both as wall time and as the process's CPU time, medians of five runs.
 // Usage: varnolt_grouping_bench   (run by bench/run.sh)
@@ -17,7 +17,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <random>
 
 namespace {
 
@@ -44,19 +43,18 @@ QImage Sheet()
     return image;
 }
 
-// Small marks where no others are: half alone, half in rows of five, a
-// glyph's width apart.
+// 10,000 glyph-sized marks in words of five, one word to a cell of a
+// 40 x 50 grid, clear of the sheet's lines: each mark its own change
+// region (further apart than the regions' gap), each word one change.
 void Add_Marks(QImage& image)
 {
     QPainter painter(&image);
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> x_of(100, Width - 400), y_of(100, Height - 100);
-    for (int mark = 0; mark < Marks;) {
-        const int x = x_of(random), y = y_of(random);
-        const int in_row = mark % 2 == 0 ? 1 : 5;
-        for (int glyph = 0; glyph < in_row && mark < Marks; ++glyph, ++mark)
-            painter.fillRect(x + glyph * 22, y, 12, 18, Qt::black);
-    }
+    constexpr int Columns = 40, Rows = Marks / 5 / Columns, Cell_Width = 200, Cell_Height = 120;
+    for (int row = 0; row < Rows; ++row)
+        for (int column = 0; column < Columns; ++column)
+            for (int glyph = 0; glyph < 5; ++glyph)
+                painter.fillRect(column * Cell_Width + 20 + glyph * 36, row * Cell_Height + 30, 12,
+                                 18, Qt::black);
 }
 
 double Cpu_Ms() { return 1000.0 * double(std::clock()) / CLOCKS_PER_SEC; }
@@ -93,14 +91,14 @@ int main()
     const T_Times whole = Median_Times(
         [&] { difference = Compare_Pictures(Pixels_Of(base), Pixels_Of(modified), options); });
 
+    using namespace differences;
     const T_Comparison_Rules rules = Comparison_Rules_For(options, false);
     const T_Placed_Picture placed_base = Place_Picture(Pixels_Of(base), 0, 0);
     const T_Placed_Picture placed_modified = Place_Picture(Pixels_Of(modified), 0, 0);
     const T_Picture_Ink base_ink(placed_base, rules.Max_Delta);
     const T_Picture_Ink modified_ink(placed_modified, rules.Max_Delta);
-    const T_Times grouping = Median_Times([&] {
-        differences::Group_Changes(difference, options.Region_Gap, base_ink, modified_ink, nullptr);
-    });
+    const T_Times grouping = Median_Times(
+        [&] { Group_Changes(difference, options.Region_Gap, base_ink, modified_ink, nullptr); });
     std::printf("%zu regions, %zu changes\n", difference.Regions.size(), difference.Changes.size());
     // The differences without their grouping: what the grouping adds to.
     const T_Times plain{whole.Wall - grouping.Wall, whole.Cpu - grouping.Cpu};
