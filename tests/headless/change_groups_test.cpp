@@ -128,6 +128,14 @@ TEST_F(Change_Groups, TheTextLineCountsChangesAndStillTheRegions)
     EXPECT_EQ(Compare({old_file, new_file}), 1);
     EXPECT_NE(Out.find("2 changes (1 moved), "), std::string::npos) << Out;
     EXPECT_NE(Out.find(" change regions"), std::string::npos) << Out;
+
+    // The HTML report and the JUnit failure count the same edits.
+    const std::string report = dir / "report", junit = dir / "r.xml";
+    EXPECT_EQ(Compare({"--report", report, "--junit", junit, old_file, new_file}), 1) << Err;
+    const std::string page = test::Read_File(report + "/index.html");
+    EXPECT_NE(page.find("2 changes (1 moved), "), std::string::npos);
+    const std::string xml = test::Read_File(junit);
+    EXPECT_NE(xml.find("2 changes (1 moved), "), std::string::npos) << xml;
 }
 
 } // namespace
