@@ -193,6 +193,16 @@ void Settle_Mixed(const T_Difference& Difference, const T_Ink_Reader& Base,
     if (Lost.Width == 0 || Gained.Width == 0 || !Similar_Size(Lost, Gained))
         return;
     const T_Match Match = Best_Move(Base, Modified, Lost, Gained);
+    // A shape moved by less than its size loses and gains ink across most
+    // of its box, one moved further (its two places joined as neighbours)
+    // has ink enough to tell; a stroke of a glyph redrawn as another has
+    // neither.
+    const T_Rectangle& Box = Change.Old_Box;
+    const auto Most_Of_Box = [&](const T_Rectangle& Side) {
+        return Side.Width * 2 >= Box.Width && Side.Height * 2 >= Box.Height;
+    };
+    if (!(Most_Of_Box(Lost) && Most_Of_Box(Gained)) && Match.Inked < Least_Changed_Move_Ink)
+        return;
     // A glyph redrawn in place loses and gains ink a few pixels apart: only
     // a move of a fair share of the shape's size, or a clean one, counts.
     const int Distance = std::max(std::abs(Match.Dx), std::abs(Match.Dy));

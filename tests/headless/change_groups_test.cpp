@@ -66,6 +66,8 @@ TEST_F(Change_Groups, OneEditedWordOrValueIsOneChange)
     revised.Dimension = "130";
     listed = Listed(Draw_Sheet(base), Draw_Sheet(revised));
     EXPECT_EQ(listed.Change_Count, 1) << Out;
+    // A digit redrawn as another is changed, not a stroke moved.
+    EXPECT_EQ(listed.Kinds, std::vector<std::string>{"changed"}) << Out;
     // The regions stay as they were found, each still listed.
     EXPECT_GE(listed.Regions, listed.Change_Count);
     const QJsonArray change_regions = listed.Pair[u"changes"][0][u"regions"].toArray();
@@ -77,6 +79,13 @@ TEST_F(Change_Groups, OneEditedWordOrValueIsOneChange)
     revised.Note_2 = "DEBURR SHARP EDGES";
     listed = Listed(Draw_Sheet(base), Draw_Sheet(revised));
     EXPECT_EQ(listed.Change_Count, 2) << Out;
+    EXPECT_EQ(listed.Kinds, (std::vector<std::string>{"changed", "changed"})) << Out;
+    for (const char* digit : {"126", "135", "725"}) {
+        revised = base;
+        revised.Dimension = digit;
+        listed = Listed(Draw_Sheet(base), Draw_Sheet(revised));
+        EXPECT_EQ(listed.Kinds, std::vector<std::string>{"changed"}) << digit << ": " << Out;
+    }
 }
 
 TEST_F(Change_Groups, APartMovedAtAnyDistanceIsOneMove)
