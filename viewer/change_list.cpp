@@ -229,8 +229,10 @@ QTreeWidgetItem* Change_Row(const T_Difference& Difference, std::size_t Index,
     for (int column = 0; column < Change_Column_Count; ++column) {
         row->setText(column, texts.Texts[std::size_t(column)]);
         row->setData(column, Sort_Role, texts.Keys[std::size_t(column)]);
-        row->setTextAlignment(column, Qt::Alignment(first->textAlignment(column)));
     }
+    for (int column :
+         {int(T_Change_Column::Size), int(T_Change_Column::Position), int(T_Change_Column::Pixels)})
+        row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     row->setData(int(T_Change_Column::Number), Region_Role,
                  first->data(int(T_Change_Column::Number), Region_Role));
     row->setData(int(T_Change_Column::Number), Change_Role, int(Index));
