@@ -21,6 +21,11 @@ build/bench/varnolt_bench "$work/left.png" "$work/right.png"
 cmake --build build --target varnolt_diff_bench >/dev/null
 build/bench/varnolt_diff_bench "$work/left.png" "$work/right.png"
 
+# Grouping 10,000 small change regions of an 8000 x 6000 pair into edits,
+# against the differences themselves.
+cmake --build build --target varnolt_grouping_bench >/dev/null
+build/bench/varnolt_grouping_bench
+
 # Two 1280 x 800 screenshots of a window, one button's label changed.
 screenshot() { # file, button label
   /usr/bin/convert -size 1280x800 xc:'#f3f3f3' -fill '#2b579a' -draw "rectangle 0,0 1280,48" \

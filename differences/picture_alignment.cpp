@@ -4,6 +4,8 @@
 // a redrawn copy) and hands both to the difference engine.
 #include "differences/picture_alignment.h"
 
+#include "differences/band_comparison.h"
+#include "differences/change_groups.h"
 #include "differences/change_regions.h"
 #include "differences/column_bands.h"
 #include "differences/phase_correlation.h"
@@ -54,15 +56,28 @@ std::uint32_t Paper_Colour(const T_Pixels& Picture)
     return Estimate_Background(Place_Picture(Picture, 0, 0));
 }
 
+// Groups the regions again once the bands put in have their own regions.
+void Regroup(const T_Pixels& Base, const T_Pixels& Aligned, const T_Difference_Options& Options,
+             T_Difference& Difference)
+{
+    const T_Comparison_Rules Rules = Comparison_Rules_For(Options, false);
+    const T_Placed_Picture Placed_Base = Place_Picture(Base, -Difference.Left, -Difference.Top);
+    const T_Placed_Picture Placed_Aligned =
+        Place_Picture(Aligned, -Difference.Left, -Difference.Top);
+    Group_Changes(Difference, Options.Region_Gap, T_Picture_Ink(Placed_Base, Rules.Max_Delta),
+                  T_Picture_Ink(Placed_Aligned, Rules.Max_Delta), nullptr);
+}
+
+// Plain: the pair compared as it lies, what is shown when no move is found,
+// and enough on its own when most of the ink already compares the same.
 T_Aligned_Difference Compare_Shifted(const T_Pixels& Base, const T_Pixels& Modified,
-                                     T_Difference_Options Options, const std::atomic<bool>* Cancel)
+                                     T_Difference_Options Options, const T_Difference& Plain,
+                                     const std::atomic<bool>* Cancel)
 {
     T_Aligned_Difference Result;
     T_Alignment& Alignment = Result.Alignment;
     Alignment.Mode = T_Align_Mode::Shift;
-    // The pair as it lies first: what is shown when no move is found, and
-    // enough on its own when most of the ink already compares the same.
-    Result.Difference = Compare_Pictures(Base, Modified, Options, Cancel);
+    Result.Difference = Plain;
     if (!Result.Difference.Complete)
         return Result;
     if (Options.Offset_X == 0 && Options.Offset_Y == 0 && Lies_In_Place(Base, Result.Difference)) {
@@ -472,6 +487,8 @@ T_Aligned_Difference Compare_Banded(const T_Pixels& Base, const T_Pixels& Modifi
     if (Result.Difference.Complete) {
         Add_Band_Regions(Source, Alignment, Options, Result.Difference);
         Add_Column_Band_Regions(Source, Shift, Alignment, Options, Result.Difference);
+        Regroup(Base, View_Of(Result.Aligned_Pixels, Modified.Width, Base.Height), Options,
+                Result.Difference);
     }
     return Result;
 }
@@ -505,6 +522,8 @@ std::string T_Alignment::Status() const
 {
     if (Mode == T_Align_Mode::Off)
         return "off";
+    if (Did_Not_Help)
+        return "did not help";
     return Aligned ? "aligned" : "no clear match";
 }
 
@@ -512,6 +531,8 @@ std::string T_Alignment::Summary() const
 {
     if (Mode == T_Align_Mode::Off)
         return {};
+    if (Did_Not_Help)
+        return "Alignment did not help: compared as the pair lies";
     if (!Aligned)
         return "Not aligned: no clear match";
     if (Mode == T_Align_Mode::Bands) {
@@ -626,19 +647,51 @@ T_Rectangle T_Alignment::To_Modified(const T_Rectangle& In_Base) const
     return {L, T, int(std::ceil(Right - 1e-6)) - L, int(std::ceil(Bottom - 1e-6)) - T};
 }
 
+// An aligned result explains the pair better when it leaves fewer changed
+// pixels and no more changes; or, having at least halved the changed
+// pixels, when it splits what was one smear of moved ink into a few edits.
+bool Explains_Better(const T_Difference& Aligned, const T_Difference& Plain)
+{
+    if (Aligned.Changed_Pixels >= Plain.Changed_Pixels)
+        return false;
+    return Aligned.Changes.size() <= Plain.Changes.size() ||
+           Aligned.Changed_Pixels * 2 <= Plain.Changed_Pixels;
+}
+
 T_Aligned_Difference Compare_Aligned(const T_Pixels& Base, const T_Pixels& Modified,
                                      T_Align_Mode Mode, T_Difference_Options Options,
                                      const std::atomic<bool>* Cancel)
 {
-    switch (Mode) {
-    case T_Align_Mode::Shift:
-        return Compare_Shifted(Base, Modified, std::move(Options), Cancel);
-    case T_Align_Mode::Bands:
-        return Compare_Banded(Base, Modified, std::move(Options), Cancel);
-    case T_Align_Mode::Off:
-        break;
+    T_Aligned_Difference Plain;
+    Plain.Alignment.Mode = Mode;
+    Plain.Difference = Compare_Pictures(Base, Modified, Options, Cancel);
+    if (Mode == T_Align_Mode::Off || !Plain.Difference.Complete)
+        return Plain;
+    // A whole-page move is tried in both modes: bands pair rows of a page
+    // that lies where it did, and a page moved as a whole is a shift.
+    std::vector<T_Aligned_Difference> Tried;
+    Tried.push_back(Compare_Shifted(Base, Modified, Options, Plain.Difference, Cancel));
+    if (Mode == T_Align_Mode::Bands)
+        Tried.push_back(Compare_Banded(Base, Modified, Options, Cancel));
+    if (Cancelled(Cancel))
+        return Plain;
+    T_Aligned_Difference* Best = nullptr;
+    bool Found = false;
+    for (T_Aligned_Difference& Each : Tried) {
+        if (!Each.Alignment.Aligned || !Each.Difference.Complete)
+            continue;
+        Found = true;
+        // A shift found to be none is the plain comparison itself.
+        const bool As_It_Lies = Each.Alignment.Mode == T_Align_Mode::Shift &&
+                                Each.Alignment.Dx == 0 && Each.Alignment.Dy == 0 &&
+                                Each.Alignment.Scale == 1 && Each.Alignment.Rotation_Degrees == 0;
+        if ((As_It_Lies && Mode == T_Align_Mode::Shift) ||
+            (Explains_Better(Each.Difference, Plain.Difference) &&
+             (Best == nullptr || Each.Difference.Changed_Pixels < Best->Difference.Changed_Pixels)))
+            Best = &Each;
     }
-    T_Aligned_Difference Result;
-    Result.Difference = Compare_Pictures(Base, Modified, Options, Cancel);
-    return Result;
+    if (Best != nullptr)
+        return std::move(*Best);
+    Plain.Alignment.Did_Not_Help = Found;
+    return Plain;
 }

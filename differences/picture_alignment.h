@@ -23,13 +23,6 @@ enum class T_Align_Mode {
 bool Parse_Align_Mode(const std::string& Word, T_Align_Mode& Mode);
 const char* Align_Mode_Word(T_Align_Mode Mode);
 
-struct T_Rectangle {
-    int Left = 0;
-    int Top = 0;
-    int Width = 0;
-    int Height = 0;
-};
-
 // Rows present on one side only.
 struct T_Row_Band {
     enum class T_Kind { Added, Removed };
@@ -63,6 +56,9 @@ struct T_Alignment {
     T_Align_Mode Mode = T_Align_Mode::Off;
     // False: the pictures were compared as they are (no clear match, or Off).
     bool Aligned = false;
+    // An alignment was found, but the pair compared as it lies has fewer
+    // changed pixels, or no more changes: that result stands.
+    bool Did_Not_Help = false;
     // Shift: where base pixel (x, y) lies in the modified picture:
     // Scale * rotated(x, y) + (Dx, Dy), the rotation about the base's top
     // left, positive clockwise as shown.
@@ -81,7 +77,7 @@ struct T_Alignment {
     std::vector<T_Column_Block> Column_Blocks;
     std::vector<T_Column_Band> Column_Bands;
 
-    // "aligned" or "no clear match" (also "off").
+    // "aligned", "no clear match" or "did not help" (also "off").
     std::string Status() const;
     // One line for a person: "Aligned: modified shifted by 12, -7 px".
     std::string Summary() const;
@@ -116,8 +112,12 @@ struct T_Aligned_Difference {
 
 // Aligns the modified picture on the base as `Mode` says, then compares.
 // `Options`' offset is replaced by the alignment's; its ignored areas stay
-// in the base's pixels. With no clear match the pictures are compared as
-// they are and the alignment says so.
+// in the base's pixels. An aligned result is taken only when it explains
+// the pair better than the pair as it lies: fewer changed pixels and no
+// more changes. Bands also try a whole-page move and take whichever of the
+// two leaves fewer changed pixels. Otherwise (no clear match, or an
+// alignment that did not help) the pictures are compared as they are and
+// the alignment says so.
 T_Aligned_Difference Compare_Aligned(const T_Pixels& Base, const T_Pixels& Modified,
                                      T_Align_Mode Mode, T_Difference_Options Options,
                                      const std::atomic<bool>* Cancel = nullptr);

@@ -4,6 +4,7 @@
 #include "differences/picture_difference.h"
 
 #include "differences/band_comparison.h"
+#include "differences/change_groups.h"
 #include "differences/change_regions.h"
 #include "differences/pixel_comparison.h"
 
@@ -120,6 +121,7 @@ T_Difference Incomplete(T_Difference Difference)
 {
     Difference.Tiles.clear();
     Difference.Regions.clear();
+    Difference.Changes.clear();
     Difference.Changed_Pixels = 0;
     Difference.Complete = false;
     return Difference;
@@ -178,10 +180,12 @@ T_Difference Compare_Pictures(const T_Pixels& Base, const T_Pixels& Modified,
         Difference.Changed_Pixels += Band.Changed;
         std::move(Band.Tiles.begin(), Band.Tiles.end(), std::back_inserter(Difference.Tiles));
     }
+    const T_Picture_Ink Base_Ink(Layout.Base, Rules.Max_Delta);
+    const T_Picture_Ink Modified_Ink(Layout.Modified, Rules.Max_Delta);
     if (!Find_Regions(Difference.Tiles, Options.Region_Gap, Cancel, Difference.Regions) ||
-        !Find_Moved_Shapes(T_Picture_Ink(Layout.Base, Rules.Max_Delta),
-                           T_Picture_Ink(Layout.Modified, Rules.Max_Delta),
-                           std::max(Options.Move_Reach, 0), Cancel, Difference.Regions))
+        !Find_Moved_Shapes(Base_Ink, Modified_Ink, std::max(Options.Move_Reach, 0), Cancel,
+                           Difference.Regions) ||
+        !Group_Changes(Difference, Options.Region_Gap, Base_Ink, Modified_Ink, Cancel))
         return Incomplete(Difference);
     return Difference;
 }

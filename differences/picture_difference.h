@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // A picture in memory: 32-bit pixels 0xAARRGGBB in native byte order (the
@@ -76,6 +77,40 @@ struct T_Change_Region {
     int Dy = 0;
 };
 
+// A rectangle of pixels.
+struct T_Rectangle {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
+// One edit as a reviewer names it: the regions of one word or line, of one
+// retouched spot, or the two places of a shape that moved.
+struct T_Change {
+    enum class T_Kind { Added, Removed, Changed, Moved, Moved_Changed };
+    T_Kind Kind = T_Kind::Changed;
+    // Where it lies in the base and in the modified picture as compared, in
+    // the area's pixels (the same box twice, save for moved shapes).
+    T_Rectangle Old_Box;
+    T_Rectangle New_Box;
+    // Moved: how far the shape went, from the base to the modified picture.
+    int Dx = 0;
+    int Dy = 0;
+    std::size_t Pixels = 0; // changed pixels of its regions
+    // Its regions, as indexes into the difference's Regions, in their order.
+    std::vector<std::size_t> Regions;
+
+    bool Is_Move() const { return Kind == T_Kind::Moved || Kind == T_Kind::Moved_Changed; }
+};
+
+// "added", "removed", "changed", "moved", "moved and changed".
+const char* Change_Kind_Word(T_Change::T_Kind Kind);
+// "3 changes (1 moved)", "1 change", "no changes": moved counts moved
+// shapes, changed or not.
+std::string Changes_Summary(const std::vector<T_Change>& Changes);
+std::string Changes_Summary(std::size_t Changes, std::size_t Moved);
+
 struct T_Difference {
     // The area compared: the union of both pictures, in the base's pixels
     // (the left or top is negative when the offset moves the modified
@@ -89,6 +124,8 @@ struct T_Difference {
     std::size_t Changed_Pixels = 0;
     // Ordered top to bottom, then left to right.
     std::vector<T_Change_Region> Regions;
+    // The regions grouped into edits, top to bottom, then left to right.
+    std::vector<T_Change> Changes;
     // False when the computation was cancelled before it ended.
     bool Complete = true;
     // The two pictures' own sizes. Pixels of one picture that the other

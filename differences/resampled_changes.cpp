@@ -1,6 +1,7 @@
 #include "differences/resampled_changes.h"
 
 #include "differences/band_comparison.h"
+#include "differences/change_groups.h"
 #include "differences/change_regions.h"
 #include "differences/ink_grid.h"
 #include "differences/pixel_comparison.h"
@@ -123,10 +124,12 @@ void Forgive_Resampling(const T_Pixels& Base, const T_Pixels& Modified, const T_
     const T_Placed_Picture Placed_Base = Place_Picture(Base, -Difference.Left, -Difference.Top);
     const T_Placed_Picture Placed_Aligned =
         Place_Picture(Aligned, -Difference.Left, -Difference.Top);
+    const T_Picture_Ink Base_Ink(Placed_Base, Rules.Max_Delta);
+    const T_Picture_Ink Aligned_Ink(Placed_Aligned, Rules.Max_Delta);
     if (!Find_Regions(Difference.Tiles, Options.Region_Gap, nullptr, Difference.Regions) ||
-        !Find_Moved_Shapes(T_Picture_Ink(Placed_Base, Rules.Max_Delta),
-                           T_Picture_Ink(Placed_Aligned, Rules.Max_Delta),
-                           std::max(Options.Move_Reach, 0), nullptr, Difference.Regions))
+        !Find_Moved_Shapes(Base_Ink, Aligned_Ink, std::max(Options.Move_Reach, 0), nullptr,
+                           Difference.Regions) ||
+        !Group_Changes(Difference, Options.Region_Gap, Base_Ink, Aligned_Ink, nullptr))
         Difference.Complete = false;
 }
 

@@ -10,6 +10,7 @@
 #include "differences/streamed_difference.h"
 
 #include "differences/band_comparison.h"
+#include "differences/change_groups.h"
 #include "differences/change_regions.h"
 #include "differences/pixel_comparison.h"
 
@@ -338,7 +339,14 @@ public:
         const T_Kept_Ink Modified_Ink(Modified_Kept_, Modified, Rules_.Max_Delta);
         Find_Moved_Shapes(Base_Ink, Modified_Ink, std::max(Options_.Move_Reach, 0), nullptr,
                           Difference_.Regions);
-        return !Base_Ink.Missing() && !Modified_Ink.Missing();
+        if (Base_Ink.Missing() || Modified_Ink.Missing())
+            return false;
+        // The grouping reads only what it can: a move it cannot test is
+        // left as a removed and an added change, the verdict unchanged.
+        const T_Kept_Ink Base_Grouped(Base_Kept_, Base, Rules_.Max_Delta);
+        const T_Kept_Ink Modified_Grouped(Modified_Kept_, Modified, Rules_.Max_Delta);
+        Group_Changes(Difference_, Options_.Region_Gap, Base_Grouped, Modified_Grouped, nullptr);
+        return true;
     }
 
 private:

@@ -133,6 +133,8 @@ QJsonObject Entry_Json(const T_Html_Entry& Entry)
         for (const T_Html_Region& region : Entry.Regions)
             regions.append(Region_Json(region));
         object.insert(u"regions", regions);
+        object.insert(u"change_count", double(Entry.Changes));
+        object.insert(u"moved_change_count", double(Entry.Moved_Changes));
     }
     if (Entry.Has_Page_Text)
         object.insert(u"text_layer", QJsonObject{{QStringLiteral("old"), Entry.Old_Has_Text},
@@ -164,6 +166,9 @@ bool Entry_From(const QJsonObject& Object, T_Html_Entry& Entry)
     Entry.Changed_Share = Object.value(u"changed_share").toDouble();
     for (const QJsonValue& value : Object.value(u"regions").toArray())
         Entry.Regions.push_back(Region_From(value.toObject()));
+    // Reports written before changes were grouped count their regions.
+    Entry.Changes = std::size_t(Object.value(u"change_count").toInt(int(Entry.Regions.size())));
+    Entry.Moved_Changes = std::size_t(Object.value(u"moved_change_count").toInt());
     if (const QJsonValue layers = Object.value(u"text_layer"); layers.isObject()) {
         Entry.Has_Page_Text = true;
         Entry.Old_Has_Text = layers.toObject().value(u"old").toBool();
@@ -256,6 +261,9 @@ T_Html_Entry Html_Entry_Of(const T_Compared_Pair& Pair, const T_Acceptance& Acce
             entry.Regions.push_back({Region_Kind_Word(region.Kind), region.Left + difference->Left,
                                      region.Top + difference->Top, region.Width, region.Height,
                                      region.Pixels});
+        entry.Changes = difference->Changes.size();
+        for (const T_Change& change : difference->Changes)
+            entry.Moved_Changes += change.Is_Move();
     }
     if (const T_Page_Pair_Text* text = Pair.Text.get()) {
         entry.Has_Page_Text = true;

@@ -38,6 +38,8 @@ struct T_Html_Entry {
     std::size_t Changed_Pixels = 0;
     double Changed_Share = 0; // 0..1
     std::vector<T_Html_Region> Regions;
+    // The regions grouped into edits, and how many of those are moves.
+    std::size_t Changes = 0, Moved_Changes = 0;
     // Of a pair of PDF pages with changes: whether each page has a text
     // layer; the regions then hold their text.
     bool Has_Page_Text = false;

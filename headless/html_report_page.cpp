@@ -1,5 +1,6 @@
 #include "headless/html_report_page.h"
 
+#include "differences/picture_difference.h"
 #include "headless/report_text.h"
 #include "headless/share_text.h"
 #include "vocabulary/utf8_text.h"
@@ -263,7 +264,11 @@ std::string Pair_Facts(const T_Html_Entry& Entry)
     if (Entry.Result == T_Verdict::Only_New)
         return "only in the new version";
     return Grouped(Entry.Changed_Pixels) + " px changed (" + Share_Text(Entry.Changed_Share) +
-           "), " + std::to_string(Entry.Regions.size()) +
+           "), " +
+           // Pairs listed before changes were grouped count their regions.
+           Changes_Summary(Entry.Changes > 0 ? Entry.Changes : Entry.Regions.size(),
+                           Entry.Moved_Changes) +
+           ", " + std::to_string(Entry.Regions.size()) +
            (Entry.Regions.size() == 1 ? " region" : " regions");
 }
 

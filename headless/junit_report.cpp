@@ -66,6 +66,7 @@ std::string Failure_Message(const T_Report_Record& Record)
     const std::string share = Share_Percent(Record.Changed_Share);
     const std::string texts = Changed_Region_Texts(Record.Region_Texts);
     return std::to_string(Record.Changed_Pixels) + " changed pixels (" + share + " %), " +
+           Changes_Summary(Record.Changes, Record.Moved_Changes) + ", " +
            std::to_string(Record.Regions) +
            (Record.Regions == 1 ? " change region: " : " change regions: ") + Record.Reason +
            (texts.empty() ? "" : "; text: " + texts);

@@ -188,6 +188,44 @@ void Print_Json_Region_Text(std::ostream& Out, const T_Pair_Report& Report, std:
         Out << ",\"annotations\":" << Json_Text(text.Annotations);
 }
 
+// The regions grouped into edits: each with its kind, its place on each
+// side, its move, the regions it holds and, on pages with text, its text.
+void Print_Json_Changes(std::ostream& Out, const T_Pair_Report& Report)
+{
+    const T_Difference& difference = *Report.Difference;
+    const T_Page_Pair_Text* text =
+        Report.Text && Report.Text->Available() ? Report.Text.get() : nullptr;
+    Out << ",\"change_count\":" << difference.Changes.size() << ",\"changes\":[";
+    for (std::size_t i = 0; i < difference.Changes.size(); ++i) {
+        const T_Change& change = difference.Changes[i];
+        const T_Rectangle old_box{change.Old_Box.Left + difference.Left,
+                                  change.Old_Box.Top + difference.Top, change.Old_Box.Width,
+                                  change.Old_Box.Height};
+        T_Rectangle new_box{change.New_Box.Left + difference.Left,
+                            change.New_Box.Top + difference.Top, change.New_Box.Width,
+                            change.New_Box.Height};
+        if (Report.Alignment)
+            new_box = Report.Alignment->To_Modified(new_box);
+        Out << (i ? "," : "") << "{\"kind\":\"" << Change_Kind_Word(change.Kind)
+            << "\",\"old_rect\":" << Rect_Json(old_box) << ",\"new_rect\":" << Rect_Json(new_box)
+            << ",\"pixels\":" << change.Pixels;
+        if (change.Is_Move())
+            Out << ",\"dx\":" << change.Dx << ",\"dy\":" << change.Dy;
+        Out << ",\"regions\":[";
+        for (std::size_t r = 0; r < change.Regions.size(); ++r)
+            Out << (r ? "," : "") << change.Regions[r];
+        Out << "]";
+        if (text && i < text->Changes.size()) {
+            if (!text->Changes[i].Old_Text.empty())
+                Out << ",\"old_text\":" << Json_Text(text->Changes[i].Old_Text);
+            if (!text->Changes[i].New_Text.empty())
+                Out << ",\"new_text\":" << Json_Text(text->Changes[i].New_Text);
+        }
+        Out << "}";
+    }
+    Out << "]";
+}
+
 void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
 {
     const T_Difference& difference = *Report.Difference;
@@ -220,6 +258,7 @@ void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
         Out << "}";
     }
     Out << "]";
+    Print_Json_Changes(Out, Report);
 }
 
 // The changes of two documents compared by their text: counted by kind,
@@ -387,7 +426,7 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
     } else if (Report.Result == T_Pair_Report::T_Result::Different && difference) {
         const std::string share = Share_Percent(difference->Changed_Share());
         Out << Grouped(difference->Changed_Pixels) << " px changed (" << share << " %), "
-            << difference->Regions.size()
+            << Changes_Summary(difference->Changes) << ", " << difference->Regions.size()
             << (difference->Regions.size() == 1 ? " change region" : " change regions");
         if (difference->Size_Differs())
             Out << ", sizes differ (" << Report.Old_Width << " x " << Report.Old_Height << " / "

@@ -90,6 +90,11 @@ T_Report_Record Record_From(const QJsonObject& Object, const std::string& Line, 
         record.Changed_Pixels = std::size_t(Object.value(u"changed_pixels").toDouble());
         record.Changed_Share = Object.value(u"changed_share").toDouble();
         record.Regions = std::size_t(Object.value(u"regions").toArray().size());
+        // Reports written before changes were grouped count their regions.
+        record.Changes = std::size_t(Object.value(u"change_count").toInt(int(record.Regions)));
+        for (const QJsonValue& change : Object.value(u"changes").toArray())
+            record.Moved_Changes +=
+                change.toObject().value(u"kind").toString().startsWith(u"moved");
     }
     Read_Pair_Text(Object, record);
     record.Json = Line;

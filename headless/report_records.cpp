@@ -20,6 +20,9 @@ T_Report_Record Record_Of(const T_Compared_Pair& Pair, const T_Acceptance& Accep
         record.Changed_Pixels = Pair.Difference->Changed_Pixels;
         record.Changed_Share = Pair.Difference->Changed_Share();
         record.Regions = Pair.Difference->Regions.size();
+        record.Changes = Pair.Difference->Changes.size();
+        for (const T_Change& change : Pair.Difference->Changes)
+            record.Moved_Changes += change.Is_Move();
     }
     if (Pair.Text) {
         record.No_Text_Layer = !Pair.Text->Available();

@@ -22,6 +22,8 @@ struct T_Report_Record {
     std::size_t Changed_Pixels = 0;
     double Changed_Share = 0; // 0..1
     std::size_t Regions = 0;
+    // The regions grouped into edits, and how many of those are moves.
+    std::size_t Changes = 0, Moved_Changes = 0;
     // Of a pair of PDF pages: the text of each change region, in the
     // regions' order, or that neither page has a text layer.
     std::vector<T_Region_Text> Region_Texts;

@@ -94,5 +94,22 @@ T_Page_Pair_Text Page_Pair_Text(const T_Page_Words& Old_Page, const T_Page_Words
                 Annotation_Changes(Old_Page.Annotations, in_old, New_Page.Annotations, in_new);
         text.Regions.push_back(std::move(texts));
     }
+    for (const T_Change& change : Difference.Changes) {
+        const T_Rectangle in_old{change.Old_Box.Left + Difference.Left,
+                                 change.Old_Box.Top + Difference.Top, change.Old_Box.Width,
+                                 change.Old_Box.Height};
+        const T_Rectangle moved{change.New_Box.Left + Difference.Left,
+                                change.New_Box.Top + Difference.Top, change.New_Box.Width,
+                                change.New_Box.Height};
+        const T_Rectangle in_new = To_New ? To_New(moved) : moved;
+        // An added change has nothing on the old side, a removed one nothing
+        // on the new side, whatever text lies around it.
+        T_Region_Text texts{change.Kind == T_Change::T_Kind::Added ? "" : Text_In(Old_Page, in_old),
+                            change.Kind == T_Change::T_Kind::Removed ? ""
+                                                                     : Text_In(New_Page, in_new)};
+        texts.Change =
+            Classify_Text_Change(texts, Old_Page, in_old, New_Page, in_new, change.Is_Move());
+        text.Changes.push_back(std::move(texts));
+    }
     return text;
 }

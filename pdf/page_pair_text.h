@@ -30,6 +30,9 @@ struct T_Page_Pair_Text {
     bool Has_Annotations = false;
     // One per region of the differences, in their order.
     std::vector<T_Region_Text> Regions;
+    // One per change of the differences (regions grouped into edits), in
+    // their order: the text of each side's box.
+    std::vector<T_Region_Text> Changes;
 
     // Neither page has a text layer nor annotations: there is no text to tell.
     bool Available() const { return Old_Has_Text || New_Has_Text || Has_Annotations; }

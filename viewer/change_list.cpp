@@ -24,6 +24,9 @@ namespace {
 
 constexpr int Region_Role = Qt::UserRole;
 constexpr int Sort_Role = Qt::UserRole + 1;
+constexpr int Change_Role = Qt::UserRole + 2;
+// Texts longer than this are cut short in their cell, whole in the tooltip.
+constexpr int Text_Column_Width = 110;
 // Past this many rows the pictures are left out: cutting them would keep
 // the window waiting, and nobody reads that far for pictures.
 constexpr int Thumbnail_Row_Limit = 1000;
@@ -124,6 +127,12 @@ T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent)
     Rows_->setSortingEnabled(true);
     Rows_->sortByColumn(int(T_Change_Column::Number), Qt::AscendingOrder);
     Rows_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The texts are elided at a fixed width, so the size still shows.
+    for (int column : {int(T_Change_Column::Old_Text), int(T_Change_Column::New_Text)}) {
+        Rows_->header()->setSectionResizeMode(column, QHeaderView::Interactive);
+        Rows_->header()->resizeSection(column, Text_Column_Width);
+    }
+    Rows_->setTextElideMode(Qt::ElideRight);
     layout->addWidget(Rows_, 1);
     // Clicks and the arrow keys move the current row; Enter and double
     // clicks choose the row again, bringing it back into view.
@@ -157,6 +166,83 @@ int T_Change_List::Region_Of(const QTreeWidgetItem* Row)
 {
     return Row ? Row->data(int(T_Change_Column::Number), Region_Role).toInt() : -1;
 }
+
+int T_Change_List::Change_Of(const QTreeWidgetItem* Row)
+{
+    const QVariant change = Row ? Row->data(int(T_Change_Column::Number), Change_Role) : QVariant();
+    return change.isValid() ? change.toInt() : -1;
+}
+
+QTreeWidgetItem* T_Change_List::Region_Row(const T_Difference& Difference, std::size_t Index,
+                                           const QImage& Base, const QImage& Modified) const
+{
+    const T_Comparison_Model& model = View_.Model();
+    // The alignment that found these differences, for the added bands' sizes.
+    const T_Aligned_Difference* aligned = model.Aligned();
+    const T_Alignment* alignment =
+        aligned && &aligned->Difference == &Difference ? &aligned->Alignment : nullptr;
+    const T_Change_Region& region = Difference.Regions[Index];
+    const T_Change_Row texts = Make_Change_Row(Difference, Index, alignment);
+    auto* row = new T_Change_Item;
+    for (int column = 0; column < Change_Column_Count; ++column) {
+        row->setText(column, texts.Texts[std::size_t(column)]);
+        row->setData(column, Sort_Role, texts.Keys[std::size_t(column)]);
+    }
+    row->setData(int(T_Change_Column::Number), Region_Role, int(Index));
+    for (int column :
+         {int(T_Change_Column::Size), int(T_Change_Column::Position), int(T_Change_Column::Pixels)})
+        row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    row->setIcon(int(T_Change_Column::Kind), Colour_Swatch(Change_Region_Colour(region.Kind)));
+    if (int(Index) < Thumbnail_Row_Limit) {
+        // Cut at the screen's own density, so the pictures stay sharp on a
+        // high-density screen.
+        const double density = devicePixelRatioF();
+        QImage thumbnail = Change_Thumbnail(Difference, region, Base, Modified, View_.Offset(),
+                                            int(std::lround(Thumbnail_Side * density)));
+        thumbnail.setDevicePixelRatio(density);
+        if (!thumbnail.isNull())
+            row->setIcon(int(T_Change_Column::Number), QIcon(QPixmap::fromImage(thumbnail)));
+    }
+    return row;
+}
+
+namespace {
+
+// A change's row over the rows of its regions: the first region's picture
+// and colour stand for it. A change of one region is that region's row,
+// with the change's kind and move.
+QTreeWidgetItem* Change_Row(const T_Difference& Difference, std::size_t Index,
+                            QList<QTreeWidgetItem*> Region_Rows)
+{
+    const T_Change_Row texts = Make_Change_Group_Row(Difference, Index);
+    QTreeWidgetItem* first = Region_Rows.front();
+    if (Region_Rows.size() == 1) {
+        for (T_Change_Column column :
+             {T_Change_Column::Number, T_Change_Column::Kind, T_Change_Column::Moved}) {
+            first->setText(int(column), texts.Texts[std::size_t(column)]);
+            first->setData(int(column), Sort_Role, texts.Keys[std::size_t(column)]);
+        }
+        first->setData(int(T_Change_Column::Number), Change_Role, int(Index));
+        return first;
+    }
+    auto* row = new T_Change_Item;
+    for (int column = 0; column < Change_Column_Count; ++column) {
+        row->setText(column, texts.Texts[std::size_t(column)]);
+        row->setData(column, Sort_Role, texts.Keys[std::size_t(column)]);
+    }
+    for (int column :
+         {int(T_Change_Column::Size), int(T_Change_Column::Position), int(T_Change_Column::Pixels)})
+        row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    row->setData(int(T_Change_Column::Number), Region_Role,
+                 first->data(int(T_Change_Column::Number), Region_Role));
+    row->setData(int(T_Change_Column::Number), Change_Role, int(Index));
+    row->setIcon(int(T_Change_Column::Number), first->icon(int(T_Change_Column::Number)));
+    row->setIcon(int(T_Change_Column::Kind), first->icon(int(T_Change_Column::Kind)));
+    row->addChildren(Region_Rows);
+    return row;
+}
+
+} // namespace
 
 void T_Change_List::Follow_View()
 {
@@ -192,38 +278,25 @@ void T_Change_List::Fill_Rows(const T_Difference* Difference)
         return;
     const QImage& base = model.Picture(T_Side::Left).Image;
     const QImage& modified = model.Picture(T_Side::Right).Image;
-    // The alignment that found these differences, for the added bands' sizes.
-    const T_Aligned_Difference* aligned = model.Aligned();
-    const T_Alignment* alignment =
-        aligned && &aligned->Difference == Difference ? &aligned->Alignment : nullptr;
     // Sorting while rows are added would move them about once per row.
     Rows_->setSortingEnabled(false);
     QList<QTreeWidgetItem*> rows;
-    for (std::size_t index = 0; index < Difference->Regions.size(); ++index) {
-        const T_Change_Region& region = Difference->Regions[index];
-        const T_Change_Row texts = Make_Change_Row(*Difference, index, alignment);
-        auto* row = new T_Change_Item;
-        for (int column = 0; column < Change_Column_Count; ++column) {
-            row->setText(column, texts.Texts[std::size_t(column)]);
-            row->setData(column, Sort_Role, texts.Keys[std::size_t(column)]);
-        }
-        row->setData(int(T_Change_Column::Number), Region_Role, int(index));
-        for (int column : {int(T_Change_Column::Size), int(T_Change_Column::Position),
-                           int(T_Change_Column::Pixels)})
-            row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-        row->setIcon(int(T_Change_Column::Kind), Colour_Swatch(Change_Region_Colour(region.Kind)));
-        if (int(index) < Thumbnail_Row_Limit) {
-            // Cut at the screen's own density, so the pictures stay sharp
-            // on a high-density screen.
-            const double density = devicePixelRatioF();
-            QImage thumbnail = Change_Thumbnail(*Difference, region, base, modified, View_.Offset(),
-                                                int(std::lround(Thumbnail_Side * density)));
-            thumbnail.setDevicePixelRatio(density);
-            if (!thumbnail.isNull())
-                row->setIcon(int(T_Change_Column::Number), QIcon(QPixmap::fromImage(thumbnail)));
-        }
-        rows.push_back(row);
+    if (Difference->Changes.empty()) {
+        for (std::size_t index = 0; index < Difference->Regions.size(); ++index)
+            rows.push_back(Region_Row(*Difference, index, base, modified));
     }
+    bool nested = false;
+    for (std::size_t index = 0; index < Difference->Changes.size(); ++index) {
+        QList<QTreeWidgetItem*> region_rows;
+        for (std::size_t region : Difference->Changes[index].Regions)
+            if (region < Difference->Regions.size())
+                region_rows.push_back(Region_Row(*Difference, region, base, modified));
+        if (region_rows.empty())
+            continue;
+        nested |= region_rows.size() > 1;
+        rows.push_back(Change_Row(*Difference, index, std::move(region_rows)));
+    }
+    Rows_->setRootIsDecorated(nested);
     Rows_->addTopLevelItems(rows);
     // The text arrives later: the rows are usable meanwhile.
     if (T_Change_List_Text::Has_Text(model)) {
@@ -254,12 +327,18 @@ void T_Change_List::Show_Texts(const T_Page_Pair_Text* Text)
 void T_Change_List::Select_Current()
 {
     const int current = View_.Current_Change();
+    // The change's row when its first region is current, else the row of
+    // the region within its change.
     for (int at = 0; at < Rows_->topLevelItemCount(); ++at) {
         QTreeWidgetItem* row = Rows_->topLevelItem(at);
-        if (Region_Of(row) != current)
+        QTreeWidgetItem* found = Region_Of(row) == current ? row : nullptr;
+        for (int child = 0; !found && child < row->childCount(); ++child)
+            if (Region_Of(row->child(child)) == current)
+                found = row->child(child);
+        if (!found)
             continue;
-        Rows_->setCurrentItem(row);
-        Rows_->scrollToItem(row);
+        Rows_->setCurrentItem(found);
+        Rows_->scrollToItem(found);
         return;
     }
     Rows_->setCurrentItem(nullptr);

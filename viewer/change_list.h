@@ -1,9 +1,10 @@
 // The change list: a side panel titled "Changes" that lists every change
-// region of the pictures a diff view shows, with its kind (in its outline's
-// colour), size, position, changed pixels, how far a moved shape went and a
-// small picture of it. Choosing a row makes it the view's current change;
-// stepping through the changes in the view moves the list's selection. It
-// follows page switches and new differences.
+// of the pictures a diff view shows (its change regions grouped into the
+// edits a reviewer names, each region a row under its change), with its
+// kind (in its outline's colour), text, size, position, changed pixels, how
+// far a moved shape went and a small picture of it. Choosing a row makes it the view's current
+// change; stepping through the changes in the view moves the list's selection. It follows page
+// switches and new differences.
 #pragma once
 
 #include <QWidget>
@@ -42,8 +43,11 @@ public:
     QSize sizeHint() const override;
     // The line shown instead of the rows when there are none to list.
     QLabel* Empty_Line() const { return Empty_; }
-    // The region index of a row.
+    // The region index of a row: of a change's row, its first region.
     static int Region_Of(const QTreeWidgetItem* Row);
+    // The change index of a change's row (its regions' rows are its
+    // children); -1 for a region's row.
+    static int Change_Of(const QTreeWidgetItem* Row);
     // True while the rows' text is being read (their text cells say so).
     bool Reading_Texts() const;
 
@@ -52,6 +56,8 @@ private:
     // view's current change.
     void Follow_View();
     void Fill_Rows(const T_Difference* Difference);
+    QTreeWidgetItem* Region_Row(const T_Difference& Difference, std::size_t Index,
+                                const QImage& Base, const QImage& Modified) const;
     void Show_Texts(const T_Page_Pair_Text* Text);
     void Select_Current();
     void Choose(QTreeWidgetItem* Row);

@@ -45,6 +45,42 @@ QString Change_Kind_Name(T_Change_Region::T_Kind Kind)
     return QStringLiteral("Changed");
 }
 
+QString Change_Kind_Name(T_Change::T_Kind Kind)
+{
+    QString name = QString::fromLatin1(Change_Kind_Word(Kind));
+    name[0] = name[0].toUpper();
+    return name;
+}
+
+T_Change_Row Make_Change_Group_Row(const T_Difference& Difference, std::size_t Index)
+{
+    const T_Change& change = Difference.Changes[Index];
+    const int x = change.Old_Box.Left + Difference.Left;
+    const int y = change.Old_Box.Top + Difference.Top;
+    auto at = [](T_Change_Column column) { return std::size_t(column); };
+    T_Change_Row row;
+    row.Texts[at(T_Change_Column::Number)] = QString::number(Index + 1);
+    row.Keys[at(T_Change_Column::Number)] = qlonglong(Index);
+    row.Texts[at(T_Change_Column::Kind)] = Change_Kind_Name(change.Kind);
+    row.Keys[at(T_Change_Column::Kind)] = row.Texts[at(T_Change_Column::Kind)];
+    const int width = change.Old_Box.Width, height = change.Old_Box.Height;
+    row.Texts[at(T_Change_Column::Size)] = QStringLiteral("%1 x %2").arg(width).arg(height);
+    row.Keys[at(T_Change_Column::Size)] = qlonglong(width) * height;
+    row.Texts[at(T_Change_Column::Position)] = QStringLiteral("%1, %2").arg(x).arg(y);
+    row.Keys[at(T_Change_Column::Position)] = qlonglong(y) * (qlonglong(1) << 32) + x;
+    row.Texts[at(T_Change_Column::Pixels)] =
+        QLocale(QLocale::English).toString(qulonglong(change.Pixels));
+    row.Keys[at(T_Change_Column::Pixels)] = qulonglong(change.Pixels);
+    row.Texts[at(T_Change_Column::Moved)] =
+        change.Is_Move() ? QStringLiteral("moved by %1, %2").arg(change.Dx).arg(change.Dy)
+                         : QString();
+    row.Keys[at(T_Change_Column::Moved)] =
+        change.Is_Move() ? std::hypot(double(change.Dx), double(change.Dy)) : -1.0;
+    row.Keys[at(T_Change_Column::Old_Text)] = QString();
+    row.Keys[at(T_Change_Column::New_Text)] = QString();
+    return row;
+}
+
 T_Change_Row Make_Change_Row(const T_Difference& Difference, std::size_t Index,
                              const T_Alignment* Alignment)
 {

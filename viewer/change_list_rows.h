@@ -14,15 +14,17 @@
 
 // The change list's columns, from the left.
 // The text columns are filled for PDF pages only (see change_list_text.h).
+// What a reviewer reads first comes first, so that it shows in the list's
+// default width: the kind, the text and the size before the coordinates.
 enum class T_Change_Column {
     Number,
     Kind,
+    Old_Text,
+    New_Text,
     Size,
     Position,
     Pixels,
     Moved,
-    Old_Text,
-    New_Text,
     Count
 };
 
@@ -43,6 +45,12 @@ QString Change_Kind_Name(T_Change_Region::T_Kind Kind);
 // pixels it has no height or no width.
 T_Change_Row Make_Change_Row(const T_Difference& Difference, std::size_t Index,
                              const T_Alignment* Alignment = nullptr);
+
+QString Change_Kind_Name(T_Change::T_Kind Kind);
+
+// Change Index of Difference (regions grouped into one edit) as a row: its
+// kind, its box in the base (where a moved shape was), its pixels and move.
+T_Change_Row Make_Change_Group_Row(const T_Difference& Difference, std::size_t Index);
 
 // The region cut from the picture it shows in (the base for removed ink,
 // the modified picture, placed at Offset in the base's pixels, otherwise)

@@ -100,16 +100,44 @@ void T_Change_List_Text::Request(const T_Comparison_Model& Model,
 
 QString Reading_Text_Placeholder() { return QStringLiteral("reading text ..."); }
 
+namespace {
+
+// Each row of the list, changes' rows and their regions' rows alike.
+template <class T_Visit> void For_Each_Row(QTreeWidget& Rows, T_Visit Visit)
+{
+    for (int at = 0; at < Rows.topLevelItemCount(); ++at) {
+        QTreeWidgetItem* row = Rows.topLevelItem(at);
+        Visit(row);
+        for (int child = 0; child < row->childCount(); ++child)
+            Visit(row->child(child));
+    }
+}
+
+// The text of a row: of its change (regions grouped into one edit), or of
+// its region; null when there is none.
+const T_Region_Text* Text_Of(const QTreeWidgetItem* Row, const T_Page_Pair_Text& Text)
+{
+    const int change = T_Change_List::Change_Of(Row);
+    if (change >= 0)
+        return std::size_t(change) < Text.Changes.size() ? &Text.Changes[std::size_t(change)]
+                                                         : nullptr;
+    const int region = T_Change_List::Region_Of(Row);
+    return region >= 0 && std::size_t(region) < Text.Regions.size()
+               ? &Text.Regions[std::size_t(region)]
+               : nullptr;
+}
+
+} // namespace
+
 void Show_Texts_Being_Read(QTreeWidget& Rows)
 {
     Rows.setColumnHidden(Old_Column, false);
     Rows.setColumnHidden(New_Column, false);
     Title_Columns(Rows, nullptr);
-    for (int at = 0; at < Rows.topLevelItemCount(); ++at) {
-        QTreeWidgetItem* row = Rows.topLevelItem(at);
+    For_Each_Row(Rows, [](QTreeWidgetItem* row) {
         row->setText(Old_Column, Reading_Text_Placeholder());
         row->setText(New_Column, Reading_Text_Placeholder());
-    }
+    });
 }
 
 void Show_Region_Texts(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
@@ -119,10 +147,9 @@ void Show_Region_Texts(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
     Title_Columns(Rows, Text);
     if (!Text)
         return;
-    for (int at = 0; at < Rows.topLevelItemCount(); ++at) {
-        QTreeWidgetItem* row = Rows.topLevelItem(at);
-        const int region = T_Change_List::Region_Of(row);
-        if (region < 0 || std::size_t(region) >= Text->Regions.size()) {
+    For_Each_Row(Rows, [&](QTreeWidgetItem* row) {
+        const T_Region_Text* text = Text_Of(row, *Text);
+        if (!text) {
             row->setText(Old_Column, QString());
             row->setText(New_Column, QString());
             // Pages without any text layer: the tooltip says why the
@@ -130,16 +157,16 @@ void Show_Region_Texts(QTreeWidget& Rows, const T_Page_Pair_Text* Text)
             if (!Text->Available())
                 for (int column = 0; column < Rows.columnCount(); ++column)
                     row->setToolTip(column, No_Text_Layer);
-            continue;
+            return;
         }
-        const T_Region_Text& text = Text->Regions[std::size_t(region)];
-        row->setText(Old_Column, QString::fromStdString(text.Old_Text));
-        row->setText(New_Column, QString::fromStdString(text.New_Text));
+        row->setText(Old_Column, QString::fromStdString(text->Old_Text));
+        row->setText(New_Column, QString::fromStdString(text->New_Text));
         // The list sorts by its sort role (Qt::UserRole + 1, see
         // change_list.cpp): texts sort as texts.
         row->setData(Old_Column, Qt::UserRole + 1, row->text(Old_Column));
         row->setData(New_Column, Qt::UserRole + 1, row->text(New_Column));
+        // The whole text, however narrow its cell.
         for (int column = 0; column < Rows.columnCount(); ++column)
-            row->setToolTip(column, Region_Text_Tip(text));
-    }
+            row->setToolTip(column, Region_Text_Tip(*text));
+    });
 }

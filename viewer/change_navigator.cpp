@@ -2,6 +2,7 @@
 
 #include "viewer/change_region_colour.h"
 
+#include "differences/picture_difference.h"
 #include "session/comparison_model.h"
 #include "viewer/diff_view_actions.h"
 #include "viewer/page_tab_marks.h"
@@ -244,6 +245,12 @@ QString T_Change_Navigator::Changes_Words() const
                       .arg(difference->Modified_Height);
     amount += moved;
     const int count = int(difference->Regions.size());
+    // The edits as a reviewer counts them; the regions are what the
+    // navigation steps through.
+    if (current < 0 && !difference->Changes.empty())
+        return QStringLiteral("%1, %2")
+            .arg(QString::fromStdString(Changes_Summary(difference->Changes)))
+            .arg(amount);
     if (current < 0)
         return (count == 1 ? QStringLiteral("%1 change, %2") : QStringLiteral("%1 changes, %2"))
             .arg(count)

@@ -83,12 +83,20 @@ double Stored_Blink_Seconds(const QSettings& Settings)
     return number && std::isfinite(seconds) && seconds >= 0.1 && seconds <= 5.0 ? seconds : 0.5;
 }
 
-// Stored as the command line's words for the modes.
+// Stored as the command line's words for the modes. Aligning by bands
+// rearranges a pair's rows; it suits the pair it was chosen for, so a later
+// pair opens with at most a shift (settings of earlier versions may still
+// hold "bands").
+T_Align_Mode Remembered_Align(T_Align_Mode Mode)
+{
+    return Mode == T_Align_Mode::Bands ? T_Align_Mode::Shift : Mode;
+}
+
 T_Align_Mode Stored_Align(const QSettings& Settings)
 {
     T_Align_Mode mode = T_Align_Mode::Off;
     return Parse_Align_Mode(Settings.value(Align_Key).toString().toStdString(), mode)
-               ? mode
+               ? Remembered_Align(mode)
                : T_Align_Mode::Off;
 }
 
@@ -138,8 +146,11 @@ void Store_Changes(TView_diff_frame& View, T_Change_List& List)
     QObject::connect(Named<QCheckBox>(View, "Show_Changes_C"), &QCheckBox::toggled, &View,
                      [](bool on) { Store(Show_Changes_Key, on); });
     auto* align = Named<QComboBox>(View, "Align_C");
-    QObject::connect(align, &QComboBox::currentIndexChanged, &View,
-                     [align] { Store(Align_Key, align->currentData()); });
+    QObject::connect(align, &QComboBox::currentIndexChanged, &View, [align] {
+        T_Align_Mode mode = T_Align_Mode::Off;
+        Parse_Align_Mode(align->currentData().toString().toStdString(), mode);
+        Store(Align_Key, QString::fromLatin1(Align_Mode_Word(Remembered_Align(mode))));
+    });
     for (const T_Layout_Name& layout : Layout_Names)
         QObject::connect(
             Named<QAction>(View, layout.Action), &QAction::triggered, &View,

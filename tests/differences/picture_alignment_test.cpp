@@ -413,6 +413,65 @@ TEST(Band_Alignment, Same_Rows_Compare_As_Without_Alignment)
     Expect_As_Without_Alignment(T_Align_Mode::Bands, 9);
 }
 
+// Alignment is used only where it explains the pair better than the pair
+// as it lies: a whole page moved is taken as a move by bands too, an
+// inserted band never brings more changes, and a move that fits only part
+// of the page leaves the plain result, saying so.
+TEST(Alignment_Never_Harms, Bands_Take_A_Whole_Page_Move_And_Never_Add_Changes)
+{
+    const auto Drawing = test::Random_Drawing(Width, Height, 7, 150);
+    const auto Base = Render(Drawing, Width, Height);
+    for (const T_Placement Move : {T_Placement{6, 4}, T_Placement{13, -9}}) {
+        const auto Modified = Render(With_Change(Drawing), Width, Height, Move);
+        const T_Aligned_Difference Shifted =
+            Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Shift, {});
+        const T_Aligned_Difference Banded =
+            Compare_Aligned(Base.View(), Modified.View(), T_Align_Mode::Bands, {});
+        EXPECT_LE(Banded.Difference.Changed_Pixels, Shifted.Difference.Changed_Pixels);
+        EXPECT_EQ(Banded.Alignment.Summary(), Shifted.Alignment.Summary());
+        Expect_Only_The_Change(Banded.Difference);
+    }
+    const auto [Base_Drawing, Modified_Drawing] = Page_With_Inserted_Lines();
+    const auto Page = Render(Base_Drawing, Width, Height);
+    const auto Inserted = Render(Modified_Drawing, Width, Height);
+    const T_Aligned_Difference Banded =
+        Compare_Aligned(Page.View(), Inserted.View(), T_Align_Mode::Bands, {});
+    const T_Difference Plain = Compare_Pictures(Page.View(), Inserted.View(), {});
+    EXPECT_TRUE(Banded.Alignment.Aligned) << Banded.Alignment.Summary();
+    EXPECT_LE(Banded.Difference.Changes.size(), Plain.Changes.size());
+    EXPECT_EQ(Banded.Difference.Changes.size(), 1u);
+}
+
+TEST(Alignment_Never_Harms, A_Move_That_Fits_Only_Part_Of_The_Page_Leaves_The_Plain_Result)
+{
+    // A heavy block moved; the fine lines around it stayed where they were.
+    // Laying the block on its place would move every line.
+    std::vector<T_Segment> Lines;
+    for (int Y = 40; Y < Height - 40; Y += 12)
+        Lines.push_back({40, double(Y), 250, double(Y)});
+    std::vector<T_Segment> Old_Block = Lines, New_Block = Lines;
+    for (int Y = 150; Y < 330; Y += 3) {
+        Old_Block.push_back({350, double(Y), 560, double(Y)});
+        New_Block.push_back({380, double(Y + 20), 590, double(Y + 20)});
+    }
+    const auto Base = Render(Old_Block, Width, Height, {}, 3);
+    const auto Modified = Render(New_Block, Width, Height, {}, 3);
+    const T_Difference Plain = Compare_Pictures(Base.View(), Modified.View(), {});
+    for (const T_Align_Mode Mode : {T_Align_Mode::Shift, T_Align_Mode::Bands}) {
+        const T_Aligned_Difference Result = Compare_Aligned(Base.View(), Modified.View(), Mode, {});
+        EXPECT_EQ(Result.Difference.Changed_Pixels, Plain.Changed_Pixels)
+            << Result.Alignment.Summary();
+        EXPECT_FALSE(Result.Alignment.Aligned);
+        // The rows pair (the lines stayed), but bands make it worse.
+        if (Mode == T_Align_Mode::Bands) {
+            EXPECT_TRUE(Result.Alignment.Did_Not_Help);
+            EXPECT_EQ(Result.Alignment.Status(), "did not help");
+            EXPECT_EQ(Result.Alignment.Summary(),
+                      "Alignment did not help: compared as the pair lies");
+        }
+    }
+}
+
 TEST(Align_Mode, Words)
 {
     T_Align_Mode Mode = T_Align_Mode::Off;

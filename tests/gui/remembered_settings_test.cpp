@@ -114,10 +114,11 @@ TEST_F(Remembered_Settings, TheLaterControlsCarryOverToTheNextWindowTheFirstRowD
     EXPECT_EQ(Find<QSlider>(*window, "Opacity_S")->value(), 70);
     EXPECT_DOUBLE_EQ(Find<QDoubleSpinBox>(*window, "Blink_Interval_E")->value(), 1.5);
     EXPECT_TRUE(Find<QCheckBox>(*window, "Show_Changes_C")->isChecked());
+    // Bands suit the pair they were chosen for: the next opens with a shift.
     EXPECT_EQ(Find<QComboBox>(*window, "Align_C")->currentData().toString(),
-              QStringLiteral("bands"));
-    EXPECT_EQ(window->View->Model().Align_Mode, T_Align_Mode::Bands);
-    EXPECT_EQ(Stored("comparison/align").toString(), QStringLiteral("bands"));
+              QStringLiteral("shift"));
+    EXPECT_EQ(window->View->Model().Align_Mode, T_Align_Mode::Shift);
+    EXPECT_EQ(Stored("comparison/align").toString(), QStringLiteral("shift"));
     EXPECT_FALSE(window->Change_List->isVisible()) << "hidden by the user, not opened again";
     EXPECT_FALSE(window->Change_List_Action()->isChecked());
     EXPECT_FALSE(test::Find_Action(*window->View, "Trim_Compared_A")->isChecked());

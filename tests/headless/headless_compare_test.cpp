@@ -21,7 +21,7 @@ TEST_F(Headless, ReportsIdenticalAndDifferentPicturesWithTheirCounts)
 
     EXPECT_EQ(Compare({dir / "a.png", dir / "b.png"}), 1);
     EXPECT_EQ(Out, dir / "a.png" + " " + dir / "b.png" +
-                       ": 200 px changed (2.50 %), 2 change regions\n");
+                       ": 200 px changed (2.50 %), 2 changes, 2 change regions\n");
     EXPECT_EQ(Err, "");
 
     // A faint change counts only where the tolerance is lowered to see it.
@@ -327,7 +327,7 @@ TEST_F(Headless, ComparesFoldersFileByFileAndTotalsThem)
                    "notes.txt: different\n"
                    "readme.txt: identical\n"
                    "same.png: identical\n"
-                   "sub/deep/plan.png: 20 px changed (1.67 %), 1 change region\n"
+                   "sub/deep/plan.png: 20 px changed (1.67 %), 1 change, 1 change region\n"
                    "Totals: 2 identical, 2 different, 1 only in old, 1 only in new, 0 errors\n");
     // One differences picture per changed pair, at its own path in the folder.
     EXPECT_EQ(QImage(QString::fromStdString(dir / "pictures/sub/deep/plan.png")).pixel(20, 10),
@@ -358,7 +358,7 @@ TEST_F(Headless, AFileNamedLikeAnOptionIsComparedAfterTheDoubleDash)
     fs::current_path(dir.Path);
     EXPECT_EQ(Compare({"--", "--help.png", "-.png"}), 1);
     fs::current_path(before);
-    EXPECT_EQ(Out, "--help.png -.png: 16 px changed (1.78 %), 1 change region\n");
+    EXPECT_EQ(Out, "--help.png -.png: 16 px changed (1.78 %), 1 change, 1 change region\n");
 }
 
 TEST_F(Headless, SheetsThatOnlyChangedPlacesAreDifferentAndSayWhereTheyWent)

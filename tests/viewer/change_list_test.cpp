@@ -5,6 +5,7 @@
 #include "viewer/change_list.h"
 #include "viewer/change_list_rows.h"
 #include "tests/diff_view_support.h"
+#include "tests/headless/drawn_revisions.h"
 #include "tests/viewer/square_pages.h"
 #include "tests/test_support.h"
 #include "tests/viewer/view_test_support.h"
@@ -314,4 +315,32 @@ TEST_F(Change_List, TheCurrentChangeIsRingedWithShowChangesOffAtTheSameWidthAtEv
     frame->Zoom_100();
     ASSERT_NE(pane->Zoom(), chosen_zoom);
     EXPECT_EQ(ring_width(), at_chosen);
+}
+
+TEST_F(Change_List, OneRowPerEditWithItsRegionsBelowIt)
+{
+    // A word of the title block edited (several glyphs' regions) and a label
+    // moved far: two rows, the word's regions as its children.
+    test::T_Sheet_Content revised;
+    revised.Revision = "REV C";
+    revised.Label += QPoint(-300, 180);
+    Open(test::Draw_Sheet({}), test::Draw_Sheet(revised));
+    ASSERT_EQ(Rows().topLevelItemCount(), 2);
+    const T_Difference& difference = *frame->Differences();
+    ASSERT_EQ(difference.Changes.size(), 2u);
+    EXPECT_EQ(Column(T_Change_Column::Kind), (std::vector<std::string>{"Moved", "Changed"}));
+    EXPECT_EQ(Cell(0, T_Change_Column::Moved), QStringLiteral("moved by -300, 180"));
+    int regions = 0;
+    for (int row = 0; row < 2; ++row) {
+        QTreeWidgetItem* item = Rows().topLevelItem(row);
+        const int change = T_Change_List::Change_Of(item);
+        ASSERT_GE(change, 0);
+        const std::size_t count = difference.Changes[std::size_t(change)].Regions.size();
+        EXPECT_EQ(item->childCount(), count > 1 ? int(count) : 0);
+        regions += int(count);
+    }
+    EXPECT_EQ(regions, int(difference.Regions.size()));
+    // Choosing the word's row makes its first region the current change.
+    Rows().setCurrentItem(Rows().topLevelItem(1));
+    EXPECT_EQ(frame->Current_Change(), T_Change_List::Region_Of(Rows().topLevelItem(1)));
 }
