@@ -3,6 +3,7 @@
 #include "pdf/document_exporters.h"
 #include "platform/os_platform.h"
 #include "pdf/pdf_page_signatures.h"
+#include "pdf/pdf_region_render.h"
 #include "pdf/pdf_region_text.h"
 #include "automation/u_exporters.h"
 
@@ -53,3 +54,14 @@ T_Pdf_Text_Layer::T_Pdf_Text_Layer(const std::string& File) : File_(File) {}
 T_Pdf_Text_Layer::~T_Pdf_Text_Layer() = default;
 
 const T_Page_Words& T_Pdf_Text_Layer::Words(int Page) { return Pages_[Page]; }
+
+struct T_Pdf_Region_Renderer::T_Documents {};
+
+T_Pdf_Region_Renderer::T_Pdf_Region_Renderer() = default;
+
+T_Pdf_Region_Renderer::~T_Pdf_Region_Renderer() = default;
+
+QImage T_Pdf_Region_Renderer::Render(const std::string&, int, const QSize&, const QRect&)
+{
+    return {};
+}

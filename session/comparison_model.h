@@ -61,6 +61,12 @@ public:
     // included only where the documents are drawn elsewhere. Waits first
     // for the page being drawn ahead, which Stop_Drawing_Ahead stopped.
     T_Drawn_Pages Draw_Pages(int Left_Page, int Right_Page);
+    // True when pages may be drawn on another thread than the window's
+    // (documents drawn in the program, not by an application it drives).
+    bool Draws_Pages_Apart() const
+    {
+        return Session_.Exporter && Session_.Exporter->Exports_In_Parallel();
+    }
     // Stops drawing ahead after the call under way, without waiting: on the
     // window's thread, before the pages it asks for are drawn elsewhere.
     void Stop_Drawing_Ahead();

@@ -14,6 +14,7 @@
 #include "vocabulary/file_names.h"
 #include "viewer/page_pairing_task.h"
 #include "viewer/page_switch.h"
+#include "viewer/sharp_zoom.h"
 #include "viewer/page_tab_marks.h"
 #include "viewer/u_blend_frame.h"
 #include "engine/u_image_compare.h"
@@ -74,6 +75,7 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     // Once the panes hold their picture controls; the window places the bar.
     Find_Bar_ = Add_Find_Bar(*this, *Panes);
     Region_Tips_ = new T_Region_Text_Tips(*this, *Panes);
+    new T_Sharp_Zoom(*this, *Panes);
     Set_Busy(false);
     Set_Shave_Limit();
     Set_Compared_Row(false);
@@ -627,12 +629,20 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
         QScopedValueRollback<bool> following(Following_Page, true);
         other_tabs->Select_Index(other_page);
     }
+    // An exporter driving an application of its own is driven from this
+    // thread alone.
+    if (!Model_->Draws_Pages_Apart()) {
+        Show_Drawn_Pages(Model_->Draw_Pages(left, right));
+        return;
+    }
     for (auto [side, page] : {std::pair{T_Side::Left, left}, std::pair{T_Side::Right, right}})
         if (page >= 0)
             Show_Page_Placeholder(side, page);
     Panes->Show_Blend_Pictures();
     Page_Switch_->Request(left, right);
 }
+
+bool TView_diff_frame::Drawing_Pages() const { return Page_Switch_ && Page_Switch_->Busy(); }
 
 void TView_diff_frame::Show_Page_Placeholder(T_Side Side, int Page_Index)
 {

@@ -99,6 +99,8 @@ public:
     // Page navigation and scroll synchronisation.
     void Left_Page_Change(int Page_Index);
     void Right_Page_Change(int Page_Index);
+    // True from a page switch until its pages are shown.
+    bool Drawing_Pages() const;
     void Sync_Scroll(TMyScrollBox* Sender);
     static void Copy_Scroll_Pos(TMyScrollBox* From, TMyScrollBox* To);
 
