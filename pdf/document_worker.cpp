@@ -1,6 +1,8 @@
 #include "pdf/document_worker.h"
 
+#include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <exception>
 #include <mutex>
 #include <queue>
@@ -12,24 +14,30 @@ namespace {
 thread_local T_Document_Priority Thread_Priority = T_Document_Priority::Rest;
 thread_local const std::atomic<bool>* Thread_Cancel = nullptr;
 
+// A call waiting for its turn or under way. The caller's state is shared:
+// a caller that gave up on a call not started yet leaves, and the worker
+// then skips it without touching what the caller held.
 struct T_Call {
     T_Document_Priority Priority;
     unsigned long long Order; // first come, first served within a priority
     const std::function<void()>* Work;
-    const std::atomic<bool>* Cancel;
-    // Set by the worker; the caller waits for Done.
-    std::exception_ptr* Failure;
-    bool* Done;
+    std::exception_ptr Failure;
+    bool Started = false;
+    bool Done = false;
+    bool Abandoned = false;
 };
 
 struct T_Later {
-    bool operator()(const T_Call& A, const T_Call& B) const
+    bool operator()(const std::shared_ptr<T_Call>& A, const std::shared_ptr<T_Call>& B) const
     {
-        if (A.Priority != B.Priority)
-            return A.Priority > B.Priority;
-        return A.Order > B.Order;
+        if (A->Priority != B->Priority)
+            return A->Priority > B->Priority;
+        return A->Order > B->Order;
     }
 };
+
+// How often a waiting caller looks whether its call is still wanted.
+constexpr std::chrono::milliseconds Cancel_Poll(5);
 
 // The worker is made on first use and lives as long as the process: callers
 // wait for each of their calls, so nothing is queued when the process ends,
@@ -46,21 +54,33 @@ public:
 
     void Run(const std::function<void()>& Work)
     {
-        std::exception_ptr failure;
-        bool done = false;
+        const std::atomic<bool>* cancel = Thread_Cancel;
+        auto call = std::make_shared<T_Call>(T_Call{Thread_Priority, 0, &Work});
         std::unique_lock<std::mutex> lock(Lock_);
-        Queue_.push({Thread_Priority, Next_Order_++, &Work, Thread_Cancel, &failure, &done});
+        call->Order = Next_Order_++;
+        Queue_.push(call);
+        ++Waiting_;
         Wake_.notify_all();
-        Finished_.wait(lock, [&] { return done; });
+        for (;;) {
+            if (Finished_.wait_for(lock, Cancel_Poll, [&] { return call->Done; }))
+                break;
+            // Dropped as soon as it is no longer wanted, not when its turn
+            // comes: its turn may be behind much more urgent work.
+            if (cancel && cancel->load() && !call->Started) {
+                call->Abandoned = true;
+                --Waiting_;
+                throw T_Document_Call_Dropped{};
+            }
+        }
         lock.unlock();
-        if (failure)
-            std::rethrow_exception(failure);
+        if (call->Failure)
+            std::rethrow_exception(call->Failure);
     }
 
     int Waiting() const
     {
         std::lock_guard<std::mutex> lock(Lock_);
-        return static_cast<int>(Queue_.size());
+        return Waiting_;
     }
 
 private:
@@ -76,18 +96,20 @@ private:
         std::unique_lock<std::mutex> lock(Lock_);
         for (;;) {
             Wake_.wait(lock, [this] { return !Queue_.empty(); });
-            T_Call call = Queue_.top();
+            std::shared_ptr<T_Call> call = Queue_.top();
             Queue_.pop();
+            if (call->Abandoned)
+                continue;
+            call->Started = true;
+            --Waiting_;
             lock.unlock();
             try {
-                if (call.Cancel && call.Cancel->load())
-                    throw T_Document_Call_Dropped{};
-                (*call.Work)();
+                (*call->Work)();
             } catch (...) {
-                *call.Failure = std::current_exception();
+                call->Failure = std::current_exception();
             }
             lock.lock();
-            *call.Done = true;
+            call->Done = true;
             Finished_.notify_all();
         }
     }
@@ -95,7 +117,9 @@ private:
     mutable std::mutex Lock_;
     std::condition_variable Wake_;
     std::condition_variable Finished_;
-    std::priority_queue<T_Call, std::vector<T_Call>, T_Later> Queue_;
+    std::priority_queue<std::shared_ptr<T_Call>, std::vector<std::shared_ptr<T_Call>>, T_Later>
+        Queue_;
+    int Waiting_ = 0; // queued and not abandoned
     unsigned long long Next_Order_ = 0;
     std::thread::id Thread_Id_;
 };

@@ -45,12 +45,19 @@ void T_Comparison_Model::Close_Documents()
 void T_Comparison_Model::Finish_Drawing_Ahead()
 {
     Stop_Drawing_Ahead();
-    if (Drawing_Ahead_.valid())
-        Drawing_Ahead_.wait();
+    if (std::shared_future<void> ahead = Drawing_Ahead(); ahead.valid())
+        ahead.wait();
+}
+
+std::shared_future<void> T_Comparison_Model::Drawing_Ahead() const
+{
+    const std::lock_guard<std::mutex> lock(Ahead_Lock_);
+    return Drawing_Ahead_;
 }
 
 void T_Comparison_Model::Stop_Drawing_Ahead()
 {
+    const std::lock_guard<std::mutex> lock(Ahead_Lock_);
     if (Stop_Drawing_Ahead_)
         *Stop_Drawing_Ahead_ = true;
 }
@@ -75,9 +82,12 @@ void T_Comparison_Model::Draw_Ahead()
     if (next <= 0 || next >= Session_.Pages(T_Side::Left).Count())
         return;
     const int counterpart = Session_.Counterpart(T_Side::Left, next);
-    Stop_Drawing_Ahead_ = std::make_shared<std::atomic<bool>>(false);
-    Drawing_Ahead_ =
-        std::async(std::launch::async, [this, next, counterpart, stop = Stop_Drawing_Ahead_] {
+    // The one before stops after its call under way (its end is waited for
+    // as it is replaced).
+    Stop_Drawing_Ahead();
+    auto stop_flag = std::make_shared<std::atomic<bool>>(false);
+    std::shared_future<void> drawing =
+        std::async(std::launch::async, [this, next, counterpart, stop = stop_flag] {
             // Behind everything the window waits for; a page switch drops
             // what has not started.
             const T_Document_Call_Scope scope(T_Document_Priority::Rest, stop.get());
@@ -87,6 +97,9 @@ void T_Comparison_Model::Draw_Ahead()
             if (counterpart >= 0 && !*stop)
                 Session_.Export_Page(T_Side::Right, counterpart);
         }).share();
+    const std::lock_guard<std::mutex> lock(Ahead_Lock_);
+    Stop_Drawing_Ahead_ = std::move(stop_flag);
+    Drawing_Ahead_ = std::move(drawing);
 }
 
 bool T_Comparison_Model::Missing(T_Side Side) const { return Session_.Missing(Side); }
@@ -146,7 +159,7 @@ T_Work_Result T_Comparison_Model::Show_Page(T_Side Side, int Page_Index)
 T_Drawn_Pages T_Comparison_Model::Draw_Pages(int Left_Page, int Right_Page)
 {
     const std::lock_guard<std::mutex> drawing(Drawing_Pages_);
-    if (std::shared_future<void> ahead = Drawing_Ahead_; ahead.valid())
+    if (std::shared_future<void> ahead = Drawing_Ahead(); ahead.valid())
         ahead.wait();
     T_Drawn_Pages drawn;
     drawn.Page[0] = Left_Page;

@@ -152,6 +152,9 @@ private:
     std::shared_ptr<const T_Aligned_Difference> Aligned_;
     std::string Drawing_Failure_;
     std::function<void()> Differences_Ready_;
+    // The drawing ahead under way, read by page switches on their threads.
+    std::shared_future<void> Drawing_Ahead() const;
+    mutable std::mutex Ahead_Lock_;
     std::shared_future<void> Drawing_Ahead_;
     std::shared_ptr<std::atomic<bool>> Stop_Drawing_Ahead_;
     // One page pair drawn at a time: a switch overtaken by a newer one may

@@ -14,7 +14,7 @@
 
 namespace {
 
-// Holds the worker busy until Release, so that calls queue up behind it.
+// Holds the worker busy until it goes, so that calls queue up behind it.
 class Busy_Worker {
 public:
     Busy_Worker()
@@ -58,11 +58,11 @@ void Wait_Until_Queued(int Calls)
 
 } // namespace
 
-TEST(Document_Worker, RunsTheWaitingCallsMostUrgentFirstAndDropsThoseNoLongerWanted)
+TEST(Document_Worker, RunsTheWaitingCallsMostUrgentFirstAndDropsAtOnceThoseNoLongerWanted)
 {
     std::mutex order_lock;
     std::vector<std::string> order;
-    std::atomic<bool> overtaken{true};
+    std::atomic<bool> overtaken{false};
     std::atomic<bool> dropped{false};
     std::vector<std::thread> callers;
     {
@@ -91,6 +91,12 @@ TEST(Document_Worker, RunsTheWaitingCallsMostUrgentFirstAndDropsThoseNoLongerWan
         Wait_Until_Queued(4);
         call(T_Document_Priority::Visible_Pair, "page", nullptr);
         Wait_Until_Queued(5);
+        // No longer wanted: it leaves the queue at once, while the worker
+        // is still busy.
+        overtaken = true;
+        while (!dropped)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(Document_Calls_Waiting(), 4);
     }
     for (std::thread& caller : callers)
         caller.join();
