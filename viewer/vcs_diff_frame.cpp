@@ -623,17 +623,31 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
     }
     const int left = Side == T_Side::Left ? Page_Index : other_page;
     const int right = Side == T_Side::Left ? other_page : Page_Index;
+    // An exporter driving an application of its own is driven from this
+    // thread alone: a page that fails to export leaves the side on its
+    // previous page, while its tab strip shows the new tab; the other side
+    // then stays.
+    if (!Model_->Draws_Pages_Apart()) {
+        Report(Model_->Show_Pages(left, right));
+        const bool moved = Session().Page(Side) == Page_Index;
+        if (moved)
+            Show_Side_Picture(Side);
+        if (other_page >= 0 && Session().Page(other_side) == other_page) {
+            {
+                QScopedValueRollback<bool> following(Following_Page, true);
+                other_tabs->Select_Index(other_page);
+            }
+            Show_Side_Picture(other_side);
+        }
+        if (moved)
+            Show_Switched_Pages();
+        return;
+    }
     // The tabs move at once; the pages are drawn in the background, and
     // only the last switch asked for is shown.
     if (other_page >= 0) {
         QScopedValueRollback<bool> following(Following_Page, true);
         other_tabs->Select_Index(other_page);
-    }
-    // An exporter driving an application of its own is driven from this
-    // thread alone.
-    if (!Model_->Draws_Pages_Apart()) {
-        Show_Drawn_Pages(Model_->Draw_Pages(left, right));
-        return;
     }
     for (auto [side, page] : {std::pair{T_Side::Left, left}, std::pair{T_Side::Right, right}})
         if (page >= 0)
@@ -680,8 +694,13 @@ void TView_diff_frame::Show_Drawn_Pages(T_Drawn_Pages Drawn)
     }
     Report(shown);
     Panes->Show_Blend_Pictures();
-    if (!moved)
-        return;
+    if (moved)
+        Show_Switched_Pages();
+}
+
+void TView_diff_frame::Show_Switched_Pages()
+{
+    Panes->Show_Blend_Pictures();
     Refresh_Differences();
     if (Compared_Shown())
         Recompare();

@@ -186,6 +186,9 @@ private:
     // Shows the pages a switch drew; a side whose page failed goes back to
     // the page it showed, its tab too.
     void Show_Drawn_Pages(T_Drawn_Pages Drawn);
+    // After a switch: the one-pane views, the differences and the compared
+    // image follow the pages shown.
+    void Show_Switched_Pages();
     // A blank sheet of the page's size in the side's pane until it is drawn.
     void Show_Page_Placeholder(T_Side Side, int Page_Index);
     void Show_Side_Picture(T_Side Side);
