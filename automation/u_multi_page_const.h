@@ -20,6 +20,10 @@ struct T_Page_rec {
     // something is a page the server failed to draw. -1 when the source
     // does not say.
     int Content = -1;
+    // The page's size in the pixels it is shown in, where the document says
+    // so before the page is drawn; 0 when not known.
+    int Width = 0;
+    int Height = 0;
 };
 
 // The pages of a document in page order. Shared, not copied: every holder of

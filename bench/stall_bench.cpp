@@ -143,13 +143,16 @@ int main(int argc, char** argv)
     }
     QElapsedTimer after_last;
     after_last.start();
-    while ((frame.Session().Page(T_Side::Left) != keys || !frame.Differences()) &&
-           after_last.elapsed() < 300000)
+    while (frame.Session().Page(T_Side::Left) != keys && after_last.elapsed() < 300000)
         Run_Events_For(10);
     const double last_shown = Elapsed_Ms(after_last);
+    while (!frame.Differences() && after_last.elapsed() < 300000)
+        Run_Events_For(10);
+    const double last_compared = Elapsed_Ms(after_last);
     const double paging = heartbeat.Longest();
     Report("longest stall while paging", paging, "drawing one page pair", one_pair);
-    Report("last key to last sheet compared", last_shown, "drawing one page pair", one_pair);
+    Report("last key to last sheet shown", last_shown, "drawing one page pair", one_pair);
+    Report("last key to last sheet compared", last_compared, "drawing one page pair", one_pair);
     std::printf("(one page pair drawn: %.1f ms; sheets: %d; keys: %d)\n", one_pair, sheets, keys);
     QDir(QString::fromStdString(Temp_Dir())).removeRecursively();
     return 0;

@@ -3,6 +3,8 @@
 #include "engine/u_temp_files.h"
 #include "platform/os_platform.h"
 
+#include "pdf/document_worker.h"
+
 #include <QPdfDocument>
 #include <QString>
 
@@ -143,8 +145,10 @@ std::string Flattened_Copy(const std::string& File)
 // for counts as opened: the reason it gives is the one to show).
 bool Drawing_Library_Opens(const std::string& File)
 {
-    QPdfDocument document;
-    const QPdfDocument::Error error = document.load(QString::fromStdString(File));
+    const QPdfDocument::Error error = On_Document_Worker([&] {
+        QPdfDocument document;
+        return document.load(QString::fromStdString(File));
+    });
     return error == QPdfDocument::Error::None || error == QPdfDocument::Error::IncorrectPassword ||
            error == QPdfDocument::Error::UnsupportedSecurityScheme ||
            error == QPdfDocument::Error::FileNotFound;

@@ -1,6 +1,7 @@
 #include "pdf/pdf_exporter.h"
 
 #include "imaging/u_image_load.h"
+#include "pdf/document_worker.h"
 #include "platform/os_platform.h"
 #include "engine/pending_files.h"
 #include "imaging/pending_pages.h"
@@ -37,7 +38,14 @@ T_Pdf_Multipage_Wrapper::~T_Pdf_Multipage_Wrapper() = default;
 std::string Pdf_Open_Failure(QPdfDocument& document, const std::string& file_name)
 {
     const T_Drawn_Pdf drawn = Pdf_Drawn_File(file_name);
-    switch (document.load(QString::fromStdString(drawn.Path))) {
+    const QString drawn_file = QString::fromStdString(drawn.Path);
+    int pages = 0;
+    const QPdfDocument::Error loaded = On_Document_Worker([&] {
+        const QPdfDocument::Error error = document.load(drawn_file);
+        pages = document.pageCount();
+        return error;
+    });
+    switch (loaded) {
     case QPdfDocument::Error::None:
         break;
     case QPdfDocument::Error::InvalidFileFormat:
@@ -54,7 +62,7 @@ std::string Pdf_Open_Failure(QPdfDocument& document, const std::string& file_nam
     default:
         return "The document cannot be read.";
     }
-    if (document.pageCount() <= 0)
+    if (pages <= 0)
         return "The document has no pages.";
     return {};
 }
@@ -75,10 +83,18 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Doc(const std::string& File_Name, in
         return T_Open_Result::Automation_Error;
     T_Paged_Doc_Rec rec;
     rec.Opened = true;
-    for (int page = 0; page < document->pageCount(); ++page) {
-        std::string label = document->pageLabel(page).trimmed().toStdString();
-        rec.Pages.Items->push_back({label.empty() ? std::to_string(page + 1) : label, page, ""});
-    }
+    On_Document_Worker([&] {
+        for (int page = 0; page < document->pageCount(); ++page) {
+            std::string label = document->pageLabel(page).trimmed().toStdString();
+            T_Page_rec item{label.empty() ? std::to_string(page + 1) : label, page, ""};
+            // Known before the page is drawn: the window shows a blank page
+            // of this size while it is.
+            const QSize pixels = Pdf_Page_Pixels(document->pagePointSize(page));
+            item.Width = pixels.width();
+            item.Height = pixels.height();
+            rec.Pages.Items->push_back(std::move(item));
+        }
+    });
     Docs.push_back(std::move(rec));
     Documents.push_back(std::move(document));
     Pictures.emplace_back();
@@ -112,7 +128,7 @@ bool T_Pdf_Multipage_Wrapper::Close_Doc(int Doc_Index)
     if (!Is_Valid_Doc(Doc_Index) || !Docs[static_cast<size_t>(Doc_Index)].Opened)
         return false;
     if (QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get())
-        document->close();
+        document->close(); // waits for no queued call: only for one under way
     return true;
 }
 
@@ -175,6 +191,7 @@ int T_Pdf_Multipage_Wrapper::Page_Content(int Doc_Index, int page)
         if (!document || !Blank_Pages.count({Doc_Index, page}))
             return -1; // drawn, or a picture opened as a page: shown as it is
     }
-    const qsizetype characters = document->getAllText(page).text().trimmed().size();
+    const qsizetype characters =
+        On_Document_Worker([&] { return document->getAllText(page).text().trimmed().size(); });
     return characters > 0 ? int(std::min<qsizetype>(characters, 1 << 30)) : -1;
 }

@@ -1,5 +1,6 @@
 #include "pdf/pdf_page_render.h"
 
+#include "pdf/document_worker.h"
 #include "vocabulary/picture_limit.h"
 
 #include <QPainter>
@@ -25,14 +26,16 @@ QSize Pdf_Page_Pixels(const QSizeF& points, double dpi)
 
 QImage Render_Pdf_Page(QPdfDocument& document, int page, double dpi)
 {
-    QSize size = Pdf_Page_Pixels(document.pagePointSize(page), dpi);
-    if (size.isEmpty())
-        return {};
-    // Stamps, markup, ink, notes and filled-in form fields are drawn as a
-    // reader shows them: a reviewer's marks are part of what a page shows.
-    QPdfDocumentRenderOptions options;
-    options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
-    QImage drawn = document.render(page, size, options);
+    QImage drawn = On_Document_Worker([&] {
+        QSize size = Pdf_Page_Pixels(document.pagePointSize(page), dpi);
+        if (size.isEmpty())
+            return QImage();
+        // Stamps, markup, ink, notes and filled-in form fields are drawn as a
+        // reader shows them: a reviewer's marks are part of what a page shows.
+        QPdfDocumentRenderOptions options;
+        options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
+        return document.render(page, size, options);
+    });
     if (drawn.isNull())
         return {};
     // Pages are transparent where nothing is drawn; paper is white. The

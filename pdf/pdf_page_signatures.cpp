@@ -1,5 +1,6 @@
 #include "pdf/pdf_page_signatures.h"
 
+#include "pdf/document_worker.h"
 #include "pdf/pdf_exporter.h"
 #include "differences/page_pairing.h"
 #include "pdf/pdf_drawn_file.h"
@@ -23,7 +24,7 @@ constexpr double Signature_Long_Side = 128;
 
 T_Page_Signature Small_Page_Signature(QPdfDocument& document, int page)
 {
-    const QSizeF points = document.pagePointSize(page);
+    const QSizeF points = On_Document_Worker([&] { return document.pagePointSize(page); });
     const double longer = std::max(points.width(), points.height());
     const double dpi =
         longer > 0 ? std::clamp(Signature_Long_Side * 72.0 / longer, 1.0, Pdf_Page_Dpi) : 1.0;
@@ -59,10 +60,16 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
             return signatures;
         }
     }
-    if (document.load(QString::fromStdString(Pdf_File_To_Draw(file))) != QPdfDocument::Error::None)
+    const QString drawn_file = QString::fromStdString(Pdf_File_To_Draw(file));
+    int pages = 0;
+    if (On_Document_Worker([&] {
+            const QPdfDocument::Error error = document.load(drawn_file);
+            pages = document.pageCount();
+            return error;
+        }) != QPdfDocument::Error::None)
         return signatures;
     // A page that cannot be drawn still takes its place, blank.
-    for (int page = 0; page < document.pageCount() && !stop; ++page)
+    for (int page = 0; page < pages && !stop; ++page)
         signatures.push_back(!wanted || wanted(page) ? Small_Page_Signature(document, page)
                                                      : T_Page_Signature{});
     return signatures;
@@ -75,10 +82,13 @@ std::vector<std::uint64_t> Checked_Fingerprints(const std::string& file)
     if (!Is_Pdf_File(file))
         return {};
     std::vector<std::uint64_t> fingerprints = Pdf_Page_Fingerprints(file);
+    const QString drawn_file = QString::fromStdString(Pdf_File_To_Draw(file));
     QPdfDocument document;
-    if (document.load(QString::fromStdString(Pdf_File_To_Draw(file))) !=
-            QPdfDocument::Error::None ||
-        document.pageCount() != static_cast<int>(fingerprints.size()))
+    const bool counted = On_Document_Worker([&] {
+        return document.load(drawn_file) == QPdfDocument::Error::None &&
+               document.pageCount() == static_cast<int>(fingerprints.size());
+    });
+    if (!counted)
         return {};
     return fingerprints;
 }
@@ -122,7 +132,11 @@ T_Pair_Signatures Pdf_Pair_Signatures(const std::string& left, const std::string
 {
     // Which pages need drawing follows from the fingerprints, which take no
     // turn at the drawing library: both are read first, at once.
-    auto left_prints = std::async(std::launch::async, [&] { return Checked_Fingerprints(left); });
+    const T_Document_Priority priority = Document_Call_Priority();
+    auto left_prints = std::async(std::launch::async, [&] {
+        const T_Document_Call_Scope scope(priority);
+        return Checked_Fingerprints(left);
+    });
     const std::vector<std::uint64_t> right_fingerprints = Checked_Fingerprints(right);
     const std::vector<std::uint64_t> left_fingerprints = left_prints.get();
     // Without fingerprints on both sides every page is drawn.
@@ -136,6 +150,7 @@ T_Pair_Signatures Pdf_Pair_Signatures(const std::string& left, const std::string
         return page < static_cast<int>(twins.size()) && twins[std::size_t(page)] >= 0;
     };
     auto left_drawn = std::async(std::launch::async, [&] {
+        const T_Document_Call_Scope scope(priority);
         return Drawn_Signatures(left, stop, [&](int page) {
             return !twinned(left_twins, page) || left_wanted[std::size_t(page)];
         });

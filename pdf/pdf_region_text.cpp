@@ -1,5 +1,6 @@
 #include "pdf/pdf_region_text.h"
 
+#include "pdf/document_worker.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_annotations.h"
 #include "pdf/pdf_page_render.h"
@@ -47,10 +48,13 @@ T_Pdf_Text_Layer::T_Pdf_Text_Layer(const std::string& File)
     : File_(File), Document_(std::make_unique<T_Document>(File))
 {
     // A damaged file is read from the copy rebuilt from it.
-    if (Document_->Pdf.load(QString::fromStdString(File)) != QPdfDocument::Error::None &&
+    const auto load = [this](const std::string& Name) {
+        return On_Document_Worker(
+            [this, &Name] { return Document_->Pdf.load(QString::fromStdString(Name)); });
+    };
+    if (load(File) != QPdfDocument::Error::None &&
         (!Pdf_Drawn_File(File).Repaired ||
-         Document_->Pdf.load(QString::fromStdString(Pdf_Drawn_File(File).Path)) !=
-             QPdfDocument::Error::None))
+         load(Pdf_Drawn_File(File).Path) != QPdfDocument::Error::None))
         Document_.reset();
 }
 
@@ -59,16 +63,24 @@ T_Pdf_Text_Layer::~T_Pdf_Text_Layer() = default;
 const T_Page_Words& T_Pdf_Text_Layer::Words(int Page)
 {
     auto [place, added] = Pages_.try_emplace(Page);
-    if (!added || !Document_ || Page < 0 || Page >= Document_->Pdf.pageCount())
+    if (!added || !Document_)
         return place->second;
-    // Boxes go to the picture's pixels as the page is drawn, a huge sheet
-    // drawn smaller included.
-    const QSizeF points = Document_->Pdf.pagePointSize(Page);
+    QSizeF points;
+    On_Document_Worker([&] {
+        if (Page < 0 || Page >= Document_->Pdf.pageCount())
+            return;
+        points = Document_->Pdf.pagePointSize(Page);
+        const QSize pixels = Pdf_Page_Pixels(points);
+        if (pixels.isEmpty())
+            return;
+        // Boxes go to the picture's pixels as the page is drawn, a huge
+        // sheet drawn smaller included.
+        place->second.Words = Read_Words(Document_->Pdf, Page, pixels.width() / points.width(),
+                                         pixels.height() / points.height());
+    });
     const QSize pixels = Pdf_Page_Pixels(points);
     if (pixels.isEmpty())
         return place->second;
-    place->second.Words = Read_Words(Document_->Pdf, Page, pixels.width() / points.width(),
-                                     pixels.height() / points.height());
     place->second.Has_Text_Layer = !place->second.Words.empty();
     place->second.Annotations = Document_->Annotations.Of_Page(
         Page, pixels.width() / points.width(), pixels.height() / points.height());

@@ -4,6 +4,7 @@
 #include "platform/os_platform.h"
 #include "pdf/pdf_page_signatures.h"
 #include "pdf/pdf_page_redraw.h"
+#include "pdf/pdf_region_render.h"
 #include "pdf/pdf_region_text.h"
 #include "automation/u_exporters.h"
 
@@ -62,3 +63,14 @@ T_Pdf_Page_Redraw::T_Pdf_Page_Redraw(const std::string&) {}
 T_Pdf_Page_Redraw::~T_Pdf_Page_Redraw() = default;
 
 QImage T_Pdf_Page_Redraw::Page(int) { return {}; }
+
+struct T_Pdf_Region_Renderer::T_Documents {};
+
+T_Pdf_Region_Renderer::T_Pdf_Region_Renderer() = default;
+
+T_Pdf_Region_Renderer::~T_Pdf_Region_Renderer() = default;
+
+QImage T_Pdf_Region_Renderer::Render(const std::string&, int, const QSize&, const QRect&)
+{
+    return {};
+}

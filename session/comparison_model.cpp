@@ -1,6 +1,7 @@
 #include "session/comparison_model.h"
 
 #include "session/difference_task.h"
+#include "pdf/document_worker.h"
 #include "platform/os_platform.h"
 #include "engine/u_temp_files.h"
 
@@ -43,10 +44,22 @@ void T_Comparison_Model::Close_Documents()
 
 void T_Comparison_Model::Finish_Drawing_Ahead()
 {
+    Stop_Drawing_Ahead();
+    if (std::shared_future<void> ahead = Drawing_Ahead(); ahead.valid())
+        ahead.wait();
+}
+
+std::shared_future<void> T_Comparison_Model::Drawing_Ahead() const
+{
+    const std::lock_guard<std::mutex> lock(Ahead_Lock_);
+    return Drawing_Ahead_;
+}
+
+void T_Comparison_Model::Stop_Drawing_Ahead()
+{
+    const std::lock_guard<std::mutex> lock(Ahead_Lock_);
     if (Stop_Drawing_Ahead_)
         *Stop_Drawing_Ahead_ = true;
-    if (Drawing_Ahead_.valid())
-        Drawing_Ahead_.wait();
 }
 
 void T_Comparison_Model::Set_Content_Pairing(T_Content_Pairing Pairing)
@@ -69,15 +82,24 @@ void T_Comparison_Model::Draw_Ahead()
     if (next <= 0 || next >= Session_.Pages(T_Side::Left).Count())
         return;
     const int counterpart = Session_.Counterpart(T_Side::Left, next);
-    Stop_Drawing_Ahead_ = std::make_shared<std::atomic<bool>>(false);
-    Drawing_Ahead_ =
-        std::async(std::launch::async, [this, next, counterpart, stop = Stop_Drawing_Ahead_] {
+    // The one before stops after its call under way (its end is waited for
+    // as it is replaced).
+    Stop_Drawing_Ahead();
+    auto stop_flag = std::make_shared<std::atomic<bool>>(false);
+    std::shared_future<void> drawing =
+        std::async(std::launch::async, [this, next, counterpart, stop = stop_flag] {
+            // Behind everything the window waits for; a page switch drops
+            // what has not started.
+            const T_Document_Call_Scope scope(T_Document_Priority::Rest, stop.get());
             // An export that exists is reused, and the drawn picture is kept in
             // memory for the page switch that takes it.
             Session_.Export_Page(T_Side::Left, next);
             if (counterpart >= 0 && !*stop)
                 Session_.Export_Page(T_Side::Right, counterpart);
-        });
+        }).share();
+    const std::lock_guard<std::mutex> lock(Ahead_Lock_);
+    Stop_Drawing_Ahead_ = std::move(stop_flag);
+    Drawing_Ahead_ = std::move(drawing);
 }
 
 bool T_Comparison_Model::Missing(T_Side Side) const { return Session_.Missing(Side); }
@@ -132,6 +154,47 @@ T_Work_Result T_Comparison_Model::Show_Page(T_Side Side, int Page_Index)
     if (page.Done())
         Forget_Differences();
     return page;
+}
+
+T_Drawn_Pages T_Comparison_Model::Draw_Pages(int Left_Page, int Right_Page)
+{
+    const std::lock_guard<std::mutex> drawing(Drawing_Pages_);
+    if (std::shared_future<void> ahead = Drawing_Ahead(); ahead.valid())
+        ahead.wait();
+    T_Drawn_Pages drawn;
+    drawn.Page[0] = Left_Page;
+    drawn.Page[1] = Right_Page;
+    for (T_Side side : {T_Side::Left, T_Side::Right}) {
+        const int at = Index(side);
+        if (drawn.Page[at] < 0)
+            continue;
+        drawn.Result[at] = Session_.Export_Page(side, drawn.Page[at]);
+        if (drawn.Result[at].Done())
+            drawn.Picture[at] = Load_Drawn_Or_Decoded(drawn.Result[at].File);
+    }
+    return drawn;
+}
+
+T_Work_Result T_Comparison_Model::Take_Pages(T_Drawn_Pages Drawn)
+{
+    T_Work_Result result = T_Work_Result::Made({});
+    for (T_Side side : {T_Side::Left, T_Side::Right}) {
+        const int at = Index(side);
+        if (Drawn.Page[at] < 0)
+            continue;
+        if (!Drawn.Result[at].Done()) {
+            if (result.Done())
+                result = Drawn.Result[at];
+            continue;
+        }
+        Picture(side); // a picture still decoding is not the page's
+        Session_.Show_Drawn_Page(side, Drawn.Page[at], Drawn.Result[at].File);
+        Pictures_[at] = std::move(Drawn.Picture[at]);
+        Png_Copies_[at].clear();
+    }
+    Forget_Differences();
+    Draw_Ahead();
+    return result;
 }
 
 T_Work_Result T_Comparison_Model::Show_Pages(int Left_Page, int Right_Page)

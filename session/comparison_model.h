@@ -17,10 +17,18 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 
 class QObject;
 class T_Difference_Task;
+
+// A page pair drawn and decoded, not shown yet (see Draw_Pages).
+struct T_Drawn_Pages {
+    int Page[2] = {-1, -1}; // left, right; negative for a side left as it is
+    T_Work_Result Result[2];
+    T_Loaded_Picture Picture[2];
+};
 
 class T_Comparison_Model {
 public:
@@ -48,6 +56,23 @@ public:
     // as it is), both drawn at the same time where the exporter allows it. A
     // side whose page fails stays on its page; the first failure is returned.
     T_Work_Result Show_Pages(int Left_Page, int Right_Page);
+    // Draws and decodes a page of each side (a negative index leaves that
+    // side out) without showing them; safe on any thread, the window's
+    // included only where the documents are drawn elsewhere. Waits first
+    // for the page being drawn ahead, which Stop_Drawing_Ahead stopped.
+    T_Drawn_Pages Draw_Pages(int Left_Page, int Right_Page);
+    // True when pages may be drawn on another thread than the window's
+    // (documents drawn in the program, not by an application it drives).
+    bool Draws_Pages_Apart() const
+    {
+        return Session_.Exporter && Session_.Exporter->Exports_In_Parallel();
+    }
+    // Stops drawing ahead after the call under way, without waiting: on the
+    // window's thread, before the pages it asks for are drawn elsewhere.
+    void Stop_Drawing_Ahead();
+    // Shows pages that Draw_Pages drew: a side whose page failed stays on
+    // its page; the first failure is returned. On the window's thread.
+    T_Work_Result Take_Pages(T_Drawn_Pages Drawn);
     // Closes both documents and quits the exporter's application, once the
     // pages drawn ahead are done.
     void Close_Documents();
@@ -127,6 +152,12 @@ private:
     std::shared_ptr<const T_Aligned_Difference> Aligned_;
     std::string Drawing_Failure_;
     std::function<void()> Differences_Ready_;
-    std::future<void> Drawing_Ahead_;
+    // The drawing ahead under way, read by page switches on their threads.
+    std::shared_future<void> Drawing_Ahead() const;
+    mutable std::mutex Ahead_Lock_;
+    std::shared_future<void> Drawing_Ahead_;
     std::shared_ptr<std::atomic<bool>> Stop_Drawing_Ahead_;
+    // One page pair drawn at a time: a switch overtaken by a newer one may
+    // still be finishing the call it is in.
+    std::mutex Drawing_Pages_;
 };

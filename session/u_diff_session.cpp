@@ -196,13 +196,17 @@ T_Work_Result T_Diff_Session::Fetch_Page(T_Side Side, int Page_Index)
 T_Work_Result T_Diff_Session::Show_Page(T_Side Side, int Page_Index)
 {
     T_Work_Result page = Fetch_Page(Side, Page_Index);
-    if (!page.Done())
-        return page;
-    // The pane shows the page, and "Compare images" reads what it shows.
-    (Side == T_Side::Left ? Left_Display : Right_Display) = page.File;
-    (Side == T_Side::Left ? LeftImage : RightImage) = page.File;
-    (Side == T_Side::Left ? LeftPage : RightPage) = Page_Index;
+    if (page.Done())
+        Show_Drawn_Page(Side, Page_Index, page.File);
     return page;
+}
+
+void T_Diff_Session::Show_Drawn_Page(T_Side Side, int Page_Index, const std::string& File)
+{
+    // The pane shows the page, and "Compare images" reads what it shows.
+    (Side == T_Side::Left ? Left_Display : Right_Display) = File;
+    (Side == T_Side::Left ? LeftImage : RightImage) = File;
+    (Side == T_Side::Left ? LeftPage : RightPage) = Page_Index;
 }
 
 T_Page_List T_Diff_Session::Pages(T_Side Side) const

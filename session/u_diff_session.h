@@ -60,6 +60,9 @@ public:
     // side's display, image and page are the new ones. Failed: nothing
     // changed.
     T_Work_Result Show_Page(T_Side Side, int Page_Index);
+    // Shows a page that Export_Page made: the side's display, image and
+    // page become the page's.
+    void Show_Drawn_Page(T_Side Side, int Page_Index, const std::string& File);
 
     bool Is_Paged() const { return PagedKind != T_Paged_Kind::None; }
     // The side's version does not exist (the null device): a paged document

@@ -4,10 +4,13 @@
 #pragma once
 
 #include "viewer/u_blend_frame.h"
+#include "viewer/vcs_diff_frame.h"
 #include "viewer/vcs_diff_pagelist_frame.h"
 #include "viewer/vcs_view_image_frame.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <stdexcept>
@@ -51,6 +54,24 @@ inline T_Blend_Frame* Find_Blend_Pane(const QWidget& view)
 inline TDiff_Pagelist_Frame* Find_Tabs(const QWidget& view, const char* name)
 {
     return dynamic_cast<TDiff_Pagelist_Frame*>(view.findChild<QWidget*>(QString::fromLatin1(name)));
+}
+
+// Lets the view's events run until a page switch it is drawing is shown
+// (pages are drawn off the window's thread); at most Limit_Ms.
+inline void Wait_For_Pages(const TView_diff_frame& view, int Limit_Ms = 30000)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (view.Drawing_Pages() && waited.elapsed() < Limit_Ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Chooses a page on a tab strip (LeftTabs or RightTabs) as a click does and
+// waits until the view shows it.
+inline void Choose_Page(TView_diff_frame& view, const char* tabs, int index)
+{
+    Find_Tabs(view, tabs)->TabControl1->setCurrentIndex(index);
+    Wait_For_Pages(view);
 }
 
 } // namespace test

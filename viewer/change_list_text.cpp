@@ -3,6 +3,7 @@
 #include "viewer/change_list.h"
 #include "viewer/change_list_rows.h"
 #include "session/comparison_model.h"
+#include "pdf/document_worker.h"
 
 #include <QTreeWidget>
 
@@ -83,6 +84,8 @@ void T_Change_List_Text::Request(const T_Comparison_Model& Model,
     Task_.Start([layers = Layers_, left_file = files[0], right_file = files[1],
                  left_page = pages[0], right_page = pages[1], difference = std::move(Difference),
                  Offset](const T_Cancel_Flag&) {
+        // After the pages shown, before everything else.
+        const T_Document_Call_Scope scope(T_Document_Priority::Visible_Text);
         const std::lock_guard<std::mutex> lock(layers->Lock);
         const std::string* side_files[2] = {&left_file, &right_file};
         for (int side = 0; side < 2; ++side)

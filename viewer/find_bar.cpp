@@ -1,5 +1,6 @@
 #include "viewer/find_bar.h"
 
+#include "pdf/document_worker.h"
 #include "viewer/page_text_search.h"
 #include "viewer/pane_grid.h"
 #include "pdf/pdf_region_text.h"
@@ -125,6 +126,8 @@ std::vector<T_Text_Hit> T_Find_Bar::Find_All(const QString& Query, bool& Any_Tex
                                   session.Text_Layer_File(T_Side::Right)};
     const int pages[2] = {session.Pages(T_Side::Left).Count(),
                           session.Pages(T_Side::Right).Count()};
+    // The user waits for the hits: the reading goes before any other work.
+    const T_Document_Call_Scope scope(T_Document_Priority::Visible_Pair);
     for (int page = 0; page < std::max(pages[0], pages[1]); ++page)
         for (T_Side side : {T_Side::Left, T_Side::Right}) {
             const int at = Side_Index(side);

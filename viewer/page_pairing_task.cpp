@@ -1,5 +1,6 @@
 #include "viewer/page_pairing_task.h"
 
+#include "pdf/document_worker.h"
 #include "pdf/pdf_page_signatures.h"
 
 T_Page_Pairing_Task::T_Page_Pairing_Task(QObject* Context, T_Work Work, T_Ready Ready)
@@ -8,8 +9,11 @@ T_Page_Pairing_Task::T_Page_Pairing_Task(QObject* Context, T_Work Work, T_Ready 
               ready(std::move(*Pairing));
       })
 {
-    Task_.Start(
-        [work = std::move(Work)](const T_Cancel_Flag& Cancel) { return work(Cancel.Flag()); });
+    Task_.Start([work = std::move(Work)](const T_Cancel_Flag& Cancel) {
+        // After the pages and the text the window shows.
+        const T_Document_Call_Scope scope(T_Document_Priority::Pairing);
+        return work(Cancel.Flag());
+    });
 }
 
 T_Page_Pairing_Task::T_Work Pdf_Pairing_Work(std::string Left_File, std::string Right_File)

@@ -62,6 +62,8 @@ TPane_Image::TPane_Image(QWidget* parent) : QWidget(parent)
 void TPane_Image::Set_Picture(const QImage& Picture, const QString& Message)
 {
     Base_.Set_Picture(Picture);
+    Sharp_ = {};
+    Sharp_Shown_ = false;
     Message_ = Message;
     Smooth_Timer.stop();
     update();
@@ -163,10 +165,41 @@ void TPane_Image::paintEvent(QPaintEvent* event)
         return;
     if (!Paint_Content(painter, exposed, target))
         Smooth_Timer.start();
+    Paint_Sharp_Part(painter, exposed, target);
     Paint_Ignored(painter, target);
     Paint_Row_Marks(painter, Row_Marks_, Content_Rect(), target);
     Paint_Frames(painter, target);
     Paint_Found(painter, target);
+}
+
+void TPane_Image::Set_Sharp_Part(const QImage& Part, const QRect& Where, const QSize& Drawn_For)
+{
+    Sharp_ = {Part, Where, Drawn_For};
+    update(Where);
+}
+
+void TPane_Image::Paint_Sharp_Part(QPainter& Painter, const QRect& Exposed, const QRect& Target)
+{
+    Sharp_Shown_ = false;
+    const QRect content = Content_Rect();
+    if (!On_Sharp_Wanted || content.isEmpty() ||
+        Target.width() * devicePixelRatioF() <= content.width() * 1.0001)
+        return;
+    const QRect visible = visibleRegion().boundingRect() & Target;
+    if (visible.isEmpty())
+        return;
+    const bool fits = !Sharp_.Part.isNull() && Sharp_.Drawn_For == Target.size();
+    if (fits) {
+        // The part is drawn pixel for pixel: it was made for this size.
+        const QRect shown = Exposed & Sharp_.Where;
+        const double ratio = Sharp_.Part.devicePixelRatio();
+        const QRect source((shown.topLeft() - Sharp_.Where.topLeft()) * ratio,
+                           shown.size() * ratio);
+        Painter.drawImage(shown, Sharp_.Part, source);
+        Sharp_Shown_ = Sharp_.Where.contains(visible);
+    }
+    if (!fits || !Sharp_.Where.contains(visible))
+        On_Sharp_Wanted(visible, Target.size());
 }
 
 void TPane_Image::Set_Change_Frames(std::vector<T_Change_Frame> Frames)

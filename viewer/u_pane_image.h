@@ -81,6 +81,19 @@ public:
     void Set_Found_Boxes(std::vector<QRect> Boxes, int Current);
     const std::vector<QRect>& Found_Boxes() const { return Found_; }
 
+    // A sharper drawing of part of the content, made for the content drawn
+    // at Drawn_For in this control's pixels: Part (its pixel ratio set)
+    // covers Where and is drawn over the picture while the content keeps
+    // that size; the marks go over it. A new picture drops it.
+    void Set_Sharp_Part(const QImage& Part, const QRect& Where, const QSize& Drawn_For);
+    // The visible part of the content at the last paint was covered by the
+    // sharp part.
+    bool Sharp_Part_Shown() const { return Sharp_Shown_; }
+    // Asked at each paint that draws the content larger than its pixels on
+    // the screen while the sharp part does not cover what is visible: the
+    // visible part in this control's pixels and the content's drawn size.
+    std::function<void(const QRect& Visible, const QSize& Drawn)> On_Sharp_Wanted;
+
 protected:
     void paintEvent(class QPaintEvent* event) override;
     // Draws the content's exposed part; false when a fast reduced copy was
@@ -101,12 +114,21 @@ private:
     void Paint_Ignored(QPainter& Painter, const QRect& Target) const;
     static void Paint_Current_Ring(QPainter& Painter, const QRectF& Box);
     void Paint_Found(QPainter& Painter, const QRect& Target) const;
+    // Draws the sharp part over the exposed content where it fits, and asks
+    // for one where it does not cover what is visible.
+    void Paint_Sharp_Part(QPainter& Painter, const QRect& Exposed, const QRect& Target);
 
     std::vector<T_Change_Frame> Frames_;
     QRegion Ignored_;
     std::vector<T_Row_Mark> Row_Marks_;
     std::vector<QRect> Found_;
     int Found_Current_ = -1;
+    struct {
+        QImage Part;
+        QRect Where;
+        QSize Drawn_For;
+    } Sharp_;
+    bool Sharp_Shown_ = false;
     QString Message_;
     bool Stretch_ = false;
     double Zoom_ = 1.0;

@@ -13,6 +13,8 @@
 #include "viewer/view_row_controller.h"
 #include "vocabulary/file_names.h"
 #include "viewer/page_pairing_task.h"
+#include "viewer/page_switch.h"
+#include "viewer/sharp_zoom.h"
 #include "viewer/page_tab_marks.h"
 #include "viewer/u_blend_frame.h"
 #include "engine/u_image_compare.h"
@@ -60,6 +62,8 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
                                                   T_Session_Seams{std::move(Make_Exporter), {}},
                                                   this, [this] { Changes->Differences_Ready(); });
     Changes->Set_Model(Model_.get());
+    Page_Switch_ = std::make_unique<T_Page_Switch>(
+        this, *Model_, [this](T_Drawn_Pages Drawn) { Show_Drawn_Pages(std::move(Drawn)); });
     Ignore_Align_->Set_Model(Model_.get());
     Panes->Use_State(Model_->View);
     Panes->Set_View_Mode(T_View_Mode::Actual_Size);
@@ -72,6 +76,7 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     // Once the panes hold their picture controls; the window places the bar.
     Find_Bar_ = Add_Find_Bar(*this, *Panes);
     Region_Tips_ = new T_Region_Text_Tips(*this, *Panes);
+    new T_Sharp_Zoom(*this, *Panes);
     Set_Busy(false);
     Set_Shave_Limit();
     Set_Compared_Row(false);
@@ -374,6 +379,7 @@ void TView_diff_frame::Unload()
     // Closes both documents and quits the exporter's application now, not
     // when the window goes.
     Pairing_Task.reset();
+    Page_Switch_.reset();
     if (Model_)
         Model_->Close_Documents();
     Panes->Set_View_Mode(T_View_Mode::None);
@@ -640,24 +646,85 @@ void TView_diff_frame::Page_Change(T_Side Side, int Page_Index)
         if (other_page == Session().Page(other_side))
             other_page = -1;
     }
-    // A page that fails to export leaves the side on its previous page,
-    // while its tab strip shows the new tab; the other side then stays.
     const int left = Side == T_Side::Left ? Page_Index : other_page;
     const int right = Side == T_Side::Left ? other_page : Page_Index;
-    const T_Work_Result shown = Model_->Show_Pages(left, right);
-    Report(shown);
-    const bool moved = Session().Page(Side) == Page_Index;
-    if (moved)
-        Show_Side_Picture(Side);
-    if (other_page >= 0 && Session().Page(other_side) == other_page) {
-        {
-            QScopedValueRollback<bool> following(Following_Page, true);
-            other_tabs->Select_Index(other_page);
+    // An exporter driving an application of its own is driven from this
+    // thread alone: a page that fails to export leaves the side on its
+    // previous page, while its tab strip shows the new tab; the other side
+    // then stays.
+    if (!Model_->Draws_Pages_Apart()) {
+        Report(Model_->Show_Pages(left, right));
+        const bool moved = Session().Page(Side) == Page_Index;
+        if (moved)
+            Show_Side_Picture(Side);
+        if (other_page >= 0 && Session().Page(other_side) == other_page) {
+            {
+                QScopedValueRollback<bool> following(Following_Page, true);
+                other_tabs->Select_Index(other_page);
+            }
+            Show_Side_Picture(other_side);
         }
-        Show_Side_Picture(other_side);
-    }
-    if (!moved)
+        if (moved)
+            Show_Switched_Pages();
         return;
+    }
+    // The tabs move at once; the pages are drawn in the background, and
+    // only the last switch asked for is shown.
+    if (other_page >= 0) {
+        QScopedValueRollback<bool> following(Following_Page, true);
+        other_tabs->Select_Index(other_page);
+    }
+    for (auto [side, page] : {std::pair{T_Side::Left, left}, std::pair{T_Side::Right, right}})
+        if (page >= 0)
+            Show_Page_Placeholder(side, page);
+    Panes->Show_Blend_Pictures();
+    Page_Switch_->Request(left, right);
+}
+
+bool TView_diff_frame::Drawing_Pages() const { return Page_Switch_ && Page_Switch_->Busy(); }
+
+void TView_diff_frame::Show_Page_Placeholder(T_Side Side, int Page_Index)
+{
+    TView_Image_Frame* pane =
+        Side == T_Side::Left ? Panes->View_Image_Frame1 : Panes->View_Image_Frame2;
+    T_Loaded_Picture sheet;
+    sheet.Image = Page_Placeholder(Session(), Side, Page_Index,
+                                   QSize(pane->Picture_Width(), pane->Picture_Height()));
+    if (sheet.Image.isNull())
+        return;
+    sheet.Result = T_Picture_Load_Result::Loaded;
+    pane->Reload_File(std::string(), sheet);
+    // The marks found on the page before belong to it, not to this one.
+    if (pane->Image1)
+        pane->Image1->Set_Change_Frames({});
+}
+
+void TView_diff_frame::Show_Drawn_Pages(T_Drawn_Pages Drawn)
+{
+    // A page that fails to draw leaves the side on its previous page, and
+    // its tab strip goes back to that page.
+    const T_Work_Result shown = Model_->Take_Pages(Drawn);
+    bool moved = false;
+    for (T_Side side : {T_Side::Left, T_Side::Right}) {
+        const int asked = Drawn.Page[side == T_Side::Left ? 0 : 1];
+        if (asked < 0)
+            continue;
+        moved = moved || Session().Page(side) == asked;
+        Show_Side_Picture(side);
+        TDiff_Pagelist_Frame* tabs = side == T_Side::Left ? LeftTabs : RightTabs;
+        if (Session().Page(side) != asked && tabs && Session().Page(side) >= 0) {
+            QScopedValueRollback<bool> following(Following_Page, true);
+            tabs->Select_Index(Session().Page(side));
+        }
+    }
+    Report(shown);
+    Panes->Show_Blend_Pictures();
+    if (moved)
+        Show_Switched_Pages();
+}
+
+void TView_diff_frame::Show_Switched_Pages()
+{
     Panes->Show_Blend_Pictures();
     Refresh_Differences();
     if (Compared_Shown())

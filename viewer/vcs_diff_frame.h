@@ -32,6 +32,8 @@ class T_Ignore_Align_Controls;
 struct T_Difference;
 class TDiff_Pagelist_Frame;
 class T_Page_Pairing_Task;
+class T_Page_Switch;
+struct T_Drawn_Pages;
 class T_Run_Progress;
 class T_Shown_Place_Watch;
 class T_View_Row_Controller;
@@ -98,6 +100,8 @@ public:
     // Page navigation and scroll synchronisation.
     void Left_Page_Change(int Page_Index);
     void Right_Page_Change(int Page_Index);
+    // True from a page switch until its pages are shown.
+    bool Drawing_Pages() const;
     void Sync_Scroll(TMyScrollBox* Sender);
     static void Copy_Scroll_Pos(TMyScrollBox* From, TMyScrollBox* To);
 
@@ -180,6 +184,14 @@ private:
     // other: both drawn at once, the other tab strip moved without calling
     // back, the differences and the compared image asked for once.
     void Page_Change(T_Side Side, int Page_Index);
+    // Shows the pages a switch drew; a side whose page failed goes back to
+    // the page it showed, its tab too.
+    void Show_Drawn_Pages(T_Drawn_Pages Drawn);
+    // After a switch: the one-pane views, the differences and the compared
+    // image follow the pages shown.
+    void Show_Switched_Pages();
+    // A blank sheet of the page's size in the side's pane until it is drawn.
+    void Show_Page_Placeholder(T_Side Side, int Page_Index);
     void Show_Side_Picture(T_Side Side);
     // Reports a failed step; a stopped one has nobody to tell.
     static void Report(const T_Work_Result& Result);
@@ -219,6 +231,7 @@ private:
     std::unique_ptr<T_Background_Run> Run;
     std::unique_ptr<T_Run_Progress> Progress;
     std::unique_ptr<T_Page_Pairing_Task> Pairing_Task;
+    std::unique_ptr<T_Page_Switch> Page_Switch_;
     // Set while Page_Change moves the other side's tab strip.
     bool Following_Page = false;
     // Last: it unhooks itself from the panes before the status line goes.

@@ -95,7 +95,7 @@ TEST_F(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     // "Page-3" has a different Visio page ID in each file; the bridge pairs
     // pages by name, so Sync pages still finds it.
     ASSERT_TRUE(test::Find_Action(*frame, "Sync_Pages_A")->isChecked());
-    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(2);
+    test::Choose_Page(*frame, "LeftTabs", 2);
     EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 2);
     EXPECT_EQ(frame->Session().RightPage, 2);
     EXPECT_TRUE(Exists_Or_Pending(frame->Session().RightImage));
@@ -163,9 +163,10 @@ TEST_F(Office_Paged_Diff, TheWindowPairsARenamedPageByWhatItShows)
     EXPECT_EQ(left->tabToolTip(0).toStdString(),
               "The same as page \"Ground floor\" of the modified version");
 
-    test::Find_Tabs(*frame, "RightTabs")->TabControl1->setCurrentIndex(1);
+    test::Choose_Page(*frame, "RightTabs", 1);
     ASSERT_EQ(frame->Session().LeftPage, 1);
     left->setCurrentIndex(0);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().RightPage, 0);
     EXPECT_TRUE(messages.Messages.empty());
 

@@ -56,6 +56,9 @@ protected:
     {
         tabs->TabControl1->setCurrentIndex(index);
         EXPECT_TRUE(QTest::qWaitFor([tabs] { return tabs->isEnabled(); }, 30000));
+        for (QWidget* up = tabs; up; up = up->parentWidget())
+            if (auto* view = dynamic_cast<TView_diff_frame*>(up))
+                test::Wait_For_Pages(*view);
     }
 
     std::string Messages() const

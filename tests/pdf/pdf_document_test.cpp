@@ -124,7 +124,7 @@ TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
     EXPECT_EQ(Drawn_Pages(left, 2), 2);
     EXPECT_TRUE(Page_Files().empty());
 
-    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
+    test::Choose_Page(*frame, "LeftTabs", 1);
     EXPECT_EQ(frame->Session().LeftImage, left + "_l_page_1.png");
     EXPECT_TRUE(Page_Files().empty());
     const QImage page = frame->Model().Picture(T_Side::Left).Image;
@@ -310,10 +310,13 @@ TEST_F(Pdf_Diff, SheetsInsertedDeletedAndSwappedPairWithTheirTrueCounterparts)
     // Choosing a sheet shows its counterpart; a deleted sheet leaves the
     // other side where it is.
     left_tabs->setCurrentIndex(2);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().RightPage, 4);
     left_tabs->setCurrentIndex(4);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().RightPage, 4);
     right_tabs->setCurrentIndex(2);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().LeftPage, 1);
     EXPECT_TRUE(messages.Messages.empty());
 }
@@ -367,6 +370,7 @@ TEST_F(Pdf_Diff, SheetsThatChangedPlacesAreMarkedMovedOnBothSides)
     // A moved sheet's tab brings its counterpart, wherever it went; the
     // two look alike, and the pair is still a change.
     left_tabs->setCurrentIndex(3);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().RightPage, 4);
     ASSERT_TRUE(QTest::qWaitFor([&] { return frame->Differences() != nullptr; }, 60000));
     EXPECT_EQ(frame->Differences()->Changed_Pixels, 0u);

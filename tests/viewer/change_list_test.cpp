@@ -273,16 +273,16 @@ TEST_F(Change_List, FollowsNewDifferencesAndPageSwitches)
     Open({}, {}, T_Paged_Kind::Kompas);
     EXPECT_EQ(Rows().topLevelItemCount(), 0);
     EXPECT_FALSE(list->Toggle_Action()->isChecked()); // nothing to show yet
-    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
+    test::Choose_Page(*frame, "LeftTabs", 1);
     ASSERT_TRUE(Settled());
     EXPECT_EQ(Column(T_Change_Column::Position), (std::vector<std::string>{"20, 30", "100, 30"}));
     EXPECT_TRUE(list->Toggle_Action()->isChecked());
     // Hidden by the user, it stays hidden when more changes come.
     list->Toggle_Action()->trigger();
     EXPECT_FALSE(list->isVisibleTo(nullptr) && list->Toggle_Action()->isChecked());
-    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(0);
+    test::Choose_Page(*frame, "LeftTabs", 0);
     ASSERT_TRUE(Settled());
-    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
+    test::Choose_Page(*frame, "LeftTabs", 1);
     ASSERT_TRUE(Settled());
     EXPECT_FALSE(list->Toggle_Action()->isChecked());
 }

@@ -276,7 +276,7 @@ TEST_F(Differences_View, APagedPairKeepsTheChangeCountOfEveryPagePairShown)
     EXPECT_EQ(frame->Session().Changes(0, 0), 0);
     EXPECT_EQ(frame->Session().Changes(1, 1), -1);
 
-    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1); // the right side follows
+    test::Choose_Page(*frame, "LeftTabs", 1); // the right side follows
     ASSERT_EQ(frame->Session().RightPage, 1);
     ASSERT_TRUE(Settled(*frame));
     EXPECT_EQ(frame->Session().Changes(1, 1), 2);
@@ -291,7 +291,7 @@ TEST_F(Differences_View, APageThatHoldsShapesButCameOutBlankIsAnErrorNotAVerdict
     auto frame = Open({}, {}, T_Paged_Kind::Kompas);
     ASSERT_TRUE(Settled(*frame));
     EXPECT_EQ(frame->Model().Drawing_Failure(), ""); // page 0 holds nothing to draw
-    test::Find_Tabs(*frame, "LeftTabs")->TabControl1->setCurrentIndex(1);
+    test::Choose_Page(*frame, "LeftTabs", 1);
     ASSERT_TRUE(Settled(*frame));
     EXPECT_EQ(frame->Model().Verdict(), T_Verdict::Error);
     EXPECT_TRUE(Status(*frame).contains(QStringLiteral("came out blank")))

@@ -161,13 +161,17 @@ TEST_F(Drawing_Pairing_View, PagesWithoutANamesakePairByWhatTheyShowWhileNamesSt
     // The synced switch goes to the counterpart by name, by what it shows,
     // and nowhere for a sheet that was added.
     left->setCurrentIndex(1);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().RightPage, 0);
     left->setCurrentIndex(0);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().RightPage, 1);
     EXPECT_EQ(right->currentIndex(), 1);
     right->setCurrentIndex(3);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().LeftPage, 0);
     right->setCurrentIndex(2);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().LeftPage, 2);
     EXPECT_TRUE(messages.Messages.empty());
 }
@@ -190,10 +194,13 @@ TEST_F(Drawing_Pairing_View, PagesThatAllMatchByNameShowTheirMovesWithoutAnother
     EXPECT_EQ(Log->Exports, 2); // the first pages, nothing more
     // The synced switch follows the names.
     left->setCurrentIndex(2);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().RightPage, 2);
     right->setCurrentIndex(0);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().LeftPage, 1);
     left->setCurrentIndex(0);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().RightPage, 1);
 }
 

@@ -146,6 +146,7 @@ TEST_F(Find_Text, TextOnAnotherPageSwitchesToItAndNothingFoundSaysSo)
     EXPECT_EQ(frame->Session().Page(T_Side::Left), 0);
     Find(QStringLiteral("revision b"));
     ASSERT_EQ(Bar().Hits().size(), 1u);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(frame->Session().Page(T_Side::Right), 1);
     // Sync pages brings the base's counterpart along.
     EXPECT_EQ(frame->Session().Page(T_Side::Left), 1);
