@@ -34,6 +34,24 @@ inline void Draw_Text(QPainter& painter, QPoint at, int pixels, const std::strin
     painter.drawText(at, QString::fromStdString(text));
 }
 
+// Whether this machine's fonts draw text at all: a Windows build under wine
+// may find none, and then the sheets' words are blank on both sides.
+inline bool Fonts_Draw_Text()
+{
+    QImage probe(120, 40, QImage::Format_RGB32);
+    probe.fill(Qt::white);
+    {
+        QPainter painter(&probe);
+        painter.setPen(Qt::black);
+        Draw_Text(painter, QPoint(4, 30), 24, "REV B");
+    }
+    for (int y = 0; y < probe.height(); ++y)
+        for (int x = 0; x < probe.width(); ++x)
+            if (qGray(probe.pixel(x, y)) < 128)
+                return true;
+    return false;
+}
+
 // A bracket: an outline with holes and hatching.
 inline void Draw_Part(QPainter& painter, QPoint at, bool extra_hole)
 {

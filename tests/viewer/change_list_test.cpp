@@ -319,6 +319,8 @@ TEST_F(Change_List, TheCurrentChangeIsRingedWithShowChangesOffAtTheSameWidthAtEv
 
 TEST_F(Change_List, OneRowPerEditWithItsRegionsBelowIt)
 {
+    if (!test::Fonts_Draw_Text())
+        GTEST_SKIP() << "no font here draws text";
     // A word of the title block edited (several glyphs' regions) and a label
     // moved far: two rows, the word's regions as its children.
     test::T_Sheet_Content revised;

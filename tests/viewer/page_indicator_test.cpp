@@ -76,10 +76,12 @@ TEST_F(Paged_Place, TheOnePaneViewsSayWhichPageOfHowManyEachSideShows)
     }
     // A switch on the modified side takes the base's counterpart along.
     test::Find_Tabs(*frame, "RightTabs")->Select_Index(1);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(indicator->text(), QStringLiteral("Base page 2 of 3   |   Modified page 2 of 4"));
     // Without Sync pages the sides part.
     test::Find_Action(*frame, "Sync_Pages_A")->setChecked(false);
     frame->Right_Page_Change(3);
+    test::Wait_For_Pages(*frame);
     EXPECT_EQ(indicator->text(), QStringLiteral("Base page 2 of 3   |   Modified page 4 of 4"));
     // Read as it is by a screen reader: a label named by its text.
     EXPECT_TRUE(indicator->accessibleName().isEmpty());
