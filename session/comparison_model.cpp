@@ -156,20 +156,24 @@ T_Work_Result T_Comparison_Model::Show_Page(T_Side Side, int Page_Index)
     return page;
 }
 
-T_Drawn_Pages T_Comparison_Model::Draw_Pages(int Left_Page, int Right_Page)
+T_Drawn_Pages T_Comparison_Model::Draw_Pages(int Left_Page, int Right_Page,
+                                             const std::atomic<bool>* Unwanted)
 {
+    const auto unwanted = [Unwanted] { return Unwanted && Unwanted->load(); };
     const std::lock_guard<std::mutex> drawing(Drawing_Pages_);
+    T_Drawn_Pages drawn;
+    if (unwanted())
+        return drawn;
     if (std::shared_future<void> ahead = Drawing_Ahead(); ahead.valid())
         ahead.wait();
-    T_Drawn_Pages drawn;
     drawn.Page[0] = Left_Page;
     drawn.Page[1] = Right_Page;
     for (T_Side side : {T_Side::Left, T_Side::Right}) {
         const int at = Index(side);
-        if (drawn.Page[at] < 0)
+        if (drawn.Page[at] < 0 || unwanted())
             continue;
         drawn.Result[at] = Session_.Export_Page(side, drawn.Page[at]);
-        if (drawn.Result[at].Done())
+        if (drawn.Result[at].Done() && !unwanted())
             drawn.Picture[at] = Load_Drawn_Or_Decoded(drawn.Result[at].File);
     }
     return drawn;

@@ -59,8 +59,12 @@ public:
     // Draws and decodes a page of each side (a negative index leaves that
     // side out) without showing them; safe on any thread, the window's
     // included only where the documents are drawn elsewhere. Waits first
-    // for the page being drawn ahead, which Stop_Drawing_Ahead stopped.
-    T_Drawn_Pages Draw_Pages(int Left_Page, int Right_Page);
+    // for the page being drawn ahead, which Stop_Drawing_Ahead stopped. Once
+    // Unwanted holds (a newer page switch came), what is not begun is left
+    // out: switches wait for each other here, and a run of page keys would
+    // otherwise draw every page it passed.
+    T_Drawn_Pages Draw_Pages(int Left_Page, int Right_Page,
+                             const std::atomic<bool>* Unwanted = nullptr);
     // True when pages may be drawn on another thread than the window's
     // (documents drawn in the program, not by an application it drives).
     bool Draws_Pages_Apart() const

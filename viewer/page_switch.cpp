@@ -16,7 +16,7 @@ void T_Page_Switch::Request(int Left_Page, int Right_Page)
         // The pages on screen go first; once overtaken by a newer switch,
         // what this one has not started is not drawn.
         const T_Document_Call_Scope scope(T_Document_Priority::Visible_Pair, &Cancel.Flag());
-        return model.Draw_Pages(Left_Page, Right_Page);
+        return model.Draw_Pages(Left_Page, Right_Page, &Cancel.Flag());
     });
 }
 

@@ -34,22 +34,20 @@ inline void Draw_Text(QPainter& painter, QPoint at, int pixels, const std::strin
     painter.drawText(at, QString::fromStdString(text));
 }
 
-// Whether this machine's fonts draw text at all: a Windows build under wine
-// may find none, and then the sheets' words are blank on both sides.
+// Whether this machine's fonts draw letters apart: a Windows build under
+// wine may find no font and draw every letter as the same box, and then the
+// sheets' edited words look alike on both sides.
 inline bool Fonts_Draw_Text()
 {
-    QImage probe(120, 40, QImage::Format_RGB32);
-    probe.fill(Qt::white);
-    {
+    const auto drawn = [](const std::string& Text) {
+        QImage probe(120, 40, QImage::Format_RGB32);
+        probe.fill(Qt::white);
         QPainter painter(&probe);
         painter.setPen(Qt::black);
-        Draw_Text(painter, QPoint(4, 30), 24, "REV B");
-    }
-    for (int y = 0; y < probe.height(); ++y)
-        for (int x = 0; x < probe.width(); ++x)
-            if (qGray(probe.pixel(x, y)) < 128)
-                return true;
-    return false;
+        Draw_Text(painter, QPoint(4, 30), 24, Text);
+        return probe;
+    };
+    return drawn("REV B") != drawn("REV C");
 }
 
 // A bracket: an outline with holes and hatching.
