@@ -36,16 +36,20 @@ QImage Render_Pdf_Page(QPdfDocument& document, int page, double dpi)
         options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
         return document.render(page, size, options);
     });
-    if (drawn.isNull())
+    return On_White_Paper(std::move(drawn));
+}
+
+QImage On_White_Paper(QImage Drawn)
+{
+    if (Drawn.isNull())
         return {};
-    // Pages are transparent where nothing is drawn; paper is white. The
-    // paper goes under the drawing in its own pixels, not into a second
+    // The paper goes under the drawing in its own pixels, not into a second
     // picture: a huge sheet drawn at the picture limit takes a gigabyte.
     {
-        QPainter painter(&drawn);
+        QPainter painter(&Drawn);
         painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
-        painter.fillRect(drawn.rect(), Qt::white);
+        painter.fillRect(Drawn.rect(), Qt::white);
     }
-    drawn.convertTo(QImage::Format_RGB32);
-    return drawn;
+    Drawn.convertTo(QImage::Format_RGB32);
+    return Drawn;
 }

@@ -18,3 +18,7 @@ QSize Pdf_Page_Pixels(const QSizeF& points, double dpi = Pdf_Page_Dpi);
 // Page `page` of an opened document, with its annotations and form fields,
 // on a white background, at `dpi`; a null picture when it cannot be drawn.
 QImage Render_Pdf_Page(QPdfDocument& document, int page, double dpi = Pdf_Page_Dpi);
+
+// A page as Qt PDF draws it (transparent where nothing is drawn) laid on
+// white paper, as 32-bit RGB; null for a null drawing.
+QImage On_White_Paper(QImage Drawn);

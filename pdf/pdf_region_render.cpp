@@ -2,8 +2,8 @@
 
 #include "pdf/document_worker.h"
 #include "pdf/pdf_drawn_file.h"
+#include "pdf/pdf_page_render.h"
 
-#include <QPainter>
 #include <QPdfDocument>
 #include <QPdfDocumentRenderOptions>
 
@@ -27,15 +27,7 @@ QImage Render_Pdf_Region(QPdfDocument& Document, int Page, const QSize& Page_Siz
         options.setScaledClipRect(part);
         return Document.render(Page, part.size(), options);
     });
-    if (drawn.isNull())
-        return {};
-    {
-        QPainter painter(&drawn);
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
-        painter.fillRect(drawn.rect(), Qt::white);
-    }
-    drawn.convertTo(QImage::Format_RGB32);
-    return drawn;
+    return On_White_Paper(std::move(drawn));
 }
 
 struct T_Pdf_Region_Renderer::T_Documents {
