@@ -8,6 +8,7 @@
 // and, first, the time and size of one sheet written at a few PNG levels.
 // Usage: varnolt_pdf_bench [PAGES]   (run by bench/run.sh; 50 pages at first)
 #include "bench/bench_timing.h"
+#include "bench/pdf_pair_timing.h"
 #include "differences/content_pairing.h"
 #include "pdf/pdf_exporter.h"
 #include "pdf/pdf_page_render.h"
@@ -128,16 +129,7 @@ int main(int argc, char** argv)
     std::string right = Write_Set(folder.path(), "rev_b.pdf", b);
     Report_Png_Levels(left);
 
-    double one_pair = Median_Of(3, [&] {
-        QElapsedTimer timer;
-        timer.start();
-        for (const std::string& file : {left, right}) {
-            QPdfDocument document;
-            document.load(QString::fromStdString(file));
-            Render_Pdf_Page(document, 0);
-        }
-        return Elapsed_Ms(timer);
-    });
+    double one_pair = bench::One_Page_Pair_Ms(left, right);
     double all_pages = Median_Of(3, [&] { return Render_All(left) + Render_All(right); });
 
     double window = 0, paired = 0;

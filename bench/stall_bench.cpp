@@ -6,6 +6,7 @@
 // each figure is a ratio against drawing one page pair in the same run.
 // Usage: varnolt_stall_bench [SHEETS]   (50 at first)
 #include "bench/bench_timing.h"
+#include "bench/pdf_pair_timing.h"
 #include "engine/u_program_paths.h"
 #include "engine/u_temp_files.h"
 #include "pdf/pdf_page_render.h"
@@ -105,16 +106,7 @@ int main(int argc, char** argv)
     const std::string left = Write_Set(folder.path(), "plan_revA.pdf", sheets, 'A');
     const std::string right = Write_Set(folder.path(), "plan_revB.pdf", sheets, 'B');
 
-    const double one_pair = Median_Of(3, [&] {
-        QElapsedTimer timer;
-        timer.start();
-        for (const std::string& file : {left, right}) {
-            QPdfDocument document;
-            document.load(QString::fromStdString(file));
-            Render_Pdf_Page(document, 0);
-        }
-        return Elapsed_Ms(timer);
-    });
+    const double one_pair = bench::One_Page_Pair_Ms(left, right);
 
     T_Heartbeat heartbeat;
     TView_diff_frame frame(nullptr, left, "Base version", right, "", nullptr,
