@@ -48,6 +48,24 @@ if command -v xdg-mime >/dev/null && command -v update-desktop-database >/dev/nu
   done
   rm -rf "$root"
 fi
+# Two files selected in Dolphin or Nemo reach the program through its
+# launchers, which declare the kinds it compares (each a type the MIME
+# database knows) and ask for exactly two files.
+service_menu="$prefix/share/kio/servicemenus/example.quorbit.varnolt.compare.desktop"
+nemo_action="$prefix/share/nemo/actions/varnolt-compare.nemo_action"
+grep -qx 'Exec=varnolt %F' "$service_menu"
+grep -qx 'X-KDE-RequiredNumberOfUrls=2' "$service_menu"
+grep -qx 'Exec=varnolt %F' "$nemo_action"
+grep -qx 'Selection=2' "$nemo_action"
+for launcher in "$service_menu" "$nemo_action"; do
+  types=$(sed -n 's/^Mime[Tt]ypes*=//p' "$launcher")
+  case ";$types" in *";application/pdf;"*) ;; *) echo "$launcher: no application/pdf"; exit 1 ;; esac
+  if [ -f /usr/share/mime/types ]; then
+    for type in $(echo "$types" | tr ';' ' '); do
+      grep -qx "$type" /usr/share/mime/types || { echo "$launcher: unknown type $type"; exit 1; }
+    done
+  fi
+done
 appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/example.quorbit.varnolt.metainfo.xml" \
   >/dev/null
 echo "installed program runs from $prefix"
