@@ -27,6 +27,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -97,6 +98,15 @@ std::string Write_Set(const QString& folder, const char* name, int sheets, char 
 
 int main(int argc, char** argv)
 {
+    // "--write-sets FOLDER [SHEETS]" only writes the two sets, for a look at
+    // them in the program itself.
+    if (argc > 2 && std::string(argv[1]) == "--write-sets") {
+        const int sheets = argc > 3 ? std::max(2, std::atoi(argv[3])) : 50;
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        std::printf("%s\n%s\n", Write_Set(folder, "plan_revA.pdf", sheets, 'A').c_str(),
+                    Write_Set(folder, "plan_revB.pdf", sheets, 'B').c_str());
+        return 0;
+    }
     const int sheets = argc > 1 ? std::max(2, std::atoi(argv[1])) : 50;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

@@ -215,11 +215,14 @@ T_Command_Options Parse_Command_Options(const std::vector<std::string>& Argument
     using T_Action = T_Command_Options::T_Action;
     T_Command_Options options;
     auto at = Arguments.begin() + (Arguments.empty() ? 0 : 1);
-    bool options_end = false;
+    bool options_end = false, double_dash_seen = false;
     while (at != Arguments.end()) {
         const std::string& argument = *at++;
-        if (!options_end && argument == "--") {
-            options_end = true;
+        // The first "--" ends the options also after the first name
+        // ("varnolt --compare old.png -- -new.png"), as the usual tools
+        // take it; a later one is a name.
+        if (!double_dash_seen && argument == "--") {
+            options_end = double_dash_seen = true;
         } else if (!options_end && options.Names.empty() && Is_Option(argument)) {
             if (!Take_Option(argument, at, Arguments.end(), options)) {
                 options.Action = T_Action::Usage_Error;

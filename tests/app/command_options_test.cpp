@@ -34,6 +34,11 @@ TEST(CommandOptions, DoubleDashEndsTheOptions)
     EXPECT_EQ(options.Action, T_Action::Compare);
     EXPECT_EQ(options.Names, (Names{"--help", "--"}));
     EXPECT_EQ(Parse({"--", "-"}).Names, (Names{"-"}));
+    // Also between the names, where a name that starts with a dash follows.
+    options = Parse({"--compare", "old.png", "--", "-new.png"});
+    EXPECT_EQ(options.Action, T_Action::Compare);
+    EXPECT_EQ(options.Names, (Names{"old.png", "-new.png"}));
+    EXPECT_EQ(Parse({"old.png", "--", "--"}).Names, (Names{"old.png", "--"}));
 }
 
 TEST(CommandOptions, TakesEveryOptionAndItsValue)
