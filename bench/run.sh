@@ -25,6 +25,10 @@ build/bench/varnolt_diff_bench "$work/left.png" "$work/right.png"
 # against the differences themselves.
 cmake --build build --target varnolt_grouping_bench >/dev/null
 build/bench/varnolt_grouping_bench
+echo
+echo "== Pairing long sets of pages"
+cmake --build build --target varnolt_pairing_bench >/dev/null
+build/bench/varnolt_pairing_bench
 
 # Two 1280 x 800 screenshots of a window, one button's label changed.
 screenshot() { # file, button label

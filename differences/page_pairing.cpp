@@ -479,27 +479,59 @@ void Mark_Nearest(const std::vector<double>& distances, std::size_t lines, std::
     }
 }
 
-// Every distance between the pages of `rows` and those of `columns`, row by
-// row. Laying one page a few cells off another costs a hundred times the
-// straight reading, and it only decides between a page's nearest
-// candidates (a sheet exported with its origin moved is still among its
-// counterpart's nearest as it lies): those alone are read again laid off.
-std::vector<double> Distances(const std::vector<T_Compared_Page>& rows,
-                              const std::vector<T_Compared_Page>& columns)
+// How many of a page's nearest candidates are read again laid off.
+constexpr std::size_t Aligned_Candidates = 8;
+
+// Every distance between `rows` pages and `columns` pages (row_page(i) and
+// column_page(j)), row by row. Laying one page a few cells off another
+// costs a hundred times the straight reading, and it only decides between a
+// page's nearest candidates (a sheet exported with its origin moved is
+// still among its counterpart's nearest as it lies): those alone are read
+// again laid off.
+template <class T_Row_Page, class T_Column_Page>
+std::vector<double> Distances_Between(std::size_t rows, std::size_t columns,
+                                      const T_Row_Page& row_page, const T_Column_Page& column_page)
 {
-    constexpr std::size_t Candidates = 4;
-    const std::size_t n = rows.size(), m = columns.size();
+    const std::size_t n = rows, m = columns;
     std::vector<double> distances(n * m);
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < m; ++j)
-            distances[i * m + j] = Straight_Distance(rows[i], columns[j]);
+            distances[i * m + j] = Straight_Distance(row_page(i), column_page(j));
     std::vector<char> nearest(distances.size(), 0);
-    Mark_Nearest(distances, n, m, 1, m, Candidates, nearest);
-    Mark_Nearest(distances, m, n, m, 1, Candidates, nearest);
+    Mark_Nearest(distances, n, m, 1, m, Aligned_Candidates, nearest);
+    Mark_Nearest(distances, m, n, m, 1, Aligned_Candidates, nearest);
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < m; ++j)
             if (nearest[i * m + j])
-                distances[i * m + j] = Aligned_Distance(rows[i], columns[j], distances[i * m + j]);
+                distances[i * m + j] =
+                    Aligned_Distance(row_page(i), column_page(j), distances[i * m + j]);
+    return distances;
+}
+
+std::vector<double> Distances(const std::vector<T_Compared_Page>& rows,
+                              const std::vector<T_Compared_Page>& columns)
+{
+    return Distances_Between(
+        rows.size(), columns.size(),
+        [&](std::size_t i) -> const T_Compared_Page& { return rows[i]; },
+        [&](std::size_t j) -> const T_Compared_Page& { return columns[j]; });
+}
+
+// The distances from one page to `pages` others (page_at(k)), for the
+// median that measures its alternatives. Reading the nearest few laid off
+// only lowers them, which moves the median (taken without the nearest) only
+// when there are few: only then are they read so.
+template <class T_Page_At>
+std::vector<double> Alternatives_Distances(const T_Compared_Page& page, std::size_t pages,
+                                           const T_Page_At& page_at)
+{
+    std::vector<double> distances(pages);
+    for (std::size_t k = 0; k < pages; ++k)
+        distances[k] = Straight_Distance(page, page_at(k));
+    if (pages > 2 * Aligned_Candidates + 1)
+        return distances;
+    for (std::size_t k = 0; k < pages; ++k)
+        distances[k] = Aligned_Distance(page, page_at(k), distances[k]);
     return distances;
 }
 
@@ -672,12 +704,17 @@ std::vector<std::size_t> Sample_Of(std::size_t count, std::size_t skip)
 double Sampled_Unpaired_Cost(const std::vector<T_Compared_Page>& pages, std::size_t page,
                              const std::vector<T_Compared_Page>& others, const T_Pairing_Rule& rule)
 {
-    std::vector<double> across, own;
-    for (std::size_t other : Sample_Of(others.size(), others.size()))
-        across.push_back(Compared_Distance(pages[page], others[other]));
-    if (others.size() == 1)
-        for (std::size_t at : Sample_Of(pages.size(), page))
-            own.push_back(Compared_Distance(pages[page], pages[at]));
+    const std::vector<std::size_t> across_sample = Sample_Of(others.size(), others.size());
+    const std::vector<double> across = Alternatives_Distances(
+        pages[page], across_sample.size(),
+        [&](std::size_t k) -> const T_Compared_Page& { return others[across_sample[k]]; });
+    std::vector<double> own;
+    if (others.size() == 1) {
+        const std::vector<std::size_t> own_sample = Sample_Of(pages.size(), page);
+        own = Alternatives_Distances(
+            pages[page], own_sample.size(),
+            [&](std::size_t k) -> const T_Compared_Page& { return pages[own_sample[k]]; });
+    }
     const double alternatives =
         Alternatives_Distance(across.data(), across.size(), own.data(), own.size(), own.size());
     return 0.5 * std::max(rule.Floor, std::min(rule.Ceiling, rule.Ratio * alternatives));
@@ -711,12 +748,10 @@ void Assign_Pages(const std::vector<T_Compared_Page>& left, const std::vector<in
                   const std::vector<double>& left_alone, const std::vector<double>& right_alone,
                   T_Page_Pairing& pairing)
 {
-    std::vector<double> distances(rows.size() * columns.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t j = 0; j < columns.size(); ++j)
-            distances[i * columns.size() + j] =
-                Compared_Distance(left[static_cast<std::size_t>(rows[i])],
-                                  right[static_cast<std::size_t>(columns[j])]);
+    const std::vector<double> distances = Distances_Between(
+        rows.size(), columns.size(),
+        [&](std::size_t i) -> const T_Compared_Page& { return left[std::size_t(rows[i])]; },
+        [&](std::size_t j) -> const T_Compared_Page& { return right[std::size_t(columns[j])]; });
     std::vector<double> rows_alone, columns_alone;
     for (int row : rows)
         rows_alone.push_back(left_alone[static_cast<std::size_t>(row)]);

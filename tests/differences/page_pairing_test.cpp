@@ -351,6 +351,34 @@ TEST(PagePairing, LongSetsPairSameContentFirstAndTheEditedRestInTheirBands)
     EXPECT_EQ(pairing.Right_To_Left[5], -1);
 }
 
+TEST(PagePairing, LongSetsWhereEverySheetChangedPairEverySheet)
+{
+    // 250 sheets against their revision, too many to pair all at once, with
+    // no hash in common: every sheet edited (its shapes a pixel off and a
+    // line more), a new sheet in the middle, and a tenth of the sheets
+    // exported with their origin moved, which only a reading laid off
+    // brings back to their old selves.
+    std::vector<T_Page_Signature> left, right;
+    for (int sheet = 0; sheet < 250; ++sheet) {
+        left.push_back(Drawing(sheet).Signature());
+        if (sheet == 125)
+            right.push_back(Drawing(9000).Signature());
+        T_Sheet edited = Drawing(sheet, true);
+        if (sheet % 10 == 3) {
+            T_Sheet moved;
+            for (int y = 0; y + 6 < moved.Height; ++y)
+                for (int x = 0; x + 8 < moved.Width; ++x)
+                    moved.Grey[(y + 6) * moved.Width + x + 8] = edited.Grey[y * edited.Width + x];
+            edited = moved;
+        }
+        right.push_back(edited.Signature());
+    }
+    const T_Page_Pairing pairing = Pair_Pages(left, right);
+    for (int sheet = 0; sheet < 250; ++sheet)
+        EXPECT_EQ(pairing.Left_To_Right[sheet], sheet < 125 ? sheet : sheet + 1) << sheet;
+    EXPECT_EQ(pairing.Right_To_Left[125], -1);
+}
+
 namespace {
 
 // A page's signature with its hashes taken from its pixels, as a document's
