@@ -324,7 +324,7 @@ public:
 
     // Settles the kinds of the changes and finds the regions and the moved
     // shapes. False when a moved shape's test needed pixels not kept.
-    bool Finish()
+    bool Settle_Regions()
     {
         const T_Placed_Picture Base =
             Paper_Of(Difference_.Base_Width, Difference_.Base_Height, Base_Samples_.Most_Common());
@@ -447,7 +447,7 @@ std::optional<T_Difference> Compare_Streamed(T_Row_Source& Base, T_Row_Source& M
     try {
         T_Streamed_Comparison Comparison(Base, Modified, Options, Difference,
                                          Threads == T_Stream_Threads::Decoders_Apart);
-        if (!Comparison.Compare_Bands() || !Comparison.Finish())
+        if (!Comparison.Compare_Bands() || !Comparison.Settle_Regions())
             return std::nullopt;
     } catch (const std::system_error&) {
         return std::nullopt; // no thread to be had for a decoder
