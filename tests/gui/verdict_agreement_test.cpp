@@ -217,4 +217,39 @@ TEST_F(Verdict_Agreement, FolderListFillsEveryRowAlikeWithOneOrSeveralWorkers)
     EXPECT_EQ(By_Folder_List_Rows(16), one);
 }
 
+#ifndef VARNOLT_TEST_NO_PDF
+// Text set in fonts that neither the file nor the system has, which Qt PDF
+// replaces with fonts of its own. The first drawing in this process is the
+// window's: a font resolved otherwise on its first use would show there.
+TEST_F(Verdict_Agreement, APdfInFontsNoOneHasIsIdenticalToItsRewritesInTheWindowToo)
+{
+    std::string lines;
+    for (int line = 0; line < 30; ++line)
+        lines += "BT /F" + std::to_string(1 + line % 2) + " 13 Tf 40 " +
+                 std::to_string(800 - 22 * line) + " Td (Row " + std::to_string(line) +
+                 " of the parts list, 0123456789) Tj ET\n";
+    const std::string fonts =
+        "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Bookman-Demi >> "
+        "/F2 << /Type /Font /Subtype /Type1 /BaseFont /NewCenturySchlbk-Italic >> >> >>";
+    const std::string original =
+        test::Make_Pdf({{595, 842, lines, fonts}, {595, 842, lines, fonts}});
+    const std::vector<std::pair<std::string, std::string>> rewrites{
+        {"linear.pdf", "--linearize"}, {"streams.pdf", "--object-streams=generate"}};
+    for (const auto& [name, option] : rewrites) {
+        test::Write_File(dir / ("old/" + name), original);
+        const std::string command = "qpdf " + option + " '" + (dir / ("old/" + name)) + "' '" +
+                                    (dir / ("new/" + name)) + "'";
+        if (std::system(command.c_str()) != 0)
+            GTEST_SKIP() << "qpdf is needed";
+    }
+    for (const auto& [name, option] : rewrites)
+        EXPECT_EQ(By_Window_Model(name), (T_Judged{T_Verdict::Identical, 0})) << option;
+    const std::string self = dir / "old/linear.pdf";
+    EXPECT_EQ(Compare({self, self}), 0) << Out << Err;
+    for (const auto& [name, option] : rewrites)
+        EXPECT_EQ(Compare({dir / ("old/" + name), dir / ("new/" + name)}), 0)
+            << option << Out << Err;
+}
+#endif
+
 } // namespace
