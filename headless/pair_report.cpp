@@ -269,6 +269,9 @@ void Print_Json_Text_Changes(std::ostream& Out, const T_Text_Changes& Changes)
         << ",\"format_changes\":" << Changes.Format_Changes << ",\"changes\":[";
     for (std::size_t i = 0; i < Changes.Changes.size(); ++i)
         Out << (i ? "," : "") << "{\"kind\":" << Json_Text(Changes.Changes[i].Kind)
+            << (Changes.Changes[i].Place.empty()
+                    ? ""
+                    : ",\"place\":" + Json_Text(Changes.Changes[i].Place))
             << ",\"text\":" << Json_Text(Changes.Changes[i].Text) << "}";
     Out << "]";
 }
@@ -436,6 +439,9 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
     } else if (Report.Result == T_Pair_Report::T_Result::Different && Report.Text_Changes) {
         const T_Text_Changes& changes = *Report.Text_Changes;
         Out << "different (" << Text_Change_Counts(changes) << ")";
+        // Changes outside the body are easily missed: where they are.
+        if (const std::string places = Text_Change_Places(changes); !places.empty())
+            Out << " in " << Terminal_Safe(places);
     } else if (Report.Result == T_Pair_Report::T_Result::Error) {
         Out << "error: " << Terminal_Safe(Report.Error);
     } else if (One_Sided_File(Report)) {
