@@ -238,6 +238,7 @@ void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
     Out << ",\"old_size\":[" << Report.Old_Width << "," << Report.Old_Height << "]"
         << ",\"new_size\":[" << Report.New_Width << "," << Report.New_Height << "]"
         << ",\"size_differs\":" << (difference.Size_Differs() ? "true" : "false")
+        << (difference.Paper_Size_Differs() ? ",\"paper_size_differs\":true" : "")
         << ",\"changed_pixels\":" << difference.Changed_Pixels << ",\"changed_share\":" << share
         << ",\"regions\":[";
     for (std::size_t i = 0; i < difference.Regions.size(); ++i) {
@@ -432,8 +433,10 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
             << Changes_Summary(difference->Changes) << ", " << difference->Regions.size()
             << (difference->Regions.size() == 1 ? " change region" : " change regions");
         if (difference->Size_Differs())
-            Out << ", sizes differ (" << Report.Old_Width << " x " << Report.Old_Height << " / "
-                << Report.New_Width << " x " << Report.New_Height << ")";
+            Out << (difference->Paper_Size_Differs() ? ", paper size differs ("
+                                                     : ", sizes differ (")
+                << Report.Old_Width << " x " << Report.Old_Height << " / " << Report.New_Width
+                << " x " << Report.New_Height << ")";
         if (Report.Moved)
             Print_Move(Out << ", ", Report, false);
     } else if (Report.Result == T_Pair_Report::T_Result::Different && Report.Text_Changes) {

@@ -218,6 +218,38 @@ TEST_F(Verdict_Agreement, FolderListFillsEveryRowAlikeWithOneOrSeveralWorkers)
 }
 
 #ifndef VARNOLT_TEST_NO_PDF
+// A sheet redrawn on larger paper (about A3 to A2), its drawing kept at the
+// top left: the drawing compares as unchanged and the paper size is said.
+// Sizes in whole pixels at the resolution pages are drawn at, so that the
+// drawing falls on the same pixels of both.
+TEST_F(Verdict_Agreement, APageOnLargerPaperChangesItsPaperSizeNotItsDrawing)
+{
+    const double width = 842.4, height = 1190.4, grown_width = 1190.4, grown_height = 1684.8;
+    const std::string drawing = test::Sheet_Frame(width, height) + test::Box(100, 900, 200, 120) +
+                                "BT /F1 24 Tf 120 1100 Td (Bracket, sheet 1) Tj ET ";
+    test::Write_File(dir / "old/grown.pdf",
+                     test::Make_Pdf({{width, height, drawing, test::Helvetica_Font}}));
+    std::ostringstream raised;
+    raised << "q 1 0 0 1 0 " << grown_height - height << " cm " << drawing << "Q";
+    test::Write_File(dir / "new/grown.pdf", test::Make_Pdf({{grown_width, grown_height,
+                                                             raised.str(), test::Helvetica_Font}}));
+
+    EXPECT_EQ(By_Window_Model("grown.pdf"), (T_Judged{T_Verdict::Different, 0}));
+    EXPECT_EQ(Compare({dir / "old/grown.pdf", dir / "new/grown.pdf"}), 1) << Err;
+    EXPECT_NE(Out.find(": 0 px changed (0.00 %), no changes, 0 change regions, paper size differs "
+                       "(1755 x 2480 / 2480 x 3510)"),
+              std::string::npos)
+        << Out;
+    Compare({"--json", dir / "old/grown.pdf", dir / "new/grown.pdf"});
+    EXPECT_NE(Out.find("\"size_differs\":true,\"paper_size_differs\":true,\"changed_pixels\":0"),
+              std::string::npos)
+        << Out;
+    // The same drawing moved on the larger sheet is a change of the drawing.
+    test::Write_File(dir / "new/grown.pdf",
+                     test::Make_Pdf({{grown_width, grown_height, drawing, test::Helvetica_Font}}));
+    EXPECT_GT(By_Window_Model("grown.pdf").Changed_Pixels, 0u);
+}
+
 // Text set in fonts that neither the file nor the system has, which Qt PDF
 // replaces with fonts of its own. The first drawing in this process is the
 // window's: a font resolved otherwise on its first use would show there.
