@@ -54,17 +54,17 @@ std::string Private_Copy(const std::string& File, const char* Side)
 
 bool Parse_Text_Changes(const std::vector<std::string>& Fields, T_Text_Changes& Changes)
 {
-    if (Fields.size() < 3 || (Fields.size() - 3) % 2 != 0)
+    if (Fields.size() < 3 || (Fields.size() - 3) % 3 != 0)
         return false;
     T_Text_Changes parsed;
     if (!Count_Of(Fields[0], parsed.Insertions) || !Count_Of(Fields[1], parsed.Deletions) ||
         !Count_Of(Fields[2], parsed.Format_Changes))
         return false;
-    for (std::size_t i = 3; i < Fields.size(); i += 2) {
-        const std::string& kind = Fields[i];
+    for (std::size_t i = 3; i < Fields.size(); i += 3) {
+        const std::string &kind = Fields[i], &place = Fields[i + 1], &text = Fields[i + 2];
         if (kind != "insertion" && kind != "deletion" && kind != "format")
             return false;
-        parsed.Changes.push_back({kind, Fields[i + 1]});
+        parsed.Changes.push_back({kind, place.empty() ? text : place + ": " + text, place});
     }
     if (int(parsed.Changes.size()) > parsed.Total())
         return false;

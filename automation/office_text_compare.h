@@ -7,10 +7,13 @@
 #include <vector>
 
 // One change the comparison marked: "insertion", "deletion" or "format",
-// and the first line of the text it spans ("" when there is none).
+// and the first line of the text it spans ("" when there is none). A change
+// outside the body (a header, a footnote, a text box, a comment) names its
+// place ("header of section 2"), and its text starts with it.
 struct T_Tracked_Change {
     std::string Kind;
     std::string Text;
+    std::string Place; // "" in the body
 };
 
 struct T_Text_Changes {

@@ -166,8 +166,10 @@ T_Difference Compare_Pictures(const T_Pixels& Base, const T_Pixels& Modified,
 
     // Against no picture at all (a page on one side only) its ink is what
     // tells the reviewer what is missing.
+    Difference.On_Larger_Sheet = Options.Pages_On_Larger_Sheet;
     T_Comparison_Rules Rules = Comparison_Rules_For(
-        Options, Difference.Size_Differs() && !Layout.Base.Empty() && !Layout.Modified.Empty());
+        Options, Difference.Size_Differs() && !Layout.Base.Empty() && !Layout.Modified.Empty() &&
+                     !Options.Pages_On_Larger_Sheet);
     Rules.Area_Left = Layout.Left;
     Rules.Area_Top = Layout.Top;
     std::vector<T_Band> Bands;

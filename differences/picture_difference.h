@@ -51,6 +51,12 @@ struct T_Difference_Options {
     // Pixels that count as unchanged whatever they show (a date stamp, a
     // rendered clock), in the base's pixels.
     T_Ignore_Areas Ignore;
+    // Pages whose drawing keeps its place when the paper grows (a sheet
+    // redrawn from A3 on A2): of two sizes, the smaller is compared as laid
+    // at the top left of a blank sheet of the larger's size, so that only
+    // ink the other page lacks counts there. The sizes still differ: the
+    // paper size changed (Paper_Size_Differs).
+    bool Pages_On_Larger_Sheet = false;
 };
 
 // A square block of the comparison's area where something changed: one
@@ -130,14 +136,21 @@ struct T_Difference {
     bool Complete = true;
     // The two pictures' own sizes. Pixels of one picture that the other
     // does not cover are all counted (as added or removed area), so that
-    // two pictures of different sizes never pass for the same.
+    // two pictures of different sizes never pass for the same; of pages
+    // laid on the larger sheet, only the ink there is.
     int Base_Width = 0, Base_Height = 0;
     int Modified_Width = 0, Modified_Height = 0;
+
+    // The pictures were pages of two paper sizes, the smaller laid on a
+    // sheet of the larger (T_Difference_Options::Pages_On_Larger_Sheet).
+    bool On_Larger_Sheet = false;
 
     bool Size_Differs() const
     {
         return Base_Width != Modified_Width || Base_Height != Modified_Height;
     }
+
+    bool Paper_Size_Differs() const { return On_Larger_Sheet && Size_Differs(); }
 
     double Changed_Share() const
     {

@@ -281,7 +281,8 @@ public:
                           const T_Difference_Options& Options, T_Difference& Difference,
                           bool Decoders_Apart)
         : Options_(Options), Difference_(Difference),
-          Rules_(Comparison_Rules_For(Options, Difference.Size_Differs())),
+          Rules_(Comparison_Rules_For(Options,
+                                      Difference.Size_Differs() && !Options.Pages_On_Larger_Sheet)),
           Columns_((std::int64_t{Difference.Width} + Side - 1) / Side),
           Bands_((std::int64_t{Difference.Height} + Side - 1) / Side), Wanted_(std::size_t(Bands_)),
           Base_Samples_(Base.Width(), Base.Height()),
@@ -444,6 +445,7 @@ std::optional<T_Difference> Compare_Streamed(T_Row_Source& Base, T_Row_Source& M
     Difference.Base_Height = Base.Height();
     Difference.Modified_Width = Modified.Width();
     Difference.Modified_Height = Modified.Height();
+    Difference.On_Larger_Sheet = Options.Pages_On_Larger_Sheet;
     try {
         T_Streamed_Comparison Comparison(Base, Modified, Options, Difference,
                                          Threads == T_Stream_Threads::Decoders_Apart);

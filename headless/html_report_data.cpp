@@ -98,7 +98,8 @@ QJsonObject Text_Changes_Json(const T_Text_Changes& Changes)
     QJsonArray listed;
     for (const T_Tracked_Change& change : Changes.Changes)
         listed.append(QJsonObject{{QStringLiteral("kind"), Json_Text_Of(change.Kind)},
-                                  {QStringLiteral("text"), Json_Text_Of(change.Text)}});
+                                  {QStringLiteral("text"), Json_Text_Of(change.Text)},
+                                  {QStringLiteral("place"), Json_Text_Of(change.Place)}});
     return {{QStringLiteral("insertions"), Changes.Insertions},
             {QStringLiteral("deletions"), Changes.Deletions},
             {QStringLiteral("format_changes"), Changes.Format_Changes},
@@ -113,7 +114,8 @@ T_Text_Changes Text_Changes_From(const QJsonObject& Object)
     changes.Format_Changes = Object.value(u"format_changes").toInt();
     for (const QJsonValue& value : Object.value(u"changes").toArray())
         changes.Changes.push_back({String_Of(value.toObject().value(u"kind")),
-                                   String_Of(value.toObject().value(u"text"))});
+                                   String_Of(value.toObject().value(u"text")),
+                                   String_Of(value.toObject().value(u"place"))});
     return changes;
 }
 

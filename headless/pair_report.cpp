@@ -238,6 +238,7 @@ void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
     Out << ",\"old_size\":[" << Report.Old_Width << "," << Report.Old_Height << "]"
         << ",\"new_size\":[" << Report.New_Width << "," << Report.New_Height << "]"
         << ",\"size_differs\":" << (difference.Size_Differs() ? "true" : "false")
+        << (difference.Paper_Size_Differs() ? ",\"paper_size_differs\":true" : "")
         << ",\"changed_pixels\":" << difference.Changed_Pixels << ",\"changed_share\":" << share
         << ",\"regions\":[";
     for (std::size_t i = 0; i < difference.Regions.size(); ++i) {
@@ -269,6 +270,9 @@ void Print_Json_Text_Changes(std::ostream& Out, const T_Text_Changes& Changes)
         << ",\"format_changes\":" << Changes.Format_Changes << ",\"changes\":[";
     for (std::size_t i = 0; i < Changes.Changes.size(); ++i)
         Out << (i ? "," : "") << "{\"kind\":" << Json_Text(Changes.Changes[i].Kind)
+            << (Changes.Changes[i].Place.empty()
+                    ? ""
+                    : ",\"place\":" + Json_Text(Changes.Changes[i].Place))
             << ",\"text\":" << Json_Text(Changes.Changes[i].Text) << "}";
     Out << "]";
 }
@@ -429,13 +433,18 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
             << Changes_Summary(difference->Changes) << ", " << difference->Regions.size()
             << (difference->Regions.size() == 1 ? " change region" : " change regions");
         if (difference->Size_Differs())
-            Out << ", sizes differ (" << Report.Old_Width << " x " << Report.Old_Height << " / "
-                << Report.New_Width << " x " << Report.New_Height << ")";
+            Out << (difference->Paper_Size_Differs() ? ", paper size differs ("
+                                                     : ", sizes differ (")
+                << Report.Old_Width << " x " << Report.Old_Height << " / " << Report.New_Width
+                << " x " << Report.New_Height << ")";
         if (Report.Moved)
             Print_Move(Out << ", ", Report, false);
     } else if (Report.Result == T_Pair_Report::T_Result::Different && Report.Text_Changes) {
         const T_Text_Changes& changes = *Report.Text_Changes;
         Out << "different (" << Text_Change_Counts(changes) << ")";
+        // Changes outside the body are easily missed: where they are.
+        if (const std::string places = Text_Change_Places(changes); !places.empty())
+            Out << " in " << Terminal_Safe(places);
     } else if (Report.Result == T_Pair_Report::T_Result::Error) {
         Out << "error: " << Terminal_Safe(Report.Error);
     } else if (One_Sided_File(Report)) {

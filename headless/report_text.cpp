@@ -78,6 +78,19 @@ std::string Text_Change_Counts(const T_Text_Changes& Changes)
            Counted(Changes.Format_Changes, "format change", "format changes");
 }
 
+std::string Text_Change_Places(const T_Text_Changes& Changes)
+{
+    std::vector<std::string> places;
+    for (const T_Tracked_Change& change : Changes.Changes)
+        if (!change.Place.empty() &&
+            std::find(places.begin(), places.end(), change.Place) == places.end())
+            places.push_back(change.Place);
+    std::string joined;
+    for (const std::string& place : places)
+        joined += (joined.empty() ? "" : ", ") + place;
+    return joined;
+}
+
 std::string Listed_Text_Changes(const T_Text_Changes& Changes)
 {
     std::string listed;

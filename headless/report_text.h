@@ -26,6 +26,10 @@ std::string Changed_Region_Texts(const std::vector<T_Region_Text>& Regions, std:
 // "1 insertion, 2 deletions, 0 format changes".
 std::string Text_Change_Counts(const T_Text_Changes& Changes);
 
+// The places outside the body that the changes listed lie in, each once,
+// in order: "header of section 2, footnote 1"; "" for none.
+std::string Text_Change_Places(const T_Text_Changes& Changes);
+
 // "insertion \"new text\"" for each change listed, joined by "; ".
 std::string Listed_Text_Changes(const T_Text_Changes& Changes);
 

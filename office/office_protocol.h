@@ -21,7 +21,9 @@
 //
 // A helper started with --visible (document comparison) also takes
 //   OPENTEXT <file>             -> OK <document>
-//   COMPARE <base> <revised>    -> OK <changes marked>
+//   COMPARE <base> <revised>    -> OK <changes marked> then the place of
+//                                  each change marked outside the body
+//                                  ("header of section 2", "footnote 1")
 //   SHOWTEXT <file>             -> OK <document> <window title>  (the file
 //                                  alone, read-only, in a window of its own)
 //   ACTIVATE                    -> OK   (the comparison's window to the front)
@@ -29,8 +31,9 @@
 // A headless helper also takes
 //   TEXTCHANGES <base file> <revised file>
 //       -> OK <insertions> <deletions> <format changes> then, for the first
-//          Max_Listed_Changes changes, <kind> <text> each (kind as
-//          Change_Kind_Word gives it; text the change's first line, or "")
+//          Max_Listed_Changes changes, <kind> <place> <text> each (kind as
+//          Change_Kind_Word gives it; place "" in the body, else where the
+//          change is: "footnote 2"; text the change's first line, or "")
 //
 // Any request may be answered by ERR and a text for the user instead.
 #pragma once

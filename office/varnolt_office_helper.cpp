@@ -18,8 +18,9 @@
 #include "office/dxf_layout.h"
 #include "office/office_leftovers.h"
 #include "office/office_location.h"
-#include "office/margin_texts.h"
+#include "office/document_parts.h"
 #include "office/office_protocol.h"
+#include "office/part_marks.h"
 #include "office/office_settings.h"
 #include "office/refusing_interaction.h"
 
@@ -728,6 +729,10 @@ private:
             frame, ".uno:CompareDocuments", "", 0,
             Props({Prop("URL", uno::Any(U(office_protocol::File_Url(base)))),
                    Prop("NoAcceptDialog", uno::Any(true))}));
+        // Headers, footers, notes, text boxes and comments, which the
+        // comparison does not look at.
+        const std::vector<std::string> places = Mark_Part_Changes(
+            model, Document_Parts(Record(base_id).Component), Document_Parts(copy));
         comparison = model;
         // The number of changes marked, for the caller's information.
         long changes = 0;
@@ -737,7 +742,9 @@ private:
             for (; each->hasMoreElements(); ++changes)
                 each->nextElement();
         }
-        Send({"OK", std::to_string(changes)});
+        std::vector<std::string> answer{"OK", std::to_string(changes)};
+        answer.insert(answer.end(), places.begin(), places.end());
+        Send(answer);
     }
 
     // Writer's document comparison without a window: a hidden, untitled
@@ -753,7 +760,7 @@ private:
         std::string revised_file = Text_File(revised);
         Reference<lang::XComponent> check = Load(base_file, base, "");
         Keep_Only_Text_Document(check, base);
-        const T_Margin_Texts base_margins = Margin_Texts(check);
+        const std::vector<T_Part_Text> base_parts = Part_Texts(Document_Parts(check));
         Close_Component(check);
         std::vector<beans::PropertyValue> properties = Load_Properties(true);
         properties.push_back(Prop("AsTemplate", uno::Any(true)));
@@ -764,7 +771,7 @@ private:
             ~Closing() { Close_Component(Doc); }
         } closing{copy};
         Keep_Only_Text_Document(copy, revised);
-        const T_Margin_Texts revised_margins = Margin_Texts(copy);
+        const std::vector<T_Document_Part> revised_parts = Document_Parts(copy);
         Reference<frame::XModel> model(copy, UNO_QUERY_THROW);
         Reference<frame::XDispatchProvider> frame(model->getCurrentController()->getFrame(),
                                                   UNO_QUERY_THROW);
@@ -774,6 +781,20 @@ private:
                    Prop("NoAcceptDialog", uno::Any(true))}));
         long insertions = 0, deletions = 0, formats = 0;
         std::vector<std::string> listed;
+        const auto list = [&](const std::string& Kind, const std::string& Place,
+                              const std::string& Text) {
+            if (listed.size() < 3 * office_protocol::Max_Listed_Changes)
+                listed.insert(listed.end(), {Kind, Place, Text});
+        };
+        // Headers, footers, notes, text boxes and comments, which the
+        // comparison does not look at, each named by its place; listed
+        // first, as few and easily missed.
+        for (const T_Part_Change& change : Part_Changes(base_parts, Part_Texts(revised_parts))) {
+            const T_Part_Text& part =
+                change.Inserted ? revised_parts[change.Part] : base_parts[change.Part];
+            (change.Inserted ? insertions : deletions)++;
+            list(change.Inserted ? "insertion" : "deletion", part.Place, First_Line(U(part.Text)));
+        }
         Reference<document::XRedlinesSupplier> redlines(model, UNO_QUERY_THROW);
         Reference<container::XEnumeration> each = redlines->getRedlines()->createEnumeration();
         while (each->hasMoreElements()) {
@@ -784,18 +805,7 @@ private:
             redline->getPropertyValue("RedlineType") >>= type;
             std::string kind = office_protocol::Change_Kind_Word(S(type));
             (kind == "insertion" ? insertions : kind == "deletion" ? deletions : formats)++;
-            if (listed.size() < 2 * office_protocol::Max_Listed_Changes) {
-                listed.push_back(kind);
-                listed.push_back(Redline_Text(redline));
-            }
-        }
-        // Headers and footers, which the comparison does not look at.
-        for (const T_Margin_Change& change : Margin_Changes(base_margins, revised_margins)) {
-            (change.Inserted ? insertions : deletions)++;
-            if (listed.size() < 2 * office_protocol::Max_Listed_Changes) {
-                listed.push_back(change.Inserted ? "insertion" : "deletion");
-                listed.push_back(First_Line(U(change.Text)));
-            }
+            list(kind, Place_Of(redline, copy, revised_parts), Redline_Text(redline));
         }
         std::vector<std::string> answer{"OK", std::to_string(insertions), std::to_string(deletions),
                                         std::to_string(formats)};
@@ -825,7 +835,7 @@ private:
                 return {};
             Reference<text::XTextCursor> cursor = start->getText()->createTextCursorByRange(start);
             cursor->gotoRange(end, true);
-            return First_Line(cursor->getString());
+            return First_Line(cursor->getString().trim());
         } catch (const uno::Exception&) {
             return {};
         }

@@ -1,5 +1,6 @@
 #include "pdf/pdf_page_redraw.h"
 
+#include "pdf/document_worker.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_render.h"
 
@@ -12,16 +13,23 @@ struct T_Pdf_Page_Redraw::T_Document {
 T_Pdf_Page_Redraw::T_Pdf_Page_Redraw(const std::string& File)
     : Document_(std::make_unique<T_Document>())
 {
-    if (Document_->Pdf.load(QString::fromStdString(Pdf_File_To_Draw(File))) !=
+    const QString drawn_file = QString::fromStdString(Pdf_File_To_Draw(File));
+    if (On_Document_Worker([&] { return Document_->Pdf.load(drawn_file); }) !=
         QPdfDocument::Error::None)
-        Document_.reset();
+        On_Document_Worker([&] { Document_.reset(); });
 }
 
-T_Pdf_Page_Redraw::~T_Pdf_Page_Redraw() = default;
+// The document is closed where every other call into Qt PDF is made.
+T_Pdf_Page_Redraw::~T_Pdf_Page_Redraw()
+{
+    if (Document_)
+        On_Document_Worker([&] { Document_.reset(); });
+}
 
 QImage T_Pdf_Page_Redraw::Page(int Page)
 {
-    if (!Document_ || Page < 0 || Page >= Document_->Pdf.pageCount())
+    if (!Document_ || Page < 0 ||
+        Page >= On_Document_Worker([&] { return Document_->Pdf.pageCount(); }))
         return {};
     return Render_Pdf_Page(Document_->Pdf, Page);
 }

@@ -1,9 +1,9 @@
 // Pages of a PDF drawn a second time, from a document opened for that alone.
-// The drawing library's first drawing of a page in a process can set text in
-// a font put in for one the file lacks otherwise than every later drawing of
-// it does (glyphs a pixel apart along whole lines): two files drawn from the
-// same content then compared as different. A page pair found different is
-// drawn again on both sides, and the second drawings decide.
+// A page pair found different is drawn again on both sides, and the second
+// drawings decide: a difference that only one drawing of a page shows (a
+// font the file lacks resolved otherwise on its first use, see
+// pdf_font_warmup.h) does not make the pair different. Every call into
+// Qt PDF runs on the document worker.
 #pragma once
 
 #include <QImage>

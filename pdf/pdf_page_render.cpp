@@ -1,6 +1,7 @@
 #include "pdf/pdf_page_render.h"
 
 #include "pdf/document_worker.h"
+#include "pdf/pdf_font_warmup.h"
 #include "vocabulary/picture_limit.h"
 
 #include <QPainter>
@@ -30,6 +31,7 @@ QImage Render_Pdf_Page(QPdfDocument& document, int page, double dpi)
         QSize size = Pdf_Page_Pixels(document.pagePointSize(page), dpi);
         if (size.isEmpty())
             return QImage();
+        Warm_Pdf_Page_Fonts(document, page);
         // Stamps, markup, ink, notes and filled-in form fields are drawn as a
         // reader shows them: a reviewer's marks are part of what a page shows.
         QPdfDocumentRenderOptions options;

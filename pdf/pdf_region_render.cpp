@@ -2,6 +2,7 @@
 
 #include "pdf/document_worker.h"
 #include "pdf/pdf_drawn_file.h"
+#include "pdf/pdf_font_warmup.h"
 #include "pdf/pdf_page_render.h"
 
 #include <QPdfDocument>
@@ -19,6 +20,7 @@ QImage Render_Pdf_Region(QPdfDocument& Document, int Page, const QSize& Page_Siz
     QImage drawn = On_Document_Worker([&] {
         if (Page < 0 || Page >= Document.pageCount())
             return QImage();
+        Warm_Pdf_Page_Fonts(Document, Page);
         // Drawn as the whole page is (Render_Pdf_Page): the reviewer's marks
         // and filled-in fields are part of what a page shows.
         QPdfDocumentRenderOptions options;

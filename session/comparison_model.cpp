@@ -256,7 +256,8 @@ void T_Comparison_Model::Request_Differences(const T_Difference_Options& Options
     Options_ = Options;
     Forget_Differences();
     Drawing_Failure_ = Find_Drawing_Failure();
-    Task_->Request(Picture(T_Side::Left).Image, Picture(T_Side::Right).Image, Align_Mode, Options);
+    Task_->Request(Picture(T_Side::Left).Image, Picture(T_Side::Right).Image, Align_Mode,
+                   Session_.Is_Paged() ? Page_Comparison_Options(Options, Session_) : Options);
 }
 
 bool T_Comparison_Model::Differences_Busy() const { return Task_->Busy(); }

@@ -48,6 +48,14 @@ T_Verdict Verdict_Of(const T_Difference& Difference, bool Moved)
                : T_Verdict::Different;
 }
 
+T_Difference_Options Page_Comparison_Options(T_Difference_Options Options,
+                                             const T_Diff_Session& Session)
+{
+    Options.Pages_On_Larger_Sheet = !Session.Text_Layer_File(T_Side::Left).empty() &&
+                                    !Session.Text_Layer_File(T_Side::Right).empty();
+    return Options;
+}
+
 void T_Pair_Outcome::Add(const T_Compared_Pair& Pair)
 {
     if (Pair.Difference) {
@@ -382,7 +390,8 @@ T_Compared_Pair T_Pair_Run::Compared_Again(T_Diff_Session& Session, int Old_Page
     pair.Difference.reset();
     pair.Alignment.reset();
     pair.Compared_Modified = QImage();
-    return Compare_Shown_Pictures(old_again, new_again, new_again, Settings_.Differences, pair,
+    return Compare_Shown_Pictures(old_again, new_again, new_again,
+                                  Page_Comparison_Options(Settings_.Differences, Session), pair,
                                   Settings_.Align);
 }
 
@@ -465,8 +474,9 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         }
         pair.Old_Content = old_pages[page].Content;
         pair.New_Content = new_pages[other].Content;
-        pair = Compare_Shown_Pictures(left.File, right.File, right.File, Settings_.Differences,
-                                      pair, Settings_.Align);
+        pair = Compare_Shown_Pictures(left.File, right.File, right.File,
+                                      Page_Comparison_Options(Settings_.Differences, session), pair,
+                                      Settings_.Align);
         if (Kind == T_Paged_Kind::Pdf && pair.Result == T_Verdict::Different)
             pair = Compared_Again(session, page, other, left.File, right.File, pair, redraws);
         // PDF pages, and drawings drawn from a PDF, have their text.

@@ -85,6 +85,12 @@ struct T_Compared_Pair {
 // its document (`Moved`) changes the document, however alike it looks.
 T_Verdict Verdict_Of(const T_Difference& Difference, bool Moved = false);
 
+// The options for comparing a session's pages: PDF pages, and drawings
+// drawn from a PDF, keep their drawing in place when the paper grows, and
+// are laid on the larger sheet where the paper sizes differ.
+T_Difference_Options Page_Comparison_Options(T_Difference_Options Options,
+                                             const T_Diff_Session& Session);
+
 // The verdict of a whole pair of files, over all its pairs of pictures.
 struct T_Pair_Outcome {
     T_Verdict Verdict = T_Verdict::Identical;

@@ -238,7 +238,9 @@ QString T_Change_Navigator::Changes_Words() const
                          .arg(locale.toString(qulonglong(difference->Changed_Pixels)))
                          .arg(locale.toString(difference->Changed_Share() * 100, 'f', 2));
     if (difference->Size_Differs())
-        amount += QStringLiteral(", sizes differ (%1 x %2 / %3 x %4)")
+        amount += (difference->Paper_Size_Differs()
+                       ? QStringLiteral(", paper size differs (%1 x %2 / %3 x %4)")
+                       : QStringLiteral(", sizes differ (%1 x %2 / %3 x %4)"))
                       .arg(difference->Base_Width)
                       .arg(difference->Base_Height)
                       .arg(difference->Modified_Width)

@@ -6,6 +6,7 @@
 #include "automation/office_bridge_server.h"
 #include "office/office_location.h"
 #include "tests/automation/office_processes.h"
+#include "tests/automation/word_documents.h"
 #include "tests/test_support.h"
 #include "automation/u_ms_word_compare.h"
 #include "engine/u_temp_files.h"
@@ -470,10 +471,42 @@ TEST_F(Word_Bridge, ChangesAreMarkedWhereTheTextDiffers)
     // The same text in two formats: nothing to mark.
     EXPECT_EQ(office->Request({"COMPARE", doc10, docx10}), std::vector<std::string>{"0"});
     std::vector<std::string> changed = office->Request({"COMPARE", doc14, docx10});
-    ASSERT_EQ(changed.size(), 1u);
+    ASSERT_FALSE(changed.empty()); // the count, then the places of changed comments
     EXPECT_GT(std::stoi(changed[0]), 0);
     // A document the helper does not have is refused.
     EXPECT_THROW(office->Request({"COMPARE", doc14, "99"}), T_Server_Exception);
+}
+
+// The comparison the user sees marks what changed in headers, footers,
+// footnotes, text boxes and comments too, and names each one's place.
+TEST_F(Word_Bridge, ChangesOutsideTheBodyAreMarkedWithTheirPlace)
+{
+    test::Parts_Texts changed;
+    changed.Second_Header = "Appendix header";
+    changed.Footer = "Revised footer";
+    changed.Footnote = "Footnote about another source";
+    changed.Comment = "Comment answered";
+    changed.Text_Box = "Other words in the box";
+    test::Make_Word_Documents(out,
+                              {{"base", test::Flat_Document(test::Parts_Texts{})},
+                               {"changed", test::Flat_Document(changed)}},
+                              "fodt");
+    std::string error;
+    std::unique_ptr<T_Office_Channel> office = Start_Office_Helper(
+        VARNOLT_OFFICE_HELPER, folder.Str(), office_location::Find_Soffice(), true, error);
+    ASSERT_TRUE(office) << error;
+    const std::string base = office->Request({"OPENTEXT", out / "base.docx"}).at(0);
+    const std::string revised = office->Request({"OPENTEXT", out / "changed.docx"}).at(0);
+    EXPECT_EQ(office->Request({"COMPARE", base, base}), std::vector<std::string>{"0"});
+    const std::vector<std::string> marked = office->Request({"COMPARE", base, revised});
+    ASSERT_FALSE(marked.empty());
+    // Each part's old text marked deleted and its new text inserted.
+    EXPECT_EQ(marked[0], "10");
+    const std::multiset<std::string> places(marked.begin() + 1, marked.end());
+    for (const char* place :
+         {"header of section 2", "footer of section 1", "footnote 1", "comment 1", "text box 1"})
+        EXPECT_EQ(places.count(place), 2u) << place;
+    EXPECT_EQ(places.size(), 10u);
 }
 
 TEST_F(Word_Bridge, UnreadableDocumentsGiveTheOpenFailureCodes)

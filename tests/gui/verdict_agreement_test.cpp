@@ -217,4 +217,71 @@ TEST_F(Verdict_Agreement, FolderListFillsEveryRowAlikeWithOneOrSeveralWorkers)
     EXPECT_EQ(By_Folder_List_Rows(16), one);
 }
 
+#ifndef VARNOLT_TEST_NO_PDF
+// A sheet redrawn on larger paper (about A3 to A2), its drawing kept at the
+// top left: the drawing compares as unchanged and the paper size is said.
+// Sizes in whole pixels at the resolution pages are drawn at, so that the
+// drawing falls on the same pixels of both.
+TEST_F(Verdict_Agreement, APageOnLargerPaperChangesItsPaperSizeNotItsDrawing)
+{
+    const double width = 842.4, height = 1190.4, grown_width = 1190.4, grown_height = 1684.8;
+    const std::string drawing = test::Sheet_Frame(width, height) + test::Box(100, 900, 200, 120) +
+                                "BT /F1 24 Tf 120 1100 Td (Bracket, sheet 1) Tj ET ";
+    test::Write_File(dir / "old/grown.pdf",
+                     test::Make_Pdf({{width, height, drawing, test::Helvetica_Font}}));
+    std::ostringstream raised;
+    raised << "q 1 0 0 1 0 " << grown_height - height << " cm " << drawing << "Q";
+    test::Write_File(dir / "new/grown.pdf", test::Make_Pdf({{grown_width, grown_height,
+                                                             raised.str(), test::Helvetica_Font}}));
+
+    EXPECT_EQ(By_Window_Model("grown.pdf"), (T_Judged{T_Verdict::Different, 0}));
+    EXPECT_EQ(Compare({dir / "old/grown.pdf", dir / "new/grown.pdf"}), 1) << Err;
+    EXPECT_NE(Out.find(": 0 px changed (0.00 %), no changes, 0 change regions, paper size differs "
+                       "(1755 x 2480 / 2480 x 3510)"),
+              std::string::npos)
+        << Out;
+    Compare({"--json", dir / "old/grown.pdf", dir / "new/grown.pdf"});
+    EXPECT_NE(Out.find("\"size_differs\":true,\"paper_size_differs\":true,\"changed_pixels\":0"),
+              std::string::npos)
+        << Out;
+    // The same drawing moved on the larger sheet is a change of the drawing.
+    test::Write_File(dir / "new/grown.pdf",
+                     test::Make_Pdf({{grown_width, grown_height, drawing, test::Helvetica_Font}}));
+    EXPECT_GT(By_Window_Model("grown.pdf").Changed_Pixels, 0u);
+}
+
+// Text set in fonts that neither the file nor the system has, which Qt PDF
+// replaces with fonts of its own. The first drawing in this process is the
+// window's: a font resolved otherwise on its first use would show there.
+TEST_F(Verdict_Agreement, APdfInFontsNoOneHasIsIdenticalToItsRewritesInTheWindowToo)
+{
+    std::string lines;
+    for (int line = 0; line < 30; ++line)
+        lines += "BT /F" + std::to_string(1 + line % 2) + " 13 Tf 40 " +
+                 std::to_string(800 - 22 * line) + " Td (Row " + std::to_string(line) +
+                 " of the parts list, 0123456789) Tj ET\n";
+    const std::string fonts =
+        "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Bookman-Demi >> "
+        "/F2 << /Type /Font /Subtype /Type1 /BaseFont /NewCenturySchlbk-Italic >> >> >>";
+    const std::string original =
+        test::Make_Pdf({{595, 842, lines, fonts}, {595, 842, lines, fonts}});
+    const std::vector<std::pair<std::string, std::string>> rewrites{
+        {"linear.pdf", "--linearize"}, {"streams.pdf", "--object-streams=generate"}};
+    for (const auto& [name, option] : rewrites) {
+        test::Write_File(dir / ("old/" + name), original);
+        const std::string command = "qpdf " + option + " '" + (dir / ("old/" + name)) + "' '" +
+                                    (dir / ("new/" + name)) + "'";
+        if (std::system(command.c_str()) != 0)
+            GTEST_SKIP() << "qpdf is needed";
+    }
+    for (const auto& [name, option] : rewrites)
+        EXPECT_EQ(By_Window_Model(name), (T_Judged{T_Verdict::Identical, 0})) << option;
+    const std::string self = dir / "old/linear.pdf";
+    EXPECT_EQ(Compare({self, self}), 0) << Out << Err;
+    for (const auto& [name, option] : rewrites)
+        EXPECT_EQ(Compare({dir / ("old/" + name), dir / ("new/" + name)}), 0)
+            << option << Out << Err;
+}
+#endif
+
 } // namespace

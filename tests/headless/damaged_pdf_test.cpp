@@ -107,7 +107,7 @@ TEST_F(Headless, TwoOnePageDocumentsAlwaysCompareTheirPagesAsAPair)
     EXPECT_EQ(Compare({dir / "old.pdf", dir / "new.pdf"}), 1) << Err;
     EXPECT_EQ(Out.rfind(pair + " (page 1 / 1): ", 0), 0u) << Out;
     EXPECT_EQ(std::count(Out.begin(), Out.end(), '\n'), 1) << Out;
-    EXPECT_NE(Out.find("sizes differ"), std::string::npos) << Out;
+    EXPECT_NE(Out.find("paper size differs"), std::string::npos) << Out;
 }
 
 TEST_F(Headless, RewritesThatChangeOnlyTheStructureAreIdenticalPageByPage)

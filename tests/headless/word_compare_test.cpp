@@ -4,10 +4,10 @@
 // the tests that need it are skipped where it is not installed.
 #include "office/office_protocol.h"
 #include "automation/office_text_compare.h"
+#include "tests/automation/word_documents.h"
 #include "tests/headless/program_run.h"
 #include "tests/test_support.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -30,33 +30,6 @@ bool Soffice_Installed()
     return !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty();
 }
 
-// Word documents made by LibreOffice from HTML texts, in `folder`: for each
-// name "x" the text x.html becomes x.docx. With another source extension
-// the texts are whole files of that kind.
-void Make_Word_Documents(const Scratch_Dir& folder,
-                         const std::vector<std::pair<std::string, std::string>>& texts,
-                         const std::string& source = "html")
-{
-    QStringList arguments{QStringLiteral("-env:UserInstallation=file://") +
-                              QString::fromStdString(folder / "profile"),
-                          QStringLiteral("--headless"),
-                          QStringLiteral("--convert-to"),
-                          QStringLiteral("docx:MS Word 2007 XML"),
-                          QStringLiteral("--outdir"),
-                          QString::fromStdString(folder.Str())};
-    for (const auto& [name, body] : texts) {
-        Write_File(folder / (name + "." + source),
-                   source == "html" ? "<html><body>" + body + "</body></html>" : body);
-        arguments << QString::fromStdString(folder / (name + "." + source));
-    }
-    QProcess soffice;
-    soffice.start(QStringLiteral("soffice"), arguments);
-    ASSERT_TRUE(soffice.waitForFinished(180000));
-    for (const auto& [name, body] : texts)
-        ASSERT_TRUE(fs::exists(folder / (name + ".docx"))) << name;
-    fs::remove_all(folder / "profile");
-}
-
 const char* Base_Text = "<p>The quick brown fox jumps over the lazy dog.</p>"
                         "<p>Second paragraph stays here.</p>";
 // One paragraph inserted, one word deleted.
@@ -69,23 +42,28 @@ const char* Revised_Text = "<p>The quick brown fox jumps over the dog.</p>"
 TEST(HeadlessWordCompare, ReadsTheHelpersAnswerAndRefusesAMalformedOne)
 {
     T_Text_Changes changes;
-    ASSERT_TRUE(
-        Parse_Text_Changes({"2", "1", "0", "insertion", "new text", "deletion", ""}, changes));
+    ASSERT_TRUE(Parse_Text_Changes(
+        {"2", "1", "0", "insertion", "", "new text", "deletion", "footnote 2", "old note"},
+        changes));
     EXPECT_EQ(changes.Insertions, 2);
     EXPECT_EQ(changes.Deletions, 1);
     EXPECT_EQ(changes.Format_Changes, 0);
     ASSERT_EQ(changes.Changes.size(), 2u);
     EXPECT_EQ(changes.Changes[0].Text, "new text");
+    EXPECT_EQ(changes.Changes[0].Place, "");
     EXPECT_EQ(changes.Changes[1].Kind, "deletion");
+    // A change outside the body says where it is, also in its text.
+    EXPECT_EQ(changes.Changes[1].Place, "footnote 2");
+    EXPECT_EQ(changes.Changes[1].Text, "footnote 2: old note");
 
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
              {},
              {"1", "0"},
              {"1", "-1", "0"},
              {"x", "0", "0"},
-             {"1", "0", "0", "insertion"},      // a kind without its text
-             {"0", "0", "0", "insertion", "a"}, // more listed than counted
-             {"1", "0", "0", "moved", "a"}}) {  // a kind the program does not know
+             {"1", "0", "0", "insertion", ""},      // a kind without its text
+             {"0", "0", "0", "insertion", "", "a"}, // more listed than counted
+             {"1", "0", "0", "moved", "", "a"}}) {  // a kind the program does not know
         T_Text_Changes untouched;
         untouched.Insertions = 7;
         EXPECT_FALSE(Parse_Text_Changes(wrong, untouched)) << wrong.size();
@@ -204,4 +182,58 @@ TEST(HeadlessWordCompare, SameTextInOtherBytesIsIdenticalAndADamagedFileIsAnErro
                                "\"only_in_new\":0,\"errors\":1}"),
               std::string::npos)
         << folders.Out;
+}
+
+TEST(HeadlessWordCompare, ChangesOutsideTheBodyAreFoundAndNamedByTheirPlace)
+{
+    if (!Soffice_Installed())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    Scratch_Dir dir;
+    const Parts_Texts base;
+    Parts_Texts header = base, footer = base, footnote = base, comment = base, text_box = base;
+    header.Second_Header = "Appendix header";
+    footer.Footer = "Revised footer";
+    footnote.Footnote = "Footnote about another source";
+    comment.Comment = "Comment answered";
+    text_box.Text_Box = "Other words in the box";
+    Make_Word_Documents(dir,
+                        {{"base", Flat_Document(base)},
+                         {"header", Flat_Document(header)},
+                         {"footer", Flat_Document(footer)},
+                         {"footnote", Flat_Document(footnote)},
+                         {"comment", Flat_Document(comment)},
+                         {"text_box", Flat_Document(text_box)}},
+                        "fodt");
+    struct Expected {
+        const char* Name;
+        std::string Place, Old_Text, New_Text;
+    };
+    // A text box's words are compared by the office's own comparison, which
+    // marks the words it found changed: only its place is checked.
+    for (const Expected& each :
+         {Expected{"header", "header of section 2", base.Second_Header, header.Second_Header},
+          Expected{"footer", "footer of section 1", base.Footer, footer.Footer},
+          Expected{"footnote", "footnote 1", base.Footnote, footnote.Footnote},
+          Expected{"comment", "comment 1", base.Comment, comment.Comment},
+          Expected{"text_box", "text box 1", "", ""}}) {
+        const std::string changed = dir / (std::string(each.Name) + ".docx");
+        Run_Result json = Run_Varnolt({"--compare", "--json", dir / "base.docx", changed});
+        EXPECT_EQ(json.Code, 1) << each.Name << json.Err;
+        EXPECT_NE(json.Out.find("\"insertions\":1,\"deletions\":1,\"format_changes\":0"),
+                  std::string::npos)
+            << json.Out;
+        for (const auto& [kind, text] :
+             {std::pair{"deletion", each.Old_Text}, std::pair{"insertion", each.New_Text}})
+            EXPECT_NE(json.Out.find(std::string("{\"kind\":\"") + kind + "\",\"place\":\"" +
+                                    each.Place + "\",\"text\":\"" + each.Place + ": " + text +
+                                    (text.empty() ? "" : "\"}")),
+                      std::string::npos)
+                << json.Out;
+    }
+    // The line of the text report says where.
+    Run_Result line = Run_Varnolt({"--compare", dir / "base.docx", dir / "header.docx"});
+    EXPECT_NE(line.Out.find("different (1 insertion, 1 deletion, 0 format changes) in header of "
+                            "section 2\n"),
+              std::string::npos)
+        << line.Out;
 }
