@@ -94,14 +94,18 @@ void T_Change_Navigator::Show_Change_Frames()
         difference && Controls_.Show_Changes_C && Controls_.Show_Changes_C->isChecked();
     // The change stepped to stays outlined while the others are not shown.
     const bool current_only = difference && !shown && Current_.Region() >= 0;
+    // Looked up once: a change's regions are found among all the changes.
+    std::vector<bool> current(difference ? difference->Regions.size() : 0);
+    for (std::size_t region : Current_.Current_Regions())
+        if (region < current.size())
+            current[region] = true;
     // Regions are in the base's pixels; the modified pane shows its own.
     auto frames = [&](QPoint shift) {
         std::vector<T_Change_Frame> list;
         if (!shown && !current_only)
             return list;
         for (std::size_t index = 0; index < difference->Regions.size(); ++index) {
-            const bool current = Current_.Is_Current(int(index));
-            if (current_only && !current)
+            if (current_only && !current[index])
                 continue;
             const T_Change_Region& region = difference->Regions[index];
             T_Change_Frame frame;
@@ -109,7 +113,7 @@ void T_Change_Navigator::Show_Change_Frames()
                               region.Width, region.Height)
                             .translated(-shift);
             frame.Colour = Change_Region_Colour(region.Kind);
-            frame.Current = current;
+            frame.Current = current[index];
             if (region.Kind == T_Change_Region::T_Kind::Moved) {
                 frame.Moved = true;
                 // The box spans both places; the shape is the box less the

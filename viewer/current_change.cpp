@@ -72,6 +72,17 @@ bool T_Current_Change::Is_Current(int Region) const
     return Change_Of_Region(Region) == Change();
 }
 
+std::vector<std::size_t> T_Current_Change::Current_Regions() const
+{
+    const T_Difference* difference = Difference();
+    const int region = Region();
+    if (!difference || region < 0)
+        return {};
+    if (!Whole())
+        return {std::size_t(region)};
+    return Regions_Of(*difference, Change());
+}
+
 QRect T_Current_Change::Box() const
 {
     const T_Difference* difference = Difference();

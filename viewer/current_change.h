@@ -43,6 +43,8 @@ public:
     // True when Region is current: the chosen one, or one of the current
     // change's.
     bool Is_Current(int Region) const;
+    // The regions that are current, in their order; none for none.
+    std::vector<std::size_t> Current_Regions() const;
     // What a choice brings into view, in the base's pixels: the change's
     // places in both versions, or the region's box. Empty for none.
     QRect Box() const;
