@@ -121,7 +121,7 @@ int main(int argc, char** argv)
     T_Heartbeat heartbeat;
     TView_diff_frame frame(nullptr, left, "Base version", right, "", nullptr,
                            T_Converter_Kind::None, T_Paged_Kind::Pdf);
-    T_Change_List list(frame, nullptr);
+    T_Change_List list(frame.Context(), nullptr);
     frame.resize(1200, 800);
     frame.show();
     list.show();

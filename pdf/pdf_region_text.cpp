@@ -66,18 +66,25 @@ const T_Page_Words& T_Pdf_Text_Layer::Words(int Page)
     if (!added || !Document_)
         return place->second;
     QSizeF points;
-    On_Document_Worker([&] {
-        if (Page < 0 || Page >= Document_->Pdf.pageCount())
-            return;
-        points = Document_->Pdf.pagePointSize(Page);
-        const QSize pixels = Pdf_Page_Pixels(points);
-        if (pixels.isEmpty())
-            return;
-        // Boxes go to the picture's pixels as the page is drawn, a huge
-        // sheet drawn smaller included.
-        place->second.Words = Read_Words(Document_->Pdf, Page, pixels.width() / points.width(),
-                                         pixels.height() / points.height());
-    });
+    try {
+        On_Document_Worker([&] {
+            if (Page < 0 || Page >= Document_->Pdf.pageCount())
+                return;
+            points = Document_->Pdf.pagePointSize(Page);
+            const QSize pixels = Pdf_Page_Pixels(points);
+            if (pixels.isEmpty())
+                return;
+            // Boxes go to the picture's pixels as the page is drawn, a huge
+            // sheet drawn smaller included.
+            place->second.Words = Read_Words(Document_->Pdf, Page, pixels.width() / points.width(),
+                                             pixels.height() / points.height());
+        });
+    } catch (...) {
+        // A call dropped (no longer wanted) read nothing: the page is read
+        // when next asked for, not kept as a page without text.
+        Pages_.erase(place);
+        throw;
+    }
     const QSize pixels = Pdf_Page_Pixels(points);
     if (pixels.isEmpty())
         return place->second;

@@ -4,7 +4,9 @@
 #include "viewer/change_list_text.h"
 #include "viewer/change_list_width.h"
 #include "viewer/change_region_colour.h"
-#include "viewer/vcs_diff_frame.h"
+#include "viewer/current_change.h"
+#include "viewer/pane_grid.h"
+#include "session/comparison_model.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -72,7 +74,7 @@ QIcon Colour_Swatch(const QColor& Colour)
 
 } // namespace
 
-T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent)
+T_Change_List::T_Change_List(const T_Diff_View_Context& View, QWidget* Parent)
     : QWidget(Parent), View_(View),
       Texts_(std::make_unique<T_Change_List_Text>(
           this, [this](T_Change_List_Text::T_Text Text) { Show_Texts(Text.get()); }))
@@ -140,12 +142,12 @@ T_Change_List::T_Change_List(TView_diff_frame& View, QWidget* Parent)
             [this](QTreeWidgetItem* row) { Choose(row); });
     connect(Rows_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* row) {
         if (row)
-            View_.Show_Change(Region_Of(row));
+            Choose_Again(row);
     });
 
     setMinimumWidth(180);
     hide();
-    View_.Add_Changes_Listener(this, [this] { Follow_View(); });
+    View_.Current.Add_Listener(this, [this] { Follow_View(); });
     Follow_View();
 }
 
@@ -176,7 +178,7 @@ int T_Change_List::Change_Of(const QTreeWidgetItem* Row)
 QTreeWidgetItem* T_Change_List::Region_Row(const T_Difference& Difference, std::size_t Index,
                                            const QImage& Base, const QImage& Modified) const
 {
-    const T_Comparison_Model& model = View_.Model();
+    const T_Comparison_Model& model = View_.Model;
     // The alignment that found these differences, for the added bands' sizes.
     const T_Aligned_Difference* aligned = model.Aligned();
     const T_Alignment* alignment =
@@ -197,8 +199,9 @@ QTreeWidgetItem* T_Change_List::Region_Row(const T_Difference& Difference, std::
         // Cut at the screen's own density, so the pictures stay sharp on a
         // high-density screen.
         const double density = devicePixelRatioF();
-        QImage thumbnail = Change_Thumbnail(Difference, region, Base, Modified, View_.Offset(),
-                                            int(std::lround(Thumbnail_Side * density)));
+        QImage thumbnail =
+            Change_Thumbnail(Difference, region, Base, Modified, View_.Panes.Offset(),
+                             int(std::lround(Thumbnail_Side * density)));
         thumbnail.setDevicePixelRatio(density);
         if (!thumbnail.isNull())
             row->setIcon(int(T_Change_Column::Number), QIcon(QPixmap::fromImage(thumbnail)));
@@ -247,7 +250,7 @@ QTreeWidgetItem* Change_Row(const T_Difference& Difference, std::size_t Index,
 void T_Change_List::Follow_View()
 {
     QScopedValueRollback<bool> following(Following_, true);
-    std::shared_ptr<const T_Difference> difference = View_.Model().Shared_Differences();
+    std::shared_ptr<const T_Difference> difference = View_.Model.Shared_Differences();
     if (!Filled_ || difference != Shown_) {
         Shown_ = difference;
         Filled_ = true;
@@ -259,7 +262,7 @@ void T_Change_List::Follow_View()
 void T_Change_List::Fill_Rows(const T_Difference* Difference)
 {
     Rows_->clear();
-    const T_Comparison_Model& model = View_.Model();
+    const T_Comparison_Model& model = View_.Model;
     if (!Difference) {
         const std::string& failure = model.Drawing_Failure();
         Empty_->setText(!failure.empty() ? QString::fromStdString(failure)
@@ -301,7 +304,7 @@ void T_Change_List::Fill_Rows(const T_Difference* Difference)
     // The text arrives later: the rows are usable meanwhile.
     if (T_Change_List_Text::Has_Text(model)) {
         Show_Texts_Being_Read(*Rows_);
-        Texts_->Request(model, Shown_, View_.Offset());
+        Texts_->Request(model, Shown_, View_.Panes.Offset());
     } else {
         Texts_->Drop();
         Show_Region_Texts(*Rows_, nullptr);
@@ -326,12 +329,16 @@ void T_Change_List::Show_Texts(const T_Page_Pair_Text* Text)
 
 void T_Change_List::Select_Current()
 {
-    const int current = View_.Current_Change();
-    // The change's row when its first region is current, else the row of
+    const T_Current_Change& chosen = View_.Current;
+    const int current = chosen.Region();
+    const int change = chosen.Whole() ? chosen.Change() : -1;
+    // The change's row when the whole change is current, else the row of
     // the region within its change.
     for (int at = 0; at < Rows_->topLevelItemCount(); ++at) {
         QTreeWidgetItem* row = Rows_->topLevelItem(at);
-        QTreeWidgetItem* found = Region_Of(row) == current ? row : nullptr;
+        const bool whole = change >= 0 && Change_Of(row) == change;
+        QTreeWidgetItem* found =
+            whole || (Change_Of(row) < 0 && Region_Of(row) == current) ? row : nullptr;
         for (int child = 0; !found && child < row->childCount(); ++child)
             if (Region_Of(row->child(child)) == current)
                 found = row->child(child);
@@ -351,5 +358,15 @@ void T_Change_List::Choose(QTreeWidgetItem* Row)
     if (Following_ || !Row)
         return;
     QScopedValueRollback<bool> following(Following_, true);
-    View_.Show_Change(Region_Of(Row));
+    Choose_Again(Row);
+}
+
+void T_Change_List::Choose_Again(const QTreeWidgetItem* Row)
+{
+    // A change's row stands for the whole change, a region's row under it
+    // for that region alone.
+    if (const int change = Change_Of(Row); change >= 0)
+        View_.Current.Choose_Change(change);
+    else
+        View_.Current.Choose_Region(Region_Of(Row));
 }

@@ -7,6 +7,8 @@
 // switches and new differences.
 #pragma once
 
+#include "viewer/diff_view_context.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -15,7 +17,6 @@ class QAction;
 class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TView_diff_frame;
 class T_Change_List_Text;
 struct T_Difference;
 struct T_Page_Pair_Text;
@@ -27,7 +28,7 @@ public:
     static constexpr int Thumbnail_Side = 40;
     static constexpr int Thumbnail_Margin = 3;
 
-    T_Change_List(TView_diff_frame& View, QWidget* Parent);
+    T_Change_List(const T_Diff_View_Context& View, QWidget* Parent);
     ~T_Change_List() override;
 
     // The checkable "Change list" action that shows and hides the panel.
@@ -61,8 +62,10 @@ private:
     void Show_Texts(const T_Page_Pair_Text* Text);
     void Select_Current();
     void Choose(QTreeWidgetItem* Row);
+    // Makes Row's change or region the view's current one.
+    void Choose_Again(const QTreeWidgetItem* Row);
 
-    TView_diff_frame& View_;
+    T_Diff_View_Context View_;
     QAction* Toggle_ = nullptr;
     QTreeWidget* Rows_ = nullptr;
     QLabel* Empty_ = nullptr;

@@ -28,25 +28,22 @@ constexpr double Reveal_Zoom_Limit = 8.0;
 
 } // namespace
 
-T_Change_Navigator::T_Change_Navigator(T_Pane_Grid& Panes, const T_Diff_View_Actions& Controls,
+T_Change_Navigator::T_Change_Navigator(T_Comparison_Model& Model, T_Pane_Grid& Panes,
+                                       const T_Diff_View_Actions& Controls,
                                        std::function<void()> Status_Changed,
                                        std::function<void()> Leave_Fit)
-    : Panes_(Panes), Controls_(Controls), Status_Changed_(std::move(Status_Changed)),
-      Leave_Fit_(std::move(Leave_Fit))
+    : Model_(Model), Panes_(Panes), Controls_(Controls), Status_Changed_(std::move(Status_Changed)),
+      Leave_Fit_(std::move(Leave_Fit)),
+      Current_(Model, [this](bool Zoom_In) { Show_Current(Zoom_In); })
 {
 }
 
-const T_Difference* T_Change_Navigator::Differences() const
-{
-    return Model_ ? Model_->Differences() : nullptr;
-}
+const T_Difference* T_Change_Navigator::Differences() const { return Model_.Differences(); }
 
 std::shared_ptr<const T_Difference> T_Change_Navigator::Shared_Differences() const
 {
-    return Model_ ? Model_->Shared_Differences() : nullptr;
+    return Model_.Shared_Differences();
 }
-
-int T_Change_Navigator::Current_Change() const { return Model_ ? Model_->Current_Change : -1; }
 
 bool T_Change_Navigator::Differences_Wanted() const
 {
@@ -58,12 +55,10 @@ bool T_Change_Navigator::Differences_Wanted() const
 
 void T_Change_Navigator::Refresh_Differences()
 {
-    if (!Model_)
-        return;
     if (Panes_.View_Image_Frame4->Blend())
         Panes_.View_Image_Frame4->Blend()->Set_Difference(nullptr);
-    if (!Differences_Wanted() || !Model_->Has_Picture(T_Side::Left) ||
-        !Model_->Has_Picture(T_Side::Right)) {
+    if (!Differences_Wanted() || !Model_.Has_Picture(T_Side::Left) ||
+        !Model_.Has_Picture(T_Side::Right)) {
         Show_Change_Frames();
         return;
     }
@@ -72,9 +67,9 @@ void T_Change_Navigator::Refresh_Differences()
     options.Ignore_Antialiasing = Controls_.Ignore_Antialiasing_C->isChecked();
     options.Offset_X = Panes_.Offset().x();
     options.Offset_Y = Panes_.Offset().y();
-    options.Ignore = Model_->Ignore;
+    options.Ignore = Model_.Ignore;
     // What was known belongs to other pictures or settings now.
-    Model_->Request_Differences(options);
+    Model_.Request_Differences(options);
     Show_Change_Frames();
     Update_Status();
 }
@@ -82,7 +77,7 @@ void T_Change_Navigator::Refresh_Differences()
 void T_Change_Navigator::Differences_Ready()
 {
     const T_Difference* difference = Differences();
-    T_Diff_Session& session = Model_->Session();
+    T_Diff_Session& session = Model_.Session();
     if (session.Is_Paged())
         session.Record_Changes(session.LeftPage, session.RightPage,
                                int(difference->Regions.size()));
@@ -95,18 +90,22 @@ void T_Change_Navigator::Differences_Ready()
 void T_Change_Navigator::Show_Change_Frames()
 {
     const T_Difference* difference = Differences();
-    const int current = Current_Change();
     const bool shown =
         difference && Controls_.Show_Changes_C && Controls_.Show_Changes_C->isChecked();
     // The change stepped to stays outlined while the others are not shown.
-    const bool current_only = difference && !shown && current >= 0;
+    const bool current_only = difference && !shown && Current_.Region() >= 0;
+    // Looked up once: a change's regions are found among all the changes.
+    std::vector<bool> current(difference ? difference->Regions.size() : 0);
+    for (std::size_t region : Current_.Current_Regions())
+        if (region < current.size())
+            current[region] = true;
     // Regions are in the base's pixels; the modified pane shows its own.
     auto frames = [&](QPoint shift) {
         std::vector<T_Change_Frame> list;
         if (!shown && !current_only)
             return list;
         for (std::size_t index = 0; index < difference->Regions.size(); ++index) {
-            if (current_only && int(index) != current)
+            if (current_only && !current[index])
                 continue;
             const T_Change_Region& region = difference->Regions[index];
             T_Change_Frame frame;
@@ -114,7 +113,7 @@ void T_Change_Navigator::Show_Change_Frames()
                               region.Width, region.Height)
                             .translated(-shift);
             frame.Colour = Change_Region_Colour(region.Kind);
-            frame.Current = int(index) == current;
+            frame.Current = current[index];
             if (region.Kind == T_Change_Region::T_Kind::Moved) {
                 frame.Moved = true;
                 // The box spans both places; the shape is the box less the
@@ -136,56 +135,44 @@ void T_Change_Navigator::Show_Change_Frames()
             pane->Image1->Set_Change_Frames(frames(QPoint()));
     if (Panes_.View_Image_Frame2->Image1)
         Panes_.View_Image_Frame2->Image1->Set_Change_Frames(frames(Panes_.Offset()));
-    for (const auto& [context, listener] : Listeners_)
-        if (context)
-            listener();
+    Current_.Notify();
 }
 
 void T_Change_Navigator::Step_Change(int Direction)
 {
     // Asked before they are known: the step waits for the next press.
-    const T_Difference* difference = Differences();
-    if (!difference)
+    if (!Differences())
         return;
-    const int count = int(difference->Regions.size());
-    if (count == 0) {
+    if (Current_.Count() == 0) {
         Update_Status();
         return;
     }
-    int& current = Model_->Current_Change;
-    current = current < 0 ? (Direction > 0 ? 0 : count - 1) : (current + Direction + count) % count;
-    Show_Change_Frames();
-    Reveal_Change(false);
-    Update_Status();
+    Current_.Step(Direction);
 }
 
-void T_Change_Navigator::Go_To_Change(int Index)
+void T_Change_Navigator::Go_To_Change(int Index) { Current_.Choose_Region(Index); }
+
+void T_Change_Navigator::Show_Current(bool Zoom_In)
 {
-    const T_Difference* difference = Differences();
-    if (!difference || Index < 0 || Index >= int(difference->Regions.size()))
-        return;
-    Model_->Current_Change = Index;
     Show_Change_Frames();
-    Reveal_Change(true);
+    Reveal_Change(Zoom_In);
     Update_Status();
 }
 
 void T_Change_Navigator::Reveal_Change(bool Zoom_In)
 {
     TView_Image_Frame* pane = Panes_.Main_Pane();
-    const T_Difference* difference = Differences();
-    const int current = Current_Change();
-    if (!pane || !pane->ScrollBox1 || !difference || current < 0)
+    const QRect box = Current_.Box();
+    if (!pane || !pane->ScrollBox1 || box.isEmpty())
         return;
-    const T_Change_Region& region = difference->Regions[std::size_t(current)];
     const QSize view = pane->ScrollBox1->viewport()->size();
     // Zoom out until the region and its margin fit; zoom in, when asked,
     // only while it still fits and no further than Reveal_Zoom_Limit.
     const bool fitted = Panes_.View_Mode() == T_View_Mode::Fit;
     double zoom = fitted ? Panes_.Current_Scale() : Panes_.Synchronizer().Zoom();
     auto fits = [&](double at) {
-        return region.Width * at + 2 * Reveal_Margin <= view.width() &&
-               region.Height * at + 2 * Reveal_Margin <= view.height();
+        return box.width() * at + 2 * Reveal_Margin <= view.width() &&
+               box.height() * at + 2 * Reveal_Margin <= view.height();
     };
     while (zoom > Min_Zoom && !fits(zoom))
         zoom = Zoomed_Out(zoom);
@@ -194,9 +181,8 @@ void T_Change_Navigator::Reveal_Change(bool Zoom_In)
         zoom = Zoomed_In(zoom);
     if (fitted)
         Leave_Fit_();
-    // The region's centre, in the pane's content pixels.
-    QPointF centre(region.Left + difference->Left + region.Width / 2.0,
-                   region.Top + difference->Top + region.Height / 2.0);
+    // The change's centre, in the pane's content pixels.
+    QPointF centre(box.left() + box.width() / 2.0, box.top() + box.height() / 2.0);
     if (pane == Panes_.View_Image_Frame2)
         centre -= Panes_.Offset();
     const QPointF content = centre - pane->Image1->Content_Rect().topLeft();
@@ -210,27 +196,25 @@ QString T_Change_Navigator::Change_Status() const
     // the words of its tab.
     // Against a version that does not exist no differences are looked for:
     // there are none to wait for.
-    if (!Model_ || (!Model_->Missing(T_Side::Left) && !Model_->Missing(T_Side::Right)))
+    if (!Model_.Missing(T_Side::Left) && !Model_.Missing(T_Side::Right))
         return Changes_Words();
-    if (!Model_->Session().Is_Paged())
+    if (!Model_.Session().Is_Paged())
         return {};
-    return Page_On_One_Side_Words(Model_->Missing(T_Side::Left) ? T_Side::Right : T_Side::Left);
+    return Page_On_One_Side_Words(Model_.Missing(T_Side::Left) ? T_Side::Right : T_Side::Left);
 }
 
 QString T_Change_Navigator::Changes_Words() const
 {
-    if (Model_ && !Model_->Drawing_Failure().empty())
-        return QString::fromStdString(Model_->Drawing_Failure());
+    if (!Model_.Drawing_Failure().empty())
+        return QString::fromStdString(Model_.Drawing_Failure());
     const T_Difference* difference = Differences();
-    const int current = Current_Change();
     if (!difference)
         return QStringLiteral("Finding differences...");
     // A sheet put elsewhere in the order is a change however alike it looks.
-    const QString moved = Model_ && Model_->Pages_Moved()
-                              ? QStringLiteral(", moved from page %1 to page %2")
-                                    .arg(Model_->Session().Page(T_Side::Left) + 1)
-                                    .arg(Model_->Session().Page(T_Side::Right) + 1)
-                              : QString();
+    const QString moved = Model_.Pages_Moved() ? QStringLiteral(", moved from page %1 to page %2")
+                                                     .arg(Model_.Session().Page(T_Side::Left) + 1)
+                                                     .arg(Model_.Session().Page(T_Side::Right) + 1)
+                                               : QString();
     if (difference->Changed_Pixels == 0 && !difference->Size_Differs())
         return QStringLiteral("No differences") + moved;
     const QLocale locale(QLocale::English);
@@ -246,9 +230,9 @@ QString T_Change_Navigator::Changes_Words() const
                       .arg(difference->Modified_Width)
                       .arg(difference->Modified_Height);
     amount += moved;
-    const int count = int(difference->Regions.size());
-    // The edits as a reviewer counts them; the regions are what the
-    // navigation steps through.
+    const int count = Current_.Count();
+    const int current = Current_.Change();
+    // The edits as a reviewer counts them, which the navigation steps through.
     if (current < 0 && !difference->Changes.empty())
         return QStringLiteral("%1, %2")
             .arg(QString::fromStdString(Changes_Summary(difference->Changes)))

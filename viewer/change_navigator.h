@@ -4,13 +4,12 @@
 // on, and steps from one change to the next, bringing it into view.
 #pragma once
 
-#include <QPointer>
+#include "viewer/current_change.h"
+
 #include <QString>
 
 #include <functional>
 #include <memory>
-#include <utility>
-#include <vector>
 
 class T_Comparison_Model;
 class T_Diff_View_Actions;
@@ -19,17 +18,20 @@ struct T_Difference;
 
 class T_Change_Navigator {
 public:
-    // The differences' settings are read from Controls' changes row.
-    // Status_Changed runs when what the status line says may have changed;
-    // Leave_Fit takes the view out of fit mode before a change is zoomed to.
-    T_Change_Navigator(T_Pane_Grid& Panes, const T_Diff_View_Actions& Controls,
-                       std::function<void()> Status_Changed, std::function<void()> Leave_Fit);
+    // The differences of Model are shown; its paged pair keeps the count of
+    // changes per page pair. The differences' settings are read from
+    // Controls' changes row. Status_Changed runs when what the status line
+    // says may have changed; Leave_Fit takes the view out of fit mode before
+    // a change is zoomed to.
+    T_Change_Navigator(T_Comparison_Model& Model, T_Pane_Grid& Panes,
+                       const T_Diff_View_Actions& Controls, std::function<void()> Status_Changed,
+                       std::function<void()> Leave_Fit);
     T_Change_Navigator(const T_Change_Navigator&) = delete;
     T_Change_Navigator& operator=(const T_Change_Navigator&) = delete;
 
-    // The comparison whose differences are shown; its paged pair keeps the
-    // count of changes per page pair.
-    void Set_Model(T_Comparison_Model* Model) { Model_ = Model; }
+    // The current change, which the view's parts choose through.
+    T_Current_Change& Current() { return Current_; }
+    const T_Current_Change& Current() const { return Current_; }
     // The model's differences of the current pictures have come in.
     void Differences_Ready();
 
@@ -42,7 +44,7 @@ public:
     std::shared_ptr<const T_Difference> Shared_Differences() const;
     // Outlines the change regions in every pane while Show changes is on.
     void Show_Change_Frames();
-    // Steps to the next or previous change region (wrapping around).
+    // Steps to the next or previous change (wrapping around).
     void Step_Change(int Direction);
     // Makes region Index the current change and centres it in every pane,
     // zoomed in or out as far as it takes to show it whole.
@@ -52,9 +54,10 @@ public:
     // lives.
     void Add_Listener(QObject* Context, std::function<void()> Listener)
     {
-        Listeners_.push_back({Context, std::move(Listener)});
+        Current_.Add_Listener(Context, std::move(Listener));
     }
-    int Current_Change() const;
+    // The current region (see T_Current_Change::Region).
+    int Current_Change() const { return Current_.Region(); }
     // The changes' part of the status line.
     QString Change_Status() const;
 
@@ -62,15 +65,17 @@ private:
     // The changes found, without what the page is.
     QString Changes_Words() const;
     bool Differences_Wanted() const;
+    // Outlines and brings into view what was chosen.
+    void Show_Current(bool Zoom_In);
     // Scrolls every pane, zooming out when needed (and in, with Zoom_In),
-    // to the current region.
+    // to the current change.
     void Reveal_Change(bool Zoom_In);
     void Update_Status() { Status_Changed_(); }
 
+    T_Comparison_Model& Model_;
     T_Pane_Grid& Panes_;
     const T_Diff_View_Actions& Controls_;
     std::function<void()> Status_Changed_;
     std::function<void()> Leave_Fit_;
-    T_Comparison_Model* Model_ = nullptr;
-    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> Listeners_;
+    T_Current_Change Current_;
 };

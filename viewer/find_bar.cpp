@@ -1,11 +1,9 @@
 #include "viewer/find_bar.h"
 
-#include "pdf/document_worker.h"
-#include "viewer/page_text_search.h"
+#include "session/comparison_model.h"
+#include "viewer/current_change.h"
 #include "viewer/pane_grid.h"
-#include "pdf/pdf_region_text.h"
 #include "viewer/u_pane_image.h"
-#include "viewer/vcs_diff_frame.h"
 #include "viewer/vcs_diff_pagelist_frame.h"
 #include "viewer/vcs_view_image_frame.h"
 
@@ -24,8 +22,6 @@ namespace {
 
 const QString No_Text_Layer = QStringLiteral("No text layer");
 
-int Side_Index(T_Side Side) { return Side == T_Side::Left ? 0 : 1; }
-
 QRect To_Rect(const T_Rectangle& Box) { return {Box.Left, Box.Top, Box.Width, Box.Height}; }
 
 TView_Image_Frame* Pane_Of(T_Pane_Grid& Panes, T_Side Side)
@@ -35,8 +31,9 @@ TView_Image_Frame* Pane_Of(T_Pane_Grid& Panes, T_Side Side)
 
 } // namespace
 
-T_Find_Bar::T_Find_Bar(TView_diff_frame& View, T_Pane_Grid& Panes)
-    : QWidget(&View), View_(View), Panes_(Panes)
+T_Find_Bar::T_Find_Bar(const T_Diff_View_Context& View)
+    : QWidget(&View.View), View_(View), Texts_(std::make_shared<T_Pair_Text_Search>()),
+      Search_(this, [this](T_Text_Hits Found) { Show_Hits(std::move(Found)); })
 {
     setObjectName(QStringLiteral("Find_Bar"));
     // One line high: the panes keep the window's height.
@@ -74,7 +71,7 @@ T_Find_Bar::T_Find_Bar(TView_diff_frame& View, T_Pane_Grid& Panes)
     connect(Field_, &QLineEdit::returnPressed, this, [this] { Step(1); });
     // The outlines follow the pages shown, and a change waits for the
     // differences of the page switched to.
-    View_.Add_Changes_Listener(this, [this] {
+    View_.Current.Add_Listener(this, [this] {
         Show_Outlines();
         Select_Change();
     });
@@ -88,7 +85,7 @@ void T_Find_Bar::Open()
     show();
     Field_->setFocus(Qt::ShortcutFocusReason);
     Field_->selectAll();
-    if (!View_.Session().Has_Text_Layer())
+    if (!View_.Model.Session().Has_Text_Layer())
         Say(No_Text_Layer);
 }
 
@@ -104,8 +101,8 @@ bool T_Find_Bar::eventFilter(QObject* Watched, QEvent* Event)
         auto* key = static_cast<QKeyEvent*>(Event);
         if (key->key() == Qt::Key_Escape) {
             hide();
-            if (Panes_.View_Image_Frame1->ScrollBox1)
-                Panes_.View_Image_Frame1->ScrollBox1->setFocus();
+            if (View_.Panes.View_Image_Frame1->ScrollBox1)
+                View_.Panes.View_Image_Frame1->ScrollBox1->setFocus();
             return true;
         }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
@@ -117,51 +114,38 @@ bool T_Find_Bar::eventFilter(QObject* Watched, QEvent* Event)
     return QWidget::eventFilter(Watched, Event);
 }
 
-std::vector<T_Text_Hit> T_Find_Bar::Find_All(const QString& Query, bool& Any_Text_Layer)
-{
-    const T_Diff_Session& session = View_.Session();
-    std::vector<T_Text_Hit> hits;
-    Any_Text_Layer = false;
-    const std::string files[2] = {session.Text_Layer_File(T_Side::Left),
-                                  session.Text_Layer_File(T_Side::Right)};
-    const int pages[2] = {session.Pages(T_Side::Left).Count(),
-                          session.Pages(T_Side::Right).Count()};
-    // The user waits for the hits: the reading goes before any other work.
-    const T_Document_Call_Scope scope(T_Document_Priority::Visible_Pair);
-    for (int page = 0; page < std::max(pages[0], pages[1]); ++page)
-        for (T_Side side : {T_Side::Left, T_Side::Right}) {
-            const int at = Side_Index(side);
-            if (View_.Model().Missing(side) || files[at].empty() || page >= pages[at])
-                continue;
-            // Kept while the view shows the pair: each page is read once.
-            if (!Layers_[at] || Layers_[at]->File() != files[at])
-                Layers_[at] = std::make_unique<T_Pdf_Text_Layer>(files[at]);
-            const T_Page_Words& words = Layers_[at]->Words(page);
-            Any_Text_Layer = Any_Text_Layer || words.Has_Text_Layer;
-            for (const T_Rectangle& box : Find_On_Page(words, Query))
-                hits.push_back({side, page, box});
-        }
-    return hits;
-}
-
 void T_Find_Bar::Search()
 {
     Query_ = Field_->text();
     Hits_.clear();
     Current_ = -1;
     Change_Pending_ = false;
-    if (!View_.Session().Has_Text_Layer()) {
+    Search_.Cancel();
+    const T_Diff_Session& session = View_.Model.Session();
+    if (!session.Has_Text_Layer()) {
         Say(No_Text_Layer);
         return;
     }
-    bool any_text = false;
-    if (!Query_.trimmed().isEmpty())
-        Hits_ = Find_All(Query_, any_text);
+    // What the bar found before is not what it is asked now.
+    Say({});
+    Show_Outlines();
     if (Query_.trimmed().isEmpty())
-        Say({});
-    else if (Hits_.empty())
-        Say(any_text ? QStringLiteral("Not found") : No_Text_Layer);
+        return;
+    T_Searched_Side sides[2];
+    for (T_Side side : {T_Side::Left, T_Side::Right})
+        if (!View_.Model.Missing(side))
+            sides[side == T_Side::Left ? 0 : 1] = {session.Text_Layer_File(side),
+                                                   session.Pages(side).Count()};
+    Search_.Start([texts = Texts_, sides, query = Query_](const T_Cancel_Flag& Cancel) {
+        return texts->Find(sides, query, Cancel);
+    });
+}
+
+void T_Find_Bar::Show_Hits(T_Text_Hits Found)
+{
+    Hits_ = std::move(Found.Hits);
     if (Hits_.empty()) {
+        Say(Found.Any_Text_Layer ? QStringLiteral("Not found") : No_Text_Layer);
         Show_Outlines();
         return;
     }
@@ -170,7 +154,7 @@ void T_Find_Bar::Search()
 
 int T_Find_Bar::First_From_Shown_Pages() const
 {
-    const T_Diff_Session& session = View_.Session();
+    const T_Diff_Session& session = View_.Model.Session();
     auto shown = [&](const T_Text_Hit& hit) { return hit.Page == session.Page(hit.Side); };
     auto after = [&](const T_Text_Hit& hit) { return hit.Page > session.Page(hit.Side); };
     for (auto wanted : {std::function<bool(const T_Text_Hit&)>(shown), {after}}) {
@@ -183,6 +167,9 @@ int T_Find_Bar::First_From_Shown_Pages() const
 
 void T_Find_Bar::Step(int Direction)
 {
+    // A search under way goes to its first hit when it arrives.
+    if (Field_->text() == Query_ && Searching())
+        return;
     if (Field_->text() != Query_ || Hits_.empty()) {
         Search();
         return;
@@ -197,10 +184,10 @@ void T_Find_Bar::Go_To(int Index)
     const T_Text_Hit& hit = Hits_[std::size_t(Index)];
     Say(QStringLiteral("%1 of %2").arg(Index + 1).arg(Hits_.size()));
     Change_Pending_ = true;
-    if (View_.Session().Page(hit.Side) != hit.Page) {
+    if (View_.Model.Session().Page(hit.Side) != hit.Page) {
         // Through the tabs, as a click on one: with Sync pages the other
         // side follows.
-        auto* tabs = View_.findChild<TDiff_Pagelist_Frame*>(
+        auto* tabs = View_.View.findChild<TDiff_Pagelist_Frame*>(
             hit.Side == T_Side::Left ? QStringLiteral("LeftTabs") : QStringLiteral("RightTabs"));
         if (tabs)
             tabs->Select_Index(hit.Page);
@@ -212,34 +199,36 @@ void T_Find_Bar::Go_To(int Index)
 
 void T_Find_Bar::Select_Change()
 {
-    const T_Difference* difference = View_.Differences();
+    const T_Difference* difference = View_.Model.Differences();
     if (!Change_Pending_ || Current_ < 0 || !difference)
         return;
     const T_Text_Hit& hit = Hits_[std::size_t(Current_)];
-    if (View_.Session().Page(hit.Side) != hit.Page)
+    if (View_.Model.Session().Page(hit.Side) != hit.Page)
         return;
     Change_Pending_ = false;
     // Regions are in the base's pixels; the modified page lies at the offset.
     QRect in_base = To_Rect(hit.Box);
     if (hit.Side == T_Side::Right)
-        in_base.translate(Panes_.Offset());
+        in_base.translate(View_.Panes.Offset());
     for (std::size_t index = 0; index < difference->Regions.size(); ++index) {
         const T_Change_Region& region = difference->Regions[index];
         const QRect box(region.Left + difference->Left, region.Top + difference->Top, region.Width,
                         region.Height);
         if (!box.intersects(in_base))
             continue;
-        if (int(index) != View_.Current_Change())
-            View_.Show_Change(int(index));
+        // The whole change the occurrence lies in, as its row in the list.
+        const int change = View_.Current.Change_Of_Region(int(index));
+        if (change != View_.Current.Change() || !View_.Current.Whole())
+            View_.Current.Choose_Change(change);
         return;
     }
 }
 
 void T_Find_Bar::Show_Outlines()
 {
-    const T_Diff_Session& session = View_.Session();
+    const T_Diff_Session& session = View_.Model.Session();
     for (T_Side side : {T_Side::Left, T_Side::Right}) {
-        TView_Image_Frame* pane = Pane_Of(Panes_, side);
+        TView_Image_Frame* pane = Pane_Of(View_.Panes, side);
         if (!pane->Image1)
             continue;
         std::vector<QRect> boxes;
@@ -258,7 +247,7 @@ void T_Find_Bar::Show_Outlines()
 
 void T_Find_Bar::Reveal_Hit(const T_Text_Hit& Hit)
 {
-    TView_Image_Frame* pane = Pane_Of(Panes_, Hit.Side);
+    TView_Image_Frame* pane = Pane_Of(View_.Panes, Hit.Side);
     if (!pane->Image1 || !pane->ScrollBox1 || pane->Image1->Content_Rect().isEmpty())
         return;
     const QRect target = pane->Image1->Draw_Rect();
@@ -271,12 +260,13 @@ void T_Find_Bar::Reveal_Hit(const T_Text_Hit& Hit)
     pane->ScrollBox1->ensureVisible(int(centre.x()), int(centre.y()),
                                     int(box.width() * sx / 2) + 40,
                                     int(box.height() * sy / 2) + 40);
-    Panes_.Sync_Scroll(pane->ScrollBox1);
+    View_.Panes.Sync_Scroll(pane->ScrollBox1);
 }
 
-T_Find_Bar* Add_Find_Bar(TView_diff_frame& View, T_Pane_Grid& Panes)
+T_Find_Bar* Add_Find_Bar(const T_Diff_View_Context& Context)
 {
-    auto* bar = new T_Find_Bar(View, Panes);
+    QWidget& View = Context.View;
+    auto* bar = new T_Find_Bar(Context);
     auto* find = new QAction(QStringLiteral("Find..."), &View);
     find->setObjectName(QStringLiteral("Find_A"));
     find->setShortcuts(QKeySequence::Find);

@@ -4,10 +4,13 @@
 // holds the occurrence gone to the current one. Opened by Ctrl+F (the
 // view's action "Find_A"); F3 and Shift+F3 step through the occurrences,
 // Escape closes it. A pair of pictures has no text to find: the bar says so.
+// The pages are read on the document worker while the window goes on; the
+// hits are shown when they arrive, and a newer search drops an older one.
 #pragma once
 
-#include "differences/picture_alignment.h"
-#include "session/u_diff_session.h"
+#include "session/latest_task.h"
+#include "viewer/diff_view_context.h"
+#include "viewer/pair_text_search.h"
 
 #include <QWidget>
 
@@ -16,21 +19,11 @@
 
 class QLabel;
 class QLineEdit;
-class T_Pane_Grid;
-class T_Pdf_Text_Layer;
-class TView_diff_frame;
-
-// An occurrence of the text: on which side's page, where in its picture.
-struct T_Text_Hit {
-    T_Side Side = T_Side::Left;
-    int Page = 0;
-    T_Rectangle Box;
-};
 
 class T_Find_Bar : public QWidget {
 public:
-    // Hidden at first; placed by the caller. Panes are View's.
-    T_Find_Bar(TView_diff_frame& View, T_Pane_Grid& Panes);
+    // Hidden at first; placed by the caller.
+    explicit T_Find_Bar(const T_Diff_View_Context& View);
     ~T_Find_Bar() override;
 
     // Shows the bar with the focus in its field, the text selected.
@@ -42,17 +35,17 @@ public:
     QString Message() const;
     const std::vector<T_Text_Hit>& Hits() const { return Hits_; }
     int Current_Hit() const { return Current_; }
+    // True from a search until its hits are shown.
+    bool Searching() const { return Search_.Busy(); }
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    // Finds the field's text anew and goes to its first occurrence from the
-    // pages shown on.
+    // Finds the field's text anew; its first occurrence from the pages shown
+    // on is gone to when the hits arrive.
     void Search();
-    // Every occurrence on every page of both documents, in page order, the
-    // base version's first on each page.
-    std::vector<T_Text_Hit> Find_All(const QString& Query, bool& Any_Text_Layer);
+    void Show_Hits(T_Text_Hits Found);
     int First_From_Shown_Pages() const;
     void Go_To(int Index);
     // Makes the change holding the current occurrence the view's current
@@ -62,11 +55,13 @@ private:
     void Reveal_Hit(const T_Text_Hit& Hit);
     void Say(const QString& Message);
 
-    TView_diff_frame& View_;
-    T_Pane_Grid& Panes_;
+    T_Diff_View_Context View_;
     QLineEdit* Field_ = nullptr;
     QLabel* Message_ = nullptr;
-    std::unique_ptr<T_Pdf_Text_Layer> Layers_[2];
+    // Kept while the view shows the pair: each page is read once. Shared
+    // with the search under way, which may outlive a newer one's start.
+    std::shared_ptr<T_Pair_Text_Search> Texts_;
+    T_Latest_Task<T_Text_Hits> Search_;
     QString Query_;
     std::vector<T_Text_Hit> Hits_;
     int Current_ = -1;
@@ -77,4 +72,4 @@ private:
 // and the view's actions that open it ("Find_A", Ctrl+F) and step through
 // what it found (F3, Shift+F3). Their keys work in the whole window, the
 // bar included wherever it is placed.
-T_Find_Bar* Add_Find_Bar(TView_diff_frame& View, T_Pane_Grid& Panes);
+T_Find_Bar* Add_Find_Bar(const T_Diff_View_Context& View);

@@ -1,6 +1,7 @@
 #include "viewer/fit_when_opened.h"
 
-#include "viewer/vcs_diff_frame.h"
+#include "session/comparison_model.h"
+#include "viewer/pane_grid.h"
 
 #include <QAction>
 #include <QSettings>
@@ -16,7 +17,7 @@ bool Fit_Pages_When_Opened() { return QSettings().value(Fit_Pages_Key, true).toB
 
 void Set_Fit_Pages_When_Opened(bool Fit) { QSettings().setValue(Fit_Pages_Key, Fit); }
 
-QAction* Add_Fit_When_Opened_Action(TView_diff_frame& View)
+QAction* Add_Fit_When_Opened_Action(QWidget& View)
 {
     auto* row = View.findChild<QToolBar*>(QStringLiteral("ToolBar2"));
     auto* action = new QAction(QStringLiteral("Fit pages when opened"), row);
@@ -31,9 +32,11 @@ QAction* Add_Fit_When_Opened_Action(TView_diff_frame& View)
     return action;
 }
 
-void Fit_If_Chosen(TView_diff_frame& View)
+void Fit_If_Chosen(const T_Diff_View_Context& View)
 {
-    if (View.ViewMode() == T_View_Mode::Actual_Size && View.Session().Is_Paged() &&
-        Fit_Pages_When_Opened())
-        View.Fit_AExecute();
+    if (View.Panes.View_Mode() != T_View_Mode::Actual_Size || !View.Model.Session().Is_Paged() ||
+        !Fit_Pages_When_Opened())
+        return;
+    if (auto* fit = View.View.findChild<QAction*>(QStringLiteral("Fit_A")))
+        fit->trigger();
 }

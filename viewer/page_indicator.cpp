@@ -1,7 +1,9 @@
 #include "viewer/page_indicator.h"
 
+#include "session/comparison_model.h"
+#include "viewer/current_change.h"
+#include "viewer/pane_grid.h"
 #include "viewer/u_blend_frame.h"
-#include "viewer/vcs_diff_frame.h"
 #include "viewer/vcs_diff_pagelist_frame.h"
 
 #include <QBoxLayout>
@@ -31,16 +33,16 @@ QString Side_Text(const QString& Side, const T_Side_Page& Place)
 // (a tab, a key, Sync pages) asks for again.
 class T_Page_Indicator : public QObject {
 public:
-    T_Page_Indicator(TView_diff_frame& View, T_Blend_Frame& Pane)
-        : QObject(&View), View(View), Pane(&Pane)
+    T_Page_Indicator(const T_Diff_View_Context& View, T_Blend_Frame& Pane)
+        : QObject(&View.View), View(View), Pane(&Pane)
     {
         Pane.installEventFilter(this);
-        View.Add_Changes_Listener(this, [this] { Refresh(); });
+        View.Current.Add_Listener(this, [this] { Refresh(); });
     }
 
     void Refresh()
     {
-        if (!Pane || !Pane->Caption_E || View.ViewMode() == T_View_Mode::None)
+        if (!Pane || !Pane->Caption_E || View.Panes.View_Mode() == T_View_Mode::None)
             return;
         QLabel* line = Line();
         const QString text =
@@ -77,15 +79,15 @@ private:
 
     T_Side_Page Place(T_Side Side, const char* Tabs_Name) const
     {
-        auto* tabs = View.findChild<TDiff_Pagelist_Frame*>(QString::fromLatin1(Tabs_Name));
-        if (!tabs || View.Model().Missing(Side))
+        auto* tabs = View.View.findChild<TDiff_Pagelist_Frame*>(QString::fromLatin1(Tabs_Name));
+        if (!tabs || View.Model.Missing(Side))
             return {};
         const T_Page_List& pages = tabs->Page_List();
-        const int page = View.Session().Page(Side);
+        const int page = View.Model.Session().Page(Side);
         return {page, pages.Count(), pages.Is_Valid_Index(page) ? pages[page].Name : std::string()};
     }
 
-    TView_diff_frame& View;
+    T_Diff_View_Context View;
     QPointer<T_Blend_Frame> Pane;
 };
 
@@ -97,10 +99,10 @@ QString Page_Indicator_Text(const T_Side_Page& Base, const T_Side_Page& Modified
            Side_Text(QStringLiteral("Modified"), Modified);
 }
 
-QLabel* Add_Page_Indicator(TView_diff_frame& View)
+QLabel* Add_Page_Indicator(const T_Diff_View_Context& View)
 {
-    auto* pane = View.findChild<T_Blend_Frame*>(QStringLiteral("View_Image_Frame4"));
-    if (!pane || View.ViewMode() == T_View_Mode::None || !View.Session().Is_Paged())
+    auto* pane = View.View.findChild<T_Blend_Frame*>(QStringLiteral("View_Image_Frame4"));
+    if (!pane || View.Panes.View_Mode() == T_View_Mode::None || !View.Model.Session().Is_Paged())
         return nullptr;
     auto* indicator = new T_Page_Indicator(View, *pane);
     indicator->Refresh();

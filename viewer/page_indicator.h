@@ -3,12 +3,13 @@
 // panes, and the indicator says which page of how many each side shows.
 #pragma once
 
+#include "viewer/diff_view_context.h"
+
 #include <QString>
 
 #include <string>
 
 class QLabel;
-class TView_diff_frame;
 
 // One side's place in its document: Page from 0, of Count pages, Name the
 // page's own label; Count 0 when the side has no document.
@@ -26,4 +27,4 @@ QString Page_Indicator_Text(const T_Side_Page& Base, const T_Side_Page& Modified
 // Puts the indicator under the caption of View's one-pane view, for a paged
 // pair (nothing otherwise). It follows every page switch and is a plain
 // label, read by screen readers as its text. Returns the label, or null.
-QLabel* Add_Page_Indicator(TView_diff_frame& View);
+QLabel* Add_Page_Indicator(const T_Diff_View_Context& View);

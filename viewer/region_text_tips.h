@@ -3,6 +3,8 @@
 // change) tells the text it covers on each side, as its change list row does.
 #pragma once
 
+#include "viewer/diff_view_context.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QString>
@@ -10,16 +12,14 @@
 #include <memory>
 
 class T_Change_List_Text;
-class T_Pane_Grid;
 class TPane_Image;
-class TView_diff_frame;
 struct T_Difference;
 struct T_Page_Pair_Text;
 
 class T_Region_Text_Tips : public QObject {
 public:
     // Watches the panes of View that show the versions.
-    T_Region_Text_Tips(TView_diff_frame& View, T_Pane_Grid& Panes);
+    explicit T_Region_Text_Tips(const T_Diff_View_Context& View);
     ~T_Region_Text_Tips() override;
 
     // The tooltip at At, a point of Image (a pane's picture control); empty
@@ -35,8 +35,7 @@ private:
     int Region_At(const T_Difference& Difference, const TPane_Image& Image, QPoint At) const;
     bool Outlined(int Region) const;
 
-    TView_diff_frame& View_;
-    T_Pane_Grid& Panes_;
+    T_Diff_View_Context View_;
     std::unique_ptr<T_Change_List_Text> Texts_;
     // The texts of the differences last asked about, at the offset then.
     std::shared_ptr<const T_Difference> Texts_Of_;

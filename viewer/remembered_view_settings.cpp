@@ -3,7 +3,7 @@
 #include "viewer/change_list.h"
 #include "viewer/change_list_width.h"
 #include "differences/picture_difference.h"
-#include "viewer/vcs_diff_frame.h"
+#include "session/comparison_model.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -102,19 +102,20 @@ T_Align_Mode Stored_Align(const QSettings& Settings)
 
 void Store(const QString& Key, const QVariant& Value) { QSettings().setValue(Key, Value); }
 
-template <class T> T* Named(TView_diff_frame& View, const char* Name)
+template <class T> T* Named(QWidget& View, const char* Name)
 {
     return View.findChild<T*>(QString::fromLatin1(Name));
 }
 
 // The one-pane views show both versions in one; with one of them missing
 // there is nothing to lay over, blink or tell apart.
-bool Shows_Both_Versions(const TView_diff_frame& View)
+bool Shows_Both_Versions(const T_Comparison_Model& Model)
 {
-    return !View.Model().Missing(T_Side::Left) && !View.Model().Missing(T_Side::Right);
+    return !Model.Missing(T_Side::Left) && !Model.Missing(T_Side::Right);
 }
 
-void Apply(const T_Remembered_View_Settings& Settings, TView_diff_frame& View, T_Change_List& List)
+void Apply(const T_Remembered_View_Settings& Settings, QWidget& View,
+           const T_Comparison_Model& Model, T_Change_List& List)
 {
     Named<QSpinBox>(View, "Tolerance_E")->setValue(Settings.Tolerance);
     Named<QCheckBox>(View, "Ignore_Antialiasing_C")->setChecked(Settings.Ignore_Antialiasing);
@@ -124,7 +125,7 @@ void Apply(const T_Remembered_View_Settings& Settings, TView_diff_frame& View, T
     auto* align = Named<QComboBox>(View, "Align_C");
     align->setCurrentIndex(
         std::max(0, align->findData(QString::fromLatin1(Align_Mode_Word(Settings.Align)))));
-    if (Settings.Layout != T_Pane_Layout::Side_By_Side && Shows_Both_Versions(View))
+    if (Settings.Layout != T_Pane_Layout::Side_By_Side && Shows_Both_Versions(Model))
         for (const T_Layout_Name& layout : Layout_Names)
             if (layout.Layout == Settings.Layout)
                 Named<QAction>(View, layout.Action)->trigger();
@@ -133,7 +134,7 @@ void Apply(const T_Remembered_View_Settings& Settings, TView_diff_frame& View, T
 }
 
 // From here on each change the user makes is stored as it is made.
-void Store_Changes(TView_diff_frame& View, T_Change_List& List)
+void Store_Changes(QWidget& View, T_Change_List& List)
 {
     QObject::connect(Named<QSpinBox>(View, "Tolerance_E"), &QSpinBox::valueChanged, &View,
                      [](int value) { Store(Tolerance_Key, value); });
@@ -181,12 +182,13 @@ T_Remembered_View_Settings Remembered_View_Settings()
     return remembered;
 }
 
-void Remember_View_Settings(TView_diff_frame& View, T_Change_List& List, QSplitter& Splitter)
+void Remember_View_Settings(QWidget& View, const T_Comparison_Model& Model, T_Change_List& List,
+                            QSplitter& Splitter)
 {
     const T_Remembered_View_Settings settings = Remembered_View_Settings();
     // A view that failed to open shows nothing to set.
-    if (View.ViewMode() != T_View_Mode::None)
-        Apply(settings, View, List);
+    if (Model.View.Mode != T_View_Mode::None)
+        Apply(settings, View, Model, List);
     Store_Changes(View, List);
     Keep_Change_List_Width(Splitter, List, settings.Change_List_Width,
                            [](int width) { Store(List_Width_Key, width); });

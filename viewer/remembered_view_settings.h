@@ -14,7 +14,8 @@
 
 class QSplitter;
 class T_Change_List;
-class TView_diff_frame;
+class T_Comparison_Model;
+class QWidget;
 
 struct T_Remembered_View_Settings {
     int Tolerance;
@@ -39,4 +40,7 @@ T_Remembered_View_Settings Remembered_View_Settings();
 // leaving the stored choice for the next pair. Splitter holds the view and
 // the list; the list's width follows the stored one (see
 // Keep_Change_List_Width).
-void Remember_View_Settings(TView_diff_frame& View, T_Change_List& List, QSplitter& Splitter);
+// View is the diff view, whose controls are found by their names; Model is
+// the comparison it shows.
+void Remember_View_Settings(QWidget& View, const T_Comparison_Model& Model, T_Change_List& List,
+                            QSplitter& Splitter);

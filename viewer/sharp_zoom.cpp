@@ -1,8 +1,12 @@
 #include "viewer/sharp_zoom.h"
 
 #include "pdf/document_worker.h"
+#include "session/comparison_model.h"
 #include "viewer/pane_grid.h"
-#include "viewer/vcs_diff_frame.h"
+#include "viewer/u_pane_image.h"
+#include "viewer/vcs_view_image_frame.h"
+
+#include <utility>
 
 namespace {
 
@@ -29,8 +33,9 @@ struct T_Sharp_Zoom::T_Side_Parts {
     T_Latest_Task<T_Sharp_Part> Task;
 };
 
-T_Sharp_Zoom::T_Sharp_Zoom(TView_diff_frame& View, T_Pane_Grid& Panes)
-    : QObject(&View), View_(View), Renderer_(std::make_shared<T_Pdf_Region_Renderer>())
+T_Sharp_Zoom::T_Sharp_Zoom(const T_Diff_View_Context& View, std::function<bool()> Drawing_Pages)
+    : QObject(&View.View), Model_(View.Model), Drawing_Pages_(std::move(Drawing_Pages)),
+      Renderer_(std::make_shared<T_Pdf_Region_Renderer>())
 {
     for (T_Side side : {T_Side::Left, T_Side::Right}) {
         const int at = side == T_Side::Left ? 0 : 1;
@@ -44,7 +49,7 @@ T_Sharp_Zoom::T_Sharp_Zoom(TView_diff_frame& View, T_Pane_Grid& Panes)
             Cache_.Add(std::move(Part));
         });
         TView_Image_Frame* pane =
-            side == T_Side::Left ? Panes.View_Image_Frame1 : Panes.View_Image_Frame2;
+            side == T_Side::Left ? View.Panes.View_Image_Frame1 : View.Panes.View_Image_Frame2;
         parts->Image = pane ? pane->Image1 : nullptr;
         parts->Settle.setSingleShot(true);
         parts->Settle.setInterval(Settle_Ms);
@@ -78,9 +83,9 @@ void T_Sharp_Zoom::Wanted(T_Side Side, const QRect& Visible, const QSize& Drawn)
 void T_Sharp_Zoom::Request(T_Side Side)
 {
     T_Side_Parts& parts = *Sides_[Side == T_Side::Left ? 0 : 1];
-    const T_Diff_Session& session = View_.Session();
+    const T_Diff_Session& session = Model_.Session();
     // A blank sheet stands for a page being drawn: nothing to sharpen yet.
-    if (!parts.Image || View_.Drawing_Pages() || !session.Is_Paged() || session.Missing(Side))
+    if (!parts.Image || Drawing_Pages_() || !session.Is_Paged() || session.Missing(Side))
         return;
     T_Sharp_Key key{session.Text_Layer_File(Side), session.Page(Side), parts.Drawn,
                     parts.Image->devicePixelRatioF()};

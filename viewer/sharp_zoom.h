@@ -9,22 +9,23 @@
 #include "pdf/pdf_region_render.h"
 #include "session/latest_task.h"
 #include "session/u_diff_session.h"
+#include "viewer/diff_view_context.h"
 #include "viewer/sharp_part_cache.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class TPane_Image;
-class TView_diff_frame;
-class T_Pane_Grid;
 
 class T_Sharp_Zoom : public QObject {
 public:
-    // Serves the base and the modified pane of View.
-    T_Sharp_Zoom(TView_diff_frame& View, T_Pane_Grid& Panes);
+    // Serves the base and the modified pane of View; nothing is sharpened
+    // while Drawing_Pages says the pages a switch asked for are being drawn.
+    T_Sharp_Zoom(const T_Diff_View_Context& View, std::function<bool()> Drawing_Pages);
     ~T_Sharp_Zoom() override;
 
     const T_Sharp_Part_Cache& Cache() const { return Cache_; }
@@ -36,7 +37,8 @@ private:
     void Wanted(T_Side Side, const QRect& Visible, const QSize& Drawn);
     void Request(T_Side Side);
 
-    TView_diff_frame& View_;
+    const T_Comparison_Model& Model_;
+    std::function<bool()> Drawing_Pages_;
     std::shared_ptr<T_Pdf_Region_Renderer> Renderer_;
     T_Sharp_Part_Cache Cache_;
     std::unique_ptr<T_Side_Parts> Sides_[2];

@@ -28,7 +28,6 @@
 #include <QAction>
 #include <QScopedValueRollback>
 #include <QCheckBox>
-#include <QEventLoop>
 #include <QDoubleSpinBox>
 #include <QSlider>
 #include <QSpinBox>
@@ -38,7 +37,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <optional>
 #include <tuple>
 
 namespace {
@@ -55,28 +53,75 @@ TView_diff_frame::TView_diff_frame(QWidget* Owner, const std::string& Left_File,
     : QWidget(Owner), Actions(this),
       SaveDialog1(std::make_unique<T_File_Dialog>(T_File_Dialog::T_Kind::Save))
 {
-    Build_Controls();
-    CloseHandler = std::move(Close_Handler);
-    Actions.Close_A->setVisible(static_cast<bool>(CloseHandler));
     Model_ = std::make_unique<T_Comparison_Model>(Left_File, Right_File, Converter_Kind, Paged_Kind,
                                                   T_Session_Seams{std::move(Make_Exporter), {}},
                                                   this, [this] { Changes->Differences_Ready(); });
-    Changes->Set_Model(Model_.get());
+    Build_Controls();
+    CloseHandler = std::move(Close_Handler);
+    Actions.Close_A->setVisible(static_cast<bool>(CloseHandler));
     Page_Switch_ = std::make_unique<T_Page_Switch>(
         this, *Model_, [this](T_Drawn_Pages Drawn) { Show_Drawn_Pages(std::move(Drawn)); });
     Ignore_Align_->Set_Model(Model_.get());
     Panes->Use_State(Model_->View);
     Panes->Set_View_Mode(T_View_Mode::Actual_Size);
-    if (!Open_Session()) {
-        Unload();
+    Captions_[0] = Left_Caption;
+    Captions_[1] = Right_Caption.empty() ? Right_File : Right_Caption;
+    Open_Session();
+}
+
+T_Diff_View_Context TView_diff_frame::Context()
+{
+    return {*this, *Model_, Changes->Current(), *Panes};
+}
+
+T_Current_Change& TView_diff_frame::Current() { return Changes->Current(); }
+
+void TView_diff_frame::When_Opened(std::function<void()> Opened)
+{
+    if (Opening_)
+        Opened_Listeners_.push_back(std::move(Opened));
+    else
+        Opened();
+}
+
+void TView_diff_frame::Open_Session()
+{
+    if (!Session().Opening_Runs_Converter()) {
+        Finish_Opening(Model_->Open());
         return;
     }
+    // The window is shown once the pair is open; until then the view is
+    // built but empty, and events go on: nothing waits here.
+    Opening_ = true;
+    QString name = QString::fromStdString(File_Name_Part(Session().RightFile));
+    Start_Run(
+        QStringLiteral("Converting %1...").arg(name),
+        [this](T_Run_Watch& Watch) { return Model_->Open(&Watch); },
+        [this](const T_Work_Result& Result) { Finish_Opening(Result); });
+}
+
+void TView_diff_frame::Finish_Opening(const T_Work_Result& Opened)
+{
+    Report(Opened);
+    Open_Stopped_ = Opened.Stopped();
+    if (Opened.Done())
+        Show_Opened_Pair();
+    else
+        Unload();
+    Opening_ = false;
+    // A listener may close the view: the list is taken first.
+    for (const std::function<void()>& listener : std::exchange(Opened_Listeners_, {}))
+        listener();
+}
+
+void TView_diff_frame::Show_Opened_Pair()
+{
     Show_Page_Tabs();
-    Load_Panes(Left_Caption, Right_Caption.empty() ? Right_File : Right_Caption);
+    Load_Panes(Captions_[0], Captions_[1]);
     // Once the panes hold their picture controls; the window places the bar.
-    Find_Bar_ = Add_Find_Bar(*this, *Panes);
-    Region_Tips_ = new T_Region_Text_Tips(*this, *Panes);
-    new T_Sharp_Zoom(*this, *Panes);
+    Find_Bar_ = Add_Find_Bar(Context());
+    Region_Tips_ = new T_Region_Text_Tips(Context());
+    new T_Sharp_Zoom(Context(), [this] { return Drawing_Pages(); });
     Set_Busy(false);
     Set_Shave_Limit();
     Set_Compared_Row(false);
@@ -101,42 +146,6 @@ TView_diff_frame::~TView_diff_frame()
     Run.reset();
     Progress.reset();
     Unload();
-}
-
-bool TView_diff_frame::Open_Session()
-{
-    T_Work_Result opened =
-        Session().Opening_Runs_Converter() ? Open_In_Background() : Model_->Open();
-    Report(opened);
-    Open_Stopped_ = opened.Stopped();
-    return opened.Done();
-}
-
-T_Work_Result TView_diff_frame::Open_In_Background()
-{
-    // The window is shown only once the pair is open, so the constructor
-    // waits for the run's report: in an event loop that quits on it, not in
-    // one that polls the child.
-    std::optional<T_Work_Result> opened;
-    QEventLoop wait;
-    QString name = QString::fromStdString(File_Name_Part(Session().RightFile));
-    Start_Run(
-        QStringLiteral("Converting %1...").arg(name),
-        [this](T_Run_Watch& Watch) { return Model_->Open(&Watch); },
-        [&opened, &wait](const T_Work_Result& Result) {
-            opened = Result;
-            wait.quit();
-        });
-    wait.exec();
-    if (!opened) {
-        // The loop was ended from outside (the application quits): the run
-        // is stopped and waited for, and counts as stopped.
-        Run.reset();
-        Progress.reset();
-        --Running;
-        opened = T_Work_Result::Stop();
-    }
-    return *opened;
 }
 
 void TView_diff_frame::Show_Page_Tabs()
@@ -255,12 +264,10 @@ void TView_diff_frame::Build_Controls()
     Actions.Build_View_Row(layout);
     Actions.Build_Changes_Row(layout);
     Changes = std::make_unique<T_Change_Navigator>(
-        *Panes, Actions, [this] { Update_Status(); }, [this] { Fit_AExecute(); });
+        *Model_, *Panes, Actions, [this] { Update_Status(); }, [this] { Fit_AExecute(); });
     Status_Line = std::make_unique<T_Diff_Status_Line>(this, layout, *Panes, *Changes);
     // A damaged document shown from a copy rebuilt from it says so.
     Status_Line->Notes.push_back([this] {
-        if (!Model_)
-            return QString();
         const bool old_repaired = Session().Repaired(T_Side::Left);
         const bool new_repaired = Session().Repaired(T_Side::Right);
         if (old_repaired && new_repaired)

@@ -5,12 +5,18 @@
 // with one job each: the controls (T_Diff_View_Actions), the panes
 // (T_Pane_Grid), the changes found (T_Change_Navigator) and the status line
 // (T_Diff_Status_Line); the view connects them, and decides alone what is
-// enabled (Set_Busy, Update_Compare_State).
+// enabled (Set_Busy, Update_Compare_State). Its further parts (the find bar,
+// the change list, the tips, ...) see only its context: the model, the
+// current change, the panes, and the controls by their names.
+//
+// A pair whose opening runs the converter opens in the background: the view
+// is built at once, and filled when the pair is open (see When_Opened).
 #pragma once
 
 #include "session/background_run.h"
 #include "session/comparison_model.h"
 #include "viewer/diff_view_actions.h"
+#include "viewer/diff_view_context.h"
 #include "pdf/document_exporters.h"
 #include "vocabulary/document_kinds.h"
 #include "viewer/pane_grid.h"
@@ -22,9 +28,12 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QVBoxLayout;
 class T_Change_Navigator;
+class T_Current_Change;
 class T_Diff_Status_Line;
 class T_Find_Bar;
 class T_Region_Text_Tips;
@@ -43,9 +52,10 @@ public:
     using TNotifyEvent = std::function<void(QObject* Sender)>;
 
     // Opens the pair: converts, or starts the exporter and shows the first
-    // pages, then loads both panes. ViewMode() is None afterwards when that
-    // failed; the failure has been reported by then. Make_Exporter makes the
-    // exporter of a paged pair.
+    // pages, then loads both panes. A conversion runs in the background
+    // (Opening() until it reports); otherwise the pair is open on return.
+    // ViewMode() is None once that failed; the failure has been reported by
+    // then. Make_Exporter makes the exporter of a paged pair.
     TView_diff_frame(QWidget* Owner, const std::string& Left_File, const std::string& Left_Caption,
                      const std::string& Right_File, const std::string& Right_Caption,
                      TNotifyEvent Close_Handler, T_Converter_Kind Converter_Kind,
@@ -54,6 +64,11 @@ public:
     ~TView_diff_frame() override;
 
     T_View_Mode ViewMode() const { return Panes->View_Mode(); }
+    // True while the pair is being opened in the background.
+    bool Opening() const { return Opening_; }
+    // Opened runs once the opening has reported, done or not (at once when
+    // it has already), on this thread, for as long as the view lives.
+    void When_Opened(std::function<void()> Opened);
     // True when the opening was stopped by the user (Cancel): no view, and
     // nothing went wrong.
     bool Open_Stopped() const { return Open_Stopped_; }
@@ -71,6 +86,9 @@ public:
     // Replaces the save dialog of "Export compared image" (tests).
     void Set_Save_Dialog(std::unique_ptr<T_File_Dialog> Dialog);
 
+    // What the view's parts see of it.
+    T_Diff_View_Context Context();
+    T_Current_Change& Current();
     // The comparison this view shows.
     T_Comparison_Model& Model() { return *Model_; }
     const T_Comparison_Model& Model() const { return *Model_; }
@@ -131,8 +149,9 @@ public:
     void Refresh_Differences();
     // Null until the differences of the current pictures are known.
     const T_Difference* Differences() const;
-    // Steps to the next or previous change region (wrapping around).
+    // Steps to the next or previous change (wrapping around).
     void Step_Change(int Direction);
+    // The current region: the one chosen, or the current change's first.
     int Current_Change() const;
     // Makes region Index the current change and centres it in every pane.
     void Show_Change(int Index);
@@ -164,10 +183,12 @@ private:
     void Build_Controls();
     // Connects the controls to what they do.
     void Connect_Controls();
-    bool Open_Session();
-    // Opens the pair on a worker thread and waits for its report under a
-    // "Please wait" window that offers Cancel.
-    T_Work_Result Open_In_Background();
+    // Opens the pair, at once or (a conversion) on a worker thread, under a
+    // "Please wait" window that offers Cancel; Finish_Opening gets the result.
+    void Open_Session();
+    void Finish_Opening(const T_Work_Result& Opened);
+    // Builds the parts that show an open pair.
+    void Show_Opened_Pair();
     void Show_Page_Tabs();
     // Pages of documents without stable page identifiers (PDF) are paired
     // by what they show, in the background; so are drawings' pages left
@@ -222,6 +243,9 @@ private:
     T_Region_Text_Tips* Region_Tips_ = nullptr;
 
     bool Open_Stopped_ = false;
+    bool Opening_ = false;
+    std::vector<std::function<void()>> Opened_Listeners_;
+    std::string Captions_[2];
     TNotifyEvent CloseHandler;
     std::unique_ptr<T_File_Dialog> SaveDialog1;
     int Running = 0;

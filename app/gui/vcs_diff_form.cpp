@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
@@ -44,20 +45,28 @@ TDiff_F::TDiff_F(const std::string& left, const std::string& left_caption, const
         this, left, left_caption, right, right_caption, [this](QObject*) { close(); },
         converter_kind, paged_kind);
     View->About_Handler = Show_About;
+    // A pair converted first opens in the background: what surrounds the
+    // view is built once it is open, as it is at once for other pairs.
+    View->When_Opened([this, left, right] { Build_Around_View(left, right); });
+}
+
+void TDiff_F::Build_Around_View(const std::string& left, const std::string& right)
+{
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
     Add_Copy_Compared_Action(*View);
     Add_Fit_When_Opened_Action(*View);
-    Fit_If_Chosen(*View);
-    Add_Page_Indicator(*View);
+    Fit_If_Chosen(View->Context());
+    Add_Page_Indicator(View->Context());
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("Diff_Splitter"));
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(View);
-    Change_List = new T_Change_List(*View, splitter);
+    Change_List = new T_Change_List(View->Context(), splitter);
     splitter->addWidget(Change_List);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
     View->Add_To_Changes_Row(Change_List->Toggle_Action());
-    Remember_View_Settings(*View, *Change_List, *splitter);
+    Remember_View_Settings(*View, View->Model(), *Change_List, *splitter);
     layout->addWidget(splitter);
     // The find bar spans the panes and the change list, under both.
     if (View->Find_Bar())
@@ -229,6 +238,13 @@ bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
 {
     Last_Version_Unread = false;
     TDiff_F window(left, left_caption, right, right_caption, converter_kind, paged_kind);
+    // A pair converted first opens in the background, the window hidden
+    // until it is open; the progress window offers Cancel meanwhile.
+    if (window.View->Opening()) {
+        QEventLoop opening;
+        window.View->When_Opened([&opening] { opening.quit(); });
+        opening.exec();
+    }
     if (Announced_Pair)
         window.Set_User_Pair(Announced_Pair->first, Announced_Pair->second);
     Announced_Pair.reset();

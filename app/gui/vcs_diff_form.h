@@ -62,14 +62,18 @@ protected:
     void reject() override;
 
 private:
+    // The change list, the menus and the bars around the view, once its
+    // pair is open (or failed to open).
+    void Build_Around_View(const std::string& Left, const std::string& Right);
+
     bool Quitting = false;
     std::string User_Left;
     std::string User_Right;
 };
 
-// Creates the main window for the pair and shows it maximized and modally;
-// returns when it has been closed, or at once when the view could not be
-// set up (its failure has been reported then).
+// Creates the main window for the pair and shows it maximized and modally
+// once the pair is open; returns when it has been closed, or as soon as the
+// view could not be set up (its failure has been reported then).
 bool Show_Diff_Form(const std::string& left, const std::string& left_caption,
                     const std::string& right, const std::string& right_caption,
                     T_Converter_Kind converter_kind, T_Paged_Kind paged_kind);

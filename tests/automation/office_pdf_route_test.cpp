@@ -199,7 +199,7 @@ TEST_F(Office_Pdf_Route, TheChangeListOfADrawingGivesTheRegionsText)
     Write_Dxf_Pair(old_file, new_file);
     TView_diff_frame frame(nullptr, old_file, "Base version", new_file, "", nullptr,
                            T_Converter_Kind::None, T_Paged_Kind::Visio);
-    T_Change_List list(frame, nullptr);
+    T_Change_List list(frame.Context(), nullptr);
     frame.resize(1000, 700);
     frame.show();
     ASSERT_TRUE(QTest::qWaitFor(

@@ -113,7 +113,7 @@ protected:
         frame =
             std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "", nullptr,
                                                T_Converter_Kind::None, T_Paged_Kind::Pdf);
-        list = std::make_unique<T_Change_List>(*frame, nullptr);
+        list = std::make_unique<T_Change_List>(frame->Context(), nullptr);
         frame->resize(1000, 700);
         frame->show();
         ASSERT_TRUE(QTest::qWaitFor(
@@ -148,7 +148,7 @@ TEST_F(Change_List_Text, RowsAreListedAtOnceAndTheirTextFollows)
     Open(Pdf("old.pdf", Text_Page("5600")), Pdf("new.pdf", Text_Page("5650")));
     // A list made for differences already found lists its rows at once,
     // each text cell saying that its text is on its way.
-    T_Change_List later(*frame, nullptr);
+    T_Change_List later(frame->Context(), nullptr);
     ASSERT_EQ(later.Rows()->topLevelItemCount(), 1);
     EXPECT_TRUE(later.Reading_Texts());
     QTreeWidgetItem* row = later.Rows()->topLevelItem(0);

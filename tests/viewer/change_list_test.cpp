@@ -4,6 +4,7 @@
 // around the current change at every zoom.
 #include "viewer/change_list.h"
 #include "viewer/change_list_rows.h"
+#include "viewer/current_change.h"
 #include "tests/diff_view_support.h"
 #include "tests/headless/drawn_revisions.h"
 #include "tests/viewer/square_pages.h"
@@ -43,7 +44,7 @@ protected:
         frame =
             std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "", nullptr,
                                                T_Converter_Kind::None, paged, Exporters);
-        list = std::make_unique<T_Change_List>(*frame, nullptr);
+        list = std::make_unique<T_Change_List>(frame->Context(), nullptr);
         frame->resize(1000, 700);
         frame->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
@@ -345,4 +346,66 @@ TEST_F(Change_List, OneRowPerEditWithItsRegionsBelowIt)
     // Choosing the word's row makes its first region the current change.
     Rows().setCurrentItem(Rows().topLevelItem(1));
     EXPECT_EQ(frame->Current_Change(), T_Change_List::Region_Of(Rows().topLevelItem(1)));
+}
+
+TEST_F(Change_List, NextStepsChangeByChangeAndARegionStaysReachableUnderItsChange)
+{
+    // Three edits far apart on a sheet, each of three marks a little apart
+    // on one line: three changes of three regions.
+    QImage marked = Paper({1600, 1200});
+    QPainter painter(&marked);
+    for (const QPoint at : {QPoint(100, 100), QPoint(700, 600), QPoint(1200, 1000)})
+        for (int mark = 0; mark < 3; ++mark)
+            painter.fillRect(QRect(at + QPoint(mark * 54, 0), QSize(30, 30)), Qt::black);
+    painter.end();
+    Open(Paper({1600, 1200}), marked);
+    const T_Difference& difference = *frame->Model().Differences();
+    ASSERT_EQ(difference.Changes.size(), 3u);
+    for (const T_Change& change : difference.Changes)
+        ASSERT_EQ(change.Regions.size(), 3u);
+    const QLabel& status = *test::Find<QLabel>(*frame, "Status_L");
+    T_Current_Change& current = frame->Current();
+
+    for (int step = 0; step < 2; ++step)
+        test::Find_Action(*frame, "Next_Change_A")->trigger();
+    EXPECT_EQ(current.Change(), 1);
+    EXPECT_TRUE(current.Whole());
+    EXPECT_TRUE(status.text().contains(QStringLiteral("Change 2 of 3")))
+        << status.text().toStdString();
+    // The change's row is selected, and every region of it is ringed.
+    EXPECT_EQ(T_Change_List::Change_Of(Rows().currentItem()), 1);
+    const T_Change& second = difference.Changes[1];
+    int ringed = 0;
+    for (const T_Change_Frame& outline : Pane("View_Image_Frame1")->Image1->Change_Frames())
+        ringed += outline.Current;
+    EXPECT_EQ(ringed, int(second.Regions.size()));
+    // The change is in view on both sides.
+    const QRect box =
+        QRect(second.Old_Box.Left + difference.Left, second.Old_Box.Top + difference.Top,
+              second.Old_Box.Width, second.Old_Box.Height);
+    for (const char* name : {"View_Image_Frame1", "View_Image_Frame2"}) {
+        TView_Image_Frame* pane = Pane(name);
+        const double zoom = pane->Zoom();
+        const QRectF shown(
+            QPointF(pane->ScrollBox1->Horz_Position(), pane->ScrollBox1->Vert_Position()),
+            QSizeF(pane->ScrollBox1->viewport()->size()));
+        EXPECT_TRUE(
+            shown.contains(QRectF(QPointF(box.topLeft()) * zoom, QSizeF(box.size()) * zoom)))
+            << name;
+    }
+
+    // A region's row under the change makes that region alone current; the
+    // read-out still names its change, and Next goes on to the next change.
+    QTreeWidgetItem* change_row = Rows().currentItem();
+    ASSERT_EQ(change_row->childCount(), int(second.Regions.size()));
+    Rows().setCurrentItem(change_row->child(1));
+    EXPECT_EQ(current.Region(), T_Change_List::Region_Of(change_row->child(1)));
+    EXPECT_FALSE(current.Whole());
+    EXPECT_TRUE(status.text().contains(QStringLiteral("Change 2 of 3")));
+    test::Find_Action(*frame, "Next_Change_A")->trigger();
+    EXPECT_TRUE(status.text().contains(QStringLiteral("Change 3 of 3")));
+    test::Find_Action(*frame, "Next_Change_A")->trigger();
+    EXPECT_TRUE(status.text().contains(QStringLiteral("Change 1 of 3")));
+    test::Find_Action(*frame, "Previous_Change_A")->trigger();
+    EXPECT_EQ(current.Change(), 2);
 }

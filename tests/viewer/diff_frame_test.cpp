@@ -109,16 +109,26 @@ protected:
         Set_Converter_Path(VARNOLT_TEST_CONVERTER);
     }
 
+    // The view once its pair is open (a conversion opens in the background).
     std::unique_ptr<TView_diff_frame> Open(const std::string& left, const std::string& right,
                                            T_Converter_Kind converter = T_Converter_Kind::None,
                                            T_Paged_Kind paged = T_Paged_Kind::None)
     {
-        auto frame = std::make_unique<TView_diff_frame>(
-            nullptr, left, "Base version", right, "", [this](QObject*) { ++Closes; }, converter,
-            paged, Exporters);
+        auto frame = Start_Opening(left, right, converter, paged);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->Opening(); }, 30000))
+            << "the opening did not report";
         frame->resize(1000, 700);
         frame->show();
         return frame;
+    }
+    std::unique_ptr<TView_diff_frame> Start_Opening(const std::string& left,
+                                                    const std::string& right,
+                                                    T_Converter_Kind converter,
+                                                    T_Paged_Kind paged = T_Paged_Kind::None)
+    {
+        return std::make_unique<TView_diff_frame>(
+            nullptr, left, "Base version", right, "", [this](QObject*) { ++Closes; }, converter,
+            paged, Exporters);
     }
     // Presses an action that may start a converter run and waits, within a
     // bound, for the run to report.
@@ -425,6 +435,81 @@ TEST_F(Diff_Frame, ConversionFailureGivesTheMessageAndNoView)
               0u);
     EXPECT_NE(messages.Messages[0].Text.find(dir / "a.svg"), std::string::npos);
     EXPECT_FALSE(test::Find_Action(*frame, "Compare_A")->isEnabled());
+}
+
+TEST_F(Diff_Frame, AConversionOpensWithoutWaitingAndACancelledOneShowsNothing)
+{
+    test::Write_File(dir / "a.svg", "<svg/>");
+    test::Write_File(dir / "b.svg", "<svg/>");
+    Set_Converter_Path(test::Slow_Converter(dir));
+    // Queued before the view is made: it may fire only once the
+    // constructor has returned, never from a loop spun inside it.
+    bool constructing = false, fired = false, fired_inside = false;
+    QTimer::singleShot(0, [&] {
+        fired = true;
+        fired_inside = constructing;
+    });
+    constructing = true;
+    auto frame = Start_Opening(dir / "a.svg", dir / "b.svg", T_Converter_Kind::Svg);
+    constructing = false;
+    EXPECT_TRUE(frame->Opening());
+    bool opened = false;
+    frame->When_Opened([&] { opened = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired; }, 5000));
+    EXPECT_FALSE(fired_inside);
+    // Nothing of the pair is shown while it converts.
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->Picture_Width(), 0);
+    EXPECT_EQ(frame->Find_Bar(), nullptr);
+    EXPECT_FALSE(test::Find_Action(*frame, "Compare_A")->isEnabled());
+
+    // The progress window names the conversion; its Cancel stops it, and
+    // the view is left empty, with nothing reported.
+    QProgressDialog* progress = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            progress = frame->findChild<QProgressDialog*>();
+            if (!progress)
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (auto* dialog = qobject_cast<QProgressDialog*>(top);
+                        dialog && top->isVisible())
+                        progress = dialog;
+            return progress && progress->isVisible();
+        },
+        5000));
+    EXPECT_EQ(progress->labelText(), QStringLiteral("Converting b.svg..."));
+    progress->findChild<QPushButton*>()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened; }, 10000));
+    EXPECT_FALSE(frame->Opening());
+    EXPECT_TRUE(frame->Open_Stopped());
+    EXPECT_EQ(frame->ViewMode(), T_View_Mode::None);
+    EXPECT_EQ(test::Find_Pane(*frame, "View_Image_Frame1")->Picture_Width(), 0);
+    EXPECT_EQ(frame->Find_Bar(), nullptr);
+    EXPECT_TRUE(messages.Messages.empty());
+    // Asked afterwards, the answer comes at once.
+    bool told = false;
+    frame->When_Opened([&] { told = true; });
+    EXPECT_TRUE(told);
+}
+
+TEST_F(Diff_Frame, AViewDestroyedWhileItsPairConvertsReceivesNothing)
+{
+    test::Write_File(dir / "a.svg", "<svg/>");
+    test::Write_File(dir / "b.svg", "<svg/>");
+    Set_Converter_Path(test::Slow_Converter(dir));
+    bool opened = false;
+    {
+        auto frame = Start_Opening(dir / "a.svg", dir / "b.svg", T_Converter_Kind::Svg);
+        frame->When_Opened([&] { opened = true; });
+        ASSERT_TRUE(frame->Opening());
+    }
+    // What the stopped run would have reported is not delivered anywhere.
+    for (int round = 0; round < 5; ++round) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(messages.Messages.empty());
 }
 
 TEST_F(Diff_Frame, ConvertedInputsAreShownAndComparedThroughTheirFormat)

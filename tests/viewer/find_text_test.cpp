@@ -16,12 +16,17 @@
 #include "engine/u_temp_files.h"
 #include "viewer/vcs_diff_frame.h"
 #include "tests/viewer/view_test_support.h"
+#include "pdf/document_worker.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -45,19 +50,21 @@ protected:
         list.reset();
         frame = std::make_unique<TView_diff_frame>(nullptr, left, "Base version", right, "",
                                                    nullptr, T_Converter_Kind::None, paged);
-        list = std::make_unique<T_Change_List>(*frame, nullptr);
+        list = std::make_unique<T_Change_List>(frame->Context(), nullptr);
         frame->resize(1000, 700);
         frame->show();
         ASSERT_TRUE(Wait_For([&] { return frame->Differences() != nullptr; }, 30000));
     }
     T_Find_Bar& Bar() const { return *frame->Find_Bar(); }
     QLineEdit& Field() const { return *test::Find<QLineEdit>(*frame, "Find_E"); }
-    // Opens the bar as Ctrl+F does and types Text into it.
+    // Opens the bar as Ctrl+F does and types Text into it; the pages are
+    // read off the window's thread, and what they hold is shown once read.
     void Find(const QString& text)
     {
         test::Find_Action(*frame, "Find_A")->trigger();
         Field().clear();
         QTest::keyClicks(&Field(), text);
+        EXPECT_TRUE(Wait_For([&] { return !Bar().Searching(); }, 30000)) << "no answer";
     }
     const std::vector<QRect>& Outlined(const char* pane) const
     {
@@ -213,4 +220,38 @@ TEST_F(Find_Text, AnOutlinedRegionTellsItsTextOnEachSide)
                                      (inside - draw.topLeft()) * image.Zoom() / scale)
                   .toStdString(),
               "Old text: 5600\nNew text: 5650");
+}
+
+TEST_F(Find_Text, TheBarAnswersWhileTheDocumentWorkerIsBusyAndTheNewestSearchWins)
+{
+    Open(Pdf("old.pdf", {Text_Page("5600")}),
+         Pdf("new.pdf", {Text_Page("5650", 100, 700, test::Box(400, 100, 60, 40))}),
+         T_Paged_Kind::Pdf);
+    // Another thread holds the document worker until it is let go.
+    std::atomic<bool> holding{false}, release{false};
+    std::thread busy([&] {
+        On_Document_Worker([&] {
+            holding = true;
+            while (!release)
+                std::this_thread::yield();
+        });
+    });
+    ASSERT_TRUE(Wait_For([&] { return holding.load(); }, 10000));
+    test::Find_Action(*frame, "Find_A")->trigger();
+    QTest::keyClicks(&Field(), QStringLiteral("5650"));
+    // The typing returned: the bar waits for its pages without the window.
+    EXPECT_TRUE(Bar().Searching());
+    EXPECT_TRUE(Bar().Hits().empty());
+    bool ticked = false;
+    QTimer::singleShot(0, [&] { ticked = true; });
+    EXPECT_TRUE(Wait_For([&] { return ticked; }, 5000));
+    // A newer query takes the place of the one waiting.
+    Field().setText(QStringLiteral("56"));
+    EXPECT_TRUE(Bar().Searching());
+    release = true;
+    busy.join();
+    ASSERT_TRUE(Wait_For([&] { return !Bar().Searching(); }, 30000));
+    EXPECT_EQ(Bar().Hits().size(), 2u);
+    EXPECT_EQ(Bar().Message().toStdString(), "1 of 2");
+    EXPECT_EQ(Outlined("View_Image_Frame1").size(), 1u);
 }

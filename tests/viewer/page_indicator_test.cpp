@@ -62,7 +62,7 @@ protected:
 TEST_F(Paged_Place, TheOnePaneViewsSayWhichPageOfHowManyEachSideShows)
 {
     ASSERT_TRUE(test::Settled(*frame));
-    QLabel* indicator = Add_Page_Indicator(*frame);
+    QLabel* indicator = Add_Page_Indicator(frame->Context());
     // Side by side the tabs say it; the indicator is made with the one-pane view.
     EXPECT_EQ(indicator, nullptr);
     for (const char* view : {"Overlay_A", "Blink_A", "Swipe_A", "Differences_A"}) {
