@@ -257,6 +257,22 @@ TEST_F(Html_Report, TheReportListsTheEditsMade)
     EXPECT_NE(page.find("<td class=\"num\" data-key=\"2\">2</td></tr>"), std::string::npos);
 }
 
+// A picture on one side only is read by the name its pair was taken in
+// by: under a name Qt cannot spell it still gets its picture.
+TEST_F(Html_Report, APictureOnOneSideOnlyShowsWhateverItsName)
+{
+#ifndef _WIN32
+    for (const char* side : {"odd_a", "odd_b"})
+        fs::create_directories(dir.Path / side);
+    Make_Png(dir / "odd_b/added \xE9.png", 12, 8, {{2, 2, 3, 3}});
+    const std::string report = dir / "odd_report";
+    ASSERT_EQ(Compare({"--report", report, dir / "odd_a", dir / "odd_b"}), 1) << Err;
+    EXPECT_EQ(Files_In(report + "/pictures"), std::set<std::string>{"1-1-modified.png"});
+    EXPECT_EQ(QImage(QString::fromStdString(report + "/pictures/1-1-modified.png")).size(),
+              QSize(12, 8));
+#endif
+}
+
 TEST_F(Html_Report, AFolderTakesAReportOnlyWhenItHoldsNothingElse)
 {
     const std::string report = dir / "report";
