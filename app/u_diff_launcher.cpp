@@ -3,7 +3,7 @@
 #include "vocabulary/U_Msg.h"
 #include "vocabulary/pane_captions.h"
 #include "platform/os_platform.h"
-#include "session/pair_kinds.h"
+#include "session/pair_input.h"
 #include "session/u_diff_session.h"
 
 bool Check_File_Exists(const std::string& name)
@@ -41,27 +41,22 @@ T_Diff_Result Run_Diff(const std::string& left_name, const std::string& right_na
         Show_Error(Get_Msg(cap_No_Version_Exists));
         return T_Diff_Result::Failed;
     }
-    std::string left = left_exists ? os::Full_Path_Name(left_name) : left_name;
-    std::string right = right_exists ? os::Full_Path_Name(right_name) : right_name;
-    T_Converter_Kind converter_kind;
-    T_Paged_Kind paged_kind;
-    // A document on one side only opens alone, as a picture does.
-    const std::string& existing = right_exists ? right : left;
-    T_Diff_Kind kind = Classify_File(existing, converter_kind, paged_kind);
+    // A document on one side only opens alone, as a picture does: the pair
+    // is judged by the file that exists, the modified one when both do.
+    const T_Pair_Input input =
+        Pair_Input_Of(left_exists ? os::Full_Path_Name(left_name) : left_name,
+                      right_exists ? os::Full_Path_Name(right_name) : right_name);
+    const T_Input_Side& decides = input.Decides();
+    const std::string& existing = decides.Path;
     const std::string left_caption =
         hooks.Left_Title.empty() ? Base_Version_Caption : hooks.Left_Title;
     std::string right_caption = hooks.Right_Title;
     // A name Qt cannot spell is read through a link; the caption keeps the
     // name the user gave.
-    if (left_exists)
-        left = Readable_Name(left);
-    if (right_exists) {
-        const std::string readable = Readable_Name(right);
-        if (readable != right && right_caption.empty())
-            right_caption = right;
-        right = readable;
-    }
-    switch (kind) {
+    std::string left = input.Old.Readable, right = input.New.Readable;
+    if (right != input.New.Path && right_caption.empty())
+        right_caption = input.New.Path;
+    switch (decides.Kind) {
     case dk_Word:
         return Outcome(hooks.Word_Diff(left, right));
     case dk_Paged:
@@ -75,11 +70,11 @@ T_Diff_Result Run_Diff(const std::string& left_name, const std::string& right_na
         // copy's name is shortened to leave room for the page endings.
         Copy_Paged_Base(left, right);
         return Outcome(hooks.Show_Diff_Form(left, left_caption, right, right_caption,
-                                            T_Converter_Kind::None, paged_kind));
+                                            T_Converter_Kind::None, decides.Paged));
     case dk_Image:
     case dk_Convert:
         return Outcome(hooks.Show_Diff_Form(left, left_caption, right, right_caption,
-                                            converter_kind, T_Paged_Kind::None));
+                                            decides.Converter, T_Paged_Kind::None));
     case dk_Unsupported:
         break;
     }

@@ -88,10 +88,12 @@ margin-left:-1px;background:#ff6d00;box-shadow:0 0 0 1px rgba(255,255,255,.7);po
 pointer-events:none;min-width:4px;min-height:4px}
 .k-added{--k:#1fa030}.k-removed{--k:#e01b24}.k-changed{--k:#f0a000}.k-moved{--k:#1565c0}
 .kind{border-left:4px solid var(--k);padding-left:6px}
-table.regions{margin-top:12px;font-size:13px;border:1px solid var(--line)}
-table.regions th{background:#eef1f5;text-align:left;padding:4px 10px;font-weight:600}
-table.regions td{padding:3px 10px;border-top:1px solid #eef0f3}
-table.regions td.text{white-space:pre-wrap;max-width:28em}
+table.changes{margin-top:12px;font-size:13px;border:1px solid var(--line)}
+table.changes th{background:#eef1f5;text-align:left;padding:4px 10px;font-weight:600}
+table.changes td{padding:3px 10px;border-top:1px solid #eef0f3}
+table.changes td.text{white-space:pre-wrap;max-width:28em}
+tr.region td{border-top:none;color:#4b5563;font-size:12px}
+tr.region td:first-child{padding-left:22px}
 .no-text{color:#6b7280;font-style:italic}
 .text-change.t-changed{font-weight:600;color:#b45309}.text-change.t-moved{color:#1565c0}
 .text-changes{margin-top:4px;font-size:13px}.text-changes ul{margin:2px 0 0;padding-left:18px}

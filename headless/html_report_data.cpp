@@ -1,5 +1,6 @@
 #include "headless/html_report_data.h"
 
+#include "headless/json_value.h"
 #include "headless/report_text.h"
 #include "vocabulary/utf8_text.h"
 
@@ -11,21 +12,14 @@
 
 namespace {
 
-QString Json_Text_Of(const std::string& Value) { return QString::fromStdString(Value); }
-
 std::string String_Of(const QJsonValue& Value) { return Value.toString().toStdString(); }
 
 // A file's name under Key: a name that is not valid UTF-8 is shown with its
 // other bytes as \xNN (two names apart only there must not read alike), and
 // its exact bytes, in hexadecimal, go beside it as Key_bytes.
-void Insert_Name(QJsonObject& Object, const QString& Key, const std::string& Name)
+void Set_Name(T_Json& Object, const std::string& Key, const std::string& Name)
 {
-    if (Is_Valid_Utf8(Name)) {
-        Object.insert(Key, Json_Text_Of(Name));
-        return;
-    }
-    Object.insert(Key, Json_Text_Of(Invalid_Bytes_Shown(Name)));
-    Object.insert(Key + QStringLiteral("_bytes"), Json_Text_Of(Hex_Bytes(Name)));
+    Object.Set_Name(Key, Name, T_Json::T_Odd_Bytes::Shown);
 }
 
 std::string Name_From(const QJsonObject& Object, const QString& Key)
@@ -48,13 +42,14 @@ T_Verdict Verdict_From_Word(const QString& Word, bool& Known)
     return T_Verdict::Error;
 }
 
-QJsonObject Picture_Json(const T_Html_Picture& Picture)
+T_Json Picture_Json(const T_Html_Picture& Picture)
 {
-    return {{QStringLiteral("file"), Json_Text_Of(Picture.File)},
-            {QStringLiteral("x"), Picture.X},
-            {QStringLiteral("y"), Picture.Y},
-            {QStringLiteral("width"), Picture.Width},
-            {QStringLiteral("height"), Picture.Height}};
+    return T_Json::Object()
+        .Set("file", Picture.File)
+        .Set("x", Picture.X)
+        .Set("y", Picture.Y)
+        .Set("width", Picture.Width)
+        .Set("height", Picture.Height);
 }
 
 T_Html_Picture Picture_From(const QJsonObject& Object)
@@ -64,20 +59,21 @@ T_Html_Picture Picture_From(const QJsonObject& Object)
             Object.value(u"height").toInt()};
 }
 
-QJsonObject Region_Json(const T_Html_Region& Region)
+T_Json Region_Json(const T_Html_Region& Region)
 {
-    QJsonObject object{{QStringLiteral("kind"), Json_Text_Of(Region.Kind)},
-                       {QStringLiteral("x"), Region.X},
-                       {QStringLiteral("y"), Region.Y},
-                       {QStringLiteral("width"), Region.Width},
-                       {QStringLiteral("height"), Region.Height},
-                       {QStringLiteral("pixels"), double(Region.Pixels)}};
+    T_Json object = T_Json::Object()
+                        .Set("kind", Region.Kind)
+                        .Set("x", Region.X)
+                        .Set("y", Region.Y)
+                        .Set("width", Region.Width)
+                        .Set("height", Region.Height)
+                        .Set("pixels", Region.Pixels);
     if (!Region.Text.Old_Text.empty())
-        object.insert(u"old_text", Json_Text_Of(Region.Text.Old_Text));
+        object.Set("old_text", Region.Text.Old_Text);
     if (!Region.Text.New_Text.empty())
-        object.insert(u"new_text", Json_Text_Of(Region.Text.New_Text));
+        object.Set("new_text", Region.Text.New_Text);
     if (Region.Text.Change != T_Text_Change::None)
-        object.insert(u"text_change", QLatin1String(Text_Change_Word(Region.Text.Change)));
+        object.Set("text_change", Text_Change_Word(Region.Text.Change));
     return object;
 }
 
@@ -93,17 +89,63 @@ T_Html_Region Region_From(const QJsonObject& Object)
              Text_Change_From_Word(String_Of(Object.value(u"text_change")))}};
 }
 
-QJsonObject Text_Changes_Json(const T_Text_Changes& Changes)
+T_Json Box_Json(const T_Rectangle& Box)
 {
-    QJsonArray listed;
+    return T_Json::Array().Append(Box.Left).Append(Box.Top).Append(Box.Width).Append(Box.Height);
+}
+
+T_Rectangle Box_From(const QJsonValue& Value)
+{
+    const QJsonArray box = Value.toArray();
+    return {box.at(0).toInt(), box.at(1).toInt(), box.at(2).toInt(), box.at(3).toInt()};
+}
+
+// As the lines of --compare --json give a change.
+T_Json Change_Json(const T_Html_Change& Change)
+{
+    T_Json regions = T_Json::Array();
+    for (std::size_t region : Change.Regions)
+        regions.Append(region);
+    T_Json object = T_Json::Object()
+                        .Set("kind", Change.Kind)
+                        .Set("old_rect", Box_Json(Change.Old_Box))
+                        .Set("new_rect", Box_Json(Change.New_Box))
+                        .Set("pixels", Change.Pixels)
+                        .Set("regions", std::move(regions));
+    if (!Change.Text.Old_Text.empty())
+        object.Set("old_text", Change.Text.Old_Text);
+    if (!Change.Text.New_Text.empty())
+        object.Set("new_text", Change.Text.New_Text);
+    return object;
+}
+
+T_Html_Change Change_From(const QJsonObject& Object)
+{
+    T_Html_Change change{
+        String_Of(Object.value(u"kind")),
+        Box_From(Object.value(u"old_rect")),
+        Box_From(Object.value(u"new_rect")),
+        std::size_t(Object.value(u"pixels").toDouble()),
+        {},
+        {String_Of(Object.value(u"old_text")), String_Of(Object.value(u"new_text"))}};
+    for (const QJsonValue& region : Object.value(u"regions").toArray())
+        change.Regions.push_back(std::size_t(region.toDouble()));
+    return change;
+}
+
+T_Json Text_Changes_Json(const T_Text_Changes& Changes)
+{
+    T_Json listed = T_Json::Array();
     for (const T_Tracked_Change& change : Changes.Changes)
-        listed.append(QJsonObject{{QStringLiteral("kind"), Json_Text_Of(change.Kind)},
-                                  {QStringLiteral("text"), Json_Text_Of(change.Text)},
-                                  {QStringLiteral("place"), Json_Text_Of(change.Place)}});
-    return {{QStringLiteral("insertions"), Changes.Insertions},
-            {QStringLiteral("deletions"), Changes.Deletions},
-            {QStringLiteral("format_changes"), Changes.Format_Changes},
-            {QStringLiteral("changes"), listed}};
+        listed.Append(T_Json::Object()
+                          .Set("kind", change.Kind)
+                          .Set("text", change.Text)
+                          .Set("place", change.Place));
+    return T_Json::Object()
+        .Set("insertions", Changes.Insertions)
+        .Set("deletions", Changes.Deletions)
+        .Set("format_changes", Changes.Format_Changes)
+        .Set("changes", std::move(listed));
 }
 
 T_Text_Changes Text_Changes_From(const QJsonObject& Object)
@@ -119,38 +161,42 @@ T_Text_Changes Text_Changes_From(const QJsonObject& Object)
     return changes;
 }
 
-QJsonObject Entry_Json(const T_Html_Entry& Entry)
+T_Json Entry_Json(const T_Html_Entry& Entry)
 {
-    QJsonObject object{{QStringLiteral("result"), QLatin1String(Html_Verdict_Word(Entry.Result))},
-                       {QStringLiteral("accepted"), Entry.Accepted},
-                       {QStringLiteral("reason"), Json_Text_Of(Entry.Reason)}};
-    Insert_Name(object, QStringLiteral("name"), Entry.Name);
-    Insert_Name(object, QStringLiteral("file"), Entry.File);
+    T_Json object = T_Json::Object()
+                        .Set("result", Html_Verdict_Word(Entry.Result))
+                        .Set("accepted", Entry.Accepted)
+                        .Set("reason", Entry.Reason);
+    Set_Name(object, "name", Entry.Name);
+    Set_Name(object, "file", Entry.File);
     if (!Entry.Error.empty())
-        object.insert(u"error", Json_Text_Of(Entry.Error));
+        object.Set("error", Entry.Error);
     if (Entry.Compared_Pixels) {
-        object.insert(u"changed_pixels", double(Entry.Changed_Pixels));
-        object.insert(u"changed_share", Entry.Changed_Share);
-        QJsonArray regions;
+        T_Json regions = T_Json::Array();
         for (const T_Html_Region& region : Entry.Regions)
-            regions.append(Region_Json(region));
-        object.insert(u"regions", regions);
-        object.insert(u"change_count", double(Entry.Changes));
-        object.insert(u"moved_change_count", double(Entry.Moved_Changes));
+            regions.Append(Region_Json(region));
+        object.Set("changed_pixels", Entry.Changed_Pixels)
+            .Set("changed_share", Entry.Changed_Share)
+            .Set("regions", std::move(regions))
+            .Set("change_count", Entry.Changes)
+            .Set("moved_change_count", Entry.Moved_Changes);
+        T_Json changes = T_Json::Array();
+        for (const T_Html_Change& change : Entry.Change_List)
+            changes.Append(Change_Json(change));
+        object.Set("changes", std::move(changes));
     }
     if (Entry.Has_Page_Text)
-        object.insert(u"text_layer", QJsonObject{{QStringLiteral("old"), Entry.Old_Has_Text},
-                                                 {QStringLiteral("new"), Entry.New_Has_Text}});
+        object.Set("text_layer",
+                   T_Json::Object().Set("old", Entry.Old_Has_Text).Set("new", Entry.New_Has_Text));
     if (Entry.Text_Changes)
-        object.insert(u"text_changes", Text_Changes_Json(*Entry.Text_Changes));
+        object.Set("text_changes", Text_Changes_Json(*Entry.Text_Changes));
     if (Entry.Has_Pictures())
-        object.insert(
-            u"pictures",
-            QJsonObject{{QStringLiteral("left"), Entry.Left},
-                        {QStringLiteral("top"), Entry.Top},
-                        {QStringLiteral("base"), Picture_Json(Entry.Base)},
-                        {QStringLiteral("modified"), Picture_Json(Entry.Modified)},
-                        {QStringLiteral("differences"), Picture_Json(Entry.Differences)}});
+        object.Set("pictures", T_Json::Object()
+                                   .Set("left", Entry.Left)
+                                   .Set("top", Entry.Top)
+                                   .Set("base", Picture_Json(Entry.Base))
+                                   .Set("modified", Picture_Json(Entry.Modified))
+                                   .Set("differences", Picture_Json(Entry.Differences)));
     return object;
 }
 
@@ -171,6 +217,8 @@ bool Entry_From(const QJsonObject& Object, T_Html_Entry& Entry)
     // Reports written before changes were grouped count their regions.
     Entry.Changes = std::size_t(Object.value(u"change_count").toInt(int(Entry.Regions.size())));
     Entry.Moved_Changes = std::size_t(Object.value(u"moved_change_count").toInt());
+    for (const QJsonValue& value : Object.value(u"changes").toArray())
+        Entry.Change_List.push_back(Change_From(value.toObject()));
     if (const QJsonValue layers = Object.value(u"text_layer"); layers.isObject()) {
         Entry.Has_Page_Text = true;
         Entry.Old_Has_Text = layers.toObject().value(u"old").toBool();
@@ -264,8 +312,12 @@ T_Html_Entry Html_Entry_Of(const T_Compared_Pair& Pair, const T_Acceptance& Acce
                                      region.Top + difference->Top, region.Width, region.Height,
                                      region.Pixels});
         entry.Changes = difference->Changes.size();
-        for (const T_Change& change : difference->Changes)
+        for (const T_Change& change : difference->Changes) {
             entry.Moved_Changes += change.Is_Move();
+            const T_Change_Boxes boxes = Change_Boxes_Of(Pair, change);
+            entry.Change_List.push_back({Change_Kind_Word(change.Kind), boxes.Old, boxes.New,
+                                         change.Pixels, change.Regions});
+        }
     }
     if (const T_Page_Pair_Text* text = Pair.Text.get()) {
         entry.Has_Page_Text = true;
@@ -273,10 +325,25 @@ T_Html_Entry Html_Entry_Of(const T_Compared_Pair& Pair, const T_Acceptance& Acce
         entry.New_Has_Text = text->New_Has_Text;
         for (std::size_t i = 0; i < text->Regions.size() && i < entry.Regions.size(); ++i)
             entry.Regions[i].Text = text->Regions[i];
+        for (std::size_t i = 0; i < text->Changes.size() && i < entry.Change_List.size(); ++i)
+            entry.Change_List[i].Text = text->Changes[i];
     }
     if (Pair.Text_Changes)
         entry.Text_Changes = *Pair.Text_Changes;
     return entry;
+}
+
+std::vector<T_Html_Change> Html_Changes_Of(const T_Html_Entry& Entry)
+{
+    if (!Entry.Change_List.empty())
+        return Entry.Change_List;
+    std::vector<T_Html_Change> changes;
+    for (std::size_t i = 0; i < Entry.Regions.size(); ++i) {
+        const T_Html_Region& region = Entry.Regions[i];
+        const T_Rectangle box{region.X, region.Y, region.Width, region.Height};
+        changes.push_back({region.Kind, box, box, region.Pixels, {i}, region.Text});
+    }
+    return changes;
 }
 
 std::vector<std::pair<std::string, std::string>> Html_Options_Of(const T_Command_Options& Options,
@@ -299,28 +366,29 @@ std::vector<std::pair<std::string, std::string>> Html_Options_Of(const T_Command
 
 std::string Html_Report_Json(const T_Html_Report& Report)
 {
-    QJsonArray options, entries;
+    T_Json options = T_Json::Array(), entries = T_Json::Array();
     for (const auto& [label, value] : Report.Options)
-        options.append(QJsonArray{Json_Text_Of(label), Json_Text_Of(value)});
+        options.Append(T_Json::Array().Append(label).Append(value));
     for (const T_Html_Entry& entry : Report.Entries)
-        entries.append(Entry_Json(entry));
+        entries.Append(Entry_Json(entry));
     const T_Report_Totals& totals = Report.Totals;
-    QJsonObject object{
-        {QStringLiteral("format"), QStringLiteral("varnolt-report")},
-        {QStringLiteral("version"), 1},
-        {QStringLiteral("program_version"), Json_Text_Of(Report.Program_Version)},
-        {QStringLiteral("options"), options},
-        {QStringLiteral("totals"), QJsonObject{{QStringLiteral("identical"), totals.Identical},
-                                               {QStringLiteral("different"), totals.Different},
-                                               {QStringLiteral("only_old"), totals.Only_Old},
-                                               {QStringLiteral("only_new"), totals.Only_New},
-                                               {QStringLiteral("errors"), totals.Errors},
-                                               {QStringLiteral("accepted"), totals.Accepted}}},
-        {QStringLiteral("pairs"), entries},
-        {QStringLiteral("interrupted"), totals.Interrupted}};
-    Insert_Name(object, QStringLiteral("old"), Report.Old_Name);
-    Insert_Name(object, QStringLiteral("new"), Report.New_Name);
-    return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+    T_Json object = T_Json::Object()
+                        .Set("format", "varnolt-report")
+                        .Set("version", 1)
+                        .Set("program_version", Report.Program_Version)
+                        .Set("options", std::move(options))
+                        .Set("totals", T_Json::Object()
+                                           .Set("identical", totals.Identical)
+                                           .Set("different", totals.Different)
+                                           .Set("only_old", totals.Only_Old)
+                                           .Set("only_new", totals.Only_New)
+                                           .Set("errors", totals.Errors)
+                                           .Set("accepted", totals.Accepted))
+                        .Set("pairs", std::move(entries))
+                        .Set("interrupted", totals.Interrupted);
+    Set_Name(object, "old", Report.Old_Name);
+    Set_Name(object, "new", Report.New_Name);
+    return object.Indented();
 }
 
 bool Html_Report_From_Json(const std::string& Text_, T_Html_Report& Report, std::string& Error)

@@ -20,6 +20,17 @@ struct T_Html_Region {
     T_Region_Text Text = {}; // of a pair of PDF pages
 };
 
+// One edit as the report lists it: regions grouped as the change count
+// counts them.
+struct T_Html_Change {
+    std::string Kind; // added, removed, changed, moved, "moved and changed"
+    // In the base's pixels, and in the modified picture's (see Change_Boxes_Of).
+    T_Rectangle Old_Box, New_Box;
+    std::size_t Pixels = 0;
+    std::vector<std::size_t> Regions; // its regions, as indexes into the entry's
+    T_Region_Text Text = {};          // of a pair of PDF pages: each side's box's text
+};
+
 // A picture of a pair in the report folder: its file (relative to the
 // folder) and where it stands on the differences picture's area.
 struct T_Html_Picture {
@@ -40,6 +51,8 @@ struct T_Html_Entry {
     std::vector<T_Html_Region> Regions;
     // The regions grouped into edits, and how many of those are moves.
     std::size_t Changes = 0, Moved_Changes = 0;
+    // The edits one by one (as many as Changes).
+    std::vector<T_Html_Change> Change_List;
     // Of a pair of PDF pages with changes: whether each page has a text
     // layer; the regions then hold their text.
     bool Has_Page_Text = false;
@@ -65,6 +78,10 @@ struct T_Html_Report {
 
 // An entry of a judged pair; the pictures are added by whoever wrote them.
 T_Html_Entry Html_Entry_Of(const T_Compared_Pair& Pair, const T_Acceptance& Acceptance);
+
+// The entry's changes one by one; of an entry written before changes
+// were listed, each region as a change of its own.
+std::vector<T_Html_Change> Html_Changes_Of(const T_Html_Entry& Entry);
 
 // The options shown in the summary, as the run had them in effect.
 std::vector<std::pair<std::string, std::string>> Html_Options_Of(const T_Command_Options& Options,

@@ -201,11 +201,12 @@ T_Report_Pictures Write_One_Side_Picture(const std::string& Folder, const T_Comp
 {
     T_Report_Pictures pictures;
     const bool old_side = Pair.Result == T_Verdict::Only_Old;
-    const std::string& file = old_side ? Pair.Old_File : Pair.New_File;
-    T_Converter_Kind converter;
-    T_Paged_Kind paged;
-    if (file.empty() || Classify_File(file, converter, paged) != dk_Image)
+    if (!Pair.Input)
         return pictures;
+    const T_Input_Side& side = old_side ? Pair.Input->Old : Pair.Input->New;
+    if (side.Kind != dk_Image)
+        return pictures;
+    const std::string& file = side.Readable;
     const T_Loaded_Picture loaded = Load_Picture(file);
     // A picture that cannot be read is shown as a row without one: its pair
     // is not an error, it is only on one side.

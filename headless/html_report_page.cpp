@@ -158,8 +158,8 @@ void Print_Row(std::ostream& Out, const T_Html_Entry& Entry)
         Out << "<td class=\"num\" data-key=\"" << Entry.Changed_Pixels << "\">"
             << Grouped(Entry.Changed_Pixels) << "</td><td class=\"num\" data-key=\""
             << Entry.Changed_Share << "\">" << Share_Text(Entry.Changed_Share)
-            << "</td><td class=\"num\" data-key=\"" << Entry.Regions.size() << "\">"
-            << Entry.Regions.size() << "</td>";
+            << "</td><td class=\"num\" data-key=\"" << Entry.Changes << "\">" << Entry.Changes
+            << "</td>";
     else
         Out << "<td class=\"num\" data-key=\"-1\">–</td><td class=\"num\" data-key=\"-1\">–</td>"
                "<td class=\"num\" data-key=\"-1\">–</td>";
@@ -173,7 +173,7 @@ void Print_Table(std::ostream& Out, const T_Html_Report& Report)
     Out << "<table id=\"pairs\"><thead><tr><th data-type=\"text\">Name</th>"
            "<th data-type=\"text\">Verdict</th><th data-type=\"text\">Accepted</th>"
            "<th data-type=\"num\">Changed pixels</th><th data-type=\"num\">Share</th>"
-           "<th data-type=\"num\">Regions</th></tr></thead><tbody>\n";
+           "<th data-type=\"num\">Changes</th></tr></thead><tbody>\n";
     for (std::size_t i = 0; i < Report.Entries.size(); ++i)
         Print_Row(Out, Report.Entries[i]);
     Out << "</tbody></table></section>\n";
@@ -228,30 +228,66 @@ std::string Region_Text_Cell(const std::string& Text, bool Page_Has_Text)
     return "<td class=\"text\">" + Html_Escape(Text) + "</td>";
 }
 
-void Print_Regions(std::ostream& Out, const T_Html_Entry& Entry)
+// The cells a change and a region share: kind, place (and where a moved
+// shape went), size, pixels and, on pages with text, each side's text.
+void Print_Cells(std::ostream& Out, const T_Html_Entry& Entry, const std::string& Kind,
+                 const T_Rectangle& Old_Box, const T_Rectangle& New_Box, std::size_t Pixels,
+                 const T_Region_Text& Text, bool With_Text)
 {
-    if (Entry.Regions.empty())
+    Out << "<td><span class=\"kind k-" << Html_Escape(Kind) << "\">" << Html_Escape(Kind)
+        << "</span></td><td>" << Old_Box.Left << ", " << Old_Box.Top;
+    if (New_Box.Left != Old_Box.Left || New_Box.Top != Old_Box.Top)
+        Out << " → " << New_Box.Left << ", " << New_Box.Top;
+    Out << "</td><td>" << Old_Box.Width << " × " << Old_Box.Height << "</td><td class=\"num\">"
+        << Grouped(Pixels) << "</td>";
+    if (With_Text)
+        Out << Region_Text_Cell(Text.Old_Text, Entry.Old_Has_Text)
+            << Region_Text_Cell(Text.New_Text, Entry.New_Has_Text)
+            << "<td><span class=\"text-change t-" << Text_Change_Word(Text.Change) << "\">"
+            << Text_Change_Word(Text.Change) << "</span></td>";
+}
+
+// The regions a change is made of, under its row, when there are several.
+void Print_Change_Regions(std::ostream& Out, const T_Html_Entry& Entry, const T_Html_Change& Change,
+                          std::size_t Number, bool With_Text)
+{
+    if (Change.Regions.size() < 2)
+        return;
+    for (std::size_t i = 0; i < Change.Regions.size(); ++i) {
+        if (Change.Regions[i] >= Entry.Regions.size())
+            continue;
+        const T_Html_Region& region = Entry.Regions[Change.Regions[i]];
+        const T_Rectangle box{region.X, region.Y, region.Width, region.Height};
+        Out << "<tr class=\"region\" data-change=\"" << Number << "\"><td>" << Number << "."
+            << i + 1 << "</td>";
+        Print_Cells(Out, Entry, region.Kind, box, box, region.Pixels, region.Text, With_Text);
+        Out << "</tr>";
+    }
+}
+
+// The changes one by one: each edit as the change count counts it, with
+// its kind, its box and pixels and its text on each side where there is
+// any, and below it the regions it groups.
+void Print_Changes(std::ostream& Out, const T_Html_Entry& Entry)
+{
+    const std::vector<T_Html_Change> changes = Html_Changes_Of(Entry);
+    if (changes.empty())
         return;
     // Pages without any text (scans) say so once, not in every row.
     const bool with_text = Entry.Has_Page_Text && (Entry.Old_Has_Text || Entry.New_Has_Text);
     if (Entry.Has_Page_Text && !with_text)
         Out << "<p class=\"no-text\">No text layer on either page</p>";
-    Out << "<table class=\"regions\"><thead><tr><th>#</th><th>Kind</th><th>Position</th>"
+    Out << "<table class=\"changes\"><thead><tr><th>#</th><th>Kind</th><th>Position</th>"
            "<th>Size</th><th>Pixels</th>"
         << (with_text ? "<th>Old text</th><th>New text</th><th>Text</th>" : "")
         << "</tr></thead><tbody>";
-    for (std::size_t i = 0; i < Entry.Regions.size(); ++i) {
-        const T_Html_Region& region = Entry.Regions[i];
-        Out << "<tr><td>" << i + 1 << "</td><td><span class=\"kind k-" << Html_Escape(region.Kind)
-            << "\">" << Html_Escape(region.Kind) << "</span></td><td>" << region.X << ", "
-            << region.Y << "</td><td>" << region.Width << " × " << region.Height
-            << "</td><td class=\"num\">" << Grouped(region.Pixels) << "</td>";
-        if (with_text)
-            Out << Region_Text_Cell(region.Text.Old_Text, Entry.Old_Has_Text)
-                << Region_Text_Cell(region.Text.New_Text, Entry.New_Has_Text)
-                << "<td><span class=\"text-change t-" << Text_Change_Word(region.Text.Change)
-                << "\">" << Text_Change_Word(region.Text.Change) << "</span></td>";
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const T_Html_Change& change = changes[i];
+        Out << "<tr class=\"change\"><td>" << i + 1 << "</td>";
+        Print_Cells(Out, Entry, change.Kind, change.Old_Box, change.New_Box, change.Pixels,
+                    change.Text, with_text);
         Out << "</tr>";
+        Print_Change_Regions(Out, Entry, change, i + 1, with_text);
     }
     Out << "</tbody></table>";
 }
@@ -333,7 +369,7 @@ void Print_Pair(std::ostream& Out, const T_Html_Entry& Entry)
            "Modified</span><button type=\"button\" class=\"pause\">Pause</button></div>";
     Print_Stage(Out, Entry, "blink-stage", {{&Entry.Base, "base"}, {&Entry.Modified, "modified"}});
     Out << "</div>";
-    Print_Regions(Out, Entry);
+    Print_Changes(Out, Entry);
     Out << "</article>\n";
 }
 

@@ -1,5 +1,6 @@
 #include "headless/pair_report.h"
 
+#include "headless/json_value.h"
 #include "headless/report_text.h"
 #include "headless/share_text.h"
 #include "vocabulary/utf8_text.h"
@@ -9,46 +10,14 @@
 
 namespace {
 
-// A JSON string: control characters escaped, and each byte that is not part
-// of valid UTF-8 replaced by U+FFFD, so that the output is always valid JSON.
-std::string Json_Text(const std::string& text)
-{
-    std::string quoted = "\"";
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = Utf8_Sequence_Length(text, at);
-        const unsigned char c = static_cast<unsigned char>(text[at]);
-        if (length == 0) {
-            quoted += "\xEF\xBF\xBD";
-            ++at;
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += char(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            quoted += escaped;
-        } else {
-            quoted.append(text, at, length);
-        }
-        at += length;
-    }
-    return quoted + "\"";
-}
-
 // "key":"name", or null for a version that does not exist; a name that is
 // not valid UTF-8 also gets its exact bytes, in hexadecimal, as key_bytes.
-void Print_Name(std::ostream& Out, const char* Key, const std::string& Name, bool Present)
+void Set_Name(T_Json& Object, const std::string& Key, const std::string& Name, bool Present)
 {
-    Out << "\"" << Key << "\":";
-    if (!Present) {
-        Out << "null";
-        return;
-    }
-    Out << Json_Text(Name);
-    if (!Is_Valid_Utf8(Name))
-        Out << ",\"" << Key << "_bytes\":\"" << Hex_Bytes(Name) << "\"";
+    if (Present)
+        Object.Set_Name(Key, Name, T_Json::T_Odd_Bytes::Replaced);
+    else
+        Object.Set(Key, nullptr);
 }
 
 // The word of a verdict: for a line of text, and (with underscores) for JSON.
@@ -115,6 +84,19 @@ bool One_Sided_File(const T_Pair_Report& Report)
 
 } // namespace
 
+T_Change_Boxes Change_Boxes_Of(const T_Pair_Report& Report, const T_Change& Change)
+{
+    const T_Difference& difference = *Report.Difference;
+    const auto in_picture = [&difference](const T_Rectangle& Box) {
+        return T_Rectangle{Box.Left + difference.Left, Box.Top + difference.Top, Box.Width,
+                           Box.Height};
+    };
+    T_Change_Boxes boxes{in_picture(Change.Old_Box), in_picture(Change.New_Box)};
+    if (Report.Alignment)
+        boxes.New = Report.Alignment->To_Modified(boxes.New);
+    return boxes;
+}
+
 std::string Pair_Label(const T_Pair_Report& Report)
 {
     std::string label = Report.Old_Name;
@@ -128,166 +110,197 @@ std::string Pair_Label(const T_Pair_Report& Report)
 
 namespace {
 
-std::string Rect_Json(const T_Rectangle& Box)
+T_Json Rect_Json(const T_Rectangle& Box)
 {
-    return "[" + std::to_string(Box.Left) + "," + std::to_string(Box.Top) + "," +
-           std::to_string(Box.Width) + "," + std::to_string(Box.Height) + "]";
+    return T_Json::Array().Append(Box.Left).Append(Box.Top).Append(Box.Width).Append(Box.Height);
 }
 
-std::string Json_Number(double Value)
+T_Json Json_Number(double Value)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%.4g", Value);
-    return text;
+    return T_Json::Number(text);
+}
+
+const char* Band_Kind_Word(T_Row_Band::T_Kind Kind)
+{
+    return Kind == T_Row_Band::T_Kind::Added ? "added" : "removed";
+}
+
+// The rows or columns inserted or removed, each band of the same side.
+T_Json Bands_Json(const T_Alignment& Alignment)
+{
+    T_Json bands = T_Json::Array();
+    for (const T_Row_Band& band : Alignment.Bands)
+        bands.Append(T_Json::Object()
+                         .Set("kind", Band_Kind_Word(band.Kind))
+                         .Set("rows", T_Json::Array().Append(band.From).Append(band.To))
+                         .Set("orientation", "rows"));
+    // Columns inserted or removed inside a stretch of rows: the rows
+    // they run through and the columns.
+    for (const T_Column_Band& band : Alignment.Column_Bands)
+        bands.Append(T_Json::Object()
+                         .Set("kind", Band_Kind_Word(band.Kind))
+                         .Set("rows", T_Json::Array().Append(band.Top).Append(band.Bottom))
+                         .Set("orientation", "columns")
+                         .Set("columns", T_Json::Array().Append(band.From).Append(band.To)));
+    return bands;
 }
 
 // How the modified picture was laid on the base.
-void Print_Json_Alignment(std::ostream& Out, const T_Alignment& Alignment)
+T_Json Alignment_Json(const T_Alignment& Alignment)
 {
-    Out << ",\"alignment\":{\"mode\":\"" << Align_Mode_Word(Alignment.Mode)
-        << "\",\"status\":" << Json_Text(Alignment.Status());
+    T_Json object = T_Json::Object()
+                        .Set("mode", Align_Mode_Word(Alignment.Mode))
+                        .Set("status", Alignment.Status());
     if (Alignment.Aligned && Alignment.Mode == T_Align_Mode::Shift)
-        Out << ",\"shift\":[" << Json_Number(Alignment.Dx) << "," << Json_Number(Alignment.Dy)
-            << "],\"scale\":" << Json_Number(Alignment.Scale)
-            << ",\"rotation_degrees\":" << Json_Number(Alignment.Rotation_Degrees);
+        object
+            .Set(
+                "shift",
+                T_Json::Array().Append(Json_Number(Alignment.Dx)).Append(Json_Number(Alignment.Dy)))
+            .Set("scale", Json_Number(Alignment.Scale))
+            .Set("rotation_degrees", Json_Number(Alignment.Rotation_Degrees));
     if (Alignment.Aligned && Alignment.Mode == T_Align_Mode::Bands) {
         if (Alignment.Dx != 0)
-            Out << ",\"shift\":[" << Json_Number(Alignment.Dx) << ",0]";
-        Out << ",\"bands\":[";
-        for (std::size_t i = 0; i < Alignment.Bands.size(); ++i) {
-            const T_Row_Band& band = Alignment.Bands[i];
-            Out << (i ? "," : "") << "{\"kind\":\""
-                << (band.Kind == T_Row_Band::T_Kind::Added ? "added" : "removed") << "\",\"rows\":["
-                << band.From << "," << band.To << "],\"orientation\":\"rows\"}";
-        }
-        // Columns inserted or removed inside a stretch of rows: the rows
-        // they run through and the columns, of the same side.
-        for (const T_Column_Band& band : Alignment.Column_Bands)
-            Out << (Alignment.Bands.empty() && &band == Alignment.Column_Bands.data() ? "" : ",")
-                << "{\"kind\":\"" << (band.Kind == T_Row_Band::T_Kind::Added ? "added" : "removed")
-                << "\",\"rows\":[" << band.Top << "," << band.Bottom
-                << "],\"orientation\":\"columns\",\"columns\":[" << band.From << "," << band.To
-                << "]}";
-        Out << "]";
+            object.Set("shift", T_Json::Array().Append(Json_Number(Alignment.Dx)).Append(0));
+        object.Set("bands", Bands_Json(Alignment));
     }
-    Out << ",\"summary\":" << Json_Text(Alignment.Summary()) << "}";
+    return object.Set("summary", Alignment.Summary());
 }
 
 // The text a region covers on each side (PDF pages), and what became of it.
-void Print_Json_Region_Text(std::ostream& Out, const T_Pair_Report& Report, std::size_t Region)
+void Set_Region_Text(T_Json& Object, const T_Pair_Report& Report, std::size_t Region)
 {
     if (!Report.Text || !Report.Text->Available() || Region >= Report.Text->Regions.size())
         return;
     const T_Region_Text& text = Report.Text->Regions[Region];
     if (!text.Old_Text.empty())
-        Out << ",\"old_text\":" << Json_Text(text.Old_Text);
+        Object.Set("old_text", text.Old_Text);
     if (!text.New_Text.empty())
-        Out << ",\"new_text\":" << Json_Text(text.New_Text);
-    Out << ",\"text_change\":\"" << Text_Change_Word(text.Change) << "\"";
+        Object.Set("new_text", text.New_Text);
+    Object.Set("text_change", Text_Change_Word(text.Change));
     if (!text.Annotations.empty())
-        Out << ",\"annotations\":" << Json_Text(text.Annotations);
+        Object.Set("annotations", text.Annotations);
+}
+
+// A box of the differences' area, in the whole picture's pixels.
+T_Rectangle In_Picture(const T_Rectangle& Box, const T_Difference& Difference)
+{
+    return {Box.Left + Difference.Left, Box.Top + Difference.Top, Box.Width, Box.Height};
+}
+
+T_Json Change_Json(const T_Pair_Report& Report, std::size_t Index)
+{
+    const T_Change& change = Report.Difference->Changes[Index];
+    const T_Change_Boxes boxes = Change_Boxes_Of(Report, change);
+    T_Json object = T_Json::Object()
+                        .Set("kind", Change_Kind_Word(change.Kind))
+                        .Set("old_rect", Rect_Json(boxes.Old))
+                        .Set("new_rect", Rect_Json(boxes.New))
+                        .Set("pixels", change.Pixels);
+    if (change.Is_Move())
+        object.Set("dx", change.Dx).Set("dy", change.Dy);
+    T_Json regions = T_Json::Array();
+    for (std::size_t region : change.Regions)
+        regions.Append(region);
+    object.Set("regions", std::move(regions));
+    if (Report.Text && Report.Text->Available() && Index < Report.Text->Changes.size()) {
+        const T_Region_Text& text = Report.Text->Changes[Index];
+        if (!text.Old_Text.empty())
+            object.Set("old_text", text.Old_Text);
+        if (!text.New_Text.empty())
+            object.Set("new_text", text.New_Text);
+    }
+    return object;
 }
 
 // The regions grouped into edits: each with its kind, its place on each
 // side, its move, the regions it holds and, on pages with text, its text.
-void Print_Json_Changes(std::ostream& Out, const T_Pair_Report& Report)
+void Set_Changes(T_Json& Object, const T_Pair_Report& Report)
 {
-    const T_Difference& difference = *Report.Difference;
-    const T_Page_Pair_Text* text =
-        Report.Text && Report.Text->Available() ? Report.Text.get() : nullptr;
-    Out << ",\"change_count\":" << difference.Changes.size() << ",\"changes\":[";
-    for (std::size_t i = 0; i < difference.Changes.size(); ++i) {
-        const T_Change& change = difference.Changes[i];
-        const T_Rectangle old_box{change.Old_Box.Left + difference.Left,
-                                  change.Old_Box.Top + difference.Top, change.Old_Box.Width,
-                                  change.Old_Box.Height};
-        T_Rectangle new_box{change.New_Box.Left + difference.Left,
-                            change.New_Box.Top + difference.Top, change.New_Box.Width,
-                            change.New_Box.Height};
-        if (Report.Alignment)
-            new_box = Report.Alignment->To_Modified(new_box);
-        Out << (i ? "," : "") << "{\"kind\":\"" << Change_Kind_Word(change.Kind)
-            << "\",\"old_rect\":" << Rect_Json(old_box) << ",\"new_rect\":" << Rect_Json(new_box)
-            << ",\"pixels\":" << change.Pixels;
-        if (change.Is_Move())
-            Out << ",\"dx\":" << change.Dx << ",\"dy\":" << change.Dy;
-        Out << ",\"regions\":[";
-        for (std::size_t r = 0; r < change.Regions.size(); ++r)
-            Out << (r ? "," : "") << change.Regions[r];
-        Out << "]";
-        if (text && i < text->Changes.size()) {
-            if (!text->Changes[i].Old_Text.empty())
-                Out << ",\"old_text\":" << Json_Text(text->Changes[i].Old_Text);
-            if (!text->Changes[i].New_Text.empty())
-                Out << ",\"new_text\":" << Json_Text(text->Changes[i].New_Text);
-        }
-        Out << "}";
-    }
-    Out << "]";
+    T_Json changes = T_Json::Array();
+    for (std::size_t i = 0; i < Report.Difference->Changes.size(); ++i)
+        changes.Append(Change_Json(Report, i));
+    Object.Set("change_count", Report.Difference->Changes.size())
+        .Set("changes", std::move(changes));
 }
 
-void Print_Json_Difference(std::ostream& Out, const T_Pair_Report& Report)
+T_Json Region_Json(const T_Pair_Report& Report, std::size_t Index)
+{
+    const T_Difference& difference = *Report.Difference;
+    const T_Change_Region& region = difference.Regions[Index];
+    T_Json object = T_Json::Object()
+                        .Set("kind", Region_Kind_Word(region.Kind))
+                        .Set("x", region.Left + difference.Left)
+                        .Set("y", region.Top + difference.Top)
+                        .Set("width", region.Width)
+                        .Set("height", region.Height)
+                        .Set("pixels", region.Pixels);
+    if (region.Kind == T_Change_Region::T_Kind::Moved)
+        object.Set("dx", region.Dx).Set("dy", region.Dy);
+    if (Report.Alignment) {
+        const T_Rectangle in_base =
+            In_Picture({region.Left, region.Top, region.Width, region.Height}, difference);
+        object.Set("old_rect", Rect_Json(in_base))
+            .Set("new_rect", Rect_Json(Report.Alignment->To_Modified(in_base)));
+    }
+    Set_Region_Text(object, Report, Index);
+    return object;
+}
+
+void Set_Difference(T_Json& Object, const T_Pair_Report& Report)
 {
     const T_Difference& difference = *Report.Difference;
     // Pages without a text layer (scans) have no text to tell per region.
     if (Report.Text && !Report.Text->Available())
-        Out << ",\"text\":\"not available\"";
+        Object.Set("text", "not available");
     if (Report.Alignment)
-        Print_Json_Alignment(Out, *Report.Alignment);
-    const std::string share = Share_Json_Number(difference.Changed_Share());
-    Out << ",\"old_size\":[" << Report.Old_Width << "," << Report.Old_Height << "]"
-        << ",\"new_size\":[" << Report.New_Width << "," << Report.New_Height << "]"
-        << ",\"size_differs\":" << (difference.Size_Differs() ? "true" : "false")
-        << (difference.Paper_Size_Differs() ? ",\"paper_size_differs\":true" : "")
-        << ",\"changed_pixels\":" << difference.Changed_Pixels << ",\"changed_share\":" << share
-        << ",\"regions\":[";
-    for (std::size_t i = 0; i < difference.Regions.size(); ++i) {
-        const T_Change_Region& region = difference.Regions[i];
-        Out << (i ? "," : "") << "{\"kind\":\"" << Region_Kind_Word(region.Kind)
-            << "\",\"x\":" << region.Left + difference.Left
-            << ",\"y\":" << region.Top + difference.Top << ",\"width\":" << region.Width
-            << ",\"height\":" << region.Height << ",\"pixels\":" << region.Pixels;
-        if (region.Kind == T_Change_Region::T_Kind::Moved)
-            Out << ",\"dx\":" << region.Dx << ",\"dy\":" << region.Dy;
-        if (Report.Alignment) {
-            const T_Rectangle in_base{region.Left + difference.Left, region.Top + difference.Top,
-                                      region.Width, region.Height};
-            Out << ",\"old_rect\":" << Rect_Json(in_base)
-                << ",\"new_rect\":" << Rect_Json(Report.Alignment->To_Modified(in_base));
-        }
-        Print_Json_Region_Text(Out, Report, i);
-        Out << "}";
-    }
-    Out << "]";
-    Print_Json_Changes(Out, Report);
+        Object.Set("alignment", Alignment_Json(*Report.Alignment));
+    T_Json regions = T_Json::Array();
+    for (std::size_t i = 0; i < difference.Regions.size(); ++i)
+        regions.Append(Region_Json(Report, i));
+    Object.Set("old_size", T_Json::Array().Append(Report.Old_Width).Append(Report.Old_Height))
+        .Set("new_size", T_Json::Array().Append(Report.New_Width).Append(Report.New_Height))
+        .Set("size_differs", difference.Size_Differs());
+    if (difference.Paper_Size_Differs())
+        Object.Set("paper_size_differs", true);
+    Object.Set("changed_pixels", difference.Changed_Pixels)
+        .Set("changed_share", T_Json::Number(Share_Json_Number(difference.Changed_Share())))
+        .Set("regions", std::move(regions));
+    Set_Changes(Object, Report);
 }
 
 // The changes of two documents compared by their text: counted by kind,
 // and the first few one by one.
-void Print_Json_Text_Changes(std::ostream& Out, const T_Text_Changes& Changes)
+void Set_Text_Changes(T_Json& Object, const T_Text_Changes& Changes)
 {
-    Out << ",\"insertions\":" << Changes.Insertions << ",\"deletions\":" << Changes.Deletions
-        << ",\"format_changes\":" << Changes.Format_Changes << ",\"changes\":[";
-    for (std::size_t i = 0; i < Changes.Changes.size(); ++i)
-        Out << (i ? "," : "") << "{\"kind\":" << Json_Text(Changes.Changes[i].Kind)
-            << (Changes.Changes[i].Place.empty()
-                    ? ""
-                    : ",\"place\":" + Json_Text(Changes.Changes[i].Place))
-            << ",\"text\":" << Json_Text(Changes.Changes[i].Text) << "}";
-    Out << "]";
+    T_Json listed = T_Json::Array();
+    for (const T_Tracked_Change& change : Changes.Changes) {
+        T_Json listed_change = T_Json::Object().Set("kind", change.Kind);
+        if (!change.Place.empty())
+            listed_change.Set("place", change.Place);
+        listed.Append(std::move(listed_change.Set("text", change.Text)));
+    }
+    Object.Set("insertions", Changes.Insertions)
+        .Set("deletions", Changes.Deletions)
+        .Set("format_changes", Changes.Format_Changes)
+        .Set("changes", std::move(listed));
 }
 
 // A page put elsewhere in its document: where it was and where it is now.
-void Print_Move(std::ostream& Out, const T_Pair_Report& Report, bool Json)
+void Print_Move(std::ostream& Out, const T_Pair_Report& Report)
 {
-    if (!Report.Moved)
-        return;
-    if (Json)
-        Out << ",\"moved\":{\"from\":" << Report.Old_Page_Number
-            << ",\"to\":" << Report.New_Page_Number << "}";
-    else
+    if (Report.Moved)
         Out << "moved from page " << Report.Old_Page_Number << " to page "
             << Report.New_Page_Number;
+}
+
+void Set_Move(T_Json& Object, const T_Pair_Report& Report)
+{
+    if (Report.Moved)
+        Object.Set(
+            "moved",
+            T_Json::Object().Set("from", Report.Old_Page_Number).Set("to", Report.New_Page_Number));
 }
 
 void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptance& Acceptance)
@@ -300,76 +313,65 @@ void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptan
     // Of a page or file on one side only, the other side's name is null.
     const bool old_present = Report.Result != T_Result::Only_New;
     const bool new_present = Report.Result != T_Result::Only_Old;
-    Out << "{";
-    Print_Name(Out, "old", Report.Old_Name, !paged ? old_present : true);
-    Out << ",";
-    Print_Name(Out, "new", Report.New_Name, !paged ? new_present : true);
+    T_Json line = T_Json::Object();
+    Set_Name(line, "old", Report.Old_Name, !paged ? old_present : true);
+    Set_Name(line, "new", Report.New_Name, !paged ? new_present : true);
     if (paged) {
-        Out << ",";
-        Print_Name(Out, "old_page", Report.Old_Page, old_present && !Report.Old_Page.empty());
-        Out << ",";
-        Print_Name(Out, "new_page", Report.New_Page, new_present && !Report.New_Page.empty());
+        Set_Name(line, "old_page", Report.Old_Page, old_present && !Report.Old_Page.empty());
+        Set_Name(line, "new_page", Report.New_Page, new_present && !Report.New_Page.empty());
     }
-    Out << ",\"compared_by\":\"" << Compared_By_Word(Report.Compared_By) << "\"";
+    line.Set("compared_by", Compared_By_Word(Report.Compared_By));
     if (Report.Checked != T_Bytes_Check::None)
-        Out << ",\"checked\":\""
-            << (Report.Checked == T_Bytes_Check::Structure ? "structure" : "decoded") << "\"";
-    Out << ",\"result\":" << Json_Text(Result_Word(Report.Result, true));
+        line.Set("checked", Report.Checked == T_Bytes_Check::Structure ? "structure" : "decoded");
+    line.Set("result", Result_Word(Report.Result, true));
     if (!Report.Error.empty())
-        Out << ",\"error\":" << Json_Text(Report.Error);
+        line.Set("error", Report.Error);
     if (Report.Repaired)
-        Out << ",\"repaired\":true";
+        line.Set("repaired", true);
     if (One_Sided_File(Report) && Report.Pages > 0)
-        Out << ",\"pages\":" << Report.Pages;
+        line.Set("pages", Report.Pages);
     if (Report.Difference)
-        Print_Json_Difference(Out, Report);
+        Set_Difference(line, Report);
     if (Report.Text_Changes)
-        Print_Json_Text_Changes(Out, *Report.Text_Changes);
-    if (!Report.Output.empty()) {
-        Out << ",";
-        Print_Name(Out, "output", Report.Output, true);
-    }
-    Print_Move(Out, Report, true);
-    Out << ",\"accepted\":" << (Acceptance.Accepted ? "true" : "false")
-        << ",\"reason\":" << Json_Text(Acceptance.Reason) << "}\n";
+        Set_Text_Changes(line, *Report.Text_Changes);
+    if (!Report.Output.empty())
+        Set_Name(line, "output", Report.Output, true);
+    Set_Move(line, Report);
+    line.Set("accepted", Acceptance.Accepted).Set("reason", Acceptance.Reason);
+    Out << line.Line() << "\n";
 }
 
 // The options that leave pixels out, decide what passes or pick the pairs,
 // when given.
-void Print_Json_Limits(std::ostream& Out, const T_Command_Options& Options)
+void Set_Limits(T_Json& Object, const T_Command_Options& Options)
 {
     if (!Options.Ignore.empty()) {
-        Out << ",\"ignore\":[";
-        for (std::size_t i = 0; i < Options.Ignore.size(); ++i) {
-            const T_Ignore_Rectangle& box = Options.Ignore[i];
-            Out << (i ? "," : "") << "[" << box.Left << "," << box.Top << "," << box.Width << ","
-                << box.Height << "]";
-        }
-        Out << "]";
+        T_Json boxes = T_Json::Array();
+        for (const T_Ignore_Rectangle& box : Options.Ignore)
+            boxes.Append(T_Json::Array().Append(box.Left).Append(box.Top).Append(box.Width).Append(
+                box.Height));
+        Object.Set("ignore", std::move(boxes));
     }
-    if (!Options.Ignore_File.empty()) {
-        Out << ",";
-        Print_Name(Out, "ignore_file", Options.Ignore_File, true);
-    }
-    if (!Options.Mask.empty()) {
-        Out << ",";
-        Print_Name(Out, "mask", Options.Mask, true);
-    }
+    if (!Options.Ignore_File.empty())
+        Set_Name(Object, "ignore_file", Options.Ignore_File, true);
+    if (!Options.Mask.empty())
+        Set_Name(Object, "mask", Options.Mask, true);
     if (Options.Max_Changed_Pixels >= 0)
-        Out << ",\"max_changed_pixels\":" << Options.Max_Changed_Pixels;
+        Object.Set("max_changed_pixels", Options.Max_Changed_Pixels);
     if (Options.Max_Changed_Share >= 0) {
         char share[32];
         std::snprintf(share, sizeof share, "%.6g", Options.Max_Changed_Share);
-        Out << ",\"max_changed_share\":" << share;
+        Object.Set("max_changed_share", T_Json::Number(share));
     }
     if (Options.Fail_On_Missing)
-        Out << ",\"fail_on_missing\":true";
+        Object.Set("fail_on_missing", true);
     if (Options.Shard_Count > 0)
-        Out << ",\"shard\":\"" << Options.Shard << "/" << Options.Shard_Count << "\"";
+        Object.Set("shard",
+                   std::to_string(Options.Shard) + "/" + std::to_string(Options.Shard_Count));
     if (Options.Only_Changes)
-        Out << ",\"only_changes\":true";
+        Object.Set("only_changes", true);
     if (Options.Align != T_Align_Mode::Off)
-        Out << ",\"align\":\"" << Align_Mode_Word(Options.Align) << "\"";
+        Object.Set("align", Align_Mode_Word(Options.Align));
 }
 
 } // namespace
@@ -426,7 +428,7 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
     const T_Difference* difference = Report.Difference.get();
     if (Report.Moved && Report.Result != T_Pair_Report::T_Result::Error &&
         (!difference || difference->Changed_Pixels == 0)) {
-        Print_Move(Out, Report, false);
+        Print_Move(Out, Report);
     } else if (Report.Result == T_Pair_Report::T_Result::Different && difference) {
         const std::string share = Share_Percent(difference->Changed_Share());
         Out << Grouped(difference->Changed_Pixels) << " px changed (" << share << " %), "
@@ -438,7 +440,7 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
                 << Report.Old_Width << " x " << Report.Old_Height << " / " << Report.New_Width
                 << " x " << Report.New_Height << ")";
         if (Report.Moved)
-            Print_Move(Out << ", ", Report, false);
+            Print_Move(Out << ", ", Report);
     } else if (Report.Result == T_Pair_Report::T_Result::Different && Report.Text_Changes) {
         const T_Text_Changes& changes = *Report.Text_Changes;
         Out << "different (" << Text_Change_Counts(changes) << ")";
@@ -473,10 +475,15 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
 void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json, bool Show_Accepted)
 {
     if (Json) {
-        Out << "{\"totals\":{\"identical\":" << Totals.Identical
-            << ",\"different\":" << Totals.Different << ",\"only_in_old\":" << Totals.Only_Old
-            << ",\"only_in_new\":" << Totals.Only_New << ",\"errors\":" << Totals.Errors << "}"
-            << (Totals.Interrupted ? ",\"interrupted\":true" : "") << "}\n";
+        T_Json line = T_Json::Object().Set("totals", T_Json::Object()
+                                                         .Set("identical", Totals.Identical)
+                                                         .Set("different", Totals.Different)
+                                                         .Set("only_in_old", Totals.Only_Old)
+                                                         .Set("only_in_new", Totals.Only_New)
+                                                         .Set("errors", Totals.Errors));
+        if (Totals.Interrupted)
+            line.Set("interrupted", true);
+        Out << line.Line() << "\n";
         return;
     }
     Out << "Totals: " << Totals.Identical << " identical, " << Totals.Different << " different, "
@@ -492,15 +499,15 @@ void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json, b
 void Print_Json_Header(std::ostream& Out, const T_Command_Options& Options,
                        const T_Difference_Options& Defaults)
 {
-    Out << "{\"format\":\"varnolt-compare\",\"version\":1,";
-    Print_Name(Out, "old", Options.Names.size() > 0 ? Options.Names[0] : "", true);
-    Out << ",";
-    Print_Name(Out, "new", Options.Names.size() > 1 ? Options.Names[1] : "", true);
-    Out << ",\"options\":{\"tolerance\":"
-        << (Options.Tolerance >= 0 ? Options.Tolerance : Defaults.Tolerance)
-        << ",\"ignore_antialiasing\":" << (Options.Ignore_Antialiasing ? "true" : "false")
-        << ",\"jobs\":" << Options.Jobs << ",";
-    Print_Name(Out, "output", Options.Output, !Options.Output.empty());
-    Print_Json_Limits(Out, Options);
-    Out << "}}\n";
+    T_Json header = T_Json::Object().Set("format", "varnolt-compare").Set("version", 1);
+    Set_Name(header, "old", Options.Names.size() > 0 ? Options.Names[0] : "", true);
+    Set_Name(header, "new", Options.Names.size() > 1 ? Options.Names[1] : "", true);
+    T_Json options =
+        T_Json::Object()
+            .Set("tolerance", Options.Tolerance >= 0 ? Options.Tolerance : Defaults.Tolerance)
+            .Set("ignore_antialiasing", Options.Ignore_Antialiasing)
+            .Set("jobs", Options.Jobs);
+    Set_Name(options, "output", Options.Output, !Options.Output.empty());
+    Set_Limits(options, Options);
+    Out << header.Set("options", std::move(options)).Line() << "\n";
 }

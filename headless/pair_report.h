@@ -33,6 +33,14 @@ std::string Pair_Label(const T_Pair_Report& Report);
 // A change region's kind: added, removed, moved or changed.
 const char* Region_Kind_Word(T_Change_Region::T_Kind Kind);
 
+// Where a change of the pair's differences lies, in the whole pictures'
+// pixels: in the base, and in the modified picture as it is stored (where
+// the alignment, when there was one, had laid it).
+struct T_Change_Boxes {
+    T_Rectangle Old, New;
+};
+T_Change_Boxes Change_Boxes_Of(const T_Pair_Report& Report, const T_Change& Change);
+
 // With Show_Acceptance (limits were given) the line says whether the pair
 // passed; JSON always does.
 void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,

@@ -1,6 +1,7 @@
 #include "headless/report_merge.h"
 
 #include "headless/html_report_merge.h"
+#include "headless/json_value.h"
 #include "headless/junit_report.h"
 #include "platform/os_platform.h"
 #include "headless/report_parts.h"
@@ -116,6 +117,40 @@ QJsonObject Run_Of(const QJsonObject& Header)
     return run;
 }
 
+// A value read from a report, to be written again; an object's members
+// come in the order of their keys, as they are read.
+T_Json Json_Of(const QJsonValue& Value)
+{
+    switch (Value.type()) {
+    case QJsonValue::Bool:
+        return Value.toBool();
+    case QJsonValue::Double: {
+        const double number = Value.toDouble();
+        const qint64 whole = Value.toInteger();
+        return double(whole) == number ? T_Json(whole) : T_Json(number);
+    }
+    case QJsonValue::String:
+        return Value.toString().toStdString();
+    case QJsonValue::Array: {
+        T_Json array = T_Json::Array();
+        for (const QJsonValue& element : Value.toArray())
+            array.Append(Json_Of(element));
+        return array;
+    }
+    case QJsonValue::Object: {
+        T_Json object = T_Json::Object();
+        const QJsonObject members = Value.toObject();
+        for (auto member = members.begin(); member != members.end(); ++member)
+            object.Set(member.key().toStdString(), Json_Of(member.value()));
+        return object;
+    }
+    case QJsonValue::Null:
+    case QJsonValue::Undefined:
+        break;
+    }
+    return nullptr;
+}
+
 // The record of a part whose report was not given: an error, so that the
 // merged run never passes for what it could not see.
 T_Report_Record Missing_Part_Record(int Shard, int Count)
@@ -126,16 +161,16 @@ T_Report_Record Missing_Part_Record(int Shard, int Count)
     record.Accepted = false;
     record.Reason = "error";
     record.Error = Missing_Part_Error(Shard, Count);
-    QJsonObject line;
-    line.insert(u"old", QString::fromStdString(record.Old_Name));
-    line.insert(u"new", QString::fromStdString(record.New_Name));
-    line.insert(u"missing_part",
-                QString::fromStdString(std::to_string(Shard) + "/" + std::to_string(Count)));
-    line.insert(u"result", QStringLiteral("error"));
-    line.insert(u"error", QString::fromStdString(record.Error));
-    line.insert(u"accepted", false);
-    line.insert(u"reason", QStringLiteral("error"));
-    record.Json = QJsonDocument(line).toJson(QJsonDocument::Compact).toStdString();
+    // The members in the order merged reports have always given them.
+    record.Json = T_Json::Object()
+                      .Set("accepted", false)
+                      .Set("error", record.Error)
+                      .Set("missing_part", std::to_string(Shard) + "/" + std::to_string(Count))
+                      .Set("new", record.New_Name)
+                      .Set("old", record.Old_Name)
+                      .Set("reason", "error")
+                      .Set("result", "error")
+                      .Line();
     return record;
 }
 
@@ -179,7 +214,7 @@ bool Merge_One(const std::string& Text, const std::string& Name, T_Merged_Report
                 QJsonObject all_options = first.value(u"options").toObject();
                 all_options.remove(u"shard");
                 first.insert(u"options", all_options);
-                Merged.Header = QJsonDocument(first).toJson(QJsonDocument::Compact).toStdString();
+                Merged.Header = Json_Of(first).Line();
                 First_Run = run;
             } else if (run.value(u"options") != First_Run.value(u"options")) {
                 Error = Name + " was compared with other options than the first report";
@@ -262,7 +297,7 @@ bool Merge_Reports(const std::vector<std::string>& Texts, const std::vector<std:
             lacking.append(shard);
         header.insert(u"parts", parts[0].Count);
         header.insert(u"missing_parts", lacking);
-        Merged.Header = QJsonDocument(header).toJson(QJsonDocument::Compact).toStdString();
+        Merged.Header = Json_Of(header).Line();
     }
     return true;
 }

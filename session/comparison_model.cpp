@@ -4,10 +4,9 @@
 #include "pdf/document_worker.h"
 #include "platform/os_platform.h"
 #include "engine/u_temp_files.h"
+#include "session/work_beside.h"
 
 #include <QImageWriter>
-
-#include <future>
 
 T_Comparison_Model::T_Comparison_Model(std::string Left_File, std::string Right_File,
                                        T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
@@ -87,7 +86,7 @@ void T_Comparison_Model::Draw_Ahead()
     Stop_Drawing_Ahead();
     auto stop_flag = std::make_shared<std::atomic<bool>>(false);
     std::shared_future<void> drawing =
-        std::async(std::launch::async, [this, next, counterpart, stop = stop_flag] {
+        Start_Beside([this, next, counterpart, stop = stop_flag] {
             // Behind everything the window waits for; a page switch drops
             // what has not started.
             const T_Document_Call_Scope scope(T_Document_Priority::Rest, stop.get());
@@ -120,9 +119,8 @@ T_Work_Result T_Comparison_Model::Open(T_Run_Watch* Watch)
     // modified file's name as a hint, so that a base without its format's
     // ending loads.
     if (!Missing(T_Side::Left))
-        Decoding_Left_ = std::async(std::launch::async, [this] {
-            return Load_Drawn_Or_Decoded(Session_.Left_Display, Session_.RightFile);
-        });
+        Decoding_Left_ = Start_Beside(
+            [this] { return Load_Drawn_Or_Decoded(Session_.Left_Display, Session_.RightFile); });
     if (!Missing(T_Side::Right))
         Pictures_[1] = Load_Drawn_Or_Decoded(Session_.Right_Display);
     Forget_Differences();
@@ -204,17 +202,14 @@ T_Work_Result T_Comparison_Model::Take_Pages(T_Drawn_Pages Drawn)
 T_Work_Result T_Comparison_Model::Show_Pages(int Left_Page, int Right_Page)
 {
     Finish_Drawing_Ahead();
-    std::future<T_Work_Result> left;
     const bool both = Left_Page >= 0 && Right_Page >= 0;
-    if (Left_Page >= 0) {
-        auto fetch = [this, Left_Page] { return Fetch_Page(T_Side::Left, Left_Page); };
-        left = both && Session_.Exporter && Session_.Exporter->Exports_In_Parallel()
-                   ? std::async(std::launch::async, fetch)
-                   : std::async(std::launch::deferred, fetch);
-    }
-    T_Work_Result right =
-        Right_Page >= 0 ? Fetch_Page(T_Side::Right, Right_Page) : T_Work_Result::Made({});
-    T_Work_Result result = left.valid() ? left.get() : T_Work_Result::Made({});
+    const auto fetch = [this](T_Side Side, int Page) {
+        return Page >= 0 ? Fetch_Page(Side, Page) : T_Work_Result::Made({});
+    };
+    auto [result, right] =
+        Both_At_Once([&] { return fetch(T_Side::Left, Left_Page); },
+                     [&] { return fetch(T_Side::Right, Right_Page); },
+                     both && Session_.Exporter && Session_.Exporter->Exports_In_Parallel());
     if (result.Done())
         result = right;
     Forget_Differences();

@@ -47,9 +47,6 @@ bool Is_Text_Document(const std::string& name)
            ext == "rtf";
 }
 
-namespace {
-
-// The first bytes of a file; empty when it cannot be read.
 std::string File_Start(const std::string& file, std::size_t bytes)
 {
     std::ifstream in(os::Utf8_Path(file), std::ios::binary);
@@ -58,6 +55,8 @@ std::string File_Start(const std::string& file, std::size_t bytes)
     start.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     return start;
 }
+
+namespace {
 
 bool Starts_With(std::string_view text, std::string_view prefix)
 {
@@ -100,10 +99,16 @@ bool Looks_Like_Raster(std::string_view start)
 
 T_Picture_Side Picture_Side_Of(const std::string& file)
 {
+    if (os::Is_Null_Device(file))
+        return {T_Picture_Side_Kind::Missing, T_Converter_Kind::None};
+    return Picture_Side_Of(file, File_Start(file, Picture_Start_Bytes));
+}
+
+T_Picture_Side Picture_Side_Of(const std::string& file, const std::string& start)
+{
     using namespace std::string_view_literals;
     if (os::Is_Null_Device(file))
         return {T_Picture_Side_Kind::Missing, T_Converter_Kind::None};
-    const std::string start = File_Start(file, 4096);
     if (Starts_With(start, "%PDF-"))
         return {T_Picture_Side_Kind::Pdf_Page, T_Converter_Kind::None};
     if (Starts_With(start, "\0\0\0\x0CjP  \r\n\x87\n"sv) ||

@@ -6,6 +6,7 @@
 #include "vocabulary/document_kinds.h"
 #include "platform/os_platform.h"
 
+#include <cstddef>
 #include <string>
 
 enum T_Diff_Kind { dk_Word, dk_Paged, dk_Image, dk_Convert, dk_Unsupported };
@@ -38,6 +39,16 @@ struct T_Picture_Side {
 // of the common raster formats), then by its extension; a file neither tells
 // anything about is left to the picture readers.
 T_Picture_Side Picture_Side_Of(const std::string& file);
+// The same from a start of the file already read (Picture_Start_Bytes of
+// it, or all of a shorter file); the name gives the extension.
+T_Picture_Side Picture_Side_Of(const std::string& file, const std::string& start);
+
+// How much of a file's start tells its kind: an SVG's <svg> element comes
+// after an XML declaration, comments and a document type.
+inline constexpr std::size_t Picture_Start_Bytes = 4096;
+
+// The first bytes of a file; empty when it cannot be read.
+std::string File_Start(const std::string& file, std::size_t bytes);
 
 // Why a name is no file that can be compared (not found, a folder, a pipe or
 // device, permission denied).

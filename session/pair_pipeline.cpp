@@ -8,7 +8,7 @@
 #include "session/folder_files.h"
 #include "platform/os_platform.h"
 #include "differences/page_moves.h"
-#include "session/pair_kinds.h"
+#include "session/pair_input.h"
 #include "pdf/pdf_page_redraw.h"
 #include "pdf/pdf_page_signatures.h"
 #include "session/identical_files.h"
@@ -18,10 +18,10 @@
 #include "imaging/streamed_files.h"
 #include "imaging/u_image_load.h"
 #include "engine/u_temp_files.h"
+#include "session/work_beside.h"
 
 #include <algorithm>
 #include <atomic>
-#include <future>
 #include <optional>
 #include <set>
 #include <tuple>
@@ -151,13 +151,13 @@ public:
 
 private:
     bool Both_Files_Readable(const std::string& Old, const std::string& New);
-    bool Judged_By_Bytes(const std::string& Old, const std::string& New, T_Diff_Kind Kind,
-                         T_Paged_Kind Paged);
-    void Count_One_Side(const std::string& Old, const std::string& New);
+    void Compare_Input(const T_Pair_Input& Input);
+    bool Judged_By_Bytes(const T_Pair_Input& Input);
+    void Count_One_Side(const T_Pair_Input& Input);
     int Count_Pages(std::string Old, const std::string& New, T_Paged_Kind Kind, std::string& Error);
-    void Compare_Pictures(const std::string& Old, const std::string& New);
+    void Compare_Pictures(T_Pair_Input Input);
     void Compare_Text(const std::string& Old, const std::string& New);
-    bool Compare_While_Read(const std::string& Old, const std::string& New);
+    bool Compare_While_Read(const T_Pair_Input& Input);
     void Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind);
     std::vector<int> Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind);
     T_Compared_Pair Compared_Again(T_Diff_Session& Session, int Old_Page, int New_Page,
@@ -166,7 +166,7 @@ private:
                                    std::unique_ptr<T_Redraws>& Redraws);
 
     const T_Pair_Settings& Settings_;
-    const T_Compared_Pair Names_;
+    T_Compared_Pair Names_;
     T_Compared_By Compared_By_ = T_Compared_By::Nothing;
 };
 
@@ -190,39 +190,44 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
         return;
     // The null device stands for a version that does not exist (git passes
     // it for an added or deleted file): the other one was added or removed.
-    const bool old_missing = os::Is_Null_Device(Old), new_missing = os::Is_Null_Device(New);
-    if (old_missing && new_missing) {
+    if (os::Is_Null_Device(Old) && os::Is_Null_Device(New)) {
         Judge(Names_);
         return;
     }
-    if (old_missing || new_missing)
-        return Count_One_Side(old_missing ? Old : Readable_Name(Old),
-                              new_missing ? New : Readable_Name(New));
-    T_Converter_Kind converter;
-    T_Paged_Kind paged;
-    const auto kind = Classify_File(New, converter, paged);
-    if (Judged_By_Bytes(Old, New, kind, paged))
+    // Worked out once here; every step below, and the pairs judged, go by it.
+    auto input = std::make_shared<const T_Pair_Input>(Pair_Input_Of(Old, New));
+    Names_.Input = input;
+    Compare_Input(*input);
+}
+
+void T_Pair_Run::Compare_Input(const T_Pair_Input& Input)
+{
+    if (Input.Old.Missing() || Input.New.Missing())
+        return Count_One_Side(Input);
+    const T_Input_Side& decides = Input.Decides();
+    if (Judged_By_Bytes(Input))
         return;
-    switch (kind) {
+    switch (decides.Kind) {
     case dk_Image:
     case dk_Convert:
         Compared_By_ = T_Compared_By::Pixels;
-        if (kind == dk_Image && Settings_.Align == T_Align_Mode::Off &&
+        if (decides.Kind == dk_Image && Settings_.Align == T_Align_Mode::Off &&
             (!Settings_.Keep_Modified_Picture ||
-             (Settings_.Stream_Stored_Pngs && Stored_Png(Old) && Stored_Png(New))) &&
-            Compare_While_Read(Old, New))
+             (Settings_.Stream_Stored_Pngs && Stored_Png(Input.Old.Path) &&
+              Stored_Png(Input.New.Path))) &&
+            Compare_While_Read(Input))
             return;
-        return Compare_Pictures(Readable_Name(Old), Readable_Name(New));
+        return Compare_Pictures(Input);
     case dk_Paged:
         Compared_By_ = T_Compared_By::Pages;
-        return Compare_Paged(Readable_Name(Old), Readable_Name(New), paged);
+        return Compare_Paged(Input.Old.Readable, Input.New.Readable, decides.Paged);
     case dk_Word:
     case dk_Unsupported:
         break;
     }
-    if (Settings_.Compare_Text && Is_Text_Document(New)) {
+    if (Settings_.Compare_Text && decides.Text_Document) {
         Compared_By_ = T_Compared_By::Text;
-        return Compare_Text(Old, New);
+        return Compare_Text(Input.Old.Path, Input.New.Path);
     }
     if (!Settings_.Bytes_Otherwise) {
         Judge(Failed(Names_, "File format is not supported!"));
@@ -230,16 +235,17 @@ void T_Pair_Run::Compare_Files(const std::string& Old, const std::string& New)
     }
     Compared_By_ = T_Compared_By::Bytes;
     T_Compared_Pair pair = Names_;
-    pair.Result = Same_Bytes(Old, New) ? T_Verdict::Identical : T_Verdict::Different;
+    pair.Result =
+        Same_Bytes(Input.Old.Path, Input.New.Path) ? T_Verdict::Identical : T_Verdict::Different;
     Judge(pair);
 }
 
 // A picture or document with the same bytes on both sides is identical
 // once the file is shown sound; false when it must be compared the whole
 // way (the bytes differ, or the file may be damaged).
-bool T_Pair_Run::Judged_By_Bytes(const std::string& Old, const std::string& New, T_Diff_Kind Kind,
-                                 T_Paged_Kind Paged)
+bool T_Pair_Run::Judged_By_Bytes(const T_Pair_Input& Input)
 {
+    const std::string &Old = Input.Old.Path, &New = Input.New.Path;
     const T_Difference_Options& options = Settings_.Differences;
     // Only names that lead to the same readers; pictures laid on each
     // other or moved apart are not a copy on a copy.
@@ -248,7 +254,7 @@ bool T_Pair_Run::Judged_By_Bytes(const std::string& Old, const std::string& New,
         File_Extension(Old) != File_Extension(New) || !Same_Bytes(Old, New))
         return false;
     std::optional<std::vector<T_Compared_Pair>> pairs =
-        Judge_Same_Bytes(Readable_Name(New), Kind, Paged, Names_, Settings_);
+        Judge_Same_Bytes(Input.New.Readable, Input.New.Kind, Input.New.Paged, Names_, Settings_);
     if (!pairs)
         return false;
     Compared_By_ = T_Compared_By::Bytes;
@@ -260,20 +266,19 @@ bool T_Pair_Run::Judged_By_Bytes(const std::string& Old, const std::string& New,
 // A file on one side only is added or removed, and says how much: a
 // document its pages, opened as the window opens it; a picture one page. A
 // document that cannot be opened is an error, as it would be in a pair.
-void T_Pair_Run::Count_One_Side(const std::string& Old, const std::string& New)
+void T_Pair_Run::Count_One_Side(const T_Pair_Input& Input)
 {
-    const bool old_missing = os::Is_Null_Device(Old);
     T_Compared_Pair pair = Names_;
-    pair.Result = old_missing ? T_Verdict::Only_New : T_Verdict::Only_Old;
-    T_Converter_Kind converter;
-    T_Paged_Kind paged;
-    switch (Classify_File(old_missing ? New : Old, converter, paged)) {
+    pair.Result = Input.Old.Missing() ? T_Verdict::Only_New : T_Verdict::Only_Old;
+    const T_Input_Side& present = Input.Old.Missing() ? Input.New : Input.Old;
+    switch (present.Kind) {
     case dk_Image:
     case dk_Convert:
         pair.Pages = 1;
         break;
     case dk_Paged:
-        if (std::string error; (pair.Pages = Count_Pages(Old, New, paged, error)) < 0) {
+        if (std::string error; (pair.Pages = Count_Pages(Input.Old.Readable, Input.New.Readable,
+                                                         present.Paged, error)) < 0) {
             Judge(Failed(Names_, error));
             return;
         }
@@ -297,12 +302,15 @@ int T_Pair_Run::Count_Pages(std::string Old, const std::string& New, T_Paged_Kin
     return session.Pages(session.Missing(T_Side::Left) ? T_Side::Right : T_Side::Left).Count();
 }
 
-void T_Pair_Run::Compare_Pictures(const std::string& Old, const std::string& New)
+void T_Pair_Run::Compare_Pictures(T_Pair_Input Input)
 {
     // The window's own session prepares the sides: converted, drawn or as
     // they are, each by its own kind.
+    Read_Picture_Sides(Input, Settings_.Read_File_Start);
+    const std::string &Old = Input.Old.Readable, &New = Input.New.Readable;
     T_Diff_Session session(Old, New, T_Converter_Kind::None, T_Paged_Kind::None,
                            {Settings_.Make_Exporter, {}});
+    session.Know_Picture_Sides(Input.Old.Picture, Input.New.Picture);
     if (T_Work_Result opened = session.Open(); !opened.Done()) {
         Judge(Failed(Names_, opened.Message));
         return;
@@ -336,15 +344,13 @@ void T_Pair_Run::Compare_Text(const std::string& Old, const std::string& New)
 
 // Two PNG or JPEG files compared as they are read; false when they are not
 // such files and must be decoded whole.
-bool T_Pair_Run::Compare_While_Read(const std::string& Old, const std::string& New)
+bool T_Pair_Run::Compare_While_Read(const T_Pair_Input& Input)
 {
     // The base too must be a picture shown as it is, not one converted.
-    T_Converter_Kind converter;
-    T_Paged_Kind paged;
-    if (Classify_File(Old, converter, paged) != dk_Image)
+    if (Input.Old.Kind != dk_Image)
         return false;
     std::optional<T_Difference> difference =
-        Compare_Files_Streamed(Old, New, Settings_.Differences,
+        Compare_Files_Streamed(Input.Old.Path, Input.New.Path, Settings_.Differences,
                                Settings_.One_Thread_Per_Pair ? T_Stream_Threads::One_Thread
                                                              : T_Stream_Threads::Decoders_Apart);
     if (!difference)
@@ -512,10 +518,9 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                        T_Align_Mode Align)
 {
     // Both pictures decode at the same time, on two cores.
-    auto old_decoding = std::async(std::launch::async,
-                                   [&] { return Load_Drawn_Or_Decoded(Old_Display, New_File); });
-    T_Loaded_Picture new_picture = Load_Drawn_Or_Decoded(New_Display);
-    T_Loaded_Picture old_picture = old_decoding.get();
+    auto [old_picture, new_picture] =
+        Both_At_Once([&] { return Load_Drawn_Or_Decoded(Old_Display, New_File); },
+                     [&] { return Load_Drawn_Or_Decoded(New_Display); });
     // Pages drawn in memory are compared once and never read by name.
     for (const std::string* page : {&Old_Display, &New_Display})
         Let_Go_Pending_Page(*page);

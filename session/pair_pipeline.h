@@ -9,6 +9,7 @@
 #include "pdf/page_pair_text.h"
 #include "differences/picture_alignment.h"
 #include "differences/picture_difference.h"
+#include "session/pair_input.h"
 #include "session/u_diff_session.h"
 
 #include <QImage>
@@ -79,6 +80,9 @@ struct T_Compared_Pair {
     std::string Error; // one line
     // Where its picture of the differences was written, when one was asked for.
     std::string Output;
+    // The pair of files it belongs to, as the pipeline took them in; null
+    // for a pair judged before (neither version exists, or one is no file).
+    std::shared_ptr<const T_Pair_Input> Input;
 };
 
 // The verdict of two decoded pictures' differences. A page put elsewhere in
@@ -135,6 +139,9 @@ struct T_Pair_Settings {
     std::function<bool(const std::string& Old, const std::string& New, T_Text_Changes& Changes,
                        std::string& Error)>
         Compare_Text;
+    // Reads the start of a file that tells a picture's kind; empty: from the
+    // file itself.
+    T_Start_Reader Read_File_Start;
     // Called with each pair of pictures, page or one-sided file as it is
     // judged (documents have several).
     std::function<void(const T_Compared_Pair&)> On_Pair;

@@ -10,10 +10,10 @@
 #include "engine/u_image_compare.h"
 #include "engine/u_program_paths.h"
 #include "automation/visio_converter.h"
+#include "session/work_beside.h"
 
 #include <tuple>
 
-#include <future>
 #include <mutex>
 #include <map>
 
@@ -52,10 +52,21 @@ bool T_Diff_Session::Opening_Runs_Converter() const
 {
     if (Is_Paged())
         return false;
-    for (const std::string* file : {&LeftFile, &RightFile})
-        if (Picture_Side_Of(*file).Kind == T_Picture_Side_Kind::Converted)
-            return true;
-    return false;
+    const auto& [left, right] = Picture_Sides();
+    return left.Kind == T_Picture_Side_Kind::Converted ||
+           right.Kind == T_Picture_Side_Kind::Converted;
+}
+
+void T_Diff_Session::Know_Picture_Sides(T_Picture_Side Left, T_Picture_Side Right)
+{
+    Picture_Sides_.emplace(Left, Right);
+}
+
+const std::pair<T_Picture_Side, T_Picture_Side>& T_Diff_Session::Picture_Sides() const
+{
+    if (!Picture_Sides_)
+        Picture_Sides_.emplace(Picture_Side_Of(LeftFile), Picture_Side_Of(RightFile));
+    return *Picture_Sides_;
 }
 
 // Each side by its own kind: the route was chosen by the modified file, but
@@ -63,7 +74,7 @@ bool T_Diff_Session::Opening_Runs_Converter() const
 // what it is.
 T_Work_Result T_Diff_Session::Prepare_Pictures(T_Run_Watch* Watch)
 {
-    const T_Picture_Side left = Picture_Side_Of(LeftFile), right = Picture_Side_Of(RightFile);
+    const auto [left, right] = Picture_Sides();
     for (auto [side, file, display, image] :
          {std::tuple{left, &LeftFile, &Left_Display, &LeftImage},
           std::tuple{right, &RightFile, &Right_Display, &RightImage}}) {
@@ -130,16 +141,12 @@ T_Work_Result T_Diff_Session::Open_Documents()
     // The window waits for both first pages: where the exporter allows it,
     // they are made at the same time.
     const bool both = !Missing(T_Side::Left) && !Missing(T_Side::Right);
-    std::future<T_Work_Result> left_page;
-    if (both && Exporter->Exports_In_Parallel())
-        left_page = std::async(std::launch::async, [this] { return Fetch_Page(T_Side::Left, 0); });
-    T_Work_Result left = left_page.valid()       ? T_Work_Result()
-                         : Missing(T_Side::Left) ? T_Work_Result::Made({})
-                                                 : Fetch_Page(T_Side::Left, 0);
-    T_Work_Result right =
-        Missing(T_Side::Right) ? T_Work_Result::Made({}) : Fetch_Page(T_Side::Right, 0);
-    if (left_page.valid())
-        left = left_page.get();
+    const auto first_page = [this](T_Side Side) {
+        return Missing(Side) ? T_Work_Result::Made({}) : Fetch_Page(Side, 0);
+    };
+    auto [left, right] = Both_At_Once([&] { return first_page(T_Side::Left); },
+                                      [&] { return first_page(T_Side::Right); },
+                                      both && Exporter->Exports_In_Parallel());
     for (T_Work_Result* page : {&left, &right})
         if (!page->Done())
             return *page;

@@ -12,6 +12,7 @@
 #include "automation/u_multi_page_const.h"
 #include "engine/vcs_diff_frame_const.h"
 #include "engine/work_result.h"
+#include "session/pair_kinds.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 enum class T_Side { Left, Right };
 
@@ -54,6 +56,10 @@ public:
     // True when opening a pair of pictures runs the converter (an SVG, JPEG
     // 2000 or PPM side), which takes long enough to be shown.
     bool Opening_Runs_Converter() const;
+    // How each side of a pair of pictures is prepared (see Picture_Side_Of),
+    // as whoever made the pair's record read it; without it each side's
+    // first bytes are read once, when first needed.
+    void Know_Picture_Sides(T_Picture_Side Left, T_Picture_Side Right);
 
     // Shows page `Page_Index` of one side, exporting it when first asked for
     // (an export that still exists is reused). Done with the page's PNG: the
@@ -147,6 +153,7 @@ private:
     // The page of a one-page PDF document, drawn as a picture.
     T_Work_Result Draw_Single_Page(const std::string& File);
     T_Work_Result Fetch_Page(T_Side Side, int Page_Index);
+    const std::pair<T_Picture_Side, T_Picture_Side>& Picture_Sides() const;
     int Doc(T_Side Side) const { return Side == T_Side::Left ? LeftDoc : RightDoc; }
     // What every page picture's name starts with, chosen as the documents
     // open.
@@ -156,6 +163,8 @@ private:
     std::optional<T_Content_Pairing> Content_Pairing_;
     std::map<std::pair<int, int>, int> Page_Pair_Changes;
     std::string Page_Names_; // see Page_Names
+    // Read before the first opening, on the thread that opens the pair.
+    mutable std::optional<std::pair<T_Picture_Side, T_Picture_Side>> Picture_Sides_;
 };
 
 // The page images of a paged pair are named after the base file: it is

@@ -1,5 +1,6 @@
 // The HTML report: names kept as text, the folder it may be written into,
 // pictures for changed pairs only, and the reports of parts merged.
+#include "tests/headless/drawn_revisions.h"
 #include "tests/headless/headless_fixture.h"
 #include "headless/html_report_folder.h"
 #include "headless/html_report_page.h"
@@ -124,6 +125,42 @@ TEST(Html_Report_Page, NamesApartOnlyInBytesThatAreNotUtf8StayApart)
     EXPECT_EQ(back.Old_Name, "old\xE9");
 }
 
+// report.json keeps the layout it has always had (members sorted by key,
+// four spaces a level, numbers as short as they read back): Qt's own writer
+// gives the same bytes for what it reads from it.
+TEST(Html_Report_Page, ReportDataKeepsItsLayout)
+{
+    T_Html_Report report;
+    report.Old_Name = "old\xE9";
+    report.New_Name = "new \"q\" \\ \x01 caf\xC3\xA9";
+    report.Program_Version = "1.2.3";
+    report.Options = {{"Tolerance", "8"}, {"Ignore areas", "none"}};
+    report.Totals.Different = 1;
+    report.Totals.Interrupted = true;
+    T_Html_Entry entry;
+    entry.Name = entry.File = "pl\xE9n \xFF.png";
+    entry.Result = T_Verdict::Different;
+    entry.Accepted = false;
+    entry.Reason = "bad \xC3 byte";
+    entry.Compared_Pixels = true;
+    entry.Changed_Pixels = 5000000000;
+    for (double share : {1.0 / 3, 0.000025, 0.000123, 0.5, 1.0}) {
+        entry.Changed_Share = share;
+        entry.Regions = {{"added", 1, 2, 3, 4, 5, {"a", "b", T_Text_Change::Changed}}};
+        entry.Changes = 1;
+        entry.Change_List = {{"moved", {1, 2, 3, 4}, {7, 9, 3, 4}, 5, {0}, {"a", ""}}};
+        entry.Has_Page_Text = entry.Old_Has_Text = true;
+        entry.Text_Changes = T_Text_Changes{};
+        entry.Base = entry.Modified = entry.Differences = {"pictures/1-1-base.png", 0, 0, 10, 10};
+        report.Entries = {entry, T_Html_Entry{}};
+        report.Entries[1].Name = "empty";
+        const std::string data = Html_Report_Json(report);
+        EXPECT_EQ(data, QJsonDocument::fromJson(QByteArray::fromStdString(data))
+                            .toJson(QJsonDocument::Indented)
+                            .toStdString());
+    }
+}
+
 TEST(Html_Report_Page, PictureNamesAreOnlyTheGeneratedOnes)
 {
     EXPECT_TRUE(Is_Report_Picture_Name("pictures/12-3-differences.png"));
@@ -171,6 +208,69 @@ TEST_F(Html_Report, PicturesAreWrittenForChangedAndOneSidedPairsOnly)
         EXPECT_EQ(QImage(QString::fromStdString(report + "/pictures/1-1-differences.png")).size(),
                   QSize(40, 30));
     }
+}
+
+// A drawn sheet with a few edits, each of several regions (the letters of
+// a word): the report lists exactly those edits, as many as it counts.
+TEST_F(Html_Report, TheReportListsTheEditsMade)
+{
+    if (!test::Fonts_Draw_Text())
+        GTEST_SKIP() << "no font here draws text";
+    for (const char* side : {"sheets_a", "sheets_b"})
+        fs::create_directories(dir.Path / side);
+    test::T_Sheet_Content revised;
+    revised.Note_1 = "PAINT RAL 9005";
+    revised.Note_2 = "DEBURR SHARP EDGES";
+    ASSERT_TRUE(test::Draw_Sheet({}).save(QString::fromStdString(dir / "sheets_a/sheet.png")));
+    ASSERT_TRUE(test::Draw_Sheet(revised).save(QString::fromStdString(dir / "sheets_b/sheet.png")));
+    const std::string report = dir / "sheets_report";
+    ASSERT_EQ(Compare({"--report", report, dir / "sheets_a", dir / "sheets_b"}), 1) << Err;
+
+    const QJsonObject pair = Report_Data(report)[u"pairs"][0].toObject();
+    EXPECT_EQ(pair[u"change_count"].toInt(), 2);
+    const QJsonArray changes = pair[u"changes"].toArray();
+    ASSERT_EQ(changes.size(), 2);
+    std::set<int> regions;
+    std::size_t listed_under = 0; // the regions of changes of several
+    for (const QJsonValue& change : changes) {
+        EXPECT_EQ(change[u"kind"].toString(), u"changed");
+        const QJsonArray its = change[u"regions"].toArray();
+        listed_under += its.size() > 1 ? std::size_t(its.size()) : 0;
+        for (const QJsonValue& region : its)
+            regions.insert(region.toInt());
+    }
+    // Every region belongs to one change, and an edited word is several.
+    EXPECT_EQ(regions.size(), std::size_t(pair[u"regions"].toArray().size()));
+    EXPECT_GT(listed_under, 0u);
+
+    const std::string page = test::Read_File(report + "/index.html");
+    const auto count = [&page](const std::string& what) {
+        std::size_t found = 0;
+        for (std::size_t at = page.find(what); at != std::string::npos;
+             at = page.find(what, at + 1))
+            ++found;
+        return found;
+    };
+    EXPECT_EQ(count("<tr class=\"change\">"), 2u);
+    EXPECT_EQ(count("<tr class=\"region\""), listed_under);
+    // The pairs' table counts the same changes.
+    EXPECT_NE(page.find("<td class=\"num\" data-key=\"2\">2</td></tr>"), std::string::npos);
+}
+
+// A picture on one side only is read by the name its pair was taken in
+// by: under a name Qt cannot spell it still gets its picture.
+TEST_F(Html_Report, APictureOnOneSideOnlyShowsWhateverItsName)
+{
+#ifndef _WIN32
+    for (const char* side : {"odd_a", "odd_b"})
+        fs::create_directories(dir.Path / side);
+    Make_Png(dir / "odd_b/added \xE9.png", 12, 8, {{2, 2, 3, 3}});
+    const std::string report = dir / "odd_report";
+    ASSERT_EQ(Compare({"--report", report, dir / "odd_a", dir / "odd_b"}), 1) << Err;
+    EXPECT_EQ(Files_In(report + "/pictures"), std::set<std::string>{"1-1-modified.png"});
+    EXPECT_EQ(QImage(QString::fromStdString(report + "/pictures/1-1-modified.png")).size(),
+              QSize(12, 8));
+#endif
 }
 
 TEST_F(Html_Report, AFolderTakesAReportOnlyWhenItHoldsNothingElse)

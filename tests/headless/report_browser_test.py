@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The HTML report of a folder comparison, opened in a real browser (headless
 Chromium driven by Selenium): it loads without console errors, its counts
-are the JSON run's, and its filter, search, slider, blink, one view at a time, the filter kept in
+are the JSON run's, its changes are listed one by one as the run counts them, and its filter, search, slider, blink, one view at a time, the filter kept in
 the address, the steps between pairs and the region outlines work.
 
 Usage: report_browser_test.py VARNOLT pdf|nopdf
@@ -92,6 +92,12 @@ def make_folders(work, with_pdf):
     for i, box in enumerate([(30, 10, 12, 8, red), (40, 20, 6, 6, black)]):
         png(os.path.join(old, "changed%d.png" % i), 80, 50, [(5, 5, 10, 10, black)])
         png(os.path.join(new, "changed%d.png" % i), 80, 50, [(5, 5, 10, 10, black), box])
+    # A sheet with two edits, each of several regions: two words of
+    # letter-sized marks written on it, on lines apart.
+    frame = [(0, 0, 300, 2, black), (0, 158, 300, 2, black)]
+    words = [(40 + 30 * i, y, 8, 20, black) for y in (40, 110) for i in range(4)]
+    png(os.path.join(old, "sheet.png"), 300, 160, frame)
+    png(os.path.join(new, "sheet.png"), 300, 160, frame + words)
     png(os.path.join(old, GONE), 20, 20, [])
     png(os.path.join(new, "added.png"), 20, 20, [])
     if with_pdf:
@@ -226,6 +232,7 @@ def check_page(driver, records, totals, with_pdf):
     time.sleep(1.6)
     check(stage.get_attribute("data-shown") == paused, "pause stops the blinking")
 
+    check_changes(driver, records)
     check_views(driver, article)
     check_search_and_address(driver, rows)
     check_steps(driver)
@@ -276,6 +283,28 @@ def check_search_and_address(driver, rows):
     rows = driver.find_elements(By.CSS_SELECTOR, "#pairs tbody tr")
     check(sum(row.is_displayed() for row in rows) == 1, "one row shown after the reload")
     driver.get(address.split("?")[0])
+
+
+def check_changes(driver, records):
+    """Each changed pair lists its changes one by one, as many as the JSON run
+    counts; the sheet its two edits, each with the regions it is made of."""
+    counts = {record["new"]: record["change_count"] for record in records
+              if record["result"] == "different"}
+    for article in driver.find_elements(By.CSS_SELECTOR, "article.pair[data-verdict=different]"):
+        name = article.get_attribute("data-name")
+        rows = article.find_elements(By.CSS_SELECTOR, "table.changes tr.change")
+        cells = driver.find_elements(
+            By.CSS_SELECTOR, "#pairs tr[data-name='%s'] td:nth-child(6)" % name)
+        if name in counts:
+            check(len(rows) == counts[name], "%s lists %d changes, the run counts %d" %
+                  (name, len(rows), counts[name]))
+            check(cells and cells[0].get_attribute("data-key") == str(counts[name]),
+                  "%s counts its changes in the table of pairs" % name)
+    check(counts.get("sheet.png") == 2, "the sheet's two edits counted: %s" % counts)
+    sheet = driver.find_element(By.CSS_SELECTOR, "article.pair[data-name='sheet.png']")
+    grouped = [len(sheet.find_elements(By.CSS_SELECTOR, "tr.region[data-change='%d']" % n))
+               for n in (1, 2)]
+    check(grouped == [4, 4], "each of the sheet's edits shows its four regions: %s" % grouped)
 
 
 def check_steps(driver):

@@ -2,6 +2,7 @@
 // without the converter.
 #include "pdf/document_exporters.h"
 #include "session/folder_comparison.h"
+#include "session/pair_input.h"
 #include "session/pair_kinds.h"
 #include "session/pair_pipeline.h"
 #include "tests/pdf/test_pdf_writer.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -105,6 +107,56 @@ TEST_F(Pair_Pipeline, SidesOfDifferentKindsCompareAsThePicturesTheyShow)
                     .save(QString::fromStdString(dir / "old.jpg"), "JPEG", 100));
     T_Pair_Outcome jpeg = Compare(dir / "old.jpg", dir / "old.svg");
     EXPECT_EQ(jpeg.Verdict, T_Verdict::Identical) << jpeg.Error;
+}
+
+// A pair is taken in once: each side's first bytes are read once, by the
+// pipeline's record, and the session that prepares the pictures goes by
+// them; pairs that are not compared as pictures read none.
+TEST_F(Pair_Pipeline, EachSideIsTakenInOnce)
+{
+    std::map<std::string, int> reads;
+    Settings.Read_File_Start = [&](const std::string& File, std::size_t Bytes) {
+        ++reads[File];
+        return File_Start(File, Bytes);
+    };
+    ASSERT_TRUE(Drawing({{10, 10, 20, 20}}).save(QString::fromStdString(dir / "old.png")));
+    ASSERT_TRUE(
+        Drawing({{10, 10, 20, 20}, {60, 40, 5, 4}}).save(QString::fromStdString(dir / "new.png")));
+    // A PNG under an SVG's name is decoded as the PNG it is: by its bytes.
+    std::filesystem::copy_file(dir / "old.png", dir / "old.svg");
+    T_Pair_Outcome changed = Compare(dir / "old.svg", dir / "new.png");
+    EXPECT_EQ(changed.Verdict, T_Verdict::Different) << changed.Error;
+    EXPECT_EQ(changed.Changed_Pixels, 20u);
+    EXPECT_EQ(reads, (std::map<std::string, int>{{dir / "old.svg", 1}, {dir / "new.png", 1}}));
+
+    reads.clear();
+    Settings.Bytes_Otherwise = true;
+    test::Write_File(dir / "a.txt", "one");
+    test::Write_File(dir / "b.txt", "two");
+    EXPECT_EQ(Compare(dir / "a.txt", dir / "b.txt").Verdict, T_Verdict::Different);
+    EXPECT_EQ(Compare(No_Version, dir / "new.png").Verdict, T_Verdict::Only_New);
+    EXPECT_TRUE(reads.empty());
+}
+
+// The record the pairs carry is the one the pair was compared by, with the
+// name each side is read by: a report reads a picture on one side only
+// through it, even under a name Qt cannot spell.
+TEST_F(Pair_Pipeline, JudgedPairsCarryTheirRecord)
+{
+#ifndef _WIN32
+    ASSERT_TRUE(Drawing({{10, 10, 20, 20}}).save(QString::fromStdString(dir / "a.png")));
+    const std::string odd = dir / "caf\xe9.png";
+    std::filesystem::copy_file(dir / "a.png", odd);
+    std::shared_ptr<const T_Pair_Input> input;
+    Settings.On_Pair = [&](const T_Compared_Pair& pair) { input = pair.Input; };
+    EXPECT_EQ(Compare(No_Version, odd).Verdict, T_Verdict::Only_New);
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->New.Path, odd);
+    EXPECT_EQ(input->New.Kind, dk_Image);
+    EXPECT_TRUE(input->Old.Missing());
+    EXPECT_NE(input->New.Readable, odd);
+    EXPECT_FALSE(QImage(QString::fromStdString(input->New.Readable)).isNull());
+#endif
 }
 
 #ifndef VARNOLT_TEST_NO_PDF
