@@ -126,7 +126,7 @@ public:
         Drop_Locked(File);
     }
 
-    std::size_t Count()
+    std::size_t Held_Count()
     {
         std::lock_guard<std::mutex> lock(Guard);
         return Held.size();
@@ -141,7 +141,7 @@ public:
         return bytes;
     }
 
-    void Finish()
+    void Wait_For_Writes()
     {
         std::unique_lock<std::mutex> lock(Guard);
         Idle.wait(lock, [this] { return Queue.empty() && !Busy; });
@@ -240,11 +240,11 @@ bool Write_Pending_Page(const std::string& File, std::string* Error)
 
 void Let_Go_Pending_Page(const std::string& File) { Registry().Let_Go(File); }
 
-std::size_t Pending_Page_Count() { return Registry().Count(); }
+std::size_t Pending_Page_Count() { return Registry().Held_Count(); }
 
 std::size_t Pending_Page_Bytes() { return Registry().Bytes(); }
 
-void Finish_Pending_Writes() { Registry().Finish(); }
+void Finish_Pending_Writes() { Registry().Wait_For_Writes(); }
 
 bool Write_Page_Png(const QImage& Picture, const std::string& File, std::string* Error)
 {

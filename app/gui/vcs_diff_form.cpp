@@ -73,7 +73,7 @@ void TDiff_F::Build_Around_View(const std::string& left, const std::string& righ
         layout->addWidget(View->Find_Bar());
     using T_Kind = T_Pair_Request::T_Kind;
     T_Diff_Menu_Hooks menu_hooks;
-    menu_hooks.Quit = [this] { Quit(); };
+    menu_hooks.Quit = [this] { Quit_Program(); };
     menu_hooks.Open_Pair = [this] { Open_Other_Pair(); };
     menu_hooks.Swap_Sides = [this] { Request_Pair({T_Kind::Swap, {}, {}}); };
     menu_hooks.Reload = [this] { Request_Pair({T_Kind::Reload, {}, {}}); };
@@ -161,7 +161,7 @@ void TDiff_F::Open_Other_Pair()
         Request_Pair({T_Pair_Request::T_Kind::Open, left, right});
 }
 
-void TDiff_F::Quit()
+void TDiff_F::Quit_Program()
 {
     Quitting = true;
     close();

@@ -36,7 +36,7 @@ public:
     // closes every other window (the folder list), as the user would.
     std::function<void()> On_Quit;
     // Closes the window as Close does, then runs On_Quit.
-    void Quit();
+    void Quit_Program();
 
     // The pair as the user named it (not the private copy a paged base is
     // shown from): the files watched for changes on disk, and the version
