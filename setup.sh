@@ -19,6 +19,7 @@ done
 
 packages=(
   g++ cmake ninja-build pkg-config          # compiler and build
+  ccache                                    # builds of unchanged sources taken from its cache
   git clang-format                          # the formatting check of CI; git runs the diff driver test
   subversion mercurial                      # the Subversion and Mercurial recipes' tests
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
@@ -72,7 +73,8 @@ MSG
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+. cmake/compiler-cache.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${compiler_cache[@]}"
 cmake --build build
 
 ((run_example)) || exit 0

@@ -5,7 +5,8 @@
 # from a cache outside the clone).
 set -euo pipefail
 cd "$(dirname "$0")"
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+. cmake/compiler-cache.sh
+[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${compiler_cache[@]}"
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then
