@@ -3,6 +3,7 @@
 #include "pdf/document_worker.h"
 #include "session/comparison_model.h"
 #include "viewer/pane_grid.h"
+#include "viewer/u_blend_frame.h"
 #include "viewer/u_pane_image.h"
 #include "viewer/vcs_view_image_frame.h"
 
@@ -16,17 +17,20 @@ constexpr int Settle_Ms = 40;
 
 } // namespace
 
-struct T_Sharp_Zoom::T_Side_Parts {
-    T_Side_Parts(QObject* Receiver, std::function<void(T_Sharp_Part)> Delivered)
-        : Task(Receiver, std::move(Delivered))
+struct T_Sharp_Zoom::T_Picture_Parts {
+    explicit T_Picture_Parts(T_Sharp_Zoom* Zoom)
+        : Task(Zoom, [Zoom, this](T_Sharp_Part Part) { Zoom->Deliver(*this, std::move(Part)); })
     {
     }
     QPointer<TPane_Image> Image;
+    int Picture = 0;
+    T_Side Side = T_Side::Left;
+    QPointer<TPane_Image> Source;
     // The latest wish, asked for once the view rests.
     QRect Visible;
     QSize Drawn;
     QTimer Settle;
-    // What is being drawn, and for which picture of the pane.
+    // What is being drawn, and for which picture of the control.
     T_Sharp_Key Asked;
     QRect Asked_Where;
     qint64 Asked_For_Picture = 0;
@@ -37,76 +41,110 @@ T_Sharp_Zoom::T_Sharp_Zoom(const T_Diff_View_Context& View, std::function<bool()
     : QObject(&View.View), Model_(View.Model), Drawing_Pages_(std::move(Drawing_Pages)),
       Renderer_(std::make_shared<T_Pdf_Region_Renderer>())
 {
-    for (T_Side side : {T_Side::Left, T_Side::Right}) {
-        const int at = side == T_Side::Left ? 0 : 1;
-        auto parts = std::make_unique<T_Side_Parts>(this, [this, at](T_Sharp_Part Part) {
-            T_Side_Parts& parts = *Sides_[at];
-            // A page switched, or a picture reloaded, since it was asked for.
-            if (!parts.Image || Part.Part.isNull() ||
-                parts.Image->Picture().cacheKey() != parts.Asked_For_Picture)
-                return;
-            parts.Image->Set_Sharp_Part(Part.Part, Part.Where, Part.Key.Drawn);
-            Cache_.Add(std::move(Part));
-        });
-        TView_Image_Frame* pane =
-            side == T_Side::Left ? View.Panes.View_Image_Frame1 : View.Panes.View_Image_Frame2;
-        parts->Image = pane ? pane->Image1 : nullptr;
-        parts->Settle.setSingleShot(true);
-        parts->Settle.setInterval(Settle_Ms);
-        connect(&parts->Settle, &QTimer::timeout, this, [this, side] { Request(side); });
-        if (parts->Image)
-            parts->Image->On_Sharp_Wanted = [this, side](const QRect& Visible, const QSize& Drawn) {
-                Wanted(side, Visible, Drawn);
-            };
-        Sides_[at] = std::move(parts);
-    }
+    TPane_Image* base =
+        View.Panes.View_Image_Frame1 ? View.Panes.View_Image_Frame1->Image1 : nullptr;
+    TPane_Image* modified =
+        View.Panes.View_Image_Frame2 ? View.Panes.View_Image_Frame2->Image1 : nullptr;
+    Serve(base, 0, T_Side::Left, base);
+    Serve(modified, 0, T_Side::Right, modified);
+    T_Blend_Frame* one_pane = View.Panes.View_Image_Frame4;
+    if (!one_pane)
+        return;
+    // The one-pane view's control is made when that view first shows.
+    auto serve_blend = [this, base, modified](T_Blend_Image& Blend) {
+        Serve(&Blend, 0, T_Side::Left, base);
+        Serve(&Blend, 1, T_Side::Right, modified);
+    };
+    if (one_pane->Blend())
+        serve_blend(*one_pane->Blend());
+    else
+        one_pane->On_Blend_Built = serve_blend;
 }
 
 T_Sharp_Zoom::~T_Sharp_Zoom()
 {
-    for (auto& parts : Sides_)
+    for (auto& parts : Pictures_)
         if (parts->Image)
             parts->Image->On_Sharp_Wanted = nullptr;
 }
 
-void T_Sharp_Zoom::Wanted(T_Side Side, const QRect& Visible, const QSize& Drawn)
+void T_Sharp_Zoom::Serve(TPane_Image* Image, int Picture, T_Side Side, TPane_Image* Source)
 {
-    T_Side_Parts& parts = *Sides_[Side == T_Side::Left ? 0 : 1];
-    // Paints repeat the same wish: only a new one waits for the view to rest.
-    if (parts.Settle.isActive() && parts.Visible == Visible && parts.Drawn == Drawn)
+    if (!Image)
         return;
-    parts.Visible = Visible;
-    parts.Drawn = Drawn;
-    parts.Settle.start();
+    auto owned = std::make_unique<T_Picture_Parts>(this);
+    T_Picture_Parts& parts = *owned;
+    parts.Image = Image;
+    parts.Picture = Picture;
+    parts.Side = Side;
+    parts.Source = Source;
+    parts.Settle.setSingleShot(true);
+    parts.Settle.setInterval(Settle_Ms);
+    connect(&parts.Settle, &QTimer::timeout, this, [this, &parts] { Request(parts); });
+    Pictures_.push_back(std::move(owned));
+    // A control drawing two pictures asks for each by its number.
+    std::vector<T_Picture_Parts*> served;
+    for (auto& each : Pictures_)
+        if (each->Image == Image)
+            served.push_back(each.get());
+    Image->On_Sharp_Wanted = [this, served](int Which, const QRect& Visible, const QSize& Drawn) {
+        for (T_Picture_Parts* each : served)
+            if (each->Picture == Which)
+                Wanted(*each, Visible, Drawn);
+    };
 }
 
-void T_Sharp_Zoom::Request(T_Side Side)
+void T_Sharp_Zoom::Deliver(T_Picture_Parts& Parts, T_Sharp_Part Part)
 {
-    T_Side_Parts& parts = *Sides_[Side == T_Side::Left ? 0 : 1];
+    // A page switched, or a picture reloaded, since it was asked for.
+    if (!Parts.Image || Part.Part.isNull() ||
+        Parts.Image->Sharp_Picture(Parts.Picture).cacheKey() != Parts.Asked_For_Picture)
+        return;
+    Parts.Image->Set_Sharp_Part(Parts.Picture, Part.Part, Part.Where, Part.Key.Drawn);
+    Cache_.Add(std::move(Part));
+}
+
+void T_Sharp_Zoom::Wanted(T_Picture_Parts& Parts, const QRect& Visible, const QSize& Drawn)
+{
+    // Paints repeat the same wish: only a new one waits for the view to rest.
+    if (Parts.Settle.isActive() && Parts.Visible == Visible && Parts.Drawn == Drawn)
+        return;
+    Parts.Visible = Visible;
+    Parts.Drawn = Drawn;
+    Parts.Settle.start();
+}
+
+void T_Sharp_Zoom::Request(T_Picture_Parts& Parts)
+{
     const T_Diff_Session& session = Model_.Session();
     // A blank sheet stands for a page being drawn: nothing to sharpen yet.
-    if (!parts.Image || Drawing_Pages_() || !session.Is_Paged() || session.Missing(Side))
+    if (!Parts.Image || !Parts.Source || Drawing_Pages_() || !session.Is_Paged() ||
+        session.Missing(Parts.Side))
         return;
-    T_Sharp_Key key{session.Text_Layer_File(Side), session.Page(Side), parts.Drawn,
-                    parts.Image->devicePixelRatioF()};
-    if (key.File.empty() || key.Page < 0 || parts.Visible.isEmpty())
+    // Only the page's own picture is drawn again: a modified picture moved
+    // onto the base by alignment is another picture.
+    const qint64 picture = Parts.Image->Sharp_Picture(Parts.Picture).cacheKey();
+    if (picture != Parts.Source->Picture().cacheKey())
         return;
-    const qint64 picture = parts.Image->Picture().cacheKey();
-    if (const T_Sharp_Part* kept = Cache_.Find(key, parts.Visible)) {
-        parts.Image->Set_Sharp_Part(kept->Part, kept->Where, key.Drawn);
+    T_Sharp_Key key{session.Text_Layer_File(Parts.Side), session.Page(Parts.Side), Parts.Drawn,
+                    Parts.Image->devicePixelRatioF()};
+    if (key.File.empty() || key.Page < 0 || Parts.Visible.isEmpty())
+        return;
+    if (const T_Sharp_Part* kept = Cache_.Find(key, Parts.Visible)) {
+        Parts.Image->Set_Sharp_Part(Parts.Picture, kept->Part, kept->Where, key.Drawn);
         return;
     }
-    if (parts.Task.Busy() && parts.Asked == key && parts.Asked_For_Picture == picture &&
-        parts.Asked_Where.contains(parts.Visible))
+    if (Parts.Task.Busy() && Parts.Asked == key && Parts.Asked_For_Picture == picture &&
+        Parts.Asked_Where.contains(Parts.Visible))
         return;
     // Exactly what is visible: the reader draws a part a pixel or two
     // differently depending on where the part's edges lie, so a larger part
     // would show other pixels than the reader's drawing of the view.
-    const QRect where = parts.Visible & QRect(QPoint(0, 0), key.Drawn);
-    parts.Asked = key;
-    parts.Asked_Where = where;
-    parts.Asked_For_Picture = picture;
-    parts.Task.Start([renderer = Renderer_, key, where](const T_Cancel_Flag& Cancel) {
+    const QRect where = Parts.Visible & QRect(QPoint(0, 0), key.Drawn);
+    Parts.Asked = key;
+    Parts.Asked_Where = where;
+    Parts.Asked_For_Picture = picture;
+    Parts.Task.Start([renderer = Renderer_, key, where](const T_Cancel_Flag& Cancel) {
         // What the reviewer looks at goes before everything else; a part
         // overtaken by a newer one is not drawn.
         const T_Document_Call_Scope scope(T_Document_Priority::Visible_Pair, &Cancel.Flag());

@@ -5,8 +5,11 @@
 void T_Blend_Frame::Show_Pair(const QImage& Base, const QImage& Modified,
                               TMyScrollBox::TNotifyEvent Scroll_Handler)
 {
-    if (!Image1)
+    if (!Image1) {
         Build_Controls(std::string(), std::move(Scroll_Handler));
+        if (On_Blend_Built)
+            On_Blend_Built(*Blend());
+    }
     Blend()->Set_Pictures(Base, Modified);
     Apply_Geometry();
 }

@@ -3,6 +3,8 @@
 
 #include "viewer/vcs_view_image_frame.h"
 
+#include <functional>
+
 class T_Blend_Frame : public TView_Image_Frame {
 public:
     explicit T_Blend_Frame(QWidget* parent = nullptr) : TView_Image_Frame(parent) {}
@@ -16,6 +18,8 @@ public:
     void Set_Caption(const QString& Caption);
     // Moves the modified picture against the base; the pane's extent follows.
     void Set_Offset(const QPoint& Offset);
+    // Told once the drawing control exists (at the first Show_Pair).
+    std::function<void(T_Blend_Image& Blend)> On_Blend_Built;
 
 protected:
     TPane_Image* Make_Picture_Control() override { return new T_Blend_Image; }

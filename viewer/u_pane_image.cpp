@@ -62,7 +62,8 @@ TPane_Image::TPane_Image(QWidget* parent) : QWidget(parent)
 void TPane_Image::Set_Picture(const QImage& Picture, const QString& Message)
 {
     Base_.Set_Picture(Picture);
-    Sharp_ = {};
+    Sharp_[0] = {};
+    Sharp_[1] = {};
     Sharp_Shown_ = false;
     Message_ = Message;
     Smooth_Timer.stop();
@@ -129,7 +130,15 @@ QRect TPane_Image::Placed(const QRect& Target, const QPoint& Position, const QSi
 
 bool TPane_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const QRect& Target)
 {
-    return Base_.Draw(Painter, Exposed, Target.topLeft(), Target.size());
+    const bool smooth = Base_.Draw(Painter, Exposed, Target.topLeft(), Target.size());
+    Paint_Sharp_Part(Painter, 0, Exposed, Target, Target);
+    return smooth;
+}
+
+const QImage& TPane_Image::Sharp_Picture(int Picture) const
+{
+    static const QImage none;
+    return Picture == 0 ? Base_.Picture() : none;
 }
 
 std::function<void()> TPane_Image::Repaint_When_Ready()
@@ -163,43 +172,49 @@ void TPane_Image::paintEvent(QPaintEvent* event)
     const QRect exposed = event->rect() & target;
     if (exposed.isEmpty())
         return;
+    Sharp_Wanted_ = false;
+    Sharp_Covered_ = true;
     if (!Paint_Content(painter, exposed, target))
         Smooth_Timer.start();
-    Paint_Sharp_Part(painter, exposed, target);
+    Sharp_Shown_ = Sharp_Wanted_ && Sharp_Covered_;
     Paint_Ignored(painter, target);
     Paint_Row_Marks(painter, Row_Marks_, Content_Rect(), target);
     Paint_Frames(painter, target);
     Paint_Found(painter, target);
 }
 
-void TPane_Image::Set_Sharp_Part(const QImage& Part, const QRect& Where, const QSize& Drawn_For)
+void TPane_Image::Set_Sharp_Part(int Picture, const QImage& Part, const QRect& Where,
+                                 const QSize& Drawn_For)
 {
-    Sharp_ = {Part, Where, Drawn_For};
-    update(Where);
+    Sharp_[Picture] = {Part, Where, Drawn_For};
+    update();
 }
 
-void TPane_Image::Paint_Sharp_Part(QPainter& Painter, const QRect& Exposed, const QRect& Target)
+void TPane_Image::Paint_Sharp_Part(QPainter& Painter, int Picture, const QRect& Exposed,
+                                   const QRect& Area, const QRect& Placed)
 {
-    Sharp_Shown_ = false;
-    const QRect content = Content_Rect();
-    if (!On_Sharp_Wanted || content.isEmpty() ||
-        Target.width() * devicePixelRatioF() <= content.width() * 1.0001)
+    const QImage& picture = Sharp_Picture(Picture);
+    if (!On_Sharp_Wanted || picture.isNull() ||
+        Placed.width() * devicePixelRatioF() <= picture.width() * 1.0001)
         return;
-    const QRect visible = visibleRegion().boundingRect() & Target;
+    const QRect visible = visibleRegion().boundingRect() & Area & Placed;
     if (visible.isEmpty())
         return;
-    const bool fits = !Sharp_.Part.isNull() && Sharp_.Drawn_For == Target.size();
+    Sharp_Wanted_ = true;
+    const T_Sharp_Slot& sharp = Sharp_[Picture];
+    const QRect where = sharp.Where.translated(Placed.topLeft());
+    const bool fits = !sharp.Part.isNull() && sharp.Drawn_For == Placed.size();
     if (fits) {
         // The part is drawn pixel for pixel: it was made for this size.
-        const QRect shown = Exposed & Sharp_.Where;
-        const double ratio = Sharp_.Part.devicePixelRatio();
-        const QRect source((shown.topLeft() - Sharp_.Where.topLeft()) * ratio,
-                           shown.size() * ratio);
-        Painter.drawImage(shown, Sharp_.Part, source);
-        Sharp_Shown_ = Sharp_.Where.contains(visible);
+        const QRect shown = Exposed & Area & where;
+        const double ratio = sharp.Part.devicePixelRatio();
+        const QRect source((shown.topLeft() - where.topLeft()) * ratio, shown.size() * ratio);
+        Painter.drawImage(shown, sharp.Part, source);
     }
-    if (!fits || !Sharp_.Where.contains(visible))
-        On_Sharp_Wanted(visible, Target.size());
+    if (fits && where.contains(visible))
+        return;
+    Sharp_Covered_ = false;
+    On_Sharp_Wanted(Picture, visible.translated(-Placed.topLeft()), Placed.size());
 }
 
 void TPane_Image::Set_Change_Frames(std::vector<T_Change_Frame> Frames)
@@ -374,6 +389,11 @@ void T_Blend_Image::Set_Divider(double X)
     update();
 }
 
+const QImage& T_Blend_Image::Sharp_Picture(int Picture) const
+{
+    return Picture == 0 ? Base_.Picture() : Modified_.Picture();
+}
+
 QRect T_Blend_Image::Content_Rect() const
 {
     QRect content = TPane_Image::Content_Rect();
@@ -387,21 +407,25 @@ bool T_Blend_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const
     const QRect base = Placed(Target, QPoint(0, 0), Base_.Picture().size());
     const QRect modified = Placed(Target, Offset_, Modified_.Picture().size());
     bool smooth = true;
+    // Each version with its sharp part over it, in the part of the pane
+    // where it shows.
     auto draw_base = [&](const QRect& area) {
-        smooth &= Base_.Draw(Painter, area, base.topLeft(), base.size());
+        smooth &= Base_.Draw(Painter, Exposed & area, base.topLeft(), base.size());
+        Paint_Sharp_Part(Painter, 0, Exposed, area, base);
     };
     auto draw_modified = [&](const QRect& area) {
-        smooth &= Modified_.Draw(Painter, area, modified.topLeft(), modified.size());
+        smooth &= Modified_.Draw(Painter, Exposed & area, modified.topLeft(), modified.size());
+        Paint_Sharp_Part(Painter, 1, Exposed, area, modified);
     };
     switch (Mode_) {
     case T_Blend_Mode::Overlay:
-        draw_base(Exposed);
+        draw_base(Target);
         Painter.setOpacity(Opacity_);
-        draw_modified(Exposed);
+        draw_modified(Target);
         Painter.setOpacity(1);
         break;
     case T_Blend_Mode::Blink:
-        Showing_Modified_ ? draw_modified(Exposed) : draw_base(Exposed);
+        Showing_Modified_ ? draw_modified(Target) : draw_base(Target);
         break;
     case T_Blend_Mode::Differences:
         Paint_Differences(Painter, Exposed, Target, modified);
@@ -409,9 +433,8 @@ bool T_Blend_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const
     case T_Blend_Mode::Swipe: {
         const double scale = double(Target.width()) / std::max(1, Content_Rect().width());
         const int divider = Target.left() + int(std::lround(Divider_ * scale));
-        draw_base(Exposed &
-                  QRect(QPoint(Target.left(), Target.top()), QPoint(divider - 1, Target.bottom())));
-        draw_modified(Exposed & QRect(QPoint(divider, Target.top()), Target.bottomRight()));
+        draw_base(QRect(QPoint(Target.left(), Target.top()), QPoint(divider - 1, Target.bottom())));
+        draw_modified(QRect(QPoint(divider, Target.top()), Target.bottomRight()));
         Painter.fillRect(QRect(divider, Exposed.top(), 1, Exposed.height()),
                          QColor(0x00, 0x78, 0xD7));
         break;

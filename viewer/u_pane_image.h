@@ -81,18 +81,24 @@ public:
     void Set_Found_Boxes(std::vector<QRect> Boxes, int Current);
     const std::vector<QRect>& Found_Boxes() const { return Found_; }
 
-    // A sharper drawing of part of the content, made for the content drawn
-    // at Drawn_For in this control's pixels: Part (its pixel ratio set)
-    // covers Where and is drawn over the picture while the content keeps
-    // that size; the marks go over it. A new picture drops it.
-    void Set_Sharp_Part(const QImage& Part, const QRect& Where, const QSize& Drawn_For);
-    // The visible part of the content at the last paint was covered by the
-    // sharp part.
+    // A sharper drawing of part of one of the pictures drawn here (0: the
+    // picture, or the base where two are blended; 1: the modified one),
+    // made for that picture drawn at Drawn_For in this control's pixels:
+    // Part (its pixel ratio set) covers Where, measured from the picture's
+    // drawn top left, and is drawn over the picture while it keeps that
+    // size; the marks go over it. A new picture drops it.
+    void Set_Sharp_Part(int Picture, const QImage& Part, const QRect& Where,
+                        const QSize& Drawn_For);
+    // Every picture visible at the last paint was covered by its sharp part
+    // (false when none was drawn larger than its pixels).
     bool Sharp_Part_Shown() const { return Sharp_Shown_; }
-    // Asked at each paint that draws the content larger than its pixels on
-    // the screen while the sharp part does not cover what is visible: the
-    // visible part in this control's pixels and the content's drawn size.
-    std::function<void(const QRect& Visible, const QSize& Drawn)> On_Sharp_Wanted;
+    // Asked at each paint that draws a picture larger than its pixels on the
+    // screen while its sharp part does not cover what is visible of it: the
+    // picture (as above), its visible part measured from its drawn top left
+    // and its drawn size.
+    std::function<void(int Picture, const QRect& Visible, const QSize& Drawn)> On_Sharp_Wanted;
+    // The picture a sharp part is for; a null one where there is none.
+    virtual const QImage& Sharp_Picture(int Picture) const;
 
 protected:
     void paintEvent(class QPaintEvent* event) override;
@@ -106,6 +112,12 @@ protected:
     // Where a picture placed at `Position` in content pixels lands, and its
     // drawn size, when the content fills Target.
     QRect Placed(const QRect& Target, const QPoint& Position, const QSize& Picture) const;
+    // Draws picture Picture's sharp part over what is exposed of Area (the
+    // part of the control where the picture shows) where it fits (Placed:
+    // where the picture is drawn), and asks for one where it does not cover
+    // what is visible. The painter's opacity applies.
+    void Paint_Sharp_Part(QPainter& Painter, int Picture, const QRect& Exposed, const QRect& Area,
+                          const QRect& Placed);
 
     T_Picture_Drawer Base_;
 
@@ -114,20 +126,21 @@ private:
     void Paint_Ignored(QPainter& Painter, const QRect& Target) const;
     static void Paint_Current_Ring(QPainter& Painter, const QRectF& Box);
     void Paint_Found(QPainter& Painter, const QRect& Target) const;
-    // Draws the sharp part over the exposed content where it fits, and asks
-    // for one where it does not cover what is visible.
-    void Paint_Sharp_Part(QPainter& Painter, const QRect& Exposed, const QRect& Target);
 
     std::vector<T_Change_Frame> Frames_;
     QRegion Ignored_;
     std::vector<T_Row_Mark> Row_Marks_;
     std::vector<QRect> Found_;
     int Found_Current_ = -1;
-    struct {
+    struct T_Sharp_Slot {
         QImage Part;
         QRect Where;
         QSize Drawn_For;
-    } Sharp_;
+    } Sharp_[2];
+    // At the current paint: a picture was drawn enlarged, and every one so
+    // drawn was covered by its sharp part.
+    bool Sharp_Wanted_ = false;
+    bool Sharp_Covered_ = true;
     bool Sharp_Shown_ = false;
     QString Message_;
     bool Stretch_ = false;
@@ -170,6 +183,7 @@ public:
     const T_Difference* Difference() const { return Difference_.get(); }
 
     QRect Content_Rect() const override;
+    const QImage& Sharp_Picture(int Picture) const override;
 
 protected:
     bool Paint_Content(QPainter& Painter, const QRect& Exposed, const QRect& Target) override;

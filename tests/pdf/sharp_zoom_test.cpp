@@ -9,6 +9,7 @@
 #include "engine/u_program_paths.h"
 #include "engine/u_temp_files.h"
 #include "viewer/sharp_part_cache.h"
+#include "viewer/u_blend_frame.h"
 #include "viewer/vcs_diff_frame.h"
 
 #include <QCheckBox>
@@ -93,11 +94,13 @@ protected:
         return differing;
     }
 
-    // Waits for the pane's sharp part, then compares what the pane shows
-    // with the reader's drawing of the same part of page Page.
-    static void Expect_Reader_Pixels(TView_Image_Frame& Pane, const std::string& File, int Page)
+    // Waits for the control's sharp part of its picture Picture (the
+    // picture, or in the one-pane view 0 for the base, 1 for the modified
+    // version), then compares what it shows with the reader's drawing of
+    // the same part of page Page.
+    static void Expect_Reader_Pixels(TPane_Image& image, int Picture, const std::string& File,
+                                     int Page)
     {
-        TPane_Image& image = *Pane.Image1;
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 image.repaint();
@@ -112,7 +115,7 @@ protected:
         const QImage expected = Reader_Drawing(File, Page, image.Draw_Rect().size(), visible);
         EXPECT_EQ(Differing_Pixels(shown, expected), 0);
         // Not the page's own pixels enlarged: those show blocks of 8 x 8.
-        const QImage enlarged = image.Picture()
+        const QImage enlarged = image.Sharp_Picture(Picture)
                                     .copy(QRect(visible.topLeft() / 8, visible.size() / 8))
                                     .scaled(visible.size() / 8 * 8);
         EXPECT_GT(Differing_Pixels(enlarged, expected.copy(QRect(QPoint(0, 0), enlarged.size()))),
@@ -140,13 +143,36 @@ TEST_F(Sharp_Zoom, AChangeZoomedTo800PercentShowsTheReadersDrawingAtThatScaleOnE
     TView_Image_Frame* modified = test::Find_Pane(*frame, "View_Image_Frame2");
     frame->Zoom_To(8.0, modified, modified->ScrollBox1->viewport()->rect().center());
     ASSERT_DOUBLE_EQ(frame->Current_Scale(), 8.0);
-    Expect_Reader_Pixels(*modified, right, 0);
-    Expect_Reader_Pixels(*test::Find_Pane(*frame, "View_Image_Frame1"), left, 0);
+    Expect_Reader_Pixels(*modified->Image1, 0, right, 0);
+    Expect_Reader_Pixels(*test::Find_Pane(*frame, "View_Image_Frame1")->Image1, 0, left, 0);
 
     // The next sheet at the same zoom: its own drawing, never the last one's.
     test::Choose_Page(*frame, "RightTabs", 1);
     ASSERT_EQ(frame->Session().RightPage, 1);
-    Expect_Reader_Pixels(*modified, right, 1);
+    Expect_Reader_Pixels(*modified->Image1, 0, right, 1);
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+TEST_F(Sharp_Zoom, TheOnePaneViewShowsEachVersionAsTheReaderDrawsItAt800Percent)
+{
+    const std::string left = Pdf("plan revA.pdf", 1, false);
+    const std::string right = Pdf("plan revB.pdf", 1, true);
+    auto frame = Open(left, right);
+    ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
+    test::Find<QCheckBox>(*frame, "Show_Changes_C")->setChecked(false);
+    frame->Refresh_Differences();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->Differences() != nullptr; }, 30000));
+    frame->Show_Change(0);
+    // Blink paused on the base, then on the modified version.
+    test::Find_Action(*frame, "Blink_A")->trigger();
+    frame->Blink_Pause_Or_Toggle();
+    T_Blend_Frame& one_pane = *test::Find_Blend_Pane(*frame);
+    frame->Zoom_To(8.0, &one_pane, one_pane.ScrollBox1->viewport()->rect().center());
+    ASSERT_DOUBLE_EQ(frame->Current_Scale(), 8.0);
+    Expect_Reader_Pixels(*one_pane.Blend(), 0, left, 0);
+    frame->Blink_Pause_Or_Toggle();
+    ASSERT_TRUE(one_pane.Blend()->Showing_Modified());
+    Expect_Reader_Pixels(*one_pane.Blend(), 1, right, 0);
     EXPECT_TRUE(messages.Messages.empty());
 }
 
