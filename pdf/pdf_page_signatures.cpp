@@ -6,6 +6,7 @@
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_fingerprints.h"
 #include "pdf/pdf_page_render.h"
+#include "pdf/poppler_small_pages.h"
 #include "imaging/picture_signature.h"
 #include "imaging/u_image_load.h"
 
@@ -22,13 +23,15 @@ namespace {
 // that drawing the page at the panes' resolution takes.
 constexpr double Signature_Long_Side = 128;
 
-T_Page_Signature Small_Page_Signature(QPdfDocument& document, int page)
+// Points: the page's size as Qt's module gives it; Draw draws the page at
+// a resolution.
+T_Page_Signature Small_Page_Signature(const QSizeF& points,
+                                      const std::function<QImage(double Dpi)>& Draw)
 {
-    const QSizeF points = On_Document_Worker([&] { return document.pagePointSize(page); });
     const double longer = std::max(points.width(), points.height());
     const double dpi =
         longer > 0 ? std::clamp(Signature_Long_Side * 72.0 / longer, 1.0, Pdf_Page_Dpi) : 1.0;
-    T_Page_Signature signature = Picture_Signature(Render_Pdf_Page(document, page, dpi));
+    T_Page_Signature signature = Picture_Signature(Draw(dpi));
     // A small drawing tells pages apart, but cannot tell that two pages
     // show exactly the same: a changed digit may vanish at this size.
     signature.Content_Hash = 0;
@@ -60,18 +63,30 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
             return signatures;
         }
     }
-    const QString drawn_file = QString::fromStdString(Pdf_File_To_Draw(file));
-    int pages = 0;
+    const std::string drawn_file = Pdf_File_To_Draw(file);
+    // The page count and sizes are Qt's module's, which shows the pages.
+    std::vector<QSizeF> points;
     if (On_Document_Worker([&] {
-            const QPdfDocument::Error error = document.load(drawn_file);
-            pages = document.pageCount();
+            const QPdfDocument::Error error = document.load(QString::fromStdString(drawn_file));
+            for (int page = 0; page < document.pageCount(); ++page)
+                points.push_back(document.pagePointSize(page));
             return error;
         }) != QPdfDocument::Error::None)
         return signatures;
+    // Drawn by poppler where it reads the file as Qt's module does, else by
+    // Qt's module.
+    const std::unique_ptr<T_Poppler_Small_Pages> small = T_Poppler_Small_Pages::Open(drawn_file);
+    const bool by_poppler = small && small->Page_Count() == static_cast<int>(points.size());
     // A page that cannot be drawn still takes its place, blank.
-    for (int page = 0; page < pages && !stop; ++page)
-        signatures.push_back(!wanted || wanted(page) ? Small_Page_Signature(document, page)
-                                                     : T_Page_Signature{});
+    for (int page = 0; page < static_cast<int>(points.size()) && !stop; ++page) {
+        if (wanted && !wanted(page)) {
+            signatures.emplace_back();
+            continue;
+        }
+        signatures.push_back(Small_Page_Signature(points[std::size_t(page)], [&](double Dpi) {
+            return by_poppler ? small->Draw(page, Dpi) : Render_Pdf_Page(document, page, Dpi);
+        }));
+    }
     return signatures;
 }
 
