@@ -13,7 +13,10 @@
 #include <QPdfDocument>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -118,9 +121,11 @@ TEST_F(Page_Words, WordsComeInReadingOrderWhateverOrderTheyWereDrawnIn)
               "first second");
 }
 
-TEST_F(Page_Words, ALongPageIsReadWholeAndEachPageOnItsOwn)
+namespace {
+
+// 400 words, w0 to w399, in lines of twenty.
+test::Pdf_Page Long_Page()
 {
-    // 400 words in lines of twenty on the second page; the first page short.
     std::string content;
     for (int line = 0; line < 20; ++line) {
         std::string text;
@@ -129,8 +134,14 @@ TEST_F(Page_Words, ALongPageIsReadWholeAndEachPageOnItsOwn)
         content +=
             "BT /F1 8 Tf 30 " + std::to_string(800 - 12 * line) + " Td (" + text + ") Tj ET ";
     }
-    T_Pdf_Text_Layer layer(
-        Pdf("long.pdf", {test::Text_Page("Cover"), {595, 842, content, test::Helvetica_Font}}));
+    return {595, 842, content, test::Helvetica_Font};
+}
+
+} // namespace
+
+TEST_F(Page_Words, ALongPageIsReadWholeAndEachPageOnItsOwn)
+{
+    T_Pdf_Text_Layer layer(Pdf("long.pdf", {test::Text_Page("Cover"), Long_Page()}));
     const T_Page_Words& page = layer.Words(1);
     ASSERT_EQ(page.Words.size(), 400u);
     for (int word = 0; word < 400; ++word)
@@ -142,6 +153,38 @@ TEST_F(Page_Words, ALongPageIsReadWholeAndEachPageOnItsOwn)
     EXPECT_EQ(layer.Words(0).Words[0].Text, "Cover");
     EXPECT_FALSE(layer.Words(-1).Has_Text_Layer);
     EXPECT_FALSE(layer.Words(2).Has_Text_Layer);
+}
+
+TEST_F(Page_Words, LayersReadOnSeveralThreadsAtOnceReadWhatOneReadsAlone)
+{
+    // The change list, the find bar and the comparisons of several pairs
+    // each read with a layer of their own, each on its own thread.
+    const std::string file = Pdf("long.pdf", {Long_Page(), Two_Word_Page(" /Rotate 90")});
+    T_Pdf_Text_Layer alone(file);
+    const std::vector<T_Page_Word> expected[2] = {alone.Words(0).Words, alone.Words(1).Words};
+    std::atomic<int> differing{0};
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < 4; ++thread)
+        threads.emplace_back([&] {
+            for (int round = 0; round < 10; ++round) {
+                T_Pdf_Text_Layer layer(file);
+                for (int page = 0; page < 2; ++page) {
+                    const std::vector<T_Page_Word>& words = layer.Words(page).Words;
+                    const bool same = std::equal(words.begin(), words.end(), expected[page].begin(),
+                                                 expected[page].end(),
+                                                 [](const T_Page_Word& a, const T_Page_Word& b) {
+                                                     return a.Text == b.Text && a.Left == b.Left &&
+                                                            a.Top == b.Top && a.Right == b.Right &&
+                                                            a.Bottom == b.Bottom;
+                                                 });
+                    differing += !same;
+                }
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(expected[0].size(), 400u);
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(Page_Words, DamagedFilesAreReadFromTheirRepairedCopyAndLockedOnesNotAtAll)
