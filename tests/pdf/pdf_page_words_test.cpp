@@ -100,6 +100,23 @@ TEST_F(Page_Words, WordsLieOnTheirInkOnTurnedAndCroppedPages)
     }
 }
 
+TEST_F(Page_Words, AnnotationsArePlacedInTheFrameTheWordsAre)
+{
+    // The crop box reaches past the media box's left and bottom edges: the
+    // page is shown from the media box's left edge, up to the crop box's top.
+    test::Pdf_Page page = Two_Word_Page(" /CropBox [-100 -50 450 800]");
+    page.Annotations = "<< /Type /Annot /Subtype /Square /Rect [100 600 200 650] /C [1 0 0] >>";
+    T_Pdf_Text_Layer layer(Pdf("marked.pdf", {page}));
+    const T_Page_Words& words = layer.Words(0);
+    ASSERT_EQ(words.Annotations.size(), 1u);
+    const double pixels_a_point = 150 / 72.0;
+    EXPECT_NEAR(words.Annotations[0].Left, 100 * pixels_a_point, 1);
+    EXPECT_NEAR(words.Annotations[0].Top, (800 - 650) * pixels_a_point, 1);
+    EXPECT_NEAR(words.Annotations[0].Right, 200 * pixels_a_point, 1);
+    ASSERT_EQ(words.Words.size(), 2u);
+    EXPECT_NEAR(words.Words[0].Left, 100 * pixels_a_point, 4);
+}
+
 TEST_F(Page_Words, WordsComeInReadingOrderWhateverOrderTheyWereDrawnIn)
 {
     // The line's second word drawn first, the line below before both.
