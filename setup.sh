@@ -24,7 +24,7 @@ packages=(
   subversion mercurial                      # the Subversion and Mercurial recipes' tests
   qt6-base-dev libgl-dev                    # Qt 6 Widgets
   qt6-pdf-dev qpdf libqpdf-dev              # PDF pages (qpdf reads what pages are drawn from, encrypts the tests' PDFs)
-  libpoppler-cpp-dev                        # PDF pages drawn small for pairing beside Qt's module
+  libpoppler-cpp-dev                        # PDF pages' words in one pass, pages drawn small for pairing
   desktop-file-utils appstream dpkg-dev     # checks of the installed files, the .deb
   lintian                                   # checks the .deb packages as Debian's archive does
   zlib1g-dev qt6-image-formats-plugins      # own decoders (zlib); Qt's readers for the other formats

@@ -74,6 +74,10 @@ bench/compare_vs_odiff.sh build/varnolt "$work/tiny_left.png" "$work/tiny_right.
 cmake --build build --target varnolt_pdf_bench >/dev/null
 build/bench/varnolt_pdf_bench 50
 
+# The text of one changed word on a page of 1,600 words, against 100 words.
+cmake --build build --target varnolt_text_layer_bench >/dev/null
+build/bench/varnolt_text_layer_bench
+
 # The window thread's longest stall on an every-sheet-changed 50-sheet set.
 cmake --build build --target varnolt_stall_bench >/dev/null
 build/bench/varnolt_stall_bench 50

@@ -1,5 +1,7 @@
 #include "pdf/pdf_page_annotations.h"
 
+#include "pdf/pdf_page_frame.h"
+
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 
@@ -101,54 +103,6 @@ void Read_Field(QPDFObjectHandle Widget, std::string& Name, std::string& Value)
     }
 }
 
-struct T_Page_Frame {
-    std::array<double, 4> Box{0, 0, 0, 0}; // the crop box: left, bottom, right, top
-    int Rotate = 0;                        // 0, 90, 180 or 270, clockwise
-
-    // A point of the page's space, in points from the shown page's top left.
-    std::pair<double, double> Shown(double X, double Y) const
-    {
-        const auto [left, bottom, right, top] = Box;
-        switch (Rotate) {
-        case 90:
-            return {Y - bottom, X - left};
-        case 180:
-            return {right - X, Y - bottom};
-        case 270:
-            return {top - Y, right - X};
-        default:
-            return {X - left, top - Y};
-        }
-    }
-};
-
-bool Read_Box(QPDFObjectHandle Array, std::array<double, 4>& Box)
-{
-    if (!Array.isArray() || Array.getArrayNItems() != 4)
-        return false;
-    for (int i = 0; i < 4; ++i) {
-        if (!Array.getArrayItem(i).isNumber())
-            return false;
-        Box[std::size_t(i)] = Array.getArrayItem(i).getNumericValue();
-    }
-    // Either corner may come first.
-    if (Box[0] > Box[2])
-        std::swap(Box[0], Box[2]);
-    if (Box[1] > Box[3])
-        std::swap(Box[1], Box[3]);
-    return true;
-}
-
-T_Page_Frame Frame_Of(QPDFObjectHandle Page)
-{
-    T_Page_Frame frame;
-    if (!Read_Box(Page.getKey("/CropBox"), frame.Box))
-        Read_Box(Page.getKey("/MediaBox"), frame.Box);
-    if (QPDFObjectHandle rotate = Page.getKey("/Rotate"); rotate.isInteger())
-        frame.Rotate = int(((rotate.getIntValue() % 360) + 360) % 360);
-    return frame;
-}
-
 } // namespace
 
 struct T_Pdf_Annotation_Reader::T_Document {
@@ -179,7 +133,7 @@ std::vector<T_Page_Annotation> T_Pdf_Annotation_Reader::Of_Page(int Page, double
         return shown;
     try {
         QPDFObjectHandle page = Document_->Pages[std::size_t(Page)];
-        const T_Page_Frame frame = Frame_Of(page);
+        const T_Page_Frame frame = Page_Frame_Of(page);
         QPDFObjectHandle annotations = page.getKey("/Annots");
         for (int i = 0; annotations.isArray() && i < annotations.getArrayNItems(); ++i) {
             QPDFObjectHandle annotation = annotations.getArrayItem(i);
@@ -191,7 +145,7 @@ std::vector<T_Page_Annotation> T_Pdf_Annotation_Reader::Of_Page(int Page, double
             const long long flag_bits = flags.isInteger() ? flags.getIntValue() : 0;
             std::array<double, 4> box{};
             if (type == "/Popup" || type == "/Link" || (flag_bits & (Hidden_Flag | No_View_Flag)) ||
-                !Read_Box(annotation.getKey("/Rect"), box))
+                !Read_Pdf_Box(annotation.getKey("/Rect"), box))
                 continue;
             T_Page_Annotation entry;
             entry.Kind = Kind_Of(type);
@@ -214,4 +168,15 @@ std::vector<T_Page_Annotation> T_Pdf_Annotation_Reader::Of_Page(int Page, double
         // A damaged annotation list names nothing; the drawing still shows it.
     }
     return shown;
+}
+
+std::optional<T_Page_Frame> T_Pdf_Annotation_Reader::Frame_Of_Page(int Page)
+{
+    if (!Document_ || Page < 0 || Page >= int(Document_->Pages.size()))
+        return std::nullopt;
+    try {
+        return Page_Frame_Of(Document_->Pages[std::size_t(Page)]);
+    } catch (const std::exception&) {
+        return std::nullopt; // a damaged page dictionary
+    }
 }

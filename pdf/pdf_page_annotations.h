@@ -3,9 +3,11 @@
 // picture, so that a change region can say which of them it concerns.
 #pragma once
 
+#include "pdf/pdf_page_frame.h"
 #include "pdf/pdf_region_text.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,10 @@ public:
     // Scale_X and Scale_Y pixels a point from the page's top left; none for
     // a page that does not exist or a file that cannot be read.
     std::vector<T_Page_Annotation> Of_Page(int Page, double Scale_X, double Scale_Y);
+    // The frame page Page is shown in, which its annotations are placed by
+    // (Page_Frame_Of); none for a page that does not exist or a file that
+    // cannot be read.
+    std::optional<T_Page_Frame> Frame_Of_Page(int Page);
 
 private:
     struct T_Document;

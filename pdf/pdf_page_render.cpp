@@ -52,6 +52,13 @@ QImage On_White_Paper(QImage Drawn)
         painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
         painter.fillRect(Drawn.rect(), Qt::white);
     }
-    Drawn.convertTo(QImage::Format_RGB32);
+    // Opaque paper under every pixel leaves each one opaque with its colour
+    // final, so a 32-bit picture with alpha is RGB32 as it stands: no pass
+    // over the whole picture to convert it.
+    if (Drawn.format() == QImage::Format_ARGB32_Premultiplied ||
+        Drawn.format() == QImage::Format_ARGB32)
+        Drawn.reinterpretAsFormat(QImage::Format_RGB32);
+    else
+        Drawn.convertTo(QImage::Format_RGB32);
     return Drawn;
 }

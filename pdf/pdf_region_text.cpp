@@ -1,61 +1,48 @@
 #include "pdf/pdf_region_text.h"
 
-#include "pdf/document_worker.h"
+#include "pdf/page_word_reader.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_annotations.h"
 #include "pdf/pdf_page_render.h"
 
-#include <QPdfDocument>
-#include <QPdfSelection>
+#include <algorithm>
 
 namespace {
 
-// The page's words with their boxes in points, from the top left.
-std::vector<T_Page_Word> Read_Words(QPdfDocument& Document, int Page, double Scale_X,
-                                    double Scale_Y)
+// Word's box in the pixels of the page's picture: placed on the shown page
+// by Frame, then scaled.
+T_Page_Word Placed(T_Spaced_Word Word, const T_Page_Frame& Frame, double Scale_X, double Scale_Y)
 {
-    std::vector<T_Page_Word> words;
-    const QString all = Document.getAllText(Page).text();
-    for (qsizetype at = 0; at < all.size();) {
-        if (all[at].isSpace()) {
-            ++at;
-            continue;
-        }
-        qsizetype end = at;
-        while (end < all.size() && !all[end].isSpace())
-            ++end;
-        // The layer's characters and the text's are the same sequence, so
-        // a word's place in the text is its place in the layer.
-        const QRectF box =
-            Document.getSelectionAtIndex(Page, int(at), int(end - at)).boundingRectangle();
-        if (!box.isEmpty())
-            words.push_back({all.mid(at, end - at).toStdString(), box.left() * Scale_X,
-                             box.top() * Scale_Y, box.right() * Scale_X, box.bottom() * Scale_Y});
-        at = end;
-    }
-    return words;
+    const auto [across0, down0] = Frame.Shown(Word.X0, Word.Y0);
+    const auto [across1, down1] = Frame.Shown(Word.X1, Word.Y1);
+    return {std::move(Word.Text), std::min(across0, across1) * Scale_X,
+            std::min(down0, down1) * Scale_Y, std::max(across0, across1) * Scale_X,
+            std::max(down0, down1) * Scale_Y};
 }
 
 } // namespace
 
 struct T_Pdf_Text_Layer::T_Document {
-    explicit T_Document(const std::string& File) : Annotations(File) {}
-    QPdfDocument Pdf;
+    T_Document(const std::string& File, std::unique_ptr<T_Page_Word_Reader> Reader)
+        : Words(std::move(Reader)), Annotations(File)
+    {
+    }
+    std::unique_ptr<T_Page_Word_Reader> Words;
+    // Reads the pages' frames too: the words are placed as the page is drawn.
     T_Pdf_Annotation_Reader Annotations;
 };
 
-T_Pdf_Text_Layer::T_Pdf_Text_Layer(const std::string& File)
-    : File_(File), Document_(std::make_unique<T_Document>(File))
+T_Pdf_Text_Layer::T_Pdf_Text_Layer(const std::string& File) : File_(File)
 {
-    // A damaged file is read from the copy rebuilt from it.
-    const auto load = [this](const std::string& Name) {
-        return On_Document_Worker(
-            [this, &Name] { return Document_->Pdf.load(QString::fromStdString(Name)); });
-    };
-    if (load(File) != QPdfDocument::Error::None &&
-        (!Pdf_Drawn_File(File).Repaired ||
-         load(Pdf_Drawn_File(File).Path) != QPdfDocument::Error::None))
-        Document_.reset();
+    // A damaged file that the drawing library refuses is read from the copy
+    // its pages are drawn from, which qpdf rebuilt.
+    const T_Drawn_Pdf drawn = Pdf_Drawn_File(File);
+    const std::string& read = drawn.Repaired ? drawn.Path : File;
+    std::unique_ptr<T_Page_Word_Reader> reader = Poppler_Word_Reader(read);
+    if (!reader)
+        reader = Qt_Pdf_Word_Reader(read);
+    if (reader)
+        Document_ = std::make_unique<T_Document>(File, std::move(reader));
 }
 
 T_Pdf_Text_Layer::~T_Pdf_Text_Layer() = default;
@@ -65,31 +52,31 @@ const T_Page_Words& T_Pdf_Text_Layer::Words(int Page)
     auto [place, added] = Pages_.try_emplace(Page);
     if (!added || !Document_)
         return place->second;
-    QSizeF points;
+    T_Read_Page read;
     try {
-        On_Document_Worker([&] {
-            if (Page < 0 || Page >= Document_->Pdf.pageCount())
-                return;
-            points = Document_->Pdf.pagePointSize(Page);
-            const QSize pixels = Pdf_Page_Pixels(points);
-            if (pixels.isEmpty())
-                return;
-            // Boxes go to the picture's pixels as the page is drawn, a huge
-            // sheet drawn smaller included.
-            place->second.Words = Read_Words(Document_->Pdf, Page, pixels.width() / points.width(),
-                                             pixels.height() / points.height());
-        });
+        read = Document_->Words->Read(Page);
     } catch (...) {
         // A call dropped (no longer wanted) read nothing: the page is read
         // when next asked for, not kept as a page without text.
         Pages_.erase(place);
         throw;
     }
+    if (!read.Found)
+        return place->second;
+    const T_Page_Frame frame = Document_->Annotations.Frame_Of_Page(Page).value_or(read.Frame);
+    const QSizeF points = frame.Shown_Points();
     const QSize pixels = Pdf_Page_Pixels(points);
     if (pixels.isEmpty())
         return place->second;
-    place->second.Has_Text_Layer = !place->second.Words.empty();
-    place->second.Annotations = Document_->Annotations.Of_Page(
-        Page, pixels.width() / points.width(), pixels.height() / points.height());
-    return place->second;
+    // Boxes go to the picture's pixels as the page is drawn, a huge sheet
+    // drawn smaller included.
+    const double scale_x = pixels.width() / points.width();
+    const double scale_y = pixels.height() / points.height();
+    T_Page_Words& page = place->second;
+    page.Words.reserve(read.Words.size());
+    for (T_Spaced_Word& word : read.Words)
+        page.Words.push_back(Placed(std::move(word), frame, scale_x, scale_y));
+    page.Has_Text_Layer = !page.Words.empty();
+    page.Annotations = Document_->Annotations.Of_Page(Page, scale_x, scale_y);
+    return page;
 }
