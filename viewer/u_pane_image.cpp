@@ -190,6 +190,14 @@ void TPane_Image::Set_Sharp_Part(int Picture, const QImage& Part, const QRect& W
     update();
 }
 
+QRect TPane_Image::Sharp_Cover(int Picture, const QRect& Placed) const
+{
+    const T_Sharp_Slot& sharp = Sharp_[Picture];
+    if (!On_Sharp_Wanted || sharp.Part.isNull() || sharp.Drawn_For != Placed.size())
+        return {};
+    return sharp.Where.translated(Placed.topLeft());
+}
+
 void TPane_Image::Paint_Sharp_Part(QPainter& Painter, int Picture, const QRect& Exposed,
                                    const QRect& Area, const QRect& Placed)
 {
@@ -202,8 +210,8 @@ void TPane_Image::Paint_Sharp_Part(QPainter& Painter, int Picture, const QRect& 
         return;
     Sharp_Wanted_ = true;
     const T_Sharp_Slot& sharp = Sharp_[Picture];
-    const QRect where = sharp.Where.translated(Placed.topLeft());
-    const bool fits = !sharp.Part.isNull() && sharp.Drawn_For == Placed.size();
+    const QRect where = Sharp_Cover(Picture, Placed);
+    const bool fits = !where.isEmpty();
     if (fits) {
         // The part is drawn pixel for pixel: it was made for this size.
         const QRect shown = Exposed & Area & where;
@@ -409,14 +417,17 @@ bool T_Blend_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const
     bool smooth = true;
     // Each version with its sharp part over it, in the part of the pane
     // where it shows.
-    auto draw_base = [&](const QRect& area) {
-        smooth &= Base_.Draw(Painter, Exposed & area, base.topLeft(), base.size());
-        Paint_Sharp_Part(Painter, 0, Exposed, area, base);
+    // The enlarged pixels are left out where the sharp part goes: seen
+    // through a part drawn half transparent they would show their blocks.
+    auto draw = [&](T_Picture_Drawer& Drawer, int Picture, const QRect& Area, const QRect& Placed) {
+        Painter.save();
+        Painter.setClipRegion(QRegion(Exposed & Area) - Sharp_Cover(Picture, Placed));
+        smooth &= Drawer.Draw(Painter, Exposed & Area, Placed.topLeft(), Placed.size());
+        Painter.restore();
+        Paint_Sharp_Part(Painter, Picture, Exposed, Area, Placed);
     };
-    auto draw_modified = [&](const QRect& area) {
-        smooth &= Modified_.Draw(Painter, Exposed & area, modified.topLeft(), modified.size());
-        Paint_Sharp_Part(Painter, 1, Exposed, area, modified);
-    };
+    auto draw_base = [&](const QRect& area) { draw(Base_, 0, area, base); };
+    auto draw_modified = [&](const QRect& area) { draw(Modified_, 1, area, modified); };
     switch (Mode_) {
     case T_Blend_Mode::Overlay:
         draw_base(Target);

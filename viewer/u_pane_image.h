@@ -118,6 +118,9 @@ protected:
     // what is visible. The painter's opacity applies.
     void Paint_Sharp_Part(QPainter& Painter, int Picture, const QRect& Exposed, const QRect& Area,
                           const QRect& Placed);
+    // Where picture Picture's sharp part goes in this control when the
+    // picture is drawn at Placed; empty when it has none made for that size.
+    QRect Sharp_Cover(int Picture, const QRect& Placed) const;
 
     T_Picture_Drawer Base_;
 

@@ -47,7 +47,8 @@ void T_Picture_Drawer::Draw_Quick_Reduction(QPainter& Painter, const QRect& Area
     const QRectF source(local.x() * to_quick_x, local.y() * to_quick_y, local.width() * to_quick_x,
                         local.height() * to_quick_y);
     Painter.save();
-    Painter.setClipRect(Area);
+    // Within any clip the caller set.
+    Painter.setClipRect(Area, Qt::IntersectClip);
     Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     Painter.drawImage(QRectF(Area), Quick_, source);
     Painter.restore();
@@ -107,7 +108,8 @@ void T_Picture_Drawer::Draw_Scaled_Part(QPainter& Painter, const QRect& Area, co
     const QRectF target(Origin.x() + x0 * sx, Origin.y() + y0 * sy, source.width() * sx,
                         source.height() * sy);
     Painter.save();
-    Painter.setClipRect(Area);
+    // Within any clip the caller set.
+    Painter.setClipRect(Area, Qt::IntersectClip);
     Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     Painter.drawImage(target, Picture_, source);
     Painter.restore();

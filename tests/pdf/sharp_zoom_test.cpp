@@ -173,6 +173,30 @@ TEST_F(Sharp_Zoom, TheOnePaneViewShowsEachVersionAsTheReaderDrawsItAt800Percent)
     frame->Blink_Pause_Or_Toggle();
     ASSERT_TRUE(one_pane.Blend()->Showing_Modified());
     Expect_Reader_Pixels(*one_pane.Blend(), 1, right, 0);
+
+    // Overlay, half and half: both drawings blended, with no enlarged
+    // pixels showing through the modified version's.
+    test::Find_Action(*frame, "Overlay_A")->trigger();
+    T_Blend_Image& blend = *one_pane.Blend();
+    blend.Set_Opacity(0.5);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            blend.repaint();
+            return blend.Sharp_Part_Shown();
+        },
+        30000));
+    blend.Set_Change_Frames({});
+    const QRect visible = blend.visibleRegion().boundingRect() & blend.Draw_Rect();
+    const QImage shown = blend.grab(visible).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage base = Reader_Drawing(left, 0, blend.Draw_Rect().size(), visible);
+    const QImage modified = Reader_Drawing(right, 0, blend.Draw_Rect().size(), visible);
+    ASSERT_EQ(shown.size(), base.size());
+    int far_off = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            far_off += std::abs(qGray(shown.pixel(x, y)) -
+                                (qGray(base.pixel(x, y)) + qGray(modified.pixel(x, y))) / 2) > 4;
+    EXPECT_EQ(far_off, 0);
     EXPECT_TRUE(messages.Messages.empty());
 }
 
