@@ -11,6 +11,7 @@
 #include "session/pair_input.h"
 #include "pdf/pdf_page_redraw.h"
 #include "pdf/pdf_page_signatures.h"
+#include "pdf/page_text_lines.h"
 #include "session/identical_files.h"
 #include "imaging/pending_pages.h"
 #include "imaging/picture_compare.h"
@@ -422,18 +423,35 @@ std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind
     return partner;
 }
 
+// Where the base's pixels lie in the modified page: where the alignment
+// put them, or in the same place.
+T_To_New_Page To_New_Page(const T_Compared_Pair& Pair)
+{
+    if (!Pair.Alignment)
+        return {};
+    std::shared_ptr<const T_Alignment> alignment = Pair.Alignment;
+    return [alignment](const T_Rectangle& box) { return alignment->To_Modified(box); };
+}
+
+// A page pair's changes on one line of text are one edit: its differences
+// again, with the changes that share a line joined.
+void Join_Changes_By_Text_Line(T_Compared_Pair& Pair, const T_Page_Words& Old_Page,
+                               const T_Page_Words& New_Page)
+{
+    if (Pair.Difference->Changes.size() < 2)
+        return;
+    auto joined = std::make_shared<T_Difference>(*Pair.Difference);
+    Join_Changes_On_Page_Lines(*joined, Old_Page, New_Page, To_New_Page(Pair));
+    Pair.Difference = std::move(joined);
+}
+
 // The text of a page pair's change regions; the regions are in the base's
 // pixels, and lie in the modified page where the alignment put them.
 std::shared_ptr<const T_Page_Pair_Text>
 Pair_Text(const T_Compared_Pair& Pair, const T_Page_Words& Old_Page, const T_Page_Words& New_Page)
 {
-    T_To_New_Page to_new;
-    if (Pair.Alignment) {
-        std::shared_ptr<const T_Alignment> alignment = Pair.Alignment;
-        to_new = [alignment](const T_Rectangle& box) { return alignment->To_Modified(box); };
-    }
     return std::make_shared<const T_Page_Pair_Text>(
-        Page_Pair_Text(Old_Page, New_Page, *Pair.Difference, to_new));
+        Page_Pair_Text(Old_Page, New_Page, *Pair.Difference, To_New_Page(Pair)));
 }
 
 void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind)
@@ -495,7 +513,10 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
                 new_text =
                     std::make_unique<T_Pdf_Text_Layer>(session.Text_Layer_File(T_Side::Right));
             }
-            pair.Text = Pair_Text(pair, old_text->Words(page), new_text->Words(other));
+            const T_Page_Words& old_words = old_text->Words(page);
+            const T_Page_Words& new_words = new_text->Words(other);
+            Join_Changes_By_Text_Line(pair, old_words, new_words);
+            pair.Text = Pair_Text(pair, old_words, new_words);
         }
         Judge(pair);
     }
