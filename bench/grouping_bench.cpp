@@ -3,7 +3,7 @@
 // scattered over it (glyph-sized marks in words of five):
 //   grouping (gathering and settling) / the differences as the pair lies
 //   joining the changes by text line / the differences, as on a page whose
-//   text layer gives each word of marks its line
+//   text layer gives each word of marks its box
 // both as wall time and as the process's CPU time, medians of five runs.
 // Usage: varnolt_grouping_bench   (run by bench/run.sh)
 #include "bench/bench_timing.h"
@@ -62,8 +62,9 @@ void Add_Marks(QImage& image)
                                  18, Qt::black);
 }
 
-// The words of marks as a text layer would give them: one word to a cell,
-// each its own line, as the cells of a table are.
+// The words of marks as a text layer would give them, one word to a cell:
+// the words of a row follow each other at word spacing, so each row is one
+// line and all its changes become one, the most joining a page can ask for.
 std::vector<differences::T_Text_Word> Mark_Words()
 {
     std::vector<differences::T_Text_Word> words;
