@@ -4,8 +4,9 @@
 // each, and so does not tie their edits together.
 #include "differences/text_line_changes.h"
 
+#include "differences/union_find.h"
+
 #include <algorithm>
-#include <numeric>
 
 namespace differences {
 
@@ -67,30 +68,12 @@ private:
     int Tallest_ = 0;
 };
 
-class T_Change_Sets {
-public:
-    explicit T_Change_Sets(std::size_t Count) : Parent_(Count)
-    {
-        std::iota(Parent_.begin(), Parent_.end(), 0);
-    }
-    std::size_t Find(std::size_t Item)
-    {
-        while (Parent_[Item] != Item)
-            Item = Parent_[Item] = Parent_[Parent_[Item]];
-        return Item;
-    }
-    void Join(std::size_t A, std::size_t B) { Parent_[Find(A)] = Find(B); }
-
-private:
-    std::vector<std::size_t> Parent_;
-};
-
 // The changes that share a line, as sets: moves share none.
-T_Change_Sets Changes_By_Line(const T_Difference& Difference, const T_Page_Text_Lines& Lines)
+T_Union_Find Changes_By_Line(const T_Difference& Difference, const T_Page_Text_Lines& Lines)
 {
     const T_Line_Index Old_Lines(Lines.Old, 0), New_Lines(Lines.New, Lines.Old.size());
     std::vector<std::ptrdiff_t> First_On_Line(Lines.Old.size() + Lines.New.size(), -1);
-    T_Change_Sets Sets(Difference.Changes.size());
+    T_Union_Find Sets(Difference.Changes.size());
     for (std::size_t Change = 0; Change < Difference.Changes.size(); ++Change) {
         if (Difference.Changes[Change].Is_Move())
             continue;
@@ -133,7 +116,7 @@ void Join_Changes_On_Text_Lines(T_Difference& Difference, const T_Page_Text_Line
 {
     if (Difference.Changes.size() < 2 || (Lines.Old.empty() && Lines.New.empty()))
         return;
-    T_Change_Sets Sets = Changes_By_Line(Difference, Lines);
+    T_Union_Find Sets = Changes_By_Line(Difference, Lines);
     std::vector<T_Change> Joined;
     std::vector<std::ptrdiff_t> Joined_Of_Root(Difference.Changes.size(), -1);
     for (std::size_t Change = 0; Change < Difference.Changes.size(); ++Change) {

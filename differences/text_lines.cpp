@@ -6,8 +6,9 @@
 // one to the next, make.
 #include "differences/text_lines.h"
 
+#include "differences/union_find.h"
+
 #include <algorithm>
-#include <numeric>
 
 namespace differences {
 
@@ -36,24 +37,6 @@ bool One_Line(const T_Text_Word& A, const T_Text_Word& B)
     return Gap <= Widest_Word_Gap * std::max(Character_Width(A), Character_Width(B));
 }
 
-class T_Word_Sets {
-public:
-    explicit T_Word_Sets(std::size_t Count) : Parent_(Count)
-    {
-        std::iota(Parent_.begin(), Parent_.end(), 0);
-    }
-    std::size_t Find(std::size_t Item)
-    {
-        while (Parent_[Item] != Item)
-            Item = Parent_[Item] = Parent_[Parent_[Item]];
-        return Item;
-    }
-    void Join(std::size_t A, std::size_t B) { Parent_[Find(A)] = Find(B); }
-
-private:
-    std::vector<std::size_t> Parent_;
-};
-
 T_Rectangle Union(const T_Rectangle& A, const T_Rectangle& B)
 {
     const int Left = std::min(A.Left, B.Left), Top = std::min(A.Top, B.Top);
@@ -72,7 +55,7 @@ std::vector<T_Rectangle> Text_Lines(const std::vector<T_Text_Word>& All_Words)
     // its bottom, those a line can share.
     std::sort(Words.begin(), Words.end(),
               [](const T_Text_Word& A, const T_Text_Word& B) { return A.Box.Top < B.Box.Top; });
-    T_Word_Sets Sets(Words.size());
+    T_Union_Find Sets(Words.size());
     for (std::size_t A = 0; A < Words.size(); ++A)
         for (std::size_t B = A + 1; B < Words.size() && Words[B].Box.Top < Bottom(Words[A].Box);
              ++B)
