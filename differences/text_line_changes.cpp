@@ -1,7 +1,10 @@
 // Joining changes by text line. A region lies on a line when most of its
 // box does, along both axes: a glyph's ink lies in its word's box, while a
 // leader line or a frame drawn across several lines lies mostly outside
-// each, and so does not tie their edits together.
+// each, and so does not tie their edits together. A line of the base and
+// one of the modified page in the same place are one line in two versions:
+// a glyph's removed strokes and its replacement's added ones, found apart,
+// are one edit of it.
 #include "differences/text_line_changes.h"
 
 #include "differences/union_find.h"
@@ -28,6 +31,16 @@ bool Lies_On(const T_Rectangle& Region, const T_Rectangle& Line)
     return Across > 0 && Down > 0 && 2 * Across >= Region.Width && 2 * Down >= Region.Height;
 }
 
+// Two versions of one line: on one baseline, over some of the same width.
+bool Same_Place(const T_Rectangle& Old_Line, const T_Rectangle& New_Line)
+{
+    const int Across =
+        std::min(Right(Old_Line), Right(New_Line)) - std::max(Old_Line.Left, New_Line.Left);
+    const int Down =
+        std::min(Bottom(Old_Line), Bottom(New_Line)) - std::max(Old_Line.Top, New_Line.Top);
+    return Across > 0 && 2 * Down >= std::min(Old_Line.Height, New_Line.Height);
+}
+
 // One page's lines by their tops, so that a region is held against the
 // few lines that reach its rows.
 class T_Line_Index {
@@ -44,17 +57,17 @@ public:
         std::sort(By_Top_.begin(), By_Top_.end(),
                   [](const T_Entry& A, const T_Entry& B) { return A.Box.Top < B.Box.Top; });
     }
-    // Calls Visit(key) for each line Region lies on; keys of the lines of
-    // one page follow First_Key.
-    template <class T_Visit>
-    void For_Each_Line_Under(const T_Rectangle& Region, T_Visit Visit) const
+    // Calls Visit(key) for each line that reaches Box's rows and for which
+    // Fits(Box, line) holds; keys of the lines of one page follow First_Key.
+    template <class T_Fits, class T_Visit>
+    void For_Each_Line(const T_Rectangle& Box, T_Fits Fits, T_Visit Visit) const
     {
-        const int Lowest_Top = Region.Top - Tallest_;
+        const int Lowest_Top = Box.Top - Tallest_;
         auto It =
             std::lower_bound(By_Top_.begin(), By_Top_.end(), Lowest_Top,
                              [](const T_Entry& Entry, int Top) { return Entry.Box.Top < Top; });
-        for (; It != By_Top_.end() && It->Box.Top < Bottom(Region); ++It)
-            if (Lies_On(Region, It->Box))
+        for (; It != By_Top_.end() && It->Box.Top < Bottom(Box); ++It)
+            if (Fits(Box, It->Box))
                 Visit(First_Key_ + It->Index);
     }
 
@@ -68,17 +81,34 @@ private:
     int Tallest_ = 0;
 };
 
+T_Rectangle In_New(const T_Page_Text_Lines& Lines, const T_Rectangle& In_Old)
+{
+    return Lines.To_New ? Lines.To_New(In_Old) : In_Old;
+}
+
+// The lines of both pages, the two versions of one line joined: keys of
+// the base's lines first, then the modified page's.
+T_Union_Find Lines_Of_Both(const T_Page_Text_Lines& Lines, const T_Line_Index& New_Lines)
+{
+    T_Union_Find Sets(Lines.Old.size() + Lines.New.size());
+    for (std::size_t Old = 0; Old < Lines.Old.size(); ++Old)
+        New_Lines.For_Each_Line(In_New(Lines, Lines.Old[Old]), Same_Place,
+                                [&](std::size_t New) { Sets.Join(Old, New); });
+    return Sets;
+}
+
 // The changes that share a line, as sets: moves share none.
 T_Union_Find Changes_By_Line(const T_Difference& Difference, const T_Page_Text_Lines& Lines)
 {
     const T_Line_Index Old_Lines(Lines.Old, 0), New_Lines(Lines.New, Lines.Old.size());
+    T_Union_Find Line_Sets = Lines_Of_Both(Lines, New_Lines);
     std::vector<std::ptrdiff_t> First_On_Line(Lines.Old.size() + Lines.New.size(), -1);
     T_Union_Find Sets(Difference.Changes.size());
     for (std::size_t Change = 0; Change < Difference.Changes.size(); ++Change) {
         if (Difference.Changes[Change].Is_Move())
             continue;
         const auto Meet = [&](std::size_t Line) {
-            std::ptrdiff_t& First = First_On_Line[Line];
+            std::ptrdiff_t& First = First_On_Line[Line_Sets.Find(Line)];
             if (First < 0)
                 First = std::ptrdiff_t(Change);
             else
@@ -90,9 +120,9 @@ T_Union_Find Changes_By_Line(const T_Difference& Difference, const T_Page_Text_L
                                      Region.Width, Region.Height};
             using T_Kind = T_Change_Region::T_Kind;
             if (Region.Kind == T_Kind::Removed || Region.Kind == T_Kind::Changed)
-                Old_Lines.For_Each_Line_Under(In_Old, Meet);
+                Old_Lines.For_Each_Line(In_Old, Lies_On, Meet);
             if (Region.Kind == T_Kind::Added || Region.Kind == T_Kind::Changed)
-                New_Lines.For_Each_Line_Under(Lines.To_New ? Lines.To_New(In_Old) : In_Old, Meet);
+                New_Lines.For_Each_Line(In_New(Lines, In_Old), Lies_On, Meet);
         }
     }
     return Sets;

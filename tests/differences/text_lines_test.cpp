@@ -142,6 +142,25 @@ TEST(TextLineChanges, AddedInkIsHeldAgainstTheModifiedPagesLines)
     EXPECT_EQ(Removed.Difference.Changes.size(), 2u);
 }
 
+TEST(TextLineChanges, TheTwoVersionsOfOneLineAreOneLine)
+{
+    // A glyph's strokes removed near the start of a line, another glyph's
+    // added near its end, where the modified line runs a word longer; and
+    // strokes added on the line below, which the base did not have.
+    T_Built Built;
+    Built.Add(T_Kind::Removed, {110, 52, 4, 16});
+    Built.Add(T_Kind::Added, {300, 52, 4, 16});
+    Built.Add(T_Kind::Added, {120, 92, 4, 16});
+    const differences::T_Page_Text_Lines Lines{
+        {{100, 50, 150, 20}}, {{100, 51, 250, 20}, {100, 90, 100, 20}}, {}};
+    differences::Join_Changes_On_Text_Lines(Built.Difference, Lines);
+    const std::vector<T_Change>& Changes = Built.Difference.Changes;
+    ASSERT_EQ(Changes.size(), 2u);
+    EXPECT_EQ(Changes[0].Kind, T_Change::T_Kind::Changed);
+    EXPECT_EQ(Changes[0].Regions, (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(Changes[1].Kind, T_Change::T_Kind::Added);
+}
+
 TEST(TextLineChanges, CellsOfARowMovesAndShapesAcrossLinesStayApart)
 {
     T_Built Built;
