@@ -157,6 +157,12 @@ T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
                             const std::string& Old_Name, const std::string& New_Name,
                             const T_Pair_Settings& Settings);
 
+// A last step on a pair's differences before they are shared, given the
+// alignment they were found under (null when none was asked for): a page
+// pair's changes joined by the lines of its text.
+using T_Settle_Differences =
+    std::function<void(T_Difference& Difference, const T_Alignment* Alignment)>;
+
 // The two pictures of an opened pair of pictures or pages, decoded as the
 // panes show them (the base with the modified file's name as hint; a page
 // drawn in memory is taken from there, and let go unwritten afterwards).
@@ -164,7 +170,8 @@ T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
 T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                        const std::string& New_Display, const std::string& New_File,
                                        const T_Difference_Options& Options, T_Compared_Pair Names,
-                                       T_Align_Mode Align = T_Align_Mode::Off);
+                                       T_Align_Mode Align = T_Align_Mode::Off,
+                                       const T_Settle_Differences& Settle = {});
 
 // Why a pair of page pictures cannot be judged: a page whose source holds
 // something to draw came out as one flat colour. Empty when both were drawn.
