@@ -9,6 +9,7 @@
 #include "pdf/page_pair_text.h"
 #include "differences/picture_alignment.h"
 #include "differences/picture_difference.h"
+#include "session/difference_task.h"
 #include "session/pair_input.h"
 #include "session/u_diff_session.h"
 
@@ -156,12 +157,6 @@ inline constexpr const char* No_Version = "/dev/null";
 T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
                             const std::string& Old_Name, const std::string& New_Name,
                             const T_Pair_Settings& Settings);
-
-// A last step on a pair's differences before they are shared, given the
-// alignment they were found under (null when none was asked for): a page
-// pair's changes joined by the lines of its text.
-using T_Settle_Differences =
-    std::function<void(T_Difference& Difference, const T_Alignment* Alignment)>;
 
 // The two pictures of an opened pair of pictures or pages, decoded as the
 // panes show them (the base with the modified file's name as hint; a page
