@@ -4,10 +4,11 @@
 // glyph's height, separate notes farther.
 #include "differences/change_groups.h"
 
+#include "differences/union_find.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numeric>
 #include <unordered_map>
 
 namespace differences {
@@ -42,24 +43,6 @@ int Overlap(int First_A, int Last_A, int First_B, int Last_B)
 {
     return std::min(Last_A, Last_B) - std::max(First_A, First_B);
 }
-
-class T_Union_Find {
-public:
-    explicit T_Union_Find(std::size_t Count) : Parent_(Count)
-    {
-        std::iota(Parent_.begin(), Parent_.end(), 0);
-    }
-    std::size_t Find(std::size_t Item)
-    {
-        while (Parent_[Item] != Item)
-            Item = Parent_[Item] = Parent_[Parent_[Item]];
-        return Item;
-    }
-    void Join(std::size_t A, std::size_t B) { Parent_[Find(A)] = Find(B); }
-
-private:
-    std::vector<std::size_t> Parent_;
-};
 
 bool Same_Move(const T_Change_Region& A, const T_Change_Region& B)
 {

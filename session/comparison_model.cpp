@@ -252,7 +252,19 @@ void T_Comparison_Model::Request_Differences(const T_Difference_Options& Options
     Forget_Differences();
     Drawing_Failure_ = Find_Drawing_Failure();
     Task_->Request(Picture(T_Side::Left).Image, Picture(T_Side::Right).Image, Align_Mode,
-                   Session_.Is_Paged() ? Page_Comparison_Options(Options, Session_) : Options);
+                   Session_.Is_Paged() ? Page_Comparison_Options(Options, Session_) : Options,
+                   Join_By_Text_Lines(Options));
+}
+
+T_Settle_Differences
+T_Comparison_Model::Join_By_Text_Lines(const T_Difference_Options& Options) const
+{
+    const std::string old_file = Session_.Text_Layer_File(T_Side::Left);
+    const std::string new_file = Session_.Text_Layer_File(T_Side::Right);
+    if (old_file.empty() || new_file.empty() || Missing(T_Side::Left) || Missing(T_Side::Right))
+        return {};
+    return Text_Lines_.For_Pages(old_file, Session_.Page(T_Side::Left), new_file,
+                                 Session_.Page(T_Side::Right), Options.Offset_X, Options.Offset_Y);
 }
 
 bool T_Comparison_Model::Differences_Busy() const { return Task_->Busy(); }

@@ -9,6 +9,7 @@
 #include "engine/converter_inputs.h"
 #include "session/pair_pipeline.h"
 #include "differences/picture_alignment.h"
+#include "session/shown_page_text_lines.h"
 #include "session/u_diff_session.h"
 #include "imaging/u_image_load.h"
 #include "session/view_state.h"
@@ -145,6 +146,9 @@ private:
     void Finish_Drawing_Ahead();
     void Forget_Differences();
     std::string Find_Drawing_Failure() const;
+    // For pages with a text layer on both sides: what changed on one line
+    // of their text is one change, as without a window.
+    T_Settle_Differences Join_By_Text_Lines(const T_Difference_Options& Options) const;
 
     T_Diff_Session Session_;
     mutable T_Loaded_Picture Pictures_[2];
@@ -152,6 +156,8 @@ private:
     std::string Png_Copies_[2];
     T_Difference_Options Options_;
     std::unique_ptr<T_Difference_Task> Task_;
+    // The pages' text layers, which join the changes of a page pair by line.
+    T_Shown_Page_Text_Lines Text_Lines_;
     std::shared_ptr<const T_Difference> Difference_;
     std::shared_ptr<const T_Aligned_Difference> Aligned_;
     std::string Drawing_Failure_;

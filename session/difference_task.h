@@ -14,6 +14,12 @@
 
 class QObject;
 
+// A last step on a pair's differences before they are shared, given the
+// alignment they were found under (null when none was asked for): a page
+// pair's changes joined by the lines of its text.
+using T_Settle_Differences =
+    std::function<void(T_Difference& Difference, const T_Alignment* Alignment)>;
+
 class T_Difference_Task {
 public:
     // The differences with the alignment they were found under (Off: the
@@ -24,8 +30,9 @@ public:
     // request's result that was not superseded first.
     T_Difference_Task(QObject* Context, T_Ready Ready);
 
+    // Settle, when given, runs on the differences found, on the task's thread.
     void Request(const QImage& Base, const QImage& Modified, T_Align_Mode Mode,
-                 const T_Difference_Options& Options);
+                 const T_Difference_Options& Options, T_Settle_Differences Settle = {});
     // True while a request has not been answered.
     bool Busy() const { return Task_.Busy(); }
 

@@ -11,6 +11,7 @@
 #include "session/pair_input.h"
 #include "pdf/pdf_page_redraw.h"
 #include "pdf/pdf_page_signatures.h"
+#include "pdf/page_text_lines.h"
 #include "session/identical_files.h"
 #include "imaging/pending_pages.h"
 #include "imaging/picture_compare.h"
@@ -163,7 +164,8 @@ private:
     T_Compared_Pair Compared_Again(T_Diff_Session& Session, int Old_Page, int New_Page,
                                    const std::string& Old_File, const std::string& New_File,
                                    const T_Compared_Pair& First,
-                                   std::unique_ptr<T_Redraws>& Redraws);
+                                   std::unique_ptr<T_Redraws>& Redraws,
+                                   const T_Settle_Differences& Settle);
 
     const T_Pair_Settings& Settings_;
     T_Compared_Pair Names_;
@@ -378,7 +380,8 @@ struct T_Redraws {
 T_Compared_Pair T_Pair_Run::Compared_Again(T_Diff_Session& Session, int Old_Page, int New_Page,
                                            const std::string& Old_File, const std::string& New_File,
                                            const T_Compared_Pair& First,
-                                           std::unique_ptr<T_Redraws>& Redraws)
+                                           std::unique_ptr<T_Redraws>& Redraws,
+                                           const T_Settle_Differences& Settle)
 {
     if (!Redraws)
         Redraws = std::make_unique<T_Redraws>(Session.Text_Layer_File(T_Side::Left),
@@ -398,7 +401,7 @@ T_Compared_Pair T_Pair_Run::Compared_Again(T_Diff_Session& Session, int Old_Page
     pair.Compared_Modified = QImage();
     return Compare_Shown_Pictures(old_again, new_again, new_again,
                                   Page_Comparison_Options(Settings_.Differences, Session), pair,
-                                  Settings_.Align);
+                                  Settings_.Align, Settle);
 }
 
 std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind)
@@ -422,18 +425,22 @@ std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind
     return partner;
 }
 
+// Where the base's pixels lie in the modified page: where the alignment
+// put them, or in the same place. Used while Alignment lives.
+T_To_New_Page To_New_Page(const T_Alignment* Alignment)
+{
+    if (!Alignment)
+        return {};
+    return [Alignment](const T_Rectangle& box) { return Alignment->To_Modified(box); };
+}
+
 // The text of a page pair's change regions; the regions are in the base's
 // pixels, and lie in the modified page where the alignment put them.
 std::shared_ptr<const T_Page_Pair_Text>
 Pair_Text(const T_Compared_Pair& Pair, const T_Page_Words& Old_Page, const T_Page_Words& New_Page)
 {
-    T_To_New_Page to_new;
-    if (Pair.Alignment) {
-        std::shared_ptr<const T_Alignment> alignment = Pair.Alignment;
-        to_new = [alignment](const T_Rectangle& box) { return alignment->To_Modified(box); };
-    }
     return std::make_shared<const T_Page_Pair_Text>(
-        Page_Pair_Text(Old_Page, New_Page, *Pair.Difference, to_new));
+        Page_Pair_Text(Old_Page, New_Page, *Pair.Difference, To_New_Page(Pair.Alignment.get())));
 }
 
 void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind)
@@ -455,7 +462,16 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
     const std::vector<int> partner = Page_Partners(session, Kind);
     const std::vector<bool> moved = Moved_Pages(partner);
     // Read only when a page pair has changes: most pages of a set have none.
+    // PDF pages, and drawings drawn from a PDF, have their text.
     std::unique_ptr<T_Pdf_Text_Layer> old_text, new_text;
+    const bool has_text = !session.Text_Layer_File(T_Side::Left).empty() &&
+                          !session.Text_Layer_File(T_Side::Right).empty();
+    const auto read_text = [&] {
+        if (old_text)
+            return;
+        old_text = std::make_unique<T_Pdf_Text_Layer>(session.Text_Layer_File(T_Side::Left));
+        new_text = std::make_unique<T_Pdf_Text_Layer>(session.Text_Layer_File(T_Side::Right));
+    };
     std::unique_ptr<T_Redraws> redraws;
     std::set<int> paired;
     for (int page = 0; page < old_pages.Count(); ++page) {
@@ -480,21 +496,23 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
         }
         pair.Old_Content = old_pages[page].Content;
         pair.New_Content = new_pages[other].Content;
+        // What changed on one line of the pages' text is one edit.
+        const T_Settle_Differences join_by_line = [&, page, other](T_Difference& difference,
+                                                                   const T_Alignment* alignment) {
+            if (!has_text || difference.Changes.size() < 2)
+                return;
+            read_text();
+            Join_Changes_On_Page_Lines(difference, old_text->Words(page), new_text->Words(other),
+                                       To_New_Page(alignment));
+        };
         pair = Compare_Shown_Pictures(left.File, right.File, right.File,
                                       Page_Comparison_Options(Settings_.Differences, session), pair,
-                                      Settings_.Align);
+                                      Settings_.Align, join_by_line);
         if (Kind == T_Paged_Kind::Pdf && pair.Result == T_Verdict::Different)
-            pair = Compared_Again(session, page, other, left.File, right.File, pair, redraws);
-        // PDF pages, and drawings drawn from a PDF, have their text.
-        if (pair.Difference && !pair.Difference->Regions.empty() &&
-            !session.Text_Layer_File(T_Side::Left).empty() &&
-            !session.Text_Layer_File(T_Side::Right).empty()) {
-            if (!old_text) {
-                old_text =
-                    std::make_unique<T_Pdf_Text_Layer>(session.Text_Layer_File(T_Side::Left));
-                new_text =
-                    std::make_unique<T_Pdf_Text_Layer>(session.Text_Layer_File(T_Side::Right));
-            }
+            pair = Compared_Again(session, page, other, left.File, right.File, pair, redraws,
+                                  join_by_line);
+        if (has_text && pair.Difference && !pair.Difference->Regions.empty()) {
+            read_text();
             pair.Text = Pair_Text(pair, old_text->Words(page), new_text->Words(other));
         }
         Judge(pair);
@@ -515,7 +533,7 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
 T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                        const std::string& New_Display, const std::string& New_File,
                                        const T_Difference_Options& Options, T_Compared_Pair Pair,
-                                       T_Align_Mode Align)
+                                       T_Align_Mode Align, const T_Settle_Differences& Settle)
 {
     // Both pictures decode at the same time, on two cores.
     auto [old_picture, new_picture] =
@@ -536,14 +554,13 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
     if (std::string blank = Blank_Page_Error(Pair, old_picture.Image, new_picture.Image);
         !blank.empty())
         return Failed(Pair, blank);
-    std::shared_ptr<const T_Difference> difference;
+    T_Difference difference;
     if (Align == T_Align_Mode::Off) {
-        difference = std::make_shared<const T_Difference>(
-            Compare_Decoded_Pictures(old_picture.Image, new_picture.Image, Options));
+        difference = Compare_Decoded_Pictures(old_picture.Image, new_picture.Image, Options);
     } else {
         T_Aligned_Difference aligned =
             Compare_Decoded_Aligned(old_picture.Image, new_picture.Image, Align, Options);
-        difference = std::make_shared<const T_Difference>(std::move(aligned.Difference));
+        difference = std::move(aligned.Difference);
         if (!aligned.Aligned_Pixels.empty())
             Pair.Compared_Modified =
                 QImage(reinterpret_cast<const uchar*>(aligned.Aligned_Pixels.data()),
@@ -556,8 +573,10 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
     Pair.Old_Height = old_picture.Image.height();
     Pair.New_Width = new_picture.Image.width();
     Pair.New_Height = new_picture.Image.height();
-    Pair.Result = Verdict_Of(*difference, Pair.Moved);
-    Pair.Difference = std::move(difference);
+    if (Settle)
+        Settle(difference, Pair.Alignment.get());
+    Pair.Result = Verdict_Of(difference, Pair.Moved);
+    Pair.Difference = std::make_shared<const T_Difference>(std::move(difference));
     Pair.Modified = new_picture.Image;
     Pair.Base = old_picture.Image;
     return Pair;

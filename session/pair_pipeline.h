@@ -9,6 +9,7 @@
 #include "pdf/page_pair_text.h"
 #include "differences/picture_alignment.h"
 #include "differences/picture_difference.h"
+#include "session/difference_task.h"
 #include "session/pair_input.h"
 #include "session/u_diff_session.h"
 
@@ -164,7 +165,8 @@ T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
 T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                                        const std::string& New_Display, const std::string& New_File,
                                        const T_Difference_Options& Options, T_Compared_Pair Names,
-                                       T_Align_Mode Align = T_Align_Mode::Off);
+                                       T_Align_Mode Align = T_Align_Mode::Off,
+                                       const T_Settle_Differences& Settle = {});
 
 // Why a pair of page pictures cannot be judged: a page whose source holds
 // something to draw came out as one flat colour. Empty when both were drawn.

@@ -143,6 +143,18 @@ TEST_F(Change_List_Text, RowsOfPdfPagesGiveTheRegionsTextOnEachSide)
               "Old text: 5600\nNew text: 5650");
 }
 
+TEST_F(Change_List_Text, AValueEditedNearBothEndsIsOneRowWithItsText)
+{
+    // The digits kept between the two edited ones are wider than the
+    // pictures alone join: the text line makes them one change.
+    Open(Pdf("old.pdf", Text_Page("2024-01-10")), Pdf("new.pdf", Text_Page("2025-01-17")));
+    ASSERT_EQ(Rows().topLevelItemCount(), 1);
+    QTreeWidgetItem* row = Rows().topLevelItem(0);
+    EXPECT_EQ(row->text(int(T_Change_Column::Old_Text)).toStdString(), "2024-01-10");
+    EXPECT_EQ(row->text(int(T_Change_Column::New_Text)).toStdString(), "2025-01-17");
+    EXPECT_GE(row->childCount(), 2);
+}
+
 TEST_F(Change_List_Text, RowsAreListedAtOnceAndTheirTextFollows)
 {
     Open(Pdf("old.pdf", Text_Page("5600")), Pdf("new.pdf", Text_Page("5650")));
