@@ -23,27 +23,49 @@ namespace {
 // that drawing the page at the panes' resolution takes.
 constexpr double Signature_Long_Side = 128;
 
-// Points: the page's size as Qt's module gives it; Draw draws the page at
-// a resolution.
-T_Page_Signature Small_Page_Signature(const QSizeF& points,
-                                      const std::function<QImage(double Dpi)>& Draw)
+// The resolution a page of Points is drawn at for its signature.
+double Signature_Dpi(const QSizeF& Points)
 {
-    const double longer = std::max(points.width(), points.height());
-    const double dpi =
-        longer > 0 ? std::clamp(Signature_Long_Side * 72.0 / longer, 1.0, Pdf_Page_Dpi) : 1.0;
-    T_Page_Signature signature = Picture_Signature(Draw(dpi));
+    const double longer = std::max(Points.width(), Points.height());
+    return longer > 0 ? std::clamp(Signature_Long_Side * 72.0 / longer, 1.0, Pdf_Page_Dpi) : 1.0;
+}
+
+T_Page_Signature Small_Page_Signature(const QImage& Drawn)
+{
+    T_Page_Signature signature = Picture_Signature(Drawn);
     // A small drawing tells pages apart, but cannot tell that two pages
     // show exactly the same: a changed digit may vanish at this size.
     signature.Content_Hash = 0;
-    // Sizes are compared in the pixels the page is shown in, so that a page
-    // pairs with a picture of the same sheet on the other side.
-    const QSize shown = Pdf_Page_Pixels(points);
-    if (signature.Width > 0 && !shown.isEmpty()) {
-        signature.Width = shown.width();
-        signature.Height = shown.height();
-        signature.Aspect = double(shown.width()) / shown.height();
-    }
     return signature;
+}
+
+// Sizes are compared in the pixels the page is shown in (Points: its size
+// as Qt's module gives it), so that a page pairs with a picture of the
+// same sheet on the other side.
+void Set_Shown_Size(T_Page_Signature& Signature, const QSizeF& Points)
+{
+    const QSize shown = Pdf_Page_Pixels(Points);
+    if (Signature.Width > 0 && !shown.isEmpty()) {
+        Signature.Width = shown.width();
+        Signature.Height = shown.height();
+        Signature.Aspect = double(shown.width()) / shown.height();
+    }
+}
+
+// The signatures poppler draws, of the pages that Wanted selects (all
+// without it; the others stay empty, in their places); fewer once Stop is
+// set.
+std::vector<T_Page_Signature> Poppler_Signatures(const T_Poppler_Small_Pages& Small,
+                                                 const std::atomic<bool>& Stop,
+                                                 const std::function<bool(int)>& Wanted)
+{
+    std::vector<T_Page_Signature> signatures;
+    for (int page = 0; page < Small.Page_Count() && !Stop; ++page)
+        signatures.push_back(
+            !Wanted || Wanted(page)
+                ? Small_Page_Signature(Small.Draw(page, Signature_Dpi(Small.Page_Points(page))))
+                : T_Page_Signature{});
+    return signatures;
 }
 
 // The signatures of the pages that Wanted selects (all without it); the
@@ -64,7 +86,13 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
         }
     }
     const std::string drawn_file = Pdf_File_To_Draw(file);
-    // The page count and sizes are Qt's module's, which shows the pages.
+    // poppler draws first, on this thread, while the document worker may be
+    // drawing what the reviewer looks at.
+    const std::unique_ptr<T_Poppler_Small_Pages> small = T_Poppler_Small_Pages::Open(drawn_file);
+    if (small)
+        signatures = Poppler_Signatures(*small, stop, wanted);
+    // The page count and sizes are those of Qt's module, which shows the
+    // pages.
     std::vector<QSizeF> points;
     if (On_Document_Worker([&] {
             const QPdfDocument::Error error = document.load(QString::fromStdString(drawn_file));
@@ -72,35 +100,46 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
                 points.push_back(document.pagePointSize(page));
             return error;
         }) != QPdfDocument::Error::None)
+        return {};
+    if (small && (stop || signatures.size() == points.size())) {
+        for (std::size_t page = 0; page < signatures.size() && page < points.size(); ++page)
+            Set_Shown_Size(signatures[page], points[page]);
         return signatures;
-    // Drawn by poppler where it reads the file as Qt's module does, else by
-    // Qt's module.
-    const std::unique_ptr<T_Poppler_Small_Pages> small = T_Poppler_Small_Pages::Open(drawn_file);
-    const bool by_poppler = small && small->Page_Count() == static_cast<int>(points.size());
-    // A page that cannot be drawn still takes its place, blank.
+    }
+    // poppler counts other pages than Qt's module, or cannot read the file:
+    // Qt's module draws them. A page that cannot be drawn still takes its
+    // place, blank.
+    signatures.clear();
     for (int page = 0; page < static_cast<int>(points.size()) && !stop; ++page) {
         if (wanted && !wanted(page)) {
             signatures.emplace_back();
             continue;
         }
-        signatures.push_back(Small_Page_Signature(points[std::size_t(page)], [&](double Dpi) {
-            return by_poppler ? small->Draw(page, Dpi) : Render_Pdf_Page(document, page, Dpi);
-        }));
+        const QSizeF& size = points[std::size_t(page)];
+        signatures.push_back(
+            Small_Page_Signature(Render_Pdf_Page(document, page, Signature_Dpi(size))));
+        Set_Shown_Size(signatures.back(), size);
     }
     return signatures;
 }
 
 // The pages' fingerprints where they describe the pages the drawing library
-// shows: one for each page it counts.
+// shows: one for each page it counts. poppler's count stands for it here,
+// so that nothing waits for the document worker's turn; Pdf_Pair_Signatures
+// checks it against the pages drawn.
 std::vector<std::uint64_t> Checked_Fingerprints(const std::string& file)
 {
     if (!Is_Pdf_File(file))
         return {};
     std::vector<std::uint64_t> fingerprints = Pdf_Page_Fingerprints(file);
-    const QString drawn_file = QString::fromStdString(Pdf_File_To_Draw(file));
+    const std::string drawn_file = Pdf_File_To_Draw(file);
+    if (const auto small = T_Poppler_Small_Pages::Open(drawn_file))
+        return small->Page_Count() == static_cast<int>(fingerprints.size())
+                   ? fingerprints
+                   : std::vector<std::uint64_t>{};
     QPdfDocument document;
     const bool counted = On_Document_Worker([&] {
-        return document.load(drawn_file) == QPdfDocument::Error::None &&
+        return document.load(QString::fromStdString(drawn_file)) == QPdfDocument::Error::None &&
                document.pageCount() == static_cast<int>(fingerprints.size());
     });
     if (!counted)
@@ -174,6 +213,19 @@ T_Pair_Signatures Pdf_Pair_Signatures(const std::string& left, const std::string
     signatures.Right =
         Drawn_Signatures(right, stop, [&](int page) { return !twinned(right_twins, page); });
     signatures.Left = left_drawn.get();
+    // Fingerprints counted otherwise than the pages drawn stand for nothing:
+    // every page is drawn.
+    if (known && !stop &&
+        (signatures.Left.size() != left_fingerprints.size() ||
+         signatures.Right.size() != right_fingerprints.size())) {
+        auto all_left = std::async(std::launch::async, [&] {
+            const T_Document_Call_Scope scope(priority);
+            return Drawn_Signatures(left, stop, {});
+        });
+        signatures.Right = Drawn_Signatures(right, stop, {});
+        signatures.Left = all_left.get();
+        return signatures;
+    }
     // A twin takes its base page's signature where that was drawn; the
     // others stay without cells, known by their fingerprints alone.
     for (std::size_t page = 0; page < signatures.Right.size(); ++page)

@@ -43,6 +43,17 @@ std::unique_ptr<T_Poppler_Small_Pages> T_Poppler_Small_Pages::Open(const std::st
 
 int T_Poppler_Small_Pages::Page_Count() const { return Document_->Pdf->pages(); }
 
+QSizeF T_Poppler_Small_Pages::Page_Points(int Page) const
+{
+    const std::unique_ptr<poppler::page> page(Document_->Pdf->create_page(Page));
+    if (!page)
+        return {};
+    const poppler::rectf box = page->page_rect(poppler::crop_box);
+    const bool turned = page->orientation() == poppler::page::landscape ||
+                        page->orientation() == poppler::page::seascape;
+    return turned ? QSizeF(box.height(), box.width()) : QSizeF(box.width(), box.height());
+}
+
 QImage T_Poppler_Small_Pages::Draw(int Page, double Dpi) const
 {
     const std::unique_ptr<poppler::page> page(Document_->Pdf->create_page(Page));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSizeF>
 
 #include <memory>
 #include <string>
@@ -19,6 +20,8 @@ public:
     T_Poppler_Small_Pages& operator=(const T_Poppler_Small_Pages&) = delete;
 
     int Page_Count() const;
+    // The page's size in points as it is shown: its crop box, turned.
+    QSizeF Page_Points(int Page) const;
     // Page Page (from 0) as a reader shows it, annotations included, drawn
     // at Dpi on white paper as 32-bit RGB; null when it cannot be drawn.
     QImage Draw(int Page, double Dpi) const;

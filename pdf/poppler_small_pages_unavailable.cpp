@@ -17,4 +17,6 @@ std::unique_ptr<T_Poppler_Small_Pages> T_Poppler_Small_Pages::Open(const std::st
 
 int T_Poppler_Small_Pages::Page_Count() const { return 0; }
 
+QSizeF T_Poppler_Small_Pages::Page_Points(int) const { return {}; }
+
 QImage T_Poppler_Small_Pages::Draw(int, double) const { return {}; }
