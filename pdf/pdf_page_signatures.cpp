@@ -3,6 +3,7 @@
 #include "pdf/document_worker.h"
 #include "pdf/pdf_exporter.h"
 #include "differences/page_pairing.h"
+#include "pdf/pdf_drawing_work.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_fingerprints.h"
 #include "pdf/pdf_page_render.h"
@@ -77,9 +78,10 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
     // Qt's module.
     const std::unique_ptr<T_Poppler_Small_Pages> small = T_Poppler_Small_Pages::Open(drawn_file);
     const bool by_poppler = small && small->Page_Count() == static_cast<int>(points.size());
-    // A page that cannot be drawn still takes its place, blank.
+    // A page that cannot be drawn still takes its place, blank; so does one
+    // too complex to draw in a bounded time, which is not drawn at all.
     for (int page = 0; page < static_cast<int>(points.size()) && !stop; ++page) {
-        if (wanted && !wanted(page)) {
+        if ((wanted && !wanted(page)) || !Pdf_Page_Too_Complex(file, page).empty()) {
             signatures.emplace_back();
             continue;
         }
