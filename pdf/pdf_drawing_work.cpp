@@ -1,14 +1,15 @@
 #include "pdf/pdf_drawing_work.h"
 
+#include "pdf/content_operators.h"
 #include "pdf/pdf_drawn_file.h"
 #include "platform/os_platform.h"
 
+#include <qpdf/Pl_String.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjGen.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFTokenizer.hh>
 
 #include <cmath>
 #include <filesystem>
@@ -35,45 +36,14 @@ T_Steps Product(T_Steps A, T_Steps B)
                : A * B;
 }
 
-// Counts the operators of a content stream, and how often it draws each
-// named XObject (the name just before a Do).
-class T_Operator_Count : public QPDFObjectHandle::TokenFilter {
-public:
-    void handleToken(QPDFTokenizer::Token const& Token) override
-    {
-        switch (Token.getType()) {
-        case QPDFTokenizer::tt_word:
-            ++Operators;
-            if (Token.getValue() == "Do" && !Last_Name_.empty())
-                ++Drawn[Last_Name_];
-            Last_Name_.clear();
-            break;
-        case QPDFTokenizer::tt_name:
-            Last_Name_ = Token.getValue();
-            break;
-        case QPDFTokenizer::tt_space:
-        case QPDFTokenizer::tt_comment:
-            break;
-        default:
-            Last_Name_.clear();
-        }
-    }
-
-    T_Steps Operators = 0;
-    std::map<std::string, T_Steps> Drawn;
-
-private:
-    std::string Last_Name_;
-};
-
 // The drawing steps of pages and the forms they draw, each form counted once
 // and remembered.
 class T_Work_Estimate {
 public:
     T_Steps Of_Page(QPDFPageObjectHelper Page)
     {
-        T_Operator_Count count;
-        Read_Contents([&] { Page.filterContents(&count); });
+        const T_Content_Operators count = Count_Content_Operators(
+            Read_Contents([&](Pipeline& Into) { Page.pipeContents(&Into); }));
         T_Steps steps =
             Sum(count.Operators, Drawn_Forms(count, Page.getAttribute("/Resources", false)));
         QPDFObjectHandle annotations = Page.getObjectHandle().getKey("/Annots");
@@ -85,19 +55,22 @@ public:
     }
 
 private:
-    // A damaged content stream is counted as far as it was read: the
-    // reader draws that much of it.
-    template <typename T_Read> static void Read_Contents(T_Read Read)
+    // The decoded bytes of content streams. A damaged stream is counted as
+    // far as it was read: the reader draws that much of it.
+    template <typename T_Read> static std::string Read_Contents(T_Read Read)
     {
+        std::string bytes;
+        Pl_String into("content", nullptr, bytes);
         try {
-            Read();
+            Read(into);
         } catch (const std::exception&) {
         }
+        return bytes;
     }
 
     // The steps of the forms a stream draws, each as often as it draws it;
     // names resolve in the stream's resources.
-    T_Steps Drawn_Forms(const T_Operator_Count& Count, QPDFObjectHandle Resources)
+    T_Steps Drawn_Forms(const T_Content_Operators& Count, QPDFObjectHandle Resources)
     {
         if (Count.Drawn.empty() || !Resources.isDictionary())
             return 0;
@@ -127,8 +100,8 @@ private:
         // itself: readers stop there, and so does the count.
         if (!Open_.insert(id).second)
             return 0;
-        T_Operator_Count count;
-        Read_Contents([&] { Form.filterAsContents(&count); });
+        const T_Content_Operators count = Count_Content_Operators(Read_Contents(
+            [&](Pipeline& Into) { Form.pipeStreamData(&Into, 0, qpdf_dl_generalized); }));
         // A form without resources of its own uses those of what draws it.
         QPDFObjectHandle resources = Form.getDict().getKey("/Resources");
         const T_Steps steps =

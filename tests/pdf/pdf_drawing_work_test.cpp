@@ -2,6 +2,7 @@
 // counted as often as they are drawn, however deep they nest, loops end,
 // and a page past the budget is an error of that page alone while the rest
 // of its document is compared.
+#include "pdf/content_operators.h"
 #include "pdf/document_exporters.h"
 #include "pdf/pdf_drawing_work.h"
 #include "session/pair_pipeline.h"
@@ -147,6 +148,21 @@ TEST_F(Pdf_Drawing_Work, CountsAnnotationAppearancesAndFormsThatInheritResources
                appearance, Form(Repeated("0 0 m 5 5 l S ", 10))});
     EXPECT_EQ(Pdf_Page_Drawing_Steps(file), std::vector<std::uint64_t>{12 + 2 + 2 * 30});
     EXPECT_TRUE(Pdf_Page_Drawing_Steps((dir.Path / "missing.pdf").string()).empty());
+}
+
+TEST(Content_Operators, CountsOperatorsAndDrawnNamesButNothingInStringsCommentsOrImageData)
+{
+    const T_Content_Operators count = Count_Content_Operators(
+        "q 1 0 0 1 0 0 cm /Im#201 Do Q % a comment: /X Do\n"
+        "BT /F1 9 Tf (a string: /X Do \\) (nested) Do) Tj [<2F58> -5 (Do)] TJ ET\n"
+        "BI /W 2 /H 1 /BPC 8 /CS /G ID \x01EI\xff Do EI\n"
+        "<< /MCID 3 >> BDC /Form Do /Form Do EMC -1.5 .5 true null d0 /Im#201 Do");
+    // q cm Do Q, BT Tf Tj TJ ET, BI ID EI, BDC Do Do EMC, d0, Do.
+    EXPECT_EQ(count.Operators, 18u);
+    EXPECT_EQ(count.Drawn, (std::map<std::string, std::uint64_t>{{"/Im 1", 2}, {"/Form", 2}}));
+    // A name is drawn only when it comes just before Do.
+    EXPECT_TRUE(Count_Content_Operators("/A 1 Do /B [] Do (unclosed").Drawn.empty());
+    EXPECT_EQ(Count_Content_Operators("BI /W 1 ID abc").Operators, 2u);
 }
 
 TEST(Too_Complex_Message, NamesThePageTheFileAndTheOrderOfTheWork)
