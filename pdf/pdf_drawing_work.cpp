@@ -1,8 +1,8 @@
 #include "pdf/pdf_drawing_work.h"
 
 #include "pdf/content_operators.h"
+#include "pdf/file_state_memo.h"
 #include "pdf/pdf_drawn_file.h"
-#include "platform/os_platform.h"
 
 #include <qpdf/Pl_String.hh>
 #include <qpdf/QPDF.hh>
@@ -12,12 +12,9 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <map>
-#include <mutex>
 #include <set>
-#include <tuple>
 
 namespace {
 
@@ -133,37 +130,12 @@ private:
     std::set<QPDFObjGen> Open_;
 };
 
-using T_File_State = std::tuple<std::string, std::uintmax_t, std::filesystem::file_time_type>;
-
 // The steps of File's pages as drawn, read once per state of the file.
 std::vector<T_Steps> Known_Drawing_Steps(const std::string& File)
 {
-    std::error_code error;
-    const std::filesystem::path path = os::Utf8_Path(File);
-    const T_File_State state{File, std::filesystem::file_size(path, error),
-                             std::filesystem::last_write_time(path, error)};
-    if (error)
-        return {};
-    // Both versions' pages are asked for on several threads; a file is read
-    // once, the other files meanwhile.
-    static std::mutex lock;
-    static std::map<T_File_State, std::shared_ptr<std::once_flag>> reading;
-    static std::map<T_File_State, std::vector<T_Steps>> known;
-    std::shared_ptr<std::once_flag> once;
-    {
-        const std::lock_guard guard(lock);
-        std::shared_ptr<std::once_flag>& flag = reading[state];
-        if (!flag)
-            flag = std::make_shared<std::once_flag>();
-        once = flag;
-    }
-    std::call_once(*once, [&] {
-        std::vector<T_Steps> steps = Pdf_Page_Drawing_Steps(Pdf_File_To_Draw(File));
-        const std::lock_guard guard(lock);
-        known[state] = std::move(steps);
-    });
-    const std::lock_guard guard(lock);
-    return known[state];
+    static T_File_State_Memo<std::vector<T_Steps>> known(
+        [](const std::string& Read) { return Pdf_Page_Drawing_Steps(Pdf_File_To_Draw(Read)); });
+    return known.Of(File);
 }
 
 // "about 90 million", "about 1.2 billion": the order of the count, not its
