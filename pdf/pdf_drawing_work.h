@@ -28,8 +28,9 @@ inline constexpr std::uint64_t Pdf_Page_Step_Budget = 6'000'000;
 std::vector<std::uint64_t> Pdf_Page_Drawing_Steps(const std::string& File);
 
 // Why page Page (from 0) of File is not drawn: "Page 3 of plan.pdf is too
-// complex to draw (about 90 million drawing steps)." naming File's own
-// file name; empty for a page within the budget, and for a file whose pages
+// complex to draw (about 90 million drawing steps).", naming File as given
+// (a session puts the user's name back for its private copies); empty for
+// a page within the budget, and for a file whose pages
 // cannot be read without drawing. File is read once per state of it in a
 // process (the drawn copy that Pdf_File_To_Draw gives, which holds what
 // the reader draws). Usable from any thread.
