@@ -5,6 +5,7 @@
 #include "platform/os_platform.h"
 #include "engine/pending_files.h"
 #include "imaging/pending_pages.h"
+#include "pdf/pdf_drawing_work.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_render.h"
 #include "imaging/picture_compare.h"
@@ -169,6 +170,12 @@ void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
                                                const std::string& File_Name)
 {
     QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get();
+    // A page that would hold the reader for minutes is not drawn at all.
+    if (document)
+        if (const std::string too_complex =
+                Pdf_Page_Too_Complex(Files[static_cast<size_t>(Doc_Index)], page);
+            !too_complex.empty())
+            throw T_Automation_Error(too_complex);
     QImage picture =
         document ? Render_Pdf_Page(*document, page) : Pictures[static_cast<size_t>(Doc_Index)];
     if (picture.isNull())
