@@ -416,9 +416,9 @@ bool T_Blend_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const
     const QRect modified = Placed(Target, Offset_, Modified_.Picture().size());
     bool smooth = true;
     // Each version with its sharp part over it, in the part of the pane
-    // where it shows.
-    // The enlarged pixels are left out where the sharp part goes: seen
-    // through a part drawn half transparent they would show their blocks.
+    // where it shows. The enlarged pixels are left out where the sharp part
+    // goes: seen through a part drawn half transparent they would show their
+    // blocks.
     auto draw = [&](T_Picture_Drawer& Drawer, int Picture, const QRect& Area, const QRect& Placed) {
         Painter.save();
         Painter.setClipRegion(QRegion(Exposed & Area) - Sharp_Cover(Picture, Placed));
@@ -439,7 +439,13 @@ bool T_Blend_Image::Paint_Content(QPainter& Painter, const QRect& Exposed, const
         Showing_Modified_ ? draw_modified(Target) : draw_base(Target);
         break;
     case T_Blend_Mode::Differences:
-        Paint_Differences(Painter, Exposed, Target, modified);
+        // The modified picture, washed out to a light grey, shows where
+        // things are without competing with the colours of the changes.
+        Painter.fillRect(Exposed, Qt::white);
+        Painter.setOpacity(0.25);
+        draw_modified(Target);
+        Painter.setOpacity(1);
+        Paint_Change_Tiles(Painter, Exposed, Target);
         break;
     case T_Blend_Mode::Swipe: {
         const double scale = double(Target.width()) / std::max(1, Content_Rect().width());
@@ -489,15 +495,8 @@ const QImage& T_Blend_Image::Tile_Picture(std::size_t Index)
     return picture;
 }
 
-void T_Blend_Image::Paint_Differences(QPainter& Painter, const QRect& Exposed, const QRect& Target,
-                                      const QRect& Modified)
+void T_Blend_Image::Paint_Change_Tiles(QPainter& Painter, const QRect& Exposed, const QRect& Target)
 {
-    // The modified picture, washed out to a light grey, shows where things
-    // are without competing with the colours of the changes.
-    Painter.fillRect(Exposed, Qt::white);
-    Painter.setOpacity(0.25);
-    Modified_.Draw(Painter, Exposed, Modified.topLeft(), Modified.size());
-    Painter.setOpacity(1);
     if (!Difference_)
         return;
     const QRect content = Content_Rect();

@@ -193,8 +193,8 @@ protected:
     bool Make_Smooth_Copies(const QSize& Target) override;
 
 private:
-    void Paint_Differences(QPainter& Painter, const QRect& Exposed, const QRect& Target,
-                           const QRect& Modified);
+    // The changed pixels in colour, over the area of the content.
+    void Paint_Change_Tiles(QPainter& Painter, const QRect& Exposed, const QRect& Target);
     const QImage& Tile_Picture(std::size_t Index);
 
     T_Picture_Drawer Modified_;

@@ -197,6 +197,15 @@ TEST_F(Sharp_Zoom, TheOnePaneViewShowsEachVersionAsTheReaderDrawsItAt800Percent)
             far_off += std::abs(qGray(shown.pixel(x, y)) -
                                 (qGray(base.pixel(x, y)) + qGray(modified.pixel(x, y))) / 2) > 4;
     EXPECT_EQ(far_off, 0);
+
+    // Differences: the washed-out modified version is its sharp drawing too.
+    test::Find_Action(*frame, "Differences_A")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            blend.repaint();
+            return blend.Sharp_Part_Shown();
+        },
+        30000));
     EXPECT_TRUE(messages.Messages.empty());
 }
 
