@@ -1087,10 +1087,8 @@ TEST_F(Paged_Frame, ADocumentOnOneSideOnlyShowsItsPagesThereAlone)
                                                       {250, 100, test::Box(60, 20, 40, 30)}}));
     for (const bool added : {true, false}) {
         SCOPED_TRACE(added ? "added" : "deleted");
-        // The base is copied into the private folder, as the launcher does.
-        std::string left = added ? "/dev/null" : dir / "doc.pdf";
+        const std::string left = added ? "/dev/null" : dir / "doc.pdf";
         const std::string right = added ? dir / "doc.pdf" : "/dev/null";
-        Copy_Paged_Base(left, right);
         auto frame = Open(left, right, T_Converter_Kind::None, T_Paged_Kind::Pdf);
         ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
         const T_Side side = added ? T_Side::Right : T_Side::Left;
