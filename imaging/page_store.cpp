@@ -27,6 +27,9 @@ bool T_Page_Store::Draw(int Page, const std::string& File, std::string& Error)
         Error = "The document has no page " + std::to_string(Page + 1) + ".";
         return false;
     }
+    T_Page_State before = T_Page_State::Not_Drawn;
+    int overdue = -1;
+    bool taken = false;
     {
         std::unique_lock<std::mutex> lock(Guard_);
         Drawn_.wait(lock, [&] { return At(Page).Status.State != T_Page_State::Drawing; });
@@ -35,36 +38,53 @@ bool T_Page_Store::Draw(int Page, const std::string& File, std::string& Error)
             Error = page.Status.Failure;
             return false;
         }
-        page.Status.State = T_Page_State::Drawing;
+        // Drawn before, or by the thread just waited for: the document draws
+        // a page alike every time, so the picture in memory is taken again.
+        taken = page.Status.State == T_Page_State::In_Memory && page.Status.File == File;
+        if (taken)
+            overdue = Hold_Newest_Locked(Page);
+        else {
+            before = page.Status.State;
+            page.Status.State = T_Page_State::Drawing;
+        }
+    }
+    if (taken) {
+        if (overdue >= 0)
+            Send_Out(overdue);
+        Error.clear();
+        return true;
     }
     // The document's library is called without the store's lock: the panes
     // go on reading the pages already drawn meanwhile.
     std::string failure;
-    T_Page_Picture_Ptr picture = Draw_ ? Draw_(Page, failure) : nullptr;
+    T_Page_Picture_Ptr picture;
+    try {
+        picture = Draw_ ? Draw_(Page, failure) : nullptr;
+    } catch (...) {
+        // Not drawn (a call overtaken by a newer one): the page stays as it
+        // was, so that the threads waiting for it, or the next to ask, draw it.
+        {
+            std::lock_guard<std::mutex> lock(Guard_);
+            At(Page).Status.State = before;
+        }
+        Drawn_.notify_all();
+        throw;
+    }
     if (!picture && failure.empty())
         failure = "Page " + std::to_string(Page + 1) + " cannot be drawn.";
-    int overdue = -1;
     {
         std::lock_guard<std::mutex> lock(Guard_);
         T_Page& page = At(Page);
         page.Status.File = File;
         page.Status.Failure = failure;
-        page.Leaving = false;
+        Stay_Locked(Page);
         if (!picture) {
             page.Status.State = T_Page_State::Failed;
             page.Picture = nullptr;
         } else {
             page.Status.State = T_Page_State::In_Memory;
             page.Picture = std::move(picture);
-            page.Drawn_At = ++Next_Drawn_At_;
-            Send_Oldest_Out_Locked();
-            // A writer that cannot keep up (every core busy) would let the
-            // pages waiting for it grow without bound: the drawing thread
-            // then writes the oldest itself.
-            if (Queue_.size() > Bound_.Pages) {
-                overdue = Queue_.front();
-                Queue_.pop_front();
-            }
+            overdue = Hold_Newest_Locked(Page);
         }
     }
     Drawn_.notify_all();
@@ -96,7 +116,7 @@ T_Page_Picture_Ptr T_Page_Store::Picture(int Page) const
 int T_Page_Store::Page_Named(const std::string& File) const
 {
     std::lock_guard<std::mutex> lock(Guard_);
-    for (int page = 0; page < Count(); ++page)
+    for (int page = 0; page < Page_Count(); ++page)
         if (!File.empty() && At(page).Status.File == File)
             return page;
     return -1;
@@ -106,25 +126,32 @@ bool T_Page_Store::Write(int Page, std::string& Error)
 {
     if (!Valid(Page))
         return true;
-    // One file at a time: the writer and a reader by name never write the
-    // same page twice.
-    std::lock_guard<std::mutex> writing(Writing_);
     T_Page_Picture_Ptr picture;
     std::string file;
     {
-        std::lock_guard<std::mutex> lock(Guard_);
-        if (At(Page).Status.State != T_Page_State::In_Memory)
+        // One write of a page at a time, so that the writer and a reader by
+        // name never write the same page twice; other pages are not held up.
+        std::unique_lock<std::mutex> lock(Guard_);
+        Written_.wait(lock, [&] { return !At(Page).Writing; });
+        T_Page& page = At(Page);
+        if (page.Status.State != T_Page_State::In_Memory)
             return true;
-        picture = At(Page).Picture;
-        file = At(Page).Status.File;
+        picture = page.Picture;
+        file = page.Status.File;
+        page.Writing = true;
     }
-    if (!picture->Write(file, Error))
-        return false;
-    std::lock_guard<std::mutex> lock(Guard_);
-    // A page let go or drawn again meanwhile is not the one written.
-    if (At(Page).Picture == picture)
-        Drop_Locked(At(Page), T_Page_State::Written);
-    return true;
+    const bool written = picture->Write(file, Error);
+    {
+        std::lock_guard<std::mutex> lock(Guard_);
+        T_Page& page = At(Page);
+        page.Writing = false;
+        // A page let go, or being drawn again, meanwhile is not the one
+        // written.
+        if (written && page.Status.State == T_Page_State::In_Memory && page.Picture == picture)
+            Drop_Locked(Page, T_Page_State::Written);
+    }
+    Written_.notify_all();
+    return written;
 }
 
 bool T_Page_Store::Write_Named(const std::string& File, std::string& Error)
@@ -138,7 +165,7 @@ void T_Page_Store::Let_Go(int Page)
         return;
     std::lock_guard<std::mutex> lock(Guard_);
     if (At(Page).Status.State == T_Page_State::In_Memory)
-        Drop_Locked(At(Page), T_Page_State::Let_Go);
+        Drop_Locked(Page, T_Page_State::Let_Go);
 }
 
 std::size_t T_Page_Store::Held_Pages() const
@@ -165,11 +192,33 @@ void T_Page_Store::Finish_Writes()
     Idle_.wait(lock, [this] { return Queue_.empty() && !Busy_; });
 }
 
-void T_Page_Store::Drop_Locked(T_Page& Page, T_Page_State State)
+void T_Page_Store::Drop_Locked(int Page, T_Page_State State)
 {
-    Page.Status.State = State;
-    Page.Picture = nullptr;
-    Page.Leaving = false;
+    T_Page& page = At(Page);
+    page.Status.State = State;
+    page.Picture = nullptr;
+    Stay_Locked(Page);
+}
+
+void T_Page_Store::Stay_Locked(int Page)
+{
+    T_Page& page = At(Page);
+    if (!page.Leaving)
+        return;
+    page.Leaving = false;
+    // The queue holds only pages still leaving, so that its length says how
+    // far the writer is behind.
+    std::erase(Queue_, Page);
+    if (Queue_.empty())
+        Idle_.notify_all();
+}
+
+int T_Page_Store::Hold_Newest_Locked(int Page)
+{
+    Stay_Locked(Page);
+    At(Page).Drawn_At = ++Next_Drawn_At_;
+    Send_Oldest_Out_Locked();
+    return Take_Overdue_Locked();
 }
 
 void T_Page_Store::Send_Oldest_Out_Locked()
@@ -181,19 +230,17 @@ void T_Page_Store::Send_Oldest_Out_Locked()
             bytes += page.Picture->Bytes();
         }
     while (pages > 1 && (pages > Bound_.Pages || bytes > Bound_.Bytes)) {
-        T_Page* oldest = nullptr;
-        int oldest_index = -1;
-        for (int index = 0; index < Count(); ++index) {
-            T_Page& page = At(index);
-            if (page.Picture && !page.Leaving && (!oldest || page.Drawn_At < oldest->Drawn_At)) {
-                oldest = &page;
-                oldest_index = index;
-            }
+        int oldest = -1;
+        for (int index = 0; index < Page_Count(); ++index) {
+            const T_Page& page = At(index);
+            if (page.Picture && !page.Leaving &&
+                (oldest < 0 || page.Drawn_At < At(oldest).Drawn_At))
+                oldest = index;
         }
-        oldest->Leaving = true;
-        Queue_.push_back(oldest_index);
+        At(oldest).Leaving = true;
+        Queue_.push_back(oldest);
         --pages;
-        bytes -= oldest->Picture->Bytes();
+        bytes -= At(oldest).Picture->Bytes();
     }
     if (!Queue_.empty() && !Writer_.joinable())
         // Writing out is never waited for by a page switch: it runs when a
@@ -205,6 +252,23 @@ void T_Page_Store::Send_Oldest_Out_Locked()
     Wake_.notify_one();
 }
 
+int T_Page_Store::Take_Overdue_Locked()
+{
+    // A writer that cannot keep up (every core busy) would let the pages
+    // waiting for it grow without bound: the drawing thread then writes the
+    // oldest itself, never one the writer is writing, which it would wait
+    // for.
+    if (Queue_.size() <= Bound_.Pages)
+        return -1;
+    for (auto queued = Queue_.begin(); queued != Queue_.end(); ++queued)
+        if (!At(*queued).Writing) {
+            const int page = *queued;
+            Queue_.erase(queued);
+            return page;
+        }
+    return -1;
+}
+
 void T_Page_Store::Send_Out(int Page)
 {
     std::string error;
@@ -214,7 +278,7 @@ void T_Page_Store::Send_Out(int Page)
     T_Page& page = At(Page);
     if (page.Status.State != T_Page_State::In_Memory)
         return;
-    Drop_Locked(page, T_Page_State::Let_Go);
+    Drop_Locked(Page, T_Page_State::Let_Go);
     page.Status.Failure = error;
 }
 
@@ -225,17 +289,15 @@ void T_Page_Store::Write_Out()
         Wake_.wait(lock, [this] { return Stopping_ || !Queue_.empty(); });
         if (Stopping_)
             return;
+        // Only pages still leaving are queued: one drawn again, taken again
+        // or let go meanwhile has left the queue.
         const int page = Queue_.front();
         Queue_.pop_front();
-        // Only a page still waiting to leave is written: one drawn again or
-        // let go meanwhile is not.
-        if (At(page).Leaving) {
-            Busy_ = true;
-            lock.unlock();
-            Send_Out(page);
-            lock.lock();
-            Busy_ = false;
-        }
+        Busy_ = true;
+        lock.unlock();
+        Send_Out(page);
+        lock.lock();
+        Busy_ = false;
         if (Queue_.empty())
             Idle_.notify_all();
     }

@@ -71,12 +71,15 @@ public:
     T_Page_Store(const T_Page_Store&) = delete;
     T_Page_Store& operator=(const T_Page_Store&) = delete;
 
-    int Count() const { return static_cast<int>(Pages_.size()); }
+    int Page_Count() const { return static_cast<int>(Pages_.size()); }
 
     // Draws Page as the page that File will hold (again, when it was drawn
-    // before). A page being drawn by another thread is waited for. False
-    // with the reason for a page that cannot be drawn; a page that failed
-    // before is not drawn again.
+    // before and let go or written). A page already in memory under File is
+    // taken as it is, and kept from leaving; one being drawn by another
+    // thread is waited for, and taken once drawn. False with the reason for
+    // a page that cannot be drawn; a page that failed before is not drawn
+    // again. What the drawing function throws (a call no longer wanted)
+    // leaves the page as it was, and is thrown on.
     bool Draw(int Page, const std::string& File, std::string& Error);
     // True while the page is in memory, or written and its file still there.
     bool Is_Kept(int Page) const;
@@ -88,7 +91,8 @@ public:
 
     // Writes the page's file if it is in memory, and lets the picture go.
     // True when nothing was promised or the file is written now; false with
-    // the reason when it could not be (the page then stays in memory).
+    // the reason when it could not be (the page then stays in memory). A
+    // write of the same page under way elsewhere is waited for.
     bool Write(int Page, std::string& Error);
     // The same for the page that File names; true for a file of no page.
     bool Write_Named(const std::string& File, std::string& Error);
@@ -107,15 +111,25 @@ private:
         T_Page_Status Status;
         T_Page_Picture_Ptr Picture; // while In_Memory
         std::uint64_t Drawn_At = 0; // the order pages came into memory
-        bool Leaving = false;       // queued for the writer
+        bool Leaving = false;       // queued for the writer, or being sent out
+        bool Writing = false;       // its file is being written
     };
 
-    bool Valid(int Page) const { return Page >= 0 && Page < Count(); }
+    bool Valid(int Page) const { return Page >= 0 && Page < Page_Count(); }
     T_Page& At(int Page) { return Pages_[static_cast<std::size_t>(Page)]; }
     const T_Page& At(int Page) const { return Pages_[static_cast<std::size_t>(Page)]; }
-    void Drop_Locked(T_Page& Page, T_Page_State State);
+    void Drop_Locked(int Page, T_Page_State State);
+    // Takes the page back from the writer's queue.
+    void Stay_Locked(int Page);
+    // Holds a page that came into memory, or was taken again from there, as
+    // the newest; queues the oldest beyond the bound, and returns a page the
+    // drawing thread is to write itself (Take_Overdue_Locked), or -1.
+    int Hold_Newest_Locked(int Page);
     // Queues the oldest pages beyond the bound; the one drawn last stays.
     void Send_Oldest_Out_Locked();
+    // A queued page the drawing thread writes itself when the writer falls
+    // behind: one still leaving that the writer is not writing; -1 for none.
+    int Take_Overdue_Locked();
     // Writes a page pushed out of memory, or lets it go when it cannot be
     // written, so that failures cannot pile up in memory.
     void Send_Out(int Page);
@@ -125,8 +139,8 @@ private:
     const T_Page_Memory_Bound Bound_;
     mutable std::mutex Guard_;
     std::condition_variable Drawn_;       // a page left Drawing
+    std::condition_variable Written_;     // a page's write ended
     std::condition_variable Wake_, Idle_; // the writer's queue
-    std::mutex Writing_;                  // held while a file is written
     std::vector<T_Page> Pages_;
     std::uint64_t Next_Drawn_At_ = 0;
     std::deque<int> Queue_;

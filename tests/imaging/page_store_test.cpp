@@ -12,7 +12,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <future>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -41,6 +47,57 @@ std::vector<std::string> Files_In(const fs::path& folder)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// Shut until opened; what waits for it wakes then.
+class T_Gate {
+public:
+    void Open()
+    {
+        {
+            std::lock_guard<std::mutex> lock(Guard_);
+            Open_ = true;
+        }
+        Opened_.notify_all();
+    }
+    void Pass()
+    {
+        std::unique_lock<std::mutex> lock(Guard_);
+        Opened_.wait(lock, [this] { return Open_; });
+    }
+
+private:
+    std::mutex Guard_;
+    std::condition_variable Opened_;
+    bool Open_ = false;
+};
+
+// Waits up to ten seconds for Condition.
+template <class T_Condition> bool Soon(T_Condition Condition)
+{
+    for (int tries = 0; tries < 1000 && !Condition(); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return Condition();
+}
+
+// A page whose file written is one byte, and whose writing can be held up.
+class T_Slow_Page final : public T_Page_Picture {
+public:
+    T_Slow_Page(T_Gate* Gate, std::atomic<bool>* Started) : Gate_(Gate), Started_(Started) {}
+    std::size_t Bytes() const override { return 1000; }
+    bool Write(const std::string& File, std::string&) const override
+    {
+        if (Started_)
+            *Started_ = true;
+        if (Gate_)
+            Gate_->Pass();
+        test::Write_File(File, "p");
+        return true;
+    }
+
+private:
+    T_Gate* Gate_;
+    std::atomic<bool>* Started_;
+};
 
 class Page_Store : public ::testing::Test {
 protected:
@@ -176,6 +233,123 @@ TEST_F(Page_Store, APagePushedOutThatCannotBeWrittenIsLetGoWithItsReasonAndDrawn
     ASSERT_TRUE(Draw(0, name(0)));
     EXPECT_EQ(Drawings[0], 2);
     EXPECT_EQ(Load_Drawn_Or_Decoded(&Store, name(0)).Image, Page(0));
+}
+
+TEST_F(Page_Store, APageAskedForAgainUnderItsNameIsTakenFromMemoryAndStaysTheNewest)
+{
+    for (int page = 0; page < 3; ++page)
+        ASSERT_TRUE(Draw(page, Name(page)));
+    // Page 0 is shown again: not drawn again, and no longer the oldest.
+    ASSERT_TRUE(Draw(0, Name(0)));
+    EXPECT_EQ(Drawings[0], 1);
+    ASSERT_TRUE(Draw(3, Name(3)));
+    Store.Finish_Writes();
+    EXPECT_EQ(Store.Status(0).State, T_Page_State::In_Memory);
+    EXPECT_EQ(Store.Status(1).State, T_Page_State::Written);
+    EXPECT_TRUE(fs::exists(Name(1)));
+    EXPECT_FALSE(fs::exists(Name(0)));
+    // Under another name it is drawn anew.
+    ASSERT_TRUE(Draw(0, dir / "other_page_0.png"));
+    EXPECT_EQ(Drawings[0], 2);
+}
+
+TEST_F(Page_Store, APageDrawnAgainAfterItsFileWasWrittenReplacesTheFile)
+{
+    // A drawing that changes every time, so that the two drawings differ.
+    std::atomic<int> drawn{0};
+    T_Page_Store store(1, [&](int, std::string&) { return Drawn_Page(Page(++drawn)); });
+    std::string error;
+    ASSERT_TRUE(store.Draw(0, Name(0), error)) << error;
+    ASSERT_TRUE(store.Write(0, error)) << error;
+    EXPECT_EQ(Decoded(Name(0)), Page(1));
+    ASSERT_TRUE(store.Draw(0, Name(0), error)) << error;
+    EXPECT_EQ(Load_Drawn_Or_Decoded(&store, Name(0)).Image, Page(2));
+    ASSERT_TRUE(store.Write_Named(Name(0), error)) << error;
+    EXPECT_EQ(Decoded(Name(0)), Page(2));
+    EXPECT_EQ(Files_In(dir.Path), (std::vector<std::string>{"d_page_0.png"}));
+    EXPECT_EQ(store.Held_Pages(), 0u);
+}
+
+TEST_F(Page_Store, ADrawingNoLongerWantedLeavesThePageToBeDrawnByTheNextToAsk)
+{
+    bool wanted = false;
+    T_Page_Store store(2, [&](int page, std::string&) -> T_Page_Picture_Ptr {
+        if (!wanted)
+            throw std::runtime_error("overtaken");
+        return Drawn_Page(Page(page));
+    });
+    std::string error;
+    EXPECT_THROW(store.Draw(1, Name(1), error), std::runtime_error);
+    // Not left "drawing", which the next to ask would wait for forever.
+    ASSERT_EQ(store.Status(1).State, T_Page_State::Not_Drawn);
+    wanted = true;
+    ASSERT_TRUE(store.Draw(1, Name(1), error)) << error;
+    EXPECT_EQ(Load_Drawn_Or_Decoded(&store, Name(1)).Image, Page(1));
+
+    // A page in memory under another name stays there when its new drawing
+    // is dropped.
+    wanted = false;
+    EXPECT_THROW(store.Draw(1, dir / "other_page_1.png", error), std::runtime_error);
+    EXPECT_EQ(store.Status(1).State, T_Page_State::In_Memory);
+    EXPECT_EQ(store.Status(1).File, Name(1));
+}
+
+TEST_F(Page_Store, TwoThreadsAskingForOnePageDrawItOnce)
+{
+    T_Gate gate;
+    std::atomic<int> drawn{0};
+    T_Page_Store store(1, [&](int, std::string&) {
+        ++drawn;
+        gate.Pass();
+        return Drawn_Page(Page(0));
+    });
+    auto first = std::async(std::launch::async, [&] {
+        std::string error;
+        return store.Draw(0, Name(0), error);
+    });
+    ASSERT_TRUE(Soon([&] { return store.Status(0).State == T_Page_State::Drawing; }));
+    auto second = std::async(std::launch::async, [&] {
+        std::string error;
+        return store.Draw(0, Name(0), error);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    gate.Open();
+    EXPECT_TRUE(first.get());
+    EXPECT_TRUE(second.get());
+    EXPECT_EQ(drawn, 1);
+}
+
+TEST_F(Page_Store, ADrawingThreadNeverWaitsForTheWriterBusyWithAnotherPage)
+{
+    // The writer is held up writing page 0; the pages drawn meanwhile pile
+    // up until the drawing thread writes the oldest of them itself.
+    T_Gate gate;
+    std::atomic<bool> writing_first{false};
+    T_Page_Store store(12,
+                       [&](int page, std::string&) -> T_Page_Picture_Ptr {
+                           return std::make_shared<const T_Slow_Page>(
+                               page == 0 ? &gate : nullptr, page == 0 ? &writing_first : nullptr);
+                       },
+                       {3, std::size_t{1} << 30});
+    std::string error;
+    for (int page = 0; page < 4; ++page)
+        ASSERT_TRUE(store.Draw(page, Name(page), error)) << error;
+    ASSERT_TRUE(Soon([&] { return writing_first.load(); }));
+    auto drawing = std::async(std::launch::async, [&] {
+        std::string failure;
+        for (int page = 4; page < 12; ++page)
+            if (!store.Draw(page, Name(page), failure))
+                return false;
+        return true;
+    });
+    const bool finished = drawing.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    gate.Open();
+    ASSERT_TRUE(finished) << "the drawing thread waited for the writer";
+    EXPECT_TRUE(drawing.get());
+    EXPECT_TRUE(fs::exists(Name(1)));
+    store.Finish_Writes();
+    EXPECT_LE(store.Held_Pages(), 3u);
+    EXPECT_EQ(store.Status(0).State, T_Page_State::Written);
 }
 
 } // namespace

@@ -84,7 +84,7 @@ protected:
         int count = 0;
         for (T_Side side : {T_Side::Left, T_Side::Right}) {
             const T_Page_Store* pages = frame.Session().Page_Store(side);
-            for (int page = 0; pages && page < pages->Count(); ++page) {
+            for (int page = 0; pages && page < pages->Page_Count(); ++page) {
                 const T_Page_State state = pages->Status(page).State;
                 count += state == T_Page_State::In_Memory || state == T_Page_State::Written;
             }
