@@ -32,6 +32,7 @@ packages=(
   libkissfft-dev                            # the FFT behind picture alignment
   libjpeg62-turbo-dev                       # JPEG row by row, with the library behind Qt's reader
   libspng-dev libturbojpeg0-dev             # the other decoders the benchmark measures
+  poppler-utils                             # pdftoppm, against which the benchmark times long PDF sets
   valgrind                                  # the format suites' run under memcheck
   libgtest-dev libgmock-dev                 # tests
   libxml2-utils                             # xmllint checks the JUnit reports against their schema

@@ -82,6 +82,13 @@ build/bench/varnolt_text_layer_bench
 cmake --build build --target varnolt_stall_bench >/dev/null
 build/bench/varnolt_stall_bench 50
 
+# Two 500-sheet sets, every sheet changed: --compare against pdftoppm.
+bench/long_sets.sh build/varnolt 500
+
+# The drawing rate that a PDF page's budget of drawing steps rests on.
+cmake --build build --target varnolt_drawing_budget_bench >/dev/null
+build/bench/varnolt_drawing_budget_bench
+
 # The page tabs of 1,000 to 10,000 pages.
 cmake --build build --target varnolt_page_tabs_bench >/dev/null
 build/bench/varnolt_page_tabs_bench

@@ -4,6 +4,7 @@
 #include "pdf/document_worker.h"
 #include "platform/os_platform.h"
 #include "imaging/drawn_page.h"
+#include "pdf/pdf_drawing_work.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_render.h"
 #include "imaging/picture_compare.h"
@@ -169,6 +170,15 @@ T_Page_Store* T_Pdf_Multipage_Wrapper::Page_Store(int Doc_Index) const
 T_Page_Picture_Ptr T_Pdf_Multipage_Wrapper::Draw_Page(int Doc_Index, int page, std::string& Failure)
 {
     QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get();
+    // A page that would hold the reader for minutes is not drawn at all;
+    // its store keeps the reason, and asks no more.
+    if (document)
+        if (std::string too_complex =
+                Pdf_Page_Too_Complex(Files[static_cast<size_t>(Doc_Index)], page);
+            !too_complex.empty()) {
+            Failure = std::move(too_complex);
+            return nullptr;
+        }
     QImage picture =
         document ? Render_Pdf_Page(*document, page) : Pictures[static_cast<size_t>(Doc_Index)];
     if (picture.isNull()) {

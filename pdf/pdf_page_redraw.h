@@ -1,5 +1,6 @@
 // Pages of a PDF drawn a second time, from a document opened for that alone.
-// A page pair found different is drawn again on both sides, and the second
+// A page pair found different that sets text in a font the reader stands in
+// for (pdf_substituted_fonts.h) is drawn again on both sides, and the second
 // drawings decide: a difference that only one drawing of a page shows (a
 // font the file lacks resolved otherwise on its first use, see
 // pdf_font_warmup.h) does not make the pair different. Every call into

@@ -3,6 +3,7 @@
 #include "pdf/document_worker.h"
 #include "pdf/pdf_exporter.h"
 #include "differences/page_pairing.h"
+#include "pdf/pdf_drawing_work.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_fingerprints.h"
 #include "pdf/pdf_page_render.h"
@@ -52,19 +53,23 @@ void Set_Shown_Size(T_Page_Signature& Signature, const QSizeF& Points)
     }
 }
 
-// The signatures poppler draws, of the pages that Wanted selects (all
-// without it; the others stay empty, in their places); fewer once Stop is
-// set.
-std::vector<T_Page_Signature> Poppler_Signatures(const T_Poppler_Small_Pages& Small,
+// The signatures poppler draws of File's pages, of those that Wanted
+// selects (all without it; the others stay empty, in their places, as do
+// pages too complex to draw in a bounded time); fewer once Stop is set.
+std::vector<T_Page_Signature> Poppler_Signatures(const std::string& File,
+                                                 const T_Poppler_Small_Pages& Small,
                                                  const std::atomic<bool>& Stop,
                                                  const std::function<bool(int)>& Wanted)
 {
     std::vector<T_Page_Signature> signatures;
-    for (int page = 0; page < Small.Page_Count() && !Stop; ++page)
+    for (int page = 0; page < Small.Page_Count() && !Stop; ++page) {
+        if ((Wanted && !Wanted(page)) || !Pdf_Page_Too_Complex(File, page).empty()) {
+            signatures.emplace_back();
+            continue;
+        }
         signatures.push_back(
-            !Wanted || Wanted(page)
-                ? Small_Page_Signature(Small.Draw(page, Signature_Dpi(Small.Page_Points(page))))
-                : T_Page_Signature{});
+            Small_Page_Signature(Small.Draw(page, Signature_Dpi(Small.Page_Points(page)))));
+    }
     return signatures;
 }
 
@@ -90,7 +95,7 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
     // drawing what the reviewer looks at.
     const std::unique_ptr<T_Poppler_Small_Pages> small = T_Poppler_Small_Pages::Open(drawn_file);
     if (small)
-        signatures = Poppler_Signatures(*small, stop, wanted);
+        signatures = Poppler_Signatures(file, *small, stop, wanted);
     // The page count and sizes are those of Qt's module, which shows the
     // pages.
     std::vector<QSizeF> points;
@@ -110,8 +115,9 @@ std::vector<T_Page_Signature> Drawn_Signatures(const std::string& file,
     // Qt's module draws them. A page that cannot be drawn still takes its
     // place, blank.
     signatures.clear();
+    // A page too complex to draw in a bounded time is not drawn at all.
     for (int page = 0; page < static_cast<int>(points.size()) && !stop; ++page) {
-        if (wanted && !wanted(page)) {
+        if ((wanted && !wanted(page)) || !Pdf_Page_Too_Complex(file, page).empty()) {
             signatures.emplace_back();
             continue;
         }

@@ -1,6 +1,7 @@
 #include "pdf/pdf_region_render.h"
 
 #include "pdf/document_worker.h"
+#include "pdf/pdf_drawing_work.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_font_warmup.h"
 #include "pdf/pdf_page_render.h"
@@ -44,6 +45,8 @@ T_Pdf_Region_Renderer::~T_Pdf_Region_Renderer() = default;
 QImage T_Pdf_Region_Renderer::Render(const std::string& File, int Page, const QSize& Page_Size,
                                      const QRect& Clip)
 {
+    if (!Pdf_Page_Too_Complex(File, Page).empty())
+        return {};
     const std::lock_guard<std::mutex> lock(Documents_->Lock);
     auto [place, added] = Documents_->By_File.try_emplace(File);
     if (added) {

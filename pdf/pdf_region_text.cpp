@@ -1,6 +1,7 @@
 #include "pdf/pdf_region_text.h"
 
 #include "pdf/page_word_reader.h"
+#include "pdf/pdf_drawing_work.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_annotations.h"
 #include "pdf/pdf_page_render.h"
@@ -50,7 +51,9 @@ T_Pdf_Text_Layer::~T_Pdf_Text_Layer() = default;
 const T_Page_Words& T_Pdf_Text_Layer::Words(int Page)
 {
     auto [place, added] = Pages_.try_emplace(Page);
-    if (!added || !Document_)
+    // Reading the words of a page too complex to draw takes as long as
+    // drawing it: such a page shows no text.
+    if (!added || !Document_ || !Pdf_Page_Too_Complex(File_, Page).empty())
         return place->second;
     T_Read_Page read;
     try {

@@ -6,6 +6,7 @@
 #include "pdf/pdf_page_redraw.h"
 #include "pdf/pdf_region_render.h"
 #include "pdf/pdf_region_text.h"
+#include "pdf/pdf_substituted_fonts.h"
 #include "automation/u_exporters.h"
 
 namespace {
@@ -74,3 +75,6 @@ QImage T_Pdf_Region_Renderer::Render(const std::string&, int, const QSize&, cons
 {
     return {};
 }
+
+// No page is drawn, so none is drawn again.
+bool Pdf_Page_Substitutes_Fonts(const std::string&, int) { return false; }

@@ -12,6 +12,7 @@
 #include "pdf/pdf_page_redraw.h"
 #include "pdf/pdf_page_signatures.h"
 #include "pdf/page_text_lines.h"
+#include "pdf/pdf_substituted_fonts.h"
 #include "session/identical_files.h"
 #include "imaging/page_store.h"
 #include "imaging/picture_compare.h"
@@ -377,12 +378,18 @@ struct T_Redraws {
 
 // A PDF page pair found different, drawn again on both sides and compared
 // once more (see T_Pdf_Page_Redraw): the second drawings decide. The first
-// comparison stands when a page cannot be drawn again.
+// comparison stands when a page cannot be drawn again, and when neither
+// page sets text in a font the reader stands in for: such pages draw the
+// same every time, and drawing them again would double the work of a set
+// whose every sheet changed.
 T_Compared_Pair T_Pair_Run::Compared_Again(T_Diff_Session& Session, int Old_Page, int New_Page,
                                            const T_Compared_Pair& First,
                                            std::unique_ptr<T_Redraws>& Redraws,
                                            const T_Settle_Differences& Settle)
 {
+    if (!Pdf_Page_Substitutes_Fonts(Session.Text_Layer_File(T_Side::Left), Old_Page) &&
+        !Pdf_Page_Substitutes_Fonts(Session.Text_Layer_File(T_Side::Right), New_Page))
+        return First;
     if (!Redraws)
         Redraws = std::make_unique<T_Redraws>(Session.Text_Layer_File(T_Side::Left),
                                               Session.Text_Layer_File(T_Side::Right));

@@ -1,6 +1,6 @@
 #include "viewer/page_tab_accessible.h"
 
-#include "viewer/page_tab_bar.h"
+#include "viewer/page_tab_row.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -13,7 +13,7 @@ namespace {
 // words change as the pairing marks it.
 class T_Page_Tab_Accessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    T_Page_Tab_Accessible(T_Page_Tab_Bar* Tabs, int Index) : Tabs_(Tabs), Index_(Index) {}
+    T_Page_Tab_Accessible(T_Page_Tab_Row* Tabs, int Index) : Tabs_(Tabs), Index_(Index) {}
 
     bool isValid() const override { return Tabs_ && Index_ < Tabs_->count(); }
     QObject* object() const override { return nullptr; }
@@ -93,20 +93,20 @@ public:
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QPointer<T_Page_Tab_Bar> Tabs_;
+    QPointer<T_Page_Tab_Row> Tabs_;
     int Index_;
 };
 
 // The row: its children are the page tabs, made when first asked for (a
 // document may have thousands of pages) and kept registered until the row
 // goes, so that a reader's references to them stay good.
-class T_Page_Tab_Bar_Accessible : public QAccessibleWidget {
+class T_Page_Tab_Row_Accessible : public QAccessibleWidget {
 public:
-    explicit T_Page_Tab_Bar_Accessible(T_Page_Tab_Bar* Tabs)
+    explicit T_Page_Tab_Row_Accessible(T_Page_Tab_Row* Tabs)
         : QAccessibleWidget(Tabs, QAccessible::PageTabList)
     {
     }
-    ~T_Page_Tab_Bar_Accessible() override
+    ~T_Page_Tab_Row_Accessible() override
     {
         for (QAccessible::Id id : std::as_const(Children))
             QAccessible::deleteAccessibleInterface(id);
@@ -147,7 +147,7 @@ public:
     }
 
 private:
-    T_Page_Tab_Bar* Tabs() const { return static_cast<T_Page_Tab_Bar*>(widget()); }
+    T_Page_Tab_Row* Tabs() const { return static_cast<T_Page_Tab_Row*>(widget()); }
     mutable QHash<int, QAccessible::Id> Children;
 };
 
@@ -156,8 +156,8 @@ QAccessibleInterface* Page_Tab_Factory(const QString& Class_Name, QObject* Objec
     // The row has no meta-object of its own: it is asked for as a QWidget.
     if (Class_Name != QLatin1String("QWidget"))
         return nullptr;
-    if (auto* tabs = dynamic_cast<T_Page_Tab_Bar*>(Object))
-        return new T_Page_Tab_Bar_Accessible(tabs);
+    if (auto* tabs = dynamic_cast<T_Page_Tab_Row*>(Object))
+        return new T_Page_Tab_Row_Accessible(tabs);
     return nullptr;
 }
 
@@ -172,7 +172,7 @@ void Install_Page_Tab_Accessibility()
     (void)installed;
 }
 
-void Announce_Current_Page_Tab(T_Page_Tab_Bar& Tabs)
+void Announce_Current_Page_Tab(T_Page_Tab_Row& Tabs)
 {
     if (!QAccessible::isActive())
         return;

@@ -4,12 +4,12 @@
 // widget per tab), so without this a reader found only its arrow buttons.
 #pragma once
 
-class T_Page_Tab_Bar;
+class T_Page_Tab_Row;
 
-// Makes every T_Page_Tab_Bar answer screen readers as above; installing it
+// Makes every T_Page_Tab_Row answer screen readers as above; installing it
 // more than once does nothing.
 void Install_Page_Tab_Accessibility();
 
 // Tells a screen reader that Tabs' current tab changed (it is selected,
 // and focused when the row has the focus).
-void Announce_Current_Page_Tab(T_Page_Tab_Bar& Tabs);
+void Announce_Current_Page_Tab(T_Page_Tab_Row& Tabs);

@@ -31,7 +31,7 @@ QToolButton* Make_Scroll_Button(QWidget* Parent, Qt::ArrowType Arrow, const char
 
 } // namespace
 
-T_Page_Tab_Bar::T_Page_Tab_Bar(QWidget* parent) : QWidget(parent)
+T_Page_Tab_Bar::T_Page_Tab_Bar(QWidget* parent) : T_Page_Tab_Row(parent)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setFocusPolicy(Qt::TabFocus);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "viewer/page_tab_layout.h"
+#include "viewer/page_tab_row.h"
 
 #include <QColor>
 #include <QIcon>
@@ -28,7 +29,7 @@ class QToolButton;
 // one tab at a time; a wheel turn selects the next or previous tab, and a
 // touchpad's pixel scrolling moves the row (as a QTabBar does); the left and
 // right keys select the neighbouring tab.
-class T_Page_Tab_Bar : public QWidget {
+class T_Page_Tab_Bar final : public T_Page_Tab_Row {
 public:
     explicit T_Page_Tab_Bar(QWidget* parent = nullptr);
 
@@ -36,14 +37,14 @@ public:
     void Append_Tabs(const QStringList& Texts);
     int addTab(const QString& Text);
 
-    int count() const { return static_cast<int>(Tabs.size()); }
-    int currentIndex() const { return Current; }
+    int count() const override { return static_cast<int>(Tabs.size()); }
+    int currentIndex() const override { return Current; }
     // Selects Index and shows it; out of range or already current does
     // nothing. A change is announced through On_Current_Changed.
-    void setCurrentIndex(int Index);
+    void setCurrentIndex(int Index) override;
 
-    QString tabText(int Index) const;
-    QString tabToolTip(int Index) const;
+    QString tabText(int Index) const override;
+    QString tabToolTip(int Index) const override;
     QColor tabTextColor(int Index) const;
     QIcon tabIcon(int Index) const;
     void setTabToolTip(int Index, const QString& Tip);
@@ -52,14 +53,14 @@ public:
     // The page's state in a few words ("changed", "identical", "added",
     // "moved from 4", "could not be drawn"): what a screen reader says of the
     // tab in place of its dot. Empty until the page is known.
-    QString tabState(int Index) const;
+    QString tabState(int Index) const override;
     void setTabState(int Index, const QString& State);
 
     // Where tab Index is drawn, in this widget's coordinates (outside the
     // widget when scrolled out of view); empty for no such tab.
-    QRect tabRect(int Index) const;
+    QRect tabRect(int Index) const override;
     // The tab drawn at Point, or -1.
-    int tabAt(const QPoint& Point) const;
+    int tabAt(const QPoint& Point) const override;
     QTabBar::Shape shape() const { return QTabBar::RoundedSouth; }
 
     QSize sizeHint() const override;

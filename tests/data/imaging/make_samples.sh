@@ -44,6 +44,15 @@ $IM $R -compress None tif:raw.tif
 $IM $R -compress LZW tif:lzw.tif
 $IM $R -compress Zip tif:zip.tif
 $IM bilevel.pbm -compress Group4 tif:g4.fax
+# Stored turned or mirrored, with the orientation tag that turns them upright
+# (2-8; raw.tif is 1): rows stored as columns in 5-8.
+n=2
+for stored in "-flop TopRight" "-rotate 180 BottomRight" "-flip BottomLeft" "-transpose LeftTop" \
+  "-rotate 270 RightTop" "-transverse RightBottom" "-rotate 90 LeftBottom"; do
+  # shellcheck disable=SC2086 # the operator and its argument are two words
+  $IM $R ${stored% *} -orient ${stored##* } -type TrueColor -compress None tif:orient$n.tif
+  n=$((n + 1))
+done
 # Targa origin follows -orient: a bottom-up file is written from a flipped picture.
 $IM $R -flip -orient bottomleft -compress None tga:raw.tga
 $IM $R -orient topleft -compress RLE tga:rle.tga
