@@ -74,24 +74,25 @@ bool T_Page_Store::Draw(int Page, const std::string& File, std::string& Error)
         failure = "Page " + std::to_string(Page + 1) + " cannot be drawn.";
     {
         std::lock_guard<std::mutex> lock(Guard_);
-        T_Page& page = At(Page);
-        page.Status.File = File;
-        page.Status.Failure = failure;
-        Stay_Locked(Page);
-        if (!picture) {
-            page.Status.State = T_Page_State::Failed;
-            page.Picture = nullptr;
-        } else {
-            page.Status.State = T_Page_State::In_Memory;
-            page.Picture = std::move(picture);
-            overdue = Hold_Newest_Locked(Page);
-        }
+        overdue = Keep_Drawing_Locked(Page, File, std::move(picture), failure);
     }
     Drawn_.notify_all();
     if (overdue >= 0)
         Send_Out(overdue);
     Error = failure;
     return failure.empty();
+}
+
+int T_Page_Store::Keep_Drawing_Locked(int Page, const std::string& File, T_Page_Picture_Ptr Picture,
+                                      const std::string& Failure)
+{
+    T_Page& page = At(Page);
+    page.Status.File = File;
+    page.Status.Failure = Failure;
+    Stay_Locked(Page);
+    page.Status.State = Picture ? T_Page_State::In_Memory : T_Page_State::Failed;
+    page.Picture = std::move(Picture);
+    return page.Picture ? Hold_Newest_Locked(Page) : -1;
 }
 
 bool T_Page_Store::Is_Kept(int Page) const

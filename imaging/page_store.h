@@ -118,6 +118,10 @@ private:
     bool Valid(int Page) const { return Page >= 0 && Page < Page_Count(); }
     T_Page& At(int Page) { return Pages_[static_cast<std::size_t>(Page)]; }
     const T_Page& At(int Page) const { return Pages_[static_cast<std::size_t>(Page)]; }
+    // Records what drawing the page came to: in memory as the newest, or
+    // failed with its reason. Returns a page to write out now, or -1.
+    int Keep_Drawing_Locked(int Page, const std::string& File, T_Page_Picture_Ptr Picture,
+                            const std::string& Failure);
     void Drop_Locked(int Page, T_Page_State State);
     // Takes the page back from the writer's queue.
     void Stay_Locked(int Page);
