@@ -65,10 +65,8 @@ T_Diff_Result Run_Diff(const std::string& left_name, const std::string& right_na
             Show_Msg(why + "\r\n" + existing);
             return T_Diff_Result::Failed;
         }
-        // The page images are named after the left file: working on a copy
-        // in the temporary folder keeps them out of the user's folder. The
-        // copy's name is shortened to leave room for the page endings.
-        Copy_Paged_Base(left, right);
+        // The window's session works on a private copy of the base, which
+        // keeps the page images out of the user's folder.
         return Outcome(hooks.Show_Diff_Form(left, left_caption, right, right_caption,
                                             T_Converter_Kind::None, decides.Paged));
     case dk_Image:

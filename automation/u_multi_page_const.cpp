@@ -1,7 +1,7 @@
 #include "automation/u_multi_page_const.h"
 
 #include "platform/os_platform.h"
-#include "engine/pending_files.h"
+#include "imaging/page_store.h"
 
 bool T_Base_Multipage_Wrapper::Init(T_Error_Event handler)
 {
@@ -50,18 +50,25 @@ std::string T_Base_Multipage_Wrapper::Page_File_Name(const std::string& Name_Pre
     return Name_Prefix + "_page_" + std::to_string(page) + ".png";
 }
 
+bool T_Base_Multipage_Wrapper::Page_Kept(int Doc_Index, int page) const
+{
+    const T_Page_rec& rec = Docs[static_cast<size_t>(Doc_Index)].Pages[page];
+    if (rec.File_Name.empty())
+        return false;
+    // A page drawn in memory counts as exported: its file is written when
+    // something reads it by name.
+    if (const T_Page_Store* pages = Page_Store(Doc_Index))
+        return pages->Is_Kept(page);
+    return os::File_Exists(rec.File_Name);
+}
+
 bool T_Base_Multipage_Wrapper::Export_One(T_Paged_Doc_Rec& doc, int Doc_Index,
                                           const std::string& Name_Prefix, int page,
                                           bool Reuse_Existing)
 {
     std::string file_name = Page_File_Name(Name_Prefix, page);
-    if (Reuse_Existing) {
-        const T_Page_rec& rec = doc.Pages[page];
-        // A page drawn in memory counts as exported: its file is written
-        // when something reads it by name.
-        if (!rec.File_Name.empty() && Exists_Or_Pending(rec.File_Name))
-            return true;
-    }
+    if (Reuse_Existing && Page_Kept(Doc_Index, page))
+        return true;
     Export_Page_File(Doc_Index, page, file_name);
     doc.Pages[page].File_Name = file_name;
     doc.Pages[page].Content = Page_Content(Doc_Index, page);

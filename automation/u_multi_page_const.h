@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class T_Page_Store;
+
 struct T_Page_rec {
     std::string Name;      // caption of the page tab
     std::int32_t ID = 0;   // pairs the pages of the two documents
@@ -88,10 +90,11 @@ public:
                                    std::string& Error_Text) = 0;
     // Writes page Page_Index (or every page for -1) of a document as
     // Name_Prefix + "_page_" + n + ".png" and records the name in the page
-    // list. With Reuse_Existing a page whose recorded file still exists (or
-    // is still promised, see pending_files.h) is not written again. An
-    // exporter may hold a page in memory instead of writing its file. False for an invalid document
-    // or page, and with the server's message in Error_Text after an automation error.
+    // list. With Reuse_Existing a page that is still kept (Page_Kept) is not
+    // written again. An exporter may hold a page in its document's page
+    // store instead of writing its file. False for an invalid document or
+    // page, and with the server's message in Error_Text after an automation
+    // error.
     virtual bool Export_Pages(int Doc_Index, const std::string& Name_Prefix, int Page_Index,
                               std::string& Error_Text, bool Reuse_Existing);
 
@@ -105,6 +108,10 @@ public:
     // Whether the document was opened from a copy rebuilt from a damaged
     // file.
     virtual bool Repaired(int /*Doc_Index*/) const { return false; }
+    // The store of a document whose pages are drawn in memory, their files
+    // written only when read by name; null where every page is a file the
+    // server wrote.
+    virtual T_Page_Store* Page_Store(int /*Doc_Index*/) const { return nullptr; }
 
     // Stores the handler and starts the server; called once after creation.
     bool Init(T_Error_Event handler);
@@ -126,6 +133,9 @@ protected:
     // The server-specific part of an export: write page n of the document as
     // PNG under File_Name. Automation errors are left to Export_Pages.
     virtual void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) = 0;
+    // True when the page exported before is still there to be shown: in its
+    // document's page store, or its file still exists.
+    bool Page_Kept(int Doc_Index, int page) const;
     // How much page n holds to draw (see T_Page_rec::Content); -1 when the
     // server cannot say.
     virtual int Page_Content(int /*Doc_Index*/, int /*page*/) { return -1; }

@@ -13,8 +13,7 @@
 #include "pdf/pdf_exporter.h"
 #include "pdf/pdf_page_render.h"
 #include "pdf/pdf_page_signatures.h"
-#include "engine/pending_files.h"
-#include "imaging/pending_pages.h"
+#include "imaging/page_store.h"
 #include "tests/pdf/test_pdf_writer.h"
 #include "engine/u_program_paths.h"
 #include "engine/u_temp_files.h"
@@ -223,9 +222,10 @@ int main(int argc, char** argv)
         // Pages are held in memory until read by name: write them all.
         T_Page_List drawn;
         exporter->Get_Page_List(doc, drawn);
+        T_Page_Store* pages = exporter->Page_Store(doc);
         for (int page = 0; page < drawn.Count(); ++page)
-            Materialise_File(drawn[page].File_Name);
-        Finish_Pending_Writes();
+            pages->Write(page, error);
+        pages->Finish_Writes();
     }
     double qtpdf = Elapsed_Ms(timer);
     timer.restart();

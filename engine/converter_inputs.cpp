@@ -1,7 +1,7 @@
 #include "engine/converter_inputs.h"
 
 #include "platform/os_platform.h"
-#include "engine/pending_files.h"
+#include "imaging/page_store.h"
 #include "engine/u_temp_files.h"
 
 #include <filesystem>
@@ -61,7 +61,7 @@ std::string Converter_Word_For_File(const std::string& file, const std::string& 
     return word;
 }
 
-std::string Private_Input_Name(const std::string& file)
+std::string Private_Input_Name(const std::string& file, T_Page_Store* pages)
 {
     // Pairs are compared on several threads at once.
     static std::mutex lock;
@@ -72,7 +72,7 @@ std::string Private_Input_Name(const std::string& file)
         return known->second;
     // A page drawn in memory is written now, the first time it is read by
     // name.
-    if (!Materialise_File(file))
+    if (std::string error; pages && !pages->Write_Named(file, error))
         return {};
     std::string name = Temp_Path(".input");
     if (!os::Link_Or_Copy(file, name))

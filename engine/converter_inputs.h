@@ -11,10 +11,15 @@
 
 #include <string>
 
+class T_Page_Store;
+
 // One side of a comparison as the converter reads it.
 struct T_Compare_Input {
     std::string File;   // the file whose picture the pane shows
     std::string Format; // its format in the converter's words ("png", "jpeg", ...)
+    // The pages of the document File is a page of, whose file may not be
+    // written yet; null for any other file.
+    T_Page_Store* Pages = nullptr;
 };
 
 // The converter's word for a format that the panes decoded (Qt's format
@@ -31,9 +36,9 @@ std::string Converter_Word_For_File(const std::string& file, const std::string& 
 
 // A name in the private folder that reads as `file`: a link to it (or a
 // copy where the system has no links), made once per file and process. A
-// promised file (see pending_files.h) is written first.
+// page of `pages` still in memory is written first.
 // Empty when it cannot be made.
-std::string Private_Input_Name(const std::string& file);
+std::string Private_Input_Name(const std::string& file, T_Page_Store* pages = nullptr);
 
 // One input argument of a converter line: the format, ":", and the quoted
 // name with "[0]", so that only the first picture (frame, page, composite)

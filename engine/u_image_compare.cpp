@@ -105,8 +105,8 @@ T_Work_Result Run_Compare(const T_Compare_Input& left, const T_Compare_Input& ri
 {
     Randomize_Temp_Names();
     // The converter reads each side under a private name.
-    T_Compare_Input private_left{Private_Input_Name(left.File), left.Format};
-    T_Compare_Input private_right{Private_Input_Name(right.File), right.Format};
+    T_Compare_Input private_left{Private_Input_Name(left.File, left.Pages), left.Format};
+    T_Compare_Input private_right{Private_Input_Name(right.File, right.Pages), right.Format};
     if (left.File.empty() || right.File.empty() || private_left.File.empty() ||
         private_right.File.empty())
         return T_Work_Result::Failure(Get_Msg(cap_Image_Compare_Fail));

@@ -170,6 +170,22 @@ std::string Temp_File_Name()
 
 std::string Temp_Path(const std::string& suffix) { return Temp_Dir() + Temp_File_Name() + suffix; }
 
+std::string Make_Private_Subfolder()
+{
+    const std::string folder = Temp_Dir() + Temp_File_Name();
+    return os::Ensure_Private_Folder(folder) ? folder + os::Path_Separator() : std::string();
+}
+
+void Remove_Private_Subfolder(const std::string& Folder)
+{
+    const std::string& inside = Temp_Dir();
+    if (Folder.size() <= inside.size() || Folder.compare(0, inside.size(), inside) != 0)
+        return;
+    std::error_code error;
+    Remove_Tree(os::Utf8_Path(Folder.substr(0, Folder.find_last_not_of(os::Path_Separator()) + 1)),
+                error);
+}
+
 void Copy_Base_To_Temp(std::string& base_name, const std::string& target_name)
 {
     std::string destination = Temp_Dir() + target_name;

@@ -41,6 +41,14 @@ std::string Temp_File_Name();
 // Makes an output name in Temp_Dir from a fresh base name and a suffix.
 std::string Temp_Path(const std::string& suffix);
 
+// A new folder of its own inside Temp_Dir, private to the user, with a
+// trailing separator; "" when none can be made.
+std::string Make_Private_Subfolder();
+
+// Removes a folder that Make_Private_Subfolder made, with everything in it
+// (read-only copies too). A folder outside Temp_Dir is left alone.
+void Remove_Private_Subfolder(const std::string& Folder);
+
 // Copies the base file into Temp_Dir under `target_name`, read-only, and on
 // success replaces `base_name` by the copy's full name; on failure leaves it
 // unchanged and says nothing. An earlier copy of that name is replaced.

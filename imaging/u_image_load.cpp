@@ -1,7 +1,6 @@
 #include "imaging/u_image_load.h"
 
-#include "imaging/drawn_pages.h"
-#include "imaging/pending_pages.h"
+#include "imaging/drawn_page.h"
 #include "vocabulary/file_names.h"
 #include "imaging/image_format_registry.h"
 #include "imaging/image_decoders.h"
@@ -193,11 +192,10 @@ T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& F
     return picture;
 }
 
-T_Loaded_Picture Load_Drawn_Or_Decoded(const std::string& File_Name, const std::string& Format_Hint)
+T_Loaded_Picture Load_Drawn_Or_Decoded(const T_Page_Store* Pages, const std::string& File_Name,
+                                       const std::string& Format_Hint)
 {
-    QImage drawn = Pending_Page(File_Name);
-    if (drawn.isNull())
-        drawn = Take_Drawn_Page(File_Name);
+    const QImage drawn = Page_In_Memory(Pages, File_Name);
     if (drawn.isNull())
         return Load_Picture(File_Name, Format_Hint);
     T_Loaded_Picture picture;

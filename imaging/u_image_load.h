@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+class T_Page_Store;
+
 // Qt's own allocation limit in megabytes, set so that a picture of
 // Max_Picture_Pixels decodes even at 64 bits per pixel (16-bit PNG). Qt's
 // default of 256 MB refuses anything beyond about 8000 x 8000.
@@ -57,8 +59,7 @@ struct T_Loaded_Picture {
 // Safe to call from several threads at once.
 T_Loaded_Picture Load_Picture(const std::string& File_Name, const std::string& Format_Hint = {});
 
-// A page drawn in memory whose file is not written yet (see pending_pages.h),
-// or one drawn a moment ago (see drawn_pages.h), is taken as it was drawn,
+// A page of Pages (may be null) that is in memory is taken as it was drawn,
 // without decoding its PNG; anything else goes through Load_Picture.
-T_Loaded_Picture Load_Drawn_Or_Decoded(const std::string& File_Name,
+T_Loaded_Picture Load_Drawn_Or_Decoded(const T_Page_Store* Pages, const std::string& File_Name,
                                        const std::string& Format_Hint = {});

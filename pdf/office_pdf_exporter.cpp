@@ -58,6 +58,10 @@ bool T_Office_Pdf_Multipage_Wrapper::Close_Doc(int Doc_Index)
     const std::lock_guard<std::mutex> lock(Office_Lock);
     T_Drawing& drawing = Drawings[static_cast<size_t>(Doc_Index)];
     if (drawing.Drawer) {
+        {
+            const std::lock_guard<std::mutex> pages(Pages_Lock);
+            drawing.Pages = nullptr;
+        }
         drawing.Drawer.reset();
         Remove_File(drawing.Pdf_File);
     }
@@ -151,6 +155,8 @@ bool T_Office_Pdf_Multipage_Wrapper::Open_Pdf(T_Drawing& Drawing, int Page_Count
         Drawing.Shapes.push_back(Office->Shape_Count(Drawing.Office_Doc, page));
     Drawing.Drawer = std::move(drawer);
     Drawing.Pdf_File = Pdf;
+    const std::lock_guard<std::mutex> lock(Pages_Lock);
+    Drawing.Pages = Drawing.Drawer->Page_Store(0);
     return true;
 }
 
@@ -205,6 +211,14 @@ std::string T_Office_Pdf_Multipage_Wrapper::Text_Layer_File(int Doc_Index) const
         return {};
     const std::lock_guard<std::mutex> lock(Office_Lock);
     return Drawings[static_cast<size_t>(Doc_Index)].Pdf_File;
+}
+
+T_Page_Store* T_Office_Pdf_Multipage_Wrapper::Page_Store(int Doc_Index) const
+{
+    if (!Is_Valid_Doc(Doc_Index) || static_cast<size_t>(Doc_Index) >= Drawings.size())
+        return nullptr;
+    const std::lock_guard<std::mutex> lock(Pages_Lock);
+    return Drawings[static_cast<size_t>(Doc_Index)].Pages;
 }
 
 void T_Office_Pdf_Multipage_Wrapper::Export_Page_File(int, int, const std::string&)

@@ -35,6 +35,8 @@ public:
     // Each document draws from its own PDF; calls to the server take turns.
     bool Exports_In_Parallel() const override { return true; }
     std::string Text_Layer_File(int Doc_Index) const override;
+    // The store of the drawer of the drawing's PDF, once it is written.
+    T_Page_Store* Page_Store(int Doc_Index) const override;
 
 protected:
     // Pages go through Export_Pages, which draws them from the PDF.
@@ -47,6 +49,7 @@ private:
         int Office_Doc = -1;
         std::unique_ptr<T_Base_Multipage_Wrapper> Drawer; // its document is 0
         std::string Pdf_File;
+        T_Page_Store* Pages = nullptr;  // the drawer's, under Pages_Lock
         std::vector<int> Shapes;        // per page, from the server
         bool Pages_From_Server = false; // the server writes no PDF
     };
@@ -64,4 +67,6 @@ private:
     std::vector<T_Drawing> Drawings; // by Doc_Index
     // The server answers one call at a time.
     mutable std::mutex Office_Lock;
+    // Held only to hand out a drawing's store, never across a server call.
+    mutable std::mutex Pages_Lock;
 };

@@ -3,8 +3,7 @@
 #include "imaging/u_image_load.h"
 #include "pdf/document_worker.h"
 #include "platform/os_platform.h"
-#include "engine/pending_files.h"
-#include "imaging/pending_pages.h"
+#include "imaging/drawn_page.h"
 #include "pdf/pdf_drawing_work.h"
 #include "pdf/pdf_drawn_file.h"
 #include "pdf/pdf_page_render.h"
@@ -16,23 +15,7 @@
 #include <algorithm>
 #include <fstream>
 
-namespace {
-
-// Pages held in memory are files promised to the layers that know pages by
-// name only (the converter's inputs, the reuse of exported pages).
-void Promise_Pending_Pages()
-{
-    static std::once_flag registered;
-    std::call_once(registered, [] {
-        Register_Pending_Files({Is_Pending_Page, [](const std::string& File, std::string& Error) {
-                                    return Write_Pending_Page(File, &Error);
-                                }});
-    });
-}
-
-} // namespace
-
-T_Pdf_Multipage_Wrapper::T_Pdf_Multipage_Wrapper() { Promise_Pending_Pages(); }
+T_Pdf_Multipage_Wrapper::T_Pdf_Multipage_Wrapper() = default;
 
 T_Pdf_Multipage_Wrapper::~T_Pdf_Multipage_Wrapper() = default;
 
@@ -102,6 +85,7 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Doc(const std::string& File_Name, in
     Files.push_back(File_Name);
     Repaired_Files.push_back(Pdf_Drawn_File(File_Name).Repaired);
     Doc_Index = static_cast<int>(Docs.size()) - 1;
+    Add_Page_Store(Doc_Index);
     return T_Open_Result::Ok;
 }
 
@@ -121,6 +105,7 @@ T_Open_Result T_Pdf_Multipage_Wrapper::Open_Picture(const QImage& Picture, int& 
     Files.emplace_back();
     Repaired_Files.push_back(false);
     Doc_Index = static_cast<int>(Docs.size()) - 1;
+    Add_Page_Store(Doc_Index);
     return T_Open_Result::Ok;
 }
 
@@ -166,28 +151,56 @@ bool T_Pdf_Multipage_Wrapper::Export_Pages(int Doc_Index, const std::string& Nam
     return true;
 }
 
-void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
-                                               const std::string& File_Name)
+void T_Pdf_Multipage_Wrapper::Add_Page_Store(int Doc_Index)
+{
+    Stores.push_back(
+        std::make_unique<T_Page_Store>(Docs[static_cast<size_t>(Doc_Index)].Pages.Count(),
+                                       [this, Doc_Index](int page, std::string& Failure) {
+                                           return Draw_Page(Doc_Index, page, Failure);
+                                       }));
+}
+
+T_Page_Store* T_Pdf_Multipage_Wrapper::Page_Store(int Doc_Index) const
+{
+    return Is_Valid_Doc(Doc_Index) && static_cast<size_t>(Doc_Index) < Stores.size()
+               ? Stores[static_cast<size_t>(Doc_Index)].get()
+               : nullptr;
+}
+
+T_Page_Picture_Ptr T_Pdf_Multipage_Wrapper::Draw_Page(int Doc_Index, int page, std::string& Failure)
 {
     QPdfDocument* document = Documents[static_cast<size_t>(Doc_Index)].get();
-    // A page that would hold the reader for minutes is not drawn at all.
+    // A page that would hold the reader for minutes is not drawn at all;
+    // its store keeps the reason, and asks no more.
     if (document)
-        if (const std::string too_complex =
+        if (std::string too_complex =
                 Pdf_Page_Too_Complex(Files[static_cast<size_t>(Doc_Index)], page);
-            !too_complex.empty())
-            throw T_Automation_Error(too_complex);
+            !too_complex.empty()) {
+            Failure = std::move(too_complex);
+            return nullptr;
+        }
     QImage picture =
         document ? Render_Pdf_Page(*document, page) : Pictures[static_cast<size_t>(Doc_Index)];
-    if (picture.isNull())
-        throw T_Automation_Error("Page " + std::to_string(page + 1) + " cannot be drawn.");
+    if (picture.isNull()) {
+        Failure = "Page " + std::to_string(page + 1) + " cannot be drawn.";
+        return nullptr;
+    }
     // Only a blank page needs to know whether it holds text.
     if (Is_One_Colour(picture)) {
         const std::lock_guard<std::mutex> lock(Blank_Pages_Lock);
         Blank_Pages.insert({Doc_Index, page});
     }
-    // The panes and the difference engine take the picture from memory; the
-    // file is written only when something reads it by name.
-    Hold_Pending_Page(File_Name, picture);
+    return Drawn_Page(picture);
+}
+
+void T_Pdf_Multipage_Wrapper::Export_Page_File(int Doc_Index, int page,
+                                               const std::string& File_Name)
+{
+    // The panes and the difference engine take the picture from the store;
+    // the file is written only when something reads it by name.
+    std::string failure;
+    if (!Stores[static_cast<size_t>(Doc_Index)]->Draw(page, File_Name, failure))
+        throw T_Automation_Error(failure);
 }
 
 int T_Pdf_Multipage_Wrapper::Page_Content(int Doc_Index, int page)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "automation/u_multi_page_const.h"
+#include "imaging/page_store.h"
 
 #include <QImage>
 
@@ -41,10 +42,13 @@ public:
     // The document's own file; "" for a picture opened as a page.
     std::string Text_Layer_File(int Doc_Index) const override;
     bool Repaired(int Doc_Index) const override;
+    // Every document's pages are drawn into its own store, the one caller
+    // of Qt PDF for them.
+    T_Page_Store* Page_Store(int Doc_Index) const override;
 
 protected:
-    // Draws the page at the panes' resolution and holds it in memory as a
-    // pending page (pending_pages.h): its PNG is written when read by name.
+    // Has the document's store draw the page at the panes' resolution and
+    // hold it in memory: its PNG is written when read by name.
     void Export_Page_File(int Doc_Index, int page, const std::string& File_Name) override;
     // The characters of the text of a page that came out blank; -1 (not
     // known) for a page without text, whose drawing the document's reader
@@ -53,6 +57,9 @@ protected:
 
 private:
     T_Open_Result Open_Picture(const QImage& Picture, int& Doc_Index);
+    // Draws a page of an opened document, as its store asks.
+    T_Page_Picture_Ptr Draw_Page(int Doc_Index, int page, std::string& Failure);
+    void Add_Page_Store(int Doc_Index);
 
     // Per document: the PDF, or (null there) the picture of a one-page one.
     std::vector<std::unique_ptr<QPdfDocument>> Documents;
@@ -63,6 +70,9 @@ private:
     // two documents are drawn on two threads).
     std::set<std::pair<int, int>> Blank_Pages;
     std::mutex Blank_Pages_Lock;
+    // Per document; last, so that the stores go before the documents they
+    // draw from.
+    std::vector<std::unique_ptr<T_Page_Store>> Stores;
 };
 
 // True when the file's first kilobyte holds the PDF header.

@@ -84,6 +84,10 @@ void Restrict_New_Files();
 long Process_Id();
 bool Process_Exists(long pid);
 
+// Lets the calling thread run only when a core would otherwise be idle
+// (Linux; Windows: the lowest priority), for work nobody waits for.
+void Run_This_Thread_When_Idle();
+
 // Gives a file or folder the user asked for (an exported picture, a
 // comparison's output) the permissions the user's own mask allows, as any
 // other program would create it. False when that cannot be done.

@@ -119,10 +119,13 @@ T_Work_Result T_Comparison_Model::Open(T_Run_Watch* Watch)
     // modified file's name as a hint, so that a base without its format's
     // ending loads.
     if (!Missing(T_Side::Left))
-        Decoding_Left_ = Start_Beside(
-            [this] { return Load_Drawn_Or_Decoded(Session_.Left_Display, Session_.RightFile); });
+        Decoding_Left_ = Start_Beside([this] {
+            return Load_Drawn_Or_Decoded(Session_.Page_Store(T_Side::Left), Session_.Left_Display,
+                                         Session_.RightFile);
+        });
     if (!Missing(T_Side::Right))
-        Pictures_[1] = Load_Drawn_Or_Decoded(Session_.Right_Display);
+        Pictures_[1] =
+            Load_Drawn_Or_Decoded(Session_.Page_Store(T_Side::Right), Session_.Right_Display);
     Forget_Differences();
     return opened;
 }
@@ -139,7 +142,7 @@ T_Work_Result T_Comparison_Model::Fetch_Page(T_Side Side, int Page_Index)
     Picture(Side); // a picture still decoding is not the page's
     T_Work_Result page = Session_.Show_Page(Side, Page_Index);
     if (page.Done()) {
-        Pictures_[Index(Side)] = Load_Drawn_Or_Decoded(page.File);
+        Pictures_[Index(Side)] = Load_Drawn_Or_Decoded(Session_.Page_Store(Side), page.File);
         Png_Copies_[Index(Side)].clear();
     }
     return page;
@@ -172,7 +175,8 @@ T_Drawn_Pages T_Comparison_Model::Draw_Pages(int Left_Page, int Right_Page,
             continue;
         drawn.Result[at] = Session_.Export_Page(side, drawn.Page[at]);
         if (drawn.Result[at].Done() && !unwanted())
-            drawn.Picture[at] = Load_Drawn_Or_Decoded(drawn.Result[at].File);
+            drawn.Picture[at] =
+                Load_Drawn_Or_Decoded(Session_.Page_Store(side), drawn.Result[at].File);
     }
     return drawn;
 }
@@ -233,7 +237,7 @@ T_Compare_Input T_Comparison_Model::Compare_Input(T_Side Side)
     // A turned picture is compared as shown, not as stored.
     if (std::string word = Converter_Word_For_File(file, picture.Qt_Format);
         !word.empty() && !picture.Oriented)
-        return {file, word};
+        return {file, word, Session_.Page_Store(Side)};
     std::string& copy = Png_Copies_[Index(Side)];
     if (copy.empty()) {
         std::string name = Temp_Path(".png");

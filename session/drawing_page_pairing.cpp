@@ -1,13 +1,10 @@
 #include "session/drawing_page_pairing.h"
 
-#include "vocabulary/file_names.h"
-#include "platform/os_platform.h"
 #include "differences/page_pairing.h"
 #include "differences/leftover_pages.h"
 #include "imaging/picture_signature.h"
 #include "imaging/u_image_load.h"
 #include "automation/u_ole_automation.h"
-#include "engine/u_temp_files.h"
 
 #include <functional>
 
@@ -54,8 +51,9 @@ T_Left_Over Left_Over(const std::vector<int>& Partner, int Right_Count)
 T_Page_Signature Exported_Signature(T_Diff_Session& Session, T_Side Side, int Page)
 {
     T_Work_Result exported = Session.Export_Page(Side, Page);
-    T_Loaded_Picture picture =
-        exported.Done() ? Load_Drawn_Or_Decoded(exported.File) : T_Loaded_Picture{};
+    T_Loaded_Picture picture = exported.Done()
+                                   ? Load_Drawn_Or_Decoded(Session.Page_Store(Side), exported.File)
+                                   : T_Loaded_Picture{};
     return picture.Result == T_Picture_Load_Result::Loaded ? Picture_Signature(picture.Image)
                                                            : T_Page_Signature{};
 }
@@ -153,27 +151,13 @@ std::optional<T_Content_Pairing> Pair_Drawing_Pages_Apart(const std::string& Lef
 {
     // The exporter's automation server is entered from this thread.
     T_Automation_Apartment apartment;
-    // Both sides' pages are named after the left file: the window writes and
-    // reads pages of that name meanwhile.
-    const std::string extension = File_Extension(Left_File);
-    const std::string link = Temp_Path(extension.empty() ? "" : "." + extension);
-    if (Stop || !os::Link_Or_Copy(Left_File, link))
+    if (Stop)
         return std::nullopt;
-    std::optional<T_Content_Pairing> pairing;
-    std::vector<std::string> written;
-    {
-        T_Diff_Session session(link, Right_File, T_Converter_Kind::None, Kind, {Make_Exporter, {}});
-        if (session.Open().Done())
-            pairing = Judge_Drawing_Pages(session, Stop);
-        for (T_Side side : {T_Side::Left, T_Side::Right}) {
-            const T_Page_List pages = session.Pages(side);
-            for (int page = 0; page < pages.Count(); ++page)
-                if (!pages[page].File_Name.empty())
-                    written.push_back(pages[page].File_Name);
-        }
-    }
-    for (const std::string& file : written)
-        os::Delete_File(file);
-    os::Delete_File(link);
-    return pairing;
+    // A session of its own: its copy of the base, and the pages named after
+    // it, lie in its own folder, apart from the window's, and go with it.
+    T_Diff_Session session(Left_File, Right_File, T_Converter_Kind::None, Kind,
+                           {Make_Exporter, {}});
+    if (!session.Open().Done())
+        return std::nullopt;
+    return Judge_Drawing_Pages(session, Stop);
 }

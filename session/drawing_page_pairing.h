@@ -38,9 +38,9 @@ std::optional<T_Content_Pairing> Judge_Drawing_Pages(T_Diff_Session& Session,
 // office, an application of its own) opens the two files, so that a window
 // showing the same pair goes on using its exporter meanwhile. Made for a
 // worker thread, which it enters into the exporter's automation apartment.
-// Its pages are named after a private link to Left_File, apart from the
-// window's, and are deleted again afterwards. Nothing when the pair cannot
-// be opened or Stop is set.
+// Its pages are named after its own copy of Left_File, apart from the
+// window's, and go with that session. Nothing when the pair cannot be
+// opened or Stop is set.
 std::optional<T_Content_Pairing> Pair_Drawing_Pages_Apart(const std::string& Left_File,
                                                           const std::string& Right_File,
                                                           T_Paged_Kind Kind,

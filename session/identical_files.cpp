@@ -1,6 +1,6 @@
 #include "session/identical_files.h"
 
-#include "imaging/pending_pages.h"
+#include "imaging/page_store.h"
 #include "imaging/picture_structure.h"
 #include "imaging/u_image_load.h"
 #include "session/pair_kinds.h"
@@ -47,10 +47,12 @@ bool Named_For(T_Picture_Structure::T_Format Format, const std::string& File)
 }
 
 // One decode of a shown picture or page; false when it cannot be decoded.
-bool Decoded_Size(const std::string& Display, const std::string& File, QImage& Picture)
+bool Decoded_Size(T_Page_Store* Pages, const std::string& Display, const std::string& File,
+                  QImage& Picture)
 {
-    T_Loaded_Picture loaded = Load_Drawn_Or_Decoded(Display, File);
-    Let_Go_Pending_Page(Display);
+    T_Loaded_Picture loaded = Load_Drawn_Or_Decoded(Pages, Display, File);
+    if (Pages)
+        Pages->Let_Go(Pages->Page_Named(Display));
     if (loaded.Result != T_Picture_Load_Result::Loaded)
         return false;
     Picture = std::move(loaded.Image);
@@ -72,19 +74,19 @@ std::optional<std::vector<T_Compared_Pair>> Same_Picture(const std::string& File
     T_Diff_Session session(File, No_Version, T_Converter_Kind::None, T_Paged_Kind::None,
                            {Settings.Make_Exporter, {}});
     QImage picture;
-    if (!session.Open().Done() || !Decoded_Size(session.Left_Display, File, picture))
+    if (!session.Open().Done() ||
+        !Decoded_Size(session.Page_Store(T_Side::Left), session.Left_Display, File, picture))
         return std::nullopt;
     return std::vector{Identical(Names, picture.width(), picture.height(), T_Bytes_Check::Decoded)};
 }
 
 // Every page drawn once, paired with itself; nothing when a page cannot be
 // drawn or comes out blank though it holds something.
-std::optional<std::vector<T_Compared_Pair>> Same_Document(std::string File, T_Paged_Kind Paged,
+std::optional<std::vector<T_Compared_Pair>> Same_Document(const std::string& File,
+                                                          T_Paged_Kind Paged,
                                                           const T_Compared_Pair& Names,
                                                           const T_Pair_Settings& Settings)
 {
-    const std::string named = File;
-    Copy_Paged_Base_Apart(File, named);
     T_Diff_Session session(File, No_Version, T_Converter_Kind::None, Paged,
                            {Settings.Make_Exporter, {}});
     if (!session.Open().Done())
@@ -98,7 +100,8 @@ std::optional<std::vector<T_Compared_Pair>> Same_Document(std::string File, T_Pa
         pair.Old_Content = pair.New_Content = pages[page].Content;
         const T_Work_Result shown = session.Show_Page(T_Side::Left, page);
         QImage picture;
-        if (!shown.Done() || !Decoded_Size(shown.File, shown.File, picture) ||
+        if (!shown.Done() ||
+            !Decoded_Size(session.Page_Store(T_Side::Left), shown.File, shown.File, picture) ||
             !Blank_Page_Error(pair, picture, picture).empty())
             return std::nullopt;
         pairs.push_back(

@@ -14,7 +14,7 @@
 #include "pdf/page_text_lines.h"
 #include "pdf/pdf_substituted_fonts.h"
 #include "session/identical_files.h"
-#include "imaging/pending_pages.h"
+#include "imaging/page_store.h"
 #include "imaging/picture_compare.h"
 #include "imaging/picture_structure.h"
 #include "imaging/streamed_files.h"
@@ -156,14 +156,14 @@ private:
     void Compare_Input(const T_Pair_Input& Input);
     bool Judged_By_Bytes(const T_Pair_Input& Input);
     void Count_One_Side(const T_Pair_Input& Input);
-    int Count_Pages(std::string Old, const std::string& New, T_Paged_Kind Kind, std::string& Error);
+    int Count_Pages(const std::string& Old, const std::string& New, T_Paged_Kind Kind,
+                    std::string& Error);
     void Compare_Pictures(T_Pair_Input Input);
     void Compare_Text(const std::string& Old, const std::string& New);
     bool Compare_While_Read(const T_Pair_Input& Input);
-    void Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind);
+    void Compare_Paged(const std::string& Old, const std::string& New, T_Paged_Kind Kind);
     std::vector<int> Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind);
     T_Compared_Pair Compared_Again(T_Diff_Session& Session, int Old_Page, int New_Page,
-                                   const std::string& Old_File, const std::string& New_File,
                                    const T_Compared_Pair& First,
                                    std::unique_ptr<T_Redraws>& Redraws,
                                    const T_Settle_Differences& Settle);
@@ -293,10 +293,9 @@ void T_Pair_Run::Count_One_Side(const T_Pair_Input& Input)
     Judge(pair);
 }
 
-int T_Pair_Run::Count_Pages(std::string Old, const std::string& New, T_Paged_Kind Kind,
+int T_Pair_Run::Count_Pages(const std::string& Old, const std::string& New, T_Paged_Kind Kind,
                             std::string& Error)
 {
-    Copy_Paged_Base(Old, New);
     T_Diff_Session session(Old, New, T_Converter_Kind::None, Kind, {Settings_.Make_Exporter, {}});
     if (T_Work_Result opened = session.Open(); !opened.Done()) {
         Error = opened.Message;
@@ -318,8 +317,10 @@ void T_Pair_Run::Compare_Pictures(T_Pair_Input Input)
         Judge(Failed(Names_, opened.Message));
         return;
     }
-    T_Compared_Pair pair = Compare_Shown_Pictures(session.Left_Display, session.Right_Display, New,
-                                                  Settings_.Differences, Names_, Settings_.Align);
+    T_Compared_Pair pair =
+        Compare_Shown_Pictures({session.Left_Display, session.Page_Store(T_Side::Left)},
+                               {session.Right_Display, session.Page_Store(T_Side::Right)}, New,
+                               Settings_.Differences, Names_, Settings_.Align);
     // Read whole all the same (a kind not read row by row): Judge lets the
     // pictures go unless they are kept.
     Judge(pair);
@@ -382,7 +383,6 @@ struct T_Redraws {
 // same every time, and drawing them again would double the work of a set
 // whose every sheet changed.
 T_Compared_Pair T_Pair_Run::Compared_Again(T_Diff_Session& Session, int Old_Page, int New_Page,
-                                           const std::string& Old_File, const std::string& New_File,
                                            const T_Compared_Pair& First,
                                            std::unique_ptr<T_Redraws>& Redraws,
                                            const T_Settle_Differences& Settle)
@@ -393,22 +393,23 @@ T_Compared_Pair T_Pair_Run::Compared_Again(T_Diff_Session& Session, int Old_Page
     if (!Redraws)
         Redraws = std::make_unique<T_Redraws>(Session.Text_Layer_File(T_Side::Left),
                                               Session.Text_Layer_File(T_Side::Right));
-    const QImage old_picture = Redraws->Old_Pages.Page(Old_Page);
-    const QImage new_picture = Redraws->New_Pages.Page(New_Page);
-    if (old_picture.isNull() || new_picture.isNull())
-        return First;
-    const std::string old_again = Old_File + ".again.png";
-    const std::string new_again = New_File + ".again.png";
-    Hold_Pending_Page(old_again, old_picture);
-    Hold_Pending_Page(new_again, new_picture);
+    T_Loaded_Picture old_picture, new_picture;
+    for (auto [picture, drawn] : {std::pair{&old_picture, Redraws->Old_Pages.Page(Old_Page)},
+                                  std::pair{&new_picture, Redraws->New_Pages.Page(New_Page)}}) {
+        if (drawn.isNull())
+            return First;
+        picture->Result = T_Picture_Load_Result::Loaded;
+        picture->Image = drawn;
+        picture->Stored_Size = drawn.size();
+    }
     // Nothing of the first comparison is kept.
     T_Compared_Pair pair = First;
     pair.Difference.reset();
     pair.Alignment.reset();
     pair.Compared_Modified = QImage();
-    return Compare_Shown_Pictures(old_again, new_again, new_again,
-                                  Page_Comparison_Options(Settings_.Differences, Session), pair,
-                                  Settings_.Align, Settle);
+    return Compare_Decoded_Pair(old_picture, new_picture,
+                                Page_Comparison_Options(Settings_.Differences, Session), pair,
+                                Settings_.Align, Settle);
 }
 
 std::vector<int> T_Pair_Run::Page_Partners(T_Diff_Session& Session, T_Paged_Kind Kind)
@@ -450,12 +451,11 @@ Pair_Text(const T_Compared_Pair& Pair, const T_Page_Words& Old_Page, const T_Pag
         Page_Pair_Text(Old_Page, New_Page, *Pair.Difference, To_New_Page(Pair.Alignment.get())));
 }
 
-void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_Kind Kind)
+void T_Pair_Run::Compare_Paged(const std::string& Old, const std::string& New, T_Paged_Kind Kind)
 {
-    // The page pictures are named after the base: a copy of it in the
-    // private folder keeps them out of the user's folder, and one folder per
-    // pair keeps pairs compared at once apart.
-    Copy_Paged_Base_Apart(Old, New);
+    // The session's own copy of the base, in a folder of its own, keeps the
+    // page pictures out of the user's folder and pairs compared at once
+    // apart.
     T_Diff_Session session(Old, New, T_Converter_Kind::None, Kind, {Settings_.Make_Exporter, {}});
     if (T_Work_Result opened = session.Open(); !opened.Done()) {
         Judge(Failed(Names_, opened.Message));
@@ -512,12 +512,12 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
             Join_Changes_On_Page_Lines(difference, old_text->Words(page), new_text->Words(other),
                                        To_New_Page(alignment));
         };
-        pair = Compare_Shown_Pictures(left.File, right.File, right.File,
+        pair = Compare_Shown_Pictures({left.File, session.Page_Store(T_Side::Left)},
+                                      {right.File, session.Page_Store(T_Side::Right)}, right.File,
                                       Page_Comparison_Options(Settings_.Differences, session), pair,
                                       Settings_.Align, join_by_line);
         if (Kind == T_Paged_Kind::Pdf && pair.Result == T_Verdict::Different)
-            pair = Compared_Again(session, page, other, left.File, right.File, pair, redraws,
-                                  join_by_line);
+            pair = Compared_Again(session, page, other, pair, redraws, join_by_line);
         if (has_text && pair.Difference && !pair.Difference->Regions.empty()) {
             read_text();
             pair.Text = Pair_Text(pair, old_text->Words(page), new_text->Words(other));
@@ -537,36 +537,45 @@ void T_Pair_Run::Compare_Paged(std::string Old, const std::string& New, T_Paged_
 
 } // namespace
 
-T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
-                                       const std::string& New_Display, const std::string& New_File,
+T_Compared_Pair Compare_Shown_Pictures(const T_Shown_File& Old_Display,
+                                       const T_Shown_File& New_Display, const std::string& New_File,
                                        const T_Difference_Options& Options, T_Compared_Pair Pair,
                                        T_Align_Mode Align, const T_Settle_Differences& Settle)
 {
     // Both pictures decode at the same time, on two cores.
-    auto [old_picture, new_picture] =
-        Both_At_Once([&] { return Load_Drawn_Or_Decoded(Old_Display, New_File); },
-                     [&] { return Load_Drawn_Or_Decoded(New_Display); });
+    auto [old_picture, new_picture] = Both_At_Once(
+        [&] { return Load_Drawn_Or_Decoded(Old_Display.Pages, Old_Display.File, New_File); },
+        [&] { return Load_Drawn_Or_Decoded(New_Display.Pages, New_Display.File); });
     // Pages drawn in memory are compared once and never read by name.
-    for (const std::string* page : {&Old_Display, &New_Display})
-        Let_Go_Pending_Page(*page);
-    for (const T_Loaded_Picture* picture : {&old_picture, &new_picture}) {
+    for (const T_Shown_File* page : {&Old_Display, &New_Display})
+        if (page->Pages)
+            page->Pages->Let_Go(page->Pages->Page_Named(page->File));
+    return Compare_Decoded_Pair(old_picture, new_picture, Options, std::move(Pair), Align, Settle);
+}
+
+T_Compared_Pair Compare_Decoded_Pair(const T_Loaded_Picture& Old_Picture,
+                                     const T_Loaded_Picture& New_Picture,
+                                     const T_Difference_Options& Options, T_Compared_Pair Pair,
+                                     T_Align_Mode Align, const T_Settle_Differences& Settle)
+{
+    for (const T_Loaded_Picture* picture : {&Old_Picture, &New_Picture}) {
         if (picture->Result == T_Picture_Load_Result::Loaded)
             continue;
         return Failed(Pair, Get_Msg(picture->Result == T_Picture_Load_Result::Too_Large
                                         ? cap_Image_Too_Large
                                         : cap_Image_Unreadable) +
-                                " (" + (picture == &old_picture ? Pair.Old_Name : Pair.New_Name) +
+                                " (" + (picture == &Old_Picture ? Pair.Old_Name : Pair.New_Name) +
                                 ")");
     }
-    if (std::string blank = Blank_Page_Error(Pair, old_picture.Image, new_picture.Image);
+    if (std::string blank = Blank_Page_Error(Pair, Old_Picture.Image, New_Picture.Image);
         !blank.empty())
         return Failed(Pair, blank);
     T_Difference difference;
     if (Align == T_Align_Mode::Off) {
-        difference = Compare_Decoded_Pictures(old_picture.Image, new_picture.Image, Options);
+        difference = Compare_Decoded_Pictures(Old_Picture.Image, New_Picture.Image, Options);
     } else {
         T_Aligned_Difference aligned =
-            Compare_Decoded_Aligned(old_picture.Image, new_picture.Image, Align, Options);
+            Compare_Decoded_Aligned(Old_Picture.Image, New_Picture.Image, Align, Options);
         difference = std::move(aligned.Difference);
         if (!aligned.Aligned_Pixels.empty())
             Pair.Compared_Modified =
@@ -576,16 +585,16 @@ T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
                     .copy();
         Pair.Alignment = std::make_shared<const T_Alignment>(std::move(aligned.Alignment));
     }
-    Pair.Old_Width = old_picture.Image.width();
-    Pair.Old_Height = old_picture.Image.height();
-    Pair.New_Width = new_picture.Image.width();
-    Pair.New_Height = new_picture.Image.height();
+    Pair.Old_Width = Old_Picture.Image.width();
+    Pair.Old_Height = Old_Picture.Image.height();
+    Pair.New_Width = New_Picture.Image.width();
+    Pair.New_Height = New_Picture.Image.height();
     if (Settle)
         Settle(difference, Pair.Alignment.get());
     Pair.Result = Verdict_Of(difference, Pair.Moved);
     Pair.Difference = std::make_shared<const T_Difference>(std::move(difference));
-    Pair.Modified = new_picture.Image;
-    Pair.Base = old_picture.Image;
+    Pair.Modified = New_Picture.Image;
+    Pair.Base = Old_Picture.Image;
     return Pair;
 }
 

@@ -9,6 +9,7 @@
 #include "pdf/page_pair_text.h"
 #include "differences/picture_alignment.h"
 #include "differences/picture_difference.h"
+#include "imaging/u_image_load.h"
 #include "session/difference_task.h"
 #include "session/pair_input.h"
 #include "session/u_diff_session.h"
@@ -158,15 +159,29 @@ T_Pair_Outcome Compare_Pair(const std::string& Old, const std::string& New,
                             const std::string& Old_Name, const std::string& New_Name,
                             const T_Pair_Settings& Settings);
 
+// A picture or page as a pane shows it: its file, and the store of the
+// document it is a page of (null for a picture).
+struct T_Shown_File {
+    std::string File;
+    T_Page_Store* Pages = nullptr;
+};
+
 // The two pictures of an opened pair of pictures or pages, decoded as the
 // panes show them (the base with the modified file's name as hint; a page
-// drawn in memory is taken from there, and let go unwritten afterwards).
+// drawn in memory is taken from its store, and let go unwritten afterwards).
 // Sets the sizes, the modified picture and the differences, or Error.
-T_Compared_Pair Compare_Shown_Pictures(const std::string& Old_Display,
-                                       const std::string& New_Display, const std::string& New_File,
+T_Compared_Pair Compare_Shown_Pictures(const T_Shown_File& Old_Display,
+                                       const T_Shown_File& New_Display, const std::string& New_File,
                                        const T_Difference_Options& Options, T_Compared_Pair Names,
                                        T_Align_Mode Align = T_Align_Mode::Off,
                                        const T_Settle_Differences& Settle = {});
+
+// The same for two pictures decoded already.
+T_Compared_Pair Compare_Decoded_Pair(const T_Loaded_Picture& Old_Picture,
+                                     const T_Loaded_Picture& New_Picture,
+                                     const T_Difference_Options& Options, T_Compared_Pair Pair,
+                                     T_Align_Mode Align = T_Align_Mode::Off,
+                                     const T_Settle_Differences& Settle = {});
 
 // Why a pair of page pictures cannot be judged: a page whose source holds
 // something to draw came out as one flat colour. Empty when both were drawn.

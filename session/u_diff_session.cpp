@@ -1,8 +1,6 @@
 #include "session/u_diff_session.h"
 
 #include "vocabulary/U_Msg.h"
-#include "engine/file_name_fit.h"
-#include "vocabulary/file_names.h"
 #include "automation/office_not_found.h"
 #include "platform/os_platform.h"
 #include "session/pair_kinds.h"
@@ -13,9 +11,6 @@
 #include "session/work_beside.h"
 
 #include <tuple>
-
-#include <mutex>
-#include <map>
 
 namespace {
 // Visio drawings are drawn by MS Visio on Windows, by LibreOffice elsewhere.
@@ -29,8 +24,11 @@ constexpr bool Visio_Is_Native = false;
 T_Diff_Session::T_Diff_Session(std::string Left_File, std::string Right_File,
                                T_Converter_Kind Converter_Kind, T_Paged_Kind Paged_Kind,
                                T_Session_Seams Seams)
-    : LeftFile(std::move(Left_File)), RightFile(std::move(Right_File)), LeftImage(LeftFile),
-      RightImage(RightFile), Left_Display(LeftFile), Right_Display(RightFile),
+    : Base_Copy_(Paged_Kind == T_Paged_Kind::None
+                     ? nullptr
+                     : std::make_unique<T_Base_Copy>(Left_File, Right_File)),
+      LeftFile(Base_Copy_ ? Base_Copy_->File() : Left_File), RightFile(std::move(Right_File)),
+      LeftImage(LeftFile), RightImage(RightFile), Left_Display(LeftFile), Right_Display(RightFile),
       ConverterKind(Converter_Kind), PagedKind(Paged_Kind), Seams_(std::move(Seams))
 {
 }
@@ -38,6 +36,8 @@ T_Diff_Session::T_Diff_Session(std::string Left_File, std::string Right_File,
 T_Diff_Session::~T_Diff_Session()
 {
     Exporter.reset();
+    for (auto& drawer : Single_Page_Drawers_)
+        drawer.reset();
     CompareCache.Clear();
 }
 
@@ -75,12 +75,12 @@ const std::pair<T_Picture_Side, T_Picture_Side>& T_Diff_Session::Picture_Sides()
 T_Work_Result T_Diff_Session::Prepare_Pictures(T_Run_Watch* Watch)
 {
     const auto [left, right] = Picture_Sides();
-    for (auto [side, file, display, image] :
-         {std::tuple{left, &LeftFile, &Left_Display, &LeftImage},
-          std::tuple{right, &RightFile, &Right_Display, &RightImage}}) {
+    for (auto [side, file, display, image, drawer] :
+         {std::tuple{left, &LeftFile, &Left_Display, &LeftImage, &Single_Page_Drawers_[0]},
+          std::tuple{right, &RightFile, &Right_Display, &RightImage, &Single_Page_Drawers_[1]}}) {
         if (side.Kind != T_Picture_Side_Kind::Pdf_Page)
             continue;
-        T_Work_Result page = Draw_Single_Page(*file);
+        T_Work_Result page = Draw_Single_Page(*file, *drawer);
         if (!page.Done())
             return page;
         *display = *image = page.File;
@@ -94,28 +94,29 @@ T_Work_Result T_Diff_Session::Prepare_Pictures(T_Run_Watch* Watch)
                         Watch ? Watch : &seam_watch);
 }
 
-T_Work_Result T_Diff_Session::Draw_Single_Page(const std::string& File)
+T_Work_Result T_Diff_Session::Draw_Single_Page(const std::string& File,
+                                               std::unique_ptr<T_Base_Multipage_Wrapper>& Drawer)
 {
-    std::unique_ptr<T_Base_Multipage_Wrapper> drawer =
-        Seams_.Make_Exporter ? Seams_.Make_Exporter(T_Paged_Kind::Pdf) : nullptr;
+    // Kept by the session: the page stays in the drawer's store.
+    Drawer = Seams_.Make_Exporter ? Seams_.Make_Exporter(T_Paged_Kind::Pdf) : nullptr;
     int doc = -1;
     std::string error = "This copy of the program cannot draw PDF pages.";
     T_Open_Result opened =
-        drawer ? drawer->Open_Doc(File, doc, error) : T_Open_Result::Automation_Error;
+        Drawer ? Drawer->Open_Doc(File, doc, error) : T_Open_Result::Automation_Error;
     std::string gap = "\r\n\r\n";
     if (opened != T_Open_Result::Ok)
         return T_Work_Result::Failure(Get_Msg(cap_Cant_Open_File) + gap + File + gap + error);
     T_Page_List pages;
-    drawer->Get_Page_List(doc, pages);
+    Drawer->Get_Page_List(doc, pages);
     if (pages.Count() != 1)
         return T_Work_Result::Failure(
             Get_Msg(cap_Cant_Open_File) + gap + File + gap + "The document has " +
             std::to_string(pages.Count()) +
             " pages; a picture can only be compared with a document of one page.");
     // Drawn into the private folder, never beside the user's file.
-    if (!drawer->Export_Pages(doc, Output_Name(File, ""), 0, error, false))
+    if (!Drawer->Export_Pages(doc, Output_Name(File, ""), 0, error, false))
         return T_Work_Result::Failure(Get_Msg(cap_Page_Export_Fail) + "\r\n" + error);
-    drawer->Get_Page_List(doc, pages);
+    Drawer->Get_Page_List(doc, pages);
     return T_Work_Result::Made(pages[0].File_Name);
 }
 
@@ -168,11 +169,15 @@ bool T_Diff_Session::Missing(T_Side Side) const
 
 std::string T_Diff_Session::Page_Names() const
 {
-    // Named after the left document, so that with the launcher's copy of
-    // the base they all land in the temporary folder. Without a base, a
-    // private name after the modified document takes its place: never the
+    // Named after the left document, so that with the session's copy of the
+    // base they all land in the session's folder. Without a base, a name
+    // after the modified document in that folder takes its place: never the
     // null device's folder, nor the user's.
-    return Missing(T_Side::Left) ? Output_Name(RightFile, "") : LeftFile;
+    if (!Missing(T_Side::Left))
+        return LeftFile;
+    if (Base_Copy_ && !Base_Copy_->Folder().empty())
+        return Base_Copy_->Folder() + Page_Name_Stem(RightFile);
+    return Output_Name(RightFile, "");
 }
 
 T_Work_Result T_Diff_Session::Fetch_Page(T_Side Side, int Page_Index)
@@ -233,6 +238,19 @@ std::string T_Diff_Session::Text_Layer_File(T_Side Side) const
     return Exporter ? Exporter->Text_Layer_File(Doc(Side)) : std::string();
 }
 
+T_Page_Store* T_Diff_Session::Page_Store(T_Side Side) const
+{
+    if (Exporter)
+        return Exporter->Page_Store(Doc(Side));
+    const auto& drawer = Single_Page_Drawers_[Side == T_Side::Left ? 0 : 1];
+    return drawer ? drawer->Page_Store(0) : nullptr;
+}
+
+std::string T_Diff_Session::In_Users_Names(const std::string& Message) const
+{
+    return Base_Copy_ ? Base_Copy_->In_Users_Names(Message) : Message;
+}
+
 bool T_Diff_Session::Repaired(T_Side Side) const
 {
     return !Missing(Side) && Exporter && Exporter->Repaired(Doc(Side));
@@ -285,64 +303,6 @@ int T_Diff_Session::Changes(int Left_Page, int Right_Page) const
     return found == Page_Pair_Changes.end() ? -1 : found->second;
 }
 
-namespace {
-
-// The private copies of paged bases, and the names the user gave them:
-// messages name the user's file, never the copy.
-std::mutex Copies_Lock;
-std::map<std::string, std::string> Copies_Of;
-
-std::string Replace_All(std::string Text, const std::string& From, const std::string& To)
-{
-    if (From.empty())
-        return Text;
-    for (std::size_t at = Text.find(From); at != std::string::npos;
-         at = Text.find(From, at + To.size()))
-        Text.replace(at, From.size(), To);
-    return Text;
-}
-
-// Copies Base into the private folder's sub-folder Folder ("" for the
-// private folder itself) under the modified file's name.
-void Copy_Paged_Base_Into(std::string& Base, const std::string& Modified, const std::string& Folder)
-{
-    // Without a base there is nothing to copy (the session names the pages
-    // privately); without a modified version the copy keeps its own name.
-    if (os::Is_Null_Device(Base))
-        return;
-    const std::string original = Base;
-    const std::string& name = os::Is_Null_Device(Modified) ? Base : Modified;
-    Copy_Base_To_Temp(Base, Folder + Fit_File_Name(File_Name_Part(name), Max_File_Name_Bytes - 24));
-    if (Base != original) {
-        const std::lock_guard<std::mutex> lock(Copies_Lock);
-        Copies_Of[Base] = original;
-    }
-}
-
-} // namespace
-
-void Copy_Paged_Base(std::string& Base, const std::string& Modified)
-{
-    Copy_Paged_Base_Into(Base, Modified, "");
-}
-
-void Copy_Paged_Base_Apart(std::string& Base, const std::string& Modified)
-{
-    const std::string folder = Temp_File_Name();
-    if (!os::Ensure_Private_Folder(Temp_Dir() + folder))
-        return Copy_Paged_Base(Base, Modified);
-    Copy_Paged_Base_Into(Base, Modified, folder + os::Path_Separator());
-}
-
-std::string In_Users_Names(const std::string& Message)
-{
-    const std::lock_guard<std::mutex> lock(Copies_Lock);
-    std::string text = Message;
-    for (const auto& [copy, original] : Copies_Of)
-        text = Replace_All(std::move(text), copy, original);
-    return text;
-}
-
 T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
                                   T_Diff_Session& Session)
 {
@@ -353,7 +313,7 @@ T_Work_Result Open_Paged_Document(const std::string& File_Name, int& Doc_Index,
     if (code == T_Open_Result::Ok)
         return T_Work_Result::Made({});
     std::string gap = "\r\n\r\n";
-    return T_Work_Result::Failure(In_Users_Names(
+    return T_Work_Result::Failure(Session.In_Users_Names(
         Get_Msg(code == T_Open_Result::No_File ? cap_File_Not_Found : cap_Cant_Open_File) + gap +
         File_Name + gap + error_text));
 }

@@ -11,6 +11,7 @@
 #include "vocabulary/document_kinds.h"
 #include "automation/u_multi_page_const.h"
 #include "engine/vcs_diff_frame_const.h"
+#include "session/base_copy.h"
 #include "engine/work_result.h"
 #include "session/pair_kinds.h"
 
@@ -40,10 +41,17 @@ struct T_Session_Seams {
 };
 
 class T_Diff_Session {
+    // First, so that it outlives everything named after it: a paged
+    // document's folder and the private copy of its base.
+    std::unique_ptr<T_Base_Copy> Base_Copy_;
+
 public:
+    // A paged pair's base is copied into a folder of the session's own (see
+    // T_Base_Copy): LeftFile names the copy, removed with the session.
     T_Diff_Session(std::string Left_File, std::string Right_File, T_Converter_Kind Converter_Kind,
                    T_Paged_Kind Paged_Kind, T_Session_Seams Seams);
-    // Closes both documents and quits the exporter's application.
+    // Closes both documents and quits the exporter's application; removes
+    // the session's folder with the copy of the base and the pages.
     ~T_Diff_Session();
     T_Diff_Session(const T_Diff_Session&) = delete;
     T_Diff_Session& operator=(const T_Diff_Session&) = delete;
@@ -88,6 +96,11 @@ public:
     {
         return !Text_Layer_File(T_Side::Left).empty() || !Text_Layer_File(T_Side::Right).empty();
     }
+    // The store of the side's pages drawn in memory (its PDF's, or the page
+    // of a one-page PDF shown as a picture); null where pages are files.
+    T_Page_Store* Page_Store(T_Side Side) const;
+    // A message with the private copy's name replaced by the user's.
+    std::string In_Users_Names(const std::string& Message) const;
     // The ID that pairs a page with the other side's pages; -1 when none.
     std::int32_t Page_ID(T_Side Side, int Page_Index) const;
     // Pairs the pages by what they show, from now on; until then pages pair
@@ -151,7 +164,8 @@ private:
     T_Work_Result Open_Documents();
     T_Work_Result Prepare_Pictures(T_Run_Watch* Watch);
     // The page of a one-page PDF document, drawn as a picture.
-    T_Work_Result Draw_Single_Page(const std::string& File);
+    T_Work_Result Draw_Single_Page(const std::string& File,
+                                   std::unique_ptr<T_Base_Multipage_Wrapper>& Drawer);
     T_Work_Result Fetch_Page(T_Side Side, int Page_Index);
     const std::pair<T_Picture_Side, T_Picture_Side>& Picture_Sides() const;
     int Doc(T_Side Side) const { return Side == T_Side::Left ? LeftDoc : RightDoc; }
@@ -160,29 +174,14 @@ private:
     std::string Page_Names() const;
 
     T_Session_Seams Seams_;
+    // The drawers of the sides of a pair of pictures that are one-page PDFs.
+    std::unique_ptr<T_Base_Multipage_Wrapper> Single_Page_Drawers_[2];
     std::optional<T_Content_Pairing> Content_Pairing_;
     std::map<std::pair<int, int>, int> Page_Pair_Changes;
     std::string Page_Names_; // see Page_Names
     // Read before the first opening, on the thread that opens the pair.
     mutable std::optional<std::pair<T_Picture_Side, T_Picture_Side>> Picture_Sides_;
 };
-
-// The page images of a paged pair are named after the base file: it is
-// copied, read-only, into the private folder under the modified file's name
-// (shortened to leave room for "_l_page_", ten digits and ".png"), so that
-// they never land in the user's folder. On success Base names the copy.
-// A base that does not exist (the null device) is left as it is; against a
-// modified version that does not exist the copy keeps the base's name.
-void Copy_Paged_Base(std::string& Base, const std::string& Modified);
-// The same in a new folder of its own inside the private folder: pairs
-// compared at the same time (two folders' files named alike in different
-// sub-folders, the window beside the folder list) never share a copy, nor
-// the page images named after it.
-void Copy_Paged_Base_Apart(std::string& Base, const std::string& Modified);
-
-// A message with every private copy's name replaced by the name of the
-// user's file it was made from.
-std::string In_Users_Names(const std::string& Message);
 
 // Opens one document of a paged pair in the session's exporter into
 // `Doc_Index`. Failed with cap_File_Not_Found or cap_Cant_Open_File, the name

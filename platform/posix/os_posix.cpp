@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <poll.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -230,6 +231,14 @@ void Restrict_New_Files()
 }
 
 long Process_Id() { return long(::getpid()); }
+
+void Run_This_Thread_When_Idle()
+{
+#ifdef SCHED_IDLE
+    sched_param none{};
+    ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &none);
+#endif
+}
 
 bool Process_Exists(long pid)
 {

@@ -315,6 +315,8 @@ bool Give_User_Permissions(const std::string&) { return true; }
 
 long Process_Id() { return long(GetCurrentProcessId()); }
 
+void Run_This_Thread_When_Idle() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE); }
+
 bool Process_Exists(long pid)
 {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));

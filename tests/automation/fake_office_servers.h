@@ -5,7 +5,9 @@
 #pragma once
 
 #include "tests/automation/fake_server.h"
+#include "tests/test_support.h"
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,6 +32,29 @@ inline void Paint_Plain_Page(const std::string&, int page, const std::string& pn
 inline std::vector<std::string> Calls_Since(const T_Trace& trace, size_t from)
 {
     return std::vector<std::string>(trace->begin() + static_cast<long>(from), trace->end());
+}
+
+// The name a test gave the file a server opens: a paged pair's session opens
+// its own private copy of the base, named otherwise, so a file given by no
+// name of Given is known by what it holds. The file's own name when no
+// given file holds the same bytes.
+inline std::string Given_Name(const std::string& File, const std::set<std::string>& Given)
+{
+    namespace fs = std::filesystem;
+    if (Given.count(File) || !fs::is_regular_file(File))
+        return File;
+    const std::string bytes = Read_File(File);
+    for (const std::string& given : Given)
+        if (fs::is_regular_file(given) && Read_File(given) == bytes)
+            return given;
+    return File;
+}
+
+template <class T_Value>
+void Add_Keys(std::set<std::string>& Names, const std::map<std::string, T_Value>& By_File)
+{
+    for (const auto& entry : By_File)
+        Names.insert(entry.first);
 }
 
 struct Fake_Server_Base {
@@ -66,6 +91,13 @@ public:
     }
 
 private:
+    std::set<std::string> Given_Files() const
+    {
+        std::set<std::string> given = Refused;
+        Add_Keys(given, Page_Counts);
+        return given;
+    }
+
     std::shared_ptr<Fake_Object> Make_Doc()
     {
         std::string name = "doc" + std::to_string(Docs.size());
@@ -74,7 +106,7 @@ private:
         for (std::int32_t open : {149, 12, 7})
             doc->Handlers["#" + std::to_string(open)] = [this, file](const T_Args& args,
                                                                      const T_Named_Args&) {
-                *file = args.at(0).As_String();
+                *file = Given_Name(args.at(0).As_String(), Given_Files());
                 if (Refused.count(*file))
                     throw T_Server_Exception("Cannot open " + *file);
                 return T_Variant::Boolean(true);
@@ -129,7 +161,7 @@ public:
         app->Answer("Quit", T_Variant());
         auto documents = Object("docs");
         documents->Handlers["openex"] = [this](const T_Args& args, const T_Named_Args&) {
-            std::string file = args.at(0).As_String();
+            std::string file = Given_Name(args.at(0).As_String(), Given_Files());
             if (Refused.count(file))
                 throw T_Server_Exception("Visio cannot open " + file);
             return T_Variant::Object(Make_Doc(file));
@@ -139,6 +171,15 @@ public:
     }
 
 private:
+    std::set<std::string> Given_Files() const
+    {
+        std::set<std::string> given = Refused;
+        given.insert(Count_Fails.begin(), Count_Fails.end());
+        given.insert(Export_Fails.begin(), Export_Fails.end());
+        Add_Keys(given, Layouts);
+        return given;
+    }
+
     std::shared_ptr<Fake_Object> Make_Doc(const std::string& file)
     {
         std::string name = "doc" + std::to_string(Docs.size());

@@ -7,7 +7,7 @@
 #include "pdf/document_exporters.h"
 #include "session/pair_pipeline.h"
 #include "pdf/pdf_exporter.h"
-#include "engine/pending_files.h"
+#include "imaging/page_store.h"
 #include "automation/office_bridge_server.h"
 #include "tests/automation/office_processes.h"
 #include "tests/test_support.h"
@@ -26,6 +26,13 @@ namespace fs = std::filesystem;
 namespace {
 
 using Names = std::vector<std::string>;
+
+// The side's page shown is still there to be read: in its store, or on disk.
+bool Shown_Page_Kept(const TView_diff_frame& frame, T_Side side)
+{
+    const T_Page_Store* pages = frame.Session().Page_Store(side);
+    return pages && pages->Is_Kept(frame.Session().Page(side));
+}
 
 Names Tab_Texts(TDiff_Pagelist_Frame* tabs)
 {
@@ -88,8 +95,8 @@ TEST_F(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "RightTabs")),
               (Names{"Page-1", "Page-2", "Page-3"}));
     // Pages drawn from the drawings' PDFs are held in memory until read.
-    EXPECT_TRUE(Exists_Or_Pending(frame->Session().LeftImage));
-    EXPECT_TRUE(Exists_Or_Pending(frame->Session().RightImage));
+    EXPECT_TRUE(Shown_Page_Kept(*frame, T_Side::Left));
+    EXPECT_TRUE(Shown_Page_Kept(*frame, T_Side::Right));
     EXPECT_TRUE(Is_Pdf_File(frame->Session().Text_Layer_File(T_Side::Left)));
 
     // "Page-3" has a different Visio page ID in each file; the bridge pairs
@@ -98,7 +105,7 @@ TEST_F(Office_Paged_Diff, AVisioPairOpensWithTabsComparesAndLeavesNoOffice)
     test::Choose_Page(*frame, "LeftTabs", 2);
     EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 2);
     EXPECT_EQ(frame->Session().RightPage, 2);
-    EXPECT_TRUE(Exists_Or_Pending(frame->Session().RightImage));
+    EXPECT_TRUE(Shown_Page_Kept(*frame, T_Side::Right));
 
     test::Find_Action(*frame, "Compare_A")->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 30000));

@@ -11,7 +11,7 @@
 #include "tests/automation/office_processes.h"
 #include "session/pair_pipeline.h"
 #include "pdf/pdf_exporter.h"
-#include "engine/pending_files.h"
+#include "imaging/page_store.h"
 #include "tests/test_support.h"
 #include "imaging/u_image_load.h"
 #include "engine/u_program_paths.h"
@@ -135,7 +135,7 @@ TEST_F(Office_Pdf_Route, ADrawingIsDrawnFromOnePdfWithItsPageNamesAndText)
     ASSERT_EQ(pages.Count(), 2);
     for (int page = 0; page < 2; ++page) {
         EXPECT_EQ(pages[page].File_Name, dir / ("v_page_" + std::to_string(page) + ".png"));
-        EXPECT_TRUE(Exists_Or_Pending(pages[page].File_Name));
+        EXPECT_TRUE(exporter->Page_Store(vsd)->Is_Kept(page));
     }
 
     // An A4 page (595 x 842 points) comes out at 150 dpi.
@@ -143,7 +143,7 @@ TEST_F(Office_Pdf_Route, ADrawingIsDrawnFromOnePdfWithItsPageNamesAndText)
     ASSERT_GE(vsdx, 0) << error;
     ASSERT_TRUE(exporter->Export_Pages(vsdx, dir / "t1", 0, error, false)) << error;
     exporter->Get_Page_List(vsdx, pages);
-    T_Loaded_Picture page = Load_Drawn_Or_Decoded(pages[0].File_Name);
+    T_Loaded_Picture page = Load_Drawn_Or_Decoded(exporter->Page_Store(vsdx), pages[0].File_Name);
     ASSERT_EQ(page.Result, T_Picture_Load_Result::Loaded);
     EXPECT_EQ(page.Image.width(), 1240);
     EXPECT_EQ(page.Image.height(), 1753);
@@ -237,7 +237,7 @@ TEST_F(Office_Pdf_Route, AFailedPdfExportIsToldInPlainWordsAndTheDrawingStaysOpe
     T_Page_List pages;
     exporter->Get_Page_List(doc, pages);
     EXPECT_EQ(pages.Count(), 3);
-    EXPECT_TRUE(Exists_Or_Pending(pages[2].File_Name));
+    EXPECT_TRUE(exporter->Page_Store(doc)->Is_Kept(2));
 }
 
 // A server's PDF export that fails is a failure in the server's words, with

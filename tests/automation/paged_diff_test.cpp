@@ -61,6 +61,16 @@ protected:
                 test::Wait_For_Pages(*view);
     }
 
+    // What the session's pages are named after: its own read-only copy of
+    // the base, in a folder of its own in the private folder.
+    std::string Pages_Named_After(const TView_diff_frame& frame) const
+    {
+        const std::string copy = frame.Session().LeftFile;
+        EXPECT_TRUE(copy.starts_with(Temp_Dir())) << copy;
+        EXPECT_EQ(test::Read_File(copy), test::Read_File(left));
+        return copy;
+    }
+
     std::string Messages() const
     {
         std::string all;
@@ -90,10 +100,14 @@ TEST_F(Paged_Diff, KompasPairRunsFromStartToClose)
     auto frame = Open(T_Paged_Kind::Kompas);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size) << Messages();
     EXPECT_TRUE(messages.Messages.empty()) << Messages();
-    EXPECT_EQ(frame->Session().LeftImage, left + "_l_page_0.png");
-    EXPECT_EQ(frame->Session().RightImage, left + "_r_page_0.png");
-    EXPECT_TRUE(fs::exists(left + "_l_page_0.png"));
-    EXPECT_TRUE(fs::exists(left + "_r_page_0.png"));
+    // The pages are named after the session's own copy of the base, in the
+    // private folder: none lands beside the user's files.
+    const std::string pages = Pages_Named_After(*frame);
+    EXPECT_EQ(frame->Session().LeftImage, pages + "_l_page_0.png");
+    EXPECT_EQ(frame->Session().RightImage, pages + "_r_page_0.png");
+    EXPECT_TRUE(fs::exists(pages + "_l_page_0.png"));
+    EXPECT_TRUE(fs::exists(pages + "_r_page_0.png"));
+    EXPECT_FALSE(fs::exists(left + "_l_page_0.png"));
     EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "LeftTabs")), (Calls{"0", "1", "2"}));
     EXPECT_EQ(Tab_Texts(test::Find_Tabs(*frame, "RightTabs")), (Calls{"0", "1"}));
     ASSERT_EQ(server.Docs.size(), 2u);
@@ -102,7 +116,7 @@ TEST_F(Paged_Diff, KompasPairRunsFromStartToClose)
     ASSERT_TRUE(test::Find_Action(*frame, "Sync_Pages_A")->isChecked());
     Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
     EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 1);
-    EXPECT_EQ(frame->Session().RightImage, left + "_r_page_1.png");
+    EXPECT_EQ(frame->Session().RightImage, pages + "_r_page_1.png");
     EXPECT_EQ(test::Find_Action(*frame, "Compare_A")->text(), QStringLiteral("Compare images"));
     // No right page has ID 2: only the left side moves.
     Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 2);
@@ -142,7 +156,7 @@ TEST_F(Paged_Diff, VisioPagesPairByIdentifierNotPosition)
     EXPECT_EQ(frame->Session().RightPage, 0);
     Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 0); // ID 0: the right document's second page
     EXPECT_EQ(frame->Session().RightPage, 1);
-    EXPECT_EQ(frame->Session().RightImage, left + "_r_page_1.png");
+    EXPECT_EQ(frame->Session().RightImage, Pages_Named_After(*frame) + "_r_page_1.png");
     EXPECT_TRUE(messages.Messages.empty()) << Messages();
 
     size_t from = server.Trace->size();
@@ -180,7 +194,8 @@ TEST_F(Paged_Diff, ASyncedPageSwitchDrawsEachSideOnceAndComparesOnce)
     // The right side followed without switching back and forth: each page
     // was drawn once, and one compared image was made for the new pair.
     std::sort(painted.begin(), painted.end());
-    EXPECT_EQ(painted, (Calls{left + "_l_page_2.png", left + "_r_page_2.png"}));
+    const std::string pages = Pages_Named_After(*frame);
+    EXPECT_EQ(painted, (Calls{pages + "_l_page_2.png", pages + "_r_page_2.png"}));
     EXPECT_EQ(test::Find_Tabs(*frame, "RightTabs")->Selected_Index(), 2);
     EXPECT_EQ(compared_images(), compared_before + 1);
     // The panes show the pictures the model holds, not pictures read back.

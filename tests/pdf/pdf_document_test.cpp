@@ -4,8 +4,8 @@
 #include "tests/diff_view_support.h"
 #include "pdf/pdf_exporter.h"
 #include "pdf/pdf_page_render.h"
-#include "engine/pending_files.h"
-#include "imaging/pending_pages.h"
+#include "imaging/drawn_page.h"
+#include "imaging/page_store.h"
 #include "vocabulary/picture_limit.h"
 #include "tests/pdf/test_pdf_writer.h"
 #include "tests/test_support.h"
@@ -65,27 +65,30 @@ protected:
         return texts;
     }
 
-    // Page pictures are named after the left file, beside it here (the
-    // launcher would have made that a copy in the private folder).
-    std::vector<std::string> Page_Files() const
+    // Page pictures written so far: named after the session's private copy
+    // of the base, in the session's own folder; never in the user's.
+    std::vector<std::string> Page_Files(const TView_diff_frame& frame) const
     {
         std::vector<std::string> names;
-        for (auto& entry : fs::directory_iterator(dir.Path))
-            if (entry.path().filename().string().find("_page_") != std::string::npos)
-                names.push_back(entry.path().string());
+        for (const fs::path& folder : {fs::path(frame.Session().LeftFile).parent_path(), dir.Path})
+            for (auto& entry : fs::directory_iterator(folder))
+                if (entry.path().filename().string().find("_page_") != std::string::npos)
+                    names.push_back(entry.path().string());
         std::sort(names.begin(), names.end());
         return names;
     }
 
     // Pages drawn so far: held in memory, or written out.
-    static int Drawn_Pages(const std::string& left, int pages)
+    static int Drawn_Pages(const TView_diff_frame& frame)
     {
         int count = 0;
-        for (const char* side : {"_l_page_", "_r_page_"})
-            for (int page = 0; page < pages; ++page) {
-                std::string name = left + side + std::to_string(page) + ".png";
-                count += Is_Pending_Page(name) || fs::exists(name);
+        for (T_Side side : {T_Side::Left, T_Side::Right}) {
+            const T_Page_Store* pages = frame.Session().Page_Store(side);
+            for (int page = 0; pages && page < pages->Page_Count(); ++page) {
+                const T_Page_State state = pages->Status(page).State;
+                count += state == T_Page_State::In_Memory || state == T_Page_State::Written;
             }
+        }
         return count;
     }
 
@@ -121,12 +124,13 @@ TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
               (std::vector<std::string>{"1", "2"}));
     // Only the first page pair is drawn to open the window, and shown from
     // memory without writing a file.
-    EXPECT_EQ(Drawn_Pages(left, 2), 2);
-    EXPECT_TRUE(Page_Files().empty());
+    EXPECT_EQ(Drawn_Pages(*frame), 2);
+    EXPECT_TRUE(Page_Files(*frame).empty());
 
     test::Choose_Page(*frame, "LeftTabs", 1);
-    EXPECT_EQ(frame->Session().LeftImage, left + "_l_page_1.png");
-    EXPECT_TRUE(Page_Files().empty());
+    const std::string base = frame->Session().LeftFile;
+    EXPECT_EQ(frame->Session().LeftImage, base + "_l_page_1.png");
+    EXPECT_TRUE(Page_Files(*frame).empty());
     const QImage page = frame->Model().Picture(T_Side::Left).Image;
     EXPECT_EQ(page.size(), QSize(1754, 1239)); // 842 x 595 points at 150 dpi
     EXPECT_EQ(page.pixelColor(5, 5), QColor(Qt::white));
@@ -141,8 +145,8 @@ TEST_F(Pdf_Diff, PagesHaveTheirLabelsAndAreDrawnAt150DpiOnWhite)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Is_Running(); }, 30000));
     EXPECT_TRUE(frame->Compared_Shown());
     EXPECT_TRUE(messages.Messages.empty());
-    ASSERT_EQ(Page_Files(),
-              (std::vector<std::string>{left + "_l_page_1.png", left + "_r_page_1.png"}));
+    ASSERT_EQ(Page_Files(*frame),
+              (std::vector<std::string>{base + "_l_page_1.png", base + "_r_page_1.png"}));
     for (T_Side side : {T_Side::Left, T_Side::Right}) {
         const std::string file =
             side == T_Side::Left ? frame->Session().LeftImage : frame->Session().RightImage;
@@ -237,8 +241,8 @@ TEST_F(Pdf_Diff, AManyPageDocumentOpensWithItsFirstPagesOnly)
     auto frame = Open(left, right);
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_EQ(test::Find_Tabs(*frame, "LeftTabs")->TabControl1->count(), 200);
-    EXPECT_EQ(Drawn_Pages(left, 200), 2);
-    EXPECT_TRUE(Page_Files().empty());
+    EXPECT_EQ(Drawn_Pages(*frame), 2);
+    EXPECT_TRUE(Page_Files(*frame).empty());
 }
 
 TEST_F(Pdf_Diff, ADrawnPageIsReusedFromMemoryAndWrittenWhenReadByName)
@@ -250,27 +254,27 @@ TEST_F(Pdf_Diff, ADrawnPageIsReusedFromMemoryAndWrittenWhenReadByName)
     ASSERT_EQ(exporter->Open_Doc(file, doc, error), T_Open_Result::Ok) << error;
     const std::string prefix = dir / "set", page = prefix + "_page_1.png";
     ASSERT_TRUE(exporter->Export_Pages(doc, prefix, 1, error, true)) << error;
-    const QImage drawn = Pending_Page(page);
+    T_Page_Store& pages = *exporter->Page_Store(doc);
+    const QImage drawn = Drawn_Page_Image(pages.Picture(1));
     ASSERT_FALSE(drawn.isNull());
     EXPECT_FALSE(fs::exists(page));
-    EXPECT_TRUE(Exists_Or_Pending(page));
+    EXPECT_TRUE(pages.Is_Kept(1));
     // Asked for again, the page held in memory counts as exported.
     ASSERT_TRUE(exporter->Export_Pages(doc, prefix, 1, error, true));
-    EXPECT_EQ(Pending_Page(page).cacheKey(), drawn.cacheKey());
+    EXPECT_EQ(Drawn_Page_Image(pages.Picture(1)).cacheKey(), drawn.cacheKey());
 
     // Read by name, the file is written, whole, as the page was drawn.
-    ASSERT_TRUE(Materialise_File(page, &error)) << error;
-    EXPECT_FALSE(Is_Pending_Page(page));
+    ASSERT_TRUE(pages.Write_Named(page, error)) << error;
+    EXPECT_EQ(pages.Status(1).State, T_Page_State::Written);
     EXPECT_EQ(QImage(QString::fromStdString(page)).convertToFormat(QImage::Format_RGB32), drawn);
-    EXPECT_TRUE(Exists_Or_Pending(page));
+    EXPECT_TRUE(pages.Is_Kept(1));
 
     // A page let go unwritten is drawn again when asked for.
     ASSERT_TRUE(exporter->Export_Pages(doc, prefix, 0, error, true));
-    Let_Go_Pending_Page(prefix + "_page_0.png");
-    EXPECT_FALSE(Exists_Or_Pending(prefix + "_page_0.png"));
+    pages.Let_Go(0);
+    EXPECT_FALSE(pages.Is_Kept(0));
     ASSERT_TRUE(exporter->Export_Pages(doc, prefix, 0, error, true));
-    EXPECT_TRUE(Is_Pending_Page(prefix + "_page_0.png"));
-    Let_Go_Pending_Page(prefix + "_page_0.png");
+    EXPECT_EQ(pages.Status(0).State, T_Page_State::In_Memory);
 }
 
 // Waits, within a bound, for the background pairing to arrive.

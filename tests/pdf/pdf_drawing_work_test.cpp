@@ -6,6 +6,7 @@
 #include "pdf/document_exporters.h"
 #include "pdf/pdf_drawing_work.h"
 #include "session/pair_pipeline.h"
+#include "imaging/page_store.h"
 #include "tests/pdf/test_pdf_writer.h"
 #include "tests/test_support.h"
 #include "engine/u_program_paths.h"
@@ -212,6 +213,29 @@ TEST_F(Pdf_Page_Budget, APageTooComplexToDrawIsAnErrorOfThatPageAndTheOthersComp
         << Pairs[1].Error;
     EXPECT_EQ(Pairs[2].Result, T_Verdict::Different);
     EXPECT_TRUE(Pairs[2].Difference);
+}
+
+TEST_F(Pdf_Page_Budget, TheWindowsSessionKeepsATooComplexPageFailedWithItsReason)
+{
+    const std::vector<std::string> forms = Nested_Forms(3, 10, 10);
+    const std::string old_file = Write("old.pdf", {Sheet(0), Drawing_Form(3, 0), Sheet(2)}, forms);
+    const std::string new_file = Write("new.pdf", {Sheet(0), Sheet(1), Sheet(2)}, forms);
+    T_Diff_Session session(old_file, new_file, T_Converter_Kind::None, T_Paged_Kind::Pdf,
+                           {Create_Document_Exporter, {}});
+    ASSERT_TRUE(session.Open().Done());
+    const T_Work_Result shown = session.Show_Page(T_Side::Left, 1);
+    ASSERT_FALSE(shown.Done());
+    // The message names the user's file, not the session's copy of it.
+    EXPECT_NE(shown.Message.find(Too_Complex_Message(old_file, 1, Nested_Steps(10, 10))),
+              std::string::npos)
+        << shown.Message;
+    const T_Page_Store* pages = session.Page_Store(T_Side::Left);
+    ASSERT_TRUE(pages);
+    EXPECT_EQ(pages->Status(1).State, T_Page_State::Failed);
+    EXPECT_NE(pages->Status(1).Failure.find("too complex to draw"), std::string::npos);
+    // Asked again, it says the same; the other pages are drawn.
+    EXPECT_EQ(session.Show_Page(T_Side::Left, 1).Message, shown.Message);
+    EXPECT_TRUE(session.Show_Page(T_Side::Left, 0).Done());
 }
 
 TEST_F(Pdf_Page_Budget, ALargeButSanePageIsDrawn)

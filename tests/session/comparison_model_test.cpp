@@ -2,7 +2,6 @@
 // sheet drawn ahead in the background, and documents closed only once that
 // drawing is done.
 #include "session/comparison_model.h"
-#include "imaging/drawn_pages.h"
 #include "tests/test_support.h"
 #include "engine/u_temp_files.h"
 
@@ -51,7 +50,6 @@ protected:
         QImage picture(40, 30, QImage::Format_RGB32);
         picture.fill(QColor(page * 40, 0, 0));
         picture.save(QString::fromStdString(File_Name), "PNG");
-        Keep_Drawn_Page(File_Name, picture);
         {
             std::lock_guard lock(Guard);
             Exported_->push_back(File_Name.substr(File_Name.size() - 13));

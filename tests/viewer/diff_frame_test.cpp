@@ -60,8 +60,9 @@ struct Page_Spec {
     int Width, Height;
 };
 
-// An exporter that "opens" files by a preset page layout and paints each
-// exported page as a PNG of the page's size.
+// An exporter that "opens" files by a preset page layout, found by the
+// file's name or, for the session's private copy of a base, by what the
+// file holds, and paints each exported page as a PNG of the page's size.
 class Paint_Exporter : public T_Base_Multipage_Wrapper {
 public:
     explicit Paint_Exporter(std::map<std::string, std::vector<Page_Spec>> layouts, bool starts)
@@ -74,6 +75,8 @@ public:
     T_Open_Result Open_Doc(const std::string& File_Name, int& Doc_Index, std::string&) override
     {
         auto found = Layouts.find(File_Name);
+        if (found == Layouts.end() && fs::exists(File_Name))
+            found = Layouts.find(test::Read_File(File_Name));
         if (found == Layouts.end())
             return T_Open_Result::No_File;
         Docs.push_back({T_Variant(), true, {}});
@@ -557,10 +560,10 @@ class Paged_Frame : public Diff_Frame {
 protected:
     Paint_Exporter* Install(std::vector<Page_Spec> left, std::vector<Page_Spec> right)
     {
-        test::Write_File(dir / "a.cdw", "");
-        test::Write_File(dir / "b.cdw", "");
-        auto layouts = std::map<std::string, std::vector<Page_Spec>>{{dir / "a.cdw", left},
-                                                                     {dir / "b.cdw", right}};
+        test::Write_File(dir / "a.cdw", "a");
+        test::Write_File(dir / "b.cdw", "b");
+        auto layouts =
+            std::map<std::string, std::vector<Page_Spec>>{{"a", left}, {dir / "b.cdw", right}};
         Exporters = [this, layouts](T_Paged_Kind) {
             auto exporter = Make_Exporter<Paint_Exporter>(layouts, true);
             Last = static_cast<Paint_Exporter*>(exporter.get());
@@ -591,8 +594,8 @@ TEST_F(Paged_Frame, PagesPairByPositionWithSyncAndStopWhereTheOtherSideEnds)
     ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
     EXPECT_TRUE(test::Find_Action(*frame, "Sync_Pages_A")->isEnabled());
     EXPECT_EQ(test::Find_Tabs(*frame, "LeftTabs")->TabControl1->count(), 3);
-    EXPECT_EQ(frame->Session().LeftImage, dir / "a.cdw_l_page_0.png");
-    EXPECT_EQ(frame->Session().RightImage, dir / "a.cdw_r_page_0.png");
+    EXPECT_EQ(frame->Session().LeftImage, frame->Session().LeftFile + "_l_page_0.png");
+    EXPECT_EQ(frame->Session().RightImage, frame->Session().LeftFile + "_r_page_0.png");
 
     Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
     EXPECT_EQ(frame->Session().LeftPage, 1);
@@ -686,7 +689,7 @@ TEST_F(Paged_Frame, AFailedPageExportKeepsThePreviousPage)
     Last->Fail_Page = 1;
     Click_Tab(test::Find_Tabs(*frame, "LeftTabs"), 1);
     EXPECT_EQ(frame->Session().LeftPage, 0);
-    EXPECT_EQ(frame->Session().LeftImage, dir / "a.cdw_l_page_0.png");
+    EXPECT_EQ(frame->Session().LeftImage, frame->Session().LeftFile + "_l_page_0.png");
     EXPECT_EQ(frame->Session().RightPage, 0);
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Text, "MS Visio export fail.\r\npage refused");
@@ -1087,10 +1090,8 @@ TEST_F(Paged_Frame, ADocumentOnOneSideOnlyShowsItsPagesThereAlone)
                                                       {250, 100, test::Box(60, 20, 40, 30)}}));
     for (const bool added : {true, false}) {
         SCOPED_TRACE(added ? "added" : "deleted");
-        // The base is copied into the private folder, as the launcher does.
-        std::string left = added ? "/dev/null" : dir / "doc.pdf";
+        const std::string left = added ? "/dev/null" : dir / "doc.pdf";
         const std::string right = added ? dir / "doc.pdf" : "/dev/null";
-        Copy_Paged_Base(left, right);
         auto frame = Open(left, right, T_Converter_Kind::None, T_Paged_Kind::Pdf);
         ASSERT_EQ(frame->ViewMode(), T_View_Mode::Actual_Size);
         const T_Side side = added ? T_Side::Right : T_Side::Left;

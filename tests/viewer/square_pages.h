@@ -4,6 +4,7 @@
 
 #include "tests/test_support.h"
 #include "automation/u_multi_page_const.h"
+#include "engine/u_temp_files.h"
 
 #include <QColor>
 #include <QImage>
@@ -32,7 +33,8 @@ inline QImage Paper(QSize size, std::initializer_list<Square> squares = {})
     return image;
 }
 
-// Two pages a document; page n of the modified document ("...b.cdw") has 2n
+// Two pages a document; page n of the modified document ("...b.cdw", not
+// the session's private copy of the base, which takes its name) has 2n
 // squares, the base's pages are blank.
 class Square_Pages : public T_Base_Multipage_Wrapper {
 public:
@@ -44,7 +46,7 @@ public:
         Docs.push_back({T_Variant(), true, {}});
         for (int page = 0; page < 2; ++page)
             Docs.back().Pages.Items->push_back({std::to_string(page), page, ""});
-        Modified.push_back(File_Name.ends_with("b.cdw"));
+        Modified.push_back(File_Name.ends_with("b.cdw") && File_Name.rfind(Temp_Dir(), 0) != 0);
         Doc_Index = int(Docs.size()) - 1;
         return T_Open_Result::Ok;
     }
