@@ -94,6 +94,17 @@ protected:
         return differing;
     }
 
+    // Whether the control comes to show sharp parts over all it shows.
+    static bool Sharp_Part_Arrives(TPane_Image& Image)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                Image.repaint();
+                return Image.Sharp_Part_Shown();
+            },
+            30000);
+    }
+
     // Waits for the control's sharp part of its picture Picture (the
     // picture, or in the one-pane view 0 for the base, 1 for the modified
     // version), then compares what it shows with the reader's drawing of
@@ -101,12 +112,7 @@ protected:
     static void Expect_Reader_Pixels(TPane_Image& image, int Picture, const std::string& File,
                                      int Page)
     {
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                image.repaint();
-                return image.Sharp_Part_Shown();
-            },
-            30000));
+        ASSERT_TRUE(Sharp_Part_Arrives(image));
         // The marks are drawn over the page; here only the page is compared.
         image.Set_Change_Frames({});
         const QRect visible = image.visibleRegion().boundingRect() & image.Draw_Rect();
@@ -179,12 +185,7 @@ TEST_F(Sharp_Zoom, TheOnePaneViewShowsEachVersionAsTheReaderDrawsItAt800Percent)
     test::Find_Action(*frame, "Overlay_A")->trigger();
     T_Blend_Image& blend = *one_pane.Blend();
     blend.Set_Opacity(0.5);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            blend.repaint();
-            return blend.Sharp_Part_Shown();
-        },
-        30000));
+    ASSERT_TRUE(Sharp_Part_Arrives(blend));
     blend.Set_Change_Frames({});
     const QRect visible = blend.visibleRegion().boundingRect() & blend.Draw_Rect();
     const QImage shown = blend.grab(visible).toImage().convertToFormat(QImage::Format_RGB32);
@@ -200,12 +201,7 @@ TEST_F(Sharp_Zoom, TheOnePaneViewShowsEachVersionAsTheReaderDrawsItAt800Percent)
 
     // Differences: the washed-out modified version is its sharp drawing too.
     test::Find_Action(*frame, "Differences_A")->trigger();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            blend.repaint();
-            return blend.Sharp_Part_Shown();
-        },
-        30000));
+    EXPECT_TRUE(Sharp_Part_Arrives(blend));
     EXPECT_TRUE(messages.Messages.empty());
 }
 
