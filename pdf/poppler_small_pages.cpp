@@ -1,24 +1,11 @@
 #include "pdf/poppler_small_pages.h"
 
+#include "pdf/poppler_quiet.h"
+
 #include <poppler-document.h>
 #include <poppler-image.h>
 #include <poppler-page-renderer.h>
 #include <poppler-page.h>
-
-#include <mutex>
-
-namespace {
-
-// poppler writes what it finds wrong in a file to the standard error; the
-// file's reader here is Qt's module, which says what matters itself.
-void Keep_Poppler_Quiet()
-{
-    static std::once_flag once;
-    std::call_once(
-        once, [] { poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr); });
-}
-
-} // namespace
 
 struct T_Poppler_Small_Pages::T_Document {
     std::unique_ptr<poppler::document> Pdf;

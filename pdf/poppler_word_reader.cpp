@@ -1,21 +1,11 @@
 #include "pdf/page_word_reader.h"
+#include "pdf/poppler_quiet.h"
 
 #include <poppler-document.h>
 #include <poppler-global.h>
 #include <poppler-page.h>
 
 namespace {
-
-// Poppler tells standard error what it finds amiss in a file; the file is
-// read as well as it can be and its drawing shows the rest, so nothing is
-// said.
-void Say_Nothing(const std::string&, void*) {}
-
-void Keep_Poppler_Quiet()
-{
-    [[maybe_unused]] static const bool quiet =
-        (poppler::set_debug_error_function(Say_Nothing, nullptr), true);
-}
 
 // The frame poppler shows the page in: its crop box as poppler keeps it
 // (within the media box, though not always as the drawing library does),
