@@ -33,9 +33,7 @@ protected:
 
     std::string Pdf(const std::string& name, const std::vector<test::Pdf_Page>& pages)
     {
-        std::string path = dir / name;
-        test::Write_File(path, test::Make_Pdf(pages));
-        return path;
+        return test::Write_Pdf(dir / name, pages);
     }
 
     test::Private_Tmpdir tmp;

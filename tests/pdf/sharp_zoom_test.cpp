@@ -50,9 +50,7 @@ protected:
         std::vector<test::Pdf_Page> pages;
         for (int page = 0; page < Pages; ++page)
             pages.push_back(Sheet(page, Edited));
-        std::string path = dir / Name;
-        test::Write_File(path, test::Make_Pdf(pages));
-        return path;
+        return test::Write_Pdf(dir / Name, pages);
     }
 
     std::unique_ptr<TView_diff_frame> Open(const std::string& Left, const std::string& Right)

@@ -3,6 +3,7 @@
 // table so that any reader accepts them.
 #pragma once
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -110,6 +111,13 @@ inline std::string Make_Pdf(const std::vector<Pdf_Page>& pages,
     file += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
             " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
     return file;
+}
+
+// Writes the file of `pages` at `path` and gives `path` back.
+inline std::string Write_Pdf(const std::string& path, const std::vector<Pdf_Page>& pages)
+{
+    std::ofstream(path, std::ios::binary) << Make_Pdf(pages);
+    return path;
 }
 
 } // namespace test

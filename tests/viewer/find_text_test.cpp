@@ -40,9 +40,7 @@ protected:
 
     std::string Pdf(const std::string& name, const std::vector<test::Pdf_Page>& pages)
     {
-        std::string path = dir / name;
-        test::Write_File(path, test::Make_Pdf(pages));
-        return path;
+        return test::Write_Pdf(dir / name, pages);
     }
     // The view with its change list, once the differences are known.
     void Open(const std::string& left, const std::string& right, T_Paged_Kind paged)
