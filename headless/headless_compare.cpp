@@ -15,6 +15,7 @@
 #include "session/pair_pipeline.h"
 #include "headless/pair_report.h"
 #include "headless/report_records.h"
+#include "headless/run_options.h"
 #include "vocabulary/picture_limit.h"
 #include "headless/png_file.h"
 #include "session/rows_in_order.h"
@@ -137,10 +138,7 @@ public:
                    std::ostream& Err)
         : Options_(Options), Out_(Out), Err_(Err), Rules_(T_Acceptance_Rules::From(Options))
     {
-        Settings.Differences.Ignore_Antialiasing = Options.Ignore_Antialiasing;
-        if (Options.Tolerance >= 0)
-            Settings.Differences.Tolerance = Options.Tolerance;
-        Settings.Differences.Ignore = std::move(Ignore);
+        Settings.Differences = Difference_Options_Of(Options, std::move(Ignore));
         Settings.Make_Exporter = Create_Document_Exporter;
         Settings.Compare_Text = Compare_Text_Documents;
         Settings.Keep_Modified_Picture = !Options.Output.empty() || !Options.Report.empty();
@@ -501,9 +499,7 @@ void T_Headless_Run::Folder_Row(const std::string& Old, const std::string& New, 
 int Run_Headless_Compare(const T_Command_Options& Options, std::ostream& Out, std::ostream& Err)
 {
     // The options in effect, as the JSON header names them.
-    T_Command_Options in_effect = Options;
-    if (in_effect.Jobs <= 0)
-        in_effect.Jobs = int(Default_Workers());
+    const T_Command_Options in_effect = Options_In_Effect(Options);
     if (!Options.Output.empty() && Is_Input_Or_Inside(Options, Options.Output)) {
         Err << "varnolt: --output must not name a file compared or lie inside a folder compared: "
             << Terminal_Safe(Options.Output) << "\n";

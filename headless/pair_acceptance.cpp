@@ -41,7 +41,7 @@ T_Acceptance_Rules T_Acceptance_Rules::From(const T_Command_Options& Options)
     return rules;
 }
 
-T_Acceptance Judge_Acceptance(const T_Compared_Pair& Pair, const T_Acceptance_Rules& Rules)
+T_Acceptance Judge_Acceptance(const T_Pair_Findings& Pair, const T_Acceptance_Rules& Rules)
 {
     switch (Pair.Result) {
     case T_Verdict::Identical:

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "command_line/command_options.h"
-#include "session/pair_pipeline.h"
+#include "session/compared_pair.h"
 
 #include <string>
 
@@ -25,4 +25,4 @@ struct T_Acceptance {
     std::string Reason;
 };
 
-T_Acceptance Judge_Acceptance(const T_Compared_Pair& Pair, const T_Acceptance_Rules& Rules);
+T_Acceptance Judge_Acceptance(const T_Pair_Findings& Pair, const T_Acceptance_Rules& Rules);

@@ -21,18 +21,18 @@ void Set_Name(T_Json& Object, const std::string& Key, const std::string& Name, b
 }
 
 // The word of a verdict: for a line of text, and (with underscores) for JSON.
-std::string Result_Word(T_Pair_Report::T_Result Result, bool Json)
+std::string Result_Word(T_Pair_Findings::T_Result Result, bool Json)
 {
     switch (Result) {
-    case T_Pair_Report::T_Result::Identical:
+    case T_Pair_Findings::T_Result::Identical:
         return "identical";
-    case T_Pair_Report::T_Result::Different:
+    case T_Pair_Findings::T_Result::Different:
         return "different";
-    case T_Pair_Report::T_Result::Only_Old:
+    case T_Pair_Findings::T_Result::Only_Old:
         return Json ? "only_in_old" : "only in old";
-    case T_Pair_Report::T_Result::Only_New:
+    case T_Pair_Findings::T_Result::Only_New:
         return Json ? "only_in_new" : "only in new";
-    case T_Pair_Report::T_Result::Error:
+    case T_Pair_Findings::T_Result::Error:
         break;
     }
     return "error";
@@ -75,16 +75,16 @@ const char* Region_Kind_Word(T_Change_Region::T_Kind Kind)
 namespace {
 
 // A whole file on one side only, not a page of a document on one side only.
-bool One_Sided_File(const T_Pair_Report& Report)
+bool One_Sided_File(const T_Pair_Findings& Report)
 {
-    return (Report.Result == T_Pair_Report::T_Result::Only_Old ||
-            Report.Result == T_Pair_Report::T_Result::Only_New) &&
+    return (Report.Result == T_Pair_Findings::T_Result::Only_Old ||
+            Report.Result == T_Pair_Findings::T_Result::Only_New) &&
            Report.Old_Page.empty() && Report.New_Page.empty();
 }
 
 } // namespace
 
-T_Change_Boxes Change_Boxes_Of(const T_Pair_Report& Report, const T_Change& Change)
+T_Change_Boxes Change_Boxes_Of(const T_Pair_Findings& Report, const T_Change& Change)
 {
     const T_Difference& difference = *Report.Difference;
     const auto in_picture = [&difference](const T_Rectangle& Box) {
@@ -97,7 +97,7 @@ T_Change_Boxes Change_Boxes_Of(const T_Pair_Report& Report, const T_Change& Chan
     return boxes;
 }
 
-std::string Pair_Label(const T_Pair_Report& Report)
+std::string Pair_Label(const T_Pair_Findings& Report)
 {
     std::string label = Report.Old_Name;
     if (Report.New_Name != Report.Old_Name)
@@ -169,7 +169,7 @@ T_Json Alignment_Json(const T_Alignment& Alignment)
 }
 
 // The text a region covers on each side (PDF pages), and what became of it.
-void Set_Region_Text(T_Json& Object, const T_Pair_Report& Report, std::size_t Region)
+void Set_Region_Text(T_Json& Object, const T_Pair_Findings& Report, std::size_t Region)
 {
     if (!Report.Text || !Report.Text->Available() || Region >= Report.Text->Regions.size())
         return;
@@ -189,7 +189,7 @@ T_Rectangle In_Picture(const T_Rectangle& Box, const T_Difference& Difference)
     return {Box.Left + Difference.Left, Box.Top + Difference.Top, Box.Width, Box.Height};
 }
 
-T_Json Change_Json(const T_Pair_Report& Report, std::size_t Index)
+T_Json Change_Json(const T_Pair_Findings& Report, std::size_t Index)
 {
     const T_Change& change = Report.Difference->Changes[Index];
     const T_Change_Boxes boxes = Change_Boxes_Of(Report, change);
@@ -216,7 +216,7 @@ T_Json Change_Json(const T_Pair_Report& Report, std::size_t Index)
 
 // The regions grouped into edits: each with its kind, its place on each
 // side, its move, the regions it holds and, on pages with text, its text.
-void Set_Changes(T_Json& Object, const T_Pair_Report& Report)
+void Set_Changes(T_Json& Object, const T_Pair_Findings& Report)
 {
     T_Json changes = T_Json::Array();
     for (std::size_t i = 0; i < Report.Difference->Changes.size(); ++i)
@@ -225,7 +225,7 @@ void Set_Changes(T_Json& Object, const T_Pair_Report& Report)
         .Set("changes", std::move(changes));
 }
 
-T_Json Region_Json(const T_Pair_Report& Report, std::size_t Index)
+T_Json Region_Json(const T_Pair_Findings& Report, std::size_t Index)
 {
     const T_Difference& difference = *Report.Difference;
     const T_Change_Region& region = difference.Regions[Index];
@@ -248,7 +248,7 @@ T_Json Region_Json(const T_Pair_Report& Report, std::size_t Index)
     return object;
 }
 
-void Set_Difference(T_Json& Object, const T_Pair_Report& Report)
+void Set_Difference(T_Json& Object, const T_Pair_Findings& Report)
 {
     const T_Difference& difference = *Report.Difference;
     // Pages without a text layer (scans) have no text to tell per region.
@@ -288,14 +288,14 @@ void Set_Text_Changes(T_Json& Object, const T_Text_Changes& Changes)
 }
 
 // A page put elsewhere in its document: where it was and where it is now.
-void Print_Move(std::ostream& Out, const T_Pair_Report& Report)
+void Print_Move(std::ostream& Out, const T_Pair_Findings& Report)
 {
     if (Report.Moved)
         Out << "moved from page " << Report.Old_Page_Number << " to page "
             << Report.New_Page_Number;
 }
 
-void Set_Move(T_Json& Object, const T_Pair_Report& Report)
+void Set_Move(T_Json& Object, const T_Pair_Findings& Report)
 {
     if (Report.Moved)
         Object.Set(
@@ -303,9 +303,9 @@ void Set_Move(T_Json& Object, const T_Pair_Report& Report)
             T_Json::Object().Set("from", Report.Old_Page_Number).Set("to", Report.New_Page_Number));
 }
 
-void Print_Json(std::ostream& Out, const T_Pair_Report& Report, const T_Acceptance& Acceptance)
+void Print_Json(std::ostream& Out, const T_Pair_Findings& Report, const T_Acceptance& Acceptance)
 {
-    using T_Result = T_Pair_Report::T_Result;
+    using T_Result = T_Pair_Findings::T_Result;
     // Pages judged by their document's bytes keep their pages' names.
     const bool paged = Report.Compared_By == T_Compared_By::Pages ||
                        (Report.Compared_By == T_Compared_By::Bytes &&
@@ -376,23 +376,23 @@ void Set_Limits(T_Json& Object, const T_Command_Options& Options)
 
 } // namespace
 
-void T_Report_Totals::Count(T_Pair_Report::T_Result Result, bool Is_Accepted)
+void T_Report_Totals::Count(T_Pair_Findings::T_Result Result, bool Is_Accepted)
 {
     Accepted += Is_Accepted;
     switch (Result) {
-    case T_Pair_Report::T_Result::Identical:
+    case T_Pair_Findings::T_Result::Identical:
         ++Identical;
         break;
-    case T_Pair_Report::T_Result::Different:
+    case T_Pair_Findings::T_Result::Different:
         ++Different;
         break;
-    case T_Pair_Report::T_Result::Only_Old:
+    case T_Pair_Findings::T_Result::Only_Old:
         ++Only_Old;
         break;
-    case T_Pair_Report::T_Result::Only_New:
+    case T_Pair_Findings::T_Result::Only_New:
         ++Only_New;
         break;
-    case T_Pair_Report::T_Result::Error:
+    case T_Pair_Findings::T_Result::Error:
         ++Errors;
         break;
     }
@@ -416,7 +416,7 @@ int T_Report_Totals::Exit_Code() const
     return Accepted < Identical + Different + Only_Old + Only_New ? 1 : 0;
 }
 
-void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
+void Print_Report(std::ostream& Out, const T_Pair_Findings& Report, bool Json,
                   const T_Acceptance& Acceptance, bool Show_Acceptance)
 {
     if (Json) {
@@ -426,10 +426,10 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
     // Names may hold line feeds or escape sequences: one line, no effect.
     Out << Terminal_Safe(Pair_Label(Report)) << ": ";
     const T_Difference* difference = Report.Difference.get();
-    if (Report.Moved && Report.Result != T_Pair_Report::T_Result::Error &&
+    if (Report.Moved && Report.Result != T_Pair_Findings::T_Result::Error &&
         (!difference || difference->Changed_Pixels == 0)) {
         Print_Move(Out, Report);
-    } else if (Report.Result == T_Pair_Report::T_Result::Different && difference) {
+    } else if (Report.Result == T_Pair_Findings::T_Result::Different && difference) {
         const std::string share = Share_Percent(difference->Changed_Share());
         Out << Grouped(difference->Changed_Pixels) << " px changed (" << share << " %), "
             << Changes_Summary(difference->Changes) << ", " << difference->Regions.size()
@@ -441,32 +441,32 @@ void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
                 << " x " << Report.New_Height << ")";
         if (Report.Moved)
             Print_Move(Out << ", ", Report);
-    } else if (Report.Result == T_Pair_Report::T_Result::Different && Report.Text_Changes) {
+    } else if (Report.Result == T_Pair_Findings::T_Result::Different && Report.Text_Changes) {
         const T_Text_Changes& changes = *Report.Text_Changes;
         Out << "different (" << Text_Change_Counts(changes) << ")";
         // Changes outside the body are easily missed: where they are.
         if (const std::string places = Text_Change_Places(changes); !places.empty())
             Out << " in " << Terminal_Safe(places);
-    } else if (Report.Result == T_Pair_Report::T_Result::Error) {
+    } else if (Report.Result == T_Pair_Findings::T_Result::Error) {
         Out << "error: " << Terminal_Safe(Report.Error);
     } else if (One_Sided_File(Report)) {
-        Out << (Report.Result == T_Pair_Report::T_Result::Only_Old ? "only in the old version"
-                                                                   : "only in the new version");
+        Out << (Report.Result == T_Pair_Findings::T_Result::Only_Old ? "only in the old version"
+                                                                     : "only in the new version");
         if (Report.Pages > 0)
             Out << " (" << Report.Pages << (Report.Pages == 1 ? " page)" : " pages)");
     } else {
         Out << Result_Word(Report.Result, false);
     }
-    if (Report.Alignment && Report.Result != T_Pair_Report::T_Result::Error)
+    if (Report.Alignment && Report.Result != T_Pair_Findings::T_Result::Error)
         Out << "; " << Report.Alignment->Summary();
     if (Report.Repaired)
         Out << "; repaired";
-    if (Show_Acceptance && Report.Result != T_Pair_Report::T_Result::Identical &&
-        Report.Result != T_Pair_Report::T_Result::Error)
+    if (Show_Acceptance && Report.Result != T_Pair_Findings::T_Result::Identical &&
+        Report.Result != T_Pair_Findings::T_Result::Error)
         Out << (Acceptance.Accepted ? "; accepted (" : "; not accepted (") << Acceptance.Reason
             << ")";
     // Last, so that what scripts read at the line's start stays in place.
-    if (Report.Text && Report.Result == T_Pair_Report::T_Result::Different)
+    if (Report.Text && Report.Result == T_Pair_Findings::T_Result::Different)
         if (const std::string texts = Changed_Region_Texts(Report.Text->Regions); !texts.empty())
             Out << "; text: " << Terminal_Safe(texts);
     Out << "\n";

@@ -4,21 +4,22 @@
 
 #include "command_line/command_options.h"
 #include "headless/pair_acceptance.h"
-#include "session/pair_pipeline.h"
+#include "session/compared_pair.h"
 
 #include <iosfwd>
 #include <string>
 
 // One line or JSON object: a pair of files, of pages, or a file present on
 // one side only, as the pair pipeline judged it.
-using T_Pair_Report = T_Compared_Pair;
+struct T_Compared_Pair;
+using T_Pair_Report = T_Compared_Pair; // its pictures are in session/pair_pipeline.h
 
 struct T_Report_Totals {
     int Identical = 0, Different = 0, Only_Old = 0, Only_New = 0, Errors = 0;
     int Accepted = 0;
     // The run was stopped (Ctrl+C, SIGTERM): the counts are those so far.
     bool Interrupted = false;
-    void Count(T_Pair_Report::T_Result Result, bool Is_Accepted);
+    void Count(T_Pair_Findings::T_Result Result, bool Is_Accepted);
     // Adds the counts of another part of the same run.
     T_Report_Totals& operator+=(const T_Report_Totals& Part);
     // 2 when something could not be compared, 1 when a pair was not
@@ -28,7 +29,7 @@ struct T_Report_Totals {
 
 // The pair's name as its line gives it: the file, the new file's name
 // when it differs, and of a page pair "(page OLD / NEW)".
-std::string Pair_Label(const T_Pair_Report& Report);
+std::string Pair_Label(const T_Pair_Findings& Report);
 
 // A change region's kind: added, removed, moved or changed.
 const char* Region_Kind_Word(T_Change_Region::T_Kind Kind);
@@ -39,11 +40,11 @@ const char* Region_Kind_Word(T_Change_Region::T_Kind Kind);
 struct T_Change_Boxes {
     T_Rectangle Old, New;
 };
-T_Change_Boxes Change_Boxes_Of(const T_Pair_Report& Report, const T_Change& Change);
+T_Change_Boxes Change_Boxes_Of(const T_Pair_Findings& Report, const T_Change& Change);
 
 // With Show_Acceptance (limits were given) the line says whether the pair
 // passed; JSON always does.
-void Print_Report(std::ostream& Out, const T_Pair_Report& Report, bool Json,
+void Print_Report(std::ostream& Out, const T_Pair_Findings& Report, bool Json,
                   const T_Acceptance& Acceptance, bool Show_Acceptance);
 void Print_Totals(std::ostream& Out, const T_Report_Totals& Totals, bool Json,
                   bool Show_Accepted = false);

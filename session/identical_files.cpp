@@ -1,49 +1,18 @@
 #include "session/identical_files.h"
 
 #include "imaging/page_store.h"
-#include "imaging/picture_structure.h"
 #include "imaging/u_image_load.h"
 #include "session/pair_kinds.h"
-#include "vocabulary/file_names.h"
+#include "session/same_structure.h"
 
 #include <memory>
 
 namespace {
 
-// The differences of a picture with itself: none, over its whole area.
-std::shared_ptr<const T_Difference> No_Differences(int Width, int Height)
-{
-    auto difference = std::make_shared<T_Difference>();
-    difference->Width = difference->Base_Width = difference->Modified_Width = Width;
-    difference->Height = difference->Base_Height = difference->Modified_Height = Height;
-    return difference;
-}
-
 T_Compared_Pair Identical(T_Compared_Pair Pair, int Width, int Height, T_Bytes_Check Checked)
 {
-    Pair.Result = T_Verdict::Identical;
-    Pair.Checked = Checked;
-    Pair.Old_Width = Pair.New_Width = Width;
-    Pair.Old_Height = Pair.New_Height = Height;
-    Pair.Difference = No_Differences(Width, Height);
+    Mark_Identical(Pair, Width, Height, Checked);
     return Pair;
-}
-
-// Whether the file's name leads to the reader its content is for: a PNG
-// named .bmp is read by whatever the name picks, and must be decoded.
-bool Named_For(T_Picture_Structure::T_Format Format, const std::string& File)
-{
-    const std::string extension = File_Extension(File);
-    switch (Format) {
-    case T_Picture_Structure::T_Format::Png:
-        return extension == "png";
-    case T_Picture_Structure::T_Format::Jpeg:
-        return extension == "jpg" || extension == "jpeg" || extension == "jpe" ||
-               extension == "jfif";
-    case T_Picture_Structure::T_Format::None:
-        break;
-    }
-    return false;
 }
 
 // One decode of a shown picture or page; false when it cannot be decoded.
@@ -64,10 +33,11 @@ std::optional<std::vector<T_Compared_Pair>> Same_Picture(const std::string& File
                                                          const T_Pair_Settings& Settings)
 {
     if (Kind == dk_Image) {
-        const T_Picture_Structure structure = Check_Picture_Structure(File);
-        if (structure.Sound && Named_For(structure.Format, File))
-            return std::vector{
-                Identical(Names, structure.Width, structure.Height, T_Bytes_Check::Structure)};
+        if (std::optional<T_Pair_Findings> found = Identical_By_Structure(File, Names)) {
+            T_Compared_Pair pair = Names;
+            static_cast<T_Pair_Findings&>(pair) = std::move(*found);
+            return std::vector{std::move(pair)};
+        }
     }
     // One side prepared (converted or drawn) and decoded, as the pipeline
     // would prepare each.

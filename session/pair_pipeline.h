@@ -10,6 +10,7 @@
 #include "differences/picture_alignment.h"
 #include "differences/picture_difference.h"
 #include "imaging/u_image_load.h"
+#include "session/compared_pair.h"
 #include "session/difference_task.h"
 #include "session/pair_input.h"
 #include "session/u_diff_session.h"
@@ -21,75 +22,17 @@
 #include <memory>
 #include <string>
 
-enum class T_Verdict { Identical, Different, Only_Old, Only_New, Error };
-
-// How a pair was compared: as pictures, page pair by page pair, by its
-// bytes, as documents by their text, or not at all (a file on one side only).
-enum class T_Compared_By { Nothing, Pixels, Pages, Bytes, Text };
-
-// What proved a pair of pictures or documents with the same bytes sound: the
-// file's structure, or one decode of one side.
-enum class T_Bytes_Check { None, Structure, Decoded };
-
-// What one pair came to: a pair of pictures, a pair of pages of two
-// documents, a page or file present on one side only, or an error.
-struct T_Compared_Pair {
-    using T_Result = T_Verdict;
-    T_Result Result = T_Result::Identical;
-    T_Compared_By Compared_By = T_Compared_By::Nothing;
-    T_Bytes_Check Checked = T_Bytes_Check::None;
-    std::string Old_Name;
-    std::string New_Name;
-    // The files compared, as opened (Old_Name and New_Name are how reports
-    // name them).
-    std::string Old_File;
-    std::string New_File;
-    std::string Old_Page; // the pages' names, for paged documents
-    std::string New_Page;
-    // The pages' places in their documents, from 1; 0 for no page.
-    int Old_Page_Number = 0, New_Page_Number = 0;
-    // The page left its place in the order of the others (another sheet was
-    // put before it, or it was put elsewhere), not merely shifted by sheets
-    // inserted or removed. Such a pair is different even when both pages
-    // show the same.
-    bool Moved = false;
-    int Old_Width = 0, Old_Height = 0, New_Width = 0, New_Height = 0;
-    // What each page's source holds to draw (shapes, characters), -1 when
-    // not known: a page that holds something and comes out as one flat
-    // colour was not drawn, and cannot be judged.
-    int Old_Content = -1, New_Content = -1;
-    // Of a file on one side only: the pages of a document, 1 for a picture;
-    // 0 when not counted (a kind the program does not show).
-    int Pages = 0;
-    // A damaged document of the pair was read from a copy rebuilt from it.
-    bool Repaired = false;
-    // When pictures were compared.
-    std::shared_ptr<const T_Difference> Difference;
-    // When documents were compared by their text: the changes counted.
-    std::shared_ptr<const T_Text_Changes> Text_Changes;
-    QImage Base; // the base picture, for a report that shows both
-    // How the modified picture was laid on the base before the comparison,
-    // when alignment was asked for (the regions are in the base's pixels).
-    std::shared_ptr<const T_Alignment> Alignment;
-    // Of a pair of PDF pages with changes: the text of each change region.
-    std::shared_ptr<const T_Page_Pair_Text> Text;
+// One pair of pictures, pages or files as the pipeline judged it, with the
+// pictures it compared (for a report that shows them).
+struct T_Compared_Pair : T_Pair_Findings {
+    QImage Base;     // the base picture, for a report that shows both
     QImage Modified; // the modified picture, for a picture of the differences
     // The modified picture as it was compared, on the base's pixels, when
     // the alignment had to redraw it (turned, scaled, moved by a fraction
     // of a pixel, its rows or columns rearranged); null otherwise. A
     // picture of the differences shows this one, where the changes lie.
     QImage Compared_Modified;
-    std::string Error; // one line
-    // Where its picture of the differences was written, when one was asked for.
-    std::string Output;
-    // The pair of files it belongs to, as the pipeline took them in; null
-    // for a pair judged before (neither version exists, or one is no file).
-    std::shared_ptr<const T_Pair_Input> Input;
 };
-
-// The verdict of two decoded pictures' differences. A page put elsewhere in
-// its document (`Moved`) changes the document, however alike it looks.
-T_Verdict Verdict_Of(const T_Difference& Difference, bool Moved = false);
 
 // The options for comparing a session's pages: PDF pages, and drawings
 // drawn from a PDF, keep their drawing in place when the paper grows, and
@@ -187,9 +130,3 @@ T_Compared_Pair Compare_Decoded_Pair(const T_Loaded_Picture& Old_Picture,
 // something to draw came out as one flat colour. Empty when both were drawn.
 std::string Blank_Page_Error(const T_Compared_Pair& Pair, const QImage& Old_Picture,
                              const QImage& New_Picture);
-
-// A message of the catalogue on one line.
-std::string One_Line(std::string Text);
-
-// "1,234": thousands apart, so that counts read at a glance.
-std::string Grouped(std::size_t Number);

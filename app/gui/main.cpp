@@ -1,4 +1,7 @@
-// The program entry: the toolkit, the message boxes, then the main sequence.
+// The whole program: the toolkit, the message boxes, then the main
+// sequence; or a comparison without a window, on the toolkit's offscreen
+// platform. Where the quick front exists it loads this part only for what it
+// cannot answer alone.
 #include "app/gui/U_About_Varnolt.h"
 #include "vocabulary/U_Msg.h"
 #include "app/gui/U_Varnolt_File_Select.h"
@@ -13,6 +16,7 @@
 #include "viewer/recent_pairs.h"
 #include "automation/u_ole_automation.h"
 #include "imaging/u_image_load.h"
+#include "app/plain_answers.h"
 #include "app/u_varnolt_start.h"
 #include "app/gui/varnolt_application.h"
 #include "app/gui/vcs_diff_form.h"
@@ -91,9 +95,7 @@ int Compare_Headless(char* argv0, const std::filesystem::path& executable,
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run_Whole_Program(int argc, char** argv)
 {
     // Before anything is written: what the program and the converter create
     // is the user's alone.
@@ -103,25 +105,13 @@ int main(int argc, char** argv)
     const std::filesystem::path executable = os::Utf8_Path(os::Executable_Path());
     Set_Application_Title(Title_From_Executable(os::Utf8_Name(executable.filename())));
     const T_Command_Options options = Parse_Command_Options(arguments);
-    const std::string program = os::Utf8_Name(executable.filename());
-    switch (options.Action) {
-    case T_Command_Options::T_Action::Help:
-        std::cout << Options_Usage_Text(program);
-        return 0;
-    case T_Command_Options::T_Action::Version:
-        std::cout << program << " " << VARNOLT_VERSION << "\n";
-        return 0;
-    case T_Command_Options::T_Action::Usage_Error:
-        std::cerr << program << ": " << Terminal_Safe(options.Error) << "\n\n"
-                  << Options_Usage_Text(program);
-        return ec_Usage;
-    case T_Command_Options::T_Action::Compare:
+    if (const std::optional<int> answered =
+            Plain_Answer(options, os::Utf8_Name(executable.filename()), std::cout, std::cerr))
+        return *answered;
+    if (options.Action == T_Command_Options::T_Action::Compare)
         return Compare_Headless(argv[0], executable, options);
-    case T_Command_Options::T_Action::Merge:
+    if (options.Action == T_Command_Options::T_Action::Merge)
         return Run_Merge_Reports(options, std::cout, std::cerr);
-    case T_Command_Options::T_Action::Window:
-        break;
-    }
     if (!Display_Available()) {
         std::string text = Get_Msg(cap_No_Display);
         std::erase(text, '\r');
@@ -175,3 +165,15 @@ int main(int argc, char** argv)
     Set_Msg_Presenter(nullptr);
     return code;
 }
+
+} // namespace
+
+#ifdef VARNOLT_QUICK_FRONT
+// The entry the quick front looks up once it has loaded this part.
+extern "C" __attribute__((visibility("default"))) int Varnolt_Whole_Program(int argc, char** argv)
+{
+    return Run_Whole_Program(argc, argv);
+}
+#else
+int main(int argc, char** argv) { return Run_Whole_Program(argc, argv); }
+#endif

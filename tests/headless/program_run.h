@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,22 @@ struct Run_Result {
     int Code = -1;
     std::string Out, Err;
 };
+
+// A copy of the built program in Folder, without what lies beside it (the
+// converter, the office helper): the executable and, where it has one, the
+// part it loads. Returns the executable's path.
+inline std::string Copy_Program_Alone(const std::string& Folder)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(Folder);
+    fs::copy_file(VARNOLT_BUILD_DIR "/varnolt", Folder + "/varnolt");
+    if (fs::exists(VARNOLT_BUILD_DIR "/parts")) {
+        fs::create_directories(Folder + "/parts");
+        fs::copy_file(VARNOLT_BUILD_DIR "/parts/varnolt-program.so",
+                      Folder + "/parts/varnolt-program.so");
+    }
+    return Folder + "/varnolt";
+}
 
 inline Run_Result Run_Program(const std::vector<std::string>& arguments,
                               const std::string& program_file = VARNOLT_BUILD_DIR "/varnolt",

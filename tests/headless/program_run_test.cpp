@@ -80,8 +80,7 @@ TEST(Program, ComparesPicturesWithoutTheConverterBesideIt)
     // in the program; only a pair that must be converted says what is missing.
     test::Private_Tmpdir tmp;
     test::Scratch_Dir dir;
-    std::filesystem::create_directories(dir / "bare");
-    std::filesystem::copy_file(VARNOLT_BUILD_DIR "/varnolt", dir / "bare/varnolt");
+    test::Copy_Program_Alone(dir / "bare");
     QImage picture(60, 40, QImage::Format_RGB32);
     picture.fill(Qt::white);
     ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.png")));
@@ -99,6 +98,46 @@ TEST(Program, ComparesPicturesWithoutTheConverterBesideIt)
     EXPECT_EQ(converted.Code, 2);
     EXPECT_NE(converted.Err.find("Application components not found!"), std::string::npos)
         << converted.Err;
+}
+
+TEST(Program, ComparesPngAndJpegPairsWithoutLoadingTheRestOfItself)
+{
+    // The executable alone, without the part that holds the toolkit: what it
+    // answers alone still works, and the rest says what is missing.
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    std::filesystem::create_directories(dir / "alone");
+    std::filesystem::copy_file(VARNOLT_BUILD_DIR "/varnolt", dir / "alone/varnolt");
+    if (!std::filesystem::exists(VARNOLT_BUILD_DIR "/parts/varnolt-program.so"))
+        GTEST_SKIP() << "this build's executable is the whole program";
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.png")));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.jpg"), "JPEG"));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.bmp")));
+    picture.setPixel(3, 3, qRgb(0, 0, 0));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "new.png")));
+    std::filesystem::copy_file(dir / "old.jpg", dir / "copy.jpg");
+    const std::string alone = dir / "alone/varnolt";
+
+    Run_Result changed = Run_Program({"--compare", dir / "old.png", dir / "new.png"}, alone);
+    EXPECT_EQ(changed.Code, 1) << changed.Err;
+    EXPECT_EQ(changed.Out, dir / "old.png" + " " + dir / "new.png" +
+                               ": 1 px changed (0.39 %), 1 change, 1 change region\n");
+    Run_Result same =
+        Run_Program({"--compare", "--json", dir / "old.jpg", dir / "copy.jpg"}, alone);
+    EXPECT_EQ(same.Code, 0) << same.Err;
+    EXPECT_NE(same.Out.find("\"compared_by\":\"bytes\",\"checked\":\"structure\""),
+              std::string::npos)
+        << same.Out;
+    EXPECT_EQ(Run_Program({"--version"}, alone).Out, "varnolt 1.4\n");
+
+    Run_Result bitmap = Run_Program({"--compare", dir / "old.bmp", dir / "new.png"}, alone);
+    EXPECT_EQ(bitmap.Code, 2);
+    EXPECT_EQ(bitmap.Out, "");
+    EXPECT_NE(bitmap.Err.find("varnolt: the program is incomplete: "), std::string::npos)
+        << bitmap.Err;
+    EXPECT_NE(bitmap.Err.find("Install it again."), std::string::npos) << bitmap.Err;
 }
 
 #ifndef VARNOLT_TEST_NO_PDF

@@ -80,8 +80,7 @@ TEST(HeadlessWordCompare, WithoutTheOfficeHelperIdenticalFilesPassAndOthersNameT
 {
     // The program alone in a folder: no helper beside it.
     Scratch_Dir dir;
-    const std::string program = dir / "varnolt";
-    fs::copy_file(VARNOLT_BUILD_DIR "/varnolt", program);
+    const std::string program = test::Copy_Program_Alone(dir / "alone");
     Write_File(dir / "a.docx", "PK same bytes");
     Write_File(dir / "b.docx", "PK same bytes");
     Write_File(dir / "c.docx", "PK other bytes");

@@ -19,6 +19,13 @@ status=0
 grep -q 'change regions' "$prefix/out.txt"
 "$prefix/bin/varnolt" --compare "$source/examples/plan_v1.png" "$source/examples/plan_v1.png" \
   >/dev/null
+# A picture of the differences is the whole program's to write: the part the
+# executable loads is installed beside it.
+status=0
+"$prefix/bin/varnolt" --compare --output "$prefix/differences.png" "$source/examples/plan_v1.png" \
+  "$source/examples/plan_v2.png" >/dev/null || status=$?
+[ "$status" -eq 1 ] && [ -s "$prefix/differences.png" ] ||
+  { echo "differences picture: exit $status"; exit 1; }
 test -L "$prefix/lib/varnolt/imagemagick/convert"
 test -f "$prefix/lib/varnolt/imagemagick/policy.xml"
 # Manual pages and the changelog compressed as packages want them: gzip
