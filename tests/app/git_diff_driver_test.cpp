@@ -33,14 +33,16 @@ protected:
         test::Write_File(Repo + "/.gitattributes", "*.png diff=varnolt\n*.pdf diff=varnolt\n");
     }
 
-    // Runs git in the repository with none of the user's settings; false
-    // when it ends with an error.
+    // Runs git in the repository with none of the user's settings (and an
+    // identity of its own for every git of the line: a machine may have
+    // none); false when it ends with an error.
     bool Git(const std::string& arguments, const std::string& output = "/dev/null")
     {
-        const std::string command = "cd '" + Repo + "' && HOME='" + Dir.Str() +
-                                    "' GIT_CONFIG_NOSYSTEM=1 STANDIN_LOG='" + Log +
-                                    "' git -c user.name=T -c user.email=t@example.org " +
-                                    arguments + " > '" + output + "' 2>&1";
+        const std::string command =
+            "cd '" + Repo + "' && export HOME='" + Dir.Str() +
+            "' GIT_CONFIG_NOSYSTEM=1 GIT_AUTHOR_NAME=T GIT_AUTHOR_EMAIL=t@example.org "
+            "GIT_COMMITTER_NAME=T GIT_COMMITTER_EMAIL=t@example.org STANDIN_LOG='" +
+            Log + "' && git " + arguments + " > '" + output + "' 2>&1";
         return std::system(command.c_str()) == 0;
     }
 
