@@ -15,6 +15,7 @@
 #include "differences/pixel_comparison.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <array>
 #include <condition_variable>
 #include <cstring>
@@ -446,9 +447,15 @@ std::optional<T_Difference> Compare_Streamed(T_Row_Source& Base, T_Row_Source& M
     Difference.Modified_Width = Modified.Width();
     Difference.Modified_Height = Modified.Height();
     Difference.On_Larger_Sheet = Options.Pages_On_Larger_Sheet;
+    // A small pair is decoded sooner than two threads start (a 256 x 256
+    // picture decodes in a fraction of a millisecond, about what starting
+    // a thread and meeting it again costs).
+    constexpr std::int64_t Pixels_Worth_A_Thread = 256 * 256;
+    const bool decoders_apart =
+        Threads == T_Stream_Threads::Decoders_Apart &&
+        std::int64_t(Difference.Width) * Difference.Height >= Pixels_Worth_A_Thread;
     try {
-        T_Streamed_Comparison Comparison(Base, Modified, Options, Difference,
-                                         Threads == T_Stream_Threads::Decoders_Apart);
+        T_Streamed_Comparison Comparison(Base, Modified, Options, Difference, decoders_apart);
         if (!Comparison.Compare_Bands() || !Comparison.Settle_Regions())
             return std::nullopt;
     } catch (const std::system_error&) {
