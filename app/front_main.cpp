@@ -5,6 +5,7 @@
 // waits for the toolkit's libraries to load.
 #include "app/plain_answers.h"
 #include "app/quick_compare.h"
+#include "app/standard_output.h"
 #include "command_line/command_line.h"
 #include "command_line/command_options.h"
 #include "platform/os_platform.h"
@@ -30,8 +31,9 @@ int Run_Whole_Program(int argc, char** argv, const std::filesystem::path& Execut
     T_Entry entry =
         loaded ? reinterpret_cast<T_Entry>(dlsym(loaded, "Varnolt_Whole_Program")) : nullptr;
     if (!entry) {
-        std::cerr << "varnolt: the program is incomplete: " << Terminal_Safe(dlerror())
-                  << "\nInstall it again.\n";
+        const char* why = dlerror();
+        std::cerr << "varnolt: the program is incomplete: "
+                  << Terminal_Safe(why ? why : part + " has no entry") << "\nInstall it again.\n";
         return 2;
     }
     return entry(argc, argv);
@@ -47,9 +49,10 @@ int main(int argc, char** argv)
     const T_Command_Options options = Parse_Command_Options(Program_Arguments(argc, argv));
     if (const std::optional<int> answered =
             Plain_Answer(options, os::Utf8_Name(executable.filename()), std::cout, std::cerr))
-        return *answered;
+        return Code_After_Output(*answered);
     if (options.Action == T_Command_Options::T_Action::Compare)
         if (const std::optional<int> compared = Quick_Compare(options, std::cout))
-            return *compared;
+            return Code_After_Output(*compared);
+    // The whole program checks its own output.
     return Run_Whole_Program(argc, argv, executable);
 }

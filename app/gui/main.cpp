@@ -17,6 +17,7 @@
 #include "automation/u_ole_automation.h"
 #include "imaging/u_image_load.h"
 #include "app/plain_answers.h"
+#include "app/standard_output.h"
 #include "app/u_varnolt_start.h"
 #include "app/gui/varnolt_application.h"
 #include "app/gui/vcs_diff_form.h"
@@ -172,8 +173,8 @@ int Run_Whole_Program(int argc, char** argv)
 // The entry the quick front looks up once it has loaded this part.
 extern "C" __attribute__((visibility("default"))) int Varnolt_Whole_Program(int argc, char** argv)
 {
-    return Run_Whole_Program(argc, argv);
+    return Code_After_Output(Run_Whole_Program(argc, argv));
 }
 #else
-int main(int argc, char** argv) { return Run_Whole_Program(argc, argv); }
+int main(int argc, char** argv) { return Code_After_Output(Run_Whole_Program(argc, argv)); }
 #endif

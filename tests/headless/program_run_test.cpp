@@ -12,10 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include <sys/types.h>
+#include <sys/wait.h>
 
 using test::Run_Program;
 using test::Run_Result;
@@ -138,6 +140,41 @@ TEST(Program, ComparesPngAndJpegPairsWithoutLoadingTheRestOfItself)
     EXPECT_NE(bitmap.Err.find("varnolt: the program is incomplete: "), std::string::npos)
         << bitmap.Err;
     EXPECT_NE(bitmap.Err.find("Install it again."), std::string::npos) << bitmap.Err;
+}
+
+TEST(Program, AStandardOutputThatTakesNothingIsAnErrorNotAVerdict)
+{
+    // A report lost on a full disk must not pass for "identical" or
+    // "different": pairs the executable answers alone and pairs the whole
+    // program compares, lines and JSON, and the version alike.
+    test::Private_Tmpdir tmp;
+    test::Scratch_Dir dir;
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "same.png")));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "old.bmp")));
+    picture.setPixel(3, 3, qRgb(0, 0, 0));
+    ASSERT_TRUE(picture.save(QString::fromStdString(dir / "new.bmp")));
+    const std::string program = VARNOLT_BUILD_DIR "/varnolt";
+    const auto run = [&](const std::string& arguments, const std::string& into) {
+        const std::string line =
+            "'" + program + "' " + arguments + " > " + into + " 2> '" + dir / "err.txt" + "'";
+        const int status = std::system(line.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const std::string same = "'" + dir / "same.png" + "' '" + dir / "same.png" + "'";
+    const std::string bitmaps = "'" + dir / "old.bmp" + "' '" + dir / "new.bmp" + "'";
+    for (const std::string& arguments : {"--compare " + same, "--compare --json " + same,
+                                         "--compare " + bitmaps, std::string("--version")}) {
+        EXPECT_EQ(run(arguments, "/dev/full"), 2) << arguments;
+        EXPECT_NE(
+            test::Read_File(dir / "err.txt").find("varnolt: cannot write the standard output"),
+            std::string::npos)
+            << arguments;
+    }
+    EXPECT_EQ(run("--compare " + same, "/dev/null"), 0);
+    EXPECT_EQ(run("--compare " + bitmaps, "/dev/null"), 1);
+    EXPECT_EQ(test::Read_File(dir / "err.txt"), "");
 }
 
 #ifndef VARNOLT_TEST_NO_PDF
