@@ -15,11 +15,14 @@ if command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/n
   # cores the first time. They are built at the lowest priority while the
   # native tests run, which leave the processors idle much of the time, and
   # are then found in their cache by the Windows step; when they are cached
-  # already this costs nothing. A group of their own, stopped when this
-  # script ends early.
+  # already this costs nothing. Both at once, so that the steps of one that
+  # use one core (unpacking, configure scripts) leave the other core to the
+  # other (Debian's source archive is added to apt's sources first, once). A
+  # group of their own, stopped when this script ends early.
   mkdir -p build
-  setsid -w bash -c 'nice -n 19 .ci/windows-qt && nice -n 19 .ci/windows-imagemagick' \
-    >build/windows-dependencies.log 2>&1 &
+  setsid -w bash -c '. .ci/windows-sources.sh && windows_source_line &&
+    { nice -n 19 .ci/windows-qt & qt=$!; nice -n 19 .ci/windows-imagemagick; magick=$?
+      wait $qt && exit $magick; }' >build/windows-dependencies.log 2>&1 &
   dependencies=$!
   trap 'kill -- -$dependencies 2>/dev/null || true' EXIT
 fi
