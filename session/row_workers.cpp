@@ -9,8 +9,10 @@
 // taskset or a CI runner's CPU set more workers only take turns.
 unsigned Default_Workers() { return os::Usable_Processors(); }
 
-T_Row_Workers::T_Row_Workers(std::size_t Rows, unsigned Workers, T_Work Work, std::size_t Ahead)
-    : Rows_(Rows), Ahead_(std::max<std::size_t>(Ahead, 1)), Work_(std::move(Work))
+T_Row_Workers::T_Row_Workers(std::size_t Rows, unsigned Workers, T_Work Work, std::size_t Ahead,
+                             T_Urgent Urgent)
+    : Rows_(Rows), Ahead_(std::max<std::size_t>(Ahead, 1)), Work_(std::move(Work)),
+      Urgent_(std::move(Urgent)), Started_(Urgent_ ? Rows : 0, false)
 {
     const std::size_t count = std::min<std::size_t>(std::max(Workers, 1u), Rows);
     for (std::size_t worker = 0; worker < count; ++worker)
@@ -54,7 +56,23 @@ std::size_t T_Row_Workers::Next_Row()
     });
     if (Stopped_ || Next_ >= Rows_)
         return Rows_;
-    return Next_++;
+    if (!Urgent_)
+        return Next_++;
+    // The first urgent row not started within the rows allowed to run,
+    // else the first row not started. Each row is asked about once.
+    const std::size_t end = Released_ + Ahead_ < Released_ ? Rows_ // no limit
+                                                           : std::min(Rows_, Released_ + Ahead_);
+    std::size_t row = std::max(Urgent_Checked_, Next_);
+    for (; row < end; ++row)
+        if (!Started_[row] && Urgent_(row))
+            break;
+    Urgent_Checked_ = row < end ? row + 1 : row;
+    if (row >= end)
+        row = Next_;
+    Started_[row] = true;
+    while (Next_ < Rows_ && Started_[Next_])
+        ++Next_;
+    return row;
 }
 
 void T_Row_Workers::Run_Worker()

@@ -11,11 +11,15 @@
 #include <deque>
 #include <exception>
 
+// Ahead: how many rows may be under way or waiting past the first one not
+// taken (0: twice as many as workers), the urgent rows among them first
+// (see T_Row_Workers).
 template <class T_Item>
 void Run_Rows_In_Order(
     std::size_t Rows, unsigned Workers,
     const std::function<void(std::size_t Row, const std::function<void(T_Item&&)>& Put)>& Measure,
-    const std::function<void(T_Item&& Item)>& Take)
+    const std::function<void(T_Item&& Item)>& Take, std::size_t Ahead = 0,
+    T_Row_Workers::T_Urgent Urgent = {})
 {
     struct T_Slot {
         std::deque<T_Item> Items;
@@ -41,9 +45,11 @@ void Run_Rows_In_Order(
         results[row].Failure = failure;
         changed.notify_all();
     };
-    // Items wait for the rows before them: at most twice as many rows as
-    // workers are under way or waiting, however slow one row is.
-    T_Row_Workers workers(Rows, Workers, work, 2 * std::size_t(std::max(Workers, 1u)));
+    // Items wait for the rows before them: at most Ahead rows are under way
+    // or waiting, however slow one row is.
+    if (Ahead == 0)
+        Ahead = 2 * std::size_t(std::max(Workers, 1u));
+    T_Row_Workers workers(Rows, Workers, work, Ahead, std::move(Urgent));
     for (std::size_t row = 0; row < Rows; ++row) {
         for (bool finished = false; !finished;) {
             std::deque<T_Item> items;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <set>
@@ -63,6 +64,35 @@ TEST(RowWorkers, StaysWithinReachOfTheReaderAndStartsNothingOnceStopped)
     workers.Release(9);
     workers.Wait();
     EXPECT_EQ(started, 6u);
+}
+
+TEST(RowWorkers, UrgentRowsStartFirstWithinReachOfTheReader)
+{
+    // One worker, so that the start order is the order rows are measured in.
+    const std::set<std::size_t> urgent = {3, 5, 9};
+    std::vector<std::size_t> order;
+    const auto run = [&](std::size_t Ahead) {
+        order.clear();
+        Run_Rows_In_Order<std::size_t>(
+            12, 1,
+            [&](std::size_t row, const std::function<void(std::size_t &&)>& put) {
+                order.push_back(row);
+                put(std::size_t(row));
+            },
+            [](std::size_t&&) {}, Ahead, [&](std::size_t row) { return urgent.count(row) > 0; });
+    };
+    run(100); // every row within reach
+    EXPECT_EQ(order, (std::vector<std::size_t>{3, 5, 9, 0, 1, 2, 4, 6, 7, 8, 10, 11}));
+    // Four rows ahead of the reader at most: row 3 is within reach from the
+    // start, row 9 only once rows up to 5 are taken; no row is measured
+    // twice or left out.
+    run(4);
+    ASSERT_EQ(order.size(), 12u);
+    EXPECT_EQ(std::set<std::size_t>(order.begin(), order.end()).size(), 12u);
+    EXPECT_EQ(order[0], 3u);
+    const auto at = [&](std::size_t row) { return std::find(order.begin(), order.end(), row); };
+    EXPECT_LT(at(5), at(9));
+    EXPECT_LT(at(0), at(5));
 }
 
 TEST(RowsInOrder, TakesItemsInTheRowsOrderWhateverOrderTheyEndIn)
