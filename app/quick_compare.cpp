@@ -55,12 +55,7 @@ std::optional<T_Pair_Findings> Judged(const T_Pair_Input& Input, const T_Pair_Fi
         return std::nullopt;
     T_Pair_Findings pair = Names;
     pair.Compared_By = T_Compared_By::Pixels;
-    pair.Old_Width = difference->Base_Width;
-    pair.Old_Height = difference->Base_Height;
-    pair.New_Width = difference->Modified_Width;
-    pair.New_Height = difference->Modified_Height;
-    pair.Result = Verdict_Of(*difference);
-    pair.Difference = std::make_shared<const T_Difference>(std::move(*difference));
+    Take_Differences(pair, std::move(*difference));
     return pair;
 }
 

@@ -1,12 +1,23 @@
 #include "session/compared_pair.h"
 
 #include <algorithm>
+#include <memory>
 
 T_Verdict Verdict_Of(const T_Difference& Difference, bool Moved)
 {
     return Difference.Changed_Pixels == 0 && !Difference.Size_Differs() && !Moved
                ? T_Verdict::Identical
                : T_Verdict::Different;
+}
+
+void Take_Differences(T_Pair_Findings& Pair, T_Difference Difference)
+{
+    Pair.Old_Width = Difference.Base_Width;
+    Pair.Old_Height = Difference.Base_Height;
+    Pair.New_Width = Difference.Modified_Width;
+    Pair.New_Height = Difference.Modified_Height;
+    Pair.Result = Verdict_Of(Difference);
+    Pair.Difference = std::make_shared<const T_Difference>(std::move(Difference));
 }
 
 std::string One_Line(std::string Text)

@@ -73,6 +73,10 @@ struct T_Pair_Findings {
     std::shared_ptr<const T_Pair_Input> Input;
 };
 
+// Pair as two pictures compared whole came out: their sizes, the
+// differences and the verdict.
+void Take_Differences(T_Pair_Findings& Pair, T_Difference Difference);
+
 // The verdict of two decoded pictures' differences. A page put elsewhere in
 // its document (`Moved`) changes the document, however alike it looks.
 T_Verdict Verdict_Of(const T_Difference& Difference, bool Moved = false);

@@ -338,12 +338,7 @@ bool T_Pair_Run::Compare_While_Read(const T_Pair_Input& Input)
     if (!difference)
         return false;
     T_Compared_Pair pair = Names_;
-    pair.Old_Width = difference->Base_Width;
-    pair.Old_Height = difference->Base_Height;
-    pair.New_Width = difference->Modified_Width;
-    pair.New_Height = difference->Modified_Height;
-    pair.Result = Verdict_Of(*difference);
-    pair.Difference = std::make_shared<const T_Difference>(std::move(*difference));
+    Take_Differences(pair, std::move(*difference));
     Judge(pair);
     return true;
 }
